@@ -1,0 +1,69 @@
+//===- WStr.h - Bounded copies into caller-owned wide buffers --*- C++ -*-===//
+//
+// Every write the runtime makes into a host buffer goes through these
+// routines or the printf engine: none writes past the stated length, and
+// each leaves the buffer terminated whenever that length is not 0.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_FORMAT_WSTR_H
+#define PHRASOR_FORMAT_WSTR_H
+
+#include "PhrasorRuntime.h"
+
+#include <stdint.h>
+
+namespace phrasor {
+
+/// Copies as much of \p source as fits in \p length - 1 units and
+/// terminates; also stores a terminator in the last element. A null source
+/// is the empty string; a null or empty destination is left alone.
+void WStrCopy(PhrasorWChar *dest, const PhrasorWChar *source, uint32_t length);
+
+/// Copies at most \p count units (fewer if \p source ends first, at most
+/// \p length - 1) and terminates right after the last one copied.
+void WStrCopyN(PhrasorWChar *dest, const PhrasorWChar *source, uint32_t length,
+               uint32_t count);
+
+/// Converts the host's narrow text (UTF-8 here, the ANSI code page on
+/// Windows) and copies it as WStrCopy does. Texts of up to 127 bytes are
+/// converted on the stack; longer ones take one heap block, given back
+/// before returning. A failed request leaves the empty string.
+void CopyNarrowToWide(PhrasorWChar *dest, uint32_t length, const char *source);
+
+/// Short-lived conversion of a narrow text: inline storage for the common
+/// case, a heap block from MemAlloc beyond it.
+class WideFromNarrow {
+public:
+  static constexpr uint32_t kInlineLength = 128;
+
+  explicit WideFromNarrow(const char *source);
+  ~WideFromNarrow();
+  WideFromNarrow(const WideFromNarrow &) = delete;
+  WideFromNarrow &operator=(const WideFromNarrow &) = delete;
+
+  /// The terminated conversion, or null (null source or no memory).
+  const PhrasorWChar *Get() const { return Text; }
+
+private:
+  PhrasorWChar *Text;
+  PhrasorWChar Inline[kInlineLength];
+};
+
+/// Converts \p sourceLength narrow bytes into at most \p sourceLength units
+/// at \p dest (the host's encoding, at most one unit per byte). Returns the
+/// number of units written.
+uint32_t NarrowToWide(PhrasorWChar *dest, const char *source,
+                      uint32_t sourceLength);
+
+#if !defined(_WIN32)
+/// Decodes one UTF-8 sequence at \p p (not past \p end) and advances \p p.
+/// Malformed input gives U+FFFD and advances by one byte, so every byte
+/// yields at most one code point and at most two UTF-16 units, and a
+/// multi-byte sequence never yields more units than it has bytes.
+uint32_t DecodeUtf8(const unsigned char *&p, const unsigned char *end);
+#endif
+
+} // namespace phrasor
+
+#endif // PHRASOR_FORMAT_WSTR_H

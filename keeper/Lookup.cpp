@@ -1,0 +1,195 @@
+//===- Lookup.cpp - Lookups by index and by ID ----------------------------===//
+//
+// Every lookup answers; a failure gives a fixed text, -1 or false and, where
+// an entry can be named, a report through the manager. The checks run in a
+// fixed order because hosts see which failure wins (an empty keeper still
+// answers "<none>" with the empty text, for instance).
+//
+//===----------------------------------------------------------------------===//
+
+#include "../manager/PhrasorMgr.h"
+#include "StrUtil.h"
+#include "StringKeeper.h"
+#include "Texts.h"
+
+using namespace phrasor;
+
+void CStringKeeper::Report(const char *label, const char *message) const {
+  manager->ReportError(const_cast<CStringKeeper *>(this), label, message);
+}
+
+int32_t CStringKeeper::FindID(const char *id) const {
+  uint32_t lo = 0, hi = idCount, mid = idCount / 2;
+  for (;;) {
+    int r = StrICmp(id, idTable[mid]);
+    if (r == 0)
+      return static_cast<int32_t>(mid);
+    if (r < 0)
+      hi = mid;
+    else
+      lo = mid;
+    uint32_t next = lo + (hi - lo) / 2;
+    if (next == mid)
+      return INVALID_STRING_INDEX;
+    mid = next;
+  }
+}
+
+// --- Lookups by index ---------------------------------------------------
+
+const char *CStringKeeper::GetStringID(int32_t index) const {
+  if (index == NONE_STRING_INDEX)
+    return text::NoneId;
+  if (!IndexInRange(index)) {
+    Report(text::Unknown, text::InvalidIndex);
+    return text::Unknown;
+  }
+  return idTable[index];
+}
+
+const PhrasorWChar *CStringKeeper::GetStringByIndex(int32_t index) const {
+  if (index == NONE_STRING_INDEX)
+    return text::WEmpty;
+  if (!IndexInRange(index)) {
+    Report(text::Unknown, text::InvalidIndex);
+    return text::WInvalidIndex;
+  }
+  uint32_t ref = refPairs[index].valueRef;
+  if (ref == NO_ENTRY) {
+    Report(idTable[index], text::ValueNotFound);
+    return text::WValueNotFound;
+  }
+  return valueTable[ref];
+}
+
+const char *CStringKeeper::GetVoicePathByIndex(int32_t index) const {
+  if (index == NONE_STRING_INDEX)
+    return text::Empty;
+  if (!IndexInRange(index)) {
+    Report(text::Unknown, text::InvalidIndex);
+    return text::InvalidIndex;
+  }
+  uint32_t ref = refPairs[index].voicePathRef;
+  if (ref == NO_ENTRY) {
+    Report(idTable[index], text::VoicePathNotFound);
+    return text::VoicePathNotFound;
+  }
+  return voicePathTable[ref];
+}
+
+// The presence tests treat -2 as just another out-of-range index: "<none>"
+// names no entry, so it has neither a value nor a voice path to test.
+bool CStringKeeper::HasStringByIndex(int32_t index) const {
+  if (!IndexInRange(index)) {
+    Report(text::Unknown, text::InvalidIndex);
+    return false;
+  }
+  return refPairs[index].valueRef != NO_ENTRY;
+}
+
+bool CStringKeeper::HasVoicePathByIndex(int32_t index) const {
+  if (!IndexInRange(index)) {
+    Report(text::Unknown, text::InvalidIndex);
+    return false;
+  }
+  return refPairs[index].voicePathRef != NO_ENTRY;
+}
+
+// --- Lookups by ID ------------------------------------------------------
+// Reports name the caller's own pointer, not the stored ID, so a host can
+// tell which of its requests failed.
+
+int32_t CStringKeeper::GetStringIndex(const char *id) const {
+  if (!id || idCount == 0)
+    return INVALID_STRING_INDEX;
+  if (StrCmp(id, text::NoneId) == 0)
+    return NONE_STRING_INDEX;
+  return FindID(id);
+}
+
+const PhrasorWChar *CStringKeeper::GetStringByID(const char *id) const {
+  if (!id) {
+    Report(text::Null, text::InvalidId);
+    return text::WInvalidId;
+  }
+  if (StrCmp(id, text::NoneId) == 0)
+    return text::WEmpty;
+  if (idCount == 0) {
+    Report(id, text::NotInitialized);
+    return text::WNotInitialized;
+  }
+  int32_t index = FindID(id);
+  if (index == INVALID_STRING_INDEX) {
+    Report(id, text::InvalidId);
+    return text::WInvalidId;
+  }
+  uint32_t ref = refPairs[index].valueRef;
+  if (ref == NO_ENTRY) {
+    Report(id, text::ValueNotFound);
+    return text::WValueNotFound;
+  }
+  return valueTable[ref];
+}
+
+const char *CStringKeeper::GetVoicePathByID(const char *id) const {
+  if (!id) {
+    Report(text::Null, text::InvalidId);
+    return text::InvalidId;
+  }
+  if (StrCmp(id, text::NoneId) == 0)
+    return text::Empty;
+  if (idCount == 0) {
+    Report(id, text::NotInitialized);
+    return text::NotInitialized;
+  }
+  int32_t index = FindID(id);
+  if (index == INVALID_STRING_INDEX) {
+    Report(id, text::InvalidId);
+    return text::InvalidId;
+  }
+  uint32_t ref = refPairs[index].voicePathRef;
+  if (ref == NO_ENTRY) {
+    Report(id, text::VoicePathNotFound);
+    return text::VoicePathNotFound;
+  }
+  return voicePathTable[ref];
+}
+
+bool CStringKeeper::IsValidID(const char *id) const {
+  if (!id) {
+    Report(text::Null, text::InvalidId);
+    return false;
+  }
+  if (idCount == 0) {
+    Report(id, text::NotInitialized);
+    return false;
+  }
+  return FindID(id) != INVALID_STRING_INDEX;
+}
+
+bool CStringKeeper::HasStringByID(const char *id) const {
+  if (!id) {
+    Report(text::Null, text::InvalidId);
+    return false;
+  }
+  if (idCount == 0) {
+    Report(id, text::NotInitialized);
+    return false;
+  }
+  int32_t index = FindID(id);
+  return index != INVALID_STRING_INDEX && refPairs[index].valueRef != NO_ENTRY;
+}
+
+bool CStringKeeper::HasVoicePathByID(const char *id) const {
+  if (!id) {
+    Report(text::Null, text::InvalidId);
+    return false;
+  }
+  if (idCount == 0) {
+    Report(id, text::NotInitialized);
+    return false;
+  }
+  int32_t index = FindID(id);
+  return index != INVALID_STRING_INDEX &&
+         refPairs[index].voicePathRef != NO_ENTRY;
+}

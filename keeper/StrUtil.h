@@ -1,0 +1,40 @@
+//===- StrUtil.h - Null-safe narrow and wide string helpers ----*- C++ -*-===//
+//
+// Lengths and comparisons used by the loader, the lookups and the tools. The
+// case-insensitive forms fold only ASCII 'A'..'Z', independent of the process
+// locale, because the ID order of a stored database was fixed that way when
+// it was compiled and a host's setlocale must not change which ID is found.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_KEEPER_STRUTIL_H
+#define PHRASOR_KEEPER_STRUTIL_H
+
+#include "PhrasorRuntime.h"
+
+#include <stdint.h>
+
+namespace phrasor {
+
+/// Bytes before the terminator; 0 for null.
+uint32_t StrLen(const char *s);
+/// 16-bit units before the terminator; 0 for null.
+uint32_t WStrLen(const PhrasorWChar *s);
+
+/// Exact comparison of unsigned bytes: -1, 0 or 1. A null string sorts
+/// before any other and equals another null.
+int StrCmp(const char *a, const char *b);
+/// As StrCmp after mapping ASCII capitals to lower case; only the sign of
+/// the result is meaningful.
+int StrICmp(const char *a, const char *b);
+/// StrICmp over at most \p n bytes; 0 when \p n is 0.
+int StrNICmp(const char *a, const char *b, uint32_t n);
+
+inline unsigned char FoldAscii(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A'))
+                                : c;
+}
+
+} // namespace phrasor
+
+#endif // PHRASOR_KEEPER_STRUTIL_H

@@ -1,0 +1,90 @@
+//===- StringKeeper.h - One loaded string database -------------*- C++ -*-===//
+//
+// A keeper holds a database exactly as it was read: the string block, the
+// reference pairs, and three pointer tables into the block. After Load it is
+// only ever read, so lookups on one keeper may run on many threads.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_KEEPER_STRINGKEEPER_H
+#define PHRASOR_KEEPER_STRINGKEEPER_H
+
+#include "PhrasorRuntime.h"
+
+#include <stdint.h>
+
+class CPhrasorMgr;
+
+namespace phrasor {
+
+/// "SKDB" read as a little-endian word.
+constexpr uint32_t kDatabaseMagic = 0x42444B53u;
+constexpr uint32_t kDatabaseVersion = 5;
+constexpr uint32_t kHeaderSize = 24;
+/// A reference that names no string.
+constexpr uint32_t NO_ENTRY = 0xFFFFFFFFu;
+
+/// Per ID, where its value and voice path are; same layout in file and
+/// memory.
+struct StringRefPair {
+  uint32_t valueRef;
+  uint32_t voicePathRef;
+};
+static_assert(sizeof(StringRefPair) == 8, "reference pairs are read raw");
+
+} // namespace phrasor
+
+struct CStringKeeper {
+  explicit CStringKeeper(CPhrasorMgr *owner);
+  ~CStringKeeper();
+  CStringKeeper(const CStringKeeper &) = delete;
+  CStringKeeper &operator=(const CStringKeeper &) = delete;
+
+  /// Reads a whole database; false on any failure, with everything obtained
+  /// given back.
+  bool Load(IReadStream *stream);
+  /// Releases the five arrays; safe to run any number of times.
+  void FreeTables();
+
+  // Lookups. Each answers a failure with its fixed result and, where the
+  // entry can be named, a report through the manager.
+  const char *GetStringID(int32_t index) const;
+  const PhrasorWChar *GetStringByIndex(int32_t index) const;
+  const char *GetVoicePathByIndex(int32_t index) const;
+  bool HasStringByIndex(int32_t index) const;
+  bool HasVoicePathByIndex(int32_t index) const;
+  int32_t GetStringIndex(const char *id) const;
+  const PhrasorWChar *GetStringByID(const char *id) const;
+  const char *GetVoicePathByID(const char *id) const;
+  bool IsValidID(const char *id) const;
+  bool HasStringByID(const char *id) const;
+  bool HasVoicePathByID(const char *id) const;
+  /// Halving search of idTable; needs idCount > 0 and a non-null id.
+  int32_t FindID(const char *id) const;
+
+  /// Narrows [lo, hi) towards some ID that begins with \p prefix.
+  int32_t FindIDWithPrefix(const char *prefix, uint32_t &lo,
+                           uint32_t &hi) const;
+  bool EnumerateIDsByPrefix(const char *prefix, StringIDEnumCallback callback,
+                            void *userData) const;
+
+  CPhrasorMgr *manager;
+  phrasor::StringRefPair *refPairs;
+  char *block;
+  const char **idTable;
+  const PhrasorWChar **valueTable;
+  const char **voicePathTable;
+  uint32_t idCount;
+  uint32_t stringTotal;
+  uint32_t voicePathCount;
+
+private:
+  void Report(const char *label, const char *message) const;
+  bool IndexInRange(int32_t index) const {
+    return static_cast<uint32_t>(index) < idCount;
+  }
+  bool BuildTables(uint32_t size);
+  bool ReadRefPairs(IReadStream *stream);
+};
+
+#endif // PHRASOR_KEEPER_STRINGKEEPER_H

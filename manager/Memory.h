@@ -1,0 +1,32 @@
+//===- Memory.h - Routing of every heap block to the host ------*- C++ -*-===//
+//
+// All memory the runtime owns goes through MemAlloc and MemFree, which use
+// the host's IQVMemory when it offers one and the C heap otherwise.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_MANAGER_MEMORY_H
+#define PHRASOR_MANAGER_MEMORY_H
+
+#include <stdint.h>
+
+namespace phrasor {
+
+/// A block of at least \p size bytes from the host's manager or the C heap,
+/// or null.
+void *MemAlloc(uint32_t size);
+
+/// Gives back a block from MemAlloc by the route in force now; null is passed
+/// on unchanged (the host's Free must ignore it).
+void MemFree(void *block);
+
+/// count * unitSize, or 0xFFFFFFFF when the product does not fit in 32 bits,
+/// so an oversized request fails instead of wrapping to a short block.
+inline uint32_t SaturatingSize(uint32_t count, uint32_t unitSize) {
+  uint64_t bytes = static_cast<uint64_t>(count) * unitSize;
+  return bytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(bytes);
+}
+
+} // namespace phrasor
+
+#endif // PHRASOR_MANAGER_MEMORY_H

@@ -1,0 +1,72 @@
+//===- authoring_test.cpp - The database writer ---------------------------===//
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace phrasor;
+using namespace phrasor::test;
+using authoring::Compile;
+using authoring::CompileIssue;
+
+TEST(Authoring, SortsIdsCaseInsensitivelyAndSharesEqualStrings) {
+  auto result = Compile({E("b", "same", "v.wav"), E("A", "same"),
+                         E("_x", "other", "v.wav"), E("a1", std::nullopt)});
+  ASSERT_TRUE(result.issues.empty());
+  const auto &db = result.database;
+  // '_' (0x5F) sorts after the folded letters' capitals but before 'a'.
+  EXPECT_EQ(db.ids, (std::vector<std::string>{"_x", "A", "a1", "b"}));
+  EXPECT_EQ(db.values, (std::vector<std::u16string>{u"other", u"same"}));
+  EXPECT_EQ(db.voicePaths, (std::vector<std::string>{"v.wav"}));
+  EXPECT_EQ(db.pairs[1].valueRef, db.pairs[3].valueRef);
+  EXPECT_EQ(db.pairs[2].valueRef, authoring::kNoEntry);
+  EXPECT_EQ(db.pairs[0].voicePathRef, db.pairs[3].voicePathRef);
+}
+
+TEST(Authoring, RefusesIdsEqualUnderCaseFolding) {
+  auto result = Compile(
+      {E("Menu_OK", "a"), E("x", "b"), E("MENU_ok", "c"), E("menu_ok", "d")});
+  ASSERT_EQ(result.issues.size(), 2u);
+  for (const CompileIssue &issue : result.issues) {
+    EXPECT_EQ(issue.kind, CompileIssue::DuplicateId);
+    EXPECT_EQ(issue.other, 0u) << "duplicates point at the first definition";
+  }
+  EXPECT_EQ(result.issues[0].entry, 2u);
+  EXPECT_EQ(result.issues[1].entry, 3u);
+}
+
+TEST(Authoring, RefusesEmbeddedNuls) {
+  authoring::Entry bad = E("ok", "x");
+  bad.value = std::u16string(u"a\0b", 3);
+  auto result = Compile({bad, E(std::string("i\0d", 3), "y")});
+  ASSERT_EQ(result.issues.size(), 2u);
+  EXPECT_EQ(result.issues[0].kind, CompileIssue::NulInValue);
+  EXPECT_EQ(result.issues[1].kind, CompileIssue::NulInId);
+}
+
+TEST(Authoring, OutputIsDeterministicAndIndependentOfInputOrder) {
+  std::vector<authoring::Entry> a = {E("one", "1"), E("two", "2", "t.ogg"),
+                                     E("three", "3")};
+  std::vector<authoring::Entry> b = {a[2], a[0], a[1]};
+  EXPECT_EQ(authoring::BuildDatabase(a), authoring::BuildDatabase(a));
+  EXPECT_EQ(authoring::BuildDatabase(a), authoring::BuildDatabase(b));
+}
+
+TEST(Authoring, PadsEveryStringToFourBytes) {
+  // IDs of 1 and 4 bytes, a value of 2 units, a voice path of 1 byte: the
+  // strings start at 0, 4, 12 and 20 and the block is 24 bytes.
+  auto bytes =
+      authoring::BuildDatabase({E("a", std::nullopt), E("bcde", "xy", "v")});
+  ASSERT_TRUE(bytes);
+  const auto &b = *bytes;
+  auto word = [&](std::size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | b[at + 3] << 24;
+  };
+  EXPECT_EQ(word(20), 24u);
+  EXPECT_EQ(b[24 + 0], 'a');
+  EXPECT_EQ(b[24 + 4], 'b');
+  EXPECT_EQ(b[24 + 12], 'x');
+  EXPECT_EQ(b[24 + 14], 'y');
+  EXPECT_EQ(b[24 + 20], 'v');
+  EXPECT_EQ(b.size(), 24u + 24u + 16u);
+}

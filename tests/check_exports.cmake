@@ -1,0 +1,22 @@
+# Lists the dynamic symbols the runtime defines and fails unless the entry
+# point is the only one.
+find_program(NM NAMES nm llvm-nm REQUIRED)
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+                OUTPUT_VARIABLE symbols RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${symbols}")
+set(exported "")
+foreach(line IN LISTS lines)
+  string(REGEX MATCH "^[0-9a-fA-F]* *([A-Za-z]) ([^ ]+)$" _ "${line}")
+  set(kind "${CMAKE_MATCH_1}")
+  set(name "${CMAKE_MATCH_2}")
+  if(kind MATCHES "^[TDBRVWiu]$")
+    list(APPEND exported "${name}")
+  endif()
+endforeach()
+if(NOT exported STREQUAL "GetIPhrasorMgr")
+  message(FATAL_ERROR "runtime exports: ${exported}")
+endif()
+message(STATUS "runtime exports only GetIPhrasorMgr")

@@ -1,0 +1,57 @@
+//===- null_memory_test.cpp - A host without a memory manager -------------===//
+//
+// This program supplies its own GetIQVMemory, which always answers null:
+// loads must still work from the C heap, and the runtime must keep asking.
+//
+//===----------------------------------------------------------------------===//
+
+#include "PhrasorRuntime.h"
+#include "QVMemory.h"
+#include "authoring/DatabaseWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+int Queries = 0;
+
+class BytesStream : public IReadStream {
+public:
+  explicit BytesStream(std::vector<uint8_t> bytes) : Bytes(std::move(bytes)) {}
+  virtual ~BytesStream() = default;
+  int32_t Read(void *buffer, uint32_t size) override {
+    if (size > Bytes.size() - Position)
+      return 1;
+    std::memcpy(buffer, Bytes.data() + Position, size);
+    Position += size;
+    return 0;
+  }
+
+private:
+  std::vector<uint8_t> Bytes;
+  std::size_t Position = 0;
+};
+} // namespace
+
+extern "C" IQVMemory *GetIQVMemory() {
+  ++Queries;
+  return nullptr;
+}
+extern "C" void SetIQVMemory(IQVMemory *) {}
+
+TEST(NullHostMemory, LoadsFromTheCHeapAndAsksAgainOnEveryRequest) {
+  phrasor::authoring::Entry entry;
+  entry.id = "hello";
+  entry.value = u"world";
+  BytesStream stream(*phrasor::authoring::BuildDatabase({entry}));
+  Queries = 0;
+  HSTRINGKEEPER keeper = GetIPhrasorMgr()->CreateKeeper(&stream);
+  ASSERT_NE(keeper, nullptr);
+  EXPECT_EQ(Queries, 6) << "one query per allocation";
+  EXPECT_EQ(GetIPhrasorMgr()->GetStringByID(keeper, "HELLO")[0],
+            PhrasorWChar('w'));
+  Queries = 0;
+  GetIPhrasorMgr()->ReleaseKeeper(keeper);
+  EXPECT_EQ(Queries, 6) << "one query per release";
+}

@@ -1,0 +1,148 @@
+//===- DatabaseWriter.cpp - Writing compiled string databases -------------===//
+
+#include "DatabaseWriter.h"
+
+#include "../../keeper/StrUtil.h"
+
+#include <algorithm>
+#include <map>
+#include <numeric>
+
+namespace phrasor::authoring {
+namespace {
+
+void PutWord(std::vector<uint8_t> &out, uint32_t word) {
+  for (int shift = 0; shift < 32; shift += 8)
+    out.push_back(static_cast<uint8_t>(word >> shift));
+}
+
+void PadToFour(std::vector<uint8_t> &out, std::size_t start) {
+  while ((out.size() - start) % 4 != 0)
+    out.push_back(0);
+}
+
+void PutNarrow(std::vector<uint8_t> &out, std::size_t start,
+               const std::string &s) {
+  out.insert(out.end(), s.begin(), s.end());
+  out.push_back(0);
+  PadToFour(out, start);
+}
+
+void PutWide(std::vector<uint8_t> &out, std::size_t start,
+             const std::u16string &s) {
+  for (char16_t unit : s) {
+    out.push_back(static_cast<uint8_t>(unit));
+    out.push_back(static_cast<uint8_t>(unit >> 8));
+  }
+  out.push_back(0);
+  out.push_back(0);
+  PadToFour(out, start);
+}
+
+} // namespace
+
+// The loader's own comparison, so the writer's order is by construction the
+// order the lookups search.
+int CompareIds(const std::string &a, const std::string &b) {
+  int r = StrICmp(a.c_str(), b.c_str());
+  return r < 0 ? -1 : (r > 0 ? 1 : 0);
+}
+
+CompileResult Compile(const std::vector<Entry> &entries) {
+  CompileResult result;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const Entry &e = entries[i];
+    if (e.id.find('\0') != std::string::npos)
+      result.issues.push_back({CompileIssue::NulInId, i, i});
+    if (e.value && e.value->find(u'\0') != std::u16string::npos)
+      result.issues.push_back({CompileIssue::NulInValue, i, i});
+    if (e.voicePath && e.voicePath->find('\0') != std::string::npos)
+      result.issues.push_back({CompileIssue::NulInVoicePath, i, i});
+  }
+
+  // A stable sort keeps equal IDs in input order, so a duplicate is always
+  // reported against the entry that came first.
+  std::vector<std::size_t> order(entries.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) {
+                     return CompareIds(entries[a].id, entries[b].id) < 0;
+                   });
+  for (std::size_t k = 1; k < order.size(); ++k) {
+    std::size_t prev = order[k - 1], cur = order[k];
+    if (CompareIds(entries[prev].id, entries[cur].id) == 0) {
+      // Point every later duplicate at the first entry of its run.
+      std::size_t first = prev;
+      for (std::size_t j = k - 1;
+           j > 0 && CompareIds(entries[order[j - 1]].id, entries[cur].id) == 0;
+           --j)
+        first = order[j - 1];
+      result.issues.push_back({CompileIssue::DuplicateId, cur, first});
+    }
+  }
+  if (!result.issues.empty())
+    return result;
+
+  RawDatabase &db = result.database;
+  std::map<std::u16string, uint32_t> valueIndex;
+  std::map<std::string, uint32_t> voiceIndex;
+  for (std::size_t i : order) {
+    const Entry &e = entries[i];
+    db.ids.push_back(e.id);
+    RefPair pair;
+    if (e.value) {
+      auto [it, added] = valueIndex.try_emplace(
+          *e.value, static_cast<uint32_t>(db.values.size()));
+      if (added)
+        db.values.push_back(*e.value);
+      pair.valueRef = it->second;
+    }
+    if (e.voicePath) {
+      auto [it, added] = voiceIndex.try_emplace(
+          *e.voicePath, static_cast<uint32_t>(db.voicePaths.size()));
+      if (added)
+        db.voicePaths.push_back(*e.voicePath);
+      pair.voicePathRef = it->second;
+    }
+    db.pairs.push_back(pair);
+  }
+  return result;
+}
+
+std::vector<uint8_t> Serialize(const RawDatabase &db) {
+  std::vector<uint8_t> block;
+  for (const std::string &id : db.ids)
+    PutNarrow(block, 0, id);
+  for (const std::u16string &value : db.values)
+    PutWide(block, 0, value);
+  for (const std::string &path : db.voicePaths)
+    PutNarrow(block, 0, path);
+
+  std::vector<uint8_t> out;
+  out.reserve(24 + block.size() + 8 * db.pairs.size() + db.trailer.size());
+  PutWord(out, db.magic);
+  PutWord(out, db.version);
+  PutWord(out, db.idCount.value_or(static_cast<uint32_t>(db.ids.size())));
+  PutWord(out, db.stringTotal.value_or(
+                   static_cast<uint32_t>(db.ids.size() + db.values.size())));
+  PutWord(out, db.voicePathCount.value_or(
+                   static_cast<uint32_t>(db.voicePaths.size())));
+  PutWord(out, db.blockSize.value_or(static_cast<uint32_t>(block.size())));
+  out.insert(out.end(), block.begin(), block.end());
+  for (const RefPair &pair : db.pairs) {
+    PutWord(out, pair.valueRef);
+    PutWord(out, pair.voicePathRef);
+  }
+  out.insert(out.end(), db.trailer.begin(), db.trailer.end());
+  return out;
+}
+
+std::optional<std::vector<uint8_t>>
+BuildDatabase(const std::vector<Entry> &entries) {
+  CompileResult result = Compile(entries);
+  if (!result.issues.empty())
+    return std::nullopt;
+  return Serialize(result.database);
+}
+
+} // namespace phrasor::authoring

@@ -1,0 +1,81 @@
+//===- DatabaseWriter.h - Writing compiled string databases ----*- C++ -*-===//
+//
+// The authoring side of the database format: turns entries into the exact
+// bytes the runtime loads. Used by the phrasor tool, the tests (which build
+// every database they load with it) and the benchmarks.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_TOOLS_DATABASEWRITER_H
+#define PHRASOR_TOOLS_DATABASEWRITER_H
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace phrasor::authoring {
+
+inline constexpr uint32_t kMagic = 0x42444B53u; // "SKDB"
+inline constexpr uint32_t kVersion = 5;
+inline constexpr uint32_t kNoEntry = 0xFFFFFFFFu;
+
+/// One entry as an author writes it.
+struct Entry {
+  std::string id;
+  std::optional<std::u16string> value;
+  std::optional<std::string> voicePath;
+};
+
+struct RefPair {
+  uint32_t valueRef = kNoEntry;
+  uint32_t voicePathRef = kNoEntry;
+};
+
+/// A database laid out as the file stores it. Tests edit one to make files
+/// the loader must refuse; the header overrides replace computed counts.
+struct RawDatabase {
+  uint32_t magic = kMagic;
+  uint32_t version = kVersion;
+  std::vector<std::string> ids;
+  std::vector<std::u16string> values;
+  std::vector<std::string> voicePaths;
+  std::vector<RefPair> pairs;
+  std::optional<uint32_t> idCount, stringTotal, voicePathCount, blockSize;
+  /// Bytes appended after the last pair (the loader must never read them).
+  std::vector<uint8_t> trailer;
+};
+
+/// Why an entry cannot be written.
+struct CompileIssue {
+  enum Kind { DuplicateId, NulInId, NulInValue, NulInVoicePath };
+  Kind kind;
+  std::size_t entry; ///< position in the input
+  std::size_t other; ///< for DuplicateId: the earlier entry with that ID
+};
+
+struct CompileResult {
+  RawDatabase database;
+  std::vector<CompileIssue> issues; ///< empty when the database is good
+};
+
+/// Sorts the IDs in the runtime's case-insensitive order, stores each
+/// distinct value and voice path once, and refuses IDs equal under that
+/// order. The same entries always give the same database.
+CompileResult Compile(const std::vector<Entry> &entries);
+
+/// The file's bytes: header, padded string block, reference pairs.
+std::vector<uint8_t> Serialize(const RawDatabase &database);
+
+/// Compile and serialize; empty optional when the entries have issues.
+std::optional<std::vector<uint8_t>>
+BuildDatabase(const std::vector<Entry> &entries);
+
+/// The runtime's ID order: ASCII letters folded to lower case, bytes
+/// compared as unsigned.
+int CompareIds(const std::string &a, const std::string &b);
+
+} // namespace phrasor::authoring
+
+#endif // PHRASOR_TOOLS_DATABASEWRITER_H
