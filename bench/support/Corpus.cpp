@@ -6,9 +6,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <unordered_set>
 
 namespace phrasor::bench {
@@ -220,6 +223,45 @@ std::vector<uint8_t> BuildSkdb(const std::vector<CorpusEntry> &corpus) {
     std::abort();
   }
   return std::move(*bytes);
+}
+
+namespace {
+uint32_t Word(const uint8_t *p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+} // namespace
+
+uint64_t CopyFloor(const std::vector<uint8_t> &file) {
+  const uint32_t ids = Word(file.data() + 8), total = Word(file.data() + 12),
+                 voices = Word(file.data() + 16);
+  // Fresh memory each time, as a loader must obtain it: the page faults of
+  // a large block are part of the floor.
+  char *block = static_cast<char *>(std::malloc(file.size()));
+  std::memcpy(block, file.data(), file.size());
+  const char *cursor = block + 24;
+  uint64_t sum = 0;
+  for (uint32_t i = 0; i < ids; ++i) {
+    std::size_t n = std::strlen(cursor);
+    sum += n;
+    cursor += (n + 4) & ~std::size_t{3};
+  }
+  for (uint32_t j = ids; j < total; ++j) {
+    const char16_t *w = reinterpret_cast<const char16_t *>(cursor);
+    std::size_t n = 0;
+    while (w[n])
+      ++n;
+    sum += n;
+    cursor += (2 * n + 5) & ~std::size_t{3};
+  }
+  for (uint32_t k = 0; k < voices; ++k) {
+    std::size_t n = std::strlen(cursor);
+    sum += n;
+    cursor += (n + 4) & ~std::size_t{3};
+  }
+  sum += static_cast<uint64_t>(cursor - block);
+  std::free(block);
+  return sum;
 }
 
 const Dataset &GetDataset(std::size_t n) {

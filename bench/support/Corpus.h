@@ -52,6 +52,11 @@ std::string FoldId(std::string_view id);
 /// The compiled database of a corpus, as the file's bytes.
 std::vector<uint8_t> BuildSkdb(const std::vector<CorpusEntry> &corpus);
 
+/// The physical floor of a load: obtain fresh memory for the file, copy it
+/// in once and find the end of every string once. Returns a checksum so the
+/// work cannot be optimised away.
+uint64_t CopyFloor(const std::vector<uint8_t> &file);
+
 /// A corpus and its database, built once per N per process.
 struct Dataset {
   std::vector<CorpusEntry> entries;
