@@ -330,7 +330,7 @@ TEST(MessageFormat, FormattingAllocatesNothing) {
   HostMemory().Reset();
   EXPECT_TRUE(GetIPhrasorMgr()->FormatMessageByID(keeper, "score", buffer, 64,
                                                   7, kAnn, "narrow"));
-  EXPECT_FALSE(GetIPhrasorMgr()->FormatMessageByID(keeper, "score", buffer, 4,
+  EXPECT_FALSE(GetIPhrasorMgr()->FormatMessageByID(keeper, "score", buffer, 3,
                                                    7, kAnn, "narrow"));
   EXPECT_EQ(HostMemory().Allocations(), 0);
 }
