@@ -85,13 +85,13 @@ int RunBuild(const BuildOptions &options) {
 
   std::vector<authoring::Entry> entries;
   entries.reserve(sources.size());
-  for (const SourceEntry &s : sources)
-    entries.push_back(s.entry);
+  for (SourceEntry &s : sources)
+    entries.push_back(std::move(s.entry));
   authoring::CompileResult compiled = authoring::Compile(entries);
   for (const authoring::CompileIssue &issue : compiled.issues) {
     const SourceEntry &here = sources[issue.entry];
     if (issue.kind == authoring::CompileIssue::DuplicateId)
-      diag.Error(here.pos, "duplicate ID '" + here.entry.id +
+      diag.Error(here.pos, "duplicate ID '" + entries[issue.entry].id +
                                "' (first defined at " +
                                sources[issue.other].pos.Text() + ")");
     else

@@ -7,6 +7,7 @@
 #include "format/MessageFormat.h"
 #include "format/Printf.h"
 
+#include <algorithm>
 #include <map>
 
 namespace phrasor::tool {
@@ -109,7 +110,9 @@ PrintfReading CheckPrintfFormat(std::u16string_view value) {
   const RuntimeString format = ToRuntime(value);
   // Room for any output a stored text plausibly makes; a cut output is
   // still a well-formed format.
-  std::vector<PhrasorWChar> scratch(4096 + 4 * value.size());
+  static thread_local std::vector<PhrasorWChar> scratch;
+  scratch.resize(
+      std::max<std::size_t>(scratch.size(), 4096 + 4 * value.size()));
   RecordingArgs args;
   uint32_t written = 0;
   FormatStatus status =
