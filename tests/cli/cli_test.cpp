@@ -193,10 +193,11 @@ msgstr "Banane"
     ASSERT_EQ(Run(args).code, 0);
     Result a = Run({"get", "t.skdb", "A"});
     EXPECT_EQ(a.code, row.hasA ? 0 : 1) << a.err;
-    if (row.hasA)
+    if (row.hasA) {
       EXPECT_EQ(a.out, row.a + "\n");
-    else
+    } else {
       EXPECT_CONTAINS(a.err, "'A' has no value");
+    }
     EXPECT_EQ(Run({"get", "t.skdb", "B"}).code, row.hasB ? 0 : 1);
   }
 }
@@ -458,6 +459,114 @@ TEST_F(Cli, UsageErrorsAndHelp) {
   EXPECT_EQ(Run({}).code, 2);
   EXPECT_EQ(Run({"frobnicate"}).code, 2);
   EXPECT_EQ(Run({"dump", "x.skdb", "--format", "xml"}).code, 2);
+}
+
+TEST_F(Cli, FormatConvertsEachArgumentByItsInsert) {
+  Write("m.json", R"({
+  "DLG": "%2!d! Punkte für %1!s!",
+  "ALL": "%1!c! %2!.1f! %3!I64d! %4!S! %5!x!",
+  "HUD": "HP %d/%d"
+})");
+  ASSERT_EQ(Run({"build", "m.json", "-o", "m.skdb"}).code, 0);
+  struct Row {
+    std::vector<std::string> args;
+    int code;
+    std::string out, err;
+  } rows[] = {
+      {{"DLG", "Ann", "7"}, 0, "7 Punkte für Ann\n", ""},
+      {{"DLG", "Ann", "-7"}, 0, "-7 Punkte für Ann\n", ""},
+      {{"ALL", "é", "2.5", "-9000000000", "narrow", "255"},
+       0,
+       "é 2.5 -9000000000 narrow ff\n",
+       ""},
+      {{"DLG", "Ann"},
+       2,
+       "",
+       "'DLG' takes 2 arguments (%1!s!, %2!d!), 1 given"},
+      {{"DLG", "Ann", "seven"}, 2, "", "argument 2 'seven' for %2!d!"},
+      {{"HUD", "1"}, 1, "", "ID 'HUD': not a valid message"},
+      {{"NOPE"}, 1, "", "no entry 'NOPE'"},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.args.size() > 1 ? row.args[1] : row.args[0]);
+    std::vector<std::string> args = {"format", "m.skdb"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    Result r = Run(args);
+    EXPECT_EQ(r.code, row.code) << r.err;
+    EXPECT_EQ(r.out, row.out);
+    EXPECT_CONTAINS(r.err, row.err);
+  }
+}
+
+TEST_F(Cli, BadFormatsAreRefusedWithTheReason) {
+  struct Row {
+    const char *value, *expected;
+  } rows[] = {
+      {"HP %y", "nor a valid printf format (unknown conversion"},
+      {"%1!5.3.2d!", "insert %1!5.3.2d! is refused by the printf engine"},
+      {"%1!*d!", "'*' width or precision"},
+      {"%1!d! and %3!d!", "unknown size of argument"},
+      {"50%", "failed to extract field index"},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.value);
+    Write("v.json", std::string("{\"A\": \"") + row.value + "\"}");
+    Result r = Run({"build", "v.json", "-o", "v.skdb"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_CONTAINS(r.err, "error: v.json:1: ID 'A': ");
+    EXPECT_CONTAINS(r.err, row.expected);
+  }
+}
+
+TEST_F(Cli, AgainstComparesPrintfConversions) {
+  Write("en.csv", "id,value\nHUD,HP %d/%d (%.0f%%)\n");
+  ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);
+  struct Row {
+    const char *translation;
+    int code;
+  } rows[] = {
+      {"PV %d/%d (%.0f %%)", 0},
+      {"PV %d/%s (%.0f %%)", 1},
+      {"PV %d (%.0f %%)", 1},
+      {"PV %d/%*d (%.0f %%)", 1},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.translation);
+    Write("fr.csv", std::string("id,value\nHUD,") + row.translation + "\n");
+    ASSERT_EQ(Run({"build", "fr.csv", "-o", "fr.skdb"}).code, 0);
+    Result r = Run({"check", "fr.skdb", "--against", "en.skdb"});
+    EXPECT_EQ(r.code, row.code) << r.err;
+    if (row.code) {
+      EXPECT_CONTAINS(r.err, "but the source's take (%d, %d, %.0f)");
+    }
+  }
+}
+
+TEST_F(Cli, ExamplesBuildAndMatchTheirSource) {
+  const std::string data = PHRASOR_EXAMPLES;
+  struct Row {
+    const char *input, *db, *flag;
+  } rows[] = {{"en.csv", "en.skdb", ""},
+              {"fr.json", "fr.skdb", ""},
+              {"de.po", "de.skdb", "--fill-empty"},
+              {"ja.po", "ja.skdb", "--include-fuzzy"}};
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.input);
+    std::vector<std::string> args = {"build", data + "/" + row.input, "-o",
+                                     row.db};
+    if (*row.flag)
+      args.push_back(row.flag);
+    Result b = Run(args);
+    ASSERT_EQ(b.code, 0) << b.err;
+    Result c = Run({"check", row.db, "--against", "en.skdb", "--strict"});
+    EXPECT_EQ(c.code, 0) << c.err;
+  }
+  // Without --include-fuzzy the entry under review is left out, and the
+  // comparison with the source notices.
+  ASSERT_EQ(Run({"build", data + "/ja.po", "-o", "ja.skdb"}).code, 0);
+  Result c = Run({"check", "ja.skdb", "--against", "en.skdb"});
+  EXPECT_EQ(c.code, 1);
+  EXPECT_CONTAINS(c.err, "ID 'HUD_FPS' of the source is missing");
 }
 
 } // namespace

@@ -3,15 +3,17 @@
 #include "TextChecks.h"
 
 #include "Utf.h"
-#include "format/FormatArgs.h"
 #include "format/MessageFormat.h"
-#include "format/Printf.h"
+#include "format/PrintfSpec.h"
 
 #include <algorithm>
 #include <map>
 
 namespace phrasor::tool {
 namespace {
+
+// The formatter copies at most this many characters of an insert's spec.
+constexpr std::size_t kMaxRenderedSpec = 14;
 
 /// "[QVFormatMessageT Error - Invalid field type]" -> "invalid field type":
 /// the runtime's own wording, in the tool's diagnostic style.
@@ -27,50 +29,40 @@ std::string StatusProblem(MessageStatus status) {
   return text;
 }
 
-/// Hands the engine harmless stand-ins and notes what it asked for. The
-/// pointer designates zeroed storage, an empty string in either width.
-class RecordingArgs final : public FormatArgs {
+/// Collects what the checker reports about one format.
+class PrintfCollector final : public FormatCheckHandler {
 public:
-  int32_t NextInt32() override {
-    Taken.push_back(PrintfArg::Int32);
-    return 0;
+  explicit PrintfCollector(std::u16string_view format, PrintfReading &out)
+      : Format(format), Out(out) {}
+
+  void OnText(uint32_t, uint32_t) override {}
+  void OnConversion(uint32_t begin, uint32_t end,
+                    const ConversionSpec &spec) override {
+    const std::string text =
+        Utf16ToUtf8Lossy(Format.substr(begin, end - begin));
+    const uint8_t intKind = static_cast<uint8_t>(ArgKind::Int32);
+    if (spec.WidthFromArg)
+      Out.args.push_back({intKind, text, true});
+    if (spec.PrecisionFromArg)
+      Out.args.push_back({intKind, text, true});
+    if (spec.Kind != ArgKind::None)
+      Out.args.push_back({static_cast<uint8_t>(spec.Kind), text, false});
   }
-  int64_t NextInt64() override {
-    Taken.push_back(PrintfArg::Int64);
-    return 0;
+  void OnError(uint32_t position, SpecError error) override {
+    Out.problem = std::string(SpecErrorText(error)) + " at character " +
+                  std::to_string(position + 1);
   }
-  double NextDouble() override {
-    Taken.push_back(PrintfArg::Double);
-    return 0.0;
-  }
-  const void *NextPointer() override {
-    Taken.push_back(PrintfArg::Pointer);
-    return Zeros;
-  }
-  std::vector<PrintfArg> Taken;
 
 private:
-  alignas(8) unsigned char Zeros[16] = {};
+  std::u16string_view Format;
+  PrintfReading &Out;
 };
-
-const char *ArgName(PrintfArg a) {
-  switch (a) {
-  case PrintfArg::Int32:
-    return "int";
-  case PrintfArg::Int64:
-    return "64-bit int";
-  case PrintfArg::Double:
-    return "double";
-  case PrintfArg::Pointer:
-    return "pointer";
-  }
-  return "?";
-}
 
 std::string ArgList(const std::vector<PrintfArg> &args) {
   std::string out = "(";
   for (std::size_t i = 0; i < args.size(); ++i)
-    out += (i ? ", " : "") + std::string(ArgName(args[i]));
+    out += (i ? ", " : "") + (args[i].star ? "* of " : std::string()) +
+           args[i].text;
   return out + ")";
 }
 
@@ -108,22 +100,8 @@ MessageReading ReadAsMessage(std::u16string_view value) {
 PrintfReading CheckPrintfFormat(std::u16string_view value) {
   PrintfReading r;
   const RuntimeString format = ToRuntime(value);
-  // Room for any output a stored text plausibly makes; a cut output is
-  // still a well-formed format.
-  static thread_local std::vector<PhrasorWChar> scratch;
-  scratch.resize(
-      std::max<std::size_t>(scratch.size(), 4096 + 4 * value.size()));
-  RecordingArgs args;
-  uint32_t written = 0;
-  FormatStatus status =
-      FormatInto(scratch.data(), static_cast<uint32_t>(scratch.size()),
-                 format.c_str(), args, written);
-  if (status == FormatStatus::BadFormat) {
-    r.problem = "unknown or malformed conversion";
-    return r;
-  }
-  r.ok = true;
-  r.args = std::move(args.Taken);
+  PrintfCollector collector(value, r);
+  r.ok = CheckFormat(format.c_str(), collector);
   return r;
 }
 
@@ -154,10 +132,25 @@ ValueReport CheckValue(std::u16string_view value) {
                          " (%n) is always refused when formatted");
     // An insert has exactly one argument, so the formatter refuses a width
     // or precision that would take another.
-    if (insert.spec.find(u'*') != std::u16string::npos)
+    if (insert.spec.find(u'*') != std::u16string::npos) {
       r.errors.push_back("insert " + InsertText(insert) +
                          " has a '*' width or precision, which the "
                          "formatter refuses");
+      continue;
+    }
+    // The formatter hands the spec, cut to its first 14 characters, to the
+    // printf engine, which must accept it.
+    const std::u16string spec = u"%" + insert.spec.substr(0, kMaxRenderedSpec);
+    PrintfReading engine = CheckPrintfFormat(spec);
+    if (!engine.ok) {
+      std::string cut;
+      if (insert.spec.size() > kMaxRenderedSpec)
+        cut = " (its spec is cut to " + std::to_string(kMaxRenderedSpec) +
+              " characters)";
+      r.errors.push_back("insert " + InsertText(insert) +
+                         " is refused by the printf engine" + cut + ": " +
+                         engine.problem);
+    }
   }
   if (r.message.textAfterEnd)
     r.warnings.push_back("text after %0 is never shown");

@@ -35,18 +35,26 @@ struct MessageReading {
 /// Reads \p value with the runtime's message parser.
 MessageReading ReadAsMessage(std::u16string_view value);
 
-/// The kind of argument a printf conversion takes from the list.
-enum class PrintfArg : uint8_t { Int32, Int64, Double, Pointer };
+/// One argument a printf format takes: a conversion's value, or the int
+/// of a '*' width or precision.
+struct PrintfArg {
+  uint8_t kind = 0;  ///< the engine's ArgKind
+  std::string text;  ///< the conversion as written, e.g. "%-5.2f"
+  bool star = false; ///< the int of a '*' before the conversion's value
+
+  bool operator==(const PrintfArg &o) const {
+    return kind == o.kind && star == o.star;
+  }
+};
 
 struct PrintfReading {
   bool ok = false;
   std::string problem;
-  std::vector<PrintfArg> args; ///< in the order the conversions take them
+  std::vector<PrintfArg> args; ///< in the order the format takes them
 };
 
-/// Reads \p value with the runtime's printf engine, without real
-/// arguments: the engine formats into a scratch buffer from a recording
-/// argument source, which tells which arguments it would take.
+/// Reads \p value with the runtime's printf format checker: the walk the
+/// engine renders through, run without arguments.
 PrintfReading CheckPrintfFormat(std::u16string_view value);
 
 enum class ValueStyle : uint8_t { Plain, Message, Printf };

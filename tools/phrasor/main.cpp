@@ -85,9 +85,15 @@ int main(int argc, char **argv) {
   f->add_option("database", format.database, "The database")->required();
   f->add_option("id", format.id, "The ID of a message")->required();
   f->add_option("args", format.args,
-                "One argument per field, converted to the insert's type "
-                "(put -- before negative numbers)");
-  f->callback([&] { run = [&] { return RunFormat(format); }; });
+                "One argument per field, converted to the insert's type");
+  // A negative number is an argument here, not an option: parsing stops at
+  // the first word it does not know, and the rest are arguments as written.
+  f->prefix_command();
+  f->callback([&] {
+    for (const std::string &rest : f->remaining())
+      format.args.push_back(rest);
+    run = [&] { return RunFormat(format); };
+  });
 
   try {
     app.parse(argc, argv);
