@@ -1,7 +1,17 @@
 //===- MessageFormat.h - Messages with numbered, typed inserts -*- C++ -*-===//
 //
-// A message names its arguments by number (%1!d!, %2!s!), so a translation
-// may use them in another order than the source text.
+// A message names its arguments by number, so a translation may use them in
+// another order than the source text:
+//
+//   message := { literal | "%%" | "%0" | insert }
+//   insert  := "%" field "!" spec "!"
+//   field   := digit1-9 { digit }           (1 .. 16 usable)
+//   spec    := printf flags, width, precision, then type letters
+//
+// "%0" ends the message; everything after it is dropped. Formatting checks
+// the whole message first, then takes the arguments in field-number order,
+// then renders each insert with the printf engine, so nothing is written
+// for a message that is malformed.
 //
 //===----------------------------------------------------------------------===//
 
@@ -17,11 +27,112 @@
 
 namespace phrasor {
 
+/// Why a message could not be formatted; each has a fixed text.
+enum class MessageStatus : uint8_t {
+  Ok,
+  BadFieldIndex,       ///< '%' not followed by '%', '0' or digits and '!'
+  NoOpenMark,          ///< the '!' after the field number ends the message
+  BadFieldType,        ///< no type letters, or letters of no known type
+  NoCloseMark,         ///< the type letters are not followed by '!'
+  TooManyFields,       ///< more than 15 inserts and escapes
+  UnknownArgumentSize, ///< a field number from 1 up is left out, or > 16
+  UnknownArgumentType, ///< a type code outside the table (a guard)
+  BadSpecOrBufferFull, ///< the printf engine refused or could not fit it
+};
+
+/// The fixed narrow text written into the buffer for \p status.
+const char *MessageStatusText(MessageStatus status);
+
+/// The kind of argument an insert consumes (0 means none / not a type).
+enum MessageType : uint32_t {
+  kTypeNone = 0,
+  kTypeLong = 1,         ///< ld li lo lx lX
+  kTypeULong = 2,        ///< lu
+  kTypeWideChar = 3,     ///< c lc lC
+  kTypeWideString = 4,   ///< s ls lS
+  kTypeShort = 5,        ///< hd hi ho hx hX
+  kTypeUShort = 6,       ///< hu
+  kTypeNarrowChar = 7,   ///< C hc hC
+  kTypeNarrowString = 8, ///< S hs hS
+  kTypeInt64 = 9,        ///< I64d ...
+  kTypeInt32 = 10,       ///< I32d ...
+  kTypeInt = 11,         ///< d i o u x X
+  kTypeDouble = 12,      ///< e E f g G
+  kTypeCount = 13,       ///< n (always refused when rendered)
+  kTypePointer = 14,     ///< p
+};
+
+/// One insert or escape of a message.
+struct MessageField {
+  uint16_t insertStart; ///< position of the '%'
+  uint16_t specStart;   ///< first unit after the opening '!'
+  uint16_t specLength;  ///< units from specStart through the last type letter
+  uint16_t fieldNumber; ///< 0 for an escape
+  union {
+    int32_t word;
+    int64_t wide;
+    double real;
+    const void *pointer;
+  } value;
+  uint32_t typeCode; ///< a MessageType
+};
+
+constexpr uint32_t kMaxMessageFields = 15;
+constexpr uint32_t kFieldOrderSize = 16;
+constexpr uint16_t kNoField = 0xFFFF;
+/// Positions are kept in 16 bits; longer messages are refused.
+constexpr uint32_t kMaxMessageLength = 0xFFFF;
+
+/// A checked message: its inserts in order of appearance, which insert
+/// names each field number, and where the text ends.
+struct MessageLayout {
+  MessageField fields[kMaxMessageFields];
+  uint32_t count;
+  uint16_t fieldOrder[kFieldOrderSize];
+  uint32_t highestField;
+  uint32_t scanEnd;
+};
+
+/// Formats messages; holds no data and is made on the stack for each call.
+class QVFormatMessageT {
+public:
+  /// Reads the field number from \p start; on success \p stop receives the
+  /// position of the '!' after it. -1 when there is none.
+  int32_t ParseFieldIndex(const PhrasorWChar *format, uint32_t start,
+                          uint32_t length, uint32_t &stop) const;
+  /// The type code of the spec from \p start; \p typeEnd receives the
+  /// position of the last type letter when the result is not 0.
+  uint32_t ParseFieldType(const PhrasorWChar *format, uint32_t start,
+                          uint32_t length, uint32_t &typeEnd) const;
+  /// The type code of the letters at \p position (not C, S, c or s).
+  uint32_t ParseConversion(const PhrasorWChar *format, uint32_t position,
+                           uint32_t length, uint32_t &typeEnd) const;
+
+  /// Checks a whole message without taking any argument: what a tool needs
+  /// to list the inserts of a stored text or to refuse it.
+  MessageStatus Parse(const PhrasorWChar *format, MessageLayout &layout) const;
+
+  bool Format(PhrasorWChar *buffer, uint32_t bufferLength,
+              const PhrasorWChar *format, va_list args) const;
+  /// As Format, with arguments from any source (tests, fuzzers).
+  bool FormatWith(PhrasorWChar *buffer, uint32_t bufferLength,
+                  const PhrasorWChar *format, FormatArgs &args) const;
+
+private:
+  MessageStatus Render(PhrasorWChar *buffer, uint32_t bufferLength,
+                       const PhrasorWChar *format, MessageLayout &layout) const;
+};
+
 /// Formats a message into \p buffer. True when written (possibly cut at the
 /// end of the buffer); false with an error text over the buffer's start when
 /// the message is malformed or an insert does not fit.
 bool FormatMessageV(PhrasorWChar *buffer, uint32_t bufferLength,
                     const PhrasorWChar *format, va_list args);
+
+/// True for the units the message syntax treats as letters: letters of
+/// every script, as the platform's wide classification has them, whatever
+/// the process locale.
+bool IsMessageLetter(PhrasorWChar unit);
 
 } // namespace phrasor
 

@@ -1,0 +1,211 @@
+//===- lookup_test.cpp - Lookups by index and by ID -----------------------===//
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace phrasor::test;
+
+namespace {
+
+// Stored IDs: "Alpha" (value + voice), "beta" (value), "Gamma" (voice only),
+// "<NONE>" (an ordinary ID that only looks like the reserved one).
+struct LookupTest : ::testing::Test {
+  Keeper keeper{{E("Alpha", "first", "alpha.wav"), E("beta", "second"),
+                 E("Gamma", std::nullopt, "gamma.wav"), E("<NONE>", "caps")}};
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  ReportLog log;
+
+  void ExpectReport(const std::string &label, const std::string &message) {
+    ASSERT_EQ(log.Reports.size(), 1u);
+    EXPECT_EQ(log.Reports[0].keeper, keeper.get());
+    EXPECT_EQ(log.Reports[0].labelText, label);
+    EXPECT_EQ(log.Reports[0].message, message);
+    log.Reports.clear();
+  }
+  void ExpectNoReport() {
+    EXPECT_TRUE(log.Reports.empty());
+    log.Reports.clear();
+  }
+};
+
+const std::string kInvalidIndex = "[ERROR: Invalid String Index]";
+const std::string kInvalidId = "[ERROR: Invalid String ID]";
+const std::string kNoValue = "[ERROR: String Value Not Found]";
+const std::string kNoVoice = "[ERROR: String Voice Path Not Found]";
+const std::string kNotInit = "[ERROR: String Keeper Not Initialized]";
+
+} // namespace
+
+TEST_F(LookupTest, ValidIndicesAnswerWithoutReports) {
+  // Sorted: "<NONE>" (0x3C) first, then alpha, beta, gamma.
+  EXPECT_STREQ(mgr->GetStringID(keeper, 0), "<NONE>");
+  EXPECT_STREQ(mgr->GetStringID(keeper, 1), "Alpha");
+  EXPECT_EQ(Narrow(mgr->GetStringByIndex(keeper, 2)), "second");
+  EXPECT_STREQ(mgr->GetVoicePathByIndex(keeper, 3), "gamma.wav");
+  EXPECT_TRUE(mgr->HasStringByIndex(keeper, 1));
+  EXPECT_FALSE(mgr->HasStringByIndex(keeper, 3));
+  EXPECT_TRUE(mgr->HasVoicePathByIndex(keeper, 3));
+  EXPECT_FALSE(mgr->HasVoicePathByIndex(keeper, 2));
+  ExpectNoReport();
+}
+
+TEST_F(LookupTest, OutOfRangeIndicesReportUnknown) {
+  for (int32_t index : {-1, -3, 4, 1000, INT32_MIN}) {
+    SCOPED_TRACE(index);
+    EXPECT_STREQ(mgr->GetStringID(keeper, index), "[UNKNOWN]");
+    ExpectReport("[UNKNOWN]", kInvalidIndex);
+    EXPECT_EQ(Narrow(mgr->GetStringByIndex(keeper, index)), kInvalidIndex);
+    ExpectReport("[UNKNOWN]", kInvalidIndex);
+    EXPECT_EQ(mgr->GetVoicePathByIndex(keeper, index), kInvalidIndex);
+    ExpectReport("[UNKNOWN]", kInvalidIndex);
+    EXPECT_FALSE(mgr->HasStringByIndex(keeper, index));
+    ExpectReport("[UNKNOWN]", kInvalidIndex);
+    EXPECT_FALSE(mgr->HasVoicePathByIndex(keeper, index));
+    ExpectReport("[UNKNOWN]", kInvalidIndex);
+  }
+}
+
+TEST_F(LookupTest, NoneIndexIsEmptyForStringsButInvalidForPresenceTests) {
+  EXPECT_STREQ(mgr->GetStringID(keeper, -2), "<none>");
+  EXPECT_EQ(Narrow(mgr->GetStringByIndex(keeper, -2)), "");
+  EXPECT_STREQ(mgr->GetVoicePathByIndex(keeper, -2), "");
+  ExpectNoReport();
+  EXPECT_FALSE(mgr->HasStringByIndex(keeper, -2));
+  ExpectReport("[UNKNOWN]", kInvalidIndex);
+  EXPECT_FALSE(mgr->HasVoicePathByIndex(keeper, -2));
+  ExpectReport("[UNKNOWN]", kInvalidIndex);
+}
+
+TEST_F(LookupTest, MissingValueOrVoiceReportsTheStoredIdByIndex) {
+  EXPECT_EQ(Narrow(mgr->GetStringByIndex(keeper, 3)), kNoValue);
+  ExpectReport("Gamma", kNoValue);
+  EXPECT_EQ(mgr->GetVoicePathByIndex(keeper, 2), kNoVoice);
+  ExpectReport("beta", kNoVoice);
+}
+
+TEST_F(LookupTest, IdsAreFoundInAnyLetterCase) {
+  EXPECT_EQ(mgr->GetStringIndex(keeper, "ALPHA"), 1);
+  EXPECT_STREQ(mgr->GetStringID(keeper, 1), "Alpha");
+  EXPECT_EQ(Narrow(mgr->GetStringByID(keeper, "BeTa")), "second");
+  EXPECT_STREQ(mgr->GetVoicePathByID(keeper, "gamma"), "gamma.wav");
+  EXPECT_TRUE(mgr->IsValidID(keeper, "GAMMA"));
+  EXPECT_TRUE(mgr->HasStringByID(keeper, "alpha"));
+  EXPECT_TRUE(mgr->HasVoicePathByID(keeper, "aLpHa"));
+  ExpectNoReport();
+}
+
+TEST_F(LookupTest, ReportsByIdCarryTheCallersOwnPointer) {
+  const char *id = "GAMMA";
+  EXPECT_EQ(Narrow(mgr->GetStringByID(keeper, id)), kNoValue);
+  ASSERT_EQ(log.Reports.size(), 1u);
+  EXPECT_EQ(log.Reports[0].label, id) << "the very pointer, not the stored ID";
+  log.Reports.clear();
+  const char *voiceless = "BETA";
+  EXPECT_EQ(mgr->GetVoicePathByID(keeper, voiceless), kNoVoice);
+  ASSERT_EQ(log.Reports.size(), 1u);
+  EXPECT_EQ(log.Reports[0].label, voiceless);
+  EXPECT_EQ(log.Reports[0].message, kNoVoice);
+}
+
+TEST_F(LookupTest, AbsentIdsFailByOperation) {
+  EXPECT_EQ(mgr->GetStringIndex(keeper, "delta"), -1);
+  ExpectNoReport();
+  EXPECT_EQ(Narrow(mgr->GetStringByID(keeper, "delta")), kInvalidId);
+  ExpectReport("delta", kInvalidId);
+  EXPECT_EQ(mgr->GetVoicePathByID(keeper, "delta"), kInvalidId);
+  ExpectReport("delta", kInvalidId);
+  EXPECT_FALSE(mgr->IsValidID(keeper, "delta"));
+  EXPECT_FALSE(mgr->HasStringByID(keeper, "delta"));
+  EXPECT_FALSE(mgr->HasVoicePathByID(keeper, "delta"));
+  ExpectNoReport();
+  EXPECT_FALSE(mgr->HasStringByID(keeper, "Gamma"));
+  EXPECT_FALSE(mgr->HasVoicePathByID(keeper, "beta"));
+  ExpectNoReport();
+}
+
+TEST_F(LookupTest, ReservedNoneIdIsExactAndCaseSensitive) {
+  EXPECT_EQ(mgr->GetStringIndex(keeper, "<none>"), -2);
+  EXPECT_EQ(Narrow(mgr->GetStringByID(keeper, "<none>")), "");
+  EXPECT_STREQ(mgr->GetVoicePathByID(keeper, "<none>"), "");
+  ExpectNoReport();
+  // The presence tests search for it like any ID; here it matches the
+  // stored "<NONE>", which is an ordinary entry.
+  EXPECT_TRUE(mgr->IsValidID(keeper, "<none>"));
+  EXPECT_TRUE(mgr->HasStringByID(keeper, "<none>"));
+  EXPECT_EQ(mgr->GetStringIndex(keeper, "<NONE>"), 0);
+  EXPECT_EQ(Narrow(mgr->GetStringByID(keeper, "<NONE>")), "caps");
+  EXPECT_EQ(Narrow(mgr->GetStringByID(keeper, "<None>")), "caps");
+  ExpectNoReport();
+}
+
+TEST_F(LookupTest, NullIdReportsNullLabel) {
+  EXPECT_EQ(mgr->GetStringIndex(keeper, nullptr), -1);
+  ExpectNoReport();
+  EXPECT_EQ(Narrow(mgr->GetStringByID(keeper, nullptr)), kInvalidId);
+  ExpectReport("[NULL]", kInvalidId);
+  EXPECT_EQ(mgr->GetVoicePathByID(keeper, nullptr), kInvalidId);
+  ExpectReport("[NULL]", kInvalidId);
+  EXPECT_FALSE(mgr->IsValidID(keeper, nullptr));
+  ExpectReport("[NULL]", kInvalidId);
+  EXPECT_FALSE(mgr->HasStringByID(keeper, nullptr));
+  ExpectReport("[NULL]", kInvalidId);
+  EXPECT_FALSE(mgr->HasVoicePathByID(keeper, nullptr));
+  ExpectReport("[NULL]", kInvalidId);
+}
+
+TEST(Lookup, EmptyKeeperIsNotInitializedForIdsButStillKnowsNone) {
+  Keeper keeper(std::vector<phrasor::authoring::Entry>{});
+  ASSERT_NE(keeper.get(), nullptr);
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  ReportLog log;
+  EXPECT_EQ(mgr->GetStringIndex(keeper, "<none>"), -1);
+  EXPECT_EQ(mgr->GetStringIndex(keeper, "x"), -1);
+  EXPECT_EQ(Narrow(mgr->GetStringByID(keeper, "<none>")), "");
+  EXPECT_STREQ(mgr->GetVoicePathByID(keeper, "<none>"), "");
+  EXPECT_EQ(Narrow(mgr->GetStringByIndex(keeper, -2)), "");
+  EXPECT_STREQ(mgr->GetStringID(keeper, -2), "<none>");
+  EXPECT_TRUE(log.Reports.empty());
+
+  const char *id = "x";
+  EXPECT_EQ(Narrow(mgr->GetStringByID(keeper, id)), kNotInit);
+  EXPECT_EQ(mgr->GetVoicePathByID(keeper, id), kNotInit);
+  EXPECT_FALSE(mgr->IsValidID(keeper, id));
+  EXPECT_FALSE(mgr->HasStringByID(keeper, id));
+  EXPECT_FALSE(mgr->HasVoicePathByID(keeper, id));
+  EXPECT_FALSE(mgr->IsValidID(keeper, "<none>"));
+  ASSERT_EQ(log.Reports.size(), 6u);
+  for (std::size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(log.Reports[i].label, id);
+    EXPECT_EQ(log.Reports[i].message, kNotInit);
+  }
+  log.Reports.clear();
+  EXPECT_STREQ(mgr->GetStringID(keeper, 0), "[UNKNOWN]");
+  EXPECT_FALSE(mgr->HasStringByIndex(keeper, -2));
+  ASSERT_EQ(log.Reports.size(), 2u);
+  EXPECT_EQ(log.Reports[1].message, kInvalidIndex);
+}
+
+TEST(Lookup, OneEntrySearchDecidesWithOneComparison) {
+  Keeper keeper({E("m", "middle")});
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  EXPECT_EQ(mgr->GetStringIndex(keeper, "a"), -1);
+  EXPECT_EQ(mgr->GetStringIndex(keeper, "z"), -1);
+  EXPECT_EQ(mgr->GetStringIndex(keeper, "M"), 0);
+  EXPECT_EQ(mgr->GetStringIndex(keeper, "m2"), -1);
+  EXPECT_EQ(mgr->GetStringIndex(keeper, ""), -1);
+}
+
+TEST(Lookup, CaseFoldingIgnoresTheProcessLocale) {
+  // Bytes above 0x7F and the letters around 'Z'/'a' are never folded, so a
+  // host's setlocale cannot change which ID is found.
+  Keeper keeper(
+      {E("\xC9t\xC9", "accent"), E("[x]", "bracket"), E("{x}", "brace")});
+  std::setlocale(LC_ALL, "C.UTF-8");
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  EXPECT_EQ(mgr->GetStringIndex(keeper, "\xE9t\xE9"), -1);
+  EXPECT_NE(mgr->GetStringIndex(keeper, "\xC9T\xC9"), -1);
+  EXPECT_NE(mgr->GetStringIndex(keeper, "[X]"), -1);
+  EXPECT_NE(mgr->GetStringIndex(keeper, "{X}"), -1);
+  std::setlocale(LC_ALL, "C");
+}

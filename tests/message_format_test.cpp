@@ -1,0 +1,335 @@
+//===- message_format_test.cpp - Formatting messages end to end -----------===//
+
+#include "TestSupport.h"
+
+#include "format/MessageFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <variant>
+
+using namespace phrasor;
+using namespace phrasor::test;
+
+namespace {
+
+const std::string kBadIndex =
+    "[QVFormatMessageT Error - Failed to extract field index]";
+const std::string kNoOpen =
+    "[QVFormatMessageT Error - Failed to locate open exclamation mark]";
+const std::string kBadType = "[QVFormatMessageT Error - Invalid field type]";
+const std::string kNoClose =
+    "[QVFormatMessageT Error - Failed to locate close exclamation mark]";
+const std::string kTooMany =
+    "[QVFormatMessageT Error - Exceeded field count limit]";
+const std::string kUnknownSize =
+    "[QVFormatMessageT Error - Unknown size of argument]";
+const std::string kBadSpec = "[QVFormatMessageT Error - Invalid format "
+                             "specification or buffer too small.]";
+
+using Value = std::variant<int32_t, int64_t, double, const void *>;
+
+// Supplies typed values in order and records what was asked for, so a test
+// sees the order in which arguments are taken.
+class Args final : public FormatArgs {
+public:
+  explicit Args(std::vector<Value> values) : Values(std::move(values)) {}
+  int32_t NextInt32() override { return Take<int32_t>('i'); }
+  int64_t NextInt64() override { return Take<int64_t>('L'); }
+  double NextDouble() override { return Take<double>('d'); }
+  const void *NextPointer() override { return Take<const void *>('p'); }
+  std::string Asked;
+
+private:
+  template <typename T> T Take(char kind) {
+    Asked += kind;
+    if (Next >= Values.size() || !std::holds_alternative<T>(Values[Next])) {
+      ADD_FAILURE() << "argument " << Next << " taken as '" << kind << "'";
+      return T{};
+    }
+    return std::get<T>(Values[Next++]);
+  }
+  std::vector<Value> Values;
+  std::size_t Next = 0;
+};
+
+struct Outcome {
+  bool ok;
+  std::string text;
+};
+
+Outcome Format(const std::string &format, std::vector<Value> values = {},
+               uint32_t length = 256, std::string *asked = nullptr) {
+  WString f = W(format);
+  std::vector<PhrasorWChar> buffer(length + 2, PhrasorWChar('#'));
+  Args args(std::move(values));
+  bool ok =
+      QVFormatMessageT().FormatWith(buffer.data() + 1, length, f.c_str(), args);
+  // Guard units on both sides: nothing may be written outside the buffer.
+  EXPECT_EQ(buffer.front(), PhrasorWChar('#'));
+  EXPECT_EQ(buffer.back(), PhrasorWChar('#'));
+  if (asked)
+    *asked = args.Asked;
+  if (length == 0)
+    return {ok, ""};
+  EXPECT_NE(std::find(buffer.begin() + 1, buffer.begin() + 1 + length,
+                      PhrasorWChar(0)),
+            buffer.begin() + 1 + length)
+      << "buffer not terminated";
+  return {ok, Narrow(buffer.data() + 1)};
+}
+
+const PhrasorWChar kAnn[] = {'A', 'n', 'n', 0};
+
+} // namespace
+
+TEST(MessageFormat, InsertsTakeArgumentsInFieldNumberOrder) {
+  std::string asked;
+  Outcome r =
+      Format("%2!s! has %1!d! points", {int32_t{7}, Value{kAnn}}, 256, &asked);
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.text, "Ann has 7 points");
+  EXPECT_EQ(asked, "ip") << "field 1 first, whatever the text order";
+  EXPECT_EQ(Format("Score: %1!d!", {int32_t{42}}).text, "Score: 42");
+}
+
+TEST(MessageFormat, EscapesEndMarkAndPlainText) {
+  const struct {
+    int line;
+    const char *format;
+    const char *text;
+  } rows[] = {
+      {__LINE__, "100%%", "100%"},
+      {__LINE__, "Done%0 and more", "Done"},
+      {__LINE__, "", ""},
+      {__LINE__, "%0", ""},
+      {__LINE__, "a!b!c", "a!b!c"},
+      {__LINE__, "%%%%", "%%"},
+      {__LINE__, "50%% off%0%x", "50% off"},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.line);
+    Outcome r = Format(row.format);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.text, row.text);
+  }
+  EXPECT_EQ(Format("%1!d!!", {int32_t{42}}).text, "42!");
+}
+
+TEST(MessageFormat, EveryTypeTakesItsOwnArgumentWidth) {
+  const char narrow[] = "bob";
+  const struct {
+    int line;
+    const char *format;
+    std::vector<Value> values;
+    const char *text;
+    const char *asked;
+  } rows[] = {
+      {__LINE__, "%1!hd!", {int32_t{65535}}, "-1", "i"},
+      {__LINE__, "%1!hu!", {int32_t{65535}}, "65535", "i"},
+      {__LINE__, "%1!hx!", {int32_t{0x12345}}, "2345", "i"},
+      {__LINE__,
+       "%1!I64d! %2!d!",
+       {int64_t{-5000000000}, int32_t{3}},
+       "-5000000000 3",
+       "Li"},
+      {__LINE__, "%1!I32x!", {int32_t{-1}}, "ffffffff", "i"},
+      {__LINE__, "%1!lu!", {int32_t{-1}}, "4294967295", "i"},
+      {__LINE__, "%1!ld!", {int32_t{-7}}, "-7", "i"},
+      {__LINE__, "%1!f!", {0.5}, "0.500000", "d"},
+      {__LINE__, "%1!.2e!", {12345.678}, "1.23e+04", "d"},
+      {__LINE__, "%1!c!", {int32_t{0x263A}}, "\u263A", "i"},
+      {__LINE__, "%1!C!", {int32_t{'z'}}, "z", "i"},
+      {__LINE__,
+       "%1!S!",
+       {Value{static_cast<const void *>(narrow)}},
+       "bob",
+       "p"},
+      {__LINE__,
+       "%1!hs!",
+       {Value{static_cast<const void *>(narrow)}},
+       "bob",
+       "p"},
+      {__LINE__, "%1!ls!", {Value{kAnn}}, "Ann", "p"},
+      {__LINE__, "%1!5s!|", {Value{kAnn}}, "  Ann|", "p"},
+      {__LINE__, "%1!-08.3f!|", {3.14159}, "3.142   |", "d"},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.line);
+    std::string asked;
+    Outcome r = Format(row.format, row.values, 256, &asked);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.text, row.text);
+    EXPECT_EQ(asked, row.asked);
+  }
+}
+
+TEST(MessageFormat, EachMalformedMessageGetsItsText) {
+  const struct {
+    int line;
+    const char *format;
+    const std::string &text;
+    std::vector<Value> values = {int32_t{1}, int32_t{2}, int32_t{3}};
+  } rows[] = {
+      {__LINE__, "%1", kBadIndex},
+      {__LINE__, "50%", kBadIndex},
+      {__LINE__, "%x", kBadIndex},
+      {__LINE__, "%!d!", kBadIndex},
+      {__LINE__, "%1 apples", kBadIndex},
+      {__LINE__, "%1!", kNoOpen},
+      {__LINE__, "%1!d", kNoClose},
+      {__LINE__, "%1!dd!", kNoClose},
+      {__LINE__, "%1!F!", kBadType},
+      {__LINE__, "%1!5!", kBadType},
+      {__LINE__, "%1!d! and %3!d!", kUnknownSize},
+      {__LINE__, "%17!d!", kUnknownSize},
+      {__LINE__, "%2!d!", kUnknownSize},
+      {__LINE__, "%1!n!", kBadSpec, {Value{kAnn}}},
+      {__LINE__, "%1!*d!", kBadSpec},
+      {__LINE__, "%1!.*f!", kBadSpec, {0.5}},
+      // A field number whose low 16 bits are 0 would look like an escape.
+      {__LINE__, "%65536!d!", kBadIndex},
+      {__LINE__, "%131072!d!", kBadIndex},
+      // Two inserts of one field must agree on the argument's kind.
+      {__LINE__, "%1!d! %1!s!", kUnknownSize},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.line);
+    Outcome r = Format(row.format, row.values);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.text, row.text);
+  }
+}
+
+TEST(MessageFormat, RepeatedInsertReusesArgument) {
+  std::string asked;
+  Outcome r = Format("%1!s!, %1!s! and %2!d!x (%1!-4s!)",
+                     {Value{kAnn}, int32_t{3}}, 256, &asked);
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.text, "Ann, Ann and 3x (Ann )");
+  EXPECT_EQ(asked, "pi") << "one argument per field, not per insert";
+  EXPECT_EQ(Format("%1!d! = %1!x!", {int32_t{255}}).text, "255 = ff");
+}
+
+TEST(MessageFormat, RecordLimitsCountEscapesAndInserts) {
+  std::string fifteen, sixteen;
+  for (int i = 0; i < 15; ++i)
+    fifteen += "%%";
+  EXPECT_EQ(Format(fifteen).text, std::string(15, '%'));
+  EXPECT_EQ(Format(std::string(fifteen).append("%%")).text, kTooMany);
+
+  std::string fields;
+  std::vector<Value> values;
+  for (int f = 1; f <= 15; ++f) {
+    fields.append("%").append(std::to_string(f)).append("!d!");
+    values.push_back(int32_t{f});
+  }
+  Outcome r = Format(fields, values);
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.text, "123456789101112131415");
+  std::string withSixteenth = fields;
+  EXPECT_EQ(Format(withSixteenth.append("%16!d!"), values).text, kTooMany);
+  // A malformed sixteenth insert reports its own fault first.
+  std::string withBroken = fields;
+  EXPECT_EQ(Format(withBroken.append("%16!d"), values).text, kNoClose);
+}
+
+TEST(MessageFormat, TruncationInTextIsSuccessInAnInsertIsFailure) {
+  Outcome r = Format("Hello, world", {}, 8);
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.text, "Hello, ");
+
+  std::string asked;
+  r = Format("abcdef%1!d!", {int32_t{5}}, 4, &asked);
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.text, "abc");
+  EXPECT_EQ(asked, "i") << "arguments are taken before output starts";
+
+  r = Format("ab%1!d!", {int32_t{100}}, 4);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.text, kBadSpec.substr(0, 3));
+
+  // Exact fit of an insert and its terminator, and one unit short.
+  EXPECT_TRUE(Format("ab%1!d!", {int32_t{10}}, 5).ok);
+  EXPECT_FALSE(Format("ab%1!d!", {int32_t{100}}, 5).ok);
+  EXPECT_TRUE(Format("ab%1!d!c", {int32_t{10}}, 5).ok);
+}
+
+TEST(MessageFormat, ErrorTextOverwritesOnlyTheStart) {
+  // The second insert fails; the error text lands over the first part and
+  // what lies behind its terminator keeps what was written before.
+  WString format = W("%1!s!%2!d!");
+  std::vector<PhrasorWChar> buffer(80, PhrasorWChar('#'));
+  std::vector<PhrasorWChar> longText(70, PhrasorWChar('x'));
+  longText.push_back(0);
+  Args args({Value{longText.data()}, int32_t{123456}});
+  EXPECT_FALSE(
+      QVFormatMessageT().FormatWith(buffer.data(), 73, format.c_str(), args));
+  EXPECT_EQ(Narrow(buffer.data()), kBadSpec.substr(0, 72));
+  EXPECT_EQ(buffer[73], PhrasorWChar('#'));
+}
+
+TEST(MessageFormat, ZeroLengthBufferWritesNothing) {
+  EXPECT_TRUE(Format("abc %1!d!", {int32_t{1}}, 0).ok);
+  EXPECT_FALSE(Format("%1!d", {}, 0).ok);
+  EXPECT_FALSE(Format("%2!d!", {}, 0).ok);
+}
+
+TEST(MessageFormat, LongSpecIsCutToFourteenUnits) {
+  // 16 units of spec: the cut leaves no conversion letter for the engine.
+  EXPECT_EQ(Format("%1!00000000000009d!", {int32_t{1}}).text, kBadSpec);
+  Outcome r = Format("%1!0000000000009d!", {int32_t{1}});
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.text, "000000001") << "14 units still fit";
+}
+
+TEST(MessageFormat, NullBufferOrFormatWritesNothing) {
+  PhrasorWChar buffer[4] = {'#', '#', '#', '#'};
+  Args none({});
+  EXPECT_FALSE(
+      QVFormatMessageT().FormatWith(nullptr, 4, PHRASOR_TEXT("x"), none));
+  EXPECT_FALSE(QVFormatMessageT().FormatWith(buffer, 4, nullptr, none));
+  EXPECT_EQ(buffer[0], PhrasorWChar('#'));
+}
+
+TEST(MessageFormat, FormatsOfSixtyFourKiBAreRefused) {
+  std::string big(65536, 'a');
+  EXPECT_EQ(Format(big).text, kBadSpec);
+  big.pop_back();
+  EXPECT_TRUE(Format(big, {}, 8).ok);
+}
+
+TEST(MessageFormat, ManagerLooksUpBeforeFormatting) {
+  Keeper keeper({E("score", "%2!s! has %1!d! points"), E("plain", "Hi")});
+  ReportLog log;
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  PhrasorWChar buffer[64];
+  EXPECT_TRUE(mgr->FormatMessageByID(keeper, "SCORE", buffer, 64, 7, kAnn));
+  EXPECT_EQ(Narrow(buffer), "Ann has 7 points");
+  int32_t index = mgr->GetStringIndex(keeper, "score");
+  EXPECT_TRUE(mgr->FormatMessageByIndex(keeper, index, buffer, 64, 8, kAnn));
+  EXPECT_EQ(Narrow(buffer), "Ann has 8 points");
+  EXPECT_TRUE(log.Reports.empty());
+
+  EXPECT_TRUE(mgr->FormatMessageByID(keeper, "missing", buffer, 64));
+  EXPECT_EQ(Narrow(buffer), "[ERROR: Invalid String ID]");
+  ASSERT_EQ(log.Reports.size(), 1u);
+  EXPECT_EQ(log.Reports[0].message, "[ERROR: Invalid String ID]");
+
+  EXPECT_FALSE(mgr->FormatMessageByID(keeper, "missing", nullptr, 64));
+  EXPECT_EQ(log.Reports.size(), 2u)
+      << "the lookup reports even without a buffer";
+  EXPECT_FALSE(mgr->FormatMessageByIndex(keeper, 99, nullptr, 64));
+  EXPECT_EQ(log.Reports.size(), 3u);
+}
+
+TEST(MessageFormat, FormattingAllocatesNothing) {
+  Keeper keeper({E("score", "%2!s! has %1!d! points; %1!x! %3!S!")});
+  PhrasorWChar buffer[64];
+  HostMemory().Reset();
+  EXPECT_TRUE(GetIPhrasorMgr()->FormatMessageByID(keeper, "score", buffer, 64,
+                                                  7, kAnn, "narrow"));
+  EXPECT_FALSE(GetIPhrasorMgr()->FormatMessageByID(keeper, "score", buffer, 4,
+                                                   7, kAnn, "narrow"));
+  EXPECT_EQ(HostMemory().Allocations(), 0);
+}
