@@ -101,6 +101,63 @@ uint32_t NarrowToWide(PhrasorWChar *dest, const char *source,
 
 #endif
 
+NarrowReader::NarrowReader(const char *source)
+    : Pos(reinterpret_cast<const unsigned char *>(source)) {}
+
+#if defined(_WIN32)
+
+uint32_t NarrowReader::Next(PhrasorWChar out[2]) {
+  while (Index == Count) {
+    uint32_t n = 0;
+    while (n < kChunk && Pos[n]) {
+      uint32_t step = IsDBCSLeadByte(Pos[n]) && Pos[n + 1] ? 2 : 1;
+      if (n + step > kChunk)
+        break;
+      n += step;
+    }
+    if (n == 0)
+      return 0;
+    int units = MultiByteToWideChar(
+        CP_ACP, 0, reinterpret_cast<const char *>(Pos), static_cast<int>(n),
+        reinterpret_cast<wchar_t *>(Units), static_cast<int>(kChunk));
+    Pos += n;
+    Count = units > 0 ? static_cast<uint32_t>(units) : 0;
+    Index = 0;
+  }
+  out[0] = Units[Index++];
+  if (out[0] >= 0xD800 && out[0] < 0xDC00 && Index < Count &&
+      Units[Index] >= 0xDC00 && Units[Index] < 0xE000) {
+    out[1] = Units[Index++];
+    return 2;
+  }
+  return 1;
+}
+
+#else
+
+uint32_t NarrowReader::Next(PhrasorWChar out[2]) {
+  unsigned char lead = *Pos;
+  if (!lead)
+    return 0;
+  // Look only as far ahead as the lead byte asks, and stop at the
+  // terminator: a cut sequence then decodes as U+FFFD, as in NarrowToWide.
+  uint32_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  uint32_t avail = 1;
+  while (avail < need && Pos[avail])
+    ++avail;
+  uint32_t cp = DecodeUtf8(Pos, Pos + avail);
+  if (cp >= 0x10000) {
+    cp -= 0x10000;
+    out[0] = static_cast<PhrasorWChar>(0xD800 + (cp >> 10));
+    out[1] = static_cast<PhrasorWChar>(0xDC00 + (cp & 0x3FF));
+    return 2;
+  }
+  out[0] = static_cast<PhrasorWChar>(cp);
+  return 1;
+}
+
+#endif
+
 WideFromNarrow::WideFromNarrow(const char *source) : Text(nullptr) {
   if (!source)
     return;

@@ -56,6 +56,29 @@ private:
 uint32_t NarrowToWide(PhrasorWChar *dest, const char *source,
                       uint32_t sourceLength);
 
+/// Streams a narrow text as UTF-16, one character at a time, converted as
+/// NarrowToWide converts it, without allocating. Reads no byte behind the
+/// terminator, and no byte of a character it has not been asked for, so a
+/// caller that stops early reads only what it used.
+class NarrowReader {
+public:
+  explicit NarrowReader(const char *source);
+
+  /// Stores the next character's units (one, or two for a surrogate pair)
+  /// in \p out and returns their count; 0 at the terminator.
+  uint32_t Next(PhrasorWChar out[2]);
+
+private:
+  const unsigned char *Pos;
+#if defined(_WIN32)
+  // The code page may use two bytes per character; a chunk never ends
+  // between a lead byte and its trail byte.
+  static constexpr uint32_t kChunk = 32;
+  PhrasorWChar Units[kChunk];
+  uint32_t Count = 0, Index = 0;
+#endif
+};
+
 #if !defined(_WIN32)
 /// Decodes one UTF-8 sequence at \p p (not past \p end) and advances \p p.
 /// Malformed input gives U+FFFD and advances by one byte, so every byte

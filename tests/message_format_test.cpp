@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <variant>
 
 using namespace phrasor;
@@ -329,7 +330,68 @@ TEST(MessageFormat, FormattingAllocatesNothing) {
   HostMemory().Reset();
   EXPECT_TRUE(GetIPhrasorMgr()->FormatMessageByID(keeper, "score", buffer, 64,
                                                   7, kAnn, "narrow"));
-  EXPECT_FALSE(GetIPhrasorMgr()->FormatMessageByID(keeper, "score", buffer, 4,
+  EXPECT_FALSE(GetIPhrasorMgr()->FormatMessageByID(keeper, "score", buffer, 3,
                                                    7, kAnn, "narrow"));
   EXPECT_EQ(HostMemory().Allocations(), 0);
+}
+
+namespace {
+
+// Answers any request with a harmless value: strings point at text that is
+// terminated whether read as narrow or as wide units.
+class AnyArgs final : public FormatArgs {
+public:
+  explicit AnyArgs(uint32_t seed) : Seed(seed) {}
+  int32_t NextInt32() override { return static_cast<int32_t>(Step()); }
+  int64_t NextInt64() override {
+    return static_cast<int64_t>(Step()) << 20 | Step();
+  }
+  double NextDouble() override { return static_cast<double>(Step()) / 7.0; }
+  const void *NextPointer() override {
+    static const PhrasorWChar Safe[] = {'o', 'k', 0, 0};
+    return Safe;
+  }
+
+private:
+  uint32_t Step() { return Seed = Seed * 1664525u + 1013904223u; }
+  uint32_t Seed;
+};
+
+} // namespace
+
+TEST(MessageFormatProperty, AnyFormatStaysInsideTheBufferAndIsTerminated) {
+  // Formats assembled from the pieces the parser cares about, so every
+  // branch of every pass is reached many times.
+  static const char *const pieces[] = {
+      "%",        "!",       "%%",    "%0",  "1",         "2",   "16",
+      "17",       "0",       "d",     "s",   "S",         "I64", "I32",
+      "l",        "h",       "x",     "f",   "-08",       ".3",  "*",
+      "n",        "%1!d!",   "%2!s!", "%1!", "abc ",      "é",   "%3!hu!",
+      "%1!I64d!", "%2!.2f!", "#",     " ",   "%65536!d!", "p"};
+  std::mt19937 rng(42);
+  std::uniform_int_distribution<int> count(0, 14);
+  std::uniform_int_distribution<std::size_t> pick(
+      0, sizeof(pieces) / sizeof(pieces[0]) - 1);
+  std::uniform_int_distribution<uint32_t> length(0, 40);
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    for (int n = count(rng); n > 0; --n)
+      text += pieces[pick(rng)];
+    WString format = W(text);
+    uint32_t bufferLength = length(rng);
+    std::vector<PhrasorWChar> buffer(bufferLength + 8, PhrasorWChar(0xBEEF));
+    AnyArgs args(static_cast<uint32_t>(round));
+    QVFormatMessageT().FormatWith(buffer.data() + 4, bufferLength,
+                                  format.c_str(), args);
+    for (int g = 0; g < 4; ++g) {
+      ASSERT_EQ(buffer[g], PhrasorWChar(0xBEEF)) << text;
+      ASSERT_EQ(buffer[buffer.size() - 1 - g], PhrasorWChar(0xBEEF)) << text;
+    }
+    if (bufferLength > 0) {
+      auto begin = buffer.begin() + 4;
+      ASSERT_NE(std::find(begin, begin + bufferLength, PhrasorWChar(0)),
+                begin + bufferLength)
+          << text;
+    }
+  }
 }

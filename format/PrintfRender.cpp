@@ -1,0 +1,289 @@
+//===- PrintfRender.cpp - Numbers as printf writes them -------------------===//
+
+#include "PrintfRender.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace phrasor {
+
+namespace {
+
+// A double's exact decimal expansion ends within 1074 fractional digits and
+// holds at most 767 significant ones; its hex mantissa has 13 digits. Any
+// precision past these only adds zeros, which are padded rather than
+// converted, so the stack buffer stays small whatever the precision.
+constexpr int64_t kMaxFixed = 1076;
+constexpr int64_t kMaxSignificant = 780;
+constexpr int64_t kMaxHex = 13;
+// 309 integer digits, the point and kMaxFixed fractional digits.
+constexpr uint32_t kFloatBuffer = 1400;
+
+/// The parts of one number in the order they are written.
+struct Pieces {
+  char Sign = 0;
+  const char *Prefix = "";
+  uint32_t PrefixLength = 0;
+  uint64_t LeadingZeros = 0;
+  const char *Body = "";
+  uint32_t BodyLength = 0;
+  uint64_t TrailingZeros = 0;
+  const char *Tail = "";
+  uint32_t TailLength = 0;
+  bool ZeroPad = true; ///< the '0' flag may pad between prefix and body
+};
+
+void FillZeros(WSink &sink, uint64_t count) {
+  // Counts past the sink's room are cut there, so clamping is exact.
+  sink.Fill('0',
+            count > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(count));
+}
+
+void Emit(WSink &sink, const Layout &layout, const Pieces &p) {
+  uint64_t length = (p.Sign ? 1u : 0u) + p.PrefixLength + p.LeadingZeros +
+                    p.BodyLength + p.TrailingZeros + p.TailLength;
+  uint32_t pad =
+      layout.Width > length ? layout.Width - static_cast<uint32_t>(length) : 0;
+  bool left = layout.Flags & FlagMinus;
+  bool zeros = !left && p.ZeroPad && (layout.Flags & FlagZero);
+  if (!left && !zeros)
+    sink.Fill(' ', pad);
+  if (p.Sign)
+    sink.Put(static_cast<PhrasorWChar>(p.Sign));
+  sink.AppendAscii(p.Prefix, p.PrefixLength);
+  if (zeros)
+    sink.Fill('0', pad);
+  FillZeros(sink, p.LeadingZeros);
+  sink.AppendAscii(p.Body, p.BodyLength);
+  FillZeros(sink, p.TrailingZeros);
+  sink.AppendAscii(p.Tail, p.TailLength);
+  if (left)
+    sink.Fill(' ', pad);
+}
+
+char SignFor(bool negative, uint8_t flags) {
+  if (negative)
+    return '-';
+  if (flags & FlagPlus)
+    return '+';
+  return (flags & FlagSpace) ? ' ' : 0;
+}
+
+uint64_t CutToBits(uint64_t raw, uint8_t bits, bool isSigned) {
+  switch (bits) {
+  case 8:
+    return isSigned ? static_cast<uint64_t>(static_cast<int8_t>(raw))
+                    : static_cast<uint8_t>(raw);
+  case 16:
+    return isSigned ? static_cast<uint64_t>(static_cast<int16_t>(raw))
+                    : static_cast<uint16_t>(raw);
+  case 32:
+    return isSigned ? static_cast<uint64_t>(static_cast<int32_t>(raw))
+                    : static_cast<uint32_t>(raw);
+  default:
+    return raw;
+  }
+}
+
+void ToUpper(char *text, uint32_t length) {
+  for (uint32_t i = 0; i < length; ++i)
+    if (text[i] >= 'a' && text[i] <= 'z')
+      text[i] = static_cast<char>(text[i] - 'a' + 'A');
+}
+
+/// Moves the exponent ("e+05", "p-3") out of \p buffer into \p tail so
+/// that a point can still be appended to the mantissa.
+void SplitExponent(char *buffer, uint32_t &length, char marker, char *tail,
+                   uint32_t &tailLength) {
+  tailLength = 0;
+  for (uint32_t i = 0; i < length; ++i) {
+    if (buffer[i] == marker) {
+      for (uint32_t k = i; k < length; ++k)
+        tail[tailLength++] = buffer[k];
+      length = i;
+      return;
+    }
+  }
+}
+
+bool HasPoint(const char *text, uint32_t length) {
+  for (uint32_t i = 0; i < length; ++i)
+    if (text[i] == '.')
+      return true;
+  return false;
+}
+
+/// %g without '#': no trailing zeros in the fraction, no bare point.
+void StripZeros(const char *text, uint32_t &length) {
+  if (!HasPoint(text, length))
+    return;
+  while (text[length - 1] == '0')
+    --length;
+  if (text[length - 1] == '.')
+    --length;
+}
+
+uint32_t Convert(char *buffer, double value, std::chars_format form,
+                 int64_t precision) {
+  std::to_chars_result r = std::to_chars(buffer, buffer + kFloatBuffer, value,
+                                         form, static_cast<int>(precision));
+  return static_cast<uint32_t>(r.ptr - buffer);
+}
+
+int64_t Min(int64_t a, int64_t b) { return a < b ? a : b; }
+
+} // namespace
+
+void RenderInteger(WSink &sink, const ConversionSpec &spec,
+                   const Layout &layout, uint64_t raw) {
+  char conversion = spec.Conversion;
+  bool isSigned = conversion == 'd' || conversion == 'i';
+  uint64_t value = CutToBits(raw, spec.IntBits, isSigned);
+  bool zero = value == 0;
+  Pieces p;
+  if (isSigned) {
+    bool negative = static_cast<int64_t>(value) < 0;
+    if (negative)
+      value = 0 - value;
+    p.Sign = SignFor(negative, layout.Flags);
+  }
+  unsigned base = conversion == 'o'                          ? 8
+                  : (conversion == 'x' || conversion == 'X') ? 16
+                                                             : 10;
+  const char *digits =
+      conversion == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+  char buffer[24];
+  char *end = buffer + sizeof buffer, *q = end;
+  // A precision of 0 writes no digit for 0.
+  if (value != 0 || layout.Precision != 0) {
+    do {
+      *--q = digits[value % base];
+      value /= base;
+    } while (value);
+  }
+  uint32_t count = static_cast<uint32_t>(end - q);
+  p.Body = q;
+  p.BodyLength = count;
+  if (layout.Precision > 0 && static_cast<uint32_t>(layout.Precision) > count)
+    p.LeadingZeros = static_cast<uint32_t>(layout.Precision) - count;
+  if (layout.Flags & FlagHash) {
+    if (base == 8 && p.LeadingZeros == 0 && (count == 0 || *q != '0'))
+      p.LeadingZeros = 1;
+    if (base == 16 && !zero) {
+      p.Prefix = conversion == 'X' ? "0X" : "0x";
+      p.PrefixLength = 2;
+    }
+  }
+  // An explicit precision already says how many digits to write.
+  p.ZeroPad = layout.Precision < 0;
+  Emit(sink, layout, p);
+}
+
+void RenderFloat(WSink &sink, char conversion, const Layout &layout,
+                 double value) {
+  bool upper = conversion >= 'A' && conversion <= 'Z';
+  char form = static_cast<char>(conversion | 0x20);
+  bool hash = layout.Flags & FlagHash;
+  Pieces p;
+  p.Sign = SignFor(std::signbit(value), layout.Flags);
+  if (!std::isfinite(value)) {
+    bool nan = std::isnan(value);
+    p.Body = upper ? (nan ? "NAN" : "INF") : (nan ? "nan" : "inf");
+    p.BodyLength = 3;
+    p.ZeroPad = false;
+    Emit(sink, layout, p);
+    return;
+  }
+  double magnitude = std::fabs(value);
+  char buffer[kFloatBuffer];
+  char tail[16];
+  uint32_t length = 0, tailLength = 0;
+  int64_t precision = layout.Precision;
+  switch (form) {
+  case 'f': {
+    int64_t want = precision < 0 ? 6 : precision;
+    int64_t made = Min(want, kMaxFixed);
+    length = Convert(buffer, magnitude, std::chars_format::fixed, made);
+    p.TrailingZeros = static_cast<uint64_t>(want - made);
+    break;
+  }
+  case 'e': {
+    int64_t want = precision < 0 ? 6 : precision;
+    int64_t made = Min(want, kMaxSignificant);
+    length = Convert(buffer, magnitude, std::chars_format::scientific, made);
+    SplitExponent(buffer, length, 'e', tail, tailLength);
+    p.TrailingZeros = static_cast<uint64_t>(want - made);
+    break;
+  }
+  case 'g': {
+    int64_t want = precision < 0 ? 6 : (precision == 0 ? 1 : precision);
+    int64_t made = Min(want, kMaxSignificant);
+    // The exponent the value has once rounded to the precision decides
+    // between the two forms.
+    length =
+        Convert(buffer, magnitude, std::chars_format::scientific, made - 1);
+    SplitExponent(buffer, length, 'e', tail, tailLength);
+    int64_t exponent = 0;
+    for (uint32_t i = 2; i < tailLength; ++i)
+      exponent = exponent * 10 + (tail[i] - '0');
+    if (tailLength > 1 && tail[1] == '-')
+      exponent = -exponent;
+    if (want > exponent && exponent >= -4) {
+      int64_t fraction = want - 1 - exponent;
+      int64_t fractionMade = Min(fraction, kMaxFixed);
+      length =
+          Convert(buffer, magnitude, std::chars_format::fixed, fractionMade);
+      tailLength = 0;
+      if (hash)
+        p.TrailingZeros = static_cast<uint64_t>(fraction - fractionMade);
+    } else if (hash) {
+      p.TrailingZeros = static_cast<uint64_t>(want - made);
+    }
+    if (!hash)
+      StripZeros(buffer, length);
+    break;
+  }
+  default: { // 'a'
+    int64_t made = precision < 0 ? -1 : Min(precision, kMaxHex);
+    std::to_chars_result r =
+        made < 0
+            ? std::to_chars(buffer, buffer + kFloatBuffer, magnitude,
+                            std::chars_format::hex)
+            : std::to_chars(buffer, buffer + kFloatBuffer, magnitude,
+                            std::chars_format::hex, static_cast<int>(made));
+    length = static_cast<uint32_t>(r.ptr - buffer);
+    SplitExponent(buffer, length, 'p', tail, tailLength);
+    if (made >= 0)
+      p.TrailingZeros = static_cast<uint64_t>(precision - made);
+    p.Prefix = upper ? "0X" : "0x";
+    p.PrefixLength = 2;
+    break;
+  }
+  }
+  // '#' keeps the point even with no digit after it.
+  if (hash && !HasPoint(buffer, length))
+    buffer[length++] = '.';
+  if (upper) {
+    ToUpper(buffer, length);
+    ToUpper(tail, tailLength);
+  }
+  p.Body = buffer;
+  p.BodyLength = length;
+  p.Tail = tail;
+  p.TailLength = tailLength;
+  Emit(sink, layout, p);
+}
+
+void RenderPointer(WSink &sink, const Layout &layout, const void *pointer) {
+  uintptr_t value = reinterpret_cast<uintptr_t>(pointer);
+  char buffer[sizeof(void *) * 2];
+  for (uint32_t i = sizeof buffer; i-- > 0; value >>= 4)
+    buffer[i] = "0123456789ABCDEF"[value & 0xF];
+  Pieces p;
+  p.Body = buffer;
+  p.BodyLength = sizeof buffer;
+  p.ZeroPad = false;
+  Emit(sink, layout, p);
+}
+
+} // namespace phrasor

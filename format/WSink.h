@@ -1,0 +1,94 @@
+//===- WSink.h - Bounded output into a caller's wide buffer ----*- C++ -*-===//
+//
+// Every unit the formatters produce goes through one sink that writes
+// straight into the caller's buffer, left to right, and never past its
+// capacity: what does not fit is counted as lost, and the caller learns
+// that the output was cut.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_FORMAT_WSINK_H
+#define PHRASOR_FORMAT_WSINK_H
+
+#include "PhrasorRuntime.h"
+
+#include <stdint.h>
+
+namespace phrasor {
+
+class WSink {
+public:
+  /// \p capacity units of text; the terminator goes behind them.
+  WSink(PhrasorWChar *dest, uint32_t capacity)
+      : Dest(dest), Size(0), Capacity(capacity), Cut(false) {}
+
+  void Put(PhrasorWChar unit) {
+    if (Size < Capacity)
+      Dest[Size++] = unit;
+    else
+      Cut = true;
+  }
+
+  void Fill(PhrasorWChar unit, uint32_t count) {
+    uint32_t n = Room();
+    if (count > n)
+      Cut = true;
+    else
+      n = count;
+    for (uint32_t i = 0; i < n; ++i)
+      Dest[Size + i] = unit;
+    Size += n;
+  }
+
+  void Append(const PhrasorWChar *units, uint32_t count) {
+    uint32_t n = Room();
+    if (count > n)
+      Cut = true;
+    else
+      n = count;
+    for (uint32_t i = 0; i < n; ++i)
+      Dest[Size + i] = units[i];
+    Size += n;
+  }
+
+  /// Copies \p source up to its terminator, at most \p max units.
+  void AppendString(const PhrasorWChar *source, uint32_t max) {
+    for (uint32_t i = 0; i < max && source[i]; ++i) {
+      if (Size == Capacity) {
+        Cut = true;
+        return;
+      }
+      Dest[Size++] = source[i];
+    }
+  }
+
+  /// Narrow ASCII, as number conversions produce it.
+  void AppendAscii(const char *chars, uint32_t count) {
+    uint32_t n = Room();
+    if (count > n)
+      Cut = true;
+    else
+      n = count;
+    for (uint32_t i = 0; i < n; ++i)
+      Dest[Size + i] = static_cast<PhrasorWChar>(chars[i]);
+    Size += n;
+  }
+
+  /// Stores the terminator behind the text.
+  void Terminate() { Dest[Size] = 0; }
+
+  uint32_t Room() const { return Capacity - Size; }
+  uint32_t Written() const { return Size; }
+  /// True once any unit did not fit.
+  bool Full() const { return Cut; }
+
+private:
+  PhrasorWChar *Dest;
+  uint32_t Size;
+  uint32_t Capacity;
+  bool Cut;
+};
+
+} // namespace phrasor
+
+#endif // PHRASOR_FORMAT_WSINK_H
