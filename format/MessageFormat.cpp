@@ -28,8 +28,8 @@ const char *const StatusTexts[] = {
     "[QVFormatMessageT Error - Exceeded field count limit]",
     "[QVFormatMessageT Error - Unknown size of argument]",
     "[QVFormatMessageT Error - Unknown argument type]",
-    "[QVFormatMessageT Error - Invalid format specification or buffer too "
-    "small.]",
+    ("[QVFormatMessageT Error - Invalid format specification or buffer too "
+     "small.]"),
 };
 
 struct LetterRange {
