@@ -509,7 +509,7 @@ TEST_F(Cli, BadFormatsAreRefusedWithTheReason) {
   } rows[] = {
       {"HP %y", "nor a valid printf format (unknown conversion"},
       {"%1!5.3.2d!", "insert %1!5.3.2d! is refused by the printf engine"},
-      {"%1!*d!", "'*' width or precision"},
+      {"%1!*d!", "invalid format specification"},
       {"%1!d! and %3!d!", "unknown size of argument"},
       {"50%", "failed to extract field index"},
   };
