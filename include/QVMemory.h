@@ -14,6 +14,11 @@
 #if defined(_WIN32)
 #if defined(QVMEMORY_BUILD)
 #define QVMEMORY_API __declspec(dllexport)
+#elif defined(PHRASOR_RUNTIME_BUILD)
+// The runtime's objects also go into a static archive that test hosts link
+// with a GetIQVMemory of their own, so they call through the import
+// library's thunk instead of requiring the __imp_ pointer of a DLL.
+#define QVMEMORY_API
 #else
 #define QVMEMORY_API __declspec(dllimport)
 #endif
