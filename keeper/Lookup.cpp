@@ -19,15 +19,25 @@ void CStringKeeper::Report(const char *label, const char *message) const {
 }
 
 int32_t CStringKeeper::FindID(const char *id) const {
+  // Every ID strictly between the two compared bounds shares with the
+  // searched ID at least the shorter of the prefixes it shares with those
+  // bounds (the table is sorted), so each comparison starts after it. The
+  // results are those of StrICmp; only repeated bytes are skipped.
   uint32_t lo = 0, hi = idCount, mid = idCount / 2;
+  uint32_t shareLo = 0, shareHi = 0;
   for (;;) {
-    int r = StrICmp(id, idTable[mid]);
+    uint32_t common;
+    int r = StrICmpFrom(id, idTable[mid], shareLo < shareHi ? shareLo : shareHi,
+                        common);
     if (r == 0)
       return static_cast<int32_t>(mid);
-    if (r < 0)
+    if (r < 0) {
       hi = mid;
-    else
+      shareHi = common;
+    } else {
       lo = mid;
+      shareLo = common;
+    }
     uint32_t next = lo + (hi - lo) / 2;
     if (next == mid)
       return INVALID_STRING_INDEX;

@@ -27,6 +27,11 @@ int StrCmp(const char *a, const char *b);
 /// As StrCmp after mapping ASCII capitals to lower case; only the sign of
 /// the result is meaningful.
 int StrICmp(const char *a, const char *b);
+/// StrICmp of two non-null strings known to agree, after folding, on their
+/// first \p start bytes (neither ends inside them). \p common receives the
+/// length of the folded prefix they share: the searches use it to skip the
+/// prefix every remaining candidate shares with the ID.
+int StrICmpFrom(const char *a, const char *b, uint32_t start, uint32_t &common);
 /// StrICmp over at most \p n bytes; 0 when \p n is 0.
 int StrNICmp(const char *a, const char *b, uint32_t n);
 
