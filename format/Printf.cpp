@@ -45,7 +45,9 @@ uint32_t WalkNarrow(WSink &sink, const char *text, uint32_t max) {
       break;
     total += n;
     if (Write) {
-      sink.Append(units, n);
+      sink.Put(units[0]);
+      if (n == 2)
+        sink.Put(units[1]);
       if (sink.Full())
         break;
     }

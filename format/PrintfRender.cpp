@@ -156,10 +156,19 @@ void RenderInteger(WSink &sink, const ConversionSpec &spec,
   char *end = buffer + sizeof buffer, *q = end;
   // A precision of 0 writes no digit for 0.
   if (value != 0 || layout.Precision != 0) {
-    do {
-      *--q = digits[value % base];
-      value /= base;
-    } while (value);
+    // Constant divisors let the compiler multiply instead of divide.
+    if (base == 10) {
+      do {
+        *--q = static_cast<char>('0' + value % 10);
+        value /= 10;
+      } while (value);
+    } else {
+      unsigned shift = base == 8 ? 3 : 4;
+      do {
+        *--q = digits[value & (base - 1)];
+        value >>= shift;
+      } while (value);
+    }
   }
   uint32_t count = static_cast<uint32_t>(end - q);
   p.Body = q;

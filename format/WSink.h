@@ -13,6 +13,7 @@
 #include "PhrasorRuntime.h"
 
 #include <stdint.h>
+#include <string.h>
 
 namespace phrasor {
 
@@ -46,8 +47,7 @@ public:
       Cut = true;
     else
       n = count;
-    for (uint32_t i = 0; i < n; ++i)
-      Dest[Size + i] = units[i];
+    memcpy(Dest + Size, units, n * sizeof(PhrasorWChar));
     Size += n;
   }
 

@@ -106,7 +106,7 @@ NarrowReader::NarrowReader(const char *source)
 
 #if defined(_WIN32)
 
-uint32_t NarrowReader::Next(PhrasorWChar out[2]) {
+uint32_t NarrowReader::NextDecoded(PhrasorWChar out[2]) {
   while (Index == Count) {
     uint32_t n = 0;
     while (n < kChunk && Pos[n]) {
@@ -135,7 +135,7 @@ uint32_t NarrowReader::Next(PhrasorWChar out[2]) {
 
 #else
 
-uint32_t NarrowReader::Next(PhrasorWChar out[2]) {
+uint32_t NarrowReader::NextDecoded(PhrasorWChar out[2]) {
   unsigned char lead = *Pos;
   if (!lead)
     return 0;

@@ -66,9 +66,24 @@ public:
 
   /// Stores the next character's units (one, or two for a surrogate pair)
   /// in \p out and returns their count; 0 at the terminator.
-  uint32_t Next(PhrasorWChar out[2]);
+  uint32_t Next(PhrasorWChar out[2]) {
+#if !defined(_WIN32)
+    // ASCII is most of what hosts pass; it needs no decoding.
+    unsigned char c = *Pos;
+    if (c < 0x80) {
+      if (!c)
+        return 0;
+      ++Pos;
+      out[0] = c;
+      return 1;
+    }
+#endif
+    return NextDecoded(out);
+  }
 
 private:
+  uint32_t NextDecoded(PhrasorWChar out[2]);
+
   const unsigned char *Pos;
 #if defined(_WIN32)
   // The code page may use two bytes per character; a chunk never ends

@@ -40,10 +40,20 @@ int StrICmp(const char *a, const char *b) {
     return 1;
   const unsigned char *x = reinterpret_cast<const unsigned char *>(a);
   const unsigned char *y = reinterpret_cast<const unsigned char *>(b);
+  // IDs looked up are mostly spelled as stored, and those compared in a
+  // search share long prefixes, so most bytes are identical: test that
+  // first and fold only where the bytes differ.
   for (;; ++x, ++y) {
-    int cx = FoldAscii(*x), cy = FoldAscii(*y);
-    if (cx != cy || cx == 0)
-      return cx - cy;
+    unsigned cx = *x, cy = *y;
+    if (cx == cy) {
+      if (cx == 0)
+        return 0;
+      continue;
+    }
+    int fx = FoldAscii(static_cast<unsigned char>(cx));
+    int fy = FoldAscii(static_cast<unsigned char>(cy));
+    if (fx != fy)
+      return fx - fy;
   }
 }
 

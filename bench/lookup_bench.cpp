@@ -1,0 +1,266 @@
+//===- lookup_bench.cpp - Lookups against the search's own floor ---------===//
+//
+// GetStringByID does a case-insensitive halving search of the sorted ID
+// table. Its floor is std::lower_bound over the same sorted pointers with
+// the same comparison; the unordered_map keyed by the folded ID is what a
+// user might write instead. Queries come in a fixed random order, so at 1M
+// entries every system pays the cache misses a real game would.
+//
+//===----------------------------------------------------------------------===//
+
+#include "Corpus.h"
+
+#include "keeper/StrUtil.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <unordered_map>
+
+using namespace phrasor::bench;
+
+namespace {
+
+constexpr std::size_t kQueries = 1 << 16;
+
+// Everything the lookups of one size need, built once.
+struct Fixture {
+  HSTRINGKEEPER keeper = nullptr;
+  std::vector<const char *> hits, misses;
+  std::vector<int32_t> indices;
+  std::vector<std::string> missIds;
+  std::vector<const char *> sortedIds;
+  std::vector<const PhrasorWChar *> sortedValues;
+  std::vector<uint32_t> valueRefs;
+  std::unordered_map<std::string, const PhrasorWChar *> byFoldedId;
+};
+
+const Fixture &GetFixture(std::size_t n) {
+  static std::map<std::size_t, std::unique_ptr<Fixture>> cache;
+  std::unique_ptr<Fixture> &slot = cache[n];
+  if (slot)
+    return *slot;
+  slot = std::make_unique<Fixture>();
+  Fixture &f = *slot;
+  const Dataset &data = GetDataset(n);
+  MemoryReadStream stream(data.file.data(), data.file.size());
+  f.keeper = GetIPhrasorMgr()->CreateKeeper(&stream);
+
+  for (uint32_t i : RandomOrder(n, kQueries))
+    f.hits.push_back(data.entries[i].id.c_str());
+  f.missIds = MakeMisses(data.entries, kQueries);
+  for (const std::string &id : f.missIds)
+    f.misses.push_back(id.c_str());
+  for (uint32_t i : RandomOrder(n, kQueries))
+    f.indices.push_back(static_cast<int32_t>(i));
+
+  // The baselines search the keeper's own strings, so memory layout is the
+  // same for every contender and only the algorithm and call path differ.
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  for (uint32_t i = 0; i < n; ++i) {
+    f.sortedIds.push_back(mgr->GetStringID(f.keeper, static_cast<int32_t>(i)));
+    f.sortedValues.push_back(
+        mgr->GetStringByIndex(f.keeper, static_cast<int32_t>(i)));
+    f.valueRefs.push_back(i);
+  }
+  f.byFoldedId.reserve(n);
+  for (std::size_t i = 0; i < n; ++i)
+    f.byFoldedId.emplace(FoldId(f.sortedIds[i]), f.sortedValues[i]);
+  return f;
+}
+
+const Fixture &Setup(benchmark::State &state) {
+  return GetFixture(static_cast<std::size_t>(state.range(0)));
+}
+
+// --- Ours -----------------------------------------------------------------
+
+void Lookup(benchmark::State &state, const std::vector<const char *> &ids,
+            HSTRINGKEEPER keeper) {
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(mgr->GetStringByID(keeper, ids[i]));
+    i = (i + 1) & (kQueries - 1);
+  }
+}
+
+void BM_LookupHit_GetStringByID(benchmark::State &state) {
+  const Fixture &f = Setup(state);
+  Lookup(state, f.hits, f.keeper);
+}
+
+void BM_LookupMiss_GetStringByID(benchmark::State &state) {
+  const Fixture &f = Setup(state);
+  // Misses report through the error callback; none is registered here, as
+  // in a shipped game, so the report costs one test of a null pointer.
+  Lookup(state, f.misses, f.keeper);
+}
+
+void BM_ByIndex_GetStringByIndex(benchmark::State &state) {
+  const Fixture &f = Setup(state);
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(mgr->GetStringByIndex(f.keeper, f.indices[i]));
+    i = (i + 1) & (kQueries - 1);
+  }
+}
+
+// --- Baselines --------------------------------------------------------------
+
+const PhrasorWChar *LowerBound(const Fixture &f, const char *id) {
+  auto it = std::lower_bound(
+      f.sortedIds.begin(), f.sortedIds.end(), id,
+      [](const char *a, const char *b) { return phrasor::StrICmp(a, b) < 0; });
+  if (it == f.sortedIds.end() || phrasor::StrICmp(*it, id) != 0)
+    return nullptr;
+  return f.sortedValues[static_cast<std::size_t>(it - f.sortedIds.begin())];
+}
+
+void LowerBoundLoop(benchmark::State &state, const Fixture &f,
+                    const std::vector<const char *> &ids) {
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(LowerBound(f, ids[i]));
+    i = (i + 1) & (kQueries - 1);
+  }
+}
+
+void BM_LookupHit_LowerBound(benchmark::State &state) {
+  const Fixture &f = Setup(state);
+  LowerBoundLoop(state, f, f.hits);
+}
+
+void BM_LookupMiss_LowerBound(benchmark::State &state) {
+  const Fixture &f = Setup(state);
+  LowerBoundLoop(state, f, f.misses);
+}
+
+void MapLoop(benchmark::State &state, const Fixture &f,
+             const std::vector<const char *> &ids) {
+  std::string key; // reused, so the loop allocates nothing after warm-up
+  std::size_t i = 0;
+  for (auto _ : state) {
+    key.assign(ids[i]);
+    for (char &c : key)
+      c = static_cast<char>(phrasor::FoldAscii(static_cast<unsigned char>(c)));
+    auto it = f.byFoldedId.find(key);
+    benchmark::DoNotOptimize(it == f.byFoldedId.end() ? nullptr : it->second);
+    i = (i + 1) & (kQueries - 1);
+  }
+}
+
+void BM_LookupHit_UnorderedMap(benchmark::State &state) {
+  const Fixture &f = Setup(state);
+  MapLoop(state, f, f.hits);
+}
+
+void BM_LookupMiss_UnorderedMap(benchmark::State &state) {
+  const Fixture &f = Setup(state);
+  MapLoop(state, f, f.misses);
+}
+
+// Not a baseline but a measured proposal: the same halving search as
+// FindID (same probes, same result), except that each comparison starts
+// after the prefix the ID is already known to share, under folding, with
+// both ends of the remaining range. The table is sorted, so every ID between
+// the two ends shares that prefix too; catalogs whose IDs share long
+// prefixes ("DLG_NPC_0412_") save most of the bytes compared.
+int CompareFrom(const char *a, const char *b, uint32_t from, uint32_t &common) {
+  const unsigned char *x = reinterpret_cast<const unsigned char *>(a) + from;
+  const unsigned char *y = reinterpret_cast<const unsigned char *>(b) + from;
+  for (;; ++x, ++y) {
+    unsigned cx = *x, cy = *y;
+    if (cx == cy) {
+      if (cx == 0)
+        break;
+      continue;
+    }
+    int fx = phrasor::FoldAscii(static_cast<unsigned char>(cx));
+    int fy = phrasor::FoldAscii(static_cast<unsigned char>(cy));
+    if (fx != fy) {
+      common =
+          static_cast<uint32_t>(x - reinterpret_cast<const unsigned char *>(a));
+      return fx - fy;
+    }
+  }
+  common =
+      static_cast<uint32_t>(x - reinterpret_cast<const unsigned char *>(a));
+  return 0;
+}
+
+const PhrasorWChar *PrefixSkipSearch(const Fixture &f, const char *id) {
+  const uint32_t count = static_cast<uint32_t>(f.sortedIds.size());
+  uint32_t lo = 0, hi = count, mid = count / 2, shareLo = 0, shareHi = 0;
+  for (;;) {
+    uint32_t common;
+    int r =
+        CompareFrom(id, f.sortedIds[mid], std::min(shareLo, shareHi), common);
+    if (r == 0)
+      return f.sortedValues[mid];
+    if (r < 0) {
+      hi = mid;
+      shareHi = common;
+    } else {
+      lo = mid;
+      shareLo = common;
+    }
+    uint32_t next = lo + (hi - lo) / 2;
+    if (next == mid)
+      return nullptr;
+    mid = next;
+  }
+}
+
+void PrefixSkipLoop(benchmark::State &state, const Fixture &f,
+                    const std::vector<const char *> &ids) {
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(PrefixSkipSearch(f, ids[i]));
+    i = (i + 1) & (kQueries - 1);
+  }
+}
+
+void BM_LookupHit_PrefixSkip(benchmark::State &state) {
+  const Fixture &f = Setup(state);
+  PrefixSkipLoop(state, f, f.hits);
+}
+
+void BM_LookupMiss_PrefixSkip(benchmark::State &state) {
+  const Fixture &f = Setup(state);
+  PrefixSkipLoop(state, f, f.misses);
+}
+
+// By index the floor is the two table reads themselves: the entry's value
+// reference, then the value's pointer.
+void BM_ByIndex_Array(benchmark::State &state) {
+  const Fixture &f = Setup(state);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        f.sortedValues[f.valueRefs[static_cast<std::size_t>(f.indices[i])]]);
+    i = (i + 1) & (kQueries - 1);
+  }
+}
+
+void Sizes(benchmark::internal::Benchmark *b) {
+  b->Arg(1000)->Arg(100000)->Arg(1000000);
+}
+
+} // namespace
+
+BENCHMARK(BM_LookupHit_GetStringByID)->Apply(Sizes);
+BENCHMARK(BM_LookupHit_LowerBound)->Apply(Sizes);
+BENCHMARK(BM_LookupHit_UnorderedMap)->Apply(Sizes);
+BENCHMARK(BM_LookupHit_PrefixSkip)->Apply(Sizes);
+BENCHMARK(BM_LookupMiss_GetStringByID)->Apply(Sizes);
+BENCHMARK(BM_LookupMiss_LowerBound)->Apply(Sizes);
+BENCHMARK(BM_LookupMiss_UnorderedMap)->Apply(Sizes);
+BENCHMARK(BM_LookupMiss_PrefixSkip)->Apply(Sizes);
+BENCHMARK(BM_ByIndex_GetStringByIndex)->Apply(Sizes);
+BENCHMARK(BM_ByIndex_Array)->Apply(Sizes);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,572 @@
+//===- cli_test.cpp - The phrasor tool, driven as a user drives it --------===//
+//
+// Each test writes its inputs into a scratch directory, runs the built
+// binary there through the shell, and checks exit code, stdout and stderr,
+// so file names in messages read exactly as a user sees them.
+//
+//===----------------------------------------------------------------------===//
+
+#include "authoring/DatabaseWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using phrasor::authoring::RawDatabase;
+using phrasor::authoring::RefPair;
+
+namespace {
+
+struct Result {
+  int code = -1;
+  std::string out, err;
+};
+
+std::string Quote(const std::string &s) {
+  std::string q = "'";
+  for (char c : s)
+    q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+std::string Slurp(const fs::path &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class Cli : public testing::Test {
+protected:
+  void SetUp() override {
+    static std::atomic<int> serial{0};
+    Dir = fs::temp_directory_path() /
+          ("phrasor-cli-" + std::to_string(::getpid()) + "-" +
+           std::to_string(serial++));
+    fs::remove_all(Dir);
+    fs::create_directories(Dir);
+  }
+  void TearDown() override { fs::remove_all(Dir); }
+
+  void Write(const std::string &name, const std::string &content) {
+    std::ofstream(Dir / name, std::ios::binary) << content;
+  }
+  void WriteBytes(const std::string &name, const std::vector<uint8_t> &b) {
+    Write(name, std::string(b.begin(), b.end()));
+  }
+  std::string Read(const std::string &name) { return Slurp(Dir / name); }
+  bool Exists(const std::string &name) { return fs::exists(Dir / name); }
+
+  Result Run(const std::vector<std::string> &args) {
+    std::string command =
+        "cd " + Quote(Dir.string()) + " && " + Quote(PHRASOR_TOOL);
+    for (const std::string &a : args)
+      command += " " + Quote(a);
+    command += " >.stdout 2>.stderr";
+    int status = std::system(command.c_str());
+    Result r;
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = Read(".stdout");
+    r.err = Read(".stderr");
+    return r;
+  }
+
+  fs::path Dir;
+};
+
+#define EXPECT_CONTAINS(haystack, needle)                                      \
+  EXPECT_NE((haystack).find(needle), std::string::npos)                        \
+      << "expected to find: " << (needle) << "\nin: " << (haystack)
+
+// Entries that stress every format: a multi-line value with quotes and
+// commas, an empty value, an absent value, voice paths, text outside
+// ASCII, and message inserts.
+const char *RichCsv = "id,value,voice\n"
+                      "UI_OK,OK,vo/ok.ogg\n"
+                      "UI_MULTI,\"two\nlines, with \"\"quotes\"\"\",\n"
+                      "UI_EMPTY,\"\",\n"
+                      "UI_NONE,,vo/none.ogg\n"
+                      "UI_JA,決定,\n"
+                      "DLG_SCORE,%1!s! has %2!d! points,\n"
+                      "DLG_SAME,OK,\n";
+
+TEST_F(Cli, DumpThenBuildGivesTheSameBytesInEveryFormat) {
+  Write("rich.csv", RichCsv);
+  ASSERT_EQ(Run({"build", "rich.csv", "-o", "rich.skdb"}).code, 0);
+  for (const char *format : {"csv", "json", "po"}) {
+    SCOPED_TRACE(format);
+    const std::string dumped = std::string("dump.") + format;
+    Result d = Run({"dump", "rich.skdb", "--format", format, "-o", dumped});
+    ASSERT_EQ(d.code, 0) << d.err;
+    Result b = Run({"build", dumped, "-o", "again.skdb"});
+    ASSERT_EQ(b.code, 0) << b.err;
+    EXPECT_EQ(Read("again.skdb"), Read("rich.skdb"));
+  }
+}
+
+TEST_F(Cli, EveryInputFormatReadsTheSameEntries) {
+  Write("a.csv", RichCsv);
+  Write("a.json", R"({
+  "UI_OK": {"value": "OK", "voice": "vo/ok.ogg"},
+  "UI_MULTI": "two\nlines, with \"quotes\"",
+  "UI_EMPTY": "",
+  "UI_NONE": {"voice": "vo/none.ogg"},
+  "UI_JA": "決定",
+  "DLG_SCORE": "%1!s! has %2!d! points",
+  "DLG_SAME": "OK"
+})");
+  Write("a.po", R"(msgid ""
+msgstr "Content-Type: text/plain; charset=UTF-8\n"
+
+#. voice: vo/ok.ogg
+msgctxt "UI_OK"
+msgid "OK"
+msgstr "OK"
+
+msgctxt "UI_MULTI"
+msgid "x"
+msgstr "two\n"
+"lines, with \"quotes\""
+
+#. value: empty
+msgctxt "UI_EMPTY"
+msgid "x"
+msgstr ""
+
+#. voice: vo/none.ogg
+msgctxt "UI_NONE"
+msgid "x"
+msgstr ""
+
+msgctxt "UI_JA"
+msgid "OK"
+msgstr "決定"
+
+msgid "DLG_SCORE"
+msgstr "%1!s! has %2!d! points"
+
+msgctxt "DLG_SAME"
+msgid "OK"
+msgstr "OK"
+)");
+  for (const char *input : {"a.csv", "a.json", "a.po"}) {
+    SCOPED_TRACE(input);
+    Result r = Run({"build", input, "-o", std::string(input) + ".skdb"});
+    ASSERT_EQ(r.code, 0) << r.err;
+  }
+  EXPECT_EQ(Read("a.json.skdb"), Read("a.csv.skdb"));
+  EXPECT_EQ(Read("a.po.skdb"), Read("a.csv.skdb"));
+}
+
+TEST_F(Cli, PoFuzzyAndUntranslatedEntries) {
+  Write("t.po", R"(msgctxt "A"
+msgid "Apple"
+msgstr ""
+
+#, fuzzy
+msgctxt "B"
+msgid "Banana"
+msgstr "Banane"
+)");
+  struct Row {
+    std::vector<std::string> flags;
+    bool hasA;
+    std::string a;
+    bool hasB;
+  } rows[] = {
+      {{}, false, "", false},
+      {{"--fill-empty"}, true, "Apple", false},
+      {{"--include-fuzzy"}, false, "", true},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.flags.empty() ? "defaults" : row.flags[0]);
+    std::vector<std::string> args = {"build", "t.po", "-o", "t.skdb"};
+    args.insert(args.end(), row.flags.begin(), row.flags.end());
+    ASSERT_EQ(Run(args).code, 0);
+    Result a = Run({"get", "t.skdb", "A"});
+    EXPECT_EQ(a.code, row.hasA ? 0 : 1) << a.err;
+    if (row.hasA) {
+      EXPECT_EQ(a.out, row.a + "\n");
+    } else {
+      EXPECT_CONTAINS(a.err, "'A' has no value");
+    }
+    EXPECT_EQ(Run({"get", "t.skdb", "B"}).code, row.hasB ? 0 : 1);
+  }
+}
+
+TEST_F(Cli, DuplicateIdNamesBothPlaces) {
+  Write("menu.csv", "id,value\nUI_BACK,Back\nUI_OK,OK\n");
+  Write("more.json", "{\n  \"UI_QUIT\": \"Quit\",\n  \"ui_ok\": \"Okay\"\n}\n");
+  Result r = Run({"build", "menu.csv", "more.json", "-o", "out.skdb"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_CONTAINS(r.err, "error: more.json:3: duplicate ID 'ui_ok' (first "
+                         "defined at menu.csv:3)");
+  EXPECT_FALSE(Exists("out.skdb"));
+}
+
+TEST_F(Cli, BadInsertNamesFileLineAndId) {
+  Write("bad.csv", "id,value\nUI_OK,OK\nDLG_BAD,Score %1!F!\n");
+  Write("bad.json",
+        "{\n  \"UI_OK\": \"OK\",\n  \"DLG_BAD\": \"Score %1!F!\"\n}");
+  Write("bad.po", "msgctxt \"UI_OK\"\nmsgid \"OK\"\nmsgstr \"OK\"\n\n"
+                  "msgctxt \"DLG_BAD\"\nmsgid \"x\"\nmsgstr \"Score %1!F!\"\n");
+  struct Row {
+    const char *file, *where;
+  } rows[] = {{"bad.csv", "error: bad.csv:3: ID 'DLG_BAD': "},
+              {"bad.json", "error: bad.json:3: ID 'DLG_BAD': "},
+              {"bad.po", "error: bad.po:5: ID 'DLG_BAD': "}};
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.file);
+    Result r = Run({"build", row.file, "-o", "out.skdb"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_CONTAINS(r.err, row.where);
+    EXPECT_CONTAINS(r.err, "invalid field type");
+  }
+}
+
+TEST_F(Cli, CsvSyntaxErrorsNameTheLine) {
+  struct Row {
+    const char *text, *expected;
+  } rows[] = {
+      {"id,value\nA,\"x\ny\"\nB,say \"hi\"\n",
+       "error: in.csv:4: quote inside an unquoted field"},
+      {"id,value\nA,\"x\"y\n", "error: in.csv:2: text after the closing quote"},
+      {"id,value\nA,a\nB,\"never\nclosed\n",
+       "error: in.csv:3: quoted field is never closed"},
+      {"id,value\nA,a,b\n", "error: in.csv:2: expected 2 fields, found 3"},
+      {"id,text\nA,a\n", "error: in.csv:1: unknown column 'text'"},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.text);
+    Write("in.csv", row.text);
+    Result r = Run({"build", "in.csv", "-o", "out.skdb"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_CONTAINS(r.err, row.expected);
+  }
+}
+
+TEST_F(Cli, JsonAndPoSyntaxErrorsNameTheLine) {
+  Write("in.json", "{\n  \"A\": \"a\",\n  \"B\": 5\n}\n");
+  Result j = Run({"build", "in.json", "-o", "out.skdb"});
+  EXPECT_EQ(j.code, 1);
+  EXPECT_CONTAINS(j.err, "error: in.json:3: entry 'B': expected a string");
+  Write("in.po", "msgctxt \"A\"\nmsgid \"a\"\nmsgstr \"a\"\n\nmsgid \"b\n");
+  Result p = Run({"build", "in.po", "-o", "out.skdb"});
+  EXPECT_EQ(p.code, 1);
+  EXPECT_CONTAINS(p.err, "error: in.po:5:");
+}
+
+TEST_F(Cli, IoFailuresExitWithTwo) {
+  Write("ok.csv", "id,value\nA,a\n");
+  struct Row {
+    std::vector<std::string> args;
+    const char *expected;
+  } rows[] = {
+      {{"build", "missing.csv", "-o", "x.skdb"},
+       "error: cannot read 'missing.csv': no such file or directory"},
+      {{"build", "ok.csv", "-o", "no/such/dir/x.skdb"},
+       "error: cannot write 'no/such/dir/x.skdb'"},
+      {{"build", "ok.txt", "-o", "x.skdb"}, "unknown input type"},
+      {{"get", "missing.skdb", "A"}, "error: cannot read 'missing.skdb'"},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.args[1]);
+    Result r = Run(row.args);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_CONTAINS(r.err, row.expected);
+  }
+}
+
+TEST_F(Cli, AgainstCatchesInsertsThatTakeOtherArguments) {
+  Write("en.csv", "id,value\nDLG,%1!s! has %2!d! points\nUI,Hi\n");
+  ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);
+  struct Row {
+    const char *translation;
+    int code;
+    const char *expected;
+  } rows[] = {
+      {"%2!d! Punkte für %1!s!", 0, ""},
+      {"%1!s! a des points", 1,
+       "error: fr.skdb: ID 'DLG': drops insert %2 (%2!d! in the source)"},
+      {"%1!s! a %2!s! points", 1,
+       "error: fr.skdb: ID 'DLG': insert %2!s! takes another type than the "
+       "source's %2!d!"},
+      {"%1!s! a %2!d! points (%3!d!)", 1, "insert %3!d! is not in the source"},
+      {"%1!s! a %2!ld! points", 1, "takes another type"},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.translation);
+    Write("fr.json", std::string("{\"DLG\": \"") + row.translation +
+                         "\", \"UI\": \"Salut\"}");
+    ASSERT_EQ(Run({"build", "fr.json", "-o", "fr.skdb"}).code, 0);
+    Result r = Run({"check", "fr.skdb", "--against", "en.skdb"});
+    EXPECT_EQ(r.code, row.code) << r.err;
+    EXPECT_CONTAINS(r.err, row.expected);
+  }
+}
+
+TEST_F(Cli, AgainstReportsMissingAndExtraIds) {
+  Write("en.csv", "id,value\nA,a\nB,b\n");
+  Write("fr.csv", "id,value\nA,a\nC,c\n");
+  ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);
+  ASSERT_EQ(Run({"build", "fr.csv", "-o", "fr.skdb"}).code, 0);
+  Result r = Run({"check", "fr.skdb", "--against", "en.skdb"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_CONTAINS(r.err, "error: fr.skdb: ID 'B' of the source is missing");
+  EXPECT_CONTAINS(r.err, "warning: fr.skdb: ID 'C' is not in the source");
+
+  Write("fr.csv", "id,value\nA,a\nB,b\nC,c\n");
+  ASSERT_EQ(Run({"build", "fr.csv", "-o", "fr.skdb"}).code, 0);
+  EXPECT_EQ(Run({"check", "fr.skdb", "--against", "en.skdb"}).code, 0);
+  EXPECT_EQ(Run({"check", "fr.skdb", "--against", "en.skdb", "--strict"}).code,
+            1);
+}
+
+TEST_F(Cli, CheckSaysWhyADatabaseIsRefused) {
+  auto base = [] {
+    RawDatabase db;
+    db.ids = {"A", "B"};
+    db.values = {u"a", u"b"};
+    db.pairs = {RefPair{0, phrasor::authoring::kNoEntry},
+                RefPair{1, phrasor::authoring::kNoEntry}};
+    return db;
+  };
+  struct Row {
+    const char *name;
+    RawDatabase db;
+    std::size_t cut; // bytes to drop from the end
+    const char *reason;
+  } rows[] = {
+      {"magic",
+       [&] {
+         auto d = base();
+         d.magic = 0x41424344;
+         return d;
+       }(),
+       0, "bad magic 'DCBA' (expected 'SKDB')"},
+      {"version",
+       [&] {
+         auto d = base();
+         d.version = 4;
+         return d;
+       }(),
+       0, "version 4 (expected 5)"},
+      {"block", base(), 20, "truncated string block"},
+      {"pairs", base(), 4, "truncated reference pairs"},
+      {"ref",
+       [&] {
+         auto d = base();
+         d.pairs[1].valueRef = 9;
+         return d;
+       }(),
+       0, "value reference 9 out of range"},
+      {"order",
+       [&] {
+         auto d = base();
+         d.ids = {"B", "A"};
+         return d;
+       }(),
+       0, "IDs out of order"},
+      {"header", base(), 0, ""},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.name);
+    std::vector<uint8_t> bytes = phrasor::authoring::Serialize(row.db);
+    if (std::string(row.name) == "header")
+      bytes.resize(10);
+    else
+      bytes.resize(bytes.size() - row.cut);
+    WriteBytes("x.skdb", bytes);
+    Result r = Run({"check", "x.skdb"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_CONTAINS(r.err, std::string("error: x.skdb: cannot load: ") +
+                               (*row.reason ? row.reason : "truncated header"));
+    // The query commands refuse it too, as an input error.
+    EXPECT_EQ(Run({"list", "x.skdb"}).code, 2);
+  }
+}
+
+TEST_F(Cli, QueriesAnswerThroughTheRuntime) {
+  Write("ui.csv", "id,value,voice\nUI_OK,OK,vo/ok.ogg\nUI_YES,OK,\n"
+                  "UI_NO,No,\nDLG_HI,Hi,\nUI_SILENT,,\n");
+  ASSERT_EQ(Run({"build", "ui.csv", "-o", "ui.skdb"}).code, 0);
+  struct Row {
+    std::vector<std::string> args;
+    int code;
+    std::string out;
+  } rows[] = {
+      {{"get", "ui.skdb", "ui_ok"}, 0, "OK\n"},
+      {{"get", "ui.skdb", "UI_OK", "--voice"}, 0, "vo/ok.ogg\n"},
+      {{"get", "ui.skdb", "UI_NO", "--voice"}, 1, ""},
+      {{"get", "ui.skdb", "UI_SILENT"}, 1, ""},
+      {{"get", "ui.skdb", "UI_MISSING"}, 1, ""},
+      {{"list", "ui.skdb", "ui_"}, 0, "UI_NO\nUI_OK\nUI_SILENT\nUI_YES\n"},
+      {{"list", "ui.skdb"}, 0, "DLG_HI\nUI_NO\nUI_OK\nUI_SILENT\nUI_YES\n"},
+      {{"list", "ui.skdb", "ZZ"}, 0, ""},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.args[0] + " " + row.args[2]);
+    Result r = Run(row.args);
+    EXPECT_EQ(r.code, row.code) << r.err;
+    EXPECT_EQ(r.out, row.out);
+  }
+  Result info = Run({"info", "ui.skdb"});
+  EXPECT_EQ(info.code, 0);
+  EXPECT_CONTAINS(info.out, "entries:      5\n");
+  EXPECT_CONTAINS(info.out, "values:       3 stored for 4 entries (1 shared)");
+  EXPECT_CONTAINS(info.out, "voice paths:  1 stored for 1 entries");
+}
+
+TEST_F(Cli, BuildIsDeterministic) {
+  Write("a.csv", "id,value\nZ,z\nM,m\n");
+  Write("b.json",
+        "{\"A\": \"a\", \"K\": {\"value\": \"z\", \"voice\": \"v\"}}");
+  ASSERT_EQ(Run({"build", "a.csv", "b.json", "-o", "one.skdb"}).code, 0);
+  ASSERT_EQ(Run({"build", "b.json", "a.csv", "-o", "two.skdb"}).code, 0);
+  ASSERT_EQ(Run({"build", "a.csv", "b.json", "-o", "three.skdb"}).code, 0);
+  EXPECT_EQ(Read("one.skdb"), Read("two.skdb"));
+  EXPECT_EQ(Read("one.skdb"), Read("three.skdb"));
+}
+
+TEST_F(Cli, StrictTurnsWarningsIntoErrors) {
+  Write("w.csv", "id,value\nUI_CAFÉ,Café\n");
+  Result loose = Run({"build", "w.csv", "-o", "w.skdb"});
+  EXPECT_EQ(loose.code, 0);
+  EXPECT_CONTAINS(loose.err, "warning: w.csv:2: ID 'UI_CAFÉ' is not ASCII");
+  Result strict = Run({"build", "--strict", "w.csv", "-o", "s.skdb"});
+  EXPECT_EQ(strict.code, 1);
+  EXPECT_CONTAINS(strict.err, "error: w.csv:2: ID 'UI_CAFÉ' is not ASCII");
+  EXPECT_FALSE(Exists("s.skdb"));
+}
+
+TEST_F(Cli, UsageErrorsAndHelp) {
+  for (const char *sub :
+       {"build", "dump", "check", "get", "list", "info", "format"}) {
+    SCOPED_TRACE(sub);
+    Result help = Run({sub, "--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_CONTAINS(help.out, std::string("phrasor ") + sub);
+    EXPECT_EQ(Run({sub}).code, 2); // every subcommand needs an argument
+  }
+  EXPECT_EQ(Run({}).code, 2);
+  EXPECT_EQ(Run({"frobnicate"}).code, 2);
+  EXPECT_EQ(Run({"dump", "x.skdb", "--format", "xml"}).code, 2);
+}
+
+TEST_F(Cli, FormatConvertsEachArgumentByItsInsert) {
+  Write("m.json", R"({
+  "DLG": "%2!d! Punkte für %1!s!",
+  "ALL": "%1!c! %2!.1f! %3!I64d! %4!S! %5!x!",
+  "HUD": "HP %d/%d"
+})");
+  ASSERT_EQ(Run({"build", "m.json", "-o", "m.skdb"}).code, 0);
+  struct Row {
+    std::vector<std::string> args;
+    int code;
+    std::string out, err;
+  } rows[] = {
+      {{"DLG", "Ann", "7"}, 0, "7 Punkte für Ann\n", ""},
+      {{"DLG", "Ann", "-7"}, 0, "-7 Punkte für Ann\n", ""},
+      {{"ALL", "é", "2.5", "-9000000000", "narrow", "255"},
+       0,
+       "é 2.5 -9000000000 narrow ff\n",
+       ""},
+      {{"DLG", "Ann"},
+       2,
+       "",
+       "'DLG' takes 2 arguments (%1!s!, %2!d!), 1 given"},
+      {{"DLG", "Ann", "seven"}, 2, "", "argument 2 'seven' for %2!d!"},
+      {{"HUD", "1"}, 1, "", "ID 'HUD': not a valid message"},
+      {{"NOPE"}, 1, "", "no entry 'NOPE'"},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.args.size() > 1 ? row.args[1] : row.args[0]);
+    std::vector<std::string> args = {"format", "m.skdb"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    Result r = Run(args);
+    EXPECT_EQ(r.code, row.code) << r.err;
+    EXPECT_EQ(r.out, row.out);
+    EXPECT_CONTAINS(r.err, row.err);
+  }
+}
+
+TEST_F(Cli, BadFormatsAreRefusedWithTheReason) {
+  struct Row {
+    const char *value, *expected;
+  } rows[] = {
+      {"HP %y", "nor a valid printf format (unknown conversion"},
+      {"%1!5.3.2d!", "insert %1!5.3.2d! is refused by the printf engine"},
+      {"%1!*d!", "'*' width or precision"},
+      {"%1!d! and %3!d!", "unknown size of argument"},
+      {"50%", "failed to extract field index"},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.value);
+    Write("v.json", std::string("{\"A\": \"") + row.value + "\"}");
+    Result r = Run({"build", "v.json", "-o", "v.skdb"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_CONTAINS(r.err, "error: v.json:1: ID 'A': ");
+    EXPECT_CONTAINS(r.err, row.expected);
+  }
+}
+
+TEST_F(Cli, AgainstComparesPrintfConversions) {
+  Write("en.csv", "id,value\nHUD,HP %d/%d (%.0f%%)\n");
+  ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);
+  struct Row {
+    const char *translation;
+    int code;
+  } rows[] = {
+      {"PV %d/%d (%.0f %%)", 0},
+      {"PV %d/%s (%.0f %%)", 1},
+      {"PV %d (%.0f %%)", 1},
+      {"PV %d/%*d (%.0f %%)", 1},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.translation);
+    Write("fr.csv", std::string("id,value\nHUD,") + row.translation + "\n");
+    ASSERT_EQ(Run({"build", "fr.csv", "-o", "fr.skdb"}).code, 0);
+    Result r = Run({"check", "fr.skdb", "--against", "en.skdb"});
+    EXPECT_EQ(r.code, row.code) << r.err;
+    if (row.code) {
+      EXPECT_CONTAINS(r.err, "but the source's take (%d, %d, %.0f)");
+    }
+  }
+}
+
+TEST_F(Cli, ExamplesBuildAndMatchTheirSource) {
+  const std::string data = PHRASOR_EXAMPLES;
+  struct Row {
+    const char *input, *db, *flag;
+  } rows[] = {{"en.csv", "en.skdb", ""},
+              {"fr.json", "fr.skdb", ""},
+              {"de.po", "de.skdb", "--fill-empty"},
+              {"ja.po", "ja.skdb", "--include-fuzzy"}};
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.input);
+    std::vector<std::string> args = {"build", data + "/" + row.input, "-o",
+                                     row.db};
+    if (*row.flag)
+      args.push_back(row.flag);
+    Result b = Run(args);
+    ASSERT_EQ(b.code, 0) << b.err;
+    Result c = Run({"check", row.db, "--against", "en.skdb", "--strict"});
+    EXPECT_EQ(c.code, 0) << c.err;
+  }
+  // Without --include-fuzzy the entry under review is left out, and the
+  // comparison with the source notices.
+  ASSERT_EQ(Run({"build", data + "/ja.po", "-o", "ja.skdb"}).code, 0);
+  Result c = Run({"check", "ja.skdb", "--against", "en.skdb"});
+  EXPECT_EQ(c.code, 1);
+  EXPECT_CONTAINS(c.err, "ID 'HUD_FPS' of the source is missing");
+}
+
+} // namespace

@@ -1,0 +1,77 @@
+//===- Commands.h - The subcommands of the phrasor tool ---------*- C++ -*-===//
+//
+// Each subcommand is a function from its options to an exit code; main
+// only parses the command line. Results go to stdout, diagnostics to
+// stderr; a FatalError thrown from here becomes exit code 2.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_TOOL_COMMANDS_H
+#define PHRASOR_TOOL_COMMANDS_H
+
+#include "Inputs.h"
+#include "Writers.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace phrasor::tool {
+
+struct BuildOptions {
+  std::vector<std::string> inputs;
+  std::string output;
+  InputOptions input;
+  bool strict = false;
+};
+int RunBuild(const BuildOptions &options);
+
+struct DumpOptions {
+  std::string database;
+  DumpFormat format = DumpFormat::Csv;
+  std::string output; ///< empty: stdout
+};
+int RunDump(const DumpOptions &options);
+
+struct CheckOptions {
+  std::string database;
+  std::string against; ///< the source database, if any
+  bool strict = false;
+};
+int RunCheck(const CheckOptions &options);
+
+struct GetOptions {
+  std::string database;
+  std::string id;
+  bool voice = false;
+};
+int RunGet(const GetOptions &options);
+
+struct ListOptions {
+  std::string database;
+  std::string prefix;
+};
+int RunList(const ListOptions &options);
+
+struct InfoOptions {
+  std::string database;
+};
+int RunInfo(const InfoOptions &options);
+
+struct FormatOptions {
+  std::string database;
+  std::string id;
+  std::vector<std::string> args;
+};
+int RunFormat(const FormatOptions &options);
+
+/// Writes \p bytes to \p path through a temporary file in the same
+/// directory, so a failed build never leaves a half-written database.
+void WriteFileAtomically(const std::string &path, const std::string &bytes);
+
+/// Writes to stdout; throws FatalError when stdout fails (a closed pipe).
+void WriteStdout(const std::string &text);
+
+} // namespace phrasor::tool
+
+#endif // PHRASOR_TOOL_COMMANDS_H

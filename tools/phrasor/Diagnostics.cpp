@@ -1,0 +1,51 @@
+//===- Diagnostics.cpp - Errors and warnings of the phrasor tool ----------===//
+
+#include "Diagnostics.h"
+
+#include <cerrno>
+#include <cstring>
+#include <iostream>
+
+namespace phrasor::tool {
+
+std::string SourcePos::Text() const {
+  if (line == 0)
+    return file;
+  return file + ":" + std::to_string(line);
+}
+
+namespace {
+void Print(const char *severity, const std::string &where,
+           const std::string &message) {
+  std::cerr << severity << ": ";
+  if (!where.empty())
+    std::cerr << where << ": ";
+  std::cerr << message << '\n';
+}
+} // namespace
+
+void Diagnostics::Error(const std::string &where, const std::string &message) {
+  ++ErrorCount;
+  Print("error", where, message);
+}
+
+void Diagnostics::Warning(const std::string &where,
+                          const std::string &message) {
+  if (Strict) {
+    Error(where, message);
+    return;
+  }
+  ++WarningCount;
+  Print("warning", where, message);
+}
+
+std::string SystemReason() {
+  std::string reason = std::strerror(errno);
+  // strerror capitalises; diagnostics are lower case throughout.
+  if (!reason.empty() && reason[0] >= 'A' && reason[0] <= 'Z' &&
+      !(reason.size() > 1 && reason[1] >= 'A' && reason[1] <= 'Z'))
+    reason[0] = static_cast<char>(reason[0] - 'A' + 'a');
+  return reason;
+}
+
+} // namespace phrasor::tool

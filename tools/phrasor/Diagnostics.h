@@ -1,0 +1,72 @@
+//===- Diagnostics.h - Errors and warnings of the phrasor tool --*- C++ -*-===//
+//
+// Every problem the tool finds is reported the same way, on stderr, in lower
+// case, naming the file and the place:
+//
+//   error: menu.csv:14: duplicate ID 'UI_OK' (first defined at menu.csv:3)
+//
+// Problems in the user's data are counted and turn into exit code 1 at the
+// end; a usage or I/O failure stops the command at once (exit code 2).
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_TOOL_DIAGNOSTICS_H
+#define PHRASOR_TOOL_DIAGNOSTICS_H
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+
+namespace phrasor::tool {
+
+/// Exit codes of every subcommand.
+enum ExitCode : int { kExitOk = 0, kExitProblems = 1, kExitUsage = 2 };
+
+/// A place in an input: a file and a 1-based line (0 when unknown).
+struct SourcePos {
+  std::string file;
+  std::size_t line = 0;
+
+  /// "file:line", or "file" alone when the line is not known.
+  std::string Text() const;
+};
+
+/// Thrown for failures that stop a command: unreadable files, unwritable
+/// output, wrong arguments. main turns it into exit code 2.
+class FatalError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+/// Counts and prints the problems found in the user's data.
+class Diagnostics {
+public:
+  explicit Diagnostics(bool strict = false) : Strict(strict) {}
+
+  void Error(const std::string &where, const std::string &message);
+  void Error(const SourcePos &pos, const std::string &message) {
+    Error(pos.Text(), message);
+  }
+  /// A warning; counted as an error under --strict.
+  void Warning(const std::string &where, const std::string &message);
+  void Warning(const SourcePos &pos, const std::string &message) {
+    Warning(pos.Text(), message);
+  }
+
+  std::size_t Errors() const { return ErrorCount; }
+  std::size_t Warnings() const { return WarningCount; }
+  bool Failed() const { return ErrorCount != 0; }
+  int ExitStatus() const { return Failed() ? kExitProblems : kExitOk; }
+
+private:
+  bool Strict;
+  std::size_t ErrorCount = 0;
+  std::size_t WarningCount = 0;
+};
+
+/// "can't read 'x': reason" style text for the last failed system call.
+std::string SystemReason();
+
+} // namespace phrasor::tool
+
+#endif // PHRASOR_TOOL_DIAGNOSTICS_H

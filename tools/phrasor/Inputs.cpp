@@ -1,0 +1,98 @@
+//===- Inputs.cpp - Reading the files authors edit ------------------------===//
+
+#include "Inputs.h"
+
+#include "Utf.h"
+
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace phrasor::tool {
+
+std::string ReadFileBytes(const std::string &path) {
+  errno = 0;
+  std::ifstream in(path, std::ios::binary);
+  if (!in)
+    throw FatalError("cannot read '" + path + "': " + SystemReason());
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (in.bad())
+    throw FatalError("cannot read '" + path + "': " + SystemReason());
+  return std::move(bytes).str();
+}
+
+namespace {
+std::string Extension(const std::string &path) {
+  std::size_t slash = path.find_last_of("/\\");
+  std::size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    return "";
+  std::string ext = path.substr(dot);
+  for (char &c : ext)
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  return ext;
+}
+} // namespace
+
+void ReadInput(const std::string &path, const InputOptions &options,
+               Diagnostics &diag, std::vector<SourceEntry> &out) {
+  const std::string ext = Extension(path);
+  if (ext != ".csv" && ext != ".json" && ext != ".po")
+    throw FatalError("'" + path +
+                     "': unknown input type (expected .csv, .json or .po)");
+  const std::string text = ReadFileBytes(path);
+  if (ext == ".csv")
+    ReadCsv(path, text, diag, out);
+  else if (ext == ".json")
+    ReadJson(path, text, diag, out);
+  else
+    ReadPo(path, text, options, diag, out);
+}
+
+void AddEntry(const SourcePos &pos, std::string id,
+              const std::optional<std::string> &value,
+              std::optional<std::string> voice, Diagnostics &diag,
+              std::vector<SourceEntry> &out) {
+  bool good = true;
+  if (id.empty()) {
+    diag.Error(pos, "empty ID");
+    good = false;
+  } else if (id.find('\0') != std::string::npos) {
+    diag.Error(pos, "ID contains a NUL character");
+    good = false;
+  } else if (id == "<none>") {
+    // The runtime answers "<none>" itself and never searches for it.
+    diag.Error(pos, "ID '<none>' is reserved and could never be looked up");
+    good = false;
+  } else if (!IsValidUtf8(id)) {
+    diag.Error(pos, "ID is not valid UTF-8");
+    good = false;
+  }
+  authoring::Entry entry;
+  if (value) {
+    std::optional<std::u16string> wide = Utf8ToUtf16(*value);
+    if (!wide) {
+      diag.Error(pos, "value of '" + id + "' is not valid UTF-8");
+      good = false;
+    } else if (wide->find(u'\0') != std::u16string::npos) {
+      diag.Error(pos, "value of '" + id + "' contains a NUL character");
+      good = false;
+    } else {
+      entry.value = std::move(*wide);
+    }
+  }
+  if (voice && voice->find('\0') != std::string::npos) {
+    diag.Error(pos, "voice path of '" + id + "' contains a NUL character");
+    good = false;
+  }
+  if (!good)
+    return;
+  entry.id = std::move(id);
+  entry.voicePath = std::move(voice);
+  out.push_back({std::move(entry), pos});
+}
+
+} // namespace phrasor::tool

@@ -1,0 +1,62 @@
+//===- Inputs.h - Reading the files authors edit ----------------*- C++ -*-===//
+//
+// Every reader turns its format into the same SourceEntry list, each entry
+// remembering where it was written so that later checks (duplicate IDs, bad
+// inserts) can point the user at the right line.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_TOOL_INPUTS_H
+#define PHRASOR_TOOL_INPUTS_H
+
+#include "Diagnostics.h"
+#include "authoring/DatabaseWriter.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace phrasor::tool {
+
+/// An entry and the place it came from.
+struct SourceEntry {
+  authoring::Entry entry;
+  SourcePos pos;
+};
+
+struct InputOptions {
+  /// PO: an untranslated entry takes its msgid as the value.
+  bool fillEmpty = false;
+  /// PO: entries marked fuzzy are read instead of skipped.
+  bool includeFuzzy = false;
+};
+
+/// The whole file as bytes; throws FatalError when it cannot be read.
+std::string ReadFileBytes(const std::string &path);
+
+/// Reads one input, choosing the reader by extension (.csv, .json, .po).
+/// Problems in the file go to \p diag; an unreadable file or an unknown
+/// extension throws FatalError.
+void ReadInput(const std::string &path, const InputOptions &options,
+               Diagnostics &diag, std::vector<SourceEntry> &out);
+
+/// Shared by the readers: checks the ID, converts the UTF-8 value and
+/// appends the entry. Absent value or voice path stay absent.
+void AddEntry(const SourcePos &pos, std::string id,
+              const std::optional<std::string> &value,
+              std::optional<std::string> voice, Diagnostics &diag,
+              std::vector<SourceEntry> &out);
+
+// The readers themselves; \p file is the name used in messages.
+void ReadCsv(const std::string &file, std::string_view text, Diagnostics &diag,
+             std::vector<SourceEntry> &out);
+void ReadJson(const std::string &file, std::string_view text, Diagnostics &diag,
+              std::vector<SourceEntry> &out);
+void ReadPo(const std::string &file, std::string_view text,
+            const InputOptions &options, Diagnostics &diag,
+            std::vector<SourceEntry> &out);
+
+} // namespace phrasor::tool
+
+#endif // PHRASOR_TOOL_INPUTS_H

@@ -1,0 +1,291 @@
+//===- QueryCommands.cpp - phrasor dump, get, list, info, format ----------===//
+//
+// Everything here answers through the runtime's own lookups on a database
+// the runtime loaded, so what the tool shows is what a game would get.
+//
+//===----------------------------------------------------------------------===//
+
+#include "Commands.h"
+
+#include "DatabaseFile.h"
+#include "TextChecks.h"
+#include "Utf.h"
+#include "format/FormatArgs.h"
+#include "format/MessageFormat.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <set>
+#include <sstream>
+
+namespace phrasor::tool {
+
+int RunDump(const DumpOptions &options) {
+  OpenDatabase db(options.database);
+  RequireLoaded(db);
+  Diagnostics diag;
+  const std::string text =
+      WriteEntries(db.Entries(), options.format, db.Path(), diag);
+  if (options.output.empty())
+    WriteStdout(text);
+  else
+    WriteFileAtomically(options.output, text);
+  return diag.ExitStatus();
+}
+
+int RunGet(const GetOptions &options) {
+  OpenDatabase db(options.database);
+  RequireLoaded(db);
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  Diagnostics diag;
+  const char *id = options.id.c_str();
+  if (!mgr->IsValidID(db.Keeper(), id)) {
+    diag.Error(db.Path(), "no entry '" + options.id + "'");
+  } else if (options.voice) {
+    if (!mgr->HasVoicePathByID(db.Keeper(), id))
+      diag.Error(db.Path(), "'" + options.id + "' has no voice path");
+    else
+      WriteStdout(std::string(mgr->GetVoicePathByID(db.Keeper(), id)) + "\n");
+  } else if (!mgr->HasStringByID(db.Keeper(), id)) {
+    diag.Error(db.Path(), "'" + options.id + "' has no value");
+  } else {
+    WriteStdout(
+        Utf16ToUtf8Lossy(FromRuntime(mgr->GetStringByID(db.Keeper(), id))) +
+        "\n");
+  }
+  return diag.ExitStatus();
+}
+
+int RunList(const ListOptions &options) {
+  OpenDatabase db(options.database);
+  RequireLoaded(db);
+  std::string out;
+  GetIPhrasorMgr()->EnumerateIDsByPrefix(
+      db.Keeper(), options.prefix.c_str(),
+      [](const char *id, void *user) {
+        std::string &text = *static_cast<std::string *>(user);
+        text += id;
+        text += '\n';
+      },
+      &out);
+  WriteStdout(out);
+  return kExitOk;
+}
+
+int RunInfo(const InfoOptions &options) {
+  OpenDatabase db(options.database);
+  RequireLoaded(db);
+  const DatabaseHeader &h = db.Inspection().header;
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  uint32_t withValue = 0, withVoice = 0;
+  for (uint32_t i = 0; i < h.idCount; ++i) {
+    const int32_t index = static_cast<int32_t>(i);
+    withValue += mgr->HasStringByIndex(db.Keeper(), index) ? 1 : 0;
+    withVoice += mgr->HasVoicePathByIndex(db.Keeper(), index) ? 1 : 0;
+  }
+  const uint32_t values = h.stringTotal - h.idCount;
+  std::ostringstream out;
+  out << "file:         " << db.Path() << " (" << db.FileSize() << " bytes)\n"
+      << "format:       SKDB version " << h.version << "\n"
+      << "entries:      " << h.idCount << "\n"
+      << "values:       " << values << " stored for " << withValue
+      << " entries (" << (withValue > values ? withValue - values : 0)
+      << " shared)\n"
+      << "voice paths:  " << h.voicePathCount << " stored for " << withVoice
+      << " entries ("
+      << (withVoice > h.voicePathCount ? withVoice - h.voicePathCount : 0)
+      << " shared)\n"
+      << "string block: " << h.blockSize << " bytes\n";
+  WriteStdout(out.str());
+  return kExitOk;
+}
+
+namespace {
+
+/// One converted argument, handed to the formatter in field order.
+struct ArgValue {
+  int64_t integer = 0;
+  double real = 0;
+  const void *pointer = nullptr;
+};
+
+class ListArgs final : public FormatArgs {
+public:
+  explicit ListArgs(const std::vector<ArgValue> &values) : Values(values) {}
+  int32_t NextInt32() override { return static_cast<int32_t>(Next().integer); }
+  int64_t NextInt64() override { return Next().integer; }
+  double NextDouble() override { return Next().real; }
+  const void *NextPointer() override { return Next().pointer; }
+
+private:
+  const ArgValue &Next() {
+    static const ArgValue None;
+    return At < Values.size() ? Values[At++] : None;
+  }
+  const std::vector<ArgValue> &Values;
+  std::size_t At = 0;
+};
+
+bool ParseInteger(const std::string &text, int64_t min, int64_t max,
+                  int64_t &out) {
+  std::string_view s = text;
+  bool negative = !s.empty() && s[0] == '-';
+  if (negative || (!s.empty() && s[0] == '+'))
+    s.remove_prefix(1);
+  int base = 10;
+  if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+    base = 16;
+    s.remove_prefix(2);
+  }
+  uint64_t magnitude = 0;
+  auto [end, ec] =
+      std::from_chars(s.data(), s.data() + s.size(), magnitude, base);
+  if (s.empty() || ec != std::errc() || end != s.data() + s.size())
+    return false;
+  if (negative) {
+    if (magnitude > static_cast<uint64_t>(INT64_MAX) + 1)
+      return false;
+    out = static_cast<int64_t>(0 - magnitude);
+  } else {
+    if (max >= 0 && magnitude > static_cast<uint64_t>(max))
+      return false;
+    out = static_cast<int64_t>(magnitude);
+  }
+  return out >= min;
+}
+
+} // namespace
+
+int RunFormat(const FormatOptions &options) {
+  OpenDatabase db(options.database);
+  RequireLoaded(db);
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  Diagnostics diag;
+  const char *id = options.id.c_str();
+  if (!mgr->IsValidID(db.Keeper(), id)) {
+    diag.Error(db.Path(), "no entry '" + options.id + "'");
+    return diag.ExitStatus();
+  }
+  if (!mgr->HasStringByID(db.Keeper(), id)) {
+    diag.Error(db.Path(), "'" + options.id + "' has no value");
+    return diag.ExitStatus();
+  }
+  const std::u16string value = FromRuntime(mgr->GetStringByID(db.Keeper(), id));
+  const MessageReading message = ReadAsMessage(value);
+  if (!message.ok) {
+    diag.Error(db.Path(), "ID '" + options.id +
+                              "': not a valid message: " + message.problem);
+    return diag.ExitStatus();
+  }
+
+  // The field numbers of a valid message run from 1 without a gap; the
+  // first insert naming a field decides its argument's type.
+  std::vector<const MessageInsert *> byField;
+  for (const MessageInsert &insert : message.inserts) {
+    if (insert.field > byField.size())
+      byField.resize(insert.field, nullptr);
+    if (!byField[insert.field - 1])
+      byField[insert.field - 1] = &insert;
+  }
+  if (options.args.size() != byField.size()) {
+    std::string wanted;
+    for (const MessageInsert *insert : byField)
+      wanted += (wanted.empty() ? "" : ", ") + InsertText(*insert);
+    throw FatalError("'" + options.id + "' takes " +
+                     std::to_string(byField.size()) + " argument" +
+                     (byField.size() == 1 ? "" : "s") +
+                     (wanted.empty() ? "" : " (" + wanted + ")") + ", " +
+                     std::to_string(options.args.size()) + " given");
+  }
+
+  std::vector<ArgValue> values(byField.size());
+  std::vector<RuntimeString> wideKeep(byField.size());
+  for (std::size_t i = 0; i < byField.size(); ++i) {
+    const std::string &arg = options.args[i];
+    const MessageInsert &insert = *byField[i];
+    ArgValue &v = values[i];
+    auto bad = [&](const std::string &what) {
+      throw FatalError("argument " + std::to_string(i + 1) + " '" + arg +
+                       "' for " + InsertText(insert) + ": expected " + what);
+    };
+    switch (insert.type) {
+    case kTypeLong:
+    case kTypeULong:
+    case kTypeShort:
+    case kTypeUShort:
+    case kTypeInt32:
+    case kTypeInt:
+      if (!ParseInteger(arg, INT32_MIN, UINT32_MAX, v.integer))
+        bad("a 32-bit integer");
+      break;
+    case kTypeInt64:
+      if (!ParseInteger(arg, INT64_MIN, -1, v.integer))
+        bad("a 64-bit integer");
+      break;
+    case kTypeWideChar: {
+      std::optional<std::u16string> wide = Utf8ToUtf16(arg);
+      if (!wide || wide->size() != 1)
+        bad("one character");
+      v.integer = (*wide)[0];
+      break;
+    }
+    case kTypeNarrowChar:
+      if (arg.size() != 1)
+        bad("one byte");
+      v.integer = static_cast<unsigned char>(arg[0]);
+      break;
+    case kTypeWideString: {
+      std::optional<std::u16string> wide = Utf8ToUtf16(arg);
+      if (!wide)
+        bad("UTF-8 text");
+      wideKeep[i] = ToRuntime(*wide);
+      v.pointer = wideKeep[i].c_str();
+      break;
+    }
+    case kTypeNarrowString:
+      v.pointer = arg.c_str();
+      break;
+    case kTypeDouble: {
+      char *end = nullptr;
+      v.real = std::strtod(arg.c_str(), &end);
+      if (arg.empty() || *end != '\0')
+        bad("a number");
+      break;
+    }
+    case kTypePointer:
+      if (!ParseInteger(arg, 0, -1, v.integer))
+        bad("an address");
+      v.pointer =
+          reinterpret_cast<const void *>(static_cast<uintptr_t>(v.integer));
+      break;
+    default:
+      diag.Error(db.Path(), "ID '" + options.id + "': insert " +
+                                InsertText(insert) + " cannot be formatted");
+      return diag.ExitStatus();
+    }
+  }
+
+  // The runtime's formatter, fed from the converted list: a C variadic
+  // call cannot be assembled at run time from types known only then. The
+  // buffer grows until the output is not cut.
+  RuntimeString format = ToRuntime(value);
+  for (std::size_t room = 4096 + value.size();; room *= 2) {
+    std::vector<PhrasorWChar> buffer(room, 0);
+    ListArgs args(values);
+    const bool ok = QVFormatMessageT().FormatWith(
+        buffer.data(), static_cast<uint32_t>(room), format.c_str(), args);
+    const std::u16string out = FromRuntime(buffer.data());
+    if (!ok) {
+      diag.Error(db.Path(),
+                 "ID '" + options.id +
+                     "': the formatter refused it: " + Utf16ToUtf8Lossy(out));
+      return diag.ExitStatus();
+    }
+    if (out.size() + 1 < room || room >= (1u << 26)) {
+      WriteStdout(Utf16ToUtf8Lossy(out) + "\n");
+      return kExitOk;
+    }
+  }
+}
+
+} // namespace phrasor::tool

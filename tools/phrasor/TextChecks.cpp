@@ -1,0 +1,204 @@
+//===- TextChecks.cpp - Checking stored texts as formats ------------------===//
+
+#include "TextChecks.h"
+
+#include "Utf.h"
+#include "format/MessageFormat.h"
+#include "format/PrintfSpec.h"
+
+#include <algorithm>
+#include <map>
+
+namespace phrasor::tool {
+namespace {
+
+// The formatter copies at most this many characters of an insert's spec.
+constexpr std::size_t kMaxRenderedSpec = 14;
+
+/// "[QVFormatMessageT Error - Invalid field type]" -> "invalid field type":
+/// the runtime's own wording, in the tool's diagnostic style.
+std::string StatusProblem(MessageStatus status) {
+  std::string text = MessageStatusText(status);
+  std::size_t dash = text.find(" - ");
+  if (dash != std::string::npos)
+    text = text.substr(dash + 3);
+  while (!text.empty() && (text.back() == ']' || text.back() == '.'))
+    text.pop_back();
+  if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
+    text[0] = static_cast<char>(text[0] - 'A' + 'a');
+  return text;
+}
+
+/// Collects what the checker reports about one format.
+class PrintfCollector final : public FormatCheckHandler {
+public:
+  explicit PrintfCollector(std::u16string_view format, PrintfReading &out)
+      : Format(format), Out(out) {}
+
+  void OnText(uint32_t, uint32_t) override {}
+  void OnConversion(uint32_t begin, uint32_t end,
+                    const ConversionSpec &spec) override {
+    const std::string text =
+        Utf16ToUtf8Lossy(Format.substr(begin, end - begin));
+    const uint8_t intKind = static_cast<uint8_t>(ArgKind::Int32);
+    if (spec.WidthFromArg)
+      Out.args.push_back({intKind, text, true});
+    if (spec.PrecisionFromArg)
+      Out.args.push_back({intKind, text, true});
+    if (spec.Kind != ArgKind::None)
+      Out.args.push_back({static_cast<uint8_t>(spec.Kind), text, false});
+  }
+  void OnError(uint32_t position, SpecError error) override {
+    Out.problem = std::string(SpecErrorText(error)) + " at character " +
+                  std::to_string(position + 1);
+  }
+
+private:
+  std::u16string_view Format;
+  PrintfReading &Out;
+};
+
+std::string ArgList(const std::vector<PrintfArg> &args) {
+  std::string out = "(";
+  for (std::size_t i = 0; i < args.size(); ++i)
+    out += (i ? ", " : "") + (args[i].star ? "* of " : std::string()) +
+           args[i].text;
+  return out + ")";
+}
+
+} // namespace
+
+std::string InsertText(const MessageInsert &insert) {
+  return "%" + std::to_string(insert.field) + "!" +
+         Utf16ToUtf8Lossy(insert.spec) + "!";
+}
+
+MessageReading ReadAsMessage(std::u16string_view value) {
+  MessageReading r;
+  const RuntimeString format = ToRuntime(value);
+  MessageLayout layout{};
+  MessageStatus status = QVFormatMessageT().Parse(format.c_str(), layout);
+  if (status != MessageStatus::Ok) {
+    r.problem = StatusProblem(status);
+    return r;
+  }
+  r.ok = true;
+  for (uint32_t i = 0; i < layout.count && i < kMaxMessageFields; ++i) {
+    const MessageField &f = layout.fields[i];
+    if (f.fieldNumber == 0)
+      continue;
+    MessageInsert insert;
+    insert.field = f.fieldNumber;
+    insert.type = f.typeCode;
+    insert.spec = std::u16string(value.substr(f.specStart, f.specLength));
+    r.inserts.push_back(std::move(insert));
+  }
+  r.textAfterEnd = layout.scanEnd < value.size();
+  return r;
+}
+
+PrintfReading CheckPrintfFormat(std::u16string_view value) {
+  PrintfReading r;
+  const RuntimeString format = ToRuntime(value);
+  PrintfCollector collector(value, r);
+  r.ok = CheckFormat(format.c_str(), collector);
+  return r;
+}
+
+ValueReport CheckValue(std::u16string_view value) {
+  ValueReport r;
+  if (value.find(u'%') == std::u16string_view::npos) {
+    r.message.ok = r.printf.ok = true;
+    return r;
+  }
+  r.message = ReadAsMessage(value);
+  r.printf = CheckPrintfFormat(value);
+  if (r.message.ok && (!r.message.inserts.empty() || !r.printf.ok))
+    r.style = ValueStyle::Message;
+  else if (r.printf.ok && (!r.printf.args.empty() || !r.message.ok))
+    r.style = ValueStyle::Printf;
+  else if (!r.message.ok && !r.printf.ok) {
+    r.errors.push_back("neither a valid message (" + r.message.problem +
+                       ") nor a valid printf format (" + r.printf.problem +
+                       ")");
+    return r;
+  }
+  if (r.style != ValueStyle::Message)
+    return r;
+
+  for (const MessageInsert &insert : r.message.inserts) {
+    if (insert.type == kTypeCount)
+      r.errors.push_back("insert " + InsertText(insert) +
+                         " (%n) is always refused when formatted");
+    // An insert has exactly one argument, so the formatter refuses a width
+    // or precision that would take another.
+    if (insert.spec.find(u'*') != std::u16string::npos) {
+      r.errors.push_back("insert " + InsertText(insert) +
+                         " has a '*' width or precision, which the "
+                         "formatter refuses");
+      continue;
+    }
+    // The formatter hands the spec, cut to its first 14 characters, to the
+    // printf engine, which must accept it.
+    const std::u16string spec = u"%" + insert.spec.substr(0, kMaxRenderedSpec);
+    PrintfReading engine = CheckPrintfFormat(spec);
+    if (!engine.ok) {
+      std::string cut;
+      if (insert.spec.size() > kMaxRenderedSpec)
+        cut = " (its spec is cut to " + std::to_string(kMaxRenderedSpec) +
+              " characters)";
+      r.errors.push_back("insert " + InsertText(insert) +
+                         " is refused by the printf engine" + cut + ": " +
+                         engine.problem);
+    }
+  }
+  if (r.message.textAfterEnd)
+    r.warnings.push_back("text after %0 is never shown");
+  return r;
+}
+
+std::vector<std::string> CompareWithSource(const ValueReport &source,
+                                           const ValueReport &translation) {
+  std::vector<std::string> problems;
+  if (!source.errors.empty() || !translation.errors.empty())
+    return problems; // each was reported on its own
+  if (source.style == ValueStyle::Message ||
+      translation.style == ValueStyle::Message) {
+    std::map<uint32_t, const MessageInsert *> theirs, ours;
+    if (source.message.ok)
+      for (const MessageInsert &i : source.message.inserts)
+        theirs.emplace(i.field, &i);
+    if (translation.message.ok)
+      for (const MessageInsert &i : translation.message.inserts)
+        ours.emplace(i.field, &i);
+    for (const auto &[field, insert] : theirs) {
+      auto it = ours.find(field);
+      if (it == ours.end())
+        problems.push_back("drops insert %" + std::to_string(field) + " (" +
+                           InsertText(*insert) + " in the source)");
+      else if (it->second->type != insert->type)
+        problems.push_back("insert " + InsertText(*it->second) +
+                           " takes another type than the source's " +
+                           InsertText(*insert));
+    }
+    for (const auto &[field, insert] : ours)
+      if (!theirs.count(field))
+        problems.push_back("insert " + InsertText(*insert) +
+                           " is not in the source");
+  }
+  if (source.style == ValueStyle::Printf ||
+      translation.style == ValueStyle::Printf) {
+    const std::vector<PrintfArg> none;
+    const auto &a =
+        source.style == ValueStyle::Printf ? source.printf.args : none;
+    const auto &b = translation.style == ValueStyle::Printf
+                        ? translation.printf.args
+                        : none;
+    if (a != b)
+      problems.push_back("printf conversions take " + ArgList(b) +
+                         " but the source's take " + ArgList(a));
+  }
+  return problems;
+}
+
+} // namespace phrasor::tool

@@ -1,0 +1,83 @@
+//===- TextChecks.h - Checking stored texts as formats ----------*- C++ -*-===//
+//
+// A stored value is used by the host either as a message (numbered inserts
+// such as %1!d!) or as a printf format. The tool cannot know which, so it
+// reads each value both ways with the runtime's own parsers and complains
+// only when neither reading works, or when a translation would take other
+// arguments than its source.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_TOOL_TEXTCHECKS_H
+#define PHRASOR_TOOL_TEXTCHECKS_H
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace phrasor::tool {
+
+/// One insert of a message: its field number, type code and spec text.
+struct MessageInsert {
+  uint32_t field = 0;
+  uint32_t type = 0;
+  std::u16string spec; ///< the text between the two '!'
+};
+
+struct MessageReading {
+  bool ok = false;
+  std::string problem;                ///< why the runtime refuses it
+  std::vector<MessageInsert> inserts; ///< escapes left out
+  bool textAfterEnd = false;          ///< characters follow a %0
+};
+
+/// Reads \p value with the runtime's message parser.
+MessageReading ReadAsMessage(std::u16string_view value);
+
+/// One argument a printf format takes: a conversion's value, or the int
+/// of a '*' width or precision.
+struct PrintfArg {
+  uint8_t kind = 0;  ///< the engine's ArgKind
+  std::string text;  ///< the conversion as written, e.g. "%-5.2f"
+  bool star = false; ///< the int of a '*' before the conversion's value
+
+  bool operator==(const PrintfArg &o) const {
+    return kind == o.kind && star == o.star;
+  }
+};
+
+struct PrintfReading {
+  bool ok = false;
+  std::string problem;
+  std::vector<PrintfArg> args; ///< in the order the format takes them
+};
+
+/// Reads \p value with the runtime's printf format checker: the walk the
+/// engine renders through, run without arguments.
+PrintfReading CheckPrintfFormat(std::u16string_view value);
+
+enum class ValueStyle : uint8_t { Plain, Message, Printf };
+
+/// Both readings of one value and what the tool concludes from them.
+struct ValueReport {
+  ValueStyle style = ValueStyle::Plain;
+  MessageReading message;
+  PrintfReading printf;
+  std::vector<std::string> errors;
+  std::vector<std::string> warnings;
+};
+
+ValueReport CheckValue(std::u16string_view value);
+
+/// Differences that would make \p translation take other arguments than
+/// \p source: dropped, added or retyped inserts, other printf conversions.
+std::vector<std::string> CompareWithSource(const ValueReport &source,
+                                           const ValueReport &translation);
+
+/// "%1!d!" for display.
+std::string InsertText(const MessageInsert &insert);
+
+} // namespace phrasor::tool
+
+#endif // PHRASOR_TOOL_TEXTCHECKS_H

@@ -1,0 +1,80 @@
+//===- Utf.cpp - UTF-8 and UTF-16 conversions for the tool ----------------===//
+
+#include "Utf.h"
+
+#include <utf8.h>
+
+#include <iterator>
+
+namespace phrasor::tool {
+
+bool IsValidUtf8(std::string_view text) {
+  return utf8::is_valid(text.begin(), text.end());
+}
+
+std::optional<std::u16string> Utf8ToUtf16(std::string_view text) {
+  if (!IsValidUtf8(text))
+    return std::nullopt;
+  std::u16string out;
+  out.reserve(text.size());
+  utf8::unchecked::utf8to16(text.begin(), text.end(), std::back_inserter(out));
+  return out;
+}
+
+namespace {
+bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+// Walks \p text pair by pair; a surrogate without its partner is replaced by
+// U+FFFD, or stops the conversion when \p lossy is false.
+bool Convert(std::u16string_view text, bool lossy, std::string &out) {
+  out.reserve(text.size());
+  auto sink = std::back_inserter(out);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char16_t u = text[i];
+    uint32_t cp = u;
+    if (IsHigh(u) && i + 1 < text.size() && IsLow(text[i + 1])) {
+      cp = 0x10000 + ((u - 0xD800u) << 10) + (text[i + 1] - 0xDC00u);
+      ++i;
+    } else if (IsHigh(u) || IsLow(u)) {
+      if (!lossy)
+        return false;
+      cp = 0xFFFD;
+    }
+    sink = utf8::unchecked::append(cp, sink);
+  }
+  return true;
+}
+} // namespace
+
+std::optional<std::string> Utf16ToUtf8(std::u16string_view text) {
+  std::string out;
+  if (!Convert(text, false, out))
+    return std::nullopt;
+  return out;
+}
+
+std::string Utf16ToUtf8Lossy(std::u16string_view text) {
+  std::string out;
+  Convert(text, true, out);
+  return out;
+}
+
+std::u16string FromRuntime(const PhrasorWChar *text) {
+  std::u16string out;
+  if (!text)
+    return out;
+  for (; *text; ++text)
+    out.push_back(static_cast<char16_t>(*text));
+  return out;
+}
+
+RuntimeString ToRuntime(std::u16string_view text) {
+  RuntimeString out;
+  out.reserve(text.size());
+  for (char16_t u : text)
+    out.push_back(static_cast<PhrasorWChar>(u));
+  return out;
+}
+
+} // namespace phrasor::tool

@@ -1,0 +1,31 @@
+//===- Writers.h - Writing entries back as CSV, JSON or PO ------*- C++ -*-===//
+//
+// The inverse of the readers: building what a writer produced gives the
+// same database byte for byte, so absent and empty values, and voice paths,
+// are written in the forms the readers tell apart.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_TOOL_WRITERS_H
+#define PHRASOR_TOOL_WRITERS_H
+
+#include "Diagnostics.h"
+#include "authoring/DatabaseWriter.h"
+
+#include <string>
+#include <vector>
+
+namespace phrasor::tool {
+
+enum class DumpFormat { Csv, Json, Po };
+
+/// The entries as a file of \p format. Entries that the format cannot hold
+/// (text that is not valid UTF-8 or UTF-16) are reported to \p diag under
+/// the name \p where and left out.
+std::string WriteEntries(const std::vector<authoring::Entry> &entries,
+                         DumpFormat format, const std::string &where,
+                         Diagnostics &diag);
+
+} // namespace phrasor::tool
+
+#endif // PHRASOR_TOOL_WRITERS_H
