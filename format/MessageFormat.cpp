@@ -130,10 +130,12 @@ private:
 };
 
 // A '*' width or precision would take an argument the insert does not
-// have.
-bool SpecTakesExtraArgument(const PhrasorWChar *spec) {
-  for (; *spec; ++spec)
-    if (*spec == '*')
+// have; it is refused whatever the buffer, so a broken translation fails
+// the same way in every call.
+bool SpecTakesExtraArgument(const PhrasorWChar *format,
+                            const MessageField &field) {
+  for (uint32_t i = 0; i < field.specLength; ++i)
+    if (format[field.specStart + i] == '*')
       return true;
   return false;
 }
@@ -364,6 +366,10 @@ MessageStatus QVFormatMessageT::Parse(const PhrasorWChar *format,
           KindOf(layout.fields[k].typeCode) != KindOf(named.typeCode))
         return MessageStatus::UnknownArgumentSize;
   }
+  for (uint32_t k = 0; k < layout.count; ++k)
+    if (layout.fields[k].fieldNumber &&
+        SpecTakesExtraArgument(format, layout.fields[k]))
+      return MessageStatus::BadSpecOrBufferFull;
   return MessageStatus::Ok;
 }
 
@@ -384,7 +390,7 @@ MessageStatus QVFormatMessageT::Render(PhrasorWChar *buffer,
       break;
 
     WStrCopyN(spec + 1, format + field.specStart, 15, field.specLength);
-    if (field.typeCode > kTypePointer || SpecTakesExtraArgument(spec + 1))
+    if (field.typeCode > kTypePointer)
       return Fail(buffer, bufferLength, MessageStatus::BadSpecOrBufferFull);
     // Every insert of a field renders the one argument that field took.
     const MessageField &source =

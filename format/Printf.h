@@ -6,6 +6,17 @@
 // Output is written once, left to right, into the caller's buffer; nothing
 // is allocated.
 //
+// Conventions: %s and %c take wide arguments, %S and %C narrow ones, and
+// the prefixes h (narrow) and l or w (wide) override the letter's case.
+// Narrow text is converted as CopyNarrowToWide converts it. Integer
+// prefixes: hh, h, l and I32 (32 bits: the texts were written where long
+// is 32 bits), ll, I64 and j (64), I, z and t (pointer width). Width and
+// precision count UTF-16 units; for a narrow string the precision counts
+// the units it converts to, and a character that does not fit whole is
+// left out. Text pads with '0' under the 0 flag, as on Windows. A null
+// string prints "(null)". %p is upper-case hex at the pointer's width.
+// %n is refused: a stored text must never write to the host's memory.
+//
 //===----------------------------------------------------------------------===//
 
 #ifndef PHRASOR_FORMAT_PRINTF_H
@@ -31,6 +42,9 @@ enum class FormatStatus {
 /// Formats \p format with \p args into \p dest (\p length units including
 /// the terminator). \p written receives the units written, terminator
 /// excluded. The destination is terminated whenever \p length is not 0.
+/// The walk stops at the first problem met left to right: on BadFormat and
+/// on BufferFull the buffer holds the output written before it, terminated,
+/// and the last element is a terminator too.
 FormatStatus FormatInto(PhrasorWChar *dest, uint32_t length,
                         const PhrasorWChar *format, FormatArgs &args,
                         uint32_t &written);

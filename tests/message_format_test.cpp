@@ -270,6 +270,16 @@ TEST(MessageFormat, ErrorTextOverwritesOnlyTheStart) {
   EXPECT_EQ(buffer[73], PhrasorWChar('#'));
 }
 
+TEST(MessageFormat, StarInAnInsertIsRefusedWhateverTheBuffer) {
+  // Refused before any output, even where the insert would never be
+  // rendered because the buffer fills first.
+  EXPECT_EQ(Format("abcdef%1!*d!", {int32_t{1}}, 4).text,
+            kBadSpec.substr(0, 3));
+  EXPECT_FALSE(Format("%1!*d!", {int32_t{1}}, 0).ok);
+  // A gap in the field numbers is found first.
+  EXPECT_EQ(Format("%2!*d!", {int32_t{1}}).text, kUnknownSize);
+}
+
 TEST(MessageFormat, ZeroLengthBufferWritesNothing) {
   EXPECT_TRUE(Format("abc %1!d!", {int32_t{1}}, 0).ok);
   EXPECT_FALSE(Format("%1!d", {}, 0).ok);

@@ -130,8 +130,10 @@ void ReadPo(const std::string &file, std::string_view text,
             std::vector<SourceEntry> &out) {
   CurrentDiag = &diag;
   po_file_t po = po_file_read(file.c_str(), &Handler);
-  if (!po)
+  if (!po) {
+    CurrentDiag = nullptr;
     return;
+  }
   const std::vector<std::size_t> lines = MessageLines(text);
   std::vector<po_message_t> messages;
   po_message_iterator_t it = po_message_iterator(po, nullptr);

@@ -130,14 +130,6 @@ ValueReport CheckValue(std::u16string_view value) {
     if (insert.type == kTypeCount)
       r.errors.push_back("insert " + InsertText(insert) +
                          " (%n) is always refused when formatted");
-    // An insert has exactly one argument, so the formatter refuses a width
-    // or precision that would take another.
-    if (insert.spec.find(u'*') != std::u16string::npos) {
-      r.errors.push_back("insert " + InsertText(insert) +
-                         " has a '*' width or precision, which the "
-                         "formatter refuses");
-      continue;
-    }
     // The formatter hands the spec, cut to its first 14 characters, to the
     // printf engine, which must accept it.
     const std::u16string spec = u"%" + insert.spec.substr(0, kMaxRenderedSpec);
