@@ -31,6 +31,15 @@ namespace {
 
 constexpr uint32_t kBuffer = 4096;
 
+// The reference must follow C99. The C library of the Windows builds does
+// not (it pads %u with the space flag and prints the sign of a NaN as a
+// space), so there the engine's own tests stand alone.
+#if defined(_WIN32)
+constexpr bool kC99Reference = false;
+#else
+constexpr bool kC99Reference = true;
+#endif
+
 class Generator {
 public:
   explicit Generator(uint32_t seed) : Engine(seed) {}
@@ -217,6 +226,8 @@ double InterestingDouble(Generator &g) {
 } // namespace
 
 TEST(PrintfDifferential, IntegersMatchTheCLibrary) {
+  if (!kC99Reference)
+    GTEST_SKIP() << "the C library's snprintf is not a C99 reference here";
   Generator g(20261207);
   const char kConversions[] = "diouxX";
   for (int n = 0; n < 30000; ++n) {
@@ -238,6 +249,8 @@ TEST(PrintfDifferential, IntegersMatchTheCLibrary) {
 }
 
 TEST(PrintfDifferential, FloatingPointMatchesTheCLibrary) {
+  if (!kC99Reference)
+    GTEST_SKIP() << "the C library's snprintf is not a C99 reference here";
   Generator g(7);
   const char kConversions[] = "eEfFgGaA";
   const char *kLengths[] = {"", "", "l", "L"};

@@ -12,6 +12,11 @@
 #include <sstream>
 #include <variant>
 
+#if defined(_WIN32)
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 using namespace phrasor;
 using namespace phrasor::test;
 
@@ -72,16 +77,20 @@ const Row kConventions[] = {
     {__LINE__, "%S", {P("Bob")}, "Bob"},
     {__LINE__, "%hs|%hS", {P("n1"), P("n2")}, "n1|n2"},
     {__LINE__, "%ls|%lS|%ws", {P(kWideAnn), P(kWideAnn), P(kWideAnn)}, "Ann|Ann|Ann"},
+#if !defined(_WIN32) // narrow text is UTF-8 here, ANSI code page on Windows
     {__LINE__, "%S", {P("\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80")}, "é€😀"},
     {__LINE__, "%S", {P("a\xFF" "b")}, "a\xEF\xBF\xBD" "b"}, // bad byte: U+FFFD
+#endif
     {__LINE__, "%s|%S", {P(nullptr), P(nullptr)}, "(null)|(null)"},
     {__LINE__, "%.3s", {P(nullptr)}, "(nu"},
     // Width and precision count UTF-16 units; narrow precision never
     // splits a character.
     {__LINE__, "[%5s][%-5s][%05s]", {P(kWideAnn), P(kWideAnn), P(kWideAnn)}, "[  Ann][Ann  ][00Ann]"},
     {__LINE__, "[%.2s][%.0s][%.9s]", {P(kWideAnn), P(kWideAnn), P(kWideAnn)}, "[An][][Ann]"},
+#if !defined(_WIN32) // narrow text is UTF-8 here, ANSI code page on Windows
     {__LINE__, "[%5S]", {P("\xC3\xA9\xE2\x82\xAC")}, "[   é€]"},
     {__LINE__, "[%.2S][%.3S]", {P("\xC3\xA9\xF0\x9F\x98\x80"), P("\xC3\xA9\xF0\x9F\x98\x80")}, "[é][é😀]"},
+#endif
     // Wide precision counts units, even through a pair.
     {__LINE__, "%.2s", {P(kWideMixed)}, "\u00e9\xED\xA0\xBD"},
     {__LINE__, "[%4s]", {P(kWideMixed)}, "[\u00e9\U0001F600z]"},
@@ -187,16 +196,16 @@ TEST(Printf, TruncatesEveryConversionAndTerminates) {
 
 TEST(Printf, AbcIntoThreeAndFour) {
   PhrasorWChar buffer[4];
-  EXPECT_EQ(WStrFormat(buffer, 3, u"abc"), -1);
+  EXPECT_EQ(WStrFormat(buffer, 3, PHRASOR_TEXT("abc")), -1);
   EXPECT_EQ(WString(buffer), W("ab"));
-  EXPECT_EQ(WStrFormat(buffer, 4, u"abc"), 3);
+  EXPECT_EQ(WStrFormat(buffer, 4, PHRASOR_TEXT("abc")), 3);
   EXPECT_EQ(WString(buffer), W("abc"));
 }
 
 TEST(Printf, NullOrEmptyDestinationWritesNothing) {
   PhrasorWChar buffer[2] = {'x', 'y'};
-  EXPECT_EQ(WStrFormat(nullptr, 10, u"abc"), -1);
-  EXPECT_EQ(WStrFormat(buffer, 0, u"abc"), -1);
+  EXPECT_EQ(WStrFormat(nullptr, 10, PHRASOR_TEXT("abc")), -1);
+  EXPECT_EQ(WStrFormat(buffer, 0, PHRASOR_TEXT("abc")), -1);
   EXPECT_EQ(buffer[0], 'x');
   EXPECT_EQ(WStrFormat(buffer, 2, nullptr), 0);
   EXPECT_EQ(buffer[0], 0);
@@ -205,9 +214,9 @@ TEST(Printf, NullOrEmptyDestinationWritesNothing) {
 
 TEST(Printf, ThroughTheVariableArgumentList) {
   PhrasorWChar buffer[128];
-  int32_t n =
-      WStrFormat(buffer, 128, u"%s=%I64d,%d,%.1f,%S,%hd", u"k",
-                 static_cast<long long>(-1) << 40, 42, 2.25, "n", 70000);
+  int32_t n = WStrFormat(buffer, 128, PHRASOR_TEXT("%s=%I64d,%d,%.1f,%S,%hd"),
+                         PHRASOR_TEXT("k"), static_cast<long long>(-1) << 40,
+                         42, 2.25, "n", 70000);
   EXPECT_EQ(Narrow(buffer), "k=-1099511627776,42,2.2,n,4464");
   EXPECT_EQ(n, 30);
 }
@@ -222,7 +231,7 @@ TEST(Printf, DecimalPointIgnoresTheLocale) {
       break;
     }
   PhrasorWChar buffer[64];
-  WStrFormat(buffer, 64, u"%.2f %e %g %a", 1.5, 1.5, 1.5, 1.5);
+  WStrFormat(buffer, 64, PHRASOR_TEXT("%.2f %e %g %a"), 1.5, 1.5, 1.5, 1.5);
   std::setlocale(LC_NUMERIC, saved.c_str());
   EXPECT_EQ(Narrow(buffer), "1.50 1.500000e+00 1.5 0x1.8p+0");
   if (!switched)
@@ -275,13 +284,13 @@ TEST(Printf, RefusesMalformedSpecsAndWriteBack) {
 
 TEST(Printf, HugeWidthAndPrecisionStopAtTheBuffer) {
   PhrasorWChar buffer[16];
-  EXPECT_EQ(WStrFormat(buffer, 16, u"%2000000000d", 1), -1);
+  EXPECT_EQ(WStrFormat(buffer, 16, PHRASOR_TEXT("%2000000000d"), 1), -1);
   EXPECT_EQ(WString(buffer), WString(15, ' '));
-  EXPECT_EQ(WStrFormat(buffer, 16, u"%.2000000000f", 1.0), -1);
+  EXPECT_EQ(WStrFormat(buffer, 16, PHRASOR_TEXT("%.2000000000f"), 1.0), -1);
   EXPECT_EQ(Narrow(buffer), "1.0000000000000");
-  EXPECT_EQ(WStrFormat(buffer, 16, u"%.2000000000e", 1.0), -1);
+  EXPECT_EQ(WStrFormat(buffer, 16, PHRASOR_TEXT("%.2000000000e"), 1.0), -1);
   std::vector<PhrasorWChar> big(2100);
-  EXPECT_EQ(WStrFormat(big.data(), 2100, u"%.2000e", 1.0), 2006);
+  EXPECT_EQ(WStrFormat(big.data(), 2100, PHRASOR_TEXT("%.2000e"), 1.0), 2006);
   EXPECT_EQ(Narrow(big.data()).substr(1990), "000000000000e+00");
 }
 
@@ -289,8 +298,8 @@ TEST(Printf, FormattingAllocatesNothing) {
   std::string longNarrow(500, 'n');
   HostMemory().Reset();
   PhrasorWChar buffer[1024];
-  EXPECT_GT(WStrFormat(buffer, 1024, u"%S %s %d %.3f %p %e", longNarrow.c_str(),
-                       u"wide", 1, 2.0, buffer, 1e300),
+  EXPECT_GT(WStrFormat(buffer, 1024, PHRASOR_TEXT("%S %s %d %.3f %p %e"),
+                       longNarrow.c_str(), u"wide", 1, 2.0, buffer, 1e300),
             0);
   EXPECT_EQ(HostMemory().Allocations(), 0);
 }
@@ -388,3 +397,17 @@ TEST(FormatString, FailedLookupFormatsItsErrorTextAndReports) {
   EXPECT_EQ(mgr->FormatStringByIndex(keeper, 99, buffer, 64), 29);
   EXPECT_EQ(Narrow(buffer), "[ERROR: Invalid String Index]");
 }
+
+#if defined(_WIN32)
+// Windows hosts pass narrow text in the system's ANSI code page, so %S must
+// mean what MultiByteToWideChar makes of the bytes, not UTF-8.
+TEST(Printf, NarrowTextUsesTheAnsiCodePage) {
+  const char source[] = "A\xE9\x80\xC3\xA9";
+  wchar_t converted[16];
+  int n = MultiByteToWideChar(CP_ACP, 0, source, -1, converted, 16);
+  ASSERT_GT(n, 1);
+  PhrasorWChar buffer[32];
+  EXPECT_EQ(WStrFormat(buffer, 32, PHRASOR_TEXT("[%S]"), source), n + 1);
+  EXPECT_EQ(WString(buffer), WString(L"[") + converted + L"]");
+}
+#endif

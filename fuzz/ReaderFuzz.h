@@ -1,0 +1,89 @@
+//===- ReaderFuzz.h - Shared body of the tool reader fuzzers ---*- C++ -*-===//
+//
+// A reader must turn any bytes into entries and diagnostics without
+// crashing, throwing or hanging; and whatever entries it accepts, once the
+// authoring library compiles them without issues, must make a database the
+// runtime loads and finds every ID in.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_FUZZ_READERFUZZ_H
+#define PHRASOR_FUZZ_READERFUZZ_H
+
+#include "Inputs.h"
+
+#include "PhrasorRuntime.h"
+#include "authoring/DatabaseWriter.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+namespace phrasor::fuzz {
+
+using ReaderFunction = void (*)(const std::string &, std::string_view,
+                                tool::Diagnostics &,
+                                std::vector<tool::SourceEntry> &);
+
+class BytesStream : public IReadStream {
+public:
+  explicit BytesStream(const std::vector<uint8_t> &bytes) : Bytes(bytes) {}
+  virtual ~BytesStream() = default;
+  int32_t Read(void *buffer, uint32_t size) override {
+    if (size > Bytes.size() - Position)
+      return 1;
+    if (size)
+      std::memcpy(buffer, Bytes.data() + Position, size);
+    Position += size;
+    return 0;
+  }
+
+private:
+  const std::vector<uint8_t> &Bytes;
+  std::size_t Position = 0;
+};
+
+[[noreturn]] inline void ReaderFail(const char *what) {
+  std::fprintf(stderr, "reader fuzz: %s\n", what);
+  std::abort();
+}
+
+inline int FuzzReader(ReaderFunction read, const char *file,
+                      const uint8_t *data, size_t size) {
+  // Diagnostics are the reader's normal output for bad input; printing
+  // thousands a second would only slow the fuzzer down.
+  static bool quiet = (std::cerr.rdbuf(nullptr), true);
+  (void)quiet;
+
+  tool::Diagnostics diag;
+  std::vector<tool::SourceEntry> entries;
+  read(file, std::string_view(reinterpret_cast<const char *>(data), size), diag,
+       entries);
+
+  std::vector<authoring::Entry> plain;
+  plain.reserve(entries.size());
+  for (const tool::SourceEntry &source : entries)
+    plain.push_back(source.entry);
+  authoring::CompileResult compiled = authoring::Compile(plain);
+  if (!compiled.issues.empty())
+    return 0;
+  std::vector<uint8_t> bytes = authoring::Serialize(compiled.database);
+  BytesStream stream(bytes);
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  HSTRINGKEEPER keeper = mgr->CreateKeeper(&stream);
+  if (!keeper)
+    ReaderFail("accepted entries made a database the runtime refuses");
+  for (const authoring::Entry &entry : plain)
+    if (entry.id != "<none>" && !mgr->IsValidID(keeper, entry.id.c_str()))
+      ReaderFail("an accepted ID is missing from the built database");
+  mgr->ReleaseKeeper(keeper);
+  return 0;
+}
+
+} // namespace phrasor::fuzz
+
+#endif // PHRASOR_FUZZ_READERFUZZ_H

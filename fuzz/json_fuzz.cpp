@@ -1,0 +1,8 @@
+//===- json_fuzz.cpp - Arbitrary bytes through the tool's JSON reader -----===//
+
+#include "ReaderFuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  return phrasor::fuzz::FuzzReader(phrasor::tool::ReadJson, "fuzz.json", data,
+                                   size);
+}
