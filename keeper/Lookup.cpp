@@ -14,6 +14,14 @@
 
 using namespace phrasor;
 
+namespace {
+// The exact, case-sensitive test for the reserved ID, with the common
+// answer (an ID not starting with '<') settled by its first byte.
+inline bool IsNoneId(const char *id) {
+  return id[0] == '<' && StrCmp(id, text::NoneId) == 0;
+}
+} // namespace
+
 void CStringKeeper::Report(const char *label, const char *message) const {
   manager->ReportError(const_cast<CStringKeeper *>(this), label, message);
 }
@@ -112,7 +120,7 @@ bool CStringKeeper::HasVoicePathByIndex(int32_t index) const {
 int32_t CStringKeeper::GetStringIndex(const char *id) const {
   if (!id || idCount == 0)
     return INVALID_STRING_INDEX;
-  if (StrCmp(id, text::NoneId) == 0)
+  if (IsNoneId(id))
     return NONE_STRING_INDEX;
   return FindID(id);
 }
@@ -122,7 +130,7 @@ const PhrasorWChar *CStringKeeper::GetStringByID(const char *id) const {
     Report(text::Null, text::InvalidId);
     return text::WInvalidId;
   }
-  if (StrCmp(id, text::NoneId) == 0)
+  if (IsNoneId(id))
     return text::WEmpty;
   if (idCount == 0) {
     Report(id, text::NotInitialized);
@@ -146,7 +154,7 @@ const char *CStringKeeper::GetVoicePathByID(const char *id) const {
     Report(text::Null, text::InvalidId);
     return text::InvalidId;
   }
-  if (StrCmp(id, text::NoneId) == 0)
+  if (IsNoneId(id))
     return text::Empty;
   if (idCount == 0) {
     Report(id, text::NotInitialized);

@@ -57,28 +57,6 @@ int StrICmp(const char *a, const char *b) {
   }
 }
 
-int StrICmpFrom(const char *a, const char *b, uint32_t start,
-                uint32_t &common) {
-  const unsigned char *x = reinterpret_cast<const unsigned char *>(a);
-  const unsigned char *y = reinterpret_cast<const unsigned char *>(b);
-  for (uint32_t i = start;; ++i) {
-    unsigned cx = x[i], cy = y[i];
-    if (cx == cy) {
-      if (cx == 0) {
-        common = i;
-        return 0;
-      }
-      continue;
-    }
-    int fx = FoldAscii(static_cast<unsigned char>(cx));
-    int fy = FoldAscii(static_cast<unsigned char>(cy));
-    if (fx != fy) {
-      common = i;
-      return fx - fy;
-    }
-  }
-}
-
 int StrNICmp(const char *a, const char *b, uint32_t n) {
   if (!a)
     return b ? -1 : 0;

@@ -27,17 +27,39 @@ int StrCmp(const char *a, const char *b);
 /// As StrCmp after mapping ASCII capitals to lower case; only the sign of
 /// the result is meaningful.
 int StrICmp(const char *a, const char *b);
-/// StrICmp of two non-null strings known to agree, after folding, on their
-/// first \p start bytes (neither ends inside them). \p common receives the
-/// length of the folded prefix they share: the searches use it to skip the
-/// prefix every remaining candidate shares with the ID.
-int StrICmpFrom(const char *a, const char *b, uint32_t start, uint32_t &common);
 /// StrICmp over at most \p n bytes; 0 when \p n is 0.
 int StrNICmp(const char *a, const char *b, uint32_t n);
 
 inline unsigned char FoldAscii(unsigned char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A'))
                                 : c;
+}
+
+/// StrICmp of two non-null strings known to agree, after folding, on their
+/// first \p start bytes (neither ends inside them). \p common receives the
+/// length of the folded prefix they share: the searches use it to skip the
+/// prefix every remaining candidate shares with the ID. Inline because the
+/// halving search calls it once per step.
+inline int StrICmpFrom(const char *a, const char *b, uint32_t start,
+                       uint32_t &common) {
+  const unsigned char *x = reinterpret_cast<const unsigned char *>(a);
+  const unsigned char *y = reinterpret_cast<const unsigned char *>(b);
+  for (uint32_t i = start;; ++i) {
+    unsigned cx = x[i], cy = y[i];
+    if (cx == cy) {
+      if (cx == 0) {
+        common = i;
+        return 0;
+      }
+      continue;
+    }
+    int fx = FoldAscii(static_cast<unsigned char>(cx));
+    int fy = FoldAscii(static_cast<unsigned char>(cy));
+    if (fx != fy) {
+      common = i;
+      return fx - fy;
+    }
+  }
 }
 
 } // namespace phrasor
