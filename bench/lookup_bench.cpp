@@ -163,88 +163,6 @@ void BM_LookupMiss_UnorderedMap(benchmark::State &state) {
   MapLoop(state, f, f.misses);
 }
 
-// Not a baseline but a measured proposal: the same halving search as
-// FindID (same probes, same result), except that each comparison starts
-// after the prefix the ID is already known to share, under folding, with
-// both ends of the remaining range. The table is sorted, so every ID between
-// the two ends shares that prefix too; catalogs whose IDs share long
-// prefixes ("DLG_NPC_0412_") save most of the bytes compared.
-int CompareFrom(const char *a, const char *b, uint32_t from, uint32_t &common) {
-  const unsigned char *x = reinterpret_cast<const unsigned char *>(a) + from;
-  const unsigned char *y = reinterpret_cast<const unsigned char *>(b) + from;
-  for (;; ++x, ++y) {
-    unsigned cx = *x, cy = *y;
-    if (cx == cy) {
-      if (cx == 0)
-        break;
-      continue;
-    }
-    int fx = phrasor::FoldAscii(static_cast<unsigned char>(cx));
-    int fy = phrasor::FoldAscii(static_cast<unsigned char>(cy));
-    if (fx != fy) {
-      common =
-          static_cast<uint32_t>(x - reinterpret_cast<const unsigned char *>(a));
-      return fx - fy;
-    }
-  }
-  common =
-      static_cast<uint32_t>(x - reinterpret_cast<const unsigned char *>(a));
-  return 0;
-}
-
-const PhrasorWChar *PrefixSkipSearch(const Fixture &f, const char *id) {
-  const uint32_t count = static_cast<uint32_t>(f.sortedIds.size());
-  uint32_t lo = 0, hi = count, mid = count / 2, shareLo = 0, shareHi = 0;
-  for (;;) {
-    uint32_t common;
-    int r =
-        CompareFrom(id, f.sortedIds[mid], std::min(shareLo, shareHi), common);
-    if (r == 0)
-      return f.sortedValues[mid];
-    if (r < 0) {
-      hi = mid;
-      shareHi = common;
-    } else {
-      lo = mid;
-      shareLo = common;
-    }
-    uint32_t next = lo + (hi - lo) / 2;
-    if (next == mid)
-      return nullptr;
-    mid = next;
-  }
-}
-
-void PrefixSkipLoop(benchmark::State &state, const Fixture &f,
-                    const std::vector<const char *> &ids) {
-  // A proposal is only worth measuring if it finds what FindID finds.
-  IPhrasorMgr *mgr = GetIPhrasorMgr();
-  for (const char *id : ids) {
-    int32_t index = mgr->GetStringIndex(f.keeper, id);
-    const PhrasorWChar *want =
-        index < 0 ? nullptr : f.sortedValues[static_cast<std::size_t>(index)];
-    if (PrefixSkipSearch(f, id) != want) {
-      state.SkipWithError("PrefixSkip disagrees with GetStringIndex");
-      return;
-    }
-  }
-  std::size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(PrefixSkipSearch(f, ids[i]));
-    i = (i + 1) & (kQueries - 1);
-  }
-}
-
-void BM_LookupHit_PrefixSkip(benchmark::State &state) {
-  const Fixture &f = Setup(state);
-  PrefixSkipLoop(state, f, f.hits);
-}
-
-void BM_LookupMiss_PrefixSkip(benchmark::State &state) {
-  const Fixture &f = Setup(state);
-  PrefixSkipLoop(state, f, f.misses);
-}
-
 // By index the floor is the two table reads themselves: the entry's value
 // reference, then the value's pointer.
 void BM_ByIndex_Array(benchmark::State &state) {
@@ -266,11 +184,9 @@ void Sizes(benchmark::internal::Benchmark *b) {
 BENCHMARK(BM_LookupHit_GetStringByID)->Apply(Sizes);
 BENCHMARK(BM_LookupHit_LowerBound)->Apply(Sizes);
 BENCHMARK(BM_LookupHit_UnorderedMap)->Apply(Sizes);
-BENCHMARK(BM_LookupHit_PrefixSkip)->Apply(Sizes);
 BENCHMARK(BM_LookupMiss_GetStringByID)->Apply(Sizes);
 BENCHMARK(BM_LookupMiss_LowerBound)->Apply(Sizes);
 BENCHMARK(BM_LookupMiss_UnorderedMap)->Apply(Sizes);
-BENCHMARK(BM_LookupMiss_PrefixSkip)->Apply(Sizes);
 BENCHMARK(BM_ByIndex_GetStringByIndex)->Apply(Sizes);
 BENCHMARK(BM_ByIndex_Array)->Apply(Sizes);
 
