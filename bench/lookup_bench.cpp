@@ -217,6 +217,17 @@ const PhrasorWChar *PrefixSkipSearch(const Fixture &f, const char *id) {
 
 void PrefixSkipLoop(benchmark::State &state, const Fixture &f,
                     const std::vector<const char *> &ids) {
+  // A proposal is only worth measuring if it finds what FindID finds.
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  for (const char *id : ids) {
+    int32_t index = mgr->GetStringIndex(f.keeper, id);
+    const PhrasorWChar *want =
+        index < 0 ? nullptr : f.sortedValues[static_cast<std::size_t>(index)];
+    if (PrefixSkipSearch(f, id) != want) {
+      state.SkipWithError("PrefixSkip disagrees with GetStringIndex");
+      return;
+    }
+  }
   std::size_t i = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(PrefixSkipSearch(f, ids[i]));

@@ -95,11 +95,14 @@ def section_lookup(res):
     for op, title in (("LookupHit", "Hits, random order"), ("LookupMiss", "Misses")):
         rows = []
         for n in sizes(res, op):
-            ours, lb, hm = (ns(res, op, s, n) for s in ("GetStringByID", "LowerBound", "UnorderedMap"))
-            rows.append([f"{n:,}", fmt_ns(ours), fmt_ns(lb), fmt_ns(hm), ratio(ours, lb), ratio(ours, hm)])
+            ours, lb, hm, ps = (ns(res, op, s, n) for s in
+                                ("GetStringByID", "LowerBound", "UnorderedMap", "PrefixSkip"))
+            rows.append([f"{n:,}", fmt_ns(ours), fmt_ns(lb), fmt_ns(hm), ratio(ours, lb),
+                         ratio(ours, hm), fmt_ns(ps), ratio(ours, ps)])
         parts.append(f"{title}:\n\n" + table(
             ["entries", "GetStringByID", "lower_bound", "unordered_map",
-             "ours / lower_bound (target ≤ 1.2x)", "ours / map"], rows))
+             "ours / lower_bound (target ≤ 1.2x)", "ours / map", "PrefixSkip (proposal)",
+             "ours / PrefixSkip"], rows))
     rows = []
     for n in sizes(res, "ByIndex"):
         ours, arr = ns(res, "ByIndex", "GetStringByIndex", n), ns(res, "ByIndex", "Array", n)

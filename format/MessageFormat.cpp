@@ -16,6 +16,8 @@
 #include "Printf.h"
 #include "WStr.h"
 
+#include <string.h>
+
 namespace phrasor {
 namespace {
 
@@ -140,6 +142,81 @@ bool SpecTakesExtraArgument(const PhrasorWChar *format,
   return false;
 }
 
+// WStrCopyN for a run of the format, which the scan has shown to hold no
+// terminator: the same units, copied as one block.
+void CopyRun(PhrasorWChar *dest, const PhrasorWChar *source, uint32_t room,
+             uint32_t count) {
+  if (room == 0)
+    return;
+  uint32_t n = room > count ? count : room - 1;
+  memcpy(dest, source, n * sizeof(PhrasorWChar));
+  dest[n] = 0;
+}
+
+// Bounded output of already-rendered units, as the printf engine writes
+// them: whole and terminated with their count, or cut, terminated and -1;
+// like the engine it always leaves a terminator in the last element too.
+int32_t PutUnits(PhrasorWChar *dest, uint32_t room, const PhrasorWChar *units,
+                 uint32_t count) {
+  dest[room - 1] = 0;
+  if (count < room) {
+    memcpy(dest, units, count * sizeof(PhrasorWChar));
+    dest[count] = 0;
+    return static_cast<int32_t>(count);
+  }
+  CopyRun(dest, units, room, count);
+  return -1;
+}
+
+// The plainest inserts, %1!s! and %1!d!, and escapes are most of what
+// stored texts hold; they are rendered here without the printf engine's
+// walk, with output identical to the engine's. Anything else returns false
+// and goes through the engine.
+bool RenderPlain(PhrasorWChar *dest, uint32_t room, const MessageField &field,
+                 const MessageField &source, const PhrasorWChar *format,
+                 int32_t &written) {
+  if (field.typeCode == kTypeNone) {
+    static const PhrasorWChar Percent[] = {'%'};
+    written = PutUnits(dest, room, Percent, 1);
+    return true;
+  }
+  if (field.specLength != 1)
+    return false;
+  const PhrasorWChar letter = format[field.specStart];
+  if (letter == 's' && field.typeCode == kTypeWideString) {
+    static const PhrasorWChar Null[] = {'(', 'n', 'u', 'l', 'l', ')'};
+    const PhrasorWChar *text =
+        static_cast<const PhrasorWChar *>(source.value.pointer);
+    if (!text) {
+      written = PutUnits(dest, room, Null, 6);
+      return true;
+    }
+    uint32_t i = 0;
+    for (; i + 1 < room && text[i]; ++i)
+      dest[i] = text[i];
+    dest[i] = 0;
+    dest[room - 1] = 0;
+    written = text[i] ? -1 : static_cast<int32_t>(i);
+    return true;
+  }
+  if (letter == 'd' && field.typeCode == kTypeInt) {
+    PhrasorWChar digits[12];
+    uint32_t n = sizeof(digits) / sizeof(digits[0]);
+    int32_t value = source.value.word;
+    uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value)
+                                   : static_cast<uint32_t>(value);
+    do {
+      digits[--n] = static_cast<PhrasorWChar>('0' + magnitude % 10);
+      magnitude /= 10;
+    } while (magnitude);
+    if (value < 0)
+      digits[--n] = '-';
+    written = PutUnits(dest, room, digits + n, 12 - n);
+    return true;
+  }
+  return false;
+}
+
 MessageStatus Fail(PhrasorWChar *buffer, uint32_t bufferLength,
                    MessageStatus status) {
   CopyNarrowToWide(buffer, bufferLength, MessageStatusText(status));
@@ -154,6 +231,9 @@ const char *MessageStatusText(MessageStatus status) {
 
 bool IsMessageLetter(PhrasorWChar unit) {
   uint16_t c = static_cast<uint16_t>(unit);
+  // Specs are nearly always ASCII; answer those without the table search.
+  if (c < 0x80)
+    return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
   uint32_t lo = 0, hi = sizeof(Letters) / sizeof(Letters[0]);
   while (lo < hi) {
     uint32_t mid = lo + (hi - lo) / 2;
@@ -383,13 +463,12 @@ MessageStatus QVFormatMessageT::Render(PhrasorWChar *buffer,
   for (uint32_t k = 0; k < layout.count && p < bufferLength; ++k) {
     const MessageField &field = layout.fields[k];
     uint32_t run = field.insertStart - q;
-    WStrCopyN(buffer + p, format + q, bufferLength - p, run);
+    CopyRun(buffer + p, format + q, bufferLength - p, run);
     q += run;
     p += run;
     if (p >= bufferLength)
       break;
 
-    WStrCopyN(spec + 1, format + field.specStart, 15, field.specLength);
     if (field.typeCode > kTypePointer)
       return Fail(buffer, bufferLength, MessageStatus::BadSpecOrBufferFull);
     // Every insert of a field renders the one argument that field took.
@@ -397,8 +476,13 @@ MessageStatus QVFormatMessageT::Render(PhrasorWChar *buffer,
         field.fieldNumber
             ? layout.fields[layout.fieldOrder[field.fieldNumber - 1]]
             : field;
-    InsertArg arg(KindOf(field.typeCode), source);
-    int32_t written = WStrFormatArgs(buffer + p, bufferLength - p, spec, arg);
+    int32_t written;
+    if (!RenderPlain(buffer + p, bufferLength - p, field, source, format,
+                     written)) {
+      WStrCopyN(spec + 1, format + field.specStart, 15, field.specLength);
+      InsertArg arg(KindOf(field.typeCode), source);
+      written = WStrFormatArgs(buffer + p, bufferLength - p, spec, arg);
+    }
     if (written < 0)
       return Fail(buffer, bufferLength, MessageStatus::BadSpecOrBufferFull);
     p += static_cast<uint32_t>(written);
@@ -408,7 +492,7 @@ MessageStatus QVFormatMessageT::Render(PhrasorWChar *buffer,
   if (p >= bufferLength)
     return MessageStatus::Ok;
   if (layout.scanEnd > q)
-    WStrCopyN(buffer + p, format + q, bufferLength - p, layout.scanEnd - q);
+    CopyRun(buffer + p, format + q, bufferLength - p, layout.scanEnd - q);
   else
     buffer[p] = 0;
   return MessageStatus::Ok;

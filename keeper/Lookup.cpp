@@ -14,20 +14,38 @@
 
 using namespace phrasor;
 
+namespace {
+// The exact, case-sensitive test for the reserved ID, with the common
+// answer (an ID not starting with '<') settled by its first byte.
+inline bool IsNoneId(const char *id) {
+  return id[0] == '<' && StrCmp(id, text::NoneId) == 0;
+}
+} // namespace
+
 void CStringKeeper::Report(const char *label, const char *message) const {
   manager->ReportError(const_cast<CStringKeeper *>(this), label, message);
 }
 
 int32_t CStringKeeper::FindID(const char *id) const {
+  // Every ID strictly between the two compared bounds shares with the
+  // searched ID at least the shorter of the prefixes it shares with those
+  // bounds (the table is sorted), so each comparison starts after it. The
+  // results are those of StrICmp; only repeated bytes are skipped.
   uint32_t lo = 0, hi = idCount, mid = idCount / 2;
+  uint32_t shareLo = 0, shareHi = 0;
   for (;;) {
-    int r = StrICmp(id, idTable[mid]);
+    uint32_t common;
+    int r = StrICmpFrom(id, idTable[mid], shareLo < shareHi ? shareLo : shareHi,
+                        common);
     if (r == 0)
       return static_cast<int32_t>(mid);
-    if (r < 0)
+    if (r < 0) {
       hi = mid;
-    else
+      shareHi = common;
+    } else {
       lo = mid;
+      shareLo = common;
+    }
     uint32_t next = lo + (hi - lo) / 2;
     if (next == mid)
       return INVALID_STRING_INDEX;
@@ -102,7 +120,7 @@ bool CStringKeeper::HasVoicePathByIndex(int32_t index) const {
 int32_t CStringKeeper::GetStringIndex(const char *id) const {
   if (!id || idCount == 0)
     return INVALID_STRING_INDEX;
-  if (StrCmp(id, text::NoneId) == 0)
+  if (IsNoneId(id))
     return NONE_STRING_INDEX;
   return FindID(id);
 }
@@ -112,7 +130,7 @@ const PhrasorWChar *CStringKeeper::GetStringByID(const char *id) const {
     Report(text::Null, text::InvalidId);
     return text::WInvalidId;
   }
-  if (StrCmp(id, text::NoneId) == 0)
+  if (IsNoneId(id))
     return text::WEmpty;
   if (idCount == 0) {
     Report(id, text::NotInitialized);
@@ -136,7 +154,7 @@ const char *CStringKeeper::GetVoicePathByID(const char *id) const {
     Report(text::Null, text::InvalidId);
     return text::InvalidId;
   }
-  if (StrCmp(id, text::NoneId) == 0)
+  if (IsNoneId(id))
     return text::Empty;
   if (idCount == 0) {
     Report(id, text::NotInitialized);

@@ -35,6 +35,33 @@ inline unsigned char FoldAscii(unsigned char c) {
                                 : c;
 }
 
+/// StrICmp of two non-null strings known to agree, after folding, on their
+/// first \p start bytes (neither ends inside them). \p common receives the
+/// length of the folded prefix they share: the searches use it to skip the
+/// prefix every remaining candidate shares with the ID. Inline because the
+/// halving search calls it once per step.
+inline int StrICmpFrom(const char *a, const char *b, uint32_t start,
+                       uint32_t &common) {
+  const unsigned char *x = reinterpret_cast<const unsigned char *>(a);
+  const unsigned char *y = reinterpret_cast<const unsigned char *>(b);
+  for (uint32_t i = start;; ++i) {
+    unsigned cx = x[i], cy = y[i];
+    if (cx == cy) {
+      if (cx == 0) {
+        common = i;
+        return 0;
+      }
+      continue;
+    }
+    int fx = FoldAscii(static_cast<unsigned char>(cx));
+    int fy = FoldAscii(static_cast<unsigned char>(cy));
+    if (fx != fy) {
+      common = i;
+      return fx - fy;
+    }
+  }
+}
+
 } // namespace phrasor
 
 #endif // PHRASOR_KEEPER_STRUTIL_H

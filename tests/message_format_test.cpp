@@ -405,3 +405,36 @@ TEST(MessageFormatProperty, AnyFormatStaysInsideTheBufferAndIsTerminated) {
     }
   }
 }
+
+TEST(MessageFormat, PlainInsertsRenderExactlyAsTheEngineDoes) {
+  // %1!d! and %1!s! take a short path; %1!i! and %1!ls! go through the
+  // printf engine. Both must leave identical buffers at every length.
+  const PhrasorWChar longer[] = {'A', 'n', 'n', 'e', 'l',
+                                 'i', 'e', 's', 'e', 0};
+  struct Pair {
+    const char *fast, *engine;
+    Value value;
+  };
+  std::vector<Pair> pairs;
+  for (int32_t v : {INT32_MIN, -10, -1, 0, 7, 100, INT32_MAX})
+    pairs.push_back({"x%1!d!y", "x%1!i!y", Value{v}});
+  for (const void *text :
+       {static_cast<const void *>(kAnn), static_cast<const void *>(longer),
+        static_cast<const void *>(nullptr)})
+    pairs.push_back({"x%1!s!y", "x%1!ls!y", Value{text}});
+  pairs.push_back({"x%%y", "x%%y", Value{int32_t{0}}});
+  for (const Pair &pair : pairs) {
+    for (uint32_t length = 1; length < 16; ++length) {
+      SCOPED_TRACE(std::string(pair.fast) + " at " + std::to_string(length));
+      WString fast = W(pair.fast), engine = W(pair.engine);
+      std::vector<PhrasorWChar> a(length, 'Z'), b(length, 'Z');
+      Args argsA({pair.value}), argsB({pair.value});
+      bool okA =
+          QVFormatMessageT().FormatWith(a.data(), length, fast.c_str(), argsA);
+      bool okB = QVFormatMessageT().FormatWith(b.data(), length, engine.c_str(),
+                                               argsB);
+      EXPECT_EQ(okA, okB);
+      EXPECT_EQ(a, b);
+    }
+  }
+}

@@ -1,5 +1,4 @@
-//===- Corpus.h - Deterministic string catalogs for the benchmarks -*- C++
-//-*-===//
+//===- Corpus.h - Deterministic catalogs for the benchmarks ----*- C++ -*-===//
 //
 // Every benchmark measures the same kind of data: IDs that share long
 // prefixes and mix letter case, values of 10 to 80 characters with some
