@@ -107,9 +107,10 @@ inline uint8_t FlagOf(PhrasorWChar c) {
 
 /// Reads a run of digits into \p value; false when it passes 2^31 - 1.
 inline bool ReadNumber(const PhrasorWChar *&p, int32_t &value) {
-  uint32_t n = 0;
+  // 64 bits, so the step past 2^31 - 1 is seen before it can wrap.
+  uint64_t n = 0;
   for (; IsDigit(*p); ++p) {
-    n = n * 10 + static_cast<uint32_t>(*p - '0');
+    n = n * 10 + static_cast<uint64_t>(*p - '0');
     if (n > 0x7FFFFFFFu)
       return false;
   }

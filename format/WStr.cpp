@@ -115,6 +115,15 @@ uint32_t NarrowReader::NextDecoded(PhrasorWChar out[2]) {
         break;
       n += step;
     }
+    // Where the system code page is UTF-8, a chunk must not end inside a
+    // multi-byte sequence either: back up to the sequence's first byte.
+    if (Pos[n] && (Pos[n] & 0xC0) == 0x80 && GetACP() == CP_UTF8) {
+      uint32_t start = n;
+      while (start > 0 && n - start < 4 && (Pos[start] & 0xC0) == 0x80)
+        --start;
+      if (start > 0)
+        n = start;
+    }
     if (n == 0)
       return 0;
     int units = MultiByteToWideChar(

@@ -294,6 +294,18 @@ TEST(Printf, HugeWidthAndPrecisionStopAtTheBuffer) {
   EXPECT_EQ(Narrow(big.data()).substr(1990), "000000000000e+00");
 }
 
+TEST(Printf, WidthsAndPrecisionsPast31BitsAreRefused) {
+  // Including values whose 32-bit product would wrap to a small width.
+  PhrasorWChar buffer[64];
+  for (const PhrasorWChar *format :
+       {PHRASOR_TEXT("%2147483648d|"), PHRASOR_TEXT("%4294967300d|"),
+        PHRASOR_TEXT("%4294967296d|"), PHRASOR_TEXT("%.4294967298d|"),
+        PHRASOR_TEXT("%99999999999999999999d|")}) {
+    SCOPED_TRACE(Narrow(format));
+    EXPECT_EQ(WStrFormat(buffer, 64, format, 5), -1);
+  }
+}
+
 TEST(Printf, FormattingAllocatesNothing) {
   std::string longNarrow(500, 'n');
   HostMemory().Reset();
