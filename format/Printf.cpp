@@ -1,15 +1,15 @@
 //===- Printf.cpp - Bounded printf engine for UTF-16 ----------------------===//
 //
 // The walk over the format and the parsing of each spec live in
-// PrintfSpec; number layout in PrintfRender. This file binds each spec to
+// PrintfConversion; number layout in PrintfRender. This file binds each spec to
 // its arguments and writes characters and strings.
 //
 //===----------------------------------------------------------------------===//
 
 #include "Printf.h"
 
+#include "PrintfConversion.h"
 #include "PrintfRender.h"
-#include "PrintfSpec.h"
 #include "WSink.h"
 #include "WStr.h"
 

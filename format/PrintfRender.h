@@ -10,7 +10,7 @@
 #ifndef PHRASOR_FORMAT_PRINTFRENDER_H
 #define PHRASOR_FORMAT_PRINTFRENDER_H
 
-#include "PrintfSpec.h"
+#include "PrintfConversion.h"
 #include "WSink.h"
 
 #include <stdint.h>

@@ -9,7 +9,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "format/Printf.h"
-#include "format/PrintfSpec.h"
+#include "format/PrintfConversion.h"
 
 #include <cmath>
 #include <cstdint>

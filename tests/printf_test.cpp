@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 
 #include "format/Printf.h"
-#include "format/PrintfSpec.h"
+#include "format/PrintfConversion.h"
 
 #include <gtest/gtest.h>
 
@@ -318,7 +318,7 @@ TEST(Printf, FormattingAllocatesNothing) {
 
 // Each conversion is reported once with what it consumes; the first error
 // stops the walk.
-TEST(PrintfSpec, CheckFormatReportsRunsConversionsAndTheFirstError) {
+TEST(PrintfConversion, CheckFormatReportsRunsConversionsAndTheFirstError) {
   // Streams, not string concatenation: GCC 12 misreports the latter
   // (-Wrestrict).
   struct Recorder final : FormatCheckHandler {

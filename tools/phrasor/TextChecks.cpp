@@ -4,7 +4,7 @@
 
 #include "Utf.h"
 #include "format/MessageFormat.h"
-#include "format/PrintfSpec.h"
+#include "format/PrintfConversion.h"
 
 #include <algorithm>
 #include <map>

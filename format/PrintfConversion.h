@@ -1,4 +1,4 @@
-//===- PrintfSpec.h - Parsing printf conversion specs ----------*- C++ -*-===//
+//===- PrintfConversion.h - Parsing printf conversions ---------*- C++ -*-===//
 //
 // The one parser of printf-style formats in the runtime: the engine renders
 // through it, and the command-line checks call it to report what a stored
@@ -6,8 +6,8 @@
 //
 //===----------------------------------------------------------------------===//
 
-#ifndef PHRASOR_FORMAT_PRINTFSPEC_H
-#define PHRASOR_FORMAT_PRINTFSPEC_H
+#ifndef PHRASOR_FORMAT_PRINTFCONVERSION_H
+#define PHRASOR_FORMAT_PRINTFCONVERSION_H
 
 #include "PhrasorRuntime.h"
 
@@ -354,4 +354,4 @@ bool WalkFormat(const PhrasorWChar *format, Handler &handler) {
 
 } // namespace phrasor
 
-#endif // PHRASOR_FORMAT_PRINTFSPEC_H
+#endif // PHRASOR_FORMAT_PRINTFCONVERSION_H

@@ -1,6 +1,6 @@
-//===- PrintfSpec.cpp - Parsing printf conversion specs -------------------===//
+//===- PrintfConversion.cpp - Parsing printf conversions -----------------===//
 
-#include "PrintfSpec.h"
+#include "PrintfConversion.h"
 
 namespace phrasor {
 
