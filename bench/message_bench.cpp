@@ -7,6 +7,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "PhrasorRuntime.h"
+#include "authoring/ByteStream.h"
 #include "authoring/DatabaseWriter.h"
 
 #include <benchmark/benchmark.h>
@@ -17,23 +18,6 @@
 
 namespace {
 
-class BytesStream : public IReadStream {
-public:
-  explicit BytesStream(std::vector<uint8_t> bytes) : Bytes(std::move(bytes)) {}
-  virtual ~BytesStream() = default;
-  int32_t Read(void *buffer, uint32_t size) override {
-    if (size > Bytes.size() - Position)
-      return 1;
-    std::memcpy(buffer, Bytes.data() + Position, size);
-    Position += size;
-    return 0;
-  }
-
-private:
-  std::vector<uint8_t> Bytes;
-  std::size_t Position = 0;
-};
-
 HSTRINGKEEPER LoadMessages() {
   std::vector<phrasor::authoring::Entry> entries;
   for (int i = 0; i < 1000; ++i) {
@@ -42,7 +26,9 @@ HSTRINGKEEPER LoadMessages() {
     e.value = u"%2!s! has %1!d! points";
     entries.push_back(e);
   }
-  BytesStream stream(*phrasor::authoring::BuildDatabase(entries));
+  static const std::vector<uint8_t> bytes =
+      *phrasor::authoring::BuildDatabase(entries);
+  phrasor::authoring::ByteStream stream(bytes);
   return GetIPhrasorMgr()->CreateKeeper(&stream);
 }
 

@@ -13,6 +13,7 @@
 #include "Inputs.h"
 
 #include "PhrasorRuntime.h"
+#include "authoring/ByteStream.h"
 #include "authoring/DatabaseWriter.h"
 
 #include <cstdint>
@@ -28,24 +29,6 @@ namespace phrasor::fuzz {
 using ReaderFunction = void (*)(const std::string &, std::string_view,
                                 tool::Diagnostics &,
                                 std::vector<tool::SourceEntry> &);
-
-class BytesStream : public IReadStream {
-public:
-  explicit BytesStream(const std::vector<uint8_t> &bytes) : Bytes(bytes) {}
-  virtual ~BytesStream() = default;
-  int32_t Read(void *buffer, uint32_t size) override {
-    if (size > Bytes.size() - Position)
-      return 1;
-    if (size)
-      std::memcpy(buffer, Bytes.data() + Position, size);
-    Position += size;
-    return 0;
-  }
-
-private:
-  const std::vector<uint8_t> &Bytes;
-  std::size_t Position = 0;
-};
 
 [[noreturn]] inline void ReaderFail(const char *what) {
   std::fprintf(stderr, "reader fuzz: %s\n", what);
@@ -72,7 +55,7 @@ inline int FuzzReader(ReaderFunction read, const char *file,
   if (!compiled.issues.empty())
     return 0;
   std::vector<uint8_t> bytes = authoring::Serialize(compiled.database);
-  BytesStream stream(bytes);
+  phrasor::authoring::ByteStream stream(bytes);
   IPhrasorMgr *mgr = GetIPhrasorMgr();
   HSTRINGKEEPER keeper = mgr->CreateKeeper(&stream);
   if (!keeper)

@@ -7,6 +7,7 @@
 
 #include "PhrasorRuntime.h"
 #include "QVMemory.h"
+#include "authoring/ByteStream.h"
 #include "authoring/DatabaseWriter.h"
 
 #include <gtest/gtest.h>
@@ -16,22 +17,6 @@
 namespace {
 int Queries = 0;
 
-class BytesStream : public IReadStream {
-public:
-  explicit BytesStream(std::vector<uint8_t> bytes) : Bytes(std::move(bytes)) {}
-  virtual ~BytesStream() = default;
-  int32_t Read(void *buffer, uint32_t size) override {
-    if (size > Bytes.size() - Position)
-      return 1;
-    std::memcpy(buffer, Bytes.data() + Position, size);
-    Position += size;
-    return 0;
-  }
-
-private:
-  std::vector<uint8_t> Bytes;
-  std::size_t Position = 0;
-};
 } // namespace
 
 extern "C" IQVMemory *GetIQVMemory() {
@@ -44,7 +29,9 @@ TEST(NullHostMemory, LoadsFromTheCHeapAndAsksAgainOnEveryRequest) {
   phrasor::authoring::Entry entry;
   entry.id = "hello";
   entry.value = u"world";
-  BytesStream stream(*phrasor::authoring::BuildDatabase({entry}));
+  const std::vector<uint8_t> bytes =
+      *phrasor::authoring::BuildDatabase({entry});
+  phrasor::authoring::ByteStream stream(bytes);
   Queries = 0;
   HSTRINGKEEPER keeper = GetIPhrasorMgr()->CreateKeeper(&stream);
   ASSERT_NE(keeper, nullptr);

@@ -13,6 +13,7 @@
 
 #include "PhrasorRuntime.h"
 #include "QVMemory.h"
+#include "authoring/ByteStream.h"
 
 #include <atomic>
 #include <cstddef>
@@ -64,24 +65,7 @@ struct Dataset {
 const Dataset &GetDataset(std::size_t n);
 
 /// Serves a byte range to the runtime, as a host's in-memory stream would.
-class MemoryReadStream : public IReadStream {
-public:
-  MemoryReadStream(const uint8_t *data, std::size_t size)
-      : Data(data), Size(size) {}
-  virtual ~MemoryReadStream() = default;
-  int32_t Read(void *buffer, uint32_t size) override {
-    if (size > Size - Position)
-      return 1;
-    std::memcpy(buffer, Data + Position, size);
-    Position += size;
-    return 0;
-  }
-
-private:
-  const uint8_t *Data;
-  std::size_t Size;
-  std::size_t Position = 0;
-};
+using MemoryReadStream = phrasor::authoring::ByteStream;
 
 /// A host allocator that counts the bytes it has handed out and not yet
 /// been given back.

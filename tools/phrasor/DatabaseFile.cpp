@@ -5,6 +5,7 @@
 #include "Diagnostics.h"
 #include "Inputs.h"
 #include "Utf.h"
+#include "authoring/ByteStream.h"
 
 #include <cstdio>
 #include <cstring>
@@ -155,33 +156,13 @@ DatabaseInspection InspectDatabase(const std::vector<uint8_t> &bytes) {
   return r;
 }
 
-namespace {
-class MemoryReadStream : public IReadStream {
-public:
-  explicit MemoryReadStream(const std::vector<uint8_t> &bytes) : Bytes(bytes) {}
-  virtual ~MemoryReadStream() = default;
-  int32_t Read(void *buffer, uint32_t size) override {
-    if (size > Bytes.size() - Position)
-      return 1;
-    if (size != 0)
-      std::memcpy(buffer, Bytes.data() + Position, size);
-    Position += size;
-    return 0;
-  }
-
-private:
-  const std::vector<uint8_t> &Bytes;
-  std::size_t Position = 0;
-};
-} // namespace
-
 OpenDatabase::OpenDatabase(const std::string &path) : FilePath(path) {
   std::string raw = ReadFileBytes(path);
   Bytes.assign(raw.begin(), raw.end());
   Info = InspectDatabase(Bytes);
   if (!Info.ok)
     return;
-  MemoryReadStream stream(Bytes);
+  authoring::ByteStream stream(Bytes);
   Handle = GetIPhrasorMgr()->CreateKeeper(&stream);
 }
 
