@@ -8,11 +8,14 @@
 
 #include "Commands.h"
 
-#include "TextChecks.h"
+#include "Kinds.h"
+#include "Metadata.h"
+#include "Utf.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <iostream>
+#include <map>
 
 namespace phrasor::tool {
 
@@ -40,7 +43,12 @@ void WriteStdout(const std::string &text) {
 
 namespace {
 
-void CheckEntries(const std::vector<SourceEntry> &entries, Diagnostics &diag) {
+/// Checks every entry under its kind and returns the kinds a rebuild of a
+/// dump could not infer: an explicit kind that differs from inference, or
+/// that silences inference's doubt about a '%'.
+std::map<std::string, ValueKind>
+CheckEntries(const std::vector<SourceEntry> &entries, Diagnostics &diag) {
+  std::map<std::string, ValueKind> recorded;
   for (const SourceEntry &s : entries) {
     const authoring::Entry &e = s.entry;
     bool ascii = true;
@@ -52,12 +60,32 @@ void CheckEntries(const std::vector<SourceEntry> &entries, Diagnostics &diag) {
                               "letters, so other case forms will not match");
     if (!e.value)
       continue;
-    ValueReport report = CheckValue(*e.value);
+    const KindReading inferred = InferKind(*e.value);
+    const ValueKind kind = s.kind.value_or(inferred.kind);
+    if (s.kind && (*s.kind != inferred.kind || !inferred.doubt.empty()))
+      recorded[e.id] = *s.kind;
+    if (!s.kind && !inferred.doubt.empty())
+      diag.Warning(s.pos, "ID '" + e.id + "': " + inferred.doubt + "; " +
+                              HowToMarkText(s.pos.file));
+    ValueReport report = CheckValueAs(*e.value, kind);
     for (const std::string &error : report.errors)
       diag.Error(s.pos, "ID '" + e.id + "': " + error);
     for (const std::string &warning : report.warnings)
       diag.Warning(s.pos, "ID '" + e.id + "': " + warning);
   }
+  return recorded;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  if (a.size() != b.size())
+    return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (lower(a[i]) != lower(b[i]))
+      return false;
+  return true;
 }
 
 const char *IssueText(authoring::CompileIssue::Kind kind) {
@@ -81,7 +109,18 @@ int RunBuild(const BuildOptions &options) {
   std::vector<SourceEntry> sources;
   for (const std::string &input : options.inputs)
     ReadInput(input, options.input, diag, sources);
-  CheckEntries(sources, diag);
+  for (const SourceEntry &s : sources)
+    if (EqualsIgnoringCase(s.entry.id, kKindsId))
+      diag.Error(s.pos, "ID '@kinds' is reserved for the kinds the tool "
+                        "keeps; write kinds in the source instead");
+  const std::map<std::string, ValueKind> kinds = CheckEntries(sources, diag);
+  if (!kinds.empty()) {
+    SourceEntry record;
+    record.entry.id = kKindsId;
+    record.entry.value = EncodeKinds(kinds);
+    record.pos = SourcePos{options.inputs.empty() ? "" : options.inputs[0], 0};
+    sources.push_back(std::move(record));
+  }
 
   std::vector<authoring::Entry> entries;
   entries.reserve(sources.size());

@@ -10,7 +10,8 @@
 #include "Commands.h"
 
 #include "DatabaseFile.h"
-#include "TextChecks.h"
+#include "Kinds.h"
+#include "Metadata.h"
 
 #include <iostream>
 #include <map>
@@ -36,6 +37,20 @@ bool ReportLoad(const OpenDatabase &db, Diagnostics &diag) {
   return false;
 }
 
+/// The kind of \p e: as recorded in the database, else inferred, when
+/// \p diag is given with a warning for inference's doubts.
+ValueKind KindOf(const authoring::Entry &e, const Metadata &meta,
+                 const std::string &where, Diagnostics *diag) {
+  auto recorded = meta.kinds.find(e.id);
+  if (recorded != meta.kinds.end())
+    return recorded->second;
+  const KindReading inferred = InferKind(e.value.value_or(u""));
+  if (diag && !inferred.doubt.empty())
+    diag->Warning(where, "ID '" + e.id + "': " + inferred.doubt + "; " +
+                             HowToMarkText(where));
+  return inferred.kind;
+}
+
 } // namespace
 
 int RunCheck(const CheckOptions &options) {
@@ -50,21 +65,30 @@ int RunCheck(const CheckOptions &options) {
     return kExitProblems;
 
   const std::string &where = db.Path();
-  const std::vector<authoring::Entry> entries = db.Entries();
-  std::map<std::string, ValueReport> reports;
+  std::vector<authoring::Entry> entries = db.Entries();
+  const Metadata meta = SplitMetadata(entries);
+  if (!meta.problem.empty())
+    diag.Error(where, meta.problem);
+  std::map<std::string, const authoring::Entry *> byId;
+  std::map<std::string, ValueKind> kinds;
   for (const authoring::Entry &e : entries) {
-    ValueReport report = CheckValue(e.value.value_or(u""));
+    byId.emplace(e.id, &e);
+    if (!e.value)
+      continue;
+    const ValueKind kind = KindOf(e, meta, where, &diag);
+    kinds.emplace(e.id, kind);
+    ValueReport report = CheckValueAs(*e.value, kind);
     for (const std::string &error : report.errors)
       diag.Error(where, "ID '" + e.id + "': " + error);
     for (const std::string &warning : report.warnings)
       diag.Warning(where, "ID '" + e.id + "': " + warning);
-    if (source)
-      reports.emplace(e.id, std::move(report));
   }
 
   if (source) {
     IPhrasorMgr *mgr = GetIPhrasorMgr();
-    for (const authoring::Entry &s : source->Entries()) {
+    std::vector<authoring::Entry> originals = source->Entries();
+    const Metadata sourceMeta = SplitMetadata(originals);
+    for (const authoring::Entry &s : originals) {
       // Looked up the way the game looks it up: case-insensitively.
       const int32_t index = mgr->GetStringIndex(db.Keeper(), s.id.c_str());
       if (index < 0) {
@@ -72,10 +96,22 @@ int RunCheck(const CheckOptions &options) {
         continue;
       }
       const std::string ours = mgr->GetStringID(db.Keeper(), index);
-      const ValueReport &translation = reports[ours];
-      const ValueReport original = CheckValue(s.value.value_or(u""));
-      for (const std::string &problem :
-           CompareWithSource(original, translation))
+      const authoring::Entry *translation = byId[ours];
+      if (!s.value || !translation)
+        continue;
+      // The program uses the translation as it uses the source.
+      const ValueKind kind = KindOf(s, sourceMeta, "", nullptr);
+      const ValueReport original = CheckValueAs(*s.value, kind);
+      if (!original.errors.empty())
+        continue; // the source's own check reports it
+      const ValueReport read =
+          CheckValueAs(translation->value.value_or(u""), kind);
+      auto own = kinds.find(ours);
+      if (own == kinds.end() || own->second != kind)
+        for (const std::string &error : read.errors)
+          diag.Error(where, "ID '" + s.id + "': read as a " + KindName(kind) +
+                                " like its source: " + error);
+      for (const std::string &problem : CompareWithSource(original, read))
         diag.Error(where, "ID '" + s.id + "': " + problem);
     }
     for (const authoring::Entry &e : entries)

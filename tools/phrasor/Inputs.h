@@ -10,6 +10,7 @@
 #define PHRASOR_TOOL_INPUTS_H
 
 #include "Diagnostics.h"
+#include "Kinds.h"
 #include "authoring/DatabaseWriter.h"
 
 #include <optional>
@@ -23,6 +24,7 @@ namespace phrasor::tool {
 struct SourceEntry {
   authoring::Entry entry;
   SourcePos pos;
+  std::optional<ValueKind> kind; ///< as the source says; absent: inferred
 };
 
 struct InputOptions {
@@ -46,7 +48,13 @@ void ReadInput(const std::string &path, const InputOptions &options,
 void AddEntry(const SourcePos &pos, std::string id,
               const std::optional<std::string> &value,
               std::optional<std::string> voice, Diagnostics &diag,
-              std::vector<SourceEntry> &out);
+              std::vector<SourceEntry> &out,
+              std::optional<ValueKind> kind = std::nullopt);
+
+/// Reads a kind column or key: empty means "infer", a kind name that one
+/// kind; anything else is reported and also read as "infer".
+std::optional<ValueKind>
+ReadKindName(const SourcePos &pos, const std::string &name, Diagnostics &diag);
 
 // The readers themselves; \p file is the name used in messages.
 void ReadCsv(const std::string &file, std::string_view text, Diagnostics &diag,

@@ -1,7 +1,8 @@
 //===- JsonReader.cpp - JSON input ----------------------------------------===//
 //
 //   { "ID": "value",
-//     "ID": { "value": "text" | null, "voice": "path" | null },
+//     "ID": { "value": "text" | null, "voice": "path" | null,
+//             "kind": "text" | "message" | "printf" },
 //     "ID": null }
 //
 // Parsed through nlohmann's SAX interface so that every key is seen, even
@@ -98,6 +99,7 @@ public:
     if (Depth == 2) {
       Value.reset();
       Voice.reset();
+      Kind.reset();
       Skipping = false;
       Current = nullptr;
     } else if (Depth > 2) {
@@ -133,10 +135,12 @@ public:
         Current = &Value;
       else if (val == "voice")
         Current = &Voice;
+      else if (val == "kind")
+        Current = &Kind;
       else {
         Diag.Error(SourcePos{File, Lines + 1},
                    "unknown key '" + val + "' in entry '" + Id +
-                       "' (expected value or voice)");
+                       "' (expected value, voice or kind)");
         Skipping = true;
       }
     }
@@ -182,7 +186,11 @@ private:
 
   void Finish(const std::optional<std::string> &value,
               const std::optional<std::string> &voice) {
-    AddEntry(SourcePos{File, IdLine}, Id, value, voice, Diag, Out);
+    const SourcePos pos{File, IdLine};
+    std::optional<ValueKind> kind;
+    if (Depth == 2 && Kind)
+      kind = ReadKindName(pos, *Kind, Diag);
+    AddEntry(pos, Id, value, voice, Diag, Out, kind);
   }
 
   const std::string &File;
@@ -192,7 +200,7 @@ private:
   int Depth = 0;
   std::string Id;
   std::size_t IdLine = 0;
-  std::optional<std::string> Value, Voice;
+  std::optional<std::string> Value, Voice, Kind;
   std::optional<std::string> *Current = nullptr;
   bool Skipping = false;
 };

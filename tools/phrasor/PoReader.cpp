@@ -71,13 +71,21 @@ void XError2(int severity, po_message_t, const char *filename1, size_t lineno1,
 
 const po_xerror_handler Handler = {XError, XError2};
 
-// libgettextpo does not say where a message stands in the file, so the
-// lines on which messages begin are found here, in file order: a message
-// begins at its msgctxt, or at a msgid that follows no msgctxt. Comment
-// lines (obsolete "#~" entries among them) are passed over, just as the
-// library's list of live messages passes them over.
-std::vector<std::size_t> MessageLines(std::string_view text) {
-  std::vector<std::size_t> lines;
+/// Where a message begins and the flags written above it.
+struct MessageStart {
+  std::size_t line = 0;
+  std::vector<std::string> flags;
+};
+
+// libgettextpo does not say where a message stands in the file, nor hand
+// out flags it does not know (phrasor-message), so both are found here, in
+// file order: a message begins at its msgctxt, or at a msgid that follows
+// no msgctxt, and takes the "#," lines above it. Obsolete "#~" entries are
+// passed over, just as the library's list of live messages passes them
+// over, and so are the flags written above them.
+std::vector<MessageStart> MessageStarts(std::string_view text) {
+  std::vector<MessageStart> starts;
+  std::vector<std::string> flags;
   bool afterContext = false;
   std::size_t line = 1;
   for (std::size_t pos = 0; pos < text.size(); ++line) {
@@ -93,19 +101,58 @@ std::vector<std::size_t> MessageLines(std::string_view text) {
              (l.size() == k.size() || l[k.size()] == ' ' ||
               l[k.size()] == '\t');
     };
-    if (keyword("msgctxt")) {
-      lines.push_back(line);
+    if (l.substr(0, 2) == "#,") {
+      std::string_view rest = l.substr(2);
+      while (!rest.empty()) {
+        std::size_t comma = rest.find(',');
+        std::string flag = Trimmed(rest.substr(0, comma));
+        if (!flag.empty())
+          flags.push_back(std::move(flag));
+        rest = comma == std::string_view::npos ? "" : rest.substr(comma + 1);
+      }
+    } else if (l.substr(0, 2) == "#~") {
+      flags.clear();
+    } else if (keyword("msgctxt")) {
+      starts.push_back({line, std::move(flags)});
+      flags.clear();
       afterContext = true;
     } else if (keyword("msgid")) {
-      if (!afterContext)
-        lines.push_back(line);
+      if (!afterContext) {
+        starts.push_back({line, std::move(flags)});
+        flags.clear();
+      }
       afterContext = false;
     } else if (l.substr(0, 6) == "msgstr") {
       afterContext = false;
     }
     pos = end + 1;
   }
-  return lines;
+  return starts;
+}
+
+/// The kind the flags give: c-format is printf, no-c-format text, and
+/// phrasor-message a message; two of them contradict each other.
+std::optional<ValueKind> KindOfFlags(const std::vector<std::string> &flags,
+                                     const SourcePos &pos, Diagnostics &diag) {
+  std::optional<ValueKind> kind;
+  for (const std::string &flag : flags) {
+    std::optional<ValueKind> k;
+    if (flag == "c-format")
+      k = ValueKind::Printf;
+    else if (flag == "no-c-format")
+      k = ValueKind::Text;
+    else if (flag == "phrasor-message")
+      k = ValueKind::Message;
+    if (!k)
+      continue;
+    if (kind && *kind != *k) {
+      diag.Error(pos, "flags say both " + std::string(KindName(*kind)) +
+                          " and " + KindName(*k));
+      return std::nullopt;
+    }
+    kind = k;
+  }
+  return kind;
 }
 
 /// Reads the "key: text" lines of the extracted comments.
@@ -134,18 +181,18 @@ void ReadPo(const std::string &file, std::string_view text,
     CurrentDiag = nullptr;
     return;
   }
-  const std::vector<std::size_t> lines = MessageLines(text);
+  const std::vector<MessageStart> starts = MessageStarts(text);
   std::vector<po_message_t> messages;
   po_message_iterator_t it = po_message_iterator(po, nullptr);
   while (po_message_t message = po_next_message(it))
     if (!po_message_is_obsolete(message))
       messages.push_back(message);
   po_message_iterator_free(it);
-  const bool haveLines = lines.size() == messages.size();
+  const bool haveLines = starts.size() == messages.size();
 
   for (std::size_t i = 0; i < messages.size(); ++i) {
     po_message_t message = messages[i];
-    const SourcePos pos{file, haveLines ? lines[i] : 0};
+    const SourcePos pos{file, haveLines ? starts[i].line : 0};
     const char *context = po_message_msgctxt(message);
     const char *msgid = po_message_msgid(message);
     if (!context && msgid[0] == '\0')
@@ -170,7 +217,10 @@ void ReadPo(const std::string &file, std::string_view text,
       value = std::string();
     else if (options.fillEmpty)
       value = msgid;
-    AddEntry(pos, std::move(id), value, std::move(voice), diag, out);
+    std::optional<ValueKind> kind;
+    if (haveLines)
+      kind = KindOfFlags(starts[i].flags, pos, diag);
+    AddEntry(pos, std::move(id), value, std::move(voice), diag, out, kind);
   }
   po_file_free(po);
   CurrentDiag = nullptr;

@@ -8,6 +8,7 @@
 #include "Commands.h"
 
 #include "DatabaseFile.h"
+#include "Metadata.h"
 #include "TextChecks.h"
 #include "Utf.h"
 #include "format/FormatArgs.h"
@@ -24,8 +25,12 @@ int RunDump(const DumpOptions &options) {
   OpenDatabase db(options.database);
   RequireLoaded(db);
   Diagnostics diag;
+  std::vector<authoring::Entry> entries = db.Entries();
+  const Metadata meta = SplitMetadata(entries);
+  if (!meta.problem.empty())
+    diag.Error(db.Path(), meta.problem + "; kinds are written as inferred");
   const std::string text =
-      WriteEntries(db.Entries(), options.format, db.Path(), diag);
+      WriteEntries(entries, meta, options.format, db.Path(), diag);
   if (options.output.empty())
     WriteStdout(text);
   else
@@ -72,6 +77,16 @@ int RunList(const ListOptions &options) {
   return kExitOk;
 }
 
+namespace {
+std::string LocaleOf(const OpenDatabase &db) {
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  if (!mgr->HasStringByID(db.Keeper(), kLocaleId))
+    return "none";
+  return Utf16ToUtf8Lossy(
+      FromRuntime(mgr->GetStringByID(db.Keeper(), kLocaleId)));
+}
+} // namespace
+
 int RunInfo(const InfoOptions &options) {
   OpenDatabase db(options.database);
   RequireLoaded(db);
@@ -87,6 +102,7 @@ int RunInfo(const InfoOptions &options) {
   std::ostringstream out;
   out << "file:         " << db.Path() << " (" << db.FileSize() << " bytes)\n"
       << "format:       SKDB version " << h.version << "\n"
+      << "locale:       " << LocaleOf(db) << "\n"
       << "entries:      " << h.idCount << "\n"
       << "values:       " << values << " stored for " << withValue
       << " entries (" << (withValue > values ? withValue - values : 0)

@@ -41,12 +41,14 @@ public:
     const std::string text =
         Utf16ToUtf8Lossy(Format.substr(begin, end - begin));
     const uint8_t intKind = static_cast<uint8_t>(ArgKind::Int32);
+    const bool space = (spec.Flags & FlagSpace) != 0;
     if (spec.WidthFromArg)
-      Out.args.push_back({intKind, text, true});
+      Out.args.push_back({intKind, text, true, end, space});
     if (spec.PrecisionFromArg)
-      Out.args.push_back({intKind, text, true});
+      Out.args.push_back({intKind, text, true, end, space});
     if (spec.Kind != ArgKind::None)
-      Out.args.push_back({static_cast<uint8_t>(spec.Kind), text, false});
+      Out.args.push_back(
+          {static_cast<uint8_t>(spec.Kind), text, false, end, space});
   }
   void OnError(uint32_t position, SpecError error) override {
     Out.problem = std::string(SpecErrorText(error)) + " at character " +
@@ -123,9 +125,12 @@ ValueReport CheckValue(std::u16string_view value) {
                        ")");
     return r;
   }
-  if (r.style != ValueStyle::Message)
-    return r;
+  if (r.style == ValueStyle::Message)
+    CheckMessageInserts(r);
+  return r;
+}
 
+void CheckMessageInserts(ValueReport &r) {
   for (const MessageInsert &insert : r.message.inserts) {
     if (insert.type == kTypeCount)
       r.errors.push_back("insert " + InsertText(insert) +
@@ -146,7 +151,6 @@ ValueReport CheckValue(std::u16string_view value) {
   }
   if (r.message.textAfterEnd)
     r.warnings.push_back("text after %0 is never shown");
-  return r;
 }
 
 std::vector<std::string> CompareWithSource(const ValueReport &source,

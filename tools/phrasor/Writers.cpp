@@ -2,6 +2,7 @@
 
 #include "Writers.h"
 
+#include "Locale.h"
 #include "Utf.h"
 
 #include <gettext-po.h>
@@ -19,14 +20,19 @@ struct TextEntry {
   std::string id;
   std::optional<std::string> value;
   std::optional<std::string> voice;
+  std::optional<ValueKind> kind; ///< written only when recorded
 };
 
 std::vector<TextEntry> ToText(const std::vector<authoring::Entry> &entries,
-                              const std::string &where, Diagnostics &diag) {
+                              const Metadata &meta, const std::string &where,
+                              Diagnostics &diag) {
   std::vector<TextEntry> out;
   out.reserve(entries.size());
   for (const authoring::Entry &e : entries) {
-    TextEntry t{e.id, std::nullopt, e.voicePath};
+    TextEntry t{e.id, std::nullopt, e.voicePath, std::nullopt};
+    auto kind = meta.kinds.find(e.id);
+    if (kind != meta.kinds.end() && e.value)
+      t.kind = kind->second;
     if (!IsValidUtf8(e.id)) {
       diag.Error(where, "ID '" + e.id + "' is not valid UTF-8; left out");
       continue;
@@ -69,23 +75,41 @@ void CsvField(std::string &out, const std::optional<std::string> &field) {
   out.push_back('"');
 }
 
-std::string WriteCsv(const std::vector<TextEntry> &entries) {
-  std::string out = "id,value,voice\n";
-  for (const TextEntry &e : entries) {
+// The kind column appears only when some entry needs it, so the dump of a
+// database without recorded kinds reads as it always has.
+std::string WriteCsv(const std::vector<TextEntry> &entries,
+                     const Metadata &meta) {
+  bool kinds = false;
+  for (const TextEntry &e : entries)
+    kinds = kinds || e.kind;
+  std::string out = kinds ? "id,value,voice,kind\n" : "id,value,voice\n";
+  auto row = [&](const TextEntry &e) {
     CsvField(out, e.id);
     out.push_back(',');
     CsvField(out, e.value);
     out.push_back(',');
     CsvField(out, e.voice);
+    if (kinds) {
+      out.push_back(',');
+      if (e.kind)
+        out += KindName(*e.kind);
+    }
     out.push_back('\n');
-  }
+  };
+  if (meta.locale)
+    row(TextEntry{kLocaleId, meta.locale, std::nullopt, std::nullopt});
+  for (const TextEntry &e : entries)
+    row(e);
   return out;
 }
 
-std::string WriteJson(const std::vector<TextEntry> &entries) {
+std::string WriteJson(const std::vector<TextEntry> &entries,
+                      const Metadata &meta) {
   nlohmann::ordered_json root = nlohmann::ordered_json::object();
+  if (meta.locale)
+    root[kLocaleId] = *meta.locale;
   for (const TextEntry &e : entries) {
-    if (e.value && !e.voice) {
+    if (e.value && !e.voice && !e.kind) {
       root[e.id] = *e.value;
       continue;
     }
@@ -93,6 +117,8 @@ std::string WriteJson(const std::vector<TextEntry> &entries) {
     object["value"] = e.value ? nlohmann::ordered_json(*e.value) : nullptr;
     if (e.voice)
       object["voice"] = *e.voice;
+    if (e.kind)
+      object["kind"] = KindName(*e.kind);
     root[e.id] = std::move(object);
   }
   return root.dump(2, ' ', false) + "\n";
@@ -114,15 +140,34 @@ void WriteFailed2(int severity, po_message_t, const char *, size_t, size_t, int,
   WriteFailed(severity, nullptr, nullptr, 0, 0, 0, text);
 }
 
+// libgettextpo writes only the flags it knows, so a message kind is first
+// written as this translator comment and then turned into its flag.
+constexpr const char *kMessageComment = "phrasor-message-flag";
+constexpr std::string_view kMessageMarker = "# phrasor-message-flag\n";
+constexpr std::string_view kMessageFlag = "#, phrasor-message\n";
+
+void SetKind(po_message_t m, const std::optional<ValueKind> &kind) {
+  if (!kind)
+    return;
+  if (*kind == ValueKind::Message)
+    po_message_set_comments(m, kMessageComment);
+  else
+    po_message_set_format(m, "c-format", *kind == ValueKind::Printf);
+}
+
 // libgettextpo only writes to a named file, so the text is written to a
 // private temporary file and read back.
-std::string WritePo(const std::vector<TextEntry> &entries) {
+std::string WritePo(const std::vector<TextEntry> &entries,
+                    const Metadata &meta) {
   po_file_t file = po_file_create();
   po_message_iterator_t it = po_message_iterator(file, nullptr);
   po_message_t header = po_message_create();
   po_message_set_msgid(header, "");
-  po_message_set_msgstr(header, "Content-Type: text/plain; charset=UTF-8\n"
-                                "Content-Transfer-Encoding: 8bit\n");
+  std::string fields = "Content-Type: text/plain; charset=UTF-8\n"
+                       "Content-Transfer-Encoding: 8bit\n";
+  if (meta.locale)
+    fields += "Language: " + PoLanguage(*meta.locale) + "\n";
+  po_message_set_msgstr(header, fields.c_str());
   po_message_insert(it, header);
   for (const TextEntry &e : entries) {
     po_message_t m = po_message_create();
@@ -139,6 +184,7 @@ std::string WritePo(const std::vector<TextEntry> &entries) {
       comments += "value: empty\n";
     if (!comments.empty())
       po_message_set_extracted_comments(m, comments.c_str());
+    SetKind(m, e.kind);
     po_message_insert(it, m);
   }
   po_message_iterator_free(it);
@@ -162,22 +208,25 @@ std::string WritePo(const std::vector<TextEntry> &entries) {
   std::remove(path);
   if (!written)
     throw FatalError("cannot write the PO text");
+  for (std::size_t at = text.find(kMessageMarker); at != std::string::npos;
+       at = text.find(kMessageMarker, at))
+    text.replace(at, kMessageMarker.size(), kMessageFlag);
   return text;
 }
 
 } // namespace
 
 std::string WriteEntries(const std::vector<authoring::Entry> &entries,
-                         DumpFormat format, const std::string &where,
-                         Diagnostics &diag) {
-  const std::vector<TextEntry> text = ToText(entries, where, diag);
+                         const Metadata &meta, DumpFormat format,
+                         const std::string &where, Diagnostics &diag) {
+  const std::vector<TextEntry> text = ToText(entries, meta, where, diag);
   switch (format) {
   case DumpFormat::Csv:
-    return WriteCsv(text);
+    return WriteCsv(text, meta);
   case DumpFormat::Json:
-    return WriteJson(text);
+    return WriteJson(text, meta);
   case DumpFormat::Po:
-    return WritePo(text);
+    return WritePo(text, meta);
   }
   return "";
 }
