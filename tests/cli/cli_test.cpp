@@ -80,7 +80,8 @@ msgctxt "UI_JA"
 msgid "OK"
 msgstr "決定"
 
-msgid "DLG_SCORE"
+msgctxt "DLG_SCORE"
+msgid "%1!s! has %2!d! points"
 msgstr "%1!s! has %2!d! points"
 
 msgctxt "DLG_SAME"

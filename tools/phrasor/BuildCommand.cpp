@@ -9,7 +9,9 @@
 #include "Commands.h"
 
 #include "Kinds.h"
+#include "Locale.h"
 #include "Metadata.h"
+#include "Plurals.h"
 #include "Utf.h"
 
 #include <cerrno>
@@ -51,6 +53,8 @@ CheckEntries(const std::vector<SourceEntry> &entries, Diagnostics &diag) {
   std::map<std::string, ValueKind> recorded;
   for (const SourceEntry &s : entries) {
     const authoring::Entry &e = s.entry;
+    if (e.id == kLocaleId)
+      continue;
     bool ascii = true;
     for (unsigned char c : e.id)
       ascii = ascii && c < 0x80;
@@ -88,6 +92,65 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+/// Takes the @locale entries out of \p sources and puts back one: the
+/// --locale tag, else the first input's. Every tag must be well formed, and
+/// inputs that name different languages are probably not meant together.
+void MergeLocales(std::vector<SourceEntry> &sources, const std::string &forced,
+                  Diagnostics &diag) {
+  std::optional<SourceEntry> first;
+  std::vector<SourceEntry> kept;
+  kept.reserve(sources.size());
+  for (SourceEntry &s : sources) {
+    if (!EqualsIgnoringCase(s.entry.id, kLocaleId)) {
+      kept.push_back(std::move(s));
+      continue;
+    }
+    const std::string tag =
+        s.entry.value ? Utf16ToUtf8Lossy(*s.entry.value) : std::string();
+    if (!IsWellFormedTag(tag)) {
+      diag.Error(s.pos, "locale '" + tag +
+                            "' is not a well-formed BCP 47 language tag "
+                            "(such as fr or fr-CA)");
+      continue;
+    }
+    if (!first) {
+      first = std::move(s);
+      continue;
+    }
+    const std::string chosen = Utf16ToUtf8Lossy(*first->entry.value);
+    if (!EqualsIgnoringCase(tag, chosen))
+      diag.Warning(s.pos, "locale '" + tag + "' differs from '" + chosen +
+                              "' (" + first->pos.Text() + ")");
+  }
+  sources = std::move(kept);
+  if (!forced.empty()) {
+    SourceEntry s;
+    s.entry.id = kLocaleId;
+    s.entry.value = Utf8ToUtf16(forced);
+    s.pos = SourcePos{"--locale", 0};
+    first = std::move(s);
+  }
+  if (first) {
+    first->entry.id = kLocaleId;
+    first->kind.reset();
+    sources.push_back(std::move(*first));
+  }
+}
+
+void CheckPlurals(const std::vector<SourceEntry> &sources, Diagnostics &diag) {
+  std::vector<std::string> ids;
+  std::map<std::string, const SourceEntry *> byId;
+  std::optional<std::string> locale;
+  for (const SourceEntry &s : sources) {
+    ids.push_back(s.entry.id);
+    byId.emplace(s.entry.id, &s);
+    if (s.entry.id == kLocaleId && s.entry.value)
+      locale = Utf16ToUtf8Lossy(*s.entry.value);
+  }
+  for (const PluralProblem &p : CheckPluralTexts(ids, locale))
+    diag.Warning(byId[p.id]->pos, p.message);
+}
+
 const char *IssueText(authoring::CompileIssue::Kind kind) {
   switch (kind) {
   case authoring::CompileIssue::NulInId:
@@ -105,15 +168,20 @@ const char *IssueText(authoring::CompileIssue::Kind kind) {
 } // namespace
 
 int RunBuild(const BuildOptions &options) {
+  if (!options.input.locale.empty() && !IsWellFormedTag(options.input.locale))
+    throw FatalError("--locale '" + options.input.locale +
+                     "' is not a well-formed BCP 47 language tag");
   Diagnostics diag(options.strict);
   std::vector<SourceEntry> sources;
   for (const std::string &input : options.inputs)
     ReadInput(input, options.input, diag, sources);
+  MergeLocales(sources, options.input.locale, diag);
   for (const SourceEntry &s : sources)
     if (EqualsIgnoringCase(s.entry.id, kKindsId))
       diag.Error(s.pos, "ID '@kinds' is reserved for the kinds the tool "
                         "keeps; write kinds in the source instead");
   const std::map<std::string, ValueKind> kinds = CheckEntries(sources, diag);
+  CheckPlurals(sources, diag);
   if (!kinds.empty()) {
     SourceEntry record;
     record.entry.id = kKindsId;

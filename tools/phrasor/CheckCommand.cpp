@@ -9,9 +9,11 @@
 
 #include "Commands.h"
 
+#include "CheckAgainst.h"
 #include "DatabaseFile.h"
 #include "Kinds.h"
 #include "Metadata.h"
+#include "Plurals.h"
 
 #include <iostream>
 #include <map>
@@ -35,20 +37,6 @@ bool ReportLoad(const OpenDatabase &db, Diagnostics &diag) {
   }
   diag.Error(db.Path(), "cannot load: " + db.LoadFailure());
   return false;
-}
-
-/// The kind of \p e: as recorded in the database, else inferred, when
-/// \p diag is given with a warning for inference's doubts.
-ValueKind KindOf(const authoring::Entry &e, const Metadata &meta,
-                 const std::string &where, Diagnostics *diag) {
-  auto recorded = meta.kinds.find(e.id);
-  if (recorded != meta.kinds.end())
-    return recorded->second;
-  const KindReading inferred = InferKind(e.value.value_or(u""));
-  if (diag && !inferred.doubt.empty())
-    diag->Warning(where, "ID '" + e.id + "': " + inferred.doubt + "; " +
-                             HowToMarkText(where));
-  return inferred.kind;
 }
 
 } // namespace
@@ -84,41 +72,14 @@ int RunCheck(const CheckOptions &options) {
       diag.Warning(where, "ID '" + e.id + "': " + warning);
   }
 
-  if (source) {
-    IPhrasorMgr *mgr = GetIPhrasorMgr();
-    std::vector<authoring::Entry> originals = source->Entries();
-    const Metadata sourceMeta = SplitMetadata(originals);
-    for (const authoring::Entry &s : originals) {
-      // Looked up the way the game looks it up: case-insensitively.
-      const int32_t index = mgr->GetStringIndex(db.Keeper(), s.id.c_str());
-      if (index < 0) {
-        diag.Error(where, "ID '" + s.id + "' of the source is missing");
-        continue;
-      }
-      const std::string ours = mgr->GetStringID(db.Keeper(), index);
-      const authoring::Entry *translation = byId[ours];
-      if (!s.value || !translation)
-        continue;
-      // The program uses the translation as it uses the source.
-      const ValueKind kind = KindOf(s, sourceMeta, "", nullptr);
-      const ValueReport original = CheckValueAs(*s.value, kind);
-      if (!original.errors.empty())
-        continue; // the source's own check reports it
-      const ValueReport read =
-          CheckValueAs(translation->value.value_or(u""), kind);
-      auto own = kinds.find(ours);
-      if (own == kinds.end() || own->second != kind)
-        for (const std::string &error : read.errors)
-          diag.Error(where, "ID '" + s.id + "': read as a " + KindName(kind) +
-                                " like its source: " + error);
-      for (const std::string &problem : CompareWithSource(original, read))
-        diag.Error(where, "ID '" + s.id + "': " + problem);
-    }
-    for (const authoring::Entry &e : entries)
-      if (!source->Keeper() ||
-          GetIPhrasorMgr()->GetStringIndex(source->Keeper(), e.id.c_str()) < 0)
-        diag.Warning(where, "ID '" + e.id + "' is not in the source");
-  }
+  std::vector<std::string> ids;
+  for (const authoring::Entry &e : entries)
+    ids.push_back(e.id);
+  for (const PluralProblem &p : CheckPluralTexts(ids, meta.locale))
+    diag.Warning(where, "ID '" + p.id + "': " + p.message);
+
+  if (source)
+    CheckAgainst(db, entries, kinds, *source, diag);
   if (diag.Failed())
     return kExitProblems;
   std::cerr << "phrasor: " << where << ": " << entries.size() << " entries, "

@@ -27,11 +27,22 @@ struct SourceEntry {
   std::optional<ValueKind> kind; ///< as the source says; absent: inferred
 };
 
+/// How a PO file names its entries.
+enum class PoKey {
+  Detect,  ///< context when every message has a context of its own
+  Context, ///< the msgctxt is the ID, the msgid the source text
+  Source,  ///< the msgid is the ID, prefixed by "msgctxt\x04" if any
+};
+
 struct InputOptions {
   /// PO: an untranslated entry takes its msgid as the value.
   bool fillEmpty = false;
   /// PO: entries marked fuzzy are read instead of skipped.
   bool includeFuzzy = false;
+  PoKey poKey = PoKey::Detect;
+  /// --locale: the language of every input; PO plurals are mapped by it
+  /// when a file does not name its own.
+  std::string locale;
 };
 
 /// The whole file as bytes; throws FatalError when it cannot be read.

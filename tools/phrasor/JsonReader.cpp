@@ -3,6 +3,11 @@
 //   { "ID": "value",
 //     "ID": { "value": "text" | null, "voice": "path" | null,
 //             "kind": "text" | "message" | "printf" },
+//     "ID": { "one": "text", "few": "text", ..., "kind": ... },
+//     "@locale": "fr-CA" }
+//
+// An object whose keys are plural categories is a plural text: it gives
+// the entries ID#one, ID#few and so on.
 //     "ID": null }
 //
 // Parsed through nlohmann's SAX interface so that every key is seen, even
@@ -12,10 +17,12 @@
 //===----------------------------------------------------------------------===//
 
 #include "Inputs.h"
+#include "Plurals.h"
 
 #include <nlohmann/json.hpp>
 
 #include <iterator>
+#include <map>
 
 namespace phrasor::tool {
 namespace {
@@ -100,6 +107,7 @@ public:
       Value.reset();
       Voice.reset();
       Kind.reset();
+      Forms.clear();
       Skipping = false;
       Current = nullptr;
     } else if (Depth > 2) {
@@ -137,10 +145,13 @@ public:
         Current = &Voice;
       else if (val == "kind")
         Current = &Kind;
+      else if (IsPluralCategory(val))
+        Current = &Forms[CategoryRank(val)];
       else {
         Diag.Error(SourcePos{File, Lines + 1},
                    "unknown key '" + val + "' in entry '" + Id +
-                       "' (expected value, voice or kind)");
+                       "' (expected value, voice, kind or plural "
+                       "categories)");
         Skipping = true;
       }
     }
@@ -190,6 +201,17 @@ private:
     std::optional<ValueKind> kind;
     if (Depth == 2 && Kind)
       kind = ReadKindName(pos, *Kind, Diag);
+    if (Depth == 2 && !Forms.empty()) {
+      if (Value || Voice) {
+        Diag.Error(pos, "entry '" + Id +
+                            "' has both plural forms and a value or voice");
+        return;
+      }
+      for (const auto &[rank, form] : Forms)
+        AddEntry(pos, Id + "#" + kPluralCategories[rank], form, std::nullopt,
+                 Diag, Out, kind);
+      return;
+    }
     AddEntry(pos, Id, value, voice, Diag, Out, kind);
   }
 
@@ -201,6 +223,7 @@ private:
   std::string Id;
   std::size_t IdLine = 0;
   std::optional<std::string> Value, Voice, Kind;
+  std::map<std::size_t, std::optional<std::string>> Forms; ///< by rank
   std::optional<std::string> *Current = nullptr;
   bool Skipping = false;
 };

@@ -1,10 +1,21 @@
 //===- PoReader.cpp - gettext PO input ------------------------------------===//
 //
-// The ID is the msgctxt when there is one, else the msgid; the value is the
-// msgstr. An empty msgstr means "not translated yet": the entry keeps no
-// value, or takes its msgid under --fill-empty. Fuzzy entries are skipped
-// unless --include-fuzzy, obsolete ones always. Extracted comments carry
-// what PO has no field for:
+// Two ways to key a file, chosen by --po-key or detected per file:
+//
+//   context  the msgctxt is the ID and the msgid the source text (the
+//            tool's own dumps: every message has a context of its own)
+//   source   the msgid is the ID, or msgctxt U+0004 msgid when there is a
+//            context, which is how gettext itself keys messages
+//
+// The value is the msgstr, converted from the header's charset to UTF-8.
+// An empty msgstr means "not translated yet": the entry keeps no value, or
+// takes its msgid under --fill-empty. Fuzzy entries are skipped unless
+// --include-fuzzy, obsolete ones always, and the counts are reported. A
+// plural message gives one entry per category of the file's language
+// (ID#one, ID#few, ...), each taking the msgstr[N] that the Plural-Forms
+// expression selects for the numbers of that category. The Language header
+// becomes the @locale entry. Extracted comments carry what PO has no field
+// for:
 //
 //   #. voice: vo/en/ui_ok.ogg       the entry's voice path
 //   #. value: empty                 the value is the empty string
@@ -12,11 +23,18 @@
 //===----------------------------------------------------------------------===//
 
 #include "Inputs.h"
+#include "Locale.h"
+#include "Metadata.h"
+#include "Plurals.h"
 
 #include <gettext-po.h>
+#include <iconv.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
+#include <set>
 
 namespace phrasor::tool {
 namespace {
@@ -172,57 +190,337 @@ void ReadComments(const char *comments, std::optional<std::string> &voice,
 
 } // namespace
 
+namespace {
+
+/// Converts the strings of one file from its declared charset to UTF-8.
+class Charset {
+public:
+  Charset() = default;
+  Charset(const Charset &) = delete;
+  Charset &operator=(const Charset &) = delete;
+  ~Charset() {
+    if (Converter != reinterpret_cast<iconv_t>(-1))
+      iconv_close(Converter);
+  }
+
+  /// False when iconv does not know \p name. UTF-8, ASCII and a template's
+  /// placeholder "CHARSET" need no conversion.
+  bool Open(const std::string &name) {
+    std::string upper = name;
+    for (char &c : upper)
+      if (c >= 'a' && c <= 'z')
+        c = static_cast<char>(c - 'a' + 'A');
+    if (upper.empty() || upper == "UTF-8" || upper == "UTF8" ||
+        upper == "CHARSET" || upper == "ASCII" || upper == "US-ASCII")
+      return true;
+    Converter = iconv_open("UTF-8", name.c_str());
+    return Converter != reinterpret_cast<iconv_t>(-1);
+  }
+
+  /// \p text in UTF-8; nothing when it is not valid in the charset.
+  std::optional<std::string> ToUtf8(const char *text) {
+    std::string in = text ? text : "";
+    if (Converter == reinterpret_cast<iconv_t>(-1))
+      return in;
+    iconv(Converter, nullptr, nullptr, nullptr, nullptr);
+    std::string out(in.size() * 4 + 16, '\0');
+    char *src = in.data();
+    std::size_t srcLeft = in.size();
+    char *dst = out.data();
+    std::size_t dstLeft = out.size();
+    while (srcLeft > 0) {
+      if (iconv(Converter, &src, &srcLeft, &dst, &dstLeft) !=
+          static_cast<std::size_t>(-1))
+        continue;
+      if (errno != E2BIG)
+        return std::nullopt; // EILSEQ or a sequence cut at the end
+      const std::size_t used = out.size() - dstLeft;
+      out.resize(out.size() * 2);
+      dst = out.data() + used;
+      dstLeft = out.size() - used;
+    }
+    out.resize(out.size() - dstLeft);
+    return out;
+  }
+
+private:
+  iconv_t Converter = reinterpret_cast<iconv_t>(-1);
+};
+
+/// A header field, or nothing; the header itself may be absent.
+std::optional<std::string> HeaderField(const char *header, const char *name) {
+  if (!header)
+    return std::nullopt;
+  char *value = po_header_field(header, name);
+  if (!value)
+    return std::nullopt;
+  std::string out = value;
+  std::free(value);
+  return Trimmed(out);
+}
+
+std::string CharsetOf(const std::optional<std::string> &contentType) {
+  if (!contentType)
+    return "";
+  const std::size_t at = contentType->find("charset=");
+  if (at == std::string::npos)
+    return "";
+  std::string name = contentType->substr(at + 8);
+  const std::size_t end = name.find_first_of("; \t");
+  return end == std::string::npos ? name : name.substr(0, end);
+}
+
+/// The file's live messages, its header aside, with their places.
+struct PoMessage {
+  po_message_t message;
+  SourcePos pos;
+  const std::vector<std::string> *flags;
+};
+
+/// What one file's reading counted, for the summary after it.
+struct PoCounts {
+  std::size_t fuzzy = 0, obsolete = 0, untranslated = 0;
+};
+
+class PoFileReader {
+public:
+  PoFileReader(const std::string &file, const InputOptions &options,
+               Diagnostics &diag, std::vector<SourceEntry> &out)
+      : File(file), Options(options), Diag(diag), Out(out) {}
+
+  void Read(po_file_t po, std::string_view text);
+
+private:
+  bool ReadHeader(const char *header, const SourcePos &pos);
+  bool DetectContextKey(const std::vector<PoMessage> &messages) const;
+  void ReadMessage(const PoMessage &m, bool contextKey);
+  const PluralMapping *Mapping(const SourcePos &pos);
+  std::optional<std::string> Convert(const char *text, const SourcePos &pos,
+                                     const char *what);
+
+  const std::string &File;
+  const InputOptions &Options;
+  Diagnostics &Diag;
+  std::vector<SourceEntry> &Out;
+  Charset Converter;
+  std::string Locale;
+  SourcePos HeaderPos;
+  std::optional<std::string> PluralFormsText;
+  std::optional<std::string> KeyField;
+  std::optional<PluralMapping> Plurals;
+  bool PluralsTried = false;
+  PoCounts Counts;
+};
+
+std::optional<std::string> PoFileReader::Convert(const char *text,
+                                                 const SourcePos &pos,
+                                                 const char *what) {
+  std::optional<std::string> utf8 = Converter.ToUtf8(text);
+  if (!utf8)
+    Diag.Error(pos, std::string(what) + " is not valid in the file's charset");
+  return utf8;
+}
+
+bool PoFileReader::ReadHeader(const char *header, const SourcePos &pos) {
+  HeaderPos = pos;
+  const std::string charset = CharsetOf(HeaderField(header, "Content-Type"));
+  if (!Converter.Open(charset)) {
+    Diag.Error(pos, "unknown charset '" + charset + "'");
+    return false;
+  }
+  if (std::optional<std::string> language = HeaderField(header, "Language");
+      language && !language->empty()) {
+    Locale = TagFromPoLanguage(*language);
+    // The language travels as an entry; the build checks and merges it.
+    AddEntry(pos, kLocaleId, Locale, std::nullopt, Diag, Out);
+  }
+  if (Locale.empty())
+    Locale = Options.locale;
+  PluralFormsText = HeaderField(header, "Plural-Forms");
+  KeyField = HeaderField(header, "X-Phrasor-Key");
+  return true;
+}
+
+// A file is keyed by context when every message has a context and no two
+// share one: that is how dumps are written, and a context that repeats
+// could not be an ID. Dumps also say how they are keyed in a header field.
+bool PoFileReader::DetectContextKey(
+    const std::vector<PoMessage> &messages) const {
+  if (Options.poKey != PoKey::Detect)
+    return Options.poKey == PoKey::Context;
+  if (KeyField == "context" || KeyField == "source")
+    return KeyField == "context";
+  std::set<std::string> contexts;
+  for (const PoMessage &m : messages) {
+    const char *context = po_message_msgctxt(m.message);
+    if (!context || !contexts.insert(context).second)
+      return false;
+  }
+  return !messages.empty();
+}
+
+const PluralMapping *PoFileReader::Mapping(const SourcePos &pos) {
+  if (PluralsTried)
+    return Plurals ? &*Plurals : nullptr;
+  PluralsTried = true;
+  if (Locale.empty()) {
+    Diag.Error(pos, "plural forms need the file's language: add a Language "
+                    "header or pass --locale");
+    return nullptr;
+  }
+  if (!PluralFormsText) {
+    Diag.Error(pos, "plural forms need a Plural-Forms header");
+    return nullptr;
+  }
+  std::string problem;
+  std::optional<PluralForms> forms =
+      PluralForms::Parse(*PluralFormsText, problem);
+  if (!forms) {
+    Diag.Error(HeaderPos,
+               "Plural-Forms '" + *PluralFormsText + "': " + problem);
+    return nullptr;
+  }
+  Plurals = MapPluralForms(*forms, Locale, problem);
+  if (!Plurals)
+    Diag.Error(HeaderPos, "Plural-Forms '" + forms->Text() +
+                              "' does not fit the plural rules of '" + Locale +
+                              "' (" + CategoriesOf(Locale).rules +
+                              "): " + problem);
+  return Plurals ? &*Plurals : nullptr;
+}
+
+void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
+  po_message_t message = m.message;
+  const SourcePos &pos = m.pos;
+  if (po_message_is_fuzzy(message) && !Options.includeFuzzy) {
+    ++Counts.fuzzy;
+    return;
+  }
+  const char *rawContext = po_message_msgctxt(message);
+  std::optional<std::string> context, msgid, plural;
+  if (rawContext && !(context = Convert(rawContext, pos, "msgctxt")))
+    return;
+  if (!(msgid = Convert(po_message_msgid(message), pos, "msgid")))
+    return;
+  const char *rawPlural = po_message_msgid_plural(message);
+  if (rawPlural && !(plural = Convert(rawPlural, pos, "msgid_plural")))
+    return;
+
+  std::string id;
+  if (contextKey && context)
+    id = *context;
+  else if (context)
+    id = *context + '\x04' + *msgid; // gettext's own key for the pair
+  else
+    id = *msgid;
+
+  std::optional<std::string> voice;
+  bool emptyValue = false;
+  std::optional<std::string> comments =
+      Convert(po_message_extracted_comments(message), pos, "comment");
+  if (comments)
+    ReadComments(comments->c_str(), voice, emptyValue);
+  std::optional<ValueKind> kind;
+  if (m.flags)
+    kind = KindOfFlags(*m.flags, pos, Diag);
+
+  // One form per category; a singular message is one form with no suffix.
+  std::vector<std::pair<std::string, const char *>> forms;
+  if (rawPlural) {
+    const PluralMapping *mapping = Mapping(pos);
+    if (!mapping)
+      return;
+    for (const auto &[category, index] : mapping->forms) {
+      const char *form =
+          po_message_msgstr_plural(message, static_cast<int>(index));
+      if (!form) {
+        Diag.Error(pos, "'" + id +
+                            "' has fewer forms than Plural-Forms "
+                            "needs (no msgstr[" +
+                            std::to_string(index) + "])");
+        return;
+      }
+      forms.emplace_back(category, form);
+    }
+  } else {
+    forms.emplace_back("", po_message_msgstr(message));
+  }
+  bool untranslated = true;
+  for (const auto &form : forms)
+    untranslated = untranslated && form.second[0] == '\0';
+  if (untranslated)
+    ++Counts.untranslated;
+  for (const auto &[category, raw] : forms) {
+    std::optional<std::string> msgstr = Convert(raw, pos, "msgstr");
+    if (!msgstr)
+      return;
+    std::optional<std::string> value;
+    if (!msgstr->empty())
+      value = *msgstr;
+    else if (emptyValue)
+      value = std::string();
+    else if (Options.fillEmpty)
+      value = category.empty() || category == "one" ? *msgid
+                                                    : plural.value_or(*msgid);
+    AddEntry(pos, category.empty() ? id : id + "#" + category, value, voice,
+             Diag, Out, kind);
+  }
+}
+
+void PoFileReader::Read(po_file_t po, std::string_view text) {
+  const std::vector<MessageStart> starts = MessageStarts(text);
+  std::vector<po_message_t> live;
+  po_message_iterator_t it = po_message_iterator(po, nullptr);
+  while (po_message_t message = po_next_message(it)) {
+    if (po_message_is_obsolete(message))
+      ++Counts.obsolete;
+    else
+      live.push_back(message);
+  }
+  po_message_iterator_free(it);
+  const bool haveLines = starts.size() == live.size();
+
+  std::vector<PoMessage> messages;
+  SourcePos headerPos{File, 0};
+  for (std::size_t i = 0; i < live.size(); ++i) {
+    const SourcePos pos{File, haveLines ? starts[i].line : 0};
+    if (!po_message_msgctxt(live[i]) && po_message_msgid(live[i])[0] == '\0') {
+      headerPos = pos;
+      continue;
+    }
+    messages.push_back({live[i], pos, haveLines ? &starts[i].flags : nullptr});
+  }
+  if (!ReadHeader(po_file_domain_header(po, nullptr), headerPos))
+    return;
+  const bool contextKey = DetectContextKey(messages);
+  for (const PoMessage &m : messages)
+    ReadMessage(m, contextKey);
+
+  if (Counts.fuzzy || Counts.obsolete || Counts.untranslated) {
+    auto count = [](std::size_t n, const char *what) {
+      return std::to_string(n) + " " + what + (n == 1 ? " entry" : " entries");
+    };
+    Diag.Note(File, "skipped " + count(Counts.fuzzy, "fuzzy") +
+                        (Counts.fuzzy ? " (--include-fuzzy reads them)" : "") +
+                        " and " + count(Counts.obsolete, "obsolete") + "; " +
+                        count(Counts.untranslated, "untranslated") +
+                        (Counts.untranslated && !Options.fillEmpty
+                             ? " (kept without a value)"
+                             : ""));
+  }
+}
+
+} // namespace
+
 void ReadPo(const std::string &file, std::string_view text,
             const InputOptions &options, Diagnostics &diag,
             std::vector<SourceEntry> &out) {
   CurrentDiag = &diag;
   po_file_t po = po_file_read(file.c_str(), &Handler);
-  if (!po) {
-    CurrentDiag = nullptr;
-    return;
+  if (po) {
+    PoFileReader(file, options, diag, out).Read(po, text);
+    po_file_free(po);
   }
-  const std::vector<MessageStart> starts = MessageStarts(text);
-  std::vector<po_message_t> messages;
-  po_message_iterator_t it = po_message_iterator(po, nullptr);
-  while (po_message_t message = po_next_message(it))
-    if (!po_message_is_obsolete(message))
-      messages.push_back(message);
-  po_message_iterator_free(it);
-  const bool haveLines = starts.size() == messages.size();
-
-  for (std::size_t i = 0; i < messages.size(); ++i) {
-    po_message_t message = messages[i];
-    const SourcePos pos{file, haveLines ? starts[i].line : 0};
-    const char *context = po_message_msgctxt(message);
-    const char *msgid = po_message_msgid(message);
-    if (!context && msgid[0] == '\0')
-      continue; // the header entry
-    if (po_message_is_fuzzy(message) && !options.includeFuzzy)
-      continue;
-    std::string id = context ? context : msgid;
-    std::string msgstr = po_message_msgstr(message);
-    if (po_message_msgid_plural(message)) {
-      diag.Warning(pos,
-                   "'" + id + "' has plural forms; only the first is used");
-      const char *first = po_message_msgstr_plural(message, 0);
-      msgstr = first ? first : "";
-    }
-    std::optional<std::string> voice;
-    bool emptyValue = false;
-    ReadComments(po_message_extracted_comments(message), voice, emptyValue);
-    std::optional<std::string> value;
-    if (!msgstr.empty())
-      value = msgstr;
-    else if (emptyValue)
-      value = std::string();
-    else if (options.fillEmpty)
-      value = msgid;
-    std::optional<ValueKind> kind;
-    if (haveLines)
-      kind = KindOfFlags(starts[i].flags, pos, diag);
-    AddEntry(pos, std::move(id), value, std::move(voice), diag, out, kind);
-  }
-  po_file_free(po);
   CurrentDiag = nullptr;
 }
 

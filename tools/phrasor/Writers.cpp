@@ -3,13 +3,17 @@
 #include "Writers.h"
 
 #include "Locale.h"
+#include "Plurals.h"
 #include "Utf.h"
 
 #include <gettext-po.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <set>
 #include <unistd.h>
 
 namespace phrasor::tool {
@@ -53,6 +57,79 @@ std::vector<TextEntry> ToText(const std::vector<authoring::Entry> &entries,
     out.push_back(std::move(t));
   }
   return out;
+}
+
+/// The forms of one plural text, in CLDR order, that a format may write
+/// as one plural value.
+struct PluralGroup {
+  std::string base;
+  std::vector<const TextEntry *> forms;
+  std::optional<ValueKind> kind; ///< written once for every form
+};
+
+/// The plural texts that can be written as one value and read back as the
+/// same entries: no form has a voice path, every form has a value, no
+/// entry is named like the group itself, and one kind written for all
+/// forms would be recorded again exactly where it is now.
+std::map<std::string, PluralGroup>
+FindPluralGroups(const std::vector<TextEntry> &entries) {
+  std::map<std::string, PluralGroup> groups;
+  std::set<std::string> plain, broken;
+  for (const TextEntry &e : entries) {
+    std::string_view base, category;
+    if (!SplitPluralId(e.id, base, category)) {
+      plain.insert(e.id);
+      continue;
+    }
+    PluralGroup &g = groups[std::string(base)];
+    g.base = base;
+    g.forms.push_back(&e);
+    if (e.voice || !e.value)
+      broken.insert(g.base);
+    if (e.kind && g.kind && *g.kind != *e.kind)
+      broken.insert(g.base);
+    if (e.kind)
+      g.kind = e.kind;
+  }
+  for (auto &[base, g] : groups) {
+    std::sort(g.forms.begin(), g.forms.end(),
+              [](const TextEntry *a, const TextEntry *b) {
+                std::string_view ba, ca, bb, cb;
+                SplitPluralId(a->id, ba, ca);
+                SplitPluralId(b->id, bb, cb);
+                return CategoryRank(ca) < CategoryRank(cb);
+              });
+    if (g.kind)
+      for (const TextEntry *form : g.forms) {
+        if (form->kind)
+          continue;
+        const KindReading inferred = InferKind(*Utf8ToUtf16(*form->value));
+        if (inferred.kind != *g.kind || !inferred.doubt.empty())
+          broken.insert(base);
+      }
+  }
+  for (const std::string &id : plain) {
+    // A case-insensitive match would collide in a context-keyed PO file.
+    for (auto &[base, g] : groups)
+      if (base.size() == id.size() &&
+          std::equal(base.begin(), base.end(), id.begin(), [](char a, char b) {
+            auto lower = [](char c) {
+              return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a')
+                                          : c;
+            };
+            return lower(a) == lower(b);
+          }))
+        broken.insert(base);
+  }
+  for (const std::string &base : broken)
+    groups.erase(base);
+  return groups;
+}
+
+std::string_view CategoryOfForm(const TextEntry &e) {
+  std::string_view base, category;
+  SplitPluralId(e.id, base, category);
+  return category;
 }
 
 // A field is quoted when it holds a separator, a quote or a line break, or
@@ -108,7 +185,24 @@ std::string WriteJson(const std::vector<TextEntry> &entries,
   nlohmann::ordered_json root = nlohmann::ordered_json::object();
   if (meta.locale)
     root[kLocaleId] = *meta.locale;
+  const std::map<std::string, PluralGroup> groups = FindPluralGroups(entries);
   for (const TextEntry &e : entries) {
+    std::string_view base, category;
+    if (SplitPluralId(e.id, base, category)) {
+      auto group = groups.find(std::string(base));
+      if (group != groups.end()) {
+        const PluralGroup &g = group->second;
+        if (g.forms.front() != &e)
+          continue; // written with the group's first form
+        nlohmann::ordered_json forms = nlohmann::ordered_json::object();
+        for (const TextEntry *form : g.forms)
+          forms[std::string(CategoryOfForm(*form))] = *form->value;
+        if (g.kind)
+          forms["kind"] = KindName(*g.kind);
+        root[g.base] = std::move(forms);
+        continue;
+      }
+    }
     if (e.value && !e.voice && !e.kind) {
       root[e.id] = *e.value;
       continue;
@@ -155,10 +249,79 @@ void SetKind(po_message_t m, const std::optional<ValueKind> &kind) {
     po_message_set_format(m, "c-format", *kind == ValueKind::Printf);
 }
 
+/// True when reading \p group back through \p mapping gives the same
+/// entries: the same categories, and one text for forms sharing an index.
+bool FitsMapping(const PluralGroup &group, const PluralMapping &mapping) {
+  if (group.forms.size() != mapping.forms.size())
+    return false;
+  std::map<unsigned long, const std::string *> byIndex;
+  for (std::size_t i = 0; i < group.forms.size(); ++i) {
+    const auto &[category, index] = mapping.forms[i];
+    if (CategoryOfForm(*group.forms[i]) != category ||
+        group.forms[i]->value->empty())
+      return false;
+    auto [at, fresh] = byIndex.emplace(index, &*group.forms[i]->value);
+    if (!fresh && *at->second != *group.forms[i]->value)
+      return false;
+  }
+  return true;
+}
+
+/// Keyed by source, the ID is the msgid, after a context when it has one.
+void SetSourceKey(po_message_t m, const std::string &id) {
+  const std::size_t separator = id.find('\x04');
+  if (separator == std::string::npos) {
+    po_message_set_msgid(m, id.c_str());
+    return;
+  }
+  po_message_set_msgctxt(m, id.substr(0, separator).c_str());
+  po_message_set_msgid(m, id.substr(separator + 1).c_str());
+}
+
+void InsertPlural(po_message_iterator_t it, const PluralGroup &group,
+                  const PluralMapping &mapping, bool sourceKey) {
+  po_message_t m = po_message_create();
+  const TextEntry *one = group.forms.front(), *other = group.forms.back();
+  for (const TextEntry *form : group.forms)
+    if (CategoryOfForm(*form) == "one")
+      one = form;
+  if (sourceKey) {
+    SetSourceKey(m, group.base);
+  } else {
+    po_message_set_msgctxt(m, group.base.c_str());
+    po_message_set_msgid(m, one->value->c_str());
+  }
+  po_message_set_msgid_plural(m, other->value->c_str());
+  for (std::size_t i = 0; i < group.forms.size(); ++i)
+    po_message_set_msgstr_plural(m, static_cast<int>(mapping.forms[i].second),
+                                 group.forms[i]->value->c_str());
+  SetKind(m, group.kind);
+  po_message_insert(it, m);
+}
+
 // libgettextpo only writes to a named file, so the text is written to a
 // private temporary file and read back.
 std::string WritePo(const std::vector<TextEntry> &entries,
                     const Metadata &meta) {
+  // Plural texts are written as plural messages when the language has a
+  // usual Plural-Forms whose forms the group fills exactly; others stay
+  // one message per form.
+  std::map<std::string, PluralGroup> plurals = FindPluralGroups(entries);
+  std::optional<PluralMapping> mapping;
+  std::optional<std::string> pluralForms;
+  if (meta.locale)
+    pluralForms = UsualPluralForms(*meta.locale);
+  if (pluralForms) {
+    std::string problem;
+    std::optional<PluralForms> forms =
+        PluralForms::Parse(*pluralForms, problem);
+    if (forms)
+      mapping = MapPluralForms(*forms, *meta.locale, problem);
+  }
+  for (auto it = plurals.begin(); it != plurals.end();)
+    it = mapping && FitsMapping(it->second, *mapping) ? std::next(it)
+                                                      : plurals.erase(it);
+
   po_file_t file = po_file_create();
   po_message_iterator_t it = po_message_iterator(file, nullptr);
   po_message_t header = po_message_create();
@@ -167,15 +330,36 @@ std::string WritePo(const std::vector<TextEntry> &entries,
                        "Content-Transfer-Encoding: 8bit\n";
   if (meta.locale)
     fields += "Language: " + PoLanguage(*meta.locale) + "\n";
+  if (!plurals.empty())
+    fields += "Plural-Forms: " + *pluralForms + "\n";
+  // gettext's own keys (context U+0004 msgid) cannot be written as a
+  // context, so a database that has them is written keyed by source.
+  bool sourceKey = false;
+  for (const TextEntry &e : entries)
+    sourceKey = sourceKey || e.id.find('\x04') != std::string::npos;
+  fields += sourceKey ? "X-Phrasor-Key: source\n" : "X-Phrasor-Key: context\n";
   po_message_set_msgstr(header, fields.c_str());
   po_message_insert(it, header);
   for (const TextEntry &e : entries) {
+    std::string_view base, category;
+    if (SplitPluralId(e.id, base, category)) {
+      auto group = plurals.find(std::string(base));
+      if (group != plurals.end()) {
+        if (group->second.forms.front() == &e)
+          InsertPlural(it, group->second, *mapping, sourceKey);
+        continue;
+      }
+    }
     po_message_t m = po_message_create();
-    po_message_set_msgctxt(m, e.id.c_str());
-    // The msgid is what a translator reads; it must not be empty, which
-    // would make the entry a header.
-    const std::string &source = e.value && !e.value->empty() ? *e.value : e.id;
-    po_message_set_msgid(m, source.c_str());
+    if (sourceKey) {
+      SetSourceKey(m, e.id);
+    } else {
+      po_message_set_msgctxt(m, e.id.c_str());
+      // The msgid is what a translator reads; it must not be empty, which
+      // would make the entry a header.
+      po_message_set_msgid(
+          m, (e.value && !e.value->empty() ? *e.value : e.id).c_str());
+    }
     po_message_set_msgstr(m, e.value ? e.value->c_str() : "");
     std::string comments;
     if (e.voice)

@@ -32,8 +32,21 @@ int main(int argc, char **argv) {
               "PO: use the msgid when the msgstr is empty");
   b->add_flag("--include-fuzzy", build.input.includeFuzzy,
               "PO: read entries marked fuzzy instead of skipping them");
+  std::string poKey = "detect";
+  b->add_option("--po-key", poKey,
+                "PO: context (msgctxt is the ID), source (msgid is the ID, "
+                "as gettext keys it) or detect (per file, the default)")
+      ->check(CLI::IsMember({"context", "source", "detect"}));
+  b->add_option("--locale", build.input.locale,
+                "The language of the texts, a BCP 47 tag such as fr-CA "
+                "(overrides the inputs)");
   b->add_flag("--strict", build.strict, "Treat warnings as errors");
-  b->callback([&] { run = [&] { return RunBuild(build); }; });
+  b->callback([&] {
+    build.input.poKey = poKey == "context"  ? PoKey::Context
+                        : poKey == "source" ? PoKey::Source
+                                            : PoKey::Detect;
+    run = [&] { return RunBuild(build); };
+  });
 
   DumpOptions dump;
   std::string dumpFormat = "csv";

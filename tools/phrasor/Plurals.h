@@ -1,0 +1,107 @@
+//===- Plurals.h - Plural texts: CLDR categories and gettext rules -*- C++
+//-*-===//
+//
+// A plural text is stored as one entry per CLDR category its language has:
+// "FILES#one", "FILES#few", "FILES#many". The categories of a language
+// come from ICU. PO files number their forms instead, by a C expression in
+// the Plural-Forms header; the two are tied together by evaluating both
+// over sample numbers.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_TOOL_PLURALS_H
+#define PHRASOR_TOOL_PLURALS_H
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace phrasor::tool {
+
+/// zero, one, two, few, many, other: CLDR's order, kept in every output.
+extern const char *const kPluralCategories[6];
+
+/// True for the six category names.
+bool IsPluralCategory(std::string_view name);
+
+/// The position of \p category in kPluralCategories, 6 when it is none.
+std::size_t CategoryRank(std::string_view category);
+
+/// Splits "FILES#few" into "FILES" and "few"; false when \p id does not end
+/// in '#' and a category name.
+bool SplitPluralId(std::string_view id, std::string_view &base,
+                   std::string_view &category);
+
+/// The plural categories of a language.
+struct LocaleCategories {
+  std::vector<std::string> all;      ///< every category, in CLDR order
+  std::vector<std::string> integers; ///< those some whole number selects
+  std::string rules;                 ///< CLDR's rules, for messages
+  /// The first sample number of each category in \p integers.
+  std::vector<unsigned long> examples;
+};
+
+/// The categories of \p tag (a BCP 47 tag), from ICU.
+LocaleCategories CategoriesOf(const std::string &tag);
+
+/// The category ICU selects for \p n in the language \p tag.
+std::string CategoryOf(const std::string &tag, unsigned long n);
+
+/// A Plural-Forms header, parsed.
+class PluralForms {
+public:
+  /// Parses "nplurals=N; plural=EXPR;"; nothing, with \p error set, when
+  /// it does not follow gettext's grammar.
+  static std::optional<PluralForms> Parse(std::string_view text,
+                                          std::string &error);
+  PluralForms(PluralForms &&) noexcept;
+  PluralForms &operator=(PluralForms &&) noexcept;
+  ~PluralForms();
+
+  unsigned long Count() const { return NPlurals; }
+  const std::string &Text() const { return Source; }
+  /// The form index for \p n; false on division by zero.
+  bool Evaluate(unsigned long n, unsigned long &index) const;
+
+  struct Node;
+
+private:
+  PluralForms() = default;
+  unsigned long NPlurals = 0;
+  std::string Source;
+  std::unique_ptr<Node> Root;
+};
+
+/// Which gettext form holds each category of a language.
+struct PluralMapping {
+  std::vector<std::pair<std::string, unsigned long>> forms; ///< CLDR order
+};
+
+/// Ties \p forms to the categories of \p tag: every category a whole number
+/// selects must take exactly one form index, and every index must be
+/// taken. Nothing, with \p error set, when they do not fit.
+std::optional<PluralMapping> MapPluralForms(const PluralForms &forms,
+                                            const std::string &tag,
+                                            std::string &error);
+
+/// A problem with a plural text, and the ID of the entry to point at.
+struct PluralProblem {
+  std::string id;
+  std::string message;
+};
+
+/// Checks the plural texts among \p ids against the categories of
+/// \p locale: every category a whole number selects must have its form,
+/// and no form may name a category the language does not have.
+std::vector<PluralProblem>
+CheckPluralTexts(const std::vector<std::string> &ids,
+                 const std::optional<std::string> &locale);
+
+/// gettext's usual Plural-Forms for the language of \p tag, if known.
+std::optional<std::string> UsualPluralForms(const std::string &tag);
+
+} // namespace phrasor::tool
+
+#endif // PHRASOR_TOOL_PLURALS_H
