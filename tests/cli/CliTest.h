@@ -84,6 +84,20 @@ protected:
     return r;
   }
 
+  /// Builds \p db, then dumps it in every format and rebuilds each dump,
+  /// which must give the same bytes.
+  void ExpectRoundTrips(const std::string &db) {
+    for (const char *format : {"csv", "json", "po"}) {
+      SCOPED_TRACE(format);
+      const std::string dumped = "rt." + std::string(format);
+      Result d = Run({"dump", db, "--format", format, "-o", dumped});
+      ASSERT_EQ(d.code, 0) << d.err;
+      Result b = Run({"build", dumped, "-o", "rt.skdb"});
+      ASSERT_EQ(b.code, 0) << b.err;
+      EXPECT_EQ(Read("rt.skdb"), Read(db)) << Read(dumped);
+    }
+  }
+
   fs::path Dir;
 };
 

@@ -26,8 +26,8 @@ namespace {
 
 /// Reads \p translation as the program reads \p original (under the
 /// source's kind) and reports what would take other arguments. In a plural
-/// form other than "other", a dropped insert is only a warning: the form
-/// may write its number in words ("one file").
+/// form that holds a single number, a dropped insert is only a warning:
+/// the form may write its number in words ("one file").
 void CompareOne(const std::string &where, const std::string &id,
                 const std::u16string &original, ValueKind kind,
                 const std::u16string &translation, bool ownKindDiffers,
@@ -62,6 +62,7 @@ std::set<std::string> PluralBases(const std::vector<authoring::Entry> &es) {
 
 void CheckAgainst(const OpenDatabase &db,
                   const std::vector<authoring::Entry> &entries,
+                  const Metadata &meta,
                   const std::map<std::string, ValueKind> &kinds,
                   const OpenDatabase &source, Diagnostics &diag) {
   const std::string &where = db.Path();
@@ -119,7 +120,9 @@ void CheckAgainst(const OpenDatabase &db,
       const ValueKind kind = KindOf(*other->second, sourceMeta, "", nullptr);
       CompareOne(where, e.id, *other->second->value, kind,
                  e.value.value_or(u""), ownKindDiffers(e.id, kind),
-                 category != "other", diag);
+                 meta.locale &&
+                     CategoryIsOneNumber(*meta.locale, std::string(category)),
+                 diag);
       continue;
     }
     if (GetIPhrasorMgr()->GetStringIndex(source.Keeper(), e.id.c_str()) < 0)

@@ -26,10 +26,11 @@ namespace phrasor::tool {
 ValueKind KindOf(const authoring::Entry &e, const Metadata &meta,
                  const std::string &where, Diagnostics *diag);
 
-/// Compares the entries of \p db (metadata taken out; \p kinds by ID)
-/// with those of \p source.
+/// Compares the entries of \p db (metadata \p meta taken out; \p kinds
+/// by ID) with those of \p source.
 void CheckAgainst(const OpenDatabase &db,
                   const std::vector<authoring::Entry> &entries,
+                  const Metadata &meta,
                   const std::map<std::string, ValueKind> &kinds,
                   const OpenDatabase &source, Diagnostics &diag);
 

@@ -79,7 +79,7 @@ int RunCheck(const CheckOptions &options) {
     diag.Warning(where, "ID '" + p.id + "': " + p.message);
 
   if (source)
-    CheckAgainst(db, entries, kinds, *source, diag);
+    CheckAgainst(db, entries, meta, kinds, *source, diag);
   if (diag.Failed())
     return kExitProblems;
   std::cerr << "phrasor: " << where << ": " << entries.size() << " entries, "

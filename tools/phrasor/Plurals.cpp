@@ -152,6 +152,16 @@ std::string CategoryOf(const std::string &tag, unsigned long n) {
   return rules ? Select(*rules, n) : "other";
 }
 
+bool CategoryIsOneNumber(const std::string &tag, const std::string &category) {
+  std::unique_ptr<icu::PluralRules> rules = RulesOf(tag);
+  if (!rules)
+    return false;
+  std::size_t count = 0;
+  for (unsigned long n : Samples())
+    count += Select(*rules, n) == category ? 1 : 0;
+  return count == 1;
+}
+
 // --- Plural-Forms ----------------------------------------------------------
 
 struct PluralForms::Node {

@@ -74,6 +74,11 @@ private:
   std::unique_ptr<Node> Root;
 };
 
+/// True when \p category of \p tag holds a single whole number (English
+/// "one" is 1 alone, Russian "one" is 1, 21, 31...): such a form may write
+/// its number in words.
+bool CategoryIsOneNumber(const std::string &tag, const std::string &category);
+
 /// Which gettext form holds each category of a language.
 struct PluralMapping {
   std::vector<std::pair<std::string, unsigned long>> forms; ///< CLDR order
