@@ -12,7 +12,6 @@
 #ifndef PHRASOR_TOOL_PLURALS_H
 #define PHRASOR_TOOL_PLURALS_H
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,53 +42,22 @@ struct LocaleCategories {
   std::vector<unsigned long> examples;
 };
 
+/// Whole numbers that meet every integer rule CLDR has.
+const std::vector<unsigned long> &PluralSamples();
+
+/// The category \p tag selects for each of PluralSamples().
+std::vector<std::string> SelectSamples(const std::string &tag);
+
 /// The categories of \p tag (a BCP 47 tag), from ICU.
 LocaleCategories CategoriesOf(const std::string &tag);
 
 /// The category ICU selects for \p n in the language \p tag.
 std::string CategoryOf(const std::string &tag, unsigned long n);
 
-/// A Plural-Forms header, parsed.
-class PluralForms {
-public:
-  /// Parses "nplurals=N; plural=EXPR;"; nothing, with \p error set, when
-  /// it does not follow gettext's grammar.
-  static std::optional<PluralForms> Parse(std::string_view text,
-                                          std::string &error);
-  PluralForms(PluralForms &&) noexcept;
-  PluralForms &operator=(PluralForms &&) noexcept;
-  ~PluralForms();
-
-  unsigned long Count() const { return NPlurals; }
-  const std::string &Text() const { return Source; }
-  /// The form index for \p n; false on division by zero.
-  bool Evaluate(unsigned long n, unsigned long &index) const;
-
-  struct Node;
-
-private:
-  PluralForms() = default;
-  unsigned long NPlurals = 0;
-  std::string Source;
-  std::unique_ptr<Node> Root;
-};
-
 /// True when \p category of \p tag holds a single whole number (English
 /// "one" is 1 alone, Russian "one" is 1, 21, 31...): such a form may write
 /// its number in words.
 bool CategoryIsOneNumber(const std::string &tag, const std::string &category);
-
-/// Which gettext form holds each category of a language.
-struct PluralMapping {
-  std::vector<std::pair<std::string, unsigned long>> forms; ///< CLDR order
-};
-
-/// Ties \p forms to the categories of \p tag: every category a whole number
-/// selects must take exactly one form index, and every index must be
-/// taken. Nothing, with \p error set, when they do not fit.
-std::optional<PluralMapping> MapPluralForms(const PluralForms &forms,
-                                            const std::string &tag,
-                                            std::string &error);
 
 /// A problem with a plural text, and the ID of the entry to point at.
 struct PluralProblem {
@@ -103,9 +71,6 @@ struct PluralProblem {
 std::vector<PluralProblem>
 CheckPluralTexts(const std::vector<std::string> &ids,
                  const std::optional<std::string> &locale);
-
-/// gettext's usual Plural-Forms for the language of \p tag, if known.
-std::optional<std::string> UsualPluralForms(const std::string &tag);
 
 } // namespace phrasor::tool
 

@@ -22,13 +22,14 @@
 //
 //===----------------------------------------------------------------------===//
 
+#include "Charset.h"
 #include "Inputs.h"
 #include "Locale.h"
 #include "Metadata.h"
+#include "PluralForms.h"
 #include "Plurals.h"
 
 #include <gettext-po.h>
-#include <iconv.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -191,61 +192,6 @@ void ReadComments(const char *comments, std::optional<std::string> &voice,
 } // namespace
 
 namespace {
-
-/// Converts the strings of one file from its declared charset to UTF-8.
-class Charset {
-public:
-  Charset() = default;
-  Charset(const Charset &) = delete;
-  Charset &operator=(const Charset &) = delete;
-  ~Charset() {
-    if (Converter != reinterpret_cast<iconv_t>(-1))
-      iconv_close(Converter);
-  }
-
-  /// False when iconv does not know \p name. UTF-8, ASCII and a template's
-  /// placeholder "CHARSET" need no conversion.
-  bool Open(const std::string &name) {
-    std::string upper = name;
-    for (char &c : upper)
-      if (c >= 'a' && c <= 'z')
-        c = static_cast<char>(c - 'a' + 'A');
-    if (upper.empty() || upper == "UTF-8" || upper == "UTF8" ||
-        upper == "CHARSET" || upper == "ASCII" || upper == "US-ASCII")
-      return true;
-    Converter = iconv_open("UTF-8", name.c_str());
-    return Converter != reinterpret_cast<iconv_t>(-1);
-  }
-
-  /// \p text in UTF-8; nothing when it is not valid in the charset.
-  std::optional<std::string> ToUtf8(const char *text) {
-    std::string in = text ? text : "";
-    if (Converter == reinterpret_cast<iconv_t>(-1))
-      return in;
-    iconv(Converter, nullptr, nullptr, nullptr, nullptr);
-    std::string out(in.size() * 4 + 16, '\0');
-    char *src = in.data();
-    std::size_t srcLeft = in.size();
-    char *dst = out.data();
-    std::size_t dstLeft = out.size();
-    while (srcLeft > 0) {
-      if (iconv(Converter, &src, &srcLeft, &dst, &dstLeft) !=
-          static_cast<std::size_t>(-1))
-        continue;
-      if (errno != E2BIG)
-        return std::nullopt; // EILSEQ or a sequence cut at the end
-      const std::size_t used = out.size() - dstLeft;
-      out.resize(out.size() * 2);
-      dst = out.data() + used;
-      dstLeft = out.size() - used;
-    }
-    out.resize(out.size() - dstLeft);
-    return out;
-  }
-
-private:
-  iconv_t Converter = reinterpret_cast<iconv_t>(-1);
-};
 
 /// A header field, or nothing; the header itself may be absent.
 std::optional<std::string> HeaderField(const char *header, const char *name) {

@@ -3,6 +3,7 @@
 #include "Writers.h"
 
 #include "Locale.h"
+#include "PluralForms.h"
 #include "Plurals.h"
 #include "Utf.h"
 
