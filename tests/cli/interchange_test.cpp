@@ -122,6 +122,14 @@ TEST_F(Cli, EachKindIsCheckedByItsOwnRules) {
     EXPECT_EQ(r.code, row.code) << r.err;
     EXPECT_CONTAINS(r.err, row.expected);
   }
+  Write("in.csv", "id,value\n@KINDS,{}\n");
+  Result reserved = Run({"build", "in.csv", "-o", "in.skdb"});
+  EXPECT_EQ(reserved.code, 1);
+  EXPECT_CONTAINS(reserved.err, "error: in.csv:2: ID '@kinds' is reserved");
+  Write("in.csv", "id,value\nVOL,Volume 100%\n");
+  Result strict = Run({"build", "in.csv", "-o", "in.skdb", "--strict"});
+  EXPECT_EQ(strict.code, 1);
+  EXPECT_CONTAINS(strict.err, "error: in.csv:2: ID 'VOL': '%' at character 11");
   Write("in.po", "#, c-format, no-c-format\nmsgctxt \"A\"\nmsgid \"a\"\n"
                  "msgstr \"a\"\n");
   Result r = Run({"build", "in.po", "-o", "in.skdb"});
