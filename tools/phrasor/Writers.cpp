@@ -60,6 +60,13 @@ std::vector<TextEntry> ToText(const std::vector<authoring::Entry> &entries,
   return out;
 }
 
+std::string FoldAsciiCase(std::string s) {
+  for (char &c : s)
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
 /// The forms of one plural text, in CLDR order, that a format may write
 /// as one plural value.
 struct PluralGroup {
@@ -109,19 +116,14 @@ FindPluralGroups(const std::vector<TextEntry> &entries) {
           broken.insert(base);
       }
   }
-  for (const std::string &id : plain) {
-    // A case-insensitive match would collide in a context-keyed PO file.
-    for (auto &[base, g] : groups)
-      if (base.size() == id.size() &&
-          std::equal(base.begin(), base.end(), id.begin(), [](char a, char b) {
-            auto lower = [](char c) {
-              return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a')
-                                          : c;
-            };
-            return lower(a) == lower(b);
-          }))
-        broken.insert(base);
-  }
+  // An entry named like a group, even in another case, would collide with
+  // it: as a JSON key, and as an ID once the PO file is read back.
+  std::set<std::string> plainFolded;
+  for (const std::string &id : plain)
+    plainFolded.insert(FoldAsciiCase(id));
+  for (const auto &[base, g] : groups)
+    if (plainFolded.count(FoldAsciiCase(base)))
+      broken.insert(base);
   for (const std::string &base : broken)
     groups.erase(base);
   return groups;
