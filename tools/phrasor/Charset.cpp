@@ -7,8 +7,8 @@
 namespace phrasor::tool {
 
 Charset::~Charset() {
-  if (Converter != reinterpret_cast<iconv_t>(-1))
-    iconv_close(Converter);
+  if (converter != reinterpret_cast<iconv_t>(-1))
+    iconv_close(converter);
 }
 
 bool Charset::Open(const std::string &name) {
@@ -19,22 +19,22 @@ bool Charset::Open(const std::string &name) {
   if (upper.empty() || upper == "UTF-8" || upper == "UTF8" ||
       upper == "CHARSET" || upper == "ASCII" || upper == "US-ASCII")
     return true;
-  Converter = iconv_open("UTF-8", name.c_str());
-  return Converter != reinterpret_cast<iconv_t>(-1);
+  converter = iconv_open("UTF-8", name.c_str());
+  return converter != reinterpret_cast<iconv_t>(-1);
 }
 
 std::optional<std::string> Charset::ToUtf8(const char *text) {
   std::string in = text ? text : "";
-  if (Converter == reinterpret_cast<iconv_t>(-1))
+  if (converter == reinterpret_cast<iconv_t>(-1))
     return in;
-  iconv(Converter, nullptr, nullptr, nullptr, nullptr);
+  iconv(converter, nullptr, nullptr, nullptr, nullptr);
   std::string out(in.size() * 4 + 16, '\0');
   char *src = in.data();
   std::size_t srcLeft = in.size();
   char *dst = out.data();
   std::size_t dstLeft = out.size();
   while (srcLeft > 0) {
-    if (iconv(Converter, &src, &srcLeft, &dst, &dstLeft) !=
+    if (iconv(converter, &src, &srcLeft, &dst, &dstLeft) !=
         static_cast<std::size_t>(-1))
       continue;
     if (errno != E2BIG)

@@ -32,7 +32,7 @@ public:
   std::optional<std::string> ToUtf8(const char *text);
 
 private:
-  iconv_t Converter = reinterpret_cast<iconv_t>(-1);
+  iconv_t converter = reinterpret_cast<iconv_t>(-1);
 };
 
 } // namespace phrasor::tool

@@ -54,16 +54,16 @@ using Node = PluralForms::Node;
 
 class ExprParser {
 public:
-  explicit ExprParser(std::string_view text) : Text(text) {}
+  explicit ExprParser(std::string_view source) : text(source) {}
 
-  std::unique_ptr<Node> Parse(std::string &error) {
+  std::unique_ptr<Node> Parse(std::string &problem) {
     std::unique_ptr<Node> root = Expr(0);
     Skip();
-    if (!root || Pos != Text.size()) {
-      error = Error.empty()
-                  ? "unexpected '" + std::string(Text.substr(Pos, 1)) +
-                        "' at character " + std::to_string(Pos + 1)
-                  : Error;
+    if (!root || pos != text.size()) {
+      problem = error.empty()
+                    ? "unexpected '" + std::string(text.substr(pos, 1)) +
+                          "' at character " + std::to_string(pos + 1)
+                    : error;
       return nullptr;
     }
     return root;
@@ -71,15 +71,15 @@ public:
 
 private:
   void Skip() {
-    while (Pos < Text.size() && (Text[Pos] == ' ' || Text[Pos] == '\t' ||
-                                 Text[Pos] == '\n' || Text[Pos] == '\r'))
-      ++Pos;
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t' ||
+                                 text[pos] == '\n' || text[pos] == '\r'))
+      ++pos;
   }
   bool Eat(std::string_view token) {
     Skip();
-    if (Text.substr(Pos, token.size()) != token)
+    if (text.substr(pos, token.size()) != token)
       return false;
-    Pos += token.size();
+    pos += token.size();
     return true;
   }
   std::unique_ptr<Node> Make(Node::Op op, std::unique_ptr<Node> a,
@@ -96,7 +96,7 @@ private:
   // Nesting is bounded so a hostile header cannot exhaust the stack.
   std::unique_ptr<Node> Expr(int depth) {
     if (depth > 100) {
-      Error = "expression nested too deeply";
+      error = "expression nested too deeply";
       return nullptr;
     }
     std::unique_ptr<Node> cond = Or(depth);
@@ -104,8 +104,8 @@ private:
       return cond;
     std::unique_ptr<Node> yes = Expr(depth + 1);
     if (!yes || !Eat(":")) {
-      if (Error.empty())
-        Error = "'?' without ':'";
+      if (error.empty())
+        error = "'?' without ':'";
       return nullptr;
     }
     std::unique_ptr<Node> no = Expr(depth + 1);
@@ -196,42 +196,42 @@ private:
   std::unique_ptr<Node> Primary(int depth) {
     Skip();
     if (depth > 100) {
-      Error = "expression nested too deeply";
+      error = "expression nested too deeply";
       return nullptr;
     }
     if (Eat("(")) {
       std::unique_ptr<Node> inner = Expr(depth + 1);
       if (inner && !Eat(")")) {
-        Error = "'(' without ')'";
+        error = "'(' without ')'";
         return nullptr;
       }
       return inner;
     }
-    if (Pos < Text.size() && Text[Pos] == 'n') {
-      ++Pos;
+    if (pos < text.size() && text[pos] == 'n') {
+      ++pos;
       auto node = std::make_unique<Node>();
       node->op = Node::N;
       return node;
     }
-    if (Pos < Text.size() && Text[Pos] >= '0' && Text[Pos] <= '9') {
+    if (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
       auto node = std::make_unique<Node>();
-      while (Pos < Text.size() && Text[Pos] >= '0' && Text[Pos] <= '9') {
+      while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
         if (node->value > 100000000ul) {
-          Error = "number too large";
+          error = "number too large";
           return nullptr;
         }
         node->value =
-            node->value * 10 + static_cast<unsigned long>(Text[Pos] - '0');
-        ++Pos;
+            node->value * 10 + static_cast<unsigned long>(text[pos] - '0');
+        ++pos;
       }
       return node;
     }
     return nullptr;
   }
 
-  std::string_view Text;
-  std::size_t Pos = 0;
-  std::string Error;
+  std::string_view text;
+  std::size_t pos = 0;
+  std::string error;
 };
 
 bool Eval(const Node &node, unsigned long n, unsigned long &out) {
@@ -339,7 +339,7 @@ PluralForms::~PluralForms() = default;
 std::optional<PluralForms> PluralForms::Parse(std::string_view text,
                                               std::string &error) {
   PluralForms forms;
-  forms.Source = Trim(text);
+  forms.source = Trim(text);
   const std::size_t np = text.find("nplurals");
   const std::size_t pl =
       text.find("plural", np == std::string_view::npos ? 0 : np + 8);
@@ -363,7 +363,7 @@ std::optional<PluralForms> PluralForms::Parse(std::string_view text,
     error = "nplurals must be a number from 1";
     return std::nullopt;
   }
-  forms.NPlurals = std::stoul(number);
+  forms.nPlurals = std::stoul(number);
   std::string expr = Trim(text.substr(pl + 6));
   if (expr.empty() || expr[0] != '=') {
     error = "expected '=' after plural";
@@ -373,14 +373,14 @@ std::optional<PluralForms> PluralForms::Parse(std::string_view text,
   if (!expr.empty() && expr.back() == ';')
     expr.pop_back();
   ExprParser parser(expr);
-  forms.Root = parser.Parse(error);
-  if (!forms.Root)
+  forms.root = parser.Parse(error);
+  if (!forms.root)
     return std::nullopt;
   return forms;
 }
 
 bool PluralForms::Evaluate(unsigned long n, unsigned long &index) const {
-  return Root && Eval(*Root, n, index);
+  return root && Eval(*root, n, index);
 }
 
 std::optional<PluralMapping> MapPluralForms(const PluralForms &forms,

@@ -28,8 +28,8 @@ public:
   PluralForms &operator=(PluralForms &&) noexcept;
   ~PluralForms();
 
-  unsigned long Count() const { return NPlurals; }
-  const std::string &Text() const { return Source; }
+  unsigned long Count() const { return nPlurals; }
+  const std::string &Text() const { return source; }
   /// The form index for \p n; false on division by zero.
   bool Evaluate(unsigned long n, unsigned long &index) const;
 
@@ -37,9 +37,9 @@ public:
 
 private:
   PluralForms() = default;
-  unsigned long NPlurals = 0;
-  std::string Source;
-  std::unique_ptr<Node> Root;
+  unsigned long nPlurals = 0;
+  std::string source;
+  std::unique_ptr<Node> root;
 };
 
 /// Which gettext form holds each category of a language.

@@ -230,60 +230,60 @@ struct PoCounts {
 
 class PoFileReader {
 public:
-  PoFileReader(const std::string &file, const InputOptions &options,
-               Diagnostics &diag, std::vector<SourceEntry> &out)
-      : File(file), Options(options), Diag(diag), Out(out) {}
+  PoFileReader(const std::string &path, const InputOptions &settings,
+               Diagnostics &diagnostics, std::vector<SourceEntry> &entries)
+      : file(path), options(settings), diag(diagnostics), out(entries) {}
 
   void Read(po_file_t po, std::string_view text);
 
 private:
-  bool ReadHeader(const char *header, const SourcePos &pos);
+  bool ReadHeader(const char *header);
   bool DetectContextKey(const std::vector<PoMessage> &messages) const;
   void ReadMessage(const PoMessage &m, bool contextKey);
   const PluralMapping *Mapping(const SourcePos &pos);
   std::optional<std::string> Convert(const char *text, const SourcePos &pos,
                                      const char *what);
 
-  const std::string &File;
-  const InputOptions &Options;
-  Diagnostics &Diag;
-  std::vector<SourceEntry> &Out;
-  Charset Converter;
-  std::string Locale;
-  SourcePos HeaderPos;
-  std::optional<std::string> PluralFormsText;
-  std::optional<std::string> KeyField;
-  std::optional<PluralMapping> Plurals;
-  bool PluralsTried = false;
-  PoCounts Counts;
+  const std::string &file;
+  const InputOptions &options;
+  Diagnostics &diag;
+  std::vector<SourceEntry> &out;
+  Charset converter;
+  std::string locale;
+  SourcePos headerPos;
+  std::optional<std::string> pluralFormsText;
+  std::optional<std::string> keyField;
+  std::optional<PluralMapping> plurals;
+  bool pluralsTried = false;
+  PoCounts counts;
 };
 
 std::optional<std::string> PoFileReader::Convert(const char *text,
                                                  const SourcePos &pos,
                                                  const char *what) {
-  std::optional<std::string> utf8 = Converter.ToUtf8(text);
+  std::optional<std::string> utf8 = converter.ToUtf8(text);
   if (!utf8)
-    Diag.Error(pos, std::string(what) + " is not valid in the file's charset");
+    diag.Error(pos, std::string(what) + " is not valid in the file's charset");
   return utf8;
 }
 
-bool PoFileReader::ReadHeader(const char *header, const SourcePos &pos) {
-  HeaderPos = pos;
+bool PoFileReader::ReadHeader(const char *header) {
+  const SourcePos &pos = headerPos;
   const std::string charset = CharsetOf(HeaderField(header, "Content-Type"));
-  if (!Converter.Open(charset)) {
-    Diag.Error(pos, "unknown charset '" + charset + "'");
+  if (!converter.Open(charset)) {
+    diag.Error(pos, "unknown charset '" + charset + "'");
     return false;
   }
   if (std::optional<std::string> language = HeaderField(header, "Language");
       language && !language->empty()) {
-    Locale = TagFromPoLanguage(*language);
+    locale = TagFromPoLanguage(*language);
     // The language travels as an entry; the build checks and merges it.
-    AddEntry(pos, kLocaleId, Locale, std::nullopt, Diag, Out);
+    AddEntry(pos, kLocaleId, locale, std::nullopt, diag, out);
   }
-  if (Locale.empty())
-    Locale = Options.locale;
-  PluralFormsText = HeaderField(header, "Plural-Forms");
-  KeyField = HeaderField(header, "X-Phrasor-Key");
+  if (locale.empty())
+    locale = options.locale;
+  pluralFormsText = HeaderField(header, "Plural-Forms");
+  keyField = HeaderField(header, "X-Phrasor-Key");
   return true;
 }
 
@@ -292,10 +292,10 @@ bool PoFileReader::ReadHeader(const char *header, const SourcePos &pos) {
 // could not be an ID. Dumps also say how they are keyed in a header field.
 bool PoFileReader::DetectContextKey(
     const std::vector<PoMessage> &messages) const {
-  if (Options.poKey != PoKey::Detect)
-    return Options.poKey == PoKey::Context;
-  if (KeyField == "context" || KeyField == "source")
-    return KeyField == "context";
+  if (options.poKey != PoKey::Detect)
+    return options.poKey == PoKey::Context;
+  if (keyField == "context" || keyField == "source")
+    return keyField == "context";
   std::set<std::string> contexts;
   for (const PoMessage &m : messages) {
     const char *context = po_message_msgctxt(m.message);
@@ -306,40 +306,40 @@ bool PoFileReader::DetectContextKey(
 }
 
 const PluralMapping *PoFileReader::Mapping(const SourcePos &pos) {
-  if (PluralsTried)
-    return Plurals ? &*Plurals : nullptr;
-  PluralsTried = true;
-  if (Locale.empty()) {
-    Diag.Error(pos, "plural forms need the file's language: add a Language "
+  if (pluralsTried)
+    return plurals ? &*plurals : nullptr;
+  pluralsTried = true;
+  if (locale.empty()) {
+    diag.Error(pos, "plural forms need the file's language: add a Language "
                     "header or pass --locale");
     return nullptr;
   }
-  if (!PluralFormsText) {
-    Diag.Error(pos, "plural forms need a Plural-Forms header");
+  if (!pluralFormsText) {
+    diag.Error(pos, "plural forms need a Plural-Forms header");
     return nullptr;
   }
   std::string problem;
   std::optional<PluralForms> forms =
-      PluralForms::Parse(*PluralFormsText, problem);
+      PluralForms::Parse(*pluralFormsText, problem);
   if (!forms) {
-    Diag.Error(HeaderPos,
-               "Plural-Forms '" + *PluralFormsText + "': " + problem);
+    diag.Error(headerPos,
+               "Plural-Forms '" + *pluralFormsText + "': " + problem);
     return nullptr;
   }
-  Plurals = MapPluralForms(*forms, Locale, problem);
-  if (!Plurals)
-    Diag.Error(HeaderPos, "Plural-Forms '" + forms->Text() +
-                              "' does not fit the plural rules of '" + Locale +
-                              "' (" + CategoriesOf(Locale).rules +
+  plurals = MapPluralForms(*forms, locale, problem);
+  if (!plurals)
+    diag.Error(headerPos, "Plural-Forms '" + forms->Text() +
+                              "' does not fit the plural rules of '" + locale +
+                              "' (" + CategoriesOf(locale).rules +
                               "): " + problem);
-  return Plurals ? &*Plurals : nullptr;
+  return plurals ? &*plurals : nullptr;
 }
 
 void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
   po_message_t message = m.message;
   const SourcePos &pos = m.pos;
-  if (po_message_is_fuzzy(message) && !Options.includeFuzzy) {
-    ++Counts.fuzzy;
+  if (po_message_is_fuzzy(message) && !options.includeFuzzy) {
+    ++counts.fuzzy;
     return;
   }
   const char *rawContext = po_message_msgctxt(message);
@@ -368,7 +368,7 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
     ReadComments(comments->c_str(), voice, emptyValue);
   std::optional<ValueKind> kind;
   if (m.flags)
-    kind = KindOfFlags(*m.flags, pos, Diag);
+    kind = KindOfFlags(*m.flags, pos, diag);
 
   // One form per category; a singular message is one form with no suffix.
   std::vector<std::pair<std::string, const char *>> forms;
@@ -380,7 +380,7 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
       const char *form =
           po_message_msgstr_plural(message, static_cast<int>(index));
       if (!form) {
-        Diag.Error(pos, "'" + id +
+        diag.Error(pos, "'" + id +
                             "' has fewer forms than Plural-Forms "
                             "needs (no msgstr[" +
                             std::to_string(index) + "])");
@@ -395,7 +395,7 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
   for (const auto &form : forms)
     untranslated = untranslated && form.second[0] == '\0';
   if (untranslated)
-    ++Counts.untranslated;
+    ++counts.untranslated;
   for (const auto &[category, raw] : forms) {
     std::optional<std::string> msgstr = Convert(raw, pos, "msgstr");
     if (!msgstr)
@@ -405,11 +405,11 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
       value = *msgstr;
     else if (emptyValue)
       value = std::string();
-    else if (Options.fillEmpty)
+    else if (options.fillEmpty)
       value = category.empty() || category == "one" ? *msgid
                                                     : plural.value_or(*msgid);
     AddEntry(pos, category.empty() ? id : id + "#" + category, value, voice,
-             Diag, Out, kind);
+             diag, out, kind);
   }
 }
 
@@ -419,7 +419,7 @@ void PoFileReader::Read(po_file_t po, std::string_view text) {
   po_message_iterator_t it = po_message_iterator(po, nullptr);
   while (po_message_t message = po_next_message(it)) {
     if (po_message_is_obsolete(message))
-      ++Counts.obsolete;
+      ++counts.obsolete;
     else
       live.push_back(message);
   }
@@ -427,30 +427,30 @@ void PoFileReader::Read(po_file_t po, std::string_view text) {
   const bool haveLines = starts.size() == live.size();
 
   std::vector<PoMessage> messages;
-  SourcePos headerPos{File, 0};
+  headerPos = SourcePos{file, 0};
   for (std::size_t i = 0; i < live.size(); ++i) {
-    const SourcePos pos{File, haveLines ? starts[i].line : 0};
+    const SourcePos pos{file, haveLines ? starts[i].line : 0};
     if (!po_message_msgctxt(live[i]) && po_message_msgid(live[i])[0] == '\0') {
       headerPos = pos;
       continue;
     }
     messages.push_back({live[i], pos, haveLines ? &starts[i].flags : nullptr});
   }
-  if (!ReadHeader(po_file_domain_header(po, nullptr), headerPos))
+  if (!ReadHeader(po_file_domain_header(po, nullptr)))
     return;
   const bool contextKey = DetectContextKey(messages);
   for (const PoMessage &m : messages)
     ReadMessage(m, contextKey);
 
-  if (Counts.fuzzy || Counts.obsolete || Counts.untranslated) {
+  if (counts.fuzzy || counts.obsolete || counts.untranslated) {
     auto count = [](std::size_t n, const char *what) {
       return std::to_string(n) + " " + what + (n == 1 ? " entry" : " entries");
     };
-    Diag.Note(File, "skipped " + count(Counts.fuzzy, "fuzzy") +
-                        (Counts.fuzzy ? " (--include-fuzzy reads them)" : "") +
-                        " and " + count(Counts.obsolete, "obsolete") + "; " +
-                        count(Counts.untranslated, "untranslated") +
-                        (Counts.untranslated && !Options.fillEmpty
+    diag.Note(file, "skipped " + count(counts.fuzzy, "fuzzy") +
+                        (counts.fuzzy ? " (--include-fuzzy reads them)" : "") +
+                        " and " + count(counts.obsolete, "obsolete") + "; " +
+                        count(counts.untranslated, "untranslated") +
+                        (counts.untranslated && !options.fillEmpty
                              ? " (kept without a value)"
                              : ""));
   }
