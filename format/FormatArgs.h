@@ -23,6 +23,8 @@ public:
   /// A 64-bit integer (ll, I64, and I on 64-bit builds).
   virtual int64_t NextInt64() = 0;
   virtual double NextDouble() = 0;
+  /// A long double (%L), asked for only where it is wider than a double.
+  virtual long double NextLongDouble() { return NextDouble(); }
   /// Any pointer: strings, %p, %n.
   virtual const void *NextPointer() = 0;
 
@@ -41,6 +43,7 @@ public:
   int32_t NextInt32() override { return va_arg(List, int32_t); }
   int64_t NextInt64() override { return va_arg(List, int64_t); }
   double NextDouble() override { return va_arg(List, double); }
+  long double NextLongDouble() override { return va_arg(List, long double); }
   const void *NextPointer() override { return va_arg(List, const void *); }
 
 private:

@@ -86,31 +86,21 @@ ArgKind KindOf(uint32_t typeCode) {
   }
 }
 
-// The value of one insert, handed to the printf engine. The engine takes at
-// most one argument for a spec without '*', and the spec's letters are the
-// type letters that chose this value; should it ever ask for another kind,
-// it gets a harmless zero or an empty string, never a reinterpreted word.
+// The value of one insert's field, handed to the printf engine. The engine
+// takes at most one argument for a spec without '*', and the spec's letters
+// are type letters of the field's kind; should it ever ask for another
+// kind, it gets a harmless zero or an empty string, never a reinterpreted
+// word.
 class InsertArg final : public FormatArgs {
 public:
   InsertArg(ArgKind kind, const MessageField &field)
       : Kind(kind), Field(field) {}
 
+  // The word as taken: the engine cuts it to the insert's own type (a
+  // short, a character), so inserts repeating one field each render it
+  // their way.
   int32_t NextInt32() override {
-    if (Kind != ArgKind::Int32)
-      return 0;
-    // Narrow and wide characters and shorts are kept in their own width
-    // and widened the way the insert's type says.
-    switch (Field.typeCode) {
-    case kTypeShort:
-      return static_cast<int16_t>(Field.value.word);
-    case kTypeWideChar:
-    case kTypeUShort:
-      return static_cast<uint16_t>(Field.value.word);
-    case kTypeNarrowChar:
-      return static_cast<int8_t>(Field.value.word);
-    default:
-      return Field.value.word;
-    }
+    return Kind == ArgKind::Int32 ? Field.value.word : 0;
   }
   int64_t NextInt64() override {
     return Kind == ArgKind::Int64 ? Field.value.wide : 0;
@@ -132,10 +122,11 @@ private:
 };
 
 // A '*' width or precision would take an argument the insert does not
-// have; it is refused whatever the buffer, so a broken translation fails
-// the same way in every call.
-bool SpecTakesExtraArgument(const PhrasorWChar *format,
-                            const MessageField &field) {
+// have, and %n would write to the host's memory; both are refused whatever
+// the buffer, so a broken translation fails the same way in every call.
+bool SpecIsRefused(const PhrasorWChar *format, const MessageField &field) {
+  if (field.typeCode == kTypeCount)
+    return true;
   for (uint32_t i = 0; i < field.specLength; ++i)
     if (format[field.specStart + i] == '*')
       return true;
@@ -150,6 +141,8 @@ void CopyRun(PhrasorWChar *dest, const PhrasorWChar *source, uint32_t room,
     return;
   uint32_t n = room > count ? count : room - 1;
   memcpy(dest, source, n * sizeof(PhrasorWChar));
+  if (n < count)
+    n = CutPoint(dest, n, source[n]);
   dest[n] = 0;
 }
 
@@ -194,9 +187,11 @@ bool RenderPlain(PhrasorWChar *dest, uint32_t room, const MessageField &field,
     uint32_t i = 0;
     for (; i + 1 < room && text[i]; ++i)
       dest[i] = text[i];
+    written = text[i] ? -1 : static_cast<int32_t>(i);
+    if (text[i])
+      i = CutPoint(dest, i, text[i]);
     dest[i] = 0;
     dest[room - 1] = 0;
-    written = text[i] ? -1 : static_cast<int32_t>(i);
     return true;
   }
   if (letter == 'd' && field.typeCode == kTypeInt) {
@@ -401,6 +396,10 @@ MessageStatus QVFormatMessageT::Parse(const PhrasorWChar *format,
     // escape, and render an insert without its argument.
     if (field < 0 || (field & 0xFFFF) == 0)
       return MessageStatus::BadFieldIndex;
+    // The record keeps 16 bits, so 65537 would pass for field 1; the whole
+    // number counts as the highest field, which refuses it in pass 3.
+    if (static_cast<uint32_t>(field) > layout.highestField)
+      layout.highestField = static_cast<uint32_t>(field);
     if (open + 1 >= length)
       return MessageStatus::NoOpenMark;
     uint32_t type = ParseFieldType(format, open + 1, length, typeEnd);
@@ -447,8 +446,7 @@ MessageStatus QVFormatMessageT::Parse(const PhrasorWChar *format,
         return MessageStatus::UnknownArgumentSize;
   }
   for (uint32_t k = 0; k < layout.count; ++k)
-    if (layout.fields[k].fieldNumber &&
-        SpecTakesExtraArgument(format, layout.fields[k]))
+    if (layout.fields[k].fieldNumber && SpecIsRefused(format, layout.fields[k]))
       return MessageStatus::BadSpecOrBufferFull;
   return MessageStatus::Ok;
 }

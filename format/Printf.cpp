@@ -13,6 +13,9 @@
 #include "WSink.h"
 #include "WStr.h"
 
+#include <float.h>
+#include <math.h>
+
 namespace phrasor {
 
 namespace {
@@ -30,6 +33,16 @@ uint32_t BoundedLength(const PhrasorWChar *text, uint32_t max) {
   while (n < max && text[n])
     ++n;
   return n;
+}
+
+/// A long double at double precision; values beyond double's range become
+/// infinities rather than an undefined conversion.
+double ToDouble(long double value) {
+  if (value > DBL_MAX)
+    return HUGE_VAL;
+  if (value < -DBL_MAX)
+    return -HUGE_VAL;
+  return static_cast<double>(value);
 }
 
 /// Writes a narrow string as UTF-16. The precision counts output units and
@@ -106,6 +119,10 @@ private:
     case ArgKind::Double:
       RenderFloat(Sink, spec.Conversion, layout, Args.NextDouble());
       break;
+    case ArgKind::LongDouble:
+      RenderFloat(Sink, spec.Conversion, layout,
+                  ToDouble(Args.NextLongDouble()));
+      break;
     case ArgKind::WideChar: {
       PhrasorWChar unit = static_cast<PhrasorWChar>(Args.NextInt32());
       RenderPadded(Sink, layout, 1, [&] { Sink.Put(unit); });
@@ -141,11 +158,15 @@ private:
     if (!text)
       text = kNullText;
     uint32_t max = Limit(layout.Precision);
-    if (layout.Width == 0) {
+    if (layout.Precision < 0 && layout.Width == 0) {
       Sink.AppendString(text, max);
       return;
     }
     uint32_t n = BoundedLength(text, max);
+    // A precision stops before a pair it would split, as for narrow text.
+    if (n == max && n && IsHighSurrogate(text[n - 1]) &&
+        IsLowSurrogate(text[n]))
+      --n;
     RenderPadded(Sink, layout, n, [&] { Sink.Append(text, n); });
   }
 

@@ -32,7 +32,7 @@ enum class LengthMod : uint8_t {
   h,   ///< short; narrow for s, c
   l,   ///< 32-bit long; wide for s, c
   ll,  ///< 64-bit
-  L,   ///< long double, formatted as double
+  L,   ///< long double, rendered at double precision
   w,   ///< wide for s, c
   j,   ///< intmax_t, 64-bit
   z,   ///< size_t, pointer width
@@ -48,12 +48,13 @@ enum class ArgKind : uint8_t {
   None,         ///< %%
   Int32,        ///< integers of 32 bits or fewer, as a promoted int
   Int64,        ///< 64-bit integers
-  Double,       ///< all floating point
+  Double,       ///< floating point
   WideChar,     ///< an int whose low 16 bits are the unit
   NarrowChar,   ///< an int whose low 8 bits are the byte
   WideString,   ///< const PhrasorWChar *
   NarrowString, ///< const char *
   Pointer,      ///< %p
+  LongDouble,   ///< %L where long double is wider than double
 };
 
 /// Why a spec was refused.
@@ -81,6 +82,15 @@ struct ConversionSpec {
   int32_t Width = 0;         ///< 0 when absent or from an argument
   int32_t Precision = kNone; ///< kNone when absent or from an argument
 };
+
+/// Whether %L takes a long double that is wider than a double. Windows
+/// hosts compiled by the platform's own compiler pass a double for it, the
+/// two being one type there.
+#if defined(_WIN32)
+constexpr bool kLongDoubleIsWider = false;
+#else
+constexpr bool kLongDoubleIsWider = sizeof(long double) > sizeof(double);
+#endif
 
 namespace detail {
 
@@ -199,7 +209,9 @@ inline SpecError Classify(ConversionSpec &spec, PhrasorWChar letter) {
     if (length != LengthMod::None && length != LengthMod::l &&
         length != LengthMod::L)
       return SpecError::LengthMismatch;
-    spec.Kind = ArgKind::Double;
+    spec.Kind = length == LengthMod::L && kLongDoubleIsWider
+                    ? ArgKind::LongDouble
+                    : ArgKind::Double;
     break;
   case 'c':
   case 'C':

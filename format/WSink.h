@@ -3,7 +3,8 @@
 // Every unit the formatters produce goes through one sink that writes
 // straight into the caller's buffer, left to right, and never past its
 // capacity: what does not fit is counted as lost, and the caller learns
-// that the output was cut.
+// that the output was cut. A cut never leaves the high half of a surrogate
+// pair before the terminator.
 //
 //===----------------------------------------------------------------------===//
 
@@ -11,6 +12,7 @@
 #define PHRASOR_FORMAT_WSINK_H
 
 #include "PhrasorRuntime.h"
+#include "WStr.h"
 
 #include <stdint.h>
 #include <string.h>
@@ -21,19 +23,19 @@ class WSink {
 public:
   /// \p capacity units of text; the terminator goes behind them.
   WSink(PhrasorWChar *dest, uint32_t capacity)
-      : Dest(dest), Size(0), Capacity(capacity), Cut(false) {}
+      : Dest(dest), Size(0), Capacity(capacity), Cut(false), Lost(0) {}
 
   void Put(PhrasorWChar unit) {
     if (Size < Capacity)
       Dest[Size++] = unit;
     else
-      Cut = true;
+      Lose(unit);
   }
 
   void Fill(PhrasorWChar unit, uint32_t count) {
     uint32_t n = Room();
     if (count > n)
-      Cut = true;
+      Lose(unit);
     else
       n = count;
     for (uint32_t i = 0; i < n; ++i)
@@ -44,7 +46,7 @@ public:
   void Append(const PhrasorWChar *units, uint32_t count) {
     uint32_t n = Room();
     if (count > n)
-      Cut = true;
+      Lose(units[n]);
     else
       n = count;
     memcpy(Dest + Size, units, n * sizeof(PhrasorWChar));
@@ -55,7 +57,7 @@ public:
   void AppendString(const PhrasorWChar *source, uint32_t max) {
     for (uint32_t i = 0; i < max && source[i]; ++i) {
       if (Size == Capacity) {
-        Cut = true;
+        Lose(source[i]);
         return;
       }
       Dest[Size++] = source[i];
@@ -74,8 +76,13 @@ public:
     Size += n;
   }
 
-  /// Stores the terminator behind the text.
-  void Terminate() { Dest[Size] = 0; }
+  /// Stores the terminator behind the text, or in place of a high
+  /// surrogate whose low half was cut off.
+  void Terminate() {
+    if (Cut)
+      Size = CutPoint(Dest, Size, Lost);
+    Dest[Size] = 0;
+  }
 
   uint32_t Room() const { return Capacity - Size; }
   uint32_t Written() const { return Size; }
@@ -83,10 +90,17 @@ public:
   bool Full() const { return Cut; }
 
 private:
+  void Lose(PhrasorWChar unit) {
+    if (!Cut)
+      Lost = unit;
+    Cut = true;
+  }
+
   PhrasorWChar *Dest;
   uint32_t Size;
   uint32_t Capacity;
   bool Cut;
+  PhrasorWChar Lost; ///< the first unit that did not fit
 };
 
 } // namespace phrasor

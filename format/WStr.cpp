@@ -16,9 +16,11 @@ void WStrCopy(PhrasorWChar *dest, const PhrasorWChar *source, uint32_t length) {
   if (!dest || length == 0)
     return;
   uint32_t i = 0;
-  if (source)
+  if (source) {
     for (; i + 1 < length && source[i]; ++i)
       dest[i] = source[i];
+    i = CutPoint(dest, i, source[i]);
+  }
   dest[i] = 0;
   dest[length - 1] = 0;
 }
@@ -29,9 +31,14 @@ void WStrCopyN(PhrasorWChar *dest, const PhrasorWChar *source, uint32_t length,
     return;
   uint32_t limit = length > count ? count : length - 1;
   uint32_t i = 0;
-  if (source)
+  if (source) {
     for (; i < limit && source[i]; ++i)
       dest[i] = source[i];
+    // Only a cut made by the buffer's end drops half a pair; a count the
+    // caller chose is kept as asked.
+    if (i == limit && length <= count)
+      i = CutPoint(dest, i, source[i]);
+  }
   dest[i] = 0;
 }
 

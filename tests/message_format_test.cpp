@@ -154,6 +154,16 @@ TEST(MessageFormat, EveryTypeTakesItsOwnArgumentWidth) {
       {__LINE__, "%1!ls!", {Value{kAnn}}, "Ann", "p"},
       {__LINE__, "%1!5s!|", {Value{kAnn}}, "  Ann|", "p"},
       {__LINE__, "%1!-08.3f!|", {3.14159}, "3.142   |", "d"},
+      {__LINE__, "%1!o! %1!X! %1!#x!", {int32_t{255}}, "377 FF 0xff", "i"},
+      {__LINE__, "%1!E!|%1!G!", {0.000012345}, "1.234500E-05|1.2345E-05", "d"},
+      {__LINE__, "%1!hc!%1!hC!", {int32_t{0x4142}}, "BB", "i"},
+      {__LINE__, "%1!lc!%1!lC!", {int32_t{0x263A}}, "\u263A\u263A", "i"},
+      {__LINE__, "%1!lS!", {Value{kAnn}}, "Ann", "p"},
+      {__LINE__,
+       "%1!hS!",
+       {Value{static_cast<const void *>(narrow)}},
+       "bob",
+       "p"},
   };
   for (const auto &row : rows) {
     SCOPED_TRACE(row.line);
@@ -191,6 +201,12 @@ TEST(MessageFormat, EachMalformedMessageGetsItsText) {
       // A field number whose low 16 bits are 0 would look like an escape.
       {__LINE__, "%65536!d!", kBadIndex},
       {__LINE__, "%131072!d!", kBadIndex},
+      // Numbers past 16 bits count whole, not as their low 16 bits (which
+      // would make 65537 field 1).
+      {__LINE__, "%65537!d!", kUnknownSize},
+      {__LINE__, "%1!d! %65537!d!", kUnknownSize},
+      {__LINE__, "%131073!d!", kUnknownSize},
+      {__LINE__, "%99999999999999999999!d!", kUnknownSize},
       // Two inserts of one field must agree on the argument's kind.
       {__LINE__, "%1!d! %1!s!", kUnknownSize},
   };
@@ -210,6 +226,42 @@ TEST(MessageFormat, RepeatedInsertReusesArgument) {
   EXPECT_EQ(r.text, "Ann, Ann and 3x (Ann )");
   EXPECT_EQ(asked, "pi") << "one argument per field, not per insert";
   EXPECT_EQ(Format("%1!d! = %1!x!", {int32_t{255}}).text, "255 = ff");
+}
+
+TEST(MessageFormat, RepeatsRenderOneValueByEachInsertsOwnType) {
+  const struct {
+    int line;
+    const char *format;
+    Value value;
+    const char *text;
+  } rows[] = {
+      {__LINE__, "%1!x! %1!hd!", int32_t{65535}, "ffff -1"},
+      {__LINE__, "%1!d! %1!hd!", int32_t{65535}, "65535 -1"},
+      {__LINE__, "%1!hd! %1!d!", int32_t{65535}, "-1 65535"},
+      {__LINE__, "%1!x! %1!hd!", int32_t{-1}, "ffffffff -1"},
+      {__LINE__, "%1!i! %1!d! %1!hd!", int32_t{65535}, "65535 65535 -1"},
+      {__LINE__, "%1!c! %1!C!", int32_t{0x4E2D}, "\u4E2D -"},
+      {__LINE__, "[%1!5d!][%1!C!]", int32_t{'A' + 256}, "[  321][A]"},
+      {__LINE__, "%1!hu!/%1!lu!", int32_t{-2}, "65534/4294967294"},
+      {__LINE__, "%1!I64x! %1!I64d!", int64_t{-1}, "ffffffffffffffff -1"},
+      {__LINE__, "%1!.1f! %1!e!", 2.5, "2.5 2.500000e+00"},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.line);
+    std::string asked;
+    Outcome r = Format(row.format, {row.value}, 256, &asked);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.text, row.text);
+    EXPECT_EQ(asked.size(), 1u) << "one argument for the field";
+  }
+  // 200 is no character of its own in UTF-8, whatever it renders as; the
+  // number beside it keeps its value.
+  Outcome r = Format("[%1!5d!][%1!C!]", {int32_t{200}});
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.text.substr(0, 8), "[  200][");
+  // Kinds still must agree.
+  EXPECT_EQ(Format("%1!d! %1!f!", {int32_t{1}}).text, kUnknownSize);
+  EXPECT_EQ(Format("%1!s! %1!S!", {Value{kAnn}}).text, kUnknownSize);
 }
 
 TEST(MessageFormat, RecordLimitsCountEscapesAndInserts) {
@@ -268,6 +320,34 @@ TEST(MessageFormat, ErrorTextOverwritesOnlyTheStart) {
       QVFormatMessageT().FormatWith(buffer.data(), 73, format.c_str(), args));
   EXPECT_EQ(Narrow(buffer.data()), kBadSpec.substr(0, 72));
   EXPECT_EQ(buffer[73], PhrasorWChar('#'));
+}
+
+TEST(MessageFormat, WriteBackIsRefusedWhateverTheBuffer) {
+  EXPECT_EQ(Format("abcdef%1!n!", {Value{kAnn}}, 4).text,
+            kBadSpec.substr(0, 3));
+  EXPECT_EQ(Format("abcdef%1!n!", {Value{kAnn}}, 128).text, kBadSpec);
+  std::string asked;
+  Format("%1!n!", {Value{kAnn}}, 64, &asked);
+  EXPECT_EQ(asked, "") << "refused before any argument is taken";
+  EXPECT_FALSE(Format("%1!n!", {Value{kAnn}}, 0).ok);
+  EXPECT_EQ(Format("%2!n!", {}).text, kUnknownSize);
+}
+
+TEST(MessageFormat, PointerInsertRendersAsTheEngineDoes) {
+  const void *pointer = reinterpret_cast<const void *>(uintptr_t{0xBEEF});
+  std::string hex = sizeof(void *) == 8 ? "000000000000BEEF" : "0000BEEF";
+  EXPECT_EQ(Format("<%1!p!>", {Value{pointer}}).text, "<" + hex + ">");
+}
+
+TEST(MessageFormat, CutNeverEndsInHalfAPair) {
+  // Literal text and the text after the last insert, cut at a pair.
+  EXPECT_EQ(Format("a\U0001F600b", {}, 3).text, "a");
+  EXPECT_TRUE(Format("a\U0001F600b", {}, 3).ok);
+  EXPECT_EQ(Format("%1!d!a\U0001F600", {int32_t{7}}, 4).text, "7a");
+  EXPECT_EQ(Format("a\U0001F600%1!d!", {int32_t{7}}, 3).text, "a");
+  // An error text is ASCII; a cut insert fails as before.
+  const char16_t smile[] = u"a\U0001F600";
+  EXPECT_FALSE(Format("%1!s!", {Value{smile}}, 3).ok);
 }
 
 TEST(MessageFormat, StarInAnInsertIsRefusedWhateverTheBuffer) {
@@ -423,6 +503,13 @@ TEST(MessageFormat, PlainInsertsRenderExactlyAsTheEngineDoes) {
         static_cast<const void *>(nullptr)})
     pairs.push_back({"x%1!s!y", "x%1!ls!y", Value{text}});
   pairs.push_back({"x%%y", "x%%y", Value{int32_t{0}}});
+  // Repeats: the short path renders the field's one value as the engine
+  // renders it, beside inserts of another type.
+  for (int32_t v : {-1, 65535, 0x12345})
+    pairs.push_back({"%1!hd!x%1!d!", "%1!hd!x%1!i!", Value{v}});
+  pairs.push_back({"%1!s!|%1!5s!", "%1!ls!|%1!5s!", Value{kAnn}});
+  const char16_t smile[] = u"a\U0001F600b";
+  pairs.push_back({"x%1!s!", "x%1!ls!", Value{smile}});
   for (const Pair &pair : pairs) {
     for (uint32_t length = 1; length < 16; ++length) {
       SCOPED_TRACE(std::string(pair.fast) + " at " + std::to_string(length));

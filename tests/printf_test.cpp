@@ -4,9 +4,11 @@
 
 #include "format/Printf.h"
 #include "format/PrintfConversion.h"
+#include "format/WStr.h"
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <clocale>
 #include <cmath>
 #include <sstream>
@@ -91,8 +93,8 @@ const Row kConventions[] = {
     {__LINE__, "[%5S]", {P("\xC3\xA9\xE2\x82\xAC")}, "[   é€]"},
     {__LINE__, "[%.2S][%.3S]", {P("\xC3\xA9\xF0\x9F\x98\x80"), P("\xC3\xA9\xF0\x9F\x98\x80")}, "[é][é😀]"},
 #endif
-    // Wide precision counts units, even through a pair.
-    {__LINE__, "%.2s", {P(kWideMixed)}, "\u00e9\xED\xA0\xBD"},
+    // Wide precision counts units and stops before a pair it would split.
+    {__LINE__, "%.2s|%.3s|%-4.2s|", {P(kWideMixed), P(kWideMixed), P(kWideMixed)}, "\u00e9|\u00e9\U0001F600|\u00e9   |"},
     {__LINE__, "[%4s]", {P(kWideMixed)}, "[\u00e9\U0001F600z]"},
     {__LINE__, "[%*s][%-*s][%.*s]", {I(4), P(kWideAnn), I(4), P(kWideAnn), I(1), P(kWideAnn)}, "[ Ann][Ann ][A]"},
     {__LINE__, "[%*s]", {I(-4), P(kWideAnn)}, "[Ann ]"},
@@ -187,7 +189,12 @@ TEST(Printf, TruncatesEveryConversionAndTerminates) {
       bool fits = length > expected.size();
       EXPECT_EQ(value, fits ? static_cast<int32_t>(expected.size()) : -1);
       WString got(storage.data() + 1);
-      EXPECT_EQ(got, expected.substr(0, length - 1));
+      // A cut inside a surrogate pair drops its high half too.
+      WString kept = expected.substr(0, length - 1);
+      if (!fits && !kept.empty() && IsHighSurrogate(kept.back()) &&
+          IsLowSurrogate(expected[length - 1]))
+        kept.pop_back();
+      EXPECT_EQ(got, kept);
       if (HasFailure())
         return;
     }
@@ -200,6 +207,40 @@ TEST(Printf, AbcIntoThreeAndFour) {
   EXPECT_EQ(WString(buffer), W("ab"));
   EXPECT_EQ(WStrFormat(buffer, 4, PHRASOR_TEXT("abc")), 3);
   EXPECT_EQ(WString(buffer), W("abc"));
+}
+
+TEST(Printf, CutNeverEndsInHalfAPair) {
+  PhrasorWChar buffer[8];
+  const char16_t smile[] = u"a\U0001F600b";
+  EXPECT_EQ(WStrFormat(buffer, 3, PHRASOR_TEXT("%s"), smile), -1);
+  EXPECT_EQ(WString(buffer), W("a"));
+  EXPECT_EQ(WStrFormat(buffer, 3, PHRASOR_TEXT("a\xD83D\xDE00")), -1);
+  EXPECT_EQ(WString(buffer), W("a"));
+  EXPECT_EQ(WStrFormat(buffer, 4, PHRASOR_TEXT("%s"), smile), -1);
+  EXPECT_EQ(WString(buffer), W("a\U0001F600"));
+  // A lone high surrogate followed by other text is not a pair to keep
+  // whole: the cut falls where the buffer ends.
+  EXPECT_EQ(WStrFormat(buffer, 3, PHRASOR_TEXT("a\xD83Dx")), -1);
+  EXPECT_EQ(buffer[1], PhrasorWChar(0xD83D));
+}
+
+TEST(Printf, LongDoubleIsTakenWhole) {
+  PhrasorWChar buffer[64];
+  // Where long double is wider than double, %L fetches one; the value is
+  // rendered at double precision. Arguments after it stay in step.
+  EXPECT_EQ(
+      WStrFormat(buffer, 64, PHRASOR_TEXT("[%Lf][%.3Le][%d]"), 1.5L, -2.25L, 7),
+      25);
+  EXPECT_EQ(Narrow(buffer), "[1.500000][-2.250e+00][7]");
+  EXPECT_EQ(WStrFormat(buffer, 64, PHRASOR_TEXT("%Lg %f"), 0.1L, 0.5), 12);
+  EXPECT_EQ(Narrow(buffer), "0.1 0.500000");
+  if (kLongDoubleIsWider) {
+    // Beyond double's range: an infinity, as converting would give.
+    EXPECT_EQ(
+        WStrFormat(buffer, 64, PHRASOR_TEXT("%Lf|%Lf"), LDBL_MAX, -LDBL_MAX),
+        8);
+    EXPECT_EQ(Narrow(buffer), "inf|-inf");
+  }
 }
 
 TEST(Printf, NullOrEmptyDestinationWritesNothing) {
