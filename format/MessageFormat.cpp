@@ -141,8 +141,10 @@ void CopyRun(PhrasorWChar *dest, const PhrasorWChar *source, uint32_t room,
     return;
   uint32_t n = room > count ? count : room - 1;
   memcpy(dest, source, n * sizeof(PhrasorWChar));
-  if (n < count)
+  if (n < count) {
     n = CutPoint(dest, n, source[n]);
+    dest[room - 1] = 0; // the last element too, whatever the cut kept
+  }
   dest[n] = 0;
 }
 

@@ -342,6 +342,12 @@ TEST(MessageFormat, PointerInsertRendersAsTheEngineDoes) {
 TEST(MessageFormat, CutNeverEndsInHalfAPair) {
   // Literal text and the text after the last insert, cut at a pair.
   EXPECT_EQ(Format("a\U0001F600b", {}, 3).text, "a");
+  // The last element is terminated as after any cut.
+  WString pair = W("a\U0001F600b");
+  PhrasorWChar buffer[3] = {'#', '#', '#'};
+  Args none({});
+  EXPECT_TRUE(QVFormatMessageT().FormatWith(buffer, 3, pair.c_str(), none));
+  EXPECT_EQ(buffer[2], PhrasorWChar(0));
   EXPECT_TRUE(Format("a\U0001F600b", {}, 3).ok);
   EXPECT_EQ(Format("%1!d!a\U0001F600", {int32_t{7}}, 4).text, "7a");
   EXPECT_EQ(Format("a\U0001F600%1!d!", {int32_t{7}}, 3).text, "a");
