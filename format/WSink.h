@@ -22,12 +22,12 @@ namespace phrasor {
 class WSink {
 public:
   /// \p capacity units of text; the terminator goes behind them.
-  WSink(PhrasorWChar *dest, uint32_t capacity)
-      : Dest(dest), Size(0), Capacity(capacity), Cut(false), Lost(0) {}
+  WSink(PhrasorWChar *buffer, uint32_t units)
+      : dest(buffer), size(0), capacity(units), cut(false), lost(0) {}
 
   void Put(PhrasorWChar unit) {
-    if (Size < Capacity)
-      Dest[Size++] = unit;
+    if (size < capacity)
+      dest[size++] = unit;
     else
       Lose(unit);
   }
@@ -39,8 +39,8 @@ public:
     else
       n = count;
     for (uint32_t i = 0; i < n; ++i)
-      Dest[Size + i] = unit;
-    Size += n;
+      dest[size + i] = unit;
+    size += n;
   }
 
   void Append(const PhrasorWChar *units, uint32_t count) {
@@ -49,18 +49,18 @@ public:
       Lose(units[n]);
     else
       n = count;
-    memcpy(Dest + Size, units, n * sizeof(PhrasorWChar));
-    Size += n;
+    memcpy(dest + size, units, n * sizeof(PhrasorWChar));
+    size += n;
   }
 
   /// Copies \p source up to its terminator, at most \p max units.
   void AppendString(const PhrasorWChar *source, uint32_t max) {
     for (uint32_t i = 0; i < max && source[i]; ++i) {
-      if (Size == Capacity) {
+      if (size == capacity) {
         Lose(source[i]);
         return;
       }
-      Dest[Size++] = source[i];
+      dest[size++] = source[i];
     }
   }
 
@@ -68,39 +68,39 @@ public:
   void AppendAscii(const char *chars, uint32_t count) {
     uint32_t n = Room();
     if (count > n)
-      Cut = true;
+      cut = true;
     else
       n = count;
     for (uint32_t i = 0; i < n; ++i)
-      Dest[Size + i] = static_cast<PhrasorWChar>(chars[i]);
-    Size += n;
+      dest[size + i] = static_cast<PhrasorWChar>(chars[i]);
+    size += n;
   }
 
   /// Stores the terminator behind the text, or in place of a high
   /// surrogate whose low half was cut off.
   void Terminate() {
-    if (Cut)
-      Size = CutPoint(Dest, Size, Lost);
-    Dest[Size] = 0;
+    if (cut)
+      size = CutPoint(dest, size, lost);
+    dest[size] = 0;
   }
 
-  uint32_t Room() const { return Capacity - Size; }
-  uint32_t Written() const { return Size; }
-  /// True once any unit did not fit.
-  bool Full() const { return Cut; }
+  uint32_t Room() const { return capacity - size; }
+  uint32_t Written() const { return size; }
+  /// True once any unit did not fit: the output is cut.
+  bool WasCut() const { return cut; }
 
 private:
   void Lose(PhrasorWChar unit) {
-    if (!Cut)
-      Lost = unit;
-    Cut = true;
+    if (!cut)
+      lost = unit;
+    cut = true;
   }
 
-  PhrasorWChar *Dest;
-  uint32_t Size;
-  uint32_t Capacity;
-  bool Cut;
-  PhrasorWChar Lost; ///< the first unit that did not fit
+  PhrasorWChar *dest;
+  uint32_t size;
+  uint32_t capacity;
+  bool cut;          ///< some unit did not fit
+  PhrasorWChar lost; ///< the first unit that did not fit
 };
 
 } // namespace phrasor

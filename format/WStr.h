@@ -88,11 +88,11 @@ public:
   uint32_t Next(PhrasorWChar out[2]) {
 #if !defined(_WIN32)
     // ASCII is most of what hosts pass; it needs no decoding.
-    unsigned char c = *Pos;
+    unsigned char c = *pos;
     if (c < 0x80) {
       if (!c)
         return 0;
-      ++Pos;
+      ++pos;
       out[0] = c;
       return 1;
     }
@@ -103,13 +103,13 @@ public:
 private:
   uint32_t NextDecoded(PhrasorWChar out[2]);
 
-  const unsigned char *Pos;
+  const unsigned char *pos;
 #if defined(_WIN32)
   // The code page may use two bytes per character; a chunk never ends
   // between a lead byte and its trail byte.
   static constexpr uint32_t kChunk = 32;
-  PhrasorWChar Units[kChunk];
-  uint32_t Count = 0, Index = 0;
+  PhrasorWChar units[kChunk];
+  uint32_t count = 0, index = 0;
 #endif
 };
 

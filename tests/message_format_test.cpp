@@ -2,12 +2,12 @@
 
 #include "TestSupport.h"
 
+#include "FormatCalls.h"
 #include "format/MessageFormat.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
-#include <variant>
 
 using namespace phrasor;
 using namespace phrasor::test;
@@ -28,31 +28,24 @@ const std::string kUnknownSize =
 const std::string kBadSpec = "[QVFormatMessageT Error - Invalid format "
                              "specification or buffer too small.]";
 
-using Value = std::variant<int32_t, int64_t, double, const void *>;
+using Value = FormatValue;
 
-// Supplies typed values in order and records what was asked for, so a test
-// sees the order in which arguments are taken.
-class Args final : public FormatArgs {
-public:
-  explicit Args(std::vector<Value> values) : Values(std::move(values)) {}
-  int32_t NextInt32() override { return Take<int32_t>('i'); }
-  int64_t NextInt64() override { return Take<int64_t>('L'); }
-  double NextDouble() override { return Take<double>('d'); }
-  const void *NextPointer() override { return Take<const void *>('p'); }
-  std::string Asked;
-
-private:
-  template <typename T> T Take(char kind) {
-    Asked += kind;
-    if (Next >= Values.size() || !std::holds_alternative<T>(Values[Next])) {
-      ADD_FAILURE() << "argument " << Next << " taken as '" << kind << "'";
-      return T{};
-    }
-    return std::get<T>(Values[Next++]);
+/// The letter a test expects for an argument of each type.
+char Letter(FormatValue::Type type) {
+  switch (type) {
+  case FormatValue::Type::Int32:
+    return 'i';
+  case FormatValue::Type::Int64:
+    return 'L';
+  case FormatValue::Type::Double:
+    return 'd';
+  case FormatValue::Type::LongDouble:
+    return 'D';
+  case FormatValue::Type::Pointer:
+    return 'p';
   }
-  std::vector<Value> Values;
-  std::size_t Next = 0;
-};
+  return '?';
+}
 
 struct Outcome {
   bool ok;
@@ -63,14 +56,18 @@ Outcome Format(const std::string &format, std::vector<Value> values = {},
                uint32_t length = 256, std::string *asked = nullptr) {
   WString f = W(format);
   std::vector<PhrasorWChar> buffer(length + 2, PhrasorWChar('#'));
-  Args args(std::move(values));
-  bool ok =
-      QVFormatMessageT().FormatWith(buffer.data() + 1, length, f.c_str(), args);
+  ArrayArgs args(values.data(), values.size());
+  bool ok = FormatMessageWith(buffer.data() + 1, length, f.c_str(), args);
   // Guard units on both sides: nothing may be written outside the buffer.
   EXPECT_EQ(buffer.front(), PhrasorWChar('#'));
   EXPECT_EQ(buffer.back(), PhrasorWChar('#'));
-  if (asked)
-    *asked = args.Asked;
+  // Every argument taken is taken as the kind it was given as.
+  EXPECT_EQ(args.Mismatched(), 0u);
+  if (asked) {
+    asked->clear();
+    for (std::size_t i = 0; i < args.Taken() && i < values.size(); ++i)
+      *asked += Letter(values[i].type);
+  }
   if (length == 0)
     return {ok, ""};
   EXPECT_NE(std::find(buffer.begin() + 1, buffer.begin() + 1 + length,
@@ -315,9 +312,9 @@ TEST(MessageFormat, ErrorTextOverwritesOnlyTheStart) {
   std::vector<PhrasorWChar> buffer(80, PhrasorWChar('#'));
   std::vector<PhrasorWChar> longText(70, PhrasorWChar('x'));
   longText.push_back(0);
-  Args args({Value{longText.data()}, int32_t{123456}});
-  EXPECT_FALSE(
-      QVFormatMessageT().FormatWith(buffer.data(), 73, format.c_str(), args));
+  const Value values[] = {Value{longText.data()}, int32_t{123456}};
+  ArrayArgs args(values, 2);
+  EXPECT_FALSE(FormatMessageWith(buffer.data(), 73, format.c_str(), args));
   EXPECT_EQ(Narrow(buffer.data()), kBadSpec.substr(0, 72));
   EXPECT_EQ(buffer[73], PhrasorWChar('#'));
 }
@@ -345,8 +342,8 @@ TEST(MessageFormat, CutNeverEndsInHalfAPair) {
   // The last element is terminated as after any cut.
   WString pair = W("a\U0001F600b");
   PhrasorWChar buffer[3] = {'#', '#', '#'};
-  Args none({});
-  EXPECT_TRUE(QVFormatMessageT().FormatWith(buffer, 3, pair.c_str(), none));
+  ArrayArgs none(nullptr, 0);
+  EXPECT_TRUE(FormatMessageWith(buffer, 3, pair.c_str(), none));
   EXPECT_EQ(buffer[2], PhrasorWChar(0));
   EXPECT_TRUE(Format("a\U0001F600b", {}, 3).ok);
   EXPECT_EQ(Format("%1!d!a\U0001F600", {int32_t{7}}, 4).text, "7a");
@@ -382,10 +379,9 @@ TEST(MessageFormat, LongSpecIsCutToFourteenUnits) {
 
 TEST(MessageFormat, NullBufferOrFormatWritesNothing) {
   PhrasorWChar buffer[4] = {'#', '#', '#', '#'};
-  Args none({});
-  EXPECT_FALSE(
-      QVFormatMessageT().FormatWith(nullptr, 4, PHRASOR_TEXT("x"), none));
-  EXPECT_FALSE(QVFormatMessageT().FormatWith(buffer, 4, nullptr, none));
+  ArrayArgs none(nullptr, 0);
+  EXPECT_FALSE(FormatMessageWith(nullptr, 4, PHRASOR_TEXT("x"), none));
+  EXPECT_FALSE(FormatMessageWith(buffer, 4, nullptr, none));
   EXPECT_EQ(buffer[0], PhrasorWChar('#'));
 }
 
@@ -433,25 +429,30 @@ TEST(MessageFormat, FormattingAllocatesNothing) {
 
 namespace {
 
-// Answers any request with a harmless value: strings point at text that is
-// terminated whether read as narrow or as wide units.
-class AnyArgs final : public FormatArgs {
-public:
-  explicit AnyArgs(uint32_t seed) : Seed(seed) {}
-  int32_t NextInt32() override { return static_cast<int32_t>(Step()); }
-  int64_t NextInt64() override {
-    return static_cast<int64_t>(Step()) << 20 | Step();
+// Values of every kind in a mix that \p seed picks, so most requests are
+// answered in kind and the rest with the list's harmless default. Strings
+// point at text that is terminated whether read as narrow or as wide units.
+std::vector<FormatValue> AnyValues(uint32_t seed) {
+  static const PhrasorWChar kSafe[] = {'o', 'k', 0, 0};
+  std::vector<FormatValue> values;
+  for (int i = 0; i < 16; ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    switch (seed >> 30) {
+    case 0:
+      values.emplace_back(static_cast<int32_t>(seed));
+      break;
+    case 1:
+      values.emplace_back(static_cast<int64_t>(seed) << 20 | (seed >> 7));
+      break;
+    case 2:
+      values.emplace_back(static_cast<double>(seed) / 7.0);
+      break;
+    default:
+      values.emplace_back(static_cast<const void *>(kSafe));
+    }
   }
-  double NextDouble() override { return static_cast<double>(Step()) / 7.0; }
-  const void *NextPointer() override {
-    static const PhrasorWChar Safe[] = {'o', 'k', 0, 0};
-    return Safe;
-  }
-
-private:
-  uint32_t Step() { return Seed = Seed * 1664525u + 1013904223u; }
-  uint32_t Seed;
-};
+  return values;
+}
 
 } // namespace
 
@@ -476,9 +477,9 @@ TEST(MessageFormatProperty, AnyFormatStaysInsideTheBufferAndIsTerminated) {
     WString format = W(text);
     uint32_t bufferLength = length(rng);
     std::vector<PhrasorWChar> buffer(bufferLength + 8, PhrasorWChar(0xBEEF));
-    AnyArgs args(static_cast<uint32_t>(round));
-    QVFormatMessageT().FormatWith(buffer.data() + 4, bufferLength,
-                                  format.c_str(), args);
+    std::vector<FormatValue> values = AnyValues(static_cast<uint32_t>(round));
+    ArrayArgs args(values.data(), values.size());
+    FormatMessageWith(buffer.data() + 4, bufferLength, format.c_str(), args);
     for (int g = 0; g < 4; ++g) {
       ASSERT_EQ(buffer[g], PhrasorWChar(0xBEEF)) << text;
       ASSERT_EQ(buffer[buffer.size() - 1 - g], PhrasorWChar(0xBEEF)) << text;
@@ -521,11 +522,9 @@ TEST(MessageFormat, PlainInsertsRenderExactlyAsTheEngineDoes) {
       SCOPED_TRACE(std::string(pair.fast) + " at " + std::to_string(length));
       WString fast = W(pair.fast), engine = W(pair.engine);
       std::vector<PhrasorWChar> a(length, 'Z'), b(length, 'Z');
-      Args argsA({pair.value}), argsB({pair.value});
-      bool okA =
-          QVFormatMessageT().FormatWith(a.data(), length, fast.c_str(), argsA);
-      bool okB = QVFormatMessageT().FormatWith(b.data(), length, engine.c_str(),
-                                               argsB);
+      ArrayArgs argsA(&pair.value, 1), argsB(&pair.value, 1);
+      bool okA = FormatMessageWith(a.data(), length, fast.c_str(), argsA);
+      bool okB = FormatMessageWith(b.data(), length, engine.c_str(), argsB);
       EXPECT_EQ(okA, okB);
       EXPECT_EQ(a, b);
     }

@@ -11,6 +11,7 @@
 
 #include "TestSupport.h"
 
+#include "FormatCalls.h"
 #include "format/Printf.h"
 
 #include <gtest/gtest.h>

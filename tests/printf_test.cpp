@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 
+#include "FormatCalls.h"
 #include "format/Printf.h"
 #include "format/PrintfConversion.h"
 #include "format/WStr.h"
@@ -12,7 +13,6 @@
 #include <clocale>
 #include <cmath>
 #include <sstream>
-#include <variant>
 
 #if defined(_WIN32)
 #define WIN32_LEAN_AND_MEAN
@@ -27,40 +27,33 @@ namespace {
 constexpr bool k64 = sizeof(void *) == 8;
 
 /// One typed argument; the engine must ask for exactly this kind.
-using Arg = std::variant<int32_t, int64_t, double, const void *>;
+using Arg = FormatValue;
 
-/// Supplies typed arguments and records a fetch of the wrong kind, so each
-/// row also checks what a conversion consumes.
-class ListArgs final : public FormatArgs {
-public:
-  explicit ListArgs(std::vector<Arg> args) : Args(std::move(args)) {}
-  int32_t NextInt32() override { return Take<int32_t>("int32"); }
-  int64_t NextInt64() override { return Take<int64_t>("int64"); }
-  double NextDouble() override { return Take<double>("double"); }
-  const void *NextPointer() override { return Take<const void *>("pointer"); }
-  std::size_t Used() const { return Index; }
-
-private:
-  template <typename T> T Take(const char *kind) {
-    if (Index >= Args.size()) {
-      ADD_FAILURE() << "argument " << Index << " fetched but not supplied";
-      return T();
-    }
-    const T *value = std::get_if<T>(&Args[Index++]);
-    if (!value) {
-      ADD_FAILURE() << "argument " << Index - 1 << " fetched as " << kind;
-      return T();
-    }
-    return *value;
+/// Typed arguments in order; on the way out, checks that the engine asked
+/// for each one as the kind it is, and for none beyond them.
+struct ListArgs {
+  explicit ListArgs(std::vector<Arg> list)
+      : values(std::move(list)), args(values.data(), values.size()) {}
+  ~ListArgs() {
+    EXPECT_EQ(args.Mismatched(), 0u)
+        << "an argument fetched as another kind, or not supplied";
   }
-  std::vector<Arg> Args;
-  std::size_t Index = 0;
+  operator FormatArgs &() { return args; }
+  std::size_t Used() const { return args.Taken(); }
+
+  std::vector<Arg> values;
+  ArrayArgs args;
 };
 
 Arg I(int32_t v) { return v; }
 Arg L(int64_t v) { return v; }
 Arg D(double v) { return v; }
 Arg P(const void *v) { return v; }
+/// What a caller passes for %L: a long double, which is a double on
+/// Windows hosts.
+Arg LD(long double v) {
+  return kLongDoubleIsWider ? Arg(v) : Arg(static_cast<double>(v));
+}
 
 struct Row {
   int Line;
@@ -128,7 +121,7 @@ const Row kConventions[] = {
     {__LINE__, "%a %A %.1a %a", {D(1.0), D(-0.1), D(1.75), D(0.0)}, "0x1p+0 -0X1.999999999999AP-4 0x1.cp+0 0x0p+0"},
     {__LINE__, "%f %e %g %F %E %G", {D(HUGE_VAL), D(-HUGE_VAL), D(NAN), D(HUGE_VAL), D(-HUGE_VAL), D(-NAN)}, "inf -inf nan INF -INF -NAN"},
     {__LINE__, "[%06f][%+f][% f]", {D(HUGE_VAL), D(NAN), D(HUGE_VAL)}, "[   inf][+nan][ inf]"},
-    {__LINE__, "%lf %Lf %le", {D(1.5), D(2.5), D(3.5)}, "1.500000 2.500000 3.500000e+00"},
+    {__LINE__, "%lf %Lf %le", {D(1.5), LD(2.5L), D(3.5)}, "1.500000 2.500000 3.500000e+00"},
     {__LINE__, "[%010.2f][%-10.2e]", {D(-3.14159), D(3.14159)}, "[-000003.14][3.14e+00  ]"},
     // Pointers and percent.
     {__LINE__, "%p", {P(reinterpret_cast<const void *>(0xABCDEF))}, k64 ? "0000000000ABCDEF" : "00ABCDEF"},
@@ -315,11 +308,11 @@ TEST(Printf, RefusesMalformedSpecsAndWriteBack) {
     EXPECT_EQ(Narrow(buffer), bad.Kept);
     EXPECT_EQ(args.Used(), 0u); // %n takes no pointer it could write through
     EXPECT_EQ(target, 12345);
-    uint32_t written = 99;
     ListArgs again({});
-    EXPECT_EQ(FormatInto(buffer, 32, format.c_str(), again, written),
-              FormatStatus::BadFormat);
-    EXPECT_EQ(written, 2u);
+    FormatOutcome outcome = FormatPrintf(buffer, 32, format.c_str(), again);
+    EXPECT_EQ(outcome.status, FormatStatus::BadFormat);
+    EXPECT_EQ(outcome.written, 2u);
+    EXPECT_EQ(outcome.reason, bad.Reason);
   }
 }
 
@@ -369,18 +362,18 @@ TEST(PrintfConversion, CheckFormatReportsRunsConversionsAndTheFirstError) {
     }
     void OnConversion(uint32_t b, uint32_t e,
                       const ConversionSpec &s) override {
-      Log << 'C' << b << '-' << e << ':' << s.Conversion << "/k"
-          << static_cast<int>(s.Kind) << "/f" << static_cast<int>(s.Flags)
+      Log << 'C' << b << '-' << e << ':' << s.conversion << "/k"
+          << static_cast<int>(s.kind) << "/f" << static_cast<int>(s.flags)
           << "/w";
-      if (s.WidthFromArg)
+      if (s.widthFromArg)
         Log << '*';
       else
-        Log << s.Width;
+        Log << s.width;
       Log << "/p";
-      if (s.PrecisionFromArg)
+      if (s.precisionFromArg)
         Log << '*';
       else
-        Log << s.Precision;
+        Log << s.precision;
       Log << ' ';
     }
     void OnError(uint32_t at, SpecError error) override {
