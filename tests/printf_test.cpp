@@ -9,10 +9,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cfloat>
 #include <clocale>
 #include <cmath>
+#include <limits>
 #include <sstream>
+#include <type_traits>
 
 #if defined(_WIN32)
 #define WIN32_LEAN_AND_MEAN
@@ -218,20 +219,23 @@ TEST(Printf, CutNeverEndsInHalfAPair) {
 }
 
 TEST(Printf, LongDoubleIsTakenWhole) {
+  // What a host passes for %L: a long double, which Windows hosts pass as
+  // a double.
+  using HostLong = std::conditional_t<kLongDoubleIsWider, long double, double>;
   PhrasorWChar buffer[64];
   // Where long double is wider than double, %L fetches one; the value is
   // rendered at double precision. Arguments after it stay in step.
-  EXPECT_EQ(
-      WStrFormat(buffer, 64, PHRASOR_TEXT("[%Lf][%.3Le][%d]"), 1.5L, -2.25L, 7),
-      25);
+  EXPECT_EQ(WStrFormat(buffer, 64, PHRASOR_TEXT("[%Lf][%.3Le][%d]"),
+                       HostLong(1.5), HostLong(-2.25), 7),
+            25);
   EXPECT_EQ(Narrow(buffer), "[1.500000][-2.250e+00][7]");
-  EXPECT_EQ(WStrFormat(buffer, 64, PHRASOR_TEXT("%Lg %f"), 0.1L, 0.5), 12);
+  EXPECT_EQ(WStrFormat(buffer, 64, PHRASOR_TEXT("%Lg %f"), HostLong(0.1), 0.5),
+            12);
   EXPECT_EQ(Narrow(buffer), "0.1 0.500000");
-  if (kLongDoubleIsWider) {
+  if constexpr (kLongDoubleIsWider) {
     // Beyond double's range: an infinity, as converting would give.
-    EXPECT_EQ(
-        WStrFormat(buffer, 64, PHRASOR_TEXT("%Lf|%Lf"), LDBL_MAX, -LDBL_MAX),
-        8);
+    const HostLong most = std::numeric_limits<HostLong>::max();
+    EXPECT_EQ(WStrFormat(buffer, 64, PHRASOR_TEXT("%Lf|%Lf"), most, -most), 8);
     EXPECT_EQ(Narrow(buffer), "inf|-inf");
   }
 }
