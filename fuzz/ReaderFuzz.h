@@ -11,16 +11,16 @@
 #ifndef PHRASOR_FUZZ_READERFUZZ_H
 #define PHRASOR_FUZZ_READERFUZZ_H
 
-#include "Inputs.h"
-#include "Kinds.h"
-#include "Locale.h"
-#include "Metadata.h"
-#include "Plurals.h"
-#include "Utf.h"
+#include "tools/phrasor/Inputs.h"
+#include "tools/phrasor/Kinds.h"
+#include "tools/phrasor/Locale.h"
+#include "tools/phrasor/Metadata.h"
+#include "tools/phrasor/Plurals.h"
+#include "tools/phrasor/Utf.h"
 
 #include "PhrasorRuntime.h"
-#include "authoring/ByteStream.h"
-#include "authoring/DatabaseWriter.h"
+#include "tools/authoring/ByteStream.h"
+#include "tools/authoring/DatabaseWriter.h"
 
 #include <cstdint>
 #include <cstdio>

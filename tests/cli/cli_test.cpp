@@ -6,7 +6,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "authoring/DatabaseWriter.h"
+#include "tools/authoring/DatabaseWriter.h"
 
 #include "CliTest.h"
 

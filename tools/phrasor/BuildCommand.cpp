@@ -6,13 +6,13 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Commands.h"
+#include "tools/phrasor/Commands.h"
 
-#include "Kinds.h"
-#include "Locale.h"
-#include "Metadata.h"
-#include "Plurals.h"
-#include "Utf.h"
+#include "tools/phrasor/Kinds.h"
+#include "tools/phrasor/Locale.h"
+#include "tools/phrasor/Metadata.h"
+#include "tools/phrasor/Plurals.h"
+#include "tools/phrasor/Utf.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,6 @@
 //===- Charset.cpp - Converting a file's strings to UTF-8 -----------------===//
 
-#include "Charset.h"
+#include "tools/phrasor/Charset.h"
 
 #include <cerrno>
 

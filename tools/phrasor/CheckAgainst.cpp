@@ -1,8 +1,8 @@
 //===- CheckAgainst.cpp - Checking a translation against its source -------===//
 
-#include "CheckAgainst.h"
+#include "tools/phrasor/CheckAgainst.h"
 
-#include "Plurals.h"
+#include "tools/phrasor/Plurals.h"
 
 #include <set>
 

@@ -11,9 +11,9 @@
 #ifndef PHRASOR_TOOL_CHECKAGAINST_H
 #define PHRASOR_TOOL_CHECKAGAINST_H
 
-#include "DatabaseFile.h"
-#include "Diagnostics.h"
-#include "Metadata.h"
+#include "tools/phrasor/DatabaseFile.h"
+#include "tools/phrasor/Diagnostics.h"
+#include "tools/phrasor/Metadata.h"
 
 #include <map>
 #include <string>

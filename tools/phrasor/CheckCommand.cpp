@@ -7,13 +7,13 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Commands.h"
+#include "tools/phrasor/Commands.h"
 
-#include "CheckAgainst.h"
-#include "DatabaseFile.h"
-#include "Kinds.h"
-#include "Metadata.h"
-#include "Plurals.h"
+#include "tools/phrasor/CheckAgainst.h"
+#include "tools/phrasor/DatabaseFile.h"
+#include "tools/phrasor/Kinds.h"
+#include "tools/phrasor/Metadata.h"
+#include "tools/phrasor/Plurals.h"
 
 #include <iostream>
 #include <map>

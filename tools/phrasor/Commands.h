@@ -9,8 +9,8 @@
 #ifndef PHRASOR_TOOL_COMMANDS_H
 #define PHRASOR_TOOL_COMMANDS_H
 
-#include "Inputs.h"
-#include "Writers.h"
+#include "tools/phrasor/Inputs.h"
+#include "tools/phrasor/Writers.h"
 
 #include <optional>
 #include <string>

@@ -1,11 +1,11 @@
 //===- DatabaseFile.cpp - Opening compiled databases in the tool ----------===//
 
-#include "DatabaseFile.h"
+#include "tools/phrasor/DatabaseFile.h"
 
-#include "Diagnostics.h"
-#include "Inputs.h"
-#include "Utf.h"
-#include "authoring/ByteStream.h"
+#include "tools/authoring/ByteStream.h"
+#include "tools/phrasor/Diagnostics.h"
+#include "tools/phrasor/Inputs.h"
+#include "tools/phrasor/Utf.h"
 
 #include <cstdio>
 #include <cstring>

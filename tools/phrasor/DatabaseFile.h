@@ -11,7 +11,7 @@
 #define PHRASOR_TOOL_DATABASEFILE_H
 
 #include "PhrasorRuntime.h"
-#include "authoring/DatabaseWriter.h"
+#include "tools/authoring/DatabaseWriter.h"
 
 #include <cstdint>
 #include <string>

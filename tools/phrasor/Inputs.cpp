@@ -1,8 +1,8 @@
 //===- Inputs.cpp - Reading the files authors edit ------------------------===//
 
-#include "Inputs.h"
+#include "tools/phrasor/Inputs.h"
 
-#include "Utf.h"
+#include "tools/phrasor/Utf.h"
 
 #include <cerrno>
 #include <fstream>

@@ -9,9 +9,9 @@
 #ifndef PHRASOR_TOOL_INPUTS_H
 #define PHRASOR_TOOL_INPUTS_H
 
-#include "Diagnostics.h"
-#include "Kinds.h"
-#include "authoring/DatabaseWriter.h"
+#include "tools/authoring/DatabaseWriter.h"
+#include "tools/phrasor/Diagnostics.h"
+#include "tools/phrasor/Kinds.h"
 
 #include <optional>
 #include <string>

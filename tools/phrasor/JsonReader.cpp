@@ -16,8 +16,8 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Inputs.h"
-#include "Plurals.h"
+#include "tools/phrasor/Inputs.h"
+#include "tools/phrasor/Plurals.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,6 +1,6 @@
 //===- Kinds.cpp - What a stored value is: text, message or printf --------===//
 
-#include "Kinds.h"
+#include "tools/phrasor/Kinds.h"
 
 namespace phrasor::tool {
 namespace {

@@ -16,7 +16,7 @@
 #ifndef PHRASOR_TOOL_KINDS_H
 #define PHRASOR_TOOL_KINDS_H
 
-#include "TextChecks.h"
+#include "tools/phrasor/TextChecks.h"
 
 #include <cstdint>
 #include <optional>

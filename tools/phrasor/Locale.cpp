@@ -1,6 +1,6 @@
 //===- Locale.cpp - The language a database is written in -----------------===//
 
-#include "Locale.h"
+#include "tools/phrasor/Locale.h"
 
 #include <unicode/uloc.h>
 

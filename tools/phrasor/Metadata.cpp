@@ -1,8 +1,8 @@
 //===- Metadata.cpp - The tool's own entries in a database ----------------===//
 
-#include "Metadata.h"
+#include "tools/phrasor/Metadata.h"
 
-#include "Utf.h"
+#include "tools/phrasor/Utf.h"
 
 #include <nlohmann/json.hpp>
 

@@ -16,8 +16,8 @@
 #ifndef PHRASOR_TOOL_METADATA_H
 #define PHRASOR_TOOL_METADATA_H
 
-#include "Kinds.h"
-#include "authoring/DatabaseWriter.h"
+#include "tools/authoring/DatabaseWriter.h"
+#include "tools/phrasor/Kinds.h"
 
 #include <map>
 #include <optional>

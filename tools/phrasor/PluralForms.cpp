@@ -16,9 +16,9 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "PluralForms.h"
+#include "tools/phrasor/PluralForms.h"
 
-#include "Plurals.h"
+#include "tools/phrasor/Plurals.h"
 
 #include <map>
 

@@ -4,7 +4,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Plurals.h"
+#include "tools/phrasor/Plurals.h"
 
 #include <unicode/locid.h>
 #include <unicode/plurrule.h>

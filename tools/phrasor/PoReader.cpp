@@ -22,12 +22,12 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Charset.h"
-#include "Inputs.h"
-#include "Locale.h"
-#include "Metadata.h"
-#include "PluralForms.h"
-#include "Plurals.h"
+#include "tools/phrasor/Charset.h"
+#include "tools/phrasor/Inputs.h"
+#include "tools/phrasor/Locale.h"
+#include "tools/phrasor/Metadata.h"
+#include "tools/phrasor/PluralForms.h"
+#include "tools/phrasor/Plurals.h"
 
 #include <gettext-po.h>
 

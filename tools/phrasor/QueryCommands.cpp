@@ -5,15 +5,15 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Commands.h"
+#include "tools/phrasor/Commands.h"
 
-#include "DatabaseFile.h"
-#include "Metadata.h"
-#include "TextChecks.h"
-#include "Utf.h"
 #include "format/FormatArgs.h"
 #include "format/MessageFormat.h"
 #include "manager/FormatResults.h"
+#include "tools/phrasor/DatabaseFile.h"
+#include "tools/phrasor/Metadata.h"
+#include "tools/phrasor/TextChecks.h"
+#include "tools/phrasor/Utf.h"
 
 #include <charconv>
 #include <cstdlib>

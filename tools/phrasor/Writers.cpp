@@ -1,11 +1,11 @@
 //===- Writers.cpp - Writing entries back as CSV, JSON or PO --------------===//
 
-#include "Writers.h"
+#include "tools/phrasor/Writers.h"
 
-#include "Locale.h"
-#include "PluralForms.h"
-#include "Plurals.h"
-#include "Utf.h"
+#include "tools/phrasor/Locale.h"
+#include "tools/phrasor/PluralForms.h"
+#include "tools/phrasor/Plurals.h"
+#include "tools/phrasor/Utf.h"
 
 #include <gettext-po.h>
 #include <nlohmann/json.hpp>

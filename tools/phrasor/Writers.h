@@ -9,9 +9,9 @@
 #ifndef PHRASOR_TOOL_WRITERS_H
 #define PHRASOR_TOOL_WRITERS_H
 
-#include "Diagnostics.h"
-#include "Metadata.h"
-#include "authoring/DatabaseWriter.h"
+#include "tools/authoring/DatabaseWriter.h"
+#include "tools/phrasor/Diagnostics.h"
+#include "tools/phrasor/Metadata.h"
 
 #include <string>
 #include <vector>
