@@ -10,11 +10,11 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "MessageFormat.h"
+#include "format/MessageFormat.h"
 
-#include "../keeper/StrUtil.h"
-#include "Printf.h"
-#include "WStr.h"
+#include "base/StrUtil.h"
+#include "format/Printf.h"
+#include "format/WStr.h"
 
 #include <string.h>
 
@@ -38,7 +38,7 @@ struct LetterRange {
   uint16_t first, last;
 };
 const LetterRange Letters[] = {
-#include "LetterTable.inc"
+#include "format/LetterTable.inc"
 };
 
 bool IsDigit(PhrasorWChar c) { return c >= '0' && c <= '9'; }

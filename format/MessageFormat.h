@@ -18,7 +18,7 @@
 #ifndef PHRASOR_FORMAT_MESSAGEFORMAT_H
 #define PHRASOR_FORMAT_MESSAGEFORMAT_H
 
-#include "FormatArgs.h"
+#include "format/FormatArgs.h"
 
 #include "PhrasorRuntime.h"
 

@@ -6,12 +6,12 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Printf.h"
+#include "format/Printf.h"
 
-#include "PrintfConversion.h"
-#include "PrintfRender.h"
-#include "WSink.h"
-#include "WStr.h"
+#include "format/PrintfConversion.h"
+#include "format/PrintfRender.h"
+#include "format/WSink.h"
+#include "format/WStr.h"
 
 namespace phrasor {
 

@@ -22,7 +22,7 @@
 #ifndef PHRASOR_FORMAT_PRINTF_H
 #define PHRASOR_FORMAT_PRINTF_H
 
-#include "FormatArgs.h"
+#include "format/FormatArgs.h"
 
 #include "PhrasorRuntime.h"
 

@@ -11,10 +11,10 @@
 #include "PhrasorRuntime.h"
 #include "QVMemory.h"
 
+#include "base/StrUtil.h"
 #include "format/FormatArgs.h"
 #include "format/MessageFormat.h"
 #include "format/Printf.h"
-#include "keeper/StrUtil.h"
 
 #include <cstddef>
 #include <cstdint>

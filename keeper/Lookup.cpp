@@ -7,10 +7,9 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "../manager/PhrasorMgr.h"
-#include "StrUtil.h"
-#include "StringKeeper.h"
-#include "Texts.h"
+#include "base/StrUtil.h"
+#include "keeper/StringKeeper.h"
+#include "keeper/Texts.h"
 
 using namespace phrasor;
 

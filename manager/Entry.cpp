@@ -1,6 +1,6 @@
 //===- Entry.cpp - The exported entry point -------------------------------===//
 
-#include "PhrasorMgr.h"
+#include "manager/PhrasorMgr.h"
 
 extern "C" PHRASOR_API IPhrasorMgr *GetIPhrasorMgr() {
   // Constructed on the first call and destroyed at unload; the destruction

@@ -6,13 +6,13 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "PhrasorMgr.h"
+#include "manager/PhrasorMgr.h"
 
-#include "../format/MessageFormat.h"
-#include "../format/Printf.h"
-#include "../keeper/StringKeeper.h"
-#include "../keeper/Texts.h"
-#include "Memory.h"
+#include "base/Memory.h"
+#include "format/MessageFormat.h"
+#include "format/Printf.h"
+#include "keeper/StringKeeper.h"
+#include "keeper/Texts.h"
 
 #include <new>
 

@@ -1,6 +1,6 @@
 //===- enumerate_test.cpp - Listing IDs by prefix -------------------------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

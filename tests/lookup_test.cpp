@@ -1,6 +1,6 @@
 //===- lookup_test.cpp - Lookups by index and by ID -----------------------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 //===- memory_test.cpp - Every block goes through the host's manager ------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
-#include "manager/Memory.h"
+#include "base/Memory.h"
 
 #include <gtest/gtest.h>
 

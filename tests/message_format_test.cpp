@@ -1,6 +1,6 @@
 //===- message_format_test.cpp - Formatting messages end to end -----------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include "format/MessageFormat.h"
 

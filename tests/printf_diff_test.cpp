@@ -9,7 +9,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include "format/Printf.h"
 

@@ -1,6 +1,6 @@
 //===- printf_test.cpp - The bounded printf engine and its operations -----===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include "format/Printf.h"
 #include "format/PrintfConversion.h"

@@ -12,7 +12,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Corpus.h"
+#include "bench/support/Corpus.h"
 
 #include <benchmark/benchmark.h>
 #include <fmt/format.h>

@@ -1,8 +1,8 @@
 //===- Corpus.cpp - Deterministic string catalogs for the benchmarks ------===//
 
-#include "Corpus.h"
+#include "bench/support/Corpus.h"
 
-#include "authoring/DatabaseWriter.h"
+#include "tools/authoring/DatabaseWriter.h"
 
 #include <cstdio>
 #include <cstdlib>

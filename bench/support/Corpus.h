@@ -13,7 +13,7 @@
 
 #include "PhrasorRuntime.h"
 #include "QVMemory.h"
-#include "authoring/ByteStream.h"
+#include "tools/authoring/ByteStream.h"
 
 #include <atomic>
 #include <cstddef>

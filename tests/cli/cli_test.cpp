@@ -6,7 +6,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "authoring/DatabaseWriter.h"
+#include "tools/authoring/DatabaseWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -340,8 +340,7 @@ TEST_F(Cli, CheckSaysWhyADatabaseIsRefused) {
     RawDatabase db;
     db.ids = {"A", "B"};
     db.values = {u"a", u"b"};
-    db.pairs = {RefPair{0, phrasor::authoring::kNoEntry},
-                RefPair{1, phrasor::authoring::kNoEntry}};
+    db.pairs = {RefPair{0, phrasor::NO_ENTRY}, RefPair{1, phrasor::NO_ENTRY}};
     return db;
   };
   struct Row {

@@ -1,6 +1,6 @@
 //===- TestSupport.cpp - Streams, allocators and strings for tests --------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,7 @@
 
 #include "PhrasorRuntime.h"
 #include "QVMemory.h"
-#include "authoring/DatabaseWriter.h"
+#include "tools/authoring/DatabaseWriter.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -14,7 +14,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Inputs.h"
+#include "tools/phrasor/Inputs.h"
 
 namespace phrasor::tool {
 namespace {

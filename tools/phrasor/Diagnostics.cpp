@@ -1,6 +1,6 @@
 //===- Diagnostics.cpp - Errors and warnings of the phrasor tool ----------===//
 
-#include "Diagnostics.h"
+#include "tools/phrasor/Diagnostics.h"
 
 #include <cerrno>
 #include <cstring>

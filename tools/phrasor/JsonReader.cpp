@@ -10,7 +10,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Inputs.h"
+#include "tools/phrasor/Inputs.h"
 
 #include <nlohmann/json.hpp>
 

@@ -11,7 +11,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Inputs.h"
+#include "tools/phrasor/Inputs.h"
 
 #include <gettext-po.h>
 

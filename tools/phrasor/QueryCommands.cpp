@@ -5,13 +5,14 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Commands.h"
+#include "tools/phrasor/Commands.h"
 
-#include "DatabaseFile.h"
-#include "TextChecks.h"
-#include "Utf.h"
 #include "format/FormatArgs.h"
 #include "format/MessageFormat.h"
+#include "tools/phrasor/DatabaseFile.h"
+#include "tools/phrasor/FileIo.h"
+#include "tools/phrasor/TextChecks.h"
+#include "tools/phrasor/Utf.h"
 
 #include <charconv>
 #include <cstdlib>
@@ -75,7 +76,7 @@ int RunList(const ListOptions &options) {
 int RunInfo(const InfoOptions &options) {
   OpenDatabase db(options.database);
   RequireLoaded(db);
-  const DatabaseHeader &h = db.Inspection().header;
+  const DatabaseHeader &h = db.Header();
   IPhrasorMgr *mgr = GetIPhrasorMgr();
   uint32_t withValue = 0, withVoice = 0;
   for (uint32_t i = 0; i < h.idCount; ++i) {

@@ -1,10 +1,10 @@
 //===- TextChecks.cpp - Checking stored texts as formats ------------------===//
 
-#include "TextChecks.h"
+#include "tools/phrasor/TextChecks.h"
 
-#include "Utf.h"
 #include "format/MessageFormat.h"
 #include "format/PrintfConversion.h"
+#include "tools/phrasor/Utf.h"
 
 #include <algorithm>
 #include <map>

@@ -1,6 +1,6 @@
 //===- Memory.cpp - Routing of every heap block to the host ---------------===//
 
-#include "Memory.h"
+#include "base/Memory.h"
 
 #include "QVMemory.h"
 

@@ -5,8 +5,8 @@
 //
 //===----------------------------------------------------------------------===//
 
-#ifndef PHRASOR_MANAGER_MEMORY_H
-#define PHRASOR_MANAGER_MEMORY_H
+#ifndef PHRASOR_BASE_MEMORY_H
+#define PHRASOR_BASE_MEMORY_H
 
 #include <stdint.h>
 
@@ -29,4 +29,4 @@ inline uint32_t SaturatingSize(uint32_t count, uint32_t unitSize) {
 
 } // namespace phrasor
 
-#endif // PHRASOR_MANAGER_MEMORY_H
+#endif // PHRASOR_BASE_MEMORY_H
