@@ -15,13 +15,14 @@
 #include "format/FormatArgs.h"
 #include "format/MessageFormat.h"
 #include "format/Printf.h"
+#include "tests/support/CountingMemory.h"
+#include "tools/authoring/ByteStream.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -32,59 +33,18 @@ namespace {
   std::abort();
 }
 
-/// Serves the input and nothing beyond it: a read past the end fails, as a
-/// host stream would.
-class InputStream : public IReadStream {
-public:
-  InputStream(const uint8_t *data, size_t size) : Data(data), Size(size) {}
-  virtual ~InputStream() = default;
-  int32_t Read(void *buffer, uint32_t size) override {
-    if (size > Size - Position)
-      return 1;
-    if (size)
-      std::memcpy(buffer, Data + Position, size);
-    Position += size;
-    return 0;
-  }
+using phrasor::test::CountingMemory;
 
-private:
-  const uint8_t *Data;
-  size_t Size;
-  size_t Position = 0;
-};
+// The stream has no length, so a header may ask for a block of up to 4 GiB
+// before a byte of it is read; like a host with a budget, refuse what no
+// fuzz input could fill, and the load must fail cleanly.
+constexpr uint32_t kMaxBlock = 64u << 20;
 
-/// Tracks live blocks, so a leak shows in every build, not only under
-/// LeakSanitizer (the replay runs under gcc and Wine too).
-class TrackingMemory : public IQVMemory {
-public:
-  static constexpr uint32_t kMaxBlock = 64u << 20;
-  virtual ~TrackingMemory() = default;
-  void *Allocate(uint32_t size) override {
-    // The stream has no length, so a header may ask for a block of up to
-    // 4 GiB before a byte of it is read; like a host with a budget, refuse
-    // what no fuzz input could fill, and the load must fail cleanly.
-    if (size > kMaxBlock)
-      return nullptr;
-    void *block = std::malloc(size ? size : 1);
-    if (block)
-      ++Live[block];
-    return block;
-  }
-  void Free(void *block) override {
-    if (!block)
-      return;
-    auto it = Live.find(block);
-    if (it == Live.end())
-      Fail("Free of a block the runtime never allocated");
-    Live.erase(it);
-    std::free(block);
-  }
-  std::map<void *, int> Live;
-};
-
-TrackingMemory &Memory() {
-  static TrackingMemory memory;
-  static bool installed = (SetIQVMemory(&memory), true);
+CountingMemory &Memory() {
+  static CountingMemory memory(
+      [](void *) { Fail("Free of a block the runtime never allocated"); });
+  static bool installed =
+      (memory.SetBudget(kMaxBlock), SetIQVMemory(&memory), true);
   (void)installed;
   return memory;
 }
@@ -325,14 +285,15 @@ void Exercise(IPhrasorMgr *mgr, HSTRINGKEEPER keeper, uint32_t idCount) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  TrackingMemory &memory = Memory();
+  CountingMemory &memory = Memory();
+  memory.Reset();
   IPhrasorMgr *mgr = GetIPhrasorMgr();
   mgr->SetErrorCallback(OnError, nullptr);
 
-  InputStream stream(data, size);
+  phrasor::authoring::ByteStream stream(data, size);
   HSTRINGKEEPER keeper = mgr->CreateKeeper(&stream);
   if (!keeper) {
-    if (!memory.Live.empty())
+    if (memory.LiveBlocks() != 0)
       Fail("a refused database left blocks allocated");
     return 0;
   }
@@ -341,7 +302,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::memcpy(&idCount, data + 8, 4); // the header's entry count
   Exercise(mgr, keeper, idCount);
   mgr->ReleaseKeeper(keeper);
-  if (!memory.Live.empty())
+  if (memory.LiveBlocks() != 0)
     Fail("a released keeper left blocks allocated");
   return 0;
 }

@@ -1,5 +1,4 @@
-//===- TestSupport.h - Streams, allocators and strings for tests -*- C++
-//-*-===//
+//===- TestSupport.h - Streams, memory and strings for tests ---*- C++ -*-===//
 //
 // Host-side test doubles: a memory stream that can fail at its K-th read, a
 // counting IQVMemory that can fail its N-th allocation, and helpers that
@@ -12,6 +11,7 @@
 
 #include "PhrasorRuntime.h"
 #include "QVMemory.h"
+#include "tests/support/CountingMemory.h"
 #include "tools/authoring/DatabaseWriter.h"
 
 #include <cstdint>
@@ -60,32 +60,6 @@ private:
   std::size_t Position = 0;
   int FailAt;
   std::vector<uint32_t> Reads;
-};
-
-/// The host memory manager every test binary installs. Counts calls,
-/// tracks live blocks, and can be told to fail the N-th Allocate.
-class CountingMemory : public IQVMemory {
-public:
-  virtual ~CountingMemory() = default;
-  void *Allocate(uint32_t size) override;
-  void Free(void *block) override;
-
-  /// Forgets earlier counts; \p failAt (0-based) makes that allocation and
-  /// no other return null.
-  void Reset(long failAt = -1);
-
-  long Allocations() const { return AllocateCalls; }
-  long Frees() const { return FreeCalls; }
-  long NullFrees() const { return NullFreeCalls; }
-  std::size_t LiveBlocks() const;
-  std::vector<uint32_t> Sizes() const;
-  bool Enabled = true; ///< counting on; live-block tracking always on
-
-private:
-  mutable std::mutex Lock;
-  long AllocateCalls = 0, FreeCalls = 0, NullFreeCalls = 0, FailAt = -1;
-  std::map<void *, uint32_t> Live;
-  std::vector<uint32_t> AllocSizes;
 };
 
 /// The instance installed by the test main.
