@@ -53,10 +53,10 @@ CountingMemory &Memory() {
 // a wide string, and checked afterwards, so a conversion that writes through
 // an argument (%n) is caught.
 alignas(8) char16_t ArgText[8] = u"fz";
-const char16_t ArgExpected[8] = u"fz";
+const char16_t kArgExpected[8] = u"fz";
 
 void CheckArgumentUntouched() {
-  if (std::memcmp(ArgText, ArgExpected, sizeof ArgText) != 0)
+  if (std::memcmp(ArgText, kArgExpected, sizeof ArgText) != 0)
     Fail("a format wrote through an argument");
 }
 
@@ -65,22 +65,22 @@ void CheckArgumentUntouched() {
 class CountingArgs final : public phrasor::FormatArgs {
 public:
   int32_t NextInt32() override {
-    ++Taken;
+    ++taken;
     return static_cast<int32_t>(reinterpret_cast<uintptr_t>(ArgText));
   }
   int64_t NextInt64() override {
-    ++Taken;
+    ++taken;
     return static_cast<int64_t>(reinterpret_cast<uintptr_t>(ArgText));
   }
   double NextDouble() override {
-    ++Taken;
+    ++taken;
     return 0.0;
   }
   const void *NextPointer() override {
-    ++Taken;
+    ++taken;
     return ArgText;
   }
-  unsigned Taken = 0;
+  unsigned taken = 0;
 };
 
 // A format taking at most this many arguments is given kPassed pointer-sized
@@ -99,23 +99,23 @@ constexpr uint32_t kLengths[] = {0, 1, 2, 5, 32, 300};
 
 /// A caller buffer with guard units on both sides.
 struct GuardedBuffer {
-  PhrasorWChar Units[kGuardUnits + 300 + kGuardUnits];
+  PhrasorWChar units[kGuardUnits + 300 + kGuardUnits];
   PhrasorWChar *Prepare() {
-    for (PhrasorWChar &unit : Units)
+    for (PhrasorWChar &unit : units)
       unit = kGuard;
-    return Units + kGuardUnits;
+    return units + kGuardUnits;
   }
   void Check(uint32_t length) const {
     for (uint32_t i = 0; i < kGuardUnits; ++i)
-      if (Units[i] != kGuard)
+      if (units[i] != kGuard)
         Fail("write before the caller's buffer");
-    for (uint32_t i = kGuardUnits + length; i < sizeof Units / sizeof *Units;
+    for (uint32_t i = kGuardUnits + length; i < sizeof units / sizeof *units;
          ++i)
-      if (Units[i] != kGuard)
+      if (units[i] != kGuard)
         Fail("write after the caller's buffer");
     if (length == 0)
       return;
-    const PhrasorWChar *text = Units + kGuardUnits;
+    const PhrasorWChar *text = units + kGuardUnits;
     for (uint32_t i = 0; i < length; ++i)
       if (text[i] == 0)
         return;
@@ -144,11 +144,11 @@ void OnError(HSTRINGKEEPER, const char *label, const char *message, void *) {
 }
 
 struct EnumState {
-  const char *Prefix;
+  const char *prefix;
 };
 
 void OnId(const char *id, void *userData) {
-  const char *prefix = static_cast<EnumState *>(userData)->Prefix;
+  const char *prefix = static_cast<EnumState *>(userData)->prefix;
   if (phrasor::StrNICmp(prefix, id, phrasor::StrLen(prefix)) != 0)
     Fail("enumeration reported an ID without the prefix");
 }
@@ -157,7 +157,7 @@ unsigned CountPrintf(const PhrasorWChar *format) {
   static PhrasorWChar scratch[4096];
   CountingArgs args;
   phrasor::WStrFormatArgs(scratch, 4096, format, args);
-  return args.Taken;
+  return args.taken;
 }
 
 unsigned CountMessage(const PhrasorWChar *format) {
@@ -165,7 +165,7 @@ unsigned CountMessage(const PhrasorWChar *format) {
   CountingArgs args;
   phrasor::QVFormatMessageT formatter;
   formatter.FormatWith(scratch, 4096, format, args);
-  return args.Taken;
+  return args.taken;
 }
 
 void FormatAll(IPhrasorMgr *mgr, HSTRINGKEEPER keeper, int32_t index,

@@ -78,17 +78,17 @@ CountingMemory &HostMemory() {
 
 Keeper::Keeper(const std::vector<uint8_t> &bytes) {
   MemoryStream stream(bytes);
-  Handle = GetIPhrasorMgr()->CreateKeeper(&stream);
+  handle = GetIPhrasorMgr()->CreateKeeper(&stream);
 }
 
 Keeper::Keeper(const std::vector<authoring::Entry> &entries) {
   auto bytes = authoring::BuildDatabase(entries);
   EXPECT_TRUE(bytes.has_value()) << "test entries do not compile";
   MemoryStream stream(bytes.value_or(std::vector<uint8_t>{}));
-  Handle = GetIPhrasorMgr()->CreateKeeper(&stream);
+  handle = GetIPhrasorMgr()->CreateKeeper(&stream);
 }
 
-Keeper::~Keeper() { GetIPhrasorMgr()->ReleaseKeeper(Handle); }
+Keeper::~Keeper() { GetIPhrasorMgr()->ReleaseKeeper(handle); }
 
 authoring::Entry E(const std::string &id, std::optional<std::string> value,
                    std::optional<std::string> voice) {
@@ -104,7 +104,7 @@ namespace {
 void RecordReport(HSTRINGKEEPER keeper, const char *label, const char *message,
                   void *userData) {
   auto *log = static_cast<ReportLog *>(userData);
-  log->Reports.push_back({keeper, label, label ? label : "(null)",
+  log->reports.push_back({keeper, label, label ? label : "(null)",
                           message ? message : "(null)", userData});
 }
 } // namespace

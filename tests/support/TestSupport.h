@@ -36,30 +36,30 @@ std::u16string U16(const std::string &utf8);
 /// \p failAtRead (0-based) and all later ones fail.
 class MemoryStream : public IReadStream {
 public:
-  explicit MemoryStream(std::vector<uint8_t> bytes, int failAtRead = -1)
-      : Bytes(std::move(bytes)), FailAt(failAtRead) {}
+  explicit MemoryStream(std::vector<uint8_t> content, int failAtRead = -1)
+      : bytes(std::move(content)), failAt(failAtRead) {}
   virtual ~MemoryStream() = default;
 
   int32_t Read(void *buffer, uint32_t size) override {
-    int index = static_cast<int>(Reads.size());
-    Reads.push_back(size);
-    if (FailAt >= 0 && index >= FailAt)
+    int index = static_cast<int>(reads.size());
+    reads.push_back(size);
+    if (failAt >= 0 && index >= failAt)
       return 7;
-    if (size > Bytes.size() - Position)
+    if (size > bytes.size() - position)
       return 1; // short stream: nothing is delivered
-    std::memcpy(buffer, Bytes.data() + Position, size);
-    Position += size;
+    std::memcpy(buffer, bytes.data() + position, size);
+    position += size;
     return 0;
   }
 
-  std::size_t Consumed() const { return Position; }
-  const std::vector<uint32_t> &ReadSizes() const { return Reads; }
+  std::size_t Consumed() const { return position; }
+  const std::vector<uint32_t> &ReadSizes() const { return reads; }
 
 private:
-  std::vector<uint8_t> Bytes;
-  std::size_t Position = 0;
-  int FailAt;
-  std::vector<uint32_t> Reads;
+  std::vector<uint8_t> bytes;
+  std::size_t position = 0;
+  int failAt;
+  std::vector<uint32_t> reads;
 };
 
 /// The instance installed by the test main.
@@ -73,11 +73,11 @@ public:
   ~Keeper();
   Keeper(const Keeper &) = delete;
   Keeper &operator=(const Keeper &) = delete;
-  HSTRINGKEEPER get() const { return Handle; }
-  operator HSTRINGKEEPER() const { return Handle; }
+  HSTRINGKEEPER get() const { return handle; }
+  operator HSTRINGKEEPER() const { return handle; }
 
 private:
-  HSTRINGKEEPER Handle;
+  HSTRINGKEEPER handle;
 };
 
 authoring::Entry E(const std::string &id, std::optional<std::string> value,
@@ -95,7 +95,7 @@ public:
   };
   ReportLog();
   ~ReportLog();
-  std::vector<Report> Reports;
+  std::vector<Report> reports;
 };
 
 } // namespace phrasor::test

@@ -41,20 +41,26 @@ int CompareIds(const std::string &a, const std::string &b) {
   return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
-CompileResult Compile(const std::vector<Entry> &entries) {
-  CompileResult result;
+namespace {
+
+void FindNuls(const std::vector<Entry> &entries,
+              std::vector<CompileIssue> &issues) {
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const Entry &e = entries[i];
     if (e.id.find('\0') != std::string::npos)
-      result.issues.push_back({CompileIssue::NulInId, i, i});
+      issues.push_back({CompileIssue::NulInId, i, i});
     if (e.value && e.value->find(u'\0') != std::u16string::npos)
-      result.issues.push_back({CompileIssue::NulInValue, i, i});
+      issues.push_back({CompileIssue::NulInValue, i, i});
     if (e.voicePath && e.voicePath->find('\0') != std::string::npos)
-      result.issues.push_back({CompileIssue::NulInVoicePath, i, i});
+      issues.push_back({CompileIssue::NulInVoicePath, i, i});
   }
+}
 
-  // A stable sort keeps equal IDs in input order, so a duplicate is always
-  // reported against the entry that came first.
+// The entries' positions in ID order. A stable sort keeps equal IDs in
+// input order, so a duplicate is always reported against the entry that
+// came first.
+std::vector<std::size_t> SortedOrder(const std::vector<Entry> &entries,
+                                     std::vector<CompileIssue> &issues) {
   std::vector<std::size_t> order(entries.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::stable_sort(order.begin(), order.end(),
@@ -70,9 +76,18 @@ CompileResult Compile(const std::vector<Entry> &entries) {
            j > 0 && CompareIds(entries[order[j - 1]].id, entries[cur].id) == 0;
            --j)
         first = order[j - 1];
-      result.issues.push_back({CompileIssue::DuplicateId, cur, first});
+      issues.push_back({CompileIssue::DuplicateId, cur, first});
     }
   }
+  return order;
+}
+
+} // namespace
+
+CompileResult Compile(const std::vector<Entry> &entries) {
+  CompileResult result;
+  FindNuls(entries, result.issues);
+  const std::vector<std::size_t> order = SortedOrder(entries, result.issues);
   if (!result.issues.empty())
     return result;
 

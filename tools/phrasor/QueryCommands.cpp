@@ -112,7 +112,7 @@ struct ArgValue {
 
 class ListArgs final : public FormatArgs {
 public:
-  explicit ListArgs(const std::vector<ArgValue> &values) : Values(values) {}
+  explicit ListArgs(const std::vector<ArgValue> &values) : list(values) {}
   int32_t NextInt32() override { return static_cast<int32_t>(Next().integer); }
   int64_t NextInt64() override { return Next().integer; }
   double NextDouble() override { return Next().real; }
@@ -120,11 +120,11 @@ public:
 
 private:
   const ArgValue &Next() {
-    static const ArgValue None;
-    return At < Values.size() ? Values[At++] : None;
+    static const ArgValue kNone;
+    return at < list.size() ? list[at++] : kNone;
   }
-  const std::vector<ArgValue> &Values;
-  std::size_t At = 0;
+  const std::vector<ArgValue> &list;
+  std::size_t at = 0;
 };
 
 bool ParseInteger(const std::string &text, int64_t min, int64_t max,
@@ -155,32 +155,27 @@ bool ParseInteger(const std::string &text, int64_t min, int64_t max,
   return out >= min;
 }
 
-} // namespace
-
-int RunFormat(const FormatOptions &options) {
-  OpenDatabase db(options.database);
-  RequireLoaded(db);
+/// The value of \p id, or nothing after reporting why there is none.
+std::optional<std::u16string>
+LookUpValue(const OpenDatabase &db, const std::string &id, Diagnostics &diag) {
   IPhrasorMgr *mgr = GetIPhrasorMgr();
-  Diagnostics diag;
-  const char *id = options.id.c_str();
-  if (!mgr->IsValidID(db.Keeper(), id)) {
-    diag.Error(db.Path(), "no entry '" + options.id + "'");
-    return diag.ExitStatus();
+  if (!mgr->IsValidID(db.Keeper(), id.c_str())) {
+    diag.Error(db.Path(), "no entry '" + id + "'");
+    return std::nullopt;
   }
-  if (!mgr->HasStringByID(db.Keeper(), id)) {
-    diag.Error(db.Path(), "'" + options.id + "' has no value");
-    return diag.ExitStatus();
+  if (!mgr->HasStringByID(db.Keeper(), id.c_str())) {
+    diag.Error(db.Path(), "'" + id + "' has no value");
+    return std::nullopt;
   }
-  const std::u16string value = FromRuntime(mgr->GetStringByID(db.Keeper(), id));
-  const MessageReading message = ReadAsMessage(value);
-  if (!message.ok) {
-    diag.Error(db.Path(), "ID '" + options.id +
-                              "': not a valid message: " + message.problem);
-    return diag.ExitStatus();
-  }
+  return FromRuntime(mgr->GetStringByID(db.Keeper(), id.c_str()));
+}
 
-  // The field numbers of a valid message run from 1 without a gap; the
-  // first insert naming a field decides its argument's type.
+/// The first insert naming each field, in field order. The field numbers of
+/// a valid message run from 1 without a gap; the first insert naming a
+/// field decides its argument's type. Throws FatalError when the number of
+/// arguments given differs.
+std::vector<const MessageInsert *>
+InsertsByField(const MessageReading &message, const FormatOptions &options) {
   std::vector<const MessageInsert *> byField;
   for (const MessageInsert &insert : message.inserts) {
     if (insert.field > byField.size())
@@ -198,95 +193,134 @@ int RunFormat(const FormatOptions &options) {
                      (wanted.empty() ? "" : " (" + wanted + ")") + ", " +
                      std::to_string(options.args.size()) + " given");
   }
+  return byField;
+}
 
-  std::vector<ArgValue> values(byField.size());
-  std::vector<RuntimeString> wideKeep(byField.size());
-  for (std::size_t i = 0; i < byField.size(); ++i) {
-    const std::string &arg = options.args[i];
-    const MessageInsert &insert = *byField[i];
-    ArgValue &v = values[i];
-    auto bad = [&](const std::string &what) {
-      throw FatalError("argument " + std::to_string(i + 1) + " '" + arg +
-                       "' for " + InsertText(insert) + ": expected " + what);
-    };
-    switch (insert.type) {
-    case kTypeLong:
-    case kTypeULong:
-    case kTypeShort:
-    case kTypeUShort:
-    case kTypeInt32:
-    case kTypeInt:
-      if (!ParseInteger(arg, INT32_MIN, UINT32_MAX, v.integer))
-        bad("a 32-bit integer");
-      break;
-    case kTypeInt64:
-      if (!ParseInteger(arg, INT64_MIN, -1, v.integer))
-        bad("a 64-bit integer");
-      break;
-    case kTypeWideChar: {
-      std::optional<std::u16string> wide = Utf8ToUtf16(arg);
-      if (!wide || wide->size() != 1)
-        bad("one character");
-      v.integer = (*wide)[0];
-      break;
-    }
-    case kTypeNarrowChar:
-      if (arg.size() != 1)
-        bad("one byte");
-      v.integer = static_cast<unsigned char>(arg[0]);
-      break;
-    case kTypeWideString: {
-      std::optional<std::u16string> wide = Utf8ToUtf16(arg);
-      if (!wide)
-        bad("UTF-8 text");
-      wideKeep[i] = ToRuntime(*wide);
-      v.pointer = wideKeep[i].c_str();
-      break;
-    }
-    case kTypeNarrowString:
-      v.pointer = arg.c_str();
-      break;
-    case kTypeDouble: {
-      char *end = nullptr;
-      v.real = std::strtod(arg.c_str(), &end);
-      if (arg.empty() || *end != '\0')
-        bad("a number");
-      break;
-    }
-    case kTypePointer:
-      if (!ParseInteger(arg, 0, -1, v.integer))
-        bad("an address");
-      v.pointer =
-          reinterpret_cast<const void *>(static_cast<uintptr_t>(v.integer));
-      break;
-    default:
-      diag.Error(db.Path(), "ID '" + options.id + "': insert " +
-                                InsertText(insert) + " cannot be formatted");
-      return diag.ExitStatus();
-    }
+/// Converts the command-line text \p arg, the argument for \p insert at
+/// \p position (0-based), to the value the insert's type takes; a wide
+/// string's units are kept in \p keep. Throws FatalError when the text does
+/// not fit the type; false when the insert's type cannot be formatted.
+bool ConvertArgument(const std::string &arg, std::size_t position,
+                     const MessageInsert &insert, ArgValue &v,
+                     RuntimeString &keep) {
+  auto bad = [&](const std::string &what) {
+    throw FatalError("argument " + std::to_string(position + 1) + " '" + arg +
+                     "' for " + InsertText(insert) + ": expected " + what);
+  };
+  switch (insert.type) {
+  case kTypeLong:
+  case kTypeULong:
+  case kTypeShort:
+  case kTypeUShort:
+  case kTypeInt32:
+  case kTypeInt:
+    if (!ParseInteger(arg, INT32_MIN, UINT32_MAX, v.integer))
+      bad("a 32-bit integer");
+    return true;
+  case kTypeInt64:
+    if (!ParseInteger(arg, INT64_MIN, -1, v.integer))
+      bad("a 64-bit integer");
+    return true;
+  case kTypeWideChar: {
+    std::optional<std::u16string> wide = Utf8ToUtf16(arg);
+    if (!wide || wide->size() != 1)
+      bad("one character");
+    v.integer = (*wide)[0];
+    return true;
   }
+  case kTypeNarrowChar:
+    if (arg.size() != 1)
+      bad("one byte");
+    v.integer = static_cast<unsigned char>(arg[0]);
+    return true;
+  case kTypeWideString: {
+    std::optional<std::u16string> wide = Utf8ToUtf16(arg);
+    if (!wide)
+      bad("UTF-8 text");
+    keep = ToRuntime(*wide);
+    v.pointer = keep.c_str();
+    return true;
+  }
+  case kTypeNarrowString:
+    v.pointer = arg.c_str();
+    return true;
+  case kTypeDouble: {
+    char *end = nullptr;
+    v.real = std::strtod(arg.c_str(), &end);
+    if (arg.empty() || *end != '\0')
+      bad("a number");
+    return true;
+  }
+  case kTypePointer:
+    if (!ParseInteger(arg, 0, -1, v.integer))
+      bad("an address");
+    v.pointer =
+        reinterpret_cast<const void *>(static_cast<uintptr_t>(v.integer));
+    return true;
+  default:
+    return false;
+  }
+}
 
-  // The runtime's formatter, fed from the converted list: a C variadic
-  // call cannot be assembled at run time from types known only then. The
-  // buffer grows until the output is not cut.
-  RuntimeString format = ToRuntime(value);
+/// Runs the runtime's formatter over \p value with \p values, in a buffer
+/// that grows until the output is not cut. The formatter is fed from the
+/// converted list: a C variadic call cannot be assembled at run time from
+/// types known only then. \p text receives the output or the error text.
+bool FormatGrowing(const std::u16string &value,
+                   const std::vector<ArgValue> &values, std::u16string &text) {
+  const RuntimeString format = ToRuntime(value);
   for (std::size_t room = 4096 + value.size();; room *= 2) {
     std::vector<PhrasorWChar> buffer(room, 0);
     ListArgs args(values);
     const bool ok = QVFormatMessageT().FormatWith(
         buffer.data(), static_cast<uint32_t>(room), format.c_str(), args);
-    const std::u16string out = FromRuntime(buffer.data());
-    if (!ok) {
-      diag.Error(db.Path(),
-                 "ID '" + options.id +
-                     "': the formatter refused it: " + Utf16ToUtf8Lossy(out));
+    text = FromRuntime(buffer.data());
+    if (!ok)
+      return false;
+    if (text.size() + 1 < room || room >= (1u << 26))
+      return true;
+  }
+}
+
+} // namespace
+
+int RunFormat(const FormatOptions &options) {
+  OpenDatabase db(options.database);
+  RequireLoaded(db);
+  Diagnostics diag;
+  const std::optional<std::u16string> value = LookUpValue(db, options.id, diag);
+  if (!value)
+    return diag.ExitStatus();
+  const MessageReading message = ReadAsMessage(*value);
+  if (!message.ok) {
+    diag.Error(db.Path(), "ID '" + options.id +
+                              "': not a valid message: " + message.problem);
+    return diag.ExitStatus();
+  }
+
+  const std::vector<const MessageInsert *> byField =
+      InsertsByField(message, options);
+  std::vector<ArgValue> values(byField.size());
+  std::vector<RuntimeString> wideKeep(byField.size());
+  for (std::size_t i = 0; i < byField.size(); ++i) {
+    if (!ConvertArgument(options.args[i], i, *byField[i], values[i],
+                         wideKeep[i])) {
+      diag.Error(db.Path(), "ID '" + options.id + "': insert " +
+                                InsertText(*byField[i]) +
+                                " cannot be formatted");
       return diag.ExitStatus();
     }
-    if (out.size() + 1 < room || room >= (1u << 26)) {
-      WriteStdout(Utf16ToUtf8Lossy(out) + "\n");
-      return kExitOk;
-    }
   }
+
+  std::u16string out;
+  if (!FormatGrowing(*value, values, out)) {
+    diag.Error(db.Path(),
+               "ID '" + options.id +
+                   "': the formatter refused it: " + Utf16ToUtf8Lossy(out));
+    return diag.ExitStatus();
+  }
+  WriteStdout(Utf16ToUtf8Lossy(out) + "\n");
+  return kExitOk;
 }
 
 } // namespace phrasor::tool
