@@ -21,6 +21,11 @@ public:
   /// concerned, a label naming the entry and one of the fixed texts.
   virtual void ReportError(HSTRINGKEEPER keeper, const char *label,
                            const char *message) = 0;
+
+protected:
+  // The manager lives as long as the process and is never destroyed through
+  // this interface.
+  ~IErrorReporter() = default;
 };
 
 } // namespace phrasor
