@@ -2,6 +2,7 @@
 
 #include "keeper/DatabaseFormat.h"
 
+#include "base/Memory.h"
 #include "base/StrUtil.h"
 
 #include <string.h>
@@ -58,6 +59,13 @@ DatabaseProblem CheckHeader(const DatabaseHeader &header) {
       header.blockSize)
     return DatabaseProblem::BlockTooSmall;
   return DatabaseProblem::None;
+}
+
+bool TablesFit(const DatabaseHeader &header) {
+  return ProductFits(header.idCount, sizeof(void *)) &&
+         ProductFits(header.stringTotal, sizeof(void *)) &&
+         ProductFits(header.voicePathCount, sizeof(void *)) &&
+         ProductFits(header.idCount, sizeof(StringRefPair));
 }
 
 DatabaseProblem CheckStrings(const char *block, uint32_t size,
@@ -128,8 +136,7 @@ DatabaseCheck ValidateDatabase(const unsigned char *image, size_t size) {
   const uint64_t blockEnd = uint64_t{kHeaderSize} + header.blockSize;
   if (size < blockEnd)
     return Verdict(DatabaseProblem::TruncatedBlock, 0, size, header);
-  if (!TableSizeFits(header.idCount) || !TableSizeFits(header.stringTotal) ||
-      !TableSizeFits(header.voicePathCount))
+  if (!TablesFit(header))
     return Verdict(DatabaseProblem::TableTooLarge, 0, kHeaderSize, header);
   uint32_t index = 0;
   const char *block = reinterpret_cast<const char *>(image + kHeaderSize);

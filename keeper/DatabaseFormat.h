@@ -100,15 +100,18 @@ struct StringTables {
 };
 
 /// The header's own rules: magic, version, and counts that the block can
-/// hold (every string takes at least four bytes, so a hostile header cannot
-/// make the loader ask for more memory than the block justifies).
+/// hold. Every string takes at least one 4-byte slot, so a block smaller than
+/// four bytes a string is refused before any memory is requested: a hostile
+/// header cannot make the loader ask for more than the block justifies. The
+/// test is on whole slots, so it also refuses a block that cuts the padding
+/// of a last 4-byte slot (the writer always writes whole slots).
 DatabaseProblem CheckHeader(const DatabaseHeader &header);
 
-/// Whether a pointer table of \p count entries has a byte size that fits
-/// 32 bits, the most a single request can ask for.
-inline bool TableSizeFits(uint32_t count) {
-  return static_cast<uint64_t>(count) * sizeof(void *) <= 0xFFFFFFFFu;
-}
+/// Whether every table the loader builds for \p header (three of pointers,
+/// one of reference pairs) has a byte size that fits 32 bits, the most one
+/// request can ask for. With 8-byte pointers a table can outgrow that
+/// although the counts passed CheckHeader; such a table is never built.
+bool TablesFit(const DatabaseHeader &header);
 
 /// Walks the N + (T - N) + P strings of a block of \p size bytes, each of
 /// which must start and end inside it (only the padding of the last slot

@@ -82,21 +82,22 @@ bool CStringKeeper::Load(IReadStream *stream) {
     return false;
   }
 
-  idTable =
-      static_cast<const char **>(MemAlloc(SaturatingSize(ids, sizeof(void *))));
+  // A table whose true size does not fit 32 bits (see TablesFit) is refused
+  // by MemAllocArray, never built.
+  idTable = static_cast<const char **>(MemAllocArray(ids, sizeof(void *)));
   if (idTable)
     valueTable = static_cast<const PhrasorWChar **>(
-        MemAlloc(SaturatingSize(total, sizeof(void *))));
+        MemAllocArray(total, sizeof(void *)));
   if (valueTable)
-    voicePathTable = static_cast<const char **>(
-        MemAlloc(SaturatingSize(voices, sizeof(void *))));
+    voicePathTable =
+        static_cast<const char **>(MemAllocArray(voices, sizeof(void *)));
   if (!voicePathTable || !BuildTables(header)) {
     FreeTables();
     return false;
   }
 
-  refPairs = static_cast<StringRefPair *>(
-      MemAlloc(SaturatingSize(ids, sizeof(StringRefPair))));
+  refPairs =
+      static_cast<StringRefPair *>(MemAllocArray(ids, sizeof(StringRefPair)));
   if (!refPairs || !ReadRefPairs(stream, header)) {
     FreeTables();
     return false;

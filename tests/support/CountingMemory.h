@@ -37,6 +37,12 @@ public:
   /// Requests above \p bytes are refused, as by a host with a budget.
   void SetBudget(uint32_t bytes) { budget = bytes; }
 
+  /// When nonzero, every larger request is granted with a zeroed block of
+  /// kStandInSize bytes, so code that trusts a huge grant writes past a small
+  /// block a sanitizer guards instead of needing gigabytes.
+  uint32_t standInAbove = 0;
+  static constexpr uint32_t kStandInSize = 64;
+
   long Allocations() const { return allocateCalls; }
   long Frees() const { return freeCalls; }
   long NullFrees() const { return nullFreeCalls; }
