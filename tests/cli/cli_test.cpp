@@ -266,8 +266,7 @@ TEST_F(Cli, CheckSaysWhyADatabaseIsRefused) {
     RawDatabase db;
     db.ids = {"A", "B"};
     db.values = {u"a", u"b"};
-    db.pairs = {RefPair{0, phrasor::authoring::kNoEntry},
-                RefPair{1, phrasor::authoring::kNoEntry}};
+    db.pairs = {RefPair{0, phrasor::NO_ENTRY}, RefPair{1, phrasor::NO_ENTRY}};
     return db;
   };
   struct Row {

@@ -24,13 +24,12 @@ namespace {
 /// Reports why \p db did not load; false when it did not.
 bool ReportLoad(const OpenDatabase &db, Diagnostics &diag) {
   if (db.Keeper()) {
-    const DatabaseInspection &info = db.Inspection();
-    for (const auto &[a, b] : info.caseTwins)
+    for (const auto &[a, b] : db.CaseTwins())
       diag.Warning(db.Path(), "IDs '" + a + "' and '" + b +
                                   "' differ only in case; lookups find "
                                   "only one of them");
-    if (info.trailingBytes)
-      diag.Warning(db.Path(), std::to_string(info.trailingBytes) +
+    if (const std::size_t trailing = db.TrailingBytes())
+      diag.Warning(db.Path(), std::to_string(trailing) +
                                   " bytes after the reference pairs are "
                                   "never read");
     return true;
@@ -57,10 +56,8 @@ int RunCheck(const CheckOptions &options) {
   const Metadata meta = SplitMetadata(entries);
   if (!meta.problem.empty())
     diag.Error(where, meta.problem);
-  std::map<std::string, const authoring::Entry *> byId;
   std::map<std::string, ValueKind> kinds;
   for (const authoring::Entry &e : entries) {
-    byId.emplace(e.id, &e);
     if (!e.value)
       continue;
     const ValueKind kind = KindOf(e, meta, where, &diag);

@@ -65,13 +65,6 @@ struct FormatOptions {
 };
 int RunFormat(const FormatOptions &options);
 
-/// Writes \p bytes to \p path through a temporary file in the same
-/// directory, so a failed build never leaves a half-written database.
-void WriteFileAtomically(const std::string &path, const std::string &bytes);
-
-/// Writes to stdout; throws FatalError when stdout fails (a closed pipe).
-void WriteStdout(const std::string &text);
-
 } // namespace phrasor::tool
 
 #endif // PHRASOR_TOOL_COMMANDS_H

@@ -45,9 +45,6 @@ struct InputOptions {
   std::string locale;
 };
 
-/// The whole file as bytes; throws FatalError when it cannot be read.
-std::string ReadFileBytes(const std::string &path);
-
 /// Reads one input, choosing the reader by extension (.csv, .json, .po).
 /// Problems in the file go to \p diag; an unreadable file or an unknown
 /// extension throws FatalError.

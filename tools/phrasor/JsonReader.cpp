@@ -4,11 +4,11 @@
 //     "ID": { "value": "text" | null, "voice": "path" | null,
 //             "kind": "text" | "message" | "printf" },
 //     "ID": { "one": "text", "few": "text", ..., "kind": ... },
+//     "ID": null,
 //     "@locale": "fr-CA" }
 //
 // An object whose keys are plural categories is a plural text: it gives
 // the entries ID#one, ID#few and so on.
-//     "ID": null }
 //
 // Parsed through nlohmann's SAX interface so that every key is seen, even
 // a repeated one (a DOM would keep only one of them), and with an input
@@ -17,6 +17,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "tools/phrasor/Inputs.h"
+
 #include "tools/phrasor/Plurals.h"
 
 #include <nlohmann/json.hpp>
@@ -37,12 +38,12 @@ public:
   using reference = const char &;
 
   LineCountingIterator(const char *p, std::size_t *lines)
-      : P(p), Lines(lines) {}
-  reference operator*() const { return *P; }
+      : at(p), lineCount(lines) {}
+  reference operator*() const { return *at; }
   LineCountingIterator &operator++() {
-    if (*P == '\n')
-      ++*Lines;
-    ++P;
+    if (*at == '\n')
+      ++*lineCount;
+    ++at;
     return *this;
   }
   LineCountingIterator operator++(int) {
@@ -50,12 +51,12 @@ public:
     ++*this;
     return old;
   }
-  bool operator==(const LineCountingIterator &o) const { return P == o.P; }
-  bool operator!=(const LineCountingIterator &o) const { return P != o.P; }
+  bool operator==(const LineCountingIterator &o) const { return at == o.at; }
+  bool operator!=(const LineCountingIterator &o) const { return at != o.at; }
 
 private:
-  const char *P;
-  std::size_t *Lines;
+  const char *at;
+  std::size_t *lineCount;
 };
 
 using Json = nlohmann::json;
@@ -64,14 +65,14 @@ class EntrySax : public nlohmann::json_sax<Json> {
 public:
   EntrySax(const std::string &file, const std::size_t &lines, Diagnostics &diag,
            std::vector<SourceEntry> &out)
-      : File(file), Lines(lines), Diag(diag), Out(out) {}
+      : path(file), lineCount(lines), diagnostics(diag), entries(out) {}
 
   bool null() override {
-    if (Depth == 0)
+    if (depth == 0)
       return Unexpected("null");
-    if (Depth == 1)
+    if (depth == 1)
       Finish(std::nullopt, std::nullopt);
-    else if (Depth == 2 && !Skipping)
+    else if (depth == 2 && !skipping)
       Field() = std::nullopt;
     else
       Unexpected("null");
@@ -90,11 +91,11 @@ public:
   bool binary(binary_t &) override { return Unexpected("binary data"); }
 
   bool string(string_t &val) override {
-    if (Depth == 0)
+    if (depth == 0)
       return Unexpected("a string");
-    if (Depth == 1)
+    if (depth == 1)
       Finish(val, std::nullopt);
-    else if (Depth == 2 && !Skipping)
+    else if (depth == 2 && !skipping)
       Field() = val;
     else
       Unexpected("a string");
@@ -102,57 +103,57 @@ public:
   }
 
   bool start_object(std::size_t) override {
-    ++Depth;
-    if (Depth == 2) {
-      Value.reset();
-      Voice.reset();
-      Kind.reset();
-      Forms.clear();
-      Skipping = false;
-      Current = nullptr;
-    } else if (Depth > 2) {
+    ++depth;
+    if (depth == 2) {
+      valueText.reset();
+      voiceText.reset();
+      kindText.reset();
+      forms.clear();
+      skipping = false;
+      current = nullptr;
+    } else if (depth > 2) {
       Unexpected("an object");
     }
     return true;
   }
   bool end_object() override {
-    if (Depth == 2 && !Skipping)
-      Finish(Value, Voice);
-    --Depth;
+    if (depth == 2 && !skipping)
+      Finish(valueText, voiceText);
+    --depth;
     return true;
   }
   bool start_array(std::size_t) override {
     if (!Unexpected("an array"))
       return false;
-    ++Depth;
-    if (Depth >= 2)
-      Skipping = true; // the elements are not fields of an entry
+    ++depth;
+    if (depth >= 2)
+      skipping = true; // the elements are not fields of an entry
     return true;
   }
   bool end_array() override {
-    --Depth;
+    --depth;
     return true;
   }
 
   bool key(string_t &val) override {
-    if (Depth == 1) {
-      Id = val;
-      IdLine = Lines + 1;
-    } else if (Depth == 2 && !Skipping) {
+    if (depth == 1) {
+      id = val;
+      idLine = lineCount + 1;
+    } else if (depth == 2 && !skipping) {
       if (val == "value")
-        Current = &Value;
+        current = &valueText;
       else if (val == "voice")
-        Current = &Voice;
+        current = &voiceText;
       else if (val == "kind")
-        Current = &Kind;
+        current = &kindText;
       else if (IsPluralCategory(val))
-        Current = &Forms[CategoryRank(val)];
+        current = &forms[CategoryRank(val)];
       else {
-        Diag.Error(SourcePos{File, Lines + 1},
-                   "unknown key '" + val + "' in entry '" + Id +
-                       "' (expected value, voice, kind or plural "
-                       "categories)");
-        Skipping = true;
+        diagnostics.Error(SourcePos{path, lineCount + 1},
+                          "unknown key '" + val + "' in entry '" + id +
+                              "' (expected value, voice, kind or plural "
+                              "categories)");
+        skipping = true;
       }
     }
     return true;
@@ -167,65 +168,68 @@ public:
     std::size_t colon = what.find(": ");
     std::string detail =
         colon == std::string::npos ? what : what.substr(colon + 2);
-    Diag.Error(SourcePos{File, Lines + 1}, "invalid JSON: " + detail);
+    diagnostics.Error(SourcePos{path, lineCount + 1},
+                      "invalid JSON: " + detail);
     return false;
   }
 
 private:
   std::optional<std::string> &Field() {
     static std::optional<std::string> Sink;
-    return Current ? *Current : Sink;
+    return current ? *current : Sink;
   }
 
   bool Unexpected(const char *what) {
-    if (Depth == 0) {
-      Diag.Error(SourcePos{File, Lines + 1},
-                 std::string("expected an object of IDs, found ") + what);
+    if (depth == 0) {
+      diagnostics.Error(SourcePos{path, lineCount + 1},
+                        std::string("expected an object of IDs, found ") +
+                            what);
       return false; // nothing below a wrong top level is an entry
     }
-    if (!Skipping) {
-      Diag.Error(SourcePos{File, Depth == 1 ? IdLine : Lines + 1},
-                 std::string("entry '") + Id +
-                     "': expected a string or an "
-                     "object with value and voice, found " +
-                     what);
-      if (Depth >= 2)
-        Skipping = true;
+    if (!skipping) {
+      diagnostics.Error(SourcePos{path, depth == 1 ? idLine : lineCount + 1},
+                        std::string("entry '") + id +
+                            "': expected a string or an "
+                            "object with value and voice, found " +
+                            what);
+      if (depth >= 2)
+        skipping = true;
     }
     return true;
   }
 
   void Finish(const std::optional<std::string> &value,
               const std::optional<std::string> &voice) {
-    const SourcePos pos{File, IdLine};
+    const SourcePos pos{path, idLine};
     std::optional<ValueKind> kind;
-    if (Depth == 2 && Kind)
-      kind = ReadKindName(pos, *Kind, Diag);
-    if (Depth == 2 && !Forms.empty()) {
-      if (Value || Voice) {
-        Diag.Error(pos, "entry '" + Id +
-                            "' has both plural forms and a value or voice");
+    if (depth == 2 && kindText)
+      kind = ReadKindName(pos, *kindText, diagnostics);
+    if (depth == 2 && !forms.empty()) {
+      if (value || voice) {
+        diagnostics.Error(pos, "entry '" + id +
+                                   "' has both plural forms and a value or "
+                                   "voice");
         return;
       }
-      for (const auto &[rank, form] : Forms)
-        AddEntry(pos, Id + "#" + kPluralCategories[rank], form, std::nullopt,
-                 Diag, Out, kind);
+      for (const auto &[rank, form] : forms)
+        AddEntry(pos, id + "#" + kPluralCategories[rank], form, std::nullopt,
+                 diagnostics, entries, kind);
       return;
     }
-    AddEntry(pos, Id, value, voice, Diag, Out, kind);
+    AddEntry(pos, id, value, voice, diagnostics, entries, kind);
   }
 
-  const std::string &File;
-  const std::size_t &Lines;
-  Diagnostics &Diag;
-  std::vector<SourceEntry> &Out;
-  int Depth = 0;
-  std::string Id;
-  std::size_t IdLine = 0;
-  std::optional<std::string> Value, Voice, Kind;
-  std::map<std::size_t, std::optional<std::string>> Forms; ///< by rank
-  std::optional<std::string> *Current = nullptr;
-  bool Skipping = false;
+  const std::string &path;
+  const std::size_t &lineCount;
+  Diagnostics &diagnostics;
+  std::vector<SourceEntry> &entries;
+  int depth = 0;
+  std::string id;
+  std::size_t idLine = 0;
+  std::optional<std::string> valueText, voiceText, kindText;
+  std::map<std::size_t, std::optional<std::string>> forms; ///< by rank
+  std::optional<std::string> *current = nullptr;
+  bool skipping = false;
 };
 
 } // namespace

@@ -88,7 +88,7 @@ void XError2(int severity, po_message_t, const char *filename1, size_t lineno1,
   Report(severity, filename2, lineno2, text2);
 }
 
-const po_xerror_handler Handler = {XError, XError2};
+const po_xerror_handler kErrorHandler = {XError, XError2};
 
 /// Where a message begins and the flags written above it.
 struct MessageStart {
@@ -462,7 +462,7 @@ void ReadPo(const std::string &file, std::string_view text,
             const InputOptions &options, Diagnostics &diag,
             std::vector<SourceEntry> &out) {
   CurrentDiag = &diag;
-  po_file_t po = po_file_read(file.c_str(), &Handler);
+  po_file_t po = po_file_read(file.c_str(), &kErrorHandler);
   if (po) {
     PoFileReader(file, options, diag, out).Read(po, text);
     po_file_free(po);
