@@ -1,5 +1,4 @@
-//===- ArgList.h - Checked values handed to the runtime's formatter -*- C++
-//-*-===//
+//===- ArgList.h - Checked values for the runtime's formatter --*- C++ -*-===//
 //
 // The runtime's formatters take their arguments through FormatArgs. Once
 // checked, the C++ arguments are stored here already converted to what each

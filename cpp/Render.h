@@ -1,5 +1,4 @@
-//===- Render.h - Running the runtime's formatter on checked values -*- C++
-//-*-===//
+//===- Render.h - The runtime's formatter on checked values ----*- C++ -*-===//
 //
 // The one seam between the layer and the runtime's formatting code: the
 // layer hands it checked values and learns whether the output was written

@@ -1,5 +1,4 @@
-//===- Args.h - C++ arguments described for checking at run time -*- C++
-//-*-===//
+//===- Args.h - C++ arguments described for run-time checks ---*- C++ -*-===//
 //
 // A stored message is data a translator may have changed, so the types of
 // its inserts are known only at run time. Each C++ argument is therefore

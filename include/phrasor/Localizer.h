@@ -1,5 +1,4 @@
-//===- Localizer.h - Catalogs of one language, most specific first -*- C++
-//-*-===//
+//===- Localizer.h - Catalogs of a language, best first -*- C++ -*-===//
 //
 // A game ships "fr-CA" with only the lines that differ from "fr", and "fr"
 // with what it has translated; English fills the rest. The Localizer holds

@@ -1,5 +1,4 @@
-//===- CppTestSupport.h - Databases and texts for the C++ layer's tests -*- C++
-//-*-===//
+//===- CppTestSupport.h - Databases for the C++ layer's tests --*- C++ -*-===//
 
 #ifndef PHRASOR_TESTS_CPP_CPPTESTSUPPORT_H
 #define PHRASOR_TESTS_CPP_CPPTESTSUPPORT_H
