@@ -19,13 +19,14 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace phrasor {
 namespace {
 
 constexpr const char *kNoneId = "<none>";
-constexpr std::uint32_t kEmptySlot = 0xFFFFFFFFu;
+constexpr std::uint64_t kEmptySlot = ~std::uint64_t{0};
 constexpr std::uint32_t kMaxBuffer = kMaxOutputUnits + 1;
 
 inline unsigned char fold(unsigned char c) {
@@ -37,6 +38,14 @@ inline std::uint32_t foldedHash(const char *s, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i)
     h = (h ^ fold(static_cast<unsigned char>(s[i]))) * 16777619u;
   return h;
+}
+
+// \p stored is folded already, and holds no zero byte.
+inline bool foldedMatch(const unsigned char *stored, std::string_view id) {
+  for (std::size_t i = 0; i < id.size(); ++i)
+    if (stored[i] != fold(static_cast<unsigned char>(id[i])))
+      return false;
+  return true;
 }
 
 inline bool foldedEqual(const char *a, const char *b, std::size_t n) {
@@ -74,40 +83,46 @@ std::size_t unitCount(const PhrasorWChar *s) {
 
 } // namespace
 
+// One entry as the index keeps it: what a lookup returns, then the ID
+// folded to lower case, in one block so that a hit touches the slot and
+// this record and nothing else.
 struct Entry {
-  const char *id = nullptr;
-  std::uint32_t idLength = 0;
-  std::uint32_t hash = 0;
-  const PhrasorWChar *value = nullptr; ///< null: the entry has no text
-  std::uint32_t valueLength = 0;
-  const char *voice = nullptr; ///< null: no voice path
-  // Parsed on first use; many threads may race to fill one, and each
-  // publishes a whole object or finds another's.
-  mutable std::atomic<const Inserts *> parsed[2] = {nullptr, nullptr};
+  const PhrasorWChar *value; ///< null: the entry has no text
+  const char *voice;         ///< null: no voice path
+  std::uint32_t valueLength;
+  std::uint32_t idLength;
+  std::uint32_t number; ///< the entry's place among the parsed-text cells
+  std::uint32_t reserved;
 
-  ~Entry() {
-    delete parsed[0].load();
-    delete parsed[1].load();
+  const unsigned char *foldedId() const {
+    return reinterpret_cast<const unsigned char *>(this + 1);
   }
 };
+static_assert(sizeof(Entry) % 8 == 0, "records are laid out 8-byte aligned");
 
 struct Catalog::Impl {
   IPhrasorMgr *mgr = GetIPhrasorMgr();
   HSTRINGKEEPER keeper = nullptr;
   std::size_t idCount = 0;
-  std::unique_ptr<Entry[]> entries;
-  std::size_t entryCount = 0;
-  std::vector<std::uint32_t> slots;
+  std::unique_ptr<unsigned char[]> records; ///< Entry after Entry
+  /// (hash << 32) | the record's offset in 8-byte words; kEmptySlot if none.
+  std::vector<std::uint64_t> slots;
   std::uint32_t mask = 0;
-  Entry none;
+  // Parsed on first use, two per entry (message, printf): many threads may
+  // race to fill one, and each publishes a whole object or takes another's.
+  std::unique_ptr<std::atomic<const Inserts *>[]> cells;
+  Entry noneEntry{};
   std::string localeTag;
   std::unique_ptr<PluralRules> rules;
 
   ~Impl() {
-    entries.reset();
+    if (cells)
+      for (std::size_t i = 0; i < 2 * (idCount + 1); ++i)
+        delete cells[i].load();
     mgr->ReleaseKeeper(keeper);
   }
 
+  const Entry &none() const { return noneEntry; }
   void build();
   const Entry *lookup(std::string_view id) const;
   const Inserts &inserts(const Entry &e, Style style) const;
@@ -125,47 +140,63 @@ void Catalog::Impl::build() {
       },
       &ids);
   idCount = ids.size();
-  entries.reset(new Entry[ids.size() ? ids.size() : 1]);
+  cells.reset(new std::atomic<const Inserts *>[2 * (idCount + 1)]);
+  for (std::size_t i = 0; i < 2 * (idCount + 1); ++i)
+    cells[i].store(nullptr, std::memory_order_relaxed);
   std::uint32_t capacity = 16;
   while (capacity < 2 * ids.size())
     capacity *= 2;
   slots.assign(capacity, kEmptySlot);
   mask = capacity - 1;
+  std::size_t words = 0;
+  for (const char *id : ids)
+    words += sizeof(Entry) / 8 + (std::strlen(id) + 8) / 8;
+  records.reset(new unsigned char[8 * words + 8]);
+  std::size_t used = 0;
 
+  std::size_t previous = 0, previousLength = 0;
+  std::uint32_t number = 0;
   for (std::size_t i = 0; i < ids.size(); ++i) {
     const char *id = ids[i];
     const std::size_t length = std::strlen(id);
+    if (i && previousLength == length && foldedEqual(ids[previous], id, length))
+      continue; // a case twin: its key is already in the table
+    previous = i;
+    previousLength = length;
     std::int32_t index = static_cast<std::int32_t>(i);
-    if (entryCount) {
-      const Entry &last = entries[entryCount - 1];
-      if (last.idLength == length && foldedEqual(last.id, id, length))
-        continue; // a case twin: its key is already in the table
-    }
     if (i + 1 < ids.size() && std::strlen(ids[i + 1]) == length &&
         foldedEqual(ids[i + 1], id, length))
       index = mgr->GetStringIndex(keeper, id); // which twin the runtime finds
-    Entry &e = entries[entryCount];
-    e.id = id;
+
+    const std::size_t offset = used;
+    used += sizeof(Entry) / 8 + (length + 8) / 8;
+    Entry &e = *new (&records[8 * offset]) Entry{};
     e.idLength = static_cast<std::uint32_t>(length);
-    e.hash = foldedHash(id, length);
+    e.number = number++;
+    unsigned char *folded = &records[8 * offset + sizeof(Entry)];
+    for (std::size_t k = 0; k < length; ++k)
+      folded[k] = fold(static_cast<unsigned char>(id[k]));
+    folded[length] = 0;
     if (mgr->HasStringByIndex(keeper, index)) {
       e.value = mgr->GetStringByIndex(keeper, index);
       e.valueLength = static_cast<std::uint32_t>(unitCount(e.value));
     }
     if (mgr->HasVoicePathByIndex(keeper, index))
       e.voice = mgr->GetVoicePathByIndex(keeper, index);
-    std::uint32_t slot = e.hash & mask;
+    const std::uint32_t hash = foldedHash(id, length);
+    std::uint32_t slot = hash & mask;
     while (slots[slot] != kEmptySlot)
       slot = (slot + 1) & mask;
-    slots[slot] = static_cast<std::uint32_t>(entryCount++);
+    slots[slot] = std::uint64_t{hash} << 32 | offset;
   }
 
   // "<none>" is the runtime's reserved ID for no string: the empty text and
   // the empty voice path, even in an empty database.
-  none.id = kNoneId;
-  none.idLength = 6;
-  none.value = mgr->GetStringByIndex(keeper, NONE_STRING_INDEX);
-  none.voice = mgr->GetVoicePathByIndex(keeper, NONE_STRING_INDEX);
+  Entry &n = noneEntry;
+  n.value = mgr->GetStringByIndex(keeper, NONE_STRING_INDEX);
+  n.voice = mgr->GetVoicePathByIndex(keeper, NONE_STRING_INDEX);
+  n.valueLength = 0;
+  n.number = static_cast<std::uint32_t>(idCount);
 
   if (const Entry *tag = lookup("@locale"); tag && tag->value)
     localeTag = toUtf8(TextView(tag->value, tag->valueLength));
@@ -174,25 +205,26 @@ void Catalog::Impl::build() {
 
 const Entry *Catalog::Impl::lookup(std::string_view id) const {
   if (id.size() == 6 && std::memcmp(id.data(), kNoneId, 6) == 0)
-    return &none;
-  // The runtime compares terminated strings: an ID holding a zero byte can
-  // match nothing it stores.
-  if (!id.empty() && std::memchr(id.data(), 0, id.size()))
-    return nullptr;
+    return &none();
   const std::uint32_t hash = foldedHash(id.data(), id.size());
   for (std::uint32_t slot = hash & mask;; slot = (slot + 1) & mask) {
-    const std::uint32_t k = slots[slot];
+    const std::uint64_t k = slots[slot];
     if (k == kEmptySlot)
       return nullptr;
-    const Entry &e = entries[k];
-    if (e.hash == hash && e.idLength == id.size() &&
-        foldedEqual(e.id, id.data(), id.size()))
+    if (static_cast<std::uint32_t>(k >> 32) != hash)
+      continue;
+    const Entry &e = *reinterpret_cast<const Entry *>(
+        &records[8 * static_cast<std::uint32_t>(k)]);
+    // A query holding a zero byte never equals a stored ID (those end at
+    // their first zero), as the runtime compares terminated strings.
+    if (e.idLength == id.size() && foldedMatch(e.foldedId(), id))
       return &e;
   }
 }
 
 const Inserts &Catalog::Impl::inserts(const Entry &e, Style style) const {
-  std::atomic<const Inserts *> &cell = e.parsed[style == Style::Printf];
+  std::atomic<const Inserts *> &cell =
+      cells[2 * e.number + (style == Style::Printf)];
   const Inserts *known = cell.load(std::memory_order_acquire);
   if (known)
     return *known;
