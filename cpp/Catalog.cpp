@@ -33,18 +33,52 @@ inline unsigned char fold(unsigned char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
 }
 
-inline std::uint32_t foldedHash(const char *s, std::size_t n) {
-  std::uint32_t h = 2166136261u;
-  for (std::size_t i = 0; i < n; ++i)
-    h = (h ^ fold(static_cast<unsigned char>(s[i]))) * 16777619u;
-  return h;
+// IDs are hashed and compared eight bytes at a time, each word folded to
+// lower case in one step: game IDs are long and share long prefixes, and a
+// byte-at-a-time loop over them cost as much as the runtime's whole search.
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+inline std::uint64_t foldWord(std::uint64_t x) {
+  const std::uint64_t low7 = x & ~kHighs;
+  const std::uint64_t aboveZ = low7 + (0x7F - 'Z') * kOnes; // high bit: > 'Z'
+  const std::uint64_t fromA = low7 + (0x80 - 'A') * kOnes;  // high bit: >= 'A'
+  const std::uint64_t upper = (fromA ^ aboveZ) & ~x & kHighs;
+  return x | (upper >> 2); // 0x80 >> 2 is the 0x20 of lower case
 }
 
-// \p stored is folded already, and holds no zero byte.
+// Bytes [at, at + 8) of \p s, or the rest of it followed by zeros.
+inline std::uint64_t wordAt(const char *s, std::size_t n, std::size_t at) {
+  std::uint64_t w = 0;
+  if (n - at >= 8) {
+    std::memcpy(&w, s + at, 8);
+    return w;
+  }
+  // The tail, placed as a whole-word load would place it.
+  unsigned char bytes[8] = {};
+  for (std::size_t i = 0; at + i < n; ++i)
+    bytes[i] = static_cast<unsigned char>(s[at + i]);
+  std::memcpy(&w, bytes, 8);
+  return w;
+}
+
+inline std::uint32_t foldedHash(const char *s, std::size_t n) {
+  std::uint64_t h = n * 0x9E3779B97F4A7C15ull;
+  for (std::size_t at = 0; at < n; at += 8)
+    h = (h ^ foldWord(wordAt(s, n, at))) * 0xFF51AFD7ED558CCDull;
+  h ^= h >> 29;
+  return static_cast<std::uint32_t>(h ^ (h >> 32));
+}
+
+// \p stored is folded already, padded with zeros to a whole word, and
+// holds no zero byte: a query with one never matches it.
 inline bool foldedMatch(const unsigned char *stored, std::string_view id) {
-  for (std::size_t i = 0; i < id.size(); ++i)
-    if (stored[i] != fold(static_cast<unsigned char>(id[i])))
+  for (std::size_t at = 0; at < id.size(); at += 8) {
+    std::uint64_t want;
+    std::memcpy(&want, stored + at, 8);
+    if (foldWord(wordAt(id.data(), id.size(), at)) != want)
       return false;
+  }
   return true;
 }
 
@@ -176,7 +210,7 @@ void Catalog::Impl::build() {
     unsigned char *folded = &records[8 * offset + sizeof(Entry)];
     for (std::size_t k = 0; k < length; ++k)
       folded[k] = fold(static_cast<unsigned char>(id[k]));
-    folded[length] = 0;
+    std::memset(folded + length, 0, 8 - length % 8);
     if (mgr->HasStringByIndex(keeper, index)) {
       e.value = mgr->GetStringByIndex(keeper, index);
       e.valueLength = static_cast<std::uint32_t>(unitCount(e.value));
