@@ -29,8 +29,8 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "error: unexpected results\n");
     return 1;
   }
-  std::printf("%s\n%s\n%s\nrefused: %s\n",
-              phrasor::toUtf8(*greeting).c_str(), phrasor::toUtf8(*one).c_str(),
-              phrasor::toUtf8(*many).c_str(), wrong.error().message().c_str());
+  std::printf("%s\n%s\n%s\nrefused: %s\n", phrasor::toUtf8(*greeting).c_str(),
+              phrasor::toUtf8(*one).c_str(), phrasor::toUtf8(*many).c_str(),
+              wrong.error().message().c_str());
   return 0;
 }
