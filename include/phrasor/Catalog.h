@@ -38,6 +38,7 @@ enum class Style : std::uint8_t {
 /// the error TooLong.
 constexpr std::size_t kMaxOutputUnits = 65535;
 
+/// Move-only; a moved-from catalog may only be assigned to or destroyed.
 class Catalog {
 public:
   /// Reads \p file whole and loads it. The error says why a file was
