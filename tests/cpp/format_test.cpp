@@ -8,8 +8,23 @@
 
 #include "CppTestSupport.h"
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <new>
+
+// Every heap request of this test program is counted, so a test can show
+// that a call allocates nothing.
+static std::atomic<long> gAllocations{0};
+void *operator new(std::size_t size) {
+  ++gAllocations;
+  if (void *p = std::malloc(size ? size : 1))
+    return p;
+  std::abort();
+}
+void operator delete(void *p) noexcept { std::free(p); }
+void operator delete(void *p, std::size_t) noexcept { std::free(p); }
 
 using namespace phrasor;
 using namespace phrasor::cpptest;
@@ -255,4 +270,20 @@ TEST(CppFormat, FormatToFillsTheCallersBuffer) {
   EXPECT_EQ(shortBy1.error().code(), Errc::TooLong);
   Expected<std::size_t> none = c.formatTo(buffer, 8, "HI", 3);
   EXPECT_EQ(none.error().code(), Errc::ArgumentMismatch);
+}
+
+TEST(CppFormat, FormatToAndFindAllocateNothing) {
+  Catalog c = Make({{"SCORE", "%1!s! has %2!d! points"}});
+  PhrasorWChar buffer[64];
+  const PhrasorWChar *name = PHRASOR_TEXT("Ann");
+  ASSERT_TRUE(c.formatTo(buffer, 64, "SCORE", name, 1)); // parses once
+  const long before = gAllocations.load();
+  for (int i = 0; i < 10; ++i) {
+    Expected<std::size_t> n = c.formatTo(buffer, 64, "SCORE", name, i);
+    EXPECT_TRUE(n);
+    EXPECT_TRUE(c.formatTo(buffer, 64, "score", "Bo", i));
+    EXPECT_TRUE(c.find("SCORE"));
+  }
+  EXPECT_EQ(gAllocations.load(), before);
+  EXPECT_EQ(Text(buffer), T("Bo has 9 points"));
 }
