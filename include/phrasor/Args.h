@@ -53,6 +53,33 @@ struct Arg {
 
 namespace detail {
 
+template <class T> constexpr const char *arithmeticName() {
+  if constexpr (std::is_same<T, short>::value)
+    return "short";
+  else if constexpr (std::is_same<T, int>::value)
+    return "int";
+  else if constexpr (std::is_same<T, long>::value)
+    return "long";
+  else if constexpr (std::is_same<T, long long>::value)
+    return "long long";
+  else if constexpr (std::is_same<T, unsigned short>::value)
+    return "unsigned short";
+  else if constexpr (std::is_same<T, unsigned>::value)
+    return "unsigned int";
+  else if constexpr (std::is_same<T, unsigned long>::value)
+    return "unsigned long";
+  else if constexpr (std::is_same<T, unsigned long long>::value)
+    return "unsigned long long";
+  else if constexpr (std::is_same<T, float>::value)
+    return "float";
+  else if constexpr (std::is_same<T, double>::value)
+    return "double";
+  else if constexpr (std::is_same<T, long double>::value)
+    return "long double";
+  else
+    return std::is_signed<T>::value ? "signed integer" : "unsigned integer";
+}
+
 template <class T> struct ArgOf {
   static_assert(std::is_pointer<T>::value || std::is_arithmetic<T>::value,
                 "phrasor: this argument type cannot be formatted; pass an "
@@ -66,15 +93,15 @@ template <class T> struct ArgOf {
       a.value.p = static_cast<const void *>(v);
     } else if constexpr (std::is_floating_point<T>::value) {
       a.type = ArgType::Floating;
-      a.name = sizeof(T) == sizeof(float) ? "float" : "double";
+      a.name = arithmeticName<T>();
       a.value.d = static_cast<double>(v);
     } else if constexpr (std::is_signed<T>::value) {
       a.type = ArgType::Signed;
-      a.name = sizeof(T) <= sizeof(int) ? "int" : "long long";
+      a.name = arithmeticName<T>();
       a.value.i = static_cast<std::int64_t>(v);
     } else {
       a.type = ArgType::Unsigned;
-      a.name = sizeof(T) <= sizeof(int) ? "unsigned int" : "unsigned long long";
+      a.name = arithmeticName<T>();
       a.value.u = static_cast<std::uint64_t>(v);
     }
     return a;

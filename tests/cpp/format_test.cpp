@@ -15,7 +15,12 @@
 #include <new>
 
 // Every heap request of this test program is counted, so a test can show
-// that a call allocates nothing.
+// that a call allocates nothing. (gcc pairs the malloc inside operator new
+// with the free inside operator delete once both are inlined, and calls
+// them mismatched.)
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
 static std::atomic<long> gAllocations{0};
 void *operator new(std::size_t size) {
   ++gAllocations;
@@ -23,8 +28,22 @@ void *operator new(std::size_t size) {
     return p;
   std::abort();
 }
+void *operator new[](std::size_t size) { return operator new(size); }
+void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
+  ++gAllocations;
+  return std::malloc(size ? size : 1);
+}
+void *operator new[](std::size_t size, const std::nothrow_t &t) noexcept {
+  return operator new(size, t);
+}
+void operator delete(void *p, const std::nothrow_t &) noexcept { std::free(p); }
+void operator delete[](void *p, const std::nothrow_t &) noexcept {
+  std::free(p);
+}
 void operator delete(void *p) noexcept { std::free(p); }
 void operator delete(void *p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void *p) noexcept { std::free(p); }
+void operator delete[](void *p, std::size_t) noexcept { std::free(p); }
 
 using namespace phrasor;
 using namespace phrasor::cpptest;
