@@ -93,8 +93,9 @@ Error describeLoadFailure(const std::uint8_t *bytes, std::size_t size) {
                       voiceCount = wordAt(bytes + 16),
                       blockSize = wordAt(bytes + 20);
   if (magic != kMagic)
-    return Error(Errc::NotADatabase,
-                 "not a database: the file does not start with 'SKDB'");
+    return Error(
+        Errc::NotADatabase,
+        "not a database: the file does not start with the magic 'SKDB'");
   if (version != kVersion)
     return Error(Errc::NotADatabase,
                  "not a database of this version: version " + num(version) +

@@ -37,19 +37,19 @@ TEST(CppLoad, EachFailureHasItsCodeAndAReason) {
   cases.push_back({"short", {1, 2, 3}, Errc::NotADatabase, "header"});
   std::vector<std::uint8_t> b = Valid();
   b[0] = 'X';
-  cases.push_back({"magic", b, Errc::NotADatabase, "SKDB"});
+  cases.push_back({"magic", b, Errc::NotADatabase, "magic"});
   b = Valid();
   SetWord(b, 4, 4);
   cases.push_back({"version", b, Errc::NotADatabase, "version 4"});
   b = Valid();
   b.resize(30);
-  cases.push_back({"block", b, Errc::Corrupt, "truncated string block"});
+  cases.push_back({"block", b, Errc::Corrupt, "string block"});
   b = Valid();
   b.resize(b.size() - 4);
-  cases.push_back({"pairs", b, Errc::Corrupt, "truncated reference pairs"});
+  cases.push_back({"pairs", b, Errc::Corrupt, "reference pairs"});
   b = Valid();
   SetWord(b, b.size() - 24, 7);
-  cases.push_back({"ref", b, Errc::Corrupt, "value reference 7"});
+  cases.push_back({"ref", b, Errc::Corrupt, "value reference"});
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
     Expected<Catalog> fromMemory =
