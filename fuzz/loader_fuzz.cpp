@@ -100,29 +100,6 @@ void CheckArgumentUntouched() {
     Fail("a format wrote through an argument");
 }
 
-/// Counts what a format takes, handing out the same values the variadic
-/// call will pass, so the real call can be given enough arguments.
-class CountingArgs final : public phrasor::FormatArgs {
-public:
-  int32_t NextInt32() override {
-    ++Taken;
-    return static_cast<int32_t>(reinterpret_cast<uintptr_t>(ArgText));
-  }
-  int64_t NextInt64() override {
-    ++Taken;
-    return static_cast<int64_t>(reinterpret_cast<uintptr_t>(ArgText));
-  }
-  double NextDouble() override {
-    ++Taken;
-    return 0.0;
-  }
-  const void *NextPointer() override {
-    ++Taken;
-    return ArgText;
-  }
-  unsigned Taken = 0;
-};
-
 // A format taking at most this many arguments is given kPassed pointer-sized
 // arguments, every one of them ArgText: enough even when each argument is a
 // 64-bit value taking two slots on a 32-bit stack.
@@ -195,17 +172,18 @@ void OnId(const char *id, void *userData) {
 
 unsigned CountPrintf(const PhrasorWChar *format) {
   static PhrasorWChar scratch[4096];
-  CountingArgs args;
-  phrasor::WStrFormatArgs(scratch, 4096, format, args);
-  return args.Taken;
+  // An empty list answers every request with a harmless value and counts
+  // it.
+  phrasor::ArrayArgs args(nullptr, 0);
+  phrasor::FormatPrintf(scratch, 4096, format, args);
+  return static_cast<unsigned>(args.Taken());
 }
 
 unsigned CountMessage(const PhrasorWChar *format) {
   static PhrasorWChar scratch[4096];
-  CountingArgs args;
-  phrasor::QVFormatMessageT formatter;
-  formatter.FormatWith(scratch, 4096, format, args);
-  return args.Taken;
+  phrasor::ArrayArgs args(nullptr, 0);
+  phrasor::QVFormatMessageT().Format(scratch, 4096, format, args);
+  return static_cast<unsigned>(args.Taken());
 }
 
 void FormatAll(IPhrasorMgr *mgr, HSTRINGKEEPER keeper, int32_t index,

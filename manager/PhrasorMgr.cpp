@@ -8,15 +8,32 @@
 
 #include "PhrasorMgr.h"
 
-#include "../format/MessageFormat.h"
-#include "../format/Printf.h"
 #include "../keeper/StringKeeper.h"
 #include "../keeper/Texts.h"
+#include "FormatResults.h"
 #include "Memory.h"
 
 #include <new>
 
 using namespace phrasor;
+
+namespace {
+
+int32_t FormatPrintfV(PhrasorWChar *buffer, uint32_t bufferLength,
+                      const PhrasorWChar *format, va_list list) {
+  VaListArgs args(list);
+  return PrintfResult(FormatPrintf(buffer, bufferLength, format, args));
+}
+
+bool FormatMessageV(PhrasorWChar *buffer, uint32_t bufferLength,
+                    const PhrasorWChar *format, va_list list) {
+  VaListArgs args(list);
+  return MessageResult(
+      QVFormatMessageT().Format(buffer, bufferLength, format, args), buffer,
+      bufferLength);
+}
+
+} // namespace
 
 HSTRINGKEEPER CPhrasorMgr::CreateKeeper(IReadStream *stream) {
   void *memory = MemAlloc(sizeof(CStringKeeper));
@@ -82,8 +99,8 @@ int32_t CPhrasorMgr::FormatStringByIndexV(HSTRINGKEEPER keeper, int32_t index,
                                           uint32_t bufferLength, va_list args) {
   if (!keeper)
     return -1;
-  return WStrFormatV(buffer, bufferLength, keeper->GetStringByIndex(index),
-                     args);
+  return FormatPrintfV(buffer, bufferLength, keeper->GetStringByIndex(index),
+                       args);
 }
 
 int32_t CPhrasorMgr::FormatStringByIndex(HSTRINGKEEPER keeper, int32_t index,
@@ -102,7 +119,7 @@ int32_t CPhrasorMgr::FormatStringByIDV(HSTRINGKEEPER keeper, const char *id,
                                        uint32_t bufferLength, va_list args) {
   if (!keeper)
     return -1;
-  return WStrFormatV(buffer, bufferLength, keeper->GetStringByID(id), args);
+  return FormatPrintfV(buffer, bufferLength, keeper->GetStringByID(id), args);
 }
 
 int32_t CPhrasorMgr::FormatStringByID(HSTRINGKEEPER keeper, const char *id,

@@ -12,6 +12,7 @@
 #include "Utf.h"
 #include "format/FormatArgs.h"
 #include "format/MessageFormat.h"
+#include "manager/FormatResults.h"
 
 #include <charconv>
 #include <cstdlib>
@@ -102,30 +103,6 @@ int RunInfo(const InfoOptions &options) {
 
 namespace {
 
-/// One converted argument, handed to the formatter in field order.
-struct ArgValue {
-  int64_t integer = 0;
-  double real = 0;
-  const void *pointer = nullptr;
-};
-
-class ListArgs final : public FormatArgs {
-public:
-  explicit ListArgs(const std::vector<ArgValue> &values) : Values(values) {}
-  int32_t NextInt32() override { return static_cast<int32_t>(Next().integer); }
-  int64_t NextInt64() override { return Next().integer; }
-  double NextDouble() override { return Next().real; }
-  const void *NextPointer() override { return Next().pointer; }
-
-private:
-  const ArgValue &Next() {
-    static const ArgValue None;
-    return At < Values.size() ? Values[At++] : None;
-  }
-  const std::vector<ArgValue> &Values;
-  std::size_t At = 0;
-};
-
 bool ParseInteger(const std::string &text, int64_t min, int64_t max,
                   int64_t &out) {
   std::string_view s = text;
@@ -198,12 +175,12 @@ int RunFormat(const FormatOptions &options) {
                      std::to_string(options.args.size()) + " given");
   }
 
-  std::vector<ArgValue> values(byField.size());
+  std::vector<FormatValue> values(byField.size());
   std::vector<RuntimeString> wideKeep(byField.size());
   for (std::size_t i = 0; i < byField.size(); ++i) {
     const std::string &arg = options.args[i];
     const MessageInsert &insert = *byField[i];
-    ArgValue &v = values[i];
+    int64_t integer = 0;
     auto bad = [&](const std::string &what) {
       throw FatalError("argument " + std::to_string(i + 1) + " '" + arg +
                        "' for " + InsertText(insert) + ": expected " + what);
@@ -215,48 +192,51 @@ int RunFormat(const FormatOptions &options) {
     case kTypeUShort:
     case kTypeInt32:
     case kTypeInt:
-      if (!ParseInteger(arg, INT32_MIN, UINT32_MAX, v.integer))
+      if (!ParseInteger(arg, INT32_MIN, UINT32_MAX, integer))
         bad("a 32-bit integer");
+      values[i] = FormatValue(static_cast<int32_t>(integer));
       break;
     case kTypeInt64:
-      if (!ParseInteger(arg, INT64_MIN, -1, v.integer))
+      if (!ParseInteger(arg, INT64_MIN, -1, integer))
         bad("a 64-bit integer");
+      values[i] = FormatValue(integer);
       break;
     case kTypeWideChar: {
       std::optional<std::u16string> wide = Utf8ToUtf16(arg);
       if (!wide || wide->size() != 1)
         bad("one character");
-      v.integer = (*wide)[0];
+      values[i] = FormatValue(static_cast<int32_t>((*wide)[0]));
       break;
     }
     case kTypeNarrowChar:
       if (arg.size() != 1)
         bad("one byte");
-      v.integer = static_cast<unsigned char>(arg[0]);
+      values[i] =
+          FormatValue(static_cast<int32_t>(static_cast<unsigned char>(arg[0])));
       break;
     case kTypeWideString: {
       std::optional<std::u16string> wide = Utf8ToUtf16(arg);
       if (!wide)
         bad("UTF-8 text");
       wideKeep[i] = ToRuntime(*wide);
-      v.pointer = wideKeep[i].c_str();
+      values[i] = FormatValue(static_cast<const void *>(wideKeep[i].c_str()));
       break;
     }
     case kTypeNarrowString:
-      v.pointer = arg.c_str();
+      values[i] = FormatValue(static_cast<const void *>(arg.c_str()));
       break;
     case kTypeDouble: {
       char *end = nullptr;
-      v.real = std::strtod(arg.c_str(), &end);
+      values[i] = FormatValue(std::strtod(arg.c_str(), &end));
       if (arg.empty() || *end != '\0')
         bad("a number");
       break;
     }
     case kTypePointer:
-      if (!ParseInteger(arg, 0, -1, v.integer))
+      if (!ParseInteger(arg, 0, -1, integer))
         bad("an address");
-      v.pointer =
-          reinterpret_cast<const void *>(static_cast<uintptr_t>(v.integer));
+      values[i] = FormatValue(
+          reinterpret_cast<const void *>(static_cast<uintptr_t>(integer)));
       break;
     default:
       diag.Error(db.Path(), "ID '" + options.id + "': insert " +
@@ -271,9 +251,11 @@ int RunFormat(const FormatOptions &options) {
   RuntimeString format = ToRuntime(value);
   for (std::size_t room = 4096 + value.size();; room *= 2) {
     std::vector<PhrasorWChar> buffer(room, 0);
-    ListArgs args(values);
-    const bool ok = QVFormatMessageT().FormatWith(
-        buffer.data(), static_cast<uint32_t>(room), format.c_str(), args);
+    ArrayArgs args(values.data(), values.size());
+    const bool ok = MessageResult(
+        QVFormatMessageT().Format(buffer.data(), static_cast<uint32_t>(room),
+                                  format.c_str(), args),
+        buffer.data(), static_cast<uint32_t>(room));
     const std::u16string out = FromRuntime(buffer.data());
     if (!ok) {
       diag.Error(db.Path(),
