@@ -38,6 +38,8 @@ Want wantOfPrintfKind(ArgKind kind) {
     return Want::Int64;
   case ArgKind::Double:
     return Want::Double;
+  case ArgKind::LongDouble:
+    return Want::LongDouble;
   case ArgKind::WideChar:
     return Want::WideChar;
   case ArgKind::NarrowChar:
@@ -53,24 +55,18 @@ Want wantOfPrintfKind(ArgKind kind) {
   }
 }
 
-// The formatter renders an insert through the printf engine with at most
-// this many units of its spec; a longer spec is cut and may no longer
-// parse, which the engine then refuses at render time. The layer refuses it
-// up front so a refusal is never mistaken for a full buffer.
-constexpr std::uint32_t kRenderedSpecUnits = 14;
-
 class PrintfCollector final : public FormatCheckHandler {
 public:
   explicit PrintfCollector(Inserts &into) : out(into) {}
   void OnText(std::uint32_t, std::uint32_t) override {}
   void OnConversion(std::uint32_t begin, std::uint32_t end,
                     const ConversionSpec &spec) override {
-    if (spec.WidthFromArg)
+    if (spec.widthFromArg)
       out.list.push_back({Want::Int32, 0, begin, end, true});
-    if (spec.PrecisionFromArg)
+    if (spec.precisionFromArg)
       out.list.push_back({Want::Int32, 0, begin, end, true});
-    if (spec.Kind != ArgKind::None)
-      out.list.push_back({wantOfPrintfKind(spec.Kind), 0, begin, end, false});
+    if (spec.kind != ArgKind::None)
+      out.list.push_back({wantOfPrintfKind(spec.kind), 0, begin, end, false});
   }
   void OnError(std::uint32_t position, SpecError error) override {
     out.problem = std::string(SpecErrorText(error)) + " at unit " +
@@ -79,6 +75,15 @@ public:
 
 private:
   Inserts &out;
+};
+
+class TailCheck final : public FormatCheckHandler {
+public:
+  void OnText(std::uint32_t, std::uint32_t) override {}
+  void OnConversion(std::uint32_t, std::uint32_t,
+                    const ConversionSpec &) override {}
+  void OnError(std::uint32_t, SpecError e) override { error = e; }
+  SpecError error = SpecError::None;
 };
 
 std::string insertText(const PhrasorWChar *text, const Insert &insert) {
@@ -91,6 +96,7 @@ const char *describeWant(Want want) {
   case Want::Int64:
     return "an integer";
   case Want::Double:
+  case Want::LongDouble:
     return "a number";
   case Want::WideChar:
   case Want::NarrowChar:
@@ -115,6 +121,7 @@ bool accepts(Want want, const Arg &a) {
   case Want::Int64:
     return isIntegral(a.type);
   case Want::Double:
+  case Want::LongDouble:
     return a.type == ArgType::Floating || a.type == ArgType::Signed ||
            a.type == ArgType::Unsigned;
   case Want::WideChar:
@@ -193,7 +200,7 @@ Inserts parseMessage(const PhrasorWChar *text) {
   QVFormatMessageT parser;
   MessageStatus status = parser.Parse(text, layout);
   if (status != MessageStatus::Ok) {
-    r.problem = MessageStatusText(status);
+    r.problem = DescribeMessageStatus(status);
     return r;
   }
   for (std::uint32_t k = 0; k < layout.count; ++k) {
@@ -202,27 +209,30 @@ Inserts parseMessage(const PhrasorWChar *text) {
       r.problem = "an 'n' insert would write to the host's memory";
       return r;
     }
-    if (f.fieldNumber && f.specLength > kRenderedSpecUnits) {
-      r.problem = "the spec of insert %" + std::to_string(f.fieldNumber) +
-                  " is longer than " + std::to_string(kRenderedSpecUnits) +
-                  " units";
-      return r;
+    if (!f.fieldNumber)
+      continue;
+    // The formatter renders an insert through the printf engine from at
+    // most kMaxInsertSpec units of its spec, and walks on over anything
+    // after the conversion. A spec the engine refuses is a broken message,
+    // whatever the buffer; refusing it here means a refusal at render time
+    // can only be a full buffer.
+    PhrasorWChar spec[kMaxInsertSpec + 1];
+    const std::uint32_t units =
+        f.specLength < kMaxInsertSpec ? f.specLength : kMaxInsertSpec;
+    std::memcpy(spec, text + f.specStart, units * sizeof(PhrasorWChar));
+    spec[units] = 0;
+    ConversionSpec parsed;
+    const PhrasorWChar *next;
+    SpecError error = ParseConversionSpec(spec, parsed, next);
+    if (error == SpecError::None && *next) {
+      TailCheck tail;
+      CheckFormat(next, tail);
+      error = tail.error;
     }
-    if (f.fieldNumber && f.specLength > 1) {
-      // The engine reads the spec as printf would; one it refuses is a
-      // broken message, whatever the buffer.
-      PhrasorWChar spec[kRenderedSpecUnits + 1];
-      std::memcpy(spec, text + f.specStart,
-                  f.specLength * sizeof(PhrasorWChar));
-      spec[f.specLength] = 0;
-      ConversionSpec parsed;
-      const PhrasorWChar *next;
-      SpecError error = ParseConversionSpec(spec, parsed, next);
-      if (error != SpecError::None) {
-        r.problem = "insert %" + std::to_string(f.fieldNumber) + ": " +
-                    SpecErrorText(error);
-        return r;
-      }
+    if (error != SpecError::None) {
+      r.problem = "insert %" + std::to_string(f.fieldNumber) + ": " +
+                  SpecErrorText(error);
+      return r;
     }
   }
   for (std::uint32_t field = 1; field <= layout.highestField; ++field) {
@@ -248,7 +258,6 @@ std::optional<Error> bindArguments(const Inserts &inserts,
                                    const PhrasorWChar *text,
                                    std::string_view id, const Arg *args,
                                    std::size_t count, ArgList &out) {
-  out.clear();
   const auto mismatch = [&](std::size_t i, std::string why) {
     return Error(Errc::ArgumentMismatch,
                  "'" + std::string(id) + "': argument " +
@@ -268,19 +277,25 @@ std::optional<Error> bindArguments(const Inserts &inserts,
     if (!accepts(insert.want, a))
       return mismatch(i, std::string("is ") + a.name + ", the insert takes " +
                              describeWant(insert.want));
-    ArgList::Value v;
-    v.wide = 0;
+    FormatValue v(nullptr);
     switch (insert.want) {
     case Want::Int32:
-      v.word = static_cast<std::int32_t>(a.value.i);
+      v = FormatValue(static_cast<std::int32_t>(a.value.i));
       break;
     case Want::Int64:
-      v.wide = a.value.i;
+      v = FormatValue(static_cast<std::int64_t>(a.value.i));
       break;
     case Want::Double:
-      v.real = a.type == ArgType::Floating ? a.value.d
-               : a.type == ArgType::Signed ? static_cast<double>(a.value.i)
-                                           : static_cast<double>(a.value.u);
+      v = FormatValue(a.type == ArgType::Floating ? a.value.d
+                      : a.type == ArgType::Signed
+                          ? static_cast<double>(a.value.i)
+                          : static_cast<double>(a.value.u));
+      break;
+    case Want::LongDouble:
+      v = FormatValue(
+          a.type == ArgType::Floating ? static_cast<long double>(a.value.d)
+          : a.type == ArgType::Signed ? static_cast<long double>(a.value.i)
+                                      : static_cast<long double>(a.value.u));
       break;
     case Want::WideChar:
     case Want::NarrowChar: {
@@ -292,17 +307,17 @@ std::optional<Error> bindArguments(const Inserts &inserts,
         return mismatch(i, std::string("is ") + a.name +
                                " with a value that is not one " +
                                (narrow ? "ASCII byte" : "UTF-16 unit"));
-      v.word = static_cast<std::int32_t>(a.value.i);
+      v = FormatValue(static_cast<std::int32_t>(a.value.i));
       break;
     }
     case Want::WideString:
-      v.pointer = wideText(a, out);
+      v = FormatValue(wideText(a, out));
       break;
     case Want::NarrowString:
-      v.pointer = narrowText(a, out);
+      v = FormatValue(narrowText(a, out));
       break;
     case Want::Pointer:
-      v.pointer = a.value.p;
+      v = FormatValue(a.value.p);
       break;
     }
     out.push(v);

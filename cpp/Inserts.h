@@ -27,6 +27,7 @@ enum class Want : std::uint8_t {
   Int32,        ///< any integer, cut to 32 bits
   Int64,        ///< any integer
   Double,       ///< floating point or an integer
+  LongDouble,   ///< the same, where %L takes a long double
   WideChar,     ///< a character or an integer, one UTF-16 unit
   NarrowChar,   ///< a character or an integer, one byte
   WideString,   ///< UTF-8 or UTF-16 text, handed over as UTF-16

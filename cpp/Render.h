@@ -23,7 +23,7 @@ enum class RenderResult {
 };
 
 RenderResult renderText(Style style, PhrasorWChar *buffer, std::uint32_t length,
-                        const PhrasorWChar *text, ArgList &args,
+                        const PhrasorWChar *text, const ArgList &values,
                         std::uint32_t &written);
 
 } // namespace phrasor

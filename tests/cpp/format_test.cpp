@@ -259,6 +259,12 @@ TEST(CppFormat, PrintfStyleChecksConversionsInOrder) {
             Errc::ArgumentMismatch);
   EXPECT_EQ(c.formatPrintf("N", nullptr).error().code(), Errc::BadMessage);
   EXPECT_EQ(c.formatPrintf("BAD").error().code(), Errc::BadMessage);
+
+  Catalog l = Make({{"L", "%.3Lf|%Lg"}});
+  Expected<Text> wide = l.formatPrintf("L", 2.5, 7);
+  ASSERT_TRUE(wide) << wide.error().message();
+  GetIPhrasorMgr()->FormatStringByID(l.handle(), "L", raw, 64, 2.5L, 7.0L);
+  EXPECT_EQ(*wide, Text(raw)) << "long double conversions take any number";
 }
 
 TEST(CppFormat, GrowsOnlyUntilTheOutputFitsAndStopsPastTheLimit) {
