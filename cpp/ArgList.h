@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace phrasor {
@@ -26,14 +27,16 @@ public:
   ArgList(const ArgList &) = delete;
   ArgList &operator=(const ArgList &) = delete;
 
-  void push(FormatValue v) {
+  /// Appends the value \p v, built in place: copying a value written a
+  /// moment ago as a whole stalls on its partly written bytes.
+  template <class T> void push(T v) {
     if (count < kInline) {
-      local[count++] = v;
+      new (&local[count++]) FormatValue(v);
       return;
     }
     if (more.empty())
       more.assign(local, local + kInline);
-    more.push_back(v);
+    more.emplace_back(v);
     ++count;
   }
 

@@ -277,25 +277,23 @@ std::optional<Error> bindArguments(const Inserts &inserts,
     if (!accepts(insert.want, a))
       return mismatch(i, std::string("is ") + a.name + ", the insert takes " +
                              describeWant(insert.want));
-    FormatValue v(nullptr);
     switch (insert.want) {
     case Want::Int32:
-      v = FormatValue(static_cast<std::int32_t>(a.value.i));
+      out.push(static_cast<std::int32_t>(a.value.i));
       break;
     case Want::Int64:
-      v = FormatValue(static_cast<std::int64_t>(a.value.i));
+      out.push(static_cast<std::int64_t>(a.value.i));
       break;
     case Want::Double:
-      v = FormatValue(a.type == ArgType::Floating ? a.value.d
-                      : a.type == ArgType::Signed
-                          ? static_cast<double>(a.value.i)
-                          : static_cast<double>(a.value.u));
+      out.push(a.type == ArgType::Floating ? a.value.d
+               : a.type == ArgType::Signed ? static_cast<double>(a.value.i)
+                                           : static_cast<double>(a.value.u));
       break;
     case Want::LongDouble:
-      v = FormatValue(
-          a.type == ArgType::Floating ? static_cast<long double>(a.value.d)
-          : a.type == ArgType::Signed ? static_cast<long double>(a.value.i)
-                                      : static_cast<long double>(a.value.u));
+      out.push(a.type == ArgType::Floating ? static_cast<long double>(a.value.d)
+               : a.type == ArgType::Signed
+                   ? static_cast<long double>(a.value.i)
+                   : static_cast<long double>(a.value.u));
       break;
     case Want::WideChar:
     case Want::NarrowChar: {
@@ -307,20 +305,19 @@ std::optional<Error> bindArguments(const Inserts &inserts,
         return mismatch(i, std::string("is ") + a.name +
                                " with a value that is not one " +
                                (narrow ? "ASCII byte" : "UTF-16 unit"));
-      v = FormatValue(static_cast<std::int32_t>(a.value.i));
+      out.push(static_cast<std::int32_t>(a.value.i));
       break;
     }
     case Want::WideString:
-      v = FormatValue(wideText(a, out));
+      out.push(wideText(a, out));
       break;
     case Want::NarrowString:
-      v = FormatValue(narrowText(a, out));
+      out.push(narrowText(a, out));
       break;
     case Want::Pointer:
-      v = FormatValue(a.value.p);
+      out.push(a.value.p);
       break;
     }
-    out.push(v);
   }
   return std::nullopt;
 }
