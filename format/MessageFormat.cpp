@@ -12,12 +12,12 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "MessageFormat.h"
+#include "format/MessageFormat.h"
 
-#include "../keeper/StrUtil.h"
-#include "Printf.h"
-#include "WSink.h"
-#include "WStr.h"
+#include "base/StrUtil.h"
+#include "format/Printf.h"
+#include "format/WSink.h"
+#include "format/WStr.h"
 
 namespace phrasor {
 namespace {
@@ -26,7 +26,7 @@ struct LetterRange {
   uint16_t first, last;
 };
 const LetterRange kLetters[] = {
-#include "LetterTable.inc"
+#include "format/LetterTable.inc"
 };
 
 bool IsDigit(PhrasorWChar c) { return c >= '0' && c <= '9'; }

@@ -18,8 +18,8 @@
 #ifndef PHRASOR_FORMAT_MESSAGEFORMAT_H
 #define PHRASOR_FORMAT_MESSAGEFORMAT_H
 
-#include "FormatArgs.h"
-#include "PrintfConversion.h"
+#include "format/FormatArgs.h"
+#include "format/PrintfConversion.h"
 
 #include "PhrasorRuntime.h"
 

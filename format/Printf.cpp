@@ -6,10 +6,10 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Printf.h"
+#include "format/Printf.h"
 
-#include "PrintfRender.h"
-#include "WStr.h"
+#include "format/PrintfRender.h"
+#include "format/WStr.h"
 
 #include <float.h>
 #include <math.h>

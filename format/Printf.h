@@ -21,9 +21,9 @@
 #ifndef PHRASOR_FORMAT_PRINTF_H
 #define PHRASOR_FORMAT_PRINTF_H
 
-#include "FormatArgs.h"
-#include "PrintfConversion.h"
-#include "WSink.h"
+#include "format/FormatArgs.h"
+#include "format/PrintfConversion.h"
+#include "format/WSink.h"
 
 #include "PhrasorRuntime.h"
 

@@ -1,6 +1,6 @@
 //===- PrintfConversion.cpp - Parsing printf conversions -----------------===//
 
-#include "PrintfConversion.h"
+#include "format/PrintfConversion.h"
 
 namespace phrasor {
 

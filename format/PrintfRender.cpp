@@ -1,6 +1,6 @@
 //===- PrintfRender.cpp - Numbers as printf writes them -------------------===//
 
-#include "PrintfRender.h"
+#include "format/PrintfRender.h"
 
 #include <charconv>
 #include <cmath>

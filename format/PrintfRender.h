@@ -10,8 +10,8 @@
 #ifndef PHRASOR_FORMAT_PRINTFRENDER_H
 #define PHRASOR_FORMAT_PRINTFRENDER_H
 
-#include "PrintfConversion.h"
-#include "WSink.h"
+#include "format/PrintfConversion.h"
+#include "format/WSink.h"
 
 #include <stdint.h>
 

@@ -12,7 +12,7 @@
 #define PHRASOR_FORMAT_WSINK_H
 
 #include "PhrasorRuntime.h"
-#include "WStr.h"
+#include "format/WStr.h"
 
 #include <stdint.h>
 #include <string.h>

@@ -1,9 +1,9 @@
 //===- WStr.cpp - Bounded copies into caller-owned wide buffers -----------===//
 
-#include "WStr.h"
+#include "format/WStr.h"
 
-#include "../keeper/StrUtil.h"
-#include "../manager/Memory.h"
+#include "base/Memory.h"
+#include "base/StrUtil.h"
 
 #if defined(_WIN32)
 #define WIN32_LEAN_AND_MEAN

@@ -10,8 +10,8 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "authoring/DatabaseWriter.h"
 #include "phrasor/Phrasor.h"
+#include "tools/authoring/DatabaseWriter.h"
 
 #include <cstdint>
 #include <cstdlib>

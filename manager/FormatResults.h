@@ -10,9 +10,9 @@
 #ifndef PHRASOR_MANAGER_FORMATRESULTS_H
 #define PHRASOR_MANAGER_FORMATRESULTS_H
 
-#include "../format/MessageFormat.h"
-#include "../format/Printf.h"
-#include "../format/WStr.h"
+#include "format/MessageFormat.h"
+#include "format/Printf.h"
+#include "format/WStr.h"
 
 #include <stdint.h>
 

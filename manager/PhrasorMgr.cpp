@@ -6,12 +6,12 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "PhrasorMgr.h"
+#include "manager/PhrasorMgr.h"
 
-#include "../keeper/StringKeeper.h"
-#include "../keeper/Texts.h"
-#include "FormatResults.h"
-#include "Memory.h"
+#include "base/Memory.h"
+#include "keeper/StringKeeper.h"
+#include "keeper/Texts.h"
+#include "manager/FormatResults.h"
 
 #include <new>
 
@@ -79,17 +79,17 @@ int32_t CPhrasorMgr::GetStringIndex(HSTRINGKEEPER keeper, const char *id) {
 }
 
 const char *CPhrasorMgr::GetStringID(HSTRINGKEEPER keeper, int32_t index) {
-  return keeper ? keeper->GetStringID(index) : text::InvalidHandle;
+  return keeper ? keeper->GetStringID(index) : text::kInvalidHandle;
 }
 
 const PhrasorWChar *CPhrasorMgr::GetStringByIndex(HSTRINGKEEPER keeper,
                                                   int32_t index) {
-  return keeper ? keeper->GetStringByIndex(index) : text::WInvalidHandle;
+  return keeper ? keeper->GetStringByIndex(index) : text::kWInvalidHandle;
 }
 
 const PhrasorWChar *CPhrasorMgr::GetStringByID(HSTRINGKEEPER keeper,
                                                const char *id) {
-  return keeper ? keeper->GetStringByID(id) : text::WInvalidHandle;
+  return keeper ? keeper->GetStringByID(id) : text::kWInvalidHandle;
 }
 
 // The lookup always runs before the buffer is looked at, so a failed lookup
@@ -172,12 +172,12 @@ bool CPhrasorMgr::FormatMessageByID(HSTRINGKEEPER keeper, const char *id,
 
 const char *CPhrasorMgr::GetVoicePathByIndex(HSTRINGKEEPER keeper,
                                              int32_t index) {
-  return keeper ? keeper->GetVoicePathByIndex(index) : text::InvalidHandle;
+  return keeper ? keeper->GetVoicePathByIndex(index) : text::kInvalidHandle;
 }
 
 const char *CPhrasorMgr::GetVoicePathByID(HSTRINGKEEPER keeper,
                                           const char *id) {
-  return keeper ? keeper->GetVoicePathByID(id) : text::InvalidHandle;
+  return keeper ? keeper->GetVoicePathByID(id) : text::kInvalidHandle;
 }
 
 bool CPhrasorMgr::IsValidID(HSTRINGKEEPER keeper, const char *id) {

@@ -1,9 +1,9 @@
 //===- message_format_test.cpp - Formatting messages end to end -----------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
-#include "FormatCalls.h"
 #include "format/MessageFormat.h"
+#include "tests/support/FormatCalls.h"
 
 #include <gtest/gtest.h>
 
@@ -402,18 +402,18 @@ TEST(MessageFormat, ManagerLooksUpBeforeFormatting) {
   int32_t index = mgr->GetStringIndex(keeper, "score");
   EXPECT_TRUE(mgr->FormatMessageByIndex(keeper, index, buffer, 64, 8, kAnn));
   EXPECT_EQ(Narrow(buffer), "Ann has 8 points");
-  EXPECT_TRUE(log.Reports.empty());
+  EXPECT_TRUE(log.reports.empty());
 
   EXPECT_TRUE(mgr->FormatMessageByID(keeper, "missing", buffer, 64));
   EXPECT_EQ(Narrow(buffer), "[ERROR: Invalid String ID]");
-  ASSERT_EQ(log.Reports.size(), 1u);
-  EXPECT_EQ(log.Reports[0].message, "[ERROR: Invalid String ID]");
+  ASSERT_EQ(log.reports.size(), 1u);
+  EXPECT_EQ(log.reports[0].message, "[ERROR: Invalid String ID]");
 
   EXPECT_FALSE(mgr->FormatMessageByID(keeper, "missing", nullptr, 64));
-  EXPECT_EQ(log.Reports.size(), 2u)
+  EXPECT_EQ(log.reports.size(), 2u)
       << "the lookup reports even without a buffer";
   EXPECT_FALSE(mgr->FormatMessageByIndex(keeper, 99, nullptr, 64));
-  EXPECT_EQ(log.Reports.size(), 3u);
+  EXPECT_EQ(log.reports.size(), 3u);
 }
 
 TEST(MessageFormat, FormattingAllocatesNothing) {

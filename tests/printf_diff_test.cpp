@@ -9,10 +9,10 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
-#include "FormatCalls.h"
 #include "format/Printf.h"
+#include "tests/support/FormatCalls.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 //===- printf_test.cpp - The bounded printf engine and its operations -----===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
-#include "FormatCalls.h"
 #include "format/Printf.h"
 #include "format/PrintfConversion.h"
 #include "format/WStr.h"
+#include "tests/support/FormatCalls.h"
 
 #include <gtest/gtest.h>
 
@@ -438,12 +438,12 @@ TEST(FormatString, FailedLookupFormatsItsErrorTextAndReports) {
   PhrasorWChar buffer[64];
   EXPECT_EQ(mgr->FormatStringByID(keeper, "MISSING", buffer, 64), 26);
   EXPECT_EQ(Narrow(buffer), "[ERROR: Invalid String ID]");
-  ASSERT_EQ(log.Reports.size(), 1u);
-  EXPECT_EQ(log.Reports[0].labelText, "MISSING");
+  ASSERT_EQ(log.reports.size(), 1u);
+  EXPECT_EQ(log.reports[0].labelText, "MISSING");
 
   EXPECT_EQ(mgr->FormatStringByID(keeper, "MISSING", nullptr, 64), -1);
   EXPECT_EQ(mgr->FormatStringByIndex(keeper, 99, nullptr, 0), -1);
-  EXPECT_EQ(log.Reports.size(), 3u);
+  EXPECT_EQ(log.reports.size(), 3u);
   EXPECT_EQ(mgr->FormatStringByIndex(keeper, 99, buffer, 64), 29);
   EXPECT_EQ(Narrow(buffer), "[ERROR: Invalid String Index]");
 }

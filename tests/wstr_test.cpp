@@ -1,6 +1,6 @@
 //===- wstr_test.cpp - Bounded copies and narrow-to-wide conversion -------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include "format/WStr.h"
 

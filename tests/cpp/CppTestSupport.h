@@ -3,8 +3,8 @@
 #ifndef PHRASOR_TESTS_CPP_CPPTESTSUPPORT_H
 #define PHRASOR_TESTS_CPP_CPPTESTSUPPORT_H
 
-#include "authoring/DatabaseWriter.h"
 #include "phrasor/Phrasor.h"
+#include "tools/authoring/DatabaseWriter.h"
 
 #include <gtest/gtest.h>
 

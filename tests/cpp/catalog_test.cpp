@@ -117,9 +117,8 @@ TEST(CppLookup, AnswersAsTheRuntimeOnGeneratedTables) {
     for (std::size_t i = 0; i < ids.size(); ++i) {
       raw.values.push_back(u"value" + std::u16string(1, u'0' + i % 10));
       const bool hasValue = i % 3 != 1;
-      raw.pairs.push_back(
-          {hasValue ? static_cast<std::uint32_t>(i) : authoring::kNoEntry,
-           i % 2 ? 0u : authoring::kNoEntry});
+      raw.pairs.push_back({hasValue ? static_cast<std::uint32_t>(i) : NO_ENTRY,
+                           i % 2 ? 0u : NO_ENTRY});
     }
     std::vector<std::uint8_t> bytes = authoring::Serialize(raw);
     Expected<Catalog> catalog = Catalog::fromBytes(bytes.data(), bytes.size());

@@ -1,10 +1,10 @@
 //===- TextChecks.cpp - Checking stored texts as formats ------------------===//
 
-#include "TextChecks.h"
+#include "tools/phrasor/TextChecks.h"
 
-#include "Utf.h"
 #include "format/MessageFormat.h"
 #include "format/PrintfConversion.h"
+#include "tools/phrasor/Utf.h"
 
 #include <algorithm>
 #include <map>
@@ -15,30 +15,30 @@ namespace {
 /// Collects what the checker reports about one format.
 class PrintfCollector final : public FormatCheckHandler {
 public:
-  explicit PrintfCollector(std::u16string_view format, PrintfReading &out)
-      : Format(format), Out(out) {}
+  explicit PrintfCollector(std::u16string_view text, PrintfReading &out)
+      : format(text), reading(out) {}
 
   void OnText(uint32_t, uint32_t) override {}
   void OnConversion(uint32_t begin, uint32_t end,
                     const ConversionSpec &spec) override {
     const std::string text =
-        Utf16ToUtf8Lossy(Format.substr(begin, end - begin));
+        Utf16ToUtf8Lossy(format.substr(begin, end - begin));
     const uint8_t intKind = static_cast<uint8_t>(ArgKind::Int32);
     if (spec.widthFromArg)
-      Out.args.push_back({intKind, text, true});
+      reading.args.push_back({intKind, text, true});
     if (spec.precisionFromArg)
-      Out.args.push_back({intKind, text, true});
+      reading.args.push_back({intKind, text, true});
     if (spec.kind != ArgKind::None)
-      Out.args.push_back({static_cast<uint8_t>(spec.kind), text, false});
+      reading.args.push_back({static_cast<uint8_t>(spec.kind), text, false});
   }
   void OnError(uint32_t position, SpecError error) override {
-    Out.problem = std::string(SpecErrorText(error)) + " at character " +
-                  std::to_string(position + 1);
+    reading.problem = std::string(SpecErrorText(error)) + " at character " +
+                      std::to_string(position + 1);
   }
 
 private:
-  std::u16string_view Format;
-  PrintfReading &Out;
+  std::u16string_view format;
+  PrintfReading &reading;
 };
 
 std::string ArgList(const std::vector<PrintfArg> &args) {
