@@ -8,11 +8,14 @@
 
 #include "CppTestSupport.h"
 
+#include "format/PrintfConversion.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <new>
+#include <type_traits>
 
 // Every heap request of this test program is counted, so a test can show
 // that a call allocates nothing. (gcc pairs the malloc inside operator new
@@ -263,7 +266,11 @@ TEST(CppFormat, PrintfStyleChecksConversionsInOrder) {
   Catalog l = Make({{"L", "%.3Lf|%Lg"}});
   Expected<Text> wide = l.formatPrintf("L", 2.5, 7);
   ASSERT_TRUE(wide) << wide.error().message();
-  GetIPhrasorMgr()->FormatStringByID(l.handle(), "L", raw, 64, 2.5L, 7.0L);
+  // The host's %L argument: a long double, which Windows makes a double.
+  using HostLongDouble =
+      std::conditional_t<kLongDoubleIsWider, long double, double>;
+  GetIPhrasorMgr()->FormatStringByID(l.handle(), "L", raw, 64,
+                                     HostLongDouble(2.5), HostLongDouble(7));
   EXPECT_EQ(*wide, Text(raw)) << "long double conversions take any number";
 }
 
