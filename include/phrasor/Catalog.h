@@ -92,7 +92,8 @@ public:
   }
   /// Formats into the caller's \p buffer of \p length units (terminator
   /// included) without allocating, unless an argument must be converted
-  /// between UTF-8 and UTF-16 beyond a small stack area, or on error.
+  /// between UTF-8 and UTF-16 beyond a small stack area, the text takes
+  /// more than 16 arguments, or on error.
   /// Returns the units written; when the output does not fit, the buffer
   /// holds nothing useful and the error is TooLong.
   template <class... A>
