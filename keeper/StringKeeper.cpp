@@ -19,7 +19,7 @@ using namespace phrasor;
 CStringKeeper::CStringKeeper(CPhrasorMgr *owner)
     : manager(owner), refPairs(nullptr), block(nullptr), idTable(nullptr),
       valueTable(nullptr), voicePathTable(nullptr), idCount(0), stringTotal(0),
-      voicePathCount(0) {}
+      voicePathCount(0), blockEnd(nullptr) {}
 
 CStringKeeper::~CStringKeeper() { FreeTables(); }
 
@@ -32,6 +32,7 @@ void CStringKeeper::FreeTables() {
   valueTable = nullptr;
   MemFree(block);
   block = nullptr;
+  blockEnd = nullptr;
   MemFree(refPairs);
   refPairs = nullptr;
   MemFree(const_cast<char **>(voicePathTable));
@@ -122,6 +123,7 @@ bool CStringKeeper::Load(IReadStream *stream) {
     FreeTables();
     return false;
   }
+  blockEnd = block + size;
 
   idTable =
       static_cast<const char **>(MemAlloc(SaturatingSize(ids, sizeof(void *))));
