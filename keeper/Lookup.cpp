@@ -33,24 +33,48 @@ void CStringKeeper::Report(const char *label, const char *message) const {
   manager->ReportError(const_cast<CStringKeeper *>(this), label, message);
 }
 
-int32_t CStringKeeper::FindID(const char *id) const {
-  // Every ID strictly between the two compared bounds shares with the
-  // searched ID at least the shorter of the prefixes it shares with those
-  // bounds (the table is sorted), so each comparison starts after it. The
-  // results are those of StrICmp; only repeated bytes are skipped.
-  //
-  // On a large table each step waits on two cache misses: the table entry
-  // and the stored ID it points to. While one comparison runs, the entries
-  // of both possible next probes are fetched, and the reference pair of the
-  // current probe, which a hit reads next.
-  uint32_t lo = 0, hi = idCount, mid = idCount / 2;
+namespace {
+
+// Tables smaller than this stay in cache between lookups, where fetching
+// ahead only adds work: 8192 pointers are 64 KiB on a 64-bit build.
+constexpr uint32_t kPrefetchFromCount = 8192;
+
+// Every ID strictly between the two compared bounds shares with the
+// searched ID at least the shorter of the prefixes it shares with those
+// bounds (the table is sorted), so each comparison starts after it. The
+// results are those of StrICmp; only repeated bytes are skipped.
+//
+// On a large table each step waits on two cache misses: the table entry
+// and the stored ID it points to. Where each comparison starts depends on
+// the one before, so the processor cannot run ahead on its own; instead,
+// while one comparison runs, the stored IDs of both possible next probes
+// and the table entries of the step after are fetched, and the reference
+// pair and value pointer of the current probe, which a hit reads next.
+template <bool Prefetch>
+int32_t Search(const CStringKeeper &keeper, const char *id) {
+  const char *const *table = keeper.idTable;
+  uint32_t lo = 0, hi = keeper.idCount, mid = keeper.idCount / 2;
   uint32_t shareLo = 0, shareHi = 0;
   for (;;) {
-    PHRASOR_PREFETCH(&idTable[lo + (mid - lo) / 2]);
-    PHRASOR_PREFETCH(&idTable[mid + (hi - mid) / 2]);
-    PHRASOR_PREFETCH(&refPairs[mid]);
+    if (Prefetch) {
+      // The two possible next probes: their stored IDs now (their table
+      // entries were fetched a step ago), and the table entries of the four
+      // possible probes after them.
+      uint32_t left = lo + (mid - lo) / 2, right = mid + (hi - mid) / 2;
+      PHRASOR_PREFETCH(table[left]);
+      PHRASOR_PREFETCH(table[right]);
+      PHRASOR_PREFETCH(&table[lo + (left - lo) / 2]);
+      PHRASOR_PREFETCH(&table[left + (mid - left) / 2]);
+      PHRASOR_PREFETCH(&table[mid + (right - mid) / 2]);
+      PHRASOR_PREFETCH(&table[right + (hi - right) / 2]);
+      PHRASOR_PREFETCH(&keeper.refPairs[mid]);
+      // Writers store values in ID order, so the value pointer a hit reads
+      // is usually at the same position.
+      if (mid < keeper.stringTotal - keeper.idCount)
+        PHRASOR_PREFETCH(&keeper.valueTable[mid]);
+    }
     uint32_t common;
-    int r = IdCompareFrom(id, idTable[mid], blockEnd,
+    int r = IdCompareFrom(id, table[mid], keeper.blockEnd,
                           shareLo < shareHi ? shareLo : shareHi, common);
     if (r == 0)
       return static_cast<int32_t>(mid);
@@ -66,6 +90,13 @@ int32_t CStringKeeper::FindID(const char *id) const {
       return INVALID_STRING_INDEX;
     mid = next;
   }
+}
+
+} // namespace
+
+int32_t CStringKeeper::FindID(const char *id) const {
+  return idCount < kPrefetchFromCount ? Search<false>(*this, id)
+                                      : Search<true>(*this, id);
 }
 
 // --- Lookups by index ---------------------------------------------------
