@@ -175,8 +175,8 @@ WideFromNarrow::WideFromNarrow(const char *source) : Text(nullptr) {
     Text = Inline;
   } else {
     uint32_t count = n > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(n);
-    Text = static_cast<PhrasorWChar *>(
-        MemAlloc(SaturatingSize(count, sizeof(PhrasorWChar))));
+    Text =
+        static_cast<PhrasorWChar *>(MemAllocArray(count, sizeof(PhrasorWChar)));
     if (!Text)
       return;
   }

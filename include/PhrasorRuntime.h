@@ -74,8 +74,23 @@ typedef void (*StringIDEnumCallback)(const char *id, void *userData);
 /// never delete it. Wide strings are UTF-16; buffer lengths count
 /// PhrasorWChar units including the terminator.
 class IPhrasorMgr {
+#if defined(_WIN32) && !defined(_MSC_VER)
+  // Windows hosts are built with the Microsoft C++ ABI (MSVC, clang-cl) or
+  // the GNU one (mingw-w64 gcc or clang), and all of them must find
+  // CreateKeeper in the same slot. The Microsoft ABI gives a virtual
+  // destructor one slot, the GNU ABI two; so a GNU-ABI build declares one
+  // placeholder in its place. The manager is never deleted through this
+  // interface, so the placeholder is never called.
+  virtual void ReservedSlot() {}
+
+protected:
+  ~IPhrasorMgr() {}
+
+public:
+#else
 public:
   virtual ~IPhrasorMgr() {}
+#endif
 
   /// Reads a whole database from \p stream. Returns null on any failure
   /// (null stream, bad magic or version, corrupt file, short read, no

@@ -104,9 +104,11 @@ bool CStringKeeper::Load(IReadStream *stream) {
   if (magic != kDatabaseMagic || version != kDatabaseVersion)
     return false;
 
-  // Every string takes at least four bytes of the block, so counts that
-  // cannot fit are refused before any memory is requested: a hostile
-  // 24-byte header must not be able to demand gigabytes.
+  // Every string takes at least one 4-byte slot, so a block smaller than
+  // four bytes a string is refused before any memory is requested: a
+  // hostile 24-byte header must not be able to demand gigabytes. The test
+  // is on whole slots, so it also refuses a block that cuts the padding of
+  // a last 4-byte slot (the tool always writes whole slots).
   if (total < ids)
     return false;
   if ((static_cast<uint64_t>(total) + voices) * 4 > size)
@@ -125,21 +127,22 @@ bool CStringKeeper::Load(IReadStream *stream) {
   }
   blockEnd = block + size;
 
-  idTable =
-      static_cast<const char **>(MemAlloc(SaturatingSize(ids, sizeof(void *))));
+  // With 8-byte pointers a table can outgrow 32 bits although the counts
+  // passed the checks above; such a table is refused, never built.
+  idTable = static_cast<const char **>(MemAllocArray(ids, sizeof(void *)));
   if (idTable)
     valueTable = static_cast<const PhrasorWChar **>(
-        MemAlloc(SaturatingSize(total, sizeof(void *))));
+        MemAllocArray(total, sizeof(void *)));
   if (valueTable)
-    voicePathTable = static_cast<const char **>(
-        MemAlloc(SaturatingSize(voices, sizeof(void *))));
+    voicePathTable =
+        static_cast<const char **>(MemAllocArray(voices, sizeof(void *)));
   if (!voicePathTable || !BuildTables(size)) {
     FreeTables();
     return false;
   }
 
-  refPairs = static_cast<StringRefPair *>(
-      MemAlloc(SaturatingSize(ids, sizeof(StringRefPair))));
+  refPairs =
+      static_cast<StringRefPair *>(MemAllocArray(ids, sizeof(StringRefPair)));
   if (!refPairs || !ReadRefPairs(stream)) {
     FreeTables();
     return false;
@@ -174,8 +177,9 @@ bool CStringKeeper::BuildTables(uint32_t size) {
     voicePathTable[k] = block + offset;
     offset += NarrowSlot(length);
   }
-  // A string must start and end inside the block; only the padding of the
-  // very last slot may lie past the end, and padding is never read.
+  // Each string must start and end inside the block. Past the check on the
+  // counts, the padding of the last slot may lie beyond the end: padding is
+  // never read.
   return true;
 }
 

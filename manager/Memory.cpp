@@ -35,6 +35,17 @@ void *MemAlloc(uint32_t size) {
   return malloc(size);
 }
 
+void *MemAllocArray(uint32_t count, uint32_t unitSize) {
+  uint32_t size = SaturatingSize(count, unitSize);
+  void *block = MemAlloc(size);
+  if (block && size == 0xFFFFFFFFu &&
+      static_cast<uint64_t>(count) * unitSize != size) {
+    MemFree(block);
+    return nullptr;
+  }
+  return block;
+}
+
 void MemFree(void *block) {
   if (IQVMemory *memory = ResolveMemory()) {
     memory->Free(block);

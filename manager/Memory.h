@@ -27,6 +27,13 @@ inline uint32_t SaturatingSize(uint32_t count, uint32_t unitSize) {
   return bytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(bytes);
 }
 
+/// A block for \p count units of \p unitSize bytes, or null. A product that
+/// does not fit in 32 bits is still asked for as 0xFFFFFFFF bytes, but a host
+/// that grants it gets the block straight back and the caller sees null:
+/// 0xFFFFFFFF bytes are too few for the units, and nothing may be written
+/// into them.
+void *MemAllocArray(uint32_t count, uint32_t unitSize);
+
 } // namespace phrasor
 
 #endif // PHRASOR_MANAGER_MEMORY_H

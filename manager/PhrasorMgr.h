@@ -13,7 +13,9 @@
 class CPhrasorMgr : public IPhrasorMgr {
 public:
   CPhrasorMgr() : callback(nullptr), userData(nullptr) {}
-  ~CPhrasorMgr() override {}
+  // Virtual whether or not the interface's destructor is (see
+  // PhrasorRuntime.h), so the layout the host sees stays the interface's.
+  virtual ~CPhrasorMgr() {}
 
   HSTRINGKEEPER CreateKeeper(IReadStream *stream) override;
   void ReleaseKeeper(HSTRINGKEEPER keeper) override;

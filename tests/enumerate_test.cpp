@@ -61,6 +61,13 @@ TEST(EnumeratePrefix, MatchesRunsAnywhereInTheTable) {
   }
 }
 
+TEST(EnumeratePrefix, StopsAfterAMatchOnlyAtTheFront) {
+  Keeper keeper({E("a1", "1"), E("b", "2"), E("c", "3")});
+  bool result = false;
+  EXPECT_EQ(Enumerate(keeper, "A", &result), Ids{"a1"});
+  EXPECT_TRUE(result);
+}
+
 TEST(EnumeratePrefix, RefusesNullArgumentsAndEmptyKeepers) {
   Keeper keeper({E("a", "1")});
   Keeper empty(std::vector<phrasor::authoring::Entry>{});

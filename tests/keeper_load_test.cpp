@@ -200,6 +200,40 @@ TEST(KeeperLoad, RefusesFilesThatWouldLeadLookupsOutsideTheBlock) {
   }
 }
 
+// The file of \p entries with its block cut by \p cut bytes at the end.
+std::vector<uint8_t> WithBlockCut(const std::vector<authoring::Entry> &entries,
+                                  uint32_t cut) {
+  std::vector<uint8_t> bytes = *authoring::BuildDatabase(entries);
+  uint32_t ids, size;
+  std::memcpy(&ids, &bytes[8], 4);
+  std::memcpy(&size, &bytes[20], 4);
+  const std::size_t blockEnd = 24 + size;
+  bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(blockEnd - cut),
+              bytes.begin() + static_cast<std::ptrdiff_t>(blockEnd));
+  size -= cut;
+  std::memcpy(&bytes[20], &size, 4);
+  EXPECT_EQ(bytes.size(), 24 + size + 8 * ids);
+  return bytes;
+}
+
+TEST(KeeperLoad, BlockMustHoldFourBytesAStringButNotTheLastPadding) {
+  // Three 4-byte slots: exactly 4 * (T + P) bytes load; one byte less is
+  // refused although "v" still ends inside the block.
+  const std::vector<authoring::Entry> tight = {E("a", "b", "v")};
+  Keeper exact(WithBlockCut(tight, 0));
+  ASSERT_NE(exact.get(), nullptr);
+  EXPECT_STREQ(GetIPhrasorMgr()->GetVoicePathByIndex(exact, 0), "v");
+  EXPECT_EQ(LoadChecked(WithBlockCut(tight, 1)), nullptr);
+
+  // A last slot of 8 bytes ("abcde", terminator, 2 padding): the padding may
+  // be cut, the terminator may not.
+  const std::vector<authoring::Entry> padded = {E("a", "b", "abcde")};
+  Keeper unpadded(WithBlockCut(padded, 2));
+  ASSERT_NE(unpadded.get(), nullptr);
+  EXPECT_STREQ(GetIPhrasorMgr()->GetVoicePathByIndex(unpadded, 0), "abcde");
+  EXPECT_EQ(LoadChecked(WithBlockCut(padded, 3)), nullptr);
+}
+
 TEST(KeeperLoad, RefusesAStringNotTerminatedInsideTheBlock) {
   std::vector<uint8_t> bytes = authoring::Serialize(Sample());
   // The block ends with the slot of "g.wav": overwrite its terminator and

@@ -122,6 +122,9 @@ TEST_F(LookupTest, AbsentIdsFailByOperation) {
   EXPECT_FALSE(mgr->HasStringByID(keeper, "Gamma"));
   EXPECT_FALSE(mgr->HasVoicePathByID(keeper, "beta"));
   ExpectNoReport();
+  // A voice-only entry has its voice path, and saying so reports nothing.
+  EXPECT_TRUE(mgr->HasVoicePathByID(keeper, "gamma"));
+  ExpectNoReport();
 }
 
 TEST_F(LookupTest, ReservedNoneIdIsExactAndCaseSensitive) {
@@ -184,6 +187,41 @@ TEST(Lookup, EmptyKeeperIsNotInitializedForIdsButStillKnowsNone) {
   EXPECT_FALSE(mgr->HasStringByIndex(keeper, -2));
   ASSERT_EQ(log.Reports.size(), 2u);
   EXPECT_EQ(log.Reports[1].message, kInvalidIndex);
+}
+
+TEST(Lookup, ReservedIdInCapitalsIsAnOrdinaryMissingId) {
+  Keeper keeper({E("a", "x")});
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  ReportLog log;
+  EXPECT_EQ(mgr->GetStringIndex(keeper, "<NONE>"), -1);
+  EXPECT_EQ(Narrow(mgr->GetStringByID(keeper, "<NONE>")), kInvalidId);
+  EXPECT_STREQ(mgr->GetVoicePathByID(keeper, "<None>"), kInvalidId.c_str());
+  EXPECT_FALSE(mgr->IsValidID(keeper, "<NONE>"));
+  ASSERT_EQ(log.Reports.size(), 2u);
+  EXPECT_EQ(log.Reports[0].labelText, "<NONE>");
+  EXPECT_EQ(log.Reports[1].labelText, "<None>");
+}
+
+TEST(Lookup, ByIndexOnAnEmptyKeeperIsAlwaysOutOfRange) {
+  Keeper keeper(std::vector<phrasor::authoring::Entry>{});
+  ASSERT_NE(keeper.get(), nullptr);
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  ReportLog log;
+  for (int32_t index : {0, 1, -1, INT32_MIN}) {
+    SCOPED_TRACE(index);
+    EXPECT_STREQ(mgr->GetStringID(keeper, index), "[UNKNOWN]");
+    EXPECT_EQ(Narrow(mgr->GetStringByIndex(keeper, index)), kInvalidIndex);
+    EXPECT_STREQ(mgr->GetVoicePathByIndex(keeper, index),
+                 kInvalidIndex.c_str());
+    EXPECT_FALSE(mgr->HasStringByIndex(keeper, index));
+    EXPECT_FALSE(mgr->HasVoicePathByIndex(keeper, index));
+  }
+  EXPECT_FALSE(mgr->HasVoicePathByIndex(keeper, -2));
+  ASSERT_EQ(log.Reports.size(), 4u * 5 + 1);
+  for (const auto &report : log.Reports) {
+    EXPECT_EQ(report.labelText, "[UNKNOWN]");
+    EXPECT_EQ(report.message, kInvalidIndex);
+  }
 }
 
 TEST(Lookup, OneEntrySearchDecidesWithOneComparison) {

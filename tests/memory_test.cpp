@@ -14,6 +14,36 @@ std::vector<uint8_t> SmallDatabase() {
   return *authoring::BuildDatabase(
       {E("a", "alpha", "a.wav"), E("b", "beta"), E("c", std::nullopt)});
 }
+// Serves a 24-byte header, then "delivers" every larger read without
+// touching the buffer: the host's stand-in blocks are already zeroed.
+class HeaderOnlyStream : public IReadStream {
+public:
+  explicit HeaderOnlyStream(std::vector<uint32_t> words)
+      : Words(std::move(words)) {}
+  virtual ~HeaderOnlyStream() = default;
+  int32_t Read(void *buffer, uint32_t size) override {
+    if (size != 4)
+      return 0;
+    if (Next == Words.size())
+      return 1;
+    std::memcpy(buffer, &Words[Next++], 4);
+    return 0;
+  }
+
+private:
+  std::vector<uint32_t> Words;
+  std::size_t Next = 0;
+};
+
+// Grants every request above 64 KiB with a small guarded block while alive.
+struct StandInGrants {
+  StandInGrants() {
+    HostMemory().Reset();
+    HostMemory().StandInAbove = 0x10000;
+  }
+  ~StandInGrants() { HostMemory().StandInAbove = 0; }
+};
+
 } // namespace
 
 TEST(MemoryRouting, LoadAndReleaseUseOnlyTheHostManager) {
@@ -45,6 +75,43 @@ TEST(MemoryRouting, SizeProductsSaturateInsteadOfWrapping) {
   EXPECT_EQ(SaturatingSize(0x3FFFFFFFu, 4), 0xFFFFFFFCu);
   EXPECT_EQ(SaturatingSize(0x20000000u, 8), 0xFFFFFFFFu);
   EXPECT_EQ(SaturatingSize(0, 8), 0u);
+}
+
+TEST(MemoryRouting, ArraysTooLargeFor32BitsAreNeverHandedOut) {
+  StandInGrants grants;
+  CountingMemory &memory = HostMemory();
+  // The saturated request still reaches the host, but its block goes
+  // straight back: it is too small for the units.
+  EXPECT_EQ(MemAllocArray(0x20000000u, 8), nullptr);
+  EXPECT_EQ(memory.Sizes(), std::vector<uint32_t>{0xFFFFFFFFu});
+  EXPECT_EQ(memory.Frees(), 1);
+  EXPECT_EQ(memory.LiveBlocks(), 0u);
+  // Products that fit, even 0xFFFFFFFF itself, are kept.
+  for (auto [count, unit] : {std::pair{0xFFFFFFFFu, 1u},
+                             std::pair{0x3FFFFFFFu, 4u}, std::pair{0u, 8u}}) {
+    void *block = MemAllocArray(count, unit);
+    EXPECT_NE(block, nullptr);
+    MemFree(block);
+  }
+  EXPECT_EQ(memory.LiveBlocks(), 0u);
+}
+
+TEST(MemoryRouting, APointerTableTooLargeFor32BitsFailsTheLoad) {
+  if (sizeof(void *) < 8)
+    GTEST_SKIP() << "4-byte tables fit whenever the counts fit the block";
+  // Four bytes a string pass the header checks; eight bytes a pointer do
+  // not fit in 32 bits. Writing into the stand-in block would trip ASan.
+  const uint32_t n = 0x24000000u;
+  StandInGrants grants;
+  CountingMemory &memory = HostMemory();
+  HeaderOnlyStream stream(
+      {authoring::kMagic, authoring::kVersion, n, n, 0, 4 * n});
+  EXPECT_EQ(GetIPhrasorMgr()->CreateKeeper(&stream), nullptr);
+  std::vector<uint32_t> sizes = memory.Sizes();
+  ASSERT_EQ(sizes.size(), 3u) << "the record, the block, the ID table";
+  EXPECT_EQ(sizes[1], 4 * n);
+  EXPECT_EQ(sizes[2], 0xFFFFFFFFu);
+  EXPECT_EQ(memory.LiveBlocks(), 0u);
 }
 
 TEST(MemoryRouting, EveryFailedAllocationGivesEverythingBack) {

@@ -77,7 +77,9 @@ void *CountingMemory::Allocate(uint32_t size) {
     return nullptr;
   // malloc(0) may give null, which a host manager would not: ask for one
   // byte so a zero-size request succeeds as it does on real hosts.
-  void *block = std::malloc(size ? size : 1);
+  void *block = StandInAbove && size > StandInAbove
+                    ? std::calloc(kStandInSize, 1)
+                    : std::malloc(size ? size : 1);
   if (block)
     Live[block] = size;
   return block;
