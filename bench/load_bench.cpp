@@ -8,7 +8,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Corpus.h"
+#include "bench/support/Corpus.h"
 
 #include <benchmark/benchmark.h>
 

@@ -11,9 +11,9 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Corpus.h"
+#include "bench/support/Corpus.h"
 
-#include "keeper/StrUtil.h"
+#include "base/StrUtil.h"
 
 #include <benchmark/benchmark.h>
 

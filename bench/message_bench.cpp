@@ -7,8 +7,8 @@
 //===----------------------------------------------------------------------===//
 
 #include "PhrasorRuntime.h"
-#include "authoring/ByteStream.h"
-#include "authoring/DatabaseWriter.h"
+#include "tools/authoring/ByteStream.h"
+#include "tools/authoring/DatabaseWriter.h"
 
 #include <benchmark/benchmark.h>
 

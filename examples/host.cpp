@@ -24,16 +24,16 @@ public:
   void *Allocate(uint32_t size) override {
     void *block = std::malloc(size ? size : 1);
     if (block)
-      ++Live;
+      ++live;
     return block;
   }
   void Free(void *block) override {
     if (!block)
       return; // the runtime may hand back null; it must be ignored
-    --Live;
+    --live;
     std::free(block);
   }
-  long Live = 0;
+  long live = 0;
 
   virtual ~HostMemory() = default;
 };
@@ -42,18 +42,18 @@ public:
 /// exactly the requested bytes or a nonzero result.
 class FileStream : public IReadStream {
 public:
-  explicit FileStream(const char *path) : File(std::fopen(path, "rb")) {}
+  explicit FileStream(const char *path) : file(std::fopen(path, "rb")) {}
   virtual ~FileStream() {
-    if (File)
-      std::fclose(File);
+    if (file)
+      std::fclose(file);
   }
-  bool IsOpen() const { return File != nullptr; }
+  bool IsOpen() const { return file != nullptr; }
   int32_t Read(void *buffer, uint32_t size) override {
-    return std::fread(buffer, 1, size, File) == size ? 0 : 1;
+    return std::fread(buffer, 1, size, file) == size ? 0 : 1;
   }
 
 private:
-  std::FILE *File;
+  std::FILE *file;
 };
 
 /// UTF-16 from the runtime to UTF-8 for the terminal.
@@ -156,6 +156,6 @@ int main(int argc, char **argv) {
   }
   mgr->ClearErrorCallback(OnLookupError);
   std::printf("failed lookups reported: %d; blocks still held: %ld\n",
-              failedLookups, memory.Live);
+              failedLookups, memory.live);
   return status;
 }

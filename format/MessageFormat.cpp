@@ -4,41 +4,29 @@
 //   1. scan: read every insert and escape into a record, stopping at "%0";
 //   2. order: note which record names each field number;
 //   3. arguments: take them in field-number order, one per field;
-//   4. output: copy literal runs and render each insert, left to right.
-// The first three write nothing, so a malformed message leaves only its
-// error text in the buffer.
+//   4. output: copy literal runs and render each insert, left to right,
+//      through one sink over the whole buffer.
+// The first three write nothing, so a malformed message leaves the buffer
+// as it was. Each insert's spec goes to the printf engine's conversion
+// parser once and is rendered by the engine from the field's one value.
 //
 //===----------------------------------------------------------------------===//
 
-#include "MessageFormat.h"
+#include "format/MessageFormat.h"
 
-#include "../keeper/StrUtil.h"
-#include "Printf.h"
-#include "WStr.h"
-
-#include <string.h>
+#include "base/StrUtil.h"
+#include "format/Printf.h"
+#include "format/WSink.h"
+#include "format/WStr.h"
 
 namespace phrasor {
 namespace {
 
-const char *const StatusTexts[] = {
-    "",
-    "[QVFormatMessageT Error - Failed to extract field index]",
-    "[QVFormatMessageT Error - Failed to locate open exclamation mark]",
-    "[QVFormatMessageT Error - Invalid field type]",
-    "[QVFormatMessageT Error - Failed to locate close exclamation mark]",
-    "[QVFormatMessageT Error - Exceeded field count limit]",
-    "[QVFormatMessageT Error - Unknown size of argument]",
-    "[QVFormatMessageT Error - Unknown argument type]",
-    ("[QVFormatMessageT Error - Invalid format specification or buffer too "
-     "small.]"),
-};
-
 struct LetterRange {
   uint16_t first, last;
 };
-const LetterRange Letters[] = {
-#include "LetterTable.inc"
+const LetterRange kLetters[] = {
+#include "format/LetterTable.inc"
 };
 
 bool IsDigit(PhrasorWChar c) { return c >= '0' && c <= '9'; }
@@ -47,186 +35,106 @@ bool IsIntegerLetter(PhrasorWChar c) {
   return c == 'd' || c == 'i' || c == 'o' || c == 'u' || c == 'x' || c == 'X';
 }
 
-// What an insert takes from the argument list. Inserts that share a field
-// number share one argument, so they must agree on its kind.
-enum class ArgKind {
-  None,
-  Int32,
-  Int64,
-  Double,
-  WideText,
-  NarrowText,
-  Pointer
-};
-
-ArgKind KindOf(uint32_t typeCode) {
-  switch (typeCode) {
-  case kTypeLong:
-  case kTypeULong:
-  case kTypeWideChar:
-  case kTypeShort:
-  case kTypeUShort:
-  case kTypeNarrowChar:
-  case kTypeInt32:
-  case kTypeInt:
-    return ArgKind::Int32;
-  case kTypeInt64:
-    return ArgKind::Int64;
-  case kTypeDouble:
-    return ArgKind::Double;
-  case kTypeWideString:
-    return ArgKind::WideText;
-  case kTypeNarrowString:
-    return ArgKind::NarrowText;
-  case kTypeCount:
-  case kTypePointer:
-    return ArgKind::Pointer;
-  default:
-    return ArgKind::None;
-  }
-}
-
-// The value of one insert, handed to the printf engine. The engine takes at
-// most one argument for a spec without '*', and the spec's letters are the
-// type letters that chose this value; should it ever ask for another kind,
-// it gets a harmless zero or an empty string, never a reinterpreted word.
-class InsertArg final : public FormatArgs {
-public:
-  InsertArg(ArgKind kind, const MessageField &field)
-      : Kind(kind), Field(field) {}
-
-  int32_t NextInt32() override {
-    if (Kind != ArgKind::Int32)
-      return 0;
-    // Narrow and wide characters and shorts are kept in their own width
-    // and widened the way the insert's type says.
-    switch (Field.typeCode) {
-    case kTypeShort:
-      return static_cast<int16_t>(Field.value.word);
-    case kTypeWideChar:
-    case kTypeUShort:
-      return static_cast<uint16_t>(Field.value.word);
-    case kTypeNarrowChar:
-      return static_cast<int8_t>(Field.value.word);
-    default:
-      return Field.value.word;
-    }
-  }
-  int64_t NextInt64() override {
-    return Kind == ArgKind::Int64 ? Field.value.wide : 0;
-  }
-  double NextDouble() override {
-    return Kind == ArgKind::Double ? Field.value.real : 0.0;
-  }
-  const void *NextPointer() override {
-    static const PhrasorWChar Empty[2] = {0, 0};
-    if (Kind == ArgKind::WideText || Kind == ArgKind::NarrowText ||
-        Kind == ArgKind::Pointer)
-      return Field.value.pointer;
-    return Empty;
-  }
-
-private:
-  ArgKind Kind;
-  const MessageField &Field;
-};
-
 // A '*' width or precision would take an argument the insert does not
-// have; it is refused whatever the buffer, so a broken translation fails
-// the same way in every call.
-bool SpecTakesExtraArgument(const PhrasorWChar *format,
-                            const MessageField &field) {
+// have, and %n would write to the host's memory; both are refused whatever
+// the buffer, so a broken translation fails the same way in every call.
+bool SpecIsRefused(const PhrasorWChar *format, const MessageField &field) {
+  if (field.typeCode == kTypeCount)
+    return true;
   for (uint32_t i = 0; i < field.specLength; ++i)
     if (format[field.specStart + i] == '*')
       return true;
   return false;
 }
 
-// WStrCopyN for a run of the format, which the scan has shown to hold no
-// terminator: the same units, copied as one block.
-void CopyRun(PhrasorWChar *dest, const PhrasorWChar *source, uint32_t room,
-             uint32_t count) {
-  if (room == 0)
-    return;
-  uint32_t n = room > count ? count : room - 1;
-  memcpy(dest, source, n * sizeof(PhrasorWChar));
-  dest[n] = 0;
-}
-
-// Bounded output of already-rendered units, as the printf engine writes
-// them: whole and terminated with their count, or cut, terminated and -1;
-// like the engine it always leaves a terminator in the last element too.
-int32_t PutUnits(PhrasorWChar *dest, uint32_t room, const PhrasorWChar *units,
-                 uint32_t count) {
-  dest[room - 1] = 0;
-  if (count < room) {
-    memcpy(dest, units, count * sizeof(PhrasorWChar));
-    dest[count] = 0;
-    return static_cast<int32_t>(count);
-  }
-  CopyRun(dest, units, room, count);
-  return -1;
-}
-
 // The plainest inserts, %1!s! and %1!d!, and escapes are most of what
-// stored texts hold; they are rendered here without the printf engine's
-// walk, with output identical to the engine's. Anything else returns false
-// and goes through the engine.
-bool RenderPlain(PhrasorWChar *dest, uint32_t room, const MessageField &field,
-                 const MessageField &source, const PhrasorWChar *format,
-                 int32_t &written) {
+// stored texts hold; they are written here without the engine's parse, with
+// output identical to the engine's. Anything else returns false and goes
+// through the engine.
+bool RenderPlain(WSink &sink, const PhrasorWChar *format,
+                 const MessageField &field, const FormatValue &value) {
   if (field.typeCode == kTypeNone) {
-    static const PhrasorWChar Percent[] = {'%'};
-    written = PutUnits(dest, room, Percent, 1);
+    sink.Put('%');
     return true;
   }
   if (field.specLength != 1)
     return false;
   const PhrasorWChar letter = format[field.specStart];
   if (letter == 's' && field.typeCode == kTypeWideString) {
-    static const PhrasorWChar Null[] = {'(', 'n', 'u', 'l', 'l', ')'};
-    const PhrasorWChar *text =
-        static_cast<const PhrasorWChar *>(source.value.pointer);
-    if (!text) {
-      written = PutUnits(dest, room, Null, 6);
-      return true;
-    }
-    uint32_t i = 0;
-    for (; i + 1 < room && text[i]; ++i)
-      dest[i] = text[i];
-    dest[i] = 0;
-    dest[room - 1] = 0;
-    written = text[i] ? -1 : static_cast<int32_t>(i);
+    static const PhrasorWChar kNull[] = PHRASOR_TEXT("(null)");
+    const PhrasorWChar *text = static_cast<const PhrasorWChar *>(value.pointer);
+    sink.AppendString(text ? text : kNull, 0xFFFFFFFFu);
     return true;
   }
   if (letter == 'd' && field.typeCode == kTypeInt) {
     PhrasorWChar digits[12];
     uint32_t n = sizeof(digits) / sizeof(digits[0]);
-    int32_t value = source.value.word;
-    uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value)
-                                   : static_cast<uint32_t>(value);
+    const int32_t word = value.int32;
+    uint32_t magnitude = word < 0 ? 0u - static_cast<uint32_t>(word)
+                                  : static_cast<uint32_t>(word);
     do {
       digits[--n] = static_cast<PhrasorWChar>('0' + magnitude % 10);
       magnitude /= 10;
     } while (magnitude);
-    if (value < 0)
+    if (word < 0)
       digits[--n] = '-';
-    written = PutUnits(dest, room, digits + n, 12 - n);
+    sink.Append(digits + n, 12 - n);
     return true;
   }
   return false;
 }
 
-MessageStatus Fail(PhrasorWChar *buffer, uint32_t bufferLength,
-                   MessageStatus status) {
-  CopyNarrowToWide(buffer, bufferLength, MessageStatusText(status));
-  return status;
+// One insert through the engine: its spec, cut to kMaxInsertSpec units, is
+// parsed once. The spec's letters are its type letters, so at most one
+// conversion takes the value; anything after that conversion (a spec such
+// as "%d" renders a percent sign and then a literal "d") is walked on.
+bool RenderInsert(WSink &sink, const PhrasorWChar *format,
+                  const MessageField &field, const FormatValue &value) {
+  if (RenderPlain(sink, format, field, value))
+    return !sink.WasCut();
+  PhrasorWChar spec[kMaxInsertSpec + 1];
+  WStrCopyN(spec, format + field.specStart, kMaxInsertSpec + 1,
+            field.specLength);
+  ConversionSpec conversion;
+  const PhrasorWChar *next;
+  if (ParseConversionSpec(spec, conversion, next) != SpecError::None)
+    return false;
+  ArrayArgs args(&value, 1);
+  RenderConversion(sink, conversion, args);
+  if (*next && !sink.WasCut() &&
+      RenderFormat(sink, next, args) != SpecError::None)
+    return false;
+  return !sink.WasCut();
 }
 
 } // namespace
 
-const char *MessageStatusText(MessageStatus status) {
-  return StatusTexts[static_cast<unsigned>(status)];
+const char *DescribeMessageStatus(MessageStatus status) {
+  switch (status) {
+  case MessageStatus::Ok:
+    return "written";
+  case MessageStatus::BadFieldIndex:
+    return "failed to extract field index";
+  case MessageStatus::NoOpenMark:
+    return "failed to locate open exclamation mark";
+  case MessageStatus::BadFieldType:
+    return "invalid field type";
+  case MessageStatus::NoCloseMark:
+    return "failed to locate close exclamation mark";
+  case MessageStatus::TooManyFields:
+    return "exceeded field count limit";
+  case MessageStatus::UnknownArgumentSize:
+    return "unknown size of argument";
+  case MessageStatus::UnknownArgumentType:
+    return "unknown argument type";
+  case MessageStatus::BadSpecOrBufferFull:
+    return "invalid format specification or buffer too small";
+  case MessageStatus::Cut:
+    return "cut at the end of the buffer";
+  case MessageStatus::BadInput:
+    return "no buffer or no message";
+  }
+  return "unknown status";
 }
 
 bool IsMessageLetter(PhrasorWChar unit) {
@@ -234,12 +142,12 @@ bool IsMessageLetter(PhrasorWChar unit) {
   // Specs are nearly always ASCII; answer those without the table search.
   if (c < 0x80)
     return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
-  uint32_t lo = 0, hi = sizeof(Letters) / sizeof(Letters[0]);
+  uint32_t lo = 0, hi = sizeof(kLetters) / sizeof(kLetters[0]);
   while (lo < hi) {
     uint32_t mid = lo + (hi - lo) / 2;
-    if (c < Letters[mid].first)
+    if (c < kLetters[mid].first)
       hi = mid;
-    else if (c > Letters[mid].last)
+    else if (c > kLetters[mid].last)
       lo = mid + 1;
     else
       return true;
@@ -362,16 +270,47 @@ uint32_t QVFormatMessageT::ParseConversion(const PhrasorWChar *format,
   }
 }
 
-MessageStatus QVFormatMessageT::Parse(const PhrasorWChar *format,
-                                      MessageLayout &layout) const {
-  layout.count = 0;
-  layout.highestField = 0;
-  const uint32_t length = WStrLen(format);
-  layout.scanEnd = length;
-  if (length > kMaxMessageLength)
-    return MessageStatus::BadSpecOrBufferFull;
+// Pass 1, one insert at \p at (a '%' followed by neither '%' nor '0'): read
+// it into the next record and set \p next behind its closing '!'.
+MessageStatus QVFormatMessageT::ScanInsert(const PhrasorWChar *format,
+                                           uint32_t at, uint32_t length,
+                                           MessageLayout &layout,
+                                           uint32_t &next) const {
+  uint32_t open = 0, typeEnd = 0;
+  int32_t field = ParseFieldIndex(format, at + 1, length, open);
+  // A number whose low 16 bits are 0 would be kept as 0, the mark of an
+  // escape, and render an insert without its argument.
+  if (field < 0 || (field & 0xFFFF) == 0)
+    return MessageStatus::BadFieldIndex;
+  // The record keeps 16 bits, so 65537 would pass for field 1; the whole
+  // number counts as the highest field, which refuses it in pass 3.
+  if (static_cast<uint32_t>(field) > layout.highestField)
+    layout.highestField = static_cast<uint32_t>(field);
+  if (open + 1 >= length)
+    return MessageStatus::NoOpenMark;
+  // The type letters are the message syntax's own: fewer than printf's
+  // (no F, a, A or L), which ParseFieldType refuses.
+  uint32_t type = ParseFieldType(format, open + 1, length, typeEnd);
+  if (type == kTypeNone)
+    return MessageStatus::BadFieldType;
+  if (typeEnd + 1 >= length || format[typeEnd + 1] != '!')
+    return MessageStatus::NoCloseMark;
+  if (layout.count == kMaxMessageFields)
+    return MessageStatus::TooManyFields;
+  MessageField &insert = layout.fields[layout.count++];
+  insert.insertStart = static_cast<uint16_t>(at);
+  insert.specStart = static_cast<uint16_t>(open + 1);
+  insert.specLength = static_cast<uint16_t>(typeEnd - open);
+  insert.fieldNumber = static_cast<uint16_t>(field);
+  insert.typeCode = type;
+  next = typeEnd + 2;
+  return MessageStatus::Ok;
+}
 
-  // Pass 1: scan.
+// Pass 1: every insert and escape up to "%0" or the end.
+MessageStatus QVFormatMessageT::Scan(const PhrasorWChar *format,
+                                     uint32_t length,
+                                     MessageLayout &layout) const {
   for (uint32_t i = 0; i < length;) {
     if (format[i] != '%') {
       ++i;
@@ -387,40 +326,24 @@ MessageStatus QVFormatMessageT::Parse(const PhrasorWChar *format,
       escape.specLength = 1;
       escape.fieldNumber = 0;
       escape.typeCode = kTypeNone;
-      escape.value.wide = 0;
       i += 2;
       continue;
     }
     if (format[i + 1] == '0') {
       layout.scanEnd = i;
-      break;
+      return MessageStatus::Ok;
     }
-    uint32_t open = 0, typeEnd = 0;
-    int32_t field = ParseFieldIndex(format, i + 1, length, open);
-    // A number whose low 16 bits are 0 would be kept as 0, the mark of an
-    // escape, and render an insert without its argument.
-    if (field < 0 || (field & 0xFFFF) == 0)
-      return MessageStatus::BadFieldIndex;
-    if (open + 1 >= length)
-      return MessageStatus::NoOpenMark;
-    uint32_t type = ParseFieldType(format, open + 1, length, typeEnd);
-    if (type == kTypeNone)
-      return MessageStatus::BadFieldType;
-    if (typeEnd + 1 >= length || format[typeEnd + 1] != '!')
-      return MessageStatus::NoCloseMark;
-    if (layout.count == kMaxMessageFields)
-      return MessageStatus::TooManyFields;
-    MessageField &insert = layout.fields[layout.count++];
-    insert.insertStart = static_cast<uint16_t>(i);
-    insert.specStart = static_cast<uint16_t>(open + 1);
-    insert.specLength = static_cast<uint16_t>(typeEnd - open);
-    insert.fieldNumber = static_cast<uint16_t>(field);
-    insert.typeCode = type;
-    insert.value.wide = 0;
-    i = typeEnd + 2;
+    MessageStatus status = ScanInsert(format, i, length, layout, i);
+    if (status != MessageStatus::Ok)
+      return status;
   }
+  return MessageStatus::Ok;
+}
 
-  // Pass 2: order.
+namespace {
+
+// Pass 2: which record names each field number (the last one that does).
+void OrderFields(MessageLayout &layout) {
   for (uint16_t &entry : layout.fieldOrder)
     entry = kNoField;
   for (uint32_t k = 0; k < layout.count; ++k) {
@@ -432,122 +355,128 @@ MessageStatus QVFormatMessageT::Parse(const PhrasorWChar *format,
     if (f > layout.highestField)
       layout.highestField = f;
   }
+}
 
-  // Every field from 1 up must be named, so its argument's size is known;
-  // inserts repeating a field must agree on what that argument is.
+// Pass 3's checks: every field from 1 up is named, so its argument's size
+// is known; inserts repeating a field agree on what that argument is; and
+// no insert asks for what it may not have.
+MessageStatus CheckArguments(const PhrasorWChar *format,
+                             const MessageLayout &layout) {
   for (uint32_t f = 1; f <= layout.highestField; ++f) {
     if (f > kFieldOrderSize || layout.fieldOrder[f - 1] == kNoField)
       return MessageStatus::UnknownArgumentSize;
     const MessageField &named = layout.fields[layout.fieldOrder[f - 1]];
     if (named.typeCode > kTypePointer)
       return MessageStatus::UnknownArgumentType;
+    const ArgKind kind = InsertArgKind(named.typeCode);
     for (uint32_t k = 0; k < layout.count; ++k)
       if (layout.fields[k].fieldNumber == f &&
-          KindOf(layout.fields[k].typeCode) != KindOf(named.typeCode))
+          InsertArgKind(layout.fields[k].typeCode) != kind)
         return MessageStatus::UnknownArgumentSize;
   }
   for (uint32_t k = 0; k < layout.count; ++k)
-    if (layout.fields[k].fieldNumber &&
-        SpecTakesExtraArgument(format, layout.fields[k]))
+    if (layout.fields[k].fieldNumber && SpecIsRefused(format, layout.fields[k]))
       return MessageStatus::BadSpecOrBufferFull;
   return MessageStatus::Ok;
 }
 
-MessageStatus QVFormatMessageT::Render(PhrasorWChar *buffer,
-                                       uint32_t bufferLength,
-                                       const PhrasorWChar *format,
-                                       MessageLayout &layout) const {
-  PhrasorWChar spec[16];
-  spec[0] = '%';
-  uint32_t p = 0, q = 0;
-  for (uint32_t k = 0; k < layout.count && p < bufferLength; ++k) {
-    const MessageField &field = layout.fields[k];
-    uint32_t run = field.insertStart - q;
-    CopyRun(buffer + p, format + q, bufferLength - p, run);
-    q += run;
-    p += run;
-    if (p >= bufferLength)
+} // namespace
+
+MessageStatus QVFormatMessageT::Parse(const PhrasorWChar *format,
+                                      MessageLayout &layout) const {
+  layout.count = 0;
+  layout.highestField = 0;
+  const uint32_t length = WStrLen(format);
+  layout.scanEnd = length;
+  if (length > kMaxMessageLength)
+    return MessageStatus::BadSpecOrBufferFull;
+  MessageStatus status = Scan(format, length, layout);
+  if (status != MessageStatus::Ok)
+    return status;
+  OrderFields(layout);
+  return CheckArguments(format, layout);
+}
+
+// Pass 3: the arguments, strictly in field-number order, one per field.
+MessageStatus QVFormatMessageT::TakeArguments(MessageLayout &layout,
+                                              FormatArgs &args) const {
+  for (uint32_t f = 1; f <= layout.highestField; ++f) {
+    MessageField &field = layout.fields[layout.fieldOrder[f - 1]];
+    switch (InsertArgKind(field.typeCode)) {
+    case ArgKind::Int32:
+      field.value = FormatValue(args.NextInt32());
       break;
-
-    if (field.typeCode > kTypePointer)
-      return Fail(buffer, bufferLength, MessageStatus::BadSpecOrBufferFull);
-    // Every insert of a field renders the one argument that field took.
-    const MessageField &source =
-        field.fieldNumber
-            ? layout.fields[layout.fieldOrder[field.fieldNumber - 1]]
-            : field;
-    int32_t written;
-    if (!RenderPlain(buffer + p, bufferLength - p, field, source, format,
-                     written)) {
-      WStrCopyN(spec + 1, format + field.specStart, 15, field.specLength);
-      InsertArg arg(KindOf(field.typeCode), source);
-      written = WStrFormatArgs(buffer + p, bufferLength - p, spec, arg);
+    case ArgKind::Int64:
+      field.value = FormatValue(args.NextInt64());
+      break;
+    case ArgKind::Double:
+      field.value = FormatValue(args.NextDouble());
+      break;
+    case ArgKind::WideString:
+    case ArgKind::NarrowString:
+    case ArgKind::Pointer:
+      field.value = FormatValue(args.NextPointer());
+      break;
+    default:
+      return MessageStatus::UnknownArgumentType;
     }
-    if (written < 0)
-      return Fail(buffer, bufferLength, MessageStatus::BadSpecOrBufferFull);
-    p += static_cast<uint32_t>(written);
-    q = field.specStart + field.specLength + 1u;
   }
-
-  if (p >= bufferLength)
-    return MessageStatus::Ok;
-  if (layout.scanEnd > q)
-    CopyRun(buffer + p, format + q, bufferLength - p, layout.scanEnd - q);
-  else
-    buffer[p] = 0;
   return MessageStatus::Ok;
 }
 
-bool QVFormatMessageT::FormatWith(PhrasorWChar *buffer, uint32_t bufferLength,
-                                  const PhrasorWChar *format,
-                                  FormatArgs &args) const {
+// Pass 4: literal runs and inserts through one sink over the whole buffer.
+// Text cut at the buffer's end is success; an insert that does not fit, or
+// that the engine refuses, is not.
+MessageStatus QVFormatMessageT::Render(PhrasorWChar *buffer,
+                                       uint32_t bufferLength,
+                                       const PhrasorWChar *format,
+                                       const MessageLayout &layout) const {
+  if (bufferLength == 0)
+    return MessageStatus::Cut;
+  WSink sink(buffer, bufferLength - 1);
+  uint32_t q = 0;
+  bool rendered = false;
+  for (uint32_t k = 0; k < layout.count; ++k) {
+    const MessageField &field = layout.fields[k];
+    sink.Append(format + q, field.insertStart - q);
+    if (sink.WasCut())
+      break;
+    rendered = true;
+    // Every insert of a field renders the one value that field took.
+    const FormatValue &value =
+        field.fieldNumber
+            ? layout.fields[layout.fieldOrder[field.fieldNumber - 1]].value
+            : field.value;
+    if (!RenderInsert(sink, format, field, value)) {
+      sink.Terminate();
+      buffer[bufferLength - 1] = 0;
+      return MessageStatus::BadSpecOrBufferFull;
+    }
+    q = field.specStart + field.specLength + 1u;
+  }
+  if (!sink.WasCut() && layout.scanEnd > q)
+    sink.Append(format + q, layout.scanEnd - q);
+  sink.Terminate();
+  // Once an insert has been rendered, or the text was cut, the last
+  // element holds a terminator as well.
+  if (rendered || sink.WasCut())
+    buffer[bufferLength - 1] = 0;
+  return sink.WasCut() ? MessageStatus::Cut : MessageStatus::Ok;
+}
+
+MessageStatus QVFormatMessageT::Format(PhrasorWChar *buffer,
+                                       uint32_t bufferLength,
+                                       const PhrasorWChar *format,
+                                       FormatArgs &args) const {
   if (!buffer || !format)
-    return false;
+    return MessageStatus::BadInput;
   MessageLayout layout;
   MessageStatus status = Parse(format, layout);
-  if (status != MessageStatus::Ok) {
-    Fail(buffer, bufferLength, status);
-    return false;
-  }
-
-  // Pass 3: arguments, strictly in field-number order.
-  for (uint32_t f = 1; f <= layout.highestField; ++f) {
-    MessageField &field = layout.fields[layout.fieldOrder[f - 1]];
-    switch (KindOf(field.typeCode)) {
-    case ArgKind::Int32:
-      field.value.word = args.NextInt32();
-      break;
-    case ArgKind::Int64:
-      field.value.wide = args.NextInt64();
-      break;
-    case ArgKind::Double:
-      field.value.real = args.NextDouble();
-      break;
-    case ArgKind::WideText:
-    case ArgKind::NarrowText:
-    case ArgKind::Pointer:
-      field.value.pointer = args.NextPointer();
-      break;
-    case ArgKind::None:
-      Fail(buffer, bufferLength, MessageStatus::UnknownArgumentType);
-      return false;
-    }
-  }
-
-  // Pass 4: output.
-  return Render(buffer, bufferLength, format, layout) == MessageStatus::Ok;
-}
-
-bool QVFormatMessageT::Format(PhrasorWChar *buffer, uint32_t bufferLength,
-                              const PhrasorWChar *format, va_list args) const {
-  VaListArgs source(args);
-  return FormatWith(buffer, bufferLength, format, source);
-}
-
-bool FormatMessageV(PhrasorWChar *buffer, uint32_t bufferLength,
-                    const PhrasorWChar *format, va_list args) {
-  QVFormatMessageT formatter;
-  return formatter.Format(buffer, bufferLength, format, args);
+  if (status == MessageStatus::Ok)
+    status = TakeArguments(layout, args);
+  if (status == MessageStatus::Ok)
+    status = Render(buffer, bufferLength, format, layout);
+  return status;
 }
 
 } // namespace phrasor

@@ -18,16 +18,17 @@
 #ifndef PHRASOR_FORMAT_MESSAGEFORMAT_H
 #define PHRASOR_FORMAT_MESSAGEFORMAT_H
 
-#include "FormatArgs.h"
+#include "format/FormatArgs.h"
+#include "format/PrintfConversion.h"
 
 #include "PhrasorRuntime.h"
 
-#include <stdarg.h>
 #include <stdint.h>
 
 namespace phrasor {
 
-/// Why a message could not be formatted; each has a fixed text.
+/// How formatting a message ended: written, cut at the end of the buffer,
+/// or refused for the reason named.
 enum class MessageStatus : uint8_t {
   Ok,
   BadFieldIndex,       ///< '%' not followed by '%', '0' or digits and '!'
@@ -38,10 +39,18 @@ enum class MessageStatus : uint8_t {
   UnknownArgumentSize, ///< a field number from 1 up is left out, or > 16
   UnknownArgumentType, ///< a type code outside the table (a guard)
   BadSpecOrBufferFull, ///< the printf engine refused or could not fit it
+  Cut,                 ///< written, but cut at the end of the buffer
+  BadInput,            ///< null buffer or null message; nothing written
 };
 
-/// The fixed narrow text written into the buffer for \p status.
-const char *MessageStatusText(MessageStatus status);
+/// True for the statuses of a message that was written, whole or cut.
+inline bool IsWritten(MessageStatus status) {
+  return status == MessageStatus::Ok || status == MessageStatus::Cut;
+}
+
+/// A short lower-case description of \p status for diagnostics, such as
+/// "invalid field type".
+const char *DescribeMessageStatus(MessageStatus status);
 
 /// The kind of argument an insert consumes (0 means none / not a type).
 enum MessageType : uint32_t {
@@ -58,9 +67,22 @@ enum MessageType : uint32_t {
   kTypeInt32 = 10,       ///< I32d ...
   kTypeInt = 11,         ///< d i o u x X
   kTypeDouble = 12,      ///< e E f g G
-  kTypeCount = 13,       ///< n (always refused when rendered)
+  kTypeCount = 13,       ///< n (always refused)
   kTypePointer = 14,     ///< p
 };
+
+/// What an insert of \p typeCode takes from the argument list, as the
+/// printf engine names it. Characters and shorts arrive as promoted ints,
+/// so they share Int32; inserts repeating a field must agree on this.
+inline ArgKind InsertArgKind(uint32_t typeCode) {
+  constexpr ArgKind kKinds[] = {
+      ArgKind::None,         ArgKind::Int32,   ArgKind::Int32,  ArgKind::Int32,
+      ArgKind::WideString,   ArgKind::Int32,   ArgKind::Int32,  ArgKind::Int32,
+      ArgKind::NarrowString, ArgKind::Int64,   ArgKind::Int32,  ArgKind::Int32,
+      ArgKind::Double,       ArgKind::Pointer, ArgKind::Pointer};
+  return typeCode < sizeof(kKinds) / sizeof(kKinds[0]) ? kKinds[typeCode]
+                                                       : ArgKind::None;
+}
 
 /// One insert or escape of a message.
 struct MessageField {
@@ -68,13 +90,8 @@ struct MessageField {
   uint16_t specStart;   ///< first unit after the opening '!'
   uint16_t specLength;  ///< units from specStart through the last type letter
   uint16_t fieldNumber; ///< 0 for an escape
-  union {
-    int32_t word;
-    int64_t wide;
-    double real;
-    const void *pointer;
-  } value;
-  uint32_t typeCode; ///< a MessageType
+  FormatValue value;    ///< the argument taken for this field
+  uint32_t typeCode;    ///< a MessageType
 };
 
 constexpr uint32_t kMaxMessageFields = 15;
@@ -82,6 +99,9 @@ constexpr uint32_t kFieldOrderSize = 16;
 constexpr uint16_t kNoField = 0xFFFF;
 /// Positions are kept in 16 bits; longer messages are refused.
 constexpr uint32_t kMaxMessageLength = 0xFFFF;
+/// The printf engine sees at most this many units of an insert's spec; a
+/// longer spec is cut, which may leave it without its type letters.
+constexpr uint32_t kMaxInsertSpec = 14;
 
 /// A checked message: its inserts in order of appearance, which insert
 /// names each field number, and where the text ends.
@@ -112,22 +132,25 @@ public:
   /// to list the inserts of a stored text or to refuse it.
   MessageStatus Parse(const PhrasorWChar *format, MessageLayout &layout) const;
 
-  bool Format(PhrasorWChar *buffer, uint32_t bufferLength,
-              const PhrasorWChar *format, va_list args) const;
-  /// As Format, with arguments from any source (tests, fuzzers).
-  bool FormatWith(PhrasorWChar *buffer, uint32_t bufferLength,
-                  const PhrasorWChar *format, FormatArgs &args) const;
+  /// Formats \p format into \p buffer (\p bufferLength units, terminator
+  /// included) with arguments from \p args. On a refusal found before
+  /// output (every reason but BadSpecOrBufferFull) nothing is written; on
+  /// BadSpecOrBufferFull the buffer holds the output up to the insert that
+  /// failed, terminated, and its last element is a terminator.
+  MessageStatus Format(PhrasorWChar *buffer, uint32_t bufferLength,
+                       const PhrasorWChar *format, FormatArgs &args) const;
 
 private:
+  MessageStatus Scan(const PhrasorWChar *format, uint32_t length,
+                     MessageLayout &layout) const;
+  MessageStatus ScanInsert(const PhrasorWChar *format, uint32_t at,
+                           uint32_t length, MessageLayout &layout,
+                           uint32_t &next) const;
+  MessageStatus TakeArguments(MessageLayout &layout, FormatArgs &args) const;
   MessageStatus Render(PhrasorWChar *buffer, uint32_t bufferLength,
-                       const PhrasorWChar *format, MessageLayout &layout) const;
+                       const PhrasorWChar *format,
+                       const MessageLayout &layout) const;
 };
-
-/// Formats a message into \p buffer. True when written (possibly cut at the
-/// end of the buffer); false with an error text over the buffer's start when
-/// the message is malformed or an insert does not fit.
-bool FormatMessageV(PhrasorWChar *buffer, uint32_t bufferLength,
-                    const PhrasorWChar *format, va_list args);
 
 /// True for the units the message syntax treats as letters: letters of
 /// every script, as the platform's wide classification has them, whatever

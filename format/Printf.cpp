@@ -1,17 +1,18 @@
 //===- Printf.cpp - Bounded printf engine for UTF-16 ----------------------===//
 //
 // The walk over the format and the parsing of each spec live in
-// PrintfConversion; number layout in PrintfRender. This file binds each spec to
-// its arguments and writes characters and strings.
+// PrintfConversion; number layout in PrintfRender. This file binds each spec
+// to its arguments and writes characters and strings.
 //
 //===----------------------------------------------------------------------===//
 
-#include "Printf.h"
+#include "format/Printf.h"
 
-#include "PrintfConversion.h"
-#include "PrintfRender.h"
-#include "WSink.h"
-#include "WStr.h"
+#include "format/PrintfRender.h"
+#include "format/WStr.h"
+
+#include <float.h>
+#include <math.h>
 
 namespace phrasor {
 
@@ -32,6 +33,16 @@ uint32_t BoundedLength(const PhrasorWChar *text, uint32_t max) {
   return n;
 }
 
+/// A long double at double precision; values beyond double's range become
+/// infinities rather than an undefined conversion.
+double ToDouble(long double value) {
+  if (value > DBL_MAX)
+    return HUGE_VAL;
+  if (value < -DBL_MAX)
+    return -HUGE_VAL;
+  return static_cast<double>(value);
+}
+
 /// Writes a narrow string as UTF-16. The precision counts output units and
 /// never splits a character: one that would need more units than are left
 /// ends the string. Returns the units written (or that would be).
@@ -48,163 +59,165 @@ uint32_t WalkNarrow(WSink &sink, const char *text, uint32_t max) {
       sink.Put(units[0]);
       if (n == 2)
         sink.Put(units[1]);
-      if (sink.Full())
+      if (sink.WasCut())
         break;
     }
   }
   return total;
 }
 
-class Engine {
+void RenderNarrowChar(WSink &sink, const Layout &layout, char byte) {
+  PhrasorWChar units[2] = {0, 0};
+  uint32_t n = 1; // a zero byte is written as a zero unit
+  if (byte) {
+    const char text[2] = {byte, 0};
+    NarrowReader reader(text);
+    n = reader.Next(units);
+  }
+  RenderPadded(sink, layout, n, [&] { sink.Append(units, n); });
+}
+
+void RenderWide(WSink &sink, const Layout &layout, const PhrasorWChar *text) {
+  if (!text)
+    text = kNullText;
+  uint32_t max = Limit(layout.precision);
+  if (layout.precision < 0 && layout.width == 0) {
+    sink.AppendString(text, max);
+    return;
+  }
+  uint32_t n = BoundedLength(text, max);
+  // A precision stops before a pair it would split, as for narrow text.
+  if (n == max && n && IsHighSurrogate(text[n - 1]) && IsLowSurrogate(text[n]))
+    --n;
+  RenderPadded(sink, layout, n, [&] { sink.Append(text, n); });
+}
+
+void RenderNarrow(WSink &sink, const Layout &layout, const char *text) {
+  if (!text) {
+    RenderWide(sink, layout, kNullText);
+    return;
+  }
+  uint32_t max = Limit(layout.precision);
+  uint32_t n = layout.width ? WalkNarrow<false>(sink, text, max) : 0;
+  RenderPadded(sink, layout, n, [&] { WalkNarrow<true>(sink, text, max); });
+}
+
+/// The spec's layout once any '*' width and precision are taken.
+Layout LayoutOf(const ConversionSpec &spec, FormatArgs &args) {
+  Layout layout{spec.flags, static_cast<uint32_t>(spec.width), spec.precision};
+  if (spec.widthFromArg) {
+    int32_t width = args.NextInt32();
+    if (width < 0)
+      layout.flags |= kFlagMinus;
+    layout.width = width < 0 ? 0u - static_cast<uint32_t>(width)
+                             : static_cast<uint32_t>(width);
+  }
+  if (spec.precisionFromArg) {
+    int32_t precision = args.NextInt32();
+    layout.precision = precision < 0 ? ConversionSpec::kNone : precision;
+  }
+  return layout;
+}
+
+// Kept inline in the walk: binding each spec to its arguments is most of
+// the engine's time.
+inline void Render(WSink &sink, const ConversionSpec &spec, FormatArgs &args) {
+  const Layout layout = LayoutOf(spec, args);
+  switch (spec.kind) {
+  case ArgKind::None:
+    sink.Put('%');
+    break;
+  case ArgKind::Int32:
+    RenderInteger(sink, spec, layout, static_cast<uint32_t>(args.NextInt32()));
+    break;
+  case ArgKind::Int64:
+    RenderInteger(sink, spec, layout, static_cast<uint64_t>(args.NextInt64()));
+    break;
+  case ArgKind::Double:
+    RenderFloat(sink, spec.conversion, layout, args.NextDouble());
+    break;
+  case ArgKind::LongDouble:
+    RenderFloat(sink, spec.conversion, layout, ToDouble(args.NextLongDouble()));
+    break;
+  case ArgKind::WideChar: {
+    PhrasorWChar unit = static_cast<PhrasorWChar>(args.NextInt32());
+    RenderPadded(sink, layout, 1, [&] { sink.Put(unit); });
+    break;
+  }
+  case ArgKind::NarrowChar:
+    RenderNarrowChar(sink, layout, static_cast<char>(args.NextInt32()));
+    break;
+  case ArgKind::WideString:
+    RenderWide(sink, layout,
+               static_cast<const PhrasorWChar *>(args.NextPointer()));
+    break;
+  case ArgKind::NarrowString:
+    RenderNarrow(sink, layout, static_cast<const char *>(args.NextPointer()));
+    break;
+  case ArgKind::Pointer:
+    RenderPointer(sink, layout, args.NextPointer());
+    break;
+  }
+}
+
+// Holds its sink by value (a whole printf call) or by reference (a
+// message's inserts, written into the message's one sink); by value the
+// sink's fields can stay in registers along the walk.
+template <typename Sink> class Engine {
 public:
-  Engine(PhrasorWChar *dest, uint32_t capacity, FormatArgs &args)
-      : Sink(dest, capacity), Args(args) {}
+  template <typename... SinkArgs>
+  Engine(FormatArgs &source, SinkArgs &&...sinkArgs)
+      : sink(sinkArgs...), args(source) {}
 
   bool OnText(const PhrasorWChar *begin, const PhrasorWChar *end) {
-    Sink.Append(begin, static_cast<uint32_t>(end - begin));
-    return !Sink.Full();
+    sink.Append(begin, static_cast<uint32_t>(end - begin));
+    return !sink.WasCut();
   }
-
   bool OnConversion(const PhrasorWChar *, const PhrasorWChar *,
                     const ConversionSpec &spec) {
-    Layout layout{spec.Flags, static_cast<uint32_t>(spec.Width),
-                  spec.Precision};
-    if (spec.WidthFromArg) {
-      int32_t width = Args.NextInt32();
-      if (width < 0)
-        layout.Flags |= FlagMinus;
-      layout.Width = width < 0 ? 0u - static_cast<uint32_t>(width)
-                               : static_cast<uint32_t>(width);
-    }
-    if (spec.PrecisionFromArg) {
-      int32_t precision = Args.NextInt32();
-      layout.Precision = precision < 0 ? ConversionSpec::kNone : precision;
-    }
-    Render(spec, layout);
-    return !Sink.Full();
+    Render(sink, spec, args);
+    return !sink.WasCut();
   }
+  void OnError(const PhrasorWChar *, SpecError why) { error = why; }
 
-  void OnError(const PhrasorWChar *, SpecError) { Refused = true; }
-
-  WSink Sink;
-  bool Refused = false;
+  Sink sink;
+  SpecError error = SpecError::None;
 
 private:
-  void Render(const ConversionSpec &spec, const Layout &layout) {
-    switch (spec.Kind) {
-    case ArgKind::None:
-      Sink.Put('%');
-      break;
-    case ArgKind::Int32:
-      RenderInteger(Sink, spec, layout,
-                    static_cast<uint32_t>(Args.NextInt32()));
-      break;
-    case ArgKind::Int64:
-      RenderInteger(Sink, spec, layout,
-                    static_cast<uint64_t>(Args.NextInt64()));
-      break;
-    case ArgKind::Double:
-      RenderFloat(Sink, spec.Conversion, layout, Args.NextDouble());
-      break;
-    case ArgKind::WideChar: {
-      PhrasorWChar unit = static_cast<PhrasorWChar>(Args.NextInt32());
-      RenderPadded(Sink, layout, 1, [&] { Sink.Put(unit); });
-      break;
-    }
-    case ArgKind::NarrowChar:
-      RenderNarrowChar(layout, static_cast<char>(Args.NextInt32()));
-      break;
-    case ArgKind::WideString:
-      RenderWide(layout, static_cast<const PhrasorWChar *>(Args.NextPointer()));
-      break;
-    case ArgKind::NarrowString:
-      RenderNarrow(layout, static_cast<const char *>(Args.NextPointer()));
-      break;
-    case ArgKind::Pointer:
-      RenderPointer(Sink, layout, Args.NextPointer());
-      break;
-    }
-  }
-
-  void RenderNarrowChar(const Layout &layout, char byte) {
-    PhrasorWChar units[2] = {0, 0};
-    uint32_t n = 1; // a zero byte is written as a zero unit
-    if (byte) {
-      const char text[2] = {byte, 0};
-      NarrowReader reader(text);
-      n = reader.Next(units);
-    }
-    RenderPadded(Sink, layout, n, [&] { Sink.Append(units, n); });
-  }
-
-  void RenderWide(const Layout &layout, const PhrasorWChar *text) {
-    if (!text)
-      text = kNullText;
-    uint32_t max = Limit(layout.Precision);
-    if (layout.Width == 0) {
-      Sink.AppendString(text, max);
-      return;
-    }
-    uint32_t n = BoundedLength(text, max);
-    RenderPadded(Sink, layout, n, [&] { Sink.Append(text, n); });
-  }
-
-  void RenderNarrow(const Layout &layout, const char *text) {
-    if (!text) {
-      RenderWide(layout, kNullText);
-      return;
-    }
-    uint32_t max = Limit(layout.Precision);
-    uint32_t n = layout.Width ? WalkNarrow<false>(Sink, text, max) : 0;
-    RenderPadded(Sink, layout, n, [&] { WalkNarrow<true>(Sink, text, max); });
-  }
-
-  FormatArgs &Args;
+  FormatArgs &args;
 };
 
 } // namespace
 
+void RenderConversion(WSink &sink, const ConversionSpec &spec,
+                      FormatArgs &args) {
+  Render(sink, spec, args);
+}
+
+SpecError RenderFormat(WSink &sink, const PhrasorWChar *format,
+                       FormatArgs &args) {
+  Engine<WSink &> engine(args, sink);
+  WalkFormat(format, engine);
+  return engine.error;
+}
+
 // A refused spec leaves what was written before it, terminated; so does a
 // cut. Either way the walk stops at the first problem, left to right.
-FormatStatus FormatInto(PhrasorWChar *dest, uint32_t length,
-                        const PhrasorWChar *format, FormatArgs &args,
-                        uint32_t &written) {
-  written = 0;
+FormatOutcome FormatPrintf(PhrasorWChar *dest, uint32_t length,
+                           const PhrasorWChar *format, FormatArgs &args) {
   if (!dest || length == 0)
-    return FormatStatus::BadInput;
-  static const PhrasorWChar Empty[] = {0};
-  if (!format)
-    format = Empty;
-  Engine engine(dest, length - 1, args);
-  WalkFormat(format, engine);
-  engine.Sink.Terminate();
+    return {FormatStatus::BadInput, 0, SpecError::None};
+  static const PhrasorWChar kEmpty[] = {0};
+  Engine<WSink> engine(args, dest, length - 1);
+  WalkFormat(format ? format : kEmpty, engine);
+  WSink &sink = engine.sink;
+  sink.Terminate();
   dest[length - 1] = 0;
-  written = engine.Sink.Written();
-  if (engine.Refused)
-    return FormatStatus::BadFormat;
-  return engine.Sink.Full() ? FormatStatus::BufferFull : FormatStatus::Ok;
-}
-
-int32_t WStrFormatArgs(PhrasorWChar *dest, uint32_t length,
-                       const PhrasorWChar *format, FormatArgs &args) {
-  uint32_t written = 0;
-  FormatStatus status = FormatInto(dest, length, format, args, written);
-  return status == FormatStatus::Ok ? static_cast<int32_t>(written) : -1;
-}
-
-int32_t WStrFormatV(PhrasorWChar *dest, uint32_t length,
-                    const PhrasorWChar *format, va_list args) {
-  VaListArgs source(args);
-  return WStrFormatArgs(dest, length, format, source);
-}
-
-int32_t WStrFormat(PhrasorWChar *dest, uint32_t length,
-                   const PhrasorWChar *format, ...) {
-  va_list args;
-  va_start(args, format);
-  int32_t result = WStrFormatV(dest, length, format, args);
-  va_end(args);
-  return result;
+  const SpecError error = engine.error;
+  FormatStatus status = error != SpecError::None ? FormatStatus::BadFormat
+                        : sink.WasCut()          ? FormatStatus::BufferFull
+                                                 : FormatStatus::Ok;
+  return {status, sink.Written(), error};
 }
 
 } // namespace phrasor

@@ -1,6 +1,6 @@
 //===- PrintfConversion.cpp - Parsing printf conversions -----------------===//
 
-#include "PrintfConversion.h"
+#include "format/PrintfConversion.h"
 
 namespace phrasor {
 
@@ -28,36 +28,36 @@ namespace {
 
 class CheckAdapter {
 public:
-  CheckAdapter(const PhrasorWChar *format, FormatCheckHandler &handler)
-      : Format(format), Handler(handler) {}
+  CheckAdapter(const PhrasorWChar *text, FormatCheckHandler &receiver)
+      : format(text), handler(receiver) {}
 
   bool OnText(const PhrasorWChar *begin, const PhrasorWChar *end) {
-    Handler.OnText(Pos(begin), Pos(end));
+    handler.OnText(Pos(begin), Pos(end));
     return true;
   }
   bool OnConversion(const PhrasorWChar *begin, const PhrasorWChar *end,
                     const ConversionSpec &spec) {
-    Handler.OnConversion(Pos(begin), Pos(end), spec);
+    handler.OnConversion(Pos(begin), Pos(end), spec);
     return true;
   }
   void OnError(const PhrasorWChar *at, SpecError error) {
-    Handler.OnError(Pos(at), error);
+    handler.OnError(Pos(at), error);
   }
 
 private:
   uint32_t Pos(const PhrasorWChar *p) const {
-    return static_cast<uint32_t>(p - Format);
+    return static_cast<uint32_t>(p - format);
   }
-  const PhrasorWChar *Format;
-  FormatCheckHandler &Handler;
+  const PhrasorWChar *format;
+  FormatCheckHandler &handler;
 };
 
 } // namespace
 
 bool CheckFormat(const PhrasorWChar *format, FormatCheckHandler &handler) {
-  static const PhrasorWChar Empty[] = {0};
+  static const PhrasorWChar kEmpty[] = {0};
   if (!format)
-    format = Empty;
+    format = kEmpty;
   CheckAdapter adapter(format, handler);
   return WalkFormat(format, adapter);
 }

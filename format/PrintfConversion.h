@@ -17,11 +17,11 @@ namespace phrasor {
 
 /// Flag bits of a conversion spec.
 enum SpecFlag : uint8_t {
-  FlagMinus = 1, ///< '-': left-justify
-  FlagPlus = 2,  ///< '+': sign on positive numbers
-  FlagSpace = 4, ///< ' ': space in place of a '+'
-  FlagHash = 8,  ///< '#': alternate form
-  FlagZero = 16, ///< '0': pad numbers with zeros
+  kFlagMinus = 1, ///< '-': left-justify
+  kFlagPlus = 2,  ///< '+': sign on positive numbers
+  kFlagSpace = 4, ///< ' ': space in place of a '+'
+  kFlagHash = 8,  ///< '#': alternate form
+  kFlagZero = 16, ///< '0': pad numbers with zeros
 };
 
 /// Length prefix, as written. Stored texts were written where long is 32
@@ -32,7 +32,7 @@ enum class LengthMod : uint8_t {
   h,   ///< short; narrow for s, c
   l,   ///< 32-bit long; wide for s, c
   ll,  ///< 64-bit
-  L,   ///< long double, formatted as double
+  L,   ///< long double, rendered at double precision
   w,   ///< wide for s, c
   j,   ///< intmax_t, 64-bit
   z,   ///< size_t, pointer width
@@ -48,12 +48,13 @@ enum class ArgKind : uint8_t {
   None,         ///< %%
   Int32,        ///< integers of 32 bits or fewer, as a promoted int
   Int64,        ///< 64-bit integers
-  Double,       ///< all floating point
+  Double,       ///< floating point
   WideChar,     ///< an int whose low 16 bits are the unit
   NarrowChar,   ///< an int whose low 8 bits are the byte
   WideString,   ///< const PhrasorWChar *
   NarrowString, ///< const char *
   Pointer,      ///< %p
+  LongDouble,   ///< %L where long double is wider than double
 };
 
 /// Why a spec was refused.
@@ -71,16 +72,25 @@ enum class SpecError : uint8_t {
 struct ConversionSpec {
   static constexpr int32_t kNone = -1;
 
-  uint8_t Flags = 0;
-  bool WidthFromArg = false;     ///< width is '*'
-  bool PrecisionFromArg = false; ///< precision is '.*'
-  LengthMod Length = LengthMod::None;
-  ArgKind Kind = ArgKind::None;
-  uint8_t IntBits = 32;      ///< integers: bits the value is cut to
-  char Conversion = 0;       ///< the conversion letter, or '%'
-  int32_t Width = 0;         ///< 0 when absent or from an argument
-  int32_t Precision = kNone; ///< kNone when absent or from an argument
+  uint8_t flags = 0;
+  bool widthFromArg = false;     ///< width is '*'
+  bool precisionFromArg = false; ///< precision is '.*'
+  LengthMod length = LengthMod::None;
+  ArgKind kind = ArgKind::None;
+  uint8_t intBits = 32;      ///< integers: bits the value is cut to
+  char conversion = 0;       ///< the conversion letter, or '%'
+  int32_t width = 0;         ///< 0 when absent or from an argument
+  int32_t precision = kNone; ///< kNone when absent or from an argument
 };
+
+/// Whether %L takes a long double that is wider than a double. Windows
+/// hosts compiled by the platform's own compiler pass a double for it, the
+/// two being one type there.
+#if defined(_WIN32)
+constexpr bool kLongDoubleIsWider = false;
+#else
+constexpr bool kLongDoubleIsWider = sizeof(long double) > sizeof(double);
+#endif
 
 namespace detail {
 
@@ -91,15 +101,15 @@ inline bool IsDigit(PhrasorWChar c) { return c >= '0' && c <= '9'; }
 inline uint8_t FlagOf(PhrasorWChar c) {
   switch (c) {
   case '-':
-    return FlagMinus;
+    return kFlagMinus;
   case '+':
-    return FlagPlus;
+    return kFlagPlus;
   case ' ':
-    return FlagSpace;
+    return kFlagSpace;
   case '#':
-    return FlagHash;
+    return kFlagHash;
   case '0':
-    return FlagZero;
+    return kFlagZero;
   default:
     return 0;
   }
@@ -172,10 +182,29 @@ inline uint8_t IntegerBits(LengthMod length) {
   }
 }
 
+/// Characters and strings follow the Windows wide convention: the
+/// lower-case letters are wide, the upper-case narrow, and h / l / w
+/// override the case. False for any other length prefix.
+inline bool ClassifyText(ConversionSpec &spec, PhrasorWChar letter) {
+  bool wide;
+  if (spec.length == LengthMod::None)
+    wide = letter == 'c' || letter == 's';
+  else if (spec.length == LengthMod::h)
+    wide = false;
+  else if (spec.length == LengthMod::l || spec.length == LengthMod::w)
+    wide = true;
+  else
+    return false;
+  bool isChar = letter == 'c' || letter == 'C';
+  spec.kind = isChar ? (wide ? ArgKind::WideChar : ArgKind::NarrowChar)
+                     : (wide ? ArgKind::WideString : ArgKind::NarrowString);
+  return true;
+}
+
 /// Sets what the conversion letter takes, or says why the letter is no
 /// conversion or does not take the length prefix.
 inline SpecError Classify(ConversionSpec &spec, PhrasorWChar letter) {
-  LengthMod length = spec.Length;
+  LengthMod length = spec.length;
   switch (letter) {
   case 'd':
   case 'i':
@@ -183,10 +212,10 @@ inline SpecError Classify(ConversionSpec &spec, PhrasorWChar letter) {
   case 'u':
   case 'x':
   case 'X':
-    spec.IntBits = IntegerBits(length);
-    if (spec.IntBits == 0)
+    spec.intBits = IntegerBits(length);
+    if (spec.intBits == 0)
       return SpecError::LengthMismatch;
-    spec.Kind = spec.IntBits == 64 ? ArgKind::Int64 : ArgKind::Int32;
+    spec.kind = spec.intBits == 64 ? ArgKind::Int64 : ArgKind::Int32;
     break;
   case 'e':
   case 'E':
@@ -199,40 +228,29 @@ inline SpecError Classify(ConversionSpec &spec, PhrasorWChar letter) {
     if (length != LengthMod::None && length != LengthMod::l &&
         length != LengthMod::L)
       return SpecError::LengthMismatch;
-    spec.Kind = ArgKind::Double;
+    spec.kind = length == LengthMod::L && kLongDoubleIsWider
+                    ? ArgKind::LongDouble
+                    : ArgKind::Double;
     break;
   case 'c':
   case 'C':
   case 's':
-  case 'S': {
-    // Windows wide convention: the lower-case letters are wide, the
-    // upper-case narrow, and h / l / w override the case.
-    bool wide;
-    if (length == LengthMod::None)
-      wide = letter == 'c' || letter == 's';
-    else if (length == LengthMod::h)
-      wide = false;
-    else if (length == LengthMod::l || length == LengthMod::w)
-      wide = true;
-    else
+  case 'S':
+    if (!ClassifyText(spec, letter))
       return SpecError::LengthMismatch;
-    bool isChar = letter == 'c' || letter == 'C';
-    spec.Kind = isChar ? (wide ? ArgKind::WideChar : ArgKind::NarrowChar)
-                       : (wide ? ArgKind::WideString : ArgKind::NarrowString);
     break;
-  }
   case 'p':
   case '%':
     if (length != LengthMod::None)
       return SpecError::LengthMismatch;
-    spec.Kind = letter == 'p' ? ArgKind::Pointer : ArgKind::None;
+    spec.kind = letter == 'p' ? ArgKind::Pointer : ArgKind::None;
     break;
   case 'n':
     return SpecError::WriteBackRefused;
   default:
     return SpecError::UnknownConversion;
   }
-  spec.Conversion = static_cast<char>(letter);
+  spec.conversion = static_cast<char>(letter);
   return SpecError::None;
 }
 
@@ -264,32 +282,35 @@ inline bool IsSpecPart(PhrasorWChar c) {
 /// conversion letter or the first terminator. On success stores the spec,
 /// sets \p next behind the letter and returns SpecError::None; on failure
 /// sets \p next to the offending character.
-inline SpecError ParseConversionSpec(const PhrasorWChar *p,
-                                     ConversionSpec &spec,
-                                     const PhrasorWChar *&next) {
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline SpecError
+ParseConversionSpec(const PhrasorWChar *p, ConversionSpec &spec,
+                    const PhrasorWChar *&next) {
   spec = ConversionSpec();
   while (uint8_t flag = detail::FlagOf(*p)) {
-    spec.Flags |= flag;
+    spec.flags |= flag;
     ++p;
   }
   if (*p == '*') {
-    spec.WidthFromArg = true;
+    spec.widthFromArg = true;
     ++p;
-  } else if (!detail::ReadNumber(p, spec.Width)) {
+  } else if (!detail::ReadNumber(p, spec.width)) {
     next = p;
     return SpecError::NumberTooLarge;
   }
   if (*p == '.') {
     ++p;
     if (*p == '*') {
-      spec.PrecisionFromArg = true;
+      spec.precisionFromArg = true;
       ++p;
-    } else if (!detail::ReadNumber(p, spec.Precision)) {
+    } else if (!detail::ReadNumber(p, spec.precision)) {
       next = p;
       return SpecError::NumberTooLarge;
     }
   }
-  spec.Length = detail::ReadLength(p);
+  spec.length = detail::ReadLength(p);
   next = p;
   if (!*p)
     return SpecError::UnexpectedEnd;

@@ -1,6 +1,6 @@
 //===- PrintfRender.cpp - Numbers as printf writes them -------------------===//
 
-#include "PrintfRender.h"
+#include "format/PrintfRender.h"
 
 #include <charconv>
 #include <cmath>
@@ -21,16 +21,16 @@ constexpr uint32_t kFloatBuffer = 1400;
 
 /// The parts of one number in the order they are written.
 struct Pieces {
-  char Sign = 0;
-  const char *Prefix = "";
-  uint32_t PrefixLength = 0;
-  uint64_t LeadingZeros = 0;
-  const char *Body = "";
-  uint32_t BodyLength = 0;
-  uint64_t TrailingZeros = 0;
-  const char *Tail = "";
-  uint32_t TailLength = 0;
-  bool ZeroPad = true; ///< the '0' flag may pad between prefix and body
+  char sign = 0;
+  const char *prefix = "";
+  uint32_t prefixLength = 0;
+  uint64_t leadingZeros = 0;
+  const char *body = "";
+  uint32_t bodyLength = 0;
+  uint64_t trailingZeros = 0;
+  const char *tail = "";
+  uint32_t tailLength = 0;
+  bool zeroPad = true; ///< the '0' flag may pad between prefix and body
 };
 
 void FillZeros(WSink &sink, uint64_t count) {
@@ -40,23 +40,23 @@ void FillZeros(WSink &sink, uint64_t count) {
 }
 
 void Emit(WSink &sink, const Layout &layout, const Pieces &p) {
-  uint64_t length = (p.Sign ? 1u : 0u) + p.PrefixLength + p.LeadingZeros +
-                    p.BodyLength + p.TrailingZeros + p.TailLength;
+  uint64_t length = (p.sign ? 1u : 0u) + p.prefixLength + p.leadingZeros +
+                    p.bodyLength + p.trailingZeros + p.tailLength;
   uint32_t pad =
-      layout.Width > length ? layout.Width - static_cast<uint32_t>(length) : 0;
-  bool left = layout.Flags & FlagMinus;
-  bool zeros = !left && p.ZeroPad && (layout.Flags & FlagZero);
+      layout.width > length ? layout.width - static_cast<uint32_t>(length) : 0;
+  bool left = layout.flags & kFlagMinus;
+  bool zeros = !left && p.zeroPad && (layout.flags & kFlagZero);
   if (!left && !zeros)
     sink.Fill(' ', pad);
-  if (p.Sign)
-    sink.Put(static_cast<PhrasorWChar>(p.Sign));
-  sink.AppendAscii(p.Prefix, p.PrefixLength);
+  if (p.sign)
+    sink.Put(static_cast<PhrasorWChar>(p.sign));
+  sink.AppendAscii(p.prefix, p.prefixLength);
   if (zeros)
     sink.Fill('0', pad);
-  FillZeros(sink, p.LeadingZeros);
-  sink.AppendAscii(p.Body, p.BodyLength);
-  FillZeros(sink, p.TrailingZeros);
-  sink.AppendAscii(p.Tail, p.TailLength);
+  FillZeros(sink, p.leadingZeros);
+  sink.AppendAscii(p.body, p.bodyLength);
+  FillZeros(sink, p.trailingZeros);
+  sink.AppendAscii(p.tail, p.tailLength);
   if (left)
     sink.Fill(' ', pad);
 }
@@ -64,9 +64,9 @@ void Emit(WSink &sink, const Layout &layout, const Pieces &p) {
 char SignFor(bool negative, uint8_t flags) {
   if (negative)
     return '-';
-  if (flags & FlagPlus)
+  if (flags & kFlagPlus)
     return '+';
-  return (flags & FlagSpace) ? ' ' : 0;
+  return (flags & kFlagSpace) ? ' ' : 0;
 }
 
 uint64_t CutToBits(uint64_t raw, uint8_t bits, bool isSigned) {
@@ -136,16 +136,16 @@ int64_t Min(int64_t a, int64_t b) { return a < b ? a : b; }
 
 void RenderInteger(WSink &sink, const ConversionSpec &spec,
                    const Layout &layout, uint64_t raw) {
-  char conversion = spec.Conversion;
+  char conversion = spec.conversion;
   bool isSigned = conversion == 'd' || conversion == 'i';
-  uint64_t value = CutToBits(raw, spec.IntBits, isSigned);
+  uint64_t value = CutToBits(raw, spec.intBits, isSigned);
   bool zero = value == 0;
   Pieces p;
   if (isSigned) {
     bool negative = static_cast<int64_t>(value) < 0;
     if (negative)
       value = 0 - value;
-    p.Sign = SignFor(negative, layout.Flags);
+    p.sign = SignFor(negative, layout.flags);
   }
   unsigned base = conversion == 'o'                          ? 8
                   : (conversion == 'x' || conversion == 'X') ? 16
@@ -155,7 +155,7 @@ void RenderInteger(WSink &sink, const ConversionSpec &spec,
   char buffer[24];
   char *end = buffer + sizeof buffer, *q = end;
   // A precision of 0 writes no digit for 0.
-  if (value != 0 || layout.Precision != 0) {
+  if (value != 0 || layout.precision != 0) {
     // Constant divisors let the compiler multiply instead of divide.
     if (base == 10) {
       do {
@@ -171,115 +171,139 @@ void RenderInteger(WSink &sink, const ConversionSpec &spec,
     }
   }
   uint32_t count = static_cast<uint32_t>(end - q);
-  p.Body = q;
-  p.BodyLength = count;
-  if (layout.Precision > 0 && static_cast<uint32_t>(layout.Precision) > count)
-    p.LeadingZeros = static_cast<uint32_t>(layout.Precision) - count;
-  if (layout.Flags & FlagHash) {
-    if (base == 8 && p.LeadingZeros == 0 && (count == 0 || *q != '0'))
-      p.LeadingZeros = 1;
+  p.body = q;
+  p.bodyLength = count;
+  if (layout.precision > 0 && static_cast<uint32_t>(layout.precision) > count)
+    p.leadingZeros = static_cast<uint32_t>(layout.precision) - count;
+  if (layout.flags & kFlagHash) {
+    if (base == 8 && p.leadingZeros == 0 && (count == 0 || *q != '0'))
+      p.leadingZeros = 1;
     if (base == 16 && !zero) {
-      p.Prefix = conversion == 'X' ? "0X" : "0x";
-      p.PrefixLength = 2;
+      p.prefix = conversion == 'X' ? "0X" : "0x";
+      p.prefixLength = 2;
     }
   }
   // An explicit precision already says how many digits to write.
-  p.ZeroPad = layout.Precision < 0;
+  p.zeroPad = layout.precision < 0;
   Emit(sink, layout, p);
 }
+
+namespace {
+
+/// One floating-point form's characters: the mantissa in \p buffer, any
+/// exponent in \p tail, and the zeros the precision asks for beyond the
+/// digits converted.
+struct FloatDigits {
+  char buffer[kFloatBuffer];
+  uint32_t length = 0;
+  char tail[16];
+  uint32_t tailLength = 0;
+  uint64_t trailingZeros = 0;
+};
+
+void FixedDigits(FloatDigits &d, double magnitude, int64_t precision) {
+  int64_t want = precision < 0 ? 6 : precision;
+  int64_t made = Min(want, kMaxFixed);
+  d.length = Convert(d.buffer, magnitude, std::chars_format::fixed, made);
+  d.trailingZeros = static_cast<uint64_t>(want - made);
+}
+
+void ScientificDigits(FloatDigits &d, double magnitude, int64_t precision) {
+  int64_t want = precision < 0 ? 6 : precision;
+  int64_t made = Min(want, kMaxSignificant);
+  d.length = Convert(d.buffer, magnitude, std::chars_format::scientific, made);
+  SplitExponent(d.buffer, d.length, 'e', d.tail, d.tailLength);
+  d.trailingZeros = static_cast<uint64_t>(want - made);
+}
+
+void GeneralDigits(FloatDigits &d, double magnitude, int64_t precision,
+                   bool hash) {
+  int64_t want = precision < 0 ? 6 : (precision == 0 ? 1 : precision);
+  int64_t made = Min(want, kMaxSignificant);
+  // The exponent the value has once rounded to the precision decides
+  // between the two forms.
+  d.length =
+      Convert(d.buffer, magnitude, std::chars_format::scientific, made - 1);
+  SplitExponent(d.buffer, d.length, 'e', d.tail, d.tailLength);
+  int64_t exponent = 0;
+  for (uint32_t i = 2; i < d.tailLength; ++i)
+    exponent = exponent * 10 + (d.tail[i] - '0');
+  if (d.tailLength > 1 && d.tail[1] == '-')
+    exponent = -exponent;
+  if (want > exponent && exponent >= -4) {
+    int64_t fraction = want - 1 - exponent;
+    int64_t fractionMade = Min(fraction, kMaxFixed);
+    d.length =
+        Convert(d.buffer, magnitude, std::chars_format::fixed, fractionMade);
+    d.tailLength = 0;
+    if (hash)
+      d.trailingZeros = static_cast<uint64_t>(fraction - fractionMade);
+  } else if (hash) {
+    d.trailingZeros = static_cast<uint64_t>(want - made);
+  }
+  if (!hash)
+    StripZeros(d.buffer, d.length);
+}
+
+void HexDigits(FloatDigits &d, double magnitude, int64_t precision) {
+  int64_t made = precision < 0 ? -1 : Min(precision, kMaxHex);
+  std::to_chars_result r =
+      made < 0 ? std::to_chars(d.buffer, d.buffer + kFloatBuffer, magnitude,
+                               std::chars_format::hex)
+               : std::to_chars(d.buffer, d.buffer + kFloatBuffer, magnitude,
+                               std::chars_format::hex, static_cast<int>(made));
+  d.length = static_cast<uint32_t>(r.ptr - d.buffer);
+  SplitExponent(d.buffer, d.length, 'p', d.tail, d.tailLength);
+  if (made >= 0)
+    d.trailingZeros = static_cast<uint64_t>(precision - made);
+}
+
+} // namespace
 
 void RenderFloat(WSink &sink, char conversion, const Layout &layout,
                  double value) {
   bool upper = conversion >= 'A' && conversion <= 'Z';
-  char form = static_cast<char>(conversion | 0x20);
-  bool hash = layout.Flags & FlagHash;
+  bool hash = layout.flags & kFlagHash;
   Pieces p;
-  p.Sign = SignFor(std::signbit(value), layout.Flags);
+  p.sign = SignFor(std::signbit(value), layout.flags);
   if (!std::isfinite(value)) {
     bool nan = std::isnan(value);
-    p.Body = upper ? (nan ? "NAN" : "INF") : (nan ? "nan" : "inf");
-    p.BodyLength = 3;
-    p.ZeroPad = false;
+    p.body = upper ? (nan ? "NAN" : "INF") : (nan ? "nan" : "inf");
+    p.bodyLength = 3;
+    p.zeroPad = false;
     Emit(sink, layout, p);
     return;
   }
   double magnitude = std::fabs(value);
-  char buffer[kFloatBuffer];
-  char tail[16];
-  uint32_t length = 0, tailLength = 0;
-  int64_t precision = layout.Precision;
-  switch (form) {
-  case 'f': {
-    int64_t want = precision < 0 ? 6 : precision;
-    int64_t made = Min(want, kMaxFixed);
-    length = Convert(buffer, magnitude, std::chars_format::fixed, made);
-    p.TrailingZeros = static_cast<uint64_t>(want - made);
+  FloatDigits d;
+  switch (conversion | 0x20) {
+  case 'f':
+    FixedDigits(d, magnitude, layout.precision);
     break;
-  }
-  case 'e': {
-    int64_t want = precision < 0 ? 6 : precision;
-    int64_t made = Min(want, kMaxSignificant);
-    length = Convert(buffer, magnitude, std::chars_format::scientific, made);
-    SplitExponent(buffer, length, 'e', tail, tailLength);
-    p.TrailingZeros = static_cast<uint64_t>(want - made);
+  case 'e':
+    ScientificDigits(d, magnitude, layout.precision);
     break;
-  }
-  case 'g': {
-    int64_t want = precision < 0 ? 6 : (precision == 0 ? 1 : precision);
-    int64_t made = Min(want, kMaxSignificant);
-    // The exponent the value has once rounded to the precision decides
-    // between the two forms.
-    length =
-        Convert(buffer, magnitude, std::chars_format::scientific, made - 1);
-    SplitExponent(buffer, length, 'e', tail, tailLength);
-    int64_t exponent = 0;
-    for (uint32_t i = 2; i < tailLength; ++i)
-      exponent = exponent * 10 + (tail[i] - '0');
-    if (tailLength > 1 && tail[1] == '-')
-      exponent = -exponent;
-    if (want > exponent && exponent >= -4) {
-      int64_t fraction = want - 1 - exponent;
-      int64_t fractionMade = Min(fraction, kMaxFixed);
-      length =
-          Convert(buffer, magnitude, std::chars_format::fixed, fractionMade);
-      tailLength = 0;
-      if (hash)
-        p.TrailingZeros = static_cast<uint64_t>(fraction - fractionMade);
-    } else if (hash) {
-      p.TrailingZeros = static_cast<uint64_t>(want - made);
-    }
-    if (!hash)
-      StripZeros(buffer, length);
+  case 'g':
+    GeneralDigits(d, magnitude, layout.precision, hash);
     break;
-  }
-  default: { // 'a'
-    int64_t made = precision < 0 ? -1 : Min(precision, kMaxHex);
-    std::to_chars_result r =
-        made < 0
-            ? std::to_chars(buffer, buffer + kFloatBuffer, magnitude,
-                            std::chars_format::hex)
-            : std::to_chars(buffer, buffer + kFloatBuffer, magnitude,
-                            std::chars_format::hex, static_cast<int>(made));
-    length = static_cast<uint32_t>(r.ptr - buffer);
-    SplitExponent(buffer, length, 'p', tail, tailLength);
-    if (made >= 0)
-      p.TrailingZeros = static_cast<uint64_t>(precision - made);
-    p.Prefix = upper ? "0X" : "0x";
-    p.PrefixLength = 2;
+  default: // 'a'
+    HexDigits(d, magnitude, layout.precision);
+    p.prefix = upper ? "0X" : "0x";
+    p.prefixLength = 2;
     break;
-  }
   }
   // '#' keeps the point even with no digit after it.
-  if (hash && !HasPoint(buffer, length))
-    buffer[length++] = '.';
+  if (hash && !HasPoint(d.buffer, d.length))
+    d.buffer[d.length++] = '.';
   if (upper) {
-    ToUpper(buffer, length);
-    ToUpper(tail, tailLength);
+    ToUpper(d.buffer, d.length);
+    ToUpper(d.tail, d.tailLength);
   }
-  p.Body = buffer;
-  p.BodyLength = length;
-  p.Tail = tail;
-  p.TailLength = tailLength;
+  p.body = d.buffer;
+  p.bodyLength = d.length;
+  p.trailingZeros = d.trailingZeros;
+  p.tail = d.tail;
+  p.tailLength = d.tailLength;
   Emit(sink, layout, p);
 }
 
@@ -289,9 +313,9 @@ void RenderPointer(WSink &sink, const Layout &layout, const void *pointer) {
   for (uint32_t i = sizeof buffer; i-- > 0; value >>= 4)
     buffer[i] = "0123456789ABCDEF"[value & 0xF];
   Pieces p;
-  p.Body = buffer;
-  p.BodyLength = sizeof buffer;
-  p.ZeroPad = false;
+  p.body = buffer;
+  p.bodyLength = sizeof buffer;
+  p.zeroPad = false;
   Emit(sink, layout, p);
 }
 

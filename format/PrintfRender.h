@@ -10,8 +10,8 @@
 #ifndef PHRASOR_FORMAT_PRINTFRENDER_H
 #define PHRASOR_FORMAT_PRINTFRENDER_H
 
-#include "PrintfConversion.h"
-#include "WSink.h"
+#include "format/PrintfConversion.h"
+#include "format/WSink.h"
 
 #include <stdint.h>
 
@@ -19,9 +19,9 @@ namespace phrasor {
 
 /// Width and flags after any '*' arguments were applied.
 struct Layout {
-  uint8_t Flags;
-  uint32_t Width;
-  int32_t Precision; ///< ConversionSpec::kNone when absent
+  uint8_t flags;
+  uint32_t width;
+  int32_t precision; ///< ConversionSpec::kNone when absent
 };
 
 /// Integer conversions d i o u x X; \p raw holds the argument as fetched,
@@ -40,13 +40,13 @@ void RenderPointer(WSink &sink, const Layout &layout, const void *pointer);
 template <typename Emit>
 void RenderPadded(WSink &sink, const Layout &layout, uint32_t length,
                   Emit emit) {
-  uint32_t pad = layout.Width > length ? layout.Width - length : 0;
+  uint32_t pad = layout.width > length ? layout.width - length : 0;
   // Text pads with zeros when asked, as the Windows runtime does.
-  PhrasorWChar fill = (layout.Flags & FlagZero) ? '0' : ' ';
-  if (!(layout.Flags & FlagMinus))
+  PhrasorWChar fill = (layout.flags & kFlagZero) ? '0' : ' ';
+  if (!(layout.flags & kFlagMinus))
     sink.Fill(fill, pad);
   emit();
-  if (layout.Flags & FlagMinus)
+  if (layout.flags & kFlagMinus)
     sink.Fill(' ', pad);
 }
 

@@ -3,7 +3,8 @@
 // Every unit the formatters produce goes through one sink that writes
 // straight into the caller's buffer, left to right, and never past its
 // capacity: what does not fit is counted as lost, and the caller learns
-// that the output was cut.
+// that the output was cut. A cut never leaves the high half of a surrogate
+// pair before the terminator.
 //
 //===----------------------------------------------------------------------===//
 
@@ -11,6 +12,7 @@
 #define PHRASOR_FORMAT_WSINK_H
 
 #include "PhrasorRuntime.h"
+#include "format/WStr.h"
 
 #include <stdint.h>
 #include <string.h>
@@ -20,45 +22,45 @@ namespace phrasor {
 class WSink {
 public:
   /// \p capacity units of text; the terminator goes behind them.
-  WSink(PhrasorWChar *dest, uint32_t capacity)
-      : Dest(dest), Size(0), Capacity(capacity), Cut(false) {}
+  WSink(PhrasorWChar *buffer, uint32_t units)
+      : dest(buffer), size(0), capacity(units), cut(false), lost(0) {}
 
   void Put(PhrasorWChar unit) {
-    if (Size < Capacity)
-      Dest[Size++] = unit;
+    if (size < capacity)
+      dest[size++] = unit;
     else
-      Cut = true;
+      Lose(unit);
   }
 
   void Fill(PhrasorWChar unit, uint32_t count) {
     uint32_t n = Room();
     if (count > n)
-      Cut = true;
+      Lose(unit);
     else
       n = count;
     for (uint32_t i = 0; i < n; ++i)
-      Dest[Size + i] = unit;
-    Size += n;
+      dest[size + i] = unit;
+    size += n;
   }
 
   void Append(const PhrasorWChar *units, uint32_t count) {
     uint32_t n = Room();
     if (count > n)
-      Cut = true;
+      Lose(units[n]);
     else
       n = count;
-    memcpy(Dest + Size, units, n * sizeof(PhrasorWChar));
-    Size += n;
+    memcpy(dest + size, units, n * sizeof(PhrasorWChar));
+    size += n;
   }
 
   /// Copies \p source up to its terminator, at most \p max units.
   void AppendString(const PhrasorWChar *source, uint32_t max) {
     for (uint32_t i = 0; i < max && source[i]; ++i) {
-      if (Size == Capacity) {
-        Cut = true;
+      if (size == capacity) {
+        Lose(source[i]);
         return;
       }
-      Dest[Size++] = source[i];
+      dest[size++] = source[i];
     }
   }
 
@@ -66,27 +68,39 @@ public:
   void AppendAscii(const char *chars, uint32_t count) {
     uint32_t n = Room();
     if (count > n)
-      Cut = true;
+      cut = true;
     else
       n = count;
     for (uint32_t i = 0; i < n; ++i)
-      Dest[Size + i] = static_cast<PhrasorWChar>(chars[i]);
-    Size += n;
+      dest[size + i] = static_cast<PhrasorWChar>(chars[i]);
+    size += n;
   }
 
-  /// Stores the terminator behind the text.
-  void Terminate() { Dest[Size] = 0; }
+  /// Stores the terminator behind the text, or in place of a high
+  /// surrogate whose low half was cut off.
+  void Terminate() {
+    if (cut)
+      size = CutPoint(dest, size, lost);
+    dest[size] = 0;
+  }
 
-  uint32_t Room() const { return Capacity - Size; }
-  uint32_t Written() const { return Size; }
-  /// True once any unit did not fit.
-  bool Full() const { return Cut; }
+  uint32_t Room() const { return capacity - size; }
+  uint32_t Written() const { return size; }
+  /// True once any unit did not fit: the output is cut.
+  bool WasCut() const { return cut; }
 
 private:
-  PhrasorWChar *Dest;
-  uint32_t Size;
-  uint32_t Capacity;
-  bool Cut;
+  void Lose(PhrasorWChar unit) {
+    if (!cut)
+      lost = unit;
+    cut = true;
+  }
+
+  PhrasorWChar *dest;
+  uint32_t size;
+  uint32_t capacity;
+  bool cut;          ///< some unit did not fit
+  PhrasorWChar lost; ///< the first unit that did not fit
 };
 
 } // namespace phrasor

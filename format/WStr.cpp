@@ -1,9 +1,9 @@
 //===- WStr.cpp - Bounded copies into caller-owned wide buffers -----------===//
 
-#include "WStr.h"
+#include "format/WStr.h"
 
-#include "../keeper/StrUtil.h"
-#include "../manager/Memory.h"
+#include "base/Memory.h"
+#include "base/StrUtil.h"
 
 #if defined(_WIN32)
 #define WIN32_LEAN_AND_MEAN
@@ -16,9 +16,11 @@ void WStrCopy(PhrasorWChar *dest, const PhrasorWChar *source, uint32_t length) {
   if (!dest || length == 0)
     return;
   uint32_t i = 0;
-  if (source)
+  if (source) {
     for (; i + 1 < length && source[i]; ++i)
       dest[i] = source[i];
+    i = CutPoint(dest, i, source[i]);
+  }
   dest[i] = 0;
   dest[length - 1] = 0;
 }
@@ -29,9 +31,14 @@ void WStrCopyN(PhrasorWChar *dest, const PhrasorWChar *source, uint32_t length,
     return;
   uint32_t limit = length > count ? count : length - 1;
   uint32_t i = 0;
-  if (source)
+  if (source) {
     for (; i < limit && source[i]; ++i)
       dest[i] = source[i];
+    // Only a cut made by the buffer's end drops half a pair; a count the
+    // caller chose is kept as asked.
+    if (i == limit && length <= count)
+      i = CutPoint(dest, i, source[i]);
+  }
   dest[i] = 0;
 }
 
@@ -102,41 +109,41 @@ uint32_t NarrowToWide(PhrasorWChar *dest, const char *source,
 #endif
 
 NarrowReader::NarrowReader(const char *source)
-    : Pos(reinterpret_cast<const unsigned char *>(source)) {}
+    : pos(reinterpret_cast<const unsigned char *>(source)) {}
 
 #if defined(_WIN32)
 
 uint32_t NarrowReader::NextDecoded(PhrasorWChar out[2]) {
-  while (Index == Count) {
+  while (index == count) {
     uint32_t n = 0;
-    while (n < kChunk && Pos[n]) {
-      uint32_t step = IsDBCSLeadByte(Pos[n]) && Pos[n + 1] ? 2 : 1;
+    while (n < kChunk && pos[n]) {
+      uint32_t step = IsDBCSLeadByte(pos[n]) && pos[n + 1] ? 2 : 1;
       if (n + step > kChunk)
         break;
       n += step;
     }
     // Where the system code page is UTF-8, a chunk must not end inside a
     // multi-byte sequence either: back up to the sequence's first byte.
-    if (Pos[n] && (Pos[n] & 0xC0) == 0x80 && GetACP() == CP_UTF8) {
+    if (pos[n] && (pos[n] & 0xC0) == 0x80 && GetACP() == CP_UTF8) {
       uint32_t start = n;
-      while (start > 0 && n - start < 4 && (Pos[start] & 0xC0) == 0x80)
+      while (start > 0 && n - start < 4 && (pos[start] & 0xC0) == 0x80)
         --start;
       if (start > 0)
         n = start;
     }
     if (n == 0)
       return 0;
-    int units = MultiByteToWideChar(
-        CP_ACP, 0, reinterpret_cast<const char *>(Pos), static_cast<int>(n),
-        reinterpret_cast<wchar_t *>(Units), static_cast<int>(kChunk));
-    Pos += n;
-    Count = units > 0 ? static_cast<uint32_t>(units) : 0;
-    Index = 0;
+    int converted = MultiByteToWideChar(
+        CP_ACP, 0, reinterpret_cast<const char *>(pos), static_cast<int>(n),
+        reinterpret_cast<wchar_t *>(units), static_cast<int>(kChunk));
+    pos += n;
+    count = converted > 0 ? static_cast<uint32_t>(converted) : 0;
+    index = 0;
   }
-  out[0] = Units[Index++];
-  if (out[0] >= 0xD800 && out[0] < 0xDC00 && Index < Count &&
-      Units[Index] >= 0xDC00 && Units[Index] < 0xE000) {
-    out[1] = Units[Index++];
+  out[0] = units[index++];
+  if (IsHighSurrogate(out[0]) && index < count &&
+      IsLowSurrogate(units[index])) {
+    out[1] = units[index++];
     return 2;
   }
   return 1;
@@ -145,16 +152,16 @@ uint32_t NarrowReader::NextDecoded(PhrasorWChar out[2]) {
 #else
 
 uint32_t NarrowReader::NextDecoded(PhrasorWChar out[2]) {
-  unsigned char lead = *Pos;
+  unsigned char lead = *pos;
   if (!lead)
     return 0;
   // Look only as far ahead as the lead byte asks, and stop at the
   // terminator: a cut sequence then decodes as U+FFFD, as in NarrowToWide.
   uint32_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
   uint32_t avail = 1;
-  while (avail < need && Pos[avail])
+  while (avail < need && pos[avail])
     ++avail;
-  uint32_t cp = DecodeUtf8(Pos, Pos + avail);
+  uint32_t cp = DecodeUtf8(pos, pos + avail);
   if (cp >= 0x10000) {
     cp -= 0x10000;
     out[0] = static_cast<PhrasorWChar>(0xD800 + (cp >> 10));

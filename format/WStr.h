@@ -15,13 +15,32 @@
 
 namespace phrasor {
 
+inline bool IsHighSurrogate(PhrasorWChar unit) {
+  return unit >= 0xD800 && unit < 0xDC00;
+}
+inline bool IsLowSurrogate(PhrasorWChar unit) {
+  return unit >= 0xDC00 && unit < 0xE000;
+}
+
+/// Where to put the terminator after \p kept units of a text that was cut
+/// before \p lost: one unit earlier when the cut falls inside a surrogate
+/// pair, so a cut text never ends in half a character.
+inline uint32_t CutPoint(const PhrasorWChar *dest, uint32_t kept,
+                         PhrasorWChar lost) {
+  return kept && IsHighSurrogate(dest[kept - 1]) && IsLowSurrogate(lost)
+             ? kept - 1
+             : kept;
+}
+
 /// Copies as much of \p source as fits in \p length - 1 units and
-/// terminates; also stores a terminator in the last element. A null source
+/// terminates (never between the halves of a surrogate pair); also stores
+/// a terminator in the last element. A null source
 /// is the empty string; a null or empty destination is left alone.
 void WStrCopy(PhrasorWChar *dest, const PhrasorWChar *source, uint32_t length);
 
 /// Copies at most \p count units (fewer if \p source ends first, at most
-/// \p length - 1) and terminates right after the last one copied.
+/// \p length - 1) and terminates right after the last one copied, or
+/// before a high surrogate whose low half the buffer cut off.
 void WStrCopyN(PhrasorWChar *dest, const PhrasorWChar *source, uint32_t length,
                uint32_t count);
 
@@ -69,11 +88,11 @@ public:
   uint32_t Next(PhrasorWChar out[2]) {
 #if !defined(_WIN32)
     // ASCII is most of what hosts pass; it needs no decoding.
-    unsigned char c = *Pos;
+    unsigned char c = *pos;
     if (c < 0x80) {
       if (!c)
         return 0;
-      ++Pos;
+      ++pos;
       out[0] = c;
       return 1;
     }
@@ -84,13 +103,13 @@ public:
 private:
   uint32_t NextDecoded(PhrasorWChar out[2]);
 
-  const unsigned char *Pos;
+  const unsigned char *pos;
 #if defined(_WIN32)
   // The code page may use two bytes per character; a chunk never ends
   // between a lead byte and its trail byte.
   static constexpr uint32_t kChunk = 32;
-  PhrasorWChar Units[kChunk];
-  uint32_t Count = 0, Index = 0;
+  PhrasorWChar units[kChunk];
+  uint32_t count = 0, index = 0;
 #endif
 };
 

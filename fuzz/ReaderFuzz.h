@@ -10,11 +10,11 @@
 #ifndef PHRASOR_FUZZ_READERFUZZ_H
 #define PHRASOR_FUZZ_READERFUZZ_H
 
-#include "Inputs.h"
+#include "tools/phrasor/Inputs.h"
 
 #include "PhrasorRuntime.h"
-#include "authoring/ByteStream.h"
-#include "authoring/DatabaseWriter.h"
+#include "tools/authoring/ByteStream.h"
+#include "tools/authoring/DatabaseWriter.h"
 
 #include <cstdint>
 #include <cstdio>

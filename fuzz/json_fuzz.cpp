@@ -1,6 +1,6 @@
 //===- json_fuzz.cpp - Arbitrary bytes through the tool's JSON reader -----===//
 
-#include "ReaderFuzz.h"
+#include "fuzz/ReaderFuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   return phrasor::fuzz::FuzzReader(phrasor::tool::ReadJson, "fuzz.json", data,

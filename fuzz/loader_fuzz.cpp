@@ -11,17 +11,18 @@
 #include "PhrasorRuntime.h"
 #include "QVMemory.h"
 
+#include "base/StrUtil.h"
 #include "format/FormatArgs.h"
 #include "format/MessageFormat.h"
 #include "format/Printf.h"
-#include "keeper/StrUtil.h"
+#include "tests/support/CountingMemory.h"
+#include "tools/authoring/ByteStream.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -32,59 +33,18 @@ namespace {
   std::abort();
 }
 
-/// Serves the input and nothing beyond it: a read past the end fails, as a
-/// host stream would.
-class InputStream : public IReadStream {
-public:
-  InputStream(const uint8_t *data, size_t size) : Data(data), Size(size) {}
-  virtual ~InputStream() = default;
-  int32_t Read(void *buffer, uint32_t size) override {
-    if (size > Size - Position)
-      return 1;
-    if (size)
-      std::memcpy(buffer, Data + Position, size);
-    Position += size;
-    return 0;
-  }
+using phrasor::test::CountingMemory;
 
-private:
-  const uint8_t *Data;
-  size_t Size;
-  size_t Position = 0;
-};
+// The stream has no length, so a header may ask for a block of up to 4 GiB
+// before a byte of it is read; like a host with a budget, refuse what no
+// fuzz input could fill, and the load must fail cleanly.
+constexpr uint32_t kMaxBlock = 64u << 20;
 
-/// Tracks live blocks, so a leak shows in every build, not only under
-/// LeakSanitizer (the replay runs under gcc and Wine too).
-class TrackingMemory : public IQVMemory {
-public:
-  static constexpr uint32_t kMaxBlock = 64u << 20;
-  virtual ~TrackingMemory() = default;
-  void *Allocate(uint32_t size) override {
-    // The stream has no length, so a header may ask for a block of up to
-    // 4 GiB before a byte of it is read; like a host with a budget, refuse
-    // what no fuzz input could fill, and the load must fail cleanly.
-    if (size > kMaxBlock)
-      return nullptr;
-    void *block = std::malloc(size ? size : 1);
-    if (block)
-      ++Live[block];
-    return block;
-  }
-  void Free(void *block) override {
-    if (!block)
-      return;
-    auto it = Live.find(block);
-    if (it == Live.end())
-      Fail("Free of a block the runtime never allocated");
-    Live.erase(it);
-    std::free(block);
-  }
-  std::map<void *, int> Live;
-};
-
-TrackingMemory &Memory() {
-  static TrackingMemory memory;
-  static bool installed = (SetIQVMemory(&memory), true);
+CountingMemory &Memory() {
+  static CountingMemory memory(
+      [](void *) { Fail("Free of a block the runtime never allocated"); });
+  static bool installed =
+      (memory.SetBudget(kMaxBlock), SetIQVMemory(&memory), true);
   (void)installed;
   return memory;
 }
@@ -93,35 +53,12 @@ TrackingMemory &Memory() {
 // a wide string, and checked afterwards, so a conversion that writes through
 // an argument (%n) is caught.
 alignas(8) char16_t ArgText[8] = u"fz";
-const char16_t ArgExpected[8] = u"fz";
+const char16_t kArgExpected[8] = u"fz";
 
 void CheckArgumentUntouched() {
-  if (std::memcmp(ArgText, ArgExpected, sizeof ArgText) != 0)
+  if (std::memcmp(ArgText, kArgExpected, sizeof ArgText) != 0)
     Fail("a format wrote through an argument");
 }
-
-/// Counts what a format takes, handing out the same values the variadic
-/// call will pass, so the real call can be given enough arguments.
-class CountingArgs final : public phrasor::FormatArgs {
-public:
-  int32_t NextInt32() override {
-    ++Taken;
-    return static_cast<int32_t>(reinterpret_cast<uintptr_t>(ArgText));
-  }
-  int64_t NextInt64() override {
-    ++Taken;
-    return static_cast<int64_t>(reinterpret_cast<uintptr_t>(ArgText));
-  }
-  double NextDouble() override {
-    ++Taken;
-    return 0.0;
-  }
-  const void *NextPointer() override {
-    ++Taken;
-    return ArgText;
-  }
-  unsigned Taken = 0;
-};
 
 // A format taking at most this many arguments is given kPassed pointer-sized
 // arguments, every one of them ArgText: enough even when each argument is a
@@ -139,23 +76,23 @@ constexpr uint32_t kLengths[] = {0, 1, 2, 5, 32, 300};
 
 /// A caller buffer with guard units on both sides.
 struct GuardedBuffer {
-  PhrasorWChar Units[kGuardUnits + 300 + kGuardUnits];
+  PhrasorWChar units[kGuardUnits + 300 + kGuardUnits];
   PhrasorWChar *Prepare() {
-    for (PhrasorWChar &unit : Units)
+    for (PhrasorWChar &unit : units)
       unit = kGuard;
-    return Units + kGuardUnits;
+    return units + kGuardUnits;
   }
   void Check(uint32_t length) const {
     for (uint32_t i = 0; i < kGuardUnits; ++i)
-      if (Units[i] != kGuard)
+      if (units[i] != kGuard)
         Fail("write before the caller's buffer");
-    for (uint32_t i = kGuardUnits + length; i < sizeof Units / sizeof *Units;
+    for (uint32_t i = kGuardUnits + length; i < sizeof units / sizeof *units;
          ++i)
-      if (Units[i] != kGuard)
+      if (units[i] != kGuard)
         Fail("write after the caller's buffer");
     if (length == 0)
       return;
-    const PhrasorWChar *text = Units + kGuardUnits;
+    const PhrasorWChar *text = units + kGuardUnits;
     for (uint32_t i = 0; i < length; ++i)
       if (text[i] == 0)
         return;
@@ -184,28 +121,29 @@ void OnError(HSTRINGKEEPER, const char *label, const char *message, void *) {
 }
 
 struct EnumState {
-  const char *Prefix;
+  const char *prefix;
 };
 
 void OnId(const char *id, void *userData) {
-  const char *prefix = static_cast<EnumState *>(userData)->Prefix;
+  const char *prefix = static_cast<EnumState *>(userData)->prefix;
   if (phrasor::StrNICmp(prefix, id, phrasor::StrLen(prefix)) != 0)
     Fail("enumeration reported an ID without the prefix");
 }
 
 unsigned CountPrintf(const PhrasorWChar *format) {
   static PhrasorWChar scratch[4096];
-  CountingArgs args;
-  phrasor::WStrFormatArgs(scratch, 4096, format, args);
-  return args.Taken;
+  // An empty list answers every request with a harmless value and counts
+  // it.
+  phrasor::ArrayArgs args(nullptr, 0);
+  phrasor::FormatPrintf(scratch, 4096, format, args);
+  return static_cast<unsigned>(args.Taken());
 }
 
 unsigned CountMessage(const PhrasorWChar *format) {
   static PhrasorWChar scratch[4096];
-  CountingArgs args;
-  phrasor::QVFormatMessageT formatter;
-  formatter.FormatWith(scratch, 4096, format, args);
-  return args.Taken;
+  phrasor::ArrayArgs args(nullptr, 0);
+  phrasor::QVFormatMessageT().Format(scratch, 4096, format, args);
+  return static_cast<unsigned>(args.Taken());
 }
 
 void FormatAll(IPhrasorMgr *mgr, HSTRINGKEEPER keeper, int32_t index,
@@ -325,14 +263,15 @@ void Exercise(IPhrasorMgr *mgr, HSTRINGKEEPER keeper, uint32_t idCount) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  TrackingMemory &memory = Memory();
+  CountingMemory &memory = Memory();
+  memory.Reset();
   IPhrasorMgr *mgr = GetIPhrasorMgr();
   mgr->SetErrorCallback(OnError, nullptr);
 
-  InputStream stream(data, size);
+  phrasor::authoring::ByteStream stream(data, size);
   HSTRINGKEEPER keeper = mgr->CreateKeeper(&stream);
   if (!keeper) {
-    if (!memory.Live.empty())
+    if (memory.LiveBlocks() != 0)
       Fail("a refused database left blocks allocated");
     return 0;
   }
@@ -341,7 +280,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::memcpy(&idCount, data + 8, 4); // the header's entry count
   Exercise(mgr, keeper, idCount);
   mgr->ReleaseKeeper(keeper);
-  if (!memory.Live.empty())
+  if (memory.LiveBlocks() != 0)
     Fail("a released keeper left blocks allocated");
   return 0;
 }

@@ -8,7 +8,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "authoring/DatabaseWriter.h"
+#include "tools/authoring/DatabaseWriter.h"
 
 #include <cstdio>
 #include <filesystem>

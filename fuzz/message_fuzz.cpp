@@ -7,6 +7,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "format/MessageFormat.h"
+#include "manager/FormatResults.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -15,31 +16,35 @@
 
 namespace {
 
-class FuzzArgs final : public phrasor::FormatArgs {
-public:
-  explicit FuzzArgs(uint64_t seed) : State(seed | 1) {}
-  int32_t NextInt32() override { return static_cast<int32_t>(Step()); }
-  int64_t NextInt64() override { return static_cast<int64_t>(Step()); }
-  double NextDouble() override {
-    uint64_t bits = Step();
-    double value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
+// Sixteen values of mixed types from the seed: requests in kind read them,
+// others get the list's harmless default. Every pointer is safe to read.
+std::vector<phrasor::FormatValue> FuzzValues(uint64_t seed) {
+  static const PhrasorWChar kText[] = {'f', 'u', 'z', 'z', 0, 0};
+  uint64_t state = seed | 1;
+  std::vector<phrasor::FormatValue> values;
+  for (int i = 0; i < 16; ++i) {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    switch (state % 5) {
+    case 0:
+      values.emplace_back(static_cast<int64_t>(state));
+      break;
+    case 1: {
+      double real;
+      std::memcpy(&real, &state, sizeof real);
+      values.emplace_back(real);
+      break;
+    }
+    case 2:
+      values.emplace_back(static_cast<const void *>(kText));
+      break;
+    default:
+      values.emplace_back(static_cast<int32_t>(state >> 32));
+    }
   }
-  const void *NextPointer() override {
-    static const PhrasorWChar Text[] = {'f', 'u', 'z', 'z', 0, 0};
-    return Text;
-  }
-
-private:
-  uint64_t Step() {
-    State ^= State << 13;
-    State ^= State >> 7;
-    State ^= State << 17;
-    return State;
-  }
-  uint64_t State;
-};
+  return values;
+}
 
 constexpr uint32_t kGuard = 8;
 constexpr PhrasorWChar kGuardUnit = PhrasorWChar(0xA5A5);
@@ -58,9 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         static_cast<PhrasorWChar>(data[9 + 2 * i] | data[10 + 2 * i] << 8);
 
   std::vector<PhrasorWChar> buffer(length + 2 * kGuard, kGuardUnit);
-  FuzzArgs args(seed);
-  phrasor::QVFormatMessageT().FormatWith(buffer.data() + kGuard, length,
-                                         format.data(), args);
+  std::vector<phrasor::FormatValue> values = FuzzValues(seed);
+  phrasor::ArrayArgs args(values.data(), values.size());
+  PhrasorWChar *dest = buffer.data() + kGuard;
+  phrasor::MessageResult(
+      phrasor::QVFormatMessageT().Format(dest, length, format.data(), args),
+      dest, length);
   for (uint32_t g = 0; g < kGuard; ++g)
     if (buffer[g] != kGuardUnit || buffer[buffer.size() - 1 - g] != kGuardUnit)
       std::abort();

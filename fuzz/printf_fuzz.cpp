@@ -51,39 +51,73 @@ const double kDoubles[] = {
     HUGE_VAL,  -HUGE_VAL, std::numeric_limits<double>::quiet_NaN(),
     0.1};
 
-class FuzzArgs final : public FormatArgs {
+// Makes each value from the seed bytes, as the format asks for it.
+class ValueMaker {
 public:
-  explicit FuzzArgs(const uint8_t *seed) { std::memcpy(Seed, seed, 8); }
-  int32_t NextInt32() override {
+  explicit ValueMaker(const uint8_t *seed) { std::memcpy(bytes, seed, 8); }
+  int32_t Int32() {
     uint8_t b = Take();
     return b & 0x80 ? static_cast<int32_t>(b * 0x01010101u)
                     : kInts[b % (sizeof kInts / sizeof kInts[0])];
   }
-  int64_t NextInt64() override {
-    uint64_t value = static_cast<uint64_t>(NextInt32()) * (Take() | 1u);
+  int64_t Int64() {
+    uint64_t value = static_cast<uint64_t>(Int32()) * (Take() | 1u);
     return static_cast<int64_t>(value << (Take() % 33));
   }
-  double NextDouble() override {
+  double Double() {
     return kDoubles[Take() % (sizeof kDoubles / sizeof kDoubles[0])];
   }
-  const void *NextPointer() override {
+  const void *Pointer() {
     return kPointers[Take() % (sizeof kPointers / sizeof kPointers[0])];
   }
 
 private:
   uint8_t Take() {
-    uint32_t n = Count++;
-    return static_cast<uint8_t>(Seed[n % 8] + n);
+    uint32_t n = count++;
+    return static_cast<uint8_t>(bytes[n % 8] + n);
   }
-  uint8_t Seed[8];
-  uint32_t Count = 0;
+  uint8_t bytes[8];
+  uint32_t count = 0;
 };
 
-class Silent final : public FormatCheckHandler {
+// Reads the format with the checker the engine shares its parser with, and
+// lists a value of the right type for each argument it takes.
+class TypedValues final : public FormatCheckHandler {
 public:
+  explicit TypedValues(const uint8_t *seed) : maker(seed) {}
   void OnText(uint32_t, uint32_t) override {}
-  void OnConversion(uint32_t, uint32_t, const ConversionSpec &) override {}
+  void OnConversion(uint32_t, uint32_t, const ConversionSpec &spec) override {
+    if (spec.widthFromArg)
+      values.emplace_back(maker.Int32());
+    if (spec.precisionFromArg)
+      values.emplace_back(maker.Int32());
+    switch (spec.kind) {
+    case ArgKind::None:
+      break;
+    case ArgKind::Int32:
+    case ArgKind::WideChar:
+    case ArgKind::NarrowChar:
+      values.emplace_back(maker.Int32());
+      break;
+    case ArgKind::Int64:
+      values.emplace_back(maker.Int64());
+      break;
+    case ArgKind::Double:
+      values.emplace_back(maker.Double());
+      break;
+    case ArgKind::LongDouble:
+      values.emplace_back(static_cast<long double>(maker.Double()));
+      break;
+    default:
+      values.emplace_back(maker.Pointer());
+    }
+  }
   void OnError(uint32_t, SpecError) override {}
+
+  std::vector<FormatValue> values;
+
+private:
+  ValueMaker maker;
 };
 
 void Require(bool condition) {
@@ -104,27 +138,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
   std::vector<PhrasorWChar> storage(length + 2 * kGuardUnits, kGuard);
   PhrasorWChar *dest = storage.data() + kGuardUnits;
-  FuzzArgs args(data + 1);
-  uint32_t written = 0;
-  FormatStatus status = FormatInto(dest, length, format.data(), args, written);
+  // The engine and the checker share one parser and must agree.
+  TypedValues typed(data + 1);
+  bool accepted = CheckFormat(format.data(), typed);
+  ArrayArgs args(typed.values.data(), typed.values.size());
+  FormatOutcome outcome = FormatPrintf(dest, length, format.data(), args);
+  const uint32_t written = outcome.written;
 
   for (uint32_t i = 0; i < kGuardUnits; ++i) {
     Require(storage[i] == kGuard);
     Require(storage[kGuardUnits + length + i] == kGuard);
   }
   if (length == 0) {
-    Require(status == FormatStatus::BadInput);
+    Require(outcome.status == FormatStatus::BadInput);
   } else {
     Require(written < length);
     Require(dest[written] == 0);
     Require(dest[length - 1] == 0);
+    // Every argument the engine took was of the type the checker listed.
+    Require(args.Mismatched() == 0);
   }
-  // The engine and the checker share one parser and must agree.
-  Silent silent;
-  bool accepted = CheckFormat(format.data(), silent);
-  if (status == FormatStatus::BadFormat)
+  if (outcome.status == FormatStatus::BadFormat)
     Require(!accepted);
   if (!accepted && length > 0)
-    Require(status != FormatStatus::Ok);
+    Require(outcome.status != FormatStatus::Ok);
   return 0;
 }

@@ -1,5 +1,4 @@
-//===- PhrasorRuntime.h - Public interface of the string runtime -*- C++
-//-*-===//
+//===- PhrasorRuntime.h - Public interface of the runtime -----*- C++ -*-===//
 //
 // The whole surface of the runtime: one exported function that hands out the
 // process-wide manager, and the manager's interface. A host loads compiled

@@ -6,8 +6,8 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "StrUtil.h"
-#include "StringKeeper.h"
+#include "base/StrUtil.h"
+#include "keeper/StringKeeper.h"
 
 using namespace phrasor;
 

@@ -26,7 +26,7 @@
 #ifndef PHRASOR_KEEPER_IDCOMPARE_H
 #define PHRASOR_KEEPER_IDCOMPARE_H
 
-#include "StrUtil.h"
+#include "base/StrUtil.h"
 
 #include <stdint.h>
 

@@ -7,11 +7,10 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "../manager/PhrasorMgr.h"
-#include "IdCompare.h"
-#include "StrUtil.h"
-#include "StringKeeper.h"
-#include "Texts.h"
+#include "base/StrUtil.h"
+#include "keeper/IdCompare.h"
+#include "keeper/StringKeeper.h"
+#include "keeper/Texts.h"
 
 using namespace phrasor;
 
@@ -25,7 +24,7 @@ namespace {
 // The exact, case-sensitive test for the reserved ID, with the common
 // answer (an ID not starting with '<') settled by its first byte.
 inline bool IsNoneId(const char *id) {
-  return id[0] == '<' && StrCmp(id, text::NoneId) == 0;
+  return id[0] == '<' && StrCmp(id, text::kNoneId) == 0;
 }
 } // namespace
 
@@ -103,40 +102,40 @@ int32_t CStringKeeper::FindID(const char *id) const {
 
 const char *CStringKeeper::GetStringID(int32_t index) const {
   if (index == NONE_STRING_INDEX)
-    return text::NoneId;
+    return text::kNoneId;
   if (!IndexInRange(index)) {
-    Report(text::Unknown, text::InvalidIndex);
-    return text::Unknown;
+    Report(text::kUnknown, text::kInvalidIndex);
+    return text::kUnknown;
   }
   return idTable[index];
 }
 
 const PhrasorWChar *CStringKeeper::GetStringByIndex(int32_t index) const {
   if (index == NONE_STRING_INDEX)
-    return text::WEmpty;
+    return text::kWEmpty;
   if (!IndexInRange(index)) {
-    Report(text::Unknown, text::InvalidIndex);
-    return text::WInvalidIndex;
+    Report(text::kUnknown, text::kInvalidIndex);
+    return text::kWInvalidIndex;
   }
   uint32_t ref = refPairs[index].valueRef;
   if (ref == NO_ENTRY) {
-    Report(idTable[index], text::ValueNotFound);
-    return text::WValueNotFound;
+    Report(idTable[index], text::kValueNotFound);
+    return text::kWValueNotFound;
   }
   return valueTable[ref];
 }
 
 const char *CStringKeeper::GetVoicePathByIndex(int32_t index) const {
   if (index == NONE_STRING_INDEX)
-    return text::Empty;
+    return text::kEmpty;
   if (!IndexInRange(index)) {
-    Report(text::Unknown, text::InvalidIndex);
-    return text::InvalidIndex;
+    Report(text::kUnknown, text::kInvalidIndex);
+    return text::kInvalidIndex;
   }
   uint32_t ref = refPairs[index].voicePathRef;
   if (ref == NO_ENTRY) {
-    Report(idTable[index], text::VoicePathNotFound);
-    return text::VoicePathNotFound;
+    Report(idTable[index], text::kVoicePathNotFound);
+    return text::kVoicePathNotFound;
   }
   return voicePathTable[ref];
 }
@@ -145,7 +144,7 @@ const char *CStringKeeper::GetVoicePathByIndex(int32_t index) const {
 // names no entry, so it has neither a value nor a voice path to test.
 bool CStringKeeper::HasStringByIndex(int32_t index) const {
   if (!IndexInRange(index)) {
-    Report(text::Unknown, text::InvalidIndex);
+    Report(text::kUnknown, text::kInvalidIndex);
     return false;
   }
   return refPairs[index].valueRef != NO_ENTRY;
@@ -153,7 +152,7 @@ bool CStringKeeper::HasStringByIndex(int32_t index) const {
 
 bool CStringKeeper::HasVoicePathByIndex(int32_t index) const {
   if (!IndexInRange(index)) {
-    Report(text::Unknown, text::InvalidIndex);
+    Report(text::kUnknown, text::kInvalidIndex);
     return false;
   }
   return refPairs[index].voicePathRef != NO_ENTRY;
@@ -173,59 +172,59 @@ int32_t CStringKeeper::GetStringIndex(const char *id) const {
 
 const PhrasorWChar *CStringKeeper::GetStringByID(const char *id) const {
   if (!id) {
-    Report(text::Null, text::InvalidId);
-    return text::WInvalidId;
+    Report(text::kNull, text::kInvalidId);
+    return text::kWInvalidId;
   }
   if (IsNoneId(id))
-    return text::WEmpty;
+    return text::kWEmpty;
   if (idCount == 0) {
-    Report(id, text::NotInitialized);
-    return text::WNotInitialized;
+    Report(id, text::kNotInitialized);
+    return text::kWNotInitialized;
   }
   int32_t index = FindID(id);
   if (index == INVALID_STRING_INDEX) {
-    Report(id, text::InvalidId);
-    return text::WInvalidId;
+    Report(id, text::kInvalidId);
+    return text::kWInvalidId;
   }
   uint32_t ref = refPairs[index].valueRef;
   if (ref == NO_ENTRY) {
-    Report(id, text::ValueNotFound);
-    return text::WValueNotFound;
+    Report(id, text::kValueNotFound);
+    return text::kWValueNotFound;
   }
   return valueTable[ref];
 }
 
 const char *CStringKeeper::GetVoicePathByID(const char *id) const {
   if (!id) {
-    Report(text::Null, text::InvalidId);
-    return text::InvalidId;
+    Report(text::kNull, text::kInvalidId);
+    return text::kInvalidId;
   }
   if (IsNoneId(id))
-    return text::Empty;
+    return text::kEmpty;
   if (idCount == 0) {
-    Report(id, text::NotInitialized);
-    return text::NotInitialized;
+    Report(id, text::kNotInitialized);
+    return text::kNotInitialized;
   }
   int32_t index = FindID(id);
   if (index == INVALID_STRING_INDEX) {
-    Report(id, text::InvalidId);
-    return text::InvalidId;
+    Report(id, text::kInvalidId);
+    return text::kInvalidId;
   }
   uint32_t ref = refPairs[index].voicePathRef;
   if (ref == NO_ENTRY) {
-    Report(id, text::VoicePathNotFound);
-    return text::VoicePathNotFound;
+    Report(id, text::kVoicePathNotFound);
+    return text::kVoicePathNotFound;
   }
   return voicePathTable[ref];
 }
 
 bool CStringKeeper::IsValidID(const char *id) const {
   if (!id) {
-    Report(text::Null, text::InvalidId);
+    Report(text::kNull, text::kInvalidId);
     return false;
   }
   if (idCount == 0) {
-    Report(id, text::NotInitialized);
+    Report(id, text::kNotInitialized);
     return false;
   }
   return FindID(id) != INVALID_STRING_INDEX;
@@ -233,11 +232,11 @@ bool CStringKeeper::IsValidID(const char *id) const {
 
 bool CStringKeeper::HasStringByID(const char *id) const {
   if (!id) {
-    Report(text::Null, text::InvalidId);
+    Report(text::kNull, text::kInvalidId);
     return false;
   }
   if (idCount == 0) {
-    Report(id, text::NotInitialized);
+    Report(id, text::kNotInitialized);
     return false;
   }
   int32_t index = FindID(id);
@@ -246,11 +245,11 @@ bool CStringKeeper::HasStringByID(const char *id) const {
 
 bool CStringKeeper::HasVoicePathByID(const char *id) const {
   if (!id) {
-    Report(text::Null, text::InvalidId);
+    Report(text::kNull, text::kInvalidId);
     return false;
   }
   if (idCount == 0) {
-    Report(id, text::NotInitialized);
+    Report(id, text::kNotInitialized);
     return false;
   }
   int32_t index = FindID(id);

@@ -10,32 +10,13 @@
 #define PHRASOR_KEEPER_STRINGKEEPER_H
 
 #include "PhrasorRuntime.h"
+#include "keeper/DatabaseFormat.h"
+#include "keeper/ErrorReporter.h"
 
 #include <stdint.h>
 
-class CPhrasorMgr;
-
-namespace phrasor {
-
-/// "SKDB" read as a little-endian word.
-constexpr uint32_t kDatabaseMagic = 0x42444B53u;
-constexpr uint32_t kDatabaseVersion = 5;
-constexpr uint32_t kHeaderSize = 24;
-/// A reference that names no string.
-constexpr uint32_t NO_ENTRY = 0xFFFFFFFFu;
-
-/// Per ID, where its value and voice path are; same layout in file and
-/// memory.
-struct StringRefPair {
-  uint32_t valueRef;
-  uint32_t voicePathRef;
-};
-static_assert(sizeof(StringRefPair) == 8, "reference pairs are read raw");
-
-} // namespace phrasor
-
 struct CStringKeeper {
-  explicit CStringKeeper(CPhrasorMgr *owner);
+  explicit CStringKeeper(phrasor::IErrorReporter *owner);
   ~CStringKeeper();
   CStringKeeper(const CStringKeeper &) = delete;
   CStringKeeper &operator=(const CStringKeeper &) = delete;
@@ -47,7 +28,7 @@ struct CStringKeeper {
   void FreeTables();
 
   // Lookups. Each answers a failure with its fixed result and, where the
-  // entry can be named, a report through the manager.
+  // entry can be named, a report through `manager`.
   const char *GetStringID(int32_t index) const;
   const PhrasorWChar *GetStringByIndex(int32_t index) const;
   const char *GetVoicePathByIndex(int32_t index) const;
@@ -68,7 +49,8 @@ struct CStringKeeper {
   bool EnumerateIDsByPrefix(const char *prefix, StringIDEnumCallback callback,
                             void *userData) const;
 
-  CPhrasorMgr *manager;
+  /// Receives the keeper's failed lookups; the manager that created it.
+  phrasor::IErrorReporter *manager;
   phrasor::StringRefPair *refPairs;
   char *block;
   const char **idTable;
@@ -86,8 +68,8 @@ private:
   bool IndexInRange(int32_t index) const {
     return static_cast<uint32_t>(index) < idCount;
   }
-  bool BuildTables(uint32_t size);
-  bool ReadRefPairs(IReadStream *stream);
+  bool BuildTables(const phrasor::DatabaseHeader &header);
+  bool ReadRefPairs(IReadStream *stream, const phrasor::DatabaseHeader &header);
 };
 
 #endif // PHRASOR_KEEPER_STRINGKEEPER_H

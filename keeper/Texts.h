@@ -14,28 +14,29 @@
 namespace phrasor {
 namespace text {
 
-constexpr const char *Unknown = "[UNKNOWN]";
-constexpr const char *Null = "[NULL]";
-constexpr const char *NoneId = "<none>";
-constexpr const char *Empty = "";
-constexpr const char *InvalidIndex = "[ERROR: Invalid String Index]";
-constexpr const char *InvalidId = "[ERROR: Invalid String ID]";
-constexpr const char *NotInitialized = "[ERROR: String Keeper Not Initialized]";
-constexpr const char *ValueNotFound = "[ERROR: String Value Not Found]";
-constexpr const char *VoicePathNotFound =
+constexpr const char *kUnknown = "[UNKNOWN]";
+constexpr const char *kNull = "[NULL]";
+constexpr const char *kNoneId = "<none>";
+constexpr const char *kEmpty = "";
+constexpr const char *kInvalidIndex = "[ERROR: Invalid String Index]";
+constexpr const char *kInvalidId = "[ERROR: Invalid String ID]";
+constexpr const char *kNotInitialized =
+    "[ERROR: String Keeper Not Initialized]";
+constexpr const char *kValueNotFound = "[ERROR: String Value Not Found]";
+constexpr const char *kVoicePathNotFound =
     "[ERROR: String Voice Path Not Found]";
-constexpr const char *InvalidHandle = "[ERROR: Invalid String Keeper Handle]";
+constexpr const char *kInvalidHandle = "[ERROR: Invalid String Keeper Handle]";
 
-constexpr const PhrasorWChar *WEmpty = PHRASOR_TEXT("");
-constexpr const PhrasorWChar *WInvalidIndex =
+constexpr const PhrasorWChar *kWEmpty = PHRASOR_TEXT("");
+constexpr const PhrasorWChar *kWInvalidIndex =
     PHRASOR_TEXT("[ERROR: Invalid String Index]");
-constexpr const PhrasorWChar *WInvalidId =
+constexpr const PhrasorWChar *kWInvalidId =
     PHRASOR_TEXT("[ERROR: Invalid String ID]");
-constexpr const PhrasorWChar *WNotInitialized =
+constexpr const PhrasorWChar *kWNotInitialized =
     PHRASOR_TEXT("[ERROR: String Keeper Not Initialized]");
-constexpr const PhrasorWChar *WValueNotFound =
+constexpr const PhrasorWChar *kWValueNotFound =
     PHRASOR_TEXT("[ERROR: String Value Not Found]");
-constexpr const PhrasorWChar *WInvalidHandle =
+constexpr const PhrasorWChar *kWInvalidHandle =
     PHRASOR_TEXT("[ERROR: Invalid String Keeper Handle]");
 
 } // namespace text

@@ -6,17 +6,34 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "PhrasorMgr.h"
+#include "manager/PhrasorMgr.h"
 
-#include "../format/MessageFormat.h"
-#include "../format/Printf.h"
-#include "../keeper/StringKeeper.h"
-#include "../keeper/Texts.h"
-#include "Memory.h"
+#include "base/Memory.h"
+#include "keeper/StringKeeper.h"
+#include "keeper/Texts.h"
+#include "manager/FormatResults.h"
 
 #include <new>
 
 using namespace phrasor;
+
+namespace {
+
+int32_t FormatPrintfV(PhrasorWChar *buffer, uint32_t bufferLength,
+                      const PhrasorWChar *format, va_list list) {
+  VaListArgs args(list);
+  return PrintfResult(FormatPrintf(buffer, bufferLength, format, args));
+}
+
+bool FormatMessageV(PhrasorWChar *buffer, uint32_t bufferLength,
+                    const PhrasorWChar *format, va_list list) {
+  VaListArgs args(list);
+  return MessageResult(
+      QVFormatMessageT().Format(buffer, bufferLength, format, args), buffer,
+      bufferLength);
+}
+
+} // namespace
 
 HSTRINGKEEPER CPhrasorMgr::CreateKeeper(IReadStream *stream) {
   void *memory = MemAlloc(sizeof(CStringKeeper));
@@ -62,17 +79,17 @@ int32_t CPhrasorMgr::GetStringIndex(HSTRINGKEEPER keeper, const char *id) {
 }
 
 const char *CPhrasorMgr::GetStringID(HSTRINGKEEPER keeper, int32_t index) {
-  return keeper ? keeper->GetStringID(index) : text::InvalidHandle;
+  return keeper ? keeper->GetStringID(index) : text::kInvalidHandle;
 }
 
 const PhrasorWChar *CPhrasorMgr::GetStringByIndex(HSTRINGKEEPER keeper,
                                                   int32_t index) {
-  return keeper ? keeper->GetStringByIndex(index) : text::WInvalidHandle;
+  return keeper ? keeper->GetStringByIndex(index) : text::kWInvalidHandle;
 }
 
 const PhrasorWChar *CPhrasorMgr::GetStringByID(HSTRINGKEEPER keeper,
                                                const char *id) {
-  return keeper ? keeper->GetStringByID(id) : text::WInvalidHandle;
+  return keeper ? keeper->GetStringByID(id) : text::kWInvalidHandle;
 }
 
 // The lookup always runs before the buffer is looked at, so a failed lookup
@@ -82,8 +99,8 @@ int32_t CPhrasorMgr::FormatStringByIndexV(HSTRINGKEEPER keeper, int32_t index,
                                           uint32_t bufferLength, va_list args) {
   if (!keeper)
     return -1;
-  return WStrFormatV(buffer, bufferLength, keeper->GetStringByIndex(index),
-                     args);
+  return FormatPrintfV(buffer, bufferLength, keeper->GetStringByIndex(index),
+                       args);
 }
 
 int32_t CPhrasorMgr::FormatStringByIndex(HSTRINGKEEPER keeper, int32_t index,
@@ -102,7 +119,7 @@ int32_t CPhrasorMgr::FormatStringByIDV(HSTRINGKEEPER keeper, const char *id,
                                        uint32_t bufferLength, va_list args) {
   if (!keeper)
     return -1;
-  return WStrFormatV(buffer, bufferLength, keeper->GetStringByID(id), args);
+  return FormatPrintfV(buffer, bufferLength, keeper->GetStringByID(id), args);
 }
 
 int32_t CPhrasorMgr::FormatStringByID(HSTRINGKEEPER keeper, const char *id,
@@ -155,12 +172,12 @@ bool CPhrasorMgr::FormatMessageByID(HSTRINGKEEPER keeper, const char *id,
 
 const char *CPhrasorMgr::GetVoicePathByIndex(HSTRINGKEEPER keeper,
                                              int32_t index) {
-  return keeper ? keeper->GetVoicePathByIndex(index) : text::InvalidHandle;
+  return keeper ? keeper->GetVoicePathByIndex(index) : text::kInvalidHandle;
 }
 
 const char *CPhrasorMgr::GetVoicePathByID(HSTRINGKEEPER keeper,
                                           const char *id) {
-  return keeper ? keeper->GetVoicePathByID(id) : text::InvalidHandle;
+  return keeper ? keeper->GetVoicePathByID(id) : text::kInvalidHandle;
 }
 
 bool CPhrasorMgr::IsValidID(HSTRINGKEEPER keeper, const char *id) {

@@ -9,8 +9,9 @@
 #define PHRASOR_MANAGER_PHRASORMGR_H
 
 #include "PhrasorRuntime.h"
+#include "keeper/ErrorReporter.h"
 
-class CPhrasorMgr : public IPhrasorMgr {
+class CPhrasorMgr final : public phrasor::IErrorReporter {
 public:
   CPhrasorMgr() : callback(nullptr), userData(nullptr) {}
   // Virtual whether or not the interface's destructor is (see
@@ -62,8 +63,8 @@ public:
                             StringIDEnumCallback cb, void *data) override;
 
   /// Forwards a failed lookup to the host's callback, if one is registered.
-  virtual void ReportError(HSTRINGKEEPER keeper, const char *label,
-                           const char *message);
+  void ReportError(HSTRINGKEEPER keeper, const char *label,
+                   const char *message) override;
 
 private:
   StringKeeperErrorCallback callback;

@@ -1,6 +1,6 @@
 //===- authoring_test.cpp - The database writer ---------------------------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ TEST(Authoring, SortsIdsCaseInsensitivelyAndSharesEqualStrings) {
   EXPECT_EQ(db.values, (std::vector<std::u16string>{u"other", u"same"}));
   EXPECT_EQ(db.voicePaths, (std::vector<std::string>{"v.wav"}));
   EXPECT_EQ(db.pairs[1].valueRef, db.pairs[3].valueRef);
-  EXPECT_EQ(db.pairs[2].valueRef, authoring::kNoEntry);
+  EXPECT_EQ(db.pairs[2].valueRef, NO_ENTRY);
   EXPECT_EQ(db.pairs[0].voicePathRef, db.pairs[3].voicePathRef);
 }
 

@@ -1,6 +1,6 @@
 //===- enumerate_test.cpp - Listing IDs by prefix -------------------------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -78,7 +78,7 @@ TEST(EnumeratePrefix, RefusesNullArgumentsAndEmptyKeepers) {
   EXPECT_FALSE(mgr->EnumerateIDsByPrefix(keeper, "a", nullptr, &c));
   EXPECT_FALSE(mgr->EnumerateIDsByPrefix(empty, "", Collect, &c));
   EXPECT_TRUE(c.ids.empty());
-  EXPECT_TRUE(log.Reports.empty()) << "the enumeration never reports";
+  EXPECT_TRUE(log.reports.empty()) << "the enumeration never reports";
 }
 
 TEST(EnumeratePrefix, PassesUserDataUnchangedEvenNull) {

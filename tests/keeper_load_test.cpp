@@ -1,8 +1,8 @@
 //===- keeper_load_test.cpp - Loading and refusing databases --------------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
-#include "keeper/StrUtil.h"
+#include "base/StrUtil.h"
 #include "keeper/StringKeeper.h"
 
 #include <gtest/gtest.h>
@@ -51,8 +51,8 @@ TEST(KeeperLoad, ReadsAValidFileExactlyInOrder) {
 
 TEST(KeeperLoad, RefusesWrongMagicOrVersionAfterTheHeader) {
   for (auto [magic, version] :
-       {std::pair<uint32_t, uint32_t>{authoring::kMagic, 4},
-        {authoring::kMagic, 6},
+       {std::pair<uint32_t, uint32_t>{kDatabaseMagic, 4},
+        {kDatabaseMagic, 6},
         {0x42444B54u, 5},
         {0x534B4442u, 5}}) {
     SCOPED_TRACE(version);

@@ -6,9 +6,9 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
-#include "keeper/StrUtil.h"
+#include "base/StrUtil.h"
 #include "keeper/StringKeeper.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +45,7 @@ std::vector<uint8_t> RandomDatabase(std::mt19937 &rng,
   authoring::RawDatabase db;
   db.ids = ids;
   db.values = {u"v"};
-  db.pairs.assign(ids.size(), authoring::RefPair{0, authoring::kNoEntry});
+  db.pairs.assign(ids.size(), authoring::RefPair{0, NO_ENTRY});
   return authoring::Serialize(db);
 }
 

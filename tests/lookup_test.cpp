@@ -1,6 +1,6 @@
 //===- lookup_test.cpp - Lookups by index and by ID -----------------------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -17,15 +17,15 @@ struct LookupTest : ::testing::Test {
   ReportLog log;
 
   void ExpectReport(const std::string &label, const std::string &message) {
-    ASSERT_EQ(log.Reports.size(), 1u);
-    EXPECT_EQ(log.Reports[0].keeper, keeper.get());
-    EXPECT_EQ(log.Reports[0].labelText, label);
-    EXPECT_EQ(log.Reports[0].message, message);
-    log.Reports.clear();
+    ASSERT_EQ(log.reports.size(), 1u);
+    EXPECT_EQ(log.reports[0].keeper, keeper.get());
+    EXPECT_EQ(log.reports[0].labelText, label);
+    EXPECT_EQ(log.reports[0].message, message);
+    log.reports.clear();
   }
   void ExpectNoReport() {
-    EXPECT_TRUE(log.Reports.empty());
-    log.Reports.clear();
+    EXPECT_TRUE(log.reports.empty());
+    log.reports.clear();
   }
 };
 
@@ -98,14 +98,14 @@ TEST_F(LookupTest, IdsAreFoundInAnyLetterCase) {
 TEST_F(LookupTest, ReportsByIdCarryTheCallersOwnPointer) {
   const char *id = "GAMMA";
   EXPECT_EQ(Narrow(mgr->GetStringByID(keeper, id)), kNoValue);
-  ASSERT_EQ(log.Reports.size(), 1u);
-  EXPECT_EQ(log.Reports[0].label, id) << "the very pointer, not the stored ID";
-  log.Reports.clear();
+  ASSERT_EQ(log.reports.size(), 1u);
+  EXPECT_EQ(log.reports[0].label, id) << "the very pointer, not the stored ID";
+  log.reports.clear();
   const char *voiceless = "BETA";
   EXPECT_EQ(mgr->GetVoicePathByID(keeper, voiceless), kNoVoice);
-  ASSERT_EQ(log.Reports.size(), 1u);
-  EXPECT_EQ(log.Reports[0].label, voiceless);
-  EXPECT_EQ(log.Reports[0].message, kNoVoice);
+  ASSERT_EQ(log.reports.size(), 1u);
+  EXPECT_EQ(log.reports[0].label, voiceless);
+  EXPECT_EQ(log.reports[0].message, kNoVoice);
 }
 
 TEST_F(LookupTest, AbsentIdsFailByOperation) {
@@ -168,7 +168,7 @@ TEST(Lookup, EmptyKeeperIsNotInitializedForIdsButStillKnowsNone) {
   EXPECT_STREQ(mgr->GetVoicePathByID(keeper, "<none>"), "");
   EXPECT_EQ(Narrow(mgr->GetStringByIndex(keeper, -2)), "");
   EXPECT_STREQ(mgr->GetStringID(keeper, -2), "<none>");
-  EXPECT_TRUE(log.Reports.empty());
+  EXPECT_TRUE(log.reports.empty());
 
   const char *id = "x";
   EXPECT_EQ(Narrow(mgr->GetStringByID(keeper, id)), kNotInit);
@@ -177,16 +177,16 @@ TEST(Lookup, EmptyKeeperIsNotInitializedForIdsButStillKnowsNone) {
   EXPECT_FALSE(mgr->HasStringByID(keeper, id));
   EXPECT_FALSE(mgr->HasVoicePathByID(keeper, id));
   EXPECT_FALSE(mgr->IsValidID(keeper, "<none>"));
-  ASSERT_EQ(log.Reports.size(), 6u);
+  ASSERT_EQ(log.reports.size(), 6u);
   for (std::size_t i = 0; i < 5; ++i) {
-    EXPECT_EQ(log.Reports[i].label, id);
-    EXPECT_EQ(log.Reports[i].message, kNotInit);
+    EXPECT_EQ(log.reports[i].label, id);
+    EXPECT_EQ(log.reports[i].message, kNotInit);
   }
-  log.Reports.clear();
+  log.reports.clear();
   EXPECT_STREQ(mgr->GetStringID(keeper, 0), "[UNKNOWN]");
   EXPECT_FALSE(mgr->HasStringByIndex(keeper, -2));
-  ASSERT_EQ(log.Reports.size(), 2u);
-  EXPECT_EQ(log.Reports[1].message, kInvalidIndex);
+  ASSERT_EQ(log.reports.size(), 2u);
+  EXPECT_EQ(log.reports[1].message, kInvalidIndex);
 }
 
 TEST(Lookup, ReservedIdInCapitalsIsAnOrdinaryMissingId) {
@@ -197,9 +197,9 @@ TEST(Lookup, ReservedIdInCapitalsIsAnOrdinaryMissingId) {
   EXPECT_EQ(Narrow(mgr->GetStringByID(keeper, "<NONE>")), kInvalidId);
   EXPECT_STREQ(mgr->GetVoicePathByID(keeper, "<None>"), kInvalidId.c_str());
   EXPECT_FALSE(mgr->IsValidID(keeper, "<NONE>"));
-  ASSERT_EQ(log.Reports.size(), 2u);
-  EXPECT_EQ(log.Reports[0].labelText, "<NONE>");
-  EXPECT_EQ(log.Reports[1].labelText, "<None>");
+  ASSERT_EQ(log.reports.size(), 2u);
+  EXPECT_EQ(log.reports[0].labelText, "<NONE>");
+  EXPECT_EQ(log.reports[1].labelText, "<None>");
 }
 
 TEST(Lookup, ByIndexOnAnEmptyKeeperIsAlwaysOutOfRange) {
@@ -217,8 +217,8 @@ TEST(Lookup, ByIndexOnAnEmptyKeeperIsAlwaysOutOfRange) {
     EXPECT_FALSE(mgr->HasVoicePathByIndex(keeper, index));
   }
   EXPECT_FALSE(mgr->HasVoicePathByIndex(keeper, -2));
-  ASSERT_EQ(log.Reports.size(), 4u * 5 + 1);
-  for (const auto &report : log.Reports) {
+  ASSERT_EQ(log.reports.size(), 4u * 5 + 1);
+  for (const auto &report : log.reports) {
     EXPECT_EQ(report.labelText, "[UNKNOWN]");
     EXPECT_EQ(report.message, kInvalidIndex);
   }

@@ -1,6 +1,6 @@
 //===- manager_test.cpp - The entry point, callbacks and null handles -----===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

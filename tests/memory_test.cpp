@@ -1,8 +1,8 @@
 //===- memory_test.cpp - Every block goes through the host's manager ------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
-#include "manager/Memory.h"
+#include "base/Memory.h"
 
 #include <gtest/gtest.h>
 
@@ -39,9 +39,9 @@ private:
 struct StandInGrants {
   StandInGrants() {
     HostMemory().Reset();
-    HostMemory().StandInAbove = 0x10000;
+    HostMemory().standInAbove = 0x10000;
   }
-  ~StandInGrants() { HostMemory().StandInAbove = 0; }
+  ~StandInGrants() { HostMemory().standInAbove = 0; }
 };
 
 } // namespace
@@ -104,8 +104,7 @@ TEST(MemoryRouting, APointerTableTooLargeFor32BitsFailsTheLoad) {
   const uint32_t n = 0x24000000u;
   StandInGrants grants;
   CountingMemory &memory = HostMemory();
-  HeaderOnlyStream stream(
-      {authoring::kMagic, authoring::kVersion, n, n, 0, 4 * n});
+  HeaderOnlyStream stream({kDatabaseMagic, kDatabaseVersion, n, n, 0, 4 * n});
   EXPECT_EQ(GetIPhrasorMgr()->CreateKeeper(&stream), nullptr);
   std::vector<uint32_t> sizes = memory.Sizes();
   ASSERT_EQ(sizes.size(), 3u) << "the record, the block, the ID table";

@@ -1,13 +1,13 @@
 //===- message_format_test.cpp - Formatting messages end to end -----------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include "format/MessageFormat.h"
+#include "tests/support/FormatCalls.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
-#include <variant>
 
 using namespace phrasor;
 using namespace phrasor::test;
@@ -28,31 +28,24 @@ const std::string kUnknownSize =
 const std::string kBadSpec = "[QVFormatMessageT Error - Invalid format "
                              "specification or buffer too small.]";
 
-using Value = std::variant<int32_t, int64_t, double, const void *>;
+using Value = FormatValue;
 
-// Supplies typed values in order and records what was asked for, so a test
-// sees the order in which arguments are taken.
-class Args final : public FormatArgs {
-public:
-  explicit Args(std::vector<Value> values) : Values(std::move(values)) {}
-  int32_t NextInt32() override { return Take<int32_t>('i'); }
-  int64_t NextInt64() override { return Take<int64_t>('L'); }
-  double NextDouble() override { return Take<double>('d'); }
-  const void *NextPointer() override { return Take<const void *>('p'); }
-  std::string Asked;
-
-private:
-  template <typename T> T Take(char kind) {
-    Asked += kind;
-    if (Next >= Values.size() || !std::holds_alternative<T>(Values[Next])) {
-      ADD_FAILURE() << "argument " << Next << " taken as '" << kind << "'";
-      return T{};
-    }
-    return std::get<T>(Values[Next++]);
+/// The letter a test expects for an argument of each type.
+char Letter(FormatValue::Type type) {
+  switch (type) {
+  case FormatValue::Type::Int32:
+    return 'i';
+  case FormatValue::Type::Int64:
+    return 'L';
+  case FormatValue::Type::Double:
+    return 'd';
+  case FormatValue::Type::LongDouble:
+    return 'D';
+  case FormatValue::Type::Pointer:
+    return 'p';
   }
-  std::vector<Value> Values;
-  std::size_t Next = 0;
-};
+  return '?';
+}
 
 struct Outcome {
   bool ok;
@@ -63,14 +56,18 @@ Outcome Format(const std::string &format, std::vector<Value> values = {},
                uint32_t length = 256, std::string *asked = nullptr) {
   WString f = W(format);
   std::vector<PhrasorWChar> buffer(length + 2, PhrasorWChar('#'));
-  Args args(std::move(values));
-  bool ok =
-      QVFormatMessageT().FormatWith(buffer.data() + 1, length, f.c_str(), args);
+  ArrayArgs args(values.data(), values.size());
+  bool ok = FormatMessageWith(buffer.data() + 1, length, f.c_str(), args);
   // Guard units on both sides: nothing may be written outside the buffer.
   EXPECT_EQ(buffer.front(), PhrasorWChar('#'));
   EXPECT_EQ(buffer.back(), PhrasorWChar('#'));
-  if (asked)
-    *asked = args.Asked;
+  // Every argument taken is taken as the kind it was given as.
+  EXPECT_EQ(args.Mismatched(), 0u);
+  if (asked) {
+    asked->clear();
+    for (std::size_t i = 0; i < args.Taken() && i < values.size(); ++i)
+      *asked += Letter(values[i].type);
+  }
   if (length == 0)
     return {ok, ""};
   EXPECT_NE(std::find(buffer.begin() + 1, buffer.begin() + 1 + length,
@@ -154,6 +151,16 @@ TEST(MessageFormat, EveryTypeTakesItsOwnArgumentWidth) {
       {__LINE__, "%1!ls!", {Value{kAnn}}, "Ann", "p"},
       {__LINE__, "%1!5s!|", {Value{kAnn}}, "  Ann|", "p"},
       {__LINE__, "%1!-08.3f!|", {3.14159}, "3.142   |", "d"},
+      {__LINE__, "%1!o! %1!X! %1!#x!", {int32_t{255}}, "377 FF 0xff", "i"},
+      {__LINE__, "%1!E!|%1!G!", {0.000012345}, "1.234500E-05|1.2345E-05", "d"},
+      {__LINE__, "%1!hc!%1!hC!", {int32_t{0x4142}}, "BB", "i"},
+      {__LINE__, "%1!lc!%1!lC!", {int32_t{0x263A}}, "\u263A\u263A", "i"},
+      {__LINE__, "%1!lS!", {Value{kAnn}}, "Ann", "p"},
+      {__LINE__,
+       "%1!hS!",
+       {Value{static_cast<const void *>(narrow)}},
+       "bob",
+       "p"},
   };
   for (const auto &row : rows) {
     SCOPED_TRACE(row.line);
@@ -191,6 +198,12 @@ TEST(MessageFormat, EachMalformedMessageGetsItsText) {
       // A field number whose low 16 bits are 0 would look like an escape.
       {__LINE__, "%65536!d!", kBadIndex},
       {__LINE__, "%131072!d!", kBadIndex},
+      // Numbers past 16 bits count whole, not as their low 16 bits (which
+      // would make 65537 field 1).
+      {__LINE__, "%65537!d!", kUnknownSize},
+      {__LINE__, "%1!d! %65537!d!", kUnknownSize},
+      {__LINE__, "%131073!d!", kUnknownSize},
+      {__LINE__, "%99999999999999999999!d!", kUnknownSize},
       // Two inserts of one field must agree on the argument's kind.
       {__LINE__, "%1!d! %1!s!", kUnknownSize},
   };
@@ -210,6 +223,42 @@ TEST(MessageFormat, RepeatedInsertReusesArgument) {
   EXPECT_EQ(r.text, "Ann, Ann and 3x (Ann )");
   EXPECT_EQ(asked, "pi") << "one argument per field, not per insert";
   EXPECT_EQ(Format("%1!d! = %1!x!", {int32_t{255}}).text, "255 = ff");
+}
+
+TEST(MessageFormat, RepeatsRenderOneValueByEachInsertsOwnType) {
+  const struct {
+    int line;
+    const char *format;
+    Value value;
+    const char *text;
+  } rows[] = {
+      {__LINE__, "%1!x! %1!hd!", int32_t{65535}, "ffff -1"},
+      {__LINE__, "%1!d! %1!hd!", int32_t{65535}, "65535 -1"},
+      {__LINE__, "%1!hd! %1!d!", int32_t{65535}, "-1 65535"},
+      {__LINE__, "%1!x! %1!hd!", int32_t{-1}, "ffffffff -1"},
+      {__LINE__, "%1!i! %1!d! %1!hd!", int32_t{65535}, "65535 65535 -1"},
+      {__LINE__, "%1!c! %1!C!", int32_t{0x4E2D}, "\u4E2D -"},
+      {__LINE__, "[%1!5d!][%1!C!]", int32_t{'A' + 256}, "[  321][A]"},
+      {__LINE__, "%1!hu!/%1!lu!", int32_t{-2}, "65534/4294967294"},
+      {__LINE__, "%1!I64x! %1!I64d!", int64_t{-1}, "ffffffffffffffff -1"},
+      {__LINE__, "%1!.1f! %1!e!", 2.5, "2.5 2.500000e+00"},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.line);
+    std::string asked;
+    Outcome r = Format(row.format, {row.value}, 256, &asked);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.text, row.text);
+    EXPECT_EQ(asked.size(), 1u) << "one argument for the field";
+  }
+  // 200 is no character of its own in UTF-8, whatever it renders as; the
+  // number beside it keeps its value.
+  Outcome r = Format("[%1!5d!][%1!C!]", {int32_t{200}});
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.text.substr(0, 8), "[  200][");
+  // Kinds still must agree.
+  EXPECT_EQ(Format("%1!d! %1!f!", {int32_t{1}}).text, kUnknownSize);
+  EXPECT_EQ(Format("%1!s! %1!S!", {Value{kAnn}}).text, kUnknownSize);
 }
 
 TEST(MessageFormat, RecordLimitsCountEscapesAndInserts) {
@@ -263,11 +312,45 @@ TEST(MessageFormat, ErrorTextOverwritesOnlyTheStart) {
   std::vector<PhrasorWChar> buffer(80, PhrasorWChar('#'));
   std::vector<PhrasorWChar> longText(70, PhrasorWChar('x'));
   longText.push_back(0);
-  Args args({Value{longText.data()}, int32_t{123456}});
-  EXPECT_FALSE(
-      QVFormatMessageT().FormatWith(buffer.data(), 73, format.c_str(), args));
+  const Value values[] = {Value{longText.data()}, int32_t{123456}};
+  ArrayArgs args(values, 2);
+  EXPECT_FALSE(FormatMessageWith(buffer.data(), 73, format.c_str(), args));
   EXPECT_EQ(Narrow(buffer.data()), kBadSpec.substr(0, 72));
   EXPECT_EQ(buffer[73], PhrasorWChar('#'));
+}
+
+TEST(MessageFormat, WriteBackIsRefusedWhateverTheBuffer) {
+  EXPECT_EQ(Format("abcdef%1!n!", {Value{kAnn}}, 4).text,
+            kBadSpec.substr(0, 3));
+  EXPECT_EQ(Format("abcdef%1!n!", {Value{kAnn}}, 128).text, kBadSpec);
+  std::string asked;
+  Format("%1!n!", {Value{kAnn}}, 64, &asked);
+  EXPECT_EQ(asked, "") << "refused before any argument is taken";
+  EXPECT_FALSE(Format("%1!n!", {Value{kAnn}}, 0).ok);
+  EXPECT_EQ(Format("%2!n!", {}).text, kUnknownSize);
+}
+
+TEST(MessageFormat, PointerInsertRendersAsTheEngineDoes) {
+  const void *pointer = reinterpret_cast<const void *>(uintptr_t{0xBEEF});
+  std::string hex = sizeof(void *) == 8 ? "000000000000BEEF" : "0000BEEF";
+  EXPECT_EQ(Format("<%1!p!>", {Value{pointer}}).text, "<" + hex + ">");
+}
+
+TEST(MessageFormat, CutNeverEndsInHalfAPair) {
+  // Literal text and the text after the last insert, cut at a pair.
+  EXPECT_EQ(Format("a\U0001F600b", {}, 3).text, "a");
+  // The last element is terminated as after any cut.
+  WString pair = W("a\U0001F600b");
+  PhrasorWChar buffer[3] = {'#', '#', '#'};
+  ArrayArgs none(nullptr, 0);
+  EXPECT_TRUE(FormatMessageWith(buffer, 3, pair.c_str(), none));
+  EXPECT_EQ(buffer[2], PhrasorWChar(0));
+  EXPECT_TRUE(Format("a\U0001F600b", {}, 3).ok);
+  EXPECT_EQ(Format("%1!d!a\U0001F600", {int32_t{7}}, 4).text, "7a");
+  EXPECT_EQ(Format("a\U0001F600%1!d!", {int32_t{7}}, 3).text, "a");
+  // An error text is ASCII; a cut insert fails as before.
+  const char16_t smile[] = u"a\U0001F600";
+  EXPECT_FALSE(Format("%1!s!", {Value{smile}}, 3).ok);
 }
 
 TEST(MessageFormat, StarInAnInsertIsRefusedWhateverTheBuffer) {
@@ -296,10 +379,9 @@ TEST(MessageFormat, LongSpecIsCutToFourteenUnits) {
 
 TEST(MessageFormat, NullBufferOrFormatWritesNothing) {
   PhrasorWChar buffer[4] = {'#', '#', '#', '#'};
-  Args none({});
-  EXPECT_FALSE(
-      QVFormatMessageT().FormatWith(nullptr, 4, PHRASOR_TEXT("x"), none));
-  EXPECT_FALSE(QVFormatMessageT().FormatWith(buffer, 4, nullptr, none));
+  ArrayArgs none(nullptr, 0);
+  EXPECT_FALSE(FormatMessageWith(nullptr, 4, PHRASOR_TEXT("x"), none));
+  EXPECT_FALSE(FormatMessageWith(buffer, 4, nullptr, none));
   EXPECT_EQ(buffer[0], PhrasorWChar('#'));
 }
 
@@ -320,18 +402,18 @@ TEST(MessageFormat, ManagerLooksUpBeforeFormatting) {
   int32_t index = mgr->GetStringIndex(keeper, "score");
   EXPECT_TRUE(mgr->FormatMessageByIndex(keeper, index, buffer, 64, 8, kAnn));
   EXPECT_EQ(Narrow(buffer), "Ann has 8 points");
-  EXPECT_TRUE(log.Reports.empty());
+  EXPECT_TRUE(log.reports.empty());
 
   EXPECT_TRUE(mgr->FormatMessageByID(keeper, "missing", buffer, 64));
   EXPECT_EQ(Narrow(buffer), "[ERROR: Invalid String ID]");
-  ASSERT_EQ(log.Reports.size(), 1u);
-  EXPECT_EQ(log.Reports[0].message, "[ERROR: Invalid String ID]");
+  ASSERT_EQ(log.reports.size(), 1u);
+  EXPECT_EQ(log.reports[0].message, "[ERROR: Invalid String ID]");
 
   EXPECT_FALSE(mgr->FormatMessageByID(keeper, "missing", nullptr, 64));
-  EXPECT_EQ(log.Reports.size(), 2u)
+  EXPECT_EQ(log.reports.size(), 2u)
       << "the lookup reports even without a buffer";
   EXPECT_FALSE(mgr->FormatMessageByIndex(keeper, 99, nullptr, 64));
-  EXPECT_EQ(log.Reports.size(), 3u);
+  EXPECT_EQ(log.reports.size(), 3u);
 }
 
 TEST(MessageFormat, FormattingAllocatesNothing) {
@@ -347,25 +429,30 @@ TEST(MessageFormat, FormattingAllocatesNothing) {
 
 namespace {
 
-// Answers any request with a harmless value: strings point at text that is
-// terminated whether read as narrow or as wide units.
-class AnyArgs final : public FormatArgs {
-public:
-  explicit AnyArgs(uint32_t seed) : Seed(seed) {}
-  int32_t NextInt32() override { return static_cast<int32_t>(Step()); }
-  int64_t NextInt64() override {
-    return static_cast<int64_t>(Step()) << 20 | Step();
+// Values of every kind in a mix that \p seed picks, so most requests are
+// answered in kind and the rest with the list's harmless default. Strings
+// point at text that is terminated whether read as narrow or as wide units.
+std::vector<FormatValue> AnyValues(uint32_t seed) {
+  static const PhrasorWChar kSafe[] = {'o', 'k', 0, 0};
+  std::vector<FormatValue> values;
+  for (int i = 0; i < 16; ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    switch (seed >> 30) {
+    case 0:
+      values.emplace_back(static_cast<int32_t>(seed));
+      break;
+    case 1:
+      values.emplace_back(static_cast<int64_t>(seed) << 20 | (seed >> 7));
+      break;
+    case 2:
+      values.emplace_back(static_cast<double>(seed) / 7.0);
+      break;
+    default:
+      values.emplace_back(static_cast<const void *>(kSafe));
+    }
   }
-  double NextDouble() override { return static_cast<double>(Step()) / 7.0; }
-  const void *NextPointer() override {
-    static const PhrasorWChar Safe[] = {'o', 'k', 0, 0};
-    return Safe;
-  }
-
-private:
-  uint32_t Step() { return Seed = Seed * 1664525u + 1013904223u; }
-  uint32_t Seed;
-};
+  return values;
+}
 
 } // namespace
 
@@ -390,9 +477,9 @@ TEST(MessageFormatProperty, AnyFormatStaysInsideTheBufferAndIsTerminated) {
     WString format = W(text);
     uint32_t bufferLength = length(rng);
     std::vector<PhrasorWChar> buffer(bufferLength + 8, PhrasorWChar(0xBEEF));
-    AnyArgs args(static_cast<uint32_t>(round));
-    QVFormatMessageT().FormatWith(buffer.data() + 4, bufferLength,
-                                  format.c_str(), args);
+    std::vector<FormatValue> values = AnyValues(static_cast<uint32_t>(round));
+    ArrayArgs args(values.data(), values.size());
+    FormatMessageWith(buffer.data() + 4, bufferLength, format.c_str(), args);
     for (int g = 0; g < 4; ++g) {
       ASSERT_EQ(buffer[g], PhrasorWChar(0xBEEF)) << text;
       ASSERT_EQ(buffer[buffer.size() - 1 - g], PhrasorWChar(0xBEEF)) << text;
@@ -423,16 +510,21 @@ TEST(MessageFormat, PlainInsertsRenderExactlyAsTheEngineDoes) {
         static_cast<const void *>(nullptr)})
     pairs.push_back({"x%1!s!y", "x%1!ls!y", Value{text}});
   pairs.push_back({"x%%y", "x%%y", Value{int32_t{0}}});
+  // Repeats: the short path renders the field's one value as the engine
+  // renders it, beside inserts of another type.
+  for (int32_t v : {-1, 65535, 0x12345})
+    pairs.push_back({"%1!hd!x%1!d!", "%1!hd!x%1!i!", Value{v}});
+  pairs.push_back({"%1!s!|%1!5s!", "%1!ls!|%1!5s!", Value{kAnn}});
+  const char16_t smile[] = u"a\U0001F600b";
+  pairs.push_back({"x%1!s!", "x%1!ls!", Value{smile}});
   for (const Pair &pair : pairs) {
     for (uint32_t length = 1; length < 16; ++length) {
       SCOPED_TRACE(std::string(pair.fast) + " at " + std::to_string(length));
       WString fast = W(pair.fast), engine = W(pair.engine);
       std::vector<PhrasorWChar> a(length, 'Z'), b(length, 'Z');
-      Args argsA({pair.value}), argsB({pair.value});
-      bool okA =
-          QVFormatMessageT().FormatWith(a.data(), length, fast.c_str(), argsA);
-      bool okB = QVFormatMessageT().FormatWith(b.data(), length, engine.c_str(),
-                                               argsB);
+      ArrayArgs argsA(&pair.value, 1), argsB(&pair.value, 1);
+      bool okA = FormatMessageWith(a.data(), length, fast.c_str(), argsA);
+      bool okB = FormatMessageWith(b.data(), length, engine.c_str(), argsB);
       EXPECT_EQ(okA, okB);
       EXPECT_EQ(a, b);
     }

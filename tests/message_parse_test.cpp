@@ -1,6 +1,6 @@
 //===- message_parse_test.cpp - Field numbers and type letters ------------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include "format/MessageFormat.h"
 

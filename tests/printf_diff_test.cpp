@@ -9,9 +9,10 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include "format/Printf.h"
+#include "tests/support/FormatCalls.h"
 
 #include <gtest/gtest.h>
 
@@ -257,9 +258,22 @@ TEST(PrintfDifferential, FloatingPointMatchesTheCLibrary) {
   for (int n = 0; n < 30000; ++n) {
     Case c;
     AddFlagsWidthPrecision(g, c, "-+ #0", true);
-    c.Ours += std::string(kLengths[g.Below(4)]) + kConversions[g.Below(8)];
-    c.Theirs += c.Ours.back();
-    Compare(c, InterestingDouble(g));
+    std::string length = kLengths[g.Below(4)];
+    const char conversion = kConversions[g.Below(8)];
+    // The engine renders %L at double precision; the C library's %La
+    // spells a long double's own hex digits, so L pairs with e, f, g here.
+    if (length == "L" && (conversion | 0x20) == 'a')
+      length.clear();
+    c.Ours += length;
+    c.Ours += conversion;
+    if (length == "L")
+      c.Theirs += 'L';
+    c.Theirs += conversion;
+    const double value = InterestingDouble(g);
+    if (length == "L")
+      Compare(c, static_cast<long double>(value));
+    else
+      Compare(c, value);
     if (HasFailure())
       return;
   }

@@ -1,16 +1,19 @@
 //===- printf_test.cpp - The bounded printf engine and its operations -----===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include "format/Printf.h"
 #include "format/PrintfConversion.h"
+#include "format/WStr.h"
+#include "tests/support/FormatCalls.h"
 
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <cmath>
+#include <limits>
 #include <sstream>
-#include <variant>
+#include <type_traits>
 
 #if defined(_WIN32)
 #define WIN32_LEAN_AND_MEAN
@@ -25,40 +28,33 @@ namespace {
 constexpr bool k64 = sizeof(void *) == 8;
 
 /// One typed argument; the engine must ask for exactly this kind.
-using Arg = std::variant<int32_t, int64_t, double, const void *>;
+using Arg = FormatValue;
 
-/// Supplies typed arguments and records a fetch of the wrong kind, so each
-/// row also checks what a conversion consumes.
-class ListArgs final : public FormatArgs {
-public:
-  explicit ListArgs(std::vector<Arg> args) : Args(std::move(args)) {}
-  int32_t NextInt32() override { return Take<int32_t>("int32"); }
-  int64_t NextInt64() override { return Take<int64_t>("int64"); }
-  double NextDouble() override { return Take<double>("double"); }
-  const void *NextPointer() override { return Take<const void *>("pointer"); }
-  std::size_t Used() const { return Index; }
-
-private:
-  template <typename T> T Take(const char *kind) {
-    if (Index >= Args.size()) {
-      ADD_FAILURE() << "argument " << Index << " fetched but not supplied";
-      return T();
-    }
-    const T *value = std::get_if<T>(&Args[Index++]);
-    if (!value) {
-      ADD_FAILURE() << "argument " << Index - 1 << " fetched as " << kind;
-      return T();
-    }
-    return *value;
+/// Typed arguments in order; on the way out, checks that the engine asked
+/// for each one as the kind it is, and for none beyond them.
+struct ListArgs {
+  explicit ListArgs(std::vector<Arg> list)
+      : values(std::move(list)), args(values.data(), values.size()) {}
+  ~ListArgs() {
+    EXPECT_EQ(args.Mismatched(), 0u)
+        << "an argument fetched as another kind, or not supplied";
   }
-  std::vector<Arg> Args;
-  std::size_t Index = 0;
+  operator FormatArgs &() { return args; }
+  std::size_t Used() const { return args.Taken(); }
+
+  std::vector<Arg> values;
+  ArrayArgs args;
 };
 
 Arg I(int32_t v) { return v; }
 Arg L(int64_t v) { return v; }
 Arg D(double v) { return v; }
 Arg P(const void *v) { return v; }
+/// What a caller passes for %L: a long double, which is a double on
+/// Windows hosts.
+Arg LD(long double v) {
+  return kLongDoubleIsWider ? Arg(v) : Arg(static_cast<double>(v));
+}
 
 struct Row {
   int Line;
@@ -91,8 +87,8 @@ const Row kConventions[] = {
     {__LINE__, "[%5S]", {P("\xC3\xA9\xE2\x82\xAC")}, "[   é€]"},
     {__LINE__, "[%.2S][%.3S]", {P("\xC3\xA9\xF0\x9F\x98\x80"), P("\xC3\xA9\xF0\x9F\x98\x80")}, "[é][é😀]"},
 #endif
-    // Wide precision counts units, even through a pair.
-    {__LINE__, "%.2s", {P(kWideMixed)}, "\u00e9\xED\xA0\xBD"},
+    // Wide precision counts units and stops before a pair it would split.
+    {__LINE__, "%.2s|%.3s|%-4.2s|", {P(kWideMixed), P(kWideMixed), P(kWideMixed)}, "\u00e9|\u00e9\U0001F600|\u00e9   |"},
     {__LINE__, "[%4s]", {P(kWideMixed)}, "[\u00e9\U0001F600z]"},
     {__LINE__, "[%*s][%-*s][%.*s]", {I(4), P(kWideAnn), I(4), P(kWideAnn), I(1), P(kWideAnn)}, "[ Ann][Ann ][A]"},
     {__LINE__, "[%*s]", {I(-4), P(kWideAnn)}, "[Ann ]"},
@@ -126,7 +122,7 @@ const Row kConventions[] = {
     {__LINE__, "%a %A %.1a %a", {D(1.0), D(-0.1), D(1.75), D(0.0)}, "0x1p+0 -0X1.999999999999AP-4 0x1.cp+0 0x0p+0"},
     {__LINE__, "%f %e %g %F %E %G", {D(HUGE_VAL), D(-HUGE_VAL), D(NAN), D(HUGE_VAL), D(-HUGE_VAL), D(-NAN)}, "inf -inf nan INF -INF -NAN"},
     {__LINE__, "[%06f][%+f][% f]", {D(HUGE_VAL), D(NAN), D(HUGE_VAL)}, "[   inf][+nan][ inf]"},
-    {__LINE__, "%lf %Lf %le", {D(1.5), D(2.5), D(3.5)}, "1.500000 2.500000 3.500000e+00"},
+    {__LINE__, "%lf %Lf %le", {D(1.5), LD(2.5L), D(3.5)}, "1.500000 2.500000 3.500000e+00"},
     {__LINE__, "[%010.2f][%-10.2e]", {D(-3.14159), D(3.14159)}, "[-000003.14][3.14e+00  ]"},
     // Pointers and percent.
     {__LINE__, "%p", {P(reinterpret_cast<const void *>(0xABCDEF))}, k64 ? "0000000000ABCDEF" : "00ABCDEF"},
@@ -187,7 +183,12 @@ TEST(Printf, TruncatesEveryConversionAndTerminates) {
       bool fits = length > expected.size();
       EXPECT_EQ(value, fits ? static_cast<int32_t>(expected.size()) : -1);
       WString got(storage.data() + 1);
-      EXPECT_EQ(got, expected.substr(0, length - 1));
+      // A cut inside a surrogate pair drops its high half too.
+      WString kept = expected.substr(0, length - 1);
+      if (!fits && !kept.empty() && IsHighSurrogate(kept.back()) &&
+          IsLowSurrogate(expected[length - 1]))
+        kept.pop_back();
+      EXPECT_EQ(got, kept);
       if (HasFailure())
         return;
     }
@@ -200,6 +201,43 @@ TEST(Printf, AbcIntoThreeAndFour) {
   EXPECT_EQ(WString(buffer), W("ab"));
   EXPECT_EQ(WStrFormat(buffer, 4, PHRASOR_TEXT("abc")), 3);
   EXPECT_EQ(WString(buffer), W("abc"));
+}
+
+TEST(Printf, CutNeverEndsInHalfAPair) {
+  PhrasorWChar buffer[8];
+  const char16_t smile[] = u"a\U0001F600b";
+  EXPECT_EQ(WStrFormat(buffer, 3, PHRASOR_TEXT("%s"), smile), -1);
+  EXPECT_EQ(WString(buffer), W("a"));
+  EXPECT_EQ(WStrFormat(buffer, 3, PHRASOR_TEXT("a\xD83D\xDE00")), -1);
+  EXPECT_EQ(WString(buffer), W("a"));
+  EXPECT_EQ(WStrFormat(buffer, 4, PHRASOR_TEXT("%s"), smile), -1);
+  EXPECT_EQ(WString(buffer), W("a\U0001F600"));
+  // A lone high surrogate followed by other text is not a pair to keep
+  // whole: the cut falls where the buffer ends.
+  EXPECT_EQ(WStrFormat(buffer, 3, PHRASOR_TEXT("a\xD83Dx")), -1);
+  EXPECT_EQ(buffer[1], PhrasorWChar(0xD83D));
+}
+
+TEST(Printf, LongDoubleIsTakenWhole) {
+  // What a host passes for %L: a long double, which Windows hosts pass as
+  // a double.
+  using HostLong = std::conditional_t<kLongDoubleIsWider, long double, double>;
+  PhrasorWChar buffer[64];
+  // Where long double is wider than double, %L fetches one; the value is
+  // rendered at double precision. Arguments after it stay in step.
+  EXPECT_EQ(WStrFormat(buffer, 64, PHRASOR_TEXT("[%Lf][%.3Le][%d]"),
+                       HostLong(1.5), HostLong(-2.25), 7),
+            25);
+  EXPECT_EQ(Narrow(buffer), "[1.500000][-2.250e+00][7]");
+  EXPECT_EQ(WStrFormat(buffer, 64, PHRASOR_TEXT("%Lg %f"), HostLong(0.1), 0.5),
+            12);
+  EXPECT_EQ(Narrow(buffer), "0.1 0.500000");
+  if constexpr (kLongDoubleIsWider) {
+    // Beyond double's range: an infinity, as converting would give.
+    const HostLong most = std::numeric_limits<HostLong>::max();
+    EXPECT_EQ(WStrFormat(buffer, 64, PHRASOR_TEXT("%Lf|%Lf"), most, -most), 8);
+    EXPECT_EQ(Narrow(buffer), "inf|-inf");
+  }
 }
 
 TEST(Printf, NullOrEmptyDestinationWritesNothing) {
@@ -274,11 +312,11 @@ TEST(Printf, RefusesMalformedSpecsAndWriteBack) {
     EXPECT_EQ(Narrow(buffer), bad.Kept);
     EXPECT_EQ(args.Used(), 0u); // %n takes no pointer it could write through
     EXPECT_EQ(target, 12345);
-    uint32_t written = 99;
     ListArgs again({});
-    EXPECT_EQ(FormatInto(buffer, 32, format.c_str(), again, written),
-              FormatStatus::BadFormat);
-    EXPECT_EQ(written, 2u);
+    FormatOutcome outcome = FormatPrintf(buffer, 32, format.c_str(), again);
+    EXPECT_EQ(outcome.status, FormatStatus::BadFormat);
+    EXPECT_EQ(outcome.written, 2u);
+    EXPECT_EQ(outcome.reason, bad.Reason);
   }
 }
 
@@ -328,18 +366,18 @@ TEST(PrintfConversion, CheckFormatReportsRunsConversionsAndTheFirstError) {
     }
     void OnConversion(uint32_t b, uint32_t e,
                       const ConversionSpec &s) override {
-      Log << 'C' << b << '-' << e << ':' << s.Conversion << "/k"
-          << static_cast<int>(s.Kind) << "/f" << static_cast<int>(s.Flags)
+      Log << 'C' << b << '-' << e << ':' << s.conversion << "/k"
+          << static_cast<int>(s.kind) << "/f" << static_cast<int>(s.flags)
           << "/w";
-      if (s.WidthFromArg)
+      if (s.widthFromArg)
         Log << '*';
       else
-        Log << s.Width;
+        Log << s.width;
       Log << "/p";
-      if (s.PrecisionFromArg)
+      if (s.precisionFromArg)
         Log << '*';
       else
-        Log << s.Precision;
+        Log << s.precision;
       Log << ' ';
     }
     void OnError(uint32_t at, SpecError error) override {
@@ -400,12 +438,12 @@ TEST(FormatString, FailedLookupFormatsItsErrorTextAndReports) {
   PhrasorWChar buffer[64];
   EXPECT_EQ(mgr->FormatStringByID(keeper, "MISSING", buffer, 64), 26);
   EXPECT_EQ(Narrow(buffer), "[ERROR: Invalid String ID]");
-  ASSERT_EQ(log.Reports.size(), 1u);
-  EXPECT_EQ(log.Reports[0].labelText, "MISSING");
+  ASSERT_EQ(log.reports.size(), 1u);
+  EXPECT_EQ(log.reports[0].labelText, "MISSING");
 
   EXPECT_EQ(mgr->FormatStringByID(keeper, "MISSING", nullptr, 64), -1);
   EXPECT_EQ(mgr->FormatStringByIndex(keeper, 99, nullptr, 0), -1);
-  EXPECT_EQ(log.Reports.size(), 3u);
+  EXPECT_EQ(log.reports.size(), 3u);
   EXPECT_EQ(mgr->FormatStringByIndex(keeper, 99, buffer, 64), 29);
   EXPECT_EQ(Narrow(buffer), "[ERROR: Invalid String Index]");
 }

@@ -1,6 +1,6 @@
 //===- wstr_test.cpp - Bounded copies and narrow-to-wide conversion -------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include "format/WStr.h"
 
@@ -38,9 +38,16 @@ TEST(WStrCopy, CopiesWhatFitsAndTerminates) {
     const char *Expected;
   };
   const Row kRows[] = {
-      {__LINE__, "abc", 1, ""},    {__LINE__, "abc", 2, "a"},
-      {__LINE__, "abc", 3, "ab"},  {__LINE__, "abc", 4, "abc"},
-      {__LINE__, "abc", 9, "abc"}, {__LINE__, "", 4, ""},
+      {__LINE__, "abc", 1, ""},
+      {__LINE__, "abc", 2, "a"},
+      {__LINE__, "abc", 3, "ab"},
+      {__LINE__, "abc", 4, "abc"},
+      {__LINE__, "abc", 9, "abc"},
+      {__LINE__, "", 4, ""},
+      // A cut never leaves the high half of a pair before the terminator.
+      {__LINE__, "a\U0001F600b", 3, "a"},
+      {__LINE__, "a\U0001F600b", 4, "a\U0001F600"},
+      {__LINE__, "\U0001F600", 2, ""},
   };
   for (const Row &row : kRows) {
     SCOPED_TRACE(testing::Message() << "line " << row.Line);
@@ -79,6 +86,8 @@ TEST(WStrCopyN, CopiesAtMostCountAndTerminatesBehindIt) {
       {__LINE__, "abcdef", 4, 99, "abc", 3}, // count above the length
       {__LINE__, "ab", 8, 5, "ab", 2},       // source ends first
       {__LINE__, "abcdef", 1, 3, "", 0},
+      {__LINE__, "a\U0001F600b", 3, 9, "a", 1}, // the buffer cuts a pair
+      {__LINE__, "a\U0001F600b", 4, 9, "a\U0001F600", 3},
   };
   for (const Row &row : kRows) {
     SCOPED_TRACE(testing::Message() << "line " << row.Line);

@@ -10,7 +10,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Corpus.h"
+#include "bench/support/Corpus.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -12,7 +12,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Corpus.h"
+#include "bench/support/Corpus.h"
 
 #include <benchmark/benchmark.h>
 #include <fmt/format.h>
@@ -70,17 +70,17 @@ std::vector<uint8_t> ReadFile(const std::string &path) {
 /// A host stream over stdio, unlocked because one thread owns it.
 class FileReadStream : public IReadStream {
 public:
-  explicit FileReadStream(const char *path) : File(std::fopen(path, "rb")) {}
+  explicit FileReadStream(const char *path) : file(std::fopen(path, "rb")) {}
   virtual ~FileReadStream() {
-    if (File)
-      std::fclose(File);
+    if (file)
+      std::fclose(file);
   }
   int32_t Read(void *buffer, uint32_t size) override {
-    return File && fread_unlocked(buffer, 1, size, File) == size ? 0 : 1;
+    return file && fread_unlocked(buffer, 1, size, file) == size ? 0 : 1;
   }
 
 private:
-  std::FILE *File;
+  std::FILE *file;
 };
 
 /// Heap in use, address space mapped and resident set, for deltas.

@@ -1,8 +1,8 @@
 //===- Corpus.cpp - Deterministic string catalogs for the benchmarks ------===//
 
-#include "Corpus.h"
+#include "bench/support/Corpus.h"
 
-#include "authoring/DatabaseWriter.h"
+#include "tools/authoring/DatabaseWriter.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,9 +21,9 @@ namespace {
 // standard distributions whose output differs between libraries.
 class Rng {
 public:
-  explicit Rng(uint64_t seed) : State(seed) {}
+  explicit Rng(uint64_t seed) : state(seed) {}
   uint64_t Next() {
-    uint64_t z = (State += 0x9E3779B97F4A7C15ull);
+    uint64_t z = (state += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);
@@ -36,7 +36,7 @@ public:
   }
 
 private:
-  uint64_t State;
+  uint64_t state;
 };
 
 // Prefixes as real games and tools name their strings: screen or system,
@@ -283,7 +283,7 @@ void *CountingMemory::Allocate(uint32_t size) {
   if (!raw)
     return nullptr;
   *static_cast<uint32_t *>(raw) = size;
-  Live.fetch_add(size, std::memory_order_relaxed);
+  live.fetch_add(size, std::memory_order_relaxed);
   return static_cast<char *>(raw) + sizeof(std::max_align_t);
 }
 
@@ -291,7 +291,7 @@ void CountingMemory::Free(void *block) {
   if (!block)
     return;
   char *raw = static_cast<char *>(block) - sizeof(std::max_align_t);
-  Live.fetch_sub(*reinterpret_cast<uint32_t *>(raw), std::memory_order_relaxed);
+  live.fetch_sub(*reinterpret_cast<uint32_t *>(raw), std::memory_order_relaxed);
   std::free(raw);
 }
 

@@ -13,7 +13,7 @@
 
 #include "PhrasorRuntime.h"
 #include "QVMemory.h"
-#include "authoring/ByteStream.h"
+#include "tools/authoring/ByteStream.h"
 
 #include <atomic>
 #include <cstddef>
@@ -74,10 +74,10 @@ public:
   virtual ~CountingMemory() = default;
   void *Allocate(uint32_t size) override;
   void Free(void *block) override;
-  int64_t LiveBytes() const { return Live.load(std::memory_order_relaxed); }
+  int64_t LiveBytes() const { return live.load(std::memory_order_relaxed); }
 
 private:
-  std::atomic<int64_t> Live{0};
+  std::atomic<int64_t> live{0};
 };
 
 } // namespace phrasor::bench

@@ -6,7 +6,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "authoring/DatabaseWriter.h"
+#include "tools/authoring/DatabaseWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -48,27 +48,27 @@ class Cli : public testing::Test {
 protected:
   void SetUp() override {
     static std::atomic<int> serial{0};
-    Dir = fs::temp_directory_path() /
+    dir = fs::temp_directory_path() /
           ("phrasor-cli-" + std::to_string(::getpid()) + "-" +
            std::to_string(serial++));
-    fs::remove_all(Dir);
-    fs::create_directories(Dir);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
   }
-  void TearDown() override { fs::remove_all(Dir); }
+  void TearDown() override { fs::remove_all(dir); }
 
   void Write(const std::string &name, const std::string &content) {
-    std::ofstream(Dir / name, std::ios::binary) << content;
+    std::ofstream(dir / name, std::ios::binary) << content;
   }
   void WriteBytes(const std::string &name, const std::vector<uint8_t> &b) {
     Write(name, std::string(b.begin(), b.end()));
   }
-  std::string Read(const std::string &name) { return Slurp(Dir / name); }
-  bool Exists(const std::string &name) { return fs::exists(Dir / name); }
+  std::string Read(const std::string &name) { return Slurp(dir / name); }
+  bool Exists(const std::string &name) { return fs::exists(dir / name); }
 
   Result Run(const std::vector<std::string> &args) {
     // Under LeakSanitizer the tool must not be failed for what the PO
     // library keeps for the life of the process.
-    std::string command = "cd " + Quote(Dir.string()) +
+    std::string command = "cd " + Quote(dir.string()) +
                           " && LSAN_OPTIONS=print_suppressions=0:"
                           "suppressions=" +
                           Quote(PHRASOR_LSAN_SUPPRESSIONS) + " " +
@@ -84,7 +84,7 @@ protected:
     return r;
   }
 
-  fs::path Dir;
+  fs::path dir;
 };
 
 #define EXPECT_CONTAINS(haystack, needle)                                      \
@@ -340,8 +340,7 @@ TEST_F(Cli, CheckSaysWhyADatabaseIsRefused) {
     RawDatabase db;
     db.ids = {"A", "B"};
     db.values = {u"a", u"b"};
-    db.pairs = {RefPair{0, phrasor::authoring::kNoEntry},
-                RefPair{1, phrasor::authoring::kNoEntry}};
+    db.pairs = {RefPair{0, phrasor::NO_ENTRY}, RefPair{1, phrasor::NO_ENTRY}};
     return db;
   };
   struct Row {

@@ -1,6 +1,6 @@
 //===- MsAbiCalls.cpp - One function per call across the interface -------===//
 
-#include "MsAbiCalls.h"
+#include "tests/msabi/MsAbiCalls.h"
 
 #define VARIADIC_PASS wide, number, real, narrow
 

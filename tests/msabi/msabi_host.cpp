@@ -8,7 +8,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "MsAbiCalls.h"
+#include "tests/msabi/MsAbiCalls.h"
 
 extern "C" {
 __declspec(dllimport) void *__stdcall GetStdHandle(unsigned long which);

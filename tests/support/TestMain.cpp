@@ -5,7 +5,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

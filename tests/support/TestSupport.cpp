@@ -1,6 +1,6 @@
 //===- TestSupport.cpp - Streams, allocators and strings for tests --------===//
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -69,73 +69,26 @@ std::string Narrow(const PhrasorWChar *wide) {
   return out;
 }
 
-void *CountingMemory::Allocate(uint32_t size) {
-  std::lock_guard<std::mutex> guard(Lock);
-  long index = AllocateCalls++;
-  AllocSizes.push_back(size);
-  if (index == FailAt)
-    return nullptr;
-  // malloc(0) may give null, which a host manager would not: ask for one
-  // byte so a zero-size request succeeds as it does on real hosts.
-  void *block = StandInAbove && size > StandInAbove
-                    ? std::calloc(kStandInSize, 1)
-                    : std::malloc(size ? size : 1);
-  if (block)
-    Live[block] = size;
-  return block;
-}
-
-void CountingMemory::Free(void *block) {
-  std::lock_guard<std::mutex> guard(Lock);
-  ++FreeCalls;
-  if (!block) {
-    ++NullFreeCalls;
-    return;
-  }
-  auto it = Live.find(block);
-  if (it == Live.end()) {
-    ADD_FAILURE() << "Free of a block this manager never handed out";
-    return;
-  }
-  Live.erase(it);
-  std::free(block);
-}
-
-void CountingMemory::Reset(long failAt) {
-  std::lock_guard<std::mutex> guard(Lock);
-  AllocateCalls = FreeCalls = NullFreeCalls = 0;
-  AllocSizes.clear();
-  FailAt = failAt;
-}
-
-std::size_t CountingMemory::LiveBlocks() const {
-  std::lock_guard<std::mutex> guard(Lock);
-  return Live.size();
-}
-
-std::vector<uint32_t> CountingMemory::Sizes() const {
-  std::lock_guard<std::mutex> guard(Lock);
-  return AllocSizes;
-}
-
 CountingMemory &HostMemory() {
-  static CountingMemory memory;
+  static CountingMemory memory([](void *) {
+    ADD_FAILURE() << "Free of a block this manager never handed out";
+  });
   return memory;
 }
 
 Keeper::Keeper(const std::vector<uint8_t> &bytes) {
   MemoryStream stream(bytes);
-  Handle = GetIPhrasorMgr()->CreateKeeper(&stream);
+  handle = GetIPhrasorMgr()->CreateKeeper(&stream);
 }
 
 Keeper::Keeper(const std::vector<authoring::Entry> &entries) {
   auto bytes = authoring::BuildDatabase(entries);
   EXPECT_TRUE(bytes.has_value()) << "test entries do not compile";
   MemoryStream stream(bytes.value_or(std::vector<uint8_t>{}));
-  Handle = GetIPhrasorMgr()->CreateKeeper(&stream);
+  handle = GetIPhrasorMgr()->CreateKeeper(&stream);
 }
 
-Keeper::~Keeper() { GetIPhrasorMgr()->ReleaseKeeper(Handle); }
+Keeper::~Keeper() { GetIPhrasorMgr()->ReleaseKeeper(handle); }
 
 authoring::Entry E(const std::string &id, std::optional<std::string> value,
                    std::optional<std::string> voice) {
@@ -151,7 +104,7 @@ namespace {
 void RecordReport(HSTRINGKEEPER keeper, const char *label, const char *message,
                   void *userData) {
   auto *log = static_cast<ReportLog *>(userData);
-  log->Reports.push_back({keeper, label, label ? label : "(null)",
+  log->reports.push_back({keeper, label, label ? label : "(null)",
                           message ? message : "(null)", userData});
 }
 } // namespace

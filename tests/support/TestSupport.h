@@ -1,5 +1,4 @@
-//===- TestSupport.h - Streams, allocators and strings for tests -*- C++
-//-*-===//
+//===- TestSupport.h - Streams, memory and strings for tests ---*- C++ -*-===//
 //
 // Host-side test doubles: a memory stream that can fail at its K-th read, a
 // counting IQVMemory that can fail its N-th allocation, and helpers that
@@ -12,7 +11,8 @@
 
 #include "PhrasorRuntime.h"
 #include "QVMemory.h"
-#include "authoring/DatabaseWriter.h"
+#include "tests/support/CountingMemory.h"
+#include "tools/authoring/DatabaseWriter.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -36,61 +36,30 @@ std::u16string U16(const std::string &utf8);
 /// \p failAtRead (0-based) and all later ones fail.
 class MemoryStream : public IReadStream {
 public:
-  explicit MemoryStream(std::vector<uint8_t> bytes, int failAtRead = -1)
-      : Bytes(std::move(bytes)), FailAt(failAtRead) {}
+  explicit MemoryStream(std::vector<uint8_t> content, int failAtRead = -1)
+      : bytes(std::move(content)), failAt(failAtRead) {}
   virtual ~MemoryStream() = default;
 
   int32_t Read(void *buffer, uint32_t size) override {
-    int index = static_cast<int>(Reads.size());
-    Reads.push_back(size);
-    if (FailAt >= 0 && index >= FailAt)
+    int index = static_cast<int>(reads.size());
+    reads.push_back(size);
+    if (failAt >= 0 && index >= failAt)
       return 7;
-    if (size > Bytes.size() - Position)
+    if (size > bytes.size() - position)
       return 1; // short stream: nothing is delivered
-    std::memcpy(buffer, Bytes.data() + Position, size);
-    Position += size;
+    std::memcpy(buffer, bytes.data() + position, size);
+    position += size;
     return 0;
   }
 
-  std::size_t Consumed() const { return Position; }
-  const std::vector<uint32_t> &ReadSizes() const { return Reads; }
+  std::size_t Consumed() const { return position; }
+  const std::vector<uint32_t> &ReadSizes() const { return reads; }
 
 private:
-  std::vector<uint8_t> Bytes;
-  std::size_t Position = 0;
-  int FailAt;
-  std::vector<uint32_t> Reads;
-};
-
-/// The host memory manager every test binary installs. Counts calls,
-/// tracks live blocks, and can be told to fail the N-th Allocate.
-class CountingMemory : public IQVMemory {
-public:
-  virtual ~CountingMemory() = default;
-  void *Allocate(uint32_t size) override;
-  void Free(void *block) override;
-
-  /// Forgets earlier counts; \p failAt (0-based) makes that allocation and
-  /// no other return null.
-  void Reset(long failAt = -1);
-
-  long Allocations() const { return AllocateCalls; }
-  long Frees() const { return FreeCalls; }
-  long NullFrees() const { return NullFreeCalls; }
-  std::size_t LiveBlocks() const;
-  std::vector<uint32_t> Sizes() const;
-  bool Enabled = true; ///< counting on; live-block tracking always on
-  /// When nonzero, every larger request is granted with a zeroed block of
-  /// kStandInSize bytes, so code that trusts a huge grant writes past a small
-  /// block a sanitizer guards instead of needing gigabytes.
-  uint32_t StandInAbove = 0;
-  static constexpr uint32_t kStandInSize = 64;
-
-private:
-  mutable std::mutex Lock;
-  long AllocateCalls = 0, FreeCalls = 0, NullFreeCalls = 0, FailAt = -1;
-  std::map<void *, uint32_t> Live;
-  std::vector<uint32_t> AllocSizes;
+  std::vector<uint8_t> bytes;
+  std::size_t position = 0;
+  int failAt;
+  std::vector<uint32_t> reads;
 };
 
 /// The instance installed by the test main.
@@ -104,11 +73,11 @@ public:
   ~Keeper();
   Keeper(const Keeper &) = delete;
   Keeper &operator=(const Keeper &) = delete;
-  HSTRINGKEEPER get() const { return Handle; }
-  operator HSTRINGKEEPER() const { return Handle; }
+  HSTRINGKEEPER get() const { return handle; }
+  operator HSTRINGKEEPER() const { return handle; }
 
 private:
-  HSTRINGKEEPER Handle;
+  HSTRINGKEEPER handle;
 };
 
 authoring::Entry E(const std::string &id, std::optional<std::string> value,
@@ -126,7 +95,7 @@ public:
   };
   ReportLog();
   ~ReportLog();
-  std::vector<Report> Reports;
+  std::vector<Report> reports;
 };
 
 } // namespace phrasor::test

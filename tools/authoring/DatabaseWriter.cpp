@@ -1,8 +1,8 @@
 //===- DatabaseWriter.cpp - Writing compiled string databases -------------===//
 
-#include "DatabaseWriter.h"
+#include "tools/authoring/DatabaseWriter.h"
 
-#include "../../keeper/StrUtil.h"
+#include "base/StrUtil.h"
 
 #include <algorithm>
 #include <map>
@@ -16,27 +16,20 @@ void PutWord(std::vector<uint8_t> &out, uint32_t word) {
     out.push_back(static_cast<uint8_t>(word >> shift));
 }
 
-void PadToFour(std::vector<uint8_t> &out, std::size_t start) {
-  while ((out.size() - start) % 4 != 0)
-    out.push_back(0);
-}
-
-void PutNarrow(std::vector<uint8_t> &out, std::size_t start,
-               const std::string &s) {
+// Each string fills its slot: its units, the terminator, zero padding.
+void PutNarrow(std::vector<uint8_t> &out, const std::string &s) {
+  const std::size_t start = out.size();
   out.insert(out.end(), s.begin(), s.end());
-  out.push_back(0);
-  PadToFour(out, start);
+  out.resize(start + NarrowSlot(s.size()), 0);
 }
 
-void PutWide(std::vector<uint8_t> &out, std::size_t start,
-             const std::u16string &s) {
+void PutWide(std::vector<uint8_t> &out, const std::u16string &s) {
+  const std::size_t start = out.size();
   for (char16_t unit : s) {
     out.push_back(static_cast<uint8_t>(unit));
     out.push_back(static_cast<uint8_t>(unit >> 8));
   }
-  out.push_back(0);
-  out.push_back(0);
-  PadToFour(out, start);
+  out.resize(start + WideSlot(s.size()), 0);
 }
 
 } // namespace
@@ -48,20 +41,26 @@ int CompareIds(const std::string &a, const std::string &b) {
   return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
-CompileResult Compile(const std::vector<Entry> &entries) {
-  CompileResult result;
+namespace {
+
+void FindNuls(const std::vector<Entry> &entries,
+              std::vector<CompileIssue> &issues) {
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const Entry &e = entries[i];
     if (e.id.find('\0') != std::string::npos)
-      result.issues.push_back({CompileIssue::NulInId, i, i});
+      issues.push_back({CompileIssue::NulInId, i, i});
     if (e.value && e.value->find(u'\0') != std::u16string::npos)
-      result.issues.push_back({CompileIssue::NulInValue, i, i});
+      issues.push_back({CompileIssue::NulInValue, i, i});
     if (e.voicePath && e.voicePath->find('\0') != std::string::npos)
-      result.issues.push_back({CompileIssue::NulInVoicePath, i, i});
+      issues.push_back({CompileIssue::NulInVoicePath, i, i});
   }
+}
 
-  // A stable sort keeps equal IDs in input order, so a duplicate is always
-  // reported against the entry that came first.
+// The entries' positions in ID order. A stable sort keeps equal IDs in
+// input order, so a duplicate is always reported against the entry that
+// came first.
+std::vector<std::size_t> SortedOrder(const std::vector<Entry> &entries,
+                                     std::vector<CompileIssue> &issues) {
   std::vector<std::size_t> order(entries.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::stable_sort(order.begin(), order.end(),
@@ -77,9 +76,18 @@ CompileResult Compile(const std::vector<Entry> &entries) {
            j > 0 && CompareIds(entries[order[j - 1]].id, entries[cur].id) == 0;
            --j)
         first = order[j - 1];
-      result.issues.push_back({CompileIssue::DuplicateId, cur, first});
+      issues.push_back({CompileIssue::DuplicateId, cur, first});
     }
   }
+  return order;
+}
+
+} // namespace
+
+CompileResult Compile(const std::vector<Entry> &entries) {
+  CompileResult result;
+  FindNuls(entries, result.issues);
+  const std::vector<std::size_t> order = SortedOrder(entries, result.issues);
   if (!result.issues.empty())
     return result;
 
@@ -112,14 +120,15 @@ CompileResult Compile(const std::vector<Entry> &entries) {
 std::vector<uint8_t> Serialize(const RawDatabase &db) {
   std::vector<uint8_t> block;
   for (const std::string &id : db.ids)
-    PutNarrow(block, 0, id);
+    PutNarrow(block, id);
   for (const std::u16string &value : db.values)
-    PutWide(block, 0, value);
+    PutWide(block, value);
   for (const std::string &path : db.voicePaths)
-    PutNarrow(block, 0, path);
+    PutNarrow(block, path);
 
   std::vector<uint8_t> out;
-  out.reserve(24 + block.size() + 8 * db.pairs.size() + db.trailer.size());
+  out.reserve(kHeaderSize + block.size() + kRefPairSize * db.pairs.size() +
+              db.trailer.size());
   PutWord(out, db.magic);
   PutWord(out, db.version);
   PutWord(out, db.idCount.value_or(static_cast<uint32_t>(db.ids.size())));

@@ -9,6 +9,8 @@
 #ifndef PHRASOR_TOOLS_DATABASEWRITER_H
 #define PHRASOR_TOOLS_DATABASEWRITER_H
 
+#include "keeper/DatabaseFormat.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -16,10 +18,6 @@
 #include <vector>
 
 namespace phrasor::authoring {
-
-inline constexpr uint32_t kMagic = 0x42444B53u; // "SKDB"
-inline constexpr uint32_t kVersion = 5;
-inline constexpr uint32_t kNoEntry = 0xFFFFFFFFu;
 
 /// One entry as an author writes it.
 struct Entry {
@@ -29,15 +27,15 @@ struct Entry {
 };
 
 struct RefPair {
-  uint32_t valueRef = kNoEntry;
-  uint32_t voicePathRef = kNoEntry;
+  uint32_t valueRef = NO_ENTRY;
+  uint32_t voicePathRef = NO_ENTRY;
 };
 
 /// A database laid out as the file stores it. Tests edit one to make files
 /// the loader must refuse; the header overrides replace computed counts.
 struct RawDatabase {
-  uint32_t magic = kMagic;
-  uint32_t version = kVersion;
+  uint32_t magic = kDatabaseMagic;
+  uint32_t version = kDatabaseVersion;
   std::vector<std::string> ids;
   std::vector<std::u16string> values;
   std::vector<std::string> voicePaths;

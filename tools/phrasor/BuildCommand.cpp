@@ -6,37 +6,16 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Commands.h"
+#include "tools/phrasor/Commands.h"
 
-#include "TextChecks.h"
+#include "tools/phrasor/FileIo.h"
+#include "tools/phrasor/TextChecks.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <iostream>
 
 namespace phrasor::tool {
-
-void WriteFileAtomically(const std::string &path, const std::string &bytes) {
-  const std::string temp = path + ".tmp";
-  errno = 0;
-  std::FILE *f = std::fopen(temp.c_str(), "wb");
-  if (!f)
-    throw FatalError("cannot write '" + path + "': " + SystemReason());
-  bool good = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  good = std::fclose(f) == 0 && good;
-  if (!good || std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::string reason = SystemReason();
-    std::remove(temp.c_str());
-    throw FatalError("cannot write '" + path + "': " + reason);
-  }
-}
-
-void WriteStdout(const std::string &text) {
-  std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
-  std::cout.flush();
-  if (!std::cout)
-    throw FatalError("cannot write to standard output");
-}
 
 namespace {
 

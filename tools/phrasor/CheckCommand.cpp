@@ -7,10 +7,10 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Commands.h"
+#include "tools/phrasor/Commands.h"
 
-#include "DatabaseFile.h"
-#include "TextChecks.h"
+#include "tools/phrasor/DatabaseFile.h"
+#include "tools/phrasor/TextChecks.h"
 
 #include <iostream>
 #include <map>
@@ -21,13 +21,12 @@ namespace {
 /// Reports why \p db did not load; false when it did not.
 bool ReportLoad(const OpenDatabase &db, Diagnostics &diag) {
   if (db.Keeper()) {
-    const DatabaseInspection &info = db.Inspection();
-    for (const auto &[a, b] : info.caseTwins)
+    for (const auto &[a, b] : db.CaseTwins())
       diag.Warning(db.Path(), "IDs '" + a + "' and '" + b +
                                   "' differ only in case; lookups find "
                                   "only one of them");
-    if (info.trailingBytes)
-      diag.Warning(db.Path(), std::to_string(info.trailingBytes) +
+    if (const std::size_t trailing = db.TrailingBytes())
+      diag.Warning(db.Path(), std::to_string(trailing) +
                                   " bytes after the reference pairs are "
                                   "never read");
     return true;

@@ -9,8 +9,8 @@
 #ifndef PHRASOR_TOOL_COMMANDS_H
 #define PHRASOR_TOOL_COMMANDS_H
 
-#include "Inputs.h"
-#include "Writers.h"
+#include "tools/phrasor/Inputs.h"
+#include "tools/phrasor/Writers.h"
 
 #include <optional>
 #include <string>
@@ -64,13 +64,6 @@ struct FormatOptions {
   std::vector<std::string> args;
 };
 int RunFormat(const FormatOptions &options);
-
-/// Writes \p bytes to \p path through a temporary file in the same
-/// directory, so a failed build never leaves a half-written database.
-void WriteFileAtomically(const std::string &path, const std::string &bytes);
-
-/// Writes to stdout; throws FatalError when stdout fails (a closed pipe).
-void WriteStdout(const std::string &text);
 
 } // namespace phrasor::tool
 

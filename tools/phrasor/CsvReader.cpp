@@ -14,7 +14,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Inputs.h"
+#include "tools/phrasor/Inputs.h"
 
 namespace phrasor::tool {
 namespace {
@@ -32,28 +32,28 @@ struct CsvRecord {
 class CsvParser {
 public:
   CsvParser(const std::string &file, std::string_view text, Diagnostics &diag)
-      : File(file), Text(text), Diag(diag) {
-    if (Text.substr(0, 3) == "\xEF\xBB\xBF")
-      Pos = 3;
+      : path(file), input(text), diagnostics(diag) {
+    if (input.substr(0, 3) == "\xEF\xBB\xBF")
+      pos = 3;
   }
 
   /// The next record; false at the end of the input or after a syntax
   /// error (reported), since nothing after a broken quote can be trusted.
   bool Next(CsvRecord &record) {
     record.fields.clear();
-    if (Pos >= Text.size() || Broken)
+    if (pos >= input.size() || broken)
       return false;
-    record.line = Line;
+    record.line = line;
     for (;;) {
       CsvField field;
       if (!ReadField(field))
         return false;
       record.fields.push_back(std::move(field));
-      if (Pos >= Text.size())
+      if (pos >= input.size())
         return true;
-      char c = Text[Pos];
+      char c = input[pos];
       if (c == ',') {
-        ++Pos;
+        ++pos;
         continue;
       }
       EndOfLine();
@@ -63,78 +63,78 @@ public:
 
 private:
   void EndOfLine() {
-    if (Text[Pos] == '\r' && Pos + 1 < Text.size() && Text[Pos + 1] == '\n')
-      ++Pos;
-    ++Pos;
-    ++Line;
+    if (input[pos] == '\r' && pos + 1 < input.size() && input[pos + 1] == '\n')
+      ++pos;
+    ++pos;
+    ++line;
   }
 
-  bool Fail(std::size_t line, const std::string &message) {
-    Diag.Error(SourcePos{File, line}, message);
-    Broken = true;
+  bool Fail(std::size_t where, const std::string &message) {
+    diagnostics.Error(SourcePos{path, where}, message);
+    broken = true;
     return false;
   }
 
   bool ReadField(CsvField &field) {
-    if (Pos < Text.size() && Text[Pos] == '"')
+    if (pos < input.size() && input[pos] == '"')
       return ReadQuoted(field);
-    std::size_t start = Pos;
-    while (Pos < Text.size()) {
-      char c = Text[Pos];
+    std::size_t start = pos;
+    while (pos < input.size()) {
+      char c = input[pos];
       if (c == ',' || c == '\n' || c == '\r')
         break;
       if (c == '"')
-        return Fail(Line, "quote inside an unquoted field (quote the whole "
+        return Fail(line, "quote inside an unquoted field (quote the whole "
                           "field and double the quote: \"\")");
-      ++Pos;
+      ++pos;
     }
-    field.text.assign(Text.substr(start, Pos - start));
+    field.text.assign(input.substr(start, pos - start));
     return true;
   }
 
   bool ReadQuoted(CsvField &field) {
-    const std::size_t openLine = Line;
+    const std::size_t openLine = line;
     field.quoted = true;
-    ++Pos; // the opening quote
+    ++pos; // the opening quote
     for (;;) {
-      std::size_t quote = Text.find('"', Pos);
+      std::size_t quote = input.find('"', pos);
       if (quote == std::string_view::npos)
         return Fail(openLine, "quoted field is never closed");
-      std::string_view run = Text.substr(Pos, quote - Pos);
+      std::string_view run = input.substr(pos, quote - pos);
       CountLines(run);
       field.text.append(run);
-      Pos = quote + 1;
-      if (Pos < Text.size() && Text[Pos] == '"') {
+      pos = quote + 1;
+      if (pos < input.size() && input[pos] == '"') {
         field.text.push_back('"');
-        ++Pos;
+        ++pos;
         continue;
       }
       break;
     }
-    if (Pos < Text.size() && Text[Pos] != ',' && Text[Pos] != '\n' &&
-        Text[Pos] != '\r')
-      return Fail(Line, "text after the closing quote of a field (a quote "
+    if (pos < input.size() && input[pos] != ',' && input[pos] != '\n' &&
+        input[pos] != '\r')
+      return Fail(line, "text after the closing quote of a field (a quote "
                         "inside a quoted field must be doubled: \"\")");
     return true;
   }
 
-  // Line breaks inside a quoted value still move the line count, so later
+  // line breaks inside a quoted value still move the line count, so later
   // records are reported where an editor shows them.
   void CountLines(std::string_view run) {
     for (std::size_t i = 0; i < run.size(); ++i) {
       if (run[i] == '\n')
-        ++Line;
+        ++line;
       else if (run[i] == '\r' && (i + 1 >= run.size() || run[i + 1] != '\n'))
-        ++Line;
+        ++line;
     }
   }
 
-  const std::string &File;
-  std::string_view Text;
-  Diagnostics &Diag;
-  std::size_t Pos = 0;
-  std::size_t Line = 1;
-  bool Broken = false;
+  const std::string &path;
+  std::string_view input;
+  Diagnostics &diagnostics;
+  std::size_t pos = 0;
+  std::size_t line = 1;
+  bool broken = false;
 };
 
 bool IsBlank(const CsvRecord &record) {

@@ -1,9 +1,10 @@
 //===- DatabaseFile.h - Opening compiled databases in the tool --*- C++ -*-===//
 //
 // The runtime answers a damaged file with a null handle and no reason. The
-// tool reads the same bytes against the same rules first, so it can say
-// which rule the file breaks ("version 4 (expected 5)", "value reference 9
-// out of range"), then loads it through the runtime for every lookup.
+// tool first asks the format's validator, which applies the loader's own
+// rules, so it can say which rule the file breaks ("version 4 (expected
+// 5)", "value reference 9 out of range"), then loads it through the runtime
+// for every lookup.
 //
 //===----------------------------------------------------------------------===//
 
@@ -11,59 +12,51 @@
 #define PHRASOR_TOOL_DATABASEFILE_H
 
 #include "PhrasorRuntime.h"
-#include "authoring/DatabaseWriter.h"
+#include "keeper/DatabaseFormat.h"
+#include "tools/authoring/DatabaseWriter.h"
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace phrasor::tool {
 
-struct DatabaseHeader {
-  uint32_t magic = 0, version = 0, idCount = 0, stringTotal = 0,
-           voicePathCount = 0, blockSize = 0;
-};
+/// The validator's verdict on \p bytes in words, with the file's own
+/// details; empty when the verdict is that the file loads.
+std::string DescribeVerdict(const DatabaseCheck &check,
+                            const std::vector<uint8_t> &bytes);
 
-/// What the structural inspection found.
-struct DatabaseInspection {
-  bool ok = false;
-  std::string reason; ///< why the runtime would refuse the file
-  DatabaseHeader header;
-  std::size_t trailingBytes = 0; ///< bytes after the pairs, never read
-  /// Pairs of neighbouring IDs that compare equal ignoring ASCII case; the
-  /// loader accepts them but a lookup finds only one of each pair.
-  std::vector<std::pair<std::string, std::string>> caseTwins;
-};
-
-/// Checks \p bytes against every rule the loader enforces, in the order
-/// the loader meets them; the first broken rule is the reason.
-DatabaseInspection InspectDatabase(const std::vector<uint8_t> &bytes);
-
-/// A database file, inspected and loaded through the runtime.
+/// A database file, validated and loaded through the runtime.
 class OpenDatabase {
 public:
-  /// Reads \p path (FatalError when unreadable), inspects it and, when the
-  /// inspection passes, loads it with the runtime's CreateKeeper.
+  /// Reads \p path (FatalError when unreadable), validates it and, when the
+  /// verdict is good, loads it with the runtime's CreateKeeper.
   explicit OpenDatabase(const std::string &path);
   ~OpenDatabase();
   OpenDatabase(const OpenDatabase &) = delete;
   OpenDatabase &operator=(const OpenDatabase &) = delete;
 
-  const std::string &Path() const { return FilePath; }
-  const DatabaseInspection &Inspection() const { return Info; }
+  const std::string &Path() const { return filePath; }
+  const DatabaseHeader &Header() const { return verdict.header; }
   /// Null when the file could not be loaded; LoadFailure() says why.
-  HSTRINGKEEPER Keeper() const { return Handle; }
+  HSTRINGKEEPER Keeper() const { return handle; }
   std::string LoadFailure() const;
-  std::size_t FileSize() const { return Bytes.size(); }
+  std::size_t FileSize() const { return bytes.size(); }
+  /// Bytes after the reference pairs, which the loader never reads.
+  std::size_t TrailingBytes() const;
+  /// Neighbouring IDs that compare equal ignoring ASCII case: the loader
+  /// accepts them but a lookup finds only one of each pair.
+  std::vector<std::pair<std::string, std::string>> CaseTwins() const;
 
   /// Every entry in table order, read back through the runtime's lookups.
   std::vector<authoring::Entry> Entries() const;
 
 private:
-  std::string FilePath;
-  std::vector<uint8_t> Bytes;
-  DatabaseInspection Info;
-  HSTRINGKEEPER Handle = nullptr;
+  std::string filePath;
+  std::vector<uint8_t> bytes;
+  DatabaseCheck verdict;
+  HSTRINGKEEPER handle = nullptr;
 };
 
 /// Throws FatalError naming the reason when \p db did not load.

@@ -1,6 +1,6 @@
 //===- Diagnostics.cpp - Errors and warnings of the phrasor tool ----------===//
 
-#include "Diagnostics.h"
+#include "tools/phrasor/Diagnostics.h"
 
 #include <cerrno>
 #include <cstring>
@@ -25,17 +25,17 @@ void Print(const char *severity, const std::string &where,
 } // namespace
 
 void Diagnostics::Error(const std::string &where, const std::string &message) {
-  ++ErrorCount;
+  ++errorCount;
   Print("error", where, message);
 }
 
 void Diagnostics::Warning(const std::string &where,
                           const std::string &message) {
-  if (Strict) {
+  if (strictMode) {
     Error(where, message);
     return;
   }
-  ++WarningCount;
+  ++warningCount;
   Print("warning", where, message);
 }
 

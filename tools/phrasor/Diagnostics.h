@@ -41,7 +41,7 @@ public:
 /// Counts and prints the problems found in the user's data.
 class Diagnostics {
 public:
-  explicit Diagnostics(bool strict = false) : Strict(strict) {}
+  explicit Diagnostics(bool strict = false) : strictMode(strict) {}
 
   void Error(const std::string &where, const std::string &message);
   void Error(const SourcePos &pos, const std::string &message) {
@@ -53,15 +53,15 @@ public:
     Warning(pos.Text(), message);
   }
 
-  std::size_t Errors() const { return ErrorCount; }
-  std::size_t Warnings() const { return WarningCount; }
-  bool Failed() const { return ErrorCount != 0; }
+  std::size_t Errors() const { return errorCount; }
+  std::size_t Warnings() const { return warningCount; }
+  bool Failed() const { return errorCount != 0; }
   int ExitStatus() const { return Failed() ? kExitProblems : kExitOk; }
 
 private:
-  bool Strict;
-  std::size_t ErrorCount = 0;
-  std::size_t WarningCount = 0;
+  bool strictMode;
+  std::size_t errorCount = 0;
+  std::size_t warningCount = 0;
 };
 
 /// "can't read 'x': reason" style text for the last failed system call.

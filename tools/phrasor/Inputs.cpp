@@ -1,8 +1,9 @@
 //===- Inputs.cpp - Reading the files authors edit ------------------------===//
 
-#include "Inputs.h"
+#include "tools/phrasor/Inputs.h"
 
-#include "Utf.h"
+#include "tools/phrasor/FileIo.h"
+#include "tools/phrasor/Utf.h"
 
 #include <cerrno>
 #include <fstream>
@@ -10,18 +11,6 @@
 #include <sstream>
 
 namespace phrasor::tool {
-
-std::string ReadFileBytes(const std::string &path) {
-  errno = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-    throw FatalError("cannot read '" + path + "': " + SystemReason());
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (in.bad())
-    throw FatalError("cannot read '" + path + "': " + SystemReason());
-  return std::move(bytes).str();
-}
 
 namespace {
 std::string Extension(const std::string &path) {

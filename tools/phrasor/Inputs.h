@@ -9,8 +9,8 @@
 #ifndef PHRASOR_TOOL_INPUTS_H
 #define PHRASOR_TOOL_INPUTS_H
 
-#include "Diagnostics.h"
-#include "authoring/DatabaseWriter.h"
+#include "tools/authoring/DatabaseWriter.h"
+#include "tools/phrasor/Diagnostics.h"
 
 #include <optional>
 #include <string>
@@ -31,9 +31,6 @@ struct InputOptions {
   /// PO: entries marked fuzzy are read instead of skipped.
   bool includeFuzzy = false;
 };
-
-/// The whole file as bytes; throws FatalError when it cannot be read.
-std::string ReadFileBytes(const std::string &path);
 
 /// Reads one input, choosing the reader by extension (.csv, .json, .po).
 /// Problems in the file go to \p diag; an unreadable file or an unknown

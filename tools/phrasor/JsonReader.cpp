@@ -10,7 +10,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Inputs.h"
+#include "tools/phrasor/Inputs.h"
 
 #include <nlohmann/json.hpp>
 
@@ -29,12 +29,12 @@ public:
   using reference = const char &;
 
   LineCountingIterator(const char *p, std::size_t *lines)
-      : P(p), Lines(lines) {}
-  reference operator*() const { return *P; }
+      : at(p), lineCount(lines) {}
+  reference operator*() const { return *at; }
   LineCountingIterator &operator++() {
-    if (*P == '\n')
-      ++*Lines;
-    ++P;
+    if (*at == '\n')
+      ++*lineCount;
+    ++at;
     return *this;
   }
   LineCountingIterator operator++(int) {
@@ -42,12 +42,12 @@ public:
     ++*this;
     return old;
   }
-  bool operator==(const LineCountingIterator &o) const { return P == o.P; }
-  bool operator!=(const LineCountingIterator &o) const { return P != o.P; }
+  bool operator==(const LineCountingIterator &o) const { return at == o.at; }
+  bool operator!=(const LineCountingIterator &o) const { return at != o.at; }
 
 private:
-  const char *P;
-  std::size_t *Lines;
+  const char *at;
+  std::size_t *lineCount;
 };
 
 using Json = nlohmann::json;
@@ -56,14 +56,14 @@ class EntrySax : public nlohmann::json_sax<Json> {
 public:
   EntrySax(const std::string &file, const std::size_t &lines, Diagnostics &diag,
            std::vector<SourceEntry> &out)
-      : File(file), Lines(lines), Diag(diag), Out(out) {}
+      : path(file), lineCount(lines), diagnostics(diag), entries(out) {}
 
   bool null() override {
-    if (Depth == 0)
+    if (depth == 0)
       return Unexpected("null");
-    if (Depth == 1)
+    if (depth == 1)
       Finish(std::nullopt, std::nullopt);
-    else if (Depth == 2 && !Skipping)
+    else if (depth == 2 && !skipping)
       Field() = std::nullopt;
     else
       Unexpected("null");
@@ -82,11 +82,11 @@ public:
   bool binary(binary_t &) override { return Unexpected("binary data"); }
 
   bool string(string_t &val) override {
-    if (Depth == 0)
+    if (depth == 0)
       return Unexpected("a string");
-    if (Depth == 1)
+    if (depth == 1)
       Finish(val, std::nullopt);
-    else if (Depth == 2 && !Skipping)
+    else if (depth == 2 && !skipping)
       Field() = val;
     else
       Unexpected("a string");
@@ -94,50 +94,50 @@ public:
   }
 
   bool start_object(std::size_t) override {
-    ++Depth;
-    if (Depth == 2) {
-      Value.reset();
-      Voice.reset();
-      Skipping = false;
-      Current = nullptr;
-    } else if (Depth > 2) {
+    ++depth;
+    if (depth == 2) {
+      valueText.reset();
+      voiceText.reset();
+      skipping = false;
+      current = nullptr;
+    } else if (depth > 2) {
       Unexpected("an object");
     }
     return true;
   }
   bool end_object() override {
-    if (Depth == 2 && !Skipping)
-      Finish(Value, Voice);
-    --Depth;
+    if (depth == 2 && !skipping)
+      Finish(valueText, voiceText);
+    --depth;
     return true;
   }
   bool start_array(std::size_t) override {
     if (!Unexpected("an array"))
       return false;
-    ++Depth;
-    if (Depth >= 2)
-      Skipping = true; // the elements are not fields of an entry
+    ++depth;
+    if (depth >= 2)
+      skipping = true; // the elements are not fields of an entry
     return true;
   }
   bool end_array() override {
-    --Depth;
+    --depth;
     return true;
   }
 
   bool key(string_t &val) override {
-    if (Depth == 1) {
-      Id = val;
-      IdLine = Lines + 1;
-    } else if (Depth == 2 && !Skipping) {
+    if (depth == 1) {
+      id = val;
+      idLine = lineCount + 1;
+    } else if (depth == 2 && !skipping) {
       if (val == "value")
-        Current = &Value;
+        current = &valueText;
       else if (val == "voice")
-        Current = &Voice;
+        current = &voiceText;
       else {
-        Diag.Error(SourcePos{File, Lines + 1},
-                   "unknown key '" + val + "' in entry '" + Id +
-                       "' (expected value or voice)");
-        Skipping = true;
+        diagnostics.Error(SourcePos{path, lineCount + 1},
+                          "unknown key '" + val + "' in entry '" + id +
+                              "' (expected value or voice)");
+        skipping = true;
       }
     }
     return true;
@@ -152,49 +152,51 @@ public:
     std::size_t colon = what.find(": ");
     std::string detail =
         colon == std::string::npos ? what : what.substr(colon + 2);
-    Diag.Error(SourcePos{File, Lines + 1}, "invalid JSON: " + detail);
+    diagnostics.Error(SourcePos{path, lineCount + 1},
+                      "invalid JSON: " + detail);
     return false;
   }
 
 private:
   std::optional<std::string> &Field() {
     static std::optional<std::string> Sink;
-    return Current ? *Current : Sink;
+    return current ? *current : Sink;
   }
 
   bool Unexpected(const char *what) {
-    if (Depth == 0) {
-      Diag.Error(SourcePos{File, Lines + 1},
-                 std::string("expected an object of IDs, found ") + what);
+    if (depth == 0) {
+      diagnostics.Error(SourcePos{path, lineCount + 1},
+                        std::string("expected an object of IDs, found ") +
+                            what);
       return false; // nothing below a wrong top level is an entry
     }
-    if (!Skipping) {
-      Diag.Error(SourcePos{File, Depth == 1 ? IdLine : Lines + 1},
-                 std::string("entry '") + Id +
-                     "': expected a string or an "
-                     "object with value and voice, found " +
-                     what);
-      if (Depth >= 2)
-        Skipping = true;
+    if (!skipping) {
+      diagnostics.Error(SourcePos{path, depth == 1 ? idLine : lineCount + 1},
+                        std::string("entry '") + id +
+                            "': expected a string or an "
+                            "object with value and voice, found " +
+                            what);
+      if (depth >= 2)
+        skipping = true;
     }
     return true;
   }
 
   void Finish(const std::optional<std::string> &value,
               const std::optional<std::string> &voice) {
-    AddEntry(SourcePos{File, IdLine}, Id, value, voice, Diag, Out);
+    AddEntry(SourcePos{path, idLine}, id, value, voice, diagnostics, entries);
   }
 
-  const std::string &File;
-  const std::size_t &Lines;
-  Diagnostics &Diag;
-  std::vector<SourceEntry> &Out;
-  int Depth = 0;
-  std::string Id;
-  std::size_t IdLine = 0;
-  std::optional<std::string> Value, Voice;
-  std::optional<std::string> *Current = nullptr;
-  bool Skipping = false;
+  const std::string &path;
+  const std::size_t &lineCount;
+  Diagnostics &diagnostics;
+  std::vector<SourceEntry> &entries;
+  int depth = 0;
+  std::string id;
+  std::size_t idLine = 0;
+  std::optional<std::string> valueText, voiceText;
+  std::optional<std::string> *current = nullptr;
+  bool skipping = false;
 };
 
 } // namespace

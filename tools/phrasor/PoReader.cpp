@@ -11,7 +11,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Inputs.h"
+#include "tools/phrasor/Inputs.h"
 
 #include <gettext-po.h>
 
@@ -69,7 +69,7 @@ void XError2(int severity, po_message_t, const char *filename1, size_t lineno1,
   Report(severity, filename2, lineno2, text2);
 }
 
-const po_xerror_handler Handler = {XError, XError2};
+const po_xerror_handler kErrorHandler = {XError, XError2};
 
 // libgettextpo does not say where a message stands in the file, so the
 // lines on which messages begin are found here, in file order: a message
@@ -129,7 +129,7 @@ void ReadPo(const std::string &file, std::string_view text,
             const InputOptions &options, Diagnostics &diag,
             std::vector<SourceEntry> &out) {
   CurrentDiag = &diag;
-  po_file_t po = po_file_read(file.c_str(), &Handler);
+  po_file_t po = po_file_read(file.c_str(), &kErrorHandler);
   if (!po) {
     CurrentDiag = nullptr;
     return;

@@ -5,13 +5,15 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "Commands.h"
+#include "tools/phrasor/Commands.h"
 
-#include "DatabaseFile.h"
-#include "TextChecks.h"
-#include "Utf.h"
 #include "format/FormatArgs.h"
 #include "format/MessageFormat.h"
+#include "manager/FormatResults.h"
+#include "tools/phrasor/DatabaseFile.h"
+#include "tools/phrasor/FileIo.h"
+#include "tools/phrasor/TextChecks.h"
+#include "tools/phrasor/Utf.h"
 
 #include <charconv>
 #include <cstdlib>
@@ -75,7 +77,7 @@ int RunList(const ListOptions &options) {
 int RunInfo(const InfoOptions &options) {
   OpenDatabase db(options.database);
   RequireLoaded(db);
-  const DatabaseHeader &h = db.Inspection().header;
+  const DatabaseHeader &h = db.Header();
   IPhrasorMgr *mgr = GetIPhrasorMgr();
   uint32_t withValue = 0, withVoice = 0;
   for (uint32_t i = 0; i < h.idCount; ++i) {
@@ -101,30 +103,6 @@ int RunInfo(const InfoOptions &options) {
 }
 
 namespace {
-
-/// One converted argument, handed to the formatter in field order.
-struct ArgValue {
-  int64_t integer = 0;
-  double real = 0;
-  const void *pointer = nullptr;
-};
-
-class ListArgs final : public FormatArgs {
-public:
-  explicit ListArgs(const std::vector<ArgValue> &values) : Values(values) {}
-  int32_t NextInt32() override { return static_cast<int32_t>(Next().integer); }
-  int64_t NextInt64() override { return Next().integer; }
-  double NextDouble() override { return Next().real; }
-  const void *NextPointer() override { return Next().pointer; }
-
-private:
-  const ArgValue &Next() {
-    static const ArgValue None;
-    return At < Values.size() ? Values[At++] : None;
-  }
-  const std::vector<ArgValue> &Values;
-  std::size_t At = 0;
-};
 
 bool ParseInteger(const std::string &text, int64_t min, int64_t max,
                   int64_t &out) {
@@ -154,32 +132,27 @@ bool ParseInteger(const std::string &text, int64_t min, int64_t max,
   return out >= min;
 }
 
-} // namespace
-
-int RunFormat(const FormatOptions &options) {
-  OpenDatabase db(options.database);
-  RequireLoaded(db);
+/// The value of \p id, or nothing after reporting why there is none.
+std::optional<std::u16string>
+LookUpValue(const OpenDatabase &db, const std::string &id, Diagnostics &diag) {
   IPhrasorMgr *mgr = GetIPhrasorMgr();
-  Diagnostics diag;
-  const char *id = options.id.c_str();
-  if (!mgr->IsValidID(db.Keeper(), id)) {
-    diag.Error(db.Path(), "no entry '" + options.id + "'");
-    return diag.ExitStatus();
+  if (!mgr->IsValidID(db.Keeper(), id.c_str())) {
+    diag.Error(db.Path(), "no entry '" + id + "'");
+    return std::nullopt;
   }
-  if (!mgr->HasStringByID(db.Keeper(), id)) {
-    diag.Error(db.Path(), "'" + options.id + "' has no value");
-    return diag.ExitStatus();
+  if (!mgr->HasStringByID(db.Keeper(), id.c_str())) {
+    diag.Error(db.Path(), "'" + id + "' has no value");
+    return std::nullopt;
   }
-  const std::u16string value = FromRuntime(mgr->GetStringByID(db.Keeper(), id));
-  const MessageReading message = ReadAsMessage(value);
-  if (!message.ok) {
-    diag.Error(db.Path(), "ID '" + options.id +
-                              "': not a valid message: " + message.problem);
-    return diag.ExitStatus();
-  }
+  return FromRuntime(mgr->GetStringByID(db.Keeper(), id.c_str()));
+}
 
-  // The field numbers of a valid message run from 1 without a gap; the
-  // first insert naming a field decides its argument's type.
+/// The first insert naming each field, in field order. The field numbers of
+/// a valid message run from 1 without a gap; the first insert naming a
+/// field decides its argument's type. Throws FatalError when the number of
+/// arguments given differs.
+std::vector<const MessageInsert *>
+InsertsByField(const MessageReading &message, const FormatOptions &options) {
   std::vector<const MessageInsert *> byField;
   for (const MessageInsert &insert : message.inserts) {
     if (insert.field > byField.size())
@@ -197,95 +170,140 @@ int RunFormat(const FormatOptions &options) {
                      (wanted.empty() ? "" : " (" + wanted + ")") + ", " +
                      std::to_string(options.args.size()) + " given");
   }
+  return byField;
+}
 
-  std::vector<ArgValue> values(byField.size());
-  std::vector<RuntimeString> wideKeep(byField.size());
-  for (std::size_t i = 0; i < byField.size(); ++i) {
-    const std::string &arg = options.args[i];
-    const MessageInsert &insert = *byField[i];
-    ArgValue &v = values[i];
-    auto bad = [&](const std::string &what) {
-      throw FatalError("argument " + std::to_string(i + 1) + " '" + arg +
-                       "' for " + InsertText(insert) + ": expected " + what);
-    };
-    switch (insert.type) {
-    case kTypeLong:
-    case kTypeULong:
-    case kTypeShort:
-    case kTypeUShort:
-    case kTypeInt32:
-    case kTypeInt:
-      if (!ParseInteger(arg, INT32_MIN, UINT32_MAX, v.integer))
-        bad("a 32-bit integer");
-      break;
-    case kTypeInt64:
-      if (!ParseInteger(arg, INT64_MIN, -1, v.integer))
-        bad("a 64-bit integer");
-      break;
-    case kTypeWideChar: {
-      std::optional<std::u16string> wide = Utf8ToUtf16(arg);
-      if (!wide || wide->size() != 1)
-        bad("one character");
-      v.integer = (*wide)[0];
-      break;
-    }
-    case kTypeNarrowChar:
-      if (arg.size() != 1)
-        bad("one byte");
-      v.integer = static_cast<unsigned char>(arg[0]);
-      break;
-    case kTypeWideString: {
-      std::optional<std::u16string> wide = Utf8ToUtf16(arg);
-      if (!wide)
-        bad("UTF-8 text");
-      wideKeep[i] = ToRuntime(*wide);
-      v.pointer = wideKeep[i].c_str();
-      break;
-    }
-    case kTypeNarrowString:
-      v.pointer = arg.c_str();
-      break;
-    case kTypeDouble: {
-      char *end = nullptr;
-      v.real = std::strtod(arg.c_str(), &end);
-      if (arg.empty() || *end != '\0')
-        bad("a number");
-      break;
-    }
-    case kTypePointer:
-      if (!ParseInteger(arg, 0, -1, v.integer))
-        bad("an address");
-      v.pointer =
-          reinterpret_cast<const void *>(static_cast<uintptr_t>(v.integer));
-      break;
-    default:
-      diag.Error(db.Path(), "ID '" + options.id + "': insert " +
-                                InsertText(insert) + " cannot be formatted");
-      return diag.ExitStatus();
-    }
+/// Converts the command-line text \p arg, the argument for \p insert at
+/// \p position (0-based), to the value the insert's type takes; a wide
+/// string's units are kept in \p keep. Throws FatalError when the text does
+/// not fit the type; false when the insert's type cannot be formatted.
+bool ConvertArgument(const std::string &arg, std::size_t position,
+                     const MessageInsert &insert, FormatValue &v,
+                     RuntimeString &keep) {
+  auto bad = [&](const std::string &what) {
+    throw FatalError("argument " + std::to_string(position + 1) + " '" + arg +
+                     "' for " + InsertText(insert) + ": expected " + what);
+  };
+  int64_t integer = 0;
+  switch (insert.type) {
+  case kTypeLong:
+  case kTypeULong:
+  case kTypeShort:
+  case kTypeUShort:
+  case kTypeInt32:
+  case kTypeInt:
+    if (!ParseInteger(arg, INT32_MIN, UINT32_MAX, integer))
+      bad("a 32-bit integer");
+    v = FormatValue(static_cast<int32_t>(integer));
+    return true;
+  case kTypeInt64:
+    if (!ParseInteger(arg, INT64_MIN, -1, integer))
+      bad("a 64-bit integer");
+    v = FormatValue(integer);
+    return true;
+  case kTypeWideChar: {
+    std::optional<std::u16string> wide = Utf8ToUtf16(arg);
+    if (!wide || wide->size() != 1)
+      bad("one character");
+    v = FormatValue(static_cast<int32_t>((*wide)[0]));
+    return true;
   }
+  case kTypeNarrowChar:
+    if (arg.size() != 1)
+      bad("one byte");
+    v = FormatValue(static_cast<int32_t>(static_cast<unsigned char>(arg[0])));
+    return true;
+  case kTypeWideString: {
+    std::optional<std::u16string> wide = Utf8ToUtf16(arg);
+    if (!wide)
+      bad("UTF-8 text");
+    keep = ToRuntime(*wide);
+    v = FormatValue(static_cast<const void *>(keep.c_str()));
+    return true;
+  }
+  case kTypeNarrowString:
+    v = FormatValue(static_cast<const void *>(arg.c_str()));
+    return true;
+  case kTypeDouble: {
+    char *end = nullptr;
+    v = FormatValue(std::strtod(arg.c_str(), &end));
+    if (arg.empty() || *end != '\0')
+      bad("a number");
+    return true;
+  }
+  case kTypePointer:
+    if (!ParseInteger(arg, 0, -1, integer))
+      bad("an address");
+    v = FormatValue(
+        reinterpret_cast<const void *>(static_cast<uintptr_t>(integer)));
+    return true;
+  default:
+    return false;
+  }
+}
 
-  // The runtime's formatter, fed from the converted list: a C variadic
-  // call cannot be assembled at run time from types known only then. The
-  // buffer grows until the output is not cut.
-  RuntimeString format = ToRuntime(value);
+/// Runs the runtime's formatter over \p value with \p values, in a buffer
+/// that grows until the output is not cut. The formatter is fed from the
+/// converted list: a C variadic call cannot be assembled at run time from
+/// types known only then. \p text receives the output or the error text.
+bool FormatGrowing(const std::u16string &value,
+                   const std::vector<FormatValue> &values,
+                   std::u16string &text) {
+  const RuntimeString format = ToRuntime(value);
   for (std::size_t room = 4096 + value.size();; room *= 2) {
     std::vector<PhrasorWChar> buffer(room, 0);
-    ListArgs args(values);
-    const bool ok = QVFormatMessageT().FormatWith(
-        buffer.data(), static_cast<uint32_t>(room), format.c_str(), args);
-    const std::u16string out = FromRuntime(buffer.data());
-    if (!ok) {
-      diag.Error(db.Path(),
-                 "ID '" + options.id +
-                     "': the formatter refused it: " + Utf16ToUtf8Lossy(out));
+    ArrayArgs args(values.data(), values.size());
+    const bool ok = MessageResult(
+        QVFormatMessageT().Format(buffer.data(), static_cast<uint32_t>(room),
+                                  format.c_str(), args),
+        buffer.data(), static_cast<uint32_t>(room));
+    text = FromRuntime(buffer.data());
+    if (!ok)
+      return false;
+    if (text.size() + 1 < room || room >= (1u << 26))
+      return true;
+  }
+}
+
+} // namespace
+
+int RunFormat(const FormatOptions &options) {
+  OpenDatabase db(options.database);
+  RequireLoaded(db);
+  Diagnostics diag;
+  const std::optional<std::u16string> value = LookUpValue(db, options.id, diag);
+  if (!value)
+    return diag.ExitStatus();
+  const MessageReading message = ReadAsMessage(*value);
+  if (!message.ok) {
+    diag.Error(db.Path(), "ID '" + options.id +
+                              "': not a valid message: " + message.problem);
+    return diag.ExitStatus();
+  }
+
+  const std::vector<const MessageInsert *> byField =
+      InsertsByField(message, options);
+  std::vector<FormatValue> values(byField.size());
+  std::vector<RuntimeString> wideKeep(byField.size());
+  for (std::size_t i = 0; i < byField.size(); ++i) {
+    if (!ConvertArgument(options.args[i], i, *byField[i], values[i],
+                         wideKeep[i])) {
+      diag.Error(db.Path(), "ID '" + options.id + "': insert " +
+                                InsertText(*byField[i]) +
+                                " cannot be formatted");
       return diag.ExitStatus();
     }
-    if (out.size() + 1 < room || room >= (1u << 26)) {
-      WriteStdout(Utf16ToUtf8Lossy(out) + "\n");
-      return kExitOk;
-    }
   }
+
+  std::u16string out;
+  if (!FormatGrowing(*value, values, out)) {
+    diag.Error(db.Path(),
+               "ID '" + options.id +
+                   "': the formatter refused it: " + Utf16ToUtf8Lossy(out));
+    return diag.ExitStatus();
+  }
+  WriteStdout(Utf16ToUtf8Lossy(out) + "\n");
+  return kExitOk;
 }
 
 } // namespace phrasor::tool

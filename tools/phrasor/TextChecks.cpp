@@ -1,10 +1,10 @@
 //===- TextChecks.cpp - Checking stored texts as formats ------------------===//
 
-#include "TextChecks.h"
+#include "tools/phrasor/TextChecks.h"
 
-#include "Utf.h"
 #include "format/MessageFormat.h"
 #include "format/PrintfConversion.h"
+#include "tools/phrasor/Utf.h"
 
 #include <algorithm>
 #include <map>
@@ -12,50 +12,33 @@
 namespace phrasor::tool {
 namespace {
 
-// The formatter copies at most this many characters of an insert's spec.
-constexpr std::size_t kMaxRenderedSpec = 14;
-
-/// "[QVFormatMessageT Error - Invalid field type]" -> "invalid field type":
-/// the runtime's own wording, in the tool's diagnostic style.
-std::string StatusProblem(MessageStatus status) {
-  std::string text = MessageStatusText(status);
-  std::size_t dash = text.find(" - ");
-  if (dash != std::string::npos)
-    text = text.substr(dash + 3);
-  while (!text.empty() && (text.back() == ']' || text.back() == '.'))
-    text.pop_back();
-  if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
-    text[0] = static_cast<char>(text[0] - 'A' + 'a');
-  return text;
-}
-
 /// Collects what the checker reports about one format.
 class PrintfCollector final : public FormatCheckHandler {
 public:
-  explicit PrintfCollector(std::u16string_view format, PrintfReading &out)
-      : Format(format), Out(out) {}
+  explicit PrintfCollector(std::u16string_view text, PrintfReading &out)
+      : format(text), reading(out) {}
 
   void OnText(uint32_t, uint32_t) override {}
   void OnConversion(uint32_t begin, uint32_t end,
                     const ConversionSpec &spec) override {
     const std::string text =
-        Utf16ToUtf8Lossy(Format.substr(begin, end - begin));
+        Utf16ToUtf8Lossy(format.substr(begin, end - begin));
     const uint8_t intKind = static_cast<uint8_t>(ArgKind::Int32);
-    if (spec.WidthFromArg)
-      Out.args.push_back({intKind, text, true});
-    if (spec.PrecisionFromArg)
-      Out.args.push_back({intKind, text, true});
-    if (spec.Kind != ArgKind::None)
-      Out.args.push_back({static_cast<uint8_t>(spec.Kind), text, false});
+    if (spec.widthFromArg)
+      reading.args.push_back({intKind, text, true});
+    if (spec.precisionFromArg)
+      reading.args.push_back({intKind, text, true});
+    if (spec.kind != ArgKind::None)
+      reading.args.push_back({static_cast<uint8_t>(spec.kind), text, false});
   }
   void OnError(uint32_t position, SpecError error) override {
-    Out.problem = std::string(SpecErrorText(error)) + " at character " +
-                  std::to_string(position + 1);
+    reading.problem = std::string(SpecErrorText(error)) + " at character " +
+                      std::to_string(position + 1);
   }
 
 private:
-  std::u16string_view Format;
-  PrintfReading &Out;
+  std::u16string_view format;
+  PrintfReading &reading;
 };
 
 std::string ArgList(const std::vector<PrintfArg> &args) {
@@ -79,7 +62,7 @@ MessageReading ReadAsMessage(std::u16string_view value) {
   MessageLayout layout{};
   MessageStatus status = QVFormatMessageT().Parse(format.c_str(), layout);
   if (status != MessageStatus::Ok) {
-    r.problem = StatusProblem(status);
+    r.problem = DescribeMessageStatus(status);
     return r;
   }
   r.ok = true;
@@ -127,17 +110,14 @@ ValueReport CheckValue(std::u16string_view value) {
     return r;
 
   for (const MessageInsert &insert : r.message.inserts) {
-    if (insert.type == kTypeCount)
-      r.errors.push_back("insert " + InsertText(insert) +
-                         " (%n) is always refused when formatted");
     // The formatter hands the spec, cut to its first 14 characters, to the
     // printf engine, which must accept it.
-    const std::u16string spec = u"%" + insert.spec.substr(0, kMaxRenderedSpec);
+    const std::u16string spec = u"%" + insert.spec.substr(0, kMaxInsertSpec);
     PrintfReading engine = CheckPrintfFormat(spec);
     if (!engine.ok) {
       std::string cut;
-      if (insert.spec.size() > kMaxRenderedSpec)
-        cut = " (its spec is cut to " + std::to_string(kMaxRenderedSpec) +
+      if (insert.spec.size() > kMaxInsertSpec)
+        cut = " (its spec is cut to " + std::to_string(kMaxInsertSpec) +
               " characters)";
       r.errors.push_back("insert " + InsertText(insert) +
                          " is refused by the printf engine" + cut + ": " +

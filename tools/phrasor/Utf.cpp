@@ -1,6 +1,6 @@
 //===- Utf.cpp - UTF-8 and UTF-16 conversions for the tool ----------------===//
 
-#include "Utf.h"
+#include "tools/phrasor/Utf.h"
 
 #include <utf8.h>
 

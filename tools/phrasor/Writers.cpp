@@ -1,8 +1,8 @@
 //===- Writers.cpp - Writing entries back as CSV, JSON or PO --------------===//
 
-#include "Writers.h"
+#include "tools/phrasor/Writers.h"
 
-#include "Utf.h"
+#include "tools/phrasor/Utf.h"
 
 #include <gettext-po.h>
 #include <nlohmann/json.hpp>

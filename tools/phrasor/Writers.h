@@ -9,8 +9,8 @@
 #ifndef PHRASOR_TOOL_WRITERS_H
 #define PHRASOR_TOOL_WRITERS_H
 
-#include "Diagnostics.h"
-#include "authoring/DatabaseWriter.h"
+#include "tools/authoring/DatabaseWriter.h"
+#include "tools/phrasor/Diagnostics.h"
 
 #include <string>
 #include <vector>

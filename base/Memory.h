@@ -5,8 +5,8 @@
 //
 //===----------------------------------------------------------------------===//
 
-#ifndef PHRASOR_MANAGER_MEMORY_H
-#define PHRASOR_MANAGER_MEMORY_H
+#ifndef PHRASOR_BASE_MEMORY_H
+#define PHRASOR_BASE_MEMORY_H
 
 #include <stdint.h>
 
@@ -19,6 +19,11 @@ void *MemAlloc(uint32_t size);
 /// Gives back a block from MemAlloc by the route in force now; null is passed
 /// on unchanged (the host's Free must ignore it).
 void MemFree(void *block);
+
+/// Whether count * unitSize fits in 32 bits.
+inline bool ProductFits(uint32_t count, uint32_t unitSize) {
+  return static_cast<uint64_t>(count) * unitSize <= 0xFFFFFFFFu;
+}
 
 /// count * unitSize, or 0xFFFFFFFF when the product does not fit in 32 bits,
 /// so an oversized request fails instead of wrapping to a short block.
@@ -36,4 +41,4 @@ void *MemAllocArray(uint32_t count, uint32_t unitSize);
 
 } // namespace phrasor
 
-#endif // PHRASOR_MANAGER_MEMORY_H
+#endif // PHRASOR_BASE_MEMORY_H

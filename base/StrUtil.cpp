@@ -1,6 +1,6 @@
 //===- StrUtil.cpp - Null-safe narrow and wide string helpers -------------===//
 
-#include "StrUtil.h"
+#include "base/StrUtil.h"
 
 #include <string.h>
 

@@ -7,8 +7,8 @@
 //
 //===----------------------------------------------------------------------===//
 
-#ifndef PHRASOR_KEEPER_STRUTIL_H
-#define PHRASOR_KEEPER_STRUTIL_H
+#ifndef PHRASOR_BASE_STRUTIL_H
+#define PHRASOR_BASE_STRUTIL_H
 
 #include "PhrasorRuntime.h"
 
@@ -64,4 +64,4 @@ inline int StrICmpFrom(const char *a, const char *b, uint32_t start,
 
 } // namespace phrasor
 
-#endif // PHRASOR_KEEPER_STRUTIL_H
+#endif // PHRASOR_BASE_STRUTIL_H

@@ -1,6 +1,6 @@
 //===- Memory.cpp - Routing of every heap block to the host ---------------===//
 
-#include "Memory.h"
+#include "base/Memory.h"
 
 #include "QVMemory.h"
 
@@ -38,8 +38,7 @@ void *MemAlloc(uint32_t size) {
 void *MemAllocArray(uint32_t count, uint32_t unitSize) {
   uint32_t size = SaturatingSize(count, unitSize);
   void *block = MemAlloc(size);
-  if (block && size == 0xFFFFFFFFu &&
-      static_cast<uint64_t>(count) * unitSize != size) {
+  if (block && !ProductFits(count, unitSize)) {
     MemFree(block);
     return nullptr;
   }

@@ -1,0 +1,49 @@
+//===- FileIo.cpp - The tool's reads and writes of whole files ------------===//
+
+#include "tools/phrasor/FileIo.h"
+
+#include "tools/phrasor/Diagnostics.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace phrasor::tool {
+
+std::string ReadFileBytes(const std::string &path) {
+  errno = 0;
+  std::ifstream in(path, std::ios::binary);
+  if (!in)
+    throw FatalError("cannot read '" + path + "': " + SystemReason());
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (in.bad())
+    throw FatalError("cannot read '" + path + "': " + SystemReason());
+  return std::move(bytes).str();
+}
+
+void WriteFileAtomically(const std::string &path, const std::string &bytes) {
+  const std::string temp = path + ".tmp";
+  errno = 0;
+  std::FILE *f = std::fopen(temp.c_str(), "wb");
+  if (!f)
+    throw FatalError("cannot write '" + path + "': " + SystemReason());
+  bool good = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  good = std::fclose(f) == 0 && good;
+  if (!good || std::rename(temp.c_str(), path.c_str()) != 0) {
+    std::string reason = SystemReason();
+    std::remove(temp.c_str());
+    throw FatalError("cannot write '" + path + "': " + reason);
+  }
+}
+
+void WriteStdout(const std::string &text) {
+  std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
+  std::cout.flush();
+  if (!std::cout)
+    throw FatalError("cannot write to standard output");
+}
+
+} // namespace phrasor::tool
