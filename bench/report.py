@@ -92,16 +92,20 @@ def section_load(res):
 
 def section_lookup(res):
     parts = []
-    for op, title in (("LookupHit", "Hits, random order"), ("LookupMiss", "Misses")):
+    for op, title in (("LookupHit", "Hits, random order"), ("LookupMiss", "Misses"),
+                      ("LookupOtherCase", "Hits spelled in another letter case")):
         rows = []
         for n in sizes(res, op):
-            ours, lb, hm = (ns(res, op, s, n) for s in
-                            ("GetStringByID", "LowerBound", "UnorderedMap"))
-            rows.append([f"{n:,}", fmt_ns(ours), fmt_ns(lb), fmt_ns(hm), ratio(ours, lb),
-                         ratio(ours, hm)])
+            by_id, index, floor, lb, hm = (ns(res, op, s, n) for s in
+                                           ("GetStringByID", "GetStringIndex", "StrCaseCmp",
+                                            "LowerBound", "UnorderedMap"))
+            rows.append([f"{n:,}", fmt_ns(by_id), fmt_ns(index), fmt_ns(floor), fmt_ns(lb),
+                         fmt_ns(hm), ratio(by_id, floor), ratio(index, floor), ratio(by_id, hm)])
         parts.append(f"{title}:\n\n" + table(
-            ["entries", "GetStringByID", "lower_bound", "unordered_map",
-             "ours / lower_bound (target ≤ 1.2x)", "ours / map"], rows))
+            ["entries", "GetStringByID", "GetStringIndex", "lower_bound + strcasecmp",
+             "lower_bound + fold loop", "unordered_map",
+             "ByID / floor (target ≤ 1.1x)", "Index / floor (target ≤ 1.1x)", "ByID / map"],
+            rows))
     rows = []
     for n in sizes(res, "ByIndex"):
         ours, arr = ns(res, "ByIndex", "GetStringByIndex", n), ns(res, "ByIndex", "Array", n)

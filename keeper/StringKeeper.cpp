@@ -19,7 +19,7 @@ using namespace phrasor;
 CStringKeeper::CStringKeeper(IErrorReporter *owner)
     : manager(owner), refPairs(nullptr), block(nullptr), idTable(nullptr),
       valueTable(nullptr), voicePathTable(nullptr), idCount(0), stringTotal(0),
-      voicePathCount(0) {}
+      voicePathCount(0), blockEnd(nullptr) {}
 
 CStringKeeper::~CStringKeeper() { FreeTables(); }
 
@@ -32,6 +32,7 @@ void CStringKeeper::FreeTables() {
   valueTable = nullptr;
   MemFree(block);
   block = nullptr;
+  blockEnd = nullptr;
   MemFree(refPairs);
   refPairs = nullptr;
   MemFree(const_cast<char **>(voicePathTable));
@@ -81,6 +82,7 @@ bool CStringKeeper::Load(IReadStream *stream) {
     FreeTables();
     return false;
   }
+  blockEnd = block + size;
 
   // A table whose true size does not fit 32 bits (see TablesFit) is refused
   // by MemAllocArray, never built.

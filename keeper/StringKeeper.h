@@ -59,6 +59,9 @@ struct CStringKeeper {
   uint32_t idCount;
   uint32_t stringTotal;
   uint32_t voicePathCount;
+  /// One past the last byte of \c block: the ID search reads stored IDs a
+  /// word at a time and must know where the block ends.
+  const char *blockEnd;
 
 private:
   void Report(const char *label, const char *message) const;

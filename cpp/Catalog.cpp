@@ -1,0 +1,486 @@
+//===- Catalog.cpp - One loaded string database, typed --------------------===//
+//
+// At open the catalog reads every entry back through the exported lookups
+// (so what it holds is exactly what the runtime answers) into a hash table
+// keyed by the ID folded to lower case: a lookup then hashes the ID once
+// and compares one candidate, instead of the runtime's halving search. Case
+// twins, IDs equal but for case, share one key; the runtime is asked once
+// which of them it finds, and the key answers with that entry.
+//
+//===----------------------------------------------------------------------===//
+
+#include "phrasor/Catalog.h"
+
+#include "Inserts.h"
+#include "LoadCheck.h"
+#include "Plural.h"
+#include "Render.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace phrasor {
+namespace {
+
+constexpr const char *kNoneId = "<none>";
+constexpr std::uint64_t kEmptySlot = ~std::uint64_t{0};
+constexpr std::uint32_t kMaxBuffer = kMaxOutputUnits + 1;
+
+inline unsigned char fold(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
+
+// IDs are hashed and compared eight bytes at a time, each word folded to
+// lower case in one step: game IDs are long and share long prefixes, and a
+// byte-at-a-time loop over them cost as much as the runtime's whole search.
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+inline std::uint64_t foldWord(std::uint64_t x) {
+  const std::uint64_t low7 = x & ~kHighs;
+  const std::uint64_t aboveZ = low7 + (0x7F - 'Z') * kOnes; // high bit: > 'Z'
+  const std::uint64_t fromA = low7 + (0x80 - 'A') * kOnes;  // high bit: >= 'A'
+  const std::uint64_t upper = (fromA ^ aboveZ) & ~x & kHighs;
+  return x | (upper >> 2); // 0x80 >> 2 is the 0x20 of lower case
+}
+
+// Bytes [at, at + 8) of \p s, or the rest of it followed by zeros.
+inline std::uint64_t wordAt(const char *s, std::size_t n, std::size_t at) {
+  std::uint64_t w = 0;
+  if (n - at >= 8) {
+    std::memcpy(&w, s + at, 8);
+    return w;
+  }
+  // The tail, placed as a whole-word load would place it.
+  unsigned char bytes[8] = {};
+  for (std::size_t i = 0; at + i < n; ++i)
+    bytes[i] = static_cast<unsigned char>(s[at + i]);
+  std::memcpy(&w, bytes, 8);
+  return w;
+}
+
+inline std::uint32_t foldedHash(const char *s, std::size_t n) {
+  std::uint64_t h = n * 0x9E3779B97F4A7C15ull;
+  for (std::size_t at = 0; at < n; at += 8)
+    h = (h ^ foldWord(wordAt(s, n, at))) * 0xFF51AFD7ED558CCDull;
+  h ^= h >> 29;
+  return static_cast<std::uint32_t>(h ^ (h >> 32));
+}
+
+// \p stored is folded already, padded with zeros to a whole word, and
+// holds no zero byte: a query with one never matches it.
+inline bool foldedMatch(const unsigned char *stored, std::string_view id) {
+  for (std::size_t at = 0; at < id.size(); at += 8) {
+    std::uint64_t want;
+    std::memcpy(&want, stored + at, 8);
+    if (foldWord(wordAt(id.data(), id.size(), at)) != want)
+      return false;
+  }
+  return true;
+}
+
+inline bool foldedEqual(const char *a, const char *b, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i)
+    if (fold(static_cast<unsigned char>(a[i])) !=
+        fold(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+class MemoryStream final : public IReadStream {
+public:
+  MemoryStream(const std::uint8_t *bytes, std::size_t length)
+      : data(bytes), size(length) {}
+  std::int32_t Read(void *buffer, std::uint32_t n) override {
+    if (n > size - at)
+      return 1;
+    if (n)
+      std::memcpy(buffer, data + at, n);
+    at += n;
+    return 0;
+  }
+
+private:
+  const std::uint8_t *data;
+  std::size_t size, at = 0;
+};
+
+std::size_t unitCount(const PhrasorWChar *s) {
+  std::size_t n = 0;
+  while (s[n])
+    ++n;
+  return n;
+}
+
+} // namespace
+
+// One entry as the index keeps it: what a lookup returns, then the ID
+// folded to lower case, in one block so that a hit touches the slot and
+// this record and nothing else.
+struct Entry {
+  const PhrasorWChar *value; ///< null: the entry has no text
+  const char *voice;         ///< null: no voice path
+  std::uint32_t valueLength;
+  std::uint32_t idLength;
+  std::uint32_t number; ///< the entry's place among the parsed-text cells
+  std::uint32_t reserved;
+
+  const unsigned char *foldedId() const {
+    return reinterpret_cast<const unsigned char *>(this + 1);
+  }
+};
+static_assert(sizeof(Entry) % 8 == 0, "records are laid out 8-byte aligned");
+
+struct Catalog::Impl {
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  HSTRINGKEEPER keeper = nullptr;
+  std::size_t idCount = 0;
+  std::unique_ptr<unsigned char[]> records; ///< Entry after Entry
+  /// (hash << 32) | the record's offset in 8-byte words; kEmptySlot if none.
+  std::vector<std::uint64_t> slots;
+  std::uint32_t mask = 0;
+  // Parsed on first use, two per entry (message, printf): many threads may
+  // race to fill one, and each publishes a whole object or takes another's.
+  std::unique_ptr<std::atomic<const Inserts *>[]> cells;
+  Entry noneEntry{};
+  std::string localeTag;
+  std::unique_ptr<PluralRules> rules;
+
+  ~Impl() {
+    if (cells)
+      for (std::size_t i = 0; i < 2 * (idCount + 1); ++i)
+        delete cells[i].load();
+    mgr->ReleaseKeeper(keeper);
+  }
+
+  const Entry &none() const { return noneEntry; }
+  void build();
+  const Entry *lookup(std::string_view id) const;
+  const Inserts &inserts(const Entry &e, Style style) const;
+  std::optional<Error> resolve(std::string_view id, const Entry *&e) const;
+  Expected<Text> render(const Entry &e, std::string_view id, Style style,
+                        const Arg *args, std::size_t count) const;
+};
+
+void Catalog::Impl::build() {
+  std::vector<const char *> ids;
+  mgr->EnumerateIDsByPrefix(
+      keeper, "",
+      [](const char *id, void *user) {
+        static_cast<std::vector<const char *> *>(user)->push_back(id);
+      },
+      &ids);
+  idCount = ids.size();
+  cells.reset(new std::atomic<const Inserts *>[2 * (idCount + 1)]);
+  for (std::size_t i = 0; i < 2 * (idCount + 1); ++i)
+    cells[i].store(nullptr, std::memory_order_relaxed);
+  std::uint32_t capacity = 16;
+  while (capacity < 2 * ids.size())
+    capacity *= 2;
+  slots.assign(capacity, kEmptySlot);
+  mask = capacity - 1;
+  std::size_t words = 0;
+  for (const char *id : ids)
+    words += sizeof(Entry) / 8 + (std::strlen(id) + 8) / 8;
+  records.reset(new unsigned char[8 * words + 8]);
+  std::size_t used = 0;
+
+  std::size_t previous = 0, previousLength = 0;
+  std::uint32_t number = 0;
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    const char *id = ids[i];
+    const std::size_t length = std::strlen(id);
+    if (i && previousLength == length && foldedEqual(ids[previous], id, length))
+      continue; // a case twin: its key is already in the table
+    previous = i;
+    previousLength = length;
+    std::int32_t index = static_cast<std::int32_t>(i);
+    if (i + 1 < ids.size() && std::strlen(ids[i + 1]) == length &&
+        foldedEqual(ids[i + 1], id, length))
+      index = mgr->GetStringIndex(keeper, id); // which twin the runtime finds
+
+    const std::size_t offset = used;
+    used += sizeof(Entry) / 8 + (length + 8) / 8;
+    Entry &e = *new (&records[8 * offset]) Entry{};
+    e.idLength = static_cast<std::uint32_t>(length);
+    e.number = number++;
+    unsigned char *folded = &records[8 * offset + sizeof(Entry)];
+    for (std::size_t k = 0; k < length; ++k)
+      folded[k] = fold(static_cast<unsigned char>(id[k]));
+    std::memset(folded + length, 0, 8 - length % 8);
+    if (mgr->HasStringByIndex(keeper, index)) {
+      e.value = mgr->GetStringByIndex(keeper, index);
+      e.valueLength = static_cast<std::uint32_t>(unitCount(e.value));
+    }
+    if (mgr->HasVoicePathByIndex(keeper, index))
+      e.voice = mgr->GetVoicePathByIndex(keeper, index);
+    const std::uint32_t hash = foldedHash(id, length);
+    std::uint32_t slot = hash & mask;
+    while (slots[slot] != kEmptySlot)
+      slot = (slot + 1) & mask;
+    slots[slot] = std::uint64_t{hash} << 32 | offset;
+  }
+
+  // "<none>" is the runtime's reserved ID for no string: the empty text and
+  // the empty voice path, even in an empty database.
+  Entry &n = noneEntry;
+  n.value = mgr->GetStringByIndex(keeper, NONE_STRING_INDEX);
+  n.voice = mgr->GetVoicePathByIndex(keeper, NONE_STRING_INDEX);
+  n.valueLength = 0;
+  n.number = static_cast<std::uint32_t>(idCount);
+
+  if (const Entry *tag = lookup("@locale"); tag && tag->value)
+    localeTag = toUtf8(TextView(tag->value, tag->valueLength));
+  rules.reset(new PluralRules(localeTag));
+}
+
+const Entry *Catalog::Impl::lookup(std::string_view id) const {
+  if (id.size() == 6 && std::memcmp(id.data(), kNoneId, 6) == 0)
+    return &none();
+  const std::uint32_t hash = foldedHash(id.data(), id.size());
+  for (std::uint32_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const std::uint64_t k = slots[slot];
+    if (k == kEmptySlot)
+      return nullptr;
+    if (static_cast<std::uint32_t>(k >> 32) != hash)
+      continue;
+    const Entry &e = *reinterpret_cast<const Entry *>(
+        &records[8 * static_cast<std::uint32_t>(k)]);
+    // A query holding a zero byte never equals a stored ID (those end at
+    // their first zero), as the runtime compares terminated strings.
+    if (e.idLength == id.size() && foldedMatch(e.foldedId(), id))
+      return &e;
+  }
+}
+
+const Inserts &Catalog::Impl::inserts(const Entry &e, Style style) const {
+  std::atomic<const Inserts *> &cell =
+      cells[2 * e.number + (style == Style::Printf)];
+  const Inserts *known = cell.load(std::memory_order_acquire);
+  if (known)
+    return *known;
+  Inserts *fresh = new Inserts(style == Style::Printf ? parsePrintf(e.value)
+                                                      : parseMessage(e.value));
+  if (cell.compare_exchange_strong(known, fresh, std::memory_order_acq_rel))
+    return *fresh;
+  delete fresh;
+  return *known;
+}
+
+std::optional<Error> Catalog::Impl::resolve(std::string_view id,
+                                            const Entry *&e) const {
+  e = lookup(id);
+  if (!e)
+    return Error(Errc::MissingId, "no entry '" + std::string(id) + "'");
+  if (!e->value)
+    return Error(Errc::NoValue, "entry '" + std::string(id) + "' has no text");
+  return std::nullopt;
+}
+
+Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
+                                     Style style, const Arg *args,
+                                     std::size_t count) const {
+  const Inserts &parsed = inserts(e, style);
+  if (!parsed.ok)
+    return Error(
+        Errc::BadMessage,
+        "'" + std::string(id) + "': the stored text is not a valid " +
+            (style == Style::Message ? "message: " : "printf format: ") +
+            parsed.problem);
+  ArgList list;
+  if (std::optional<Error> refused =
+          bindArguments(parsed, e.value, id, args, count, list))
+    return std::move(*refused);
+  // Most texts come out near their stored length; the buffer grows only
+  // when the formatter says the output was cut.
+  std::uint32_t capacity = e.valueLength + e.valueLength / 2 + 32;
+  if (capacity > kMaxBuffer)
+    capacity = kMaxBuffer;
+  Text out;
+  for (;;) {
+    out.resize(capacity);
+    std::uint32_t written = 0;
+    switch (renderText(style, &out[0], capacity, e.value, list, written)) {
+    case RenderResult::Written:
+      out.resize(written);
+      return out;
+    case RenderResult::Refused:
+      return Error(Errc::BadMessage,
+                   "'" + std::string(id) + "': the formatter refused the text");
+    case RenderResult::Cut:
+      break;
+    }
+    if (capacity == kMaxBuffer)
+      return Error(Errc::TooLong,
+                   "'" + std::string(id) + "': the output is longer than " +
+                       std::to_string(kMaxOutputUnits) + " units");
+    capacity = capacity > kMaxBuffer / 4 ? kMaxBuffer : capacity * 4;
+  }
+}
+
+// --- Catalog ------------------------------------------------------------
+
+Catalog::Catalog(std::unique_ptr<Impl> state) : impl(std::move(state)) {}
+Catalog::Catalog(Catalog &&other) noexcept = default;
+Catalog &Catalog::operator=(Catalog &&other) noexcept = default;
+Catalog::~Catalog() = default;
+
+Expected<Catalog> Catalog::fromBytes(const void *data, std::size_t size) {
+  const auto *bytes = static_cast<const std::uint8_t *>(data);
+  std::unique_ptr<Impl> impl(new Impl);
+  MemoryStream stream(bytes, size);
+  impl->keeper = data ? impl->mgr->CreateKeeper(&stream) : nullptr;
+  if (!impl->keeper)
+    return describeLoadFailure(bytes, data ? size : 0);
+  impl->build();
+  return Catalog(std::move(impl));
+}
+
+Expected<Catalog> Catalog::open(const std::filesystem::path &file) {
+  const std::string name = file.string();
+  std::error_code ec;
+  if (!std::filesystem::exists(file, ec))
+    return Error(Errc::FileNotFound, "'" + name + "': no such file");
+  std::FILE *f = std::fopen(name.c_str(), "rb");
+  if (!f)
+    return Error(Errc::ReadFailed, "'" + name + "': cannot be opened");
+  std::vector<std::uint8_t> bytes;
+  std::uint8_t chunk[65536];
+  std::size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed)
+    return Error(Errc::ReadFailed, "'" + name + "': read failed");
+  Expected<Catalog> loaded = fromBytes(bytes.data(), bytes.size());
+  if (!loaded)
+    return Error(loaded.error().code(),
+                 "'" + name + "': " + loaded.error().message());
+  return loaded;
+}
+
+std::size_t Catalog::size() const { return impl->idCount; }
+std::string_view Catalog::locale() const { return impl->localeTag; }
+HSTRINGKEEPER Catalog::handle() const noexcept { return impl->keeper; }
+
+std::optional<TextView> Catalog::find(std::string_view id) const {
+  const Entry *e = impl->lookup(id);
+  if (!e || !e->value)
+    return std::nullopt;
+  return TextView(e->value, e->valueLength);
+}
+
+std::optional<std::string_view> Catalog::voicePath(std::string_view id) const {
+  const Entry *e = impl->lookup(id);
+  if (!e || !e->voice)
+    return std::nullopt;
+  return std::string_view(e->voice);
+}
+
+Expected<Text> Catalog::formatArgs(std::string_view id, Style style,
+                                   const Arg *args, std::size_t count) const {
+  const Entry *e;
+  if (std::optional<Error> missing = impl->resolve(id, e))
+    return std::move(*missing);
+  return impl->render(*e, id, style, args, count);
+}
+
+Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
+                                            std::size_t length,
+                                            std::string_view id, Style style,
+                                            const Arg *args,
+                                            std::size_t count) const {
+  const Entry *e;
+  if (std::optional<Error> missing = impl->resolve(id, e))
+    return std::move(*missing);
+  const Inserts &parsed = impl->inserts(*e, style);
+  if (!parsed.ok)
+    return Error(Errc::BadMessage,
+                 "'" + std::string(id) +
+                     "': the stored text is not valid: " + parsed.problem);
+  if (!buffer || length == 0)
+    return Error(Errc::TooLong, "'" + std::string(id) + "': no buffer");
+  ArgList list;
+  if (std::optional<Error> refused =
+          bindArguments(parsed, e->value, id, args, count, list))
+    return std::move(*refused);
+  const std::uint32_t capacity =
+      length > kMaxBuffer ? kMaxBuffer : static_cast<std::uint32_t>(length);
+  std::uint32_t written = 0;
+  switch (renderText(style, buffer, capacity, e->value, list, written)) {
+  case RenderResult::Written:
+    return std::size_t{written};
+  case RenderResult::Refused:
+    return Error(Errc::BadMessage,
+                 "'" + std::string(id) + "': the formatter refused the text");
+  case RenderResult::Cut:
+    break;
+  }
+  buffer[0] = 0;
+  return Error(Errc::TooLong, "'" + std::string(id) +
+                                  "': the output does not fit in " +
+                                  std::to_string(capacity - 1) + " units");
+}
+
+std::string_view Catalog::pluralCategory(std::int64_t count) const {
+  return impl->rules->category(count);
+}
+
+std::string Catalog::pluralId(std::string_view id, std::int64_t count) const {
+  std::string key(id);
+  key += '#';
+  key += pluralCategory(count);
+  if (contains(key))
+    return key;
+  key.assign(id).append("#other");
+  if (contains(key))
+    return key;
+  return contains(id) ? std::string(id) : std::string();
+}
+
+Expected<Text> Catalog::pluralArgs(std::string_view id, std::int64_t count,
+                                   const Arg *args,
+                                   std::size_t argCount) const {
+  std::string chosen = pluralId(id, count);
+  if (chosen.empty()) {
+    const Entry *e = impl->lookup(id);
+    if (e && !e->value)
+      return Error(Errc::NoValue, "entry '" + std::string(id) +
+                                      "' has no text and no plural forms");
+    return Error(Errc::MissingId,
+                 "no entry '" + std::string(id) + "' and no plural forms");
+  }
+  return formatArgs(chosen, Style::Message, args, argCount);
+}
+
+const char *errcName(Errc code) noexcept {
+  switch (code) {
+  case Errc::FileNotFound:
+    return "FileNotFound";
+  case Errc::ReadFailed:
+    return "ReadFailed";
+  case Errc::NotADatabase:
+    return "NotADatabase";
+  case Errc::Corrupt:
+    return "Corrupt";
+  case Errc::OutOfMemory:
+    return "OutOfMemory";
+  case Errc::MissingId:
+    return "MissingId";
+  case Errc::NoValue:
+    return "NoValue";
+  case Errc::BadMessage:
+    return "BadMessage";
+  case Errc::ArgumentMismatch:
+    return "ArgumentMismatch";
+  case Errc::TooLong:
+    return "TooLong";
+  }
+  return "?";
+}
+
+} // namespace phrasor

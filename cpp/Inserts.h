@@ -1,0 +1,67 @@
+//===- Inserts.h - What a stored text takes, parsed once --------*- C++ -*-===//
+//
+// The runtime parses a message on every call and takes whatever the va_list
+// holds. The layer parses each stored text once, with the runtime's own
+// parsers, keeps what every insert takes, and checks the C++ arguments
+// against it before the runtime's formatter sees them.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_CPP_INSERTS_H
+#define PHRASOR_CPP_INSERTS_H
+
+#include "ArgList.h"
+#include "phrasor/Args.h"
+#include "phrasor/Error.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace phrasor {
+
+/// What one insert (or a '*' of a printf conversion) takes.
+enum class Want : std::uint8_t {
+  Int32,        ///< any integer, cut to 32 bits
+  Int64,        ///< any integer
+  Double,       ///< floating point or an integer
+  LongDouble,   ///< the same, where %L takes a long double
+  WideChar,     ///< a character or an integer, one UTF-16 unit
+  NarrowChar,   ///< a character or an integer, one byte
+  WideString,   ///< UTF-8 or UTF-16 text, handed over as UTF-16
+  NarrowString, ///< UTF-8 or UTF-16 text, handed over as narrow text
+  Pointer,      ///< a pointer
+};
+
+struct Insert {
+  Want want;
+  std::uint8_t letterCode; ///< the message type code (narrowing), or 0
+  std::uint32_t begin;     ///< the insert's place in the text, for messages
+  std::uint32_t end;
+  bool star; ///< a printf '*' width or precision
+};
+
+/// The parsed inserts of one stored text, in the order arguments are taken
+/// (field number for messages, left to right for printf).
+struct Inserts {
+  bool ok = false;
+  std::string problem; ///< why the text is refused, when !ok
+  std::vector<Insert> list;
+};
+
+Inserts parseMessage(const PhrasorWChar *text);
+Inserts parsePrintf(const PhrasorWChar *text);
+
+/// Checks \p args against \p inserts and stores each value, converted as
+/// the insert takes it, in \p out. A refusal names the ID, the insert (as
+/// written in \p text) and the argument's type.
+std::optional<Error> bindArguments(const Inserts &inserts,
+                                   const PhrasorWChar *text,
+                                   std::string_view id, const Arg *args,
+                                   std::size_t count, ArgList &out);
+
+} // namespace phrasor
+
+#endif // PHRASOR_CPP_INSERTS_H

@@ -1,0 +1,242 @@
+//===- Args.h - C++ arguments described for run-time checks ---*- C++ -*-===//
+//
+// A stored message is data a translator may have changed, so the types of
+// its inserts are known only at run time. Each C++ argument is therefore
+// captured with a description of its type (integer, floating point, UTF-8
+// or UTF-16 text, pointer, ...) and its value, and the layer checks the two
+// against each other before anything is formatted. Types the layer cannot
+// describe are refused at compile time.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_CPP_ARGS_H
+#define PHRASOR_CPP_ARGS_H
+
+#include "phrasor/Text.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+namespace phrasor {
+
+/// What kind of C++ value an argument is.
+enum class ArgType : std::uint8_t {
+  Bool,
+  Char,      ///< char, signed/unsigned char, char16_t, char32_t, wchar_t
+  Signed,    ///< signed integers
+  Unsigned,  ///< unsigned integers
+  Floating,  ///< float, double, long double
+  Utf8Text,  ///< std::string, std::string_view, const char*
+  Utf16Text, ///< Text, TextView, const PhrasorWChar*
+  Pointer,   ///< any other pointer, nullptr
+};
+
+/// One argument: its type, the name to show in a refusal, and its value.
+/// Text arguments point at the caller's characters; \c length is their count
+/// and \c terminated says whether a terminator follows them.
+struct Arg {
+  ArgType type;
+  bool terminated;  ///< text: a terminator follows the characters
+  bool fromPointer; ///< text given as a raw pointer (may be printed by %p)
+  const char *name; ///< the C++ type, for messages
+  union {
+    std::int64_t i;
+    std::uint64_t u;
+    double d;
+    const void *p;
+  } value;
+  std::size_t length; ///< text: characters (units) before the end
+};
+
+namespace detail {
+
+template <class T> constexpr const char *arithmeticName() {
+  if constexpr (std::is_same<T, short>::value)
+    return "short";
+  else if constexpr (std::is_same<T, int>::value)
+    return "int";
+  else if constexpr (std::is_same<T, long>::value)
+    return "long";
+  else if constexpr (std::is_same<T, long long>::value)
+    return "long long";
+  else if constexpr (std::is_same<T, unsigned short>::value)
+    return "unsigned short";
+  else if constexpr (std::is_same<T, unsigned>::value)
+    return "unsigned int";
+  else if constexpr (std::is_same<T, unsigned long>::value)
+    return "unsigned long";
+  else if constexpr (std::is_same<T, unsigned long long>::value)
+    return "unsigned long long";
+  else if constexpr (std::is_same<T, float>::value)
+    return "float";
+  else if constexpr (std::is_same<T, double>::value)
+    return "double";
+  else if constexpr (std::is_same<T, long double>::value)
+    return "long double";
+  else
+    return std::is_signed<T>::value ? "signed integer" : "unsigned integer";
+}
+
+template <class T> struct ArgOf {
+  static_assert(std::is_pointer<T>::value || std::is_arithmetic<T>::value,
+                "phrasor: this argument type cannot be formatted; pass an "
+                "integer, floating point value, character, UTF-8 or UTF-16 "
+                "string, or pointer");
+  static Arg make(const T &v) {
+    Arg a{};
+    if constexpr (std::is_pointer<T>::value) {
+      a.type = ArgType::Pointer;
+      a.name = "pointer";
+      a.value.p = static_cast<const void *>(v);
+    } else if constexpr (std::is_floating_point<T>::value) {
+      a.type = ArgType::Floating;
+      a.name = arithmeticName<T>();
+      a.value.d = static_cast<double>(v);
+    } else if constexpr (std::is_signed<T>::value) {
+      a.type = ArgType::Signed;
+      a.name = arithmeticName<T>();
+      a.value.i = static_cast<std::int64_t>(v);
+    } else {
+      a.type = ArgType::Unsigned;
+      a.name = arithmeticName<T>();
+      a.value.u = static_cast<std::uint64_t>(v);
+    }
+    return a;
+  }
+};
+
+inline Arg charArg(std::int64_t v, const char *name) {
+  Arg a{};
+  a.type = ArgType::Char;
+  a.name = name;
+  a.value.i = v;
+  return a;
+}
+
+inline Arg textArg(ArgType type, const void *p, std::size_t length,
+                   bool terminated, bool fromPointer, const char *name) {
+  Arg a{};
+  a.type = type;
+  a.name = name;
+  a.value.p = p;
+  a.length = length;
+  a.terminated = terminated;
+  a.fromPointer = fromPointer;
+  return a;
+}
+
+template <class C> std::size_t terminatedLength(const C *s) {
+  std::size_t n = 0;
+  if (s)
+    while (s[n])
+      ++n;
+  return n;
+}
+
+template <> struct ArgOf<bool> {
+  static Arg make(bool v) {
+    Arg a{};
+    a.type = ArgType::Bool;
+    a.name = "bool";
+    a.value.i = v ? 1 : 0;
+    return a;
+  }
+};
+template <> struct ArgOf<char> {
+  static Arg make(char v) {
+    return charArg(static_cast<unsigned char>(v), "char");
+  }
+};
+template <> struct ArgOf<signed char> {
+  static Arg make(signed char v) {
+    return charArg(static_cast<unsigned char>(v), "signed char");
+  }
+};
+template <> struct ArgOf<unsigned char> {
+  static Arg make(unsigned char v) { return charArg(v, "unsigned char"); }
+};
+template <> struct ArgOf<char16_t> {
+  static Arg make(char16_t v) { return charArg(v, "char16_t"); }
+};
+template <> struct ArgOf<char32_t> {
+  static Arg make(char32_t v) { return charArg(v, "char32_t"); }
+};
+template <> struct ArgOf<wchar_t> {
+  static Arg make(wchar_t v) {
+    return charArg(static_cast<std::int64_t>(v), "wchar_t");
+  }
+};
+template <> struct ArgOf<std::nullptr_t> {
+  static Arg make(std::nullptr_t) {
+    Arg a{};
+    a.type = ArgType::Pointer;
+    a.name = "nullptr";
+    return a;
+  }
+};
+
+template <> struct ArgOf<const char *> {
+  static Arg make(const char *v) {
+    return textArg(ArgType::Utf8Text, v, terminatedLength(v), true, true,
+                   "const char*");
+  }
+};
+template <> struct ArgOf<char *> : ArgOf<const char *> {};
+template <> struct ArgOf<std::string> {
+  static Arg make(const std::string &v) {
+    return textArg(ArgType::Utf8Text, v.c_str(), v.size(), true, false,
+                   "std::string");
+  }
+};
+template <> struct ArgOf<std::string_view> {
+  static Arg make(std::string_view v) {
+    return textArg(ArgType::Utf8Text, v.data(), v.size(), false, false,
+                   "std::string_view");
+  }
+};
+template <std::size_t N> struct ArgOf<char[N]> {
+  static Arg make(const char (&v)[N]) {
+    return textArg(ArgType::Utf8Text, v, terminatedLength(v), true, false,
+                   "string literal");
+  }
+};
+
+template <> struct ArgOf<const PhrasorWChar *> {
+  static Arg make(const PhrasorWChar *v) {
+    return textArg(ArgType::Utf16Text, v, terminatedLength(v), true, true,
+                   "UTF-16 pointer");
+  }
+};
+template <> struct ArgOf<PhrasorWChar *> : ArgOf<const PhrasorWChar *> {};
+template <> struct ArgOf<Text> {
+  static Arg make(const Text &v) {
+    return textArg(ArgType::Utf16Text, v.c_str(), v.size(), true, false,
+                   "phrasor::Text");
+  }
+};
+template <> struct ArgOf<TextView> {
+  static Arg make(TextView v) {
+    return textArg(ArgType::Utf16Text, v.data(), v.size(), false, false,
+                   "phrasor::TextView");
+  }
+};
+template <std::size_t N> struct ArgOf<PhrasorWChar[N]> {
+  static Arg make(const PhrasorWChar (&v)[N]) {
+    return textArg(ArgType::Utf16Text, v, terminatedLength(v), true, false,
+                   "UTF-16 literal");
+  }
+};
+
+} // namespace detail
+
+/// Describes \p value for the checked formatting calls.
+template <class T> Arg makeArg(const T &value) {
+  return detail::ArgOf<std::remove_cv_t<T>>::make(value);
+}
+
+} // namespace phrasor
+
+#endif // PHRASOR_CPP_ARGS_H

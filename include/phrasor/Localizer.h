@@ -1,0 +1,82 @@
+//===- Localizer.h - Catalogs of a language, best first -*- C++ -*-===//
+//
+// A game ships "fr-CA" with only the lines that differ from "fr", and "fr"
+// with what it has translated; English fills the rest. The Localizer holds
+// those catalogs in order, and each operation uses the first one that has a
+// text for the ID. That catalog then decides the answer: a broken message
+// or wrong arguments in it is an error, not a quiet fall-through to another
+// language, and its locale picks the plural form.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_CPP_LOCALIZER_H
+#define PHRASOR_CPP_LOCALIZER_H
+
+#include "phrasor/Catalog.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace phrasor {
+
+class Localizer {
+public:
+  Localizer() = default;
+
+  /// Appends \p catalog as the least specific so far.
+  void add(Catalog catalog);
+  /// Opens dir/<locale>.skdb, then each shorter tag (fr-CA, then fr), then
+  /// dir/<last>.skdb, skipping files that do not exist. "_" separates
+  /// subtags as "-" does. An error when none exists, or when one that
+  /// exists does not load.
+  static Expected<Localizer> load(const std::filesystem::path &dir,
+                                  std::string_view locale,
+                                  std::string_view last = "en");
+
+  std::optional<TextView> find(std::string_view id) const;
+  template <class... A>
+  Expected<Text> format(std::string_view id, const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return formatArgs(id, Style::Message, list, sizeof...(A));
+  }
+  template <class... A>
+  Expected<Text> formatPrintf(std::string_view id, const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return formatArgs(id, Style::Printf, list, sizeof...(A));
+  }
+  template <class... A>
+  Expected<Text> plural(std::string_view id, std::int64_t count,
+                        const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return pluralArgs(id, count, list, sizeof...(A));
+  }
+  /// Tells \p handler of each ID that no catalog has a text for. Set it
+  /// before sharing the Localizer between threads; it may be called on any
+  /// of them.
+  void onMissing(std::function<void(std::string_view id)> handler);
+
+  Expected<Text> formatArgs(std::string_view id, Style style, const Arg *args,
+                            std::size_t count) const;
+  Expected<Text> pluralArgs(std::string_view id, std::int64_t count,
+                            const Arg *args, std::size_t argCount) const;
+
+  /// The catalogs, most specific first.
+  const std::vector<Catalog> &catalogs() const { return chain; }
+  /// The catalog that answers for \p id, or null (and onMissing is told).
+  const Catalog *catalogFor(std::string_view id) const;
+
+private:
+  const Catalog *pluralCatalogFor(std::string_view id,
+                                  std::int64_t count) const;
+  void missing(std::string_view id) const;
+
+  std::vector<Catalog> chain;
+  std::function<void(std::string_view)> missingHandler;
+};
+
+} // namespace phrasor
+
+#endif // PHRASOR_CPP_LOCALIZER_H

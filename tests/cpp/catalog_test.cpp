@@ -1,0 +1,181 @@
+//===- catalog_test.cpp - Loading and lookups of the C++ layer ------------===//
+
+#include "CppTestSupport.h"
+
+#include <cstring>
+#include <random>
+
+using namespace phrasor;
+using namespace phrasor::cpptest;
+
+namespace {
+
+void CountReport(HSTRINGKEEPER, const char *, const char *, void *user) {
+  ++*static_cast<int *>(user);
+}
+
+std::vector<std::uint8_t> Valid() {
+  return Bytes({{"A", "a"}, {"B", "b"}, {"C", std::nullopt}});
+}
+
+void SetWord(std::vector<std::uint8_t> &b, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i)
+    b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+} // namespace
+
+TEST(CppLoad, EachFailureHasItsCodeAndAReason) {
+  TempDir dir;
+  struct Case {
+    const char *name;
+    std::vector<std::uint8_t> bytes;
+    Errc code;
+    const char *words;
+  };
+  std::vector<Case> cases;
+  cases.push_back({"short", {1, 2, 3}, Errc::NotADatabase, "header"});
+  std::vector<std::uint8_t> b = Valid();
+  b[0] = 'X';
+  cases.push_back({"magic", b, Errc::NotADatabase, "magic"});
+  b = Valid();
+  SetWord(b, 4, 4);
+  cases.push_back({"version", b, Errc::NotADatabase, "version 4"});
+  b = Valid();
+  b.resize(30);
+  cases.push_back({"block", b, Errc::Corrupt, "string block"});
+  b = Valid();
+  b.resize(b.size() - 4);
+  cases.push_back({"pairs", b, Errc::Corrupt, "reference pairs"});
+  b = Valid();
+  SetWord(b, b.size() - 24, 7);
+  cases.push_back({"ref", b, Errc::Corrupt, "value reference"});
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    Expected<Catalog> fromMemory =
+        Catalog::fromBytes(c.bytes.data(), c.bytes.size());
+    ASSERT_FALSE(fromMemory);
+    EXPECT_EQ(fromMemory.error().code(), c.code);
+    EXPECT_NE(fromMemory.error().message().find(c.words), std::string::npos)
+        << fromMemory.error().message();
+    Expected<Catalog> fromFile = Catalog::open(dir.write(c.name, c.bytes));
+    ASSERT_FALSE(fromFile);
+    EXPECT_EQ(fromFile.error().code(), c.code);
+    EXPECT_NE(fromFile.error().message().find(c.name), std::string::npos)
+        << "the file is named: " << fromFile.error().message();
+  }
+
+  Expected<Catalog> missing = Catalog::open(dir.path / "nothing.skdb");
+  ASSERT_FALSE(missing);
+  EXPECT_EQ(missing.error().code(), Errc::FileNotFound);
+  Expected<Catalog> directory = Catalog::open(dir.path);
+  ASSERT_FALSE(directory);
+  EXPECT_EQ(directory.error().code(), Errc::ReadFailed);
+  EXPECT_FALSE(Catalog::fromBytes(nullptr, 0));
+
+  b = Valid();
+  Expected<Catalog> good = Catalog::open(dir.write("good.skdb", b));
+  ASSERT_TRUE(good) << good.error().message();
+  EXPECT_EQ(good->size(), 3u);
+}
+
+TEST(CppLoad, CatalogsMoveAndReleaseTheirKeeper) {
+  Catalog a = Make({{"A", "a"}});
+  HSTRINGKEEPER h = a.handle();
+  Catalog b = std::move(a);
+  EXPECT_EQ(b.handle(), h);
+  EXPECT_EQ(b.find("a"), TextView(T("a")));
+  Catalog c = Make({{"Z", "z"}});
+  c = std::move(b);
+  EXPECT_EQ(c.handle(), h);
+}
+
+TEST(CppLookup, AnswersAsTheRuntimeOnGeneratedTables) {
+  // Small alphabets make case twins, shared prefixes and misses common;
+  // raw tables keep the twins the writer would refuse.
+  std::mt19937 rng(20261208);
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  int reports = 0;
+  mgr->SetErrorCallback(CountReport, &reports);
+  const char alphabet[] = "aAbB_z0";
+  auto randomId = [&] {
+    std::string id;
+    for (int n = std::uniform_int_distribution<int>(0, 4)(rng); n > 0; --n)
+      id += alphabet[std::uniform_int_distribution<int>(0, 6)(rng)];
+    return id;
+  };
+  for (int round = 0; round < 300; ++round) {
+    std::vector<std::string> ids;
+    for (int n = std::uniform_int_distribution<int>(0, 30)(rng); n > 0; --n)
+      ids.push_back(randomId());
+    std::stable_sort(ids.begin(), ids.end(), [](const auto &x, const auto &y) {
+      return authoring::CompareIds(x, y) < 0;
+    });
+    authoring::RawDatabase raw;
+    raw.ids = ids;
+    raw.voicePaths = {"v.wav"};
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+      raw.values.push_back(u"value" + std::u16string(1, u'0' + i % 10));
+      const bool hasValue = i % 3 != 1;
+      raw.pairs.push_back({hasValue ? static_cast<std::uint32_t>(i) : NO_ENTRY,
+                           i % 2 ? 0u : NO_ENTRY});
+    }
+    std::vector<std::uint8_t> bytes = authoring::Serialize(raw);
+    Expected<Catalog> catalog = Catalog::fromBytes(bytes.data(), bytes.size());
+    ASSERT_TRUE(catalog) << catalog.error().message();
+    EXPECT_EQ(catalog->size(), ids.size());
+    HSTRINGKEEPER h = catalog->handle();
+    for (int q = 0; q < 40; ++q) {
+      std::string id = q == 0 ? "<none>" : randomId();
+      SCOPED_TRACE(id);
+      const int before = reports;
+      // The presence tests report on an empty database, and "<none>" has
+      // the empty text even there.
+      const bool has =
+          id == "<none>" || (!ids.empty() && mgr->HasStringByID(h, id.c_str()));
+      reports = before;
+      std::optional<TextView> found = catalog->find(id);
+      EXPECT_EQ(reports, before) << "the layer called the error callback";
+      ASSERT_EQ(found.has_value(), has);
+      if (has) {
+        EXPECT_EQ(*found, TextView(mgr->GetStringByID(h, id.c_str())));
+      }
+      std::optional<std::string_view> voice = catalog->voicePath(id);
+      const bool hasVoice =
+          id == "<none>" ||
+          (!ids.empty() && mgr->HasVoicePathByID(h, id.c_str()));
+      ASSERT_EQ(voice.has_value(), hasVoice);
+      if (hasVoice) {
+        EXPECT_EQ(*voice,
+                  std::string_view(mgr->GetVoicePathByID(h, id.c_str())));
+      }
+      reports = before;
+    }
+  }
+  mgr->ClearErrorCallback(CountReport);
+}
+
+TEST(CppLookup, MissingAndEmptyAreNotTheErrorText) {
+  Catalog c = Make({{"HAS", "text"}, {"NONE", std::nullopt}, {"EMPTY", ""}});
+  EXPECT_FALSE(c.find("MISSING"));
+  EXPECT_FALSE(c.find("NONE"));
+  EXPECT_EQ(c.find("EMPTY"), TextView());
+  EXPECT_EQ(c.find("has"), TextView(T("text")));
+  EXPECT_EQ(c.find("<none>"), TextView());
+  EXPECT_FALSE(c.find("<NONE>"));
+  EXPECT_FALSE(c.find(std::string_view("HAS\0x", 5)))
+      << "a view holding a zero byte finds nothing";
+  EXPECT_FALSE(c.find(std::string_view("HASX", 3).substr(0, 2)));
+  EXPECT_EQ(c.format("MISSING").error().code(), Errc::MissingId);
+  EXPECT_EQ(c.format("NONE").error().code(), Errc::NoValue);
+
+  Catalog empty = Make({});
+  EXPECT_EQ(empty.size(), 0u);
+  EXPECT_FALSE(empty.find("A"));
+  EXPECT_EQ(empty.find("<none>"), TextView());
+  EXPECT_EQ(empty.locale(), "");
+}
+
+TEST(CppLookup, LocaleComesFromTheAtLocaleEntry) {
+  EXPECT_EQ(Make({{"@locale", "fr-CA"}, {"A", "a"}}).locale(), "fr-CA");
+}

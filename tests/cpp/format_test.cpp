@@ -1,0 +1,321 @@
+//===- format_test.cpp - Checked arguments of the C++ layer ---------------===//
+//
+// Every argument kind against every insert kind: each pair is either
+// refused before anything is formatted, or formats exactly what the raw
+// runtime call gives for the value converted as the insert takes it.
+//
+//===----------------------------------------------------------------------===//
+
+#include "CppTestSupport.h"
+
+#include "format/PrintfConversion.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <new>
+#include <type_traits>
+
+// Every heap request of this test program is counted, so a test can show
+// that a call allocates nothing. (gcc pairs the malloc inside operator new
+// with the free inside operator delete once both are inlined, and calls
+// them mismatched.)
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+static std::atomic<long> gAllocations{0};
+void *operator new(std::size_t size) {
+  ++gAllocations;
+  if (void *p = std::malloc(size ? size : 1))
+    return p;
+  std::abort();
+}
+void *operator new[](std::size_t size) { return operator new(size); }
+void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
+  ++gAllocations;
+  return std::malloc(size ? size : 1);
+}
+void *operator new[](std::size_t size, const std::nothrow_t &t) noexcept {
+  return operator new(size, t);
+}
+void operator delete(void *p, const std::nothrow_t &) noexcept { std::free(p); }
+void operator delete[](void *p, const std::nothrow_t &) noexcept {
+  std::free(p);
+}
+void operator delete(void *p) noexcept { std::free(p); }
+void operator delete(void *p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void *p) noexcept { std::free(p); }
+void operator delete[](void *p, std::size_t) noexcept { std::free(p); }
+
+using namespace phrasor;
+using namespace phrasor::cpptest;
+
+namespace {
+
+enum class Takes {
+  Int32,
+  Int64,
+  Double,
+  WideChar,
+  NarrowChar,
+  Wide,
+  Narrow,
+  Ptr
+};
+
+struct InsertCase {
+  const char *spec; // the message insert for field 1
+  Takes takes;
+};
+
+const InsertCase kInserts[] = {
+    {"%1!d!", Takes::Int32},    {"%1!u!", Takes::Int32},
+    {"%1!x!", Takes::Int32},    {"%1!hd!", Takes::Int32},
+    {"%1!lu!", Takes::Int32},   {"%1!I64d!", Takes::Int64},
+    {"%1!.2f!", Takes::Double}, {"%1!g!", Takes::Double},
+    {"%1!c!", Takes::WideChar}, {"%1!C!", Takes::NarrowChar},
+    {"%1!s!", Takes::Wide},     {"%1!S!", Takes::Narrow},
+    {"%1!-8s!", Takes::Wide},   {"%1!p!", Takes::Ptr},
+};
+
+// One C++ argument, what it is, and the value each insert kind should see.
+struct ArgCase {
+  const char *name;
+  std::function<Expected<Text>(const Catalog &, const char *)> format;
+  bool integral, floating, character, text, pointer;
+  std::int64_t integer;
+  double real;
+  std::string utf8;
+  const void *address;
+};
+
+int gObject;
+const char kNarrow[] = "na\xC3\xAFve";
+const PhrasorWChar kWide[] = {'w', 0x00E9, 'd', 0};
+
+std::vector<ArgCase> Args() {
+  std::vector<ArgCase> a;
+  auto add = [&](const char *name, auto value, bool integral, bool floating,
+                 bool character, bool text, bool pointer, std::int64_t i,
+                 double d, std::string s, const void *p) {
+    a.push_back({name,
+                 [value](const Catalog &c, const char *id) {
+                   return c.format(id, value);
+                 },
+                 integral, floating, character, text, pointer, i, d, s, p});
+  };
+  add("bool", true, true, false, false, false, false, 1, 0, "", nullptr);
+  add("char", 'A', true, false, true, false, false, 'A', 0, "", nullptr);
+  add("char16_t", u'\u00E9', true, false, true, false, false, 0xE9, 0, "",
+      nullptr);
+  add("int", -42, true, true, true, false, false, -42, -42.0, "", nullptr);
+  add("unsigned", 4000000000u, true, true, true, false, false, 4000000000ll,
+      4000000000.0, "", nullptr);
+  add("long long", -5000000000ll, true, true, true, false, false, -5000000000ll,
+      -5000000000.0, "", nullptr);
+  add("double", 2.5, false, true, false, false, false, 0, 2.5, "", nullptr);
+  add("float", 0.25f, false, true, false, false, false, 0, 0.25, "", nullptr);
+  add("const char*", static_cast<const char *>(kNarrow), false, false, false,
+      true, true, 0, 0, kNarrow, kNarrow);
+  add("std::string", std::string(kNarrow), false, false, false, true, false, 0,
+      0, kNarrow, nullptr);
+  add("std::string_view", std::string_view(kNarrow, 2), false, false, false,
+      true, false, 0, 0, std::string(kNarrow, 2), nullptr);
+  add("Text", Text(kWide), false, false, false, true, false, 0, 0,
+      "w\xC3\xA9"
+      "d",
+      nullptr);
+  add("TextView", TextView(kWide, 2), false, false, false, true, false, 0, 0,
+      "w\xC3\xA9", nullptr);
+  add("UTF-16 pointer", static_cast<const PhrasorWChar *>(kWide), false, false,
+      false, true, true, 0, 0,
+      "w\xC3\xA9"
+      "d",
+      kWide);
+  add("pointer", static_cast<const void *>(&gObject), false, false, false,
+      false, true, 0, 0, "", &gObject);
+  add("nullptr", nullptr, false, false, false, false, true, 0, 0, "", nullptr);
+  return a;
+}
+
+bool Accepts(Takes t, const ArgCase &a) {
+  switch (t) {
+  case Takes::Int32:
+  case Takes::Int64:
+    return a.integral;
+  case Takes::Double:
+    return a.floating;
+  case Takes::WideChar:
+    return a.character;
+  case Takes::NarrowChar:
+    return a.character && std::string(a.name) != "char16_t";
+  case Takes::Wide:
+  case Takes::Narrow:
+    return a.text;
+  case Takes::Ptr:
+    return a.pointer;
+  }
+  return false;
+}
+
+Text Raw(HSTRINGKEEPER h, const char *id, Takes t, const ArgCase &a) {
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  PhrasorWChar buffer[256];
+  Text wide = fromUtf8(a.utf8);
+  bool ok = false;
+  switch (t) {
+  case Takes::Int32:
+  case Takes::WideChar:
+  case Takes::NarrowChar:
+    ok = mgr->FormatMessageByID(h, id, buffer, 256,
+                                static_cast<std::int32_t>(a.integer));
+    break;
+  case Takes::Int64:
+    ok = mgr->FormatMessageByID(h, id, buffer, 256, a.integer);
+    break;
+  case Takes::Double:
+    ok = mgr->FormatMessageByID(h, id, buffer, 256, a.real);
+    break;
+  case Takes::Wide:
+    ok = mgr->FormatMessageByID(h, id, buffer, 256, wide.c_str());
+    break;
+  case Takes::Narrow:
+    ok = mgr->FormatMessageByID(h, id, buffer, 256, a.utf8.c_str());
+    break;
+  case Takes::Ptr:
+    ok = mgr->FormatMessageByID(h, id, buffer, 256, a.address);
+    break;
+  }
+  EXPECT_TRUE(ok);
+  return buffer;
+}
+
+} // namespace
+
+TEST(CppFormat, EveryArgumentKindAgainstEveryInsertKind) {
+  std::vector<Row> rows;
+  for (std::size_t i = 0; i < std::size(kInserts); ++i)
+    rows.push_back(
+        {"M" + std::to_string(i), std::string("<") + kInserts[i].spec + ">"});
+  Catalog c = Make(rows);
+  for (std::size_t i = 0; i < std::size(kInserts); ++i) {
+    const std::string id = "M" + std::to_string(i);
+    for (const ArgCase &a : Args()) {
+      SCOPED_TRACE(std::string(kInserts[i].spec) + " <- " + a.name);
+      Expected<Text> got = a.format(c, id.c_str());
+      if (!Accepts(kInserts[i].takes, a)) {
+        ASSERT_FALSE(got) << toUtf8(*got);
+        EXPECT_EQ(got.error().code(), Errc::ArgumentMismatch);
+        const std::string &m = got.error().message();
+        EXPECT_NE(m.find(kInserts[i].spec), std::string::npos) << m;
+        EXPECT_NE(m.find("argument 1"), std::string::npos) << m;
+        continue;
+      }
+      ASSERT_TRUE(got) << got.error().message();
+      EXPECT_EQ(toUtf8(*got),
+                toUtf8(Raw(c.handle(), id.c_str(), kInserts[i].takes, a)));
+    }
+  }
+}
+
+TEST(CppFormat, CountsAndOrderOfArguments) {
+  Catalog c = Make({{"TWO", "%2!s! has %1!d! items"},
+                    {"GAP", "%1!d! and %3!d!"},
+                    {"N", "%1!n!"},
+                    {"BROKEN", "50%"},
+                    {"REPEAT", "%1!s!-%1!s!"},
+                    {"LONGSPEC", "%1!0000000000000000d!"}});
+  EXPECT_EQ(*c.format("TWO", 3, "Bag"), T("Bag has 3 items"));
+  EXPECT_EQ(*c.format("TWO", 3, "Bag", 1.5, "extra"), T("Bag has 3 items"))
+      << "arguments past the highest field are fine";
+  Expected<Text> few = c.format("TWO", 3);
+  ASSERT_FALSE(few);
+  EXPECT_EQ(few.error().code(), Errc::ArgumentMismatch);
+  EXPECT_NE(few.error().message().find("%2!s!"), std::string::npos)
+      << few.error().message();
+  Expected<Text> swapped = c.format("TWO", "Bag", 3);
+  ASSERT_FALSE(swapped);
+  EXPECT_NE(swapped.error().message().find("string literal"), std::string::npos)
+      << swapped.error().message();
+  EXPECT_EQ(c.format("GAP", 1, 2, 3).error().code(), Errc::BadMessage);
+  EXPECT_EQ(c.format("N", nullptr).error().code(), Errc::BadMessage);
+  EXPECT_EQ(c.format("BROKEN").error().code(), Errc::BadMessage);
+  EXPECT_EQ(c.format("LONGSPEC", 1).error().code(), Errc::BadMessage);
+  EXPECT_EQ(*c.format("REPEAT", std::string_view("ab")), T("ab-ab"));
+}
+
+TEST(CppFormat, PrintfStyleChecksConversionsInOrder) {
+  Catalog c = Make({{"P", "%s: %*d|%-5.1f|%c"}, {"N", "%n"}, {"BAD", "%y"}});
+  Expected<Text> ok = c.formatPrintf("P", "hp", 4, 7, 2.25, u'x');
+  ASSERT_TRUE(ok) << ok.error().message();
+  PhrasorWChar raw[64];
+  Text hp = T("hp");
+  GetIPhrasorMgr()->FormatStringByID(c.handle(), "P", raw, 64, hp.c_str(), 4, 7,
+                                     2.25, 'x');
+  EXPECT_EQ(*ok, Text(raw));
+  Expected<Text> star = c.formatPrintf("P", "hp", 2.0, 7, 2.25, 'x');
+  ASSERT_FALSE(star);
+  EXPECT_NE(star.error().message().find("'*'"), std::string::npos)
+      << star.error().message();
+  EXPECT_EQ(c.formatPrintf("P", "hp", 4).error().code(),
+            Errc::ArgumentMismatch);
+  EXPECT_EQ(c.formatPrintf("N", nullptr).error().code(), Errc::BadMessage);
+  EXPECT_EQ(c.formatPrintf("BAD").error().code(), Errc::BadMessage);
+
+  Catalog l = Make({{"L", "%.3Lf|%Lg"}});
+  Expected<Text> wide = l.formatPrintf("L", 2.5, 7);
+  ASSERT_TRUE(wide) << wide.error().message();
+  // The host's %L argument: a long double, which Windows makes a double.
+  using HostLongDouble =
+      std::conditional_t<kLongDoubleIsWider, long double, double>;
+  GetIPhrasorMgr()->FormatStringByID(l.handle(), "L", raw, 64,
+                                     HostLongDouble(2.5), HostLongDouble(7));
+  EXPECT_EQ(*wide, Text(raw)) << "long double conversions take any number";
+}
+
+TEST(CppFormat, GrowsOnlyUntilTheOutputFitsAndStopsPastTheLimit) {
+  std::string big(40000, 'x');
+  Catalog c = Make({{"GROW", "%1!s!%1!s!"}, {"SHORT", "ab%1!s!"}});
+  Expected<Text> twice = c.format("GROW", std::string(30000, 'y'));
+  ASSERT_TRUE(twice) << twice.error().message();
+  EXPECT_EQ(twice->size(), 60000u);
+  Expected<Text> tooLong = c.format("GROW", big);
+  ASSERT_FALSE(tooLong);
+  EXPECT_EQ(tooLong.error().code(), Errc::TooLong);
+  Expected<Text> exact = c.format("GROW", std::string(32767, 'z') + "z");
+  EXPECT_EQ(exact.error().code(), Errc::TooLong) << "65,536 units is one past";
+  Expected<Text> limit = c.format("SHORT", std::string(65533, 'z'));
+  ASSERT_TRUE(limit) << limit.error().message();
+  EXPECT_EQ(limit->size(), 65535u);
+}
+
+TEST(CppFormat, FormatToFillsTheCallersBuffer) {
+  Catalog c = Make({{"HI", "Hi %1!s!"}});
+  PhrasorWChar buffer[9];
+  Expected<std::size_t> exact = c.formatTo(buffer, 9, "HI", "Alice");
+  ASSERT_TRUE(exact) << exact.error().message();
+  EXPECT_EQ(*exact, 8u);
+  EXPECT_EQ(Text(buffer), T("Hi Alice"));
+  Expected<std::size_t> shortBy1 = c.formatTo(buffer, 8, "HI", "Alice");
+  ASSERT_FALSE(shortBy1);
+  EXPECT_EQ(shortBy1.error().code(), Errc::TooLong);
+  Expected<std::size_t> none = c.formatTo(buffer, 8, "HI", 3);
+  EXPECT_EQ(none.error().code(), Errc::ArgumentMismatch);
+}
+
+TEST(CppFormat, FormatToAndFindAllocateNothing) {
+  Catalog c = Make({{"SCORE", "%1!s! has %2!d! points"}});
+  PhrasorWChar buffer[64];
+  const PhrasorWChar *name = PHRASOR_TEXT("Ann");
+  ASSERT_TRUE(c.formatTo(buffer, 64, "SCORE", name, 1)); // parses once
+  const long before = gAllocations.load();
+  for (int i = 0; i < 10; ++i) {
+    Expected<std::size_t> n = c.formatTo(buffer, 64, "SCORE", name, i);
+    EXPECT_TRUE(n);
+    EXPECT_TRUE(c.formatTo(buffer, 64, "score", "Bo", i));
+    EXPECT_TRUE(c.find("SCORE"));
+  }
+  EXPECT_EQ(gAllocations.load(), before);
+  EXPECT_EQ(Text(buffer), T("Bo has 9 points"));
+}

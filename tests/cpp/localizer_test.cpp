@@ -1,0 +1,166 @@
+//===- localizer_test.cpp - Fallback, plurals, threads and UTF-8 ----------===//
+
+#include "CppTestSupport.h"
+
+#include <atomic>
+#include <thread>
+
+#if PHRASOR_HAVE_ICU
+#include <unicode/locid.h>
+#include <unicode/plurrule.h>
+#endif
+
+using namespace phrasor;
+using namespace phrasor::cpptest;
+
+TEST(CppLocalizer, FallsBackFromRegionToLanguageToTheLast) {
+  TempDir dir;
+  dir.write("en.skdb", Bytes({{"A", "en A"}, {"B", "en B"}, {"C", "en C"}}));
+  dir.write("fr.skdb",
+            Bytes({{"@locale", "fr"}, {"A", "fr A"}, {"B", "fr B"}}));
+  dir.write("fr-CA.skdb", Bytes({{"@locale", "fr-CA"}, {"A", "ca A"}}));
+  for (const char *tag : {"fr-CA", "fr_CA"}) {
+    SCOPED_TRACE(tag);
+    Expected<Localizer> l = Localizer::load(dir.path, tag);
+    ASSERT_TRUE(l) << l.error().message();
+    ASSERT_EQ(l->catalogs().size(), 3u);
+    EXPECT_EQ(l->find("A"), TextView(T("ca A")));
+    EXPECT_EQ(l->find("b"), TextView(T("fr B")));
+    EXPECT_EQ(l->find("C"), TextView(T("en C")));
+  }
+  Expected<Localizer> swiss = Localizer::load(dir.path, "fr-CH");
+  ASSERT_TRUE(swiss);
+  EXPECT_EQ(swiss->catalogs().size(), 2u) << "a missing file is skipped";
+  EXPECT_EQ(*swiss->format("A"), T("fr A"));
+
+  Expected<Localizer> none = Localizer::load(dir.path, "de", "it");
+  ASSERT_FALSE(none);
+  EXPECT_EQ(none.error().code(), Errc::FileNotFound);
+
+  dir.write("de.skdb", {'S', 'K', 'D', 'B'});
+  Expected<Localizer> broken = Localizer::load(dir.path, "de");
+  ASSERT_FALSE(broken) << "a file that exists must load";
+  EXPECT_EQ(broken.error().code(), Errc::NotADatabase);
+  EXPECT_NE(broken.error().message().find("de.skdb"), std::string::npos);
+}
+
+TEST(CppLocalizer, TheFirstCatalogWithTheTextDecides) {
+  Localizer l;
+  l.add(Make({{"MSG", "%1!d! new"}, {"EMPTY", std::nullopt}}));
+  l.add(Make({{"MSG", "%1!s! new"}, {"EMPTY", "fallback"}, {"ONLY", "x"}}));
+  std::vector<std::string> missing;
+  l.onMissing([&](std::string_view id) { missing.emplace_back(id); });
+  Expected<Text> retyped = l.format("MSG", "three");
+  ASSERT_FALSE(retyped);
+  EXPECT_EQ(retyped.error().code(), Errc::ArgumentMismatch)
+      << "no silent fall-through to a catalog the argument would fit";
+  EXPECT_EQ(*l.format("EMPTY"), T("fallback"))
+      << "an entry without text does not count as having it";
+  EXPECT_EQ(*l.format("ONLY"), T("x"));
+  EXPECT_FALSE(l.find("NOWHERE"));
+  EXPECT_EQ(l.format("NOWHERE").error().code(), Errc::MissingId);
+  EXPECT_EQ(l.plural("NOWHERE", 1).error().code(), Errc::MissingId);
+  EXPECT_EQ(missing,
+            (std::vector<std::string>{"NOWHERE", "NOWHERE", "NOWHERE"}));
+}
+
+TEST(CppPlural, CategoriesFollowTheCatalogLocale) {
+  struct Case {
+    const char *locale;
+    std::int64_t count;
+    const char *category;
+  };
+  const Case cases[] = {
+      {"en", 1, "one"},     {"en", 0, "other"}, {"en", 2, "other"},
+      {"fr", 0, "one"},     {"fr", 1, "one"},   {"fr", 2, "other"},
+      {"ru", 1, "one"},     {"ru", 21, "one"},  {"ru", 3, "few"},
+      {"ru", 11, "many"},   {"ru", 25, "many"}, {"ar", 0, "zero"},
+      {"ar", 2, "two"},     {"ar", 5, "few"},   {"ar", 11, "many"},
+      {"ar", 100, "other"}, {"ja", 1, "other"}, {"pl", 22, "few"},
+      {"pl", 5, "many"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(std::string(c.locale) + " " + std::to_string(c.count));
+    Catalog catalog = Make({{"@locale", c.locale}});
+#if PHRASOR_HAVE_ICU
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::PluralRules> rules(
+        icu::PluralRules::forLocale(icu::Locale(c.locale), status));
+    std::string icuCategory;
+    rules->select(static_cast<double>(c.count)).toUTF8String(icuCategory);
+    EXPECT_EQ(catalog.pluralCategory(c.count), icuCategory);
+    EXPECT_EQ(catalog.pluralCategory(c.count), c.category);
+#else
+    EXPECT_EQ(catalog.pluralCategory(c.count), "other");
+#endif
+  }
+}
+
+TEST(CppPlural, PicksTheCategoryThenOtherThenThePlainId) {
+  Catalog ru = Make({{"@locale", "ru"},
+                     {"FILES#one", "%1!d! файл"},
+                     {"FILES#few", "%1!d! файла"},
+                     {"FILES#other", "%1!d! файлов"},
+                     {"BARE", "%1!d! x"},
+                     {"NOTEXT#other", std::nullopt}});
+  EXPECT_EQ(*ru.plural("FILES", 7, 7), T("7 файлов")) << "many falls to other";
+#if PHRASOR_HAVE_ICU
+  EXPECT_EQ(*ru.plural("FILES", 21, 21), T("21 файл"));
+  EXPECT_EQ(*ru.plural("FILES", 3, 3), T("3 файла"));
+#endif
+  EXPECT_EQ(*ru.plural("BARE", 2, 2), T("2 x"));
+  EXPECT_EQ(ru.plural("FILES", 2).error().code(), Errc::ArgumentMismatch)
+      << "the count is inserted only where an argument carries it";
+  EXPECT_EQ(ru.plural("NOPE", 1).error().code(), Errc::MissingId);
+}
+
+TEST(CppThreads, ManyThreadsShareOneCatalogAndLocalizer) {
+  std::vector<Row> rows = {{"@locale", "ru"},
+                           {"ITEMS#one", "%1!d! предмет"},
+                           {"ITEMS#few", "%1!d! предмета"},
+                           {"ITEMS#other", "%1!d! предметов"}};
+  for (int i = 0; i < 64; ++i)
+    rows.push_back(
+        {"MSG" + std::to_string(i), "%1!s! #" + std::to_string(i) + " %2!d!"});
+  Localizer l;
+  l.add(Make(rows));
+  const Catalog &c = l.catalogs()[0];
+  std::atomic<int> failures{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 8; ++t)
+    threads.emplace_back([&, t] {
+      PhrasorWChar buffer[64];
+      for (int round = 0; round < 200; ++round) {
+        const int i = (round * 7 + t) % 64;
+        const std::string id = "MSG" + std::to_string(i);
+        Expected<Text> text = c.format(id, "n", round);
+        if (!text ||
+            *text != T("n #" + std::to_string(i) + " " + std::to_string(round)))
+          ++failures;
+        if (!c.formatTo(buffer, 64, id, std::string("m"), t) || !c.find(id))
+          ++failures;
+        if (!l.plural("ITEMS", round, round))
+          ++failures;
+      }
+    });
+  for (std::thread &th : threads)
+    th.join();
+  EXPECT_EQ(failures.load(), 0);
+}
+
+TEST(CppUtf, InvalidInputIsReplacedNotFatal) {
+  EXPECT_EQ(fromUtf8("a\x80z"), (Text{'a', 0xFFFD, 'z'}));
+  EXPECT_EQ(fromUtf8("\xC0\xAF"), (Text{0xFFFD, 0xFFFD})) << "overlong";
+  EXPECT_EQ(fromUtf8("\xED\xA0\x80"), (Text{0xFFFD, 0xFFFD, 0xFFFD}))
+      << "an encoded surrogate";
+  EXPECT_EQ(fromUtf8("\xF4\x90\x80\x80"),
+            (Text{0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD}));
+  EXPECT_EQ(fromUtf8("\xE2\x82"), (Text{0xFFFD})) << "one cut sequence";
+  EXPECT_EQ(fromUtf8("\xF0\x9F\x98\x80"), (Text{0xD83D, 0xDE00}));
+  EXPECT_EQ(toUtf8(Text{0xD83D, 0xDE00}), "\xF0\x9F\x98\x80");
+  EXPECT_EQ(toUtf8(Text{'a', 0xD83D}), "a\xEF\xBF\xBD") << "lone high";
+  EXPECT_EQ(toUtf8(Text{0xDE00, 'b'}), "\xEF\xBF\xBD"
+                                       "b")
+      << "lone low";
+  EXPECT_EQ(toUtf8(fromUtf8("h\xC3\xA9llo")), "h\xC3\xA9llo");
+}
