@@ -1,9 +1,10 @@
 //===- ReaderFuzz.h - Shared body of the tool reader fuzzers ---*- C++ -*-===//
 //
 // A reader must turn any bytes into entries and diagnostics without
-// crashing, throwing or hanging; and whatever entries it accepts, once the
-// authoring library compiles them without issues, must make a database the
-// runtime loads and finds every ID in.
+// crashing, throwing or hanging; the checks a build runs on what it read
+// (kinds, locale tags, plural categories) must do the same; and whatever
+// entries it accepts, once the authoring library compiles them without
+// issues, must make a database the runtime loads and finds every ID in.
 //
 //===----------------------------------------------------------------------===//
 
@@ -11,6 +12,11 @@
 #define PHRASOR_FUZZ_READERFUZZ_H
 
 #include "tools/phrasor/Inputs.h"
+#include "tools/phrasor/Kinds.h"
+#include "tools/phrasor/Locale.h"
+#include "tools/phrasor/Metadata.h"
+#include "tools/phrasor/Plurals.h"
+#include "tools/phrasor/Utf.h"
 
 #include "PhrasorRuntime.h"
 #include "tools/authoring/ByteStream.h"
@@ -21,6 +27,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -46,6 +54,26 @@ inline int FuzzReader(ReaderFunction read, const char *file,
   std::vector<tool::SourceEntry> entries;
   read(file, std::string_view(reinterpret_cast<const char *>(data), size), diag,
        entries);
+
+  std::vector<std::string> ids;
+  std::optional<std::string> locale;
+  for (const tool::SourceEntry &source : entries) {
+    ids.push_back(source.entry.id);
+    if (!source.entry.value)
+      continue;
+    const std::u16string &value = *source.entry.value;
+    const tool::KindReading inferred = tool::InferKind(value);
+    const tool::ValueKind kind = source.kind.value_or(inferred.kind);
+    if (kind != inferred.kind && !source.kind)
+      ReaderFail("an entry without a kind did not take the inferred one");
+    tool::CheckValueAs(value, kind);
+    if (source.entry.id == tool::kLocaleId) {
+      const std::string tag = tool::Utf16ToUtf8Lossy(value);
+      if (tool::IsWellFormedTag(tag))
+        locale = tag;
+    }
+  }
+  tool::CheckPluralTexts(ids, locale);
 
   std::vector<authoring::Entry> plain;
   plain.reserve(entries.size());

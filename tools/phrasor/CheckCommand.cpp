@@ -9,8 +9,11 @@
 
 #include "tools/phrasor/Commands.h"
 
+#include "tools/phrasor/CheckAgainst.h"
 #include "tools/phrasor/DatabaseFile.h"
-#include "tools/phrasor/TextChecks.h"
+#include "tools/phrasor/Kinds.h"
+#include "tools/phrasor/Metadata.h"
+#include "tools/phrasor/Plurals.h"
 
 #include <iostream>
 #include <map>
@@ -49,39 +52,31 @@ int RunCheck(const CheckOptions &options) {
     return kExitProblems;
 
   const std::string &where = db.Path();
-  const std::vector<authoring::Entry> entries = db.Entries();
-  std::map<std::string, ValueReport> reports;
+  std::vector<authoring::Entry> entries = db.Entries();
+  const Metadata meta = SplitMetadata(entries);
+  if (!meta.problem.empty())
+    diag.Error(where, meta.problem);
+  std::map<std::string, ValueKind> kinds;
   for (const authoring::Entry &e : entries) {
-    ValueReport report = CheckValue(e.value.value_or(u""));
+    if (!e.value)
+      continue;
+    const ValueKind kind = KindOf(e, meta, where, &diag);
+    kinds.emplace(e.id, kind);
+    ValueReport report = CheckValueAs(*e.value, kind);
     for (const std::string &error : report.errors)
       diag.Error(where, "ID '" + e.id + "': " + error);
     for (const std::string &warning : report.warnings)
       diag.Warning(where, "ID '" + e.id + "': " + warning);
-    if (source)
-      reports.emplace(e.id, std::move(report));
   }
 
-  if (source) {
-    IPhrasorMgr *mgr = GetIPhrasorMgr();
-    for (const authoring::Entry &s : source->Entries()) {
-      // Looked up the way the game looks it up: case-insensitively.
-      const int32_t index = mgr->GetStringIndex(db.Keeper(), s.id.c_str());
-      if (index < 0) {
-        diag.Error(where, "ID '" + s.id + "' of the source is missing");
-        continue;
-      }
-      const std::string ours = mgr->GetStringID(db.Keeper(), index);
-      const ValueReport &translation = reports[ours];
-      const ValueReport original = CheckValue(s.value.value_or(u""));
-      for (const std::string &problem :
-           CompareWithSource(original, translation))
-        diag.Error(where, "ID '" + s.id + "': " + problem);
-    }
-    for (const authoring::Entry &e : entries)
-      if (!source->Keeper() ||
-          GetIPhrasorMgr()->GetStringIndex(source->Keeper(), e.id.c_str()) < 0)
-        diag.Warning(where, "ID '" + e.id + "' is not in the source");
-  }
+  std::vector<std::string> ids;
+  for (const authoring::Entry &e : entries)
+    ids.push_back(e.id);
+  for (const PluralProblem &p : CheckPluralTexts(ids, meta.locale))
+    diag.Warning(where, "ID '" + p.id + "': " + p.message);
+
+  if (source)
+    CheckAgainst(db, entries, meta, kinds, *source, diag);
   if (diag.Failed())
     return kExitProblems;
   std::cerr << "phrasor: " << where << ": " << entries.size() << " entries, "

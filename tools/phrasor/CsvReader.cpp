@@ -8,8 +8,8 @@
 //   eol    := CRLF | LF | CR
 //
 // The first non-blank record names the columns: id, value and optionally
-// voice, in any order. A bare empty field means "absent" and a quoted empty
-// field ("") the empty string, so an entry without a value and an entry
+// voice and kind, in any order. A bare empty field means "absent" and a quoted
+// empty field ("") the empty string, so an entry without a value and an entry
 // whose value is empty both survive a dump and a rebuild.
 //
 //===----------------------------------------------------------------------===//
@@ -156,7 +156,7 @@ void ReadCsv(const std::string &file, std::string_view text, Diagnostics &diag,
   CsvParser parser(file, text, diag);
   CsvRecord record;
   bool haveHeader = false;
-  int idColumn = -1, valueColumn = -1, voiceColumn = -1;
+  int idColumn = -1, valueColumn = -1, voiceColumn = -1, kindColumn = -1;
   while (parser.Next(record)) {
     if (IsBlank(record))
       continue;
@@ -168,11 +168,12 @@ void ReadCsv(const std::string &file, std::string_view text, Diagnostics &diag,
         int *slot = name == "id"      ? &idColumn
                     : name == "value" ? &valueColumn
                     : name == "voice" ? &voiceColumn
+                    : name == "kind"  ? &kindColumn
                                       : nullptr;
         if (!slot) {
           diag.Error(SourcePos{file, record.line},
                      "unknown column '" + record.fields[i].text +
-                         "' (expected id, value, voice)");
+                         "' (expected id, value, voice, kind)");
           good = false;
         } else if (*slot >= 0) {
           diag.Error(SourcePos{file, record.line},
@@ -193,7 +194,8 @@ void ReadCsv(const std::string &file, std::string_view text, Diagnostics &diag,
     }
     const SourcePos pos{file, record.line};
     const std::size_t columns = record.fields.size();
-    std::size_t expected = 2 + (voiceColumn >= 0 ? 1 : 0);
+    std::size_t expected =
+        2 + (voiceColumn >= 0 ? 1 : 0) + (kindColumn >= 0 ? 1 : 0);
     if (columns > expected) {
       diag.Error(pos, "expected " + std::to_string(expected) +
                           " fields, found " + std::to_string(columns));
@@ -212,8 +214,10 @@ void ReadCsv(const std::string &file, std::string_view text, Diagnostics &diag,
       return f->text;
     };
     const CsvField *id = field(idColumn);
+    const CsvField *kind = field(kindColumn);
     AddEntry(pos, id ? id->text : std::string(), present(valueColumn),
-             present(voiceColumn), diag, out);
+             present(voiceColumn), diag, out,
+             ReadKindName(pos, kind ? kind->text : std::string(), diag));
   }
 }
 

@@ -39,6 +39,10 @@ void Diagnostics::Warning(const std::string &where,
   Print("warning", where, message);
 }
 
+void Diagnostics::Note(const std::string &where, const std::string &message) {
+  Print("note", where, message);
+}
+
 std::string SystemReason() {
   std::string reason = std::strerror(errno);
   // strerror capitalises; diagnostics are lower case throughout.

@@ -53,6 +53,9 @@ public:
     Warning(pos.Text(), message);
   }
 
+  /// Information that is no problem (what a reader skipped); not counted.
+  void Note(const std::string &where, const std::string &message);
+
   std::size_t Errors() const { return errorCount; }
   std::size_t Warnings() const { return warningCount; }
   bool Failed() const { return errorCount != 0; }

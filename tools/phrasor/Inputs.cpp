@@ -44,7 +44,7 @@ void ReadInput(const std::string &path, const InputOptions &options,
 void AddEntry(const SourcePos &pos, std::string id,
               const std::optional<std::string> &value,
               std::optional<std::string> voice, Diagnostics &diag,
-              std::vector<SourceEntry> &out) {
+              std::vector<SourceEntry> &out, std::optional<ValueKind> kind) {
   bool good = true;
   if (id.empty()) {
     diag.Error(pos, "empty ID");
@@ -81,7 +81,19 @@ void AddEntry(const SourcePos &pos, std::string id,
     return;
   entry.id = std::move(id);
   entry.voicePath = std::move(voice);
-  out.push_back({std::move(entry), pos});
+  out.push_back({std::move(entry), pos, kind});
+}
+
+std::optional<ValueKind>
+ReadKindName(const SourcePos &pos, const std::string &name, Diagnostics &diag) {
+  if (name.empty())
+    return std::nullopt;
+  std::optional<ValueKind> kind = ParseKind(name);
+  if (!kind)
+    diag.Error(pos, "unknown kind '" + name +
+                        "' (expected text, message or "
+                        "printf)");
+  return kind;
 }
 
 } // namespace phrasor::tool

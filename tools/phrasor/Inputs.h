@@ -11,6 +11,7 @@
 
 #include "tools/authoring/DatabaseWriter.h"
 #include "tools/phrasor/Diagnostics.h"
+#include "tools/phrasor/Kinds.h"
 
 #include <optional>
 #include <string>
@@ -23,6 +24,14 @@ namespace phrasor::tool {
 struct SourceEntry {
   authoring::Entry entry;
   SourcePos pos;
+  std::optional<ValueKind> kind; ///< as the source says; absent: inferred
+};
+
+/// How a PO file names its entries.
+enum class PoKey {
+  Detect,  ///< context when every message has a context of its own
+  Context, ///< the msgctxt is the ID, the msgid the source text
+  Source,  ///< the msgid is the ID, prefixed by "msgctxt\x04" if any
 };
 
 struct InputOptions {
@@ -30,6 +39,10 @@ struct InputOptions {
   bool fillEmpty = false;
   /// PO: entries marked fuzzy are read instead of skipped.
   bool includeFuzzy = false;
+  PoKey poKey = PoKey::Detect;
+  /// --locale: the language of every input; PO plurals are mapped by it
+  /// when a file does not name its own.
+  std::string locale;
 };
 
 /// Reads one input, choosing the reader by extension (.csv, .json, .po).
@@ -43,7 +56,13 @@ void ReadInput(const std::string &path, const InputOptions &options,
 void AddEntry(const SourcePos &pos, std::string id,
               const std::optional<std::string> &value,
               std::optional<std::string> voice, Diagnostics &diag,
-              std::vector<SourceEntry> &out);
+              std::vector<SourceEntry> &out,
+              std::optional<ValueKind> kind = std::nullopt);
+
+/// Reads a kind column or key: empty means "infer", a kind name that one
+/// kind; anything else is reported and also read as "infer".
+std::optional<ValueKind>
+ReadKindName(const SourcePos &pos, const std::string &name, Diagnostics &diag);
 
 // The readers themselves; \p file is the name used in messages.
 void ReadCsv(const std::string &file, std::string_view text, Diagnostics &diag,

@@ -1,8 +1,14 @@
 //===- JsonReader.cpp - JSON input ----------------------------------------===//
 //
 //   { "ID": "value",
-//     "ID": { "value": "text" | null, "voice": "path" | null },
-//     "ID": null }
+//     "ID": { "value": "text" | null, "voice": "path" | null,
+//             "kind": "text" | "message" | "printf" },
+//     "ID": { "one": "text", "few": "text", ..., "kind": ... },
+//     "ID": null,
+//     "@locale": "fr-CA" }
+//
+// An object whose keys are plural categories is a plural text: it gives
+// the entries ID#one, ID#few and so on.
 //
 // Parsed through nlohmann's SAX interface so that every key is seen, even
 // a repeated one (a DOM would keep only one of them), and with an input
@@ -12,9 +18,12 @@
 
 #include "tools/phrasor/Inputs.h"
 
+#include "tools/phrasor/Plurals.h"
+
 #include <nlohmann/json.hpp>
 
 #include <iterator>
+#include <map>
 
 namespace phrasor::tool {
 namespace {
@@ -98,6 +107,8 @@ public:
     if (depth == 2) {
       valueText.reset();
       voiceText.reset();
+      kindText.reset();
+      forms.clear();
       skipping = false;
       current = nullptr;
     } else if (depth > 2) {
@@ -133,10 +144,15 @@ public:
         current = &valueText;
       else if (val == "voice")
         current = &voiceText;
+      else if (val == "kind")
+        current = &kindText;
+      else if (IsPluralCategory(val))
+        current = &forms[CategoryRank(val)];
       else {
         diagnostics.Error(SourcePos{path, lineCount + 1},
                           "unknown key '" + val + "' in entry '" + id +
-                              "' (expected value or voice)");
+                              "' (expected value, voice, kind or plural "
+                              "categories)");
         skipping = true;
       }
     }
@@ -184,7 +200,23 @@ private:
 
   void Finish(const std::optional<std::string> &value,
               const std::optional<std::string> &voice) {
-    AddEntry(SourcePos{path, idLine}, id, value, voice, diagnostics, entries);
+    const SourcePos pos{path, idLine};
+    std::optional<ValueKind> kind;
+    if (depth == 2 && kindText)
+      kind = ReadKindName(pos, *kindText, diagnostics);
+    if (depth == 2 && !forms.empty()) {
+      if (value || voice) {
+        diagnostics.Error(pos, "entry '" + id +
+                                   "' has both plural forms and a value or "
+                                   "voice");
+        return;
+      }
+      for (const auto &[rank, form] : forms)
+        AddEntry(pos, id + "#" + kPluralCategories[rank], form, std::nullopt,
+                 diagnostics, entries, kind);
+      return;
+    }
+    AddEntry(pos, id, value, voice, diagnostics, entries, kind);
   }
 
   const std::string &path;
@@ -194,7 +226,8 @@ private:
   int depth = 0;
   std::string id;
   std::size_t idLine = 0;
-  std::optional<std::string> valueText, voiceText;
+  std::optional<std::string> valueText, voiceText, kindText;
+  std::map<std::size_t, std::optional<std::string>> forms; ///< by rank
   std::optional<std::string> *current = nullptr;
   bool skipping = false;
 };

@@ -1,22 +1,41 @@
 //===- PoReader.cpp - gettext PO input ------------------------------------===//
 //
-// The ID is the msgctxt when there is one, else the msgid; the value is the
-// msgstr. An empty msgstr means "not translated yet": the entry keeps no
-// value, or takes its msgid under --fill-empty. Fuzzy entries are skipped
-// unless --include-fuzzy, obsolete ones always. Extracted comments carry
-// what PO has no field for:
+// Two ways to key a file, chosen by --po-key or detected per file:
+//
+//   context  the msgctxt is the ID and the msgid the source text (the
+//            tool's own dumps: every message has a context of its own)
+//   source   the msgid is the ID, or msgctxt U+0004 msgid when there is a
+//            context, which is how gettext itself keys messages
+//
+// The value is the msgstr, converted from the header's charset to UTF-8.
+// An empty msgstr means "not translated yet": the entry keeps no value, or
+// takes its msgid under --fill-empty. Fuzzy entries are skipped unless
+// --include-fuzzy, obsolete ones always, and the counts are reported. A
+// plural message gives one entry per category of the file's language
+// (ID#one, ID#few, ...), each taking the msgstr[N] that the Plural-Forms
+// expression selects for the numbers of that category. The Language header
+// becomes the @locale entry. Extracted comments carry what PO has no field
+// for:
 //
 //   #. voice: vo/en/ui_ok.ogg       the entry's voice path
 //   #. value: empty                 the value is the empty string
 //
 //===----------------------------------------------------------------------===//
 
+#include "tools/phrasor/Charset.h"
 #include "tools/phrasor/Inputs.h"
+#include "tools/phrasor/Locale.h"
+#include "tools/phrasor/Metadata.h"
+#include "tools/phrasor/PluralForms.h"
+#include "tools/phrasor/Plurals.h"
 
 #include <gettext-po.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
+#include <set>
 
 namespace phrasor::tool {
 namespace {
@@ -71,13 +90,21 @@ void XError2(int severity, po_message_t, const char *filename1, size_t lineno1,
 
 const po_xerror_handler kErrorHandler = {XError, XError2};
 
-// libgettextpo does not say where a message stands in the file, so the
-// lines on which messages begin are found here, in file order: a message
-// begins at its msgctxt, or at a msgid that follows no msgctxt. Comment
-// lines (obsolete "#~" entries among them) are passed over, just as the
-// library's list of live messages passes them over.
-std::vector<std::size_t> MessageLines(std::string_view text) {
-  std::vector<std::size_t> lines;
+/// Where a message begins and the flags written above it.
+struct MessageStart {
+  std::size_t line = 0;
+  std::vector<std::string> flags;
+};
+
+// libgettextpo does not say where a message stands in the file, nor hand
+// out flags it does not know (phrasor-message), so both are found here, in
+// file order: a message begins at its msgctxt, or at a msgid that follows
+// no msgctxt, and takes the "#," lines above it. Obsolete "#~" entries are
+// passed over, just as the library's list of live messages passes them
+// over, and so are the flags written above them.
+std::vector<MessageStart> MessageStarts(std::string_view text) {
+  std::vector<MessageStart> starts;
+  std::vector<std::string> flags;
   bool afterContext = false;
   std::size_t line = 1;
   for (std::size_t pos = 0; pos < text.size(); ++line) {
@@ -93,19 +120,58 @@ std::vector<std::size_t> MessageLines(std::string_view text) {
              (l.size() == k.size() || l[k.size()] == ' ' ||
               l[k.size()] == '\t');
     };
-    if (keyword("msgctxt")) {
-      lines.push_back(line);
+    if (l.substr(0, 2) == "#,") {
+      std::string_view rest = l.substr(2);
+      while (!rest.empty()) {
+        std::size_t comma = rest.find(',');
+        std::string flag = Trimmed(rest.substr(0, comma));
+        if (!flag.empty())
+          flags.push_back(std::move(flag));
+        rest = comma == std::string_view::npos ? "" : rest.substr(comma + 1);
+      }
+    } else if (l.substr(0, 2) == "#~") {
+      flags.clear();
+    } else if (keyword("msgctxt")) {
+      starts.push_back({line, std::move(flags)});
+      flags.clear();
       afterContext = true;
     } else if (keyword("msgid")) {
-      if (!afterContext)
-        lines.push_back(line);
+      if (!afterContext) {
+        starts.push_back({line, std::move(flags)});
+        flags.clear();
+      }
       afterContext = false;
     } else if (l.substr(0, 6) == "msgstr") {
       afterContext = false;
     }
     pos = end + 1;
   }
-  return lines;
+  return starts;
+}
+
+/// The kind the flags give: c-format is printf, no-c-format text, and
+/// phrasor-message a message; two of them contradict each other.
+std::optional<ValueKind> KindOfFlags(const std::vector<std::string> &flags,
+                                     const SourcePos &pos, Diagnostics &diag) {
+  std::optional<ValueKind> kind;
+  for (const std::string &flag : flags) {
+    std::optional<ValueKind> k;
+    if (flag == "c-format")
+      k = ValueKind::Printf;
+    else if (flag == "no-c-format")
+      k = ValueKind::Text;
+    else if (flag == "phrasor-message")
+      k = ValueKind::Message;
+    if (!k)
+      continue;
+    if (kind && *kind != *k) {
+      diag.Error(pos, "flags say both " + std::string(KindName(*kind)) +
+                          " and " + KindName(*k));
+      return std::nullopt;
+    }
+    kind = k;
+  }
+  return kind;
 }
 
 /// Reads the "key: text" lines of the extracted comments.
@@ -125,54 +191,282 @@ void ReadComments(const char *comments, std::optional<std::string> &voice,
 
 } // namespace
 
+namespace {
+
+/// A header field, or nothing; the header itself may be absent.
+std::optional<std::string> HeaderField(const char *header, const char *name) {
+  if (!header)
+    return std::nullopt;
+  char *value = po_header_field(header, name);
+  if (!value)
+    return std::nullopt;
+  std::string out = value;
+  std::free(value);
+  return Trimmed(out);
+}
+
+std::string CharsetOf(const std::optional<std::string> &contentType) {
+  if (!contentType)
+    return "";
+  const std::size_t at = contentType->find("charset=");
+  if (at == std::string::npos)
+    return "";
+  std::string name = contentType->substr(at + 8);
+  const std::size_t end = name.find_first_of("; \t");
+  return end == std::string::npos ? name : name.substr(0, end);
+}
+
+/// The file's live messages, its header aside, with their places.
+struct PoMessage {
+  po_message_t message;
+  SourcePos pos;
+  const std::vector<std::string> *flags;
+};
+
+/// What one file's reading counted, for the summary after it.
+struct PoCounts {
+  std::size_t fuzzy = 0, obsolete = 0, untranslated = 0;
+};
+
+class PoFileReader {
+public:
+  PoFileReader(const std::string &path, const InputOptions &settings,
+               Diagnostics &diagnostics, std::vector<SourceEntry> &entries)
+      : file(path), options(settings), diag(diagnostics), out(entries) {}
+
+  void Read(po_file_t po, std::string_view text);
+
+private:
+  bool ReadHeader(const char *header);
+  bool DetectContextKey(const std::vector<PoMessage> &messages) const;
+  void ReadMessage(const PoMessage &m, bool contextKey);
+  const PluralMapping *Mapping(const SourcePos &pos);
+  std::optional<std::string> Convert(const char *text, const SourcePos &pos,
+                                     const char *what);
+
+  const std::string &file;
+  const InputOptions &options;
+  Diagnostics &diag;
+  std::vector<SourceEntry> &out;
+  Charset converter;
+  std::string locale;
+  SourcePos headerPos;
+  std::optional<std::string> pluralFormsText;
+  std::optional<std::string> keyField;
+  std::optional<PluralMapping> plurals;
+  bool pluralsTried = false;
+  PoCounts counts;
+};
+
+std::optional<std::string> PoFileReader::Convert(const char *text,
+                                                 const SourcePos &pos,
+                                                 const char *what) {
+  std::optional<std::string> utf8 = converter.ToUtf8(text);
+  if (!utf8)
+    diag.Error(pos, std::string(what) + " is not valid in the file's charset");
+  return utf8;
+}
+
+bool PoFileReader::ReadHeader(const char *header) {
+  const SourcePos &pos = headerPos;
+  const std::string charset = CharsetOf(HeaderField(header, "Content-Type"));
+  if (!converter.Open(charset)) {
+    diag.Error(pos, "unknown charset '" + charset + "'");
+    return false;
+  }
+  if (std::optional<std::string> language = HeaderField(header, "Language");
+      language && !language->empty()) {
+    locale = TagFromPoLanguage(*language);
+    // The language travels as an entry; the build checks and merges it.
+    AddEntry(pos, kLocaleId, locale, std::nullopt, diag, out);
+  }
+  if (locale.empty())
+    locale = options.locale;
+  pluralFormsText = HeaderField(header, "Plural-Forms");
+  keyField = HeaderField(header, "X-Phrasor-Key");
+  return true;
+}
+
+// A file is keyed by context when every message has a context and no two
+// share one: that is how dumps are written, and a context that repeats
+// could not be an ID. Dumps also say how they are keyed in a header field.
+bool PoFileReader::DetectContextKey(
+    const std::vector<PoMessage> &messages) const {
+  if (options.poKey != PoKey::Detect)
+    return options.poKey == PoKey::Context;
+  if (keyField == "context" || keyField == "source")
+    return keyField == "context";
+  std::set<std::string> contexts;
+  for (const PoMessage &m : messages) {
+    const char *context = po_message_msgctxt(m.message);
+    if (!context || !contexts.insert(context).second)
+      return false;
+  }
+  return !messages.empty();
+}
+
+const PluralMapping *PoFileReader::Mapping(const SourcePos &pos) {
+  if (pluralsTried)
+    return plurals ? &*plurals : nullptr;
+  pluralsTried = true;
+  if (locale.empty()) {
+    diag.Error(pos, "plural forms need the file's language: add a Language "
+                    "header or pass --locale");
+    return nullptr;
+  }
+  if (!pluralFormsText) {
+    diag.Error(pos, "plural forms need a Plural-Forms header");
+    return nullptr;
+  }
+  std::string problem;
+  std::optional<PluralForms> forms =
+      PluralForms::Parse(*pluralFormsText, problem);
+  if (!forms) {
+    diag.Error(headerPos,
+               "Plural-Forms '" + *pluralFormsText + "': " + problem);
+    return nullptr;
+  }
+  plurals = MapPluralForms(*forms, locale, problem);
+  if (!plurals)
+    diag.Error(headerPos, "Plural-Forms '" + forms->Text() +
+                              "' does not fit the plural rules of '" + locale +
+                              "' (" + CategoriesOf(locale).rules +
+                              "): " + problem);
+  return plurals ? &*plurals : nullptr;
+}
+
+void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
+  po_message_t message = m.message;
+  const SourcePos &pos = m.pos;
+  if (po_message_is_fuzzy(message) && !options.includeFuzzy) {
+    ++counts.fuzzy;
+    return;
+  }
+  const char *rawContext = po_message_msgctxt(message);
+  std::optional<std::string> context, msgid, plural;
+  if (rawContext && !(context = Convert(rawContext, pos, "msgctxt")))
+    return;
+  if (!(msgid = Convert(po_message_msgid(message), pos, "msgid")))
+    return;
+  const char *rawPlural = po_message_msgid_plural(message);
+  if (rawPlural && !(plural = Convert(rawPlural, pos, "msgid_plural")))
+    return;
+
+  std::string id;
+  if (contextKey && context)
+    id = *context;
+  else if (context)
+    id = *context + '\x04' + *msgid; // gettext's own key for the pair
+  else
+    id = *msgid;
+
+  std::optional<std::string> voice;
+  bool emptyValue = false;
+  std::optional<std::string> comments =
+      Convert(po_message_extracted_comments(message), pos, "comment");
+  if (comments)
+    ReadComments(comments->c_str(), voice, emptyValue);
+  std::optional<ValueKind> kind;
+  if (m.flags)
+    kind = KindOfFlags(*m.flags, pos, diag);
+
+  // One form per category; a singular message is one form with no suffix.
+  std::vector<std::pair<std::string, const char *>> forms;
+  if (rawPlural) {
+    const PluralMapping *mapping = Mapping(pos);
+    if (!mapping)
+      return;
+    for (const auto &[category, index] : mapping->forms) {
+      const char *form =
+          po_message_msgstr_plural(message, static_cast<int>(index));
+      if (!form) {
+        diag.Error(pos, "'" + id +
+                            "' has fewer forms than Plural-Forms "
+                            "needs (no msgstr[" +
+                            std::to_string(index) + "])");
+        return;
+      }
+      forms.emplace_back(category, form);
+    }
+  } else {
+    forms.emplace_back("", po_message_msgstr(message));
+  }
+  bool untranslated = true;
+  for (const auto &form : forms)
+    untranslated = untranslated && form.second[0] == '\0';
+  if (untranslated)
+    ++counts.untranslated;
+  for (const auto &[category, raw] : forms) {
+    std::optional<std::string> msgstr = Convert(raw, pos, "msgstr");
+    if (!msgstr)
+      return;
+    std::optional<std::string> value;
+    if (!msgstr->empty())
+      value = *msgstr;
+    else if (emptyValue)
+      value = std::string();
+    else if (options.fillEmpty)
+      value = category.empty() || category == "one" ? *msgid
+                                                    : plural.value_or(*msgid);
+    AddEntry(pos, category.empty() ? id : id + "#" + category, value, voice,
+             diag, out, kind);
+  }
+}
+
+void PoFileReader::Read(po_file_t po, std::string_view text) {
+  const std::vector<MessageStart> starts = MessageStarts(text);
+  std::vector<po_message_t> live;
+  po_message_iterator_t it = po_message_iterator(po, nullptr);
+  while (po_message_t message = po_next_message(it)) {
+    if (po_message_is_obsolete(message))
+      ++counts.obsolete;
+    else
+      live.push_back(message);
+  }
+  po_message_iterator_free(it);
+  const bool haveLines = starts.size() == live.size();
+
+  std::vector<PoMessage> messages;
+  headerPos = SourcePos{file, 0};
+  for (std::size_t i = 0; i < live.size(); ++i) {
+    const SourcePos pos{file, haveLines ? starts[i].line : 0};
+    if (!po_message_msgctxt(live[i]) && po_message_msgid(live[i])[0] == '\0') {
+      headerPos = pos;
+      continue;
+    }
+    messages.push_back({live[i], pos, haveLines ? &starts[i].flags : nullptr});
+  }
+  if (!ReadHeader(po_file_domain_header(po, nullptr)))
+    return;
+  const bool contextKey = DetectContextKey(messages);
+  for (const PoMessage &m : messages)
+    ReadMessage(m, contextKey);
+
+  if (counts.fuzzy || counts.obsolete || counts.untranslated) {
+    auto count = [](std::size_t n, const char *what) {
+      return std::to_string(n) + " " + what + (n == 1 ? " entry" : " entries");
+    };
+    diag.Note(file, "skipped " + count(counts.fuzzy, "fuzzy") +
+                        (counts.fuzzy ? " (--include-fuzzy reads them)" : "") +
+                        " and " + count(counts.obsolete, "obsolete") + "; " +
+                        count(counts.untranslated, "untranslated") +
+                        (counts.untranslated && !options.fillEmpty
+                             ? " (kept without a value)"
+                             : ""));
+  }
+}
+
+} // namespace
+
 void ReadPo(const std::string &file, std::string_view text,
             const InputOptions &options, Diagnostics &diag,
             std::vector<SourceEntry> &out) {
   CurrentDiag = &diag;
   po_file_t po = po_file_read(file.c_str(), &kErrorHandler);
-  if (!po) {
-    CurrentDiag = nullptr;
-    return;
+  if (po) {
+    PoFileReader(file, options, diag, out).Read(po, text);
+    po_file_free(po);
   }
-  const std::vector<std::size_t> lines = MessageLines(text);
-  std::vector<po_message_t> messages;
-  po_message_iterator_t it = po_message_iterator(po, nullptr);
-  while (po_message_t message = po_next_message(it))
-    if (!po_message_is_obsolete(message))
-      messages.push_back(message);
-  po_message_iterator_free(it);
-  const bool haveLines = lines.size() == messages.size();
-
-  for (std::size_t i = 0; i < messages.size(); ++i) {
-    po_message_t message = messages[i];
-    const SourcePos pos{file, haveLines ? lines[i] : 0};
-    const char *context = po_message_msgctxt(message);
-    const char *msgid = po_message_msgid(message);
-    if (!context && msgid[0] == '\0')
-      continue; // the header entry
-    if (po_message_is_fuzzy(message) && !options.includeFuzzy)
-      continue;
-    std::string id = context ? context : msgid;
-    std::string msgstr = po_message_msgstr(message);
-    if (po_message_msgid_plural(message)) {
-      diag.Warning(pos,
-                   "'" + id + "' has plural forms; only the first is used");
-      const char *first = po_message_msgstr_plural(message, 0);
-      msgstr = first ? first : "";
-    }
-    std::optional<std::string> voice;
-    bool emptyValue = false;
-    ReadComments(po_message_extracted_comments(message), voice, emptyValue);
-    std::optional<std::string> value;
-    if (!msgstr.empty())
-      value = msgstr;
-    else if (emptyValue)
-      value = std::string();
-    else if (options.fillEmpty)
-      value = msgid;
-    AddEntry(pos, std::move(id), value, std::move(voice), diag, out);
-  }
-  po_file_free(po);
   CurrentDiag = nullptr;
 }
 

@@ -12,6 +12,7 @@
 #include "manager/FormatResults.h"
 #include "tools/phrasor/DatabaseFile.h"
 #include "tools/phrasor/FileIo.h"
+#include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/TextChecks.h"
 #include "tools/phrasor/Utf.h"
 
@@ -26,8 +27,12 @@ int RunDump(const DumpOptions &options) {
   OpenDatabase db(options.database);
   RequireLoaded(db);
   Diagnostics diag;
+  std::vector<authoring::Entry> entries = db.Entries();
+  const Metadata meta = SplitMetadata(entries);
+  if (!meta.problem.empty())
+    diag.Error(db.Path(), meta.problem + "; kinds are written as inferred");
   const std::string text =
-      WriteEntries(db.Entries(), options.format, db.Path(), diag);
+      WriteEntries(entries, meta, options.format, db.Path(), diag);
   if (options.output.empty())
     WriteStdout(text);
   else
@@ -74,6 +79,16 @@ int RunList(const ListOptions &options) {
   return kExitOk;
 }
 
+namespace {
+std::string LocaleOf(const OpenDatabase &db) {
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  if (!mgr->HasStringByID(db.Keeper(), kLocaleId))
+    return "none";
+  return Utf16ToUtf8Lossy(
+      FromRuntime(mgr->GetStringByID(db.Keeper(), kLocaleId)));
+}
+} // namespace
+
 int RunInfo(const InfoOptions &options) {
   OpenDatabase db(options.database);
   RequireLoaded(db);
@@ -89,6 +104,7 @@ int RunInfo(const InfoOptions &options) {
   std::ostringstream out;
   out << "file:         " << db.Path() << " (" << db.FileSize() << " bytes)\n"
       << "format:       SKDB version " << h.version << "\n"
+      << "locale:       " << LocaleOf(db) << "\n"
       << "entries:      " << h.idCount << "\n"
       << "values:       " << values << " stored for " << withValue
       << " entries (" << (withValue > values ? withValue - values : 0)

@@ -24,12 +24,14 @@ public:
     const std::string text =
         Utf16ToUtf8Lossy(format.substr(begin, end - begin));
     const uint8_t intKind = static_cast<uint8_t>(ArgKind::Int32);
+    const bool space = (spec.flags & kFlagSpace) != 0;
     if (spec.widthFromArg)
-      reading.args.push_back({intKind, text, true});
+      reading.args.push_back({intKind, text, true, end, space});
     if (spec.precisionFromArg)
-      reading.args.push_back({intKind, text, true});
+      reading.args.push_back({intKind, text, true, end, space});
     if (spec.kind != ArgKind::None)
-      reading.args.push_back({static_cast<uint8_t>(spec.kind), text, false});
+      reading.args.push_back(
+          {static_cast<uint8_t>(spec.kind), text, false, end, space});
   }
   void OnError(uint32_t position, SpecError error) override {
     reading.problem = std::string(SpecErrorText(error)) + " at character " +
@@ -106,9 +108,12 @@ ValueReport CheckValue(std::u16string_view value) {
                        ")");
     return r;
   }
-  if (r.style != ValueStyle::Message)
-    return r;
+  if (r.style == ValueStyle::Message)
+    CheckMessageInserts(r);
+  return r;
+}
 
+void CheckMessageInserts(ValueReport &r) {
   for (const MessageInsert &insert : r.message.inserts) {
     // The formatter hands the spec, cut to its first 14 characters, to the
     // printf engine, which must accept it.
@@ -126,7 +131,6 @@ ValueReport CheckValue(std::u16string_view value) {
   }
   if (r.message.textAfterEnd)
     r.warnings.push_back("text after %0 is never shown");
-  return r;
 }
 
 std::vector<std::string> CompareWithSource(const ValueReport &source,

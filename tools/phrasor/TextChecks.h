@@ -38,9 +38,11 @@ MessageReading ReadAsMessage(std::u16string_view value);
 /// One argument a printf format takes: a conversion's value, or the int
 /// of a '*' width or precision.
 struct PrintfArg {
-  uint8_t kind = 0;  ///< the engine's ArgKind
-  std::string text;  ///< the conversion as written, e.g. "%-5.2f"
-  bool star = false; ///< the int of a '*' before the conversion's value
+  uint8_t kind = 0;       ///< the engine's ArgKind
+  std::string text;       ///< the conversion as written, e.g. "%-5.2f"
+  bool star = false;      ///< the int of a '*' before the conversion's value
+  uint32_t end = 0;       ///< the character after the conversion
+  bool spaceFlag = false; ///< written with the ' ' flag, as in "% d"
 
   bool operator==(const PrintfArg &o) const {
     return kind == o.kind && star == o.star;
@@ -69,6 +71,10 @@ struct ValueReport {
 };
 
 ValueReport CheckValue(std::u16string_view value);
+
+/// Adds to \p report what the formatter would refuse in the inserts of its
+/// (valid) message reading, and the warning for text after %0.
+void CheckMessageInserts(ValueReport &report);
 
 /// Differences that would make \p translation take other arguments than
 /// \p source: dropped, added or retyped inserts, other printf conversions.

@@ -2,13 +2,19 @@
 
 #include "tools/phrasor/Writers.h"
 
+#include "tools/phrasor/Locale.h"
+#include "tools/phrasor/PluralForms.h"
+#include "tools/phrasor/Plurals.h"
 #include "tools/phrasor/Utf.h"
 
 #include <gettext-po.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <set>
 #include <unistd.h>
 
 namespace phrasor::tool {
@@ -19,14 +25,19 @@ struct TextEntry {
   std::string id;
   std::optional<std::string> value;
   std::optional<std::string> voice;
+  std::optional<ValueKind> kind; ///< written only when recorded
 };
 
 std::vector<TextEntry> ToText(const std::vector<authoring::Entry> &entries,
-                              const std::string &where, Diagnostics &diag) {
+                              const Metadata &meta, const std::string &where,
+                              Diagnostics &diag) {
   std::vector<TextEntry> out;
   out.reserve(entries.size());
   for (const authoring::Entry &e : entries) {
-    TextEntry t{e.id, std::nullopt, e.voicePath};
+    TextEntry t{e.id, std::nullopt, e.voicePath, std::nullopt};
+    auto kind = meta.kinds.find(e.id);
+    if (kind != meta.kinds.end() && e.value)
+      t.kind = kind->second;
     if (!IsValidUtf8(e.id)) {
       diag.Error(where, "ID '" + e.id + "' is not valid UTF-8; left out");
       continue;
@@ -49,6 +60,81 @@ std::vector<TextEntry> ToText(const std::vector<authoring::Entry> &entries,
   return out;
 }
 
+std::string FoldAsciiCase(std::string s) {
+  for (char &c : s)
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+/// The forms of one plural text, in CLDR order, that a format may write
+/// as one plural value.
+struct PluralGroup {
+  std::string base;
+  std::vector<const TextEntry *> forms;
+  std::optional<ValueKind> kind; ///< written once for every form
+};
+
+/// The plural texts that can be written as one value and read back as the
+/// same entries: no form has a voice path, every form has a value, no
+/// entry is named like the group itself, and one kind written for all
+/// forms would be recorded again exactly where it is now.
+std::map<std::string, PluralGroup>
+FindPluralGroups(const std::vector<TextEntry> &entries) {
+  std::map<std::string, PluralGroup> groups;
+  std::set<std::string> plain, broken;
+  for (const TextEntry &e : entries) {
+    std::string_view base, category;
+    if (!SplitPluralId(e.id, base, category)) {
+      plain.insert(e.id);
+      continue;
+    }
+    PluralGroup &g = groups[std::string(base)];
+    g.base = base;
+    g.forms.push_back(&e);
+    if (e.voice || !e.value)
+      broken.insert(g.base);
+    if (e.kind && g.kind && *g.kind != *e.kind)
+      broken.insert(g.base);
+    if (e.kind)
+      g.kind = e.kind;
+  }
+  for (auto &[base, g] : groups) {
+    std::sort(g.forms.begin(), g.forms.end(),
+              [](const TextEntry *a, const TextEntry *b) {
+                std::string_view ba, ca, bb, cb;
+                SplitPluralId(a->id, ba, ca);
+                SplitPluralId(b->id, bb, cb);
+                return CategoryRank(ca) < CategoryRank(cb);
+              });
+    if (g.kind)
+      for (const TextEntry *form : g.forms) {
+        if (form->kind)
+          continue;
+        const KindReading inferred = InferKind(*Utf8ToUtf16(*form->value));
+        if (inferred.kind != *g.kind || !inferred.doubt.empty())
+          broken.insert(base);
+      }
+  }
+  // An entry named like a group, even in another case, would collide with
+  // it: as a JSON key, and as an ID once the PO file is read back.
+  std::set<std::string> plainFolded;
+  for (const std::string &id : plain)
+    plainFolded.insert(FoldAsciiCase(id));
+  for (const auto &[base, g] : groups)
+    if (plainFolded.count(FoldAsciiCase(base)))
+      broken.insert(base);
+  for (const std::string &base : broken)
+    groups.erase(base);
+  return groups;
+}
+
+std::string_view CategoryOfForm(const TextEntry &e) {
+  std::string_view base, category;
+  SplitPluralId(e.id, base, category);
+  return category;
+}
+
 // A field is quoted when it holds a separator, a quote or a line break, or
 // when it is present but empty ("" reads back as the empty string, a bare
 // empty field as absent).
@@ -69,23 +155,58 @@ void CsvField(std::string &out, const std::optional<std::string> &field) {
   out.push_back('"');
 }
 
-std::string WriteCsv(const std::vector<TextEntry> &entries) {
-  std::string out = "id,value,voice\n";
-  for (const TextEntry &e : entries) {
+// The kind column appears only when some entry needs it, so the dump of a
+// database without recorded kinds reads as it always has.
+std::string WriteCsv(const std::vector<TextEntry> &entries,
+                     const Metadata &meta) {
+  bool kinds = false;
+  for (const TextEntry &e : entries)
+    kinds = kinds || e.kind;
+  std::string out = kinds ? "id,value,voice,kind\n" : "id,value,voice\n";
+  auto row = [&](const TextEntry &e) {
     CsvField(out, e.id);
     out.push_back(',');
     CsvField(out, e.value);
     out.push_back(',');
     CsvField(out, e.voice);
+    if (kinds) {
+      out.push_back(',');
+      if (e.kind)
+        out += KindName(*e.kind);
+    }
     out.push_back('\n');
-  }
+  };
+  if (meta.locale)
+    row(TextEntry{kLocaleId, meta.locale, std::nullopt, std::nullopt});
+  for (const TextEntry &e : entries)
+    row(e);
   return out;
 }
 
-std::string WriteJson(const std::vector<TextEntry> &entries) {
+std::string WriteJson(const std::vector<TextEntry> &entries,
+                      const Metadata &meta) {
   nlohmann::ordered_json root = nlohmann::ordered_json::object();
+  if (meta.locale)
+    root[kLocaleId] = *meta.locale;
+  const std::map<std::string, PluralGroup> groups = FindPluralGroups(entries);
   for (const TextEntry &e : entries) {
-    if (e.value && !e.voice) {
+    std::string_view base, category;
+    if (SplitPluralId(e.id, base, category)) {
+      auto group = groups.find(std::string(base));
+      if (group != groups.end()) {
+        const PluralGroup &g = group->second;
+        if (g.forms.front() != &e)
+          continue; // written with the group's first form
+        nlohmann::ordered_json forms = nlohmann::ordered_json::object();
+        for (const TextEntry *form : g.forms)
+          forms[std::string(CategoryOfForm(*form))] = *form->value;
+        if (g.kind)
+          forms["kind"] = KindName(*g.kind);
+        root[g.base] = std::move(forms);
+        continue;
+      }
+    }
+    if (e.value && !e.voice && !e.kind) {
       root[e.id] = *e.value;
       continue;
     }
@@ -93,6 +214,8 @@ std::string WriteJson(const std::vector<TextEntry> &entries) {
     object["value"] = e.value ? nlohmann::ordered_json(*e.value) : nullptr;
     if (e.voice)
       object["voice"] = *e.voice;
+    if (e.kind)
+      object["kind"] = KindName(*e.kind);
     root[e.id] = std::move(object);
   }
   return root.dump(2, ' ', false) + "\n";
@@ -114,23 +237,132 @@ void WriteFailed2(int severity, po_message_t, const char *, size_t, size_t, int,
   WriteFailed(severity, nullptr, nullptr, 0, 0, 0, text);
 }
 
+// libgettextpo writes only the flags it knows, so a message kind is first
+// written as this translator comment and then turned into its flag.
+constexpr const char *kMessageComment = "phrasor-message-flag";
+constexpr std::string_view kMessageMarker = "# phrasor-message-flag\n";
+constexpr std::string_view kMessageFlag = "#, phrasor-message\n";
+
+void SetKind(po_message_t m, const std::optional<ValueKind> &kind) {
+  if (!kind)
+    return;
+  if (*kind == ValueKind::Message)
+    po_message_set_comments(m, kMessageComment);
+  else
+    po_message_set_format(m, "c-format", *kind == ValueKind::Printf);
+}
+
+/// True when reading \p group back through \p mapping gives the same
+/// entries: the same categories, and one text for forms sharing an index.
+bool FitsMapping(const PluralGroup &group, const PluralMapping &mapping) {
+  if (group.forms.size() != mapping.forms.size())
+    return false;
+  std::map<unsigned long, const std::string *> byIndex;
+  for (std::size_t i = 0; i < group.forms.size(); ++i) {
+    const auto &[category, index] = mapping.forms[i];
+    if (CategoryOfForm(*group.forms[i]) != category ||
+        group.forms[i]->value->empty())
+      return false;
+    auto [at, fresh] = byIndex.emplace(index, &*group.forms[i]->value);
+    if (!fresh && *at->second != *group.forms[i]->value)
+      return false;
+  }
+  return true;
+}
+
+/// Keyed by source, the ID is the msgid, after a context when it has one.
+void SetSourceKey(po_message_t m, const std::string &id) {
+  const std::size_t separator = id.find('\x04');
+  if (separator == std::string::npos) {
+    po_message_set_msgid(m, id.c_str());
+    return;
+  }
+  po_message_set_msgctxt(m, id.substr(0, separator).c_str());
+  po_message_set_msgid(m, id.substr(separator + 1).c_str());
+}
+
+void InsertPlural(po_message_iterator_t it, const PluralGroup &group,
+                  const PluralMapping &mapping, bool sourceKey) {
+  po_message_t m = po_message_create();
+  const TextEntry *one = group.forms.front(), *other = group.forms.back();
+  for (const TextEntry *form : group.forms)
+    if (CategoryOfForm(*form) == "one")
+      one = form;
+  if (sourceKey) {
+    SetSourceKey(m, group.base);
+  } else {
+    po_message_set_msgctxt(m, group.base.c_str());
+    po_message_set_msgid(m, one->value->c_str());
+  }
+  po_message_set_msgid_plural(m, other->value->c_str());
+  for (std::size_t i = 0; i < group.forms.size(); ++i)
+    po_message_set_msgstr_plural(m, static_cast<int>(mapping.forms[i].second),
+                                 group.forms[i]->value->c_str());
+  SetKind(m, group.kind);
+  po_message_insert(it, m);
+}
+
 // libgettextpo only writes to a named file, so the text is written to a
 // private temporary file and read back.
-std::string WritePo(const std::vector<TextEntry> &entries) {
+std::string WritePo(const std::vector<TextEntry> &entries,
+                    const Metadata &meta) {
+  // Plural texts are written as plural messages when the language has a
+  // usual Plural-Forms whose forms the group fills exactly; others stay
+  // one message per form.
+  std::map<std::string, PluralGroup> plurals = FindPluralGroups(entries);
+  std::optional<PluralMapping> mapping;
+  std::optional<std::string> pluralForms;
+  if (meta.locale)
+    pluralForms = UsualPluralForms(*meta.locale);
+  if (pluralForms) {
+    std::string problem;
+    std::optional<PluralForms> forms =
+        PluralForms::Parse(*pluralForms, problem);
+    if (forms)
+      mapping = MapPluralForms(*forms, *meta.locale, problem);
+  }
+  for (auto it = plurals.begin(); it != plurals.end();)
+    it = mapping && FitsMapping(it->second, *mapping) ? std::next(it)
+                                                      : plurals.erase(it);
+
   po_file_t file = po_file_create();
   po_message_iterator_t it = po_message_iterator(file, nullptr);
   po_message_t header = po_message_create();
   po_message_set_msgid(header, "");
-  po_message_set_msgstr(header, "Content-Type: text/plain; charset=UTF-8\n"
-                                "Content-Transfer-Encoding: 8bit\n");
+  std::string fields = "Content-Type: text/plain; charset=UTF-8\n"
+                       "Content-Transfer-Encoding: 8bit\n";
+  if (meta.locale)
+    fields += "Language: " + PoLanguage(*meta.locale) + "\n";
+  if (!plurals.empty())
+    fields += "Plural-Forms: " + *pluralForms + "\n";
+  // gettext's own keys (context U+0004 msgid) cannot be written as a
+  // context, so a database that has them is written keyed by source.
+  bool sourceKey = false;
+  for (const TextEntry &e : entries)
+    sourceKey = sourceKey || e.id.find('\x04') != std::string::npos;
+  fields += sourceKey ? "X-Phrasor-Key: source\n" : "X-Phrasor-Key: context\n";
+  po_message_set_msgstr(header, fields.c_str());
   po_message_insert(it, header);
   for (const TextEntry &e : entries) {
+    std::string_view base, category;
+    if (SplitPluralId(e.id, base, category)) {
+      auto group = plurals.find(std::string(base));
+      if (group != plurals.end()) {
+        if (group->second.forms.front() == &e)
+          InsertPlural(it, group->second, *mapping, sourceKey);
+        continue;
+      }
+    }
     po_message_t m = po_message_create();
-    po_message_set_msgctxt(m, e.id.c_str());
-    // The msgid is what a translator reads; it must not be empty, which
-    // would make the entry a header.
-    const std::string &source = e.value && !e.value->empty() ? *e.value : e.id;
-    po_message_set_msgid(m, source.c_str());
+    if (sourceKey) {
+      SetSourceKey(m, e.id);
+    } else {
+      po_message_set_msgctxt(m, e.id.c_str());
+      // The msgid is what a translator reads; it must not be empty, which
+      // would make the entry a header.
+      po_message_set_msgid(
+          m, (e.value && !e.value->empty() ? *e.value : e.id).c_str());
+    }
     po_message_set_msgstr(m, e.value ? e.value->c_str() : "");
     std::string comments;
     if (e.voice)
@@ -139,6 +371,7 @@ std::string WritePo(const std::vector<TextEntry> &entries) {
       comments += "value: empty\n";
     if (!comments.empty())
       po_message_set_extracted_comments(m, comments.c_str());
+    SetKind(m, e.kind);
     po_message_insert(it, m);
   }
   po_message_iterator_free(it);
@@ -162,22 +395,25 @@ std::string WritePo(const std::vector<TextEntry> &entries) {
   std::remove(path);
   if (!written)
     throw FatalError("cannot write the PO text");
+  for (std::size_t at = text.find(kMessageMarker); at != std::string::npos;
+       at = text.find(kMessageMarker, at))
+    text.replace(at, kMessageMarker.size(), kMessageFlag);
   return text;
 }
 
 } // namespace
 
 std::string WriteEntries(const std::vector<authoring::Entry> &entries,
-                         DumpFormat format, const std::string &where,
-                         Diagnostics &diag) {
-  const std::vector<TextEntry> text = ToText(entries, where, diag);
+                         const Metadata &meta, DumpFormat format,
+                         const std::string &where, Diagnostics &diag) {
+  const std::vector<TextEntry> text = ToText(entries, meta, where, diag);
   switch (format) {
   case DumpFormat::Csv:
-    return WriteCsv(text);
+    return WriteCsv(text, meta);
   case DumpFormat::Json:
-    return WriteJson(text);
+    return WriteJson(text, meta);
   case DumpFormat::Po:
-    return WritePo(text);
+    return WritePo(text, meta);
   }
   return "";
 }

@@ -11,6 +11,7 @@
 
 #include "tools/authoring/DatabaseWriter.h"
 #include "tools/phrasor/Diagnostics.h"
+#include "tools/phrasor/Metadata.h"
 
 #include <string>
 #include <vector>
@@ -19,12 +20,14 @@ namespace phrasor::tool {
 
 enum class DumpFormat { Csv, Json, Po };
 
-/// The entries as a file of \p format. Entries that the format cannot hold
-/// (text that is not valid UTF-8 or UTF-16) are reported to \p diag under
-/// the name \p where and left out.
+/// The entries (without the metadata entries, which \p meta holds) as a
+/// file of \p format: the locale in the format's own place, and a kind
+/// wherever \p meta records one. Entries that the format cannot hold (text
+/// that is not valid UTF-8 or UTF-16) are reported to \p diag under the
+/// name \p where and left out.
 std::string WriteEntries(const std::vector<authoring::Entry> &entries,
-                         DumpFormat format, const std::string &where,
-                         Diagnostics &diag);
+                         const Metadata &meta, DumpFormat format,
+                         const std::string &where, Diagnostics &diag);
 
 } // namespace phrasor::tool
 

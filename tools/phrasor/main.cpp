@@ -21,6 +21,7 @@ using Runner = std::function<int()>;
 /// The options of every subcommand; CLI11 writes into them while parsing.
 struct AllOptions {
   BuildOptions build;
+  std::string poKey = "detect";
   DumpOptions dump;
   std::string dumpFormat = "csv";
   CheckOptions check;
@@ -41,8 +42,20 @@ void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
               "PO: use the msgid when the msgstr is empty");
   b->add_flag("--include-fuzzy", o.build.input.includeFuzzy,
               "PO: read entries marked fuzzy instead of skipping them");
+  b->add_option("--po-key", o.poKey,
+                "PO: context (msgctxt is the ID), source (msgid is the ID, "
+                "as gettext keys it) or detect (per file, the default)")
+      ->check(CLI::IsMember({"context", "source", "detect"}));
+  b->add_option("--locale", o.build.input.locale,
+                "The language of the texts, a BCP 47 tag such as fr-CA "
+                "(overrides the inputs)");
   b->add_flag("--strict", o.build.strict, "Treat warnings as errors");
-  b->callback([&] { run = [&] { return RunBuild(o.build); }; });
+  b->callback([&] {
+    o.build.input.poKey = o.poKey == "context"  ? PoKey::Context
+                          : o.poKey == "source" ? PoKey::Source
+                                                : PoKey::Detect;
+    run = [&] { return RunBuild(o.build); };
+  });
 }
 
 void AddDump(CLI::App &app, AllOptions &o, Runner &run) {

@@ -1,0 +1,49 @@
+//===- Metadata.cpp - The tool's own entries in a database ----------------===//
+
+#include "tools/phrasor/Metadata.h"
+
+#include "tools/phrasor/Utf.h"
+
+#include <nlohmann/json.hpp>
+
+namespace phrasor::tool {
+
+Metadata SplitMetadata(std::vector<authoring::Entry> &entries) {
+  Metadata meta;
+  std::vector<authoring::Entry> kept;
+  kept.reserve(entries.size());
+  for (authoring::Entry &e : entries) {
+    if (e.id == kLocaleId && e.value) {
+      meta.locale = Utf16ToUtf8Lossy(*e.value);
+    } else if (e.id == kKindsId && e.value) {
+      const nlohmann::json kinds = nlohmann::json::parse(
+          Utf16ToUtf8Lossy(*e.value), nullptr, /*allow_exceptions=*/false);
+      if (!kinds.is_object()) {
+        meta.problem = "@kinds is not a JSON object";
+        continue;
+      }
+      for (const auto &[id, name] : kinds.items()) {
+        std::optional<ValueKind> kind;
+        if (name.is_string())
+          kind = ParseKind(name.get<std::string>());
+        if (!kind)
+          meta.problem = "@kinds gives '" + id + "' an unknown kind";
+        else
+          meta.kinds.emplace(id, *kind);
+      }
+    } else {
+      kept.push_back(std::move(e));
+    }
+  }
+  entries = std::move(kept);
+  return meta;
+}
+
+std::u16string EncodeKinds(const std::map<std::string, ValueKind> &kinds) {
+  nlohmann::ordered_json object = nlohmann::ordered_json::object();
+  for (const auto &[id, kind] : kinds)
+    object[id] = KindName(kind);
+  return Utf8ToUtf16(object.dump()).value_or(u"{}");
+}
+
+} // namespace phrasor::tool

@@ -1,0 +1,46 @@
+//===- Metadata.h - The tool's own entries in a database --------*- C++ -*-===//
+//
+// A database holds only IDs, values and voice paths, and its format stays
+// that way. What the tool must remember beyond that lives in entries whose
+// IDs begin with '@', which no game text uses:
+//
+//   @locale   the language of the texts, a BCP 47 tag such as "fr-CA"
+//   @kinds    the kinds that inference would not give back, as a JSON
+//             object {"ID": "text", ...}; absent when there are none
+//
+// The runtime serves them like any entry; the tool reads them back for
+// check, info and dump, and never shows @kinds as an entry.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_TOOL_METADATA_H
+#define PHRASOR_TOOL_METADATA_H
+
+#include "tools/authoring/DatabaseWriter.h"
+#include "tools/phrasor/Kinds.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace phrasor::tool {
+
+inline constexpr const char *kLocaleId = "@locale";
+inline constexpr const char *kKindsId = "@kinds";
+
+struct Metadata {
+  std::optional<std::string> locale;
+  std::map<std::string, ValueKind> kinds; ///< by ID as stored
+  std::string problem; ///< why @kinds could not be read, if it could not
+};
+
+/// Takes the metadata entries out of \p entries and reads them.
+Metadata SplitMetadata(std::vector<authoring::Entry> &entries);
+
+/// The value of @kinds for \p kinds.
+std::u16string EncodeKinds(const std::map<std::string, ValueKind> &kinds);
+
+} // namespace phrasor::tool
+
+#endif // PHRASOR_TOOL_METADATA_H

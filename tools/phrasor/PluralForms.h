@@ -1,0 +1,62 @@
+//===- PluralForms.h - gettext's Plural-Forms expressions -------*- C++ -*-===//
+//
+// PO files number their plural forms by a C expression in the Plural-Forms
+// header. The tool evaluates it, and ties each form number to the CLDR
+// category of the same numbers, so plural texts become ID#category entries.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_TOOL_PLURALFORMS_H
+#define PHRASOR_TOOL_PLURALFORMS_H
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace phrasor::tool {
+
+/// A Plural-Forms header, parsed.
+class PluralForms {
+public:
+  /// Parses "nplurals=N; plural=EXPR;"; nothing, with \p error set, when
+  /// it does not follow gettext's grammar.
+  static std::optional<PluralForms> Parse(std::string_view text,
+                                          std::string &error);
+  PluralForms(PluralForms &&) noexcept;
+  PluralForms &operator=(PluralForms &&) noexcept;
+  ~PluralForms();
+
+  unsigned long Count() const { return nPlurals; }
+  const std::string &Text() const { return source; }
+  /// The form index for \p n; false on division by zero.
+  bool Evaluate(unsigned long n, unsigned long &index) const;
+
+  struct Node;
+
+private:
+  PluralForms() = default;
+  unsigned long nPlurals = 0;
+  std::string source;
+  std::unique_ptr<Node> root;
+};
+
+/// Which gettext form holds each category of a language.
+struct PluralMapping {
+  std::vector<std::pair<std::string, unsigned long>> forms; ///< CLDR order
+};
+
+/// Ties \p forms to the categories of \p tag: every category a whole number
+/// selects must take exactly one form index, and every index must be
+/// taken. Nothing, with \p error set, when they do not fit.
+std::optional<PluralMapping> MapPluralForms(const PluralForms &forms,
+                                            const std::string &tag,
+                                            std::string &error);
+
+/// gettext's usual Plural-Forms for the language of \p tag, if known.
+std::optional<std::string> UsualPluralForms(const std::string &tag);
+
+} // namespace phrasor::tool
+
+#endif // PHRASOR_TOOL_PLURALFORMS_H

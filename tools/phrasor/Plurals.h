@@ -1,0 +1,77 @@
+//===- Plurals.h - Plural texts: CLDR categories and gettext rules -*- C++
+//-*-===//
+//
+// A plural text is stored as one entry per CLDR category its language has:
+// "FILES#one", "FILES#few", "FILES#many". The categories of a language
+// come from ICU. PO files number their forms instead, by a C expression in
+// the Plural-Forms header; the two are tied together by evaluating both
+// over sample numbers.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_TOOL_PLURALS_H
+#define PHRASOR_TOOL_PLURALS_H
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace phrasor::tool {
+
+/// zero, one, two, few, many, other: CLDR's order, kept in every output.
+extern const char *const kPluralCategories[6];
+
+/// True for the six category names.
+bool IsPluralCategory(std::string_view name);
+
+/// The position of \p category in kPluralCategories, 6 when it is none.
+std::size_t CategoryRank(std::string_view category);
+
+/// Splits "FILES#few" into "FILES" and "few"; false when \p id does not end
+/// in '#' and a category name.
+bool SplitPluralId(std::string_view id, std::string_view &base,
+                   std::string_view &category);
+
+/// The plural categories of a language.
+struct LocaleCategories {
+  std::vector<std::string> all;      ///< every category, in CLDR order
+  std::vector<std::string> integers; ///< those some whole number selects
+  std::string rules;                 ///< CLDR's rules, for messages
+  /// The first sample number of each category in \p integers.
+  std::vector<unsigned long> examples;
+};
+
+/// Whole numbers that meet every integer rule CLDR has.
+const std::vector<unsigned long> &PluralSamples();
+
+/// The category \p tag selects for each of PluralSamples().
+std::vector<std::string> SelectSamples(const std::string &tag);
+
+/// The categories of \p tag (a BCP 47 tag), from ICU.
+LocaleCategories CategoriesOf(const std::string &tag);
+
+/// The category ICU selects for \p n in the language \p tag.
+std::string CategoryOf(const std::string &tag, unsigned long n);
+
+/// True when \p category of \p tag holds a single whole number (English
+/// "one" is 1 alone, Russian "one" is 1, 21, 31...): such a form may write
+/// its number in words.
+bool CategoryIsOneNumber(const std::string &tag, const std::string &category);
+
+/// A problem with a plural text, and the ID of the entry to point at.
+struct PluralProblem {
+  std::string id;
+  std::string message;
+};
+
+/// Checks the plural texts among \p ids against the categories of
+/// \p locale: every category a whole number selects must have its form,
+/// and no form may name a category the language does not have.
+std::vector<PluralProblem>
+CheckPluralTexts(const std::vector<std::string> &ids,
+                 const std::optional<std::string> &locale);
+
+} // namespace phrasor::tool
+
+#endif // PHRASOR_TOOL_PLURALS_H
