@@ -17,9 +17,10 @@
 // Bytes past either terminator never decide the result: the first position
 // where the caller's byte is zero or the folded bytes differ does.
 //
-// Address sanitizers see the caller-side reads past the terminator as
-// overflows of the caller's allocation, so those reads are exempt from
-// instrumentation; everything else the search touches stays checked.
+// The address and thread sanitizers see the caller-side reads past the
+// terminator as accesses outside the caller's allocation, so this function
+// is exempt from their instrumentation; everything else the search touches
+// stays checked.
 //
 //===----------------------------------------------------------------------===//
 
@@ -31,9 +32,9 @@
 #include <stdint.h>
 
 #if defined(__clang__) || defined(__GNUC__)
-#define PHRASOR_NO_ASAN __attribute__((no_sanitize_address))
+#define PHRASOR_NO_SANITIZE __attribute__((no_sanitize("address", "thread")))
 #else
-#define PHRASOR_NO_ASAN
+#define PHRASOR_NO_SANITIZE
 #endif
 
 // SSE2 is part of every x86-64 target; 32-bit x86 builds have it only when
@@ -79,9 +80,9 @@ inline unsigned LowestMark(unsigned marks) {
 /// StrICmpFrom(id, stored, start, common), sixteen bytes a step where both
 /// sides are known readable. \p storedEnd is the end of the block holding
 /// \p stored.
-PHRASOR_NO_ASAN inline int IdCompareFrom(const char *id, const char *stored,
-                                         const char *storedEnd, uint32_t start,
-                                         uint32_t &common) {
+PHRASOR_NO_SANITIZE inline int IdCompareFrom(const char *id, const char *stored,
+                                             const char *storedEnd,
+                                             uint32_t start, uint32_t &common) {
 #if PHRASOR_VECTOR_COMPARE
   using namespace detail;
   const unsigned char *x = reinterpret_cast<const unsigned char *>(id);
