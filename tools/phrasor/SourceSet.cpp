@@ -1,0 +1,190 @@
+//===- SourceSet.cpp - Sources read, checked and compiled -----------------===//
+
+#include "tools/phrasor/SourceSet.h"
+
+#include "tools/phrasor/Kinds.h"
+#include "tools/phrasor/Locale.h"
+#include "tools/phrasor/Metadata.h"
+#include "tools/phrasor/Plurals.h"
+#include "tools/phrasor/Utf.h"
+
+#include <map>
+#include <optional>
+
+namespace phrasor::tool {
+
+namespace {
+
+/// Checks every entry under its kind and returns the kinds a rebuild of a
+/// dump could not infer: an explicit kind that differs from inference, or
+/// that silences inference's doubt about a '%'.
+/// Without \p diag it only records.
+std::map<std::string, ValueKind>
+CheckEntries(const std::vector<SourceEntry> &entries, Diagnostics *diag) {
+  std::map<std::string, ValueKind> recorded;
+  for (const SourceEntry &s : entries) {
+    const authoring::Entry &e = s.entry;
+    if (e.id == kLocaleId)
+      continue;
+    bool ascii = true;
+    for (unsigned char c : e.id)
+      ascii = ascii && c < 0x80;
+    if (!ascii && diag)
+      diag->Warning(s.pos, "ID '" + e.id +
+                               "' is not ASCII; lookups fold only ASCII "
+                               "letters, so other case forms will not match");
+    if (!e.value)
+      continue;
+    const KindReading inferred = InferKind(*e.value);
+    const ValueKind kind = s.kind.value_or(inferred.kind);
+    if (s.kind && (*s.kind != inferred.kind || !inferred.doubt.empty()))
+      recorded[e.id] = *s.kind;
+    if (!diag)
+      continue;
+    if (!s.kind && !inferred.doubt.empty())
+      diag->Warning(s.pos, "ID '" + e.id + "': " + inferred.doubt + "; " +
+                               HowToMarkText(s.pos.file));
+    ValueReport report = CheckValueAs(*e.value, kind);
+    for (const std::string &error : report.errors)
+      diag->Error(s.pos, "ID '" + e.id + "': " + error);
+    for (const std::string &warning : report.warnings)
+      diag->Warning(s.pos, "ID '" + e.id + "': " + warning);
+  }
+  return recorded;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  if (a.size() != b.size())
+    return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (lower(a[i]) != lower(b[i]))
+      return false;
+  return true;
+}
+
+/// Takes the @locale entries out of \p sources and puts back one: the
+/// --locale tag, else the first input's. Every tag must be well formed, and
+/// inputs that name different languages are probably not meant together.
+void MergeLocales(std::vector<SourceEntry> &sources, const std::string &forced,
+                  Diagnostics &diag) {
+  std::optional<SourceEntry> first;
+  std::vector<SourceEntry> kept;
+  kept.reserve(sources.size());
+  for (SourceEntry &s : sources) {
+    if (!EqualsIgnoringCase(s.entry.id, kLocaleId)) {
+      kept.push_back(std::move(s));
+      continue;
+    }
+    const std::string tag =
+        s.entry.value ? Utf16ToUtf8Lossy(*s.entry.value) : std::string();
+    if (!IsWellFormedTag(tag)) {
+      diag.Error(s.pos, "locale '" + tag +
+                            "' is not a well-formed BCP 47 language tag "
+                            "(such as fr or fr-CA)");
+      continue;
+    }
+    if (!first) {
+      first = std::move(s);
+      continue;
+    }
+    const std::string chosen = Utf16ToUtf8Lossy(*first->entry.value);
+    if (!EqualsIgnoringCase(tag, chosen))
+      diag.Warning(s.pos, "locale '" + tag + "' differs from '" + chosen +
+                              "' (" + first->pos.Text() + ")");
+  }
+  sources = std::move(kept);
+  if (!forced.empty()) {
+    SourceEntry s;
+    s.entry.id = kLocaleId;
+    s.entry.value = Utf8ToUtf16(forced);
+    s.pos = SourcePos{"--locale", 0};
+    first = std::move(s);
+  }
+  if (first) {
+    first->entry.id = kLocaleId;
+    first->kind.reset();
+    sources.push_back(std::move(*first));
+  }
+}
+
+void CheckPlurals(const std::vector<SourceEntry> &sources, Diagnostics &diag) {
+  std::vector<std::string> ids;
+  std::map<std::string, const SourceEntry *> byId;
+  std::optional<std::string> locale;
+  for (const SourceEntry &s : sources) {
+    ids.push_back(s.entry.id);
+    byId.emplace(s.entry.id, &s);
+    if (s.entry.id == kLocaleId && s.entry.value)
+      locale = Utf16ToUtf8Lossy(*s.entry.value);
+  }
+  for (const PluralProblem &p : CheckPluralTexts(ids, locale))
+    diag.Warning(byId[p.id]->pos, p.message);
+}
+
+const char *IssueText(authoring::CompileIssue::Kind kind) {
+  switch (kind) {
+  case authoring::CompileIssue::NulInId:
+    return "ID contains a NUL character";
+  case authoring::CompileIssue::NulInValue:
+    return "value contains a NUL character";
+  case authoring::CompileIssue::NulInVoicePath:
+    return "voice path contains a NUL character";
+  case authoring::CompileIssue::DuplicateId:
+    break;
+  }
+  return "";
+}
+
+} // namespace
+
+SourceSet ReadSources(const std::vector<std::string> &inputs,
+                      const InputOptions &options, Diagnostics &diag,
+                      SourceChecks checks) {
+  if (!options.locale.empty() && !IsWellFormedTag(options.locale))
+    throw FatalError("--locale '" + options.locale +
+                     "' is not a well-formed BCP 47 language tag");
+  const bool full = checks == SourceChecks::Build;
+  std::vector<SourceEntry> sources;
+  for (const std::string &input : inputs)
+    ReadInput(input, options, diag, sources);
+  MergeLocales(sources, options.locale, diag);
+  for (const SourceEntry &s : sources)
+    if (EqualsIgnoringCase(s.entry.id, kKindsId))
+      diag.Error(s.pos, "ID '@kinds' is reserved for the kinds the tool "
+                        "keeps; write kinds in the source instead");
+  const std::map<std::string, ValueKind> kinds =
+      CheckEntries(sources, full ? &diag : nullptr);
+  if (full)
+    CheckPlurals(sources, diag);
+  if (!kinds.empty()) {
+    SourceEntry record;
+    record.entry.id = kKindsId;
+    record.entry.value = EncodeKinds(kinds);
+    record.pos = SourcePos{inputs.empty() ? "" : inputs[0], 0};
+    sources.push_back(std::move(record));
+  }
+
+  SourceSet set;
+  set.entries.reserve(sources.size());
+  set.positions.reserve(sources.size());
+  for (SourceEntry &s : sources) {
+    set.entries.push_back(std::move(s.entry));
+    set.positions.push_back(std::move(s.pos));
+  }
+  set.compiled = authoring::Compile(set.entries);
+  for (const authoring::CompileIssue &issue : set.compiled.issues) {
+    const SourcePos &here = set.positions[issue.entry];
+    if (issue.kind == authoring::CompileIssue::DuplicateId)
+      diag.Error(here, "duplicate ID '" + set.entries[issue.entry].id +
+                           "' (first defined at " +
+                           set.positions[issue.other].Text() + ")");
+    else
+      diag.Error(here, IssueText(issue.kind));
+  }
+  return set;
+}
+
+} // namespace phrasor::tool
