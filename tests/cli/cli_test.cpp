@@ -250,9 +250,11 @@ TEST_F(Cli, AgainstReportsMissingAndExtraIds) {
   ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);
   ASSERT_EQ(Run({"build", "fr.csv", "-o", "fr.skdb"}).code, 0);
   Result r = Run({"check", "fr.skdb", "--against", "en.skdb"});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_CONTAINS(r.err, "error: fr.skdb: ID 'B' of the source is missing");
+  EXPECT_EQ(r.code, 0);
+  EXPECT_CONTAINS(r.err, "warning: fr.skdb: ID 'B' of the source is missing");
   EXPECT_CONTAINS(r.err, "warning: fr.skdb: ID 'C' is not in the source");
+  EXPECT_EQ(Run({"check", "fr.skdb", "--against", "en.skdb", "--strict"}).code,
+            1);
 
   Write("fr.csv", "id,value\nA,a\nB,b\nC,c\n");
   ASSERT_EQ(Run({"build", "fr.csv", "-o", "fr.skdb"}).code, 0);
@@ -494,7 +496,7 @@ TEST_F(Cli, ExamplesBuildAndMatchTheirSource) {
   // Without --include-fuzzy the entry under review is left out, and the
   // comparison with the source notices.
   ASSERT_EQ(Run({"build", data + "/ja.po", "-o", "ja.skdb"}).code, 0);
-  Result c = Run({"check", "ja.skdb", "--against", "en.skdb"});
+  Result c = Run({"check", "ja.skdb", "--against", "en.skdb", "--strict"});
   EXPECT_EQ(c.code, 1);
   EXPECT_CONTAINS(c.err, "ID 'HUD_FPS' of the source is missing");
 }

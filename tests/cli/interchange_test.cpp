@@ -468,7 +468,7 @@ TEST_F(Cli, AgainstComparesEachPluralFormWithTheSourcesOther) {
   }
   Write("pl.json", "{\"@locale\": \"pl\", \"T\": \"Tytuł\"}");
   ASSERT_EQ(Run({"build", "pl.json", "-o", "pl.skdb"}).code, 0);
-  Result r = Run({"check", "pl.skdb", "--against", "en.skdb"});
+  Result r = Run({"check", "pl.skdb", "--against", "en.skdb", "--strict"});
   EXPECT_EQ(r.code, 1);
   EXPECT_CONTAINS(r.err, "error: pl.skdb: plural text 'F' of the source is "
                          "missing");

@@ -2,7 +2,10 @@
 
 #include "tools/phrasor/CheckAgainst.h"
 
+#include "tools/phrasor/Coverage.h"
 #include "tools/phrasor/Plurals.h"
+
+#include <map>
 
 #include <set>
 
@@ -48,85 +51,90 @@ void CompareOne(const std::string &where, const std::string &id,
   }
 }
 
-std::set<std::string> PluralBases(const std::vector<authoring::Entry> &es) {
-  std::set<std::string> bases;
-  for (const authoring::Entry &e : es) {
-    std::string_view base, category;
-    if (SplitPluralId(e.id, base, category))
-      bases.emplace(base);
+std::string Fold(const std::string &id) {
+  std::string folded = id;
+  for (char &c : folded)
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  return folded;
+}
+
+/// Reports what the translation lacks or adds, and what it leaves
+/// untranslated.
+void ReportCoverage(const CheckedSet &translation, const CheckedSet &source,
+                    Diagnostics &diag) {
+  for (const CoverageItem &item : MeasureCoverage(translation, source).items) {
+    const std::string what =
+        (item.plural ? "plural text '" : "ID '") + item.id + "'";
+    switch (item.state) {
+    case CoverageItem::Translated:
+      break;
+    case CoverageItem::Missing: {
+      const std::string from =
+          source.positions.empty()
+              ? ""
+              : " (" + source.positions[item.entry].Text() + ")";
+      diag.Warning(translation.path,
+                   what + " of the source" + from + " is missing");
+      break;
+    }
+    case CoverageItem::Untranslated: {
+      const authoring::Entry &e = translation.entries[item.entry];
+      diag.Warning(
+          translation.Where(item.entry),
+          "ID '" + e.id + "' is not translated (" +
+              (e.value ? "empty where the source's is not" : "no value") + ")");
+      break;
+    }
+    case CoverageItem::Extra:
+      diag.Warning(translation.Where(item.entry),
+                   what + " is not in the source");
+      break;
+    }
   }
-  return bases;
 }
 
 } // namespace
 
-void CheckAgainst(const OpenDatabase &db,
-                  const std::vector<authoring::Entry> &entries,
-                  const Metadata &meta,
-                  const std::map<std::string, ValueKind> &kinds,
-                  const OpenDatabase &source, Diagnostics &diag) {
-  const std::string &where = db.Path();
-  IPhrasorMgr *mgr = GetIPhrasorMgr();
-  std::vector<authoring::Entry> originals = source.Entries();
-  const Metadata sourceMeta = SplitMetadata(originals);
-  std::map<std::string, const authoring::Entry *> ourById, theirById;
-  for (const authoring::Entry &e : entries)
-    ourById.emplace(e.id, &e);
-  for (const authoring::Entry &e : originals)
-    theirById.emplace(e.id, &e);
-  const std::set<std::string> ourPlurals = PluralBases(entries);
-  const std::set<std::string> theirPlurals = PluralBases(originals);
-  auto ownKindDiffers = [&](const std::string &id, ValueKind kind) {
-    auto own = kinds.find(id);
-    return own == kinds.end() || own->second != kind;
-  };
-
-  std::set<std::string> missingPlurals;
-  for (const authoring::Entry &s : originals) {
+void CheckAgainst(const CheckedSet &translation, const CheckedSet &source,
+                  Diagnostics &diag) {
+  ReportCoverage(translation, source, diag);
+  // Looked up the way the game looks them up: ignoring ASCII case.
+  std::map<std::string, std::size_t> theirByKey;
+  for (std::size_t i = 0; i < source.entries.size(); ++i)
+    theirByKey.emplace(Fold(source.entries[i].id), i);
+  std::set<std::string> theirPlurals;
+  for (const authoring::Entry &e : source.entries) {
     std::string_view base, category;
-    if (SplitPluralId(s.id, base, category)) {
-      // Each language has its own categories; the plural check of the
-      // translation says which of its own it lacks.
-      if (!ourPlurals.count(std::string(base)) &&
-          missingPlurals.emplace(base).second)
-        diag.Error(where, "plural text '" + std::string(base) +
-                              "' of the source is missing");
+    if (SplitPluralId(e.id, base, category))
+      theirPlurals.insert(Fold(std::string(base)));
+  }
+  const std::optional<std::string> &locale = translation.meta.locale;
+
+  for (std::size_t i = 0; i < translation.entries.size(); ++i) {
+    const authoring::Entry &e = translation.entries[i];
+    std::string_view base, category;
+    std::string sourceKey = Fold(e.id);
+    const bool plural = SplitPluralId(e.id, base, category) &&
+                        theirPlurals.count(Fold(std::string(base)));
+    // Each language has its own categories; every form is read against
+    // the source's "other".
+    if (plural)
+      sourceKey = Fold(std::string(base)) + "#other";
+    auto theirs = theirByKey.find(sourceKey);
+    if (theirs == theirByKey.end() || !source.entries[theirs->second].value)
       continue;
-    }
-    // Looked up the way the game looks it up: case-insensitively.
-    const int32_t index = mgr->GetStringIndex(db.Keeper(), s.id.c_str());
-    if (index < 0) {
-      diag.Error(where, "ID '" + s.id + "' of the source is missing");
-      continue;
-    }
-    const std::string ours = mgr->GetStringID(db.Keeper(), index);
-    auto translation = ourById.find(ours);
-    if (!s.value || translation == ourById.end())
+    // Untranslated texts take no arguments; the coverage report names them.
+    const std::u16string &original = *source.entries[theirs->second].value;
+    if (!e.value || (e.value->empty() && !original.empty()))
       continue;
     // The program uses the translation as it uses the source.
-    const ValueKind kind = KindOf(s, sourceMeta, "", nullptr);
-    CompareOne(where, s.id, *s.value, kind,
-               translation->second->value.value_or(u""),
-               ownKindDiffers(ours, kind), false, diag);
-  }
-
-  for (const authoring::Entry &e : entries) {
-    std::string_view base, category;
-    if (SplitPluralId(e.id, base, category) &&
-        theirPlurals.count(std::string(base))) {
-      auto other = theirById.find(std::string(base) + "#other");
-      if (other == theirById.end() || !other->second->value)
-        continue;
-      const ValueKind kind = KindOf(*other->second, sourceMeta, "", nullptr);
-      CompareOne(where, e.id, *other->second->value, kind,
-                 e.value.value_or(u""), ownKindDiffers(e.id, kind),
-                 meta.locale &&
-                     CategoryIsOneNumber(*meta.locale, std::string(category)),
-                 diag);
-      continue;
-    }
-    if (GetIPhrasorMgr()->GetStringIndex(source.Keeper(), e.id.c_str()) < 0)
-      diag.Warning(where, "ID '" + e.id + "' is not in the source");
+    const ValueKind kind = source.KindAt(theirs->second);
+    CompareOne(translation.Where(i), e.id, original, kind, *e.value,
+               translation.KindAt(i) != kind,
+               plural && locale &&
+                   CategoryIsOneNumber(*locale, std::string(category)),
+               diag);
   }
 }
 

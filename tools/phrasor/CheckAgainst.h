@@ -4,18 +4,18 @@
 // A translation must take the arguments its source takes, read the way the
 // program reads the source: under the source's kind. Plural texts are
 // compared form by form with the source's "other" form, since a language
-// has its own set of categories.
+// has its own set of categories. What is missing, extra or untranslated
+// is measured as Coverage.h counts it.
 //
 //===----------------------------------------------------------------------===//
 
 #ifndef PHRASOR_TOOL_CHECKAGAINST_H
 #define PHRASOR_TOOL_CHECKAGAINST_H
 
-#include "tools/phrasor/DatabaseFile.h"
+#include "tools/phrasor/CheckedSet.h"
 #include "tools/phrasor/Diagnostics.h"
 #include "tools/phrasor/Metadata.h"
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -26,13 +26,12 @@ namespace phrasor::tool {
 ValueKind KindOf(const authoring::Entry &e, const Metadata &meta,
                  const std::string &where, Diagnostics *diag);
 
-/// Compares the entries of \p db (metadata \p meta taken out; \p kinds
-/// by ID) with those of \p source.
-void CheckAgainst(const OpenDatabase &db,
-                  const std::vector<authoring::Entry> &entries,
-                  const Metadata &meta,
-                  const std::map<std::string, ValueKind> &kinds,
-                  const OpenDatabase &source, Diagnostics &diag);
+/// Compares \p translation with \p source: every shared text must take
+/// the source's arguments (an error where not); a text of the source that
+/// is missing or untranslated, and an extra one, are warnings, which
+/// --strict makes errors.
+void CheckAgainst(const CheckedSet &translation, const CheckedSet &source,
+                  Diagnostics &diag);
 
 } // namespace phrasor::tool
 

@@ -34,11 +34,20 @@ struct DumpOptions {
 int RunDump(const DumpOptions &options);
 
 struct CheckOptions {
-  std::string database;
-  std::string against; ///< the source database, if any
+  std::string database; ///< a database, or a source read as build reads it
+  std::string against;  ///< the source (database or source file), if any
   bool strict = false;
+  InputOptions input; ///< how sources are read
 };
 int RunCheck(const CheckOptions &options);
+
+struct StatsOptions {
+  std::vector<std::string> files; ///< databases or sources, one row each
+  std::string against;            ///< the source to measure coverage by
+  bool json = false;
+  InputOptions input; ///< how sources are read
+};
+int RunStats(const StatsOptions &options);
 
 struct GetOptions {
   std::string database;

@@ -25,6 +25,9 @@ struct AllOptions {
   DumpOptions dump;
   std::string dumpFormat = "csv";
   CheckOptions check;
+  std::string checkPoKey = "detect";
+  StatsOptions stats;
+  std::string statsPoKey = "detect";
   GetOptions get;
   ListOptions list;
   InfoOptions info;
@@ -74,14 +77,60 @@ void AddDump(CLI::App &app, AllOptions &o, Runner &run) {
   });
 }
 
+/// How check and stats read sources: as build would, so build's options.
+void AddSourceReading(CLI::App *c, InputOptions &input, std::string &poKey) {
+  c->add_flag("--fill-empty", input.fillEmpty,
+              "PO sources: use the msgid when the msgstr is empty");
+  c->add_flag("--include-fuzzy", input.includeFuzzy,
+              "PO sources: read entries marked fuzzy");
+  c->add_option("--po-key", poKey,
+                "PO sources: context, source or detect (the default)")
+      ->check(CLI::IsMember({"context", "source", "detect"}));
+  c->add_option("--locale", input.locale,
+                "Sources: the language of the texts, a BCP 47 tag");
+}
+
+PoKey ParsePoKey(const std::string &name) {
+  return name == "context"  ? PoKey::Context
+         : name == "source" ? PoKey::Source
+                            : PoKey::Detect;
+}
+
 void AddCheck(CLI::App &app, AllOptions &o, Runner &run) {
   CLI::App *c = app.add_subcommand(
-      "check", "Load a database and check every value as a format");
-  c->add_option("database", o.check.database, "The database")->required();
+      "check", "Check a database, or sources without building them");
+  c->add_option("file", o.check.database,
+                "A database (.skdb) or a source (.csv, .json, .po)")
+      ->required();
   c->add_option("--against", o.check.against,
-                "The source-language database a translation must match");
-  c->add_flag("--strict", o.check.strict, "Treat warnings as errors");
-  c->callback([&] { run = [&] { return RunCheck(o.check); }; });
+                "The source-language database or source a translation must "
+                "match");
+  c->add_flag("--strict", o.check.strict,
+              "Treat warnings as errors: fail on missing and untranslated "
+              "texts too");
+  AddSourceReading(c, o.check.input, o.checkPoKey);
+  c->callback([&] {
+    o.check.input.poKey = ParsePoKey(o.checkPoKey);
+    run = [&] { return RunCheck(o.check); };
+  });
+}
+
+void AddStats(CLI::App &app, AllOptions &o, Runner &run) {
+  CLI::App *s = app.add_subcommand(
+      "stats", "Count the entries of databases or sources, and their "
+               "coverage of a source");
+  s->add_option("files", o.stats.files,
+                "Databases (.skdb) or sources (.csv, .json, .po)")
+      ->required();
+  s->add_option("--against", o.stats.against,
+                "The source-language database or source to measure "
+                "translations by");
+  s->add_flag("--json", o.stats.json, "Write a JSON array instead of a table");
+  AddSourceReading(s, o.stats.input, o.statsPoKey);
+  s->callback([&] {
+    o.stats.input.poKey = ParsePoKey(o.statsPoKey);
+    run = [&] { return RunStats(o.stats); };
+  });
 }
 
 void AddQueries(CLI::App &app, AllOptions &o, Runner &run) {
@@ -143,6 +192,7 @@ int main(int argc, char **argv) {
   AddBuild(app, options, run);
   AddDump(app, options, run);
   AddCheck(app, options, run);
+  AddStats(app, options, run);
   AddQueries(app, options, run);
   AddFormat(app, options, run);
   try {
