@@ -51,14 +51,6 @@ void CompareOne(const std::string &where, const std::string &id,
   }
 }
 
-std::string Fold(const std::string &id) {
-  std::string folded = id;
-  for (char &c : folded)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  return folded;
-}
-
 /// Reports what the translation lacks or adds, and what it leaves
 /// untranslated.
 void ReportCoverage(const CheckedSet &translation, const CheckedSet &source,
@@ -102,25 +94,25 @@ void CheckAgainst(const CheckedSet &translation, const CheckedSet &source,
   // Looked up the way the game looks them up: ignoring ASCII case.
   std::map<std::string, std::size_t> theirByKey;
   for (std::size_t i = 0; i < source.entries.size(); ++i)
-    theirByKey.emplace(Fold(source.entries[i].id), i);
+    theirByKey.emplace(FoldId(source.entries[i].id), i);
   std::set<std::string> theirPlurals;
   for (const authoring::Entry &e : source.entries) {
     std::string_view base, category;
     if (SplitPluralId(e.id, base, category))
-      theirPlurals.insert(Fold(std::string(base)));
+      theirPlurals.insert(FoldId(base));
   }
   const std::optional<std::string> &locale = translation.meta.locale;
 
   for (std::size_t i = 0; i < translation.entries.size(); ++i) {
     const authoring::Entry &e = translation.entries[i];
     std::string_view base, category;
-    std::string sourceKey = Fold(e.id);
-    const bool plural = SplitPluralId(e.id, base, category) &&
-                        theirPlurals.count(Fold(std::string(base)));
+    std::string sourceKey = FoldId(e.id);
+    const bool plural =
+        SplitPluralId(e.id, base, category) && theirPlurals.count(FoldId(base));
     // Each language has its own categories; every form is read against
     // the source's "other".
     if (plural)
-      sourceKey = Fold(std::string(base)) + "#other";
+      sourceKey = FoldId(base) + "#other";
     auto theirs = theirByKey.find(sourceKey);
     if (theirs == theirByKey.end() || !source.entries[theirs->second].value)
       continue;

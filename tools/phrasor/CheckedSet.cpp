@@ -3,6 +3,7 @@
 #include "tools/phrasor/CheckedSet.h"
 
 #include "tools/phrasor/CheckAgainst.h"
+#include "tools/phrasor/Coverage.h"
 #include "tools/phrasor/DatabaseFile.h"
 #include "tools/phrasor/Plurals.h"
 
@@ -16,10 +17,7 @@ ValueKind CheckedSet::KindAt(std::size_t i) const {
 }
 
 bool IsDatabasePath(const std::string &path) {
-  std::string ext = path.size() >= 5 ? path.substr(path.size() - 5) : "";
-  for (char &c : ext)
-    c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  if (ext == ".skdb")
+  if (path.size() >= 5 && FoldId(path.substr(path.size() - 5)) == ".skdb")
     return true;
   // A database keeps its magic under any name; a source never starts so.
   char magic[4] = {};

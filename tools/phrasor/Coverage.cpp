@@ -47,15 +47,15 @@ bool HasWords(std::u16string_view value) {
   return false;
 }
 
-namespace {
-
-std::string Fold(std::string_view id) {
+std::string FoldId(std::string_view id) {
   std::string folded(id);
   for (char &c : folded)
     if (c >= 'A' && c <= 'Z')
       c = static_cast<char>(c - 'A' + 'a');
   return folded;
 }
+
+namespace {
 
 /// One text of a set: an entry, or the forms of a plural text.
 struct Text {
@@ -76,7 +76,7 @@ Texts GroupTexts(const CheckedSet &set) {
     const std::string &id = set.entries[i].id;
     const bool plural = SplitPluralId(id, base, category);
     const std::string_view name = plural ? base : std::string_view(id);
-    const std::string key = (plural ? "p" : "s") + Fold(name);
+    const std::string key = (plural ? "p" : "s") + FoldId(name);
     auto [at, fresh] = texts.byKey.emplace(key, texts.list.size());
     if (fresh)
       texts.list.push_back({plural, std::string(name), {}});
@@ -140,7 +140,7 @@ Coverage MeasureCoverage(const CheckedSet &translation,
     CoverageItem item;
     item.plural = text.plural;
     item.id = text.id;
-    const std::string key = (text.plural ? "p" : "s") + Fold(text.id);
+    const std::string key = (text.plural ? "p" : "s") + FoldId(text.id);
     auto found = ours.byKey.find(key);
     if (found == ours.byKey.end()) {
       item.state = CoverageItem::Missing;
@@ -161,7 +161,7 @@ Coverage MeasureCoverage(const CheckedSet &translation,
     coverage.items.push_back(std::move(item));
   }
   for (const Text &text : ours.list) {
-    const std::string key = (text.plural ? "p" : "s") + Fold(text.id);
+    const std::string key = (text.plural ? "p" : "s") + FoldId(text.id);
     if (theirs.byKey.count(key))
       continue;
     CoverageItem item;

@@ -56,10 +56,7 @@ FileStats Count(const CheckedSet &set) {
     std::string_view base, category;
     if (SplitPluralId(e.id, base, category)) {
       ++stats.pluralIds;
-      std::string folded(base);
-      for (char &c : folded)
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-      bases.insert(folded);
+      bases.insert(FoldId(base));
     }
     if (e.voicePath)
       ++stats.voicePaths;
