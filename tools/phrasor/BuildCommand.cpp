@@ -8,6 +8,7 @@
 
 #include "tools/phrasor/Commands.h"
 
+#include "tools/phrasor/CsvColumns.h"
 #include "tools/phrasor/FileIo.h"
 #include "tools/phrasor/Kinds.h"
 #include "tools/phrasor/Locale.h"
@@ -154,6 +155,7 @@ int RunBuild(const BuildOptions &options) {
   std::vector<SourceEntry> sources;
   for (const std::string &input : options.inputs)
     ReadInput(input, options.input, diag, sources);
+  AddColumnLocale(options.inputs, options.input, sources);
   MergeLocales(sources, options.input.locale, diag);
   for (const SourceEntry &s : sources)
     if (EqualsIgnoringCase(s.entry.id, kKindsId))

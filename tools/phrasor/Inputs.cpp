@@ -34,7 +34,7 @@ void ReadInput(const std::string &path, const InputOptions &options,
                      "': unknown input type (expected .csv, .json or .po)");
   const std::string text = ReadFileBytes(path);
   if (ext == ".csv")
-    ReadCsv(path, text, diag, out);
+    ReadCsv(path, text, options, diag, out);
   else if (ext == ".json")
     ReadJson(path, text, diag, out);
   else

@@ -22,6 +22,7 @@ using Runner = std::function<int()>;
 struct AllOptions {
   BuildOptions build;
   std::string poKey = "detect";
+  std::string delimiter;
   DumpOptions dump;
   std::string dumpFormat = "csv";
   CheckOptions check;
@@ -30,6 +31,23 @@ struct AllOptions {
   InfoOptions info;
   FormatOptions format;
 };
+
+/// The separator --delimiter names; 0 (detect) when it is not given.
+char DelimiterChar(const std::string &name) {
+  if (name == "tab" || name == "\\t" || name == "\t")
+    return '\t';
+  return name.empty() ? '\0' : name[0];
+}
+
+void AddSpreadsheetOptions(CLI::App *b, AllOptions &o) {
+  b->add_option("--column", o.build.input.column,
+                "CSV: the column that holds the texts, such as a language "
+                "column 'fr' of a 'key,en,fr,de' sheet (default: value)");
+  b->add_option("--delimiter", o.delimiter,
+                "CSV: the field separator: ',', ';' or tab (default: the "
+                "first of them on the header line)")
+      ->check(CLI::IsMember({",", ";", "tab", "\\t", "\t"}));
+}
 
 void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
   CLI::App *b = app.add_subcommand(
@@ -50,7 +68,9 @@ void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
                 "The language of the texts, a BCP 47 tag such as fr-CA "
                 "(overrides the inputs)");
   b->add_flag("--strict", o.build.strict, "Treat warnings as errors");
+  AddSpreadsheetOptions(b, o);
   b->callback([&] {
+    o.build.input.delimiter = DelimiterChar(o.delimiter);
     o.build.input.poKey = o.poKey == "context"  ? PoKey::Context
                           : o.poKey == "source" ? PoKey::Source
                                                 : PoKey::Detect;
