@@ -14,6 +14,7 @@
 #include "tools/phrasor/Locale.h"
 #include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/Plurals.h"
+#include "tools/phrasor/SafeBuild.h"
 #include "tools/phrasor/Utf.h"
 
 #include <cerrno>
@@ -151,6 +152,7 @@ int RunBuild(const BuildOptions &options) {
   if (!options.input.locale.empty() && !IsWellFormedTag(options.input.locale))
     throw FatalError("--locale '" + options.input.locale +
                      "' is not a well-formed BCP 47 language tag");
+  RefuseOutputAmongInputs(options.inputs, options.output);
   Diagnostics diag(options.strict);
   std::vector<SourceEntry> sources;
   for (const std::string &input : options.inputs)

@@ -5,6 +5,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "tools/phrasor/Commands.h"
+#include "tools/phrasor/Help.h"
 
 #include <CLI/CLI.hpp>
 
@@ -36,7 +37,7 @@ struct AllOptions {
 char DelimiterChar(const std::string &name) {
   if (name == "tab" || name == "\\t" || name == "\t")
     return '\t';
-  return name.empty() ? '\0' : name[0];
+  return name.size() == 1 ? name[0] : '\0';
 }
 
 void AddSpreadsheetOptions(CLI::App *b, AllOptions &o) {
@@ -46,7 +47,14 @@ void AddSpreadsheetOptions(CLI::App *b, AllOptions &o) {
   b->add_option("--delimiter", o.delimiter,
                 "CSV: the field separator: ',', ';' or tab (default: the "
                 "first of them on the header line)")
-      ->check(CLI::IsMember({",", ";", "tab", "\\t", "\t"}));
+      ->check(CLI::Validator(
+          [](std::string &name) {
+            return DelimiterChar(name) == ',' || DelimiterChar(name) == ';' ||
+                           DelimiterChar(name) == '\t'
+                       ? std::string()
+                       : "the separator is ',', ';' or tab, not '" + name + "'";
+          },
+          "',' ';' tab"));
 }
 
 void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
@@ -69,6 +77,8 @@ void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
                 "(overrides the inputs)");
   b->add_flag("--strict", o.build.strict, "Treat warnings as errors");
   AddSpreadsheetOptions(b, o);
+  AddFooter(b, "phrasor build en.csv menu.json -o en.skdb --locale en\n"
+               "phrasor build sheet.csv --column fr -o fr.skdb");
   b->callback([&] {
     o.build.input.delimiter = DelimiterChar(o.delimiter);
     o.build.input.poKey = o.poKey == "context"  ? PoKey::Context
@@ -86,6 +96,7 @@ void AddDump(CLI::App &app, AllOptions &o, Runner &run) {
       ->check(CLI::IsMember({"csv", "json", "po"}));
   d->add_option("-o,--output", o.dump.output,
                 "Write to this file instead of stdout");
+  AddFooter(d, "phrasor dump fr.skdb --format po -o fr.po");
   d->callback([&] {
     o.dump.format = o.dumpFormat == "json" ? DumpFormat::Json
                     : o.dumpFormat == "po" ? DumpFormat::Po
@@ -101,6 +112,7 @@ void AddCheck(CLI::App &app, AllOptions &o, Runner &run) {
   c->add_option("--against", o.check.against,
                 "The source-language database a translation must match");
   c->add_flag("--strict", o.check.strict, "Treat warnings as errors");
+  AddFooter(c, "phrasor check fr.skdb --against en.skdb --strict");
   c->callback([&] { run = [&] { return RunCheck(o.check); }; });
 }
 
@@ -109,16 +121,21 @@ void AddQueries(CLI::App &app, AllOptions &o, Runner &run) {
   g->add_option("database", o.get.database, "The database")->required();
   g->add_option("id", o.get.id, "The ID (ASCII case-insensitive)")->required();
   g->add_flag("--voice", o.get.voice, "Print the voice path instead");
+  AddFooter(g, "phrasor get en.skdb UI_MENU_TITLE",
+            "0 success, 1 no such ID (or it has no value or voice path), 2 "
+            "wrong arguments or a database that cannot be loaded");
   g->callback([&] { run = [&] { return RunGet(o.get); }; });
 
   CLI::App *l =
       app.add_subcommand("list", "Print the IDs that begin with a prefix");
   l->add_option("database", o.list.database, "The database")->required();
   l->add_option("prefix", o.list.prefix, "The prefix (default: every ID)");
+  AddFooter(l, "phrasor list en.skdb UI_");
   l->callback([&] { run = [&] { return RunList(o.list); }; });
 
   CLI::App *i = app.add_subcommand("info", "Print a database's counts");
   i->add_option("database", o.info.database, "The database")->required();
+  AddFooter(i, "phrasor info en.skdb");
   i->callback([&] { run = [&] { return RunInfo(o.info); }; });
 }
 
@@ -129,6 +146,7 @@ void AddFormat(CLI::App &app, AllOptions &o, Runner &run) {
   f->add_option("id", o.format.id, "The ID of a message")->required();
   f->add_option("args", o.format.args,
                 "One argument per field, converted to the insert's type");
+  AddFooter(f, "phrasor format en.skdb DLG_SCORE Ana 12");
   // A negative number is an argument here, not an option: parsing stops at
   // the first word it does not know, and the rest are arguments as written.
   f->prefix_command();
@@ -165,6 +183,8 @@ int main(int argc, char **argv) {
   AddCheck(app, options, run);
   AddQueries(app, options, run);
   AddFormat(app, options, run);
+  AddHelp(app, run);
+  app.footer("'phrasor help COMMAND' explains one command.");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError &e) {
