@@ -137,6 +137,27 @@ TEST_F(Cli, TextAfterEndMarkIsWarnedButAFinalEndMarkIsNot) {
   EXPECT_EQ(Run({"build", "m.csv", "-o", "m.skdb", "--strict"}).code, 1);
 }
 
+TEST_F(Cli, ProgressShowsOnATerminalOnly) {
+  std::string csv = "id,value\n";
+  for (int i = 0; i < 140000; ++i)
+    csv += "ID_" + std::to_string(i) + ",v\n";
+  Write("big.csv", csv);
+  Result quiet = Run({"build", "big.csv", "-o", "big.skdb"});
+  ASSERT_EQ(quiet.code, 0);
+  EXPECT_EQ(quiet.err, "");
+  if (!fs::exists("/usr/bin/script"))
+    GTEST_SKIP() << "no script(1) to give the tool a terminal";
+  const std::string command =
+      "cd " + Quote(dir.string()) + " && /usr/bin/script -qec " +
+      Quote(Quote(PHRASOR_TOOL) + " build big.csv -o tty.skdb") +
+      " /dev/null >tty.out 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string shown = Read("tty.out");
+  EXPECT_CONTAINS(shown, "\rreading 131072 entries\u2026");
+  EXPECT_CONTAINS(shown, "\rwriting 140000 entries\u2026");
+  EXPECT_EQ(Read("tty.skdb"), Read("big.skdb"));
+}
+
 TEST_F(Cli, HelpNamesEveryCommandWithAnExampleAndTheExitCodes) {
   Result app = Run({"help"});
   EXPECT_EQ(app.code, 0);

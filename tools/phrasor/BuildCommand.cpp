@@ -14,6 +14,7 @@
 #include "tools/phrasor/Locale.h"
 #include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/Plurals.h"
+#include "tools/phrasor/Progress.h"
 #include "tools/phrasor/SafeBuild.h"
 #include "tools/phrasor/Utf.h"
 
@@ -155,9 +156,12 @@ int RunBuild(const BuildOptions &options) {
   RefuseOutputAmongInputs(options.inputs, options.output);
   Diagnostics diag(options.strict);
   std::vector<SourceEntry> sources;
+  Progress progress;
+  progress.CountReading();
   for (const std::string &input : options.inputs)
     ReadInput(input, options.input, diag, sources);
   AddColumnLocale(options.inputs, options.input, sources);
+  progress.Step("checking", sources.size());
   MergeLocales(sources, options.input.locale, diag);
   for (const SourceEntry &s : sources)
     if (EqualsIgnoringCase(s.entry.id, kKindsId))
@@ -188,11 +192,13 @@ int RunBuild(const BuildOptions &options) {
       diag.Error(here.pos, IssueText(issue.kind));
   }
   if (diag.Failed()) {
+    ClearProgressLine();
     std::cerr << "phrasor: " << diag.Errors() << " error"
               << (diag.Errors() == 1 ? "" : "s") << "; '" << options.output
               << "' not written\n";
     return kExitProblems;
   }
+  progress.Step("writing", entries.size());
   const std::vector<uint8_t> bytes = authoring::Serialize(compiled.database);
   WriteFileAtomically(options.output, std::string(bytes.begin(), bytes.end()));
   return kExitOk;

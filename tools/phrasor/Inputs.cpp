@@ -3,6 +3,7 @@
 #include "tools/phrasor/Inputs.h"
 
 #include "tools/phrasor/FileIo.h"
+#include "tools/phrasor/Progress.h"
 #include "tools/phrasor/SafeBuild.h"
 #include "tools/phrasor/Utf.h"
 
@@ -88,6 +89,7 @@ void AddEntry(const SourcePos &pos, std::string id,
   entry.id = std::move(id);
   entry.voicePath = std::move(voice);
   out.push_back({std::move(entry), pos, kind});
+  CountEntryRead(out.size());
 }
 
 std::optional<ValueKind>
