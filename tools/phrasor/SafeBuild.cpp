@@ -81,25 +81,35 @@ std::optional<std::string> IdProblem(std::string_view id) {
   // The runtime answers "<none>" itself and never searches for it.
   if (id == "<none>")
     return "ID '<none>' is reserved and could never be looked up";
-  const std::string shown = "ID '" + Shown(id) + "'";
-  // A space at either end is invisible in every editor, and no program
-  // would ask for it.
-  auto front = id.begin();
-  if (u_isUWhiteSpace(static_cast<UChar32>(utf8::unchecked::next(front))))
-    return shown + " begins with white space";
-  auto back = id.end();
-  if (u_isUWhiteSpace(static_cast<UChar32>(utf8::unchecked::prior(back))))
-    return shown + " ends with white space";
-  std::size_t separators = 0;
-  for (auto it = id.begin(); it != id.end();) {
-    const uint32_t cp = utf8::unchecked::next(it);
-    // gettext keys a message that has a context as context U+0004 msgid.
-    if (cp == 0x04 && ++separators == 1 && it != id.end())
-      continue;
-    if (IsControl(cp)) {
-      char code[16];
-      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));
-      return shown + " contains the control character " + code;
+  auto shown = [&] { return "ID '" + Shown(id) + "'"; };
+  // Most IDs are plain ASCII names: one look at each byte tells.
+  const unsigned char first = static_cast<unsigned char>(id.front());
+  const unsigned char last = static_cast<unsigned char>(id.back());
+  bool plain = first > 0x20 && last > 0x20 && first < 0x7F && last < 0x7F;
+  for (std::size_t i = 0; plain && i < id.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(id[i]);
+    plain = c >= 0x20 && c < 0x7F;
+  }
+  if (!plain) {
+    // A space at either end is invisible in every editor, and no program
+    // would ask for it.
+    auto front = id.begin();
+    if (u_isUWhiteSpace(static_cast<UChar32>(utf8::unchecked::next(front))))
+      return shown() + " begins with white space";
+    auto back = id.end();
+    if (u_isUWhiteSpace(static_cast<UChar32>(utf8::unchecked::prior(back))))
+      return shown() + " ends with white space";
+    std::size_t separators = 0;
+    for (auto it = id.begin(); it != id.end();) {
+      const uint32_t cp = utf8::unchecked::next(it);
+      // gettext keys a message that has a context as context U+0004 msgid.
+      if (cp == 0x04 && ++separators == 1 && it != id.end())
+        continue;
+      if (IsControl(cp)) {
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));
+        return shown() + " contains the control character " + code;
+      }
     }
   }
   const std::size_t hash = id.find('#');
@@ -107,7 +117,7 @@ std::optional<std::string> IdProblem(std::string_view id) {
   if (hash != std::string_view::npos &&
       (!SplitPluralId(id, base, category) ||
        base.find('#') != std::string_view::npos))
-    return shown +
+    return shown() +
            ": '#' is kept for plural forms, written NAME#category with one "
            "of zero, one, two, few, many, other";
   return std::nullopt;
