@@ -52,8 +52,9 @@ struct InputOptions {
 };
 
 /// Reads one input, choosing the reader by extension (.csv, .json, .po).
-/// Problems in the file go to \p diag; an unreadable file or an unknown
-/// extension throws FatalError.
+/// Problems in the file go to \p diag, and a file without entries is
+/// warned about; a directory, an unreadable file or an unknown extension
+/// throws FatalError.
 void ReadInput(const std::string &path, const InputOptions &options,
                Diagnostics &diag, std::vector<SourceEntry> &out);
 
