@@ -173,7 +173,7 @@ TEST_F(Cli, CsvSyntaxErrorsNameTheLine) {
       {"id,value\nA,a\nB,\"never\nclosed\n",
        "error: in.csv:3: quoted field is never closed"},
       {"id,value\nA,a,b\n", "error: in.csv:2: expected 2 fields, found 3"},
-      {"id,text\nA,a\n", "error: in.csv:1: unknown column 'text'"},
+      {"id,text\nA,a\n", "error: in.csv:1: no value column"},
   };
   for (const Row &row : rows) {
     SCOPED_TRACE(row.text);

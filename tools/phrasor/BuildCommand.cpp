@@ -9,7 +9,8 @@
 #include "tools/phrasor/Commands.h"
 
 #include "tools/phrasor/FileIo.h"
-#include "tools/phrasor/Locale.h"
+#include "tools/phrasor/Progress.h"
+#include "tools/phrasor/SafeBuild.h"
 #include "tools/phrasor/SourceSet.h"
 
 #include <iostream>
@@ -17,17 +18,19 @@
 namespace phrasor::tool {
 
 int RunBuild(const BuildOptions &options) {
-  if (!options.input.locale.empty() && !IsWellFormedTag(options.input.locale))
-    throw FatalError("--locale '" + options.input.locale +
-                     "' is not a well-formed BCP 47 language tag");
+  RefuseOutputAmongInputs(options.inputs, options.output);
   Diagnostics diag(options.strict);
+  Progress progress;
+  progress.CountReading();
   const SourceSet sources = ReadSources(options.inputs, options.input, diag);
   if (diag.Failed()) {
+    ClearProgressLine();
     std::cerr << "phrasor: " << diag.Errors() << " error"
               << (diag.Errors() == 1 ? "" : "s") << "; '" << options.output
               << "' not written\n";
     return kExitProblems;
   }
+  progress.Step("writing", sources.entries.size());
   const std::vector<uint8_t> bytes =
       authoring::Serialize(sources.compiled.database);
   WriteFileAtomically(options.output, std::string(bytes.begin(), bytes.end()));

@@ -1,20 +1,28 @@
-//===- CsvReader.cpp - RFC 4180 CSV input ---------------------------------===//
+//===- CsvReader.cpp - RFC 4180 CSV input, as spreadsheets export it ------===//
 //
 //   file   := [BOM] record { eol record } [eol]
-//   record := field { "," field }
+//   record := field { SEP field }
 //   field  := quoted | bare
 //   quoted := '"' { any char but '"' | '""' } '"'      (may span lines)
-//   bare   := { any char but ',' '"' CR LF }
+//   bare   := { any char but SEP '"' CR LF }
 //   eol    := CRLF | LF | CR
+//   SEP    := ',' | ';' | TAB
 //
-// The first non-blank record names the columns: id, value and optionally
-// voice and kind, in any order. A bare empty field means "absent" and a quoted
-// empty field ("") the empty string, so an entry without a value and an entry
-// whose value is empty both survive a dump and a rebuild.
+// SEP is --delimiter, else the first of the three that the header line holds
+// outside quotes: spreadsheets in languages whose decimal mark is a comma
+// export with ';', and "text" exports use tabs. A file that starts with a
+// UTF-16 byte order mark is converted to UTF-8 first.
+//
+// The first non-blank record names the columns (CsvColumns.h). A bare empty
+// field means "absent" and a quoted empty field ("") the empty string, so an
+// entry without a value and an entry whose value is empty both survive a
+// dump and a rebuild.
 //
 //===----------------------------------------------------------------------===//
 
+#include "tools/phrasor/CsvColumns.h"
 #include "tools/phrasor/Inputs.h"
+#include "tools/phrasor/TextEncoding.h"
 
 namespace phrasor::tool {
 namespace {
@@ -31,11 +39,9 @@ struct CsvRecord {
 
 class CsvParser {
 public:
-  CsvParser(const std::string &file, std::string_view text, Diagnostics &diag)
-      : path(file), input(text), diagnostics(diag) {
-    if (input.substr(0, 3) == "\xEF\xBB\xBF")
-      pos = 3;
-  }
+  CsvParser(const std::string &file, std::string_view text, char separator,
+            Diagnostics &diag)
+      : path(file), input(text), delimiter(separator), diagnostics(diag) {}
 
   /// The next record; false at the end of the input or after a syntax
   /// error (reported), since nothing after a broken quote can be trusted.
@@ -51,8 +57,7 @@ public:
       record.fields.push_back(std::move(field));
       if (pos >= input.size())
         return true;
-      char c = input[pos];
-      if (c == ',') {
+      if (input[pos] == delimiter) {
         ++pos;
         continue;
       }
@@ -81,7 +86,7 @@ private:
     std::size_t start = pos;
     while (pos < input.size()) {
       char c = input[pos];
-      if (c == ',' || c == '\n' || c == '\r')
+      if (c == delimiter || c == '\n' || c == '\r')
         break;
       if (c == '"')
         return Fail(line, "quote inside an unquoted field (quote the whole "
@@ -111,7 +116,7 @@ private:
       }
       break;
     }
-    if (pos < input.size() && input[pos] != ',' && input[pos] != '\n' &&
+    if (pos < input.size() && input[pos] != delimiter && input[pos] != '\n' &&
         input[pos] != '\r')
       return Fail(line, "text after the closing quote of a field (a quote "
                         "inside a quoted field must be doubled: \"\")");
@@ -131,73 +136,85 @@ private:
 
   const std::string &path;
   std::string_view input;
+  char delimiter;
   Diagnostics &diagnostics;
   std::size_t pos = 0;
   std::size_t line = 1;
   bool broken = false;
 };
 
+/// A row of bare empty fields: a blank line, or the ",,," a spreadsheet
+/// writes for a row that only has formatting.
 bool IsBlank(const CsvRecord &record) {
-  return record.fields.size() == 1 && !record.fields[0].quoted &&
-         record.fields[0].text.empty();
+  for (const CsvField &field : record.fields)
+    if (field.quoted || !field.text.empty())
+      return false;
+  return true;
 }
 
-std::string Lower(std::string s) {
-  for (char &c : s)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  return s;
+/// The first ',', ';' or tab outside quotes on the first non-blank line;
+/// ',' when that line has none (a file of one column).
+char DetectDelimiter(std::string_view text) {
+  bool quoted = false, begun = false;
+  for (char c : text) {
+    if (c == '"')
+      quoted = !quoted;
+    else if (quoted)
+      continue;
+    else if (c == ',' || c == ';' || c == '\t')
+      return c;
+    else if (c == '\n' || c == '\r') {
+      if (begun)
+        break;
+      continue;
+    }
+    begun = true;
+  }
+  return ',';
 }
 
 } // namespace
 
-void ReadCsv(const std::string &file, std::string_view text, Diagnostics &diag,
+void ReadCsv(const std::string &file, std::string_view bytes,
+             const InputOptions &options, Diagnostics &diag,
              std::vector<SourceEntry> &out) {
-  CsvParser parser(file, text, diag);
+  Utf8Input decoded;
+  ReadAsUtf8(bytes, decoded);
+  if (decoded.badLine != 0) {
+    diag.Error(SourcePos{file, decoded.badLine},
+               std::string("invalid ") + decoded.encoding +
+                   " (a lone surrogate or a character cut short)");
+    return;
+  }
+  const std::string_view text = decoded.text;
+  const std::size_t firstLine = text.find_first_of("\r\n");
+  if (text.substr(0, firstLine).find('\0') != std::string_view::npos) {
+    diag.Error(SourcePos{file, 1},
+               "the header row holds NUL bytes: save the file as UTF-8, or "
+               "as UTF-16 with a byte order mark");
+    return;
+  }
+  const char delimiter =
+      options.delimiter ? options.delimiter : DetectDelimiter(text);
+  CsvParser parser(file, text, delimiter, diag);
   CsvRecord record;
-  bool haveHeader = false;
-  int idColumn = -1, valueColumn = -1, voiceColumn = -1, kindColumn = -1;
+  std::optional<CsvLayout> layout;
   while (parser.Next(record)) {
     if (IsBlank(record))
       continue;
-    if (!haveHeader) {
-      haveHeader = true;
-      bool good = true;
-      for (std::size_t i = 0; i < record.fields.size(); ++i) {
-        const std::string name = Lower(record.fields[i].text);
-        int *slot = name == "id"      ? &idColumn
-                    : name == "value" ? &valueColumn
-                    : name == "voice" ? &voiceColumn
-                    : name == "kind"  ? &kindColumn
-                                      : nullptr;
-        if (!slot) {
-          diag.Error(SourcePos{file, record.line},
-                     "unknown column '" + record.fields[i].text +
-                         "' (expected id, value, voice, kind)");
-          good = false;
-        } else if (*slot >= 0) {
-          diag.Error(SourcePos{file, record.line},
-                     "column '" + name + "' appears twice");
-          good = false;
-        } else {
-          *slot = static_cast<int>(i);
-        }
-      }
-      if (good && (idColumn < 0 || valueColumn < 0)) {
-        diag.Error(SourcePos{file, record.line},
-                   "header row must name the columns id,value[,voice]");
-        good = false;
-      }
-      if (!good)
+    const SourcePos pos{file, record.line};
+    if (!layout) {
+      std::vector<std::string> names;
+      for (const CsvField &f : record.fields)
+        names.push_back(f.text);
+      layout = ReadCsvHeader(pos, names, options.column, diag);
+      if (!layout)
         return;
       continue;
     }
-    const SourcePos pos{file, record.line};
     const std::size_t columns = record.fields.size();
-    std::size_t expected =
-        2 + (voiceColumn >= 0 ? 1 : 0) + (kindColumn >= 0 ? 1 : 0);
-    if (columns > expected) {
-      diag.Error(pos, "expected " + std::to_string(expected) +
+    if (columns > layout->width) {
+      diag.Error(pos, "expected " + std::to_string(layout->width) +
                           " fields, found " + std::to_string(columns));
       continue;
     }
@@ -213,12 +230,17 @@ void ReadCsv(const std::string &file, std::string_view text, Diagnostics &diag,
         return std::nullopt;
       return f->text;
     };
-    const CsvField *id = field(idColumn);
-    const CsvField *kind = field(kindColumn);
-    AddEntry(pos, id ? id->text : std::string(), present(valueColumn),
-             present(voiceColumn), diag, out,
+    const CsvField *id = field(layout->id);
+    const CsvField *kind = field(layout->kind);
+    AddEntry(pos, id ? id->text : std::string(), present(layout->value),
+             present(layout->voice), diag, out,
              ReadKindName(pos, kind ? kind->text : std::string(), diag));
   }
+}
+
+void ReadCsv(const std::string &file, std::string_view text, Diagnostics &diag,
+             std::vector<SourceEntry> &out) {
+  ReadCsv(file, text, InputOptions(), diag, out);
 }
 
 } // namespace phrasor::tool

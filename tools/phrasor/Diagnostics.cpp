@@ -2,6 +2,8 @@
 
 #include "tools/phrasor/Diagnostics.h"
 
+#include "tools/phrasor/Progress.h"
+
 #include <cerrno>
 #include <cstring>
 #include <iostream>
@@ -17,6 +19,7 @@ std::string SourcePos::Text() const {
 namespace {
 void Print(const char *severity, const std::string &where,
            const std::string &message) {
+  ClearProgressLine();
   std::cerr << severity << ": ";
   if (!where.empty())
     std::cerr << where << ": ";

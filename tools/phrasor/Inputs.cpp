@@ -3,9 +3,13 @@
 #include "tools/phrasor/Inputs.h"
 
 #include "tools/phrasor/FileIo.h"
+#include "tools/phrasor/Progress.h"
+#include "tools/phrasor/SafeBuild.h"
 #include "tools/phrasor/Utf.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -28,17 +32,30 @@ std::string Extension(const std::string &path) {
 
 void ReadInput(const std::string &path, const InputOptions &options,
                Diagnostics &diag, std::vector<SourceEntry> &out) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec))
+    throw FatalError("'" + path + "' is a directory, not an input file");
   const std::string ext = Extension(path);
   if (ext != ".csv" && ext != ".json" && ext != ".po")
     throw FatalError("'" + path +
                      "': unknown input type (expected .csv, .json or .po)");
   const std::string text = ReadFileBytes(path);
+  const std::size_t before = out.size(), errors = diag.Errors();
   if (ext == ".csv")
-    ReadCsv(path, text, diag, out);
+    ReadCsv(path, text, options, diag, out);
   else if (ext == ".json")
     ReadJson(path, text, diag, out);
   else
     ReadPo(path, text, options, diag, out);
+  // An empty input is most often the wrong file, or a save that failed;
+  // a file that had errors has said so already.
+  const bool entries =
+      std::any_of(out.begin() + static_cast<std::ptrdiff_t>(before), out.end(),
+                  [](const SourceEntry &s) {
+                    return s.entry.id.empty() || s.entry.id[0] != '@';
+                  });
+  if (!entries && diag.Errors() == errors)
+    diag.Warning(path, "no entries");
 }
 
 void AddEntry(const SourcePos &pos, std::string id,
@@ -46,18 +63,8 @@ void AddEntry(const SourcePos &pos, std::string id,
               std::optional<std::string> voice, Diagnostics &diag,
               std::vector<SourceEntry> &out, std::optional<ValueKind> kind) {
   bool good = true;
-  if (id.empty()) {
-    diag.Error(pos, "empty ID");
-    good = false;
-  } else if (id.find('\0') != std::string::npos) {
-    diag.Error(pos, "ID contains a NUL character");
-    good = false;
-  } else if (id == "<none>") {
-    // The runtime answers "<none>" itself and never searches for it.
-    diag.Error(pos, "ID '<none>' is reserved and could never be looked up");
-    good = false;
-  } else if (!IsValidUtf8(id)) {
-    diag.Error(pos, "ID is not valid UTF-8");
+  if (std::optional<std::string> problem = IdProblem(id)) {
+    diag.Error(pos, *problem);
     good = false;
   }
   authoring::Entry entry;
@@ -82,6 +89,7 @@ void AddEntry(const SourcePos &pos, std::string id,
   entry.id = std::move(id);
   entry.voicePath = std::move(voice);
   out.push_back({std::move(entry), pos, kind});
+  CountEntryRead(out.size());
 }
 
 std::optional<ValueKind>

@@ -43,11 +43,18 @@ struct InputOptions {
   /// --locale: the language of every input; PO plurals are mapped by it
   /// when a file does not name its own.
   std::string locale;
+  /// CSV: the column that holds the texts, such as the language column
+  /// "fr" of a "key,en,fr" sheet; empty: the column "value".
+  std::string column;
+  /// CSV: the field separator (',', ';' or '\t'); 0: the first of them on
+  /// the header line.
+  char delimiter = 0;
 };
 
 /// Reads one input, choosing the reader by extension (.csv, .json, .po).
-/// Problems in the file go to \p diag; an unreadable file or an unknown
-/// extension throws FatalError.
+/// Problems in the file go to \p diag, and a file without entries is
+/// warned about; a directory, an unreadable file or an unknown extension
+/// throws FatalError.
 void ReadInput(const std::string &path, const InputOptions &options,
                Diagnostics &diag, std::vector<SourceEntry> &out);
 
@@ -65,6 +72,10 @@ std::optional<ValueKind>
 ReadKindName(const SourcePos &pos, const std::string &name, Diagnostics &diag);
 
 // The readers themselves; \p file is the name used in messages.
+void ReadCsv(const std::string &file, std::string_view text,
+             const InputOptions &options, Diagnostics &diag,
+             std::vector<SourceEntry> &out);
+/// With the default options: a "value" column, the separator detected.
 void ReadCsv(const std::string &file, std::string_view text, Diagnostics &diag,
              std::vector<SourceEntry> &out);
 void ReadJson(const std::string &file, std::string_view text, Diagnostics &diag,

@@ -13,6 +13,7 @@
 #include "tools/phrasor/DatabaseFile.h"
 #include "tools/phrasor/FileIo.h"
 #include "tools/phrasor/Metadata.h"
+#include "tools/phrasor/Progress.h"
 #include "tools/phrasor/TextChecks.h"
 #include "tools/phrasor/Utf.h"
 
@@ -31,6 +32,8 @@ int RunDump(const DumpOptions &options) {
   const Metadata meta = SplitMetadata(entries);
   if (!meta.problem.empty())
     diag.Error(db.Path(), meta.problem + "; kinds are written as inferred");
+  Progress progress;
+  progress.Step("writing", entries.size());
   const std::string text =
       WriteEntries(entries, meta, options.format, db.Path(), diag);
   if (options.output.empty())

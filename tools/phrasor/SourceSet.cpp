@@ -2,6 +2,9 @@
 
 #include "tools/phrasor/SourceSet.h"
 
+#include "tools/phrasor/CsvColumns.h"
+#include "tools/phrasor/Progress.h"
+
 #include "tools/phrasor/Kinds.h"
 #include "tools/phrasor/Locale.h"
 #include "tools/phrasor/Metadata.h"
@@ -150,6 +153,9 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
   std::vector<SourceEntry> sources;
   for (const std::string &input : inputs)
     ReadInput(input, options, diag, sources);
+  AddColumnLocale(inputs, options, sources);
+  if (Progress *progress = Progress::Reading())
+    progress->Step("checking", sources.size());
   MergeLocales(sources, options.locale, diag);
   for (const SourceEntry &s : sources)
     if (EqualsIgnoringCase(s.entry.id, kKindsId))

@@ -13,6 +13,7 @@
 #include "tools/phrasor/Coverage.h"
 #include "tools/phrasor/FileIo.h"
 #include "tools/phrasor/Plurals.h"
+#include "tools/phrasor/Progress.h"
 
 #include <nlohmann/json.hpp>
 
@@ -180,6 +181,8 @@ std::string ToTable(const std::vector<FileStats> &all,
 
 int RunStats(const StatsOptions &options) {
   Diagnostics diag;
+  Progress progress;
+  progress.CountReading();
   std::optional<CheckedSet> source;
   if (!options.against.empty()) {
     InputOptions sourceInput = options.input;

@@ -78,7 +78,9 @@ MessageReading ReadAsMessage(std::u16string_view value) {
     insert.spec = std::u16string(value.substr(f.specStart, f.specLength));
     r.inserts.push_back(std::move(insert));
   }
-  r.textAfterEnd = layout.scanEnd < value.size();
+  // A %0 at the very end only drops the final line break; text after it
+  // would be lost.
+  r.textAfterEnd = layout.scanEnd + 2 < value.size();
   return r;
 }
 

@@ -5,6 +5,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "tools/phrasor/Commands.h"
+#include "tools/phrasor/Help.h"
 
 #include <CLI/CLI.hpp>
 
@@ -22,17 +23,45 @@ using Runner = std::function<int()>;
 struct AllOptions {
   BuildOptions build;
   std::string poKey = "detect";
+  std::string delimiter;
   DumpOptions dump;
   std::string dumpFormat = "csv";
   CheckOptions check;
   std::string checkPoKey = "detect";
+  std::string checkDelimiter;
   StatsOptions stats;
   std::string statsPoKey = "detect";
+  std::string statsDelimiter;
   GetOptions get;
   ListOptions list;
   InfoOptions info;
   FormatOptions format;
 };
+
+/// The separator --delimiter names; 0 (detect) when it is not given.
+char DelimiterChar(const std::string &name) {
+  if (name == "tab" || name == "\\t" || name == "\t")
+    return '\t';
+  return name.size() == 1 ? name[0] : '\0';
+}
+
+void AddSpreadsheetOptions(CLI::App *b, InputOptions &input,
+                           std::string &delimiter) {
+  b->add_option("--column", input.column,
+                "CSV: the column that holds the texts, such as a language "
+                "column 'fr' of a 'key,en,fr,de' sheet (default: value)");
+  b->add_option("--delimiter", delimiter,
+                "CSV: the field separator: ',', ';' or tab (default: the "
+                "first of them on the header line)")
+      ->check(CLI::Validator(
+          [](std::string &name) {
+            return DelimiterChar(name) == ',' || DelimiterChar(name) == ';' ||
+                           DelimiterChar(name) == '\t'
+                       ? std::string()
+                       : "the separator is ',', ';' or tab, not '" + name + "'";
+          },
+          "',' ';' tab"));
+}
 
 void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
   CLI::App *b = app.add_subcommand(
@@ -53,7 +82,11 @@ void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
                 "The language of the texts, a BCP 47 tag such as fr-CA "
                 "(overrides the inputs)");
   b->add_flag("--strict", o.build.strict, "Treat warnings as errors");
+  AddSpreadsheetOptions(b, o.build.input, o.delimiter);
+  AddFooter(b, "phrasor build en.csv menu.json -o en.skdb --locale en\n"
+               "phrasor build sheet.csv --column fr -o fr.skdb");
   b->callback([&] {
+    o.build.input.delimiter = DelimiterChar(o.delimiter);
     o.build.input.poKey = o.poKey == "context"  ? PoKey::Context
                           : o.poKey == "source" ? PoKey::Source
                                                 : PoKey::Detect;
@@ -69,6 +102,7 @@ void AddDump(CLI::App &app, AllOptions &o, Runner &run) {
       ->check(CLI::IsMember({"csv", "json", "po"}));
   d->add_option("-o,--output", o.dump.output,
                 "Write to this file instead of stdout");
+  AddFooter(d, "phrasor dump fr.skdb --format po -o fr.po");
   d->callback([&] {
     o.dump.format = o.dumpFormat == "json" ? DumpFormat::Json
                     : o.dumpFormat == "po" ? DumpFormat::Po
@@ -78,7 +112,9 @@ void AddDump(CLI::App &app, AllOptions &o, Runner &run) {
 }
 
 /// How check and stats read sources: as build would, so build's options.
-void AddSourceReading(CLI::App *c, InputOptions &input, std::string &poKey) {
+void AddSourceReading(CLI::App *c, InputOptions &input, std::string &poKey,
+                      std::string &delimiter) {
+  AddSpreadsheetOptions(c, input, delimiter);
   c->add_flag("--fill-empty", input.fillEmpty,
               "PO sources: use the msgid when the msgstr is empty");
   c->add_flag("--include-fuzzy", input.includeFuzzy,
@@ -108,9 +144,11 @@ void AddCheck(CLI::App &app, AllOptions &o, Runner &run) {
   c->add_flag("--strict", o.check.strict,
               "Treat warnings as errors: fail on missing and untranslated "
               "texts too");
-  AddSourceReading(c, o.check.input, o.checkPoKey);
+  AddSourceReading(c, o.check.input, o.checkPoKey, o.checkDelimiter);
+  AddFooter(c, "phrasor check fr.skdb --against en.skdb --strict");
   c->callback([&] {
     o.check.input.poKey = ParsePoKey(o.checkPoKey);
+    o.check.input.delimiter = DelimiterChar(o.checkDelimiter);
     run = [&] { return RunCheck(o.check); };
   });
 }
@@ -126,9 +164,11 @@ void AddStats(CLI::App &app, AllOptions &o, Runner &run) {
                 "The source-language database or source to measure "
                 "translations by");
   s->add_flag("--json", o.stats.json, "Write a JSON array instead of a table");
-  AddSourceReading(s, o.stats.input, o.statsPoKey);
+  AddSourceReading(s, o.stats.input, o.statsPoKey, o.statsDelimiter);
+  AddFooter(s, "phrasor stats fr.skdb de.skdb --against en.skdb");
   s->callback([&] {
     o.stats.input.poKey = ParsePoKey(o.statsPoKey);
+    o.stats.input.delimiter = DelimiterChar(o.statsDelimiter);
     run = [&] { return RunStats(o.stats); };
   });
 }
@@ -138,16 +178,21 @@ void AddQueries(CLI::App &app, AllOptions &o, Runner &run) {
   g->add_option("database", o.get.database, "The database")->required();
   g->add_option("id", o.get.id, "The ID (ASCII case-insensitive)")->required();
   g->add_flag("--voice", o.get.voice, "Print the voice path instead");
+  AddFooter(g, "phrasor get en.skdb UI_MENU_TITLE",
+            "0 success, 1 no such ID (or it has no value or voice path), 2 "
+            "wrong arguments or a database that cannot be loaded");
   g->callback([&] { run = [&] { return RunGet(o.get); }; });
 
   CLI::App *l =
       app.add_subcommand("list", "Print the IDs that begin with a prefix");
   l->add_option("database", o.list.database, "The database")->required();
   l->add_option("prefix", o.list.prefix, "The prefix (default: every ID)");
+  AddFooter(l, "phrasor list en.skdb UI_");
   l->callback([&] { run = [&] { return RunList(o.list); }; });
 
   CLI::App *i = app.add_subcommand("info", "Print a database's counts");
   i->add_option("database", o.info.database, "The database")->required();
+  AddFooter(i, "phrasor info en.skdb");
   i->callback([&] { run = [&] { return RunInfo(o.info); }; });
 }
 
@@ -158,6 +203,7 @@ void AddFormat(CLI::App &app, AllOptions &o, Runner &run) {
   f->add_option("id", o.format.id, "The ID of a message")->required();
   f->add_option("args", o.format.args,
                 "One argument per field, converted to the insert's type");
+  AddFooter(f, "phrasor format en.skdb DLG_SCORE Ana 12");
   // A negative number is an argument here, not an option: parsing stops at
   // the first word it does not know, and the rest are arguments as written.
   f->prefix_command();
@@ -195,6 +241,8 @@ int main(int argc, char **argv) {
   AddStats(app, options, run);
   AddQueries(app, options, run);
   AddFormat(app, options, run);
+  AddHelp(app, run);
+  app.footer("'phrasor help COMMAND' explains one command.");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError &e) {

@@ -1,0 +1,185 @@
+//===- safety_test.cpp - Builds that would destroy or lose data -----------===//
+//
+// What build refuses before it writes anything: an output that is one of its
+// inputs, a directory, IDs no program could look up; and the help a user
+// reaches from the command line.
+//
+//===----------------------------------------------------------------------===//
+
+#include "CliTest.h"
+
+using namespace phrasor::clitest;
+
+namespace {
+
+TEST_F(Cli, OutputThatIsAnInputIsRefusedThroughAnyPath) {
+  const std::string csv = "id,value\nA,a\n";
+  Write("v.csv", csv);
+  fs::create_directory(dir / "sub");
+  fs::create_symlink("v.csv", dir / "link.csv");
+  fs::create_hard_link(dir / "v.csv", dir / "hard.csv");
+  for (const char *output :
+       {"v.csv", "./v.csv", "sub/../v.csv", "link.csv", "hard.csv"}) {
+    SCOPED_TRACE(output);
+    Result r = Run({"build", "v.csv", "-o", output});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, "error: the output '" + std::string(output) +
+                         "' is the input 'v.csv'; the build would overwrite "
+                         "it\n");
+    EXPECT_EQ(Read("v.csv"), csv);
+  }
+  // The temporary file the output goes through is refused as well.
+  Write("out.skdb.tmp", csv);
+  Result tmp = Run({"build", "out.skdb.tmp", "-o", "out.skdb"});
+  EXPECT_EQ(tmp.code, 2);
+  EXPECT_EQ(tmp.err, "error: the input 'out.skdb.tmp' is where the output "
+                     "'out.skdb' is written first; the build would overwrite "
+                     "it\n");
+  EXPECT_EQ(Read("out.skdb.tmp"), csv);
+}
+
+TEST_F(Cli, DirectoriesAndEmptyInputsAreNoInputs) {
+  fs::create_directory(dir / "texts.csv");
+  Result d = Run({"build", "texts.csv", "-o", "out.skdb"});
+  EXPECT_EQ(d.code, 2);
+  EXPECT_EQ(d.err, "error: 'texts.csv' is a directory, not an input file\n");
+
+  Write("a.csv", "id,value\nA,a\n");
+  for (const char *empty : {"e.csv", "h.csv", "e.json", "l.json", "e.po"}) {
+    SCOPED_TRACE(empty);
+    Write("e.csv", "");
+    Write("h.csv", "id,value\r\n");
+    Write("e.json", "{}");
+    Write("l.json", "{\"@locale\": \"fr\"}");
+    Write("e.po", "");
+    Result w = Run({"build", "a.csv", empty, "-o", "out.skdb"});
+    EXPECT_EQ(w.code, 0);
+    EXPECT_EQ(w.err, "warning: " + std::string(empty) + ": no entries\n");
+    Result s = Run({"build", "a.csv", empty, "-o", "out.skdb", "--strict"});
+    EXPECT_EQ(s.code, 1);
+    EXPECT_CONTAINS(s.err, "error: " + std::string(empty) + ": no entries\n");
+  }
+}
+
+TEST_F(Cli, IdsThatNoLookupWouldFindAreRefusedAtTheirLine) {
+  Write("ids.csv", "id,value\n"
+                   "\" A\",a\n"
+                   "\"B\t\",b\n"
+                   "\"\xC2\xA0"
+                   "C\",c\n"
+                   "\"D\x01"
+                   "E\",d\n"
+                   "\"F\x7F\",f\n"
+                   "\"G\xC2\x9A\",g\n"
+                   "\"H\nI\",h\n"
+                   "J#K,j\n"
+                   "#one,x\n"
+                   "L#one#other,l\n"
+                   "M#One,m\n"
+                   "\"N\x04\",n\n"
+                   "<none>,x\n"
+                   "\"\",x\n");
+  Result r = Run({"build", "ids.csv", "-o", "out.skdb"});
+  EXPECT_EQ(r.code, 1);
+  const std::string plural =
+      ": '#' is kept for plural forms, written NAME#category with one of "
+      "zero, one, two, few, many, other\n";
+  EXPECT_EQ(r.err,
+            "error: ids.csv:2: ID ' A' begins with white space\n"
+            "error: ids.csv:3: ID 'B\\x09' ends with white space\n"
+            "error: ids.csv:4: ID '\xC2\xA0"
+            "C' begins with white space\n"
+            "error: ids.csv:5: ID 'D\\x01E' contains the control character "
+            "U+0001\n"
+            "error: ids.csv:6: ID 'F\\x7F' contains the control character "
+            "U+007F\n"
+            "error: ids.csv:7: ID 'G\\u{009A}' contains the control character "
+            "U+009A\n"
+            "error: ids.csv:8: ID 'H\\x0AI' contains the control character "
+            "U+000A\n"
+            "error: ids.csv:10: ID 'J#K'" +
+                plural + "error: ids.csv:11: ID '#one'" + plural +
+                "error: ids.csv:12: ID 'L#one#other'" + plural +
+                "error: ids.csv:13: ID 'M#One'" + plural +
+                "error: ids.csv:14: ID 'N\\x04' contains the control "
+                "character U+0004\n"
+                "error: ids.csv:15: ID '<none>' is reserved and could never "
+                "be looked up\n"
+                "error: ids.csv:16: empty ID\n"
+                "phrasor: 14 errors; 'out.skdb' not written\n");
+
+  // What stays allowed: inner spaces, a gettext context and msgid, the
+  // plural suffix, and the metadata the tool keeps.
+  Write("ok.csv", "id,value\n"
+                  "@locale,en\n"
+                  "Open the door,Open\n"
+                  "\"menu\x04Open\",Open\n"
+                  "\"\x04Open\",Open\n"
+                  "FILES#one,%1!d! file\n"
+                  "FILES#other,%1!d! files\n");
+  Result ok = Run({"build", "ok.csv", "-o", "ok.skdb"});
+  EXPECT_EQ(ok.code, 0) << ok.err;
+  EXPECT_EQ(ok.err, "");
+  ExpectRoundTrips("ok.skdb");
+}
+
+TEST_F(Cli, TextAfterEndMarkIsWarnedButAFinalEndMarkIsNot) {
+  Write("m.csv", "id,value,kind\n"
+                 "A,%1!s! saved%0,\n"
+                 "B,%1!s!%0,\n"
+                 "C,Saved.%0,message\n"
+                 "D,%1!s!%0 lost,\n"
+                 "E,\"Saved.%0\n\",message\n");
+  Result r = Run({"build", "m.csv", "-o", "m.skdb"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.err, "warning: m.csv:5: ID 'D': text after %0 is never shown\n"
+                   "warning: m.csv:6: ID 'E': text after %0 is never shown\n");
+  EXPECT_EQ(Run({"build", "m.csv", "-o", "m.skdb", "--strict"}).code, 1);
+}
+
+TEST_F(Cli, ProgressShowsOnATerminalOnly) {
+  std::string csv = "id,value\n";
+  for (int i = 0; i < 140000; ++i)
+    csv += "ID_" + std::to_string(i) + ",v\n";
+  Write("big.csv", csv);
+  Result quiet = Run({"build", "big.csv", "-o", "big.skdb"});
+  ASSERT_EQ(quiet.code, 0);
+  EXPECT_EQ(quiet.err, "");
+  if (!fs::exists("/usr/bin/script"))
+    GTEST_SKIP() << "no script(1) to give the tool a terminal";
+  const std::string command =
+      "cd " + Quote(dir.string()) + " && /usr/bin/script -qec " +
+      Quote(Quote(PHRASOR_TOOL) + " build big.csv -o tty.skdb") +
+      " /dev/null >tty.out 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string shown = Read("tty.out");
+  EXPECT_CONTAINS(shown, "\rreading 131072 entries\u2026");
+  EXPECT_CONTAINS(shown, "\rwriting 140000 entries\u2026");
+  EXPECT_EQ(Read("tty.skdb"), Read("big.skdb"));
+}
+
+TEST_F(Cli, HelpNamesEveryCommandWithAnExampleAndTheExitCodes) {
+  Result app = Run({"help"});
+  EXPECT_EQ(app.code, 0);
+  EXPECT_CONTAINS(app.out, "Subcommands:");
+  EXPECT_CONTAINS(app.out, "build");
+  for (const char *command :
+       {"build", "dump", "check", "get", "list", "info", "format"}) {
+    SCOPED_TRACE(command);
+    Result help = Run({"help", command});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_CONTAINS(help.out, std::string("phrasor ") + command);
+    EXPECT_CONTAINS(help.out, "Example:\n  phrasor " + std::string(command));
+    EXPECT_CONTAINS(help.out, "Exit codes: 0");
+    // --help prints the same text.
+    Result flag = Run({command, "--help"});
+    EXPECT_EQ(flag.code, 0);
+    EXPECT_EQ(flag.out, help.out);
+  }
+  Result unknown = Run({"help", "bulid"});
+  EXPECT_EQ(unknown.code, 2);
+  EXPECT_CONTAINS(unknown.err, "error: unknown command 'bulid' (commands: "
+                               "build, dump, check");
+}
+
+} // namespace

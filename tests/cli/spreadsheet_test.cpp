@@ -1,0 +1,214 @@
+//===- spreadsheet_test.cpp - CSV as spreadsheet programs export it -------===//
+//
+// Sheets with one column per language, found by their header names, in the
+// separators and encodings spreadsheet programs write.
+//
+//===----------------------------------------------------------------------===//
+
+#include "CliTest.h"
+
+using namespace phrasor::clitest;
+
+namespace {
+
+const std::string Data = PHRASOR_TEST_DATA;
+
+// The French column of data/sheet-*.csv, as a dump writes it: the CRLF
+// inside a quoted cell is kept, the untranslated German cell is absent and
+// the quoted empty cells are empty values.
+const char *FrenchDump = "id,value,voice\n"
+                         "@locale,fr,\n"
+                         "HUD_SCORE,%1!s! a %2!d! points,\n"
+                         "MENU_QUIT,\"Quitter le jeu ?\r\n"
+                         "La progression non sauvegardée sera perdue.\",\n"
+                         "MENU_TITLE,Menu principal,\n"
+                         "SHOP_PRICE,Prix ; 5 pièces,\n"
+                         "UI_BLANK,\"\",\n"
+                         "UI_QUOTE,Elle a dit « salut »,\n"
+                         "UI_SOON,Bientôt,\n";
+
+TEST_F(Cli, ThreeLanguageSheetBuildsOneDatabasePerLanguage) {
+  Write("sheet.csv", Slurp(Data + "/sheet-utf8.csv"));
+  for (const char *language : {"en", "fr", "de"}) {
+    SCOPED_TRACE(language);
+    const std::string db = std::string(language) + ".skdb";
+    Result b = Run({"build", "sheet.csv", "--column", language, "-o", db});
+    ASSERT_EQ(b.code, 0) << b.err;
+    // One warning for the notes column, whatever the number of rows.
+    EXPECT_EQ(b.err, "warning: sheet.csv:1: column 'Translator notes' "
+                     "ignored\n");
+    Result info = Run({"info", db});
+    EXPECT_CONTAINS(info.out, language);
+  }
+  EXPECT_EQ(Run({"dump", "fr.skdb"}).out, FrenchDump);
+  EXPECT_EQ(Run({"get", "en.skdb", "SHOP_PRICE"}).out, "Price; 5 coins\n");
+  EXPECT_EQ(Run({"get", "en.skdb", "UI_QUOTE"}).out, "She said \"hi\"\n");
+  EXPECT_EQ(Run({"get", "de.skdb", "MENU_TITLE"}).out, "Hauptmenü\n");
+  Result untranslated = Run({"get", "de.skdb", "UI_SOON"});
+  EXPECT_EQ(untranslated.code, 1);
+  EXPECT_CONTAINS(untranslated.err, "'UI_SOON' has no value");
+  // --locale wins over the column's name; the column is matched in any case.
+  ASSERT_EQ(Run({"build", "sheet.csv", "--column", "FR", "--locale", "fr-CA",
+                 "-o", "ca.skdb"})
+                .code,
+            0);
+  EXPECT_CONTAINS(Run({"dump", "ca.skdb"}).out, "@locale,fr-CA,\n");
+}
+
+TEST_F(Cli, Utf16SheetsGiveTheSameDatabases) {
+  for (const char *language : {"en", "fr", "de"}) {
+    SCOPED_TRACE(language);
+    std::string first;
+    for (const char *file :
+         {"sheet-utf8.csv", "sheet-utf16le.csv", "sheet-utf16be.csv"}) {
+      SCOPED_TRACE(file);
+      Write(file, Slurp(Data + "/" + file));
+      Result b = Run({"build", file, "--column", language, "-o", "out.skdb"});
+      ASSERT_EQ(b.code, 0) << b.err;
+      if (first.empty())
+        first = Read("out.skdb");
+      EXPECT_EQ(Read("out.skdb"), first);
+    }
+  }
+}
+
+/// \p ascii as UTF-16 code units, little- or big-endian, without a BOM.
+std::string Utf16(const std::string &ascii, bool little) {
+  std::string out;
+  for (char c : ascii)
+    out += little ? std::string{c, '\0'} : std::string{'\0', c};
+  return out;
+}
+
+TEST_F(Cli, InvalidUtf16IsRefusedAtItsLine) {
+  const std::string le = "\xFF\xFE", be = "\xFE\xFF";
+  struct Row {
+    std::string bytes, expected;
+  } rows[] = {
+      // A low surrogate alone on line 3.
+      {le + Utf16("id,value\nA,a\nB,", true) + std::string("\x00\xDC", 2) +
+           Utf16("\n", true),
+       "error: in.csv:3: invalid UTF-16LE"},
+      // A high surrogate without its partner, big-endian.
+      {be + Utf16("id,value\nA,", false) + std::string("\xD8\x00", 2) +
+           Utf16("x\n", false),
+       "error: in.csv:2: invalid UTF-16BE"},
+      // An odd byte at the end.
+      {le + Utf16("id,value\nA", true) + "B",
+       "error: in.csv:2: invalid UTF-16LE"},
+      // UTF-16 without a byte order mark cannot be told from bytes.
+      {Utf16("id,value\nA,a\n", true),
+       "error: in.csv:1: the header row holds NUL bytes"},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.expected);
+    Write("in.csv", row.bytes);
+    Result r = Run({"build", "in.csv", "-o", "out.skdb"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_CONTAINS(r.err, row.expected);
+    EXPECT_FALSE(Exists("out.skdb"));
+  }
+}
+
+TEST_F(Cli, SeparatorsAreDetectedFromTheHeaderOrForced) {
+  struct Row {
+    std::string text;
+    std::vector<std::string> options;
+    std::string value; ///< of A
+  } rows[] = {
+      {"id,value\nA,\"a;b\"\n", {}, "a;b"},
+      {"id;value\nA;a,b\n", {}, "a,b"},
+      {"id\tvalue\tvoice\nA\ta;b,c\tv.ogg\n", {}, "a;b,c"},
+      // The first separator outside quotes wins; blank lines come first.
+      {"\n\"note, one\";id;value\nn;A;x,y\n", {}, "x,y"},
+      {"id;value\nA;a\tb\n", {"--delimiter", ";"}, "a\tb"},
+      {"id\tvalue\nA\ta;b\n", {"--delimiter", "tab"}, "a;b"},
+      {"id\tvalue\nA\ta;b\n", {"--delimiter", "\\t"}, "a;b"},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.text);
+    Write("in.csv", row.text);
+    std::vector<std::string> args = {"build", "in.csv", "-o", "out.skdb"};
+    args.insert(args.end(), row.options.begin(), row.options.end());
+    Result b = Run(args);
+    ASSERT_EQ(b.code, 0) << b.err;
+    EXPECT_EQ(Run({"get", "out.skdb", "A"}).out, row.value + "\n");
+  }
+  // A forced separator the header does not use leaves one column.
+  Write("in.csv", "id;value\nA;a\n");
+  Result wrong = Run({"build", "in.csv", "--delimiter", ",", "-o", "x.skdb"});
+  EXPECT_EQ(wrong.code, 1);
+  EXPECT_CONTAINS(wrong.err, "error: in.csv:1: no id column");
+  Result other = Run({"build", "in.csv", "--delimiter", "|", "-o", "x.skdb"});
+  EXPECT_EQ(other.code, 2);
+}
+
+TEST_F(Cli, HeadersThatCannotBeReadAreRefused) {
+  struct Row {
+    const char *text;
+    std::vector<std::string> options;
+    int code;
+    std::string expected;
+  } rows[] = {
+      {"key,en,fr,notes\nA,a,b,c\n",
+       {},
+       1,
+       "warning: in.csv:1: column 'notes' ignored\n"
+       "error: in.csv:1: no value column: choose the language to read with "
+       "--column (en, fr)\n"},
+      {"value,en\nA,a\n",
+       {},
+       1,
+       "error: in.csv:1: no id column: the header row must name the columns "
+       "id (or key) and value, or a language chosen with --column\n"},
+      {"id,key,value\nA,B,c\n",
+       {},
+       1,
+       "error: in.csv:1: column 'key' appears twice\n"},
+      {"id,value,Comment,Status\nA,a,,\n",
+       {},
+       0,
+       "warning: in.csv:1: columns 'Comment', 'Status' ignored\n"},
+      {"key,en,fr\nA,a,b\n",
+       {"--column", "it"},
+       2,
+       "error: 'in.csv' has no column 'it' (its columns: key, en, fr)\n"},
+      {"key,en,voice\nA,a,b\n",
+       {"--column", "voice"},
+       2,
+       "error: --column 'voice' names the column of the voices; give the "
+       "column that holds the texts\n"},
+      // Any column may be chosen; a value column is then ignored quietly.
+      {"ID, Value ,French\nA,a,b\n", {"--column", "french"}, 0, ""},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.text);
+    Write("in.csv", row.text);
+    std::vector<std::string> args = {"build", "in.csv", "-o", "out.skdb"};
+    args.insert(args.end(), row.options.begin(), row.options.end());
+    Result r = Run(args);
+    EXPECT_EQ(r.code, row.code);
+    EXPECT_EQ(r.err.substr(0, row.expected.size()), row.expected);
+  }
+  // "French" is no language tag, so it gives no @locale.
+  EXPECT_EQ(Run({"dump", "out.skdb"}).out, "id,value,voice\nA,b,\n");
+}
+
+TEST_F(Cli, SheetRowsKeepTodaysRules) {
+  // Rows of bare empty fields are blank lines; a row may stop early; a row
+  // with more fields than the header is an error.
+  Write("in.csv", "id;value;voice;kind\r\n"
+                  "A;a\r\n"
+                  ";;;\r\n"
+                  "B;;\"\";text\r\n"
+                  "C;c;v;text;extra\r\n");
+  Result r = Run({"build", "in.csv", "-o", "out.skdb"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "error: in.csv:5: expected 4 fields, found 5\n"
+                   "phrasor: 1 error; 'out.skdb' not written\n");
+  Write("in.csv", "id;value;voice;kind\r\nA;a\r\n;;;\r\nB;;\"\";text\r\n");
+  ASSERT_EQ(Run({"build", "in.csv", "-o", "out.skdb"}).code, 0);
+  EXPECT_EQ(Run({"dump", "out.skdb"}).out, "id,value,voice\nA,a,\nB,,\"\"\n");
+}
+
+} // namespace

@@ -1,0 +1,32 @@
+//===- SafeBuild.h - What a build refuses before it reads -------*- C++ -*-===//
+//
+// A build must never destroy what it reads, nor accept an ID that no lookup
+// would ever ask for.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_TOOL_SAFEBUILD_H
+#define PHRASOR_TOOL_SAFEBUILD_H
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace phrasor::tool {
+
+/// Throws FatalError when \p output is one of \p inputs through any path
+/// (another spelling, a symbolic link, a hard link), or is the temporary
+/// file the output is written through.
+void RefuseOutputAmongInputs(const std::vector<std::string> &inputs,
+                             const std::string &output);
+
+/// Why \p id cannot be an ID, or nothing when it can: it must be valid
+/// UTF-8, not empty, without white space at either end, without control
+/// characters (one U+0004 between a gettext context and its msgid aside),
+/// not "<none>", and hold '#' only as the plural suffix NAME#category.
+std::optional<std::string> IdProblem(std::string_view id);
+
+} // namespace phrasor::tool
+
+#endif // PHRASOR_TOOL_SAFEBUILD_H
