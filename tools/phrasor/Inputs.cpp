@@ -4,6 +4,7 @@
 
 #include "tools/phrasor/FileIo.h"
 #include "tools/phrasor/Utf.h"
+#include "tools/phrasor/Xliff.h"
 
 #include <cerrno>
 #include <fstream>
@@ -29,11 +30,15 @@ std::string Extension(const std::string &path) {
 void ReadInput(const std::string &path, const InputOptions &options,
                Diagnostics &diag, std::vector<SourceEntry> &out) {
   const std::string ext = Extension(path);
-  if (ext != ".csv" && ext != ".json" && ext != ".po")
+  const bool xliff = ext == ".xlf" || ext == ".xliff";
+  if (ext != ".csv" && ext != ".json" && ext != ".po" && !xliff)
     throw FatalError("'" + path +
-                     "': unknown input type (expected .csv, .json or .po)");
+                     "': unknown input type (expected .csv, .json, .po, "
+                     ".xlf or .xliff)");
   const std::string text = ReadFileBytes(path);
-  if (ext == ".csv")
+  if (xliff)
+    ReadXliff(path, text, options, diag, out);
+  else if (ext == ".csv")
     ReadCsv(path, text, diag, out);
   else if (ext == ".json")
     ReadJson(path, text, diag, out);

@@ -62,14 +62,20 @@ void AddDump(CLI::App &app, AllOptions &o, Runner &run) {
   CLI::App *d = app.add_subcommand(
       "dump", "Write a database's entries as CSV, JSON or PO");
   d->add_option("database", o.dump.database, "The database")->required();
-  d->add_option("--format", o.dumpFormat, "csv (default), json or po")
-      ->check(CLI::IsMember({"csv", "json", "po"}));
+  d->add_option("--format", o.dumpFormat,
+                "csv (default), json, po, xliff12 or xliff20")
+      ->check(CLI::IsMember({"csv", "json", "po", "xliff12", "xliff20"}));
+  d->add_option("--source", o.dump.source,
+                "XLIFF: the source-language database; its texts become the "
+                "sources, this database's the targets");
   d->add_option("-o,--output", o.dump.output,
                 "Write to this file instead of stdout");
   d->callback([&] {
-    o.dump.format = o.dumpFormat == "json" ? DumpFormat::Json
-                    : o.dumpFormat == "po" ? DumpFormat::Po
-                                           : DumpFormat::Csv;
+    o.dump.format = o.dumpFormat == "json"      ? DumpFormat::Json
+                    : o.dumpFormat == "po"      ? DumpFormat::Po
+                    : o.dumpFormat == "xliff12" ? DumpFormat::Xliff12
+                    : o.dumpFormat == "xliff20" ? DumpFormat::Xliff20
+                                                : DumpFormat::Csv;
     run = [&] { return RunDump(o.dump); };
   });
 }
