@@ -414,18 +414,19 @@ void XliffFileReader::ReadUnit20(const pugi::xml_node &node) {
     const std::size_t targetStart = unit.target.size();
     if (target && !Inline20(target, data, unit.target, 0))
       return;
-    if (!segment) {
-      // Text between segments is not for translation; it stays as it is.
-      if (!target)
-        unit.target.append(unit.source, sourceStart);
+    // Text between segments is not for translation, and a segment not yet
+    // translated reads as its source, so that a partly translated unit
+    // read under --include-fuzzy loses no sentence.
+    if (!target)
+      unit.target.append(unit.source, sourceStart);
+    if (!segment)
       continue;
-    }
     ++segments;
     unit.hasTarget = unit.hasTarget || target;
     const std::string_view state = part.attribute("state").value();
     if (state == "translated" || state == "reviewed" || state == "final")
       translated += target ? 1 : 0;
-    else if (unit.target.size() == targetStart)
+    else if (!target || unit.target.size() == targetStart)
       ++open;
   }
   if (segments == 0) {
