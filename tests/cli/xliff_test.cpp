@@ -198,7 +198,7 @@ TEST_F(Cli, XliffToolExportsBuild) {
   }
 }
 
-TEST_F(Cli, XliffInUtf16IsRead) {
+TEST_F(Cli, XliffInUtf16AndDeclaredEncodingsIsRead) {
   const std::string text = "<xliff version=\"1.2\"><file><body><trans-unit "
                            "id=\"A\"><source>a</source><target>\xc3\xa9\n"
                            "</target></trans-unit></body></file></xliff>";
@@ -211,6 +211,15 @@ TEST_F(Cli, XliffInUtf16IsRead) {
   Result b = Run({"build", "le.xlf", "-o", "le.skdb"});
   ASSERT_EQ(b.code, 0) << b.err;
   EXPECT_EQ(Run({"get", "le.skdb", "A"}).out, "\xc3\xa9\n\n");
+
+  // pugixml alone would take these bytes for UTF-8.
+  Write("cp.xlf", "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n"
+                  "<xliff version=\"1.2\"><file><body><trans-unit id=\"B\">"
+                  "<source>b</source><target>\xe4\x80</target></trans-unit>"
+                  "</body></file></xliff>");
+  Result c = Run({"build", "cp.xlf", "-o", "cp.skdb"});
+  ASSERT_EQ(c.code, 0) << c.err;
+  EXPECT_EQ(Run({"get", "cp.skdb", "B"}).out, "\xc3\xa4\xe2\x82\xac\n");
 }
 
 TEST_F(Cli, XliffRefusalsNameTheirLine) {
@@ -245,8 +254,8 @@ TEST_F(Cli, XliffRefusalsNameTheirLine) {
        "<source><ph id=\"1\" dataRef=\"d9\"/></source></segment></unit>"
        "</file></xliff>",
        "x.xlf:2: dataRef 'd9' names no <data> of the unit"},
-      {"<?xml version=\"1.0\" encoding=\"windows-1252\"?><xliff/>",
-       "x.xlf:1: encoding 'windows-1252' is not read"},
+      {"<?xml version=\"1.0\" encoding=\"x-nonesuch\"?><xliff/>",
+       "x.xlf:1: unknown encoding 'x-nonesuch'"},
       {"<xliff version=\"3.0\"/>", "x.xlf:1: unknown XLIFF version '3.0'"},
   };
   for (const auto &row : rows) {

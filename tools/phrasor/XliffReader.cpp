@@ -23,6 +23,7 @@
 
 #include "tools/phrasor/Xliff.h"
 
+#include "tools/phrasor/Charset.h"
 #include "tools/phrasor/Utf.h"
 
 #include <pugixml.hpp>
@@ -109,7 +110,9 @@ public:
       newlines.push_back(i);
   }
 
-  void Read();
+  /// Reads the file; returns the encoding it declares when that is one the
+  /// file must first be converted from (and \p converted is false).
+  std::string Read(bool converted);
 
 private:
   SourcePos At(std::ptrdiff_t offset) const {
@@ -478,7 +481,7 @@ void XliffFileReader::Summarize() {
                                                     : ""));
 }
 
-void XliffFileReader::Read() {
+std::string XliffFileReader::Read(bool converted) {
   pugi::xml_document doc;
   const pugi::xml_parse_result parsed =
       doc.load_buffer(text.data(), text.size(),
@@ -488,30 +491,27 @@ void XliffFileReader::Read() {
   if (!parsed) {
     diag.Error(At(parsed.offset),
                std::string("malformed XML: ") + parsed.description());
-    return;
+    return "";
   }
   pugi::xml_node root;
   for (pugi::xml_node c : doc.children()) {
     if (c.type() == pugi::node_doctype) {
       diag.Error(At(c), "DOCTYPE declarations are refused: they can define "
                         "entities that read other files");
-      return;
+      return "";
     }
-    if (c.type() == pugi::node_declaration) {
+    if (c.type() == pugi::node_declaration && !converted) {
       const std::string_view encoding = c.attribute("encoding").value();
       if (!encoding.empty() && !EqualsAsciiCase(encoding, "utf-8") &&
-          !EqualsAsciiCase(encoding, "utf-16")) {
-        diag.Error(At(c), "encoding '" + std::string(encoding) +
-                              "' is not read (save the file as UTF-8)");
-        return;
-      }
+          !EqualsAsciiCase(encoding, "utf-16"))
+        return std::string(encoding);
     }
     if (c.type() == pugi::node_element && !root)
       root = c;
   }
   if (!Is(root, "xliff")) {
     diag.Error(At(root), "not an XLIFF file (no <xliff> root element)");
-    return;
+    return "";
   }
   for (pugi::xml_attribute a : root.attributes())
     if (std::strncmp(a.name(), "xmlns:", 6) == 0 &&
@@ -523,7 +523,7 @@ void XliffFileReader::Read() {
   if (!two && version.substr(0, 2) != "1.") {
     diag.Error(At(root), "unknown XLIFF version '" + std::string(version) +
                              "' (1.2 and 2.0 are read)");
-    return;
+    return "";
   }
   if (two)
     ReadLocale(root, "trgLang");
@@ -538,6 +538,7 @@ void XliffFileReader::Read() {
     }
   }
   Summarize();
+  return "";
 }
 
 } // namespace
@@ -545,8 +546,9 @@ void XliffFileReader::Read() {
 void ReadXliff(const std::string &file, std::string_view text,
                const InputOptions &options, Diagnostics &diag,
                std::vector<SourceEntry> &out) {
-  // pugixml would read any other encoding declared as UTF-8, so UTF-16 is
-  // converted here and everything else must be UTF-8.
+  // pugixml would read other encodings as UTF-8 (windows-1252 among them),
+  // so UTF-16 is converted here, and a file declaring another encoding
+  // through iconv, which keeps its lines where they were.
   std::optional<std::string> converted;
   const auto b0 = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
   const auto b1 = text.size() < 2 ? 0 : static_cast<unsigned char>(text[1]);
@@ -560,7 +562,22 @@ void ReadXliff(const std::string &file, std::string_view text,
   } else if (text.substr(0, 3) == "\xEF\xBB\xBF") {
     text.remove_prefix(3);
   }
-  XliffFileReader(file, text, options, diag, out).Read();
+  const std::string encoding =
+      XliffFileReader(file, text, options, diag, out).Read(false);
+  if (encoding.empty())
+    return;
+  Charset charset;
+  if (!charset.Open(encoding)) {
+    diag.Error(SourcePos{file, 1}, "unknown encoding '" + encoding + "'");
+    return;
+  }
+  const std::optional<std::string> utf8 =
+      charset.ToUtf8(std::string(text).c_str());
+  if (!utf8) {
+    diag.Error(SourcePos{file, 0}, "not valid " + encoding);
+    return;
+  }
+  XliffFileReader(file, *utf8, options, diag, out).Read(true);
 }
 
 } // namespace phrasor::tool

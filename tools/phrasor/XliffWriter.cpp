@@ -319,7 +319,7 @@ bool XliffWriter::Unit(const Row &row, std::string &unit) {
   codes.clear();
   cpCount = 0;
   std::string_view id = named.id;
-  std::string_view context;
+  std::optional<std::string_view> context;
   if (const std::size_t split = id.find('\x04');
       split != std::string_view::npos) {
     context = id.substr(0, split);
@@ -335,7 +335,7 @@ bool XliffWriter::Unit(const Row &row, std::string &unit) {
       return false;
   }
   unit += " xml:space=\"preserve\"";
-  if (!context.empty() && !AppendAttribute(unit, "phr:context", context))
+  if (context && !AppendAttribute(unit, "phr:context", *context))
     return false;
   if (row.target && row.target->voicePath &&
       !AppendAttribute(unit, "phr:voice", *row.target->voicePath))
