@@ -380,8 +380,10 @@ void XliffFileReader::ReadUnit12(const pugi::xml_node &node) {
 void XliffFileReader::ReadUnit20(const pugi::xml_node &node) {
   Unit unit;
   unit.pos = At(node);
+  // An empty name is still the name: the writer gives one to an ID that is
+  // a context and an empty text.
   pugi::xml_attribute name = node.attribute("name");
-  if (!name || !*name.value())
+  if (!name)
     name = node.attribute("id");
   if (!name) {
     diag.Error(unit.pos, "<unit> without an id");
