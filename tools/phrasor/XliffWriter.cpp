@@ -115,18 +115,50 @@ bool AppendEscaped(std::string &out, std::u16string_view text, bool attribute,
   return true;
 }
 
-/// An attribute from UTF-8 text; false when it cannot be written.
+/// An attribute from UTF-8 text; false when it cannot be written. Escaped
+/// byte by byte: every character XML refuses is below U+0020 or one of
+/// U+FFFE and U+FFFF (EF BF BE, EF BF BF).
 bool AppendAttribute(std::string &out, const char *name,
                      std::string_view utf8) {
-  std::optional<std::u16string> wide = Utf8ToUtf16(utf8);
-  if (!wide)
+  if (!IsValidUtf8(utf8))
     return false;
-  unsigned none = 0;
   out += ' ';
   out += name;
   out += "=\"";
-  if (!AppendEscaped(out, *wide, true, Unwritable::Fail, none))
-    return false;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const char c = utf8[i];
+    switch (c) {
+    case '&':
+      out += "&amp;";
+      continue;
+    case '<':
+      out += "&lt;";
+      continue;
+    case '>':
+      out += "&gt;";
+      continue;
+    case '"':
+      out += "&quot;";
+      continue;
+    case '\t':
+      out += "&#9;";
+      continue;
+    case '\n':
+      out += "&#10;";
+      continue;
+    case '\r':
+      out += "&#13;";
+      continue;
+    default:
+      break;
+    }
+    if (static_cast<unsigned char>(c) < 0x20 ||
+        (c == '\xEF' && utf8.substr(i + 1, 1) == "\xBF" &&
+         i + 2 < utf8.size() &&
+         (utf8[i + 2] == '\xBE' || utf8[i + 2] == '\xBF')))
+      return false;
+    out.push_back(c);
+  }
   out += '"';
   return true;
 }
@@ -253,7 +285,7 @@ private:
   // Per unit: the codes written so far and the ids they were given.
   std::vector<std::u16string_view> codes;
   std::vector<Span> spans;
-  std::string segment;
+  std::string scratch;
   unsigned cpCount = 0;
 };
 
@@ -326,11 +358,13 @@ bool XliffWriter::Unit(const Row &row, std::string &unit) {
     id.remove_prefix(split + 1);
   }
   if (two) {
-    unit = "<unit id=\"u" + std::to_string(++units) + "\"";
+    unit += "<unit id=\"u";
+    unit += std::to_string(++units);
+    unit += '"';
     if (!AppendAttribute(unit, "name", id))
       return false;
   } else {
-    unit = "<trans-unit";
+    unit += "<trans-unit";
     if (!AppendAttribute(unit, "id", id))
       return false;
   }
@@ -350,9 +384,14 @@ bool XliffWriter::Unit(const Row &row, std::string &unit) {
     unit += " phr:missing=\"yes\"";
   unit += '>';
 
-  segment = two ? (translated ? "<segment state=\"translated\"><source>"
-                              : "<segment state=\"initial\"><source>")
-                : "<source>";
+  // 2.0 wants the codes in <originalData> before the segment that uses
+  // them, so its segment is written aside first.
+  std::string &segment = two ? scratch : unit;
+  if (two)
+    segment = translated ? "<segment state=\"translated\"><source>"
+                         : "<segment state=\"initial\"><source>";
+  else
+    segment += "<source>";
   if (row.source && row.source->value &&
       !Text(*row.source->value, KindOf(*row.source, *source.meta), segment))
     return false;
@@ -379,7 +418,6 @@ bool XliffWriter::Unit(const Row &row, std::string &unit) {
     unit += segment;
     unit += "</segment></unit>\n";
   } else {
-    unit += segment;
     unit += "</trans-unit>\n";
   }
   return true;
@@ -416,17 +454,19 @@ void XliffWriter::Header() {
 
 std::string XliffWriter::Write() {
   Header();
-  std::string unit;
   for (const Row &row : PairUp(target, source)) {
     const authoring::Entry &named = row.target ? *row.target : *row.source;
-    if (!Unit(row, unit)) {
+    // Written in place, and taken back if it cannot be written; at worst a
+    // plural group is left with a form fewer.
+    Group(named.id);
+    const std::size_t mark = out.size();
+    if (!Unit(row, out)) {
+      out.resize(mark);
       diag.Error(where,
                  "'" + Utf16ToUtf8Lossy(Utf8ToUtf16(named.id).value_or(u"?")) +
                      "' holds text that XML cannot carry; left out");
       continue;
     }
-    Group(named.id);
-    out += unit;
   }
   if (groupOpen)
     out += "</group>\n";
