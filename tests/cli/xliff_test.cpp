@@ -95,8 +95,11 @@ TEST_F(Cli, XliffProtectsInsertsAsInlineCodes) {
 // Entries the translation lacks go out untranslated and stay out until
 // translated; entries only the translation has come back too.
 TEST_F(Cli, XliffBilingualDumpMarksMissingTargets) {
-  Write("en.csv", "id,value\n@locale,en\nA,Apple\nB,Pear\n");
-  Write("fr.csv", "id,value\n@locale,fr\nA,Pomme\nX,Extra\n");
+  Write("en.csv", "id,value\n@locale,en\nA,Apple\nB,Pear\n"
+                  "N#one,%1!d! pear\nN#other,%1!d! pears\n");
+  Write("fr.csv", "id,value\n@locale,fr\nA,Pomme\nX,Extra\n"
+                  "N#one,%1!d! poire\nN#many,%1!d! de poires\n"
+                  "N#other,%1!d! poires\n");
   ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);
   ASSERT_EQ(Run({"build", "fr.csv", "-o", "fr.skdb"}).code, 0);
   for (const char *format : kXliffFormats) {
@@ -116,6 +119,12 @@ TEST_F(Cli, XliffBilingualDumpMarksMissingTargets) {
                              : "id=\"B\" xml:space=\"preserve\" "
                                "phr:missing=\"yes\"><source>Pear</source>"
                                "<target state=\"needs-translation\"/>");
+    // The form only French has is written with the others, in one group.
+    const std::size_t group = xlf.find(two ? "name=\"N\" type" : "resname");
+    ASSERT_NE(group, std::string::npos) << xlf;
+    const std::size_t end = xlf.find("</group>", group);
+    EXPECT_LT(xlf.find("N#many", group), end);
+    EXPECT_LT(xlf.find("N#other", group), end);
     ASSERT_EQ(Run({"build", "fr.xlf", "-o", "rt.skdb"}).code, 0);
     EXPECT_EQ(Read("rt.skdb"), Read("fr.skdb"));
 

@@ -226,35 +226,50 @@ std::string FoldAsciiCase(std::string_view s) {
   return f;
 }
 
-/// The source's entries in its order, each with the translation's entry
-/// of the same ID (lookups ignore ASCII case, so matching does too), then
-/// the translation's entries the source lacks.
+/// The source's entries, each with the translation's entry of the same ID
+/// (lookups ignore ASCII case, so matching does too), and the translation's
+/// entries the source lacks where they fall in the translation's order, so
+/// that a plural form only the translation has stays beside its others.
 std::vector<Row> PairUp(const XliffSide &target, const XliffSide &source) {
+  const std::vector<authoring::Entry> &t = *target.entries;
   std::vector<Row> rows;
   if (!source.entries) {
-    rows.reserve(target.entries->size());
-    for (const authoring::Entry &e : *target.entries)
+    rows.reserve(t.size());
+    for (const authoring::Entry &e : t)
       rows.push_back({&e, &e});
     return rows;
   }
+  const std::vector<authoring::Entry> &s = *source.entries;
   std::unordered_map<std::string, std::size_t> byId;
-  byId.reserve(target.entries->size());
-  for (std::size_t i = 0; i < target.entries->size(); ++i)
-    byId.emplace(FoldAsciiCase((*target.entries)[i].id), i);
-  std::vector<bool> used(target.entries->size(), false);
-  rows.reserve(source.entries->size() + target.entries->size());
-  for (const authoring::Entry &s : *source.entries) {
-    auto found = byId.find(FoldAsciiCase(s.id));
-    if (found == byId.end()) {
-      rows.push_back({nullptr, &s});
+  byId.reserve(t.size());
+  for (std::size_t i = 0; i < t.size(); ++i)
+    byId.emplace(FoldAsciiCase(t[i].id), i);
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::vector<std::size_t> match(s.size(), kNone);
+  std::vector<bool> used(t.size(), false);
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    auto found = byId.find(FoldAsciiCase(s[i].id));
+    if (found != byId.end() && !used[found->second]) {
+      match[i] = found->second;
+      used[found->second] = true;
+    }
+  }
+  rows.reserve(s.size() + t.size());
+  std::size_t next = 0; // extras before this have been written
+  auto extrasBefore = [&](std::size_t end) {
+    for (; next < end; ++next)
+      if (!used[next])
+        rows.push_back({&t[next], nullptr});
+  };
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (match[i] == kNone) {
+      rows.push_back({nullptr, &s[i]});
       continue;
     }
-    used[found->second] = true;
-    rows.push_back({&(*target.entries)[found->second], &s});
+    extrasBefore(match[i]);
+    rows.push_back({&t[match[i]], &s[i]});
   }
-  for (std::size_t i = 0; i < target.entries->size(); ++i)
-    if (!used[i])
-      rows.push_back({&(*target.entries)[i], nullptr});
+  extrasBefore(t.size());
   return rows;
 }
 

@@ -33,15 +33,17 @@ struct AllOptions {
 
 void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
   CLI::App *b = app.add_subcommand(
-      "build", "Compile .csv, .json and .po files into one database");
-  b->add_option("inputs", o.build.inputs, "Input files (.csv, .json, .po)")
+      "build", "Compile .csv, .json, .po and .xlf files into one database");
+  b->add_option("inputs", o.build.inputs,
+                "Input files (.csv, .json, .po, .xlf, .xliff)")
       ->required();
   b->add_option("-o,--output", o.build.output, "The database to write")
       ->required();
   b->add_flag("--fill-empty", o.build.input.fillEmpty,
-              "PO: use the msgid when the msgstr is empty");
+              "PO, XLIFF: use the source text for untranslated entries");
   b->add_flag("--include-fuzzy", o.build.input.includeFuzzy,
-              "PO: read entries marked fuzzy instead of skipping them");
+              "PO, XLIFF: read entries marked fuzzy or needing review "
+              "instead of skipping them");
   b->add_option("--po-key", o.poKey,
                 "PO: context (msgctxt is the ID), source (msgid is the ID, "
                 "as gettext keys it) or detect (per file, the default)")
@@ -60,7 +62,7 @@ void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
 
 void AddDump(CLI::App &app, AllOptions &o, Runner &run) {
   CLI::App *d = app.add_subcommand(
-      "dump", "Write a database's entries as CSV, JSON or PO");
+      "dump", "Write a database's entries as CSV, JSON, PO or XLIFF");
   d->add_option("database", o.dump.database, "The database")->required();
   d->add_option("--format", o.dumpFormat,
                 "csv (default), json, po, xliff12 or xliff20")
