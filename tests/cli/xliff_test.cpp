@@ -80,7 +80,8 @@ TEST_F(Cli, XliffProtectsInsertsAsInlineCodes) {
                           "id=\"3\">%%</ph>)</source><target "
                           "state=\"translated\"><ph id=\"2\">%2!d!</ph> "
                           "points pour <ph id=\"1\">%1!s!</ph></target>");
-  EXPECT_CONTAINS(v1.out, "PV <ph id=\"1\">%d</ph>/<ph id=\"1\">%d</ph>");
+  // Each code has an id of its own; two of one kind share their data.
+  EXPECT_CONTAINS(v1.out, "PV <ph id=\"1\">%d</ph>/<ph id=\"2\">%d</ph>");
   Result v2 =
       Run({"dump", "fr.skdb", "--format", "xliff20", "--source", "en.skdb"});
   EXPECT_CONTAINS(v2.out,
@@ -90,6 +91,8 @@ TEST_F(Cli, XliffProtectsInsertsAsInlineCodes) {
                   "</originalData><segment state=\"translated\"><source><ph "
                   "id=\"1\" dataRef=\"d1\"/> has <ph id=\"2\" dataRef=\"d2\"/> "
                   "points (100<ph id=\"3\" dataRef=\"d3\"/>)</source>");
+  EXPECT_CONTAINS(v2.out, "PV <ph id=\"1\" dataRef=\"d1\"/>/<ph id=\"2\" "
+                          "dataRef=\"d1\"/>");
 }
 
 // Entries the translation lacks go out untranslated and stay out until

@@ -284,7 +284,8 @@ public:
 private:
   void Header();
   bool Unit(const Row &row, std::string &unit);
-  bool Text(std::u16string_view value, ValueKind kind, std::string &into);
+  bool Text(std::u16string_view value, ValueKind kind, bool inTarget,
+            std::string &into);
   ValueKind KindOf(const authoring::Entry &e, const Metadata &meta) const;
   void Group(std::string_view id);
 
@@ -297,8 +298,17 @@ private:
   std::string openGroup; ///< the plural base whose <group> is open
   bool groupOpen = false;
   std::size_t units = 0, groups = 0;
-  // Per unit: the codes written so far and the ids they were given.
+  // Per unit: the distinct codes (their <data> ids are their places here
+  // plus one), and each code written in the source with its <ph> id and
+  // whether the target has used that id yet.
+  struct Placed {
+    std::size_t code;
+    unsigned id;
+    bool matched;
+  };
   std::vector<std::u16string_view> codes;
+  std::vector<Placed> placed;
+  unsigned phCount = 0;
   std::vector<Span> spans;
   std::string scratch;
   unsigned cpCount = 0;
@@ -312,9 +322,14 @@ ValueKind XliffWriter::KindOf(const authoring::Entry &e,
   return InferKind(*e.value).kind;
 }
 
-bool XliffWriter::Text(std::u16string_view value, ValueKind kind,
+// Each code written gets an id of its own, as both versions want; the
+// target's n-th "%d" takes the id of the source's n-th "%d", which is how
+// tools pair the codes of source and target.
+bool XliffWriter::Text(std::u16string_view value, ValueKind kind, bool inTarget,
                        std::string &into) {
   const Unwritable unwritable = two ? Unwritable::Cp20 : Unwritable::Cp12;
+  if (inTarget)
+    cpCount = 0;
   FindCodes(value, kind, spans);
   std::size_t at = 0;
   for (const Span &span : spans) {
@@ -323,17 +338,34 @@ bool XliffWriter::Text(std::u16string_view value, ValueKind kind,
       return false;
     const std::u16string_view code =
         value.substr(span.begin, span.end - span.begin);
-    std::size_t id = 0;
-    while (id < codes.size() && codes[id] != code)
-      ++id;
-    if (id == codes.size())
+    std::size_t data = 0;
+    while (data < codes.size() && codes[data] != code)
+      ++data;
+    if (data == codes.size())
       codes.push_back(code);
-    const std::string n = std::to_string(id + 1);
+    unsigned id = 0;
+    if (inTarget) {
+      for (Placed &p : placed)
+        if (p.code == data && !p.matched) {
+          p.matched = true;
+          id = p.id;
+          break;
+        }
+    }
+    if (!id) {
+      id = ++phCount;
+      if (!inTarget)
+        placed.push_back({data, id, false});
+    }
+    into += "<ph id=\"";
+    into += std::to_string(id);
     if (two) {
-      into += "<ph id=\"" + n + "\" dataRef=\"d" + n + "\"/>";
+      into += "\" dataRef=\"d";
+      into += std::to_string(data + 1);
+      into += "\"/>";
     } else {
-      into += "<ph id=\"" + n + "\">";
-      if (!AppendEscaped(into, codes[id], false, Unwritable::Fail, cpCount))
+      into += "\">";
+      if (!AppendEscaped(into, code, false, Unwritable::Fail, cpCount))
         return false;
       into += "</ph>";
     }
@@ -364,6 +396,8 @@ void XliffWriter::Group(std::string_view id) {
 bool XliffWriter::Unit(const Row &row, std::string &unit) {
   const authoring::Entry &named = row.target ? *row.target : *row.source;
   codes.clear();
+  placed.clear();
+  phCount = 0;
   cpCount = 0;
   std::string_view id = named.id;
   std::optional<std::string_view> context;
@@ -408,12 +442,14 @@ bool XliffWriter::Unit(const Row &row, std::string &unit) {
   else
     segment += "<source>";
   if (row.source && row.source->value &&
-      !Text(*row.source->value, KindOf(*row.source, *source.meta), segment))
+      !Text(*row.source->value, KindOf(*row.source, *source.meta), false,
+            segment))
     return false;
   segment += "</source>";
   if (translated) {
     segment += two ? "<target>" : "<target state=\"translated\">";
-    if (!Text(*row.target->value, KindOf(*row.target, *target.meta), segment))
+    if (!Text(*row.target->value, KindOf(*row.target, *target.meta), true,
+              segment))
       return false;
     segment += "</target>";
   } else if (!two) {
