@@ -13,7 +13,7 @@
 //                segments disagree. Skipped unless --include-fuzzy.
 //
 // Inline codes give back the text they stand for: 1.2 <ph>, <bpt>, <ept>
-// and <it> hold it, <x>, <bx> and <ex> carry it in equiv-text; 2.0 <ph>,
+// and <it> hold it, <x> carries it in equiv-text; 2.0 <ph>,
 // <sc>, <ec> and <pc> point into <originalData> or carry equiv. A code
 // whose text is nowhere in the file is an error: the entry would silently
 // lose an insert. DOCTYPEs are refused, since they can declare entities
@@ -250,16 +250,17 @@ bool XliffFileReader::Inline12(const pugi::xml_node &node, std::string &into,
     } else if (name == "g" || name == "mrk") {
       if (!Inline12(c, into, depth + 1))
         return false;
-    } else if (name == "x" || name == "bx" || name == "ex") {
+    } else if (name == "bx" || name == "ex") {
+      // The generic ends of a pair, like <g>'s tags, hold no text of ours.
+    } else if (name == "x") {
       if (const char *cp = Own(c, "cp")) {
         if (!CodePoint(c, cp, into))
           return false;
       } else if (pugi::xml_attribute equiv = c.attribute("equiv-text")) {
         into += equiv.value();
       } else {
-        diag.Error(At(c), "<" + std::string(name) +
-                              "> without equiv-text: the text it stands for "
-                              "is not in the file");
+        diag.Error(At(c), "<x> without equiv-text: the text it stands for "
+                          "is not in the file");
         return false;
       }
     } else {
