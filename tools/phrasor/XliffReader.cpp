@@ -336,8 +336,10 @@ bool XliffFileReader::Inline20(const pugi::xml_node &node,
 void XliffFileReader::ReadUnit12(const pugi::xml_node &node) {
   Unit unit;
   unit.pos = At(node);
+  // An empty resname is taken only beside a context, where the writer
+  // puts the ID's text there and may leave it empty.
   pugi::xml_attribute name = node.attribute("resname");
-  if (!name || !*name.value())
+  if (!name || (!*name.value() && !Own(node, "context")))
     name = node.attribute("id");
   if (!name) {
     diag.Error(unit.pos, "<trans-unit> without an id");

@@ -414,8 +414,16 @@ bool XliffWriter::Unit(const Row &row, std::string &unit) {
       return false;
   } else {
     unit += "<trans-unit";
-    if (!AppendAttribute(unit, "id", id))
+    if (context) {
+      // Unit ids must differ, and "Open" may stand in several contexts:
+      // the id joins both and the ID's text travels in resname.
+      if (!AppendAttribute(unit, "id",
+                           std::string(*context) + "|" + std::string(id)) ||
+          !AppendAttribute(unit, "resname", id))
+        return false;
+    } else if (!AppendAttribute(unit, "id", id)) {
       return false;
+    }
   }
   unit += " xml:space=\"preserve\"";
   if (context && !AppendAttribute(unit, "phr:context", *context))
