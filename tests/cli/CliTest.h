@@ -87,9 +87,10 @@ protected:
   /// Builds \p db, then dumps it in every format and rebuilds each dump,
   /// which must give the same bytes.
   void ExpectRoundTrips(const std::string &db) {
-    for (const char *format : {"csv", "json", "po"}) {
+    for (const char *format : {"csv", "json", "po", "xliff12", "xliff20"}) {
       SCOPED_TRACE(format);
-      const std::string dumped = "rt." + std::string(format);
+      const std::string dumped =
+          "rt." + std::string(format[0] == 'x' ? "xlf" : format);
       Result d = Run({"dump", db, "--format", format, "-o", dumped});
       ASSERT_EQ(d.code, 0) << d.err;
       Result b = Run({"build", dumped, "-o", "rt.skdb"});

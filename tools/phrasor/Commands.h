@@ -30,6 +30,8 @@ struct DumpOptions {
   std::string database;
   DumpFormat format = DumpFormat::Csv;
   std::string output; ///< empty: stdout
+  /// XLIFF: the source-language database whose texts are the sources.
+  std::string source;
 };
 int RunDump(const DumpOptions &options);
 

@@ -6,6 +6,7 @@
 #include "tools/phrasor/Progress.h"
 #include "tools/phrasor/SafeBuild.h"
 #include "tools/phrasor/Utf.h"
+#include "tools/phrasor/Xliff.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -36,12 +37,16 @@ void ReadInput(const std::string &path, const InputOptions &options,
   if (std::filesystem::is_directory(path, ec))
     throw FatalError("'" + path + "' is a directory, not an input file");
   const std::string ext = Extension(path);
-  if (ext != ".csv" && ext != ".json" && ext != ".po")
+  const bool xliff = ext == ".xlf" || ext == ".xliff";
+  if (ext != ".csv" && ext != ".json" && ext != ".po" && !xliff)
     throw FatalError("'" + path +
-                     "': unknown input type (expected .csv, .json or .po)");
+                     "': unknown input type (expected .csv, .json, .po, "
+                     ".xlf or .xliff)");
   const std::string text = ReadFileBytes(path);
   const std::size_t before = out.size(), errors = diag.Errors();
-  if (ext == ".csv")
+  if (xliff)
+    ReadXliff(path, text, options, diag, out);
+  else if (ext == ".csv")
     ReadCsv(path, text, options, diag, out);
   else if (ext == ".json")
     ReadJson(path, text, diag, out);

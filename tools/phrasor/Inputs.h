@@ -35,9 +35,10 @@ enum class PoKey {
 };
 
 struct InputOptions {
-  /// PO: an untranslated entry takes its msgid as the value.
+  /// PO, XLIFF: an untranslated entry takes its source text as the value.
   bool fillEmpty = false;
-  /// PO: entries marked fuzzy are read instead of skipped.
+  /// PO, XLIFF: entries marked fuzzy (needing review) are read instead of
+  /// skipped.
   bool includeFuzzy = false;
   PoKey poKey = PoKey::Detect;
   /// --locale: the language of every input; PO plurals are mapped by it
@@ -51,10 +52,10 @@ struct InputOptions {
   char delimiter = 0;
 };
 
-/// Reads one input, choosing the reader by extension (.csv, .json, .po).
-/// Problems in the file go to \p diag, and a file without entries is
-/// warned about; a directory, an unreadable file or an unknown extension
-/// throws FatalError.
+/// Reads one input, choosing the reader by extension (.csv, .json, .po,
+/// .xlf or .xliff). Problems in the file go to \p diag, and a file without
+/// entries is warned about; a directory, an unreadable file or an unknown
+/// extension throws FatalError.
 void ReadInput(const std::string &path, const InputOptions &options,
                Diagnostics &diag, std::vector<SourceEntry> &out);
 

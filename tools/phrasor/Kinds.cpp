@@ -165,6 +165,10 @@ std::string HowToMarkText(const std::string &file) {
            "meant";
   if (endsWith(".po"))
     return "flag it '#, no-c-format' to say it is meant";
+  if (endsWith(".xlf") || endsWith(".xliff"))
+    return "give its unit phr:kind=\"text\" "
+           "(xmlns:phr=\"urn:phrasor:xliff:1\") "
+           "to say it is meant";
   return "mark it kind text in its source to say it is meant";
 }
 

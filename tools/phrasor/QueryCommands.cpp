@@ -16,6 +16,7 @@
 #include "tools/phrasor/Progress.h"
 #include "tools/phrasor/TextChecks.h"
 #include "tools/phrasor/Utf.h"
+#include "tools/phrasor/Xliff.h"
 
 #include <charconv>
 #include <cstdlib>
@@ -32,10 +33,23 @@ int RunDump(const DumpOptions &options) {
   const Metadata meta = SplitMetadata(entries);
   if (!meta.problem.empty())
     diag.Error(db.Path(), meta.problem + "; kinds are written as inferred");
+  const bool xliff = options.format == DumpFormat::Xliff12 ||
+                     options.format == DumpFormat::Xliff20;
+  if (!options.source.empty() && !xliff)
+    throw FatalError("--source is for the xliff12 and xliff20 formats");
   Progress progress;
   progress.Step("writing", entries.size());
-  const std::string text =
-      WriteEntries(entries, meta, options.format, db.Path(), diag);
+  std::string text;
+  if (!options.source.empty()) {
+    OpenDatabase sourceDb(options.source);
+    RequireLoaded(sourceDb);
+    std::vector<authoring::Entry> sourceEntries = sourceDb.Entries();
+    const Metadata sourceMeta = SplitMetadata(sourceEntries);
+    text = WriteXliff({&entries, &meta}, {&sourceEntries, &sourceMeta},
+                      options.format, db.Path(), diag);
+  } else {
+    text = WriteEntries(entries, meta, options.format, db.Path(), diag);
+  }
   if (options.output.empty())
     WriteStdout(text);
   else

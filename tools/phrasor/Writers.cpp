@@ -6,6 +6,7 @@
 #include "tools/phrasor/PluralForms.h"
 #include "tools/phrasor/Plurals.h"
 #include "tools/phrasor/Utf.h"
+#include "tools/phrasor/Xliff.h"
 
 #include <gettext-po.h>
 #include <nlohmann/json.hpp>
@@ -406,6 +407,8 @@ std::string WritePo(const std::vector<TextEntry> &entries,
 std::string WriteEntries(const std::vector<authoring::Entry> &entries,
                          const Metadata &meta, DumpFormat format,
                          const std::string &where, Diagnostics &diag) {
+  if (format == DumpFormat::Xliff12 || format == DumpFormat::Xliff20)
+    return WriteXliff({&entries, &meta}, {}, format, where, diag);
   const std::vector<TextEntry> text = ToText(entries, meta, where, diag);
   switch (format) {
   case DumpFormat::Csv:
@@ -414,6 +417,9 @@ std::string WriteEntries(const std::vector<authoring::Entry> &entries,
     return WriteJson(text, meta);
   case DumpFormat::Po:
     return WritePo(text, meta);
+  case DumpFormat::Xliff12:
+  case DumpFormat::Xliff20:
+    break;
   }
   return "";
 }

@@ -18,7 +18,7 @@
 
 namespace phrasor::tool {
 
-enum class DumpFormat { Csv, Json, Po };
+enum class DumpFormat { Csv, Json, Po, Xliff12, Xliff20 };
 
 /// The entries (without the metadata entries, which \p meta holds) as a
 /// file of \p format: the locale in the format's own place, and a kind

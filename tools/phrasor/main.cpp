@@ -65,15 +65,17 @@ void AddSpreadsheetOptions(CLI::App *b, InputOptions &input,
 
 void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
   CLI::App *b = app.add_subcommand(
-      "build", "Compile .csv, .json and .po files into one database");
-  b->add_option("inputs", o.build.inputs, "Input files (.csv, .json, .po)")
+      "build", "Compile .csv, .json, .po and .xlf files into one database");
+  b->add_option("inputs", o.build.inputs,
+                "Input files (.csv, .json, .po, .xlf, .xliff)")
       ->required();
   b->add_option("-o,--output", o.build.output, "The database to write")
       ->required();
   b->add_flag("--fill-empty", o.build.input.fillEmpty,
-              "PO: use the msgid when the msgstr is empty");
+              "PO, XLIFF: use the source text for untranslated entries");
   b->add_flag("--include-fuzzy", o.build.input.includeFuzzy,
-              "PO: read entries marked fuzzy instead of skipping them");
+              "PO, XLIFF: read entries marked fuzzy or needing review "
+              "instead of skipping them");
   b->add_option("--po-key", o.poKey,
                 "PO: context (msgctxt is the ID), source (msgid is the ID, "
                 "as gettext keys it) or detect (per file, the default)")
@@ -96,17 +98,23 @@ void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
 
 void AddDump(CLI::App &app, AllOptions &o, Runner &run) {
   CLI::App *d = app.add_subcommand(
-      "dump", "Write a database's entries as CSV, JSON or PO");
+      "dump", "Write a database's entries as CSV, JSON, PO or XLIFF");
   d->add_option("database", o.dump.database, "The database")->required();
-  d->add_option("--format", o.dumpFormat, "csv (default), json or po")
-      ->check(CLI::IsMember({"csv", "json", "po"}));
+  d->add_option("--format", o.dumpFormat,
+                "csv (default), json, po, xliff12 or xliff20")
+      ->check(CLI::IsMember({"csv", "json", "po", "xliff12", "xliff20"}));
+  d->add_option("--source", o.dump.source,
+                "XLIFF: the source-language database; its texts become the "
+                "sources, this database's the targets");
   d->add_option("-o,--output", o.dump.output,
                 "Write to this file instead of stdout");
   AddFooter(d, "phrasor dump fr.skdb --format po -o fr.po");
   d->callback([&] {
-    o.dump.format = o.dumpFormat == "json" ? DumpFormat::Json
-                    : o.dumpFormat == "po" ? DumpFormat::Po
-                                           : DumpFormat::Csv;
+    o.dump.format = o.dumpFormat == "json"      ? DumpFormat::Json
+                    : o.dumpFormat == "po"      ? DumpFormat::Po
+                    : o.dumpFormat == "xliff12" ? DumpFormat::Xliff12
+                    : o.dumpFormat == "xliff20" ? DumpFormat::Xliff20
+                                                : DumpFormat::Csv;
     run = [&] { return RunDump(o.dump); };
   });
 }
@@ -136,7 +144,7 @@ void AddCheck(CLI::App &app, AllOptions &o, Runner &run) {
   CLI::App *c = app.add_subcommand(
       "check", "Check a database, or sources without building them");
   c->add_option("file", o.check.database,
-                "A database (.skdb) or a source (.csv, .json, .po)")
+                "A database (.skdb) or a source (.csv, .json, .po, .xlf)")
       ->required();
   c->add_option("--against", o.check.against,
                 "The source-language database or source a translation must "
@@ -158,7 +166,7 @@ void AddStats(CLI::App &app, AllOptions &o, Runner &run) {
       "stats", "Count the entries of databases or sources, and their "
                "coverage of a source");
   s->add_option("files", o.stats.files,
-                "Databases (.skdb) or sources (.csv, .json, .po)")
+                "Databases (.skdb) or sources (.csv, .json, .po, .xlf)")
       ->required();
   s->add_option("--against", o.stats.against,
                 "The source-language database or source to measure "

@@ -1,0 +1,283 @@
+//===- xliff_test.cpp - XLIFF 1.2 and 2.0 in and out ----------------------===//
+//
+// Files shaped like a translation tool's exports, bilingual dumps that come
+// back as the same database, and every refusal with its file:line.
+//
+//===----------------------------------------------------------------------===//
+
+#include "CliTest.h"
+
+using namespace phrasor::clitest;
+
+namespace {
+
+const char *const kXliffFormats[] = {"xliff12", "xliff20"};
+
+TEST_F(Cli, XliffDumpsOfTheExamplesBuildTheSameDatabase) {
+  const std::string data = PHRASOR_EXAMPLES;
+  const char *inputs[] = {"en.csv",      "fr.json",       "de.po",
+                          "ja.po",       "game/en.csv",   "game/fr.csv",
+                          "game/ru.csv", "game/fr-CA.csv"};
+  ASSERT_EQ(Run({"build", data + "/en.csv", "-o", "en.skdb"}).code, 0);
+  for (const char *input : inputs) {
+    ASSERT_EQ(Run({"build", data + "/" + input, "-o", "db.skdb"}).code, 0);
+    for (const char *format : kXliffFormats) {
+      for (bool bilingual : {false, true}) {
+        SCOPED_TRACE(std::string(input) + " " + format +
+                     (bilingual ? " --source" : ""));
+        std::vector<std::string> dump = {"dump", "db.skdb", "--format",
+                                         format, "-o",      "db.xlf"};
+        if (bilingual)
+          dump.insert(dump.end(), {"--source", "en.skdb"});
+        Result d = Run(dump);
+        ASSERT_EQ(d.code, 0) << d.err;
+        Result b = Run({"build", "db.xlf", "-o", "rt.skdb"});
+        ASSERT_EQ(b.code, 0) << b.err;
+        EXPECT_EQ(Read("rt.skdb"), Read("db.skdb")) << Read("db.xlf");
+      }
+    }
+  }
+}
+
+// What XML cannot write as it is (CR, control characters, markup), what the
+// formats keep apart (empty and absent values), voice paths, kinds, gettext
+// keys with a context, and plural texts.
+TEST_F(Cli, XliffKeepsWhatARebuildNeeds) {
+  Write("e.csv", "id,value,voice,kind\r\n"
+                 "A,\"x\r\ny\rz\",,\r\n"
+                 "B,\"\",v/b.ogg,\r\n"
+                 "C,,v/c.ogg,\r\n"
+                 "D,\"tab\there <&> \"\"q\"\" ]]>\",\"v/&\"\"<.ogg\",\r\n"
+                 "E,\"ctl\x01\x1f end \xef\xbf\xbe\",,\r\n"
+                 "F,\"  lead and trail  \",,\r\n"
+                 "H,Use %s,,text\r\n"
+                 "ITEMS#one,%1!d! item,,\r\n"
+                 "ITEMS#other,%1!d! items,,\r\n"
+                 "@locale,en-GB,,\r\n");
+  ASSERT_EQ(Run({"build", "e.csv", "-o", "e.skdb"}).code, 0);
+  ExpectRoundTrips("e.skdb");
+
+  Write("c.po", "msgid \"\"\nmsgstr \"\"\n"
+                "\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+                "msgctxt \"menu\"\nmsgid \"Open\"\nmsgstr \"Open\"\n\n"
+                "msgid \"Open\"\nmsgstr \"Open it\"\n");
+  ASSERT_EQ(Run({"build", "c.po", "--po-key", "source", "-o", "c.skdb"}).code,
+            0);
+  ExpectRoundTrips("c.skdb");
+}
+
+// Inserts, escapes and conversions reach the translator as codes the tool
+// will not let them break, with the same id in source and target.
+TEST_F(Cli, XliffProtectsInsertsAsInlineCodes) {
+  Write("en.csv", "id,value\nM,%1!s! has %2!d! points (100%%)\nP,HP %d/%d\n");
+  Write("fr.csv", "id,value\nM,%2!d! points pour %1!s!\nP,PV %d/%d\n");
+  ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);
+  ASSERT_EQ(Run({"build", "fr.csv", "-o", "fr.skdb"}).code, 0);
+  Result v1 =
+      Run({"dump", "fr.skdb", "--format", "xliff12", "--source", "en.skdb"});
+  EXPECT_CONTAINS(v1.out, "<source><ph id=\"1\">%1!s!</ph> has <ph "
+                          "id=\"2\">%2!d!</ph> points (100<ph "
+                          "id=\"3\">%%</ph>)</source><target "
+                          "state=\"translated\"><ph id=\"2\">%2!d!</ph> "
+                          "points pour <ph id=\"1\">%1!s!</ph></target>");
+  // Each code has an id of its own; two of one kind share their data.
+  EXPECT_CONTAINS(v1.out, "PV <ph id=\"1\">%d</ph>/<ph id=\"2\">%d</ph>");
+  Result v2 =
+      Run({"dump", "fr.skdb", "--format", "xliff20", "--source", "en.skdb"});
+  EXPECT_CONTAINS(v2.out,
+                  "<unit id=\"u1\" name=\"M\" xml:space=\"preserve\">"
+                  "<originalData><data id=\"d1\">%1!s!</data><data "
+                  "id=\"d2\">%2!d!</data><data id=\"d3\">%%</data>"
+                  "</originalData><segment state=\"translated\"><source><ph "
+                  "id=\"1\" dataRef=\"d1\"/> has <ph id=\"2\" dataRef=\"d2\"/> "
+                  "points (100<ph id=\"3\" dataRef=\"d3\"/>)</source>");
+  EXPECT_CONTAINS(v2.out, "PV <ph id=\"1\" dataRef=\"d1\"/>/<ph id=\"2\" "
+                          "dataRef=\"d1\"/>");
+}
+
+// Entries the translation lacks go out untranslated and stay out until
+// translated; entries only the translation has come back too.
+TEST_F(Cli, XliffBilingualDumpMarksMissingTargets) {
+  Write("en.csv", "id,value\n@locale,en\nA,Apple\nB,Pear\n"
+                  "N#one,%1!d! pear\nN#other,%1!d! pears\n");
+  Write("fr.csv", "id,value\n@locale,fr\nA,Pomme\nX,Extra\n"
+                  "N#one,%1!d! poire\nN#many,%1!d! de poires\n"
+                  "N#other,%1!d! poires\n");
+  ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);
+  ASSERT_EQ(Run({"build", "fr.csv", "-o", "fr.skdb"}).code, 0);
+  for (const char *format : kXliffFormats) {
+    SCOPED_TRACE(format);
+    Result d = Run({"dump", "fr.skdb", "--format", format, "--source",
+                    "en.skdb", "-o", "fr.xlf"});
+    ASSERT_EQ(d.code, 0) << d.err;
+    const std::string xlf = Read("fr.xlf");
+    const bool two = format == std::string("xliff20");
+    EXPECT_CONTAINS(xlf, two ? "srcLang=\"en\" trgLang=\"fr\""
+                             : "source-language=\"en\" "
+                               "target-language=\"fr\"");
+    EXPECT_CONTAINS(xlf, two ? "name=\"B\" xml:space=\"preserve\" "
+                               "phr:missing=\"yes\"><segment "
+                               "state=\"initial\"><source>Pear</source>"
+                               "</segment>"
+                             : "id=\"B\" xml:space=\"preserve\" "
+                               "phr:missing=\"yes\"><source>Pear</source>"
+                               "<target state=\"needs-translation\"/>");
+    // The form only French has is written with the others, in one group.
+    const std::size_t group = xlf.find(two ? "name=\"N\" type" : "resname");
+    ASSERT_NE(group, std::string::npos) << xlf;
+    const std::size_t end = xlf.find("</group>", group);
+    EXPECT_LT(xlf.find("N#many", group), end);
+    EXPECT_LT(xlf.find("N#other", group), end);
+    ASSERT_EQ(Run({"build", "fr.xlf", "-o", "rt.skdb"}).code, 0);
+    EXPECT_EQ(Read("rt.skdb"), Read("fr.skdb"));
+
+    // The translator's tool fills in B.
+    std::string done = xlf;
+    if (two) {
+      const std::string open = "<segment state=\"initial\"><source>Pear"
+                               "</source>";
+      done.replace(done.find(open), open.size(),
+                   "<segment state=\"translated\"><source>Pear</source>"
+                   "<target>Poire</target>");
+    } else {
+      const std::string open = "<target state=\"needs-translation\"/>";
+      done.replace(done.find(open), open.size(),
+                   "<target state=\"translated\">Poire</target>");
+    }
+    Write("done.xlf", done);
+    ASSERT_EQ(Run({"build", "done.xlf", "-o", "done.skdb"}).code, 0);
+    EXPECT_EQ(Run({"get", "done.skdb", "B"}).out, "Poire\n");
+    EXPECT_EQ(Run({"get", "done.skdb", "X"}).out, "Extra\n");
+    ASSERT_EQ(
+        Run({"build", "fr.xlf", "--fill-empty", "-o", "filled.skdb"}).code, 0);
+    EXPECT_EQ(Run({"get", "filled.skdb", "B"}).out, "Pear\n");
+  }
+  Result csv = Run({"dump", "fr.skdb", "--source", "en.skdb"});
+  EXPECT_EQ(csv.code, 2);
+  EXPECT_CONTAINS(csv.err, "--source is for the xliff12 and xliff20 formats");
+}
+
+// The samples hold what translation tools write around the units: headers,
+// notes, alternative translations, nested groups, numeric ids beside
+// resnames, generic and native codes, and every kind of state.
+TEST_F(Cli, XliffToolExportsBuild) {
+  const std::string data = PHRASOR_TEST_DATA;
+  struct Row {
+    const char *file, *dump, *note, *fuzzyOnly;
+  } rows[] = {
+      {"tool-export-1.2.xlf",
+       "id,value,voice\n"
+       "@locale,de-DE,\n"
+       "HUD_FPS,BpS: %d,\n"
+       "ITEMS#one,%1!d! Gegenstand,\n"
+       "ITEMS#other,%1!d! Gegenstände,\n"
+       "UI_BOLD,Drücke Start,\n"
+       "UI_CANCEL,,\n"
+       "UI_HELP,,\n"
+       "UI_OK,OK,\n"
+       "UI_SAVE,Speichern %1!s!?,\n"
+       "UI_SCORE,%1!s! hat %2!d! Punkte,\n",
+       "skipped 1 needs-review unit (--include-fuzzy reads them); 2 "
+       "untranslated units (kept without a value)",
+       "UI_QUIT,Beenden,\n"},
+      {"tool-export-2.0.xlf",
+       "id,value,voice\n"
+       "@locale,fr-CA,\n"
+       "DLG_SAVED,Partie sauvegardée à %1!02d! h %2!02d!,\n"
+       "HUD_FPS,IPS\xc2\xa0: %d,\n"
+       "ITEMS#many,%1!d! d'objets,\n"
+       "ITEMS#one,%1!d! objet,\n"
+       "ITEMS#other,%1!d! objets,\n"
+       "UI_CANCEL,,\n"
+       "UI_CONFIRM_QUIT,Quitter le jeu? La progression non sauvegardée "
+       "sera perdue.,\n"
+       "UI_OK,OK,\n",
+       "skipped 2 needs-review units (--include-fuzzy reads them); 1 "
+       "untranslated unit (kept without a value)",
+       "DLG_SPLIT,Un.Two.,\n"},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.file);
+    Result b = Run({"build", data + "/" + row.file, "-o", "t.skdb"});
+    ASSERT_EQ(b.code, 0) << b.err;
+    EXPECT_CONTAINS(b.err, row.note);
+    EXPECT_EQ(b.err.find("warning"), std::string::npos) << b.err;
+    EXPECT_EQ(Run({"dump", "t.skdb"}).out, row.dump);
+    Result f = Run(
+        {"build", data + "/" + row.file, "--include-fuzzy", "-o", "f.skdb"});
+    ASSERT_EQ(f.code, 0) << f.err;
+    EXPECT_CONTAINS(Run({"dump", "f.skdb"}).out, row.fuzzyOnly);
+  }
+}
+
+TEST_F(Cli, XliffInUtf16AndDeclaredEncodingsIsRead) {
+  const std::string text = "<xliff version=\"1.2\"><file><body><trans-unit "
+                           "id=\"A\"><source>a</source><target>\xc3\xa9\n"
+                           "</target></trans-unit></body></file></xliff>";
+  std::string le = "\xff\xfe";
+  for (char c : text) // ASCII and é: one unit each
+    le += c == '\xc3'   ? std::string()
+          : c == '\xa9' ? std::string("\xe9\0", 2)
+                        : std::string({c, '\0'});
+  Write("le.xlf", le);
+  Result b = Run({"build", "le.xlf", "-o", "le.skdb"});
+  ASSERT_EQ(b.code, 0) << b.err;
+  EXPECT_EQ(Run({"get", "le.skdb", "A"}).out, "\xc3\xa9\n\n");
+
+  // pugixml alone would take these bytes for UTF-8.
+  Write("cp.xlf", "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n"
+                  "<xliff version=\"1.2\"><file><body><trans-unit id=\"B\">"
+                  "<source>b</source><target>\xe4\x80</target></trans-unit>"
+                  "</body></file></xliff>");
+  Result c = Run({"build", "cp.xlf", "-o", "cp.skdb"});
+  ASSERT_EQ(c.code, 0) << c.err;
+  EXPECT_EQ(Run({"get", "cp.skdb", "B"}).out, "\xc3\xa4\xe2\x82\xac\n");
+}
+
+TEST_F(Cli, XliffRefusalsNameTheirLine) {
+  const struct {
+    const char *text, *message;
+  } rows[] = {
+      {"<?xml version=\"1.0\"?>\n<!DOCTYPE xliff [\n<!ENTITY x SYSTEM "
+       "\"file:///etc/passwd\">\n]>\n<xliff version=\"1.2\"/>",
+       "x.xlf:2: DOCTYPE declarations are refused"},
+      {"<xliff version=\"1.2\">\n<file><body>\n<trans-unit id=\"A\">"
+       "<source>a</source>\n</trans-unit\n</body></file></xliff>",
+       "x.xlf:5: malformed XML: Error parsing end element tag"},
+      {"<xliff version=\"1.2\"><file><body>\n\n<trans-unit><source>b</source>"
+       "</trans-unit></body></file></xliff>",
+       "x.xlf:3: <trans-unit> without an id"},
+      {"<xliff version=\"1.2\"><file><body>\n<trans-unit id=\"C\"><target>c"
+       "</target></trans-unit></body></file></xliff>",
+       "x.xlf:2: <trans-unit> 'C' has no <source>"},
+      {"<xliff version=\"1.2\"><file><body>\n<trans-unit id=\"C\"><source>"
+       "<x id=\"1\"/></source></trans-unit></body></file></xliff>",
+       "x.xlf:2: <x> without equiv-text"},
+      {"<xliff version=\"2.0\"><file id=\"f\">\n<unit><segment><source>b"
+       "</source></segment></unit></file></xliff>",
+       "x.xlf:2: <unit> without an id"},
+      {"<xliff version=\"2.0\"><file id=\"f\">\n<unit id=\"C\">\n<segment>"
+       "<target>c</target></segment></unit></file></xliff>",
+       "x.xlf:3: <unit> 'C': <segment> has no <source>"},
+      {"<xliff version=\"2.0\"><file id=\"f\">\n<unit id=\"E\"/></file>"
+       "</xliff>",
+       "x.xlf:2: <unit> 'E' has no <segment>"},
+      {"<xliff version=\"2.0\"><file id=\"f\"><unit id=\"D\"><segment>\n"
+       "<source><ph id=\"1\" dataRef=\"d9\"/></source></segment></unit>"
+       "</file></xliff>",
+       "x.xlf:2: dataRef 'd9' names no <data> of the unit"},
+      {"<?xml version=\"1.0\" encoding=\"x-nonesuch\"?><xliff/>",
+       "x.xlf:1: unknown encoding 'x-nonesuch'"},
+      {"<xliff version=\"3.0\"/>", "x.xlf:1: unknown XLIFF version '3.0'"},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.text);
+    Write("x.xlf", row.text);
+    Result b = Run({"build", "x.xlf", "-o", "x.skdb"});
+    EXPECT_EQ(b.code, 1);
+    EXPECT_CONTAINS(b.err, std::string("error: ") + row.message);
+    EXPECT_FALSE(Exists("x.skdb"));
+  }
+}
+
+} // namespace

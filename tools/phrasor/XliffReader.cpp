@@ -1,0 +1,588 @@
+//===- XliffReader.cpp - XLIFF 1.2 and 2.0 input --------------------------===//
+//
+// A unit's state decides what it gives, as PO's empty and fuzzy entries do:
+//
+//   translated   1.2: no state with a target that has text, approved="yes",
+//                translated, final, signed-off or x-...; 2.0: translated,
+//                reviewed or final. An empty target is then the empty text.
+//   untranslated no target, an empty target without a state, or 1.2 new /
+//                needs-translation, 2.0 initial: the entry keeps no value,
+//                or takes the source text under --fill-empty.
+//   needs review 1.2 needs-l10n, needs-adaptation, needs-review-...; a
+//                target with text in an untranslated state; 2.0 units whose
+//                segments disagree. Skipped unless --include-fuzzy.
+//
+// Inline codes give back the text they stand for: 1.2 <ph>, <bpt>, <ept>
+// and <it> hold it, <x> carries it in equiv-text; 2.0 <ph>,
+// <sc>, <ec> and <pc> point into <originalData> or carry equiv. A code
+// whose text is nowhere in the file is an error: the entry would silently
+// lose an insert. DOCTYPEs are refused, since they can declare entities
+// that name other files.
+//
+//===----------------------------------------------------------------------===//
+
+#include "tools/phrasor/Xliff.h"
+
+#include "tools/phrasor/Charset.h"
+#include "tools/phrasor/Utf.h"
+
+#include <pugixml.hpp>
+#include <utf8.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+namespace phrasor::tool {
+namespace {
+
+/// Deeper nesting of groups or inline codes is refused rather than followed,
+/// so no input can exhaust the stack.
+constexpr int kMaxDepth = 64;
+
+std::string_view LocalName(const char *name) {
+  std::string_view n = name;
+  const std::size_t colon = n.find(':');
+  return colon == std::string_view::npos ? n : n.substr(colon + 1);
+}
+
+bool Is(const pugi::xml_node &node, std::string_view local) {
+  return node.type() == pugi::node_element && LocalName(node.name()) == local;
+}
+
+pugi::xml_node Child(const pugi::xml_node &node, std::string_view local) {
+  for (pugi::xml_node c : node.children())
+    if (Is(c, local))
+      return c;
+  return {};
+}
+
+bool EqualsAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size())
+    return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    x = x >= 'A' && x <= 'Z' ? static_cast<char>(x - 'A' + 'a') : x;
+    y = y >= 'A' && y <= 'Z' ? static_cast<char>(y - 'A' + 'a') : y;
+    if (x != y)
+      return false;
+  }
+  return true;
+}
+
+/// UTF-16 with a byte order mark, as UTF-8; nothing when it is not valid.
+std::optional<std::string> FromUtf16(std::string_view bytes, bool little) {
+  std::u16string units;
+  units.reserve(bytes.size() / 2);
+  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    const auto lo = static_cast<unsigned char>(bytes[i + (little ? 0 : 1)]);
+    const auto hi = static_cast<unsigned char>(bytes[i + (little ? 1 : 0)]);
+    units.push_back(static_cast<char16_t>(hi << 8 | lo));
+  }
+  if (bytes.size() % 2)
+    return std::nullopt;
+  return Utf16ToUtf8(units);
+}
+
+enum class UnitState { Translated, Untranslated, NeedsReview };
+
+/// What one unit says, before the options decide what it gives.
+struct Unit {
+  SourcePos pos;
+  std::string id;
+  std::string source, target;
+  bool hasTarget = false;
+  UnitState state = UnitState::Untranslated;
+  std::optional<std::string> voice;
+  std::optional<ValueKind> kind;
+  bool missing = false;
+};
+
+class XliffFileReader {
+public:
+  XliffFileReader(const std::string &path, std::string_view buffer,
+                  const InputOptions &settings, Diagnostics &diagnostics,
+                  std::vector<SourceEntry> &entries)
+      : file(path), text(buffer), options(settings), diag(diagnostics),
+        out(entries) {
+    for (std::size_t i = text.find('\n'); i != std::string_view::npos;
+         i = text.find('\n', i + 1))
+      newlines.push_back(i);
+  }
+
+  /// Reads the file; returns the encoding it declares when that is one the
+  /// file must first be converted from (and \p converted is false).
+  std::string Read(bool converted);
+
+private:
+  SourcePos At(std::ptrdiff_t offset) const {
+    if (offset < 0)
+      return {file, 0};
+    const auto line = std::lower_bound(newlines.begin(), newlines.end(),
+                                       static_cast<std::size_t>(offset));
+    return {file, static_cast<std::size_t>(line - newlines.begin()) + 1};
+  }
+  SourcePos At(const pugi::xml_node &node) const {
+    return At(node.offset_debug());
+  }
+  const char *Own(const pugi::xml_node &node, const char *name) const;
+  void ReadLocale(const pugi::xml_node &node, const char *attribute);
+
+  void ReadContainer(const pugi::xml_node &node, int depth, bool two);
+  void ReadUnit12(const pugi::xml_node &node);
+  void ReadUnit20(const pugi::xml_node &node);
+  bool ReadOwnAttributes(const pugi::xml_node &node, Unit &unit);
+  bool Inline12(const pugi::xml_node &node, std::string &into, int depth);
+  bool Inline20(const pugi::xml_node &node,
+                const std::map<std::string, std::string> &data,
+                std::string &into, int depth);
+  bool CodeText20(const pugi::xml_node &code, const char *ref,
+                  const char *equiv,
+                  const std::map<std::string, std::string> &data,
+                  std::string &into);
+  bool CodePoint(const pugi::xml_node &node, const char *hex,
+                 std::string &into);
+  void Emit(Unit &unit);
+  void Summarize();
+
+  const std::string &file;
+  std::string_view text;
+  const InputOptions &options;
+  Diagnostics &diag;
+  std::vector<SourceEntry> &out;
+  std::vector<std::size_t> newlines;
+  std::string ownPrefix; ///< "phr:" as the file binds it; empty: not bound
+  std::size_t review = 0, untranslated = 0;
+};
+
+const char *XliffFileReader::Own(const pugi::xml_node &node,
+                                 const char *name) const {
+  if (ownPrefix.empty())
+    return nullptr;
+  pugi::xml_attribute a = node.attribute((ownPrefix + name).c_str());
+  return a ? a.value() : nullptr;
+}
+
+// "und" (undetermined) is what the writer puts where XLIFF needs a
+// language the database does not name.
+void XliffFileReader::ReadLocale(const pugi::xml_node &node,
+                                 const char *attribute) {
+  pugi::xml_attribute lang = node.attribute(attribute);
+  if (lang && *lang.value() && !EqualsAsciiCase(lang.value(), "und"))
+    AddEntry(At(node), kLocaleId, std::string(lang.value()), std::nullopt, diag,
+             out);
+}
+
+void XliffFileReader::ReadContainer(const pugi::xml_node &node, int depth,
+                                    bool two) {
+  if (depth > kMaxDepth) {
+    diag.Error(At(node), "groups nested deeper than " +
+                             std::to_string(kMaxDepth) + " levels");
+    return;
+  }
+  for (pugi::xml_node c : node.children()) {
+    if (Is(c, "group"))
+      ReadContainer(c, depth + 1, two);
+    else if (two && Is(c, "unit"))
+      ReadUnit20(c);
+    else if (!two && Is(c, "trans-unit"))
+      ReadUnit12(c);
+  }
+}
+
+bool XliffFileReader::ReadOwnAttributes(const pugi::xml_node &node,
+                                        Unit &unit) {
+  if (const char *context = Own(node, "context"))
+    unit.id = context + ('\x04' + unit.id); // gettext's key for the pair
+  if (const char *voice = Own(node, "voice"))
+    unit.voice = voice;
+  if (const char *kind = Own(node, "kind")) {
+    unit.kind = ReadKindName(unit.pos, kind, diag);
+    if (!unit.kind)
+      return false;
+  }
+  if (const char *missing = Own(node, "missing"))
+    unit.missing = std::strcmp(missing, "yes") == 0;
+  return true;
+}
+
+bool XliffFileReader::CodePoint(const pugi::xml_node &node, const char *hex,
+                                std::string &into) {
+  char *end = nullptr;
+  const unsigned long cp = std::strtoul(hex, &end, 16);
+  if (!*hex || *end || cp == 0 || cp > 0x10FFFF ||
+      (cp >= 0xD800 && cp <= 0xDFFF)) {
+    diag.Error(At(node), "'" + std::string(hex) +
+                             "' is not the hexadecimal number of a character");
+    return false;
+  }
+  utf8::append(static_cast<uint32_t>(cp), std::back_inserter(into));
+  return true;
+}
+
+/// Appends the text of every pcdata and CDATA node below \p node.
+void AllText(const pugi::xml_node &node, std::string &into, int depth) {
+  for (pugi::xml_node c : node.children()) {
+    if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
+      into += c.value();
+    else if (c.type() == pugi::node_element && depth < kMaxDepth)
+      AllText(c, into, depth + 1);
+  }
+}
+
+bool XliffFileReader::Inline12(const pugi::xml_node &node, std::string &into,
+                               int depth) {
+  if (depth > kMaxDepth) {
+    diag.Error(At(node), "inline codes nested deeper than " +
+                             std::to_string(kMaxDepth) + " levels");
+    return false;
+  }
+  for (pugi::xml_node c : node.children()) {
+    if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) {
+      into += c.value();
+      continue;
+    }
+    if (c.type() != pugi::node_element)
+      continue;
+    const std::string_view name = LocalName(c.name());
+    if (name == "ph" || name == "bpt" || name == "ept" || name == "it") {
+      AllText(c, into, depth);
+    } else if (name == "g" || name == "mrk") {
+      if (!Inline12(c, into, depth + 1))
+        return false;
+    } else if (name == "bx" || name == "ex") {
+      // The generic ends of a pair, like <g>'s tags, hold no text of ours.
+    } else if (name == "x") {
+      if (const char *cp = Own(c, "cp")) {
+        if (!CodePoint(c, cp, into))
+          return false;
+      } else if (pugi::xml_attribute equiv = c.attribute("equiv-text")) {
+        into += equiv.value();
+      } else {
+        diag.Error(At(c), "<x> without equiv-text: the text it stands for "
+                          "is not in the file");
+        return false;
+      }
+    } else {
+      diag.Error(At(c), "unexpected <" + std::string(c.name()) + "> in <" +
+                            LocalName(node.name()).data() + ">");
+      return false;
+    }
+  }
+  return true;
+}
+
+bool XliffFileReader::CodeText20(const pugi::xml_node &code, const char *ref,
+                                 const char *equiv,
+                                 const std::map<std::string, std::string> &data,
+                                 std::string &into) {
+  if (pugi::xml_attribute r = code.attribute(ref)) {
+    auto found = data.find(r.value());
+    if (found == data.end()) {
+      diag.Error(At(code), std::string(ref) + " '" + r.value() +
+                               "' names no <data> of the unit");
+      return false;
+    }
+    into += found->second;
+  } else if (pugi::xml_attribute e = code.attribute(equiv)) {
+    into += e.value();
+  } else if (Is(code, "ph") || Is(code, "sc") || Is(code, "ec")) {
+    diag.Error(At(code), "<" + std::string(code.name()) + "> without " + ref +
+                             " or " + equiv +
+                             ": the text it stands for is not in the file");
+    return false;
+  }
+  return true;
+}
+
+bool XliffFileReader::Inline20(const pugi::xml_node &node,
+                               const std::map<std::string, std::string> &data,
+                               std::string &into, int depth) {
+  if (depth > kMaxDepth) {
+    diag.Error(At(node), "inline codes nested deeper than " +
+                             std::to_string(kMaxDepth) + " levels");
+    return false;
+  }
+  for (pugi::xml_node c : node.children()) {
+    if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) {
+      into += c.value();
+      continue;
+    }
+    if (c.type() != pugi::node_element)
+      continue;
+    const std::string_view name = LocalName(c.name());
+    bool ok = true;
+    if (name == "ph" || name == "sc" || name == "ec")
+      ok = CodeText20(c, "dataRef", "equiv", data, into);
+    else if (name == "pc")
+      ok = CodeText20(c, "dataRefStart", "equivStart", data, into) &&
+           Inline20(c, data, into, depth + 1) &&
+           CodeText20(c, "dataRefEnd", "equivEnd", data, into);
+    else if (name == "cp")
+      ok = CodePoint(c, c.attribute("hex").value(), into);
+    else if (name == "mrk")
+      ok = Inline20(c, data, into, depth + 1);
+    else if (name != "sm" && name != "em") {
+      diag.Error(At(c), "unexpected <" + std::string(c.name()) + "> in <" +
+                            LocalName(node.name()).data() + ">");
+      ok = false;
+    }
+    if (!ok)
+      return false;
+  }
+  return true;
+}
+
+void XliffFileReader::ReadUnit12(const pugi::xml_node &node) {
+  Unit unit;
+  unit.pos = At(node);
+  // An empty resname is taken only beside a context, where the writer
+  // puts the ID's text there and may leave it empty.
+  pugi::xml_attribute name = node.attribute("resname");
+  if (!name || (!*name.value() && !Own(node, "context")))
+    name = node.attribute("id");
+  if (!name) {
+    diag.Error(unit.pos, "<trans-unit> without an id");
+    return;
+  }
+  unit.id = name.value();
+  const pugi::xml_node source = Child(node, "source");
+  if (!source) {
+    diag.Error(unit.pos, "<trans-unit> '" + unit.id + "' has no <source>");
+    return;
+  }
+  if (!ReadOwnAttributes(node, unit) || !Inline12(source, unit.source, 0))
+    return;
+  const pugi::xml_node target = Child(node, "target");
+  unit.hasTarget = target;
+  if (target && !Inline12(target, unit.target, 0))
+    return;
+  const std::string_view state = target.attribute("state").value();
+  if (std::strcmp(node.attribute("translate").value(), "no") == 0) {
+    // Text not to be translated stays as the source has it.
+    if (!target)
+      unit.target = unit.source;
+    unit.state = UnitState::Translated;
+  } else if (!target) {
+    unit.state = UnitState::Untranslated;
+  } else if (std::strcmp(node.attribute("approved").value(), "yes") == 0) {
+    unit.state = UnitState::Translated;
+  } else if (state == "new" || state == "needs-translation" || state.empty()) {
+    unit.state = unit.target.empty() ? UnitState::Untranslated
+                 : state.empty()     ? UnitState::Translated
+                                     : UnitState::NeedsReview;
+  } else if (state == "needs-l10n" || state == "needs-adaptation" ||
+             state.substr(0, 13) == "needs-review-") {
+    unit.state = UnitState::NeedsReview;
+  } else {
+    unit.state = UnitState::Translated;
+  }
+  Emit(unit);
+}
+
+void XliffFileReader::ReadUnit20(const pugi::xml_node &node) {
+  Unit unit;
+  unit.pos = At(node);
+  // An empty name is still the name: the writer gives one to an ID that is
+  // a context and an empty text.
+  pugi::xml_attribute name = node.attribute("name");
+  if (!name)
+    name = node.attribute("id");
+  if (!name) {
+    diag.Error(unit.pos, "<unit> without an id");
+    return;
+  }
+  unit.id = name.value();
+  if (!ReadOwnAttributes(node, unit))
+    return;
+  std::map<std::string, std::string> data;
+  for (pugi::xml_node d : Child(node, "originalData").children()) {
+    if (!Is(d, "data"))
+      continue;
+    std::string code;
+    if (!Inline20(d, {}, code, 0))
+      return;
+    data[d.attribute("id").value()] = std::move(code);
+  }
+  std::size_t segments = 0, translated = 0, open = 0;
+  for (pugi::xml_node part : node.children()) {
+    const bool segment = Is(part, "segment");
+    if (!segment && !Is(part, "ignorable"))
+      continue;
+    const pugi::xml_node source = Child(part, "source");
+    if (!source) {
+      diag.Error(At(part), "<unit> '" + unit.id + "': <" +
+                               std::string(part.name()) + "> has no <source>");
+      return;
+    }
+    const std::size_t sourceStart = unit.source.size();
+    if (!Inline20(source, data, unit.source, 0))
+      return;
+    const pugi::xml_node target = Child(part, "target");
+    const std::size_t targetStart = unit.target.size();
+    if (target && !Inline20(target, data, unit.target, 0))
+      return;
+    // Text between segments is not for translation, and a segment not yet
+    // translated reads as its source, so that a partly translated unit
+    // read under --include-fuzzy loses no sentence.
+    if (!target)
+      unit.target.append(unit.source, sourceStart);
+    if (!segment)
+      continue;
+    ++segments;
+    unit.hasTarget = unit.hasTarget || target;
+    const std::string_view state = part.attribute("state").value();
+    if (state == "translated" || state == "reviewed" || state == "final")
+      translated += target ? 1 : 0;
+    else if (!target || unit.target.size() == targetStart)
+      ++open;
+  }
+  if (segments == 0) {
+    diag.Error(unit.pos, "<unit> '" + unit.id + "' has no <segment>");
+    return;
+  }
+  if (std::strcmp(node.attribute("translate").value(), "no") == 0) {
+    if (!unit.hasTarget)
+      unit.target = unit.source;
+    unit.state = UnitState::Translated;
+  } else {
+    unit.state = translated == segments ? UnitState::Translated
+                 : open == segments     ? UnitState::Untranslated
+                                        : UnitState::NeedsReview;
+  }
+  Emit(unit);
+}
+
+void XliffFileReader::Emit(Unit &unit) {
+  std::optional<std::string> value;
+  if (unit.state == UnitState::NeedsReview && !options.includeFuzzy) {
+    ++review;
+    return;
+  }
+  if (unit.state == UnitState::Untranslated) {
+    ++untranslated;
+    if (options.fillEmpty)
+      value = std::move(unit.source);
+    else if (unit.missing)
+      return; // the translation never had it
+  } else {
+    value = std::move(unit.target);
+  }
+  AddEntry(unit.pos, std::move(unit.id), value, std::move(unit.voice), diag,
+           out, unit.kind);
+}
+
+void XliffFileReader::Summarize() {
+  if (!review && !untranslated)
+    return;
+  auto count = [](std::size_t n, const char *what) {
+    return std::to_string(n) + " " + what + (n == 1 ? " unit" : " units");
+  };
+  diag.Note(file,
+            "skipped " + count(review, "needs-review") +
+                (review ? " (--include-fuzzy reads them)" : "") + "; " +
+                count(untranslated, "untranslated") +
+                (untranslated && !options.fillEmpty ? " (kept without a value)"
+                                                    : ""));
+}
+
+std::string XliffFileReader::Read(bool converted) {
+  pugi::xml_document doc;
+  const pugi::xml_parse_result parsed =
+      doc.load_buffer(text.data(), text.size(),
+                      pugi::parse_default | pugi::parse_doctype |
+                          pugi::parse_ws_pcdata | pugi::parse_declaration,
+                      pugi::encoding_utf8);
+  if (!parsed) {
+    diag.Error(At(parsed.offset),
+               std::string("malformed XML: ") + parsed.description());
+    return "";
+  }
+  pugi::xml_node root;
+  for (pugi::xml_node c : doc.children()) {
+    if (c.type() == pugi::node_doctype) {
+      diag.Error(At(c), "DOCTYPE declarations are refused: they can define "
+                        "entities that read other files");
+      return "";
+    }
+    if (c.type() == pugi::node_declaration && !converted) {
+      const std::string_view encoding = c.attribute("encoding").value();
+      if (!encoding.empty() && !EqualsAsciiCase(encoding, "utf-8") &&
+          !EqualsAsciiCase(encoding, "utf-16"))
+        return std::string(encoding);
+    }
+    if (c.type() == pugi::node_element && !root)
+      root = c;
+  }
+  if (!Is(root, "xliff")) {
+    diag.Error(At(root), "not an XLIFF file (no <xliff> root element)");
+    return "";
+  }
+  for (pugi::xml_attribute a : root.attributes())
+    if (std::strncmp(a.name(), "xmlns:", 6) == 0 &&
+        std::strcmp(a.value(), kXliffOwnNamespace) == 0)
+      ownPrefix = std::string(a.name() + 6) + ":";
+
+  const std::string_view version = root.attribute("version").value();
+  const bool two = version.substr(0, 2) == "2.";
+  if (!two && version.substr(0, 2) != "1.") {
+    diag.Error(At(root), "unknown XLIFF version '" + std::string(version) +
+                             "' (1.2 and 2.0 are read)");
+    return "";
+  }
+  if (two)
+    ReadLocale(root, "trgLang");
+  for (pugi::xml_node f : root.children()) {
+    if (!Is(f, "file"))
+      continue;
+    if (two) {
+      ReadContainer(f, 0, true);
+    } else {
+      ReadLocale(f, "target-language");
+      ReadContainer(Child(f, "body"), 0, false);
+    }
+  }
+  Summarize();
+  return "";
+}
+
+} // namespace
+
+void ReadXliff(const std::string &file, std::string_view text,
+               const InputOptions &options, Diagnostics &diag,
+               std::vector<SourceEntry> &out) {
+  // pugixml would read other encodings as UTF-8 (windows-1252 among them),
+  // so UTF-16 is converted here, and a file declaring another encoding
+  // through iconv, which keeps its lines where they were.
+  std::optional<std::string> converted;
+  const auto b0 = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
+  const auto b1 = text.size() < 2 ? 0 : static_cast<unsigned char>(text[1]);
+  if ((b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF)) {
+    converted = FromUtf16(text, b0 == 0xFF);
+    if (!converted) {
+      diag.Error(SourcePos{file, 0}, "not valid UTF-16");
+      return;
+    }
+    text = *converted;
+  } else if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+    text.remove_prefix(3);
+  }
+  const std::string encoding =
+      XliffFileReader(file, text, options, diag, out).Read(false);
+  if (encoding.empty())
+    return;
+  Charset charset;
+  if (!charset.Open(encoding)) {
+    diag.Error(SourcePos{file, 1}, "unknown encoding '" + encoding + "'");
+    return;
+  }
+  const std::optional<std::string> utf8 =
+      charset.ToUtf8(std::string(text).c_str());
+  if (!utf8) {
+    diag.Error(SourcePos{file, 0}, "not valid " + encoding);
+    return;
+  }
+  XliffFileReader(file, *utf8, options, diag, out).Read(true);
+}
+
+} // namespace phrasor::tool
