@@ -16,6 +16,7 @@
 #include <map>
 #include <set>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace phrasor::tool {
 namespace {
@@ -183,11 +184,44 @@ std::string WriteCsv(const std::vector<TextEntry> &entries,
   return out;
 }
 
+/// A JSON object that keeps its keys in the order written and takes each
+/// key in constant time. nlohmann's ordered object finds a key by walking
+/// every key before it, which made a dump of N entries take N² steps. A
+/// key written again replaces its value where it stands, as the ordered
+/// object's operator[] does.
+class JsonObjectWriter {
+public:
+  explicit JsonObjectWriter(std::size_t expected) {
+    items().reserve(expected);
+    positions.reserve(expected);
+  }
+
+  void Set(const std::string &key, nlohmann::ordered_json value) {
+    auto [at, fresh] = positions.emplace(key, items().size());
+    if (fresh)
+      items().emplace_back(key, std::move(value));
+    else
+      items()[at->second].second = std::move(value);
+  }
+
+  const nlohmann::ordered_json &Json() const { return root; }
+
+private:
+  // The ordered object is a vector of pairs underneath; appending to it
+  // directly skips the search its own insertion makes.
+  nlohmann::ordered_json::object_t::Container &items() {
+    return root.get_ref<nlohmann::ordered_json::object_t &>();
+  }
+
+  nlohmann::ordered_json root = nlohmann::ordered_json::object();
+  std::unordered_map<std::string, std::size_t> positions;
+};
+
 std::string WriteJson(const std::vector<TextEntry> &entries,
                       const Metadata &meta) {
-  nlohmann::ordered_json root = nlohmann::ordered_json::object();
+  JsonObjectWriter root(entries.size() + 1);
   if (meta.locale)
-    root[kLocaleId] = *meta.locale;
+    root.Set(kLocaleId, *meta.locale);
   const std::map<std::string, PluralGroup> groups = FindPluralGroups(entries);
   for (const TextEntry &e : entries) {
     std::string_view base, category;
@@ -202,12 +236,12 @@ std::string WriteJson(const std::vector<TextEntry> &entries,
           forms[std::string(CategoryOfForm(*form))] = *form->value;
         if (g.kind)
           forms["kind"] = KindName(*g.kind);
-        root[g.base] = std::move(forms);
+        root.Set(g.base, std::move(forms));
         continue;
       }
     }
     if (e.value && !e.voice && !e.kind) {
-      root[e.id] = *e.value;
+      root.Set(e.id, *e.value);
       continue;
     }
     nlohmann::ordered_json object = nlohmann::ordered_json::object();
@@ -216,9 +250,9 @@ std::string WriteJson(const std::vector<TextEntry> &entries,
       object["voice"] = *e.voice;
     if (e.kind)
       object["kind"] = KindName(*e.kind);
-    root[e.id] = std::move(object);
+    root.Set(e.id, std::move(object));
   }
-  return root.dump(2, ' ', false) + "\n";
+  return root.Json().dump(2, ' ', false) + "\n";
 }
 
 // Writing a temporary file only fails for reasons of the system; the
