@@ -29,6 +29,7 @@ struct AllOptions {
   ListOptions list;
   InfoOptions info;
   FormatOptions format;
+  PseudoOptions pseudo;
 };
 
 void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
@@ -119,6 +120,25 @@ void AddFormat(CLI::App &app, AllOptions &o, Runner &run) {
   });
 }
 
+void AddPseudo(CLI::App &app, AllOptions &o, Runner &run) {
+  CLI::App *p = app.add_subcommand(
+      "pseudo", "Write a pseudo-localized copy of a database, to find "
+                "truncated and hard-coded texts");
+  p->add_option("source", o.pseudo.source, "The source-language database")
+      ->required();
+  p->add_option("-o,--output", o.pseudo.output, "The database to write")
+      ->required();
+  p->add_option("--expand", o.pseudo.expand,
+                "Percent by which each text grows (default 40)")
+      ->check(CLI::Range(0u, 1000u));
+  p->add_flag("--brackets,!--no-brackets", o.pseudo.brackets,
+              "Put [ and ] around each text (the default)");
+  p->add_option("--locale", o.pseudo.locale,
+                "The language tag to record (default: the source's "
+                "language in region XA, such as en-XA)");
+  p->callback([&] { run = [&] { return RunPseudo(o.pseudo); }; });
+}
+
 /// Runs the chosen subcommand; a FatalError, like any other exception, becomes
 /// one line on stderr and the usage exit status.
 int Run(const Runner &run) {
@@ -145,6 +165,7 @@ int main(int argc, char **argv) {
   AddCheck(app, options, run);
   AddQueries(app, options, run);
   AddFormat(app, options, run);
+  AddPseudo(app, options, run);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError &e) {
