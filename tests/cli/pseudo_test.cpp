@@ -176,6 +176,9 @@ TEST_F(Cli, DumpOfALargeDatabaseFinishesInEveryFormat) {
   using phrasor::authoring::Entry;
   std::vector<Entry> entries;
   entries.push_back({"@locale", u"en", std::nullopt});
+  // Texts marked as messages make the PO writer turn a comment into a flag
+  // on each of them.
+  std::u16string kinds = u"{";
   for (std::size_t i = 0; i < n; ++i) {
     const std::string number = std::to_string(i);
     const std::u16string text(number.begin(), number.end());
@@ -183,6 +186,7 @@ TEST_F(Cli, DumpOfALargeDatabaseFinishesInEveryFormat) {
     case 0:
       entries.push_back(
           {"TXT_" + number, u"Plain text " + text, "vo/" + number});
+      kinds += (i ? u",\"TXT_" : u"\"TXT_") + text + u"\":\"message\"";
       break;
     case 1:
       entries.push_back({"MSG_" + number, u"%1!s! has %2!d! " + text, {}});
@@ -198,6 +202,7 @@ TEST_F(Cli, DumpOfALargeDatabaseFinishesInEveryFormat) {
       entries.push_back({"ABSENT_" + number, std::nullopt, {}});
     }
   }
+  entries.push_back({"@kinds", kinds + u"}", std::nullopt});
   WriteBytes("big.skdb", phrasor::authoring::Serialize(
                              phrasor::authoring::Compile(entries).database));
   const std::string help = Run({"dump", "--help"}).out;

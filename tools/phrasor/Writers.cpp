@@ -336,8 +336,121 @@ void InsertPlural(po_message_iterator_t it, const PluralGroup &group,
   po_message_insert(it, m);
 }
 
-// libgettextpo only writes to a named file, so the text is written to a
-// private temporary file and read back.
+/// Every \p from in \p text replaced by \p to, in one pass.
+std::string ReplaceAll(const std::string &text, std::string_view from,
+                       std::string_view to) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t done = 0;
+  for (std::size_t at = text.find(from); at != std::string::npos;
+       at = text.find(from, done)) {
+    out.append(text, done, at - done);
+    out += to;
+    done = at + from.size();
+  }
+  out.append(text, done);
+  return out;
+}
+
+/// A private temporary file, removed when it goes out of scope.
+class TempFile {
+public:
+  TempFile() {
+    int fd = mkstemp(path);
+    if (fd < 0)
+      throw FatalError("cannot create a temporary file: " + SystemReason());
+    close(fd);
+  }
+  ~TempFile() { std::remove(path); }
+  TempFile(const TempFile &) = delete;
+  TempFile &operator=(const TempFile &) = delete;
+  const char *Path() const { return path; }
+
+private:
+  char path[32] = "/tmp/phrasor-dump-XXXXXX";
+};
+
+/// libgettextpo writes only to a named file: \p file is written to
+/// \p temp and read back, then freed.
+std::string PoText(po_file_t file, const TempFile &temp) {
+  const po_xerror_handler handler = {WriteFailed, WriteFailed2};
+  po_file_t written = po_file_write(file, temp.Path(), &handler);
+  po_file_free(file);
+  std::string text;
+  if (std::FILE *f = std::fopen(temp.Path(), "rb")) {
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+      text.append(buffer, n);
+    std::fclose(f);
+  }
+  if (!written)
+    throw FatalError("cannot write the PO text");
+  return text;
+}
+
+/// Writes the messages of a PO file a bounded number at a time. The
+/// library keeps every message of a file in memory until the file is
+/// written; in slices it holds a few thousand, which takes a fifth off the
+/// peak memory of a dump of a million entries. Each slice is a file of its
+/// own with the same header, and the library writes each message on its
+/// own, so the slices joined without their repeated headers are the text
+/// the whole file would have been.
+class PoSliceWriter {
+public:
+  explicit PoSliceWriter(std::string headerFields)
+      : fields(std::move(headerFields)) {
+    Start(); // a file with only the header gives the header's text
+    po_message_iterator_free(it);
+    header = PoText(file, temp);
+    Start();
+  }
+
+  po_message_iterator_t Iterator() { return it; }
+
+  /// Called after each message: writes the slice once it is full.
+  void Added() {
+    if (++count == kSliceSize)
+      Flush();
+  }
+
+  std::string Finish() {
+    if (count || text.empty())
+      Flush();
+    po_message_iterator_free(it);
+    po_file_free(file);
+    return ReplaceAll(text, kMessageMarker, kMessageFlag);
+  }
+
+private:
+  static constexpr std::size_t kSliceSize = 4096;
+
+  void Start() {
+    file = po_file_create();
+    it = po_message_iterator(file, nullptr);
+    po_message_t m = po_message_create();
+    po_message_set_msgid(m, "");
+    po_message_set_msgstr(m, fields.c_str());
+    po_message_insert(it, m);
+  }
+
+  void Flush() {
+    po_message_iterator_free(it);
+    const std::string slice = PoText(file, temp);
+    if (slice.compare(0, header.size(), header) != 0)
+      throw FatalError("cannot write the PO text: its header changed");
+    text.append(slice, text.empty() ? 0 : header.size());
+    count = 0;
+    Start();
+  }
+
+  std::string fields, header, text;
+  TempFile temp;
+  po_file_t file = nullptr;
+  po_message_iterator_t it = nullptr;
+  std::size_t count = 0;
+};
+
 std::string WritePo(const std::vector<TextEntry> &entries,
                     const Metadata &meta) {
   // Plural texts are written as plural messages when the language has a
@@ -359,10 +472,6 @@ std::string WritePo(const std::vector<TextEntry> &entries,
     it = mapping && FitsMapping(it->second, *mapping) ? std::next(it)
                                                       : plurals.erase(it);
 
-  po_file_t file = po_file_create();
-  po_message_iterator_t it = po_message_iterator(file, nullptr);
-  po_message_t header = po_message_create();
-  po_message_set_msgid(header, "");
   std::string fields = "Content-Type: text/plain; charset=UTF-8\n"
                        "Content-Transfer-Encoding: 8bit\n";
   if (meta.locale)
@@ -375,15 +484,16 @@ std::string WritePo(const std::vector<TextEntry> &entries,
   for (const TextEntry &e : entries)
     sourceKey = sourceKey || e.id.find('\x04') != std::string::npos;
   fields += sourceKey ? "X-Phrasor-Key: source\n" : "X-Phrasor-Key: context\n";
-  po_message_set_msgstr(header, fields.c_str());
-  po_message_insert(it, header);
+  PoSliceWriter writer(std::move(fields));
   for (const TextEntry &e : entries) {
     std::string_view base, category;
     if (SplitPluralId(e.id, base, category)) {
       auto group = plurals.find(std::string(base));
       if (group != plurals.end()) {
-        if (group->second.forms.front() == &e)
-          InsertPlural(it, group->second, *mapping, sourceKey);
+        if (group->second.forms.front() == &e) {
+          InsertPlural(writer.Iterator(), group->second, *mapping, sourceKey);
+          writer.Added();
+        }
         continue;
       }
     }
@@ -406,33 +516,10 @@ std::string WritePo(const std::vector<TextEntry> &entries,
     if (!comments.empty())
       po_message_set_extracted_comments(m, comments.c_str());
     SetKind(m, e.kind);
-    po_message_insert(it, m);
+    po_message_insert(writer.Iterator(), m);
+    writer.Added();
   }
-  po_message_iterator_free(it);
-
-  char path[] = "/tmp/phrasor-dump-XXXXXX";
-  int fd = mkstemp(path);
-  if (fd < 0)
-    throw FatalError("cannot create a temporary file: " + SystemReason());
-  close(fd);
-  const po_xerror_handler handler = {WriteFailed, WriteFailed2};
-  po_file_t written = po_file_write(file, path, &handler);
-  po_file_free(file);
-  std::string text;
-  if (std::FILE *f = std::fopen(path, "rb")) {
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-      text.append(buffer, n);
-    std::fclose(f);
-  }
-  std::remove(path);
-  if (!written)
-    throw FatalError("cannot write the PO text");
-  for (std::size_t at = text.find(kMessageMarker); at != std::string::npos;
-       at = text.find(kMessageMarker, at))
-    text.replace(at, kMessageMarker.size(), kMessageFlag);
-  return text;
+  return writer.Finish();
 }
 
 } // namespace
