@@ -336,20 +336,17 @@ void InsertPlural(po_message_iterator_t it, const PluralGroup &group,
   po_message_insert(it, m);
 }
 
-/// Every \p from in \p text replaced by \p to, in one pass.
-std::string ReplaceAll(const std::string &text, std::string_view from,
-                       std::string_view to) {
-  std::string out;
-  out.reserve(text.size());
+/// Appends \p text to \p out with every \p from replaced by \p to.
+void AppendReplacing(std::string &out, std::string_view text,
+                     std::string_view from, std::string_view to) {
   std::size_t done = 0;
-  for (std::size_t at = text.find(from); at != std::string::npos;
+  for (std::size_t at = text.find(from); at != std::string_view::npos;
        at = text.find(from, done)) {
     out.append(text, done, at - done);
     out += to;
     done = at + from.size();
   }
   out.append(text, done);
-  return out;
 }
 
 /// A private temporary file, removed when it goes out of scope.
@@ -378,6 +375,11 @@ std::string PoText(po_file_t file, const TempFile &temp) {
   po_file_free(file);
   std::string text;
   if (std::FILE *f = std::fopen(temp.Path(), "rb")) {
+    if (std::fseek(f, 0, SEEK_END) == 0) {
+      const long size = std::ftell(f);
+      text.reserve(size > 0 ? static_cast<std::size_t>(size) : 0);
+      std::rewind(f);
+    }
     char buffer[65536];
     std::size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
@@ -419,7 +421,7 @@ public:
       Flush();
     po_message_iterator_free(it);
     po_file_free(file);
-    return ReplaceAll(text, kMessageMarker, kMessageFlag);
+    return std::move(text);
   }
 
 private:
@@ -439,7 +441,9 @@ private:
     const std::string slice = PoText(file, temp);
     if (slice.compare(0, header.size(), header) != 0)
       throw FatalError("cannot write the PO text: its header changed");
-    text.append(slice, text.empty() ? 0 : header.size());
+    AppendReplacing(
+        text, std::string_view(slice).substr(text.empty() ? 0 : header.size()),
+        kMessageMarker, kMessageFlag);
     count = 0;
     Start();
   }
