@@ -136,6 +136,11 @@ void AddPseudo(CLI::App &app, AllOptions &o, Runner &run) {
   p->add_option("--locale", o.pseudo.locale,
                 "The language tag to record (default: the source's "
                 "language in region XA, such as en-XA)");
+  p->footer("\nExample:\n"
+            "  phrasor pseudo en.skdb -o en-XA.skdb --expand 50\n"
+            "  phrasor check en-XA.skdb --against en.skdb\n\n"
+            "Exit codes: 0 written (warnings aside), 1 problems in the "
+            "source's entries, 2 unusable path or usage");
   p->callback([&] { run = [&] { return RunPseudo(o.pseudo); }; });
 }
 
