@@ -148,12 +148,15 @@ TEST_F(Cli, PseudoRefusesItsSourceAsOutputAndABadLocale) {
 }
 
 // A database written by another tool may hold a value that does not read
-// as its recorded kind; it is copied as it is rather than made worse.
+// as its recorded kind, and a long message may outgrow what the formatter
+// takes; each is copied as it is rather than made unusable.
 TEST_F(Cli, PseudoCopiesAValueThatDoesNotReadAsItsKind) {
   using phrasor::authoring::Entry;
   const std::vector<Entry> entries = {
       {"BROKEN", u"Hello %1!s", std::nullopt},
       {"FINE", u"Hello", std::nullopt},
+      // Readable as a message, but not once it has grown by 40 %.
+      {"LONG", std::u16string(50000, u'a') + u"%1!s!", std::nullopt},
       {"@kinds", u"{\"BROKEN\":\"message\"}", std::nullopt}};
   const auto compiled = phrasor::authoring::Compile(entries);
   WriteBytes("en.skdb", phrasor::authoring::Serialize(compiled.database));
@@ -161,7 +164,11 @@ TEST_F(Cli, PseudoCopiesAValueThatDoesNotReadAsItsKind) {
   EXPECT_EQ(p.code, 0);
   EXPECT_CONTAINS(p.err, "warning: en.skdb: ID 'BROKEN': not a valid message; "
                          "copied unchanged");
+  EXPECT_CONTAINS(p.err, "warning: en.skdb: ID 'LONG': the pseudo-localized "
+                         "text would not read as a message like the source; "
+                         "copied unchanged");
   EXPECT_EQ(Run({"get", "q.skdb", "BROKEN"}).out, "Hello %1!s\n");
+  EXPECT_EQ(Run({"get", "q.skdb", "LONG"}).out.size(), 50006u);
   EXPECT_EQ(Run({"get", "q.skdb", "FINE"}).out, "[Ĥéļļö~~]\n");
 }
 

@@ -57,9 +57,15 @@ PseudolocalizeAll(std::vector<authoring::Entry> &entries, const Metadata &meta,
     const ValueKind kind = KindOf(e, meta, "", nullptr);
     std::optional<std::u16string> pseudo =
         Pseudolocalize(*e.value, kind, style);
-    if (!pseudo || !TakesSameArguments(*e.value, *pseudo, kind)) {
+    if (!pseudo) {
       diag.Warning(where, "ID '" + e.id + "': not a valid " + KindName(kind) +
                               "; copied unchanged");
+      pseudo = *e.value;
+    } else if (!TakesSameArguments(*e.value, *pseudo, kind)) {
+      // A message longer than the formatter takes, once it has grown.
+      diag.Warning(where, "ID '" + e.id + "': the pseudo-localized text " +
+                              "would not read as a " + KindName(kind) +
+                              " like the source; copied unchanged");
       pseudo = *e.value;
     }
     // Accents can turn what inference took for a conversion ("% d") into
