@@ -172,6 +172,38 @@ TEST_F(Cli, PseudoCopiesAValueThatDoesNotReadAsItsKind) {
   EXPECT_EQ(Run({"get", "q.skdb", "FINE"}).out, "[Ĥéļļö~~]\n");
 }
 
+// The PO writer hands the library a few thousand messages at a time and
+// joins the pieces; a database of several pieces must read back the same.
+TEST_F(Cli, DumpOfSeveralThousandEntriesReadsBackInEveryFormat) {
+  std::string csv = "id,value,voice,kind\n@locale,en,,\n";
+  for (int i = 0; i < 9000; ++i) {
+    const std::string n = std::to_string(i);
+    switch (i % 4) {
+    case 0:
+      csv += "T_" + n + ",Saved " + n + ".,,message\n";
+      break;
+    case 1:
+      csv += "M_" + n + ",\"%1!s!, line " + n + "\nand more\",vo/" + n + ",\n";
+      break;
+    case 2:
+      csv += "P_" + n + "#one,One " + n + ",,\nP_" + n + "#other,%1!d! " + n +
+             ",,\n";
+      break;
+    default:
+      csv += "E_" + n + ",\"\",,\n";
+    }
+  }
+  Write("many.csv", csv);
+  ASSERT_EQ(Run({"build", "many.csv", "-o", "many.skdb"}).code, 0);
+  ExpectRoundTrips("many.skdb");
+  // The pieces join as one file would be written: one header, and a blank
+  // line before every message.
+  const std::string po = Run({"dump", "many.skdb", "--format", "po"}).out;
+  EXPECT_EQ(po.find("Content-Type"), po.rfind("Content-Type"));
+  EXPECT_EQ(po.find("\"\nmsgctxt"), std::string::npos);
+  EXPECT_EQ(po.find("\"\n#"), std::string::npos);
+}
+
 // Run by its own ctest entry with a time limit (PHRASOR_DUMP_SCALE_ENTRIES
 // set): a dump that takes N² steps for N entries needs minutes here, a
 // linear one seconds.
