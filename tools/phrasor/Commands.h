@@ -76,6 +76,15 @@ struct FormatOptions {
 };
 int RunFormat(const FormatOptions &options);
 
+struct PseudoOptions {
+  std::string source;
+  std::string output;
+  unsigned expand = 40; ///< percent the literal text grows by
+  bool brackets = true; ///< '[' and ']' around each text
+  std::string locale;   ///< empty: derived from the source's
+};
+int RunPseudo(const PseudoOptions &options);
+
 } // namespace phrasor::tool
 
 #endif // PHRASOR_TOOL_COMMANDS_H

