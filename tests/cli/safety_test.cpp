@@ -36,6 +36,19 @@ TEST_F(Cli, OutputThatIsAnInputIsRefusedThroughAnyPath) {
                      "'out.skdb' is written first; the build would overwrite "
                      "it\n");
   EXPECT_EQ(Read("out.skdb.tmp"), csv);
+  // A dump over the database it reads, or over its XLIFF source, would
+  // leave text where the database was.
+  ASSERT_EQ(Run({"build", "v.csv", "-o", "v.skdb"}).code, 0);
+  const std::string db = Read("v.skdb");
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{"dump", "v.skdb", "-o", "./v.skdb"},
+        {"dump", "v.skdb", "--format", "xliff20", "--source", "v.skdb", "-o",
+         "v.skdb"}}) {
+    Result r = Run(args);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_CONTAINS(r.err, "is the input 'v.skdb'; the dump would overwrite");
+    EXPECT_EQ(Read("v.skdb"), db);
+  }
 }
 
 TEST_F(Cli, DirectoriesAndEmptyInputsAreNoInputs) {
