@@ -176,14 +176,18 @@ TEST_F(Cli, HelpNamesEveryCommandWithAnExampleAndTheExitCodes) {
   EXPECT_EQ(app.code, 0);
   EXPECT_CONTAINS(app.out, "Subcommands:");
   EXPECT_CONTAINS(app.out, "build");
-  for (const char *command :
-       {"build", "dump", "check", "get", "list", "info", "format"}) {
+  EXPECT_CONTAINS(app.out, "Exit codes: 0");
+  for (const char *command : {"build", "dump", "check", "stats", "get", "list",
+                              "info", "format", "pseudo", "help"}) {
     SCOPED_TRACE(command);
     Result help = Run({"help", command});
     EXPECT_EQ(help.code, 0);
     EXPECT_CONTAINS(help.out, std::string("phrasor ") + command);
     EXPECT_CONTAINS(help.out, "Example:\n  phrasor " + std::string(command));
     EXPECT_CONTAINS(help.out, "Exit codes: 0");
+    // The exit codes are the last line, ended like every other.
+    EXPECT_EQ(help.out.find('\n', help.out.rfind("Exit codes: 0")),
+              help.out.size() - 2);
     // --help prints the same text.
     Result flag = Run({command, "--help"});
     EXPECT_EQ(flag.code, 0);

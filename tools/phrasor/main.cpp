@@ -286,7 +286,9 @@ int main(int argc, char **argv) {
   AddFormat(app, options, run);
   AddPseudo(app, options, run);
   AddHelp(app, run);
-  app.footer("'phrasor help COMMAND' explains one command.");
+  AddFooter(&app, "phrasor build en.csv -o en.skdb\nphrasor help build");
+  app.footer("'phrasor help COMMAND' explains one command.\n\n" +
+             app.get_footer());
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError &e) {
