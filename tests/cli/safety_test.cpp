@@ -49,6 +49,15 @@ TEST_F(Cli, OutputThatIsAnInputIsRefusedThroughAnyPath) {
     EXPECT_CONTAINS(r.err, "is the input 'v.skdb'; the dump would overwrite");
     EXPECT_EQ(Read("v.skdb"), db);
   }
+  // Neither may read the temporary file their output is written through.
+  fs::copy_file(dir / "v.skdb", dir / "w.skdb.tmp");
+  for (const char *command : {"dump", "pseudo"}) {
+    SCOPED_TRACE(command);
+    Result r = Run({command, "w.skdb.tmp", "-o", "w.skdb"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_CONTAINS(r.err, "is where the output 'w.skdb' is written first");
+    EXPECT_EQ(Read("w.skdb.tmp"), db);
+  }
 }
 
 TEST_F(Cli, DirectoriesAndEmptyInputsAreNoInputs) {
