@@ -67,8 +67,11 @@ TEST_F(Cli, DirectoriesAndEmptyInputsAreNoInputs) {
   EXPECT_EQ(d.err, "error: 'texts.csv' is a directory, not an input file\n");
 
   Write("a.csv", "id,value\nA,a\n");
-  for (const char *empty : {"e.csv", "h.csv", "e.json", "l.json", "e.po"}) {
+  for (const char *empty :
+       {"e.csv", "h.csv", "e.json", "l.json", "e.po", "z.json", "z.xlf"}) {
     SCOPED_TRACE(empty);
+    Write("z.json", "");
+    Write("z.xlf", "");
     Write("e.csv", "");
     Write("h.csv", "id,value\r\n");
     Write("e.json", "{}");
