@@ -150,12 +150,14 @@ void AddCheck(CLI::App &app, AllOptions &o, Runner &run) {
                 "A database (.skdb) or a source (.csv, .json, .po, .xlf, "
                 ".xliff)")
       ->required();
-  c->add_option("--against", o.check.against,
-                "The source-language database or source a translation must "
-                "match");
+  CLI::Option *cAgainst =
+      c->add_option("--against", o.check.against,
+                    "The source-language database or source a translation must "
+                    "match");
   c->add_option("--against-column", o.check.againstColumn,
                 "CSV: the column of --against's texts, such as 'en' of a "
-                "'key,en,fr,de' sheet (default: value)");
+                "'key,en,fr,de' sheet (default: value)")
+      ->needs(cAgainst);
   c->add_flag("--strict", o.check.strict,
               "Treat warnings as errors: fail on missing and untranslated "
               "texts too");
@@ -176,12 +178,14 @@ void AddStats(CLI::App &app, AllOptions &o, Runner &run) {
                 "Databases (.skdb) or sources (.csv, .json, .po, .xlf, "
                 ".xliff)")
       ->required();
-  s->add_option("--against", o.stats.against,
-                "The source-language database or source to measure "
-                "translations by");
+  CLI::Option *sAgainst =
+      s->add_option("--against", o.stats.against,
+                    "The source-language database or source to measure "
+                    "translations by");
   s->add_option("--against-column", o.stats.againstColumn,
                 "CSV: the column of --against's texts, such as 'en' of a "
-                "'key,en,fr,de' sheet (default: value)");
+                "'key,en,fr,de' sheet (default: value)")
+      ->needs(sAgainst);
   s->add_flag("--json", o.stats.json, "Write a JSON array instead of a table");
   AddSourceReading(s, o.stats.input, o.statsPoKey, o.statsDelimiter);
   AddFooter(s, "phrasor stats fr.skdb de.skdb --against en.skdb");
