@@ -36,6 +36,28 @@ TEST_F(Cli, OutputThatIsAnInputIsRefusedThroughAnyPath) {
                      "'out.skdb' is written first; the build would overwrite "
                      "it\n");
   EXPECT_EQ(Read("out.skdb.tmp"), csv);
+  // A dump over the database it reads, or over its XLIFF source, would
+  // leave text where the database was.
+  ASSERT_EQ(Run({"build", "v.csv", "-o", "v.skdb"}).code, 0);
+  const std::string db = Read("v.skdb");
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{"dump", "v.skdb", "-o", "./v.skdb"},
+        {"dump", "v.skdb", "--format", "xliff20", "--source", "v.skdb", "-o",
+         "v.skdb"}}) {
+    Result r = Run(args);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_CONTAINS(r.err, "is the input 'v.skdb'; the dump would overwrite");
+    EXPECT_EQ(Read("v.skdb"), db);
+  }
+  // Neither may read the temporary file their output is written through.
+  fs::copy_file(dir / "v.skdb", dir / "w.skdb.tmp");
+  for (const char *command : {"dump", "pseudo"}) {
+    SCOPED_TRACE(command);
+    Result r = Run({command, "w.skdb.tmp", "-o", "w.skdb"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_CONTAINS(r.err, "is where the output 'w.skdb' is written first");
+    EXPECT_EQ(Read("w.skdb.tmp"), db);
+  }
 }
 
 TEST_F(Cli, DirectoriesAndEmptyInputsAreNoInputs) {
@@ -45,8 +67,11 @@ TEST_F(Cli, DirectoriesAndEmptyInputsAreNoInputs) {
   EXPECT_EQ(d.err, "error: 'texts.csv' is a directory, not an input file\n");
 
   Write("a.csv", "id,value\nA,a\n");
-  for (const char *empty : {"e.csv", "h.csv", "e.json", "l.json", "e.po"}) {
+  for (const char *empty :
+       {"e.csv", "h.csv", "e.json", "l.json", "e.po", "z.json", "z.xlf"}) {
     SCOPED_TRACE(empty);
+    Write("z.json", "");
+    Write("z.xlf", "");
     Write("e.csv", "");
     Write("h.csv", "id,value\r\n");
     Write("e.json", "{}");
@@ -163,14 +188,18 @@ TEST_F(Cli, HelpNamesEveryCommandWithAnExampleAndTheExitCodes) {
   EXPECT_EQ(app.code, 0);
   EXPECT_CONTAINS(app.out, "Subcommands:");
   EXPECT_CONTAINS(app.out, "build");
-  for (const char *command :
-       {"build", "dump", "check", "get", "list", "info", "format"}) {
+  EXPECT_CONTAINS(app.out, "Exit codes: 0");
+  for (const char *command : {"build", "dump", "check", "stats", "get", "list",
+                              "info", "format", "pseudo", "help"}) {
     SCOPED_TRACE(command);
     Result help = Run({"help", command});
     EXPECT_EQ(help.code, 0);
     EXPECT_CONTAINS(help.out, std::string("phrasor ") + command);
     EXPECT_CONTAINS(help.out, "Example:\n  phrasor " + std::string(command));
     EXPECT_CONTAINS(help.out, "Exit codes: 0");
+    // The exit codes are the last line, ended like every other.
+    EXPECT_EQ(help.out.find('\n', help.out.rfind("Exit codes: 0")),
+              help.out.size() - 2);
     // --help prints the same text.
     Result flag = Run({command, "--help"});
     EXPECT_EQ(flag.code, 0);

@@ -55,6 +55,28 @@ TEST_F(Cli, ThreeLanguageSheetBuildsOneDatabasePerLanguage) {
   EXPECT_CONTAINS(Run({"dump", "ca.skdb"}).out, "@locale,fr-CA,\n");
 }
 
+TEST_F(Cli, ASheetsLanguagesAreCheckedAgainstItsSourceColumn) {
+  Write("sheet.csv", Slurp(Data + "/sheet-utf8.csv"));
+  // --column picks the translation; the source is read by --against-column,
+  // so both can be columns of one sheet, or the source a plain CSV.
+  Result s = Run({"stats", "sheet.csv", "--column", "de", "--against",
+                  "sheet.csv", "--against-column", "en"});
+  EXPECT_EQ(s.code, 0) << s.err;
+  EXPECT_CONTAINS(s.out, "untranslated");
+  EXPECT_CONTAINS(s.out, "1 (14.3%)");
+  Write("en.csv", "id,value\nMENU_TITLE,Main menu\n");
+  Result c =
+      Run({"check", "sheet.csv", "--column", "fr", "--against", "en.csv"});
+  EXPECT_EQ(c.code, 0) << c.err;
+  EXPECT_CONTAINS(c.err, "ID 'HUD_SCORE' is not in the source");
+  EXPECT_EQ(c.err.find("has no column"), std::string::npos);
+  Result none =
+      Run({"check", "sheet.csv", "--column", "fr", "--against", "sheet.csv"});
+  EXPECT_EQ(none.code, 1);
+  EXPECT_CONTAINS(none.err, "choose the language to read with "
+                            "--against-column (en, fr, de)");
+}
+
 TEST_F(Cli, Utf16SheetsGiveTheSameDatabases) {
   for (const char *language : {"en", "fr", "de"}) {
     SCOPED_TRACE(language);

@@ -19,6 +19,7 @@ namespace phrasor::tool {
 
 int RunBuild(const BuildOptions &options) {
   RefuseOutputAmongInputs(options.inputs, options.output);
+  RefuseRepeatedInputs(options.inputs);
   Diagnostics diag(options.strict);
   Progress progress;
   progress.CountReading();

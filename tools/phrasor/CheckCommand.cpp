@@ -28,6 +28,10 @@ int RunCheck(const CheckOptions &options) {
     // translation; its values were checked when it was built.
     InputOptions sourceInput = options.input;
     sourceInput.locale.clear();
+    // A sheet's source language is a column of its own: --column chooses
+    // the translation's.
+    sourceInput.column = options.againstColumn;
+    sourceInput.columnOption = "--against-column";
     source =
         LoadChecked(options.against, sourceInput, diag, SourceChecks::ReadOnly);
     if (!source)

@@ -38,6 +38,8 @@ int RunDump(const DumpOptions &options);
 struct CheckOptions {
   std::string database; ///< a database, or a source read as build reads it
   std::string against;  ///< the source (database or source file), if any
+  /// CSV: the column of the source's texts in a sheet (default: value).
+  std::string againstColumn;
   bool strict = false;
   InputOptions input; ///< how sources are read
 };
@@ -46,6 +48,8 @@ int RunCheck(const CheckOptions &options);
 struct StatsOptions {
   std::vector<std::string> files; ///< databases or sources, one row each
   std::string against;            ///< the source to measure coverage by
+  /// CSV: the column of the source's texts in a sheet (default: value).
+  std::string againstColumn;
   bool json = false;
   InputOptions input; ///< how sources are read
 };

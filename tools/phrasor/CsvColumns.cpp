@@ -63,13 +63,15 @@ bool IsLanguageName(std::string_view name) {
 std::optional<CsvLayout> ReadCsvHeader(const SourcePos &pos,
                                        const std::vector<std::string> &names,
                                        const std::string &column,
+                                       const std::string &columnOption,
                                        Diagnostics &diag) {
   CsvLayout layout;
   layout.width = names.size();
   const std::string wanted = Lower(Trimmed(column));
   if (wanted == "id" || wanted == "key" || wanted == "voice" ||
       wanted == "kind")
-    throw FatalError("--column '" + column + "' names the column of the " +
+    throw FatalError(columnOption + " '" + column +
+                     "' names the column of the " +
                      (wanted == "key" ? std::string("id") : wanted) +
                      "s; give the column that holds the texts");
   bool good = true;
@@ -119,16 +121,16 @@ std::optional<CsvLayout> ReadCsvHeader(const SourcePos &pos,
                      QuotedList(unknown) + " ignored");
   if (layout.id < 0) {
     diag.Error(pos, "no id column: the header row must name the columns "
-                    "id (or key) and value, or a language chosen with "
-                    "--column");
+                    "id (or key) and value, or a language chosen with " +
+                        columnOption);
     good = false;
   } else if (layout.value < 0) {
     diag.Error(pos, languages.empty()
                         ? "no value column: the header row must name the "
                           "columns id (or key) and value"
                         : "no value column: choose the language to read "
-                          "with --column (" +
-                              PlainList(languages) + ")");
+                          "with " +
+                              columnOption + " (" + PlainList(languages) + ")");
     good = false;
   }
   if (!good)
@@ -156,7 +158,7 @@ void AddColumnLocale(const std::vector<std::string> &inputs,
   SourceEntry locale;
   locale.entry.id = kLocaleId;
   locale.entry.value = Utf8ToUtf16(column);
-  locale.pos = SourcePos{"--column", 0};
+  locale.pos = SourcePos{options.columnOption, 0};
   sources.push_back(std::move(locale));
 }
 

@@ -37,10 +37,11 @@ struct CsvLayout {
 /// the column "value"). Problems go to \p diag: a header the rows cannot be
 /// read by gives nothing, columns read by nothing get one warning. Throws
 /// FatalError when \p column names no column of the file, or one that is
-/// not a text column.
+/// not a text column. Messages call the option \p columnOption.
 std::optional<CsvLayout> ReadCsvHeader(const SourcePos &pos,
                                        const std::vector<std::string> &names,
                                        const std::string &column,
+                                       const std::string &columnOption,
                                        Diagnostics &diag);
 
 /// True when \p name is a well-formed language tag whose language ICU

@@ -207,7 +207,8 @@ void ReadCsv(const std::string &file, std::string_view bytes,
       std::vector<std::string> names;
       for (const CsvField &f : record.fields)
         names.push_back(f.text);
-      layout = ReadCsvHeader(pos, names, options.column, diag);
+      layout =
+          ReadCsvHeader(pos, names, options.column, options.columnOption, diag);
       if (!layout)
         return;
       continue;

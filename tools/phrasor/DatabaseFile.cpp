@@ -51,7 +51,9 @@ std::string HeaderWords(const DatabaseCheck &check, std::size_t size) {
     return "truncated header (" + std::to_string(size) + " bytes, expected " +
            std::to_string(kHeaderSize) + ")";
   case DatabaseProblem::BadMagic:
-    return "bad magic '" + MagicText(h.magic) + "' (expected 'SKDB')";
+    return "bad magic '" + MagicText(h.magic) +
+           "' (expected 'SKDB'): not a compiled database; build sources "
+           "with 'phrasor build'";
   case DatabaseProblem::BadVersion:
     return "version " + std::to_string(h.version) + " (expected " +
            std::to_string(kDatabaseVersion) + ")";

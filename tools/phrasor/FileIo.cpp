@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -13,6 +14,11 @@
 namespace phrasor::tool {
 
 std::string ReadFileBytes(const std::string &path) {
+  // A directory opens as a stream that reads nothing on some systems, and
+  // would pass for an empty file.
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec))
+    throw FatalError("cannot read '" + path + "': it is a directory");
   errno = 0;
   std::ifstream in(path, std::ios::binary);
   if (!in)

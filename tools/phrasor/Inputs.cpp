@@ -44,7 +44,10 @@ void ReadInput(const std::string &path, const InputOptions &options,
                      ".xlf or .xliff)");
   const std::string text = ReadFileBytes(path);
   const std::size_t before = out.size(), errors = diag.Errors();
-  if (xliff)
+  if (text.empty()) {
+    // An empty file holds no entries in any format, though it is no valid
+    // JSON or XML: the same warning below for all, no parse error for some.
+  } else if (xliff)
     ReadXliff(path, text, options, diag, out);
   else if (ext == ".csv")
     ReadCsv(path, text, options, diag, out);

@@ -47,6 +47,8 @@ struct InputOptions {
   /// CSV: the column that holds the texts, such as the language column
   /// "fr" of a "key,en,fr" sheet; empty: the column "value".
   std::string column;
+  /// The option that chose column, as messages about it name it.
+  std::string columnOption = "--column";
   /// CSV: the field separator (',', ';' or '\t'); 0: the first of them on
   /// the header line.
   char delimiter = 0;

@@ -16,6 +16,7 @@
 #include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/Plurals.h"
 #include "tools/phrasor/Pseudo.h"
+#include "tools/phrasor/SafeBuild.h"
 #include "tools/phrasor/Utf.h"
 
 #include <filesystem>
@@ -85,6 +86,8 @@ int RunPseudo(const PseudoOptions &options) {
     throw FatalError("--locale '" + options.locale +
                      "' is not a well-formed BCP 47 language tag");
   RefuseOverwritingSource(options.source, options.output);
+  // The output is written through OUT.tmp, which must not be the source.
+  RefuseOutputAmongInputs({options.source}, options.output, "pseudo");
   OpenDatabase db(options.source);
   RequireLoaded(db);
   Diagnostics diag;

@@ -14,6 +14,7 @@
 #include "tools/phrasor/FileIo.h"
 #include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/Progress.h"
+#include "tools/phrasor/SafeBuild.h"
 #include "tools/phrasor/TextChecks.h"
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/Xliff.h"
@@ -26,6 +27,14 @@
 namespace phrasor::tool {
 
 int RunDump(const DumpOptions &options) {
+  // The dump is written only after both databases were read, so without
+  // this a dump over either of them would replace it with text.
+  if (!options.output.empty()) {
+    std::vector<std::string> inputs{options.database};
+    if (!options.source.empty())
+      inputs.push_back(options.source);
+    RefuseOutputAmongInputs(inputs, options.output, "dump");
+  }
   OpenDatabase db(options.database);
   RequireLoaded(db);
   Diagnostics diag;

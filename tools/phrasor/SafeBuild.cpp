@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 
 namespace phrasor::tool {
 namespace {
@@ -58,16 +59,34 @@ bool IsControl(uint32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp < 0xA0); }
 } // namespace
 
 void RefuseOutputAmongInputs(const std::vector<std::string> &inputs,
-                             const std::string &output) {
+                             const std::string &output,
+                             const std::string &command) {
   const std::string temporary = output + ".tmp";
   for (const std::string &input : inputs) {
     if (SameFile(input, output))
       throw FatalError("the output '" + output + "' is the input '" + input +
-                       "'; the build would overwrite it");
+                       "'; the " + command + " would overwrite it");
     if (SameFile(input, temporary))
       throw FatalError("the input '" + input + "' is where the output '" +
-                       output +
-                       "' is written first; the build would overwrite it");
+                       output + "' is written first; the " + command +
+                       " would overwrite it");
+  }
+}
+
+void RefuseRepeatedInputs(const std::vector<std::string> &inputs) {
+  // By canonical path, which sees through links and other spellings, so
+  // that a build of thousands of inputs stays quick; an input that does not
+  // resolve is reported when it is read.
+  std::map<fs::path, const std::string *> seen;
+  for (const std::string &input : inputs) {
+    std::error_code ec;
+    const fs::path canonical = fs::canonical(input, ec);
+    if (ec)
+      continue;
+    auto [it, added] = seen.emplace(canonical, &input);
+    if (!added)
+      throw FatalError("the input '" + input + "' is the input '" +
+                       *it->second + "' again; give each file once");
   }
 }
 

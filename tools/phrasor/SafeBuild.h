@@ -17,9 +17,16 @@ namespace phrasor::tool {
 
 /// Throws FatalError when \p output is one of \p inputs through any path
 /// (another spelling, a symbolic link, a hard link), or is the temporary
-/// file the output is written through.
+/// file the output is written through. \p command names what would write
+/// it in the message.
 void RefuseOutputAmongInputs(const std::vector<std::string> &inputs,
-                             const std::string &output);
+                             const std::string &output,
+                             const std::string &command = "build");
+
+/// Throws FatalError when one file is given twice among \p inputs, through
+/// any spelling or symbolic link: read twice, every one of its IDs would be a
+/// duplicate.
+void RefuseRepeatedInputs(const std::vector<std::string> &inputs);
 
 /// Why \p id cannot be an ID, or nothing when it can: it must be valid
 /// UTF-8, not empty, without white space at either end, without control

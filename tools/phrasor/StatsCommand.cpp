@@ -187,6 +187,10 @@ int RunStats(const StatsOptions &options) {
   if (!options.against.empty()) {
     InputOptions sourceInput = options.input;
     sourceInput.locale.clear();
+    // A sheet's source language is a column of its own: --column chooses
+    // the translation's.
+    sourceInput.column = options.againstColumn;
+    sourceInput.columnOption = "--against-column";
     source =
         LoadChecked(options.against, sourceInput, diag, SourceChecks::ReadOnly);
     if (!source || diag.Failed())

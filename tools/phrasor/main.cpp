@@ -125,9 +125,11 @@ void AddSourceReading(CLI::App *c, InputOptions &input, std::string &poKey,
                       std::string &delimiter) {
   AddSpreadsheetOptions(c, input, delimiter);
   c->add_flag("--fill-empty", input.fillEmpty,
-              "PO sources: use the msgid when the msgstr is empty");
+              "PO, XLIFF sources: use the source text for untranslated "
+              "entries");
   c->add_flag("--include-fuzzy", input.includeFuzzy,
-              "PO sources: read entries marked fuzzy");
+              "PO, XLIFF sources: read entries marked fuzzy or needing "
+              "review");
   c->add_option("--po-key", poKey,
                 "PO sources: context, source or detect (the default)")
       ->check(CLI::IsMember({"context", "source", "detect"}));
@@ -145,11 +147,17 @@ void AddCheck(CLI::App &app, AllOptions &o, Runner &run) {
   CLI::App *c = app.add_subcommand(
       "check", "Check a database, or sources without building them");
   c->add_option("file", o.check.database,
-                "A database (.skdb) or a source (.csv, .json, .po, .xlf)")
+                "A database (.skdb) or a source (.csv, .json, .po, .xlf, "
+                ".xliff)")
       ->required();
-  c->add_option("--against", o.check.against,
-                "The source-language database or source a translation must "
-                "match");
+  CLI::Option *cAgainst =
+      c->add_option("--against", o.check.against,
+                    "The source-language database or source a translation must "
+                    "match");
+  c->add_option("--against-column", o.check.againstColumn,
+                "CSV: the column of --against's texts, such as 'en' of a "
+                "'key,en,fr,de' sheet (default: value)")
+      ->needs(cAgainst);
   c->add_flag("--strict", o.check.strict,
               "Treat warnings as errors: fail on missing and untranslated "
               "texts too");
@@ -167,11 +175,17 @@ void AddStats(CLI::App &app, AllOptions &o, Runner &run) {
       "stats", "Count the entries of databases or sources, and their "
                "coverage of a source");
   s->add_option("files", o.stats.files,
-                "Databases (.skdb) or sources (.csv, .json, .po, .xlf)")
+                "Databases (.skdb) or sources (.csv, .json, .po, .xlf, "
+                ".xliff)")
       ->required();
-  s->add_option("--against", o.stats.against,
-                "The source-language database or source to measure "
-                "translations by");
+  CLI::Option *sAgainst =
+      s->add_option("--against", o.stats.against,
+                    "The source-language database or source to measure "
+                    "translations by");
+  s->add_option("--against-column", o.stats.againstColumn,
+                "CSV: the column of --against's texts, such as 'en' of a "
+                "'key,en,fr,de' sheet (default: value)")
+      ->needs(sAgainst);
   s->add_flag("--json", o.stats.json, "Write a JSON array instead of a table");
   AddSourceReading(s, o.stats.input, o.statsPoKey, o.statsDelimiter);
   AddFooter(s, "phrasor stats fr.skdb de.skdb --against en.skdb");
@@ -239,11 +253,11 @@ void AddPseudo(CLI::App &app, AllOptions &o, Runner &run) {
   p->add_option("--locale", o.pseudo.locale,
                 "The language tag to record (default: the source's "
                 "language in region XA, such as en-XA)");
-  p->footer("\nExample:\n"
-            "  phrasor pseudo en.skdb -o en-XA.skdb --expand 50\n"
-            "  phrasor check en-XA.skdb --against en.skdb\n\n"
-            "Exit codes: 0 written (warnings aside), 1 problems in the "
-            "source's entries, 2 unusable path or usage");
+  AddFooter(p,
+            "phrasor pseudo en.skdb -o en-XA.skdb --expand 50\n"
+            "phrasor check en-XA.skdb --against en.skdb",
+            "0 written (warnings aside), 1 problems in the source's entries, "
+            "2 wrong arguments or a file that cannot be read or written");
   p->callback([&] { run = [&] { return RunPseudo(o.pseudo); }; });
 }
 
@@ -276,7 +290,9 @@ int main(int argc, char **argv) {
   AddFormat(app, options, run);
   AddPseudo(app, options, run);
   AddHelp(app, run);
-  app.footer("'phrasor help COMMAND' explains one command.");
+  AddFooter(&app, "phrasor build en.csv -o en.skdb\nphrasor help build");
+  app.footer("'phrasor help COMMAND' explains one command.\n\n" +
+             app.get_footer());
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError &e) {
