@@ -4,6 +4,7 @@
 
 #include "tools/phrasor/Coverage.h"
 #include "tools/phrasor/Plurals.h"
+#include "tools/phrasor/Utf.h"
 
 #include <map>
 
@@ -94,25 +95,25 @@ void CheckAgainst(const CheckedSet &translation, const CheckedSet &source,
   // Looked up the way the game looks them up: ignoring ASCII case.
   std::map<std::string, std::size_t> theirByKey;
   for (std::size_t i = 0; i < source.entries.size(); ++i)
-    theirByKey.emplace(FoldId(source.entries[i].id), i);
+    theirByKey.emplace(AsciiLower(source.entries[i].id), i);
   std::set<std::string> theirPlurals;
   for (const authoring::Entry &e : source.entries) {
     std::string_view base, category;
     if (SplitPluralId(e.id, base, category))
-      theirPlurals.insert(FoldId(base));
+      theirPlurals.insert(AsciiLower(base));
   }
   const std::optional<std::string> &locale = translation.meta.locale;
 
   for (std::size_t i = 0; i < translation.entries.size(); ++i) {
     const authoring::Entry &e = translation.entries[i];
     std::string_view base, category;
-    std::string sourceKey = FoldId(e.id);
-    const bool plural =
-        SplitPluralId(e.id, base, category) && theirPlurals.count(FoldId(base));
+    std::string sourceKey = AsciiLower(e.id);
+    const bool plural = SplitPluralId(e.id, base, category) &&
+                        theirPlurals.count(AsciiLower(base));
     // Each language has its own categories; every form is read against
     // the source's "other".
     if (plural)
-      sourceKey = FoldId(base) + "#other";
+      sourceKey = AsciiLower(base) + "#other";
     auto theirs = theirByKey.find(sourceKey);
     if (theirs == theirByKey.end() || !source.entries[theirs->second].value)
       continue;

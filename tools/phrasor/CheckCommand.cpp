@@ -24,16 +24,9 @@ int RunCheck(const CheckOptions &options) {
       LoadChecked(options.database, options.input, diag, SourceChecks::Build);
   std::optional<CheckedSet> source;
   if (!options.against.empty()) {
-    // The source's language is its own, whatever --locale says of the
-    // translation; its values were checked when it was built.
-    InputOptions sourceInput = options.input;
-    sourceInput.locale.clear();
-    // A sheet's source language is a column of its own: --column chooses
-    // the translation's.
-    sourceInput.column = options.againstColumn;
-    sourceInput.columnOption = "--against-column";
-    source =
-        LoadChecked(options.against, sourceInput, diag, SourceChecks::ReadOnly);
+    // The source's values were checked when it was built.
+    source = LoadAgainst(options.against, options.input, options.againstColumn,
+                         diag);
     if (!source)
       return kExitProblems;
   }

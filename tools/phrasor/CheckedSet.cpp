@@ -6,6 +6,7 @@
 #include "tools/phrasor/Coverage.h"
 #include "tools/phrasor/DatabaseFile.h"
 #include "tools/phrasor/Plurals.h"
+#include "tools/phrasor/Utf.h"
 
 #include <cstring>
 #include <fstream>
@@ -17,7 +18,7 @@ ValueKind CheckedSet::KindAt(std::size_t i) const {
 }
 
 bool IsDatabasePath(const std::string &path) {
-  if (path.size() >= 5 && FoldId(path.substr(path.size() - 5)) == ".skdb")
+  if (path.size() >= 5 && AsciiLower(path.substr(path.size() - 5)) == ".skdb")
     return true;
   // A database keeps its magic under any name; a source never starts so.
   char magic[4] = {};
@@ -102,6 +103,17 @@ std::optional<CheckedSet> LoadChecked(const std::string &path,
   if (checks == SourceChecks::Build)
     CheckDatabaseValues(set, diag);
   return set;
+}
+
+std::optional<CheckedSet> LoadAgainst(const std::string &path,
+                                      const InputOptions &translation,
+                                      const std::string &column,
+                                      Diagnostics &diag) {
+  InputOptions options = translation;
+  options.locale.clear();
+  options.column = column;
+  options.columnOption = "--against-column";
+  return LoadChecked(path, options, diag, SourceChecks::ReadOnly);
 }
 
 } // namespace phrasor::tool

@@ -47,6 +47,15 @@ std::optional<CheckedSet> LoadChecked(const std::string &path,
                                       const InputOptions &options,
                                       Diagnostics &diag, SourceChecks checks);
 
+/// Reads \p path as the source-language texts a translation read with
+/// \p translation is measured by: read only, in its own language whatever
+/// --locale says of the translation, and from a sheet's \p column (the
+/// --against-column) rather than the translation's --column.
+std::optional<CheckedSet> LoadAgainst(const std::string &path,
+                                      const InputOptions &translation,
+                                      const std::string &column,
+                                      Diagnostics &diag);
+
 } // namespace phrasor::tool
 
 #endif // PHRASOR_TOOL_CHECKEDSET_H

@@ -3,6 +3,7 @@
 #include "tools/phrasor/Coverage.h"
 
 #include "tools/phrasor/Plurals.h"
+#include "tools/phrasor/Utf.h"
 
 #include <unicode/uchar.h>
 #include <unicode/utf16.h>
@@ -47,14 +48,6 @@ bool HasWords(std::u16string_view value) {
   return false;
 }
 
-std::string FoldId(std::string_view id) {
-  std::string folded(id);
-  for (char &c : folded)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  return folded;
-}
-
 namespace {
 
 /// One text of a set: an entry, or the forms of a plural text.
@@ -76,7 +69,7 @@ Texts GroupTexts(const CheckedSet &set) {
     const std::string &id = set.entries[i].id;
     const bool plural = SplitPluralId(id, base, category);
     const std::string_view name = plural ? base : std::string_view(id);
-    const std::string key = (plural ? "p" : "s") + FoldId(name);
+    const std::string key = (plural ? "p" : "s") + AsciiLower(name);
     auto [at, fresh] = texts.byKey.emplace(key, texts.list.size());
     if (fresh)
       texts.list.push_back({plural, std::string(name), {}});
@@ -140,7 +133,7 @@ Coverage MeasureCoverage(const CheckedSet &translation,
     CoverageItem item;
     item.plural = text.plural;
     item.id = text.id;
-    const std::string key = (text.plural ? "p" : "s") + FoldId(text.id);
+    const std::string key = (text.plural ? "p" : "s") + AsciiLower(text.id);
     auto found = ours.byKey.find(key);
     if (found == ours.byKey.end()) {
       item.state = CoverageItem::Missing;
@@ -161,7 +154,7 @@ Coverage MeasureCoverage(const CheckedSet &translation,
     coverage.items.push_back(std::move(item));
   }
   for (const Text &text : ours.list) {
-    const std::string key = (text.plural ? "p" : "s") + FoldId(text.id);
+    const std::string key = (text.plural ? "p" : "s") + AsciiLower(text.id);
     if (theirs.byKey.count(key))
       continue;
     CoverageItem item;

@@ -50,9 +50,6 @@ struct Coverage {
   std::vector<CoverageItem> items;
 };
 
-/// \p id as lookups compare it: ASCII letters in lower case.
-std::string FoldId(std::string_view id);
-
 Coverage MeasureCoverage(const CheckedSet &translation,
                          const CheckedSet &source);
 

@@ -15,14 +15,6 @@
 namespace phrasor::tool {
 namespace {
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char &c : out)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
 /// A header cell as it is matched: spreadsheets keep stray spaces that no
 /// one sees.
 std::string Trimmed(const std::string &s) {
@@ -57,7 +49,7 @@ bool IsLanguageName(std::string_view name) {
       all.insert(*code);
     return all;
   }();
-  return languages.count(Lower(name.substr(0, name.find('-')))) != 0;
+  return languages.count(AsciiLower(name.substr(0, name.find('-')))) != 0;
 }
 
 std::optional<CsvLayout> ReadCsvHeader(const SourcePos &pos,
@@ -67,7 +59,7 @@ std::optional<CsvLayout> ReadCsvHeader(const SourcePos &pos,
                                        Diagnostics &diag) {
   CsvLayout layout;
   layout.width = names.size();
-  const std::string wanted = Lower(Trimmed(column));
+  const std::string wanted = AsciiLower(Trimmed(column));
   if (wanted == "id" || wanted == "key" || wanted == "voice" ||
       wanted == "kind")
     throw FatalError(columnOption + " '" + column +
@@ -79,7 +71,7 @@ std::optional<CsvLayout> ReadCsvHeader(const SourcePos &pos,
   std::vector<int> others; // columns that are neither id, voice nor kind
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::string shown = Trimmed(names[i]);
-    const std::string name = Lower(shown);
+    const std::string name = AsciiLower(shown);
     written.push_back(shown);
     int *slot = name == "id" || name == "key" ? &layout.id
                 : name == "voice"             ? &layout.voice
@@ -99,7 +91,7 @@ std::optional<CsvLayout> ReadCsvHeader(const SourcePos &pos,
   const std::string &textColumn = wanted.empty() ? "value" : wanted;
   for (int i : others) {
     const std::string &shown = written[static_cast<std::size_t>(i)];
-    const std::string name = Lower(shown);
+    const std::string name = AsciiLower(shown);
     if (name == textColumn) {
       if (layout.value >= 0) {
         diag.Error(pos, "column '" + name + "' appears twice");
@@ -147,11 +139,11 @@ void AddColumnLocale(const std::vector<std::string> &inputs,
   const bool anyCsv =
       std::any_of(inputs.begin(), inputs.end(), [](const std::string &path) {
         return path.size() >= 4 &&
-               Lower(path.substr(path.size() - 4)) == ".csv";
+               AsciiLower(path.substr(path.size() - 4)) == ".csv";
       });
   const bool named =
       std::any_of(sources.begin(), sources.end(), [](const SourceEntry &s) {
-        return s.entry.id.size() == 7 && Lower(s.entry.id) == kLocaleId;
+        return s.entry.id.size() == 7 && AsciiLower(s.entry.id) == kLocaleId;
       });
   if (!anyCsv || named)
     return;

@@ -14,6 +14,7 @@
 #include "tools/phrasor/FileIo.h"
 #include "tools/phrasor/Plurals.h"
 #include "tools/phrasor/Progress.h"
+#include "tools/phrasor/Utf.h"
 
 #include <nlohmann/json.hpp>
 
@@ -57,7 +58,7 @@ FileStats Count(const CheckedSet &set) {
     std::string_view base, category;
     if (SplitPluralId(e.id, base, category)) {
       ++stats.pluralIds;
-      bases.insert(FoldId(base));
+      bases.insert(AsciiLower(base));
     }
     if (e.voicePath)
       ++stats.voicePaths;
@@ -185,14 +186,8 @@ int RunStats(const StatsOptions &options) {
   progress.CountReading();
   std::optional<CheckedSet> source;
   if (!options.against.empty()) {
-    InputOptions sourceInput = options.input;
-    sourceInput.locale.clear();
-    // A sheet's source language is a column of its own: --column chooses
-    // the translation's.
-    sourceInput.column = options.againstColumn;
-    sourceInput.columnOption = "--against-column";
-    source =
-        LoadChecked(options.against, sourceInput, diag, SourceChecks::ReadOnly);
+    source = LoadAgainst(options.against, options.input, options.againstColumn,
+                         diag);
     if (!source || diag.Failed())
       return kExitProblems;
   }

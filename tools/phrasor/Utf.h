@@ -31,6 +31,10 @@ std::string Utf16ToUtf8Lossy(std::u16string_view text);
 /// True when \p text is valid UTF-8.
 bool IsValidUtf8(std::string_view text);
 
+/// \p text with its ASCII letters in lower case and every other byte kept:
+/// how lookups compare IDs, and how names of columns and extensions match.
+std::string AsciiLower(std::string_view text);
+
 /// The runtime's wide text as char16_t units, and back.
 std::u16string FromRuntime(const PhrasorWChar *text);
 RuntimeString ToRuntime(std::u16string_view text);

@@ -62,13 +62,6 @@ std::vector<TextEntry> ToText(const std::vector<authoring::Entry> &entries,
   return out;
 }
 
-std::string FoldAsciiCase(std::string s) {
-  for (char &c : s)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
-
 /// The forms of one plural text, in CLDR order, that a format may write
 /// as one plural value.
 struct PluralGroup {
@@ -122,9 +115,9 @@ FindPluralGroups(const std::vector<TextEntry> &entries) {
   // it: as a JSON key, and as an ID once the PO file is read back.
   std::set<std::string> plainFolded;
   for (const std::string &id : plain)
-    plainFolded.insert(FoldAsciiCase(id));
+    plainFolded.insert(AsciiLower(id));
   for (const auto &[base, g] : groups)
-    if (plainFolded.count(FoldAsciiCase(base)))
+    if (plainFolded.count(AsciiLower(base)))
       broken.insert(base);
   for (const std::string &base : broken)
     groups.erase(base);

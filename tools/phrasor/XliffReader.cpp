@@ -142,6 +142,7 @@ private:
                   std::string &into);
   bool CodePoint(const pugi::xml_node &node, const char *hex,
                  std::string &into);
+  bool TooDeep(const pugi::xml_node &node, int depth, const char *what);
   void Emit(Unit &unit);
   void Summarize();
 
@@ -173,13 +174,20 @@ void XliffFileReader::ReadLocale(const pugi::xml_node &node,
              out);
 }
 
+// Nesting is bounded so that a hostile file cannot exhaust the stack.
+bool XliffFileReader::TooDeep(const pugi::xml_node &node, int depth,
+                              const char *what) {
+  if (depth <= kMaxDepth)
+    return false;
+  diag.Error(At(node), std::string(what) + " nested deeper than " +
+                           std::to_string(kMaxDepth) + " levels");
+  return true;
+}
+
 void XliffFileReader::ReadContainer(const pugi::xml_node &node, int depth,
                                     bool two) {
-  if (depth > kMaxDepth) {
-    diag.Error(At(node), "groups nested deeper than " +
-                             std::to_string(kMaxDepth) + " levels");
+  if (TooDeep(node, depth, "groups"))
     return;
-  }
   for (pugi::xml_node c : node.children()) {
     if (Is(c, "group"))
       ReadContainer(c, depth + 1, two);
@@ -232,11 +240,8 @@ void AllText(const pugi::xml_node &node, std::string &into, int depth) {
 
 bool XliffFileReader::Inline12(const pugi::xml_node &node, std::string &into,
                                int depth) {
-  if (depth > kMaxDepth) {
-    diag.Error(At(node), "inline codes nested deeper than " +
-                             std::to_string(kMaxDepth) + " levels");
+  if (TooDeep(node, depth, "inline codes"))
     return false;
-  }
   for (pugi::xml_node c : node.children()) {
     if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) {
       into += c.value();
@@ -298,11 +303,8 @@ bool XliffFileReader::CodeText20(const pugi::xml_node &code, const char *ref,
 bool XliffFileReader::Inline20(const pugi::xml_node &node,
                                const std::map<std::string, std::string> &data,
                                std::string &into, int depth) {
-  if (depth > kMaxDepth) {
-    diag.Error(At(node), "inline codes nested deeper than " +
-                             std::to_string(kMaxDepth) + " levels");
+  if (TooDeep(node, depth, "inline codes"))
     return false;
-  }
   for (pugi::xml_node c : node.children()) {
     if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) {
       into += c.value();

@@ -58,13 +58,36 @@ std::string Hex(uint32_t c) {
   return h;
 }
 
+/// The reference or entity \p c is written as, or null when it is written
+/// as itself. A CR is written as a reference, which XML does not fold into a
+/// line feed as it does a literal one; in an attribute, whose white space
+/// XML normalizes, tab and line feed likewise.
+const char *XmlEscape(uint32_t c, bool attribute) {
+  switch (c) {
+  case '&':
+    return "&amp;";
+  case '<':
+    return "&lt;";
+  case '>':
+    return "&gt;";
+  case '\r':
+    return "&#13;";
+  case '"':
+    return attribute ? "&quot;" : nullptr;
+  case '\t':
+    return attribute ? "&#9;" : nullptr;
+  case '\n':
+    return attribute ? "&#10;" : nullptr;
+  default:
+    return nullptr;
+  }
+}
+
 /// What the writer does with a character XML cannot carry.
 enum class Unwritable { Fail, Cp12, Cp20 };
 
 /// Appends \p text escaped for element content or, with \p attribute, for
-/// an attribute. A CR is written as a reference, which XML does not fold
-/// into a line feed as it does a literal one; an attribute's tab and line
-/// feed likewise. False for a lone surrogate, or a character XML cannot
+/// an attribute. False for a lone surrogate, or a character XML cannot
 /// carry where \p unwritable is Fail.
 bool AppendEscaped(std::string &out, std::u16string_view text, bool attribute,
                    Unwritable unwritable, unsigned &cpCount) {
@@ -75,30 +98,9 @@ bool AppendEscaped(std::string &out, std::u16string_view text, bool attribute,
       c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
     else if (c >= 0xD800 && c <= 0xDFFF)
       return false;
-    switch (c) {
-    case '&':
-      out += "&amp;";
+    if (const char *escaped = XmlEscape(c, attribute)) {
+      out += escaped;
       continue;
-    case '<':
-      out += "&lt;";
-      continue;
-    case '>':
-      out += "&gt;";
-      continue;
-    case '\r':
-      out += "&#13;";
-      continue;
-    case '"':
-      out += attribute ? "&quot;" : "\"";
-      continue;
-    case '\t':
-      out += attribute ? "&#9;" : "\t";
-      continue;
-    case '\n':
-      out += attribute ? "&#10;" : "\n";
-      continue;
-    default:
-      break;
     }
     if (IsXmlChar(c)) {
       AppendUtf8(out, c);
@@ -127,30 +129,10 @@ bool AppendAttribute(std::string &out, const char *name,
   out += "=\"";
   for (std::size_t i = 0; i < utf8.size(); ++i) {
     const char c = utf8[i];
-    switch (c) {
-    case '&':
-      out += "&amp;";
+    if (const char *escaped =
+            XmlEscape(static_cast<unsigned char>(c), /*attribute=*/true)) {
+      out += escaped;
       continue;
-    case '<':
-      out += "&lt;";
-      continue;
-    case '>':
-      out += "&gt;";
-      continue;
-    case '"':
-      out += "&quot;";
-      continue;
-    case '\t':
-      out += "&#9;";
-      continue;
-    case '\n':
-      out += "&#10;";
-      continue;
-    case '\r':
-      out += "&#13;";
-      continue;
-    default:
-      break;
     }
     if (static_cast<unsigned char>(c) < 0x20 ||
         (c == '\xEF' && utf8.substr(i + 1, 1) == "\xBF" &&
@@ -218,14 +200,6 @@ struct Row {
   const authoring::Entry *source;
 };
 
-std::string FoldAsciiCase(std::string_view s) {
-  std::string f(s);
-  for (char &c : f)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  return f;
-}
-
 /// The source's entries, each with the translation's entry of the same ID
 /// (lookups ignore ASCII case, so matching does too), and the translation's
 /// entries the source lacks where they fall in the translation's order, so
@@ -243,12 +217,12 @@ std::vector<Row> PairUp(const XliffSide &target, const XliffSide &source) {
   std::unordered_map<std::string, std::size_t> byId;
   byId.reserve(t.size());
   for (std::size_t i = 0; i < t.size(); ++i)
-    byId.emplace(FoldAsciiCase(t[i].id), i);
+    byId.emplace(AsciiLower(t[i].id), i);
   constexpr std::size_t kNone = static_cast<std::size_t>(-1);
   std::vector<std::size_t> match(s.size(), kNone);
   std::vector<bool> used(t.size(), false);
   for (std::size_t i = 0; i < s.size(); ++i) {
-    auto found = byId.find(FoldAsciiCase(s[i].id));
+    auto found = byId.find(AsciiLower(s[i].id));
     if (found != byId.end() && !used[found->second]) {
       match[i] = found->second;
       used[found->second] = true;
