@@ -94,16 +94,26 @@ const Fixture &Setup(benchmark::State &state) {
   return GetFixture(static_cast<std::size_t>(state.range(0)));
 }
 
+// Every contender runs the same loop: one query per iteration, taken from
+// the fixed order and wrapping at kQueries, so contenders differ only in
+// what \p find does with it.
+template <typename Query, typename Find>
+void QueryLoop(benchmark::State &state, const std::vector<Query> &queries,
+               Find find) {
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(find(queries[i]));
+    i = (i + 1) & (kQueries - 1);
+  }
+}
+
 // --- Ours -----------------------------------------------------------------
 
 void Lookup(benchmark::State &state, const std::vector<const char *> &ids,
             HSTRINGKEEPER keeper) {
   IPhrasorMgr *mgr = GetIPhrasorMgr();
-  std::size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(mgr->GetStringByID(keeper, ids[i]));
-    i = (i + 1) & (kQueries - 1);
-  }
+  QueryLoop(state, ids,
+            [&](const char *id) { return mgr->GetStringByID(keeper, id); });
 }
 
 void BM_LookupHit_GetStringByID(benchmark::State &state) {
@@ -126,11 +136,8 @@ void BM_LookupOtherCase_GetStringByID(benchmark::State &state) {
 void IndexLoop(benchmark::State &state, const std::vector<const char *> &ids,
                HSTRINGKEEPER keeper) {
   IPhrasorMgr *mgr = GetIPhrasorMgr();
-  std::size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(mgr->GetStringIndex(keeper, ids[i]));
-    i = (i + 1) & (kQueries - 1);
-  }
+  QueryLoop(state, ids,
+            [&](const char *id) { return mgr->GetStringIndex(keeper, id); });
 }
 
 void BM_LookupHit_GetStringIndex(benchmark::State &state) {
@@ -151,11 +158,9 @@ void BM_LookupOtherCase_GetStringIndex(benchmark::State &state) {
 void BM_ByIndex_GetStringByIndex(benchmark::State &state) {
   const Fixture &f = Setup(state);
   IPhrasorMgr *mgr = GetIPhrasorMgr();
-  std::size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(mgr->GetStringByIndex(f.keeper, f.indices[i]));
-    i = (i + 1) & (kQueries - 1);
-  }
+  QueryLoop(state, f.indices, [&](int32_t index) {
+    return mgr->GetStringByIndex(f.keeper, index);
+  });
 }
 
 // --- Baselines --------------------------------------------------------------
@@ -171,11 +176,7 @@ const PhrasorWChar *LowerBound(const Fixture &f, const char *id) {
 
 void LowerBoundLoop(benchmark::State &state, const Fixture &f,
                     const std::vector<const char *> &ids) {
-  std::size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(LowerBound(f, ids[i]));
-    i = (i + 1) & (kQueries - 1);
-  }
+  QueryLoop(state, ids, [&](const char *id) { return LowerBound(f, id); });
 }
 
 void BM_LookupHit_LowerBound(benchmark::State &state) {
@@ -202,11 +203,8 @@ const PhrasorWChar *StrCaseCmpLowerBound(const Fixture &f, const char *id) {
 
 void StrCaseCmpLoop(benchmark::State &state, const Fixture &f,
                     const std::vector<const char *> &ids) {
-  std::size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(StrCaseCmpLowerBound(f, ids[i]));
-    i = (i + 1) & (kQueries - 1);
-  }
+  QueryLoop(state, ids,
+            [&](const char *id) { return StrCaseCmpLowerBound(f, id); });
 }
 
 void BM_LookupHit_StrCaseCmp(benchmark::State &state) {
@@ -227,15 +225,13 @@ void BM_LookupOtherCase_StrCaseCmp(benchmark::State &state) {
 void MapLoop(benchmark::State &state, const Fixture &f,
              const std::vector<const char *> &ids) {
   std::string key; // reused, so the loop allocates nothing after warm-up
-  std::size_t i = 0;
-  for (auto _ : state) {
-    key.assign(ids[i]);
+  QueryLoop(state, ids, [&](const char *id) {
+    key.assign(id);
     for (char &c : key)
       c = static_cast<char>(phrasor::FoldAscii(static_cast<unsigned char>(c)));
     auto it = f.byFoldedId.find(key);
-    benchmark::DoNotOptimize(it == f.byFoldedId.end() ? nullptr : it->second);
-    i = (i + 1) & (kQueries - 1);
-  }
+    return it == f.byFoldedId.end() ? nullptr : it->second;
+  });
 }
 
 void BM_LookupHit_UnorderedMap(benchmark::State &state) {
@@ -252,12 +248,9 @@ void BM_LookupMiss_UnorderedMap(benchmark::State &state) {
 // reference, then the value's pointer.
 void BM_ByIndex_Array(benchmark::State &state) {
   const Fixture &f = Setup(state);
-  std::size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(
-        f.sortedValues[f.valueRefs[static_cast<std::size_t>(f.indices[i])]]);
-    i = (i + 1) & (kQueries - 1);
-  }
+  QueryLoop(state, f.indices, [&](int32_t index) {
+    return f.sortedValues[f.valueRefs[static_cast<std::size_t>(index)]];
+  });
 }
 
 void Sizes(benchmark::internal::Benchmark *b) {
