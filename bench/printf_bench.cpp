@@ -27,12 +27,7 @@ int32_t Format(PhrasorWChar *buffer, uint32_t length,
                const PhrasorWChar *format, ...) {
   va_list list;
   va_start(list, format);
-  int32_t result;
-  {
-    phrasor::VaListArgs args(list);
-    result = phrasor::PrintfResult(
-        phrasor::FormatPrintf(buffer, length, format, args));
-  }
+  int32_t result = phrasor::FormatPrintfV(buffer, length, format, list);
   va_end(list);
   return result;
 }

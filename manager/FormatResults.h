@@ -14,6 +14,7 @@
 #include "format/Printf.h"
 #include "format/WStr.h"
 
+#include <stdarg.h>
 #include <stdint.h>
 
 namespace phrasor {
@@ -62,6 +63,24 @@ inline bool MessageResult(MessageStatus status, PhrasorWChar *buffer,
   if (const char *text = MessageErrorText(status))
     CopyNarrowToWide(buffer, bufferLength, text);
   return false;
+}
+
+/// The printf engine over a C variable argument list, answered as the
+/// interface answers.
+inline int32_t FormatPrintfV(PhrasorWChar *buffer, uint32_t bufferLength,
+                             const PhrasorWChar *format, va_list list) {
+  VaListArgs args(list);
+  return PrintfResult(FormatPrintf(buffer, bufferLength, format, args));
+}
+
+/// The message formatter over a C variable argument list, answered as the
+/// interface answers.
+inline bool FormatMessageV(PhrasorWChar *buffer, uint32_t bufferLength,
+                           const PhrasorWChar *format, va_list list) {
+  VaListArgs args(list);
+  return MessageResult(
+      QVFormatMessageT().Format(buffer, bufferLength, format, args), buffer,
+      bufferLength);
 }
 
 } // namespace phrasor

@@ -17,24 +17,6 @@
 
 using namespace phrasor;
 
-namespace {
-
-int32_t FormatPrintfV(PhrasorWChar *buffer, uint32_t bufferLength,
-                      const PhrasorWChar *format, va_list list) {
-  VaListArgs args(list);
-  return PrintfResult(FormatPrintf(buffer, bufferLength, format, args));
-}
-
-bool FormatMessageV(PhrasorWChar *buffer, uint32_t bufferLength,
-                    const PhrasorWChar *format, va_list list) {
-  VaListArgs args(list);
-  return MessageResult(
-      QVFormatMessageT().Format(buffer, bufferLength, format, args), buffer,
-      bufferLength);
-}
-
-} // namespace
-
 HSTRINGKEEPER CPhrasorMgr::CreateKeeper(IReadStream *stream) {
   void *memory = MemAlloc(sizeof(CStringKeeper));
   if (!memory)

@@ -29,11 +29,7 @@ inline int32_t WStrFormat(PhrasorWChar *dest, uint32_t length,
                           const PhrasorWChar *format, ...) {
   va_list list;
   va_start(list, format);
-  int32_t result;
-  {
-    VaListArgs args(list);
-    result = WStrFormatArgs(dest, length, format, args);
-  }
+  int32_t result = FormatPrintfV(dest, length, format, list);
   va_end(list);
   return result;
 }
