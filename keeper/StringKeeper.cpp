@@ -12,8 +12,6 @@
 
 #include "base/Memory.h"
 
-#include <string.h>
-
 using namespace phrasor;
 
 CStringKeeper::CStringKeeper(IErrorReporter *owner)
