@@ -5,8 +5,8 @@
 #include "tools/phrasor/CheckAgainst.h"
 #include "tools/phrasor/Coverage.h"
 #include "tools/phrasor/DatabaseFile.h"
+#include "tools/phrasor/FileIo.h"
 #include "tools/phrasor/Plurals.h"
-#include "tools/phrasor/Utf.h"
 
 #include <cstring>
 #include <fstream>
@@ -18,7 +18,7 @@ ValueKind CheckedSet::KindAt(std::size_t i) const {
 }
 
 bool IsDatabasePath(const std::string &path) {
-  if (path.size() >= 5 && AsciiLower(path.substr(path.size() - 5)) == ".skdb")
+  if (Extension(path) == ".skdb")
     return true;
   // A database keeps its magic under any name; a source never starts so.
   char magic[4] = {};

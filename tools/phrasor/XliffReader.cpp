@@ -57,19 +57,6 @@ pugi::xml_node Child(const pugi::xml_node &node, std::string_view local) {
   return {};
 }
 
-bool EqualsAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    x = x >= 'A' && x <= 'Z' ? static_cast<char>(x - 'A' + 'a') : x;
-    y = y >= 'A' && y <= 'Z' ? static_cast<char>(y - 'A' + 'a') : y;
-    if (x != y)
-      return false;
-  }
-  return true;
-}
-
 /// UTF-16 with a byte order mark, as UTF-8; nothing when it is not valid.
 std::optional<std::string> FromUtf16(std::string_view bytes, bool little) {
   std::u16string units;
