@@ -78,19 +78,13 @@ Texts GroupTexts(const CheckedSet &set) {
   return texts;
 }
 
-std::string_view CategoryOfId(const std::string &id) {
-  std::string_view base, category;
-  SplitPluralId(id, base, category);
-  return category;
-}
-
 /// The source form a translated form stands for: the same category, else
 /// "other", else the first.
 const authoring::Entry &SourceForm(const CheckedSet &source, const Text &text,
                                    std::string_view category) {
   const authoring::Entry *other = nullptr;
   for (std::size_t i : text.entries) {
-    const std::string_view own = CategoryOfId(source.entries[i].id);
+    const std::string_view own = PluralCategoryOf(source.entries[i].id);
     if (own == category)
       return source.entries[i];
     if (own == "other")
@@ -105,7 +99,7 @@ void Classify(const CheckedSet &translation, const Text &ours,
               CoverageItem &item) {
   for (std::size_t i : ours.entries) {
     const authoring::Entry &e = translation.entries[i];
-    const std::string_view category = ours.plural ? CategoryOfId(e.id) : "";
+    const std::string_view category = ours.plural ? PluralCategoryOf(e.id) : "";
     const authoring::Entry &s = ours.plural
                                     ? SourceForm(source, theirs, category)
                                     : source.entries[theirs.entries.front()];
@@ -115,7 +109,7 @@ void Classify(const CheckedSet &translation, const Text &ours,
       item.entry = i;
       return;
     }
-    const bool sameForm = !ours.plural || CategoryOfId(s.id) == category;
+    const bool sameForm = !ours.plural || PluralCategoryOf(s.id) == category;
     if (sameForm && sourceHasText && *e.value == *s.value && HasWords(*s.value))
       item.stale = true;
   }
