@@ -53,13 +53,14 @@ namespace {
 /// One text of a set: an entry, or the forms of a plural text.
 struct Text {
   bool plural = false;
-  std::string id; ///< as first written; the base for a plural text
+  std::string id;  ///< as first written; the base for a plural text
+  std::string key; ///< folded, 'p' or 's' first: how the other set finds it
   std::vector<std::size_t> entries;
 };
 
 struct Texts {
   std::vector<Text> list;
-  std::map<std::string, std::size_t> byKey; ///< folded, 'p' or 's' first
+  std::map<std::string, std::size_t> byKey; ///< by Text::key
 };
 
 Texts GroupTexts(const CheckedSet &set) {
@@ -72,7 +73,7 @@ Texts GroupTexts(const CheckedSet &set) {
     const std::string key = (plural ? "p" : "s") + AsciiLower(name);
     auto [at, fresh] = texts.byKey.emplace(key, texts.list.size());
     if (fresh)
-      texts.list.push_back({plural, std::string(name), {}});
+      texts.list.push_back({plural, std::string(name), key, {}});
     texts.list[at->second].entries.push_back(i);
   }
   return texts;
@@ -127,8 +128,7 @@ Coverage MeasureCoverage(const CheckedSet &translation,
     CoverageItem item;
     item.plural = text.plural;
     item.id = text.id;
-    const std::string key = (text.plural ? "p" : "s") + AsciiLower(text.id);
-    auto found = ours.byKey.find(key);
+    auto found = ours.byKey.find(text.key);
     if (found == ours.byKey.end()) {
       item.state = CoverageItem::Missing;
       item.entry = text.entries.front();
@@ -148,8 +148,7 @@ Coverage MeasureCoverage(const CheckedSet &translation,
     coverage.items.push_back(std::move(item));
   }
   for (const Text &text : ours.list) {
-    const std::string key = (text.plural ? "p" : "s") + AsciiLower(text.id);
-    if (theirs.byKey.count(key))
+    if (theirs.byKey.count(text.key))
       continue;
     CoverageItem item;
     item.state = CoverageItem::Extra;
