@@ -2,7 +2,6 @@
 
 #include "tools/phrasor/CheckedSet.h"
 
-#include "tools/phrasor/CheckAgainst.h"
 #include "tools/phrasor/Coverage.h"
 #include "tools/phrasor/DatabaseFile.h"
 #include "tools/phrasor/FileIo.h"
@@ -14,7 +13,7 @@
 namespace phrasor::tool {
 
 ValueKind CheckedSet::KindAt(std::size_t i) const {
-  return KindOf(entries[i], meta, "", nullptr);
+  return KindOf(entries[i], meta);
 }
 
 bool IsDatabasePath(const std::string &path) {

@@ -9,7 +9,6 @@
 
 #include "tools/phrasor/Commands.h"
 
-#include "tools/phrasor/CheckAgainst.h"
 #include "tools/phrasor/DatabaseFile.h"
 #include "tools/phrasor/FileIo.h"
 #include "tools/phrasor/Locale.h"
@@ -55,7 +54,7 @@ PseudolocalizeAll(std::vector<authoring::Entry> &entries, const Metadata &meta,
   for (authoring::Entry &e : entries) {
     if (!e.value)
       continue;
-    const ValueKind kind = KindOf(e, meta, "", nullptr);
+    const ValueKind kind = KindOf(e, meta);
     std::optional<std::u16string> pseudo =
         Pseudolocalize(*e.value, kind, style);
     if (!pseudo) {
