@@ -177,4 +177,13 @@ void RequireLoaded(const OpenDatabase &db) {
     throw FatalError("cannot load '" + db.Path() + "': " + db.LoadFailure());
 }
 
+DatabaseEntries ReadDatabaseEntries(const std::string &path) {
+  OpenDatabase db(path);
+  RequireLoaded(db);
+  DatabaseEntries read;
+  read.entries = db.Entries();
+  read.meta = SplitMetadata(read.entries);
+  return read;
+}
+
 } // namespace phrasor::tool

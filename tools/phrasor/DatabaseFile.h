@@ -14,6 +14,7 @@
 #include "PhrasorRuntime.h"
 #include "keeper/DatabaseFormat.h"
 #include "tools/authoring/DatabaseWriter.h"
+#include "tools/phrasor/Metadata.h"
 
 #include <cstdint>
 #include <string>
@@ -61,6 +62,16 @@ private:
 
 /// Throws FatalError naming the reason when \p db did not load.
 void RequireLoaded(const OpenDatabase &db);
+
+/// A database's entries with the tool's metadata entries taken out and read.
+struct DatabaseEntries {
+  std::vector<authoring::Entry> entries;
+  Metadata meta;
+};
+
+/// Opens \p path and reads its entries; throws FatalError when it does not
+/// load. The file and the runtime's copy are released before it returns.
+DatabaseEntries ReadDatabaseEntries(const std::string &path);
 
 } // namespace phrasor::tool
 
