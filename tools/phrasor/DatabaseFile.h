@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -25,8 +26,7 @@ namespace phrasor::tool {
 
 /// The validator's verdict on \p bytes in words, with the file's own
 /// details; empty when the verdict is that the file loads.
-std::string DescribeVerdict(const DatabaseCheck &check,
-                            const std::vector<uint8_t> &bytes);
+std::string DescribeVerdict(const DatabaseCheck &check, std::string_view bytes);
 
 /// A database file, validated and loaded through the runtime.
 class OpenDatabase {
@@ -55,7 +55,7 @@ public:
 
 private:
   std::string filePath;
-  std::vector<uint8_t> bytes;
+  std::string bytes;
   DatabaseCheck verdict;
   HSTRINGKEEPER handle = nullptr;
 };
