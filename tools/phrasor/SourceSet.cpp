@@ -13,6 +13,7 @@
 
 #include <map>
 #include <optional>
+#include <unordered_map>
 
 namespace phrasor::tool {
 
@@ -103,16 +104,23 @@ void MergeLocales(std::vector<SourceEntry> &sources, const std::string &forced,
 
 void CheckPlurals(const std::vector<SourceEntry> &sources, Diagnostics &diag) {
   std::vector<std::string> ids;
-  std::map<std::string, const SourceEntry *> byId;
+  ids.reserve(sources.size());
   std::optional<std::string> locale;
   for (const SourceEntry &s : sources) {
     ids.push_back(s.entry.id);
-    byId.emplace(s.entry.id, &s);
     if (s.entry.id == kLocaleId && s.entry.value)
       locale = Utf16ToUtf8Lossy(*s.entry.value);
   }
-  for (const PluralProblem &p : CheckPluralTexts(ids, locale))
-    diag.Warning(byId[p.id]->pos, p.message);
+  const std::vector<PluralProblem> problems = CheckPluralTexts(ids, locale);
+  if (problems.empty())
+    return;
+  // Where each ID was first written, for the few entries with a problem.
+  std::unordered_map<std::string_view, const SourceEntry *> byId;
+  byId.reserve(sources.size());
+  for (const SourceEntry &s : sources)
+    byId.emplace(s.entry.id, &s);
+  for (const PluralProblem &p : problems)
+    diag.Warning(byId.at(p.id)->pos, p.message);
 }
 
 const char *IssueText(authoring::CompileIssue::Kind kind) {
