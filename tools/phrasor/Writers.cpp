@@ -2,6 +2,7 @@
 
 #include "tools/phrasor/Writers.h"
 
+#include "tools/phrasor/FileIo.h"
 #include "tools/phrasor/Locale.h"
 #include "tools/phrasor/PluralForms.h"
 #include "tools/phrasor/Plurals.h"
@@ -359,22 +360,9 @@ std::string PoText(po_file_t file, const TempFile &temp) {
   const po_xerror_handler handler = {WriteFailed, WriteFailed2};
   po_file_t written = po_file_write(file, temp.Path(), &handler);
   po_file_free(file);
-  std::string text;
-  if (std::FILE *f = std::fopen(temp.Path(), "rb")) {
-    if (std::fseek(f, 0, SEEK_END) == 0) {
-      const long size = std::ftell(f);
-      text.reserve(size > 0 ? static_cast<std::size_t>(size) : 0);
-      std::rewind(f);
-    }
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-      text.append(buffer, n);
-    std::fclose(f);
-  }
   if (!written)
     throw FatalError("cannot write the PO text");
-  return text;
+  return ReadFileBytes(temp.Path());
 }
 
 /// Writes the messages of a PO file a bounded number at a time. The
