@@ -12,20 +12,6 @@
 
 namespace phrasor::tool {
 
-/// The kind of \p e: as recorded in the database, else inferred, when
-/// \p diag is given with a warning for inference's doubts.
-ValueKind KindOf(const authoring::Entry &e, const Metadata &meta,
-                 const std::string &where, Diagnostics *diag) {
-  auto recorded = meta.kinds.find(e.id);
-  if (recorded != meta.kinds.end())
-    return recorded->second;
-  const KindReading inferred = InferKind(e.value.value_or(u""));
-  if (diag && !inferred.doubt.empty())
-    diag->Warning(where, "ID '" + e.id + "': " + inferred.doubt + "; " +
-                             HowToMarkText(where));
-  return inferred.kind;
-}
-
 namespace {
 
 /// Reads \p translation as the program reads \p original (under the

@@ -21,11 +21,6 @@
 
 namespace phrasor::tool {
 
-/// The kind of \p e: as recorded in the database, else inferred; with
-/// \p diag, inference's doubts are reported as warnings at \p where.
-ValueKind KindOf(const authoring::Entry &e, const Metadata &meta,
-                 const std::string &where, Diagnostics *diag);
-
 /// Compares \p translation with \p source: every shared text must take
 /// the source's arguments (an error where not); a text of the source that
 /// is missing or untranslated, and an extra one, are warnings, which

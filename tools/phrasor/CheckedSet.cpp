@@ -2,11 +2,10 @@
 
 #include "tools/phrasor/CheckedSet.h"
 
-#include "tools/phrasor/CheckAgainst.h"
 #include "tools/phrasor/Coverage.h"
 #include "tools/phrasor/DatabaseFile.h"
+#include "tools/phrasor/FileIo.h"
 #include "tools/phrasor/Plurals.h"
-#include "tools/phrasor/Utf.h"
 
 #include <cstring>
 #include <fstream>
@@ -14,11 +13,11 @@
 namespace phrasor::tool {
 
 ValueKind CheckedSet::KindAt(std::size_t i) const {
-  return KindOf(entries[i], meta, "", nullptr);
+  return KindOf(entries[i], meta);
 }
 
 bool IsDatabasePath(const std::string &path) {
-  if (path.size() >= 5 && AsciiLower(path.substr(path.size() - 5)) == ".skdb")
+  if (Extension(path) == ".skdb")
     return true;
   // A database keeps its magic under any name; a source never starts so.
   char magic[4] = {};

@@ -53,13 +53,14 @@ namespace {
 /// One text of a set: an entry, or the forms of a plural text.
 struct Text {
   bool plural = false;
-  std::string id; ///< as first written; the base for a plural text
+  std::string id;  ///< as first written; the base for a plural text
+  std::string key; ///< folded, 'p' or 's' first: how the other set finds it
   std::vector<std::size_t> entries;
 };
 
 struct Texts {
   std::vector<Text> list;
-  std::map<std::string, std::size_t> byKey; ///< folded, 'p' or 's' first
+  std::map<std::string, std::size_t> byKey; ///< by Text::key
 };
 
 Texts GroupTexts(const CheckedSet &set) {
@@ -72,16 +73,10 @@ Texts GroupTexts(const CheckedSet &set) {
     const std::string key = (plural ? "p" : "s") + AsciiLower(name);
     auto [at, fresh] = texts.byKey.emplace(key, texts.list.size());
     if (fresh)
-      texts.list.push_back({plural, std::string(name), {}});
+      texts.list.push_back({plural, std::string(name), key, {}});
     texts.list[at->second].entries.push_back(i);
   }
   return texts;
-}
-
-std::string_view CategoryOfId(const std::string &id) {
-  std::string_view base, category;
-  SplitPluralId(id, base, category);
-  return category;
 }
 
 /// The source form a translated form stands for: the same category, else
@@ -90,7 +85,7 @@ const authoring::Entry &SourceForm(const CheckedSet &source, const Text &text,
                                    std::string_view category) {
   const authoring::Entry *other = nullptr;
   for (std::size_t i : text.entries) {
-    const std::string_view own = CategoryOfId(source.entries[i].id);
+    const std::string_view own = PluralCategoryOf(source.entries[i].id);
     if (own == category)
       return source.entries[i];
     if (own == "other")
@@ -105,7 +100,7 @@ void Classify(const CheckedSet &translation, const Text &ours,
               CoverageItem &item) {
   for (std::size_t i : ours.entries) {
     const authoring::Entry &e = translation.entries[i];
-    const std::string_view category = ours.plural ? CategoryOfId(e.id) : "";
+    const std::string_view category = ours.plural ? PluralCategoryOf(e.id) : "";
     const authoring::Entry &s = ours.plural
                                     ? SourceForm(source, theirs, category)
                                     : source.entries[theirs.entries.front()];
@@ -115,7 +110,7 @@ void Classify(const CheckedSet &translation, const Text &ours,
       item.entry = i;
       return;
     }
-    const bool sameForm = !ours.plural || CategoryOfId(s.id) == category;
+    const bool sameForm = !ours.plural || PluralCategoryOf(s.id) == category;
     if (sameForm && sourceHasText && *e.value == *s.value && HasWords(*s.value))
       item.stale = true;
   }
@@ -133,8 +128,7 @@ Coverage MeasureCoverage(const CheckedSet &translation,
     CoverageItem item;
     item.plural = text.plural;
     item.id = text.id;
-    const std::string key = (text.plural ? "p" : "s") + AsciiLower(text.id);
-    auto found = ours.byKey.find(key);
+    auto found = ours.byKey.find(text.key);
     if (found == ours.byKey.end()) {
       item.state = CoverageItem::Missing;
       item.entry = text.entries.front();
@@ -154,8 +148,7 @@ Coverage MeasureCoverage(const CheckedSet &translation,
     coverage.items.push_back(std::move(item));
   }
   for (const Text &text : ours.list) {
-    const std::string key = (text.plural ? "p" : "s") + AsciiLower(text.id);
-    if (theirs.byKey.count(key))
+    if (theirs.byKey.count(text.key))
       continue;
     CoverageItem item;
     item.state = CoverageItem::Extra;

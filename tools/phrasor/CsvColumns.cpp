@@ -2,6 +2,7 @@
 
 #include "tools/phrasor/CsvColumns.h"
 
+#include "tools/phrasor/FileIo.h"
 #include "tools/phrasor/Inputs.h"
 #include "tools/phrasor/Locale.h"
 #include "tools/phrasor/Metadata.h"
@@ -138,12 +139,11 @@ void AddColumnLocale(const std::vector<std::string> &inputs,
     return;
   const bool anyCsv =
       std::any_of(inputs.begin(), inputs.end(), [](const std::string &path) {
-        return path.size() >= 4 &&
-               AsciiLower(path.substr(path.size() - 4)) == ".csv";
+        return Extension(path) == ".csv";
       });
   const bool named =
       std::any_of(sources.begin(), sources.end(), [](const SourceEntry &s) {
-        return s.entry.id.size() == 7 && AsciiLower(s.entry.id) == kLocaleId;
+        return EqualsAsciiCase(s.entry.id, kLocaleId);
       });
   if (!anyCsv || named)
     return;

@@ -29,15 +29,18 @@ std::string MagicText(uint32_t magic) {
   return text;
 }
 
+const unsigned char *Image(std::string_view bytes) {
+  return reinterpret_cast<const unsigned char *>(bytes.data());
+}
+
 // The IDs of a file whose string block is present and whose header passed:
 // N is then at most a quarter of the block, so the table is modest.
-std::vector<std::string> IdsOf(const std::vector<uint8_t> &bytes,
+std::vector<std::string> IdsOf(std::string_view bytes,
                                const DatabaseHeader &h) {
   std::vector<const char *> table(h.idCount, nullptr);
   uint32_t stoppedAt = 0;
-  CheckStrings(reinterpret_cast<const char *>(bytes.data() + kHeaderSize),
-               h.blockSize, h, StringTables{table.data(), nullptr, nullptr},
-               stoppedAt);
+  CheckStrings(bytes.data() + kHeaderSize, h.blockSize, h,
+               StringTables{table.data(), nullptr, nullptr}, stoppedAt);
   std::vector<std::string> ids;
   for (const char *id : table)
     ids.emplace_back(id ? id : "");
@@ -73,18 +76,21 @@ std::string HeaderWords(const DatabaseCheck &check, std::size_t size) {
   }
 }
 
-std::string ContentWords(const DatabaseCheck &check,
-                         const std::vector<uint8_t> &bytes) {
+std::string ContentWords(const DatabaseCheck &check, std::string_view bytes) {
   const DatabaseHeader &h = check.header;
   const std::string at = std::to_string(check.index);
-  const auto ids = [&] { return IdsOf(bytes, h); };
+  const auto quotedId = [&](uint32_t index) {
+    return Quoted(IdsOf(bytes, h)[index]);
+  };
   switch (check.problem) {
   case DatabaseProblem::IdUnterminated:
     return "ID " + at + " is not terminated inside the string block";
-  case DatabaseProblem::IdsOutOfOrder:
-    return "IDs out of order: " + Quoted(ids()[check.index - 1]) + " (index " +
+  case DatabaseProblem::IdsOutOfOrder: {
+    const std::vector<std::string> ids = IdsOf(bytes, h);
+    return "IDs out of order: " + Quoted(ids[check.index - 1]) + " (index " +
            std::to_string(check.index - 1) + ") sorts after " +
-           Quoted(ids()[check.index]);
+           Quoted(ids[check.index]);
+  }
   case DatabaseProblem::ValueUnterminated:
     return "value " + at + " is not terminated inside the string block";
   case DatabaseProblem::VoicePathUnterminated:
@@ -94,13 +100,13 @@ std::string ContentWords(const DatabaseCheck &check,
            " expected, " + at + " present)";
   case DatabaseProblem::ValueRefOutOfRange:
     return "value reference " +
-           std::to_string(DecodeWord(bytes.data() + check.offset)) +
-           " out of range (ID " + Quoted(ids()[check.index]) + "; " +
+           std::to_string(DecodeWord(Image(bytes) + check.offset)) +
+           " out of range (ID " + quotedId(check.index) + "; " +
            std::to_string(h.stringTotal - h.idCount) + " values)";
   case DatabaseProblem::VoicePathRefOutOfRange:
     return "voice path reference " +
-           std::to_string(DecodeWord(bytes.data() + check.offset + 4)) +
-           " out of range (ID " + Quoted(ids()[check.index]) + "; " +
+           std::to_string(DecodeWord(Image(bytes) + check.offset + 4)) +
+           " out of range (ID " + quotedId(check.index) + "; " +
            std::to_string(h.voicePathCount) + " voice paths)";
   default:
     return HeaderWords(check, bytes.size());
@@ -110,19 +116,20 @@ std::string ContentWords(const DatabaseCheck &check,
 } // namespace
 
 std::string DescribeVerdict(const DatabaseCheck &check,
-                            const std::vector<uint8_t> &bytes) {
+                            std::string_view bytes) {
   if (check.problem == DatabaseProblem::None)
     return "";
   return ContentWords(check, bytes);
 }
 
-OpenDatabase::OpenDatabase(const std::string &path) : filePath(path) {
-  std::string raw = ReadFileBytes(path);
-  bytes.assign(raw.begin(), raw.end());
-  verdict = ValidateDatabase(bytes.data(), bytes.size());
+// The bytes are kept as read: a database can be large, and the runtime
+// makes its own copy when it loads.
+OpenDatabase::OpenDatabase(const std::string &path)
+    : filePath(path), bytes(ReadFileBytes(path)) {
+  verdict = ValidateDatabase(Image(bytes), bytes.size());
   if (verdict.problem != DatabaseProblem::None)
     return;
-  authoring::ByteStream stream(bytes);
+  authoring::ByteStream stream(Image(bytes), bytes.size());
   handle = GetIPhrasorMgr()->CreateKeeper(&stream);
 }
 
@@ -175,6 +182,15 @@ std::vector<authoring::Entry> OpenDatabase::Entries() const {
 void RequireLoaded(const OpenDatabase &db) {
   if (!db.Keeper())
     throw FatalError("cannot load '" + db.Path() + "': " + db.LoadFailure());
+}
+
+DatabaseEntries ReadDatabaseEntries(const std::string &path) {
+  OpenDatabase db(path);
+  RequireLoaded(db);
+  DatabaseEntries read;
+  read.entries = db.Entries();
+  read.meta = SplitMetadata(read.entries);
+  return read;
 }
 
 } // namespace phrasor::tool

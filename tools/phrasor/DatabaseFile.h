@@ -14,9 +14,11 @@
 #include "PhrasorRuntime.h"
 #include "keeper/DatabaseFormat.h"
 #include "tools/authoring/DatabaseWriter.h"
+#include "tools/phrasor/Metadata.h"
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,8 +26,7 @@ namespace phrasor::tool {
 
 /// The validator's verdict on \p bytes in words, with the file's own
 /// details; empty when the verdict is that the file loads.
-std::string DescribeVerdict(const DatabaseCheck &check,
-                            const std::vector<uint8_t> &bytes);
+std::string DescribeVerdict(const DatabaseCheck &check, std::string_view bytes);
 
 /// A database file, validated and loaded through the runtime.
 class OpenDatabase {
@@ -54,13 +55,23 @@ public:
 
 private:
   std::string filePath;
-  std::vector<uint8_t> bytes;
+  std::string bytes;
   DatabaseCheck verdict;
   HSTRINGKEEPER handle = nullptr;
 };
 
 /// Throws FatalError naming the reason when \p db did not load.
 void RequireLoaded(const OpenDatabase &db);
+
+/// A database's entries with the tool's metadata entries taken out and read.
+struct DatabaseEntries {
+  std::vector<authoring::Entry> entries;
+  Metadata meta;
+};
+
+/// Opens \p path and reads its entries; throws FatalError when it does not
+/// load. The file and the runtime's copy are released before it returns.
+DatabaseEntries ReadDatabaseEntries(const std::string &path);
 
 } // namespace phrasor::tool
 

@@ -3,6 +3,7 @@
 #include "tools/phrasor/FileIo.h"
 
 #include "tools/phrasor/Diagnostics.h"
+#include "tools/phrasor/Utf.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -50,6 +51,15 @@ void WriteStdout(const std::string &text) {
   std::cout.flush();
   if (!std::cout)
     throw FatalError("cannot write to standard output");
+}
+
+std::string Extension(std::string_view path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  const std::size_t dot = path.find_last_of('.');
+  if (dot == std::string_view::npos ||
+      (slash != std::string_view::npos && dot < slash))
+    return "";
+  return AsciiLower(path.substr(dot));
 }
 
 } // namespace phrasor::tool

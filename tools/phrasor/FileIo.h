@@ -2,7 +2,7 @@
 //
 // Every file the tool reads or writes goes through these three, so each
 // failure is reported the same way: a FatalError naming the file and the
-// system's reason.
+// system's reason. A file's type is told by its extension, read one way.
 //
 //===----------------------------------------------------------------------===//
 
@@ -10,6 +10,7 @@
 #define PHRASOR_TOOL_FILEIO_H
 
 #include <string>
+#include <string_view>
 
 namespace phrasor::tool {
 
@@ -22,6 +23,10 @@ void WriteFileAtomically(const std::string &path, const std::string &bytes);
 
 /// Writes to stdout; throws FatalError when stdout fails (a closed pipe).
 void WriteStdout(const std::string &text);
+
+/// The extension of \p path's file name, its dot included and its ASCII
+/// letters in lower case (".csv" for "Menu.CSV"); empty when it has none.
+std::string Extension(std::string_view path);
 
 } // namespace phrasor::tool
 

@@ -17,20 +17,6 @@
 
 namespace phrasor::tool {
 
-namespace {
-std::string Extension(const std::string &path) {
-  std::size_t slash = path.find_last_of("/\\");
-  std::size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-    return "";
-  std::string ext = path.substr(dot);
-  for (char &c : ext)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  return ext;
-}
-} // namespace
-
 void ReadInput(const std::string &path, const InputOptions &options,
                Diagnostics &diag, std::vector<SourceEntry> &out) {
   std::error_code ec;

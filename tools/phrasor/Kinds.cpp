@@ -2,6 +2,9 @@
 
 #include "tools/phrasor/Kinds.h"
 
+#include "tools/phrasor/FileIo.h"
+#include "tools/phrasor/Utf.h"
+
 namespace phrasor::tool {
 namespace {
 
@@ -76,12 +79,8 @@ const char *KindName(ValueKind kind) {
 }
 
 std::optional<ValueKind> ParseKind(std::string_view name) {
-  std::string lower(name);
-  for (char &c : lower)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
   for (ValueKind k : {ValueKind::Text, ValueKind::Message, ValueKind::Printf})
-    if (lower == KindName(k))
+    if (EqualsAsciiCase(name, KindName(k)))
       return k;
   return std::nullopt;
 }
@@ -146,26 +145,15 @@ ValueReport CheckValueAs(std::u16string_view value, ValueKind kind) {
 }
 
 std::string HowToMarkText(const std::string &file) {
-  auto endsWith = [&](std::string_view ext) {
-    if (file.size() < ext.size())
-      return false;
-    for (std::size_t i = 0; i < ext.size(); ++i) {
-      char c = file[file.size() - ext.size() + i];
-      if (c >= 'A' && c <= 'Z')
-        c = static_cast<char>(c - 'A' + 'a');
-      if (c != ext[i])
-        return false;
-    }
-    return true;
-  };
-  if (endsWith(".csv"))
+  const std::string ext = Extension(file);
+  if (ext == ".csv")
     return "write text in its kind column to say it is meant";
-  if (endsWith(".json"))
+  if (ext == ".json")
     return "write it as {\"value\": ..., \"kind\": \"text\"} to say it is "
            "meant";
-  if (endsWith(".po"))
+  if (ext == ".po")
     return "flag it '#, no-c-format' to say it is meant";
-  if (endsWith(".xlf") || endsWith(".xliff"))
+  if (ext == ".xlf" || ext == ".xliff")
     return "give its unit phr:kind=\"text\" "
            "(xmlns:phr=\"urn:phrasor:xliff:1\") "
            "to say it is meant";

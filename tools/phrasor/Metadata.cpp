@@ -46,4 +46,16 @@ std::u16string EncodeKinds(const std::map<std::string, ValueKind> &kinds) {
   return Utf8ToUtf16(object.dump()).value_or(u"{}");
 }
 
+ValueKind KindOf(const authoring::Entry &e, const Metadata &meta,
+                 const std::string &where, Diagnostics *diag) {
+  auto recorded = meta.kinds.find(e.id);
+  if (recorded != meta.kinds.end())
+    return recorded->second;
+  const KindReading inferred = InferKind(e.value.value_or(u""));
+  if (diag && !inferred.doubt.empty())
+    diag->Warning(where, "ID '" + e.id + "': " + inferred.doubt + "; " +
+                             HowToMarkText(where));
+  return inferred.kind;
+}
+
 } // namespace phrasor::tool

@@ -17,6 +17,7 @@
 #define PHRASOR_TOOL_METADATA_H
 
 #include "tools/authoring/DatabaseWriter.h"
+#include "tools/phrasor/Diagnostics.h"
 #include "tools/phrasor/Kinds.h"
 
 #include <map>
@@ -40,6 +41,11 @@ Metadata SplitMetadata(std::vector<authoring::Entry> &entries);
 
 /// The value of @kinds for \p kinds.
 std::u16string EncodeKinds(const std::map<std::string, ValueKind> &kinds);
+
+/// The kind the program uses \p e as: recorded in \p meta, else inferred;
+/// with \p diag, inference's doubts are reported as warnings at \p where.
+ValueKind KindOf(const authoring::Entry &e, const Metadata &meta,
+                 const std::string &where = "", Diagnostics *diag = nullptr);
 
 } // namespace phrasor::tool
 

@@ -39,6 +39,12 @@ bool SplitPluralId(std::string_view id, std::string_view &base,
   return true;
 }
 
+std::string_view PluralCategoryOf(std::string_view id) {
+  std::string_view base, category;
+  SplitPluralId(id, base, category);
+  return category;
+}
+
 namespace {
 
 std::unique_ptr<icu::PluralRules> RulesOf(const std::string &tag) {

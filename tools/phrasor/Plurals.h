@@ -33,6 +33,10 @@ std::size_t CategoryRank(std::string_view category);
 bool SplitPluralId(std::string_view id, std::string_view &base,
                    std::string_view &category);
 
+/// The category of a plural form's ID ("few" of "FILES#few"); empty for an
+/// ID that is no plural form.
+std::string_view PluralCategoryOf(std::string_view id);
+
 /// The plural categories of a language.
 struct LocaleCategories {
   std::vector<std::string> all;      ///< every category, in CLDR order

@@ -9,7 +9,6 @@
 
 #include "tools/phrasor/Commands.h"
 
-#include "tools/phrasor/CheckAgainst.h"
 #include "tools/phrasor/DatabaseFile.h"
 #include "tools/phrasor/FileIo.h"
 #include "tools/phrasor/Locale.h"
@@ -55,7 +54,7 @@ PseudolocalizeAll(std::vector<authoring::Entry> &entries, const Metadata &meta,
   for (authoring::Entry &e : entries) {
     if (!e.value)
       continue;
-    const ValueKind kind = KindOf(e, meta, "", nullptr);
+    const ValueKind kind = KindOf(e, meta);
     std::optional<std::u16string> pseudo =
         Pseudolocalize(*e.value, kind, style);
     if (!pseudo) {
@@ -88,17 +87,16 @@ int RunPseudo(const PseudoOptions &options) {
   RefuseOverwritingSource(options.source, options.output);
   // The output is written through OUT.tmp, which must not be the source.
   RefuseOutputAmongInputs({options.source}, options.output, "pseudo");
-  OpenDatabase db(options.source);
-  RequireLoaded(db);
+  DatabaseEntries db = ReadDatabaseEntries(options.source);
+  std::vector<authoring::Entry> &entries = db.entries;
+  const Metadata &meta = db.meta;
   Diagnostics diag;
-  std::vector<authoring::Entry> entries = db.Entries();
-  const Metadata meta = SplitMetadata(entries);
   if (!meta.problem.empty())
-    diag.Warning(db.Path(), meta.problem + "; kinds are inferred");
+    diag.Warning(options.source, meta.problem + "; kinds are inferred");
 
   const PseudoStyle style{options.expand, options.brackets};
   const std::map<std::string, ValueKind> kinds =
-      PseudolocalizeAll(entries, meta, style, db.Path(), diag);
+      PseudolocalizeAll(entries, meta, style, options.source, diag);
   const std::string locale =
       options.locale.empty() ? PseudoLocale(meta.locale) : options.locale;
 
@@ -120,9 +118,10 @@ int RunPseudo(const PseudoOptions &options) {
     entries.push_back({kKindsId, EncodeKinds(kinds), std::nullopt});
   authoring::CompileResult compiled = authoring::Compile(entries);
   if (!compiled.issues.empty()) {
-    diag.Error(db.Path(), "holds entries that cannot be written again (run "
-                          "check on it); '" +
-                              options.output + "' not written");
+    diag.Error(options.source,
+               "holds entries that cannot be written again (run "
+               "check on it); '" +
+                   options.output + "' not written");
     return kExitProblems;
   }
   const std::vector<uint8_t> bytes = authoring::Serialize(compiled.database);

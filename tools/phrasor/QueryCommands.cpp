@@ -35,29 +35,26 @@ int RunDump(const DumpOptions &options) {
       inputs.push_back(options.source);
     RefuseOutputAmongInputs(inputs, options.output, "dump");
   }
-  OpenDatabase db(options.database);
-  RequireLoaded(db);
+  const DatabaseEntries target = ReadDatabaseEntries(options.database);
   Diagnostics diag;
-  std::vector<authoring::Entry> entries = db.Entries();
-  const Metadata meta = SplitMetadata(entries);
-  if (!meta.problem.empty())
-    diag.Error(db.Path(), meta.problem + "; kinds are written as inferred");
+  if (!target.meta.problem.empty())
+    diag.Error(options.database,
+               target.meta.problem + "; kinds are written as inferred");
   const bool xliff = options.format == DumpFormat::Xliff12 ||
                      options.format == DumpFormat::Xliff20;
   if (!options.source.empty() && !xliff)
     throw FatalError("--source is for the xliff12 and xliff20 formats");
   Progress progress;
-  progress.Step("writing", entries.size());
+  progress.Step("writing", target.entries.size());
   std::string text;
   if (!options.source.empty()) {
-    OpenDatabase sourceDb(options.source);
-    RequireLoaded(sourceDb);
-    std::vector<authoring::Entry> sourceEntries = sourceDb.Entries();
-    const Metadata sourceMeta = SplitMetadata(sourceEntries);
-    text = WriteXliff({&entries, &meta}, {&sourceEntries, &sourceMeta},
-                      options.format, db.Path(), diag);
+    const DatabaseEntries source = ReadDatabaseEntries(options.source);
+    text = WriteXliff({&target.entries, &target.meta},
+                      {&source.entries, &source.meta}, options.format,
+                      options.database, diag);
   } else {
-    text = WriteEntries(entries, meta, options.format, db.Path(), diag);
+    text = WriteEntries(target.entries, target.meta, options.format,
+                        options.database, diag);
   }
   if (options.output.empty())
     WriteStdout(text);

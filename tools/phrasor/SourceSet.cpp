@@ -13,6 +13,7 @@
 
 #include <map>
 #include <optional>
+#include <unordered_map>
 
 namespace phrasor::tool {
 
@@ -56,18 +57,6 @@ CheckEntries(const std::vector<SourceEntry> &entries, Diagnostics *diag) {
   return recorded;
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  auto lower = [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  };
-  if (a.size() != b.size())
-    return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (lower(a[i]) != lower(b[i]))
-      return false;
-  return true;
-}
-
 /// Takes the @locale entries out of \p sources and puts back one: the
 /// --locale tag, else the first input's. Every tag must be well formed, and
 /// inputs that name different languages are probably not meant together.
@@ -77,7 +66,7 @@ void MergeLocales(std::vector<SourceEntry> &sources, const std::string &forced,
   std::vector<SourceEntry> kept;
   kept.reserve(sources.size());
   for (SourceEntry &s : sources) {
-    if (!EqualsIgnoringCase(s.entry.id, kLocaleId)) {
+    if (!EqualsAsciiCase(s.entry.id, kLocaleId)) {
       kept.push_back(std::move(s));
       continue;
     }
@@ -94,7 +83,7 @@ void MergeLocales(std::vector<SourceEntry> &sources, const std::string &forced,
       continue;
     }
     const std::string chosen = Utf16ToUtf8Lossy(*first->entry.value);
-    if (!EqualsIgnoringCase(tag, chosen))
+    if (!EqualsAsciiCase(tag, chosen))
       diag.Warning(s.pos, "locale '" + tag + "' differs from '" + chosen +
                               "' (" + first->pos.Text() + ")");
   }
@@ -115,16 +104,23 @@ void MergeLocales(std::vector<SourceEntry> &sources, const std::string &forced,
 
 void CheckPlurals(const std::vector<SourceEntry> &sources, Diagnostics &diag) {
   std::vector<std::string> ids;
-  std::map<std::string, const SourceEntry *> byId;
+  ids.reserve(sources.size());
   std::optional<std::string> locale;
   for (const SourceEntry &s : sources) {
     ids.push_back(s.entry.id);
-    byId.emplace(s.entry.id, &s);
     if (s.entry.id == kLocaleId && s.entry.value)
       locale = Utf16ToUtf8Lossy(*s.entry.value);
   }
-  for (const PluralProblem &p : CheckPluralTexts(ids, locale))
-    diag.Warning(byId[p.id]->pos, p.message);
+  const std::vector<PluralProblem> problems = CheckPluralTexts(ids, locale);
+  if (problems.empty())
+    return;
+  // Where each ID was first written, for the few entries with a problem.
+  std::unordered_map<std::string_view, const SourceEntry *> byId;
+  byId.reserve(sources.size());
+  for (const SourceEntry &s : sources)
+    byId.emplace(s.entry.id, &s);
+  for (const PluralProblem &p : problems)
+    diag.Warning(byId.at(p.id)->pos, p.message);
 }
 
 const char *IssueText(authoring::CompileIssue::Kind kind) {
@@ -158,7 +154,7 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
     progress->Step("checking", sources.size());
   MergeLocales(sources, options.locale, diag);
   for (const SourceEntry &s : sources)
-    if (EqualsIgnoringCase(s.entry.id, kKindsId))
+    if (EqualsAsciiCase(s.entry.id, kKindsId))
       diag.Error(s.pos, "ID '@kinds' is reserved for the kinds the tool "
                         "keeps; write kinds in the source instead");
   const std::map<std::string, ValueKind> kinds =

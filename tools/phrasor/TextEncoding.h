@@ -1,8 +1,9 @@
 //===- TextEncoding.h - Inputs saved as UTF-8 or UTF-16 ---------*- C++ -*-===//
 //
-// Spreadsheet programs export text as UTF-8, with or without a byte order
-// mark, or as UTF-16 with one. The readers parse UTF-8 only, so an input is
-// first brought to UTF-8 here, by its byte order mark.
+// Spreadsheet programs and translation tools save text as UTF-8, with or
+// without a byte order mark, or as UTF-16 with one. The CSV and XLIFF
+// readers parse UTF-8 only, so their input is first brought to UTF-8 here,
+// by its byte order mark.
 //
 //===----------------------------------------------------------------------===//
 

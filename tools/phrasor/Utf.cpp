@@ -85,4 +85,16 @@ std::string AsciiLower(std::string_view text) {
   return out;
 }
 
+bool EqualsAsciiCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  if (a.size() != b.size())
+    return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (lower(a[i]) != lower(b[i]))
+      return false;
+  return true;
+}
+
 } // namespace phrasor::tool

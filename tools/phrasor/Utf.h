@@ -35,6 +35,9 @@ bool IsValidUtf8(std::string_view text);
 /// how lookups compare IDs, and how names of columns and extensions match.
 std::string AsciiLower(std::string_view text);
 
+/// True when \p a and \p b are equal but for the case of ASCII letters.
+bool EqualsAsciiCase(std::string_view a, std::string_view b);
+
 /// The runtime's wide text as char16_t units, and back.
 std::u16string FromRuntime(const PhrasorWChar *text);
 RuntimeString ToRuntime(std::u16string_view text);

@@ -2,6 +2,7 @@
 
 #include "tools/phrasor/Writers.h"
 
+#include "tools/phrasor/FileIo.h"
 #include "tools/phrasor/Locale.h"
 #include "tools/phrasor/PluralForms.h"
 #include "tools/phrasor/Plurals.h"
@@ -97,10 +98,8 @@ FindPluralGroups(const std::vector<TextEntry> &entries) {
   for (auto &[base, g] : groups) {
     std::sort(g.forms.begin(), g.forms.end(),
               [](const TextEntry *a, const TextEntry *b) {
-                std::string_view ba, ca, bb, cb;
-                SplitPluralId(a->id, ba, ca);
-                SplitPluralId(b->id, bb, cb);
-                return CategoryRank(ca) < CategoryRank(cb);
+                return CategoryRank(PluralCategoryOf(a->id)) <
+                       CategoryRank(PluralCategoryOf(b->id));
               });
     if (g.kind)
       for (const TextEntry *form : g.forms) {
@@ -122,12 +121,6 @@ FindPluralGroups(const std::vector<TextEntry> &entries) {
   for (const std::string &base : broken)
     groups.erase(base);
   return groups;
-}
-
-std::string_view CategoryOfForm(const TextEntry &e) {
-  std::string_view base, category;
-  SplitPluralId(e.id, base, category);
-  return category;
 }
 
 // A field is quoted when it holds a separator, a quote or a line break, or
@@ -227,7 +220,7 @@ std::string WriteJson(const std::vector<TextEntry> &entries,
           continue; // written with the group's first form
         nlohmann::ordered_json forms = nlohmann::ordered_json::object();
         for (const TextEntry *form : g.forms)
-          forms[std::string(CategoryOfForm(*form))] = *form->value;
+          forms[std::string(PluralCategoryOf(form->id))] = *form->value;
         if (g.kind)
           forms["kind"] = KindName(*g.kind);
         root.Set(g.base, std::move(forms));
@@ -288,7 +281,7 @@ bool FitsMapping(const PluralGroup &group, const PluralMapping &mapping) {
   std::map<unsigned long, const std::string *> byIndex;
   for (std::size_t i = 0; i < group.forms.size(); ++i) {
     const auto &[category, index] = mapping.forms[i];
-    if (CategoryOfForm(*group.forms[i]) != category ||
+    if (PluralCategoryOf(group.forms[i]->id) != category ||
         group.forms[i]->value->empty())
       return false;
     auto [at, fresh] = byIndex.emplace(index, &*group.forms[i]->value);
@@ -314,7 +307,7 @@ void InsertPlural(po_message_iterator_t it, const PluralGroup &group,
   po_message_t m = po_message_create();
   const TextEntry *one = group.forms.front(), *other = group.forms.back();
   for (const TextEntry *form : group.forms)
-    if (CategoryOfForm(*form) == "one")
+    if (PluralCategoryOf(form->id) == "one")
       one = form;
   if (sourceKey) {
     SetSourceKey(m, group.base);
@@ -367,22 +360,9 @@ std::string PoText(po_file_t file, const TempFile &temp) {
   const po_xerror_handler handler = {WriteFailed, WriteFailed2};
   po_file_t written = po_file_write(file, temp.Path(), &handler);
   po_file_free(file);
-  std::string text;
-  if (std::FILE *f = std::fopen(temp.Path(), "rb")) {
-    if (std::fseek(f, 0, SEEK_END) == 0) {
-      const long size = std::ftell(f);
-      text.reserve(size > 0 ? static_cast<std::size_t>(size) : 0);
-      std::rewind(f);
-    }
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-      text.append(buffer, n);
-    std::fclose(f);
-  }
   if (!written)
     throw FatalError("cannot write the PO text");
-  return text;
+  return ReadFileBytes(temp.Path());
 }
 
 /// Writes the messages of a PO file a bounded number at a time. The

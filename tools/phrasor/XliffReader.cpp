@@ -24,6 +24,7 @@
 #include "tools/phrasor/Xliff.h"
 
 #include "tools/phrasor/Charset.h"
+#include "tools/phrasor/TextEncoding.h"
 #include "tools/phrasor/Utf.h"
 
 #include <pugixml.hpp>
@@ -55,33 +56,6 @@ pugi::xml_node Child(const pugi::xml_node &node, std::string_view local) {
     if (Is(c, local))
       return c;
   return {};
-}
-
-bool EqualsAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    x = x >= 'A' && x <= 'Z' ? static_cast<char>(x - 'A' + 'a') : x;
-    y = y >= 'A' && y <= 'Z' ? static_cast<char>(y - 'A' + 'a') : y;
-    if (x != y)
-      return false;
-  }
-  return true;
-}
-
-/// UTF-16 with a byte order mark, as UTF-8; nothing when it is not valid.
-std::optional<std::string> FromUtf16(std::string_view bytes, bool little) {
-  std::u16string units;
-  units.reserve(bytes.size() / 2);
-  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-    const auto lo = static_cast<unsigned char>(bytes[i + (little ? 0 : 1)]);
-    const auto hi = static_cast<unsigned char>(bytes[i + (little ? 1 : 0)]);
-    units.push_back(static_cast<char16_t>(hi << 8 | lo));
-  }
-  if (bytes.size() % 2)
-    return std::nullopt;
-  return Utf16ToUtf8(units);
 }
 
 enum class UnitState { Translated, Untranslated, NeedsReview };
@@ -554,21 +528,16 @@ void ReadXliff(const std::string &file, std::string_view text,
                const InputOptions &options, Diagnostics &diag,
                std::vector<SourceEntry> &out) {
   // pugixml would read other encodings as UTF-8 (windows-1252 among them),
-  // so UTF-16 is converted here, and a file declaring another encoding
-  // through iconv, which keeps its lines where they were.
-  std::optional<std::string> converted;
-  const auto b0 = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
-  const auto b1 = text.size() < 2 ? 0 : static_cast<unsigned char>(text[1]);
-  if ((b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF)) {
-    converted = FromUtf16(text, b0 == 0xFF);
-    if (!converted) {
-      diag.Error(SourcePos{file, 0}, "not valid UTF-16");
-      return;
-    }
-    text = *converted;
-  } else if (text.substr(0, 3) == "\xEF\xBB\xBF") {
-    text.remove_prefix(3);
+  // so UTF-16 is converted first, as every input is, by its byte order mark,
+  // and a file declaring another encoding through iconv, which keeps its
+  // lines where they were.
+  Utf8Input decoded;
+  ReadAsUtf8(text, decoded);
+  if (decoded.badLine != 0) {
+    diag.Error(SourcePos{file, 0}, "not valid UTF-16");
+    return;
   }
+  text = decoded.text;
   const std::string encoding =
       XliffFileReader(file, text, options, diag, out).Read(false);
   if (encoding.empty())

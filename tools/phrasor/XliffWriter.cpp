@@ -260,7 +260,6 @@ private:
   bool Unit(const Row &row, std::string &unit);
   bool Text(std::u16string_view value, ValueKind kind, bool inTarget,
             std::string &into);
-  ValueKind KindOf(const authoring::Entry &e, const Metadata &meta) const;
   void Group(std::string_view id);
 
   const XliffSide &target;
@@ -287,14 +286,6 @@ private:
   std::string scratch;
   unsigned cpCount = 0;
 };
-
-ValueKind XliffWriter::KindOf(const authoring::Entry &e,
-                              const Metadata &meta) const {
-  auto recorded = meta.kinds.find(e.id);
-  if (recorded != meta.kinds.end())
-    return recorded->second;
-  return InferKind(*e.value).kind;
-}
 
 // Each code written gets an id of its own, as both versions want; the
 // target's n-th "%d" takes the id of the source's n-th "%d", which is how

@@ -19,19 +19,23 @@ namespace {
 /// What the chosen subcommand will run, once parsing succeeded.
 using Runner = std::function<int()>;
 
+/// --po-key and --delimiter as written, turned into InputOptions once
+/// parsing succeeded.
+struct ReadingWords {
+  std::string poKey = "detect";
+  std::string delimiter;
+};
+
 /// The options of every subcommand; CLI11 writes into them while parsing.
 struct AllOptions {
   BuildOptions build;
-  std::string poKey = "detect";
-  std::string delimiter;
+  ReadingWords buildReading;
   DumpOptions dump;
   std::string dumpFormat = "csv";
   CheckOptions check;
-  std::string checkPoKey = "detect";
-  std::string checkDelimiter;
+  ReadingWords checkReading;
   StatsOptions stats;
-  std::string statsPoKey = "detect";
-  std::string statsDelimiter;
+  ReadingWords statsReading;
   GetOptions get;
   ListOptions list;
   InfoOptions info;
@@ -44,6 +48,13 @@ char DelimiterChar(const std::string &name) {
   if (name == "tab" || name == "\\t" || name == "\t")
     return '\t';
   return name.size() == 1 ? name[0] : '\0';
+}
+
+void ApplyReading(const ReadingWords &words, InputOptions &input) {
+  input.poKey = words.poKey == "context"  ? PoKey::Context
+                : words.poKey == "source" ? PoKey::Source
+                                          : PoKey::Detect;
+  input.delimiter = DelimiterChar(words.delimiter);
 }
 
 void AddSpreadsheetOptions(CLI::App *b, InputOptions &input,
@@ -77,7 +88,7 @@ void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
   b->add_flag("--include-fuzzy", o.build.input.includeFuzzy,
               "PO, XLIFF: read entries marked fuzzy or needing review "
               "instead of skipping them");
-  b->add_option("--po-key", o.poKey,
+  b->add_option("--po-key", o.buildReading.poKey,
                 "PO: context (msgctxt is the ID), source (msgid is the ID, "
                 "as gettext keys it) or detect (per file, the default)")
       ->check(CLI::IsMember({"context", "source", "detect"}));
@@ -85,14 +96,11 @@ void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
                 "The language of the texts, a BCP 47 tag such as fr-CA "
                 "(overrides the inputs)");
   b->add_flag("--strict", o.build.strict, "Treat warnings as errors");
-  AddSpreadsheetOptions(b, o.build.input, o.delimiter);
+  AddSpreadsheetOptions(b, o.build.input, o.buildReading.delimiter);
   AddFooter(b, "phrasor build en.csv menu.json -o en.skdb --locale en\n"
                "phrasor build sheet.csv --column fr -o fr.skdb");
   b->callback([&] {
-    o.build.input.delimiter = DelimiterChar(o.delimiter);
-    o.build.input.poKey = o.poKey == "context"  ? PoKey::Context
-                          : o.poKey == "source" ? PoKey::Source
-                                                : PoKey::Detect;
+    ApplyReading(o.buildReading, o.build.input);
     run = [&] { return RunBuild(o.build); };
   });
 }
@@ -121,26 +129,29 @@ void AddDump(CLI::App &app, AllOptions &o, Runner &run) {
 }
 
 /// How check and stats read sources: as build would, so build's options.
-void AddSourceReading(CLI::App *c, InputOptions &input, std::string &poKey,
-                      std::string &delimiter) {
-  AddSpreadsheetOptions(c, input, delimiter);
+void AddSourceReading(CLI::App *c, InputOptions &input, ReadingWords &words) {
+  AddSpreadsheetOptions(c, input, words.delimiter);
   c->add_flag("--fill-empty", input.fillEmpty,
               "PO, XLIFF sources: use the source text for untranslated "
               "entries");
   c->add_flag("--include-fuzzy", input.includeFuzzy,
               "PO, XLIFF sources: read entries marked fuzzy or needing "
               "review");
-  c->add_option("--po-key", poKey,
+  c->add_option("--po-key", words.poKey,
                 "PO sources: context, source or detect (the default)")
       ->check(CLI::IsMember({"context", "source", "detect"}));
   c->add_option("--locale", input.locale,
                 "Sources: the language of the texts, a BCP 47 tag");
 }
 
-PoKey ParsePoKey(const std::string &name) {
-  return name == "context"  ? PoKey::Context
-         : name == "source" ? PoKey::Source
-                            : PoKey::Detect;
+/// --against and --against-column, which check and stats share.
+void AddAgainst(CLI::App *c, std::string &against, std::string &column,
+                const std::string &help) {
+  CLI::Option *option = c->add_option("--against", against, help);
+  c->add_option("--against-column", column,
+                "CSV: the column of --against's texts, such as 'en' of a "
+                "'key,en,fr,de' sheet (default: value)")
+      ->needs(option);
 }
 
 void AddCheck(CLI::App &app, AllOptions &o, Runner &run) {
@@ -150,22 +161,16 @@ void AddCheck(CLI::App &app, AllOptions &o, Runner &run) {
                 "A database (.skdb) or a source (.csv, .json, .po, .xlf, "
                 ".xliff)")
       ->required();
-  CLI::Option *cAgainst =
-      c->add_option("--against", o.check.against,
-                    "The source-language database or source a translation must "
-                    "match");
-  c->add_option("--against-column", o.check.againstColumn,
-                "CSV: the column of --against's texts, such as 'en' of a "
-                "'key,en,fr,de' sheet (default: value)")
-      ->needs(cAgainst);
+  AddAgainst(c, o.check.against, o.check.againstColumn,
+             "The source-language database or source a translation must "
+             "match");
   c->add_flag("--strict", o.check.strict,
               "Treat warnings as errors: fail on missing and untranslated "
               "texts too");
-  AddSourceReading(c, o.check.input, o.checkPoKey, o.checkDelimiter);
+  AddSourceReading(c, o.check.input, o.checkReading);
   AddFooter(c, "phrasor check fr.skdb --against en.skdb --strict");
   c->callback([&] {
-    o.check.input.poKey = ParsePoKey(o.checkPoKey);
-    o.check.input.delimiter = DelimiterChar(o.checkDelimiter);
+    ApplyReading(o.checkReading, o.check.input);
     run = [&] { return RunCheck(o.check); };
   });
 }
@@ -178,20 +183,14 @@ void AddStats(CLI::App &app, AllOptions &o, Runner &run) {
                 "Databases (.skdb) or sources (.csv, .json, .po, .xlf, "
                 ".xliff)")
       ->required();
-  CLI::Option *sAgainst =
-      s->add_option("--against", o.stats.against,
-                    "The source-language database or source to measure "
-                    "translations by");
-  s->add_option("--against-column", o.stats.againstColumn,
-                "CSV: the column of --against's texts, such as 'en' of a "
-                "'key,en,fr,de' sheet (default: value)")
-      ->needs(sAgainst);
+  AddAgainst(s, o.stats.against, o.stats.againstColumn,
+             "The source-language database or source to measure "
+             "translations by");
   s->add_flag("--json", o.stats.json, "Write a JSON array instead of a table");
-  AddSourceReading(s, o.stats.input, o.statsPoKey, o.statsDelimiter);
+  AddSourceReading(s, o.stats.input, o.statsReading);
   AddFooter(s, "phrasor stats fr.skdb de.skdb --against en.skdb");
   s->callback([&] {
-    o.stats.input.poKey = ParsePoKey(o.statsPoKey);
-    o.stats.input.delimiter = DelimiterChar(o.statsDelimiter);
+    ApplyReading(o.statsReading, o.stats.input);
     run = [&] { return RunStats(o.stats); };
   });
 }
