@@ -108,13 +108,6 @@ private:
   std::size_t size, at = 0;
 };
 
-std::size_t unitCount(const PhrasorWChar *s) {
-  std::size_t n = 0;
-  while (s[n])
-    ++n;
-  return n;
-}
-
 } // namespace
 
 // One entry as the index keeps it: what a lookup returns, then the ID
@@ -159,6 +152,8 @@ struct Catalog::Impl {
   const Entry &none() const { return noneEntry; }
   void build();
   const Entry *lookup(std::string_view id) const;
+  const Entry *pluralEntry(std::string_view id, std::int64_t count,
+                           std::string &key) const;
   const Inserts &inserts(const Entry &e, Style style) const;
   std::optional<Error> resolve(std::string_view id, const Entry *&e) const;
   Expected<Text> render(const Entry &e, std::string_view id, Style style,
@@ -213,7 +208,7 @@ void Catalog::Impl::build() {
     std::memset(folded + length, 0, 8 - length % 8);
     if (mgr->HasStringByIndex(keeper, index)) {
       e.value = mgr->GetStringByIndex(keeper, index);
-      e.valueLength = static_cast<std::uint32_t>(unitCount(e.value));
+      e.valueLength = static_cast<std::uint32_t>(TextView(e.value).size());
     }
     if (mgr->HasVoicePathByIndex(keeper, index))
       e.voice = mgr->GetVoicePathByIndex(keeper, index);
@@ -254,6 +249,23 @@ const Entry *Catalog::Impl::lookup(std::string_view id) const {
     if (e.idLength == id.size() && foldedMatch(e.foldedId(), id))
       return &e;
   }
+}
+
+// The first of ID#<category>, ID#other and ID that has a text; \p key is
+// left holding its ID, or empty when none has.
+const Entry *Catalog::Impl::pluralEntry(std::string_view id, std::int64_t count,
+                                        std::string &key) const {
+  key.assign(id).append(1, '#').append(rules->category(count));
+  if (const Entry *e = lookup(key); e && e->value)
+    return e;
+  key.assign(id).append("#other");
+  if (const Entry *e = lookup(key); e && e->value)
+    return e;
+  key.assign(id);
+  if (const Entry *e = lookup(key); e && e->value)
+    return e;
+  key.clear();
+  return nullptr;
 }
 
 const Inserts &Catalog::Impl::inserts(const Entry &e, Style style) const {
@@ -431,22 +443,17 @@ std::string_view Catalog::pluralCategory(std::int64_t count) const {
 }
 
 std::string Catalog::pluralId(std::string_view id, std::int64_t count) const {
-  std::string key(id);
-  key += '#';
-  key += pluralCategory(count);
-  if (contains(key))
-    return key;
-  key.assign(id).append("#other");
-  if (contains(key))
-    return key;
-  return contains(id) ? std::string(id) : std::string();
+  std::string key;
+  impl->pluralEntry(id, count, key);
+  return key;
 }
 
 Expected<Text> Catalog::pluralArgs(std::string_view id, std::int64_t count,
                                    const Arg *args,
                                    std::size_t argCount) const {
-  std::string chosen = pluralId(id, count);
-  if (chosen.empty()) {
+  std::string chosen;
+  const Entry *form = impl->pluralEntry(id, count, chosen);
+  if (!form) {
     const Entry *e = impl->lookup(id);
     if (e && !e->value)
       return Error(Errc::NoValue, "entry '" + std::string(id) +
@@ -454,7 +461,7 @@ Expected<Text> Catalog::pluralArgs(std::string_view id, std::int64_t count,
     return Error(Errc::MissingId,
                  "no entry '" + std::string(id) + "' and no plural forms");
   }
-  return formatArgs(chosen, Style::Message, args, argCount);
+  return impl->render(*form, chosen, Style::Message, args, argCount);
 }
 
 const char *errcName(Errc code) noexcept {

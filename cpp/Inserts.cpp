@@ -6,6 +6,7 @@
 #include "format/MessageFormat.h"
 #include "format/PrintfConversion.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace phrasor {
@@ -142,54 +143,46 @@ bool accepts(Want want, const Arg &a) {
 // Text for a wide insert: the caller's own units when they are terminated,
 // otherwise a terminated copy or conversion in the list's scratch area.
 const void *wideText(const Arg &a, ArgList &out) {
-  if (a.type == ArgType::Utf16Text) {
-    if (a.terminated)
-      return a.value.p;
-    auto *copy = static_cast<PhrasorWChar *>(
-        out.scratch((a.length + 1) * sizeof(PhrasorWChar)));
-    if (a.length)
-      std::memcpy(copy, a.value.p, a.length * sizeof(PhrasorWChar));
-    copy[a.length] = 0;
-    return copy;
-  }
-  if (!a.value.p)
+  const bool utf16 = a.type == ArgType::Utf16Text;
+  if (utf16 && a.terminated)
+    return a.value.p;
+  if (!utf16 && !a.value.p)
     return nullptr; // a null const char* prints "(null)" as the runtime does
   // UTF-8 never takes more units than it has bytes.
   auto *units = static_cast<PhrasorWChar *>(
       out.scratch((a.length + 1) * sizeof(PhrasorWChar)));
-  std::string_view source(static_cast<const char *>(a.value.p), a.length);
-  std::size_t n = 0;
-  for (std::size_t i = 0; i < source.size();) {
-    char32_t c = decodeUtf8(source, i);
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      units[n++] = static_cast<PhrasorWChar>(0xD800 + (c >> 10));
-      units[n++] = static_cast<PhrasorWChar>(0xDC00 + (c & 0x3FF));
-    } else {
-      units[n++] = static_cast<PhrasorWChar>(c);
-    }
-  }
-  units[n] = 0;
+  PhrasorWChar *end =
+      utf16 ? std::copy_n(static_cast<const PhrasorWChar *>(a.value.p),
+                          a.length, units)
+            : utf8ToUtf16(std::string_view(static_cast<const char *>(a.value.p),
+                                           a.length),
+                          units);
+  *end = 0;
   return units;
 }
 
 // Text for a narrow insert, which the runtime decodes as UTF-8 on POSIX.
 const void *narrowText(const Arg &a, ArgList &out) {
-  if (a.type == ArgType::Utf8Text) {
-    if (a.terminated || !a.value.p)
-      return a.value.p;
-    auto *copy = static_cast<char *>(out.scratch(a.length + 1));
-    std::memcpy(copy, a.value.p, a.length);
-    copy[a.length] = 0;
-    return copy;
-  }
-  if (!a.value.p)
-    return nullptr;
-  std::string utf8 =
-      toUtf8(TextView(static_cast<const PhrasorWChar *>(a.value.p), a.length));
-  auto *copy = static_cast<char *>(out.scratch(utf8.size() + 1));
-  std::memcpy(copy, utf8.c_str(), utf8.size() + 1);
-  return copy;
+  const bool utf8 = a.type == ArgType::Utf8Text;
+  if (!a.value.p || (utf8 && a.terminated))
+    return a.value.p;
+  // A UTF-16 unit never takes more than three bytes.
+  auto *bytes =
+      static_cast<char *>(out.scratch((utf8 ? a.length : 3 * a.length) + 1));
+  char *end =
+      utf8 ? std::copy_n(static_cast<const char *>(a.value.p), a.length, bytes)
+           : utf16ToUtf8(TextView(static_cast<const PhrasorWChar *>(a.value.p),
+                                  a.length),
+                         bytes);
+  *end = 0;
+  return bytes;
+}
+
+// An argument that accepts() for a floating-point insert, as \p F.
+template <class F> F asFloating(const Arg &a) {
+  return a.type == ArgType::Floating ? static_cast<F>(a.value.d)
+         : a.type == ArgType::Signed ? static_cast<F>(a.value.i)
+                                     : static_cast<F>(a.value.u);
 }
 
 } // namespace
@@ -265,12 +258,11 @@ std::optional<Error> bindArguments(const Inserts &inserts,
                      (inserts.list[i].star ? " (a '*' of " : " (for ") +
                      insertText(text, inserts.list[i]) + ") " + why);
   };
-  if (count < inserts.list.size()) {
-    std::size_t i = count;
-    return mismatch(i, "is missing: the text takes " +
-                           std::to_string(inserts.list.size()) +
-                           " arguments, " + std::to_string(count) + " given");
-  }
+  if (count < inserts.list.size())
+    return mismatch(count, "is missing: the text takes " +
+                               std::to_string(inserts.list.size()) +
+                               " arguments, " + std::to_string(count) +
+                               " given");
   for (std::size_t i = 0; i < inserts.list.size(); ++i) {
     const Insert &insert = inserts.list[i];
     const Arg &a = args[i];
@@ -285,15 +277,10 @@ std::optional<Error> bindArguments(const Inserts &inserts,
       out.push(static_cast<std::int64_t>(a.value.i));
       break;
     case Want::Double:
-      out.push(a.type == ArgType::Floating ? a.value.d
-               : a.type == ArgType::Signed ? static_cast<double>(a.value.i)
-                                           : static_cast<double>(a.value.u));
+      out.push(asFloating<double>(a));
       break;
     case Want::LongDouble:
-      out.push(a.type == ArgType::Floating ? static_cast<long double>(a.value.d)
-               : a.type == ArgType::Signed
-                   ? static_cast<long double>(a.value.i)
-                   : static_cast<long double>(a.value.u));
+      out.push(asFloating<long double>(a));
       break;
     case Want::WideChar:
     case Want::NarrowChar: {

@@ -71,20 +71,11 @@ const Catalog *Localizer::catalogFor(std::string_view id) const {
   return nullptr;
 }
 
-// A catalog answers a plural when, by its own rules, it has a form for the
-// count (its ID#<category>, ID#other or ID).
-const Catalog *Localizer::pluralCatalogFor(std::string_view id,
-                                           std::int64_t count) const {
-  for (const Catalog &c : chain)
-    if (!c.pluralId(id, count).empty())
-      return &c;
-  missing(id);
-  return nullptr;
-}
-
 std::optional<TextView> Localizer::find(std::string_view id) const {
-  if (const Catalog *c = catalogFor(id))
-    return c->find(id);
+  for (const Catalog &c : chain)
+    if (std::optional<TextView> text = c.find(id))
+      return text;
+  missing(id);
   return std::nullopt;
 }
 
@@ -97,14 +88,20 @@ Expected<Text> Localizer::formatArgs(std::string_view id, Style style,
   return c->formatArgs(id, style, args, count);
 }
 
+// A catalog answers a plural when, by its own rules, it has a form for the
+// count (its ID#<category>, ID#other or ID); that form is formatted as it
+// is, without choosing it a second time.
 Expected<Text> Localizer::pluralArgs(std::string_view id, std::int64_t count,
                                      const Arg *args,
                                      std::size_t argCount) const {
-  const Catalog *c = pluralCatalogFor(id, count);
-  if (!c)
-    return Error(Errc::MissingId,
-                 "no catalog has a text for '" + std::string(id) + "'");
-  return c->pluralArgs(id, count, args, argCount);
+  for (const Catalog &c : chain) {
+    const std::string form = c.pluralId(id, count);
+    if (!form.empty())
+      return c.formatArgs(form, Style::Message, args, argCount);
+  }
+  missing(id);
+  return Error(Errc::MissingId,
+               "no catalog has a text for '" + std::string(id) + "'");
 }
 
 } // namespace phrasor

@@ -9,28 +9,12 @@
 
 #include "Utf.h"
 
+#include <iterator>
+
 namespace phrasor {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
-
-void appendUtf8(std::string &out, char32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
 
 } // namespace
 
@@ -80,39 +64,17 @@ char32_t decodeUtf8(std::string_view text, std::size_t &i) {
   return c;
 }
 
-void appendUtf16(Text &out, char32_t c) {
-  if (c < 0x10000) {
-    out.push_back(static_cast<PhrasorWChar>(c));
-  } else {
-    c -= 0x10000;
-    out.push_back(static_cast<PhrasorWChar>(0xD800 + (c >> 10)));
-    out.push_back(static_cast<PhrasorWChar>(0xDC00 + (c & 0x3FF)));
-  }
-}
-
 std::string toUtf8(TextView text) {
   std::string out;
   out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t c = static_cast<std::uint16_t>(text[i]);
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-      char32_t low = static_cast<std::uint16_t>(text[i + 1]);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        appendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
-        ++i;
-        continue;
-      }
-    }
-    appendUtf8(out, c >= 0xD800 && c <= 0xDFFF ? kReplacement : c);
-  }
+  utf16ToUtf8(text, std::back_inserter(out));
   return out;
 }
 
 Text fromUtf8(std::string_view text) {
   Text out;
   out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();)
-    appendUtf16(out, decodeUtf8(text, i));
+  utf8ToUtf16(text, std::back_inserter(out));
   return out;
 }
 

@@ -36,17 +36,22 @@ public:
                                   std::string_view locale,
                                   std::string_view last = "en");
 
+  /// Catalog::find of the first catalog that has a text for \p id.
   std::optional<TextView> find(std::string_view id) const;
+  /// Catalog::format of the first catalog that has a text for \p id.
   template <class... A>
   Expected<Text> format(std::string_view id, const A &...args) const {
     const Arg list[] = {makeArg(args)..., Arg{}};
     return formatArgs(id, Style::Message, list, sizeof...(A));
   }
+  /// Catalog::formatPrintf of the first catalog that has a text for \p id.
   template <class... A>
   Expected<Text> formatPrintf(std::string_view id, const A &...args) const {
     const Arg list[] = {makeArg(args)..., Arg{}};
     return formatArgs(id, Style::Printf, list, sizeof...(A));
   }
+  /// Catalog::plural of the first catalog that has a form of \p id for
+  /// \p count by the rules of its own locale.
   template <class... A>
   Expected<Text> plural(std::string_view id, std::int64_t count,
                         const A &...args) const {
@@ -69,8 +74,6 @@ public:
   const Catalog *catalogFor(std::string_view id) const;
 
 private:
-  const Catalog *pluralCatalogFor(std::string_view id,
-                                  std::int64_t count) const;
   void missing(std::string_view id) const;
 
   std::vector<Catalog> chain;
