@@ -38,7 +38,9 @@ enum class Style : std::uint8_t {
 /// the error TooLong.
 constexpr std::size_t kMaxOutputUnits = 65535;
 
-/// Move-only; a moved-from catalog may only be assigned to or destroyed.
+/// Move-only; a moved-from catalog may only be assigned to or destroyed
+/// (any other use stops the process with a message, as misusing an
+/// Expected does).
 class Catalog {
 public:
   /// Reads \p file whole and loads it. The error says why a file was
@@ -127,6 +129,8 @@ public:
 
 private:
   explicit Catalog(std::unique_ptr<Impl> impl);
+  /// The state; aborts with a message for a moved-from catalog.
+  const Impl &state() const noexcept;
   std::unique_ptr<Impl> impl;
 };
 
