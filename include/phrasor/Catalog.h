@@ -44,8 +44,9 @@ constexpr std::size_t kMaxOutputUnits = 65535;
 class Catalog {
 public:
   /// Reads \p file whole and loads it. The error says why a file was
-  /// refused: not found, unreadable, not a database, which rule a corrupt
-  /// file breaks and where, or out of memory.
+  /// refused: not found, a directory or other file that is not regular,
+  /// too large, unreadable, not a database, which rule a corrupt file
+  /// breaks and where, or out of memory.
   static Expected<Catalog> open(const std::filesystem::path &file);
   /// Loads a database from a copy of \p size bytes at \p data.
   static Expected<Catalog> fromBytes(const void *data, std::size_t size);
