@@ -94,9 +94,10 @@ public:
     return pluralArgs(id, count, list, sizeof...(A));
   }
   /// Formats into the caller's \p buffer of \p length units (terminator
-  /// included) without allocating, unless an argument must be converted
-  /// between UTF-8 and UTF-16 beyond a small stack area, the text takes
-  /// more than 16 arguments, or on error.
+  /// included) without allocating, unless converted text (an argument
+  /// converted between UTF-8 and UTF-16 or mended, or the stored text
+  /// copied to widen an insert for a 64-bit integer) outgrows a small stack
+  /// area, the text takes more than 16 arguments, or on error.
   /// Returns the units written; when the output does not fit, the buffer
   /// holds nothing useful and the error is TooLong.
   template <class... A>
