@@ -486,14 +486,18 @@ TEST(CppFormat, OnePolicyForZeroUnitsAndBadUtf8) {
   const Text mended = fromUtf8(bad);
   ASSERT_EQ(mended, (Text{'x', 0xFFFD, 'y', 0xFFFD, 'z', 0xFFFD, 0xFFFD}));
   const Text expected = T("[") + mended + T("]");
-  for (const char *id : {"W", "N"}) {
+  // Windows decodes narrow inserts with the code page, where no byte is bad.
+#if defined(_WIN32)
+  const char *const ids[] = {"W"};
+#else
+  const char *const ids[] = {"W", "N"};
+  EXPECT_EQ(*c.formatPrintf("PN", bad.c_str()), expected);
+#endif
+  for (const char *id : ids) {
     SCOPED_TRACE(id);
     EXPECT_EQ(*c.format(id, bad), expected);
     EXPECT_EQ(*c.format(id, std::string_view(bad)), expected);
     EXPECT_EQ(*c.format(id, bad.c_str()), expected);
   }
-#if !defined(_WIN32)
-  EXPECT_EQ(*c.formatPrintf("PN", bad.c_str()), expected);
-#endif
   EXPECT_EQ(*c.formatPrintf("PW", bad), expected);
 }
