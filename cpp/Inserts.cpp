@@ -177,7 +177,7 @@ const void *wideText(const Arg &a, ArgList &out) {
 }
 
 // True when \p text is valid UTF-8 throughout.
-bool validUtf8(std::string_view text) {
+[[maybe_unused]] bool validUtf8(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const std::size_t at = i;
     if (decodeUtf8(text, i) == 0xFFFD &&
