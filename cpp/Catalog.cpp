@@ -15,6 +15,7 @@
 #include "LoadCheck.h"
 #include "Plural.h"
 #include "Render.h"
+#include "keeper/DatabaseFormat.h"
 
 #include <atomic>
 #include <cstdio>
@@ -28,6 +29,12 @@ namespace {
 constexpr const char *kNoneId = "<none>";
 constexpr std::uint64_t kEmptySlot = ~std::uint64_t{0};
 constexpr std::uint32_t kMaxBuffer = kMaxOutputUnits + 1;
+// A database is a header, a string block and a table of reference pairs,
+// the last two sized in 32 bits, and is read into memory whole.
+constexpr std::uintmax_t kMaxDatabaseFile =
+    sizeof(std::size_t) > 4
+        ? std::uintmax_t{kHeaderSize} + 2 * std::uintmax_t{0xFFFFFFFFu}
+        : std::uintmax_t{0x7FFFFFFFu};
 
 inline unsigned char fold(unsigned char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
@@ -303,8 +310,9 @@ Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
             (style == Style::Message ? "message: " : "printf format: ") +
             parsed.problem);
   ArgList list;
+  const PhrasorWChar *text;
   if (std::optional<Error> refused =
-          bindArguments(parsed, e.value, id, args, count, list))
+          bindArguments(parsed, e.value, id, args, count, list, text))
     return std::move(*refused);
   // Most texts come out near their stored length; the buffer grows only
   // when the formatter says the output was cut.
@@ -315,7 +323,7 @@ Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
   for (;;) {
     out.resize(capacity);
     std::uint32_t written = 0;
-    switch (renderText(style, &out[0], capacity, e.value, list, written)) {
+    switch (renderText(style, &out[0], capacity, text, list, written)) {
     case RenderResult::Written:
       out.resize(written);
       return out;
@@ -351,23 +359,58 @@ Expected<Catalog> Catalog::fromBytes(const void *data, std::size_t size) {
   return Catalog(std::move(impl));
 }
 
+// The path as UTF-8, for messages: narrowing it to the system code page
+// could fail for names outside that code page.
+static std::string displayPath(const std::filesystem::path &file) {
+  const auto utf8 = file.u8string();
+  return std::string(utf8.begin(), utf8.end());
+}
+
 Expected<Catalog> Catalog::open(const std::filesystem::path &file) {
-  const std::string name = file.string();
+  const std::string name = displayPath(file);
   std::error_code ec;
-  if (!std::filesystem::exists(file, ec))
+  const std::filesystem::file_status status = std::filesystem::status(file, ec);
+  if (!std::filesystem::exists(status))
     return Error(Errc::FileNotFound, "'" + name + "': no such file");
-  std::FILE *f = std::fopen(name.c_str(), "rb");
+  // A FIFO would block the read and a device may never end; a database is
+  // a regular file of a size the format can describe.
+  if (std::filesystem::is_directory(status))
+    return Error(Errc::ReadFailed, "'" + name + "': is a directory");
+  if (!std::filesystem::is_regular_file(status))
+    return Error(Errc::ReadFailed, "'" + name + "': not a regular file");
+  const std::uintmax_t size = std::filesystem::file_size(file, ec);
+  if (ec)
+    return Error(Errc::ReadFailed, "'" + name + "': cannot be read");
+  if (size > kMaxDatabaseFile)
+    return Error(Errc::ReadFailed, "'" + name + "': " + std::to_string(size) +
+                                       " bytes, larger than a database can be");
+#if defined(_WIN32)
+  // By the wide path: the narrow one is in the code page, which cannot
+  // name every folder a player may install to.
+  std::FILE *f = _wfopen(file.c_str(), L"rb");
+#else
+  std::FILE *f = std::fopen(file.c_str(), "rb");
+#endif
   if (!f)
     return Error(Errc::ReadFailed, "'" + name + "': cannot be opened");
   std::vector<std::uint8_t> bytes;
+  bytes.reserve(static_cast<std::size_t>(size));
   std::uint8_t chunk[65536];
   std::size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-    bytes.insert(bytes.end(), chunk, chunk + n);
+  bool tooLarge = false;
+  // The file may grow while it is read; stop at what a database can hold.
+  while (!tooLarge && (n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+    tooLarge = n > kMaxDatabaseFile - bytes.size();
+    if (!tooLarge)
+      bytes.insert(bytes.end(), chunk, chunk + n);
+  }
   const bool failed = std::ferror(f) != 0;
   std::fclose(f);
   if (failed)
     return Error(Errc::ReadFailed, "'" + name + "': read failed");
+  if (tooLarge)
+    return Error(Errc::ReadFailed,
+                 "'" + name + "': larger than a database can be");
   Expected<Catalog> loaded = fromBytes(bytes.data(), bytes.size());
   if (!loaded)
     return Error(loaded.error().code(),
@@ -375,19 +418,26 @@ Expected<Catalog> Catalog::open(const std::filesystem::path &file) {
   return loaded;
 }
 
-std::size_t Catalog::size() const { return impl->idCount; }
-std::string_view Catalog::locale() const { return impl->localeTag; }
-HSTRINGKEEPER Catalog::handle() const noexcept { return impl->keeper; }
+const Catalog::Impl &Catalog::state() const noexcept {
+  if (!impl)
+    detail::expectedMisuse("use of a moved-from Catalog",
+                           "only assignment and destruction are allowed");
+  return *impl;
+}
+
+std::size_t Catalog::size() const { return state().idCount; }
+std::string_view Catalog::locale() const { return state().localeTag; }
+HSTRINGKEEPER Catalog::handle() const noexcept { return state().keeper; }
 
 std::optional<TextView> Catalog::find(std::string_view id) const {
-  const Entry *e = impl->lookup(id);
+  const Entry *e = state().lookup(id);
   if (!e || !e->value)
     return std::nullopt;
   return TextView(e->value, e->valueLength);
 }
 
 std::optional<std::string_view> Catalog::voicePath(std::string_view id) const {
-  const Entry *e = impl->lookup(id);
+  const Entry *e = state().lookup(id);
   if (!e || !e->voice)
     return std::nullopt;
   return std::string_view(e->voice);
@@ -396,9 +446,9 @@ std::optional<std::string_view> Catalog::voicePath(std::string_view id) const {
 Expected<Text> Catalog::formatArgs(std::string_view id, Style style,
                                    const Arg *args, std::size_t count) const {
   const Entry *e;
-  if (std::optional<Error> missing = impl->resolve(id, e))
+  if (std::optional<Error> missing = state().resolve(id, e))
     return std::move(*missing);
-  return impl->render(*e, id, style, args, count);
+  return state().render(*e, id, style, args, count);
 }
 
 Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
@@ -407,9 +457,9 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
                                             const Arg *args,
                                             std::size_t count) const {
   const Entry *e;
-  if (std::optional<Error> missing = impl->resolve(id, e))
+  if (std::optional<Error> missing = state().resolve(id, e))
     return std::move(*missing);
-  const Inserts &parsed = impl->inserts(*e, style);
+  const Inserts &parsed = state().inserts(*e, style);
   if (!parsed.ok)
     return Error(Errc::BadMessage,
                  "'" + std::string(id) +
@@ -417,13 +467,14 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
   if (!buffer || length == 0)
     return Error(Errc::TooLong, "'" + std::string(id) + "': no buffer");
   ArgList list;
+  const PhrasorWChar *text;
   if (std::optional<Error> refused =
-          bindArguments(parsed, e->value, id, args, count, list))
+          bindArguments(parsed, e->value, id, args, count, list, text))
     return std::move(*refused);
   const std::uint32_t capacity =
       length > kMaxBuffer ? kMaxBuffer : static_cast<std::uint32_t>(length);
   std::uint32_t written = 0;
-  switch (renderText(style, buffer, capacity, e->value, list, written)) {
+  switch (renderText(style, buffer, capacity, text, list, written)) {
   case RenderResult::Written:
     return std::size_t{written};
   case RenderResult::Refused:
@@ -439,12 +490,12 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
 }
 
 std::string_view Catalog::pluralCategory(std::int64_t count) const {
-  return impl->rules->category(count);
+  return state().rules->category(count);
 }
 
 std::string Catalog::pluralId(std::string_view id, std::int64_t count) const {
   std::string key;
-  impl->pluralEntry(id, count, key);
+  state().pluralEntry(id, count, key);
   return key;
 }
 
@@ -452,16 +503,16 @@ Expected<Text> Catalog::pluralArgs(std::string_view id, std::int64_t count,
                                    const Arg *args,
                                    std::size_t argCount) const {
   std::string chosen;
-  const Entry *form = impl->pluralEntry(id, count, chosen);
+  const Entry *form = state().pluralEntry(id, count, chosen);
   if (!form) {
-    const Entry *e = impl->lookup(id);
+    const Entry *e = state().lookup(id);
     if (e && !e->value)
       return Error(Errc::NoValue, "entry '" + std::string(id) +
                                       "' has no text and no plural forms");
     return Error(Errc::MissingId,
                  "no entry '" + std::string(id) + "' and no plural forms");
   }
-  return impl->render(*form, chosen, Style::Message, args, argCount);
+  return state().render(*form, chosen, Style::Message, args, argCount);
 }
 
 const char *errcName(Errc code) noexcept {
@@ -486,6 +537,8 @@ const char *errcName(Errc code) noexcept {
     return "ArgumentMismatch";
   case Errc::TooLong:
     return "TooLong";
+  case Errc::BadLocale:
+    return "BadLocale";
   }
   return "?";
 }

@@ -62,12 +62,23 @@ public:
   void OnText(std::uint32_t, std::uint32_t) override {}
   void OnConversion(std::uint32_t begin, std::uint32_t end,
                     const ConversionSpec &spec) override {
+    const auto add = [&](Want want, bool star) {
+      Insert insert{want, 0, begin, end, star, false, false, 0, 0};
+      insert.arg = static_cast<std::uint32_t>(out.list.size());
+      out.list.push_back(insert);
+    };
     if (spec.widthFromArg)
-      out.list.push_back({Want::Int32, 0, begin, end, true});
+      add(Want::Int32, true);
     if (spec.precisionFromArg)
-      out.list.push_back({Want::Int32, 0, begin, end, true});
-    if (spec.kind != ArgKind::None)
-      out.list.push_back({wantOfPrintfKind(spec.kind), 0, begin, end, false});
+      add(Want::Int32, true);
+    if (spec.kind != ArgKind::None) {
+      add(wantOfPrintfKind(spec.kind), false);
+      Insert &last = out.list.back();
+      last.unprefixed = spec.length == LengthMod::None &&
+                        std::strchr("diouxX", spec.conversion) != nullptr;
+      last.roomToWiden = true;
+      last.letter = end - 1;
+    }
   }
   void OnError(std::uint32_t position, SpecError error) override {
     out.problem = std::string(SpecErrorText(error)) + " at unit " +
@@ -116,6 +127,10 @@ bool isIntegral(ArgType t) {
          t == ArgType::Unsigned;
 }
 
+const char *nameOf(const Arg &a) {
+  return a.name ? a.name : "an undescribed argument";
+}
+
 bool accepts(Want want, const Arg &a) {
   switch (want) {
   case Want::Int32:
@@ -146,8 +161,8 @@ const void *wideText(const Arg &a, ArgList &out) {
   const bool utf16 = a.type == ArgType::Utf16Text;
   if (utf16 && a.terminated)
     return a.value.p;
-  if (!utf16 && !a.value.p)
-    return nullptr; // a null const char* prints "(null)" as the runtime does
+  if (!a.value.p && a.fromPointer)
+    return nullptr; // a null pointer prints "(null)" as the runtime does
   // UTF-8 never takes more units than it has bytes.
   auto *units = static_cast<PhrasorWChar *>(
       out.scratch((a.length + 1) * sizeof(PhrasorWChar)));
@@ -161,19 +176,63 @@ const void *wideText(const Arg &a, ArgList &out) {
   return units;
 }
 
+// True when \p text is valid UTF-8 throughout.
+[[maybe_unused]] bool validUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t at = i;
+    if (decodeUtf8(text, i) == 0xFFFD &&
+        text.compare(at, 3, "\xEF\xBF\xBD") != 0)
+      return false;
+  }
+  return true;
+}
+
 // Text for a narrow insert, which the runtime decodes as UTF-8 on POSIX.
+// It would turn each bad byte into its own U+FFFD; the layer's converters
+// give one per maximal bad subsequence, so bad UTF-8 is mended here first
+// and shows the same through either kind of insert. Windows decodes narrow
+// text with the code page, where no byte is bad.
 const void *narrowText(const Arg &a, ArgList &out) {
   const bool utf8 = a.type == ArgType::Utf8Text;
-  if (!a.value.p || (utf8 && a.terminated))
+  if (!a.value.p && a.fromPointer)
+    return nullptr;
+  const std::string_view bytesIn =
+      utf8 ? std::string_view(static_cast<const char *>(a.value.p), a.length)
+           : std::string_view();
+#if defined(_WIN32)
+  const bool valid = true;
+#else
+  const bool valid = !utf8 || validUtf8(bytesIn);
+#endif
+  if (utf8 && a.terminated && valid)
     return a.value.p;
-  // A UTF-16 unit never takes more than three bytes.
-  auto *bytes =
-      static_cast<char *>(out.scratch((utf8 ? a.length : 3 * a.length) + 1));
-  char *end =
-      utf8 ? std::copy_n(static_cast<const char *>(a.value.p), a.length, bytes)
-           : utf16ToUtf8(TextView(static_cast<const PhrasorWChar *>(a.value.p),
-                                  a.length),
-                         bytes);
+  // A UTF-16 unit never takes more than three bytes, nor does a bad byte
+  // mended to U+FFFD.
+  auto *bytes = static_cast<char *>(out.scratch(3 * a.length + 1));
+  char *end;
+  if (utf8 && valid) {
+    end = std::copy_n(bytesIn.data(), a.length, bytes);
+  } else if (utf8) {
+    end = bytes;
+    for (std::size_t i = 0; i < bytesIn.size();) {
+      char32_t c = decodeUtf8(bytesIn, i);
+      PhrasorWChar pair[2];
+      PhrasorWChar *stop = pair;
+      if (c >= 0x10000) {
+        c -= 0x10000;
+        *stop++ = static_cast<PhrasorWChar>(0xD800 + (c >> 10));
+        *stop++ = static_cast<PhrasorWChar>(0xDC00 + (c & 0x3FF));
+      } else {
+        *stop++ = static_cast<PhrasorWChar>(c);
+      }
+      end = utf16ToUtf8(TextView(pair, static_cast<std::size_t>(stop - pair)),
+                        end);
+    }
+  } else {
+    end = utf16ToUtf8(
+        TextView(static_cast<const PhrasorWChar *>(a.value.p), a.length),
+        bytes);
+  }
   *end = 0;
   return bytes;
 }
@@ -183,6 +242,46 @@ template <class F> F asFloating(const Arg &a) {
   return a.type == ArgType::Floating ? static_cast<F>(a.value.d)
          : a.type == ArgType::Signed ? static_cast<F>(a.value.i)
                                      : static_cast<F>(a.value.u);
+}
+
+// Why \p a does not suit \p insert, or null when it does.
+std::optional<std::string> unsuited(const Insert &insert, const Arg &a) {
+  if (!accepts(insert.want, a))
+    return std::string("is ") + nameOf(a) + ", the insert takes " +
+           describeWant(insert.want);
+  if (insert.want == Want::WideChar || insert.want == Want::NarrowChar) {
+    const bool narrow = insert.want == Want::NarrowChar;
+    // A character that is not one unit (or, narrow, one ASCII byte)
+    // would come out as another character.
+    if (a.type == ArgType::Char &&
+        static_cast<std::uint64_t>(a.value.i) > (narrow ? 0x7Fu : 0xFFFFu))
+      return std::string("is ") + nameOf(a) + " with a value that is not one " +
+             (narrow ? "ASCII byte" : "UTF-16 unit");
+  }
+  return std::nullopt;
+}
+
+// The text with "I64" before the conversion letter of each insert in
+// \p widen (sorted by place), in the scratch area of \p out.
+const PhrasorWChar *withWideInserts(const PhrasorWChar *text,
+                                    std::uint32_t length,
+                                    const Insert *const *widen,
+                                    std::size_t count, ArgList &out) {
+  auto *units = static_cast<PhrasorWChar *>(
+      out.scratch((length + 3 * count + 1) * sizeof(PhrasorWChar)));
+  PhrasorWChar *at = units;
+  std::uint32_t from = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    const Insert *insert = widen[k];
+    at = std::copy(text + from, text + insert->letter, at);
+    *at++ = 'I';
+    *at++ = '6';
+    *at++ = '4';
+    from = insert->letter;
+  }
+  at = std::copy(text + from, text + length, at);
+  *at = 0;
+  return units;
 }
 
 } // namespace
@@ -228,12 +327,26 @@ Inserts parseMessage(const PhrasorWChar *text) {
       return r;
     }
   }
-  for (std::uint32_t field = 1; field <= layout.highestField; ++field) {
-    const MessageField &f = layout.fields[layout.fieldOrder[field - 1]];
-    r.list.push_back({wantOfMessageType(f.typeCode),
-                      static_cast<std::uint8_t>(f.typeCode), f.insertStart,
-                      f.specStart + f.specLength + 1u, false});
+  const auto insertOf = [](const MessageField &f) {
+    Insert insert{wantOfMessageType(f.typeCode),
+                  static_cast<std::uint8_t>(f.typeCode),
+                  f.insertStart,
+                  f.specStart + f.specLength + 1u,
+                  false,
+                  f.typeCode == kTypeInt,
+                  f.specLength + 3u <= kMaxInsertSpec,
+                  f.specStart + f.specLength - 1u,
+                  f.fieldNumber - 1u};
+    return insert;
+  };
+  for (std::uint32_t field = 1; field <= layout.highestField; ++field)
+    r.list.push_back(insertOf(layout.fields[layout.fieldOrder[field - 1]]));
+  for (std::uint32_t k = 0; k < layout.count; ++k) {
+    const MessageField &f = layout.fields[k];
+    if (f.fieldNumber && layout.fieldOrder[f.fieldNumber - 1] != k)
+      r.repeats.push_back(insertOf(f));
   }
+  r.length = static_cast<std::uint32_t>(TextView(text).size());
   r.ok = true;
   return r;
 }
@@ -244,33 +357,76 @@ Inserts parsePrintf(const PhrasorWChar *text) {
   r.ok = CheckFormat(text, collector);
   if (!r.ok)
     r.list.clear();
+  r.length = static_cast<std::uint32_t>(TextView(text).size());
   return r;
 }
 
 std::optional<Error> bindArguments(const Inserts &inserts,
                                    const PhrasorWChar *text,
                                    std::string_view id, const Arg *args,
-                                   std::size_t count, ArgList &out) {
-  const auto mismatch = [&](std::size_t i, std::string why) {
+                                   std::size_t count, ArgList &out,
+                                   const PhrasorWChar *&render) {
+  render = text;
+  const auto mismatch = [&](const Insert &insert, std::string why) {
     return Error(Errc::ArgumentMismatch,
                  "'" + std::string(id) + "': argument " +
-                     std::to_string(i + 1) +
-                     (inserts.list[i].star ? " (a '*' of " : " (for ") +
-                     insertText(text, inserts.list[i]) + ") " + why);
+                     std::to_string(insert.arg + 1) +
+                     (insert.star ? " (a '*' of " : " (for ") +
+                     insertText(text, insert) + ") " + why);
   };
   if (count < inserts.list.size())
-    return mismatch(count, "is missing: the text takes " +
-                               std::to_string(inserts.list.size()) +
-                               " arguments, " + std::to_string(count) +
-                               " given");
+    return mismatch(inserts.list[count],
+                    "is missing: the text takes " +
+                        std::to_string(inserts.list.size()) + " arguments, " +
+                        std::to_string(count) + " given");
+  for (const Insert &insert : inserts.list)
+    if (std::optional<std::string> why = unsuited(insert, args[insert.arg]))
+      return mismatch(insert, std::move(*why));
+  for (const Insert &insert : inserts.repeats)
+    if (std::optional<std::string> why = unsuited(insert, args[insert.arg]))
+      return mismatch(insert, std::move(*why));
+
+  // An integer wider than 32 bits is rendered whole by an insert without a
+  // size prefix, as C++ formatting libraries do, rather than cut to 32 bits
+  // with no sign of it. Every insert of its field must be such an insert,
+  // or the field keeps the narrowing its prefix asks for.
+  // The inserts to widen, kept in the list's scratch area so that
+  // formatting into a caller's buffer stays free of allocation.
+  const Insert **widen = nullptr;
+  std::size_t widened = 0;
+  const auto widenable = [&](const Insert &insert) {
+    if (!insert.unprefixed || insert.star || !args[insert.arg].wide)
+      return false;
+    for (const Insert &other : inserts.repeats)
+      if (other.arg == insert.arg && !other.unprefixed)
+        return false;
+    return true;
+  };
   for (std::size_t i = 0; i < inserts.list.size(); ++i) {
     const Insert &insert = inserts.list[i];
     const Arg &a = args[i];
-    if (!accepts(insert.want, a))
-      return mismatch(i, std::string("is ") + a.name + ", the insert takes " +
-                             describeWant(insert.want));
     switch (insert.want) {
     case Want::Int32:
+      if (widenable(insert)) {
+        const auto roomless = [&](const Insert &x) {
+          return x.arg == insert.arg && !x.roomToWiden;
+        };
+        if (!insert.roomToWiden || std::any_of(inserts.repeats.begin(),
+                                               inserts.repeats.end(), roomless))
+          return mismatch(insert, std::string("is ") + nameOf(a) +
+                                      ", wider than 32 bits, and the "
+                                      "insert's spec is too long to widen");
+        if (!widen)
+          widen = static_cast<const Insert **>(
+              out.scratch((inserts.list.size() + inserts.repeats.size()) *
+                          sizeof(const Insert *)));
+        widen[widened++] = &insert;
+        for (const Insert &other : inserts.repeats)
+          if (other.arg == insert.arg)
+            widen[widened++] = &other;
+        out.push(static_cast<std::int64_t>(a.value.i));
+        break;
+      }
       out.push(static_cast<std::int32_t>(a.value.i));
       break;
     case Want::Int64:
@@ -283,18 +439,9 @@ std::optional<Error> bindArguments(const Inserts &inserts,
       out.push(asFloating<long double>(a));
       break;
     case Want::WideChar:
-    case Want::NarrowChar: {
-      const bool narrow = insert.want == Want::NarrowChar;
-      // A character that is not one unit (or, narrow, one ASCII byte)
-      // would come out as another character.
-      if (a.type == ArgType::Char &&
-          static_cast<std::uint64_t>(a.value.i) > (narrow ? 0x7Fu : 0xFFFFu))
-        return mismatch(i, std::string("is ") + a.name +
-                               " with a value that is not one " +
-                               (narrow ? "ASCII byte" : "UTF-16 unit"));
+    case Want::NarrowChar:
       out.push(static_cast<std::int32_t>(a.value.i));
       break;
-    }
     case Want::WideString:
       out.push(wideText(a, out));
       break;
@@ -305,6 +452,15 @@ std::optional<Error> bindArguments(const Inserts &inserts,
       out.push(a.value.p);
       break;
     }
+  }
+  if (widened) {
+    if (inserts.length + 3 * widened > kMaxMessageLength)
+      return mismatch(*widen[0], "is wider than 32 bits, and the text is too "
+                                 "long to widen its insert");
+    std::sort(widen, widen + widened, [](const Insert *x, const Insert *y) {
+      return x->letter < y->letter;
+    });
+    render = withWideInserts(text, inserts.length, widen, widened, out);
   }
   return std::nullopt;
 }

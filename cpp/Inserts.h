@@ -38,9 +38,16 @@ enum class Want : std::uint8_t {
 struct Insert {
   Want want;
   std::uint8_t letterCode; ///< the message type code (narrowing), or 0
-  std::uint32_t begin;     ///< the insert's place in the text, for messages
+  std::uint32_t begin;     ///< the insert's place in the text
   std::uint32_t end;
   bool star; ///< a printf '*' width or precision
+  /// An integer conversion without a size prefix (d i o u x X), which
+  /// takes a 64-bit argument whole: \c letter is where its conversion
+  /// letter is, and \c roomToWiden whether "I64" fits before it.
+  bool unprefixed;
+  bool roomToWiden;
+  std::uint32_t letter;
+  std::uint32_t arg; ///< the argument the insert takes (a repeat's field)
 };
 
 /// The parsed inserts of one stored text, in the order arguments are taken
@@ -49,6 +56,10 @@ struct Inserts {
   bool ok = false;
   std::string problem; ///< why the text is refused, when !ok
   std::vector<Insert> list;
+  /// The other inserts of a message field that appears more than once:
+  /// the argument must suit each of them.
+  std::vector<Insert> repeats;
+  std::uint32_t length = 0; ///< units of the text
 };
 
 Inserts parseMessage(const PhrasorWChar *text);
@@ -56,11 +67,14 @@ Inserts parsePrintf(const PhrasorWChar *text);
 
 /// Checks \p args against \p inserts and stores each value, converted as
 /// the insert takes it, in \p out. A refusal names the ID, the insert (as
-/// written in \p text) and the argument's type.
+/// written in \p text) and the argument's type. \p render is the text to
+/// format: \p text, or a copy in \p out's scratch area in which the
+/// unprefixed inserts of 64-bit arguments take 64 bits.
 std::optional<Error> bindArguments(const Inserts &inserts,
                                    const PhrasorWChar *text,
                                    std::string_view id, const Arg *args,
-                                   std::size_t count, ArgList &out);
+                                   std::size_t count, ArgList &out,
+                                   const PhrasorWChar *&render);
 
 } // namespace phrasor
 

@@ -8,13 +8,69 @@
 namespace phrasor {
 namespace {
 
-// "fr_CA" and "fr-CA" name the same locale; files are named with '-'.
-std::string normalTag(std::string_view tag) {
-  std::string out(tag);
-  for (char &c : out)
-    if (c == '_')
-      c = '-';
-  return out;
+char lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+
+// A locale as a language tag, in lower case with '-' between subtags:
+// "fr_CA.UTF-8", "fr_CA@euro", "fr-ca" and "FR-CA" are all "fr-ca". Empty
+// when \p name is no language tag or POSIX locale name, so a name can never
+// lead out of the catalog directory. A file name has no codeset or modifier.
+std::string normalTag(std::string_view name, bool posix = true) {
+  const std::size_t cut = name.find_first_of(".@");
+  if (cut != std::string_view::npos && posix) {
+    // The codeset and modifier are letters, digits and '-' only.
+    for (char c : name.substr(cut + 1))
+      if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+            (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '@' ||
+            c == '.'))
+        return std::string();
+    name = name.substr(0, cut);
+  }
+  std::string out;
+  bool subtagStart = true;
+  for (char c : name) {
+    if (c == '_' || c == '-') {
+      if (subtagStart)
+        return std::string(); // an empty subtag
+      out += '-';
+      subtagStart = true;
+      continue;
+    }
+    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+          (c >= '0' && c <= '9')))
+      return std::string();
+    out += lower(c);
+    subtagStart = false;
+  }
+  return subtagStart ? std::string() : out;
+}
+
+std::string displayPath(const std::filesystem::path &file) {
+  const auto utf8 = file.u8string();
+  return std::string(utf8.begin(), utf8.end());
+}
+
+// The ".skdb" files of \p dir by the tag their name spells, so that
+// "fr_CA.skdb", "fr-CA.skdb" and "fr-ca.skdb" are all found for "fr-ca".
+// Of two that spell one tag, the name sorting first is taken.
+std::vector<std::pair<std::string, std::filesystem::path>>
+catalogFiles(const std::filesystem::path &dir) {
+  std::vector<std::pair<std::string, std::filesystem::path>> files;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::filesystem::path &path = it->path();
+    std::string ext = displayPath(path.extension());
+    std::transform(ext.begin(), ext.end(), ext.begin(), lower);
+    if (ext != ".skdb")
+      continue;
+    const std::string tag = normalTag(displayPath(path.stem()), false);
+    if (!tag.empty())
+      files.emplace_back(tag, path);
+  }
+  std::sort(files.begin(), files.end());
+  return files;
 }
 
 } // namespace
@@ -28,39 +84,58 @@ void Localizer::onMissing(std::function<void(std::string_view id)> handler) {
 Expected<Localizer> Localizer::load(const std::filesystem::path &dir,
                                     std::string_view locale,
                                     std::string_view last) {
+  const std::string first = normalTag(locale);
+  const std::string fallback = normalTag(last);
+  if (first.empty() || (!last.empty() && fallback.empty()))
+    return Error(Errc::BadLocale,
+                 "'" + std::string(first.empty() ? locale : last) +
+                     "' is not a language tag or locale name");
   std::vector<std::string> tags;
-  for (std::string tag = normalTag(locale); !tag.empty();) {
+  for (std::string tag = first; !tag.empty();) {
     tags.push_back(tag);
     const std::size_t dash = tag.rfind('-');
     tag.resize(dash == std::string::npos ? 0 : dash);
   }
-  const std::string fallback = normalTag(last);
   if (!fallback.empty() &&
       std::find(tags.begin(), tags.end(), fallback) == tags.end())
     tags.push_back(fallback);
 
+  const auto files = catalogFiles(dir);
   Localizer result;
   std::string tried;
   for (const std::string &tag : tags) {
-    const std::filesystem::path file = dir / (tag + ".skdb");
-    tried += (tried.empty() ? "" : ", ") + file.string();
-    std::error_code ec;
-    if (!std::filesystem::exists(file, ec))
+    tried += (tried.empty() ? "" : ", ") + displayPath(dir / (tag + ".skdb"));
+    const auto file =
+        std::lower_bound(files.begin(), files.end(), tag,
+                         [](const auto &entry, const std::string &t) {
+                           return entry.first < t;
+                         });
+    if (file == files.end() || file->first != tag)
       continue;
-    Expected<Catalog> catalog = Catalog::open(file);
-    if (!catalog)
-      return catalog.error();
-    result.add(std::move(*catalog));
+    // A broken file costs its own language only: the rest of the chain
+    // still gives text, and the host can read why the file was skipped.
+    Expected<Catalog> catalog = Catalog::open(file->second);
+    if (catalog)
+      result.add(std::move(*catalog));
+    else
+      result.skipped.push_back(catalog.error());
   }
-  if (result.chain.empty())
+  if (result.chain.empty()) {
+    if (!result.skipped.empty())
+      return result.skipped.front();
     return Error(Errc::FileNotFound, "no catalog for '" + std::string(locale) +
                                          "' (tried " + tried + ")");
+  }
   return result;
 }
 
 void Localizer::missing(std::string_view id) const {
-  if (missingHandler)
-    missingHandler(id);
+  // A copy: the handler may replace itself, which would destroy the
+  // closure while it runs.
+  if (missingHandler) {
+    const std::function<void(std::string_view)> handler = missingHandler;
+    handler(id);
+  }
 }
 
 const Catalog *Localizer::catalogFor(std::string_view id) const {

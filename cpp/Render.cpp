@@ -24,9 +24,11 @@ RenderResult renderText(Style style, PhrasorWChar *buffer, std::uint32_t length,
   written = 0;
   if (style == Style::Printf) {
     const FormatOutcome outcome = FormatPrintf(buffer, length, text, args);
-    written = outcome.written;
     switch (outcome.status) {
     case FormatStatus::Ok:
+      // A U+0000 from a %c ends the text, as it ends a message's output
+      // and as a reader of the raw buffer sees it.
+      written = unitsBefore0(buffer, outcome.written);
       return RenderResult::Written;
     case FormatStatus::BufferFull:
       return RenderResult::Cut;

@@ -24,10 +24,11 @@ namespace phrasor {
 
 /// What kind of C++ value an argument is.
 enum class ArgType : std::uint8_t {
+  None, ///< not described (an Arg{}); every insert refuses it
   Bool,
-  Char,      ///< char, signed/unsigned char, char16_t, char32_t, wchar_t
-  Signed,    ///< signed integers
-  Unsigned,  ///< unsigned integers
+  Char,      ///< char, char16_t, char32_t, wchar_t
+  Signed,    ///< signed integers, signed char (int8_t) included
+  Unsigned,  ///< unsigned integers, unsigned char (uint8_t) included
   Floating,  ///< float, double, long double
   Utf8Text,  ///< std::string, std::string_view, const char*
   Utf16Text, ///< Text, TextView, const PhrasorWChar*
@@ -36,12 +37,14 @@ enum class ArgType : std::uint8_t {
 
 /// One argument: its type, the name to show in a refusal, and its value.
 /// Text arguments point at the caller's characters; \c length is their count
-/// and \c terminated says whether a terminator follows them.
+/// and \c terminated says whether a terminator follows them. An Arg{} is
+/// "no argument": every insert refuses it.
 struct Arg {
   ArgType type;
   bool terminated;  ///< text: a terminator follows the characters
   bool fromPointer; ///< text given as a raw pointer (may be printed by %p)
-  const char *name; ///< the C++ type, for messages
+  bool wide;        ///< integer: the C++ type is wider than 32 bits
+  const char *name; ///< the C++ type, for messages; may be null
   union {
     std::int64_t i;
     std::uint64_t u;
@@ -54,7 +57,11 @@ struct Arg {
 namespace detail {
 
 template <class T> constexpr const char *arithmeticName() {
-  if constexpr (std::is_same<T, short>::value)
+  if constexpr (std::is_same<T, signed char>::value)
+    return "signed char";
+  else if constexpr (std::is_same<T, unsigned char>::value)
+    return "unsigned char";
+  else if constexpr (std::is_same<T, short>::value)
     return "short";
   else if constexpr (std::is_same<T, int>::value)
     return "int";
@@ -98,10 +105,12 @@ template <class T> struct ArgOf {
     } else if constexpr (std::is_signed<T>::value) {
       a.type = ArgType::Signed;
       a.name = arithmeticName<T>();
+      a.wide = sizeof(T) > 4;
       a.value.i = static_cast<std::int64_t>(v);
     } else {
       a.type = ArgType::Unsigned;
       a.name = arithmeticName<T>();
+      a.wide = sizeof(T) > 4;
       a.value.u = static_cast<std::uint64_t>(v);
     }
     return a;
@@ -136,6 +145,16 @@ template <class C> std::size_t terminatedLength(const C *s) {
   return n;
 }
 
+// An array need not hold a terminator: its text ends at the first one or
+// at its last element, whichever comes first.
+template <class C, std::size_t N>
+Arg arrayArg(ArgType type, const C (&v)[N], const char *name) {
+  std::size_t n = 0;
+  while (n < N && v[n])
+    ++n;
+  return textArg(type, v, n, n < N, false, name);
+}
+
 template <> struct ArgOf<bool> {
   static Arg make(bool v) {
     Arg a{};
@@ -145,18 +164,10 @@ template <> struct ArgOf<bool> {
     return a;
   }
 };
+// A char keeps the sign it has on the platform, as it does when a C caller
+// passes it; signed and unsigned char are int8_t and uint8_t, integers.
 template <> struct ArgOf<char> {
-  static Arg make(char v) {
-    return charArg(static_cast<unsigned char>(v), "char");
-  }
-};
-template <> struct ArgOf<signed char> {
-  static Arg make(signed char v) {
-    return charArg(static_cast<unsigned char>(v), "signed char");
-  }
-};
-template <> struct ArgOf<unsigned char> {
-  static Arg make(unsigned char v) { return charArg(v, "unsigned char"); }
+  static Arg make(char v) { return charArg(static_cast<int>(v), "char"); }
 };
 template <> struct ArgOf<char16_t> {
   static Arg make(char16_t v) { return charArg(v, "char16_t"); }
@@ -199,8 +210,7 @@ template <> struct ArgOf<std::string_view> {
 };
 template <std::size_t N> struct ArgOf<char[N]> {
   static Arg make(const char (&v)[N]) {
-    return textArg(ArgType::Utf8Text, v, terminatedLength(v), true, false,
-                   "string literal");
+    return arrayArg(ArgType::Utf8Text, v, "string literal");
   }
 };
 
@@ -225,17 +235,21 @@ template <> struct ArgOf<TextView> {
 };
 template <std::size_t N> struct ArgOf<PhrasorWChar[N]> {
   static Arg make(const PhrasorWChar (&v)[N]) {
-    return textArg(ArgType::Utf16Text, v, terminatedLength(v), true, false,
-                   "UTF-16 literal");
+    return arrayArg(ArgType::Utf16Text, v, "UTF-16 literal");
   }
 };
 
 } // namespace detail
 
-/// Describes \p value for the checked formatting calls.
+/// Describes \p value for the checked formatting calls. A text argument
+/// points at the caller's characters, so they must outlive the Arg.
 template <class T> Arg makeArg(const T &value) {
   return detail::ArgOf<std::remove_cv_t<T>>::make(value);
 }
+/// A temporary string would be freed before the Arg is used; keep the
+/// string in a variable, or pass it straight to format().
+Arg makeArg(const std::string &&) = delete;
+Arg makeArg(const Text &&) = delete;
 
 } // namespace phrasor
 

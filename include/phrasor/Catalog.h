@@ -38,12 +38,15 @@ enum class Style : std::uint8_t {
 /// the error TooLong.
 constexpr std::size_t kMaxOutputUnits = 65535;
 
-/// Move-only; a moved-from catalog may only be assigned to or destroyed.
+/// Move-only; a moved-from catalog may only be assigned to or destroyed
+/// (any other use stops the process with a message, as misusing an
+/// Expected does).
 class Catalog {
 public:
   /// Reads \p file whole and loads it. The error says why a file was
-  /// refused: not found, unreadable, not a database, which rule a corrupt
-  /// file breaks and where, or out of memory.
+  /// refused: not found, a directory or other file that is not regular,
+  /// too large, unreadable, not a database, which rule a corrupt file
+  /// breaks and where, or out of memory.
   static Expected<Catalog> open(const std::filesystem::path &file);
   /// Loads a database from a copy of \p size bytes at \p data.
   static Expected<Catalog> fromBytes(const void *data, std::size_t size);
@@ -91,9 +94,10 @@ public:
     return pluralArgs(id, count, list, sizeof...(A));
   }
   /// Formats into the caller's \p buffer of \p length units (terminator
-  /// included) without allocating, unless an argument must be converted
-  /// between UTF-8 and UTF-16 beyond a small stack area, the text takes
-  /// more than 16 arguments, or on error.
+  /// included) without allocating, unless converted text (an argument
+  /// converted between UTF-8 and UTF-16 or mended, or the stored text
+  /// copied to widen an insert for a 64-bit integer) outgrows a small stack
+  /// area, the text takes more than 16 arguments, or on error.
   /// Returns the units written; when the output does not fit, the buffer
   /// holds nothing useful and the error is TooLong.
   template <class... A>
@@ -127,6 +131,8 @@ public:
 
 private:
   explicit Catalog(std::unique_ptr<Impl> impl);
+  /// The state; aborts with a message for a moved-from catalog.
+  const Impl &state() const noexcept;
   std::unique_ptr<Impl> impl;
 };
 

@@ -31,6 +31,7 @@ enum class Errc {
   BadMessage,       ///< the stored text is not a valid message or format
   ArgumentMismatch, ///< the arguments do not fit the stored inserts
   TooLong,          ///< the output does not fit
+  BadLocale,        ///< not a language tag or POSIX locale name
 };
 
 /// A short name for \p code, such as "MissingId".
@@ -108,6 +109,15 @@ public:
   const T &operator*() const { return value(); }
   T *operator->() { return &value(); }
   const T *operator->() const { return &value(); }
+
+  /// The value, or \p fallback converted to T when this holds an error.
+  template <class U> T value_or(U &&fallback) const & {
+    return ok ? storage.value : static_cast<T>(std::forward<U>(fallback));
+  }
+  template <class U> T value_or(U &&fallback) && {
+    return ok ? std::move(storage.value)
+              : static_cast<T>(std::forward<U>(fallback));
+  }
 
   const Error &error() const {
     if (ok)

@@ -29,9 +29,14 @@ public:
   /// Appends \p catalog as the least specific so far.
   void add(Catalog catalog);
   /// Opens dir/<locale>.skdb, then each shorter tag (fr-CA, then fr), then
-  /// dir/<last>.skdb, skipping files that do not exist. "_" separates
-  /// subtags as "-" does. An error when none exists, or when one that
-  /// exists does not load.
+  /// dir/<last>.skdb, skipping files that do not exist. A locale may be a
+  /// language tag or a POSIX locale name as the environment gives it
+  /// ("fr_CA.UTF-8", "fr_CA@euro": the codeset and modifier are ignored);
+  /// tags and file names match ignoring case, with "_" and "-" alike. A
+  /// file that does not load is skipped and kept in problems(). An error
+  /// (BadLocale) for a name that is neither, so no name leads outside
+  /// \p dir; and when no catalog loads: the first file's error, or
+  /// FileNotFound when none exists.
   static Expected<Localizer> load(const std::filesystem::path &dir,
                                   std::string_view locale,
                                   std::string_view last = "en");
@@ -60,7 +65,8 @@ public:
   }
   /// Tells \p handler of each ID that no catalog has a text for. Set it
   /// before sharing the Localizer between threads; it may be called on any
-  /// of them.
+  /// of them. A handler may replace itself; the new one is told of the
+  /// next ID.
   void onMissing(std::function<void(std::string_view id)> handler);
 
   Expected<Text> formatArgs(std::string_view id, Style style, const Arg *args,
@@ -70,6 +76,9 @@ public:
 
   /// The catalogs, most specific first.
   const std::vector<Catalog> &catalogs() const { return chain; }
+  /// Why load() skipped each file of the chain that exists but did not
+  /// load, in search order; the message names the file.
+  const std::vector<Error> &problems() const { return skipped; }
   /// The catalog that answers for \p id, or null (and onMissing is told).
   const Catalog *catalogFor(std::string_view id) const;
 
@@ -77,6 +86,7 @@ private:
   void missing(std::string_view id) const;
 
   std::vector<Catalog> chain;
+  std::vector<Error> skipped;
   std::function<void(std::string_view)> missingHandler;
 };
 

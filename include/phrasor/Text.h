@@ -22,9 +22,9 @@ using TextView = std::basic_string_view<PhrasorWChar>;
 
 /// UTF-8 of \p text; each unpaired surrogate becomes U+FFFD.
 std::string toUtf8(TextView text);
-/// UTF-16 of \p text; each byte that starts no valid sequence (stray
-/// continuation bytes, overlong forms, surrogates, values past U+10FFFF,
-/// cut sequences) becomes U+FFFD.
+/// UTF-16 of \p text; each maximal invalid subsequence (a stray
+/// continuation byte, a byte of an overlong form, surrogate or value past
+/// U+10FFFF, a cut sequence) becomes one U+FFFD.
 Text fromUtf8(std::string_view text);
 
 } // namespace phrasor

@@ -3,7 +3,12 @@
 #include "CppTestSupport.h"
 
 #include <cstring>
+#include <fstream>
 #include <random>
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 
 using namespace phrasor;
 using namespace phrasor::cpptest;
@@ -71,12 +76,87 @@ TEST(CppLoad, EachFailureHasItsCodeAndAReason) {
   Expected<Catalog> directory = Catalog::open(dir.path);
   ASSERT_FALSE(directory);
   EXPECT_EQ(directory.error().code(), Errc::ReadFailed);
+  EXPECT_NE(directory.error().message().find("is a directory"),
+            std::string::npos)
+      << directory.error().message();
   EXPECT_FALSE(Catalog::fromBytes(nullptr, 0));
 
   b = Valid();
   Expected<Catalog> good = Catalog::open(dir.write("good.skdb", b));
   ASSERT_TRUE(good) << good.error().message();
   EXPECT_EQ(good->size(), 3u);
+}
+
+#if !defined(_WIN32)
+TEST(CppLoad, OnlyRegularFilesOfAPossibleSizeAreRead) {
+  TempDir dir;
+  // A FIFO would block the read forever, a device never end.
+  const std::filesystem::path fifo = dir.path / "fifo.skdb";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::filesystem::path &special :
+       {fifo, std::filesystem::path("/dev/zero")}) {
+    SCOPED_TRACE(special.string());
+    Expected<Catalog> c = Catalog::open(special);
+    ASSERT_FALSE(c);
+    EXPECT_EQ(c.error().code(), Errc::ReadFailed);
+    EXPECT_NE(c.error().message().find("not a regular file"), std::string::npos)
+        << c.error().message();
+  }
+  // A sparse file larger than the format can describe is refused unread.
+  const std::filesystem::path huge = dir.write("huge.skdb", Valid());
+  std::error_code ec;
+  std::filesystem::resize_file(huge, std::uintmax_t{9} << 30, ec);
+  if (!ec) {
+    Expected<Catalog> c = Catalog::open(huge);
+    ASSERT_FALSE(c);
+    EXPECT_EQ(c.error().code(), Errc::ReadFailed);
+    EXPECT_NE(c.error().message().find("larger than a database"),
+              std::string::npos)
+        << c.error().message();
+  }
+}
+#endif
+
+TEST(CppLoad, OpensPathsOutsideTheCodePage) {
+  // Windows would narrow the path to the ANSI code page, which holds
+  // neither Cyrillic nor CJK.
+  TempDir dir;
+  const std::filesystem::path folder =
+      dir.path / std::filesystem::path(u8"Игра_游戏");
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path file =
+      folder / std::filesystem::path(u8"язык.skdb");
+  {
+    std::ofstream out(file, std::ios::binary);
+    const std::vector<std::uint8_t> b = Valid();
+    out.write(reinterpret_cast<const char *>(b.data()),
+              static_cast<std::streamsize>(b.size()));
+  }
+  Expected<Catalog> c = Catalog::open(file);
+  ASSERT_TRUE(c) << c.error().message();
+  EXPECT_EQ(c->size(), 3u);
+  Expected<Catalog> missing =
+      Catalog::open(folder / std::filesystem::path(u8"нет.skdb"));
+  ASSERT_FALSE(missing);
+  EXPECT_EQ(missing.error().code(), Errc::FileNotFound);
+  EXPECT_NE(missing.error().message().find("\xD0\xBD\xD0\xB5\xD1\x82"),
+            std::string::npos)
+      << "the path is named in UTF-8";
+}
+
+TEST(CppLoad, ExpectedAndMovedFromMisuse) {
+  Expected<int> three = 3;
+  Expected<int> none = Error(Errc::MissingId, "no");
+  EXPECT_EQ(three.value_or(7), 3);
+  EXPECT_EQ(none.value_or(7), 7);
+  Expected<Text> text = Error(Errc::NoValue, "none");
+  EXPECT_EQ(std::move(text).value_or(T("fallback")), T("fallback"));
+
+  Catalog a = Make({{"A", "a"}});
+  Catalog b = std::move(a);
+  EXPECT_DEATH((void)a.find("A"), "moved-from Catalog");
+  EXPECT_DEATH((void)a.size(), "moved-from Catalog");
+  EXPECT_DEATH((void)a.format("A"), "moved-from Catalog");
 }
 
 TEST(CppLoad, CatalogsMoveAndReleaseTheirKeeper) {

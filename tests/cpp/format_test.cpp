@@ -67,16 +67,24 @@ enum class Takes {
 struct InsertCase {
   const char *spec; // the message insert for field 1
   Takes takes;
+  const char *wide = nullptr; // what it becomes for a 64-bit integer
 };
 
 const InsertCase kInserts[] = {
-    {"%1!d!", Takes::Int32},    {"%1!u!", Takes::Int32},
-    {"%1!x!", Takes::Int32},    {"%1!hd!", Takes::Int32},
-    {"%1!lu!", Takes::Int32},   {"%1!I64d!", Takes::Int64},
-    {"%1!.2f!", Takes::Double}, {"%1!g!", Takes::Double},
-    {"%1!c!", Takes::WideChar}, {"%1!C!", Takes::NarrowChar},
-    {"%1!s!", Takes::Wide},     {"%1!S!", Takes::Narrow},
-    {"%1!-8s!", Takes::Wide},   {"%1!p!", Takes::Ptr},
+    {"%1!d!", Takes::Int32, "%1!I64d!"},
+    {"%1!u!", Takes::Int32, "%1!I64u!"},
+    {"%1!x!", Takes::Int32, "%1!I64x!"},
+    {"%1!hd!", Takes::Int32},
+    {"%1!lu!", Takes::Int32},
+    {"%1!I64d!", Takes::Int64},
+    {"%1!.2f!", Takes::Double},
+    {"%1!g!", Takes::Double},
+    {"%1!c!", Takes::WideChar},
+    {"%1!C!", Takes::NarrowChar},
+    {"%1!s!", Takes::Wide},
+    {"%1!S!", Takes::Narrow},
+    {"%1!-8s!", Takes::Wide},
+    {"%1!p!", Takes::Ptr},
 };
 
 // One C++ argument, what it is, and the value each insert kind should see.
@@ -195,9 +203,13 @@ Text Raw(HSTRINGKEEPER h, const char *id, Takes t, const ArgCase &a) {
 
 TEST(CppFormat, EveryArgumentKindAgainstEveryInsertKind) {
   std::vector<Row> rows;
-  for (std::size_t i = 0; i < std::size(kInserts); ++i)
+  for (std::size_t i = 0; i < std::size(kInserts); ++i) {
     rows.push_back(
         {"M" + std::to_string(i), std::string("<") + kInserts[i].spec + ">"});
+    if (kInserts[i].wide)
+      rows.push_back(
+          {"W" + std::to_string(i), std::string("<") + kInserts[i].wide + ">"});
+  }
   Catalog c = Make(rows);
   for (std::size_t i = 0; i < std::size(kInserts); ++i) {
     const std::string id = "M" + std::to_string(i);
@@ -213,8 +225,13 @@ TEST(CppFormat, EveryArgumentKindAgainstEveryInsertKind) {
         continue;
       }
       ASSERT_TRUE(got) << got.error().message();
+      // An integer wider than 32 bits is rendered whole where the insert
+      // names no size.
+      const bool whole = kInserts[i].wide && std::string(a.name) == "long long";
+      const std::string rawId = (whole ? "W" : "M") + std::to_string(i);
       EXPECT_EQ(toUtf8(*got),
-                toUtf8(Raw(c.handle(), id.c_str(), kInserts[i].takes, a)));
+                toUtf8(Raw(c.handle(), rawId.c_str(),
+                           whole ? Takes::Int64 : kInserts[i].takes, a)));
     }
   }
 }
@@ -318,4 +335,169 @@ TEST(CppFormat, FormatToAndFindAllocateNothing) {
   }
   EXPECT_EQ(gAllocations.load(), before);
   EXPECT_EQ(Text(buffer), T("Bo has 9 points"));
+}
+
+TEST(CppFormat, ArraysAndEmptyViewsGiveTheirOwnText) {
+  Catalog c = Make({{"W", "[%1!s!]"}, {"N", "[%1!S!]"}});
+  // A full array has no terminator: its text is its N elements and nothing
+  // that follows it in memory.
+  struct {
+    char code[4];
+    char after[4];
+  } narrow{{'A', 'B', 'C', 'D'}, {'X', 'Y', 'Z', 0}};
+  struct {
+    PhrasorWChar code[2];
+    PhrasorWChar after[2];
+  } wide{{'E', 'F'}, {'Q', 0}};
+  char shortCode[6] = "AB";
+  for (const char *id : {"W", "N"}) {
+    SCOPED_TRACE(id);
+    EXPECT_EQ(*c.format(id, narrow.code), T("[ABCD]"));
+    EXPECT_EQ(*c.format(id, wide.code), T("[EF]"));
+    EXPECT_EQ(*c.format(id, shortCode), T("[AB]"));
+    // A default view is the empty text; only a null pointer is "(null)".
+    EXPECT_EQ(*c.format(id, std::string_view{}), T("[]"));
+    EXPECT_EQ(*c.format(id, TextView{}), T("[]"));
+    EXPECT_EQ(*c.format(id, static_cast<const char *>(nullptr)), T("[(null)]"));
+    EXPECT_EQ(*c.format(id, static_cast<const PhrasorWChar *>(nullptr)),
+              T("[(null)]"));
+  }
+}
+
+TEST(CppFormat, SmallIntegersKeepTheirSignAndCountAsNumbers) {
+  Catalog c = Make({{"D", "%1!d!|%1!x!|%1!hd!|%1!u!"},
+                    {"F", "%1!.1f!"},
+                    {"E", "%1!e!"},
+                    {"C", "%1!c!"}});
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  PhrasorWChar raw[128];
+  for (int v : {-5, -128, 0, 127}) {
+    SCOPED_TRACE(v);
+    const std::int8_t small = static_cast<std::int8_t>(v);
+    mgr->FormatMessageByID(c.handle(), "D", raw, 128, small);
+    // What a C caller passing the same value gets.
+    EXPECT_EQ(*c.format("D", small), Text(raw));
+    EXPECT_EQ(*c.format("D", static_cast<signed char>(v)), Text(raw));
+    mgr->FormatMessageByID(c.handle(), "F", raw, 128, double(v));
+    EXPECT_EQ(*c.format("F", small), Text(raw));
+  }
+  const char negative = static_cast<char>(-5);
+  mgr->FormatMessageByID(c.handle(), "D", raw, 128, negative);
+  EXPECT_EQ(*c.format("D", negative), Text(raw))
+      << "char as the platform has it";
+  ASSERT_TRUE(c.format("E", std::uint8_t{200}));
+  EXPECT_EQ(*c.format("F", std::uint8_t{200}), T("200.0"));
+  EXPECT_EQ(c.format("F", 'a').error().code(), Errc::ArgumentMismatch)
+      << "a char is a character, not a number";
+}
+
+TEST(CppFormat, ARepeatedFieldSuitsEachOfItsInserts) {
+  Catalog c = Make({{"CD", "[%1!c!|%1!d!]"},
+                    {"DC", "[%1!d!|%1!c!]"},
+                    {"SS", "%1!s!%1!-3s!"}});
+  for (const char *id : {"CD", "DC"}) {
+    SCOPED_TRACE(id);
+    Expected<Text> emoji = c.format(id, U'\U0001F600');
+    ASSERT_FALSE(emoji) << toUtf8(*emoji);
+    EXPECT_EQ(emoji.error().code(), Errc::ArgumentMismatch);
+    EXPECT_NE(emoji.error().message().find("%1!c!"), std::string::npos)
+        << emoji.error().message();
+    EXPECT_EQ(c.format(id, true).error().code(), Errc::ArgumentMismatch)
+        << "a bool is no character";
+  }
+  EXPECT_EQ(*c.format("CD", u'A'), T("[A|65]"));
+  EXPECT_EQ(*c.format("SS", "ab"), T("abab "));
+}
+
+TEST(CppFormat, AnUndescribedArgumentIsRefused) {
+  Catalog c = Make({{"D", "%1!d!"}, {"S", "%1!s!"}, {"P", "%d"}});
+  Arg blank{};
+  Arg nameless = makeArg(3);
+  nameless.name = nullptr;
+  Arg namelessText = makeArg("x");
+  namelessText.name = nullptr;
+  for (const char *id : {"D", "S"}) {
+    SCOPED_TRACE(id);
+    Expected<Text> got = c.formatArgs(id, Style::Message, &blank, 1);
+    ASSERT_FALSE(got);
+    EXPECT_EQ(got.error().code(), Errc::ArgumentMismatch);
+  }
+  EXPECT_EQ(c.formatArgs("P", Style::Printf, &blank, 1).error().code(),
+            Errc::ArgumentMismatch);
+  EXPECT_EQ(*c.formatArgs("D", Style::Message, &nameless, 1), T("3"));
+  Expected<Text> wrong = c.formatArgs("D", Style::Message, &namelessText, 1);
+  ASSERT_FALSE(wrong);
+  EXPECT_EQ(wrong.error().code(), Errc::ArgumentMismatch);
+}
+
+TEST(CppFormat, WideIntegersAreWholeUnlessThePrefixNarrowsThem) {
+  Catalog c = Make({{"DLG_GOLD", "%1!s! has %2!d! gold"},
+                    {"ALL", "%1!d!|%1!x!|%1!5u!"},
+                    {"MIXED", "%1!d!|%1!hd!"},
+                    {"PREFIXED", "%1!ld!|%2!I32u!|%3!hd!"},
+                    {"LONGSPEC", "%1!-0000000010d!"},
+                    {"PRINTF", "%s: %d %*x %lu"}});
+  EXPECT_EQ(*c.format("DLG_GOLD", "Ann", 5000000000LL),
+            T("Ann has 5000000000 gold"));
+  EXPECT_EQ(*c.format("DLG_GOLD", "Ann", std::uint64_t{1} << 40),
+            T("Ann has 1099511627776 gold"));
+  EXPECT_EQ(*c.format("DLG_GOLD", "Ann", -7LL), T("Ann has -7 gold"));
+  EXPECT_EQ(*c.format("ALL", std::int64_t{-1}),
+            T("-1|ffffffffffffffff|18446744073709551615"));
+  EXPECT_EQ(*c.format("ALL", -1), T("-1|ffffffff|4294967295"))
+      << "32-bit arguments are as before";
+  // Explicit prefixes keep C's narrowing, for every insert of the field.
+  EXPECT_EQ(*c.format("MIXED", 5000000000LL), T("705032704|-3584"));
+  EXPECT_EQ(*c.format("PREFIXED", 5000000000LL, 5000000000LL, 70000LL),
+            T("705032704|705032704|4464"));
+  Expected<Text> noRoom = c.format("LONGSPEC", 5000000000LL);
+  ASSERT_FALSE(noRoom);
+  EXPECT_EQ(noRoom.error().code(), Errc::ArgumentMismatch);
+  EXPECT_EQ(*c.format("LONGSPEC", 5), T("5         "));
+  EXPECT_EQ(
+      *c.formatPrintf("PRINTF", "x", 5000000000LL, 3, 1LL << 33, 8589934593LL),
+      T("x: 5000000000 200000000 1"));
+
+  PhrasorWChar buffer[64];
+  ASSERT_TRUE(c.formatTo(buffer, 64, "DLG_GOLD", "Bo", 6000000000LL));
+  EXPECT_EQ(Text(buffer), T("Bo has 6000000000 gold"));
+  const long before = gAllocations.load();
+  ASSERT_TRUE(c.formatTo(buffer, 64, "DLG_GOLD", "Bo", 7000000000LL));
+  EXPECT_EQ(gAllocations.load(), before) << "widening allocates nothing";
+  EXPECT_EQ(Text(buffer), T("Bo has 7000000000 gold"));
+}
+
+TEST(CppFormat, OnePolicyForZeroUnitsAndBadUtf8) {
+  Catalog c = Make({{"M", "a%1!c!b"},
+                    {"P", "a%cb"},
+                    {"W", "[%1!s!]"},
+                    {"N", "[%1!S!]"},
+                    {"PW", "[%s]"},
+                    {"PN", "[%hs]"}});
+  // A U+0000 ends the output, of a message as of a printf text.
+  EXPECT_EQ(*c.format("M", 0), T("a"));
+  EXPECT_EQ(*c.formatPrintf("P", 0), T("a"));
+  PhrasorWChar buffer[16];
+  EXPECT_EQ(*c.formatArgsTo(buffer, 16, "P", Style::Printf,
+                            std::vector<Arg>{makeArg(0)}.data(), 1),
+            1u);
+  // One U+FFFD per maximal bad subsequence, through either kind of insert.
+  const std::string bad = "x\xE2\x82y\xF0\x9F\x98z\xC0\xAF";
+  const Text mended = fromUtf8(bad);
+  ASSERT_EQ(mended, (Text{'x', 0xFFFD, 'y', 0xFFFD, 'z', 0xFFFD, 0xFFFD}));
+  const Text expected = T("[") + mended + T("]");
+  // Windows decodes narrow inserts with the code page, where no byte is bad.
+#if defined(_WIN32)
+  const char *const ids[] = {"W"};
+#else
+  const char *const ids[] = {"W", "N"};
+  EXPECT_EQ(*c.formatPrintf("PN", bad.c_str()), expected);
+#endif
+  for (const char *id : ids) {
+    SCOPED_TRACE(id);
+    EXPECT_EQ(*c.format(id, bad), expected);
+    EXPECT_EQ(*c.format(id, std::string_view(bad)), expected);
+    EXPECT_EQ(*c.format(id, bad.c_str()), expected);
+  }
+  EXPECT_EQ(*c.formatPrintf("PW", bad), expected);
 }

@@ -38,10 +38,87 @@ TEST(CppLocalizer, FallsBackFromRegionToLanguageToTheLast) {
   EXPECT_EQ(none.error().code(), Errc::FileNotFound);
 
   dir.write("de.skdb", {'S', 'K', 'D', 'B'});
-  Expected<Localizer> broken = Localizer::load(dir.path, "de");
-  ASSERT_FALSE(broken) << "a file that exists must load";
+  Expected<Localizer> broken = Localizer::load(dir.path, "de", "it");
+  ASSERT_FALSE(broken) << "nothing loads";
   EXPECT_EQ(broken.error().code(), Errc::NotADatabase);
   EXPECT_NE(broken.error().message().find("de.skdb"), std::string::npos);
+}
+
+TEST(CppLocalizer, ABrokenCatalogCostsOnlyItsOwnLanguage) {
+  TempDir dir;
+  dir.write("en.skdb", Bytes({{"A", "en A"}, {"B", "en B"}}));
+  dir.write("pl.skdb", Bytes({{"@locale", "pl"}, {"A", "pl A"}}));
+  std::vector<std::uint8_t> truncated = Bytes({{"A", "pl-PL A"}});
+  truncated.resize(truncated.size() - 3);
+  dir.write("pl-PL.skdb", truncated);
+  Expected<Localizer> l = Localizer::load(dir.path, "pl_PL.UTF-8");
+  ASSERT_TRUE(l) << l.error().message();
+  ASSERT_EQ(l->catalogs().size(), 2u);
+  EXPECT_EQ(*l->format("A"), T("pl A"));
+  EXPECT_EQ(*l->format("B"), T("en B"));
+  ASSERT_EQ(l->problems().size(), 1u);
+  EXPECT_EQ(l->problems()[0].code(), Errc::Corrupt);
+  EXPECT_NE(l->problems()[0].message().find("pl-PL.skdb"), std::string::npos)
+      << l->problems()[0].message();
+}
+
+TEST(CppLocalizer, LocaleNamesAsTheEnvironmentWritesThem) {
+  TempDir dir;
+  dir.write("en.skdb", Bytes({{"A", "en"}}));
+  dir.write("fr.skdb", Bytes({{"A", "fr"}}));
+  for (const char *file :
+       {"fr-CA.skdb", "fr_CA.skdb", "fr-ca.skdb", "FR_ca.SKDB"}) {
+    SCOPED_TRACE(file);
+    dir.write(file, Bytes({{"A", "ca"}}));
+    for (const char *tag : {"fr_CA.UTF-8", "fr_CA.utf8", "fr_CA@euro",
+                            "fr_CA.UTF-8@euro", "fr-ca", "FR-CA", "fr_CA"}) {
+      SCOPED_TRACE(tag);
+      Expected<Localizer> l = Localizer::load(dir.path, tag);
+      ASSERT_TRUE(l) << l.error().message();
+      EXPECT_EQ(l->catalogs().size(), 3u);
+      EXPECT_EQ(*l->format("A"), T("ca"));
+    }
+    std::filesystem::remove(dir.path / file);
+  }
+  Expected<Localizer> upper = Localizer::load(dir.path, "FR", "EN");
+  ASSERT_TRUE(upper);
+  EXPECT_EQ(upper->catalogs().size(), 2u) << "fr, then en, each once";
+}
+
+TEST(CppLocalizer, ALocaleNameNeverLeadsOutOfTheDirectory) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.path / "lang");
+  dir.write("x.skdb", Bytes({{"A", "outside"}}));
+  dir.write("lang/en.skdb", Bytes({{"A", "en"}}));
+  const std::string outside = (dir.path / "x").string();
+  for (const std::string &tag :
+       {std::string("../x"), outside, std::string("x/../../x"), std::string(""),
+        std::string("fr--CA"), std::string("fr-"), std::string("fr CA"),
+        std::string("fr.UTF-8/../x")}) {
+    SCOPED_TRACE(tag);
+    Expected<Localizer> l = Localizer::load(dir.path / "lang", tag);
+    ASSERT_FALSE(l);
+    EXPECT_EQ(l.error().code(), Errc::BadLocale);
+  }
+  Expected<Localizer> badLast =
+      Localizer::load(dir.path / "lang", "en", "../x");
+  ASSERT_FALSE(badLast);
+  EXPECT_EQ(badLast.error().code(), Errc::BadLocale);
+}
+
+TEST(CppLocalizer, AMissingHandlerMayReplaceItself) {
+  Localizer l;
+  l.add(Make({{"A", "a"}}));
+  std::vector<std::string> seen;
+  std::string big(200, 'x'); // a closure too large to be stored inline
+  l.onMissing([&, big](std::string_view id) {
+    seen.emplace_back(std::string(id) + big.substr(0, 1));
+    l.onMissing([&](std::string_view next) { seen.emplace_back(next); });
+    seen.emplace_back(big.substr(0, 2)); // reads the first closure's copy
+  });
+  EXPECT_FALSE(l.find("ONE"));
+  EXPECT_FALSE(l.find("TWO"));
+  EXPECT_EQ(seen, (std::vector<std::string>{"ONEx", "xx", "TWO"}));
 }
 
 TEST(CppLocalizer, TheFirstCatalogWithTheTextDecides) {
