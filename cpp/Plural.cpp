@@ -131,9 +131,13 @@ bool PluralRuleSet::parseRelation(Cursor &c) {
     return false;
   Relation &r = relations[relationCount];
   const std::string_view name = c.word();
-  if (name.size() != 1 || !std::strchr("nivwftce", name[0]))
+  const char *const kOperands = "nivwfte";
+  if (name.size() != 1 || name[0] == '\0')
     return false;
-  r.operand = name[0] == 'c' ? 'e' : name[0];
+  const char *operand = std::strchr(kOperands, name[0] == 'c' ? 'e' : name[0]);
+  if (!operand)
+    return false;
+  r.operand = static_cast<std::uint8_t>(operand - kOperands);
   r.mod = 0;
   if ((c.eat("mod") || c.eat("%")) && (!c.number(r.mod) || r.mod == 0))
     return false;
@@ -209,65 +213,65 @@ bool PluralRuleSet::parse(std::string_view text) {
 // Choosing a category
 //===----------------------------------------------------------------------===//
 
-/// The operands of a count: i its integer digits, v and f its visible
-/// fraction digits as a count and as a number, w and t the same without
-/// trailing zeros, e the compact exponent. n is i plus a fraction; the rules
-/// compare it with whole numbers only, so a flag is enough.
+/// The operands of a count, indexed as kOperands spells them: n, i its
+/// integer digits, v and f its visible fraction digits as a count and as a
+/// number, w and t the same without trailing zeros, e the compact exponent.
+/// n is i plus a fraction; the rules compare it with whole numbers only, so
+/// a flag stands for the fraction.
 struct PluralRuleSet::Operands {
-  std::uint64_t i = 0, f = 0, t = 0;
-  std::uint32_t v = 0, w = 0, e = 0;
+  enum { N, I, V, W, F, T, E };
+  std::uint64_t value[7] = {};
   bool fraction = false;
 
   explicit Operands(PluralDecimal d) {
     const std::uint64_t magnitude =
         d.scaled < 0 ? 0 - static_cast<std::uint64_t>(d.scaled)
                      : static_cast<std::uint64_t>(d.scaled);
-    v = static_cast<std::uint32_t>(
+    const int v =
         d.fractionDigits < 0
             ? 0
-            : (d.fractionDigits > kMaxDigits ? kMaxDigits : d.fractionDigits));
-    e = static_cast<std::uint32_t>(d.exponent < 0 ? 0 : d.exponent);
+            : (d.fractionDigits > kMaxDigits ? kMaxDigits : d.fractionDigits);
+    value[E] = static_cast<std::uint64_t>(d.exponent < 0 ? 0 : d.exponent);
     if (v == 0) {
-      i = magnitude;
+      value[N] = value[I] = magnitude;
       return;
     }
-    i = magnitude / kPow10.of10[v];
-    f = t = magnitude % kPow10.of10[v];
-    fraction = f != 0;
-    for (w = fraction ? v : 0; t != 0 && t % 10 == 0; --w)
+    // Counts mostly show one or two fraction digits; a constant divisor is a
+    // multiply, a variable one a slow division.
+    const std::uint64_t scale = v == 1 ? 10 : v == 2 ? 100 : kPow10.of10[v];
+    value[N] = value[I] = v == 1   ? magnitude / 10
+                          : v == 2 ? magnitude / 100
+                                   : magnitude / scale;
+    std::uint64_t f = magnitude - value[I] * scale, t = f;
+    int w = f != 0 ? v : 0;
+    for (; t != 0 && t % 10 == 0; --w)
       t /= 10;
+    value[V] = static_cast<std::uint64_t>(v);
+    value[W] = static_cast<std::uint64_t>(w);
+    value[F] = f;
+    value[T] = t;
+    fraction = f != 0;
   }
 };
 
 bool PluralRuleSet::holds(const Relation &r, const Operands &o) const {
-  std::uint64_t value = 0;
-  bool fraction = false;
-  switch (r.operand) {
-  case 'n':
-    value = o.i;
-    fraction = o.fraction;
+  std::uint64_t value = o.value[r.operand];
+  const bool fraction = r.operand == Operands::N && o.fraction;
+  // The rules take only these moduli; a constant divisor is a multiply.
+  // n mod 10 of 11.5 is 1.5: the fraction stays.
+  switch (r.mod) {
+  case 0:
     break;
-  case 'i':
-    value = o.i;
+  case 10:
+    value %= 10;
     break;
-  case 'v':
-    value = o.v;
-    break;
-  case 'w':
-    value = o.w;
-    break;
-  case 'f':
-    value = o.f;
-    break;
-  case 't':
-    value = o.t;
+  case 100:
+    value %= 100;
     break;
   default:
-    value = o.e;
+    value %= r.mod;
     break;
   }
-  if (r.mod != 0)
-    value %= r.mod; // n mod 10 of 11.5 is 1.5: the fraction stays
   bool in = false;
   for (const Range *g = ranges + r.firstRange, *end = g + r.rangeCount;
        g != end && !in; ++g)

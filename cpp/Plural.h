@@ -61,11 +61,11 @@ private:
     std::uint32_t low, high;
   };
   struct Relation {
-    std::uint32_t mod; ///< 0: none
-    char operand;      ///< one of "nivwftce" ('c' read as 'e')
-    bool negated;      ///< not in, !=, is not
-    bool within;       ///< within: a fractional n may match too
-    bool lastOfAnd;    ///< the next relation follows an 'or'
+    std::uint32_t mod;    ///< 0: none
+    std::uint8_t operand; ///< index into "nivwfte" (c read as e)
+    bool negated;         ///< not in, !=, is not
+    bool within;          ///< within: a fractional n may match too
+    bool lastOfAnd;       ///< the next relation follows an 'or'
     std::uint8_t firstRange, rangeCount;
   };
   struct Rule {
