@@ -28,17 +28,6 @@ PluralDecimal D(const char *text) {
   return d.value_or(PluralDecimal{});
 }
 
-/// "1.50" from {150, 2}: the form ICU reads a decimal in.
-std::string decimalText(std::uint64_t scaled, int digits) {
-  std::string s = std::to_string(scaled);
-  if (digits == 0)
-    return s;
-  if (s.size() <= static_cast<std::size_t>(digits))
-    s.insert(0, static_cast<std::size_t>(digits) + 1 - s.size(), '0');
-  s.insert(s.size() - static_cast<std::size_t>(digits), 1, '.');
-  return s;
-}
-
 } // namespace
 
 // These run on every platform, ICU or not: the same forms on i386 and under
@@ -250,6 +239,17 @@ TEST(PluralTable, EveryRuleTextParses) {
 #if PHRASOR_HAVE_ICU
 
 namespace {
+
+/// "1.50" from {150, 2}: the form ICU reads a decimal in.
+std::string decimalText(std::uint64_t scaled, int digits) {
+  std::string s = std::to_string(scaled);
+  if (digits == 0)
+    return s;
+  if (s.size() <= static_cast<std::size_t>(digits))
+    s.insert(0, static_cast<std::size_t>(digits) + 1 - s.size(), '0');
+  s.insert(s.size() - static_cast<std::size_t>(digits), 1, '.');
+  return s;
+}
 
 std::string icuCategory(const icu::PluralRules &rules,
                         const icu::number::LocalizedNumberFormatter &format,
