@@ -50,11 +50,6 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/PhrasorRuntimeConfig.cmake
   ${CMAKE_CURRENT_BINARY_DIR}/PhrasorRuntimeConfigVersion.cmake
   DESTINATION ${PHRASOR_CMAKE_DIR})
 
-if(PHRASOR_CPP_HAS_ICU)
-  set(PHRASOR_PC_REQUIRES "icu-i18n icu-uc")
-else()
-  set(PHRASOR_PC_REQUIRES "")
-endif()
 configure_file(cmake/package/PhrasorRuntime.pc.in
   ${CMAKE_CURRENT_BINARY_DIR}/PhrasorRuntime.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/PhrasorRuntime.pc
