@@ -7,8 +7,10 @@
 //   4. output: copy literal runs and render each insert, left to right,
 //      through one sink over the whole buffer.
 // The first three write nothing, so a malformed message leaves the buffer
-// as it was. Each insert's spec goes to the printf engine's conversion
-// parser once and is rendered by the engine from the field's one value.
+// as it was; before the third, every insert's spec is put to the engine,
+// so a spec it refuses fails the call however much of the message fits. Each
+// insert's spec goes to the printf engine's conversion parser once and is
+// rendered by the engine from the field's one value.
 //
 //===----------------------------------------------------------------------===//
 
@@ -47,6 +49,52 @@ bool SpecIsRefused(const PhrasorWChar *format, const MessageField &field) {
   return false;
 }
 
+// The inserts RenderPlain writes without the engine; they cannot be refused.
+bool IsPlainInsert(const PhrasorWChar *format, const MessageField &field) {
+  if (field.specLength != 1)
+    return false;
+  const PhrasorWChar letter = format[field.specStart];
+  return (letter == 's' && field.typeCode == kTypeWideString) ||
+         (letter == 'd' && field.typeCode == kTypeInt);
+}
+
+// The insert's spec as the engine sees it: cut to kMaxInsertSpec units.
+void CopySpec(const PhrasorWChar *format, const MessageField &field,
+              PhrasorWChar (&spec)[kMaxInsertSpec + 1]) {
+  WStrCopyN(spec, format + field.specStart, kMaxInsertSpec + 1,
+            field.specLength);
+}
+
+// Walks what follows an insert's conversion without writing, keeping the
+// first spec the engine would refuse.
+struct SpecChecker {
+  SpecError error = SpecError::None;
+  bool OnText(const PhrasorWChar *, const PhrasorWChar *) { return true; }
+  bool OnConversion(const PhrasorWChar *, const PhrasorWChar *,
+                    const ConversionSpec &) {
+    return true;
+  }
+  void OnError(const PhrasorWChar *, SpecError why) { error = why; }
+};
+
+// Whether the engine would refuse the insert, parsed exactly as
+// RenderInsert parses it. Otherwise a broken spec would be refused only
+// when the output reaches it, and the same call would succeed or fail by
+// the size of the caller's buffer.
+bool EngineRefuses(const PhrasorWChar *format, const MessageField &field) {
+  if (IsPlainInsert(format, field))
+    return false;
+  PhrasorWChar spec[kMaxInsertSpec + 1];
+  CopySpec(format, field, spec);
+  ConversionSpec conversion;
+  const PhrasorWChar *next;
+  if (ParseConversionSpec(spec, conversion, next) != SpecError::None)
+    return true;
+  SpecChecker rest;
+  WalkFormat(next, rest);
+  return rest.error != SpecError::None;
+}
+
 // The plainest inserts, %1!s! and %1!d!, and escapes are most of what
 // stored texts hold; they are written here without the engine's parse, with
 // output identical to the engine's. Anything else returns false and goes
@@ -57,31 +105,27 @@ bool RenderPlain(WSink &sink, const PhrasorWChar *format,
     sink.Put('%');
     return true;
   }
-  if (field.specLength != 1)
+  if (!IsPlainInsert(format, field))
     return false;
-  const PhrasorWChar letter = format[field.specStart];
-  if (letter == 's' && field.typeCode == kTypeWideString) {
+  if (format[field.specStart] == 's') {
     static const PhrasorWChar kNull[] = PHRASOR_TEXT("(null)");
     const PhrasorWChar *text = static_cast<const PhrasorWChar *>(value.pointer);
     sink.AppendString(text ? text : kNull, 0xFFFFFFFFu);
     return true;
   }
-  if (letter == 'd' && field.typeCode == kTypeInt) {
-    PhrasorWChar digits[12];
-    uint32_t n = sizeof(digits) / sizeof(digits[0]);
-    const int32_t word = value.int32;
-    uint32_t magnitude = word < 0 ? 0u - static_cast<uint32_t>(word)
-                                  : static_cast<uint32_t>(word);
-    do {
-      digits[--n] = static_cast<PhrasorWChar>('0' + magnitude % 10);
-      magnitude /= 10;
-    } while (magnitude);
-    if (word < 0)
-      digits[--n] = '-';
-    sink.Append(digits + n, 12 - n);
-    return true;
-  }
-  return false;
+  PhrasorWChar digits[12];
+  uint32_t n = sizeof(digits) / sizeof(digits[0]);
+  const int32_t word = value.int32;
+  uint32_t magnitude =
+      word < 0 ? 0u - static_cast<uint32_t>(word) : static_cast<uint32_t>(word);
+  do {
+    digits[--n] = static_cast<PhrasorWChar>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude);
+  if (word < 0)
+    digits[--n] = '-';
+  sink.Append(digits + n, 12 - n);
+  return true;
 }
 
 // One insert through the engine: its spec, cut to kMaxInsertSpec units, is
@@ -93,8 +137,7 @@ bool RenderInsert(WSink &sink, const PhrasorWChar *format,
   if (RenderPlain(sink, format, field, value))
     return !sink.WasCut();
   PhrasorWChar spec[kMaxInsertSpec + 1];
-  WStrCopyN(spec, format + field.specStart, kMaxInsertSpec + 1,
-            field.specLength);
+  CopySpec(format, field, spec);
   ConversionSpec conversion;
   const PhrasorWChar *next;
   if (ParseConversionSpec(spec, conversion, next) != SpecError::None)
@@ -380,6 +423,16 @@ MessageStatus CheckArguments(const PhrasorWChar *format,
   return MessageStatus::Ok;
 }
 
+// Every insert's spec goes to the engine before anything is written, so a
+// spec it refuses fails the call whatever the buffer's length.
+MessageStatus CheckSpecs(const PhrasorWChar *format,
+                         const MessageLayout &layout) {
+  for (uint32_t k = 0; k < layout.count; ++k)
+    if (layout.fields[k].fieldNumber && EngineRefuses(format, layout.fields[k]))
+      return MessageStatus::BadSpecOrBufferFull;
+  return MessageStatus::Ok;
+}
+
 } // namespace
 
 MessageStatus QVFormatMessageT::Parse(const PhrasorWChar *format,
@@ -472,6 +525,8 @@ MessageStatus QVFormatMessageT::Format(PhrasorWChar *buffer,
     return MessageStatus::BadInput;
   MessageLayout layout;
   MessageStatus status = Parse(format, layout);
+  if (status == MessageStatus::Ok)
+    status = CheckSpecs(format, layout);
   if (status == MessageStatus::Ok)
     status = TakeArguments(layout, args);
   if (status == MessageStatus::Ok)

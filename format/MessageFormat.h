@@ -9,9 +9,10 @@
 //   spec    := printf flags, width, precision, then type letters
 //
 // "%0" ends the message; everything after it is dropped. Formatting checks
-// the whole message first, then takes the arguments in field-number order,
-// then renders each insert with the printf engine, so nothing is written
-// for a message that is malformed.
+// the whole message first, every insert's spec included, then takes the
+// arguments in field-number order, then renders each insert with the printf
+// engine, so nothing is written for a message that is malformed, whatever
+// the buffer's length.
 //
 //===----------------------------------------------------------------------===//
 
@@ -129,14 +130,17 @@ public:
                            uint32_t length, uint32_t &typeEnd) const;
 
   /// Checks a whole message without taking any argument: what a tool needs
-  /// to list the inserts of a stored text or to refuse it.
+  /// to list the inserts of a stored text or to refuse it. The printf
+  /// engine's own refusals of an insert's spec are left to the caller (a
+  /// tool names the engine's reason); Format checks them before writing.
   MessageStatus Parse(const PhrasorWChar *format, MessageLayout &layout) const;
 
   /// Formats \p format into \p buffer (\p bufferLength units, terminator
-  /// included) with arguments from \p args. On a refusal found before
-  /// output (every reason but BadSpecOrBufferFull) nothing is written; on
-  /// BadSpecOrBufferFull the buffer holds the output up to the insert that
-  /// failed, terminated, and its last element is a terminator.
+  /// included) with arguments from \p args. A refusal is found before any
+  /// output, whatever \p bufferLength, and nothing is written; only an
+  /// insert that does not fit the buffer gives BadSpecOrBufferFull after
+  /// output, with the buffer holding the output up to that insert,
+  /// terminated, and a terminator in its last element.
   MessageStatus Format(PhrasorWChar *buffer, uint32_t bufferLength,
                        const PhrasorWChar *format, FormatArgs &args) const;
 

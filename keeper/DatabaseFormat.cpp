@@ -100,9 +100,10 @@ DatabaseProblem CheckStrings(const char *block, uint32_t size,
       tables.ids[index] = id;
     // The halving searches are only correct over a sorted table. Neighbours
     // share long prefixes, so this uses the search's own comparison; both
-    // IDs lie in the block, whose end bounds its reads.
+    // IDs lie in the block, whose bounds limit its reads.
     uint32_t common;
-    if (previous && IdCompareFrom(previous, id, block + size, 0, common) > 0)
+    if (previous &&
+        IdCompareFrom(previous, id, block, block + size, 0, common) > 0)
       return DatabaseProblem::IdsOutOfOrder;
     previous = id;
     offset += NarrowSlot(length);

@@ -78,7 +78,8 @@ int32_t Search(const CStringKeeper &keeper, const char *id) {
     uint32_t common;
     uint32_t start =
         kSkipSharedPrefix ? (shareLo < shareHi ? shareLo : shareHi) : 0;
-    int r = IdCompareFrom(id, table[mid], keeper.blockEnd, start, common);
+    int r = IdCompareFrom(id, table[mid], keeper.block, keeper.blockEnd, start,
+                          common);
     if (r == 0)
       return static_cast<int32_t>(mid);
     if (r < 0) {

@@ -49,6 +49,17 @@ bool ReadWord(IReadStream *stream, uint32_t &word) {
   return true;
 }
 
+// A table of \p count units, or no request at all for an empty one: a host
+// may answer a 0-byte request with null, as malloc(0) may, and an empty
+// table is then no reason to fail the load. False when the host refuses.
+template <typename T>
+bool AllocTable(T *&table, uint32_t count, uint32_t unitSize) {
+  if (count == 0)
+    return true;
+  table = static_cast<T *>(MemAllocArray(count, unitSize));
+  return table != nullptr;
+}
+
 } // namespace
 
 bool CStringKeeper::Load(IReadStream *stream) {
@@ -73,10 +84,12 @@ bool CStringKeeper::Load(IReadStream *stream) {
   stringTotal = total;
   voicePathCount = voices;
 
-  block = static_cast<char *>(MemAlloc(size));
-  if (!block)
+  // A zero-byte block (an empty database) is read into a local byte, so the
+  // host still sees the block's read and never a null buffer.
+  char empty = 0;
+  if (!AllocTable(block, size, 1))
     return false;
-  if (stream->Read(block, size) != 0) {
+  if (stream->Read(block ? block : &empty, size) != 0) {
     FreeTables();
     return false;
   }
@@ -84,21 +97,16 @@ bool CStringKeeper::Load(IReadStream *stream) {
 
   // A table whose true size does not fit 32 bits (see TablesFit) is refused
   // by MemAllocArray, never built.
-  idTable = static_cast<const char **>(MemAllocArray(ids, sizeof(void *)));
-  if (idTable)
-    valueTable = static_cast<const PhrasorWChar **>(
-        MemAllocArray(total, sizeof(void *)));
-  if (valueTable)
-    voicePathTable =
-        static_cast<const char **>(MemAllocArray(voices, sizeof(void *)));
-  if (!voicePathTable || !BuildTables(header)) {
+  if (!AllocTable(idTable, ids, sizeof(void *)) ||
+      !AllocTable(valueTable, total, sizeof(void *)) ||
+      !AllocTable(voicePathTable, voices, sizeof(void *)) ||
+      !BuildTables(header)) {
     FreeTables();
     return false;
   }
 
-  refPairs =
-      static_cast<StringRefPair *>(MemAllocArray(ids, sizeof(StringRefPair)));
-  if (!refPairs || !ReadRefPairs(stream, header)) {
+  if (!AllocTable(refPairs, ids, sizeof(StringRefPair)) ||
+      !ReadRefPairs(stream, header)) {
     FreeTables();
     return false;
   }

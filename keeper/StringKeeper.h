@@ -59,8 +59,8 @@ struct CStringKeeper {
   uint32_t idCount;
   uint32_t stringTotal;
   uint32_t voicePathCount;
-  /// One past the last byte of \c block: the ID search reads stored IDs a
-  /// word at a time and must know where the block ends.
+  /// One past the last byte of \c block: the ID search reads stored IDs
+  /// sixteen bytes at a time and must know where the block ends.
   const char *blockEnd;
 
 private:

@@ -1,8 +1,9 @@
 //===- id_compare_test.cpp - The word-at-a-time ID comparison -------------===//
 //
 // The search's comparison must give StrICmpFrom's exact answer, shared
-// prefix included, for every byte value, and must never read a stored ID
-// past its block or a caller's ID across a page it does not reach.
+// prefix included, for every byte value and every alignment of the
+// caller's ID, and must never read a stored ID outside its block or a
+// caller's ID across a page it does not reach.
 //
 //===----------------------------------------------------------------------===//
 
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -37,12 +39,20 @@ std::string RandomText(std::mt19937 &rng, size_t maxLength) {
   return s;
 }
 
-void ExpectSameAnswer(const std::string &id, const std::string &stored,
+// Compares with the caller's ID copied to \p skew bytes past an aligned
+// address, and the stored ID at \p storedAt in [storedBegin, storedEnd).
+void ExpectSameAnswer(const std::string &id, size_t skew,
+                      const std::string &stored, const char *storedBegin,
                       const char *storedAt, const char *storedEnd,
                       uint32_t start) {
+  alignas(16) char buffer[64 + 16];
+  ASSERT_LT(id.size() + skew, sizeof buffer);
+  char *copy = buffer + skew;
+  std::memcpy(copy, id.c_str(), id.size() + 1);
   uint32_t want = 0, got = 0;
   int expected = StrICmpFrom(id.c_str(), stored.c_str(), start, want);
-  int actual = IdCompareFrom(id.c_str(), storedAt, storedEnd, start, got);
+  int actual =
+      IdCompareFrom(copy, storedAt, storedBegin, storedEnd, start, got);
   ASSERT_EQ(expected, actual) << "'" << id << "' vs '" << stored << "'";
   ASSERT_EQ(want, got) << "'" << id << "' vs '" << stored << "'";
 }
@@ -72,16 +82,21 @@ TEST(IdCompare, AgreesWithTheByteComparisonOnEveryByteValue) {
     default:
       break;
     }
-    // The stored ID sits at the very end of its block, with and without
-    // slack after its terminator, so the block-end test is exercised.
-    std::vector<char> block(b.begin(), b.end());
+    // The stored ID sits at the very start or end of its block, or with
+    // slack on either side, so both block-bound tests are exercised.
+    const size_t before = static_cast<size_t>(coin(rng)) * 5;
+    std::vector<char> block(before, 'Q');
+    block.insert(block.end(), b.begin(), b.end());
     block.push_back('\0');
     block.resize(block.size() + static_cast<size_t>(coin(rng)) * 3, 'Q');
     uint32_t shared = 0;
     StrICmpFrom(a.c_str(), b.c_str(), 0, shared);
     uint32_t start = shared == 0 ? 0 : static_cast<uint32_t>(rng() % shared);
-    ExpectSameAnswer(a, b, block.data(), block.data() + block.size(), start);
-    ExpectSameAnswer(b, a, a.c_str(), a.c_str() + a.size() + 1, start);
+    const size_t skew = rng() % 16;
+    ExpectSameAnswer(a, skew, b, block.data(), block.data() + before,
+                     block.data() + block.size(), start);
+    ExpectSameAnswer(b, skew, a, a.c_str(), a.c_str(), a.c_str() + a.size() + 1,
+                     start);
   }
 }
 
@@ -103,7 +118,7 @@ TEST(IdCompare, CallerIdEndingAtAPageIsReadWithinIt) {
     id[length] = '\0';
     uint32_t want = 0, got = 0;
     int expected = StrICmpFrom(id, stored.c_str(), 0, want);
-    int actual = IdCompareFrom(id, stored.c_str(),
+    int actual = IdCompareFrom(id, stored.c_str(), stored.c_str(),
                                stored.c_str() + stored.size() + 1, 0, got);
     EXPECT_EQ(expected, actual) << length;
     EXPECT_EQ(want, got) << length;

@@ -113,6 +113,43 @@ TEST(MemoryRouting, APointerTableTooLargeFor32BitsFailsTheLoad) {
   EXPECT_EQ(memory.LiveBlocks(), 0u);
 }
 
+// A host whose manager answers a 0-byte request with null, as malloc(0)
+// may, still loads databases with an empty table: an empty table takes no
+// request at all.
+TEST(MemoryRouting, EmptyTablesTakeNoRequest) {
+  CountingMemory &memory = HostMemory();
+  memory.nullForZeroSize = true;
+  struct Case {
+    const char *name;
+    std::vector<authoring::Entry> entries;
+    long allocations; // the record and the non-empty arrays
+  };
+  const Case cases[] = {
+      {"empty", {}, 1},
+      {"no voice paths", {E("a", "alpha"), E("b", "beta")}, 5},
+      {"no values", {E("a", std::nullopt, "a.wav")}, 6},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    memory.Reset();
+    MemoryStream stream(*authoring::BuildDatabase(c.entries));
+    HSTRINGKEEPER keeper = GetIPhrasorMgr()->CreateKeeper(&stream);
+    ASSERT_NE(keeper, nullptr);
+    EXPECT_EQ(memory.Allocations(), c.allocations);
+    for (uint32_t size : memory.Sizes())
+      EXPECT_NE(size, 0u);
+    EXPECT_EQ(stream.ReadSizes().size(), 7 + 2 * c.entries.size())
+        << "the block is read even when empty";
+    if (!c.entries.empty()) {
+      EXPECT_EQ(GetIPhrasorMgr()->GetStringIndex(keeper, "A"), 0);
+    }
+    GetIPhrasorMgr()->ReleaseKeeper(keeper);
+    EXPECT_EQ(memory.LiveBlocks(), 0u);
+  }
+  memory.nullForZeroSize = false;
+  memory.Reset();
+}
+
 TEST(MemoryRouting, EveryFailedAllocationGivesEverythingBack) {
   std::vector<uint8_t> bytes = SmallDatabase();
   CountingMemory &memory = HostMemory();

@@ -363,6 +363,40 @@ TEST(MessageFormat, StarInAnInsertIsRefusedWhateverTheBuffer) {
   EXPECT_EQ(Format("%2!*d!", {int32_t{1}}).text, kUnknownSize);
 }
 
+// Whether an insert is refused must not depend on how much of the message
+// fits: each form below fails the same way at every buffer length, even
+// where the text before it fills the buffer first.
+TEST(MessageFormat, EveryRefusedInsertIsRefusedWhateverTheBuffer) {
+  struct Row {
+    int line;
+    const char *insert;
+    Value value;
+  };
+  const Row rows[] = {
+      {__LINE__, "%1!5-d!", int32_t{1}},          // flag after the width
+      {__LINE__, "%1!.5.5d!", int32_t{1}},        // a second precision
+      {__LINE__, "%1!*d!", int32_t{1}},           // width from an argument
+      {__LINE__, "%1!.*d!", int32_t{1}},          // precision from an argument
+      {__LINE__, "%1!n!", Value{kAnn}},           // write-back
+      {__LINE__, "%1!99999999999d!", int32_t{1}}, // width past 2^31 - 1
+      {__LINE__, "%1!000000000000009d!", int32_t{1}}, // cut before its letter
+      {__LINE__, "%1!!d!", int32_t{1}},               // '!' as the conversion
+      {__LINE__, "%1!%%5-d!", int32_t{1}}, // refused after a first '%'
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(testing::Message() << "line " << row.line);
+    const std::string message = std::string("Score: ") + row.insert + " points";
+    for (uint32_t length = 0; length <= 64; ++length) {
+      SCOPED_TRACE(length);
+      Outcome r = Format(message, {row.value}, length);
+      EXPECT_FALSE(r.ok);
+      if (length > 0) {
+        EXPECT_EQ(r.text, kBadSpec.substr(0, length - 1));
+      }
+    }
+  }
+}
+
 TEST(MessageFormat, ZeroLengthBufferWritesNothing) {
   EXPECT_TRUE(Format("abc %1!d!", {int32_t{1}}, 0).ok);
   EXPECT_FALSE(Format("%1!d", {}, 0).ok);

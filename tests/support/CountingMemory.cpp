@@ -10,7 +10,7 @@ void *CountingMemory::Allocate(uint32_t size) {
   std::lock_guard<std::mutex> guard(lock);
   long index = allocateCalls++;
   allocSizes.push_back(size);
-  if (index == failAt || size > budget)
+  if (index == failAt || size > budget || (size == 0 && nullForZeroSize))
     return nullptr;
   // malloc(0) may give null, which a host manager would not: ask for one
   // byte so a zero-size request succeeds as it does on real hosts.

@@ -42,6 +42,8 @@ public:
   /// block a sanitizer guards instead of needing gigabytes.
   uint32_t standInAbove = 0;
   static constexpr uint32_t kStandInSize = 64;
+  /// When set, a 0-byte request gets null, as malloc(0) may give.
+  bool nullForZeroSize = false;
 
   long Allocations() const { return allocateCalls; }
   long Frees() const { return freeCalls; }

@@ -2,12 +2,12 @@
 
 #include "tools/phrasor/CheckedSet.h"
 
+#include "keeper/DatabaseFormat.h"
 #include "tools/phrasor/Coverage.h"
 #include "tools/phrasor/DatabaseFile.h"
 #include "tools/phrasor/FileIo.h"
 #include "tools/phrasor/Plurals.h"
 
-#include <cstring>
 #include <fstream>
 
 namespace phrasor::tool {
@@ -20,9 +20,10 @@ bool IsDatabasePath(const std::string &path) {
   if (Extension(path) == ".skdb")
     return true;
   // A database keeps its magic under any name; a source never starts so.
-  char magic[4] = {};
+  unsigned char magic[4] = {};
   std::ifstream in(path, std::ios::binary);
-  return in.read(magic, sizeof magic) && std::memcmp(magic, "SKDB", 4) == 0;
+  return in.read(reinterpret_cast<char *>(magic), sizeof magic) &&
+         DecodeWord(magic) == kDatabaseMagic;
 }
 
 namespace {
