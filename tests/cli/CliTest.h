@@ -65,11 +65,14 @@ protected:
   std::string Read(const std::string &name) { return Slurp(dir / name); }
   bool Exists(const std::string &name) { return fs::exists(dir / name); }
 
-  Result Run(const std::vector<std::string> &args) {
+  /// Runs the tool with \p args; \p shell comes before it on the command
+  /// line (a ulimit followed by &&, variables for its environment).
+  Result Run(const std::vector<std::string> &args,
+             const std::string &shell = "") {
     // Under LeakSanitizer the tool must not be failed for what the PO
     // library keeps for the life of the process.
-    std::string command = "cd " + Quote(dir.string()) +
-                          " && LSAN_OPTIONS=print_suppressions=0:"
+    std::string command = "cd " + Quote(dir.string()) + " && " + shell +
+                          " LSAN_OPTIONS=print_suppressions=0:"
                           "suppressions=" +
                           Quote(PHRASOR_LSAN_SUPPRESSIONS) + " " +
                           Quote(PHRASOR_TOOL);

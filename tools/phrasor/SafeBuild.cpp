@@ -61,16 +61,10 @@ bool IsControl(uint32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp < 0xA0); }
 void RefuseOutputAmongInputs(const std::vector<std::string> &inputs,
                              const std::string &output,
                              const std::string &command) {
-  const std::string temporary = output + ".tmp";
-  for (const std::string &input : inputs) {
+  for (const std::string &input : inputs)
     if (SameFile(input, output))
       throw FatalError("the output '" + output + "' is the input '" + input +
                        "'; the " + command + " would overwrite it");
-    if (SameFile(input, temporary))
-      throw FatalError("the input '" + input + "' is where the output '" +
-                       output + "' is written first; the " + command +
-                       " would overwrite it");
-  }
 }
 
 void RefuseRepeatedInputs(const std::vector<std::string> &inputs) {

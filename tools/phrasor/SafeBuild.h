@@ -16,9 +16,8 @@
 namespace phrasor::tool {
 
 /// Throws FatalError when \p output is one of \p inputs through any path
-/// (another spelling, a symbolic link, a hard link), or is the temporary
-/// file the output is written through. \p command names what would write
-/// it in the message.
+/// (another spelling, a symbolic link, a hard link). \p command names what
+/// would write it in the message.
 void RefuseOutputAmongInputs(const std::vector<std::string> &inputs,
                              const std::string &output,
                              const std::string &command = "build");
