@@ -87,10 +87,12 @@ protected:
     return r;
   }
 
-  /// Builds \p db, then dumps it in every format and rebuilds each dump,
-  /// which must give the same bytes.
-  void ExpectRoundTrips(const std::string &db) {
-    for (const char *format : {"csv", "json", "po", "xliff12", "xliff20"}) {
+  /// Dumps \p db in every format (or those of \p formats) and rebuilds
+  /// each dump, which must give the same bytes.
+  void ExpectRoundTrips(const std::string &db,
+                        std::vector<const char *> formats = {
+                            "csv", "json", "po", "xliff12", "xliff20"}) {
+    for (const char *format : formats) {
       SCOPED_TRACE(format);
       const std::string dumped =
           "rt." + std::string(format[0] == 'x' ? "xlf" : format);

@@ -159,7 +159,9 @@ TEST_F(Cli, IdsThatNoLookupWouldFindAreRefusedAtTheirLine) {
                    "M#One,m\n"
                    "\"N\x04\",n\n"
                    "<none>,x\n"
-                   "\"\",x\n");
+                   "\"\",x\n"
+                   "@locale#one,x\n"
+                   "@kinds#other,x\n");
   Result r = Run({"build", "ids.csv", "-o", "out.skdb"});
   EXPECT_EQ(r.code, 1);
   const std::string plural =
@@ -187,7 +189,29 @@ TEST_F(Cli, IdsThatNoLookupWouldFindAreRefusedAtTheirLine) {
                 "error: ids.csv:15: ID '<none>' is reserved and could never "
                 "be looked up\n"
                 "error: ids.csv:16: empty ID\n"
-                "phrasor: 14 errors; 'out.skdb' not written\n");
+                "error: ids.csv:17: ID '@locale#one': the tool's own IDs "
+                "(beginning with '@') have no plural forms\n"
+                "error: ids.csv:18: ID '@kinds#other': the tool's own IDs "
+                "(beginning with '@') have no plural forms\n"
+                "phrasor: 16 errors; 'out.skdb' not written\n");
+
+  // Characters no editor shows, at either end, are warned about.
+  Write("zw.csv", "id,value\n"
+                  "\"\xE2\x80\x8B"
+                  "A\",a\n"
+                  "\"B\xEF\xBB\xBF\",b\n"
+                  "\"C\xE2\x80\x8B"
+                  "D\",c\n");
+  Result zw = Run({"build", "zw.csv", "-o", "zw.skdb"});
+  EXPECT_EQ(zw.code, 0);
+  EXPECT_CONTAINS(zw.err, "warning: zw.csv:2: ID '\\u{200B}A' begins with the "
+                          "invisible character U+200B: no program would ask "
+                          "for it\n"
+                          "warning: zw.csv:3: ID 'B\\u{FEFF}' ends with the "
+                          "invisible character U+FEFF: no program would ask "
+                          "for it\n");
+  EXPECT_EQ(zw.err.find("zw.csv:4: ID 'C\\u{200B}D' begins"),
+            std::string::npos);
 
   // What stays allowed: inner spaces, a gettext context and msgid, the
   // plural suffix, and the metadata the tool keeps.
