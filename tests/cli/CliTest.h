@@ -65,11 +65,14 @@ protected:
   std::string Read(const std::string &name) { return Slurp(dir / name); }
   bool Exists(const std::string &name) { return fs::exists(dir / name); }
 
-  Result Run(const std::vector<std::string> &args) {
+  /// Runs the tool with \p args; \p shell comes before it on the command
+  /// line (a ulimit followed by &&, variables for its environment).
+  Result Run(const std::vector<std::string> &args,
+             const std::string &shell = "") {
     // Under LeakSanitizer the tool must not be failed for what the PO
     // library keeps for the life of the process.
-    std::string command = "cd " + Quote(dir.string()) +
-                          " && LSAN_OPTIONS=print_suppressions=0:"
+    std::string command = "cd " + Quote(dir.string()) + " && " + shell +
+                          " LSAN_OPTIONS=print_suppressions=0:"
                           "suppressions=" +
                           Quote(PHRASOR_LSAN_SUPPRESSIONS) + " " +
                           Quote(PHRASOR_TOOL);
@@ -84,10 +87,12 @@ protected:
     return r;
   }
 
-  /// Builds \p db, then dumps it in every format and rebuilds each dump,
-  /// which must give the same bytes.
-  void ExpectRoundTrips(const std::string &db) {
-    for (const char *format : {"csv", "json", "po", "xliff12", "xliff20"}) {
+  /// Dumps \p db in every format (or those of \p formats) and rebuilds
+  /// each dump, which must give the same bytes.
+  void ExpectRoundTrips(const std::string &db,
+                        std::vector<const char *> formats = {
+                            "csv", "json", "po", "xliff12", "xliff20"}) {
+    for (const char *format : formats) {
       SCOPED_TRACE(format);
       const std::string dumped =
           "rt." + std::string(format[0] == 'x' ? "xlf" : format);

@@ -28,14 +28,6 @@ TEST_F(Cli, OutputThatIsAnInputIsRefusedThroughAnyPath) {
                          "it\n");
     EXPECT_EQ(Read("v.csv"), csv);
   }
-  // The temporary file the output goes through is refused as well.
-  Write("out.skdb.tmp", csv);
-  Result tmp = Run({"build", "out.skdb.tmp", "-o", "out.skdb"});
-  EXPECT_EQ(tmp.code, 2);
-  EXPECT_EQ(tmp.err, "error: the input 'out.skdb.tmp' is where the output "
-                     "'out.skdb' is written first; the build would overwrite "
-                     "it\n");
-  EXPECT_EQ(Read("out.skdb.tmp"), csv);
   // A dump over the database it reads, or over its XLIFF source, would
   // leave text where the database was.
   ASSERT_EQ(Run({"build", "v.csv", "-o", "v.skdb"}).code, 0);
@@ -49,15 +41,79 @@ TEST_F(Cli, OutputThatIsAnInputIsRefusedThroughAnyPath) {
     EXPECT_CONTAINS(r.err, "is the input 'v.skdb'; the dump would overwrite");
     EXPECT_EQ(Read("v.skdb"), db);
   }
-  // Neither may read the temporary file their output is written through.
-  fs::copy_file(dir / "v.skdb", dir / "w.skdb.tmp");
-  for (const char *command : {"dump", "pseudo"}) {
-    SCOPED_TRACE(command);
-    Result r = Run({command, "w.skdb.tmp", "-o", "w.skdb"});
-    EXPECT_EQ(r.code, 2);
-    EXPECT_CONTAINS(r.err, "is where the output 'w.skdb' is written first");
-    EXPECT_EQ(Read("w.skdb.tmp"), db);
-  }
+}
+
+/// The files in the test's directory whose names begin with \p prefix.
+std::vector<std::string> FilesStartingWith(const fs::path &dir,
+                                           const std::string &prefix) {
+  std::vector<std::string> found;
+  for (const fs::directory_entry &e : fs::directory_iterator(dir))
+    if (e.path().filename().string().rfind(prefix, 0) == 0)
+      found.push_back(e.path().filename().string());
+  return found;
+}
+
+TEST_F(Cli, OutputIsWrittenThroughAPrivateTemporaryFile) {
+  Write("v.csv", "id,value\nA,a\n");
+  // A link planted where a predictable temporary would be is never
+  // followed, and a file of that name is only an input like any other.
+  Write("victim.txt", "keep");
+  fs::create_symlink("victim.txt", dir / "out.skdb.tmp");
+  ASSERT_EQ(Run({"build", "v.csv", "-o", "out.skdb"}).code, 0);
+  EXPECT_EQ(Read("victim.txt"), "keep");
+  EXPECT_FALSE(fs::is_symlink(dir / "out.skdb"));
+  fs::remove(dir / "out.skdb.tmp");
+  fs::copy_file(dir / "out.skdb", dir / "w.skdb.tmp");
+  EXPECT_EQ(Run({"dump", "w.skdb.tmp", "-o", "w.csv"}).code, 0);
+  EXPECT_EQ(Run({"build", "w.csv", "-o", "w.skdb"}).code, 0);
+  EXPECT_EQ(Read("w.skdb"), Read("out.skdb"));
+
+  // An output that is a symbolic link is replaced by the database; the
+  // file it pointed to stays as it was.
+  Write("target.skdb", "old");
+  fs::create_symlink("target.skdb", dir / "linked.skdb");
+  ASSERT_EQ(Run({"build", "v.csv", "-o", "linked.skdb"}).code, 0);
+  EXPECT_FALSE(fs::is_symlink(dir / "linked.skdb"));
+  EXPECT_EQ(Read("linked.skdb"), Read("out.skdb"));
+  EXPECT_EQ(Read("target.skdb"), "old");
+
+  // A rebuilt output keeps who may read it.
+  fs::permissions(dir / "out.skdb", fs::perms::owner_read |
+                                        fs::perms::owner_write |
+                                        fs::perms::group_read);
+  ASSERT_EQ(Run({"build", "v.csv", "-o", "out.skdb"}).code, 0);
+  EXPECT_EQ(fs::status(dir / "out.skdb").permissions() & fs::perms::mask,
+            fs::perms::owner_read | fs::perms::owner_write |
+                fs::perms::group_read);
+  EXPECT_EQ(FilesStartingWith(dir, ".out.skdb"), std::vector<std::string>{});
+}
+
+TEST_F(Cli, NoTemporaryFileOutlivesAnInterruptedWrite) {
+  // A database larger than the file size limit ends the tool with SIGXFSZ
+  // while it writes.
+  std::string csv = "id,value\n";
+  for (int i = 0; i < 2000; ++i)
+    csv +=
+        "ID_" + std::to_string(i) + ",value number " + std::to_string(i) + "\n";
+  Write("big.csv", csv);
+  Result killed = Run({"build", "big.csv", "-o", "big.skdb"}, "ulimit -f 8 &&");
+  EXPECT_NE(killed.code, 0);
+  EXPECT_FALSE(Exists("big.skdb"));
+  EXPECT_EQ(FilesStartingWith(dir, ".big.skdb"), std::vector<std::string>{});
+
+  // The PO writer's scratch file goes under $TMPDIR, and is removed there
+  // too when the tool is ended while writing it.
+  ASSERT_EQ(Run({"build", "big.csv", "-o", "big.skdb"}).code, 0);
+  Result nowhere = Run({"dump", "big.skdb", "--format", "po"},
+                       "TMPDIR=" + Quote((dir / "missing").string()));
+  EXPECT_EQ(nowhere.code, 2);
+  EXPECT_CONTAINS(nowhere.err, "cannot create a temporary file in");
+  fs::create_directory(dir / "scratch");
+  Result cut =
+      Run({"dump", "big.skdb", "--format", "po"},
+          "ulimit -f 8 && TMPDIR=" + Quote((dir / "scratch").string()));
+  EXPECT_NE(cut.code, 0);
+  EXPECT_TRUE(fs::is_empty(dir / "scratch"));
 }
 
 TEST_F(Cli, DirectoriesAndEmptyInputsAreNoInputs) {
@@ -103,7 +159,9 @@ TEST_F(Cli, IdsThatNoLookupWouldFindAreRefusedAtTheirLine) {
                    "M#One,m\n"
                    "\"N\x04\",n\n"
                    "<none>,x\n"
-                   "\"\",x\n");
+                   "\"\",x\n"
+                   "@locale#one,x\n"
+                   "@kinds#other,x\n");
   Result r = Run({"build", "ids.csv", "-o", "out.skdb"});
   EXPECT_EQ(r.code, 1);
   const std::string plural =
@@ -131,7 +189,29 @@ TEST_F(Cli, IdsThatNoLookupWouldFindAreRefusedAtTheirLine) {
                 "error: ids.csv:15: ID '<none>' is reserved and could never "
                 "be looked up\n"
                 "error: ids.csv:16: empty ID\n"
-                "phrasor: 14 errors; 'out.skdb' not written\n");
+                "error: ids.csv:17: ID '@locale#one': the tool's own IDs "
+                "(beginning with '@') have no plural forms\n"
+                "error: ids.csv:18: ID '@kinds#other': the tool's own IDs "
+                "(beginning with '@') have no plural forms\n"
+                "phrasor: 16 errors; 'out.skdb' not written\n");
+
+  // Characters no editor shows, at either end, are warned about.
+  Write("zw.csv", "id,value\n"
+                  "\"\xE2\x80\x8B"
+                  "A\",a\n"
+                  "\"B\xEF\xBB\xBF\",b\n"
+                  "\"C\xE2\x80\x8B"
+                  "D\",c\n");
+  Result zw = Run({"build", "zw.csv", "-o", "zw.skdb"});
+  EXPECT_EQ(zw.code, 0);
+  EXPECT_CONTAINS(zw.err, "warning: zw.csv:2: ID '\\u{200B}A' begins with the "
+                          "invisible character U+200B: no program would ask "
+                          "for it\n"
+                          "warning: zw.csv:3: ID 'B\\u{FEFF}' ends with the "
+                          "invisible character U+FEFF: no program would ask "
+                          "for it\n");
+  EXPECT_EQ(zw.err.find("zw.csv:4: ID 'C\\u{200B}D' begins"),
+            std::string::npos);
 
   // What stays allowed: inner spaces, a gettext context and msgid, the
   // plural suffix, and the metadata the tool keeps.

@@ -146,6 +146,9 @@ TEST_F(Cli, SeparatorsAreDetectedFromTheHeaderOrForced) {
       {"id;value\nA;a\tb\n", {"--delimiter", ";"}, "a\tb"},
       {"id\tvalue\nA\ta;b\n", {"--delimiter", "tab"}, "a;b"},
       {"id\tvalue\nA\ta;b\n", {"--delimiter", "\\t"}, "a;b"},
+      // A first line "sep=X" names it and is no record.
+      {"sep=;\r\nnote,1;id;value\r\nz;A;a,b\r\n", {}, "a,b"},
+      {"sep=|\nid|value\nA|a;b\n", {}, "a;b"},
   };
   for (const Row &row : rows) {
     SCOPED_TRACE(row.text);
@@ -163,6 +166,10 @@ TEST_F(Cli, SeparatorsAreDetectedFromTheHeaderOrForced) {
   EXPECT_CONTAINS(wrong.err, "error: in.csv:1: no id column");
   Result other = Run({"build", "in.csv", "--delimiter", "|", "-o", "x.skdb"});
   EXPECT_EQ(other.code, 2);
+  // Lines are counted from the file's first, the sep= line included.
+  Write("in.csv", "sep=;\nid;value\n;a\n");
+  Result line = Run({"build", "in.csv", "-o", "x.skdb"});
+  EXPECT_CONTAINS(line.err, "error: in.csv:3: empty ID");
 }
 
 TEST_F(Cli, HeadersThatCannotBeReadAreRefused) {

@@ -234,9 +234,82 @@ TEST_F(Cli, XliffInUtf16AndDeclaredEncodingsIsRead) {
   EXPECT_EQ(Run({"get", "cp.skdb", "B"}).out, "\xc3\xa4\xe2\x82\xac\n");
 }
 
+TEST_F(Cli, XliffByteOrderMarkDecidesTheEncoding) {
+  // UTF-16LE with a mark, declaring \p encoding.
+  auto utf16 = [](const std::string &encoding) {
+    const std::string text =
+        "<?xml version=\"1.0\" encoding=\"" + encoding +
+        "\"?>\n<xliff version=\"1.2\"><file><body><trans-unit id=\"A\">"
+        "<source>a</source><target>caf\xc3\xa9</target></trans-unit>"
+        "</body></file></xliff>";
+    std::string le = "\xff\xfe";
+    for (char c : text)
+      le += c == '\xc3'   ? std::string()
+            : c == '\xa9' ? std::string("\xe9\0", 2)
+                          : std::string({c, '\0'});
+    return le;
+  };
+  for (const char *agreeing : {"UTF-16", "UTF-16LE", "utf-16le"}) {
+    SCOPED_TRACE(agreeing);
+    Write("le.xlf", utf16(agreeing));
+    Result b = Run({"build", "le.xlf", "-o", "le.skdb"});
+    ASSERT_EQ(b.code, 0) << b.err;
+    EXPECT_EQ(b.err, "");
+    EXPECT_EQ(Run({"get", "le.skdb", "A"}).out, "caf\xc3\xa9\n");
+  }
+  Write("le.xlf", utf16("ISO-8859-1"));
+  Result b = Run({"build", "le.xlf", "-o", "le.skdb"});
+  ASSERT_EQ(b.code, 0) << b.err;
+  EXPECT_CONTAINS(b.err, "warning: le.xlf:1: the XML declaration says "
+                         "ISO-8859-1 but the byte order mark says UTF-16LE");
+  EXPECT_EQ(Run({"get", "le.skdb", "A"}).out, "caf\xc3\xa9\n");
+}
+
+TEST_F(Cli, XliffNamespacesAreResolvedByScope) {
+  // The tool's namespace declared on <file> or on the unit, under any
+  // prefix; elements of another vocabulary are no units.
+  Write("ns.xlf",
+        "<xliff xmlns=\"urn:oasis:names:tc:xliff:document:2.0\" "
+        "version=\"2.0\" srcLang=\"en\" trgLang=\"fr\">"
+        "<file id=\"f\" xmlns:phr=\"urn:phrasor:xliff:1\">"
+        "<unit id=\"A\" phr:voice=\"vo/a.ogg\"><segment state=\"final\">"
+        "<source>a</source><target>%1</target></segment></unit>"
+        "<unit id=\"B\" xmlns:q=\"urn:phrasor:xliff:1\" q:kind=\"text\">"
+        "<segment state=\"final\"><source>b</source><target>%1</target>"
+        "</segment></unit>"
+        "<o:unit xmlns:o=\"urn:other\" id=\"C\"><segment state=\"final\">"
+        "<source>c</source><target>c</target></segment></o:unit>"
+        "<other xmlns=\"urn:other\"><unit id=\"D\"><segment "
+        "state=\"final\"><source>d</source><target>d</target></segment>"
+        "</unit></other>"
+        "</file></xliff>");
+  Result b = Run({"build", "ns.xlf", "-o", "ns.skdb"});
+  ASSERT_EQ(b.code, 0) << b.err;
+  EXPECT_CONTAINS(Run({"get", "ns.skdb", "A", "--voice"}).out, "vo/a.ogg");
+  Result dump = Run({"dump", "ns.skdb", "--format", "json"});
+  EXPECT_CONTAINS(dump.out, "\"kind\": \"text\"");
+  EXPECT_EQ(dump.out.find("\"C\""), std::string::npos) << dump.out;
+  EXPECT_EQ(dump.out.find("\"D\""), std::string::npos) << dump.out;
+}
+
+TEST_F(Cli, XliffKeepsTheUndeterminedLanguage) {
+  Write("u.json", "{\"@locale\": \"und\", \"A\": \"a\"}");
+  ASSERT_EQ(Run({"build", "u.json", "-o", "u.skdb"}).code, 0);
+  ExpectRoundTrips("u.skdb");
+  // Without a language, "und" fills the place XLIFF 2.0 requires, and
+  // reads back as none.
+  Write("n.json", "{\"A\": \"a\"}");
+  ASSERT_EQ(Run({"build", "n.json", "-o", "n.skdb"}).code, 0);
+  ExpectRoundTrips("n.skdb");
+}
+
 TEST_F(Cli, XliffRefusalsNameTheirLine) {
+  std::string deep = "x";
+  for (int i = 0; i < 70; ++i)
+    deep = "<sub>" + deep + "</sub>";
   const struct {
-    const char *text, *message;
+    std::string text;
+    const char *message;
   } rows[] = {
       {"<?xml version=\"1.0\"?>\n<!DOCTYPE xliff [\n<!ENTITY x SYSTEM "
        "\"file:///etc/passwd\">\n]>\n<xliff version=\"1.2\"/>",
@@ -269,6 +342,43 @@ TEST_F(Cli, XliffRefusalsNameTheirLine) {
       {"<?xml version=\"1.0\" encoding=\"x-nonesuch\"?><xliff/>",
        "x.xlf:1: unknown encoding 'x-nonesuch'"},
       {"<xliff version=\"3.0\"/>", "x.xlf:1: unknown XLIFF version '3.0'"},
+      // References that would cut a text short or stay as literal text.
+      {"<xliff version=\"1.2\"><file><body>\n<trans-unit id=\"A&#0;B\">"
+       "<source>a</source></trans-unit></body></file></xliff>",
+       "x.xlf:2: malformed XML: '&#0;' stands for the NUL character"},
+      {"<xliff version=\"1.2\"><file><body>\n\n<trans-unit id=\"A\">"
+       "<source>&#xD800;</source></trans-unit></body></file></xliff>",
+       "x.xlf:3: malformed XML: '&#xD800;' stands for no character"},
+      {"<xliff version=\"1.2\"><file><body><trans-unit id=\"A\">\n"
+       "<source>&nbsp;</source></trans-unit></body></file></xliff>",
+       "x.xlf:2: malformed XML: undefined entity '&nbsp;'"},
+      {"<xliff version=\"1.2\"><file><body><trans-unit id=\"A\">\n"
+       "<source>&#xZZ;</source></trans-unit></body></file></xliff>",
+       "x.xlf:2: malformed XML: '&#xZZ;' is not a character reference"},
+      {"<xliff version=\"1.2\"><file><body><trans-unit id=\"A\">\n"
+       "<source>&amp b</source></trans-unit></body></file></xliff>",
+       "x.xlf:2: malformed XML: '&' begins no reference"},
+      // Nesting inside a code is bounded as groups are.
+      {"<xliff version=\"1.2\"><file><body><trans-unit id=\"A\">\n"
+       "<source><ph id=\"1\">" +
+           deep + "</ph></source></trans-unit></body></file></xliff>",
+       "x.xlf:2: inline codes nested deeper than 64 levels"},
+      // Within a unit, <data> IDs are named once, as IDs are in a file.
+      {"<xliff version=\"2.0\"><file id=\"f\"><unit id=\"D\"><originalData>"
+       "<data id=\"d1\">a</data>\n<data id=\"d1\">b</data></originalData>"
+       "<segment><source><ph id=\"1\" dataRef=\"d1\"/></source></segment>"
+       "</unit></file></xliff>",
+       "x.xlf:2: <unit> 'D': <data> id 'd1' given twice"},
+      // A code point is its hexadecimal digits and nothing else.
+      {"<xliff version=\"2.0\"><file id=\"f\"><unit id=\"D\"><segment>\n"
+       "<source><cp hex=\"+41\"/></source></segment></unit></file></xliff>",
+       "x.xlf:2: '+41' is not the hexadecimal number of a character"},
+      {"<xliff version=\"2.0\"><file id=\"f\"><unit id=\"D\"><segment>\n"
+       "<source><cp hex=\"0x41\"/></source></segment></unit></file></xliff>",
+       "x.xlf:2: '0x41' is not the hexadecimal number of a character"},
+      {"<xliff version=\"2.0\"><file id=\"f\"><unit id=\"D\"><segment>\n"
+       "<source><cp hex=\" 41\"/></source></segment></unit></file></xliff>",
+       "x.xlf:2: ' 41' is not the hexadecimal number of a character"},
   };
   for (const auto &row : rows) {
     SCOPED_TRACE(row.text);

@@ -8,10 +8,11 @@
 //   eol    := CRLF | LF | CR
 //   SEP    := ',' | ';' | TAB
 //
-// SEP is --delimiter, else the first of the three that the header line holds
-// outside quotes: spreadsheets in languages whose decimal mark is a comma
-// export with ';', and "text" exports use tabs. A file that starts with a
-// UTF-16 byte order mark is converted to UTF-8 first.
+// SEP is --delimiter, else the one a first line "sep=;" names (as spreadsheet
+// programs write and read it; the line is no record), else the first of the
+// three that the header line holds outside quotes: spreadsheets in languages
+// whose decimal mark is a comma export with ';', and "text" exports use tabs. A
+// file that starts with a UTF-16 byte order mark is converted to UTF-8 first.
 //
 // The first non-blank record names the columns (CsvColumns.h). A bare empty
 // field means "absent" and a quoted empty field ("") the empty string, so an
@@ -23,6 +24,8 @@
 #include "tools/phrasor/CsvColumns.h"
 #include "tools/phrasor/Inputs.h"
 #include "tools/phrasor/TextEncoding.h"
+
+#include <algorithm>
 
 namespace phrasor::tool {
 namespace {
@@ -40,8 +43,9 @@ struct CsvRecord {
 class CsvParser {
 public:
   CsvParser(const std::string &file, std::string_view text, char separator,
-            Diagnostics &diag)
-      : path(file), input(text), delimiter(separator), diagnostics(diag) {}
+            std::size_t firstLine, Diagnostics &diag)
+      : path(file), input(text), delimiter(separator), diagnostics(diag),
+        line(firstLine) {}
 
   /// The next record; false at the end of the input or after a syntax
   /// error (reported), since nothing after a broken quote can be trusted.
@@ -139,7 +143,7 @@ private:
   char delimiter;
   Diagnostics &diagnostics;
   std::size_t pos = 0;
-  std::size_t line = 1;
+  std::size_t line;
   bool broken = false;
 };
 
@@ -186,7 +190,17 @@ void ReadCsv(const std::string &file, std::string_view bytes,
                    " (a lone surrogate or a character cut short)");
     return;
   }
-  const std::string_view text = decoded.text;
+  std::string_view text = decoded.text;
+  std::size_t startLine = 1;
+  char named = 0;
+  const std::size_t eol = std::min(text.find_first_of("\r\n"), text.size());
+  if (eol == 5 && text.substr(0, 4) == "sep=" && text[4] != '"') {
+    named = text[4];
+    text.remove_prefix(text.substr(eol, 2) == "\r\n" ? eol + 2
+                       : eol < text.size()           ? eol + 1
+                                                     : eol);
+    startLine = 2;
+  }
   const std::size_t firstLine = text.find_first_of("\r\n");
   if (text.substr(0, firstLine).find('\0') != std::string_view::npos) {
     diag.Error(SourcePos{file, 1},
@@ -194,9 +208,10 @@ void ReadCsv(const std::string &file, std::string_view bytes,
                "as UTF-16 with a byte order mark");
     return;
   }
-  const char delimiter =
-      options.delimiter ? options.delimiter : DetectDelimiter(text);
-  CsvParser parser(file, text, delimiter, diag);
+  const char delimiter = options.delimiter ? options.delimiter
+                         : named           ? named
+                                           : DetectDelimiter(text);
+  CsvParser parser(file, text, delimiter, startLine, diag);
   CsvRecord record;
   std::optional<CsvLayout> layout;
   while (parser.Next(record)) {

@@ -17,9 +17,45 @@ namespace phrasor::tool {
 /// The whole file as bytes; throws FatalError when it cannot be read.
 std::string ReadFileBytes(const std::string &path);
 
-/// Writes \p bytes to \p path through a temporary file in the same
-/// directory, so a failed build never leaves a half-written database.
+/// Writes \p bytes to \p path through a private temporary file in the same
+/// directory, renamed over \p path once complete, so a failed or
+/// interrupted build never leaves a half-written database. The file keeps
+/// the permission bits \p path had; a symbolic link at \p path is replaced
+/// by a regular file, never followed.
 void WriteFileAtomically(const std::string &path, const std::string &bytes);
+
+/// A file only this process can have opened: created exclusively under a
+/// name nobody could predict, never through a symbolic link. It is removed
+/// when it goes out of scope, when the tool exits, and on SIGINT, SIGTERM,
+/// SIGHUP and SIGXFSZ, so no interruption leaves it behind.
+class TemporaryFile {
+public:
+  /// Creates it in \p directory, its name begun with \p stem; throws
+  /// FatalError when it cannot be created, its message \p failure followed
+  /// by the system's reason (by default, naming the directory).
+  TemporaryFile(const std::string &directory, const std::string &stem,
+                const std::string &failure = "");
+  ~TemporaryFile();
+  TemporaryFile(const TemporaryFile &) = delete;
+  TemporaryFile &operator=(const TemporaryFile &) = delete;
+
+  const std::string &Path() const { return path; }
+  /// The open descriptor; -1 once Close has been called.
+  int Descriptor() const { return fd; }
+  /// Closes the descriptor; false (errno set) when that fails.
+  bool Close();
+  /// Renames the file to \p target; from then on it is no longer removed.
+  /// False (errno set) when the rename fails.
+  bool RenameTo(const std::string &target);
+
+private:
+  std::string path;
+  int fd = -1;
+  int slot = -1;
+};
+
+/// Where scratch files go: $TMPDIR when it is set, else /tmp.
+std::string ScratchDirectory();
 
 /// Writes to stdout; throws FatalError when stdout fails (a closed pipe).
 void WriteStdout(const std::string &text);

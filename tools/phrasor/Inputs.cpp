@@ -60,6 +60,8 @@ void AddEntry(const SourcePos &pos, std::string id,
   if (std::optional<std::string> problem = IdProblem(id)) {
     diag.Error(pos, *problem);
     good = false;
+  } else if (std::optional<std::string> doubt = IdWarning(id)) {
+    diag.Warning(pos, *doubt);
   }
   authoring::Entry entry;
   if (value) {

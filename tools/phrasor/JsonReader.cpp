@@ -24,6 +24,7 @@
 
 #include <iterator>
 #include <map>
+#include <set>
 
 namespace phrasor::tool {
 namespace {
@@ -109,6 +110,7 @@ public:
       voiceText.reset();
       kindText.reset();
       forms.clear();
+      keys.clear();
       skipping = false;
       current = nullptr;
     } else if (depth > 2) {
@@ -140,6 +142,13 @@ public:
       id = val;
       idLine = lineCount + 1;
     } else if (depth == 2 && !skipping) {
+      // A repeated key would otherwise replace what came first, unseen.
+      if (!keys.insert(val).second) {
+        diagnostics.Error(SourcePos{path, lineCount + 1},
+                          "entry '" + id + "' has the key '" + val + "' twice");
+        skipping = true;
+        return true;
+      }
       if (val == "value")
         current = &valueText;
       else if (val == "voice")
@@ -228,6 +237,7 @@ private:
   std::size_t idLine = 0;
   std::optional<std::string> valueText, voiceText, kindText;
   std::map<std::size_t, std::optional<std::string>> forms; ///< by rank
+  std::set<std::string> keys; ///< of the entry's object, so far
   std::optional<std::string> *current = nullptr;
   bool skipping = false;
 };

@@ -85,7 +85,6 @@ int RunPseudo(const PseudoOptions &options) {
     throw FatalError("--locale '" + options.locale +
                      "' is not a well-formed BCP 47 language tag");
   RefuseOverwritingSource(options.source, options.output);
-  // The output is written through OUT.tmp, which must not be the source.
   RefuseOutputAmongInputs({options.source}, options.output, "pseudo");
   DatabaseEntries db = ReadDatabaseEntries(options.source);
   std::vector<authoring::Entry> &entries = db.entries;

@@ -33,7 +33,8 @@ bool SameFile(const std::string &a, const std::string &b) {
 }
 
 /// \p id as it is shown in a message: control characters as \xNN or
-/// \u{NNNN}, so that the message itself stays on one line.
+/// \u{NNNN}, so that the message itself stays on one line, and invisible
+/// ones as \u{NNNN}, so that it shows them.
 std::string Shown(std::string_view id) {
   std::string out;
   auto it = id.begin();
@@ -44,7 +45,9 @@ std::string Shown(std::string_view id) {
     if (cp < 0x20 || cp == 0x7F) {
       std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(cp));
       out += hex;
-    } else if (cp >= 0x80 && cp < 0xA0) {
+    } else if ((cp >= 0x80 && cp < 0xA0) ||
+               u_hasBinaryProperty(static_cast<UChar32>(cp),
+                                   UCHAR_DEFAULT_IGNORABLE_CODE_POINT)) {
       std::snprintf(hex, sizeof hex, "\\u{%04X}", static_cast<unsigned>(cp));
       out += hex;
     } else {
@@ -61,16 +64,10 @@ bool IsControl(uint32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp < 0xA0); }
 void RefuseOutputAmongInputs(const std::vector<std::string> &inputs,
                              const std::string &output,
                              const std::string &command) {
-  const std::string temporary = output + ".tmp";
-  for (const std::string &input : inputs) {
+  for (const std::string &input : inputs)
     if (SameFile(input, output))
       throw FatalError("the output '" + output + "' is the input '" + input +
                        "'; the " + command + " would overwrite it");
-    if (SameFile(input, temporary))
-      throw FatalError("the input '" + input + "' is where the output '" +
-                       output + "' is written first; the " + command +
-                       " would overwrite it");
-  }
 }
 
 void RefuseRepeatedInputs(const std::vector<std::string> &inputs) {
@@ -139,7 +136,35 @@ std::optional<std::string> IdProblem(std::string_view id) {
     return shown() +
            ": '#' is kept for plural forms, written NAME#category with one "
            "of zero, one, two, few, many, other";
+  // A dump writes the metadata entries by their names alone: @locale#one
+  // would come back as @locale.
+  if (hash != std::string_view::npos && id.front() == '@')
+    return shown() + ": the tool's own IDs (beginning with '@') have no "
+                     "plural forms";
   return std::nullopt;
+}
+
+std::optional<std::string> IdWarning(std::string_view id) {
+  // Every invisible character is outside ASCII.
+  if (static_cast<unsigned char>(id.front()) < 0x80 &&
+      static_cast<unsigned char>(id.back()) < 0x80)
+    return std::nullopt;
+  auto invisible = [](uint32_t cp) {
+    return u_hasBinaryProperty(static_cast<UChar32>(cp),
+                               UCHAR_DEFAULT_IGNORABLE_CODE_POINT);
+  };
+  auto front = id.begin();
+  auto back = id.end();
+  const uint32_t first = utf8::unchecked::next(front);
+  const uint32_t last = utf8::unchecked::prior(back);
+  const uint32_t cp = invisible(first) ? first : invisible(last) ? last : 0;
+  if (!cp)
+    return std::nullopt;
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));
+  return "ID '" + Shown(id) + "' " + (cp == first ? "begins" : "ends") +
+         " with the invisible character " + code +
+         ": no program would ask for it";
 }
 
 } // namespace phrasor::tool

@@ -16,9 +16,8 @@
 namespace phrasor::tool {
 
 /// Throws FatalError when \p output is one of \p inputs through any path
-/// (another spelling, a symbolic link, a hard link), or is the temporary
-/// file the output is written through. \p command names what would write
-/// it in the message.
+/// (another spelling, a symbolic link, a hard link). \p command names what
+/// would write it in the message.
 void RefuseOutputAmongInputs(const std::vector<std::string> &inputs,
                              const std::string &output,
                              const std::string &command = "build");
@@ -31,8 +30,14 @@ void RefuseRepeatedInputs(const std::vector<std::string> &inputs);
 /// Why \p id cannot be an ID, or nothing when it can: it must be valid
 /// UTF-8, not empty, without white space at either end, without control
 /// characters (one U+0004 between a gettext context and its msgid aside),
-/// not "<none>", and hold '#' only as the plural suffix NAME#category.
+/// not "<none>", and hold '#' only as the plural suffix NAME#category of
+/// an ID that is not the tool's own ('@...').
 std::optional<std::string> IdProblem(std::string_view id);
+
+/// Why \p id, a valid one, is likely a mistake, or nothing: it begins or
+/// ends with a character no editor shows (U+200B, U+FEFF and the like),
+/// so that it differs unseen from the ID a program asks for.
+std::optional<std::string> IdWarning(std::string_view id);
 
 } // namespace phrasor::tool
 

@@ -336,22 +336,15 @@ void AppendReplacing(std::string &out, std::string_view text,
   out.append(text, done);
 }
 
-/// A private temporary file, removed when it goes out of scope.
+/// The scratch file libgettextpo writes to, under $TMPDIR. It is removed
+/// on every way out, std::exit from WriteFailed included.
 class TempFile {
 public:
-  TempFile() {
-    int fd = mkstemp(path);
-    if (fd < 0)
-      throw FatalError("cannot create a temporary file: " + SystemReason());
-    close(fd);
-  }
-  ~TempFile() { std::remove(path); }
-  TempFile(const TempFile &) = delete;
-  TempFile &operator=(const TempFile &) = delete;
-  const char *Path() const { return path; }
+  TempFile() : file(ScratchDirectory(), "phrasor-dump") { file.Close(); }
+  const char *Path() const { return file.Path().c_str(); }
 
 private:
-  char path[32] = "/tmp/phrasor-dump-XXXXXX";
+  TemporaryFile file;
 };
 
 /// libgettextpo writes only to a named file: \p file is written to

@@ -41,14 +41,117 @@ namespace {
 /// so no input can exhaust the stack.
 constexpr int kMaxDepth = 64;
 
+/// Every version's namespace begins so; a file may also use none.
+constexpr std::string_view kXliffNamespaces = "urn:oasis:names:tc:xliff:";
+
 std::string_view LocalName(const char *name) {
   std::string_view n = name;
   const std::size_t colon = n.find(':');
   return colon == std::string_view::npos ? n : n.substr(colon + 1);
 }
 
+/// The namespace \p qualified's prefix stands for where \p node is: the
+/// nearest declaration on it or an ancestor. Empty when none is declared.
+std::string_view NamespaceOf(pugi::xml_node node, std::string_view qualified) {
+  const std::size_t colon = qualified.find(':');
+  const std::string declaration =
+      colon == std::string_view::npos
+          ? std::string("xmlns")
+          : "xmlns:" + std::string(qualified.substr(0, colon));
+  for (; node.type() == pugi::node_element; node = node.parent())
+    if (pugi::xml_attribute a = node.attribute(declaration.c_str()))
+      return a.value();
+  return {};
+}
+
+/// An element of XLIFF's namespace, or of none: another vocabulary's
+/// <source> or <unit> is no part of a unit.
+bool InXliff(const pugi::xml_node &node) {
+  const std::string_view ns = NamespaceOf(node, node.name());
+  return ns.empty() ||
+         ns.substr(0, kXliffNamespaces.size()) == kXliffNamespaces;
+}
+
 bool Is(const pugi::xml_node &node, std::string_view local) {
-  return node.type() == pugi::node_element && LocalName(node.name()) == local;
+  return node.type() == pugi::node_element && LocalName(node.name()) == local &&
+         InXliff(node);
+}
+
+/// Why the character or entity reference at \p at (its '&') is not one
+/// XML defines or an entry can hold; empty when it is. \p length is set to
+/// its size.
+std::string BadReference(std::string_view text, std::size_t at,
+                         std::size_t &length) {
+  const std::size_t semicolon = text.find(';', at);
+  const std::size_t end =
+      std::min(text.find_first_of(" \t\r\n<&\"'", at + 1), text.size());
+  if (semicolon == std::string_view::npos || semicolon > end) {
+    length = 1;
+    return "'&' begins no reference (write &amp; for the character)";
+  }
+  length = semicolon + 1 - at;
+  const std::string ref(text.substr(at, length));
+  std::string_view body = text.substr(at + 1, length - 2);
+  if (body.empty() || body[0] != '#') {
+    for (const char *known : {"lt", "gt", "amp", "apos", "quot"})
+      if (body == known)
+        return "";
+    return "undefined entity '" + ref + "'";
+  }
+  body.remove_prefix(1);
+  const bool hex = !body.empty() && body[0] == 'x';
+  if (hex)
+    body.remove_prefix(1);
+  unsigned long cp = 0;
+  for (char c : body) {
+    const int digit = c >= '0' && c <= '9'          ? c - '0'
+                      : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                    : -1;
+    if (digit < 0)
+      return "'" + ref + "' is not a character reference";
+    cp = std::min(cp * (hex ? 16 : 10) + static_cast<unsigned long>(digit),
+                  0x110000UL);
+  }
+  if (body.empty())
+    return "'" + ref + "' is not a character reference";
+  if (cp == 0)
+    return "'" + ref +
+           "' stands for the NUL character, which no entry can "
+           "hold";
+  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+    return "'" + ref + "' stands for no character";
+  return "";
+}
+
+/// The offset of the first reference in \p text that is not well formed
+/// or names what an entry cannot hold, and why; pugixml would keep an
+/// unknown one as literal text and cut a string at &#0;.
+std::optional<std::pair<std::size_t, std::string>>
+FirstBadReference(std::string_view text) {
+  static constexpr std::pair<std::string_view, std::string_view> kSkipped[] = {
+      {"<!--", "-->"}, {"<![CDATA[", "]]>"}, {"<?", "?>"}};
+  for (std::size_t i = text.find_first_of("&<"); i != std::string_view::npos;
+       i = text.find_first_of("&<", i)) {
+    if (text[i] == '<') {
+      std::size_t next = i + 1;
+      for (const auto &[open, close] : kSkipped)
+        if (text.substr(i, open.size()) == open) {
+          const std::size_t closed = text.find(close, i + open.size());
+          if (closed == std::string_view::npos)
+            return std::nullopt; // the parser reports what is left open
+          next = closed + close.size();
+        }
+      i = next;
+      continue;
+    }
+    std::size_t length = 1;
+    std::string why = BadReference(text, i, length);
+    if (!why.empty())
+      return std::make_pair(i, std::move(why));
+    i += length;
+  }
+  return std::nullopt;
 }
 
 pugi::xml_node Child(const pugi::xml_node &node, std::string_view local) {
@@ -86,7 +189,8 @@ public:
 
   /// Reads the file; returns the encoding it declares when that is one the
   /// file must first be converted from (and \p converted is false).
-  std::string Read(bool converted);
+  /// \p mark names the encoding a byte order mark gave it, which decides.
+  std::string Read(bool converted, const char *mark);
 
 private:
   SourcePos At(std::ptrdiff_t offset) const {
@@ -117,6 +221,7 @@ private:
   bool CodePoint(const pugi::xml_node &node, const char *hex,
                  std::string &into);
   bool TooDeep(const pugi::xml_node &node, int depth, const char *what);
+  bool AllText(const pugi::xml_node &node, std::string &into, int depth);
   void Emit(Unit &unit);
   void Summarize();
 
@@ -126,24 +231,33 @@ private:
   Diagnostics &diag;
   std::vector<SourceEntry> &out;
   std::vector<std::size_t> newlines;
-  std::string ownPrefix; ///< "phr:" as the file binds it; empty: not bound
   std::size_t review = 0, untranslated = 0;
 };
 
+// The tool's namespace may be declared on any element above, under any
+// prefix.
 const char *XliffFileReader::Own(const pugi::xml_node &node,
                                  const char *name) const {
-  if (ownPrefix.empty())
-    return nullptr;
-  pugi::xml_attribute a = node.attribute((ownPrefix + name).c_str());
-  return a ? a.value() : nullptr;
+  for (pugi::xml_attribute a : node.attributes()) {
+    const std::string_view qualified = a.name();
+    if (qualified.find(':') != std::string_view::npos &&
+        LocalName(a.name()) == name && qualified.substr(0, 6) != "xmlns:" &&
+        NamespaceOf(node, qualified) == kXliffOwnNamespace)
+      return a.value();
+  }
+  return nullptr;
 }
 
 // "und" (undetermined) is what the writer puts where XLIFF needs a
 // language the database does not name.
+// A database whose language is "und" says so in phr:locale beside it.
 void XliffFileReader::ReadLocale(const pugi::xml_node &node,
                                  const char *attribute) {
   pugi::xml_attribute lang = node.attribute(attribute);
-  if (lang && *lang.value() && !EqualsAsciiCase(lang.value(), "und"))
+  const char *own = Own(node, "locale");
+  if (lang && *lang.value() &&
+      (!EqualsAsciiCase(lang.value(), "und") ||
+       (own && EqualsAsciiCase(own, lang.value()))))
     AddEntry(At(node), kLocaleId, std::string(lang.value()), std::nullopt, diag,
              out);
 }
@@ -190,9 +304,11 @@ bool XliffFileReader::ReadOwnAttributes(const pugi::xml_node &node,
 
 bool XliffFileReader::CodePoint(const pugi::xml_node &node, const char *hex,
                                 std::string &into) {
+  // strtoul alone would take a sign, blanks and 0x as well.
+  const std::size_t digits = std::strspn(hex, "0123456789abcdefABCDEF");
   char *end = nullptr;
-  const unsigned long cp = std::strtoul(hex, &end, 16);
-  if (!*hex || *end || cp == 0 || cp > 0x10FFFF ||
+  const unsigned long cp = digits ? std::strtoul(hex, &end, 16) : 0;
+  if (!*hex || hex[digits] || cp == 0 || cp > 0x10FFFF ||
       (cp >= 0xD800 && cp <= 0xDFFF)) {
     diag.Error(At(node), "'" + std::string(hex) +
                              "' is not the hexadecimal number of a character");
@@ -203,13 +319,17 @@ bool XliffFileReader::CodePoint(const pugi::xml_node &node, const char *hex,
 }
 
 /// Appends the text of every pcdata and CDATA node below \p node.
-void AllText(const pugi::xml_node &node, std::string &into, int depth) {
+bool XliffFileReader::AllText(const pugi::xml_node &node, std::string &into,
+                              int depth) {
+  if (TooDeep(node, depth, "inline codes"))
+    return false;
   for (pugi::xml_node c : node.children()) {
     if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
       into += c.value();
-    else if (c.type() == pugi::node_element && depth < kMaxDepth)
-      AllText(c, into, depth + 1);
+    else if (c.type() == pugi::node_element && !AllText(c, into, depth + 1))
+      return false;
   }
+  return true;
 }
 
 bool XliffFileReader::Inline12(const pugi::xml_node &node, std::string &into,
@@ -223,9 +343,11 @@ bool XliffFileReader::Inline12(const pugi::xml_node &node, std::string &into,
     }
     if (c.type() != pugi::node_element)
       continue;
-    const std::string_view name = LocalName(c.name());
+    const std::string_view name =
+        InXliff(c) ? LocalName(c.name()) : std::string_view();
     if (name == "ph" || name == "bpt" || name == "ept" || name == "it") {
-      AllText(c, into, depth);
+      if (!AllText(c, into, depth + 1))
+        return false;
     } else if (name == "g" || name == "mrk") {
       if (!Inline12(c, into, depth + 1))
         return false;
@@ -286,7 +408,8 @@ bool XliffFileReader::Inline20(const pugi::xml_node &node,
     }
     if (c.type() != pugi::node_element)
       continue;
-    const std::string_view name = LocalName(c.name());
+    const std::string_view name =
+        InXliff(c) ? LocalName(c.name()) : std::string_view();
     bool ok = true;
     if (name == "ph" || name == "sc" || name == "ec")
       ok = CodeText20(c, "dataRef", "equiv", data, into);
@@ -378,7 +501,11 @@ void XliffFileReader::ReadUnit20(const pugi::xml_node &node) {
     std::string code;
     if (!Inline20(d, {}, code, 0))
       return;
-    data[d.attribute("id").value()] = std::move(code);
+    if (!data.emplace(d.attribute("id").value(), std::move(code)).second) {
+      diag.Error(At(d), "<unit> '" + unit.id + "': <data> id '" +
+                            d.attribute("id").value() + "' given twice");
+      return;
+    }
   }
   std::size_t segments = 0, translated = 0, open = 0;
   for (pugi::xml_node part : node.children()) {
@@ -462,7 +589,12 @@ void XliffFileReader::Summarize() {
                                                     : ""));
 }
 
-std::string XliffFileReader::Read(bool converted) {
+std::string XliffFileReader::Read(bool converted, const char *mark) {
+  if (auto bad = FirstBadReference(text)) {
+    diag.Error(At(static_cast<std::ptrdiff_t>(bad->first)),
+               "malformed XML: " + bad->second);
+    return "";
+  }
   pugi::xml_document doc;
   const pugi::xml_parse_result parsed =
       doc.load_buffer(text.data(), text.size(),
@@ -481,10 +613,21 @@ std::string XliffFileReader::Read(bool converted) {
                         "entities that read other files");
       return "";
     }
-    if (c.type() == pugi::node_declaration && !converted) {
-      const std::string_view encoding = c.attribute("encoding").value();
+    const std::string_view encoding = c.attribute("encoding").value();
+    if (c.type() == pugi::node_declaration && !converted && mark) {
+      // The text was decoded by its mark, which a declaration cannot undo;
+      // "UTF-16" fits either order.
+      const std::string_view marked = mark;
+      if (!encoding.empty() && !EqualsAsciiCase(encoding, marked) &&
+          !(EqualsAsciiCase(encoding, "utf-16") &&
+            marked.substr(0, 6) == "UTF-16"))
+        diag.Warning(At(c), "the XML declaration says " +
+                                std::string(encoding) +
+                                " but the byte order mark says " + mark +
+                                "; read as " + mark);
+    } else if (c.type() == pugi::node_declaration && !converted) {
       if (!encoding.empty() && !EqualsAsciiCase(encoding, "utf-8") &&
-          !EqualsAsciiCase(encoding, "utf-16"))
+          !EqualsAsciiCase(encoding.substr(0, 6), "utf-16"))
         return std::string(encoding);
     }
     if (c.type() == pugi::node_element && !root)
@@ -494,11 +637,6 @@ std::string XliffFileReader::Read(bool converted) {
     diag.Error(At(root), "not an XLIFF file (no <xliff> root element)");
     return "";
   }
-  for (pugi::xml_attribute a : root.attributes())
-    if (std::strncmp(a.name(), "xmlns:", 6) == 0 &&
-        std::strcmp(a.value(), kXliffOwnNamespace) == 0)
-      ownPrefix = std::string(a.name() + 6) + ":";
-
   const std::string_view version = root.attribute("version").value();
   const bool two = version.substr(0, 2) == "2.";
   if (!two && version.substr(0, 2) != "1.") {
@@ -533,13 +671,17 @@ void ReadXliff(const std::string &file, std::string_view text,
   // lines where they were.
   Utf8Input decoded;
   ReadAsUtf8(text, decoded);
+  const bool marked = text.substr(0, 3) == "\xEF\xBB\xBF" ||
+                      text.substr(0, 2) == "\xFF\xFE" ||
+                      text.substr(0, 2) == "\xFE\xFF";
   if (decoded.badLine != 0) {
     diag.Error(SourcePos{file, 0}, "not valid UTF-16");
     return;
   }
   text = decoded.text;
   const std::string encoding =
-      XliffFileReader(file, text, options, diag, out).Read(false);
+      XliffFileReader(file, text, options, diag, out)
+          .Read(false, marked ? decoded.encoding : nullptr);
   if (encoding.empty())
     return;
   Charset charset;
@@ -553,7 +695,7 @@ void ReadXliff(const std::string &file, std::string_view text,
     diag.Error(SourcePos{file, 0}, "not valid " + encoding);
     return;
   }
-  XliffFileReader(file, *utf8, options, diag, out).Read(true);
+  XliffFileReader(file, *utf8, options, diag, out).Read(true, nullptr);
 }
 
 } // namespace phrasor::tool

@@ -456,9 +456,12 @@ void XliffWriter::Header() {
            "xmlns:phr=\"";
     out += kXliffOwnNamespace;
     out += "\" version=\"2.0\"";
-    // Both languages are required; "und" stands for one not named.
+    // Both languages are required; "und" stands for one not named, and
+    // phr:locale tells a database's own "und" from it.
     AppendAttribute(out, "srcLang", src ? *src : "und");
     AppendAttribute(out, "trgLang", trg ? *trg : "und");
+    if (trg && EqualsAsciiCase(*trg, "und"))
+      AppendAttribute(out, "phr:locale", *trg);
     out += ">\n<file id=\"f1\"";
     AppendAttribute(out, "original", where);
     out += ">\n";
@@ -472,6 +475,8 @@ void XliffWriter::Header() {
     AppendAttribute(out, "source-language", src ? *src : "und");
     if (trg)
       AppendAttribute(out, "target-language", *trg);
+    if (trg && EqualsAsciiCase(*trg, "und"))
+      AppendAttribute(out, "phr:locale", *trg);
     out += ">\n<body>\n";
   }
 }
