@@ -447,8 +447,12 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
 
   std::optional<std::string> voice;
   bool emptyValue = false;
-  std::optional<std::string> comments =
-      Convert(po_message_extracted_comments(message), pos, "comment");
+  // The comments come joined into a new block the caller must free,
+  // though it is declared const; no comments come as a constant "".
+  const char *joined = po_message_extracted_comments(message);
+  std::optional<std::string> comments = Convert(joined, pos, "comment");
+  if (joined[0] != '\0')
+    std::free(const_cast<char *>(joined));
   if (comments && !ReadComments(comments->c_str(), voice, emptyValue)) {
     diag.Error(pos, "'" + id + "': malformed quoted voice path");
     return;
