@@ -69,11 +69,13 @@ protected:
   /// line (a ulimit followed by &&, variables for its environment).
   Result Run(const std::vector<std::string> &args,
              const std::string &shell = "") {
-    // Under LeakSanitizer the tool must not be failed for what the PO
-    // library keeps for the life of the process.
+    // Under LeakSanitizer the tool must not be failed for the few blocks
+    // the PO library never frees. Those are told apart by the library's
+    // functions that allocate them, which only the slow unwinder sees (the
+    // library keeps no frame pointers).
     std::string command = "cd " + Quote(dir.string()) + " && " + shell +
                           " LSAN_OPTIONS=print_suppressions=0:"
-                          "suppressions=" +
+                          "fast_unwind_on_malloc=0:suppressions=" +
                           Quote(PHRASOR_LSAN_SUPPRESSIONS) + " " +
                           Quote(PHRASOR_TOOL);
     for (const std::string &a : args)

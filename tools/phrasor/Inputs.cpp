@@ -76,7 +76,11 @@ void AddEntry(const SourcePos &pos, std::string id,
       entry.value = std::move(*wide);
     }
   }
-  if (voice && voice->find('\0') != std::string::npos) {
+  // A voice path is text like a value: a dump could not write other bytes.
+  if (voice && !IsValidUtf8(*voice)) {
+    diag.Error(pos, "voice path of '" + id + "' is not valid UTF-8");
+    good = false;
+  } else if (voice && voice->find('\0') != std::string::npos) {
     diag.Error(pos, "voice path of '" + id + "' contains a NUL character");
     good = false;
   }

@@ -21,19 +21,42 @@ bool IsWellFormedTag(std::string_view tag) {
   return U_SUCCESS(status) && parsed == static_cast<int32_t>(text.size());
 }
 
-std::string TagFromPoLanguage(std::string_view language) {
+std::string TagFromPoLanguage(std::string_view language, std::string *dropped) {
+  // language[_territory][.codeset][@modifier]: the codeset says nothing of
+  // the language, and a modifier is a script, a variant or nothing BCP 47
+  // can say.
   std::string tag(language);
-  std::string script;
-  const std::size_t at = tag.find('@');
-  if (at != std::string::npos) {
-    const std::string variant = tag.substr(at + 1);
+  std::string modifier;
+  if (const std::size_t at = tag.find('@'); at != std::string::npos) {
+    modifier = tag.substr(at + 1);
     tag.resize(at);
-    if (variant == "latin")
-      script = "Latn";
-    else if (variant == "cyrillic")
-      script = "Cyrl";
-    else
-      script = "@" + variant; // not a tag; the caller's check refuses it
+  }
+  if (const std::size_t dot = tag.find('.'); dot != std::string::npos)
+    tag.resize(dot);
+  struct Known {
+    const char *modifier, *script, *variant;
+  };
+  static const Known known[] = {
+      {"latin", "Latn", ""},
+      {"cyrillic", "Cyrl", ""},
+      {"valencia", "", "valencia"},
+      {"ijekavian", "", "ijekavsk"},
+      {"ijekavianlatin", "Latn", "ijekavsk"},
+      {"tarask", "", "tarask"},
+      {"euro", "", ""},
+  };
+  std::string script, variant;
+  if (!modifier.empty()) {
+    const Known *found = nullptr;
+    for (const Known &k : known)
+      if (modifier == k.modifier)
+        found = &k;
+    if (found) {
+      script = found->script;
+      variant = found->variant;
+    } else if (dropped) {
+      *dropped = modifier;
+    }
   }
   for (char &c : tag)
     if (c == '_')
@@ -42,6 +65,8 @@ std::string TagFromPoLanguage(std::string_view language) {
     const std::size_t dash = tag.find('-');
     tag.insert(dash == std::string::npos ? tag.size() : dash, "-" + script);
   }
+  if (!variant.empty())
+    tag += "-" + variant;
   return tag;
 }
 

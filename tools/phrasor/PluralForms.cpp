@@ -20,10 +20,15 @@
 
 #include "tools/phrasor/Plurals.h"
 
+#include <algorithm>
 #include <map>
 
 namespace phrasor::tool {
 
+// The expression is kept as a flat list of nodes that name their operands
+// by index, so freeing it walks no chain of pointers, and its depth is
+// bounded while it is parsed: evaluation recurses at most kMaxDepth deep
+// whatever the header holds.
 struct PluralForms::Node {
   enum Op {
     Number,
@@ -45,26 +50,37 @@ struct PluralForms::Node {
     Cond
   } op = Number;
   unsigned long value = 0;
-  std::unique_ptr<Node> a, b, c;
+  std::size_t a = 0, b = 0, c = 0;
 };
 
 namespace {
 
 using Node = PluralForms::Node;
 
+// gettext's own expressions are under 200 characters and 12 levels deep
+// (Arabic's is the longest); these limits leave room for any real one.
+constexpr std::size_t kMaxLength = 1000;
+constexpr int kMaxDepth = 64;
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
 class ExprParser {
 public:
-  explicit ExprParser(std::string_view source) : text(source) {}
+  ExprParser(std::string_view source, std::vector<Node> &out)
+      : text(source), nodes(out) {}
 
-  std::unique_ptr<Node> Parse(std::string &problem) {
-    std::unique_ptr<Node> root = Expr(0);
+  std::size_t Parse(std::string &problem) {
+    if (text.size() > kMaxLength) {
+      problem = "expression too long";
+      return kNone;
+    }
+    std::size_t root = Expr();
     Skip();
-    if (!root || pos != text.size()) {
+    if (root == kNone || pos != text.size()) {
       problem = error.empty()
                     ? "unexpected '" + std::string(text.substr(pos, 1)) +
                           "' at character " + std::to_string(pos + 1)
                     : error;
-      return nullptr;
+      return kNone;
     }
     return root;
   }
@@ -82,159 +98,179 @@ private:
     pos += token.size();
     return true;
   }
-  std::unique_ptr<Node> Make(Node::Op op, std::unique_ptr<Node> a,
-                             std::unique_ptr<Node> b) {
-    if (!a || !b)
-      return nullptr;
-    auto node = std::make_unique<Node>();
-    node->op = op;
-    node->a = std::move(a);
-    node->b = std::move(b);
-    return node;
+  /// A node over \p a, \p b and \p c, one level deeper than the deepest.
+  std::size_t Make(Node::Op op, std::size_t a, std::size_t b = kNone,
+                   std::size_t c = kNone) {
+    if (a == kNone || (op != Node::Not && b == kNone) ||
+        (op == Node::Cond && c == kNone))
+      return kNone;
+    int d = depths[a];
+    if (b != kNone)
+      d = std::max(d, depths[b]);
+    if (c != kNone)
+      d = std::max(d, depths[c]);
+    if (d + 1 > kMaxDepth) {
+      error = "expression too long";
+      return kNone;
+    }
+    Node node;
+    node.op = op;
+    node.a = a;
+    node.b = b;
+    node.c = c;
+    return Add(node, d + 1);
+  }
+  std::size_t Add(const Node &node, int depth) {
+    nodes.push_back(node);
+    depths.push_back(depth);
+    return nodes.size() - 1;
   }
 
-  // Nesting is bounded so a hostile header cannot exhaust the stack.
-  std::unique_ptr<Node> Expr(int depth) {
-    if (depth > 100) {
-      error = "expression nested too deeply";
-      return nullptr;
-    }
-    std::unique_ptr<Node> cond = Or(depth);
-    if (!cond || !Eat("?"))
-      return cond;
-    std::unique_ptr<Node> yes = Expr(depth + 1);
-    if (!yes || !Eat(":")) {
+  // The parser's own recursion follows parentheses, '?' and '!' only, and
+  // stops at kMaxDepth of them.
+  bool Deeper() {
+    if (++nesting > kMaxDepth) {
       if (error.empty())
-        error = "'?' without ':'";
-      return nullptr;
+        error = "expression too long";
+      return false;
     }
-    std::unique_ptr<Node> no = Expr(depth + 1);
-    if (!no)
-      return nullptr;
-    auto node = std::make_unique<Node>();
-    node->op = Node::Cond;
-    node->a = std::move(cond);
-    node->b = std::move(yes);
-    node->c = std::move(no);
-    return node;
+    return true;
   }
-  std::unique_ptr<Node> Or(int depth) {
-    std::unique_ptr<Node> left = And(depth);
-    while (left && Eat("||"))
-      left = Make(Node::Or, std::move(left), And(depth));
+
+  std::size_t Expr() {
+    if (!Deeper())
+      return kNone;
+    std::size_t result = Or();
+    if (result != kNone && Eat("?")) {
+      std::size_t yes = Expr();
+      if (yes == kNone || !Eat(":")) {
+        if (error.empty())
+          error = "'?' without ':'";
+        result = kNone;
+      } else {
+        result = Make(Node::Cond, result, yes, Expr());
+      }
+    }
+    --nesting;
+    return result;
+  }
+  std::size_t Or() {
+    std::size_t left = And();
+    while (left != kNone && Eat("||"))
+      left = Make(Node::Or, left, And());
     return left;
   }
-  std::unique_ptr<Node> And(int depth) {
-    std::unique_ptr<Node> left = Equality(depth);
-    while (left && Eat("&&"))
-      left = Make(Node::And, std::move(left), Equality(depth));
+  std::size_t And() {
+    std::size_t left = Equality();
+    while (left != kNone && Eat("&&"))
+      left = Make(Node::And, left, Equality());
     return left;
   }
-  std::unique_ptr<Node> Equality(int depth) {
-    std::unique_ptr<Node> left = Relation(depth);
+  std::size_t Equality() {
+    std::size_t left = Relation();
     for (;;) {
-      if (left && Eat("=="))
-        left = Make(Node::Eq, std::move(left), Relation(depth));
-      else if (left && Eat("!="))
-        left = Make(Node::Ne, std::move(left), Relation(depth));
+      if (left != kNone && Eat("=="))
+        left = Make(Node::Eq, left, Relation());
+      else if (left != kNone && Eat("!="))
+        left = Make(Node::Ne, left, Relation());
       else
         return left;
     }
   }
-  std::unique_ptr<Node> Relation(int depth) {
-    std::unique_ptr<Node> left = Sum(depth);
+  std::size_t Relation() {
+    std::size_t left = Sum();
     for (;;) {
-      if (left && Eat("<="))
-        left = Make(Node::Le, std::move(left), Sum(depth));
-      else if (left && Eat(">="))
-        left = Make(Node::Ge, std::move(left), Sum(depth));
-      else if (left && Eat("<"))
-        left = Make(Node::Lt, std::move(left), Sum(depth));
-      else if (left && Eat(">"))
-        left = Make(Node::Gt, std::move(left), Sum(depth));
+      if (left != kNone && Eat("<="))
+        left = Make(Node::Le, left, Sum());
+      else if (left != kNone && Eat(">="))
+        left = Make(Node::Ge, left, Sum());
+      else if (left != kNone && Eat("<"))
+        left = Make(Node::Lt, left, Sum());
+      else if (left != kNone && Eat(">"))
+        left = Make(Node::Gt, left, Sum());
       else
         return left;
     }
   }
-  std::unique_ptr<Node> Sum(int depth) {
-    std::unique_ptr<Node> left = Product(depth);
+  std::size_t Sum() {
+    std::size_t left = Product();
     for (;;) {
-      if (left && Eat("+"))
-        left = Make(Node::Add, std::move(left), Product(depth));
-      else if (left && Eat("-"))
-        left = Make(Node::Sub, std::move(left), Product(depth));
+      if (left != kNone && Eat("+"))
+        left = Make(Node::Add, left, Product());
+      else if (left != kNone && Eat("-"))
+        left = Make(Node::Sub, left, Product());
       else
         return left;
     }
   }
-  std::unique_ptr<Node> Product(int depth) {
-    std::unique_ptr<Node> left = Unary(depth);
+  std::size_t Product() {
+    std::size_t left = Unary();
     for (;;) {
-      if (left && Eat("*"))
-        left = Make(Node::Mul, std::move(left), Unary(depth));
-      else if (left && Eat("/"))
-        left = Make(Node::Div, std::move(left), Unary(depth));
-      else if (left && Eat("%"))
-        left = Make(Node::Mod, std::move(left), Unary(depth));
+      if (left != kNone && Eat("*"))
+        left = Make(Node::Mul, left, Unary());
+      else if (left != kNone && Eat("/"))
+        left = Make(Node::Div, left, Unary());
+      else if (left != kNone && Eat("%"))
+        left = Make(Node::Mod, left, Unary());
       else
         return left;
     }
   }
-  std::unique_ptr<Node> Unary(int depth) {
+  std::size_t Unary() {
     if (Eat("!")) {
       // "!=" never starts an operand, so a '!' here is a negation.
-      std::unique_ptr<Node> operand = Unary(depth + 1);
-      if (!operand)
-        return nullptr;
-      auto node = std::make_unique<Node>();
-      node->op = Node::Not;
-      node->a = std::move(operand);
-      return node;
+      if (!Deeper())
+        return kNone;
+      std::size_t result = Make(Node::Not, Unary());
+      --nesting;
+      return result;
     }
-    return Primary(depth);
+    return Primary();
   }
-  std::unique_ptr<Node> Primary(int depth) {
+  std::size_t Primary() {
     Skip();
-    if (depth > 100) {
-      error = "expression nested too deeply";
-      return nullptr;
-    }
     if (Eat("(")) {
-      std::unique_ptr<Node> inner = Expr(depth + 1);
-      if (inner && !Eat(")")) {
+      std::size_t inner = Expr();
+      if (inner != kNone && !Eat(")")) {
         error = "'(' without ')'";
-        return nullptr;
+        return kNone;
       }
       return inner;
     }
+    Node node;
     if (pos < text.size() && text[pos] == 'n') {
       ++pos;
-      auto node = std::make_unique<Node>();
-      node->op = Node::N;
-      return node;
+      node.op = Node::N;
+      return Add(node, 1);
     }
     if (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
-      auto node = std::make_unique<Node>();
       while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
-        if (node->value > 100000000ul) {
+        if (node.value > 100000000ul) {
           error = "number too large";
-          return nullptr;
+          return kNone;
         }
-        node->value =
-            node->value * 10 + static_cast<unsigned long>(text[pos] - '0');
+        node.value =
+            node.value * 10 + static_cast<unsigned long>(text[pos] - '0');
         ++pos;
       }
-      return node;
+      return Add(node, 1);
     }
-    return nullptr;
+    return kNone;
   }
 
   std::string_view text;
+  std::vector<Node> &nodes;
+  std::vector<int> depths; ///< of each node, leaves 1
   std::size_t pos = 0;
+  int nesting = 0;
   std::string error;
 };
 
-bool Eval(const Node &node, unsigned long n, unsigned long &out) {
+// Recursion is bounded by the tree's depth, which the parser holds to
+// kMaxDepth.
+bool Eval(const std::vector<Node> &nodes, std::size_t at, unsigned long n,
+          unsigned long &out) {
+  const Node &node = nodes[at];
   unsigned long a = 0, b = 0;
   switch (node.op) {
   case Node::Number:
@@ -244,40 +280,40 @@ bool Eval(const Node &node, unsigned long n, unsigned long &out) {
     out = n;
     return true;
   case Node::Not:
-    if (!Eval(*node.a, n, a))
+    if (!Eval(nodes, node.a, n, a))
       return false;
     out = !a;
     return true;
   case Node::Cond:
-    if (!Eval(*node.a, n, a))
+    if (!Eval(nodes, node.a, n, a))
       return false;
-    return Eval(a ? *node.b : *node.c, n, out);
+    return Eval(nodes, a ? node.b : node.c, n, out);
   case Node::And:
-    if (!Eval(*node.a, n, a))
+    if (!Eval(nodes, node.a, n, a))
       return false;
     if (!a) {
       out = 0;
       return true;
     }
-    if (!Eval(*node.b, n, b))
+    if (!Eval(nodes, node.b, n, b))
       return false;
     out = b != 0;
     return true;
   case Node::Or:
-    if (!Eval(*node.a, n, a))
+    if (!Eval(nodes, node.a, n, a))
       return false;
     if (a) {
       out = 1;
       return true;
     }
-    if (!Eval(*node.b, n, b))
+    if (!Eval(nodes, node.b, n, b))
       return false;
     out = b != 0;
     return true;
   default:
     break;
   }
-  if (!Eval(*node.a, n, a) || !Eval(*node.b, n, b))
+  if (!Eval(nodes, node.a, n, a) || !Eval(nodes, node.b, n, b))
     return false;
   switch (node.op) {
   case Node::Mul:
@@ -372,15 +408,15 @@ std::optional<PluralForms> PluralForms::Parse(std::string_view text,
   expr = Trim(std::string_view(expr).substr(1));
   if (!expr.empty() && expr.back() == ';')
     expr.pop_back();
-  ExprParser parser(expr);
+  ExprParser parser(expr, forms.nodes);
   forms.root = parser.Parse(error);
-  if (!forms.root)
+  if (forms.root == kNone)
     return std::nullopt;
   return forms;
 }
 
 bool PluralForms::Evaluate(unsigned long n, unsigned long &index) const {
-  return root && Eval(*root, n, index);
+  return root < nodes.size() && Eval(nodes, root, n, index);
 }
 
 std::optional<PluralMapping> MapPluralForms(const PluralForms &forms,
@@ -416,11 +452,22 @@ std::optional<PluralMapping> MapPluralForms(const PluralForms &forms,
       return std::nullopt;
     }
   }
-  for (unsigned long i = 0; i < forms.Count(); ++i)
-    if (!reached[i]) {
+  // Exports for some languages add a form for fractions, which the
+  // expression cannot select (n is whole). One such form is tied to the
+  // category the language gives fractions, when that is a single category
+  // no whole number takes (Russian "other", Czech "many").
+  std::optional<std::size_t> fractionForm;
+  for (unsigned long i = 0; i < forms.Count(); ++i) {
+    if (reached[i])
+      continue;
+    const std::vector<std::string> fractions = FractionOnlyCategories(tag);
+    if (fractionForm || fractions.size() != 1) {
       error = "no number selects form " + std::to_string(i);
       return std::nullopt;
     }
+    fractionForm = CategoryRank(fractions.front());
+    taken[*fractionForm].emplace(i, 0);
+  }
   PluralMapping mapping;
   for (const auto &[rank, indices] : taken)
     mapping.forms.emplace_back(kPluralCategories[rank], indices.begin()->first);

@@ -39,7 +39,8 @@ private:
   PluralForms() = default;
   unsigned long nPlurals = 0;
   std::string source;
-  std::unique_ptr<Node> root;
+  std::vector<Node> nodes;
+  std::size_t root = static_cast<std::size_t>(-1);
 };
 
 /// Which gettext form holds each category of a language.

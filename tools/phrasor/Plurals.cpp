@@ -153,6 +153,29 @@ LocaleCategories CategoriesOf(const std::string &tag) {
   return c;
 }
 
+std::vector<std::string> FractionOnlyCategories(const std::string &tag) {
+  std::unique_ptr<icu::PluralRules> rules = RulesOf(tag);
+  std::vector<std::string> out;
+  if (!rules)
+    return out;
+  std::set<std::string> integers;
+  for (unsigned long n : PluralSamples())
+    integers.insert(Select(*rules, n));
+  // One and two fraction digits, over the whole parts the integer rules
+  // look at, meet every decimal rule CLDR has.
+  std::set<std::size_t> fractions;
+  for (unsigned long whole = 0; whole <= 110; ++whole)
+    for (double part : {0.1, 0.5, 0.25}) {
+      std::string category;
+      rules->select(static_cast<double>(whole) + part).toUTF8String(category);
+      if (!integers.count(category))
+        fractions.insert(CategoryRank(category));
+    }
+  for (std::size_t rank : fractions)
+    out.push_back(kPluralCategories[rank]);
+  return out;
+}
+
 std::string CategoryOf(const std::string &tag, unsigned long n) {
   std::unique_ptr<icu::PluralRules> rules = RulesOf(tag);
   return rules ? Select(*rules, n) : "other";

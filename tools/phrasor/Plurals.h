@@ -55,6 +55,10 @@ std::vector<std::string> SelectSamples(const std::string &tag);
 /// The categories of \p tag (a BCP 47 tag), from ICU.
 LocaleCategories CategoriesOf(const std::string &tag);
 
+/// The categories \p tag gives numbers with a fraction (1.5) and no whole
+/// number: Russian "other", Czech "many"; none in English.
+std::vector<std::string> FractionOnlyCategories(const std::string &tag);
+
 /// The category ICU selects for \p n in the language \p tag.
 std::string CategoryOf(const std::string &tag, unsigned long n);
 

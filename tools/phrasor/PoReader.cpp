@@ -29,20 +29,28 @@
 #include "tools/phrasor/PluralForms.h"
 #include "tools/phrasor/Plurals.h"
 
+#include "tools/phrasor/PoComments.h"
+
 #include <gettext-po.h>
 
-#include <cerrno>
-#include <cstdio>
+#include <algorithm>
+#include <cctype>
+#include <csetjmp>
 #include <cstdlib>
-#include <iostream>
+#include <map>
 #include <set>
 
 namespace phrasor::tool {
 namespace {
 
 // libgettextpo's handler has no user data, so the reader in progress is
-// reached through this pointer; reading is single-threaded.
+// reached through these; reading is single-threaded.
 Diagnostics *CurrentDiag = nullptr;
+const std::string *CurrentFile = nullptr;
+// The library sends a fatal report when it cannot go on (it has run out of
+// memory) and demands that the handler never returns. Jumping back to
+// ReadPo keeps the process, and the files read after this one, alive.
+std::jmp_buf FatalJump;
 
 std::string Trimmed(std::string_view s) {
   std::size_t b = s.find_first_not_of(" \t\r\n");
@@ -52,9 +60,9 @@ std::string Trimmed(std::string_view s) {
   return std::string(s.substr(b, e - b + 1));
 }
 
-void Report(int severity, const char *filename, size_t lineno,
-            const char *text) {
-  std::string where = filename ? filename : "";
+void Say(int severity, const char *filename, size_t lineno, const char *text) {
+  // A report without a place is about the file being read.
+  std::string where = filename ? filename : *CurrentFile;
   if (filename && lineno != static_cast<size_t>(-1)) {
     // Appended piecewise: gcc 12 misreads "x" + std::string as overlapping.
     where += ':';
@@ -65,13 +73,13 @@ void Report(int severity, const char *filename, size_t lineno,
     CurrentDiag->Warning(where, message);
   else
     CurrentDiag->Error(where, message);
-  if (severity == PO_SEVERITY_FATAL_ERROR) {
-    // The library demands that a fatal report never returns. Every
-    // problem of the file has been printed by now.
-    std::cout.flush();
-    std::cerr.flush();
-    std::exit(kExitProblems);
-  }
+}
+
+void Report(int severity, const char *filename, size_t lineno,
+            const char *text) {
+  Say(severity, filename, lineno, text); // its strings are gone after it
+  if (severity == PO_SEVERITY_FATAL_ERROR)
+    std::longjmp(FatalJump, 1);
 }
 
 void XError(int severity, po_message_t, const char *filename, size_t lineno,
@@ -93,17 +101,61 @@ const po_xerror_handler kErrorHandler = {XError, XError2};
 /// Where a message begins and the flags written above it.
 struct MessageStart {
   std::size_t line = 0;
+  bool context = false; ///< it has a msgctxt
   std::vector<std::string> flags;
 };
 
+/// The messages of each domain in file order, and the lines whose strings
+/// hold a NUL character.
+struct PoScan {
+  std::map<std::string, std::vector<MessageStart>> domains;
+  std::vector<std::size_t> nulLines;
+};
+
+/// True when the string literals on \p line hold a NUL character, raw or
+/// written as an escape (\0, \000, \x00): the library cuts the text there.
+bool HasNul(std::string_view line) {
+  if (line.find('\0') != std::string_view::npos)
+    return true;
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (!quoted) {
+      if (line[i] == '#')
+        return false;
+      quoted = line[i] == '"';
+      continue;
+    }
+    if (line[i] == '"') {
+      quoted = false;
+    } else if (line[i] == '\\' && i + 1 < line.size()) {
+      const char kind = line[++i];
+      std::string_view digits =
+          kind == 'x' ? "0123456789abcdefABCDEF" : "01234567";
+      std::size_t from = kind == 'x' ? i + 1 : i, to = from;
+      while (to < line.size() && (kind == 'x' || to - from < 3) &&
+             digits.find(line[to]) != std::string_view::npos)
+        ++to;
+      if (to > from && line.substr(from, to - from).find_first_not_of('0') ==
+                           std::string_view::npos)
+        return true;
+      if (to > from)
+        i = to - 1;
+    }
+  }
+  return false;
+}
+
 // libgettextpo does not say where a message stands in the file, nor hand
-// out flags it does not know (phrasor-message), so both are found here, in
-// file order: a message begins at its msgctxt, or at a msgid that follows
-// no msgctxt, and takes the "#," lines above it. Obsolete "#~" entries are
-// passed over, just as the library's list of live messages passes them
-// over, and so are the flags written above them.
-std::vector<MessageStart> MessageStarts(std::string_view text) {
-  std::vector<MessageStart> starts;
+// out the flags it does not act on (no-c-format, phrasor-message), so both
+// are found here, in file order, the way its lexer finds keywords: a word
+// ends at the first character that cannot continue it, so msgid"x" is a
+// msgid. A message begins at its msgctxt, or at a msgid that follows no
+// msgctxt, and takes the "#," lines above it. Obsolete "#~" entries are
+// passed over, as the library's list of live messages passes them over.
+// ReadPo checks the result against the library's messages before using it.
+PoScan ScanPo(std::string_view text) {
+  PoScan scan;
+  std::vector<MessageStart> *messages = &scan.domains["messages"];
   std::vector<std::string> flags;
   bool afterContext = false;
   std::size_t line = 1;
@@ -112,13 +164,19 @@ std::vector<MessageStart> MessageStarts(std::string_view text) {
     if (end == std::string_view::npos)
       end = text.size();
     std::string_view l = text.substr(pos, end - pos);
-    std::size_t b = l.find_first_not_of(" \t");
+    pos = end + 1;
+    if (HasNul(l))
+      scan.nulLines.push_back(line);
+    std::size_t b = l.find_first_not_of(" \t\r\f\v");
     if (b != std::string_view::npos)
       l.remove_prefix(b);
     auto keyword = [&](std::string_view k) {
-      return l.substr(0, k.size()) == k &&
-             (l.size() == k.size() || l[k.size()] == ' ' ||
-              l[k.size()] == '\t');
+      if (l.substr(0, k.size()) != k)
+        return false;
+      if (l.size() == k.size())
+        return true;
+      const char next = l[k.size()];
+      return !std::isalnum(static_cast<unsigned char>(next)) && next != '_';
     };
     if (l.substr(0, 2) == "#,") {
       std::string_view rest = l.substr(2);
@@ -131,22 +189,28 @@ std::vector<MessageStart> MessageStarts(std::string_view text) {
       }
     } else if (l.substr(0, 2) == "#~") {
       flags.clear();
+    } else if (keyword("domain")) {
+      const std::size_t open = l.find('"');
+      const std::size_t close = l.find('"', open + 1);
+      if (open != std::string_view::npos && close != std::string_view::npos)
+        messages =
+            &scan.domains[std::string(l.substr(open + 1, close - open - 1))];
+      flags.clear();
     } else if (keyword("msgctxt")) {
-      starts.push_back({line, std::move(flags)});
+      messages->push_back({line, true, std::move(flags)});
       flags.clear();
       afterContext = true;
     } else if (keyword("msgid")) {
       if (!afterContext) {
-        starts.push_back({line, std::move(flags)});
+        messages->push_back({line, false, std::move(flags)});
         flags.clear();
       }
       afterContext = false;
-    } else if (l.substr(0, 6) == "msgstr") {
+    } else if (keyword("msgstr") || l.substr(0, 7) == "msgstr[") {
       afterContext = false;
     }
-    pos = end + 1;
   }
-  return starts;
+  return scan;
 }
 
 /// The kind the flags give: c-format is printf, no-c-format text, and
@@ -174,19 +238,28 @@ std::optional<ValueKind> KindOfFlags(const std::vector<std::string> &flags,
   return kind;
 }
 
-/// Reads the "key: text" lines of the extracted comments.
-void ReadComments(const char *comments, std::optional<std::string> &voice,
+/// Reads the "key: text" lines of the extracted comments. A voice path
+/// that a comment line could not hold as it is comes quoted, with C escapes
+/// (see PoVoiceComment); false when such a line is malformed.
+bool ReadComments(const char *comments, std::optional<std::string> &voice,
                   bool &emptyValue) {
   std::string_view rest = comments ? comments : "";
   while (!rest.empty()) {
     std::size_t end = rest.find('\n');
     std::string line = Trimmed(rest.substr(0, end));
     rest = end == std::string_view::npos ? "" : rest.substr(end + 1);
-    if (line.rfind("voice:", 0) == 0)
+    if (line.rfind("voice:", 0) == 0) {
       voice = Trimmed(std::string_view(line).substr(6));
-    else if (line == "value: empty")
+    } else if (line.rfind(kQuotedVoiceKey, 0) == 0) {
+      voice = UnquoteVoicePath(
+          Trimmed(std::string_view(line).substr(kQuotedVoiceKey.size())));
+      if (!voice)
+        return false;
+    } else if (line == "value: empty") {
       emptyValue = true;
+    }
   }
+  return true;
 }
 
 } // namespace
@@ -234,7 +307,10 @@ public:
                Diagnostics &diagnostics, std::vector<SourceEntry> &entries)
       : file(path), options(settings), diag(diagnostics), out(entries) {}
 
-  void Read(po_file_t po, std::string_view text);
+  /// Reads the messages of \p domain, placed by \p starts when the scan
+  /// found them.
+  void Read(po_file_t po, const char *domain,
+            const std::vector<MessageStart> *starts);
 
 private:
   bool ReadHeader(const char *header);
@@ -274,9 +350,15 @@ bool PoFileReader::ReadHeader(const char *header) {
     diag.Error(pos, "unknown charset '" + charset + "'");
     return false;
   }
-  if (std::optional<std::string> language = HeaderField(header, "Language");
-      language && !language->empty()) {
-    locale = TagFromPoLanguage(*language);
+  // --locale names the language of every input: the file's own is not
+  // read then, so a Language field BCP 47 cannot say stops nothing.
+  std::optional<std::string> language = HeaderField(header, "Language");
+  if (options.locale.empty() && language && !language->empty()) {
+    std::string dropped;
+    locale = TagFromPoLanguage(*language, &dropped);
+    if (!dropped.empty())
+      diag.Warning(pos, "Language '" + *language + "': modifier '@" + dropped +
+                            "' has no BCP 47 form; read as '" + locale + "'");
     // The language travels as an entry; the build checks and merges it.
     AddEntry(pos, kLocaleId, locale, std::nullopt, diag, out);
   }
@@ -322,8 +404,11 @@ const PluralMapping *PoFileReader::Mapping(const SourcePos &pos) {
   std::optional<PluralForms> forms =
       PluralForms::Parse(*pluralFormsText, problem);
   if (!forms) {
+    // A header too long to parse is too long to repeat.
     diag.Error(headerPos,
-               "Plural-Forms '" + *pluralFormsText + "': " + problem);
+               pluralFormsText->size() > 200
+                   ? "Plural-Forms: " + problem
+                   : "Plural-Forms '" + *pluralFormsText + "': " + problem);
     return nullptr;
   }
   plurals = MapPluralForms(*forms, locale, problem);
@@ -362,13 +447,24 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
 
   std::optional<std::string> voice;
   bool emptyValue = false;
-  std::optional<std::string> comments =
-      Convert(po_message_extracted_comments(message), pos, "comment");
-  if (comments)
-    ReadComments(comments->c_str(), voice, emptyValue);
-  std::optional<ValueKind> kind;
+  // The comments come joined into a new block the caller must free,
+  // though it is declared const; no comments come as a constant "".
+  const char *joined = po_message_extracted_comments(message);
+  std::optional<std::string> comments = Convert(joined, pos, "comment");
+  if (joined[0] != '\0')
+    std::free(const_cast<char *>(joined));
+  if (comments && !ReadComments(comments->c_str(), voice, emptyValue)) {
+    diag.Error(pos, "'" + id + "': malformed quoted voice path");
+    return;
+  }
+  // The library reads c-format itself; the scan adds the flags it drops.
+  std::vector<std::string> flags;
   if (m.flags)
-    kind = KindOfFlags(*m.flags, pos, diag);
+    flags = *m.flags;
+  if (po_message_is_format(message, "c-format") &&
+      std::find(flags.begin(), flags.end(), "possible-c-format") == flags.end())
+    flags.push_back("c-format");
+  std::optional<ValueKind> kind = KindOfFlags(flags, pos, diag);
 
   // One form per category; a singular message is one form with no suffix.
   std::vector<std::pair<std::string, const char *>> forms;
@@ -413,10 +509,10 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
   }
 }
 
-void PoFileReader::Read(po_file_t po, std::string_view text) {
-  const std::vector<MessageStart> starts = MessageStarts(text);
+void PoFileReader::Read(po_file_t po, const char *domain,
+                        const std::vector<MessageStart> *starts) {
   std::vector<po_message_t> live;
-  po_message_iterator_t it = po_message_iterator(po, nullptr);
+  po_message_iterator_t it = po_message_iterator(po, domain);
   while (po_message_t message = po_next_message(it)) {
     if (po_message_is_obsolete(message))
       ++counts.obsolete;
@@ -424,19 +520,32 @@ void PoFileReader::Read(po_file_t po, std::string_view text) {
       live.push_back(message);
   }
   po_message_iterator_free(it);
-  const bool haveLines = starts.size() == live.size();
+  // The scan must have found the library's messages, in the same order.
+  bool placed = starts && starts->size() == live.size();
+  for (std::size_t i = 0; placed && i < live.size(); ++i)
+    placed = (*starts)[i].context == (po_message_msgctxt(live[i]) != nullptr);
+  if (!placed && !live.empty())
+    diag.Warning(file, "cannot tell where the messages of domain '" +
+                           std::string(domain) +
+                           "' begin: they are reported without lines, and "
+                           "only their c-format flags are read");
 
   std::vector<PoMessage> messages;
   headerPos = SourcePos{file, 0};
   for (std::size_t i = 0; i < live.size(); ++i) {
-    const SourcePos pos{file, haveLines ? starts[i].line : 0};
+    const SourcePos pos{file, placed ? (*starts)[i].line : 0};
     if (!po_message_msgctxt(live[i]) && po_message_msgid(live[i])[0] == '\0') {
       headerPos = pos;
       continue;
     }
-    messages.push_back({live[i], pos, haveLines ? &starts[i].flags : nullptr});
+    messages.push_back({live[i], pos, placed ? &(*starts)[i].flags : nullptr});
   }
-  if (!ReadHeader(po_file_domain_header(po, nullptr)))
+  // The header comes as a copy the caller must free, though it is declared
+  // const.
+  const char *header = po_file_domain_header(po, domain);
+  const bool readable = ReadHeader(header);
+  std::free(const_cast<char *>(header));
+  if (!readable)
     return;
   const bool contextKey = DetectContextKey(messages);
   for (const PoMessage &m : messages)
@@ -456,18 +565,43 @@ void PoFileReader::Read(po_file_t po, std::string_view text) {
   }
 }
 
+/// The library's reading of \p path; nothing when it gave up on a fatal
+/// error, which has been reported. Nothing here needs destroying when the
+/// handler jumps back.
+po_file_t ReadLibraryFile(const char *path) {
+  if (setjmp(FatalJump) != 0)
+    return nullptr;
+  return po_file_read(path, &kErrorHandler);
+}
+
 } // namespace
 
+// Messages of every domain are read into one set of IDs: a domain is no
+// part of an ID, so an ID in two domains is a duplicate like any other.
 void ReadPo(const std::string &file, std::string_view text,
             const InputOptions &options, Diagnostics &diag,
             std::vector<SourceEntry> &out) {
+  const PoScan scan = ScanPo(text);
+  // The library reads a NUL as the end of the text it is in.
+  for (std::size_t line : scan.nulLines)
+    diag.Error(SourcePos{file, line},
+               "a string contains a NUL character, which PO text cannot "
+               "hold");
   CurrentDiag = &diag;
-  po_file_t po = po_file_read(file.c_str(), &kErrorHandler);
-  if (po) {
-    PoFileReader(file, options, diag, out).Read(po, text);
-    po_file_free(po);
-  }
+  CurrentFile = &file;
+  po_file_t po = ReadLibraryFile(file.c_str());
   CurrentDiag = nullptr;
+  CurrentFile = nullptr;
+  if (!po)
+    return;
+  const char *const *domains = po_file_domains(po);
+  for (std::size_t d = 0; domains && domains[d]; ++d) {
+    auto starts = scan.domains.find(domains[d]);
+    PoFileReader(file, options, diag, out)
+        .Read(po, domains[d],
+              starts == scan.domains.end() ? nullptr : &starts->second);
+  }
+  po_file_free(po);
 }
 
 } // namespace phrasor::tool

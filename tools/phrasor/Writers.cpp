@@ -6,6 +6,7 @@
 #include "tools/phrasor/Locale.h"
 #include "tools/phrasor/PluralForms.h"
 #include "tools/phrasor/Plurals.h"
+#include "tools/phrasor/PoComments.h"
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/Xliff.h"
 
@@ -422,8 +423,22 @@ private:
   std::size_t count = 0;
 };
 
-std::string WritePo(const std::vector<TextEntry> &entries,
-                    const Metadata &meta) {
+std::string WritePo(std::vector<TextEntry> entries, const Metadata &meta,
+                    const std::string &where, Diagnostics &diag) {
+  // PO readers take U+0004 in a text for gettext's separator of context
+  // and msgid, and refuse the file.
+  entries.erase(std::remove_if(entries.begin(), entries.end(),
+                               [&](const TextEntry &e) {
+                                 if (!e.value ||
+                                     e.value->find('\x04') == std::string::npos)
+                                   return false;
+                                 diag.Error(where,
+                                            "value of '" + e.id +
+                                                "' holds U+0004, which PO text "
+                                                "cannot carry; left out");
+                                 return true;
+                               }),
+                entries.end());
   // Plural texts are written as plural messages when the language has a
   // usual Plural-Forms whose forms the group fills exactly; others stay
   // one message per form.
@@ -481,7 +496,7 @@ std::string WritePo(const std::vector<TextEntry> &entries,
     po_message_set_msgstr(m, e.value ? e.value->c_str() : "");
     std::string comments;
     if (e.voice)
-      comments += "voice: " + *e.voice + "\n";
+      comments += PoVoiceComment(*e.voice) + "\n";
     if (e.value && e.value->empty())
       comments += "value: empty\n";
     if (!comments.empty())
@@ -507,7 +522,7 @@ std::string WriteEntries(const std::vector<authoring::Entry> &entries,
   case DumpFormat::Json:
     return WriteJson(text, meta);
   case DumpFormat::Po:
-    return WritePo(text, meta);
+    return WritePo(text, meta, where, diag);
   case DumpFormat::Xliff12:
   case DumpFormat::Xliff20:
     break;
