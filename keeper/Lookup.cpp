@@ -47,38 +47,34 @@ constexpr uint32_t kPrefetchFromCount = 8192;
 // sixteen-byte comparison the fresh start measures faster; the byte loop of
 // builds without SSE2 still gains from the skip.
 //
-// On a large table each step also waits on two cache misses: the table
-// entry and the stored ID it points to. While one comparison runs, the
-// stored IDs of both possible next probes and the table entries of the step
-// after are fetched, and the reference pair and value pointer of the
-// current probe, which a hit reads next.
+// On a large table each step also waits on two cache misses: the probe
+// table's entry and the stored ID it names. While one comparison runs, the
+// stored IDs of both possible next probes and the probe entries of the step
+// after are fetched, and the current probe's pair, which a hit reads next.
 constexpr bool kSkipSharedPrefix = !PHRASOR_VECTOR_COMPARE;
 
 template <bool Prefetch>
 int32_t Search(const CStringKeeper &keeper, const char *id) {
-  const char *const *table = keeper.idTable;
+  const uint32_t *table = keeper.idOffsets;
+  const char *block = keeper.block;
   uint32_t lo = 0, hi = keeper.idCount, mid = keeper.idCount / 2;
   uint32_t shareLo = 0, shareHi = 0;
   for (;;) {
     if (Prefetch) {
       // Their table entries were fetched a step ago.
       uint32_t left = lo + (mid - lo) / 2, right = mid + (hi - mid) / 2;
-      PHRASOR_PREFETCH(table[left]);
-      PHRASOR_PREFETCH(table[right]);
+      PHRASOR_PREFETCH(block + table[left]);
+      PHRASOR_PREFETCH(block + table[right]);
       PHRASOR_PREFETCH(&table[lo + (left - lo) / 2]);
       PHRASOR_PREFETCH(&table[left + (mid - left) / 2]);
       PHRASOR_PREFETCH(&table[mid + (right - mid) / 2]);
       PHRASOR_PREFETCH(&table[right + (hi - right) / 2]);
       PHRASOR_PREFETCH(&keeper.refPairs[mid]);
-      // Writers store values in ID order, so the value pointer a hit reads
-      // is usually at the same position.
-      if (mid < keeper.stringTotal - keeper.idCount)
-        PHRASOR_PREFETCH(&keeper.valueTable[mid]);
     }
     uint32_t common;
     uint32_t start =
         kSkipSharedPrefix ? (shareLo < shareHi ? shareLo : shareHi) : 0;
-    int r = IdCompareFrom(id, table[mid], keeper.block, keeper.blockEnd, start,
+    int r = IdCompareFrom(id, block + table[mid], block, keeper.blockEnd, start,
                           common);
     if (r == 0)
       return static_cast<int32_t>(mid);
@@ -122,12 +118,12 @@ const PhrasorWChar *CStringKeeper::GetStringByIndex(int32_t index) const {
     Report(text::kUnknown, text::kInvalidIndex);
     return text::kWInvalidIndex;
   }
-  uint32_t ref = refPairs[index].valueRef;
-  if (ref == NO_ENTRY) {
+  uint32_t at = refPairs[index].valueRef;
+  if (at == NO_ENTRY) {
     Report(idTable[index], text::kValueNotFound);
     return text::kWValueNotFound;
   }
-  return valueTable[ref];
+  return ValueAt(at);
 }
 
 const char *CStringKeeper::GetVoicePathByIndex(int32_t index) const {
@@ -137,12 +133,12 @@ const char *CStringKeeper::GetVoicePathByIndex(int32_t index) const {
     Report(text::kUnknown, text::kInvalidIndex);
     return text::kInvalidIndex;
   }
-  uint32_t ref = refPairs[index].voicePathRef;
-  if (ref == NO_ENTRY) {
+  uint32_t at = refPairs[index].voicePathRef;
+  if (at == NO_ENTRY) {
     Report(idTable[index], text::kVoicePathNotFound);
     return text::kVoicePathNotFound;
   }
-  return voicePathTable[ref];
+  return block + at;
 }
 
 // The presence tests treat -2 as just another out-of-range index: "<none>"
@@ -167,97 +163,99 @@ bool CStringKeeper::HasVoicePathByIndex(int32_t index) const {
 // Reports name the caller's own pointer, not the stored ID, so a host can
 // tell which of its requests failed.
 
+// The checks every lookup by ID makes before it reads an entry, in the one
+// order hosts observe: a null ID, the reserved "<none>" (which the presence
+// tests search for like any ID), a keeper without entries, then the search.
+// GetStringIndex reports nothing, the presence tests report no miss.
+CStringKeeper::IdOutcome CStringKeeper::CheckID(const char *id, IdLookup lookup,
+                                                int32_t &index) const {
+  const bool quiet = lookup == IdLookup::IndexOnly;
+  if (!id) {
+    if (!quiet)
+      Report(text::kNull, text::kInvalidId);
+    return IdOutcome::NullId;
+  }
+  if (lookup != IdLookup::Test && IsNoneId(id))
+    return IdOutcome::NoneId;
+  if (idCount == 0) {
+    if (!quiet)
+      Report(id, text::kNotInitialized);
+    return IdOutcome::Empty;
+  }
+  index = FindID(id);
+  if (index != INVALID_STRING_INDEX)
+    return IdOutcome::Found;
+  if (lookup == IdLookup::Fetch)
+    Report(id, text::kInvalidId);
+  return IdOutcome::Missing;
+}
+
 int32_t CStringKeeper::GetStringIndex(const char *id) const {
-  if (!id || idCount == 0)
+  int32_t index = INVALID_STRING_INDEX;
+  switch (CheckID(id, IdLookup::IndexOnly, index)) {
+  case IdOutcome::Found:
+    return index;
+  case IdOutcome::NoneId:
+    // An empty keeper answers "<none>" as it answers any ID.
+    return idCount == 0 ? INVALID_STRING_INDEX : NONE_STRING_INDEX;
+  default:
     return INVALID_STRING_INDEX;
-  if (IsNoneId(id))
-    return NONE_STRING_INDEX;
-  return FindID(id);
+  }
 }
 
 const PhrasorWChar *CStringKeeper::GetStringByID(const char *id) const {
-  if (!id) {
-    Report(text::kNull, text::kInvalidId);
-    return text::kWInvalidId;
-  }
-  if (IsNoneId(id))
+  int32_t index = INVALID_STRING_INDEX;
+  switch (CheckID(id, IdLookup::Fetch, index)) {
+  case IdOutcome::Found:
+    break;
+  case IdOutcome::NoneId:
     return text::kWEmpty;
-  if (idCount == 0) {
-    Report(id, text::kNotInitialized);
+  case IdOutcome::Empty:
     return text::kWNotInitialized;
-  }
-  int32_t index = FindID(id);
-  if (index == INVALID_STRING_INDEX) {
-    Report(id, text::kInvalidId);
+  default:
     return text::kWInvalidId;
   }
-  uint32_t ref = refPairs[index].valueRef;
-  if (ref == NO_ENTRY) {
+  uint32_t at = refPairs[index].valueRef;
+  if (at == NO_ENTRY) {
     Report(id, text::kValueNotFound);
     return text::kWValueNotFound;
   }
-  return valueTable[ref];
+  return ValueAt(at);
 }
 
 const char *CStringKeeper::GetVoicePathByID(const char *id) const {
-  if (!id) {
-    Report(text::kNull, text::kInvalidId);
-    return text::kInvalidId;
-  }
-  if (IsNoneId(id))
+  int32_t index = INVALID_STRING_INDEX;
+  switch (CheckID(id, IdLookup::Fetch, index)) {
+  case IdOutcome::Found:
+    break;
+  case IdOutcome::NoneId:
     return text::kEmpty;
-  if (idCount == 0) {
-    Report(id, text::kNotInitialized);
+  case IdOutcome::Empty:
     return text::kNotInitialized;
-  }
-  int32_t index = FindID(id);
-  if (index == INVALID_STRING_INDEX) {
-    Report(id, text::kInvalidId);
+  default:
     return text::kInvalidId;
   }
-  uint32_t ref = refPairs[index].voicePathRef;
-  if (ref == NO_ENTRY) {
+  uint32_t at = refPairs[index].voicePathRef;
+  if (at == NO_ENTRY) {
     Report(id, text::kVoicePathNotFound);
     return text::kVoicePathNotFound;
   }
-  return voicePathTable[ref];
+  return block + at;
 }
 
 bool CStringKeeper::IsValidID(const char *id) const {
-  if (!id) {
-    Report(text::kNull, text::kInvalidId);
-    return false;
-  }
-  if (idCount == 0) {
-    Report(id, text::kNotInitialized);
-    return false;
-  }
-  return FindID(id) != INVALID_STRING_INDEX;
+  int32_t index = INVALID_STRING_INDEX;
+  return CheckID(id, IdLookup::Test, index) == IdOutcome::Found;
 }
 
 bool CStringKeeper::HasStringByID(const char *id) const {
-  if (!id) {
-    Report(text::kNull, text::kInvalidId);
-    return false;
-  }
-  if (idCount == 0) {
-    Report(id, text::kNotInitialized);
-    return false;
-  }
-  int32_t index = FindID(id);
-  return index != INVALID_STRING_INDEX && refPairs[index].valueRef != NO_ENTRY;
+  int32_t index = INVALID_STRING_INDEX;
+  return CheckID(id, IdLookup::Test, index) == IdOutcome::Found &&
+         refPairs[index].valueRef != NO_ENTRY;
 }
 
 bool CStringKeeper::HasVoicePathByID(const char *id) const {
-  if (!id) {
-    Report(text::kNull, text::kInvalidId);
-    return false;
-  }
-  if (idCount == 0) {
-    Report(id, text::kNotInitialized);
-    return false;
-  }
-  int32_t index = FindID(id);
-  return index != INVALID_STRING_INDEX &&
+  int32_t index = INVALID_STRING_INDEX;
+  return CheckID(id, IdLookup::Test, index) == IdOutcome::Found &&
          refPairs[index].voicePathRef != NO_ENTRY;
 }

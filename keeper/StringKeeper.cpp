@@ -2,7 +2,9 @@
 //
 // The loader reads the file front to back: six header words, the string
 // block in one read, then one reference pair per ID, applying the rules of
-// DatabaseFormat.h as each part arrives. A file that would make any later
+// DatabaseFormat.h as each part arrives. It then lays out what the lookups
+// read (StringKeeper.h says why): the probe table of ID offsets, and each
+// pair as block offsets instead of indices. A file that would make any later
 // lookup read outside the keeper's blocks is refused here, so the lookups
 // themselves can stay free of per-call range tests.
 //
@@ -16,8 +18,8 @@ using namespace phrasor;
 
 CStringKeeper::CStringKeeper(IErrorReporter *owner)
     : manager(owner), refPairs(nullptr), block(nullptr), idTable(nullptr),
-      valueTable(nullptr), voicePathTable(nullptr), idCount(0), stringTotal(0),
-      voicePathCount(0), blockEnd(nullptr) {}
+      valueTable(nullptr), voicePathTable(nullptr), idOffsets(nullptr),
+      idCount(0), stringTotal(0), voicePathCount(0), blockEnd(nullptr) {}
 
 CStringKeeper::~CStringKeeper() { FreeTables(); }
 
@@ -28,6 +30,7 @@ void CStringKeeper::FreeTables() {
   idTable = nullptr;
   MemFree(const_cast<PhrasorWChar **>(valueTable));
   valueTable = nullptr;
+  idOffsets = nullptr; // inside valueTable
   MemFree(block);
   block = nullptr;
   blockEnd = nullptr;
@@ -104,6 +107,7 @@ bool CStringKeeper::Load(IReadStream *stream) {
     FreeTables();
     return false;
   }
+  BuildIdOffsets();
 
   if (!AllocTable(refPairs, ids, sizeof(StringRefPair)) ||
       !ReadRefPairs(stream, header)) {
@@ -120,6 +124,26 @@ bool CStringKeeper::BuildTables(const DatabaseHeader &header) {
                       failedAt) == DatabaseProblem::None;
 }
 
+// The value table holds room for T pointers and the values use the first
+// T - N, so its last N slots (at least 4 bytes each) hold the N offsets.
+void CStringKeeper::BuildIdOffsets() {
+  if (idCount == 0)
+    return;
+  uint32_t *offsets =
+      reinterpret_cast<uint32_t *>(valueTable + (stringTotal - idCount));
+  for (uint32_t i = 0; i < idCount; ++i)
+    offsets[i] = static_cast<uint32_t>(idTable[i] - block);
+  idOffsets = offsets;
+}
+
+namespace {
+
+uint32_t OffsetOf(const void *string, const char *block) {
+  return static_cast<uint32_t>(static_cast<const char *>(string) - block);
+}
+
+} // namespace
+
 bool CStringKeeper::ReadRefPairs(IReadStream *stream,
                                  const DatabaseHeader &header) {
   for (uint32_t i = 0; i < idCount; ++i) {
@@ -129,6 +153,10 @@ bool CStringKeeper::ReadRefPairs(IReadStream *stream,
       return false;
     if (CheckRefPair(header, pair) != DatabaseProblem::None)
       return false;
+    if (pair.valueRef != NO_ENTRY)
+      pair.valueRef = OffsetOf(valueTable[pair.valueRef], block);
+    if (pair.voicePathRef != NO_ENTRY)
+      pair.voicePathRef = OffsetOf(voicePathTable[pair.voicePathRef], block);
   }
   return true;
 }

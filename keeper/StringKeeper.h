@@ -1,8 +1,18 @@
 //===- StringKeeper.h - One loaded string database -------------*- C++ -*-===//
 //
-// A keeper holds a database exactly as it was read: the string block, the
-// reference pairs, and three pointer tables into the block. After Load it is
-// only ever read, so lookups on one keeper may run on many threads.
+// A keeper holds a database's string block exactly as it was read, three
+// pointer tables into the block, and one pair per ID that names where in the
+// block its value and voice path start. After Load it is only ever read, so
+// lookups on one keeper may run on many threads.
+//
+// The ID search probes a table of 32-bit block offsets rather than the
+// pointer table: at a million IDs it is half the size (4 MiB against 8 on a
+// 64-bit build), so more of the search's upper steps stay in cache and each
+// cache line serves more of its last ones. It lives in the value table's
+// last N slots, which the file's counts reserve and no value uses, so the
+// keeper still makes exactly its five requests of the host. A hit then
+// reads the pair at the found position and returns the block address it
+// names: one memory access after the last probe, not two.
 //
 //===----------------------------------------------------------------------===//
 
@@ -40,7 +50,7 @@ struct CStringKeeper {
   bool IsValidID(const char *id) const;
   bool HasStringByID(const char *id) const;
   bool HasVoicePathByID(const char *id) const;
-  /// Halving search of idTable; needs idCount > 0 and a non-null id.
+  /// Halving search of the IDs; needs idCount > 0 and a non-null id.
   int32_t FindID(const char *id) const;
 
   /// Narrows [lo, hi) towards some ID that begins with \p prefix.
@@ -51,11 +61,18 @@ struct CStringKeeper {
 
   /// Receives the keeper's failed lookups; the manager that created it.
   phrasor::IErrorReporter *manager;
+  /// Per ID, the block offsets of its value and voice path, NO_ENTRY where
+  /// it has none (offsets are multiples of four, so never NO_ENTRY). The
+  /// file stores indices into the value and voice path runs; the loader
+  /// turns each into its offset as the pair is read.
   phrasor::StringRefPair *refPairs;
   char *block;
   const char **idTable;
   const PhrasorWChar **valueTable;
   const char **voicePathTable;
+  /// Block offset of ID i, the table the search probes; it lies in the
+  /// spare tail of valueTable and is not a block of its own.
+  const uint32_t *idOffsets;
   uint32_t idCount;
   uint32_t stringTotal;
   uint32_t voicePathCount;
@@ -63,13 +80,27 @@ struct CStringKeeper {
   /// sixteen bytes at a time and must know where the block ends.
   const char *blockEnd;
 
+  /// How a lookup by ID ended before it read an entry.
+  enum class IdOutcome { Found, NullId, NoneId, Empty, Missing };
+  /// Which family of lookup by ID runs the shared checks: IndexOnly
+  /// (GetStringIndex) reports nothing, Fetch (the lookups that return a
+  /// string) reports every failure, Test (the presence tests) searches for
+  /// "<none>" like any ID and reports no miss.
+  enum class IdLookup { IndexOnly, Fetch, Test };
+
 private:
   void Report(const char *label, const char *message) const;
+  IdOutcome CheckID(const char *id, IdLookup lookup, int32_t &index) const;
   bool IndexInRange(int32_t index) const {
     return static_cast<uint32_t>(index) < idCount;
   }
+  /// The value at block offset \p at (a multiple of four).
+  const PhrasorWChar *ValueAt(uint32_t at) const {
+    return reinterpret_cast<const PhrasorWChar *>(block + at);
+  }
   bool BuildTables(const phrasor::DatabaseHeader &header);
   bool ReadRefPairs(IReadStream *stream, const phrasor::DatabaseHeader &header);
+  void BuildIdOffsets();
 };
 
 #endif // PHRASOR_KEEPER_STRINGKEEPER_H

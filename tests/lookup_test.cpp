@@ -247,3 +247,39 @@ TEST(Lookup, CaseFoldingIgnoresTheProcessLocale) {
   EXPECT_NE(mgr->GetStringIndex(keeper, "{X}"), -1);
   std::setlocale(LC_ALL, "C");
 }
+
+TEST(Lookup, ReferencesInAnyOrderReachTheirOwnStrings) {
+  // Values and voice paths stored in another order than the IDs, shared
+  // between entries, of every padding length, with entries lacking one or
+  // the other: each lookup must land on the string its pair names.
+  phrasor::authoring::RawDatabase db;
+  db.ids = {"a", "bb", "ccc", "dddd", "eeeee"};
+  db.values = {u"v0", u"", u"v2-long", u"v3"};
+  db.voicePaths = {"p0.wav", "p", "p2-longer.wav"};
+  db.pairs = {
+      {3, 2}, {0, phrasor::NO_ENTRY}, {phrasor::NO_ENTRY, 0}, {0, 1}, {2, 2}};
+  Keeper keeper(phrasor::authoring::Serialize(db));
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  for (size_t i = 0; i < db.ids.size(); ++i) {
+    SCOPED_TRACE(db.ids[i]);
+    const int32_t index = static_cast<int32_t>(i);
+    const char *id = db.ids[i].c_str();
+    EXPECT_EQ(mgr->GetStringIndex(keeper, id), index);
+    const phrasor::authoring::RefPair &pair = db.pairs[i];
+    if (pair.valueRef == phrasor::NO_ENTRY) {
+      EXPECT_FALSE(mgr->HasStringByID(keeper, id));
+    } else {
+      const PhrasorWChar *value = mgr->GetStringByID(keeper, id);
+      EXPECT_EQ(value, mgr->GetStringByIndex(keeper, index));
+      EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t *>(value)),
+                db.values[pair.valueRef]);
+    }
+    if (pair.voicePathRef == phrasor::NO_ENTRY) {
+      EXPECT_FALSE(mgr->HasVoicePathByIndex(keeper, index));
+    } else {
+      const char *voice = mgr->GetVoicePathByID(keeper, id);
+      EXPECT_EQ(voice, mgr->GetVoicePathByIndex(keeper, index));
+      EXPECT_EQ(voice, db.voicePaths[pair.voicePathRef]);
+    }
+  }
+}
