@@ -15,9 +15,11 @@
 #include "LoadCheck.h"
 #include "Plural.h"
 #include "Render.h"
+#include "format/TextKind.h"
 #include "keeper/DatabaseFormat.h"
 
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -97,6 +99,95 @@ inline bool foldedEqual(const char *a, const char *b, std::size_t n) {
   return true;
 }
 
+// Reads one JSON string at \p i (past its opening quote) into \p out, as
+// UTF-16 units; false when it is not one.
+bool readJsonString(TextView json, std::size_t &i, Text &out) {
+  out.clear();
+  while (i < json.size()) {
+    const PhrasorWChar c = json[i++];
+    if (c == '"')
+      return true;
+    if (c != '\\') {
+      out += c;
+      continue;
+    }
+    if (i >= json.size())
+      return false;
+    const PhrasorWChar e = json[i++];
+    switch (e) {
+    case '"':
+    case '\\':
+    case '/':
+      out += e;
+      break;
+    case 'b':
+      out += PhrasorWChar('\b');
+      break;
+    case 'f':
+      out += PhrasorWChar('\f');
+      break;
+    case 'n':
+      out += PhrasorWChar('\n');
+      break;
+    case 'r':
+      out += PhrasorWChar('\r');
+      break;
+    case 't':
+      out += PhrasorWChar('\t');
+      break;
+    case 'u': {
+      if (json.size() - i < 4)
+        return false;
+      unsigned unit = 0;
+      for (int k = 0; k < 4; ++k) {
+        const PhrasorWChar h = json[i++];
+        const int digit = (h >= '0' && h <= '9')   ? h - '0'
+                          : (h >= 'a' && h <= 'f') ? h - 'a' + 10
+                          : (h >= 'A' && h <= 'F') ? h - 'A' + 10
+                                                   : -1;
+        if (digit < 0)
+          return false;
+        unit = unit * 16 + static_cast<unsigned>(digit);
+      }
+      out += static_cast<PhrasorWChar>(unit);
+      break;
+    }
+    default:
+      return false;
+    }
+  }
+  return false;
+}
+
+// Calls \p take(id, kind) for each member of the "@kinds" object, which
+// the tool writes as {"ID": "text", ...}; stops at anything else, keeping
+// what was read before it.
+template <class Take> void readKinds(TextView json, Take take) {
+  std::size_t i = 0;
+  const auto skipSpace = [&] {
+    while (i < json.size() && (json[i] == ' ' || json[i] == '\t' ||
+                               json[i] == '\n' || json[i] == '\r'))
+      ++i;
+  };
+  const auto expect = [&](PhrasorWChar c) {
+    skipSpace();
+    if (i < json.size() && json[i] == c) {
+      ++i;
+      return true;
+    }
+    return false;
+  };
+  if (!expect('{') || expect('}'))
+    return;
+  Text id, kind;
+  do {
+    if (!expect('"') || !readJsonString(json, i, id) || !expect(':') ||
+        !expect('"') || !readJsonString(json, i, kind))
+      return;
+    take(toUtf8(id), toUtf8(kind));
+  } while (expect(','));
+}
+
 class MemoryStream final : public IReadStream {
 public:
   MemoryStream(const std::uint8_t *bytes, std::size_t length)
@@ -126,7 +217,8 @@ struct Entry {
   std::uint32_t valueLength;
   std::uint32_t idLength;
   std::uint32_t number; ///< the entry's place among the parsed-text cells
-  std::uint32_t reserved;
+  Style kind;           ///< Message, Printf or Plain
+  std::uint8_t reserved[3];
 
   const unsigned char *foldedId() const {
     return reinterpret_cast<const unsigned char *>(this + 1);
@@ -159,13 +251,36 @@ struct Catalog::Impl {
   const Entry &none() const { return noneEntry; }
   void build();
   const Entry *lookup(std::string_view id) const;
-  const Entry *pluralEntry(std::string_view id, std::int64_t count,
+  const Entry *pluralEntry(std::string_view id, Count count, bool ordinal,
                            std::string &key) const;
   const Inserts &inserts(const Entry &e, Style style) const;
   std::optional<Error> resolve(std::string_view id, const Entry *&e) const;
   Expected<Text> render(const Entry &e, std::string_view id, Style style,
                         const Arg *args, std::size_t count) const;
+  Expected<Text> renderPlural(std::string_view id, Count count, bool ordinal,
+                              const Arg *args, std::size_t argCount) const;
 };
+
+namespace {
+
+Style styleOf(TextKind kind) {
+  switch (kind) {
+  case TextKind::Message:
+    return Style::Message;
+  case TextKind::Printf:
+    return Style::Printf;
+  case TextKind::Plain:
+    break;
+  }
+  return Style::Plain;
+}
+
+PluralDecimal decimalOf(Count count) {
+  return PluralDecimal{count.scaled(), count.fractionDigits(),
+                       count.exponent()};
+}
+
+} // namespace
 
 void Catalog::Impl::build() {
   std::vector<const char *> ids;
@@ -213,9 +328,11 @@ void Catalog::Impl::build() {
     for (std::size_t k = 0; k < length; ++k)
       folded[k] = fold(static_cast<unsigned char>(id[k]));
     std::memset(folded + length, 0, 8 - length % 8);
+    e.kind = Style::Plain;
     if (mgr->HasStringByIndex(keeper, index)) {
       e.value = mgr->GetStringByIndex(keeper, index);
       e.valueLength = static_cast<std::uint32_t>(TextView(e.value).size());
+      e.kind = styleOf(InferTextKind(e.value).kind);
     }
     if (mgr->HasVoicePathByIndex(keeper, index))
       e.voice = mgr->GetVoicePathByIndex(keeper, index);
@@ -233,6 +350,22 @@ void Catalog::Impl::build() {
   n.voice = mgr->GetVoicePathByIndex(keeper, NONE_STRING_INDEX);
   n.valueLength = 0;
   n.number = static_cast<std::uint32_t>(idCount);
+  n.kind = Style::Plain;
+
+  // Kinds the text would not give back, as the tool recorded them.
+  if (const Entry *kinds = lookup("@kinds"); kinds && kinds->value)
+    readKinds(TextView(kinds->value, kinds->valueLength),
+              [this](const std::string &id, const std::string &kind) {
+                Entry *e = const_cast<Entry *>(lookup(id));
+                if (!e || e == &noneEntry)
+                  return;
+                if (kind == "text")
+                  e->kind = Style::Plain;
+                else if (kind == "message")
+                  e->kind = Style::Message;
+                else if (kind == "printf")
+                  e->kind = Style::Printf;
+              });
 
   if (const Entry *tag = lookup("@locale"); tag && tag->value)
     localeTag = toUtf8(TextView(tag->value, tag->valueLength));
@@ -258,14 +391,18 @@ const Entry *Catalog::Impl::lookup(std::string_view id) const {
   }
 }
 
-// The first of ID#<category>, ID#other and ID that has a text; \p key is
-// left holding its ID, or empty when none has.
-const Entry *Catalog::Impl::pluralEntry(std::string_view id, std::int64_t count,
-                                        std::string &key) const {
-  key.assign(id).append(1, '#').append(rules->category(count));
+// The first of ID#<category>, ID#other and ID that has a text (with
+// "ordinal-" before the category of an ordinal); \p key is left holding
+// its ID, or empty when none has.
+const Entry *Catalog::Impl::pluralEntry(std::string_view id, Count count,
+                                        bool ordinal, std::string &key) const {
+  const char *prefix = ordinal ? "#ordinal-" : "#";
+  const PluralDecimal n = decimalOf(count);
+  key.assign(id).append(prefix).append(ordinal ? rules->ordinal(n)
+                                               : rules->category(n));
   if (const Entry *e = lookup(key); e && e->value)
     return e;
-  key.assign(id).append("#other");
+  key.assign(id).append(prefix).append("other");
   if (const Entry *e = lookup(key); e && e->value)
     return e;
   key.assign(id);
@@ -302,6 +439,10 @@ std::optional<Error> Catalog::Impl::resolve(std::string_view id,
 Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
                                      Style style, const Arg *args,
                                      std::size_t count) const {
+  if (style == Style::Stored)
+    style = e.kind;
+  if (style == Style::Plain)
+    return Text(e.value, e.valueLength);
   const Inserts &parsed = inserts(e, style);
   if (!parsed.ok)
     return Error(
@@ -459,6 +600,20 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
   const Entry *e;
   if (std::optional<Error> missing = state().resolve(id, e))
     return std::move(*missing);
+  if (style == Style::Stored)
+    style = e->kind;
+  if (style == Style::Plain) {
+    if (!buffer || length <= e->valueLength) {
+      if (buffer && length)
+        buffer[0] = 0;
+      return Error(Errc::TooLong,
+                   "'" + std::string(id) + "': the output does not fit in " +
+                       std::to_string(length ? length - 1 : 0) + " units");
+    }
+    std::memcpy(buffer, e->value, e->valueLength * sizeof(PhrasorWChar));
+    buffer[e->valueLength] = 0;
+    return std::size_t{e->valueLength};
+  }
   const Inserts &parsed = state().inserts(*e, style);
   if (!parsed.ok)
     return Error(Errc::BadMessage,
@@ -489,30 +644,89 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
                                   std::to_string(capacity - 1) + " units");
 }
 
-std::string_view Catalog::pluralCategory(std::int64_t count) const {
-  return state().rules->category(count);
+std::string_view Catalog::pluralCategory(Count count) const {
+  return state().rules->category(decimalOf(count));
 }
 
-std::string Catalog::pluralId(std::string_view id, std::int64_t count) const {
+std::string_view Catalog::ordinalCategory(Count count) const {
+  return state().rules->ordinal(decimalOf(count));
+}
+
+bool Catalog::hasPluralRules() const { return state().rules->hasRules(); }
+
+void Catalog::setLocale(std::string_view tag) {
+  state(); // a moved-from catalog stops here
+  Impl &s = *impl;
+  s.localeTag.assign(tag);
+  s.rules.reset(new PluralRules(s.localeTag));
+}
+
+std::string Catalog::pluralId(std::string_view id, Count count) const {
   std::string key;
-  state().pluralEntry(id, count, key);
+  state().pluralEntry(id, count, false, key);
   return key;
 }
 
-Expected<Text> Catalog::pluralArgs(std::string_view id, std::int64_t count,
-                                   const Arg *args,
-                                   std::size_t argCount) const {
+std::string Catalog::ordinalId(std::string_view id, Count count) const {
+  std::string key;
+  state().pluralEntry(id, count, true, key);
+  return key;
+}
+
+Expected<Text> Catalog::Impl::renderPlural(std::string_view id, Count count,
+                                           bool ordinal, const Arg *args,
+                                           std::size_t argCount) const {
   std::string chosen;
-  const Entry *form = state().pluralEntry(id, count, chosen);
+  const Entry *form = pluralEntry(id, count, ordinal, chosen);
   if (!form) {
-    const Entry *e = state().lookup(id);
+    const Entry *e = lookup(id);
     if (e && !e->value)
       return Error(Errc::NoValue, "entry '" + std::string(id) +
                                       "' has no text and no plural forms");
     return Error(Errc::MissingId,
                  "no entry '" + std::string(id) + "' and no plural forms");
   }
-  return state().render(*form, chosen, Style::Message, args, argCount);
+  return render(*form, chosen, Style::Stored, args, argCount);
+}
+
+Expected<Text> Catalog::pluralArgs(std::string_view id, Count count,
+                                   const Arg *args,
+                                   std::size_t argCount) const {
+  return state().renderPlural(id, count, false, args, argCount);
+}
+
+Expected<Text> Catalog::ordinalArgs(std::string_view id, Count count,
+                                    const Arg *args,
+                                    std::size_t argCount) const {
+  return state().renderPlural(id, count, true, args, argCount);
+}
+
+// --- Count ----------------------------------------------------------------
+
+Count Count::shown(double value, int fractionDigits) noexcept {
+  if (fractionDigits < 0)
+    fractionDigits = 0;
+  if (fractionDigits > 18)
+    fractionDigits = 18;
+  if (std::isnan(value) || std::fabs(value) >= 9.2e18)
+    return Count(std::isnan(value) || value > 0 ? INT64_MAX : INT64_MIN, 0);
+  // The digits printf shows, read back: rounding by hand would differ from
+  // the text on halves that binary cannot hold (0.125 shows as "0.12").
+  for (int digits = fractionDigits;; --digits) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", digits, value);
+    if (std::optional<PluralDecimal> d = parsePluralDecimal(text))
+      return Count(d->scaled, d->fractionDigits);
+    if (digits == 0)
+      return Count(value > 0 ? INT64_MAX : INT64_MIN, 0);
+  }
+}
+
+std::optional<Count> Count::parse(std::string_view text) noexcept {
+  const std::optional<PluralDecimal> d = parsePluralDecimal(text);
+  if (!d)
+    return std::nullopt;
+  return Count(d->scaled, d->fractionDigits, d->exponent);
 }
 
 const char *errcName(Errc code) noexcept {

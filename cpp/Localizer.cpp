@@ -115,6 +115,8 @@ Expected<Localizer> Localizer::load(const std::filesystem::path &dir,
     // A broken file costs its own language only: the rest of the chain
     // still gives text, and the host can read why the file was skipped.
     Expected<Catalog> catalog = Catalog::open(file->second);
+    if (catalog && catalog->locale().empty())
+      catalog->setLocale(displayPath(file->second.stem()));
     if (catalog)
       result.add(std::move(*catalog));
     else
@@ -163,20 +165,42 @@ Expected<Text> Localizer::formatArgs(std::string_view id, Style style,
   return c->formatArgs(id, style, args, count);
 }
 
-// A catalog answers a plural when, by its own rules, it has a form for the
-// count (its ID#<category>, ID#other or ID); that form is formatted as it
-// is, without choosing it a second time.
-Expected<Text> Localizer::pluralArgs(std::string_view id, std::int64_t count,
-                                     const Arg *args,
-                                     std::size_t argCount) const {
+// The form of the count's own category wins wherever it is in the chain:
+// a catalog that overrides only ID#other must not hide a less specific
+// catalog's ID#one. Each catalog names the category by its own rules.
+Expected<Text> Localizer::pluralSearch(std::string_view id, Count count,
+                                       bool ordinal, const Arg *args,
+                                       std::size_t argCount) const {
+  const char *prefix = ordinal ? "#ordinal-" : "#";
+  std::string key;
   for (const Catalog &c : chain) {
-    const std::string form = c.pluralId(id, count);
-    if (!form.empty())
-      return c.formatArgs(form, Style::Message, args, argCount);
+    key.assign(id).append(prefix).append(ordinal ? c.ordinalCategory(count)
+                                                 : c.pluralCategory(count));
+    if (c.contains(key))
+      return c.formatArgs(key, Style::Stored, args, argCount);
   }
+  key.assign(id).append(prefix).append("other");
+  for (const Catalog &c : chain)
+    if (c.contains(key))
+      return c.formatArgs(key, Style::Stored, args, argCount);
+  for (const Catalog &c : chain)
+    if (c.contains(id))
+      return c.formatArgs(id, Style::Stored, args, argCount);
   missing(id);
   return Error(Errc::MissingId,
                "no catalog has a text for '" + std::string(id) + "'");
+}
+
+Expected<Text> Localizer::pluralArgs(std::string_view id, Count count,
+                                     const Arg *args,
+                                     std::size_t argCount) const {
+  return pluralSearch(id, count, false, args, argCount);
+}
+
+Expected<Text> Localizer::ordinalArgs(std::string_view id, Count count,
+                                      const Arg *args,
+                                      std::size_t argCount) const {
+  return pluralSearch(id, count, true, args, argCount);
 }
 
 } // namespace phrasor

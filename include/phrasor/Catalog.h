@@ -25,6 +25,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 
 namespace phrasor {
 
@@ -32,6 +33,68 @@ namespace phrasor {
 enum class Style : std::uint8_t {
   Message, ///< numbered inserts: %1!d!, %2!s!
   Printf,  ///< printf conversions, in order: %d, %s, %*d
+  Plain,   ///< shown as written; arguments are not used
+  /// By the entry's kind: the one the tool recorded in the database's
+  /// "@kinds" entry (a PO c-format string that reads otherwise, a CSV kind
+  /// column), else the kind the text reads as: a message when it has an
+  /// insert, printf when it has a printf conversion, else plain.
+  Stored,
+};
+
+/// A count as the text shows it, which is what picks a plural form: 1 and
+/// 1.0 differ in English ("1 mile", "1.0 miles"), so a decimal carries its
+/// visible fraction digits. Any integer converts to a Count (an unsigned
+/// one above INT64_MAX counts as INT64_MAX). A floating-point value does
+/// not compile: 1.5 may be shown as "1.5", "1.50" or "2", and each takes
+/// its own form, so only the host knows the count; say it with shown(),
+/// decimal() or parse().
+class Count {
+public:
+  template <class T, std::enable_if_t<std::is_integral<T>::value, int> = 0>
+  constexpr Count(T n) noexcept : value(clampInteger(n)) {}
+  template <class T,
+            std::enable_if_t<std::is_floating_point<T>::value, int> = 0>
+  Count(T) {
+    static_assert(!std::is_floating_point<T>::value,
+                  "phrasor: a floating-point count hides how many fraction "
+                  "digits the text shows; pass Count::shown(value, digits)");
+  }
+
+  /// \p scaled with \p fractionDigits (0..18) of it after the point:
+  /// decimal(150, 2) is 1.50.
+  static constexpr Count decimal(std::int64_t scaled,
+                                 int fractionDigits) noexcept {
+    return Count(scaled, fractionDigits < 0    ? 0
+                         : fractionDigits > 18 ? 18
+                                               : fractionDigits);
+  }
+  /// \p value as printf's "%.*f" shows it with \p fractionDigits digits
+  /// (0..18): shown(1.5, 2) is 1.50, shown(1.5, 0) is 2. Digits that
+  /// would not fit in 64 bits are dropped; a value too large for that, an
+  /// infinity or a NaN counts as the largest integer of its sign.
+  static Count shown(double value, int fractionDigits) noexcept;
+  /// Reads "-12", "1.50" or compact notation "1.2c6" (also "1.2e6"), as the
+  /// text shows the number; nullopt for anything else or over 18 digits.
+  static std::optional<Count> parse(std::string_view text) noexcept;
+
+  std::int64_t scaled() const noexcept { return value; }
+  int fractionDigits() const noexcept { return digits; }
+  /// Compact notation's exponent ("1.2c6"), else 0.
+  int exponent() const noexcept { return power; }
+
+private:
+  constexpr Count(std::int64_t s, int d, int e = 0) noexcept
+      : value(s), digits(d), power(e) {}
+  template <class T> static constexpr std::int64_t clampInteger(T n) {
+    if constexpr (std::is_unsigned<T>::value && sizeof(T) >= 8)
+      return n > static_cast<T>(INT64_MAX) ? INT64_MAX
+                                           : static_cast<std::int64_t>(n);
+    else
+      return static_cast<std::int64_t>(n);
+  }
+  std::int64_t value = 0;
+  int digits = 0;
+  int power = 0;
 };
 
 /// The longest output the layer produces, in UTF-16 units; a longer one is
@@ -72,26 +135,39 @@ public:
   /// True when \p id names an entry that holds a text.
   bool contains(std::string_view id) const { return find(id).has_value(); }
 
-  /// Formats the message stored at \p id (%1!d! style).
+  /// Formats the text stored at \p id by its kind (see Style::Stored): a
+  /// message with its inserts, a printf format with its conversions, a
+  /// plain text as written.
   template <class... A>
   Expected<Text> format(std::string_view id, const A &...args) const {
     const Arg list[] = {makeArg(args)..., Arg{}};
-    return formatArgs(id, Style::Message, list, sizeof...(A));
+    return formatArgs(id, Style::Stored, list, sizeof...(A));
   }
-  /// Formats the printf-style text stored at \p id (%d, %s, %*d ...).
+  /// Formats the text stored at \p id as printf style (%d, %s, %*d ...)
+  /// whatever its kind: for texts a host knows to be formats where the
+  /// database does not say so.
   template <class... A>
   Expected<Text> formatPrintf(std::string_view id, const A &...args) const {
     const Arg list[] = {makeArg(args)..., Arg{}};
     return formatArgs(id, Style::Printf, list, sizeof...(A));
   }
   /// Formats the plural form of \p id for \p count: ID#<category> by the
-  /// CLDR rules of locale(), else ID#other, else ID, message-style with
-  /// \p args (the count is inserted only where an argument carries it).
+  /// CLDR rules of locale(), else ID#other, else ID, by the form's kind
+  /// as format() does, with \p args (the count is inserted only where an
+  /// argument carries it).
   template <class... A>
-  Expected<Text> plural(std::string_view id, std::int64_t count,
+  Expected<Text> plural(std::string_view id, Count count,
                         const A &...args) const {
     const Arg list[] = {makeArg(args)..., Arg{}};
     return pluralArgs(id, count, list, sizeof...(A));
+  }
+  /// The same for an ordinal ("1st", "2nd", "23rd"): ID#ordinal-<category>
+  /// by the ordinal rules of locale(), else ID#ordinal-other, else ID.
+  template <class... A>
+  Expected<Text> ordinal(std::string_view id, Count count,
+                         const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return ordinalArgs(id, count, list, sizeof...(A));
   }
   /// Formats into the caller's \p buffer of \p length units (terminator
   /// included) without allocating, unless converted text (an argument
@@ -104,7 +180,7 @@ public:
   Expected<std::size_t> formatTo(PhrasorWChar *buffer, std::size_t length,
                                  std::string_view id, const A &...args) const {
     const Arg list[] = {makeArg(args)..., Arg{}};
-    return formatArgsTo(buffer, length, id, Style::Message, list, sizeof...(A));
+    return formatArgsTo(buffer, length, id, Style::Stored, list, sizeof...(A));
   }
 
   /// The untyped core of the calls above, for hosts that build argument
@@ -114,14 +190,27 @@ public:
   Expected<std::size_t> formatArgsTo(PhrasorWChar *buffer, std::size_t length,
                                      std::string_view id, Style style,
                                      const Arg *args, std::size_t count) const;
-  Expected<Text> pluralArgs(std::string_view id, std::int64_t count,
-                            const Arg *args, std::size_t argCount) const;
+  Expected<Text> pluralArgs(std::string_view id, Count count, const Arg *args,
+                            std::size_t argCount) const;
+  Expected<Text> ordinalArgs(std::string_view id, Count count, const Arg *args,
+                             std::size_t argCount) const;
   /// The CLDR plural category of \p count in locale(): "zero", "one",
-  /// "two", "few", "many" or "other" ("other" in builds without ICU).
-  std::string_view pluralCategory(std::int64_t count) const;
+  /// "two", "few", "many" or "other".
+  std::string_view pluralCategory(Count count) const;
+  /// The CLDR ordinal category of \p count in locale().
+  std::string_view ordinalCategory(Count count) const;
   /// The ID plural() would format for \p count, or "" when none of
   /// ID#<category>, ID#other and ID has a value.
-  std::string pluralId(std::string_view id, std::int64_t count) const;
+  std::string pluralId(std::string_view id, Count count) const;
+  /// The ID ordinal() would format for \p count, or "".
+  std::string ordinalId(std::string_view id, Count count) const;
+  /// False when locale() is empty or names a language with no plural
+  /// rules (a misspelt tag): every count then picks ID#other.
+  bool hasPluralRules() const;
+  /// Takes \p tag as the catalog's language, for plural rules and
+  /// locale(): for a database built without "@locale". Not safe while
+  /// other threads use the catalog.
+  void setLocale(std::string_view tag);
 
   /// The runtime's handle, for calls the layer does not wrap. It stays
   /// owned by the catalog.

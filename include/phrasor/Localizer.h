@@ -5,7 +5,8 @@
 // those catalogs in order, and each operation uses the first one that has a
 // text for the ID. That catalog then decides the answer: a broken message
 // or wrong arguments in it is an error, not a quiet fall-through to another
-// language, and its locale picks the plural form.
+// language. A plural form is searched by category along the chain, each
+// catalog's own locale naming the category it looks for.
 //
 //===----------------------------------------------------------------------===//
 
@@ -29,7 +30,9 @@ public:
   /// Appends \p catalog as the least specific so far.
   void add(Catalog catalog);
   /// Opens dir/<locale>.skdb, then each shorter tag (fr-CA, then fr), then
-  /// dir/<last>.skdb, skipping files that do not exist. A locale may be a
+  /// dir/<last>.skdb, skipping files that do not exist. A catalog whose
+  /// database has no "@locale" takes the tag its file name spells, so
+  /// that its plural rules are known. A locale may be a
   /// language tag or a POSIX locale name as the environment gives it
   /// ("fr_CA.UTF-8", "fr_CA@euro": the codeset and modifier are ignored);
   /// tags and file names match ignoring case, with "_" and "-" alike. A
@@ -47,7 +50,7 @@ public:
   template <class... A>
   Expected<Text> format(std::string_view id, const A &...args) const {
     const Arg list[] = {makeArg(args)..., Arg{}};
-    return formatArgs(id, Style::Message, list, sizeof...(A));
+    return formatArgs(id, Style::Stored, list, sizeof...(A));
   }
   /// Catalog::formatPrintf of the first catalog that has a text for \p id.
   template <class... A>
@@ -55,13 +58,24 @@ public:
     const Arg list[] = {makeArg(args)..., Arg{}};
     return formatArgs(id, Style::Printf, list, sizeof...(A));
   }
-  /// Catalog::plural of the first catalog that has a form of \p id for
-  /// \p count by the rules of its own locale.
+  /// The plural form of \p id for \p count, formatted by its kind: the
+  /// first catalog that has ID#<category of count in its own locale>
+  /// answers; only when none has does the first ID#other, then the first
+  /// ID. So a "fr-CA" file holding only FILES#other leaves "fr"'s
+  /// FILES#one to answer 1.
   template <class... A>
-  Expected<Text> plural(std::string_view id, std::int64_t count,
+  Expected<Text> plural(std::string_view id, Count count,
                         const A &...args) const {
     const Arg list[] = {makeArg(args)..., Arg{}};
     return pluralArgs(id, count, list, sizeof...(A));
+  }
+  /// The same search for an ordinal: ID#ordinal-<category>, then
+  /// ID#ordinal-other, then ID.
+  template <class... A>
+  Expected<Text> ordinal(std::string_view id, Count count,
+                         const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return ordinalArgs(id, count, list, sizeof...(A));
   }
   /// Tells \p handler of each ID that no catalog has a text for. Set it
   /// before sharing the Localizer between threads; it may be called on any
@@ -71,8 +85,10 @@ public:
 
   Expected<Text> formatArgs(std::string_view id, Style style, const Arg *args,
                             std::size_t count) const;
-  Expected<Text> pluralArgs(std::string_view id, std::int64_t count,
-                            const Arg *args, std::size_t argCount) const;
+  Expected<Text> pluralArgs(std::string_view id, Count count, const Arg *args,
+                            std::size_t argCount) const;
+  Expected<Text> ordinalArgs(std::string_view id, Count count, const Arg *args,
+                             std::size_t argCount) const;
 
   /// The catalogs, most specific first.
   const std::vector<Catalog> &catalogs() const { return chain; }
@@ -84,6 +100,8 @@ public:
 
 private:
   void missing(std::string_view id) const;
+  Expected<Text> pluralSearch(std::string_view id, Count count, bool ordinal,
+                              const Arg *args, std::size_t argCount) const;
 
   std::vector<Catalog> chain;
   std::vector<Error> skipped;

@@ -393,6 +393,50 @@ TEST_F(Cli, UsageErrorsAndHelp) {
   EXPECT_EQ(Run({"dump", "x.skdb", "--format", "xml"}).code, 2);
 }
 
+// A plural previews as a host's plural() gives it: the form by the C++
+// layer's rules for @locale, a decimal by its shown digits, each form
+// formatted by its kind, the count's argument unused by a form without it.
+TEST_F(Cli, FormatCountPicksThePluralFormAsTheLayerDoes) {
+  Write("ru.csv", "ID,value\n"
+                  "@locale,ru\n"
+                  "FILES#one,%1!d! файл\n"
+                  "FILES#few,%1!d! файла\n"
+                  "FILES#many,%1!d! файлов\n"
+                  "FILES#other,%1!s! файла\n"
+                  "PO#one,%d файл\n"
+                  "PO#few,%d файла\n"
+                  "PO#many,%d файлов\n"
+                  "PO#other,%s файла\n"
+                  "PLACE#ordinal-other,%1!d!-й\n");
+  ASSERT_EQ(Run({"build", "ru.csv", "-o", "ru.skdb"}).code, 0);
+  const struct {
+    std::vector<std::string> args;
+    std::string out;
+  } rows[] = {
+      {{"FILES", "--count", "21", "21"}, "21 файл\n"},
+      {{"FILES", "--count", "3", "3"}, "3 файла\n"},
+      {{"FILES", "--count", "11", "11", "extra"}, "11 файлов\n"},
+      {{"FILES", "--count", "1.5", "1.5"}, "1.5 файла\n"},
+      {{"PO", "--count", "22", "22"}, "22 файла\n"},
+      {{"PLACE", "--count", "3", "--ordinal", "3"}, "3-й\n"},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.args[0] + " " + row.args[2]);
+    std::vector<std::string> args = {"format", "ru.skdb"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    Result r = Run(args);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, row.out);
+  }
+  EXPECT_EQ(Run({"format", "ru.skdb", "FILES", "--count", "1,5"}).code, 2);
+
+  Write("xx.csv", "ID,value\n@locale,xx\nFILES#other,files\n");
+  Result unknown = Run({"build", "xx.csv", "-o", "xx.skdb"});
+  EXPECT_EQ(unknown.code, 0) << unknown.err;
+  EXPECT_CONTAINS(unknown.err, "warning: xx.csv:2: @locale 'xx' has no plural "
+                               "rules; every count will use #other");
+}
+
 TEST_F(Cli, FormatConvertsEachArgumentByItsInsert) {
   Write("m.json", R"({
   "DLG": "%2!d! Punkte für %1!s!",
@@ -416,7 +460,8 @@ TEST_F(Cli, FormatConvertsEachArgumentByItsInsert) {
        "",
        "'DLG' takes 2 arguments (%1!s!, %2!d!), 1 given"},
       {{"DLG", "Ann", "seven"}, 2, "", "argument 2 'seven' for %2!d!"},
-      {{"HUD", "1"}, 1, "", "ID 'HUD': not a valid message"},
+      {{"HUD", "3", "10"}, 0, "HP 3/10\n", ""}, // a printf text, by its kind
+      {{"HUD", "1"}, 2, "", "'HUD' takes 2 arguments, 1 given"},
       {{"NOPE"}, 1, "", "no entry 'NOPE'"},
   };
   for (const Row &row : rows) {

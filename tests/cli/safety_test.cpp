@@ -165,8 +165,8 @@ TEST_F(Cli, IdsThatNoLookupWouldFindAreRefusedAtTheirLine) {
   Result r = Run({"build", "ids.csv", "-o", "out.skdb"});
   EXPECT_EQ(r.code, 1);
   const std::string plural =
-      ": '#' is kept for plural forms, written NAME#category with one of "
-      "zero, one, two, few, many, other\n";
+      ": '#' is kept for plural forms, written NAME#category or "
+      "NAME#ordinal-category with one of zero, one, two, few, many, other\n";
   EXPECT_EQ(r.err,
             "error: ids.csv:2: ID ' A' begins with white space\n"
             "error: ids.csv:3: ID 'B\\x09' ends with white space\n"

@@ -77,6 +77,8 @@ struct FormatOptions {
   std::string database;
   std::string id;
   std::vector<std::string> args;
+  std::string count;    ///< a plural's count ("3", "1.50"); empty: none
+  bool ordinal = false; ///< the count picks an ordinal form
 };
 int RunFormat(const FormatOptions &options);
 

@@ -41,10 +41,11 @@ struct KindReading {
   std::string doubt;
 };
 
-/// Infers the kind of \p value: a value with an insert ("%1!s!", or the
-/// start of one that is broken) is a message; one with a printf conversion
-/// that reads as one ("%d", but not the "% d" of "50% done") is printf;
-/// anything else is text.
+/// Infers the kind of \p value with the format layer's InferTextKind, the
+/// one inference the C++ layer uses too: a value with an insert ("%1!s!",
+/// or the start of one that is broken) is a message; one with a printf
+/// conversion that reads as one ("%d", but not the "% d" of "50% done") is
+/// printf; anything else is text. The doubt is put in words here.
 KindReading InferKind(std::u16string_view value);
 
 /// Reads \p value under the rules of \p kind: a message must parse and

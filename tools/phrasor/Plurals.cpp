@@ -39,6 +39,18 @@ bool SplitPluralId(std::string_view id, std::string_view &base,
   return true;
 }
 
+bool SplitOrdinalId(std::string_view id, std::string_view &base,
+                    std::string_view &category) {
+  constexpr std::string_view kMark = "#ordinal-";
+  const std::size_t mark = id.rfind(kMark);
+  if (mark == std::string_view::npos || mark == 0 ||
+      !IsPluralCategory(id.substr(mark + kMark.size())))
+    return false;
+  base = id.substr(0, mark);
+  category = id.substr(mark + kMark.size());
+  return true;
+}
+
 std::string_view PluralCategoryOf(std::string_view id) {
   std::string_view base, category;
   SplitPluralId(id, base, category);
@@ -47,13 +59,14 @@ std::string_view PluralCategoryOf(std::string_view id) {
 
 namespace {
 
-std::unique_ptr<icu::PluralRules> RulesOf(const std::string &tag) {
+std::unique_ptr<icu::PluralRules> RulesOf(const std::string &tag,
+                                          bool ordinal = false) {
   UErrorCode status = U_ZERO_ERROR;
   icu::Locale locale = icu::Locale::forLanguageTag(tag, status);
   if (U_FAILURE(status))
     return nullptr;
-  std::unique_ptr<icu::PluralRules> rules(
-      icu::PluralRules::forLocale(locale, status));
+  std::unique_ptr<icu::PluralRules> rules(icu::PluralRules::forLocale(
+      locale, ordinal ? UPLURAL_TYPE_ORDINAL : UPLURAL_TYPE_CARDINAL, status));
   if (U_FAILURE(status))
     return nullptr;
   return rules;
@@ -119,9 +132,9 @@ std::vector<std::string> SelectSamples(const std::string &tag) {
   return out;
 }
 
-LocaleCategories CategoriesOf(const std::string &tag) {
+LocaleCategories CategoriesOf(const std::string &tag, bool ordinal) {
   LocaleCategories c;
-  std::unique_ptr<icu::PluralRules> rules = RulesOf(tag);
+  std::unique_ptr<icu::PluralRules> rules = RulesOf(tag, ordinal);
   if (!rules) {
     c.all = c.integers = {"other"};
     c.examples = {0};
@@ -194,12 +207,16 @@ bool CategoryIsOneNumber(const std::string &tag, const std::string &category) {
 std::vector<PluralProblem>
 CheckPluralTexts(const std::vector<std::string> &ids,
                  const std::optional<std::string> &locale) {
-  std::map<std::string, std::vector<std::pair<std::string, std::string>>>
-      groups; // base -> (category, ID)
+  // (base, ordinal) -> (category, ID)
+  std::map<std::pair<std::string, bool>,
+           std::vector<std::pair<std::string, std::string>>>
+      groups;
   for (const std::string &id : ids) {
     std::string_view base, category;
-    if (SplitPluralId(id, base, category))
-      groups[std::string(base)].emplace_back(category, id);
+    if (SplitOrdinalId(id, base, category))
+      groups[{std::string(base), true}].emplace_back(category, id);
+    else if (SplitPluralId(id, base, category))
+      groups[{std::string(base), false}].emplace_back(category, id);
   }
   std::vector<PluralProblem> problems;
   if (groups.empty())
@@ -211,22 +228,27 @@ CheckPluralTexts(const std::vector<std::string> &ids,
                         "header or \"@locale\")"});
     return problems;
   }
-  const LocaleCategories categories = CategoriesOf(*locale);
-  for (const auto &[base, forms] : groups) {
+  const LocaleCategories cardinals = CategoriesOf(*locale);
+  const LocaleCategories ordinals = CategoriesOf(*locale, true);
+  for (const auto &[key, forms] : groups) {
+    const auto &[base, ordinal] = key;
+    const LocaleCategories &categories = ordinal ? ordinals : cardinals;
+    const std::string what = ordinal ? "ordinal" : "plural";
+    const std::string prefix = ordinal ? "ordinal-" : "";
     std::set<std::string> present;
     for (const auto &[category, id] : forms) {
       present.insert(category);
       if (std::find(categories.all.begin(), categories.all.end(), category) ==
           categories.all.end())
-        problems.push_back({id, "'" + *locale + "' has no plural category '" +
-                                    category + "'"});
+        problems.push_back({id, "'" + *locale + "' has no " + what +
+                                    " category '" + category + "'"});
     }
     for (std::size_t i = 0; i < categories.integers.size(); ++i)
       if (!present.count(categories.integers[i]))
         problems.push_back({forms.front().second,
-                            "plural text '" + base + "' lacks the form '" +
-                                categories.integers[i] + "' that '" + *locale +
-                                "' needs (for " +
+                            what + " text '" + base + "' lacks the form '" +
+                                prefix + categories.integers[i] + "' that '" +
+                                *locale + "' needs (for " +
                                 std::to_string(categories.examples[i]) + ")"});
   }
   return problems;

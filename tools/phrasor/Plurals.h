@@ -33,6 +33,13 @@ std::size_t CategoryRank(std::string_view category);
 bool SplitPluralId(std::string_view id, std::string_view &base,
                    std::string_view &category);
 
+/// Splits the ordinal form "PLACE#ordinal-few" into "PLACE" and "few";
+/// false for any other ID. Ordinal forms are entries of their own to every
+/// format (gettext has no ordinals), and checked against the ordinal
+/// categories of the language.
+bool SplitOrdinalId(std::string_view id, std::string_view &base,
+                    std::string_view &category);
+
 /// The category of a plural form's ID ("few" of "FILES#few"); empty for an
 /// ID that is no plural form.
 std::string_view PluralCategoryOf(std::string_view id);
@@ -52,8 +59,9 @@ const std::vector<unsigned long> &PluralSamples();
 /// The category \p tag selects for each of PluralSamples().
 std::vector<std::string> SelectSamples(const std::string &tag);
 
-/// The categories of \p tag (a BCP 47 tag), from ICU.
-LocaleCategories CategoriesOf(const std::string &tag);
+/// The categories of \p tag (a BCP 47 tag), from ICU: cardinal, or with
+/// \p ordinal the ordinal ones.
+LocaleCategories CategoriesOf(const std::string &tag, bool ordinal = false);
 
 /// The categories \p tag gives numbers with a fraction (1.5) and no whole
 /// number: Russian "other", Czech "many"; none in English.

@@ -7,8 +7,10 @@
 
 #include "tools/phrasor/Commands.h"
 
+#include "cpp/Plural.h"
 #include "format/FormatArgs.h"
 #include "format/MessageFormat.h"
+#include "format/Printf.h"
 #include "manager/FormatResults.h"
 #include "tools/phrasor/DatabaseFile.h"
 #include "tools/phrasor/FileIo.h"
@@ -19,6 +21,7 @@
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/Xliff.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <set>
@@ -217,14 +220,14 @@ InsertsByField(const MessageReading &message, const FormatOptions &options) {
 /// string's units are kept in \p keep. Throws FatalError when the text does
 /// not fit the type; false when the insert's type cannot be formatted.
 bool ConvertArgument(const std::string &arg, std::size_t position,
-                     const MessageInsert &insert, FormatValue &v,
+                     uint32_t type, const std::string &shown, FormatValue &v,
                      RuntimeString &keep) {
   auto bad = [&](const std::string &what) {
     throw FatalError("argument " + std::to_string(position + 1) + " '" + arg +
-                     "' for " + InsertText(insert) + ": expected " + what);
+                     "' for " + shown + ": expected " + what);
   };
   int64_t integer = 0;
-  switch (insert.type) {
+  switch (type) {
   case kTypeLong:
   case kTypeULong:
   case kTypeShort:
@@ -281,21 +284,58 @@ bool ConvertArgument(const std::string &arg, std::size_t position,
   }
 }
 
+/// The message type whose conversion takes what a printf argument of
+/// \p kind takes, so that one converter serves both syntaxes; 0 for none.
+uint32_t TypeOfPrintfArg(ArgKind kind) {
+  switch (kind) {
+  case ArgKind::Int32:
+    return kTypeInt;
+  case ArgKind::Int64:
+    return kTypeInt64;
+  case ArgKind::Double:
+    return kTypeDouble;
+  case ArgKind::WideChar:
+    return kTypeWideChar;
+  case ArgKind::NarrowChar:
+    return kTypeNarrowChar;
+  case ArgKind::WideString:
+    return kTypeWideString;
+  case ArgKind::NarrowString:
+    return kTypeNarrowString;
+  case ArgKind::Pointer:
+    return kTypePointer;
+  default:
+    return 0;
+  }
+}
+
 /// Runs the runtime's formatter over \p value with \p values, in a buffer
 /// that grows until the output is not cut. The formatter is fed from the
 /// converted list: a C variadic call cannot be assembled at run time from
 /// types known only then. \p text receives the output or the error text.
-bool FormatGrowing(const std::u16string &value,
+bool FormatGrowing(const std::u16string &value, ValueKind kind,
                    const std::vector<FormatValue> &values,
                    std::u16string &text) {
   const RuntimeString format = ToRuntime(value);
   for (std::size_t room = 4096 + value.size();; room *= 2) {
     std::vector<PhrasorWChar> buffer(room, 0);
     ArrayArgs args(values.data(), values.size());
-    const bool ok = MessageResult(
-        QVFormatMessageT().Format(buffer.data(), static_cast<uint32_t>(room),
-                                  format.c_str(), args),
-        buffer.data(), static_cast<uint32_t>(room));
+    bool ok;
+    if (kind == ValueKind::Printf) {
+      const FormatOutcome outcome = FormatPrintf(
+          buffer.data(), static_cast<uint32_t>(room), format.c_str(), args);
+      ok = outcome.status != FormatStatus::BadFormat &&
+           outcome.status != FormatStatus::BadInput;
+      if (!ok) {
+        text = Utf8ToUtf16(SpecErrorText(outcome.reason)).value_or(u"");
+        return false;
+      }
+    } else {
+      ok = MessageResult(QVFormatMessageT().Format(buffer.data(),
+                                                   static_cast<uint32_t>(room),
+                                                   format.c_str(), args),
+                         buffer.data(), static_cast<uint32_t>(room));
+    }
     text = FromRuntime(buffer.data());
     if (!ok)
       return false;
@@ -306,39 +346,125 @@ bool FormatGrowing(const std::u16string &value,
 
 } // namespace
 
+namespace {
+
+/// The value of \p id when it has one, without a word when not.
+std::optional<std::u16string> ValueIfAny(const OpenDatabase &db,
+                                         const std::string &id) {
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  if (!mgr->HasStringByID(db.Keeper(), id.c_str()))
+    return std::nullopt;
+  return FromRuntime(mgr->GetStringByID(db.Keeper(), id.c_str()));
+}
+
+/// The form of \p options.id that a host's plural() (or ordinal()) call
+/// formats for the count: ID#<category>, else ID#other, else ID, the
+/// category chosen by the C++ layer's own rules for the database's @locale.
+std::string PluralFormId(const OpenDatabase &db, const FormatOptions &options,
+                         const std::optional<std::u16string> &locale) {
+  const std::optional<PluralDecimal> count = parsePluralDecimal(options.count);
+  if (!count)
+    throw FatalError("--count '" + options.count +
+                     "': expected a number as shown, such as 3 or 1.50");
+  const PluralRules rules(locale ? Utf16ToUtf8Lossy(*locale) : "");
+  const std::string prefix = options.ordinal ? "#ordinal-" : "#";
+  const std::string category(options.ordinal ? rules.ordinal(*count)
+                                             : rules.category(*count));
+  for (const std::string &id : {options.id + prefix + category,
+                                options.id + prefix + "other", options.id})
+    if (ValueIfAny(db, id))
+      return id;
+  return options.id + prefix + category;
+}
+
+} // namespace
+
 int RunFormat(const FormatOptions &options) {
   OpenDatabase db(options.database);
   RequireLoaded(db);
   Diagnostics diag;
-  const std::optional<std::u16string> value = LookUpValue(db, options.id, diag);
+  std::vector<authoring::Entry> metaEntries;
+  for (const char *id : {kLocaleId, kKindsId})
+    metaEntries.push_back({id, ValueIfAny(db, id), std::nullopt});
+  const std::optional<std::u16string> locale = metaEntries[0].value;
+  const Metadata meta = SplitMetadata(metaEntries);
+  const bool plural = !options.count.empty();
+  if (options.ordinal && !plural)
+    throw FatalError("--ordinal needs --count");
+  const std::string id =
+      plural ? PluralFormId(db, options, locale) : options.id;
+  const std::optional<std::u16string> value = LookUpValue(db, id, diag);
   if (!value)
     return diag.ExitStatus();
-  const MessageReading message = ReadAsMessage(*value);
-  if (!message.ok) {
-    diag.Error(db.Path(), "ID '" + options.id +
-                              "': not a valid message: " + message.problem);
-    return diag.ExitStatus();
-  }
-
-  const std::vector<const MessageInsert *> byField =
-      InsertsByField(message, options);
-  std::vector<FormatValue> values(byField.size());
-  std::vector<RuntimeString> wideKeep(byField.size());
-  for (std::size_t i = 0; i < byField.size(); ++i) {
-    if (!ConvertArgument(options.args[i], i, *byField[i], values[i],
-                         wideKeep[i])) {
-      diag.Error(db.Path(), "ID '" + options.id + "': insert " +
-                                InsertText(*byField[i]) +
-                                " cannot be formatted");
+  // Formatted by its kind, as the C++ layer formats it.
+  const ValueKind kind =
+      KindOf(authoring::Entry{id, value, std::nullopt}, meta);
+  std::vector<FormatValue> values;
+  std::vector<RuntimeString> wideKeep(options.args.size());
+  if (kind == ValueKind::Message) {
+    const MessageReading message = ReadAsMessage(*value);
+    if (!message.ok) {
+      diag.Error(db.Path(),
+                 "ID '" + id + "': not a valid message: " + message.problem);
       return diag.ExitStatus();
     }
+    // The count's argument is passed to every form of a plural, though
+    // one that spells its number ("one file") takes none: more is fine.
+    FormatOptions taken = options;
+    taken.id = id;
+    if (plural) {
+      std::size_t fields = 0;
+      for (const MessageInsert &insert : message.inserts)
+        fields = std::max<std::size_t>(fields, insert.field);
+      if (taken.args.size() > fields)
+        taken.args.resize(fields);
+    }
+    const std::vector<const MessageInsert *> byField =
+        InsertsByField(message, taken);
+    values.resize(byField.size());
+    for (std::size_t i = 0; i < byField.size(); ++i) {
+      if (!ConvertArgument(options.args[i], i, byField[i]->type,
+                           InsertText(*byField[i]), values[i], wideKeep[i])) {
+        diag.Error(db.Path(), "ID '" + id + "': insert " +
+                                  InsertText(*byField[i]) +
+                                  " cannot be formatted");
+        return diag.ExitStatus();
+      }
+    }
+  } else if (kind == ValueKind::Printf) {
+    const PrintfReading printf = CheckPrintfFormat(*value);
+    if (!printf.ok) {
+      diag.Error(db.Path(), "ID '" + id + "': not a valid printf format: " +
+                                printf.problem);
+      return diag.ExitStatus();
+    }
+    if (options.args.size() < printf.args.size() ||
+        (!plural && options.args.size() > printf.args.size()))
+      throw FatalError("'" + id + "' takes " +
+                       std::to_string(printf.args.size()) + " argument" +
+                       (printf.args.size() == 1 ? "" : "s") + ", " +
+                       std::to_string(options.args.size()) + " given");
+    values.resize(printf.args.size());
+    for (std::size_t i = 0; i < printf.args.size(); ++i) {
+      const PrintfArg &arg = printf.args[i];
+      const std::string shown = (arg.star ? "a '*' of " : "") + arg.text;
+      if (!ConvertArgument(options.args[i], i,
+                           TypeOfPrintfArg(static_cast<ArgKind>(arg.kind)),
+                           shown, values[i], wideKeep[i])) {
+        diag.Error(db.Path(),
+                   "ID '" + id + "': " + shown + " cannot be formatted");
+        return diag.ExitStatus();
+      }
+    }
+  } else if (!plural && !options.args.empty()) {
+    throw FatalError("'" + id + "' is plain text and takes no arguments, " +
+                     std::to_string(options.args.size()) + " given");
   }
 
-  std::u16string out;
-  if (!FormatGrowing(*value, values, out)) {
-    diag.Error(db.Path(),
-               "ID '" + options.id +
-                   "': the formatter refused it: " + Utf16ToUtf8Lossy(out));
+  std::u16string out = *value;
+  if (kind != ValueKind::Text && !FormatGrowing(*value, kind, values, out)) {
+    diag.Error(db.Path(), "ID '" + id + "': the formatter refused it: " +
+                              Utf16ToUtf8Lossy(out));
     return diag.ExitStatus();
   }
   WriteStdout(Utf16ToUtf8Lossy(out) + "\n");

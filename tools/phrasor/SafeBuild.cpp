@@ -131,11 +131,13 @@ std::optional<std::string> IdProblem(std::string_view id) {
   const std::size_t hash = id.find('#');
   std::string_view base, category;
   if (hash != std::string_view::npos &&
-      (!SplitPluralId(id, base, category) ||
+      (!(SplitOrdinalId(id, base, category) ||
+         SplitPluralId(id, base, category)) ||
        base.find('#') != std::string_view::npos))
     return shown() +
-           ": '#' is kept for plural forms, written NAME#category with one "
-           "of zero, one, two, few, many, other";
+           ": '#' is kept for plural forms, written NAME#category or "
+           "NAME#ordinal-category with one of zero, one, two, few, many, "
+           "other";
   // A dump writes the metadata entries by their names alone: @locale#one
   // would come back as @locale.
   if (hash != std::string_view::npos && id.front() == '@')

@@ -2,6 +2,8 @@
 
 #include "tools/phrasor/SourceSet.h"
 
+#include "cpp/Plural.h"
+
 #include "tools/phrasor/CsvColumns.h"
 #include "tools/phrasor/Progress.h"
 
@@ -108,8 +110,15 @@ void CheckPlurals(const std::vector<SourceEntry> &sources, Diagnostics &diag) {
   std::optional<std::string> locale;
   for (const SourceEntry &s : sources) {
     ids.push_back(s.entry.id);
-    if (s.entry.id == kLocaleId && s.entry.value)
+    if (s.entry.id == kLocaleId && s.entry.value) {
       locale = Utf16ToUtf8Lossy(*s.entry.value);
+      // Judged by the C++ layer's own table: a tag it does not know
+      // (often a misspelt one) would give every count the #other form.
+      if (!PluralRules(*locale).hasRules())
+        diag.Warning(s.pos, "@locale '" + *locale +
+                                "' has no plural rules; every count will use "
+                                "#other");
+    }
   }
   const std::vector<PluralProblem> problems = CheckPluralTexts(ids, locale);
   if (problems.empty())

@@ -223,9 +223,15 @@ void AddFormat(CLI::App &app, AllOptions &o, Runner &run) {
       "format", "Format a message with arguments, as the game would");
   f->add_option("database", o.format.database, "The database")->required();
   f->add_option("id", o.format.id, "The ID of a message")->required();
+  f->add_option("--count", o.format.count,
+                "Format the plural form of ID for this count (3, 1.50), "
+                "chosen by the database's @locale as the C++ layer does");
+  f->add_flag("--ordinal", o.format.ordinal,
+              "With --count: the ordinal form (ID#ordinal-<category>)");
   f->add_option("args", o.format.args,
                 "One argument per field, converted to the insert's type");
-  AddFooter(f, "phrasor format en.skdb DLG_SCORE Ana 12");
+  AddFooter(f, "phrasor format en.skdb DLG_SCORE Ana 12\n"
+               "  phrasor format ru.skdb FILES --count 21 21");
   // A negative number is an argument here, not an option: parsing stops at
   // the first word it does not know, and the rest are arguments as written.
   f->prefix_command();

@@ -41,8 +41,14 @@ phrasor::Expected<phrasor::Text> compileCase(const phrasor::Catalog &c) {
   return c.format("X", Colour::Red);
 #elif defined(CASE_ENUM_VALUE)
   return c.format("X", static_cast<int>(Colour::Red));
+#elif defined(CASE_DOUBLE_COUNT)
+  // 1.5 shown as "1.5", "1.50" or "2" takes three different forms.
+  return c.plural("MILES", 1.5);
+#elif defined(CASE_SHOWN_COUNT)
+  return c.plural("MILES", phrasor::Count::shown(1.5, 1));
 #endif
-#if !defined(CASE_ENUM) && !defined(CASE_ENUM_VALUE)
+#if !defined(CASE_ENUM) && !defined(CASE_ENUM_VALUE) &&                        \
+    !defined(CASE_DOUBLE_COUNT) && !defined(CASE_SHOWN_COUNT)
   return c.formatArgs("X", phrasor::Style::Message, &arg, 1);
 #endif
 }
