@@ -323,7 +323,8 @@ Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
   for (;;) {
     out.resize(capacity);
     std::uint32_t written = 0;
-    switch (renderText(style, &out[0], capacity, text, list, written)) {
+    switch (renderText(style, parsed, e.value, &out[0], capacity, text, list,
+                       written)) {
     case RenderResult::Written:
       out.resize(written);
       return out;
@@ -474,7 +475,8 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
   const std::uint32_t capacity =
       length > kMaxBuffer ? kMaxBuffer : static_cast<std::uint32_t>(length);
   std::uint32_t written = 0;
-  switch (renderText(style, buffer, capacity, text, list, written)) {
+  switch (renderText(style, parsed, e->value, buffer, capacity, text, list,
+                     written)) {
   case RenderResult::Written:
     return std::size_t{written};
   case RenderResult::Refused:
@@ -487,6 +489,82 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
   return Error(Errc::TooLong, "'" + std::string(id) +
                                   "': the output does not fit in " +
                                   std::to_string(capacity - 1) + " units");
+}
+
+// --- UTF-8 output -------------------------------------------------------
+
+Expected<std::string> Catalog::formatArgsUtf8(std::string_view id, Style style,
+                                              const Arg *args,
+                                              std::size_t count) const {
+  const Entry *e;
+  if (std::optional<Error> missing = state().resolve(id, e))
+    return std::move(*missing);
+  const Inserts &parsed = state().inserts(*e, style);
+  if (!parsed.ok)
+    return Error(
+        Errc::BadMessage,
+        "'" + std::string(id) + "': the stored text is not a valid " +
+            (style == Style::Message ? "message: " : "printf format: ") +
+            parsed.problem);
+  ArgList list;
+  const PhrasorWChar *text;
+  if (std::optional<Error> refused =
+          bindArguments(parsed, e->value, id, args, count, list, text))
+    return std::move(*refused);
+  std::string out;
+  Utf8Drain drain(out);
+  switch (renderUtf8(style, parsed, e->value, text, list, drain)) {
+  case RenderResult::Written:
+    return out;
+  case RenderResult::Refused:
+    return Error(Errc::BadMessage,
+                 "'" + std::string(id) + "': the formatter refused the text");
+  case RenderResult::Cut:
+    break;
+  }
+  return Error(Errc::TooLong, "'" + std::string(id) +
+                                  "': the output is longer than " +
+                                  std::to_string(kMaxOutputUnits) + " units");
+}
+
+Expected<std::size_t> Catalog::formatArgsUtf8To(char *buffer,
+                                                std::size_t length,
+                                                std::string_view id,
+                                                Style style, const Arg *args,
+                                                std::size_t count) const {
+  const Entry *e;
+  if (std::optional<Error> missing = state().resolve(id, e))
+    return std::move(*missing);
+  const Inserts &parsed = state().inserts(*e, style);
+  if (!parsed.ok)
+    return Error(Errc::BadMessage,
+                 "'" + std::string(id) +
+                     "': the stored text is not valid: " + parsed.problem);
+  if (!buffer || length == 0)
+    return Error(Errc::TooLong, "'" + std::string(id) + "': no buffer");
+  ArgList list;
+  const PhrasorWChar *text;
+  if (std::optional<Error> refused =
+          bindArguments(parsed, e->value, id, args, count, list, text))
+    return std::move(*refused);
+  Utf8Drain drain(buffer, length - 1);
+  switch (renderUtf8(style, parsed, e->value, text, list, drain)) {
+  case RenderResult::Written:
+    return drain.size();
+  case RenderResult::Refused:
+    return Error(Errc::BadMessage,
+                 "'" + std::string(id) + "': the formatter refused the text");
+  case RenderResult::Cut:
+    break;
+  }
+  buffer[0] = 0;
+  if (drain.overLimit())
+    return Error(Errc::TooLong, "'" + std::string(id) +
+                                    "': the output is longer than " +
+                                    std::to_string(kMaxOutputUnits) + " units");
+  return Error(Errc::TooLong, "'" + std::string(id) +
+                                  "': the output does not fit in " +
+                                  std::to_string(length - 1) + " bytes");
 }
 
 std::string_view Catalog::pluralCategory(std::int64_t count) const {
