@@ -92,6 +92,27 @@ RenderResult renderInto(WSink &sink, Style style, const Inserts &parsed,
   return resultOf(RenderPreparedMessage(sink, text, now, values.data(), count));
 }
 
+// Whether the output may hold a U+0000: only a character insert, or the
+// rest of a message insert's spec walked as printf, can write one.
+bool mayWriteZero(Style style, const Inserts &parsed, bool kept) {
+  if (!kept)
+    return true;
+  const auto isChar = [](const Insert &insert) {
+    return insert.want == Want::WideChar || insert.want == Want::NarrowChar;
+  };
+  for (const Insert &insert : parsed.list)
+    if (isChar(insert))
+      return true;
+  for (const Insert &insert : parsed.repeats)
+    if (isChar(insert))
+      return true;
+  if (style == Style::Message)
+    for (std::uint32_t k = 0; k < parsed.message.layout.count; ++k)
+      if (parsed.message.how[k] == PreparedInsert::Walk)
+        return true;
+  return false;
+}
+
 } // namespace
 
 RenderResult renderText(Style style, const Inserts &parsed,
@@ -107,8 +128,11 @@ RenderResult renderText(Style style, const Inserts &parsed,
   sink.Terminate();
   if (result == RenderResult::Written)
     // A U+0000 from a %c ends the text, as it ends a message's output and
-    // as a reader of the raw buffer sees it.
-    written = unitsBefore0(buffer, sink.Written());
+    // as a reader of the raw buffer sees it; only a character insert can
+    // write one.
+    written = mayWriteZero(style, parsed, parsed.prepared && text == stored)
+                  ? unitsBefore0(buffer, sink.Written())
+                  : sink.Written();
   return result;
 }
 
