@@ -3,8 +3,9 @@
 // Catalog::find against GetStringByID on the same database and the same
 // queries, at 1k, 100k and 1M entries; checked formatting of the two-insert
 // score message against a raw FormatMessageByID call, a prepared ICU
-// MessageFormat and fmt::format_to_n, each into a buffer reused across
-// iterations. Ratios are read within one run of this program.
+// MessageFormat and fmt::format_to_n (into char and into char16_t), each
+// into a buffer reused across iterations, in UTF-16 and in UTF-8. Ratios
+// are read within one run of this program.
 //
 //===----------------------------------------------------------------------===//
 
@@ -14,6 +15,7 @@
 
 #include <benchmark/benchmark.h>
 #include <fmt/format.h>
+#include <fmt/xchar.h>
 #include <unicode/fmtable.h>
 #include <unicode/msgfmt.h>
 #include <unicode/unistr.h>
@@ -161,6 +163,48 @@ void BM_Format_FmtFormatToN(benchmark::State &state) {
   }
 }
 BENCHMARK(BM_Format_FmtFormatToN);
+
+// The same call as fmt::format_to_n into 16-bit units, the form the
+// UTF-16 calls above are measured against. fmt checks a char16_t format at
+// run time only.
+const std::u16string_view kFmtScore16 = u"{} has {} points";
+
+void BM_Format_FmtFormatToNUtf16(benchmark::State &state) {
+  char16_t buffer[256];
+  const std::u16string_view name = u"Anneliese";
+  int points = 0;
+  for (auto _ : state) {
+    auto r = fmt::format_to_n(buffer, 255, kFmtScore16, name, ++points);
+    *r.out = 0;
+    benchmark::DoNotOptimize(buffer);
+  }
+}
+BENCHMARK(BM_Format_FmtFormatToNUtf16);
+
+void BM_Format_CatalogFormatUtf8To(benchmark::State &state) {
+  const Fixture &f = GetFixture(1000);
+  char buffer[256];
+  const char *name = "Anneliese";
+  int points = 0;
+  for (auto _ : state) {
+    auto n = f.catalog->formatUtf8To(buffer, sizeof buffer, kScoreId, name,
+                                     ++points);
+    benchmark::DoNotOptimize(n);
+    benchmark::DoNotOptimize(buffer);
+  }
+}
+BENCHMARK(BM_Format_CatalogFormatUtf8To);
+
+void BM_Format_CatalogFormatUtf8String(benchmark::State &state) {
+  const Fixture &f = GetFixture(1000);
+  const char *name = "Anneliese";
+  int points = 0;
+  for (auto _ : state) {
+    auto text = f.catalog->formatUtf8(kScoreId, name, ++points);
+    benchmark::DoNotOptimize(text);
+  }
+}
+BENCHMARK(BM_Format_CatalogFormatUtf8String);
 
 } // namespace
 

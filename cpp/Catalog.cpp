@@ -464,7 +464,8 @@ Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
   for (;;) {
     out.resize(capacity);
     std::uint32_t written = 0;
-    switch (renderText(style, &out[0], capacity, text, list, written)) {
+    switch (renderText(style, parsed, e.value, &out[0], capacity, text, list,
+                       written)) {
     case RenderResult::Written:
       out.resize(written);
       return out;
@@ -629,7 +630,8 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
   const std::uint32_t capacity =
       length > kMaxBuffer ? kMaxBuffer : static_cast<std::uint32_t>(length);
   std::uint32_t written = 0;
-  switch (renderText(style, buffer, capacity, text, list, written)) {
+  switch (renderText(style, parsed, e->value, buffer, capacity, text, list,
+                     written)) {
   case RenderResult::Written:
     return std::size_t{written};
   case RenderResult::Refused:
@@ -642,6 +644,110 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
   return Error(Errc::TooLong, "'" + std::string(id) +
                                   "': the output does not fit in " +
                                   std::to_string(capacity - 1) + " units");
+}
+
+// --- UTF-8 output -------------------------------------------------------
+
+namespace {
+
+// A plain text is its own output: it goes to the drain as stored, ended as
+// a formatted text would be.
+bool copyPlain(const Entry &e, Utf8Drain &drain) {
+  return drain.Take(e.value, e.valueLength) && drain.finish();
+}
+
+} // namespace
+
+Expected<std::string> Catalog::formatArgsUtf8(std::string_view id, Style style,
+                                              const Arg *args,
+                                              std::size_t count) const {
+  const Entry *e;
+  if (std::optional<Error> missing = state().resolve(id, e))
+    return std::move(*missing);
+  if (style == Style::Stored)
+    style = e->kind;
+  std::string out;
+  Utf8Drain drain(out);
+  if (style == Style::Plain) {
+    if (copyPlain(*e, drain))
+      return out;
+    return Error(Errc::TooLong, "'" + std::string(id) +
+                                    "': the output is longer than " +
+                                    std::to_string(kMaxOutputUnits) + " units");
+  }
+  const Inserts &parsed = state().inserts(*e, style);
+  if (!parsed.ok)
+    return Error(
+        Errc::BadMessage,
+        "'" + std::string(id) + "': the stored text is not a valid " +
+            (style == Style::Message ? "message: " : "printf format: ") +
+            parsed.problem);
+  ArgList list;
+  const PhrasorWChar *text;
+  if (std::optional<Error> refused =
+          bindArguments(parsed, e->value, id, args, count, list, text))
+    return std::move(*refused);
+  switch (renderUtf8(style, parsed, e->value, text, list, drain)) {
+  case RenderResult::Written:
+    return out;
+  case RenderResult::Refused:
+    return Error(Errc::BadMessage,
+                 "'" + std::string(id) + "': the formatter refused the text");
+  case RenderResult::Cut:
+    break;
+  }
+  return Error(Errc::TooLong, "'" + std::string(id) +
+                                  "': the output is longer than " +
+                                  std::to_string(kMaxOutputUnits) + " units");
+}
+
+Expected<std::size_t> Catalog::formatArgsUtf8To(char *buffer,
+                                                std::size_t length,
+                                                std::string_view id,
+                                                Style style, const Arg *args,
+                                                std::size_t count) const {
+  const Entry *e;
+  if (std::optional<Error> missing = state().resolve(id, e))
+    return std::move(*missing);
+  if (style == Style::Stored)
+    style = e->kind;
+  if (!buffer || length == 0)
+    return Error(Errc::TooLong, "'" + std::string(id) + "': no buffer");
+  Utf8Drain drain(buffer, length - 1);
+  RenderResult result = RenderResult::Cut;
+  if (style == Style::Plain) {
+    if (copyPlain(*e, drain))
+      return drain.size();
+  } else {
+    const Inserts &parsed = state().inserts(*e, style);
+    if (!parsed.ok)
+      return Error(Errc::BadMessage,
+                   "'" + std::string(id) +
+                       "': the stored text is not valid: " + parsed.problem);
+    ArgList list;
+    const PhrasorWChar *text;
+    if (std::optional<Error> refused =
+            bindArguments(parsed, e->value, id, args, count, list, text))
+      return std::move(*refused);
+    result = renderUtf8(style, parsed, e->value, text, list, drain);
+  }
+  switch (result) {
+  case RenderResult::Written:
+    return drain.size();
+  case RenderResult::Refused:
+    return Error(Errc::BadMessage,
+                 "'" + std::string(id) + "': the formatter refused the text");
+  case RenderResult::Cut:
+    break;
+  }
+  buffer[0] = 0;
+  if (drain.overLimit())
+    return Error(Errc::TooLong, "'" + std::string(id) +
+                                    "': the output is longer than " +
+                                    std::to_string(kMaxOutputUnits) + " units");
+  return Error(Errc::TooLong, "'" + std::string(id) +
+                                  "': the output does not fit in " +
+                                  std::to_string(length - 1) + " bytes");
 }
 
 std::string_view Catalog::pluralCategory(Count count) const {

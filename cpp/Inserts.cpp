@@ -348,6 +348,7 @@ Inserts parseMessage(const PhrasorWChar *text) {
   }
   r.length = static_cast<std::uint32_t>(TextView(text).size());
   r.ok = true;
+  r.prepared = PrepareMessage(text, r.message) == MessageStatus::Ok;
   return r;
 }
 
@@ -358,6 +359,14 @@ Inserts parsePrintf(const PhrasorWChar *text) {
   if (!r.ok)
     r.list.clear();
   r.length = static_cast<std::uint32_t>(TextView(text).size());
+  if (r.ok) {
+    SpecError error;
+    r.pieces.resize(PreparePrintf(text, nullptr, 0, error));
+    r.prepared = PreparePrintf(text, r.pieces.data(),
+                               static_cast<std::uint32_t>(r.pieces.size()),
+                               error) == r.pieces.size() &&
+                 error == SpecError::None;
+  }
   return r;
 }
 

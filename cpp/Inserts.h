@@ -11,6 +11,7 @@
 #define PHRASOR_CPP_INSERTS_H
 
 #include "ArgList.h"
+#include "format/Prepared.h"
 #include "phrasor/Args.h"
 #include "phrasor/Error.h"
 
@@ -60,6 +61,13 @@ struct Inserts {
   /// the argument must suit each of them.
   std::vector<Insert> repeats;
   std::uint32_t length = 0; ///< units of the text
+
+  /// The text parsed for the formatter, so a call parses nothing: a
+  /// message's fields, or a printf text's pieces. \c prepared is false when
+  /// the formatter would not take it (the text is refused anyway).
+  bool prepared = false;
+  PreparedMessage message;
+  std::vector<PrintfPiece> pieces;
 };
 
 Inserts parseMessage(const PhrasorWChar *text);

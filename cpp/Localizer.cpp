@@ -165,6 +165,48 @@ Expected<Text> Localizer::formatArgs(std::string_view id, Style style,
   return c->formatArgs(id, style, args, count);
 }
 
+// --- Buffers and UTF-8 -----------------------------------------------------
+
+namespace {
+
+Error noCatalogFor(std::string_view id) {
+  return Error(Errc::MissingId,
+               "no catalog has a text for '" + std::string(id) + "'");
+}
+
+} // namespace
+
+Expected<std::size_t> Localizer::formatArgsTo(PhrasorWChar *buffer,
+                                              std::size_t length,
+                                              std::string_view id, Style style,
+                                              const Arg *args,
+                                              std::size_t count) const {
+  const Catalog *c = catalogFor(id);
+  if (!c)
+    return noCatalogFor(id);
+  return c->formatArgsTo(buffer, length, id, style, args, count);
+}
+
+Expected<std::string> Localizer::formatArgsUtf8(std::string_view id,
+                                                Style style, const Arg *args,
+                                                std::size_t count) const {
+  const Catalog *c = catalogFor(id);
+  if (!c)
+    return noCatalogFor(id);
+  return c->formatArgsUtf8(id, style, args, count);
+}
+
+Expected<std::size_t> Localizer::formatArgsUtf8To(char *buffer,
+                                                  std::size_t length,
+                                                  std::string_view id,
+                                                  Style style, const Arg *args,
+                                                  std::size_t count) const {
+  const Catalog *c = catalogFor(id);
+  if (!c)
+    return noCatalogFor(id);
+  return c->formatArgsUtf8To(buffer, length, id, style, args, count);
+}
+
 // The form of the count's own category wins wherever it is in the chain:
 // a catalog that overrides only ID#other must not hide a less specific
 // catalog's ID#one. Each catalog names the category by its own rules.

@@ -3,6 +3,7 @@
 #include "Render.h"
 
 #include "format/MessageFormat.h"
+#include "format/Prepared.h"
 #include "format/Printf.h"
 
 namespace phrasor {
@@ -48,6 +49,197 @@ RenderResult renderText(Style style, PhrasorWChar *buffer, std::uint32_t length,
   default:
     return RenderResult::Refused;
   }
+}
+
+namespace {
+
+RenderResult resultOf(MessageStatus status) {
+  switch (status) {
+  case MessageStatus::Ok:
+    return RenderResult::Written;
+  case MessageStatus::Cut:
+  case MessageStatus::BadSpecOrBufferFull:
+    return RenderResult::Cut;
+  default:
+    return RenderResult::Refused;
+  }
+}
+
+// Formats into \p sink from the kept parse, or, for a widened copy of the
+// stored text, from a parse made now. The sink is not terminated.
+RenderResult renderInto(WSink &sink, Style style, const Inserts &parsed,
+                        const PhrasorWChar *stored, const PhrasorWChar *text,
+                        const ArgList &values) {
+  const bool kept = parsed.prepared && text == stored;
+  if (style == Style::Printf) {
+    ArrayArgs args(values.data(), values.size());
+    if (kept)
+      RenderPreparedPrintf(sink, text, parsed.pieces.data(),
+                           static_cast<std::uint32_t>(parsed.pieces.size()),
+                           args);
+    else if (RenderFormat(sink, text, args) != SpecError::None)
+      return RenderResult::Refused;
+    return sink.WasCut() ? RenderResult::Cut : RenderResult::Written;
+  }
+  const auto count = static_cast<std::uint32_t>(values.size());
+  if (kept)
+    return resultOf(RenderPreparedMessage(sink, text, parsed.message,
+                                          values.data(), count));
+  PreparedMessage now;
+  const MessageStatus status = PrepareMessage(text, now);
+  if (status != MessageStatus::Ok)
+    return resultOf(status);
+  return resultOf(RenderPreparedMessage(sink, text, now, values.data(), count));
+}
+
+// Whether the output may hold a U+0000: only a character insert, or the
+// rest of a message insert's spec walked as printf, can write one.
+bool mayWriteZero(Style style, const Inserts &parsed, bool kept) {
+  if (!kept)
+    return true;
+  const auto isChar = [](const Insert &insert) {
+    return insert.want == Want::WideChar || insert.want == Want::NarrowChar;
+  };
+  for (const Insert &insert : parsed.list)
+    if (isChar(insert))
+      return true;
+  for (const Insert &insert : parsed.repeats)
+    if (isChar(insert))
+      return true;
+  if (style == Style::Message)
+    for (std::uint32_t k = 0; k < parsed.message.layout.count; ++k)
+      if (parsed.message.how[k] == PreparedInsert::Walk)
+        return true;
+  return false;
+}
+
+} // namespace
+
+RenderResult renderText(Style style, const Inserts &parsed,
+                        const PhrasorWChar *stored, PhrasorWChar *buffer,
+                        std::uint32_t length, const PhrasorWChar *text,
+                        const ArgList &values, std::uint32_t &written) {
+  written = 0;
+  if (!buffer || length == 0)
+    return RenderResult::Cut;
+  WSink sink(buffer, length - 1);
+  const RenderResult result =
+      renderInto(sink, style, parsed, stored, text, values);
+  sink.Terminate();
+  if (result == RenderResult::Written)
+    // A U+0000 from a %c ends the text, as it ends a message's output and
+    // as a reader of the raw buffer sees it; only a character insert can
+    // write one.
+    written = mayWriteZero(style, parsed, parsed.prepared && text == stored)
+                  ? unitsBefore0(buffer, sink.Written())
+                  : sink.Written();
+  return result;
+}
+
+RenderResult renderUtf8(Style style, const Inserts &parsed,
+                        const PhrasorWChar *stored, const PhrasorWChar *text,
+                        const ArgList &values, Utf8Drain &drain) {
+  // The formatter writes UTF-16 into this and the drain turns each full
+  // load into UTF-8, so no output of any length is held whole as UTF-16.
+  PhrasorWChar units[256];
+  WSink sink(units, 255, &drain);
+  RenderResult result = renderInto(sink, style, parsed, stored, text, values);
+  sink.Terminate();
+  if (result == RenderResult::Written && (sink.WasCut() || !drain.finish()))
+    result = RenderResult::Cut;
+  return result;
+}
+
+bool Utf8Drain::put(char32_t c) {
+  char bytes[4];
+  std::size_t n;
+  if (c < 0x800) {
+    bytes[0] = static_cast<char>(0xC0 | (c >> 6));
+    bytes[1] = static_cast<char>(0x80 | (c & 0x3F));
+    n = 2;
+  } else if (c < 0x10000) {
+    bytes[0] = static_cast<char>(0xE0 | (c >> 12));
+    bytes[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    bytes[2] = static_cast<char>(0x80 | (c & 0x3F));
+    n = 3;
+  } else {
+    bytes[0] = static_cast<char>(0xF0 | (c >> 18));
+    bytes[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    bytes[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    bytes[3] = static_cast<char>(0x80 | (c & 0x3F));
+    n = 4;
+  }
+  if (room - used < n)
+    return false;
+  for (std::size_t i = 0; i < n; ++i)
+    dest[used + i] = bytes[i];
+  used += n;
+  return true;
+}
+
+bool Utf8Drain::Take(const PhrasorWChar *in, std::uint32_t count) {
+  units += count;
+  if (units > kMaxOutputUnits) {
+    tooMany = true;
+    return false;
+  }
+  if (ended)
+    return true;
+  if (grow) {
+    // Three bytes a unit at most, and a waiting high surrogate's U+FFFD.
+    const std::size_t need = used + 3 * std::size_t{count} + 3;
+    if (grow->size() < need)
+      grow->resize(need > 2 * grow->size() ? need : 2 * grow->size());
+    dest = &(*grow)[0];
+    room = grow->size();
+  }
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const char32_t c = static_cast<std::uint16_t>(in[i]);
+    if (high) {
+      const char32_t h = static_cast<std::uint16_t>(high);
+      high = 0;
+      if (c >= 0xDC00 && c <= 0xDFFF) {
+        if (!put(0x10000 + ((h - 0xD800) << 10) + (c - 0xDC00)))
+          return false;
+        continue;
+      }
+      if (!put(0xFFFD))
+        return false;
+    }
+    if (c == 0) {
+      ended = true;
+      return true;
+    }
+    if (c < 0x80) {
+      if (used == room)
+        return false;
+      dest[used++] = static_cast<char>(c);
+    } else if (c >= 0xD800 && c <= 0xDBFF) {
+      high = in[i];
+    } else if (!put(c >= 0xDC00 && c <= 0xDFFF ? 0xFFFD : c)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool Utf8Drain::finish() {
+  if (high) {
+    high = 0;
+    if (grow && grow->size() < used + 3)
+      grow->resize(used + 3);
+    if (grow) {
+      dest = &(*grow)[0];
+      room = grow->size();
+    }
+    if (!put(0xFFFD))
+      return false;
+  }
+  if (grow)
+    grow->resize(used);
+  else
+    dest[used] = 0;
+  return true;
 }
 
 } // namespace phrasor

@@ -10,9 +10,13 @@
 #define PHRASOR_CPP_RENDER_H
 
 #include "ArgList.h"
+#include "Inserts.h"
+#include "format/WSink.h"
 #include "phrasor/Catalog.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace phrasor {
 
@@ -25,6 +29,52 @@ enum class RenderResult {
 RenderResult renderText(Style style, PhrasorWChar *buffer, std::uint32_t length,
                         const PhrasorWChar *text, const ArgList &values,
                         std::uint32_t &written);
+
+/// renderText from the text's kept parse: \p parsed belongs to \p stored,
+/// and \p text is what bindArguments gave to format (\p stored, or a
+/// widened copy, which is parsed for this call).
+RenderResult renderText(Style style, const Inserts &parsed,
+                        const PhrasorWChar *stored, PhrasorWChar *buffer,
+                        std::uint32_t length, const PhrasorWChar *text,
+                        const ArgList &values, std::uint32_t &written);
+
+/// UTF-8 output: takes the formatter's UTF-16 units, up to the first
+/// U+0000 as the layer's text ends there, and writes them as UTF-8 (each
+/// unpaired surrogate as U+FFFD) into a caller's buffer or a string.
+/// Refuses more once the buffer is full or the output passes
+/// kMaxOutputUnits units, as the UTF-16 calls do.
+class Utf8Drain final : public WDrain {
+public:
+  /// \p capacity bytes of text; the terminator goes behind them.
+  Utf8Drain(char *buffer, std::size_t capacity)
+      : dest(buffer), room(capacity) {}
+  explicit Utf8Drain(std::string &out) : grow(&out) {}
+
+  bool Take(const PhrasorWChar *units, std::uint32_t count) override;
+  /// Ends the text: a high surrogate left last becomes U+FFFD, a string is
+  /// cut to its text, a buffer terminated. False when that does not fit.
+  bool finish();
+  std::size_t size() const { return used; }
+  /// True when the output passed kMaxOutputUnits units.
+  bool overLimit() const { return tooMany; }
+
+private:
+  bool put(char32_t c);
+
+  char *dest = nullptr;
+  std::size_t room = 0;
+  std::size_t used = 0;
+  std::string *grow = nullptr;
+  std::size_t units = 0;
+  PhrasorWChar high = 0; ///< a high surrogate waiting for its low half
+  bool ended = false;    ///< a U+0000 ended the text
+  bool tooMany = false;
+};
+
+/// Formats into \p drain: as renderText, from the kept parse.
+RenderResult renderUtf8(Style style, const Inserts &parsed,
+                        const PhrasorWChar *stored, const PhrasorWChar *text,
+                        const ArgList &values, Utf8Drain &drain);
 
 } // namespace phrasor
 

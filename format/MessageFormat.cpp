@@ -17,6 +17,7 @@
 #include "format/MessageFormat.h"
 
 #include "base/StrUtil.h"
+#include "format/Prepared.h"
 #include "format/Printf.h"
 #include "format/WSink.h"
 #include "format/WStr.h"
@@ -95,24 +96,15 @@ bool EngineRefuses(const PhrasorWChar *format, const MessageField &field) {
   return rest.error != SpecError::None;
 }
 
-// The plainest inserts, %1!s! and %1!d!, and escapes are most of what
-// stored texts hold; they are written here without the engine's parse, with
-// output identical to the engine's. Anything else returns false and goes
-// through the engine.
-bool RenderPlain(WSink &sink, const PhrasorWChar *format,
-                 const MessageField &field, const FormatValue &value) {
-  if (field.typeCode == kTypeNone) {
-    sink.Put('%');
-    return true;
-  }
-  if (!IsPlainInsert(format, field))
-    return false;
-  if (format[field.specStart] == 's') {
-    static const PhrasorWChar kNull[] = PHRASOR_TEXT("(null)");
-    const PhrasorWChar *text = static_cast<const PhrasorWChar *>(value.pointer);
-    sink.AppendString(text ? text : kNull, 0xFFFFFFFFu);
-    return true;
-  }
+// %n!s!: the wide text as it is, "(null)" for a null pointer.
+void RenderPlainText(WSink &sink, const FormatValue &value) {
+  static const PhrasorWChar kNull[] = PHRASOR_TEXT("(null)");
+  const PhrasorWChar *text = static_cast<const PhrasorWChar *>(value.pointer);
+  sink.AppendString(text ? text : kNull, 0xFFFFFFFFu);
+}
+
+// %n!d!: the 32-bit value in decimal, as the engine writes it.
+void RenderPlainInt(WSink &sink, const FormatValue &value) {
   PhrasorWChar digits[12];
   uint32_t n = sizeof(digits) / sizeof(digits[0]);
   const int32_t word = value.int32;
@@ -125,6 +117,24 @@ bool RenderPlain(WSink &sink, const PhrasorWChar *format,
   if (word < 0)
     digits[--n] = '-';
   sink.Append(digits + n, 12 - n);
+}
+
+// The plainest inserts, %1!s! and %1!d!, and escapes are most of what
+// stored texts hold; they are written here without the engine's parse, with
+// output identical to the engine's. Anything else returns false and goes
+// through the engine.
+bool RenderPlain(WSink &sink, const PhrasorWChar *format,
+                 const MessageField &field, const FormatValue &value) {
+  if (field.typeCode == kTypeNone) {
+    sink.Put('%');
+    return true;
+  }
+  if (!IsPlainInsert(format, field))
+    return false;
+  if (format[field.specStart] == 's')
+    RenderPlainText(sink, value);
+  else
+    RenderPlainInt(sink, value);
   return true;
 }
 
@@ -531,6 +541,139 @@ MessageStatus QVFormatMessageT::Format(PhrasorWChar *buffer,
     status = TakeArguments(layout, args);
   if (status == MessageStatus::Ok)
     status = Render(buffer, bufferLength, format, layout);
+  return status;
+}
+
+// --- Prepared messages ----------------------------------------------------
+
+MessageStatus PrepareMessage(const PhrasorWChar *format,
+                             PreparedMessage &prepared) {
+  if (!format)
+    return MessageStatus::BadInput;
+  MessageLayout &layout = prepared.layout;
+  QVFormatMessageT parser;
+  MessageStatus status = parser.Parse(format, layout);
+  if (status == MessageStatus::Ok)
+    status = CheckSpecs(format, layout);
+  if (status != MessageStatus::Ok)
+    return status;
+  for (uint32_t k = 0; k < layout.count; ++k) {
+    const MessageField &field = layout.fields[k];
+    PreparedInsert &how = prepared.how[k];
+    if (field.typeCode == kTypeNone) {
+      how = PreparedInsert::Escape;
+    } else if (IsPlainInsert(format, field)) {
+      how = format[field.specStart] == 's' ? PreparedInsert::PlainText
+                                           : PreparedInsert::PlainInt;
+    } else {
+      // CheckSpecs has put the spec to the engine: it parses.
+      PhrasorWChar spec[kMaxInsertSpec + 1];
+      CopySpec(format, field, spec);
+      const PhrasorWChar *next;
+      ParseConversionSpec(spec, prepared.specs[k], next);
+      how = *next ? PreparedInsert::Walk : PreparedInsert::Spec;
+    }
+  }
+  return MessageStatus::Ok;
+}
+
+namespace {
+
+FormatValue::Type ValueTypeOf(uint32_t typeCode) {
+  switch (InsertArgKind(typeCode)) {
+  case ArgKind::Int32:
+    return FormatValue::Type::Int32;
+  case ArgKind::Int64:
+    return FormatValue::Type::Int64;
+  case ArgKind::Double:
+    return FormatValue::Type::Double;
+  default:
+    return FormatValue::Type::Pointer;
+  }
+}
+
+// Pass 4 of Format from a prepared message; \p rendered tells whether an
+// insert was reached, which decides the buffer form's last element.
+MessageStatus RenderPrepared(WSink &sink, const PhrasorWChar *format,
+                             const PreparedMessage &prepared,
+                             const FormatValue *values, uint32_t count,
+                             bool &rendered) {
+  const MessageLayout &layout = prepared.layout;
+  rendered = false;
+  if (count < layout.highestField)
+    return MessageStatus::UnknownArgumentType;
+  for (uint32_t f = 1; f <= layout.highestField; ++f)
+    if (values[f - 1].type !=
+        ValueTypeOf(layout.fields[layout.fieldOrder[f - 1]].typeCode))
+      return MessageStatus::UnknownArgumentType;
+  uint32_t q = 0;
+  for (uint32_t k = 0; k < layout.count; ++k) {
+    const MessageField &field = layout.fields[k];
+    sink.Append(format + q, field.insertStart - q);
+    if (sink.WasCut())
+      return MessageStatus::Cut;
+    rendered = true;
+    const FormatValue *value =
+        field.fieldNumber ? &values[field.fieldNumber - 1] : nullptr;
+    switch (prepared.how[k]) {
+    case PreparedInsert::Escape:
+      sink.Put('%');
+      break;
+    case PreparedInsert::PlainText:
+      RenderPlainText(sink, *value);
+      break;
+    case PreparedInsert::PlainInt:
+      RenderPlainInt(sink, *value);
+      break;
+    case PreparedInsert::Spec: {
+      ArrayArgs args(value, 1);
+      RenderConversion(sink, prepared.specs[k], args);
+      break;
+    }
+    case PreparedInsert::Walk:
+      if (!RenderInsert(sink, format, field, *value))
+        return MessageStatus::BadSpecOrBufferFull;
+      break;
+    }
+    if (sink.WasCut())
+      return MessageStatus::BadSpecOrBufferFull;
+    q = field.specStart + field.specLength + 1u;
+  }
+  if (layout.scanEnd > q)
+    sink.Append(format + q, layout.scanEnd - q);
+  return sink.WasCut() ? MessageStatus::Cut : MessageStatus::Ok;
+}
+
+} // namespace
+
+MessageStatus RenderPreparedMessage(WSink &sink, const PhrasorWChar *format,
+                                    const PreparedMessage &prepared,
+                                    const FormatValue *values, uint32_t count) {
+  bool rendered;
+  return RenderPrepared(sink, format, prepared, values, count, rendered);
+}
+
+MessageStatus RenderPreparedMessage(PhrasorWChar *buffer, uint32_t bufferLength,
+                                    const PhrasorWChar *format,
+                                    const PreparedMessage &prepared,
+                                    const FormatValue *values, uint32_t count) {
+  if (!buffer || !format)
+    return MessageStatus::BadInput;
+  if (bufferLength == 0)
+    return count < prepared.layout.highestField
+               ? MessageStatus::UnknownArgumentType
+               : MessageStatus::Cut;
+  WSink sink(buffer, bufferLength - 1);
+  bool rendered;
+  const MessageStatus status =
+      RenderPrepared(sink, format, prepared, values, count, rendered);
+  if (status == MessageStatus::UnknownArgumentType)
+    return status;
+  sink.Terminate();
+  // As Format leaves it: once an insert has been reached, or the text was
+  // cut, the last element holds a terminator as well.
+  if (rendered || sink.WasCut())
+    buffer[bufferLength - 1] = 0;
   return status;
 }
 

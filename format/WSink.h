@@ -6,6 +6,11 @@
 // that the output was cut. A cut never leaves the high half of a surrogate
 // pair before the terminator.
 //
+// A sink may instead stream: given a WDrain, a full buffer is handed to the
+// drain and reused, so a small buffer on the stack carries output of any
+// length to a destination of another form (UTF-8). Only when the drain
+// refuses more is the output cut.
+//
 //===----------------------------------------------------------------------===//
 
 #ifndef PHRASOR_FORMAT_WSINK_H
@@ -19,44 +24,72 @@
 
 namespace phrasor {
 
+/// Takes the units of a streaming sink's full buffer. Take returns false
+/// when the destination has no room for them: the output is then cut.
+class WDrain {
+public:
+  virtual bool Take(const PhrasorWChar *units, uint32_t count) = 0;
+
+protected:
+  ~WDrain() {}
+};
+
 class WSink {
 public:
-  /// \p capacity units of text; the terminator goes behind them.
-  WSink(PhrasorWChar *buffer, uint32_t units)
-      : dest(buffer), size(0), capacity(units), cut(false), lost(0) {}
+  /// \p capacity units of text; the terminator goes behind them. With a
+  /// \p drain the buffer is emptied into it whenever it fills.
+  WSink(PhrasorWChar *buffer, uint32_t units, WDrain *streamTo = nullptr)
+      : dest(buffer), size(0), capacity(units), cut(false), lost(0),
+        drain(streamTo) {}
 
   void Put(PhrasorWChar unit) {
-    if (size < capacity)
+    if (size < capacity || Flush())
       dest[size++] = unit;
     else
       Lose(unit);
   }
 
   void Fill(PhrasorWChar unit, uint32_t count) {
-    uint32_t n = Room();
-    if (count > n)
-      Lose(unit);
-    else
-      n = count;
-    for (uint32_t i = 0; i < n; ++i)
-      dest[size + i] = unit;
-    size += n;
+    for (;;) {
+      uint32_t n = Room() < count ? Room() : count;
+      for (uint32_t i = 0; i < n; ++i)
+        dest[size + i] = unit;
+      size += n;
+      count -= n;
+      if (count == 0)
+        return;
+      if (!Flush()) {
+        Lose(unit);
+        return;
+      }
+    }
   }
 
   void Append(const PhrasorWChar *units, uint32_t count) {
-    uint32_t n = Room();
-    if (count > n)
-      Lose(units[n]);
-    else
-      n = count;
-    memcpy(dest + size, units, n * sizeof(PhrasorWChar));
-    size += n;
+    if (count <= Room()) {
+      memcpy(dest + size, units, count * sizeof(PhrasorWChar));
+      size += count;
+      return;
+    }
+    for (;;) {
+      uint32_t n = Room() < count ? Room() : count;
+      memcpy(dest + size, units, n * sizeof(PhrasorWChar));
+      size += n;
+      units += n;
+      count -= n;
+      if (count == 0)
+        return;
+      if (!Flush()) {
+        Lose(*units);
+        return;
+      }
+    }
   }
 
   /// Copies \p source up to its terminator, at most \p max units.
   void AppendString(const PhrasorWChar *source, uint32_t max) {
     for (uint32_t i = 0; i < max && source[i]; ++i) {
-      if (size == capacity) {
+      if (size == capacity && !Flush()) {
         Lose(source[i]);
         return;
       }
@@ -66,20 +99,29 @@ public:
 
   /// Narrow ASCII, as number conversions produce it.
   void AppendAscii(const char *chars, uint32_t count) {
-    uint32_t n = Room();
-    if (count > n)
-      cut = true;
-    else
-      n = count;
-    for (uint32_t i = 0; i < n; ++i)
-      dest[size + i] = static_cast<PhrasorWChar>(chars[i]);
-    size += n;
+    for (;;) {
+      uint32_t n = Room() < count ? Room() : count;
+      for (uint32_t i = 0; i < n; ++i)
+        dest[size + i] = static_cast<PhrasorWChar>(chars[i]);
+      size += n;
+      chars += n;
+      count -= n;
+      if (count == 0)
+        return;
+      if (!Flush()) {
+        cut = true;
+        return;
+      }
+    }
   }
 
   /// Stores the terminator behind the text, or in place of a high
-  /// surrogate whose low half was cut off.
+  /// surrogate whose low half was cut off. A streaming sink hands the rest
+  /// of its buffer to the drain first.
   void Terminate() {
-    if (cut)
+    if (drain && !cut)
+      Flush();
+    if (cut && !drain)
       size = CutPoint(dest, size, lost);
     dest[size] = 0;
   }
@@ -90,6 +132,19 @@ public:
   bool WasCut() const { return cut; }
 
 private:
+  /// Empties a streaming sink's buffer into its drain; false for a sink
+  /// that does not stream, or when the drain has no more room.
+  bool Flush() {
+    if (!drain || cut)
+      return false;
+    if (!drain->Take(dest, size)) {
+      cut = true;
+      return false;
+    }
+    size = 0;
+    return true;
+  }
+
   void Lose(PhrasorWChar unit) {
     if (!cut)
       lost = unit;
@@ -101,6 +156,7 @@ private:
   uint32_t capacity;
   bool cut;          ///< some unit did not fit
   PhrasorWChar lost; ///< the first unit that did not fit
+  WDrain *drain;     ///< where a full buffer goes, or null
 };
 
 } // namespace phrasor

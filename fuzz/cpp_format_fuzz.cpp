@@ -124,5 +124,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
                std::memcmp(whole->data(), buffer.data() + kGuard,
                            *into * sizeof(PhrasorWChar)) != 0))
     std::abort();
+
+  // UTF-8 out: the same checks and the same text, and a caller's byte
+  // buffer written within its bounds and only with what fits whole.
+  auto utf8 = catalog->formatArgsUtf8("m", style, args, count);
+  if (whole.has_value() != utf8.has_value() ||
+      (whole && phrasor::toUtf8(*whole) != *utf8))
+    std::abort();
+  std::vector<char> bytes8(length + 2 * kGuard, '\x5A');
+  auto into8 = catalog->formatArgsUtf8To(bytes8.data() + kGuard, length, "M",
+                                         style, args, count);
+  for (std::size_t g = 0; g < kGuard; ++g)
+    if (bytes8[g] != '\x5A' || bytes8[bytes8.size() - 1 - g] != '\x5A')
+      std::abort();
+  if (into8 &&
+      (!utf8 || utf8->size() != *into8 ||
+       std::memcmp(utf8->data(), bytes8.data() + kGuard, *into8) != 0 ||
+       bytes8[kGuard + *into8] != 0))
+    std::abort();
   return 0;
 }

@@ -3,6 +3,7 @@
 #include "tests/support/TestSupport.h"
 
 #include "format/MessageFormat.h"
+#include "format/Prepared.h"
 #include "tests/support/FormatCalls.h"
 
 #include <gtest/gtest.h>
@@ -563,4 +564,54 @@ TEST(MessageFormat, PlainInsertsRenderExactlyAsTheEngineDoes) {
       EXPECT_EQ(a, b);
     }
   }
+}
+
+// A message prepared once renders what Format writes for the same
+// arguments, status and every unit of the buffer, at every buffer length:
+// the same cut, the same terminators, the same refusal of an insert that
+// does not fit.
+TEST(PreparedMessage, RendersWhatFormatWritesAtEveryLength) {
+  const PhrasorWChar wide[] = {'A', 0xD83D, 0xDE00, 'b', 0};
+  const char narrow[] = "n\xC3\xA9";
+  struct Case {
+    const char *text;
+    std::vector<FormatValue> values;
+  };
+  const Case cases[] = {
+      {"%1!s! has %2!d! points", {FormatValue(wide), FormatValue(-1234)}},
+      {"%2!5.1f!|%1!-6S!|%%|%1!S!%0 gone", {FormatValue(narrow), 2.25}},
+      {"x%1!08X!y%2!I64d!z%3!c!", {7, int64_t{-5}, 0x263A}},
+      {"%1!%d!", {42}},
+      {"no inserts at all", {}},
+  };
+  for (const Case &c : cases) {
+    const WString text = W(c.text);
+    PreparedMessage prepared;
+    ASSERT_EQ(PrepareMessage(text.c_str(), prepared), MessageStatus::Ok);
+    for (uint32_t length = 0; length < 40; ++length) {
+      PhrasorWChar expected[40], actual[40];
+      std::fill(expected, expected + 40, PhrasorWChar(0x7777));
+      std::fill(actual, actual + 40, PhrasorWChar(0x7777));
+      ArrayArgs args(c.values.data(), c.values.size());
+      const MessageStatus want =
+          QVFormatMessageT().Format(expected, length, text.c_str(), args);
+      const MessageStatus got = RenderPreparedMessage(
+          actual, length, text.c_str(), prepared, c.values.data(),
+          static_cast<uint32_t>(c.values.size()));
+      EXPECT_EQ(got, want) << "length " << length;
+      EXPECT_TRUE(std::equal(expected, expected + 40, actual))
+          << "length " << length;
+    }
+  }
+  PreparedMessage refused;
+  EXPECT_EQ(PrepareMessage(W("%1!*d!").c_str(), refused),
+            MessageStatus::BadSpecOrBufferFull);
+  PreparedMessage two;
+  ASSERT_EQ(PrepareMessage(W("%1!s!%2!d!").c_str(), two), MessageStatus::Ok);
+  const FormatValue wrong[] = {FormatValue(1), FormatValue(2)};
+  PhrasorWChar out[8] = {'k', 0};
+  EXPECT_EQ(
+      RenderPreparedMessage(out, 8, W("%1!s!%2!d!").c_str(), two, wrong, 2),
+      MessageStatus::UnknownArgumentType);
+  EXPECT_EQ(out[0], 'k') << "nothing written for values that do not suit";
 }

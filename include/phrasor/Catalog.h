@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <type_traits>
 
@@ -182,6 +183,35 @@ public:
     const Arg list[] = {makeArg(args)..., Arg{}};
     return formatArgsTo(buffer, length, id, Style::Stored, list, sizeof...(A));
   }
+
+  /// format, with the text as UTF-8: the same checks and the same text,
+  /// written as UTF-8 (an unpaired surrogate as U+FFFD) as it is formatted,
+  /// with no UTF-16 copy of it.
+  template <class... A>
+  Expected<std::string> formatUtf8(std::string_view id,
+                                   const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return formatArgsUtf8(id, Style::Stored, list, sizeof...(A));
+  }
+  /// formatTo, with the text as UTF-8 into the caller's \p buffer of
+  /// \p length bytes (terminator included), allocating no more than
+  /// formatTo does. Returns the bytes written; when the text does not fit,
+  /// the buffer holds an empty text and the error is TooLong.
+  template <class... A>
+  Expected<std::size_t> formatUtf8To(char *buffer, std::size_t length,
+                                     std::string_view id,
+                                     const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return formatArgsUtf8To(buffer, length, id, Style::Stored, list,
+                            sizeof...(A));
+  }
+  Expected<std::string> formatArgsUtf8(std::string_view id, Style style,
+                                       const Arg *args,
+                                       std::size_t count) const;
+  Expected<std::size_t> formatArgsUtf8To(char *buffer, std::size_t length,
+                                         std::string_view id, Style style,
+                                         const Arg *args,
+                                         std::size_t count) const;
 
   /// The untyped core of the calls above, for hosts that build argument
   /// lists at run time (scripting bridges, fuzzers).

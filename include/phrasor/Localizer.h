@@ -77,6 +77,40 @@ public:
     const Arg list[] = {makeArg(args)..., Arg{}};
     return ordinalArgs(id, count, list, sizeof...(A));
   }
+  /// Catalog::formatTo of the first catalog that has a text for \p id.
+  template <class... A>
+  Expected<std::size_t> formatTo(PhrasorWChar *buffer, std::size_t length,
+                                 std::string_view id, const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return formatArgsTo(buffer, length, id, Style::Stored, list, sizeof...(A));
+  }
+  /// Catalog::formatUtf8 of the first catalog that has a text for \p id.
+  template <class... A>
+  Expected<std::string> formatUtf8(std::string_view id,
+                                   const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return formatArgsUtf8(id, Style::Stored, list, sizeof...(A));
+  }
+  /// Catalog::formatUtf8To of the first catalog that has a text for \p id.
+  template <class... A>
+  Expected<std::size_t> formatUtf8To(char *buffer, std::size_t length,
+                                     std::string_view id,
+                                     const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return formatArgsUtf8To(buffer, length, id, Style::Stored, list,
+                            sizeof...(A));
+  }
+  Expected<std::size_t> formatArgsTo(PhrasorWChar *buffer, std::size_t length,
+                                     std::string_view id, Style style,
+                                     const Arg *args, std::size_t count) const;
+  Expected<std::string> formatArgsUtf8(std::string_view id, Style style,
+                                       const Arg *args,
+                                       std::size_t count) const;
+  Expected<std::size_t> formatArgsUtf8To(char *buffer, std::size_t length,
+                                         std::string_view id, Style style,
+                                         const Arg *args,
+                                         std::size_t count) const;
+
   /// Tells \p handler of each ID that no catalog has a text for. Set it
   /// before sharing the Localizer between threads; it may be called on any
   /// of them. A handler may replace itself; the new one is told of the

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <new>
 #include <type_traits>
@@ -503,4 +504,122 @@ TEST(CppFormat, OnePolicyForZeroUnitsAndBadUtf8) {
     EXPECT_EQ(*c.format(id, bad.c_str()), expected);
   }
   EXPECT_EQ(*c.formatPrintf("PW", bad), expected);
+}
+
+// --- UTF-8 out --------------------------------------------------------------
+
+TEST(CppFormatUtf8, SameChecksAndSameTextAsUtf16) {
+  // A pair split by the 255-unit loads the formatter streams through, a
+  // lone surrogate, a zero character that ends the text, a printf text.
+  const std::string pad(254, 'p');
+  Catalog c = Make({{"M", "%1!s! \xC3\xA9 %2!d! %3!s!"},
+                    {"Z", "a%1!c!b"},
+                    {"P", "%s|%5d|%c"},
+                    {"BAD", "%1!s"}});
+  const PhrasorWChar pair[] = {0xD83D, 0xDE00, 0};
+  const PhrasorWChar lone[] = {'x', 0xD800, 0};
+  const auto same = [&](auto... args) {
+    Expected<Text> wide = c.format("M", args...);
+    Expected<std::string> utf8 = c.formatUtf8("M", args...);
+    ASSERT_TRUE(wide && utf8);
+    EXPECT_EQ(*utf8, toUtf8(*wide));
+    char buffer[400];
+    Expected<std::size_t> n =
+        c.formatUtf8To(buffer, sizeof buffer, "M", args...);
+    ASSERT_TRUE(n) << n.error().message();
+    EXPECT_EQ(std::string(buffer, *n), *utf8);
+    EXPECT_EQ(buffer[*n], 0);
+  };
+  same(pad, -12, pair);
+  same("\xE6\x97\xA5", 7, lone);
+  same(pad + "\xF0\x9F\x98\x80", 0, lone);
+  EXPECT_EQ(*c.formatUtf8("Z", 0), "a");
+  Expected<std::string> printf =
+      c.formatArgsUtf8("P", Style::Printf, nullptr, 0);
+  EXPECT_EQ(printf.error().code(), Errc::ArgumentMismatch);
+  const Arg args[] = {makeArg("\xC3\xA9t\xC3\xA9"), makeArg(42), makeArg('!')};
+  EXPECT_EQ(*c.formatArgsUtf8("P", Style::Printf, args, 3),
+            toUtf8(*c.formatArgs("P", Style::Printf, args, 3)));
+  EXPECT_EQ(c.formatUtf8("BAD", "x").error().code(), Errc::BadMessage);
+  EXPECT_EQ(c.formatUtf8("M", 1, 2, 3).error().code(), Errc::ArgumentMismatch);
+  EXPECT_EQ(c.formatUtf8("NONE").error().code(), Errc::MissingId);
+}
+
+// The UTF-8 calls pick the style by the stored kind, as format does: a
+// printf text printf style, a plain text as it stands, whole or not at all.
+TEST(CppFormatUtf8, FollowsTheStoredKind) {
+  Catalog c = Make({{"P", "%s has %d"}, {"PLAIN", "50% off"}});
+  EXPECT_EQ(*c.formatUtf8("P", "Ann", 3), "Ann has 3");
+  EXPECT_EQ(*c.formatUtf8("PLAIN"), "50% off");
+  char buffer[8];
+  Expected<std::size_t> n = c.formatUtf8To(buffer, sizeof buffer, "PLAIN");
+  ASSERT_TRUE(n) << n.error().message();
+  EXPECT_EQ(std::string(buffer, *n), "50% off");
+  Expected<std::size_t> cut = c.formatUtf8To(buffer, 7, "PLAIN");
+  EXPECT_EQ(cut.error().code(), Errc::TooLong);
+  EXPECT_EQ(buffer[0], 0);
+}
+
+TEST(CppFormatUtf8, BufferFitsWholeCharactersAndTheLimitIsTheSame) {
+  Catalog c = Make({{"HI", "Hi %1!s!"}, {"GROW", "%1!s!%1!s!"}});
+  char buffer[16];
+  std::memset(buffer, 'Z', sizeof buffer);
+  // "Hi " and three two-byte characters: 9 bytes and the terminator.
+  Expected<std::size_t> exact =
+      c.formatUtf8To(buffer, 10, "HI", "\xC3\xA9\xC3\xA9\xC3\xA9");
+  ASSERT_TRUE(exact) << exact.error().message();
+  EXPECT_EQ(*exact, 9u);
+  EXPECT_STREQ(buffer, "Hi \xC3\xA9\xC3\xA9\xC3\xA9");
+  std::memset(buffer, 'Z', sizeof buffer);
+  Expected<std::size_t> shortBy1 =
+      c.formatUtf8To(buffer, 9, "HI", "\xC3\xA9\xC3\xA9\xC3\xA9");
+  ASSERT_FALSE(shortBy1);
+  EXPECT_EQ(shortBy1.error().code(), Errc::TooLong);
+  EXPECT_EQ(buffer[0], 0);
+  EXPECT_EQ(buffer[9], 'Z') << "nothing past the buffer";
+  EXPECT_EQ(c.formatUtf8To(nullptr, 4, "HI", "a").error().code(),
+            Errc::TooLong);
+
+  // The limit counts UTF-16 units, as the UTF-16 calls do.
+  Expected<std::string> big = c.formatUtf8("GROW", std::string(30000, 'y'));
+  ASSERT_TRUE(big);
+  EXPECT_EQ(big->size(), 60000u);
+  EXPECT_EQ(c.formatUtf8("GROW", std::string(32767, 'z') + "z").error().code(),
+            Errc::TooLong);
+  std::vector<char> large(300000);
+  EXPECT_EQ(c.formatUtf8To(large.data(), large.size(), "GROW",
+                           std::string(32768, 'z'))
+                .error()
+                .code(),
+            Errc::TooLong);
+}
+
+TEST(CppFormatUtf8, BufferFormsAllocateNothing) {
+  Catalog c = Make({{"SCORE", "%1!s! has %2!d! points"}});
+  TempDir dir;
+  {
+    std::vector<std::uint8_t> bytes = Bytes({{"SCORE", "%1!s! a %2!d!"}});
+    std::ofstream(dir.path / "fr.skdb", std::ios::binary)
+        .write(reinterpret_cast<const char *>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+  }
+  Expected<Localizer> l = Localizer::load(dir.path, "fr");
+  ASSERT_TRUE(l) << l.error().message();
+  char utf8[64];
+  PhrasorWChar wide[64];
+  const PhrasorWChar *name = PHRASOR_TEXT("Ann");
+  ASSERT_TRUE(c.formatUtf8To(utf8, 64, "SCORE", name, 1)); // parses once
+  ASSERT_TRUE(l->formatUtf8To(utf8, 64, "SCORE", "Bo", 1));
+  const long before = gAllocations.load();
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_TRUE(c.formatUtf8To(utf8, 64, "SCORE", name, i));
+    EXPECT_TRUE(c.formatUtf8To(utf8, 64, "score", "Bo", i));
+    EXPECT_TRUE(l->formatTo(wide, 64, "SCORE", "Bo", i));
+    EXPECT_TRUE(l->formatUtf8To(utf8, 64, "SCORE", "Bo", i));
+  }
+  EXPECT_EQ(gAllocations.load(), before);
+  EXPECT_STREQ(utf8, "Bo a 9");
+  EXPECT_EQ(Text(wide), T("Bo a 9"));
+  EXPECT_EQ(*l->formatUtf8("SCORE", "Al", 2), "Al a 2");
+  EXPECT_EQ(l->formatTo(wide, 64, "NONE").error().code(), Errc::MissingId);
 }
