@@ -126,6 +126,8 @@ struct PoScan {
 bool HasNul(std::string_view line) {
   if (line.find('\0') != std::string_view::npos)
     return true;
+  if (line.find('\\') == std::string_view::npos)
+    return false; // no escape, so no escaped NUL; most lines end here
   bool quoted = false;
   for (std::size_t i = 0; i < line.size(); ++i) {
     if (!quoted) {
