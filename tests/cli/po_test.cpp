@@ -277,5 +277,38 @@ TEST_F(Cli, PoDumpRefusesAValueWithTheContextSeparator) {
   EXPECT_EQ(Run({"get", "s2.skdb", "B"}).out, "fine\n");
 }
 
+// The reader takes a shortcut for UTF-8 files; these are the cases where
+// the bytes must still be read as characters of the declared charset.
+TEST_F(Cli, PoTextIsReadInTheCharsetItsHeaderNames) {
+  const std::string body = "msgctxt \"A\"\nmsgid \"a\"\nmsgstr \"東京\"\n";
+  Write("u.po", Po("", body));
+  ASSERT_EQ(Run({"build", "u.po", "-o", "u.skdb"}).code, 0);
+  EXPECT_EQ(Run({"get", "u.skdb", "A"}).out, "東京\n");
+
+  // Valid UTF-8, but not valid in the charset the file declares.
+  std::string euc = Po("", body);
+  euc.replace(euc.find("UTF-8"), 5, "EUC-JP");
+  Write("e.po", euc);
+  Result r = Run({"build", "e.po", "-o", "e.skdb"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_CONTAINS(r.err, "error: e.po:7: invalid multibyte sequence");
+
+  // Declared UTF-8, but not UTF-8.
+  Write("b.po", Po("", "msgctxt \"A\"\nmsgid \"a\"\nmsgstr \"\xff\"\n"));
+  r = Run({"build", "b.po", "-o", "b.skdb"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_CONTAINS(r.err, "error: b.po:7: invalid multibyte sequence");
+
+  // Shift_JIS 表 ends in the byte of a backslash, which does not escape
+  // the closing quote.
+  std::string sjis =
+      Po("", "msgctxt \"A\"\nmsgid \"a\"\nmsgstr \"\x95\x5c\"\n");
+  sjis.replace(sjis.find("UTF-8"), 5, "Shift_JIS");
+  Write("s.po", sjis);
+  r = Run({"build", "s.po", "-o", "s.skdb"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(Run({"get", "s.skdb", "A"}).out, "表\n");
+}
+
 } // namespace
 } // namespace phrasor::clitest

@@ -5,8 +5,9 @@
 #include "base/StrUtil.h"
 
 #include <algorithm>
-#include <map>
 #include <numeric>
+#include <string_view>
+#include <unordered_map>
 
 namespace phrasor::authoring {
 namespace {
@@ -92,8 +93,14 @@ CompileResult Compile(const std::vector<Entry> &entries) {
     return result;
 
   RawDatabase &db = result.database;
-  std::map<std::u16string, uint32_t> valueIndex;
-  std::map<std::string, uint32_t> voiceIndex;
+  // Shared texts are stored once, numbered in the order they are first
+  // met, so the index only needs to find them: hashed views of the
+  // entries' own strings, since an ordered map's probes were a third of a
+  // build at 200,000 entries.
+  std::unordered_map<std::u16string_view, uint32_t> valueIndex;
+  std::unordered_map<std::string_view, uint32_t> voiceIndex;
+  valueIndex.reserve(order.size());
+  voiceIndex.reserve(order.size());
   for (std::size_t i : order) {
     const Entry &e = entries[i];
     db.ids.push_back(e.id);
