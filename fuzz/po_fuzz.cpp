@@ -8,7 +8,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "fuzz/ReaderFuzz.h"
-#include "tools/phrasor/Writers.h"
+#include "tools/phrasor/formats/Writers.h"
 
 #include <unistd.h>
 

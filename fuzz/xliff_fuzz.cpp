@@ -8,7 +8,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "fuzz/ReaderFuzz.h"
-#include "tools/phrasor/Xliff.h"
+#include "tools/phrasor/formats/xliff/Xliff.h"
 
 namespace {
 

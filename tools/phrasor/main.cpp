@@ -4,8 +4,8 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "tools/phrasor/Commands.h"
 #include "tools/phrasor/Help.h"
+#include "tools/phrasor/commands/Commands.h"
 
 #include <CLI/CLI.hpp>
 

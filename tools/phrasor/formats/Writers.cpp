@@ -1,0 +1,533 @@
+//===- Writers.cpp - Writing entries back as CSV, JSON or PO --------------===//
+
+#include "tools/phrasor/formats/Writers.h"
+
+#include "tools/phrasor/Locale.h"
+#include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/Plurals.h"
+#include "tools/phrasor/files/FileIo.h"
+#include "tools/phrasor/formats/po/PluralForms.h"
+#include "tools/phrasor/formats/po/PoComments.h"
+#include "tools/phrasor/formats/xliff/Xliff.h"
+
+#include <gettext-po.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <unistd.h>
+#include <unordered_map>
+
+namespace phrasor::tool {
+namespace {
+
+/// An entry converted to UTF-8, or nothing when it cannot be.
+struct TextEntry {
+  std::string id;
+  std::optional<std::string> value;
+  std::optional<std::string> voice;
+  std::optional<ValueKind> kind; ///< written only when recorded
+};
+
+std::vector<TextEntry> ToText(const std::vector<authoring::Entry> &entries,
+                              const Metadata &meta, const std::string &where,
+                              Diagnostics &diag) {
+  std::vector<TextEntry> out;
+  out.reserve(entries.size());
+  for (const authoring::Entry &e : entries) {
+    TextEntry t{e.id, std::nullopt, e.voicePath, std::nullopt};
+    auto kind = meta.kinds.find(e.id);
+    if (kind != meta.kinds.end() && e.value)
+      t.kind = kind->second;
+    if (!IsValidUtf8(e.id)) {
+      diag.Error(where, "ID '" + e.id + "' is not valid UTF-8; left out");
+      continue;
+    }
+    if (e.voicePath && !IsValidUtf8(*e.voicePath)) {
+      diag.Error(where, "voice path of '" + e.id +
+                            "' is not valid UTF-8; entry left out");
+      continue;
+    }
+    if (e.value) {
+      t.value = Utf16ToUtf8(*e.value);
+      if (!t.value) {
+        diag.Error(where, "value of '" + e.id +
+                              "' holds a lone surrogate; entry left out");
+        continue;
+      }
+    }
+    out.push_back(std::move(t));
+  }
+  return out;
+}
+
+/// The forms of one plural text, in CLDR order, that a format may write
+/// as one plural value.
+struct PluralGroup {
+  std::string base;
+  std::vector<const TextEntry *> forms;
+  std::optional<ValueKind> kind; ///< written once for every form
+};
+
+/// The plural texts that can be written as one value and read back as the
+/// same entries: no form has a voice path, every form has a value, no
+/// entry is named like the group itself, and one kind written for all
+/// forms would be recorded again exactly where it is now.
+std::map<std::string, PluralGroup>
+FindPluralGroups(const std::vector<TextEntry> &entries) {
+  std::map<std::string, PluralGroup> groups;
+  std::set<std::string> plain, broken;
+  for (const TextEntry &e : entries) {
+    std::string_view base, category;
+    if (!SplitPluralId(e.id, base, category)) {
+      plain.insert(e.id);
+      continue;
+    }
+    PluralGroup &g = groups[std::string(base)];
+    g.base = base;
+    g.forms.push_back(&e);
+    if (e.voice || !e.value)
+      broken.insert(g.base);
+    if (e.kind && g.kind && *g.kind != *e.kind)
+      broken.insert(g.base);
+    if (e.kind)
+      g.kind = e.kind;
+  }
+  for (auto &[base, g] : groups) {
+    std::sort(g.forms.begin(), g.forms.end(),
+              [](const TextEntry *a, const TextEntry *b) {
+                return CategoryRank(PluralCategoryOf(a->id)) <
+                       CategoryRank(PluralCategoryOf(b->id));
+              });
+    if (g.kind)
+      for (const TextEntry *form : g.forms) {
+        if (form->kind)
+          continue;
+        const KindReading inferred = InferKind(*Utf8ToUtf16(*form->value));
+        if (inferred.kind != *g.kind || !inferred.doubt.empty())
+          broken.insert(base);
+      }
+  }
+  // An entry named like a group, even in another case, would collide with
+  // it: as a JSON key, and as an ID once the PO file is read back.
+  std::set<std::string> plainFolded;
+  for (const std::string &id : plain)
+    plainFolded.insert(AsciiLower(id));
+  for (const auto &[base, g] : groups)
+    if (plainFolded.count(AsciiLower(base)))
+      broken.insert(base);
+  for (const std::string &base : broken)
+    groups.erase(base);
+  return groups;
+}
+
+// A field is quoted when it holds a separator, a quote or a line break, or
+// when it is present but empty ("" reads back as the empty string, a bare
+// empty field as absent).
+void CsvField(std::string &out, const std::optional<std::string> &field) {
+  if (!field)
+    return;
+  const std::string &s = *field;
+  if (!s.empty() && s.find_first_of(",\"\r\n") == std::string::npos) {
+    out += s;
+    return;
+  }
+  out.push_back('"');
+  for (char c : s) {
+    if (c == '"')
+      out.push_back('"');
+    out.push_back(c);
+  }
+  out.push_back('"');
+}
+
+// The kind column appears only when some entry needs it, so the dump of a
+// database without recorded kinds reads as it always has.
+std::string WriteCsv(const std::vector<TextEntry> &entries,
+                     const Metadata &meta) {
+  bool kinds = false;
+  for (const TextEntry &e : entries)
+    kinds = kinds || e.kind;
+  std::string out = kinds ? "id,value,voice,kind\n" : "id,value,voice\n";
+  auto row = [&](const TextEntry &e) {
+    CsvField(out, e.id);
+    out.push_back(',');
+    CsvField(out, e.value);
+    out.push_back(',');
+    CsvField(out, e.voice);
+    if (kinds) {
+      out.push_back(',');
+      if (e.kind)
+        out += KindName(*e.kind);
+    }
+    out.push_back('\n');
+  };
+  if (meta.locale)
+    row(TextEntry{kLocaleId, meta.locale, std::nullopt, std::nullopt});
+  for (const TextEntry &e : entries)
+    row(e);
+  return out;
+}
+
+/// A JSON object that keeps its keys in the order written and takes each
+/// key in constant time. nlohmann's ordered object finds a key by walking
+/// every key before it, which made a dump of N entries take N² steps. A
+/// key written again replaces its value where it stands, as the ordered
+/// object's operator[] does.
+class JsonObjectWriter {
+public:
+  explicit JsonObjectWriter(std::size_t expected) {
+    items().reserve(expected);
+    positions.reserve(expected);
+  }
+
+  void Set(const std::string &key, nlohmann::ordered_json value) {
+    auto [at, fresh] = positions.emplace(key, items().size());
+    if (fresh)
+      items().emplace_back(key, std::move(value));
+    else
+      items()[at->second].second = std::move(value);
+  }
+
+  const nlohmann::ordered_json &Json() const { return root; }
+
+private:
+  // The ordered object is a vector of pairs underneath; appending to it
+  // directly skips the search its own insertion makes.
+  nlohmann::ordered_json::object_t::Container &items() {
+    return root.get_ref<nlohmann::ordered_json::object_t &>();
+  }
+
+  nlohmann::ordered_json root = nlohmann::ordered_json::object();
+  std::unordered_map<std::string, std::size_t> positions;
+};
+
+std::string WriteJson(const std::vector<TextEntry> &entries,
+                      const Metadata &meta) {
+  JsonObjectWriter root(entries.size() + 1);
+  if (meta.locale)
+    root.Set(kLocaleId, *meta.locale);
+  const std::map<std::string, PluralGroup> groups = FindPluralGroups(entries);
+  for (const TextEntry &e : entries) {
+    std::string_view base, category;
+    if (SplitPluralId(e.id, base, category)) {
+      auto group = groups.find(std::string(base));
+      if (group != groups.end()) {
+        const PluralGroup &g = group->second;
+        if (g.forms.front() != &e)
+          continue; // written with the group's first form
+        nlohmann::ordered_json forms = nlohmann::ordered_json::object();
+        for (const TextEntry *form : g.forms)
+          forms[std::string(PluralCategoryOf(form->id))] = *form->value;
+        if (g.kind)
+          forms["kind"] = KindName(*g.kind);
+        root.Set(g.base, std::move(forms));
+        continue;
+      }
+    }
+    if (e.value && !e.voice && !e.kind) {
+      root.Set(e.id, *e.value);
+      continue;
+    }
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
+    object["value"] = e.value ? nlohmann::ordered_json(*e.value) : nullptr;
+    if (e.voice)
+      object["voice"] = *e.voice;
+    if (e.kind)
+      object["kind"] = KindName(*e.kind);
+    root.Set(e.id, std::move(object));
+  }
+  return root.Json().dump(2, ' ', false) + "\n";
+}
+
+// Writing a temporary file only fails for reasons of the system; the
+// library demands that a fatal report never returns.
+void WriteFailed(int severity, po_message_t, const char *, size_t, size_t, int,
+                 const char *text) {
+  if (severity != PO_SEVERITY_FATAL_ERROR)
+    return;
+  std::fprintf(stderr, "error: cannot write the PO text: %s\n",
+               text ? text : "");
+  std::exit(kExitUsage);
+}
+void WriteFailed2(int severity, po_message_t, const char *, size_t, size_t, int,
+                  const char *text, po_message_t, const char *, size_t, size_t,
+                  int, const char *) {
+  WriteFailed(severity, nullptr, nullptr, 0, 0, 0, text);
+}
+
+// libgettextpo writes only the flags it knows, so a message kind is first
+// written as this translator comment and then turned into its flag.
+constexpr const char *kMessageComment = "phrasor-message-flag";
+constexpr std::string_view kMessageMarker = "# phrasor-message-flag\n";
+constexpr std::string_view kMessageFlag = "#, phrasor-message\n";
+
+void SetKind(po_message_t m, const std::optional<ValueKind> &kind) {
+  if (!kind)
+    return;
+  if (*kind == ValueKind::Message)
+    po_message_set_comments(m, kMessageComment);
+  else
+    po_message_set_format(m, "c-format", *kind == ValueKind::Printf);
+}
+
+/// True when reading \p group back through \p mapping gives the same
+/// entries: the same categories, and one text for forms sharing an index.
+bool FitsMapping(const PluralGroup &group, const PluralMapping &mapping) {
+  if (group.forms.size() != mapping.forms.size())
+    return false;
+  std::map<unsigned long, const std::string *> byIndex;
+  for (std::size_t i = 0; i < group.forms.size(); ++i) {
+    const auto &[category, index] = mapping.forms[i];
+    if (PluralCategoryOf(group.forms[i]->id) != category ||
+        group.forms[i]->value->empty())
+      return false;
+    auto [at, fresh] = byIndex.emplace(index, &*group.forms[i]->value);
+    if (!fresh && *at->second != *group.forms[i]->value)
+      return false;
+  }
+  return true;
+}
+
+/// Keyed by source, the ID is the msgid, after a context when it has one.
+void SetSourceKey(po_message_t m, const std::string &id) {
+  const std::size_t separator = id.find('\x04');
+  if (separator == std::string::npos) {
+    po_message_set_msgid(m, id.c_str());
+    return;
+  }
+  po_message_set_msgctxt(m, id.substr(0, separator).c_str());
+  po_message_set_msgid(m, id.substr(separator + 1).c_str());
+}
+
+void InsertPlural(po_message_iterator_t it, const PluralGroup &group,
+                  const PluralMapping &mapping, bool sourceKey) {
+  po_message_t m = po_message_create();
+  const TextEntry *one = group.forms.front(), *other = group.forms.back();
+  for (const TextEntry *form : group.forms)
+    if (PluralCategoryOf(form->id) == "one")
+      one = form;
+  if (sourceKey) {
+    SetSourceKey(m, group.base);
+  } else {
+    po_message_set_msgctxt(m, group.base.c_str());
+    po_message_set_msgid(m, one->value->c_str());
+  }
+  po_message_set_msgid_plural(m, other->value->c_str());
+  for (std::size_t i = 0; i < group.forms.size(); ++i)
+    po_message_set_msgstr_plural(m, static_cast<int>(mapping.forms[i].second),
+                                 group.forms[i]->value->c_str());
+  SetKind(m, group.kind);
+  po_message_insert(it, m);
+}
+
+/// Appends \p text to \p out with every \p from replaced by \p to.
+void AppendReplacing(std::string &out, std::string_view text,
+                     std::string_view from, std::string_view to) {
+  std::size_t done = 0;
+  for (std::size_t at = text.find(from); at != std::string_view::npos;
+       at = text.find(from, done)) {
+    out.append(text, done, at - done);
+    out += to;
+    done = at + from.size();
+  }
+  out.append(text, done);
+}
+
+/// The scratch file libgettextpo writes to, under $TMPDIR. It is removed
+/// on every way out, std::exit from WriteFailed included.
+class TempFile {
+public:
+  TempFile() : file(ScratchDirectory(), "phrasor-dump") { file.Close(); }
+  const char *Path() const { return file.Path().c_str(); }
+
+private:
+  TemporaryFile file;
+};
+
+/// libgettextpo writes only to a named file: \p file is written to
+/// \p temp and read back, then freed.
+std::string PoText(po_file_t file, const TempFile &temp) {
+  const po_xerror_handler handler = {WriteFailed, WriteFailed2};
+  po_file_t written = po_file_write(file, temp.Path(), &handler);
+  po_file_free(file);
+  if (!written)
+    throw FatalError("cannot write the PO text");
+  return ReadFileBytes(temp.Path());
+}
+
+/// Writes the messages of a PO file a bounded number at a time. The
+/// library keeps every message of a file in memory until the file is
+/// written; in slices it holds a few thousand, which takes a fifth off the
+/// peak memory of a dump of a million entries. Each slice is a file of its
+/// own with the same header, and the library writes each message on its
+/// own, so the slices joined without their repeated headers are the text
+/// the whole file would have been.
+class PoSliceWriter {
+public:
+  explicit PoSliceWriter(std::string headerFields)
+      : fields(std::move(headerFields)) {
+    Start(); // a file with only the header gives the header's text
+    po_message_iterator_free(it);
+    header = PoText(file, temp);
+    Start();
+  }
+
+  po_message_iterator_t Iterator() { return it; }
+
+  /// Called after each message: writes the slice once it is full.
+  void Added() {
+    if (++count == kSliceSize)
+      Flush();
+  }
+
+  std::string Finish() {
+    if (count || text.empty())
+      Flush();
+    po_message_iterator_free(it);
+    po_file_free(file);
+    return std::move(text);
+  }
+
+private:
+  static constexpr std::size_t kSliceSize = 4096;
+
+  void Start() {
+    file = po_file_create();
+    it = po_message_iterator(file, nullptr);
+    po_message_t m = po_message_create();
+    po_message_set_msgid(m, "");
+    po_message_set_msgstr(m, fields.c_str());
+    po_message_insert(it, m);
+  }
+
+  void Flush() {
+    po_message_iterator_free(it);
+    const std::string slice = PoText(file, temp);
+    if (slice.compare(0, header.size(), header) != 0)
+      throw FatalError("cannot write the PO text: its header changed");
+    AppendReplacing(
+        text, std::string_view(slice).substr(text.empty() ? 0 : header.size()),
+        kMessageMarker, kMessageFlag);
+    count = 0;
+    Start();
+  }
+
+  std::string fields, header, text;
+  TempFile temp;
+  po_file_t file = nullptr;
+  po_message_iterator_t it = nullptr;
+  std::size_t count = 0;
+};
+
+std::string WritePo(std::vector<TextEntry> entries, const Metadata &meta,
+                    const std::string &where, Diagnostics &diag) {
+  // PO readers take U+0004 in a text for gettext's separator of context
+  // and msgid, and refuse the file.
+  entries.erase(std::remove_if(entries.begin(), entries.end(),
+                               [&](const TextEntry &e) {
+                                 if (!e.value ||
+                                     e.value->find('\x04') == std::string::npos)
+                                   return false;
+                                 diag.Error(where,
+                                            "value of '" + e.id +
+                                                "' holds U+0004, which PO text "
+                                                "cannot carry; left out");
+                                 return true;
+                               }),
+                entries.end());
+  // Plural texts are written as plural messages when the language has a
+  // usual Plural-Forms whose forms the group fills exactly; others stay
+  // one message per form.
+  std::map<std::string, PluralGroup> plurals = FindPluralGroups(entries);
+  std::optional<PluralMapping> mapping;
+  std::optional<std::string> pluralForms;
+  if (meta.locale)
+    pluralForms = UsualPluralForms(*meta.locale);
+  if (pluralForms) {
+    std::string problem;
+    std::optional<PluralForms> forms =
+        PluralForms::Parse(*pluralForms, problem);
+    if (forms)
+      mapping = MapPluralForms(*forms, *meta.locale, problem);
+  }
+  for (auto it = plurals.begin(); it != plurals.end();)
+    it = mapping && FitsMapping(it->second, *mapping) ? std::next(it)
+                                                      : plurals.erase(it);
+
+  std::string fields = "Content-Type: text/plain; charset=UTF-8\n"
+                       "Content-Transfer-Encoding: 8bit\n";
+  if (meta.locale)
+    fields += "Language: " + PoLanguage(*meta.locale) + "\n";
+  if (!plurals.empty())
+    fields += "Plural-Forms: " + *pluralForms + "\n";
+  // gettext's own keys (context U+0004 msgid) cannot be written as a
+  // context, so a database that has them is written keyed by source.
+  bool sourceKey = false;
+  for (const TextEntry &e : entries)
+    sourceKey = sourceKey || e.id.find('\x04') != std::string::npos;
+  fields += sourceKey ? "X-Phrasor-Key: source\n" : "X-Phrasor-Key: context\n";
+  PoSliceWriter writer(std::move(fields));
+  for (const TextEntry &e : entries) {
+    std::string_view base, category;
+    if (SplitPluralId(e.id, base, category)) {
+      auto group = plurals.find(std::string(base));
+      if (group != plurals.end()) {
+        if (group->second.forms.front() == &e) {
+          InsertPlural(writer.Iterator(), group->second, *mapping, sourceKey);
+          writer.Added();
+        }
+        continue;
+      }
+    }
+    po_message_t m = po_message_create();
+    if (sourceKey) {
+      SetSourceKey(m, e.id);
+    } else {
+      po_message_set_msgctxt(m, e.id.c_str());
+      // The msgid is what a translator reads; it must not be empty, which
+      // would make the entry a header.
+      po_message_set_msgid(
+          m, (e.value && !e.value->empty() ? *e.value : e.id).c_str());
+    }
+    po_message_set_msgstr(m, e.value ? e.value->c_str() : "");
+    std::string comments;
+    if (e.voice)
+      comments += PoVoiceComment(*e.voice) + "\n";
+    if (e.value && e.value->empty())
+      comments += "value: empty\n";
+    if (!comments.empty())
+      po_message_set_extracted_comments(m, comments.c_str());
+    SetKind(m, e.kind);
+    po_message_insert(writer.Iterator(), m);
+    writer.Added();
+  }
+  return writer.Finish();
+}
+
+} // namespace
+
+std::string WriteEntries(const std::vector<authoring::Entry> &entries,
+                         const Metadata &meta, DumpFormat format,
+                         const std::string &where, Diagnostics &diag) {
+  if (format == DumpFormat::Xliff12 || format == DumpFormat::Xliff20)
+    return WriteXliff({&entries, &meta}, {}, format, where, diag);
+  const std::vector<TextEntry> text = ToText(entries, meta, where, diag);
+  switch (format) {
+  case DumpFormat::Csv:
+    return WriteCsv(text, meta);
+  case DumpFormat::Json:
+    return WriteJson(text, meta);
+  case DumpFormat::Po:
+    return WritePo(text, meta, where, diag);
+  case DumpFormat::Xliff12:
+  case DumpFormat::Xliff20:
+    break;
+  }
+  return "";
+}
+
+} // namespace phrasor::tool

@@ -1,0 +1,157 @@
+//===- CsvColumns.cpp - What each column of a CSV file holds --------------===//
+
+#include "tools/phrasor/formats/csv/CsvColumns.h"
+
+#include "tools/phrasor/Locale.h"
+#include "tools/phrasor/Metadata.h"
+#include "tools/phrasor/Utf.h"
+#include "tools/phrasor/files/FileIo.h"
+#include "tools/phrasor/formats/Inputs.h"
+
+#include <unicode/uloc.h>
+
+#include <algorithm>
+#include <set>
+
+namespace phrasor::tool {
+namespace {
+
+/// A header cell as it is matched: spreadsheets keep stray spaces that no
+/// one sees.
+std::string Trimmed(const std::string &s) {
+  const std::size_t begin = s.find_first_not_of(" \t");
+  if (begin == std::string::npos)
+    return "";
+  return s.substr(begin, s.find_last_not_of(" \t") - begin + 1);
+}
+
+std::string QuotedList(const std::vector<std::string> &names) {
+  std::string out;
+  for (const std::string &name : names)
+    out += (out.empty() ? "'" : ", '") + name + "'";
+  return out;
+}
+
+std::string PlainList(const std::vector<std::string> &names) {
+  std::string out;
+  for (const std::string &name : names)
+    out += (out.empty() ? "" : ", ") + name;
+  return out;
+}
+
+} // namespace
+
+bool IsLanguageName(std::string_view name) {
+  if (!IsWellFormedTag(name))
+    return false;
+  static const std::set<std::string> languages = [] {
+    std::set<std::string> all;
+    for (const char *const *code = uloc_getISOLanguages(); *code; ++code)
+      all.insert(*code);
+    return all;
+  }();
+  return languages.count(AsciiLower(name.substr(0, name.find('-')))) != 0;
+}
+
+std::optional<CsvLayout> ReadCsvHeader(const SourcePos &pos,
+                                       const std::vector<std::string> &names,
+                                       const std::string &column,
+                                       const std::string &columnOption,
+                                       Diagnostics &diag) {
+  CsvLayout layout;
+  layout.width = names.size();
+  const std::string wanted = AsciiLower(Trimmed(column));
+  if (wanted == "id" || wanted == "key" || wanted == "voice" ||
+      wanted == "kind")
+    throw FatalError(columnOption + " '" + column +
+                     "' names the column of the " +
+                     (wanted == "key" ? std::string("id") : wanted) +
+                     "s; give the column that holds the texts");
+  bool good = true;
+  std::vector<std::string> languages, unknown, written;
+  std::vector<int> others; // columns that are neither id, voice nor kind
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string shown = Trimmed(names[i]);
+    const std::string name = AsciiLower(shown);
+    written.push_back(shown);
+    int *slot = name == "id" || name == "key" ? &layout.id
+                : name == "voice"             ? &layout.voice
+                : name == "kind"              ? &layout.kind
+                                              : nullptr;
+    if (!slot) {
+      others.push_back(static_cast<int>(i));
+      continue;
+    }
+    if (*slot >= 0) {
+      diag.Error(pos, "column '" + name + "' appears twice");
+      good = false;
+    }
+    *slot = static_cast<int>(i);
+  }
+  // The texts: the column --column names, else the one named value.
+  const std::string &textColumn = wanted.empty() ? "value" : wanted;
+  for (int i : others) {
+    const std::string &shown = written[static_cast<std::size_t>(i)];
+    const std::string name = AsciiLower(shown);
+    if (name == textColumn) {
+      if (layout.value >= 0) {
+        diag.Error(pos, "column '" + name + "' appears twice");
+        good = false;
+      }
+      layout.value = i;
+    } else if (IsLanguageName(shown)) {
+      languages.push_back(shown);
+    } else if (name != "value") {
+      unknown.push_back(shown);
+    }
+  }
+  if (layout.value < 0 && !wanted.empty())
+    throw FatalError("'" + pos.file + "' has no column '" + column +
+                     "' (its columns: " + PlainList(written) + ")");
+  if (!unknown.empty())
+    diag.Warning(pos,
+                 std::string(unknown.size() == 1 ? "column " : "columns ") +
+                     QuotedList(unknown) + " ignored");
+  if (layout.id < 0) {
+    diag.Error(pos, "no id column: the header row must name the columns "
+                    "id (or key) and value, or a language chosen with " +
+                        columnOption);
+    good = false;
+  } else if (layout.value < 0) {
+    diag.Error(pos, languages.empty()
+                        ? "no value column: the header row must name the "
+                          "columns id (or key) and value"
+                        : "no value column: choose the language to read "
+                          "with " +
+                              columnOption + " (" + PlainList(languages) + ")");
+    good = false;
+  }
+  if (!good)
+    return std::nullopt;
+  return layout;
+}
+
+void AddColumnLocale(const std::vector<std::string> &inputs,
+                     const InputOptions &options,
+                     std::vector<SourceEntry> &sources) {
+  const std::string column = Trimmed(options.column);
+  if (column.empty() || !options.locale.empty() || !IsLanguageName(column))
+    return;
+  const bool anyCsv =
+      std::any_of(inputs.begin(), inputs.end(), [](const std::string &path) {
+        return Extension(path) == ".csv";
+      });
+  const bool named =
+      std::any_of(sources.begin(), sources.end(), [](const SourceEntry &s) {
+        return EqualsAsciiCase(s.entry.id, kLocaleId);
+      });
+  if (!anyCsv || named)
+    return;
+  SourceEntry locale;
+  locale.entry.id = kLocaleId;
+  locale.entry.value = Utf8ToUtf16(column);
+  locale.pos = SourcePos{options.columnOption, 0};
+  sources.push_back(std::move(locale));
+}
+
+} // namespace phrasor::tool
