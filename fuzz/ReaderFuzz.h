@@ -16,7 +16,8 @@
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/Kinds.h"
 #include "tools/phrasor/checks/Plurals.h"
-#include "tools/phrasor/formats/Inputs.h"
+#include "tools/phrasor/formats/csv/Csv.h"
+#include "tools/phrasor/formats/json/Json.h"
 
 #include "PhrasorRuntime.h"
 #include "tools/authoring/ByteStream.h"

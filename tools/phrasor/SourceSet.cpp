@@ -10,6 +10,7 @@
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/Kinds.h"
 #include "tools/phrasor/checks/Plurals.h"
+#include "tools/phrasor/formats/Registry.h"
 
 #include <map>
 #include <optional>

@@ -144,20 +144,4 @@ ValueReport CheckValueAs(std::u16string_view value, ValueKind kind) {
   return r;
 }
 
-std::string HowToMarkText(const std::string &file) {
-  const std::string ext = Extension(file);
-  if (ext == ".csv")
-    return "write text in its kind column to say it is meant";
-  if (ext == ".json")
-    return "write it as {\"value\": ..., \"kind\": \"text\"} to say it is "
-           "meant";
-  if (ext == ".po")
-    return "flag it '#, no-c-format' to say it is meant";
-  if (ext == ".xlf" || ext == ".xliff")
-    return "give its unit phr:kind=\"text\" "
-           "(xmlns:phr=\"urn:phrasor:xliff:1\") "
-           "to say it is meant";
-  return "mark it kind text in its source to say it is meant";
-}
-
 } // namespace phrasor::tool

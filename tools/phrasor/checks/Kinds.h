@@ -52,10 +52,6 @@ KindReading InferKind(std::u16string_view value);
 /// pass the engine's checker, a text is shown as written.
 ValueReport CheckValueAs(std::u16string_view value, ValueKind kind);
 
-/// How an author marks an entry of \p file as text, for warnings: the
-/// kind column of CSV, the "kind" key of JSON, the no-c-format flag of PO.
-std::string HowToMarkText(const std::string &file);
-
 } // namespace phrasor::tool
 
 #endif // PHRASOR_TOOL_KINDS_H

@@ -10,7 +10,7 @@
 #define PHRASOR_TOOL_COMMANDS_H
 
 #include "tools/phrasor/formats/Inputs.h"
-#include "tools/phrasor/formats/Writers.h"
+#include "tools/phrasor/formats/Registry.h"
 
 #include <optional>
 #include <string>
@@ -28,8 +28,8 @@ int RunBuild(const BuildOptions &options);
 
 struct DumpOptions {
   std::string database;
-  DumpFormat format = DumpFormat::Csv;
-  std::string output; ///< empty: stdout
+  std::string format = Formats().front().name.data(); ///< a --format word
+  std::string output;                                 ///< empty: stdout
   /// XLIFF: the source-language database whose texts are the sources.
   std::string source;
 };

@@ -17,7 +17,6 @@
 #include "tools/phrasor/files/DatabaseFile.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/files/SafeBuild.h"
-#include "tools/phrasor/formats/xliff/Xliff.h"
 
 #include <charconv>
 #include <cstdlib>
@@ -40,22 +39,22 @@ int RunDump(const DumpOptions &options) {
   if (!target.meta.problem.empty())
     diag.Error(options.database,
                target.meta.problem + "; kinds are written as inferred");
-  const bool xliff = options.format == DumpFormat::Xliff12 ||
-                     options.format == DumpFormat::Xliff20;
-  if (!options.source.empty() && !xliff)
-    throw FatalError("--source is for the xliff12 and xliff20 formats");
+  const Format *format = FormatNamed(options.format);
+  if (!format)
+    throw FatalError("unknown format '" + options.format + "'");
+  if (!options.source.empty() && !format->bilingual)
+    throw FatalError("--source is for the " + BilingualNameList(" and ") +
+                     " formats");
   Progress progress;
   progress.Step("writing", target.entries.size());
-  std::string text;
-  if (!options.source.empty()) {
-    const DatabaseEntries source = ReadDatabaseEntries(options.source);
-    text = WriteXliff({&target.entries, &target.meta},
-                      {&source.entries, &source.meta}, options.format,
-                      options.database, diag);
-  } else {
-    text = WriteEntries(target.entries, target.meta, options.format,
-                        options.database, diag);
-  }
+  DatabaseEntries source;
+  if (!options.source.empty())
+    source = ReadDatabaseEntries(options.source);
+  const std::string text = WriteDump(
+      *format, {&target.entries, &target.meta},
+      options.source.empty() ? DumpSide{}
+                             : DumpSide{&source.entries, &source.meta},
+      options.database, diag);
   if (options.output.empty())
     WriteStdout(text);
   else

@@ -6,7 +6,7 @@
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/files/SafeBuild.h"
-#include "tools/phrasor/formats/xliff/Xliff.h"
+#include "tools/phrasor/formats/Registry.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -22,25 +22,18 @@ void ReadInput(const std::string &path, const InputOptions &options,
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec))
     throw FatalError("'" + path + "' is a directory, not an input file");
-  const std::string ext = Extension(path);
-  const bool xliff = ext == ".xlf" || ext == ".xliff";
-  if (ext != ".csv" && ext != ".json" && ext != ".po" && !xliff)
-    throw FatalError("'" + path +
-                     "': unknown input type (expected .csv, .json, .po, "
-                     ".xlf or .xliff)");
+  const Format *format = FormatOfFile(path);
+  if (!format)
+    throw FatalError("'" + path + "': unknown input type (expected " +
+                     InputExtensionList(" or ") + ")");
   const std::string text = ReadFileBytes(path);
   const std::size_t before = out.size(), errors = diag.Errors();
   if (text.empty()) {
     // An empty file holds no entries in any format, though it is no valid
     // JSON or XML: the same warning below for all, no parse error for some.
-  } else if (xliff)
-    ReadXliff(path, text, options, diag, out);
-  else if (ext == ".csv")
-    ReadCsv(path, text, options, diag, out);
-  else if (ext == ".json")
-    ReadJson(path, text, diag, out);
-  else
-    ReadPo(path, text, options, diag, out);
+  } else {
+    format->read(path, text, options, diag, out);
+  }
   // An empty input is most often the wrong file, or a save that failed;
   // a file that had errors has said so already.
   const bool entries =

@@ -74,19 +74,6 @@ void AddEntry(const SourcePos &pos, std::string id,
 std::optional<ValueKind>
 ReadKindName(const SourcePos &pos, const std::string &name, Diagnostics &diag);
 
-// The readers themselves; \p file is the name used in messages.
-void ReadCsv(const std::string &file, std::string_view text,
-             const InputOptions &options, Diagnostics &diag,
-             std::vector<SourceEntry> &out);
-/// With the default options: a "value" column, the separator detected.
-void ReadCsv(const std::string &file, std::string_view text, Diagnostics &diag,
-             std::vector<SourceEntry> &out);
-void ReadJson(const std::string &file, std::string_view text, Diagnostics &diag,
-              std::vector<SourceEntry> &out);
-void ReadPo(const std::string &file, std::string_view text,
-            const InputOptions &options, Diagnostics &diag,
-            std::vector<SourceEntry> &out);
-
 } // namespace phrasor::tool
 
 #endif // PHRASOR_TOOL_INPUTS_H

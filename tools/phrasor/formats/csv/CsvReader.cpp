@@ -22,7 +22,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "tools/phrasor/files/TextEncoding.h"
-#include "tools/phrasor/formats/Inputs.h"
+#include "tools/phrasor/formats/csv/Csv.h"
 #include "tools/phrasor/formats/csv/CsvColumns.h"
 
 #include <algorithm>

@@ -16,7 +16,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "tools/phrasor/formats/Inputs.h"
+#include "tools/phrasor/formats/json/Json.h"
 
 #include "tools/phrasor/checks/Plurals.h"
 

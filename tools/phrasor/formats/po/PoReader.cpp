@@ -26,8 +26,8 @@
 #include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/Charset.h"
-#include "tools/phrasor/formats/Inputs.h"
 #include "tools/phrasor/formats/po/PluralForms.h"
+#include "tools/phrasor/formats/po/Po.h"
 
 #include "tools/phrasor/formats/po/PoComments.h"
 

@@ -27,9 +27,7 @@
 #ifndef PHRASOR_TOOL_XLIFF_H
 #define PHRASOR_TOOL_XLIFF_H
 
-#include "tools/phrasor/Metadata.h"
-#include "tools/phrasor/formats/Inputs.h"
-#include "tools/phrasor/formats/Writers.h"
+#include "tools/phrasor/formats/Registry.h"
 
 #include <string>
 #include <string_view>
@@ -47,21 +45,15 @@ void ReadXliff(const std::string &file, std::string_view text,
                const InputOptions &options, Diagnostics &diag,
                std::vector<SourceEntry> &out);
 
-/// One side of a bilingual file: a database's entries (metadata split off)
-/// and its metadata.
-struct XliffSide {
-  const std::vector<authoring::Entry> *entries = nullptr;
-  const Metadata *meta = nullptr;
-};
-
-/// Writes \p target as XLIFF of \p format (Xliff12 or Xliff20). The source
+/// Writes \p target as XLIFF 1.2 or 2.0. The source
 /// text of each unit comes from \p source when it has entries, else from
 /// \p target itself. Entries of the source that the target lacks are
 /// written untranslated; entries that cannot be written are reported under
 /// \p where and left out.
-std::string WriteXliff(const XliffSide &target, const XliffSide &source,
-                       DumpFormat format, const std::string &where,
-                       Diagnostics &diag);
+std::string WriteXliff12(const DumpSide &target, const DumpSide &source,
+                         const std::string &where, Diagnostics &diag);
+std::string WriteXliff20(const DumpSide &target, const DumpSide &source,
+                         const std::string &where, Diagnostics &diag);
 
 } // namespace phrasor::tool
 

@@ -204,7 +204,7 @@ struct Row {
 /// (lookups ignore ASCII case, so matching does too), and the translation's
 /// entries the source lacks where they fall in the translation's order, so
 /// that a plural form only the translation has stays beside its others.
-std::vector<Row> PairUp(const XliffSide &target, const XliffSide &source) {
+std::vector<Row> PairUp(const DumpSide &target, const DumpSide &source) {
   const std::vector<authoring::Entry> &t = *target.entries;
   std::vector<Row> rows;
   if (!source.entries) {
@@ -249,7 +249,7 @@ std::vector<Row> PairUp(const XliffSide &target, const XliffSide &source) {
 
 class XliffWriter {
 public:
-  XliffWriter(const XliffSide &t, const XliffSide &s, bool v2,
+  XliffWriter(const DumpSide &t, const DumpSide &s, bool v2,
               const std::string &w, Diagnostics &d)
       : target(t), source(s.entries ? s : t), two(v2), where(w), diag(d) {}
 
@@ -262,8 +262,8 @@ private:
             std::string &into);
   void Group(std::string_view id);
 
-  const XliffSide &target;
-  const XliffSide &source;
+  const DumpSide &target;
+  const DumpSide &source;
   bool two;
   const std::string &where;
   Diagnostics &diag;
@@ -505,11 +505,14 @@ std::string XliffWriter::Write() {
 
 } // namespace
 
-std::string WriteXliff(const XliffSide &target, const XliffSide &source,
-                       DumpFormat format, const std::string &where,
-                       Diagnostics &diag) {
-  return XliffWriter(target, source, format == DumpFormat::Xliff20, where, diag)
-      .Write();
+std::string WriteXliff12(const DumpSide &target, const DumpSide &source,
+                         const std::string &where, Diagnostics &diag) {
+  return XliffWriter(target, source, false, where, diag).Write();
+}
+
+std::string WriteXliff20(const DumpSide &target, const DumpSide &source,
+                         const std::string &where, Diagnostics &diag) {
+  return XliffWriter(target, source, true, where, diag).Write();
 }
 
 } // namespace phrasor::tool

@@ -1,247 +1,31 @@
-//===- Writers.cpp - Writing entries back as CSV, JSON or PO --------------===//
+//===- PoWriter.cpp - gettext PO output -----------------------------------===//
+//
+// One message per entry, keyed by context (the ID) unless the database
+// holds gettext's own keys; plural texts become plural messages where the
+// language's usual Plural-Forms fits them. Extracted comments carry what
+// PO has no field for, as the reader expects them.
+//
+//===----------------------------------------------------------------------===//
 
-#include "tools/phrasor/formats/Writers.h"
+#include "tools/phrasor/formats/po/Po.h"
 
 #include "tools/phrasor/Locale.h"
-#include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/formats/po/PluralForms.h"
 #include "tools/phrasor/formats/po/PoComments.h"
-#include "tools/phrasor/formats/xliff/Xliff.h"
+#include "tools/phrasor/formats/shared/TextEntries.h"
 
 #include <gettext-po.h>
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
-#include <set>
 #include <unistd.h>
-#include <unordered_map>
 
 namespace phrasor::tool {
 namespace {
-
-/// An entry converted to UTF-8, or nothing when it cannot be.
-struct TextEntry {
-  std::string id;
-  std::optional<std::string> value;
-  std::optional<std::string> voice;
-  std::optional<ValueKind> kind; ///< written only when recorded
-};
-
-std::vector<TextEntry> ToText(const std::vector<authoring::Entry> &entries,
-                              const Metadata &meta, const std::string &where,
-                              Diagnostics &diag) {
-  std::vector<TextEntry> out;
-  out.reserve(entries.size());
-  for (const authoring::Entry &e : entries) {
-    TextEntry t{e.id, std::nullopt, e.voicePath, std::nullopt};
-    auto kind = meta.kinds.find(e.id);
-    if (kind != meta.kinds.end() && e.value)
-      t.kind = kind->second;
-    if (!IsValidUtf8(e.id)) {
-      diag.Error(where, "ID '" + e.id + "' is not valid UTF-8; left out");
-      continue;
-    }
-    if (e.voicePath && !IsValidUtf8(*e.voicePath)) {
-      diag.Error(where, "voice path of '" + e.id +
-                            "' is not valid UTF-8; entry left out");
-      continue;
-    }
-    if (e.value) {
-      t.value = Utf16ToUtf8(*e.value);
-      if (!t.value) {
-        diag.Error(where, "value of '" + e.id +
-                              "' holds a lone surrogate; entry left out");
-        continue;
-      }
-    }
-    out.push_back(std::move(t));
-  }
-  return out;
-}
-
-/// The forms of one plural text, in CLDR order, that a format may write
-/// as one plural value.
-struct PluralGroup {
-  std::string base;
-  std::vector<const TextEntry *> forms;
-  std::optional<ValueKind> kind; ///< written once for every form
-};
-
-/// The plural texts that can be written as one value and read back as the
-/// same entries: no form has a voice path, every form has a value, no
-/// entry is named like the group itself, and one kind written for all
-/// forms would be recorded again exactly where it is now.
-std::map<std::string, PluralGroup>
-FindPluralGroups(const std::vector<TextEntry> &entries) {
-  std::map<std::string, PluralGroup> groups;
-  std::set<std::string> plain, broken;
-  for (const TextEntry &e : entries) {
-    std::string_view base, category;
-    if (!SplitPluralId(e.id, base, category)) {
-      plain.insert(e.id);
-      continue;
-    }
-    PluralGroup &g = groups[std::string(base)];
-    g.base = base;
-    g.forms.push_back(&e);
-    if (e.voice || !e.value)
-      broken.insert(g.base);
-    if (e.kind && g.kind && *g.kind != *e.kind)
-      broken.insert(g.base);
-    if (e.kind)
-      g.kind = e.kind;
-  }
-  for (auto &[base, g] : groups) {
-    std::sort(g.forms.begin(), g.forms.end(),
-              [](const TextEntry *a, const TextEntry *b) {
-                return CategoryRank(PluralCategoryOf(a->id)) <
-                       CategoryRank(PluralCategoryOf(b->id));
-              });
-    if (g.kind)
-      for (const TextEntry *form : g.forms) {
-        if (form->kind)
-          continue;
-        const KindReading inferred = InferKind(*Utf8ToUtf16(*form->value));
-        if (inferred.kind != *g.kind || !inferred.doubt.empty())
-          broken.insert(base);
-      }
-  }
-  // An entry named like a group, even in another case, would collide with
-  // it: as a JSON key, and as an ID once the PO file is read back.
-  std::set<std::string> plainFolded;
-  for (const std::string &id : plain)
-    plainFolded.insert(AsciiLower(id));
-  for (const auto &[base, g] : groups)
-    if (plainFolded.count(AsciiLower(base)))
-      broken.insert(base);
-  for (const std::string &base : broken)
-    groups.erase(base);
-  return groups;
-}
-
-// A field is quoted when it holds a separator, a quote or a line break, or
-// when it is present but empty ("" reads back as the empty string, a bare
-// empty field as absent).
-void CsvField(std::string &out, const std::optional<std::string> &field) {
-  if (!field)
-    return;
-  const std::string &s = *field;
-  if (!s.empty() && s.find_first_of(",\"\r\n") == std::string::npos) {
-    out += s;
-    return;
-  }
-  out.push_back('"');
-  for (char c : s) {
-    if (c == '"')
-      out.push_back('"');
-    out.push_back(c);
-  }
-  out.push_back('"');
-}
-
-// The kind column appears only when some entry needs it, so the dump of a
-// database without recorded kinds reads as it always has.
-std::string WriteCsv(const std::vector<TextEntry> &entries,
-                     const Metadata &meta) {
-  bool kinds = false;
-  for (const TextEntry &e : entries)
-    kinds = kinds || e.kind;
-  std::string out = kinds ? "id,value,voice,kind\n" : "id,value,voice\n";
-  auto row = [&](const TextEntry &e) {
-    CsvField(out, e.id);
-    out.push_back(',');
-    CsvField(out, e.value);
-    out.push_back(',');
-    CsvField(out, e.voice);
-    if (kinds) {
-      out.push_back(',');
-      if (e.kind)
-        out += KindName(*e.kind);
-    }
-    out.push_back('\n');
-  };
-  if (meta.locale)
-    row(TextEntry{kLocaleId, meta.locale, std::nullopt, std::nullopt});
-  for (const TextEntry &e : entries)
-    row(e);
-  return out;
-}
-
-/// A JSON object that keeps its keys in the order written and takes each
-/// key in constant time. nlohmann's ordered object finds a key by walking
-/// every key before it, which made a dump of N entries take N² steps. A
-/// key written again replaces its value where it stands, as the ordered
-/// object's operator[] does.
-class JsonObjectWriter {
-public:
-  explicit JsonObjectWriter(std::size_t expected) {
-    items().reserve(expected);
-    positions.reserve(expected);
-  }
-
-  void Set(const std::string &key, nlohmann::ordered_json value) {
-    auto [at, fresh] = positions.emplace(key, items().size());
-    if (fresh)
-      items().emplace_back(key, std::move(value));
-    else
-      items()[at->second].second = std::move(value);
-  }
-
-  const nlohmann::ordered_json &Json() const { return root; }
-
-private:
-  // The ordered object is a vector of pairs underneath; appending to it
-  // directly skips the search its own insertion makes.
-  nlohmann::ordered_json::object_t::Container &items() {
-    return root.get_ref<nlohmann::ordered_json::object_t &>();
-  }
-
-  nlohmann::ordered_json root = nlohmann::ordered_json::object();
-  std::unordered_map<std::string, std::size_t> positions;
-};
-
-std::string WriteJson(const std::vector<TextEntry> &entries,
-                      const Metadata &meta) {
-  JsonObjectWriter root(entries.size() + 1);
-  if (meta.locale)
-    root.Set(kLocaleId, *meta.locale);
-  const std::map<std::string, PluralGroup> groups = FindPluralGroups(entries);
-  for (const TextEntry &e : entries) {
-    std::string_view base, category;
-    if (SplitPluralId(e.id, base, category)) {
-      auto group = groups.find(std::string(base));
-      if (group != groups.end()) {
-        const PluralGroup &g = group->second;
-        if (g.forms.front() != &e)
-          continue; // written with the group's first form
-        nlohmann::ordered_json forms = nlohmann::ordered_json::object();
-        for (const TextEntry *form : g.forms)
-          forms[std::string(PluralCategoryOf(form->id))] = *form->value;
-        if (g.kind)
-          forms["kind"] = KindName(*g.kind);
-        root.Set(g.base, std::move(forms));
-        continue;
-      }
-    }
-    if (e.value && !e.voice && !e.kind) {
-      root.Set(e.id, *e.value);
-      continue;
-    }
-    nlohmann::ordered_json object = nlohmann::ordered_json::object();
-    object["value"] = e.value ? nlohmann::ordered_json(*e.value) : nullptr;
-    if (e.voice)
-      object["voice"] = *e.voice;
-    if (e.kind)
-      object["kind"] = KindName(*e.kind);
-    root.Set(e.id, std::move(object));
-  }
-  return root.Json().dump(2, ' ', false) + "\n";
-}
 
 // Writing a temporary file only fails for reasons of the system; the
 // library demands that a fatal report never returns.
@@ -423,8 +207,8 @@ private:
   std::size_t count = 0;
 };
 
-std::string WritePo(std::vector<TextEntry> entries, const Metadata &meta,
-                    const std::string &where, Diagnostics &diag) {
+std::string PoFileText(std::vector<TextEntry> entries, const Metadata &meta,
+                       const std::string &where, Diagnostics &diag) {
   // PO readers take U+0004 in a text for gettext's separator of context
   // and msgid, and refuse the file.
   entries.erase(std::remove_if(entries.begin(), entries.end(),
@@ -510,24 +294,10 @@ std::string WritePo(std::vector<TextEntry> entries, const Metadata &meta,
 
 } // namespace
 
-std::string WriteEntries(const std::vector<authoring::Entry> &entries,
-                         const Metadata &meta, DumpFormat format,
-                         const std::string &where, Diagnostics &diag) {
-  if (format == DumpFormat::Xliff12 || format == DumpFormat::Xliff20)
-    return WriteXliff({&entries, &meta}, {}, format, where, diag);
-  const std::vector<TextEntry> text = ToText(entries, meta, where, diag);
-  switch (format) {
-  case DumpFormat::Csv:
-    return WriteCsv(text, meta);
-  case DumpFormat::Json:
-    return WriteJson(text, meta);
-  case DumpFormat::Po:
-    return WritePo(text, meta, where, diag);
-  case DumpFormat::Xliff12:
-  case DumpFormat::Xliff20:
-    break;
-  }
-  return "";
+std::string WritePo(const DumpSide &target, const DumpSide &,
+                    const std::string &where, Diagnostics &diag) {
+  return PoFileText(ToText(*target.entries, *target.meta, where, diag),
+                    *target.meta, where, diag);
 }
 
 } // namespace phrasor::tool
