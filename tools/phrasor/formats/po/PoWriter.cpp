@@ -19,8 +19,7 @@
 #include <gettext-po.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
+#include <csetjmp>
 #include <map>
 #include <unistd.h>
 
@@ -28,14 +27,18 @@ namespace phrasor::tool {
 namespace {
 
 // Writing a temporary file only fails for reasons of the system; the
-// library demands that a fatal report never returns.
+// library demands that a fatal report never returns. Jumping back to
+// PoText (no C++ frame with anything to destroy lies between) turns it into
+// a FatalError, so the scratch file is removed and the caller decides.
+std::jmp_buf WriteFatalJump;
+std::string WriteFatalText;
+
 void WriteFailed(int severity, po_message_t, const char *, size_t, size_t, int,
                  const char *text) {
   if (severity != PO_SEVERITY_FATAL_ERROR)
     return;
-  std::fprintf(stderr, "error: cannot write the PO text: %s\n",
-               text ? text : "");
-  std::exit(kExitUsage);
+  WriteFatalText = text ? text : "";
+  std::longjmp(WriteFatalJump, 1);
 }
 void WriteFailed2(int severity, po_message_t, const char *, size_t, size_t, int,
                   const char *text, po_message_t, const char *, size_t, size_t,
@@ -122,7 +125,7 @@ void AppendReplacing(std::string &out, std::string_view text,
 }
 
 /// The scratch file libgettextpo writes to, under $TMPDIR. It is removed
-/// on every way out, std::exit from WriteFailed included.
+/// on every way out, a fatal report of the library included.
 class TempFile {
 public:
   TempFile() : file(ScratchDirectory(), "phrasor-dump") { file.Close(); }
@@ -132,11 +135,22 @@ private:
   TemporaryFile file;
 };
 
+/// The library's writing of \p file to \p path; nothing when it gave up
+/// on a fatal error, whose text WriteFatalText holds.
+po_file_t WriteLibraryFile(po_file_t file, const char *path) {
+  static const po_xerror_handler handler = {WriteFailed, WriteFailed2};
+  if (setjmp(WriteFatalJump) != 0)
+    return nullptr;
+  return po_file_write(file, path, &handler);
+}
+
 /// libgettextpo writes only to a named file: \p file is written to
 /// \p temp and read back, then freed.
 std::string PoText(po_file_t file, const TempFile &temp) {
-  const po_xerror_handler handler = {WriteFailed, WriteFailed2};
-  po_file_t written = po_file_write(file, temp.Path(), &handler);
+  WriteFatalText.clear();
+  po_file_t written = WriteLibraryFile(file, temp.Path());
+  if (!written && !WriteFatalText.empty())
+    throw FatalError("cannot write the PO text: " + WriteFatalText);
   po_file_free(file);
   if (!written)
     throw FatalError("cannot write the PO text");

@@ -20,34 +20,12 @@
 #include "format/PrintfConversion.h"
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/Plurals.h"
+#include "tools/phrasor/formats/shared/Xml.h"
 
 #include <unordered_map>
 
 namespace phrasor::tool {
 namespace {
-
-bool IsXmlChar(uint32_t c) {
-  return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
-         (c >= 0xE000 && c <= 0xFFFD) || c >= 0x10000;
-}
-
-void AppendUtf8(std::string &out, uint32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | c >> 6));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | c >> 12));
-    out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | c >> 18));
-    out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
 
 std::string Hex(uint32_t c) {
   static const char digits[] = "0123456789ABCDEF";
@@ -56,31 +34,6 @@ std::string Hex(uint32_t c) {
     if (!h.empty() || (c >> shift & 0xF) || shift < 16)
       h.push_back(digits[c >> shift & 0xF]);
   return h;
-}
-
-/// The reference or entity \p c is written as, or null when it is written
-/// as itself. A CR is written as a reference, which XML does not fold into a
-/// line feed as it does a literal one; in an attribute, whose white space
-/// XML normalizes, tab and line feed likewise.
-const char *XmlEscape(uint32_t c, bool attribute) {
-  switch (c) {
-  case '&':
-    return "&amp;";
-  case '<':
-    return "&lt;";
-  case '>':
-    return "&gt;";
-  case '\r':
-    return "&#13;";
-  case '"':
-    return attribute ? "&quot;" : nullptr;
-  case '\t':
-    return attribute ? "&#9;" : nullptr;
-  case '\n':
-    return attribute ? "&#10;" : nullptr;
-  default:
-    return nullptr;
-  }
 }
 
 /// What the writer does with a character XML cannot carry.
@@ -103,7 +56,7 @@ bool AppendEscaped(std::string &out, std::u16string_view text, bool attribute,
       continue;
     }
     if (IsXmlChar(c)) {
-      AppendUtf8(out, c);
+      AppendUtf8(out, static_cast<char32_t>(c));
       continue;
     }
     if (unwritable == Unwritable::Fail)
@@ -114,34 +67,6 @@ bool AppendEscaped(std::string &out, std::u16string_view text, bool attribute,
       out += "<x id=\"c" + std::to_string(++cpCount) + "\" phr:cp=\"" + Hex(c) +
              "\"/>";
   }
-  return true;
-}
-
-/// An attribute from UTF-8 text; false when it cannot be written. Escaped
-/// byte by byte: every character XML refuses is below U+0020 or one of
-/// U+FFFE and U+FFFF (EF BF BE, EF BF BF).
-bool AppendAttribute(std::string &out, const char *name,
-                     std::string_view utf8) {
-  if (!IsValidUtf8(utf8))
-    return false;
-  out += ' ';
-  out += name;
-  out += "=\"";
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    const char c = utf8[i];
-    if (const char *escaped =
-            XmlEscape(static_cast<unsigned char>(c), /*attribute=*/true)) {
-      out += escaped;
-      continue;
-    }
-    if (static_cast<unsigned char>(c) < 0x20 ||
-        (c == '\xEF' && utf8.substr(i + 1, 1) == "\xBF" &&
-         i + 2 < utf8.size() &&
-         (utf8[i + 2] == '\xBE' || utf8[i + 2] == '\xBF')))
-      return false;
-    out.push_back(c);
-  }
-  out += '"';
   return true;
 }
 
@@ -350,7 +275,7 @@ void XliffWriter::Group(std::string_view id) {
     return;
   std::string start = two ? "<group id=\"g" + std::to_string(++groups) + "\""
                           : std::string("<group");
-  if (!AppendAttribute(start, two ? "name" : "resname", base))
+  if (!AppendXmlAttribute(start, two ? "name" : "resname", base))
     return;
   out += start;
   out += two ? " type=\"phr:plural\">\n" : " restype=\"x-phrasor-plural\">\n";
@@ -375,26 +300,26 @@ bool XliffWriter::Unit(const Row &row, std::string &unit) {
     unit += "<unit id=\"u";
     unit += std::to_string(++units);
     unit += '"';
-    if (!AppendAttribute(unit, "name", id))
+    if (!AppendXmlAttribute(unit, "name", id))
       return false;
   } else {
     unit += "<trans-unit";
     if (context) {
       // Unit ids must differ, and "Open" may stand in several contexts:
       // the id joins both and the ID's text travels in resname.
-      if (!AppendAttribute(unit, "id",
-                           std::string(*context) + "|" + std::string(id)) ||
-          !AppendAttribute(unit, "resname", id))
+      if (!AppendXmlAttribute(unit, "id",
+                              std::string(*context) + "|" + std::string(id)) ||
+          !AppendXmlAttribute(unit, "resname", id))
         return false;
-    } else if (!AppendAttribute(unit, "id", id)) {
+    } else if (!AppendXmlAttribute(unit, "id", id)) {
       return false;
     }
   }
   unit += " xml:space=\"preserve\"";
-  if (context && !AppendAttribute(unit, "phr:context", *context))
+  if (context && !AppendXmlAttribute(unit, "phr:context", *context))
     return false;
   if (row.target && row.target->voicePath &&
-      !AppendAttribute(unit, "phr:voice", *row.target->voicePath))
+      !AppendXmlAttribute(unit, "phr:voice", *row.target->voicePath))
     return false;
   const bool translated = row.target && row.target->value;
   if (translated) {
@@ -458,25 +383,25 @@ void XliffWriter::Header() {
     out += "\" version=\"2.0\"";
     // Both languages are required; "und" stands for one not named, and
     // phr:locale tells a database's own "und" from it.
-    AppendAttribute(out, "srcLang", src ? *src : "und");
-    AppendAttribute(out, "trgLang", trg ? *trg : "und");
+    AppendXmlAttribute(out, "srcLang", src ? *src : "und");
+    AppendXmlAttribute(out, "trgLang", trg ? *trg : "und");
     if (trg && EqualsAsciiCase(*trg, "und"))
-      AppendAttribute(out, "phr:locale", *trg);
+      AppendXmlAttribute(out, "phr:locale", *trg);
     out += ">\n<file id=\"f1\"";
-    AppendAttribute(out, "original", where);
+    AppendXmlAttribute(out, "original", where);
     out += ">\n";
   } else {
     out += "<xliff xmlns=\"urn:oasis:names:tc:xliff:document:1.2\" "
            "xmlns:phr=\"";
     out += kXliffOwnNamespace;
     out += "\" version=\"1.2\">\n<file";
-    AppendAttribute(out, "original", where);
+    AppendXmlAttribute(out, "original", where);
     out += " datatype=\"plaintext\"";
-    AppendAttribute(out, "source-language", src ? *src : "und");
+    AppendXmlAttribute(out, "source-language", src ? *src : "und");
     if (trg)
-      AppendAttribute(out, "target-language", *trg);
+      AppendXmlAttribute(out, "target-language", *trg);
     if (trg && EqualsAsciiCase(*trg, "und"))
-      AppendAttribute(out, "phr:locale", *trg);
+      AppendXmlAttribute(out, "phr:locale", *trg);
     out += ">\n<body>\n";
   }
 }
