@@ -27,71 +27,55 @@ void ReadJsonFile(const std::string &file, std::string_view text,
   ReadJson(file, text, diag, out);
 }
 
-std::vector<Format> MakeFormats() {
-  std::vector<Format> rows;
-  rows.push_back({"csv",
-                  "CSV",
-                  {".csv"},
-                  ReadCsvFile,
-                  WriteCsv,
-                  false,
-                  FormatHolds{},
-                  true,
-                  "",
-                  "write text in its kind column to say it is meant",
-                  "csv"});
-  rows.push_back({"json",
-                  "JSON",
-                  {".json"},
-                  ReadJsonFile,
-                  WriteJson,
-                  false,
-                  FormatHolds{},
-                  true,
-                  "",
-                  "write it as {\"value\": ..., \"kind\": \"text\"} to say it "
-                  "is meant",
-                  "json"});
-  FormatHolds withNotes;
-  withNotes.notes = true;
-  rows.push_back({"po",
-                  "PO",
-                  {".po"},
-                  ReadPo,
-                  WritePo,
-                  false,
-                  withNotes,
-                  false,
-                  "a text holding U+0004, gettext's separator of context and "
-                  "msgid, is reported and left out",
-                  "flag it '#, no-c-format' to say it is meant",
-                  "po"});
-  const char *xliffMark = "give its unit phr:kind=\"text\" "
-                          "(xmlns:phr=\"urn:phrasor:xliff:1\") "
-                          "to say it is meant";
-  rows.push_back({"xliff12",
-                  "XLIFF",
-                  {".xlf", ".xliff"},
-                  ReadXliff,
-                  WriteXliff12,
-                  true,
-                  withNotes,
-                  true,
-                  "",
-                  xliffMark,
-                  "xliff"});
-  rows.push_back({"xliff20",
-                  "XLIFF",
-                  {".xlf", ".xliff"},
-                  ReadXliff,
-                  WriteXliff20,
-                  true,
-                  withNotes,
-                  true,
-                  "",
-                  xliffMark,
-                  "xliff"});
-  return rows;
+/// A row with what every format names; the rest is filled in by the caller.
+Format Row(std::string_view name, std::string_view title,
+           std::vector<std::string_view> extensions, FormatReader read,
+           FormatWriter write) {
+  Format f;
+  f.name = name;
+  f.title = title;
+  f.extensions = std::move(extensions);
+  f.read = read;
+  f.write = write;
+  return f;
+}
+
+Format CsvFormat() {
+  Format f = Row("csv", "CSV", {".csv"}, ReadCsvFile, WriteCsv);
+  f.markText = "write text in its kind column to say it is meant";
+  f.fuzzer = "csv";
+  return f;
+}
+
+Format JsonFormat() {
+  Format f = Row("json", "JSON", {".json"}, ReadJsonFile, WriteJson);
+  f.markText = "write it as {\"value\": ..., \"kind\": \"text\"} to say it "
+               "is meant";
+  f.fuzzer = "json";
+  return f;
+}
+
+Format PoFormat() {
+  Format f = Row("po", "PO", {".po"}, ReadPo, WritePo);
+  f.holds.notes = true;
+  f.lossless = false;
+  f.lossNote = "a text holding U+0004, gettext's separator of context and "
+               "msgid, is reported and left out";
+  f.markText = "flag it '#, no-c-format' to say it is meant";
+  f.fuzzer = "po";
+  return f;
+}
+
+/// Both versions read alike (the reader tells them apart); they differ in
+/// what they write.
+Format XliffFormat(std::string_view name, FormatWriter write) {
+  Format f = Row(name, "XLIFF", {".xlf", ".xliff"}, ReadXliff, write);
+  f.bilingual = true;
+  f.holds.notes = true;
+  f.markText = "give its unit phr:kind=\"text\" "
+               "(xmlns:phr=\"urn:phrasor:xliff:1\") to say it is meant";
+  f.fuzzer = "xliff";
+  return f;
 }
 
 /// Appends \p word to \p words unless it is there already.
@@ -124,7 +108,10 @@ void WarnWhatCannotBeHeld(const Format &format, const DumpSide &target,
 } // namespace
 
 const std::vector<Format> &Formats() {
-  static const std::vector<Format> rows = MakeFormats();
+  static const std::vector<Format> rows = {
+      CsvFormat(), JsonFormat(), PoFormat(),
+      XliffFormat("xliff12", WriteXliff12),
+      XliffFormat("xliff20", WriteXliff20)};
   return rows;
 }
 

@@ -53,82 +53,119 @@ bool IsLanguageName(std::string_view name) {
   return languages.count(AsciiLower(name.substr(0, name.find('-')))) != 0;
 }
 
-std::optional<CsvLayout> ReadCsvHeader(const SourcePos &pos,
-                                       const std::vector<std::string> &names,
-                                       const std::string &column,
-                                       const std::string &columnOption,
-                                       Diagnostics &diag) {
+namespace {
+
+/// What reading a header line has found so far.
+struct HeaderReading {
   CsvLayout layout;
-  layout.width = names.size();
-  const std::string wanted = AsciiLower(Trimmed(column));
+  std::vector<std::string> written;   ///< each column's name as written
+  std::vector<int> others;            ///< neither id, voice nor kind
+  std::vector<std::string> languages; ///< other columns named as languages
+  std::vector<std::string> unknown;   ///< other columns not read
+  bool good = true;
+};
+
+// A --column that names the IDs, voice paths or kinds is a mistake the
+// whole run would repeat: refused before any file is read further.
+void RefuseNonTextColumn(const std::string &wanted, const std::string &column,
+                         const std::string &columnOption) {
   if (wanted == "id" || wanted == "key" || wanted == "voice" ||
       wanted == "kind")
     throw FatalError(columnOption + " '" + column +
                      "' names the column of the " +
                      (wanted == "key" ? std::string("id") : wanted) +
                      "s; give the column that holds the texts");
-  bool good = true;
-  std::vector<std::string> languages, unknown, written;
-  std::vector<int> others; // columns that are neither id, voice nor kind
+}
+
+/// Places the id, voice and kind columns; the rest are the others.
+void PlaceFixedColumns(const SourcePos &pos,
+                       const std::vector<std::string> &names, HeaderReading &r,
+                       Diagnostics &diag) {
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::string shown = Trimmed(names[i]);
     const std::string name = AsciiLower(shown);
-    written.push_back(shown);
-    int *slot = name == "id" || name == "key" ? &layout.id
-                : name == "voice"             ? &layout.voice
-                : name == "kind"              ? &layout.kind
+    r.written.push_back(shown);
+    int *slot = name == "id" || name == "key" ? &r.layout.id
+                : name == "voice"             ? &r.layout.voice
+                : name == "kind"              ? &r.layout.kind
                                               : nullptr;
     if (!slot) {
-      others.push_back(static_cast<int>(i));
+      r.others.push_back(static_cast<int>(i));
       continue;
     }
     if (*slot >= 0) {
       diag.Error(pos, "column '" + name + "' appears twice");
-      good = false;
+      r.good = false;
     }
     *slot = static_cast<int>(i);
   }
-  // The texts: the column --column names, else the one named value.
+}
+
+/// The texts: the column --column names, else the one named value.
+void PlaceTextColumn(const SourcePos &pos, const std::string &wanted,
+                     HeaderReading &r, Diagnostics &diag) {
   const std::string &textColumn = wanted.empty() ? "value" : wanted;
-  for (int i : others) {
-    const std::string &shown = written[static_cast<std::size_t>(i)];
+  for (int i : r.others) {
+    const std::string &shown = r.written[static_cast<std::size_t>(i)];
     const std::string name = AsciiLower(shown);
     if (name == textColumn) {
-      if (layout.value >= 0) {
+      if (r.layout.value >= 0) {
         diag.Error(pos, "column '" + name + "' appears twice");
-        good = false;
+        r.good = false;
       }
-      layout.value = i;
+      r.layout.value = i;
     } else if (IsLanguageName(shown)) {
-      languages.push_back(shown);
+      r.languages.push_back(shown);
     } else if (name != "value") {
-      unknown.push_back(shown);
+      r.unknown.push_back(shown);
     }
   }
-  if (layout.value < 0 && !wanted.empty())
-    throw FatalError("'" + pos.file + "' has no column '" + column +
-                     "' (its columns: " + PlainList(written) + ")");
-  if (!unknown.empty())
+}
+
+/// Reports the columns ignored, and the id or value column missing.
+void ReportMissingColumns(const SourcePos &pos, const std::string &columnOption,
+                          HeaderReading &r, Diagnostics &diag) {
+  if (!r.unknown.empty())
     diag.Warning(pos,
-                 std::string(unknown.size() == 1 ? "column " : "columns ") +
-                     QuotedList(unknown) + " ignored");
-  if (layout.id < 0) {
+                 std::string(r.unknown.size() == 1 ? "column " : "columns ") +
+                     QuotedList(r.unknown) + " ignored");
+  if (r.layout.id < 0) {
     diag.Error(pos, "no id column: the header row must name the columns "
                     "id (or key) and value, or a language chosen with " +
                         columnOption);
-    good = false;
-  } else if (layout.value < 0) {
-    diag.Error(pos, languages.empty()
+    r.good = false;
+  } else if (r.layout.value < 0) {
+    diag.Error(pos, r.languages.empty()
                         ? "no value column: the header row must name the "
                           "columns id (or key) and value"
                         : "no value column: choose the language to read "
                           "with " +
-                              columnOption + " (" + PlainList(languages) + ")");
-    good = false;
+                              columnOption + " (" + PlainList(r.languages) +
+                              ")");
+    r.good = false;
   }
-  if (!good)
+}
+
+} // namespace
+
+std::optional<CsvLayout> ReadCsvHeader(const SourcePos &pos,
+                                       const std::vector<std::string> &names,
+                                       const std::string &column,
+                                       const std::string &columnOption,
+                                       Diagnostics &diag) {
+  const std::string wanted = AsciiLower(Trimmed(column));
+  RefuseNonTextColumn(wanted, column, columnOption);
+  HeaderReading r;
+  r.layout.width = names.size();
+  PlaceFixedColumns(pos, names, r, diag);
+  PlaceTextColumn(pos, wanted, r, diag);
+  if (r.layout.value < 0 && !wanted.empty())
+    throw FatalError("'" + pos.file + "' has no column '" + column +
+                     "' (its columns: " + PlainList(r.written) + ")");
+  ReportMissingColumns(pos, columnOption, r, diag);
+  if (!r.good)
     return std::nullopt;
-  return layout;
+  return r.layout;
 }
 
 void AddColumnLocale(const std::vector<std::string> &inputs,

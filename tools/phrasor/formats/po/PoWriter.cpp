@@ -221,10 +221,10 @@ private:
   std::size_t count = 0;
 };
 
-std::string PoFileText(std::vector<TextEntry> entries, const Metadata &meta,
-                       const std::string &where, Diagnostics &diag) {
-  // PO readers take U+0004 in a text for gettext's separator of context
-  // and msgid, and refuse the file.
+/// Leaves out, and reports, the texts holding U+0004: PO readers take it
+/// for gettext's separator of context and msgid, and refuse the file.
+void DropSeparators(std::vector<TextEntry> &entries, const std::string &where,
+                    Diagnostics &diag) {
   entries.erase(std::remove_if(entries.begin(), entries.end(),
                                [&](const TextEntry &e) {
                                  if (!e.value ||
@@ -237,70 +237,98 @@ std::string PoFileText(std::vector<TextEntry> entries, const Metadata &meta,
                                  return true;
                                }),
                 entries.end());
-  // Plural texts are written as plural messages when the language has a
-  // usual Plural-Forms whose forms the group fills exactly; others stay
-  // one message per form.
-  std::map<std::string, PluralGroup> plurals = FindPluralGroups(entries);
+}
+
+/// The plural texts written as plural messages, and how: those whose
+/// forms the language's usual Plural-Forms fills exactly. Others stay one
+/// message per form.
+struct PoPlurals {
+  std::map<std::string, PluralGroup> groups;
   std::optional<PluralMapping> mapping;
   std::optional<std::string> pluralForms;
+};
+
+PoPlurals FindPoPlurals(const std::vector<TextEntry> &entries,
+                        const Metadata &meta) {
+  PoPlurals p;
+  p.groups = FindPluralGroups(entries);
   if (meta.locale)
-    pluralForms = UsualPluralForms(*meta.locale);
-  if (pluralForms) {
+    p.pluralForms = UsualPluralForms(*meta.locale);
+  if (p.pluralForms) {
     std::string problem;
     std::optional<PluralForms> forms =
-        PluralForms::Parse(*pluralForms, problem);
+        PluralForms::Parse(*p.pluralForms, problem);
     if (forms)
-      mapping = MapPluralForms(*forms, *meta.locale, problem);
+      p.mapping = MapPluralForms(*forms, *meta.locale, problem);
   }
-  for (auto it = plurals.begin(); it != plurals.end();)
-    it = mapping && FitsMapping(it->second, *mapping) ? std::next(it)
-                                                      : plurals.erase(it);
+  for (auto it = p.groups.begin(); it != p.groups.end();)
+    it = p.mapping && FitsMapping(it->second, *p.mapping) ? std::next(it)
+                                                          : p.groups.erase(it);
+  return p;
+}
 
+/// The header's fields.
+std::string HeaderFields(const Metadata &meta, const PoPlurals &plurals,
+                         bool sourceKey) {
   std::string fields = "Content-Type: text/plain; charset=UTF-8\n"
                        "Content-Transfer-Encoding: 8bit\n";
   if (meta.locale)
     fields += "Language: " + PoLanguage(*meta.locale) + "\n";
-  if (!plurals.empty())
-    fields += "Plural-Forms: " + *pluralForms + "\n";
+  if (!plurals.groups.empty())
+    fields += "Plural-Forms: " + *plurals.pluralForms + "\n";
+  fields += sourceKey ? "X-Phrasor-Key: source\n" : "X-Phrasor-Key: context\n";
+  return fields;
+}
+
+/// One entry as one message.
+void InsertSingle(po_message_iterator_t it, const TextEntry &e,
+                  bool sourceKey) {
+  po_message_t m = po_message_create();
+  if (sourceKey) {
+    SetSourceKey(m, e.id);
+  } else {
+    po_message_set_msgctxt(m, e.id.c_str());
+    // The msgid is what a translator reads; it must not be empty, which
+    // would make the entry a header.
+    po_message_set_msgid(
+        m, (e.value && !e.value->empty() ? *e.value : e.id).c_str());
+  }
+  po_message_set_msgstr(m, e.value ? e.value->c_str() : "");
+  std::string comments;
+  if (e.voice)
+    comments += PoVoiceComment(*e.voice) + "\n";
+  if (e.value && e.value->empty())
+    comments += "value: empty\n";
+  if (!comments.empty())
+    po_message_set_extracted_comments(m, comments.c_str());
+  SetKind(m, e.kind);
+  po_message_insert(it, m);
+}
+
+std::string PoFileText(std::vector<TextEntry> entries, const Metadata &meta,
+                       const std::string &where, Diagnostics &diag) {
+  DropSeparators(entries, where, diag);
+  const PoPlurals plurals = FindPoPlurals(entries, meta);
   // gettext's own keys (context U+0004 msgid) cannot be written as a
   // context, so a database that has them is written keyed by source.
   bool sourceKey = false;
   for (const TextEntry &e : entries)
     sourceKey = sourceKey || e.id.find('\x04') != std::string::npos;
-  fields += sourceKey ? "X-Phrasor-Key: source\n" : "X-Phrasor-Key: context\n";
-  PoSliceWriter writer(std::move(fields));
+  PoSliceWriter writer(HeaderFields(meta, plurals, sourceKey));
   for (const TextEntry &e : entries) {
     std::string_view base, category;
     if (SplitPluralId(e.id, base, category)) {
-      auto group = plurals.find(std::string(base));
-      if (group != plurals.end()) {
+      auto group = plurals.groups.find(std::string(base));
+      if (group != plurals.groups.end()) {
         if (group->second.forms.front() == &e) {
-          InsertPlural(writer.Iterator(), group->second, *mapping, sourceKey);
+          InsertPlural(writer.Iterator(), group->second, *plurals.mapping,
+                       sourceKey);
           writer.Added();
         }
         continue;
       }
     }
-    po_message_t m = po_message_create();
-    if (sourceKey) {
-      SetSourceKey(m, e.id);
-    } else {
-      po_message_set_msgctxt(m, e.id.c_str());
-      // The msgid is what a translator reads; it must not be empty, which
-      // would make the entry a header.
-      po_message_set_msgid(
-          m, (e.value && !e.value->empty() ? *e.value : e.id).c_str());
-    }
-    po_message_set_msgstr(m, e.value ? e.value->c_str() : "");
-    std::string comments;
-    if (e.voice)
-      comments += PoVoiceComment(*e.voice) + "\n";
-    if (e.value && e.value->empty())
-      comments += "value: empty\n";
-    if (!comments.empty())
-      po_message_set_extracted_comments(m, comments.c_str());
-    SetKind(m, e.kind);
-    po_message_insert(writer.Iterator(), m);
+    InsertSingle(writer.Iterator(), e, sourceKey);
     writer.Added();
   }
   return writer.Finish();

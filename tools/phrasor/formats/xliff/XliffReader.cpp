@@ -209,6 +209,18 @@ private:
   void ReadContainer(const pugi::xml_node &node, int depth, bool two);
   void ReadUnit12(const pugi::xml_node &node);
   void ReadUnit20(const pugi::xml_node &node);
+  bool NameUnit(const pugi::xml_node &node, pugi::xml_attribute name,
+                const char *element, Unit &unit);
+  bool NotForTranslation(const pugi::xml_node &node, Unit &unit);
+  bool ReadOriginalData(const pugi::xml_node &node, const Unit &unit,
+                        std::map<std::string, std::string> &data);
+  /// A 2.0 unit's segments: how many, and how many translated or open.
+  struct SegmentCounts {
+    std::size_t segments = 0, translated = 0, open = 0;
+  };
+  bool ReadSegments(const pugi::xml_node &node,
+                    const std::map<std::string, std::string> &data, Unit &unit,
+                    SegmentCounts &counts);
   bool ReadOwnAttributes(const pugi::xml_node &node, Unit &unit);
   bool Inline12(const pugi::xml_node &node, std::string &into, int depth);
   bool Inline20(const pugi::xml_node &node,
@@ -432,19 +444,63 @@ bool XliffFileReader::Inline20(const pugi::xml_node &node,
   return true;
 }
 
+// Both versions: the unit's place and name, or an error when it has none.
+bool XliffFileReader::NameUnit(const pugi::xml_node &node,
+                               pugi::xml_attribute name, const char *element,
+                               Unit &unit) {
+  unit.pos = At(node);
+  if (!name)
+    name = node.attribute("id");
+  if (!name) {
+    diag.Error(unit.pos, "<" + std::string(element) + "> without an id");
+    return false;
+  }
+  unit.id = name.value();
+  return true;
+}
+
+// Both versions: text not to be translated stays as the source has it.
+bool XliffFileReader::NotForTranslation(const pugi::xml_node &node,
+                                        Unit &unit) {
+  if (std::strcmp(node.attribute("translate").value(), "no") != 0)
+    return false;
+  if (!unit.hasTarget)
+    unit.target = unit.source;
+  unit.state = UnitState::Translated;
+  return true;
+}
+
+namespace {
+
+/// How far a 1.2 unit's translation has come, from its target's state.
+UnitState State12(const pugi::xml_node &node, const pugi::xml_node &target,
+                  const std::string &text) {
+  const std::string_view state = target.attribute("state").value();
+  if (!target)
+    return UnitState::Untranslated;
+  if (std::strcmp(node.attribute("approved").value(), "yes") == 0)
+    return UnitState::Translated;
+  if (state == "new" || state == "needs-translation" || state.empty())
+    return text.empty()    ? UnitState::Untranslated
+           : state.empty() ? UnitState::Translated
+                           : UnitState::NeedsReview;
+  if (state == "needs-l10n" || state == "needs-adaptation" ||
+      state.substr(0, 13) == "needs-review-")
+    return UnitState::NeedsReview;
+  return UnitState::Translated;
+}
+
+} // namespace
+
 void XliffFileReader::ReadUnit12(const pugi::xml_node &node) {
   Unit unit;
-  unit.pos = At(node);
   // An empty resname is taken only beside a context, where the writer
   // puts the ID's text there and may leave it empty.
   pugi::xml_attribute name = node.attribute("resname");
-  if (!name || (!*name.value() && !Own(node, "context")))
-    name = node.attribute("id");
-  if (!name) {
-    diag.Error(unit.pos, "<trans-unit> without an id");
+  if (name && !*name.value() && !Own(node, "context"))
+    name = pugi::xml_attribute();
+  if (!NameUnit(node, name, "trans-unit", unit))
     return;
-  }
-  unit.id = name.value();
   const pugi::xml_node source = Child(node, "source");
   if (!source) {
     diag.Error(unit.pos, "<trans-unit> '" + unit.id + "' has no <source>");
@@ -456,58 +512,35 @@ void XliffFileReader::ReadUnit12(const pugi::xml_node &node) {
   unit.hasTarget = target;
   if (target && !Inline12(target, unit.target, 0))
     return;
-  const std::string_view state = target.attribute("state").value();
-  if (std::strcmp(node.attribute("translate").value(), "no") == 0) {
-    // Text not to be translated stays as the source has it.
-    if (!target)
-      unit.target = unit.source;
-    unit.state = UnitState::Translated;
-  } else if (!target) {
-    unit.state = UnitState::Untranslated;
-  } else if (std::strcmp(node.attribute("approved").value(), "yes") == 0) {
-    unit.state = UnitState::Translated;
-  } else if (state == "new" || state == "needs-translation" || state.empty()) {
-    unit.state = unit.target.empty() ? UnitState::Untranslated
-                 : state.empty()     ? UnitState::Translated
-                                     : UnitState::NeedsReview;
-  } else if (state == "needs-l10n" || state == "needs-adaptation" ||
-             state.substr(0, 13) == "needs-review-") {
-    unit.state = UnitState::NeedsReview;
-  } else {
-    unit.state = UnitState::Translated;
-  }
+  if (!NotForTranslation(node, unit))
+    unit.state = State12(node, target, unit.target);
   Emit(unit);
 }
 
-void XliffFileReader::ReadUnit20(const pugi::xml_node &node) {
-  Unit unit;
-  unit.pos = At(node);
-  // An empty name is still the name: the writer gives one to an ID that is
-  // a context and an empty text.
-  pugi::xml_attribute name = node.attribute("name");
-  if (!name)
-    name = node.attribute("id");
-  if (!name) {
-    diag.Error(unit.pos, "<unit> without an id");
-    return;
-  }
-  unit.id = name.value();
-  if (!ReadOwnAttributes(node, unit))
-    return;
-  std::map<std::string, std::string> data;
+// The codes of a 2.0 unit, by the ids its <ph> elements refer to them by.
+bool XliffFileReader::ReadOriginalData(
+    const pugi::xml_node &node, const Unit &unit,
+    std::map<std::string, std::string> &data) {
   for (pugi::xml_node d : Child(node, "originalData").children()) {
     if (!Is(d, "data"))
       continue;
     std::string code;
     if (!Inline20(d, {}, code, 0))
-      return;
+      return false;
     if (!data.emplace(d.attribute("id").value(), std::move(code)).second) {
       diag.Error(At(d), "<unit> '" + unit.id + "': <data> id '" +
                             d.attribute("id").value() + "' given twice");
-      return;
+      return false;
     }
   }
-  std::size_t segments = 0, translated = 0, open = 0;
+  return true;
+}
+
+// The segments and ignorables of a 2.0 unit, joined into its source and
+// target; \p counts says how many segments there are and how far each is.
+bool XliffFileReader::ReadSegments(
+    const pugi::xml_node &node, const std::map<std::string, std::string> &data,
+    Unit &unit, SegmentCounts &counts) {
   for (pugi::xml_node part : node.children()) {
     const bool segment = Is(part, "segment");
     if (!segment && !Is(part, "ignorable"))
@@ -516,15 +549,15 @@ void XliffFileReader::ReadUnit20(const pugi::xml_node &node) {
     if (!source) {
       diag.Error(At(part), "<unit> '" + unit.id + "': <" +
                                std::string(part.name()) + "> has no <source>");
-      return;
+      return false;
     }
     const std::size_t sourceStart = unit.source.size();
     if (!Inline20(source, data, unit.source, 0))
-      return;
+      return false;
     const pugi::xml_node target = Child(part, "target");
     const std::size_t targetStart = unit.target.size();
     if (target && !Inline20(target, data, unit.target, 0))
-      return;
+      return false;
     // Text between segments is not for translation, and a segment not yet
     // translated reads as its source, so that a partly translated unit
     // read under --include-fuzzy loses no sentence.
@@ -532,27 +565,37 @@ void XliffFileReader::ReadUnit20(const pugi::xml_node &node) {
       unit.target.append(unit.source, sourceStart);
     if (!segment)
       continue;
-    ++segments;
+    ++counts.segments;
     unit.hasTarget = unit.hasTarget || target;
     const std::string_view state = part.attribute("state").value();
     if (state == "translated" || state == "reviewed" || state == "final")
-      translated += target ? 1 : 0;
+      counts.translated += target ? 1 : 0;
     else if (!target || unit.target.size() == targetStart)
-      ++open;
+      ++counts.open;
   }
-  if (segments == 0) {
+  return true;
+}
+
+void XliffFileReader::ReadUnit20(const pugi::xml_node &node) {
+  Unit unit;
+  // An empty name is still the name: the writer gives one to an ID that is
+  // a context and an empty text.
+  if (!NameUnit(node, node.attribute("name"), "unit", unit) ||
+      !ReadOwnAttributes(node, unit))
+    return;
+  std::map<std::string, std::string> data;
+  SegmentCounts counts;
+  if (!ReadOriginalData(node, unit, data) ||
+      !ReadSegments(node, data, unit, counts))
+    return;
+  if (counts.segments == 0) {
     diag.Error(unit.pos, "<unit> '" + unit.id + "' has no <segment>");
     return;
   }
-  if (std::strcmp(node.attribute("translate").value(), "no") == 0) {
-    if (!unit.hasTarget)
-      unit.target = unit.source;
-    unit.state = UnitState::Translated;
-  } else {
-    unit.state = translated == segments ? UnitState::Translated
-                 : open == segments     ? UnitState::Untranslated
-                                        : UnitState::NeedsReview;
-  }
+  if (!NotForTranslation(node, unit))
+    unit.state = counts.translated == counts.segments ? UnitState::Translated
+                 : counts.open == counts.segments     ? UnitState::Untranslated
+                                                      : UnitState::NeedsReview;
   Emit(unit);
 }
 

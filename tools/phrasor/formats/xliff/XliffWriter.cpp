@@ -183,6 +183,9 @@ public:
 private:
   void Header();
   bool Unit(const Row &row, std::string &unit);
+  bool OpenUnit(const Row &row, bool translated, std::string &unit);
+  bool Segment(const Row &row, bool translated, std::string &segment);
+  bool OriginalData(std::string &unit);
   bool Text(std::u16string_view value, ValueKind kind, bool inTarget,
             std::string &into);
   void Group(std::string_view id);
@@ -283,12 +286,11 @@ void XliffWriter::Group(std::string_view id) {
   groupOpen = true;
 }
 
-bool XliffWriter::Unit(const Row &row, std::string &unit) {
+// The opening tag: the unit's name (and the context of a gettext-style
+// ID), and what the database holds beyond the texts, in the tool's own
+// attributes.
+bool XliffWriter::OpenUnit(const Row &row, bool translated, std::string &unit) {
   const authoring::Entry &named = row.target ? *row.target : *row.source;
-  codes.clear();
-  placed.clear();
-  phCount = 0;
-  cpCount = 0;
   std::string_view id = named.id;
   std::optional<std::string_view> context;
   if (const std::size_t split = id.find('\x04');
@@ -321,7 +323,6 @@ bool XliffWriter::Unit(const Row &row, std::string &unit) {
   if (row.target && row.target->voicePath &&
       !AppendXmlAttribute(unit, "phr:voice", *row.target->voicePath))
     return false;
-  const bool translated = row.target && row.target->value;
   if (translated) {
     auto recorded = target.meta->kinds.find(row.target->id);
     if (recorded != target.meta->kinds.end())
@@ -330,10 +331,12 @@ bool XliffWriter::Unit(const Row &row, std::string &unit) {
   if (!row.target)
     unit += " phr:missing=\"yes\"";
   unit += '>';
+  return true;
+}
 
-  // 2.0 wants the codes in <originalData> before the segment that uses
-  // them, so its segment is written aside first.
-  std::string &segment = two ? scratch : unit;
+// The source and, once translated, the target, with their codes.
+bool XliffWriter::Segment(const Row &row, bool translated,
+                          std::string &segment) {
   if (two)
     segment = translated ? "<segment state=\"translated\"><source>"
                          : "<segment state=\"initial\"><source>";
@@ -353,22 +356,44 @@ bool XliffWriter::Unit(const Row &row, std::string &unit) {
   } else if (!two) {
     segment += "<target state=\"needs-translation\"/>";
   }
-  if (two) {
-    if (!codes.empty()) {
-      unit += "<originalData>";
-      for (std::size_t i = 0; i < codes.size(); ++i) {
-        unit += "<data id=\"d" + std::to_string(i + 1) + "\">";
-        if (!AppendEscaped(unit, codes[i], false, Unwritable::Cp20, cpCount))
-          return false;
-        unit += "</data>";
-      }
-      unit += "</originalData>";
-    }
-    unit += segment;
-    unit += "</segment></unit>\n";
-  } else {
-    unit += "</trans-unit>\n";
+  return true;
+}
+
+// 2.0: the codes the segment refers to, each once.
+bool XliffWriter::OriginalData(std::string &unit) {
+  if (codes.empty())
+    return true;
+  unit += "<originalData>";
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    unit += "<data id=\"d" + std::to_string(i + 1) + "\">";
+    if (!AppendEscaped(unit, codes[i], false, Unwritable::Cp20, cpCount))
+      return false;
+    unit += "</data>";
   }
+  unit += "</originalData>";
+  return true;
+}
+
+bool XliffWriter::Unit(const Row &row, std::string &unit) {
+  codes.clear();
+  placed.clear();
+  phCount = 0;
+  cpCount = 0;
+  const bool translated = row.target && row.target->value;
+  if (!OpenUnit(row, translated, unit))
+    return false;
+  if (!two) {
+    if (!Segment(row, translated, unit))
+      return false;
+    unit += "</trans-unit>\n";
+    return true;
+  }
+  // 2.0 wants the codes in <originalData> before the segment that uses
+  // them, so its segment is written aside first.
+  if (!Segment(row, translated, scratch) || !OriginalData(unit))
+    return false;
+  unit += scratch;
+  unit += "</segment></unit>\n";
   return true;
 }
 
