@@ -177,6 +177,50 @@ char DetectDelimiter(std::string_view text) {
   return ',';
 }
 
+/// Takes a first line "sep=;", as spreadsheets write it, off \p text: the
+/// separator it names, or 0 without one. \p startLine is the line the
+/// rest begins at.
+char TakeSeparatorLine(std::string_view &text, std::size_t &startLine) {
+  const std::size_t eol = std::min(text.find_first_of("\r\n"), text.size());
+  if (eol != 5 || text.substr(0, 4) != "sep=" || text[4] == '"')
+    return 0;
+  const char named = text[4];
+  text.remove_prefix(text.substr(eol, 2) == "\r\n" ? eol + 2
+                     : eol < text.size()           ? eol + 1
+                                                   : eol);
+  startLine = 2;
+  return named;
+}
+
+/// One data row as an entry; rows may stop early, their missing trailing
+/// columns being absent.
+void AddRow(const SourcePos &pos, const CsvRecord &record,
+            const CsvLayout &layout, Diagnostics &diag,
+            std::vector<SourceEntry> &out) {
+  const std::size_t columns = record.fields.size();
+  if (columns > layout.width) {
+    diag.Error(pos, "expected " + std::to_string(layout.width) +
+                        " fields, found " + std::to_string(columns));
+    return;
+  }
+  auto field = [&](int column) -> const CsvField * {
+    if (column < 0 || static_cast<std::size_t>(column) >= columns)
+      return nullptr;
+    return &record.fields[static_cast<std::size_t>(column)];
+  };
+  auto present = [&](int column) -> std::optional<std::string> {
+    const CsvField *f = field(column);
+    if (!f || (f->text.empty() && !f->quoted))
+      return std::nullopt;
+    return f->text;
+  };
+  const CsvField *id = field(layout.id);
+  const CsvField *kind = field(layout.kind);
+  AddEntry(pos, id ? id->text : std::string(), present(layout.value),
+           present(layout.voice), diag, out,
+           ReadKindName(pos, kind ? kind->text : std::string(), diag));
+}
+
 } // namespace
 
 void ReadCsv(const std::string &file, std::string_view bytes,
@@ -192,15 +236,7 @@ void ReadCsv(const std::string &file, std::string_view bytes,
   }
   std::string_view text = decoded.text;
   std::size_t startLine = 1;
-  char named = 0;
-  const std::size_t eol = std::min(text.find_first_of("\r\n"), text.size());
-  if (eol == 5 && text.substr(0, 4) == "sep=" && text[4] != '"') {
-    named = text[4];
-    text.remove_prefix(text.substr(eol, 2) == "\r\n" ? eol + 2
-                       : eol < text.size()           ? eol + 1
-                                                     : eol);
-    startLine = 2;
-  }
+  const char named = TakeSeparatorLine(text, startLine);
   const std::size_t firstLine = text.find_first_of("\r\n");
   if (text.substr(0, firstLine).find('\0') != std::string_view::npos) {
     diag.Error(SourcePos{file, 1},
@@ -218,39 +254,17 @@ void ReadCsv(const std::string &file, std::string_view bytes,
     if (IsBlank(record))
       continue;
     const SourcePos pos{file, record.line};
-    if (!layout) {
-      std::vector<std::string> names;
-      for (const CsvField &f : record.fields)
-        names.push_back(f.text);
-      layout =
-          ReadCsvHeader(pos, names, options.column, options.columnOption, diag);
-      if (!layout)
-        return;
+    if (layout) {
+      AddRow(pos, record, *layout, diag, out);
       continue;
     }
-    const std::size_t columns = record.fields.size();
-    if (columns > layout->width) {
-      diag.Error(pos, "expected " + std::to_string(layout->width) +
-                          " fields, found " + std::to_string(columns));
-      continue;
-    }
-    // Rows may stop early: missing trailing columns are absent.
-    auto field = [&](int column) -> const CsvField * {
-      if (column < 0 || static_cast<std::size_t>(column) >= columns)
-        return nullptr;
-      return &record.fields[static_cast<std::size_t>(column)];
-    };
-    auto present = [&](int column) -> std::optional<std::string> {
-      const CsvField *f = field(column);
-      if (!f || (f->text.empty() && !f->quoted))
-        return std::nullopt;
-      return f->text;
-    };
-    const CsvField *id = field(layout->id);
-    const CsvField *kind = field(layout->kind);
-    AddEntry(pos, id ? id->text : std::string(), present(layout->value),
-             present(layout->voice), diag, out,
-             ReadKindName(pos, kind ? kind->text : std::string(), diag));
+    std::vector<std::string> names;
+    for (const CsvField &f : record.fields)
+      names.push_back(f.text);
+    layout =
+        ReadCsvHeader(pos, names, options.column, options.columnOption, diag);
+    if (!layout)
+      return;
   }
 }
 

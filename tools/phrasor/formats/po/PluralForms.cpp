@@ -266,68 +266,17 @@ private:
   std::string error;
 };
 
-// Recursion is bounded by the tree's depth, which the parser holds to
-// kMaxDepth.
-bool Eval(const std::vector<Node> &nodes, std::size_t at, unsigned long n,
-          unsigned long &out) {
-  const Node &node = nodes[at];
-  unsigned long a = 0, b = 0;
-  switch (node.op) {
-  case Node::Number:
-    out = node.value;
-    return true;
-  case Node::N:
-    out = n;
-    return true;
-  case Node::Not:
-    if (!Eval(nodes, node.a, n, a))
-      return false;
-    out = !a;
-    return true;
-  case Node::Cond:
-    if (!Eval(nodes, node.a, n, a))
-      return false;
-    return Eval(nodes, a ? node.b : node.c, n, out);
-  case Node::And:
-    if (!Eval(nodes, node.a, n, a))
-      return false;
-    if (!a) {
-      out = 0;
-      return true;
-    }
-    if (!Eval(nodes, node.b, n, b))
-      return false;
-    out = b != 0;
-    return true;
-  case Node::Or:
-    if (!Eval(nodes, node.a, n, a))
-      return false;
-    if (a) {
-      out = 1;
-      return true;
-    }
-    if (!Eval(nodes, node.b, n, b))
-      return false;
-    out = b != 0;
-    return true;
-  default:
-    break;
-  }
-  if (!Eval(nodes, node.a, n, a) || !Eval(nodes, node.b, n, b))
-    return false;
-  switch (node.op) {
+/// A binary operator applied; false for a division by zero.
+bool Apply(Node::Op op, unsigned long a, unsigned long b, unsigned long &out) {
+  switch (op) {
   case Node::Mul:
     out = a * b;
     return true;
   case Node::Div:
-    if (b == 0)
-      return false;
-    out = a / b;
-    return true;
   case Node::Mod:
     if (b == 0)
       return false;
-    out = a % b;
+    out = op == Node::Div ? a / b : a % b;
     return true;
   case Node::Add:
     out = a + b;
@@ -355,6 +304,47 @@ bool Eval(const std::vector<Node> &nodes, std::size_t at, unsigned long n,
     return true;
   default:
     return false;
+  }
+}
+
+// Recursion is bounded by the tree's depth, which the parser holds to
+// kMaxDepth. && and || evaluate their right side only when C would.
+bool Eval(const std::vector<Node> &nodes, std::size_t at, unsigned long n,
+          unsigned long &out) {
+  const Node &node = nodes[at];
+  unsigned long a = 0, b = 0;
+  switch (node.op) {
+  case Node::Number:
+    out = node.value;
+    return true;
+  case Node::N:
+    out = n;
+    return true;
+  case Node::Not:
+    if (!Eval(nodes, node.a, n, a))
+      return false;
+    out = !a;
+    return true;
+  case Node::Cond:
+    if (!Eval(nodes, node.a, n, a))
+      return false;
+    return Eval(nodes, a ? node.b : node.c, n, out);
+  case Node::And:
+  case Node::Or:
+    if (!Eval(nodes, node.a, n, a))
+      return false;
+    if ((node.op == Node::And) != (a != 0)) {
+      out = node.op == Node::Or;
+      return true;
+    }
+    if (!Eval(nodes, node.b, n, b))
+      return false;
+    out = b != 0;
+    return true;
+  default:
+    if (!Eval(nodes, node.a, n, a) || !Eval(nodes, node.b, n, b))
+      return false;
+    return Apply(node.op, a, b, out);
   }
 }
 

@@ -316,6 +316,17 @@ private:
   bool ReadHeader(const char *header);
   bool DetectContextKey(const std::vector<PoMessage> &messages) const;
   void ReadMessage(const PoMessage &m, bool contextKey);
+  /// What one message gives, gathered before its forms are added.
+  struct MessageTexts {
+    std::string id, msgid;
+    std::optional<std::string> plural, voice;
+    bool emptyValue = false;
+    std::optional<ValueKind> kind;
+  };
+  bool ReadKey(const PoMessage &m, bool contextKey, MessageTexts &t);
+  bool ReadExtras(const PoMessage &m, MessageTexts &t);
+  bool ReadForms(const PoMessage &m, const std::string &id,
+                 std::vector<std::pair<std::string, const char *>> &forms);
   const PluralMapping *Mapping(const SourcePos &pos);
   std::optional<std::string> Convert(const char *text, const SourcePos &pos,
                                      const char *what);
@@ -420,92 +431,108 @@ const PluralMapping *PoFileReader::Mapping(const SourcePos &pos) {
   return plurals ? &*plurals : nullptr;
 }
 
-void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
-  po_message_t message = m.message;
-  const SourcePos &pos = m.pos;
-  if (po_message_is_fuzzy(message) && !options.includeFuzzy) {
-    ++counts.fuzzy;
-    return;
-  }
-  const char *rawContext = po_message_msgctxt(message);
-  std::optional<std::string> context, msgid, plural;
-  if (rawContext && !(context = Convert(rawContext, pos, "msgctxt")))
-    return;
-  if (!(msgid = Convert(po_message_msgid(message), pos, "msgid")))
-    return;
-  const char *rawPlural = po_message_msgid_plural(message);
-  if (rawPlural && !(plural = Convert(rawPlural, pos, "msgid_plural")))
-    return;
-
-  std::string id;
+// The message's texts in UTF-8, and the ID they give.
+bool PoFileReader::ReadKey(const PoMessage &m, bool contextKey,
+                           MessageTexts &t) {
+  const char *rawContext = po_message_msgctxt(m.message);
+  std::optional<std::string> context, msgid;
+  if (rawContext && !(context = Convert(rawContext, m.pos, "msgctxt")))
+    return false;
+  if (!(msgid = Convert(po_message_msgid(m.message), m.pos, "msgid")))
+    return false;
+  t.msgid = std::move(*msgid);
+  const char *rawPlural = po_message_msgid_plural(m.message);
+  if (rawPlural && !(t.plural = Convert(rawPlural, m.pos, "msgid_plural")))
+    return false;
   if (contextKey && context)
-    id = *context;
+    t.id = *context;
   else if (context)
-    id = *context + '\x04' + *msgid; // gettext's own key for the pair
+    t.id = *context + '\x04' + t.msgid; // gettext's own key for the pair
   else
-    id = *msgid;
+    t.id = t.msgid;
+  return true;
+}
 
-  std::optional<std::string> voice;
-  bool emptyValue = false;
+// What the comments and flags say beyond the texts: the voice path, an
+// empty value, the kind.
+bool PoFileReader::ReadExtras(const PoMessage &m, MessageTexts &t) {
   // The comments come joined into a new block the caller must free,
   // though it is declared const; no comments come as a constant "".
-  const char *joined = po_message_extracted_comments(message);
-  std::optional<std::string> comments = Convert(joined, pos, "comment");
+  const char *joined = po_message_extracted_comments(m.message);
+  std::optional<std::string> comments = Convert(joined, m.pos, "comment");
   if (joined[0] != '\0')
     std::free(const_cast<char *>(joined));
-  if (comments && !ReadComments(comments->c_str(), voice, emptyValue)) {
-    diag.Error(pos, "'" + id + "': malformed quoted voice path");
-    return;
+  if (comments && !ReadComments(comments->c_str(), t.voice, t.emptyValue)) {
+    diag.Error(m.pos, "'" + t.id + "': malformed quoted voice path");
+    return false;
   }
   // The library reads c-format itself; the scan adds the flags it drops.
   std::vector<std::string> flags;
   if (m.flags)
     flags = *m.flags;
-  if (po_message_is_format(message, "c-format") &&
+  if (po_message_is_format(m.message, "c-format") &&
       std::find(flags.begin(), flags.end(), "possible-c-format") == flags.end())
     flags.push_back("c-format");
-  std::optional<ValueKind> kind = KindOfFlags(flags, pos, diag);
+  t.kind = KindOfFlags(flags, m.pos, diag);
+  return true;
+}
 
-  // One form per category; a singular message is one form with no suffix.
-  std::vector<std::pair<std::string, const char *>> forms;
-  if (rawPlural) {
-    const PluralMapping *mapping = Mapping(pos);
-    if (!mapping)
-      return;
-    for (const auto &[category, index] : mapping->forms) {
-      const char *form =
-          po_message_msgstr_plural(message, static_cast<int>(index));
-      if (!form) {
-        diag.Error(pos, "'" + id +
+// One form per category; a singular message is one form with no suffix.
+bool PoFileReader::ReadForms(
+    const PoMessage &m, const std::string &id,
+    std::vector<std::pair<std::string, const char *>> &forms) {
+  if (!po_message_msgid_plural(m.message)) {
+    forms.emplace_back("", po_message_msgstr(m.message));
+    return true;
+  }
+  const PluralMapping *mapping = Mapping(m.pos);
+  if (!mapping)
+    return false;
+  for (const auto &[category, index] : mapping->forms) {
+    const char *form =
+        po_message_msgstr_plural(m.message, static_cast<int>(index));
+    if (!form) {
+      diag.Error(m.pos, "'" + id +
                             "' has fewer forms than Plural-Forms "
                             "needs (no msgstr[" +
                             std::to_string(index) + "])");
-        return;
-      }
-      forms.emplace_back(category, form);
+      return false;
     }
-  } else {
-    forms.emplace_back("", po_message_msgstr(message));
+    forms.emplace_back(category, form);
   }
+  return true;
+}
+
+void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
+  if (po_message_is_fuzzy(m.message) && !options.includeFuzzy) {
+    ++counts.fuzzy;
+    return;
+  }
+  MessageTexts t;
+  std::vector<std::pair<std::string, const char *>> forms;
+  if (!ReadKey(m, contextKey, t) || !ReadExtras(m, t) ||
+      !ReadForms(m, t.id, forms))
+    return;
   bool untranslated = true;
   for (const auto &form : forms)
     untranslated = untranslated && form.second[0] == '\0';
   if (untranslated)
     ++counts.untranslated;
   for (const auto &[category, raw] : forms) {
-    std::optional<std::string> msgstr = Convert(raw, pos, "msgstr");
+    std::optional<std::string> msgstr = Convert(raw, m.pos, "msgstr");
     if (!msgstr)
       return;
     std::optional<std::string> value;
     if (!msgstr->empty())
       value = *msgstr;
-    else if (emptyValue)
+    else if (t.emptyValue)
       value = std::string();
     else if (options.fillEmpty)
-      value = category.empty() || category == "one" ? *msgid
-                                                    : plural.value_or(*msgid);
-    AddEntry(pos, category.empty() ? id : id + "#" + category, value, voice,
-             diag, out, kind);
+      value = category.empty() || category == "one"
+                  ? t.msgid
+                  : t.plural.value_or(t.msgid);
+    AddEntry(m.pos, category.empty() ? t.id : t.id + "#" + category, value,
+             t.voice, diag, out, t.kind);
   }
 }
 

@@ -190,6 +190,10 @@ public:
   /// Reads the file; returns the encoding it declares when that is one the
   /// file must first be converted from (and \p converted is false).
   /// \p mark names the encoding a byte order mark gave it, which decides.
+  bool Parse(pugi::xml_document &doc);
+  bool ReadProlog(const pugi::xml_document &doc, bool converted,
+                  const char *mark, pugi::xml_node &root, std::string &reread);
+  void ReadRoot(const pugi::xml_node &root);
   std::string Read(bool converted, const char *mark);
 
 private:
@@ -632,13 +636,13 @@ void XliffFileReader::Summarize() {
                                                     : ""));
 }
 
-std::string XliffFileReader::Read(bool converted, const char *mark) {
+// The document, or false when it is not well-formed XML (reported).
+bool XliffFileReader::Parse(pugi::xml_document &doc) {
   if (auto bad = FirstBadReference(text)) {
     diag.Error(At(static_cast<std::ptrdiff_t>(bad->first)),
                "malformed XML: " + bad->second);
-    return "";
+    return false;
   }
-  pugi::xml_document doc;
   const pugi::xml_parse_result parsed =
       doc.load_buffer(text.data(), text.size(),
                       pugi::parse_default | pugi::parse_doctype |
@@ -647,14 +651,23 @@ std::string XliffFileReader::Read(bool converted, const char *mark) {
   if (!parsed) {
     diag.Error(At(parsed.offset),
                std::string("malformed XML: ") + parsed.description());
-    return "";
+    return false;
   }
-  pugi::xml_node root;
+  return true;
+}
+
+// What comes before and around the root: a DOCTYPE is refused, and the
+// declaration's encoding is checked against the byte order mark or, when
+// the text was not converted yet, returned in \p encoding for a second
+// reading in it. False when reading stops here.
+bool XliffFileReader::ReadProlog(const pugi::xml_document &doc, bool converted,
+                                 const char *mark, pugi::xml_node &root,
+                                 std::string &reread) {
   for (pugi::xml_node c : doc.children()) {
     if (c.type() == pugi::node_doctype) {
       diag.Error(At(c), "DOCTYPE declarations are refused: they can define "
                         "entities that read other files");
-      return "";
+      return false;
     }
     const std::string_view encoding = c.attribute("encoding").value();
     if (c.type() == pugi::node_declaration && !converted && mark) {
@@ -670,22 +683,29 @@ std::string XliffFileReader::Read(bool converted, const char *mark) {
                                 "; read as " + mark);
     } else if (c.type() == pugi::node_declaration && !converted) {
       if (!encoding.empty() && !EqualsAsciiCase(encoding, "utf-8") &&
-          !EqualsAsciiCase(encoding.substr(0, 6), "utf-16"))
-        return std::string(encoding);
+          !EqualsAsciiCase(encoding.substr(0, 6), "utf-16")) {
+        reread = std::string(encoding);
+        return false;
+      }
     }
     if (c.type() == pugi::node_element && !root)
       root = c;
   }
+  return true;
+}
+
+// The <xliff> element: its version, target language and files.
+void XliffFileReader::ReadRoot(const pugi::xml_node &root) {
   if (!Is(root, "xliff")) {
     diag.Error(At(root), "not an XLIFF file (no <xliff> root element)");
-    return "";
+    return;
   }
   const std::string_view version = root.attribute("version").value();
   const bool two = version.substr(0, 2) == "2.";
   if (!two && version.substr(0, 2) != "1.") {
     diag.Error(At(root), "unknown XLIFF version '" + std::string(version) +
                              "' (1.2 and 2.0 are read)");
-    return "";
+    return;
   }
   if (two)
     ReadLocale(root, "trgLang");
@@ -700,7 +720,15 @@ std::string XliffFileReader::Read(bool converted, const char *mark) {
     }
   }
   Summarize();
-  return "";
+}
+
+std::string XliffFileReader::Read(bool converted, const char *mark) {
+  pugi::xml_document doc;
+  pugi::xml_node root;
+  std::string reread;
+  if (Parse(doc) && ReadProlog(doc, converted, mark, root, reread))
+    ReadRoot(root);
+  return reread;
 }
 
 } // namespace
