@@ -96,6 +96,14 @@ bool EqualsAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::string Trimmed(std::string_view text, std::string_view space) {
+  const std::size_t begin = text.find_first_not_of(space);
+  if (begin == std::string_view::npos)
+    return "";
+  return std::string(
+      text.substr(begin, text.find_last_not_of(space) - begin + 1));
+}
+
 void AppendUtf8(std::string &out, char32_t c) {
   utf8::unchecked::append(static_cast<uint32_t>(c), std::back_inserter(out));
 }

@@ -18,12 +18,7 @@ namespace {
 
 /// A header cell as it is matched: spreadsheets keep stray spaces that no
 /// one sees.
-std::string Trimmed(const std::string &s) {
-  const std::size_t begin = s.find_first_not_of(" \t");
-  if (begin == std::string::npos)
-    return "";
-  return s.substr(begin, s.find_last_not_of(" \t") - begin + 1);
-}
+std::string TrimmedCell(std::string_view s) { return Trimmed(s, " \t"); }
 
 std::string QuotedList(const std::vector<std::string> &names) {
   std::string out;
@@ -82,7 +77,7 @@ void PlaceFixedColumns(const SourcePos &pos,
                        const std::vector<std::string> &names, HeaderReading &r,
                        Diagnostics &diag) {
   for (std::size_t i = 0; i < names.size(); ++i) {
-    const std::string shown = Trimmed(names[i]);
+    const std::string shown = TrimmedCell(names[i]);
     const std::string name = AsciiLower(shown);
     r.written.push_back(shown);
     int *slot = name == "id" || name == "key" ? &r.layout.id
@@ -153,7 +148,7 @@ std::optional<CsvLayout> ReadCsvHeader(const SourcePos &pos,
                                        const std::string &column,
                                        const std::string &columnOption,
                                        Diagnostics &diag) {
-  const std::string wanted = AsciiLower(Trimmed(column));
+  const std::string wanted = AsciiLower(TrimmedCell(column));
   RefuseNonTextColumn(wanted, column, columnOption);
   HeaderReading r;
   r.layout.width = names.size();
@@ -171,7 +166,7 @@ std::optional<CsvLayout> ReadCsvHeader(const SourcePos &pos,
 void AddColumnLocale(const std::vector<std::string> &inputs,
                      const InputOptions &options,
                      std::vector<SourceEntry> &sources) {
-  const std::string column = Trimmed(options.column);
+  const std::string column = TrimmedCell(options.column);
   if (column.empty() || !options.locale.empty() || !IsLanguageName(column))
     return;
   const bool anyCsv =

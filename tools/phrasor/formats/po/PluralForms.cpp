@@ -18,6 +18,8 @@
 
 #include "tools/phrasor/formats/po/PluralForms.h"
 
+#include "tools/phrasor/Utf.h"
+
 #include "tools/phrasor/checks/Plurals.h"
 
 #include <algorithm>
@@ -348,14 +350,6 @@ bool Eval(const std::vector<Node> &nodes, std::size_t at, unsigned long n,
   }
 }
 
-std::string Trim(std::string_view s) {
-  std::size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string_view::npos)
-    return "";
-  std::size_t e = s.find_last_not_of(" \t\r\n");
-  return std::string(s.substr(b, e - b + 1));
-}
-
 } // namespace
 
 PluralForms::PluralForms(PluralForms &&) noexcept = default;
@@ -365,7 +359,7 @@ PluralForms::~PluralForms() = default;
 std::optional<PluralForms> PluralForms::Parse(std::string_view text,
                                               std::string &error) {
   PluralForms forms;
-  forms.source = Trim(text);
+  forms.source = Trimmed(text);
   const std::size_t np = text.find("nplurals");
   const std::size_t pl =
       text.find("plural", np == std::string_view::npos ? 0 : np + 8);
@@ -374,15 +368,15 @@ std::optional<PluralForms> PluralForms::Parse(std::string_view text,
     return std::nullopt;
   }
   std::string_view count = text.substr(np + 8, pl - np - 8);
-  std::string number = Trim(count);
+  std::string number = Trimmed(count);
   if (number.empty() || number[0] != '=') {
     error = "expected '=' after nplurals";
     return std::nullopt;
   }
-  number = Trim(std::string_view(number).substr(1));
+  number = Trimmed(std::string_view(number).substr(1));
   if (!number.empty() && number.back() == ';')
     number.pop_back();
-  number = Trim(number);
+  number = Trimmed(number);
   if (number.empty() || number.size() > 3 ||
       number.find_first_not_of("0123456789") != std::string::npos ||
       std::stoul(number) == 0) {
@@ -390,12 +384,12 @@ std::optional<PluralForms> PluralForms::Parse(std::string_view text,
     return std::nullopt;
   }
   forms.nPlurals = std::stoul(number);
-  std::string expr = Trim(text.substr(pl + 6));
+  std::string expr = Trimmed(text.substr(pl + 6));
   if (expr.empty() || expr[0] != '=') {
     error = "expected '=' after plural";
     return std::nullopt;
   }
-  expr = Trim(std::string_view(expr).substr(1));
+  expr = Trimmed(std::string_view(expr).substr(1));
   if (!expr.empty() && expr.back() == ';')
     expr.pop_back();
   ExprParser parser(expr, forms.nodes);

@@ -24,6 +24,7 @@
 
 #include "tools/phrasor/Locale.h"
 #include "tools/phrasor/Metadata.h"
+#include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/Charset.h"
 #include "tools/phrasor/formats/po/PluralForms.h"
@@ -51,14 +52,6 @@ const std::string *CurrentFile = nullptr;
 // memory) and demands that the handler never returns. Jumping back to
 // ReadPo keeps the process, and the files read after this one, alive.
 std::jmp_buf FatalJump;
-
-std::string Trimmed(std::string_view s) {
-  std::size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string_view::npos)
-    return "";
-  std::size_t e = s.find_last_not_of(" \t\r\n");
-  return std::string(s.substr(b, e - b + 1));
-}
 
 void Say(int severity, const char *filename, size_t lineno, const char *text) {
   // A report without a place is about the file being read.
