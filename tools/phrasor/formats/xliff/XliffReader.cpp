@@ -226,6 +226,8 @@ private:
                     const std::map<std::string, std::string> &data, Unit &unit,
                     SegmentCounts &counts);
   bool ReadOwnAttributes(const pugi::xml_node &node, Unit &unit);
+  /// Reports \p c as an element \p node cannot hold; false.
+  bool Unexpected(const pugi::xml_node &c, const pugi::xml_node &node);
   bool Inline12(const pugi::xml_node &node, std::string &into, int depth);
   bool Inline20(const pugi::xml_node &node,
                 const std::map<std::string, std::string> &data,
@@ -348,45 +350,54 @@ bool XliffFileReader::AllText(const pugi::xml_node &node, std::string &into,
   return true;
 }
 
+/// The children of an inline container in order: text is appended to
+/// \p into as it stands, and each element is handed to \p element with its
+/// local name in the XLIFF namespace (empty in another). False as soon as
+/// \p element is.
+template <class Element>
+bool ReadInline(const pugi::xml_node &node, std::string &into,
+                Element element) {
+  for (pugi::xml_node c : node.children()) {
+    if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
+      into += c.value();
+    else if (c.type() == pugi::node_element &&
+             !element(c, InXliff(c) ? LocalName(c.name()) : std::string_view()))
+      return false;
+  }
+  return true;
+}
+
+bool XliffFileReader::Unexpected(const pugi::xml_node &c,
+                                 const pugi::xml_node &node) {
+  diag.Error(At(c), "unexpected <" + std::string(c.name()) + "> in <" +
+                        LocalName(node.name()).data() + ">");
+  return false;
+}
+
 bool XliffFileReader::Inline12(const pugi::xml_node &node, std::string &into,
                                int depth) {
   if (TooDeep(node, depth, "inline codes"))
     return false;
-  for (pugi::xml_node c : node.children()) {
-    if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) {
-      into += c.value();
-      continue;
-    }
-    if (c.type() != pugi::node_element)
-      continue;
-    const std::string_view name =
-        InXliff(c) ? LocalName(c.name()) : std::string_view();
-    if (name == "ph" || name == "bpt" || name == "ept" || name == "it") {
-      if (!AllText(c, into, depth + 1))
-        return false;
-    } else if (name == "g" || name == "mrk") {
-      if (!Inline12(c, into, depth + 1))
-        return false;
-    } else if (name == "bx" || name == "ex") {
-      // The generic ends of a pair, like <g>'s tags, hold no text of ours.
-    } else if (name == "x") {
-      if (const char *cp = Own(c, "cp")) {
-        if (!CodePoint(c, cp, into))
-          return false;
-      } else if (pugi::xml_attribute equiv = c.attribute("equiv-text")) {
-        into += equiv.value();
-      } else {
+  return ReadInline(
+      node, into, [&](const pugi::xml_node &c, std::string_view name) {
+        if (name == "ph" || name == "bpt" || name == "ept" || name == "it")
+          return AllText(c, into, depth + 1);
+        if (name == "g" || name == "mrk")
+          return Inline12(c, into, depth + 1);
+        if (name == "bx" || name == "ex")
+          return true; // the generic ends of a pair hold no text of ours
+        if (name != "x")
+          return Unexpected(c, node);
+        if (const char *cp = Own(c, "cp"))
+          return CodePoint(c, cp, into);
+        if (pugi::xml_attribute equiv = c.attribute("equiv-text")) {
+          into += equiv.value();
+          return true;
+        }
         diag.Error(At(c), "<x> without equiv-text: the text it stands for "
                           "is not in the file");
         return false;
-      }
-    } else {
-      diag.Error(At(c), "unexpected <" + std::string(c.name()) + "> in <" +
-                            LocalName(node.name()).data() + ">");
-      return false;
-    }
-  }
-  return true;
+      });
 }
 
 bool XliffFileReader::CodeText20(const pugi::xml_node &code, const char *ref,
@@ -417,35 +428,20 @@ bool XliffFileReader::Inline20(const pugi::xml_node &node,
                                std::string &into, int depth) {
   if (TooDeep(node, depth, "inline codes"))
     return false;
-  for (pugi::xml_node c : node.children()) {
-    if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) {
-      into += c.value();
-      continue;
-    }
-    if (c.type() != pugi::node_element)
-      continue;
-    const std::string_view name =
-        InXliff(c) ? LocalName(c.name()) : std::string_view();
-    bool ok = true;
-    if (name == "ph" || name == "sc" || name == "ec")
-      ok = CodeText20(c, "dataRef", "equiv", data, into);
-    else if (name == "pc")
-      ok = CodeText20(c, "dataRefStart", "equivStart", data, into) &&
-           Inline20(c, data, into, depth + 1) &&
-           CodeText20(c, "dataRefEnd", "equivEnd", data, into);
-    else if (name == "cp")
-      ok = CodePoint(c, c.attribute("hex").value(), into);
-    else if (name == "mrk")
-      ok = Inline20(c, data, into, depth + 1);
-    else if (name != "sm" && name != "em") {
-      diag.Error(At(c), "unexpected <" + std::string(c.name()) + "> in <" +
-                            LocalName(node.name()).data() + ">");
-      ok = false;
-    }
-    if (!ok)
-      return false;
-  }
-  return true;
+  return ReadInline(
+      node, into, [&](const pugi::xml_node &c, std::string_view name) {
+        if (name == "ph" || name == "sc" || name == "ec")
+          return CodeText20(c, "dataRef", "equiv", data, into);
+        if (name == "pc")
+          return CodeText20(c, "dataRefStart", "equivStart", data, into) &&
+                 Inline20(c, data, into, depth + 1) &&
+                 CodeText20(c, "dataRefEnd", "equivEnd", data, into);
+        if (name == "cp")
+          return CodePoint(c, c.attribute("hex").value(), into);
+        if (name == "mrk")
+          return Inline20(c, data, into, depth + 1);
+        return name == "sm" || name == "em" || Unexpected(c, node);
+      });
 }
 
 // Both versions: the unit's place and name, or an error when it has none.
