@@ -327,3 +327,25 @@ TEST_F(Cli, EveryRegisteredFormatIsInTheHelpAndTheFuzzList) {
     EXPECT_FALSE(fs::is_empty(fuzz / "corpus" / fuzzer));
   }
 }
+
+// A format that cannot hold something still writes every entry, and says
+// what it lost once per kind of loss, however many entries lost it.
+TEST(FormatRegistry, WhatAFormatCannotHoldIsOneWarning) {
+  std::vector<phrasor::authoring::Entry> entries;
+  for (int i = 0; i < 1000; ++i)
+    entries.push_back(
+        {"E" + std::to_string(i), u"text", "vo/" + std::to_string(i) + ".ogg"});
+  const tool::Metadata meta;
+  tool::Format noVoices = *tool::FormatNamed("csv");
+  noVoices.holds.voicePaths = false;
+  tool::Diagnostics diag;
+  const std::string text =
+      tool::WriteDump(noVoices, {&entries, &meta}, {}, "v.skdb", diag);
+  EXPECT_EQ(diag.Warnings(), 1u);
+  EXPECT_FALSE(diag.Failed());
+  EXPECT_CONTAINS(text, "E999");
+  tool::Diagnostics quiet;
+  tool::WriteDump(*tool::FormatNamed("csv"), {&entries, &meta}, {}, "v.skdb",
+                  quiet);
+  EXPECT_EQ(quiet.Warnings(), 0u);
+}

@@ -88,6 +88,9 @@ void AddOnce(std::vector<std::string> &words, std::string_view word) {
 /// warning per kind of loss.
 void WarnWhatCannotBeHeld(const Format &format, const DumpSide &target,
                           const std::string &where, Diagnostics &diag) {
+  const FormatHolds &h = format.holds;
+  if (h.voicePaths && h.absentValues && h.kinds)
+    return;
   std::size_t voices = 0, absent = 0, kinds = 0;
   for (const authoring::Entry &e : *target.entries) {
     voices += e.voicePath.has_value();
