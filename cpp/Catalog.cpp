@@ -15,6 +15,7 @@
 #include "LoadCheck.h"
 #include "Plural.h"
 #include "Render.h"
+#include "base/StrUtil.h"
 #include "format/TextKind.h"
 #include "keeper/DatabaseFormat.h"
 
@@ -38,9 +39,7 @@ constexpr std::uintmax_t kMaxDatabaseFile =
         ? std::uintmax_t{kHeaderSize} + 2 * std::uintmax_t{0xFFFFFFFFu}
         : std::uintmax_t{0x7FFFFFFFu};
 
-inline unsigned char fold(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
-}
+inline unsigned char fold(unsigned char c) { return FoldAscii(c); }
 
 // IDs are hashed and compared eight bytes at a time, each word folded to
 // lower case in one step: game IDs are long and share long prefixes, and a

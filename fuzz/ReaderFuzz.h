@@ -11,12 +11,13 @@
 #ifndef PHRASOR_FUZZ_READERFUZZ_H
 #define PHRASOR_FUZZ_READERFUZZ_H
 
-#include "tools/phrasor/Inputs.h"
-#include "tools/phrasor/Kinds.h"
 #include "tools/phrasor/Locale.h"
 #include "tools/phrasor/Metadata.h"
-#include "tools/phrasor/Plurals.h"
 #include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/Kinds.h"
+#include "tools/phrasor/checks/Plurals.h"
+#include "tools/phrasor/formats/csv/Csv.h"
+#include "tools/phrasor/formats/json/Json.h"
 
 #include "PhrasorRuntime.h"
 #include "tools/authoring/ByteStream.h"

@@ -8,7 +8,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "fuzz/ReaderFuzz.h"
-#include "tools/phrasor/Writers.h"
+#include "tools/phrasor/formats/po/Po.h"
 
 #include <unistd.h>
 
@@ -62,8 +62,8 @@ void ExpectRoundTrip(const uint8_t *data, size_t size) {
   if (diag.Failed() || !compiled.issues.empty())
     return;
   tool::Diagnostics writeDiag;
-  const std::string text = tool::WriteEntries(
-      entries, meta, tool::DumpFormat::Po, "fuzz", writeDiag);
+  const std::string text =
+      tool::WritePo({&entries, &meta}, {}, "fuzz", writeDiag);
   if (writeDiag.Failed())
     return; // left out what PO cannot carry, and said so
   tool::Diagnostics again;

@@ -8,7 +8,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "fuzz/ReaderFuzz.h"
-#include "tools/phrasor/Xliff.h"
+#include "tools/phrasor/formats/xliff/Xliff.h"
 
 namespace {
 
@@ -37,11 +37,9 @@ void ExpectRoundTrip(const uint8_t *data, size_t size) {
   if (diag.Failed() || !compiled.issues.empty())
     return;
   const tool::Metadata meta;
-  for (tool::DumpFormat format :
-       {tool::DumpFormat::Xliff12, tool::DumpFormat::Xliff20}) {
+  for (tool::FormatWriter write : {tool::WriteXliff12, tool::WriteXliff20}) {
     tool::Diagnostics writeDiag;
-    const std::string text =
-        tool::WriteXliff({&entries, &meta}, {}, format, "fuzz", writeDiag);
+    const std::string text = write({&entries, &meta}, {}, "fuzz", writeDiag);
     if (writeDiag.Failed())
       continue; // left out what XML cannot carry, and said so
     tool::Diagnostics again;

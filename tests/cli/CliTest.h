@@ -9,6 +9,8 @@
 #ifndef PHRASOR_TESTS_CLI_CLITEST_H
 #define PHRASOR_TESTS_CLI_CLITEST_H
 
+#include "tools/phrasor/formats/Registry.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -89,15 +91,24 @@ protected:
     return r;
   }
 
+  /// The formats whose every dump builds back to the same database.
+  static std::vector<std::string> LosslessFormats() {
+    std::vector<std::string> names;
+    for (const tool::Format &f : tool::Formats())
+      if (f.lossless)
+        names.emplace_back(f.name);
+    return names;
+  }
+
   /// Dumps \p db in every format (or those of \p formats) and rebuilds
   /// each dump, which must give the same bytes.
-  void ExpectRoundTrips(const std::string &db,
-                        std::vector<const char *> formats = {
-                            "csv", "json", "po", "xliff12", "xliff20"}) {
-    for (const char *format : formats) {
+  void
+  ExpectRoundTrips(const std::string &db,
+                   std::vector<std::string> formats = tool::FormatNames()) {
+    for (const std::string &format : formats) {
       SCOPED_TRACE(format);
       const std::string dumped =
-          "rt." + std::string(format[0] == 'x' ? "xlf" : format);
+          "rt" + std::string(tool::FormatNamed(format)->extensions.front());
       Result d = Run({"dump", db, "--format", format, "-o", dumped});
       ASSERT_EQ(d.code, 0) << d.err;
       Result b = Run({"build", dumped, "-o", "rt.skdb"});

@@ -244,16 +244,14 @@ TEST_F(Cli, DumpOfALargeDatabaseFinishesInEveryFormat) {
   entries.push_back({"@kinds", kinds + u"}", std::nullopt});
   WriteBytes("big.skdb", phrasor::authoring::Serialize(
                              phrasor::authoring::Compile(entries).database));
-  const std::string help = Run({"dump", "--help"}).out;
-  const std::size_t open = help.find("TEXT:{"), close = help.find('}', open);
-  ASSERT_NE(open, std::string::npos) << help;
-  std::stringstream formats(help.substr(open + 6, close - open - 6));
-  for (std::string format; std::getline(formats, format, ',');) {
+  // Every format must finish, exit 0 and write the entries it can hold:
+  // what it cannot hold is one summary warning, never a failure.
+  for (const phrasor::tool::Format &f : phrasor::tool::Formats()) {
+    const std::string format(f.name);
     SCOPED_TRACE(format);
     std::vector<std::string> args = {"dump", "big.skdb", "--format",
                                      format, "-o",       "big." + format};
-    if (format.rfind("xliff", 0) == 0 &&
-        help.find("--source") != std::string::npos)
+    if (f.bilingual)
       args.insert(args.end(), {"--source", "big.skdb"});
     Result d = Run(args);
     EXPECT_EQ(d.code, 0) << d.err;

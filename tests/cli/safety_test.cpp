@@ -11,6 +11,7 @@
 using namespace phrasor::clitest;
 
 namespace {
+namespace tool = phrasor::tool;
 
 TEST_F(Cli, OutputThatIsAnInputIsRefusedThroughAnyPath) {
   const std::string csv = "id,value\nA,a\n";
@@ -292,3 +293,59 @@ TEST_F(Cli, HelpNamesEveryCommandWithAnExampleAndTheExitCodes) {
 }
 
 } // namespace
+
+// Adding a format is a folder, a row in the registry and a test: the
+// command line, the help and the fuzz list follow the row, or this fails.
+TEST_F(Cli, EveryRegisteredFormatIsInTheHelpAndTheFuzzList) {
+  auto join = [](const std::vector<std::string> &words, char separator) {
+    std::string out;
+    for (const std::string &w : words)
+      out += (out.empty() ? "" : std::string(1, separator)) + w;
+    return out;
+  };
+  const std::string dump = Run({"dump", "--help"}).out;
+  const std::string build = Run({"build", "--help"}).out;
+  EXPECT_CONTAINS(dump, "{" + join(tool::FormatNames(), ',') + "}");
+  const std::string cmake = Read(fs::path(PHRASOR_FUZZ_DIR) / "CMakeLists.txt");
+  EXPECT_CONTAINS(cmake, "set(PHRASOR_TOOL_FUZZERS " +
+                             join(tool::FormatFuzzers(), ' ') + ")");
+  for (const tool::Format &f : tool::Formats()) {
+    const std::string name(f.name), fuzzer(f.fuzzer);
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(f.read && f.write);
+    EXPECT_CONTAINS(dump, name);
+    EXPECT_CONTAINS(dump, std::string(f.title));
+    ASSERT_FALSE(f.extensions.empty());
+    for (std::string_view ext : f.extensions) {
+      EXPECT_CONTAINS(build, std::string(ext));
+      EXPECT_EQ(tool::HowToMarkText("menu" + std::string(ext)), f.markText);
+    }
+    EXPECT_EQ(f.lossless, f.lossNote.empty());
+    const fs::path fuzz(PHRASOR_FUZZ_DIR);
+    EXPECT_TRUE(fs::exists(fuzz / (fuzzer + "_fuzz.cpp")));
+    EXPECT_TRUE(fs::exists(fuzz / (fuzzer + ".dict")));
+    EXPECT_FALSE(fs::is_empty(fuzz / "corpus" / fuzzer));
+  }
+}
+
+// A format that cannot hold something still writes every entry, and says
+// what it lost once per kind of loss, however many entries lost it.
+TEST(FormatRegistry, WhatAFormatCannotHoldIsOneWarning) {
+  std::vector<phrasor::authoring::Entry> entries;
+  for (int i = 0; i < 1000; ++i)
+    entries.push_back(
+        {"E" + std::to_string(i), u"text", "vo/" + std::to_string(i) + ".ogg"});
+  const tool::Metadata meta;
+  tool::Format noVoices = *tool::FormatNamed("csv");
+  noVoices.holds.voicePaths = false;
+  tool::Diagnostics diag;
+  const std::string text =
+      tool::WriteDump(noVoices, {&entries, &meta}, {}, "v.skdb", diag);
+  EXPECT_EQ(diag.Warnings(), 1u);
+  EXPECT_FALSE(diag.Failed());
+  EXPECT_CONTAINS(text, "E999");
+  tool::Diagnostics quiet;
+  tool::WriteDump(*tool::FormatNamed("csv"), {&entries, &meta}, {}, "v.skdb",
+                  quiet);
+  EXPECT_EQ(quiet.Warnings(), 0u);
+}

@@ -3,7 +3,7 @@
 #include "tools/phrasor/Help.h"
 
 #include "tools/phrasor/Diagnostics.h"
-#include "tools/phrasor/FileIo.h"
+#include "tools/phrasor/files/FileIo.h"
 
 #include <iostream>
 #include <memory>

@@ -3,6 +3,7 @@
 #include "tools/phrasor/Metadata.h"
 
 #include "tools/phrasor/Utf.h"
+#include "tools/phrasor/formats/Registry.h"
 
 #include <nlohmann/json.hpp>
 

@@ -18,7 +18,7 @@
 
 #include "tools/authoring/DatabaseWriter.h"
 #include "tools/phrasor/Diagnostics.h"
-#include "tools/phrasor/Kinds.h"
+#include "tools/phrasor/checks/Kinds.h"
 
 #include <map>
 #include <optional>

@@ -2,7 +2,7 @@
 
 #include "tools/phrasor/Pseudo.h"
 
-#include "tools/phrasor/TextChecks.h"
+#include "tools/phrasor/checks/TextChecks.h"
 
 #include <unicode/uloc.h>
 

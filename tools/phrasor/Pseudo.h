@@ -13,7 +13,7 @@
 #ifndef PHRASOR_TOOL_PSEUDO_H
 #define PHRASOR_TOOL_PSEUDO_H
 
-#include "tools/phrasor/Kinds.h"
+#include "tools/phrasor/checks/Kinds.h"
 
 #include <optional>
 #include <string>

@@ -4,14 +4,15 @@
 
 #include "cpp/Plural.h"
 
-#include "tools/phrasor/CsvColumns.h"
 #include "tools/phrasor/Progress.h"
+#include "tools/phrasor/formats/csv/CsvColumns.h"
 
-#include "tools/phrasor/Kinds.h"
 #include "tools/phrasor/Locale.h"
 #include "tools/phrasor/Metadata.h"
-#include "tools/phrasor/Plurals.h"
 #include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/Kinds.h"
+#include "tools/phrasor/checks/Plurals.h"
+#include "tools/phrasor/formats/Registry.h"
 
 #include <map>
 #include <optional>

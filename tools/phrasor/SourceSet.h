@@ -12,7 +12,7 @@
 #define PHRASOR_TOOL_SOURCESET_H
 
 #include "tools/authoring/DatabaseWriter.h"
-#include "tools/phrasor/Inputs.h"
+#include "tools/phrasor/formats/Inputs.h"
 
 #include <string>
 #include <vector>

@@ -2,6 +2,8 @@
 
 #include "tools/phrasor/Utf.h"
 
+#include "base/StrUtil.h"
+
 #include <utf8.h>
 
 #include <iterator>
@@ -29,7 +31,6 @@ bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 // U+FFFD, or stops the conversion when \p lossy is false.
 bool Convert(std::u16string_view text, bool lossy, std::string &out) {
   out.reserve(text.size());
-  auto sink = std::back_inserter(out);
   for (std::size_t i = 0; i < text.size(); ++i) {
     char16_t u = text[i];
     uint32_t cp = u;
@@ -41,7 +42,7 @@ bool Convert(std::u16string_view text, bool lossy, std::string &out) {
         return false;
       cp = 0xFFFD;
     }
-    sink = utf8::unchecked::append(cp, sink);
+    AppendUtf8(out, cp);
   }
   return true;
 }
@@ -77,24 +78,34 @@ RuntimeString ToRuntime(std::u16string_view text) {
   return out;
 }
 
+// Folded as the runtime's lookups fold IDs, by the runtime's own fold.
 std::string AsciiLower(std::string_view text) {
   std::string out(text);
   for (char &c : out)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
+    c = static_cast<char>(FoldAscii(static_cast<unsigned char>(c)));
   return out;
 }
 
 bool EqualsAsciiCase(std::string_view a, std::string_view b) {
-  auto lower = [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  };
   if (a.size() != b.size())
     return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (lower(a[i]) != lower(b[i]))
+    if (FoldAscii(static_cast<unsigned char>(a[i])) !=
+        FoldAscii(static_cast<unsigned char>(b[i])))
       return false;
   return true;
+}
+
+std::string Trimmed(std::string_view text, std::string_view space) {
+  const std::size_t begin = text.find_first_not_of(space);
+  if (begin == std::string_view::npos)
+    return "";
+  return std::string(
+      text.substr(begin, text.find_last_not_of(space) - begin + 1));
+}
+
+void AppendUtf8(std::string &out, char32_t c) {
+  utf8::unchecked::append(static_cast<uint32_t>(c), std::back_inserter(out));
 }
 
 } // namespace phrasor::tool

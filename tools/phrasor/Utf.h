@@ -35,6 +35,13 @@ bool IsValidUtf8(std::string_view text);
 /// how lookups compare IDs, and how names of columns and extensions match.
 std::string AsciiLower(std::string_view text);
 
+/// \p text without the characters of \p space at either end.
+std::string Trimmed(std::string_view text, std::string_view space = " \t\r\n");
+
+/// Appends the code point \p c (below U+110000, no surrogate) as UTF-8:
+/// the tool's one encoder.
+void AppendUtf8(std::string &out, char32_t c);
+
 /// True when \p a and \p b are equal but for the case of ASCII letters.
 bool EqualsAsciiCase(std::string_view a, std::string_view b);
 

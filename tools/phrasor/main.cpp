@@ -4,8 +4,8 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "tools/phrasor/Commands.h"
 #include "tools/phrasor/Help.h"
+#include "tools/phrasor/commands/Commands.h"
 
 #include <CLI/CLI.hpp>
 
@@ -31,7 +31,6 @@ struct AllOptions {
   BuildOptions build;
   ReadingWords buildReading;
   DumpOptions dump;
-  std::string dumpFormat = "csv";
   CheckOptions check;
   ReadingWords checkReading;
   StatsOptions stats;
@@ -76,10 +75,11 @@ void AddSpreadsheetOptions(CLI::App *b, InputOptions &input,
 }
 
 void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
-  CLI::App *b = app.add_subcommand(
-      "build", "Compile .csv, .json, .po and .xlf files into one database");
+  CLI::App *b =
+      app.add_subcommand("build", "Compile " + FamilyExtensionList(" and ") +
+                                      " files into one database");
   b->add_option("inputs", o.build.inputs,
-                "Input files (.csv, .json, .po, .xlf, .xliff)")
+                "Input files (" + InputExtensionList() + ")")
       ->required();
   b->add_option("-o,--output", o.build.output, "The database to write")
       ->required();
@@ -106,26 +106,25 @@ void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
 }
 
 void AddDump(CLI::App &app, AllOptions &o, Runner &run) {
-  CLI::App *d = app.add_subcommand(
-      "dump", "Write a database's entries as CSV, JSON, PO or XLIFF");
+  CLI::App *d = app.add_subcommand("dump", "Write a database's entries as " +
+                                               FormatTitleList(" or "));
   d->add_option("database", o.dump.database, "The database")->required();
-  d->add_option("--format", o.dumpFormat,
-                "csv (default), json, po, xliff12 or xliff20")
-      ->check(CLI::IsMember({"csv", "json", "po", "xliff12", "xliff20"}));
+  std::vector<std::string> names = FormatNames();
+  names.front() += " (default)";
+  d->add_option("--format", o.dump.format, JoinWords(names, " or "))
+      ->check(CLI::IsMember(FormatNames()));
+  std::vector<std::string> bilingual;
+  for (const Format &f : Formats())
+    if (f.bilingual && (bilingual.empty() || bilingual.back() != f.title))
+      bilingual.emplace_back(f.title);
   d->add_option("--source", o.dump.source,
-                "XLIFF: the source-language database; its texts become the "
-                "sources, this database's the targets");
+                JoinWords(bilingual, ", ") +
+                    ": the source-language database; its texts become the "
+                    "sources, this database's the targets");
   d->add_option("-o,--output", o.dump.output,
                 "Write to this file instead of stdout");
   AddFooter(d, "phrasor dump fr.skdb --format po -o fr.po");
-  d->callback([&] {
-    o.dump.format = o.dumpFormat == "json"      ? DumpFormat::Json
-                    : o.dumpFormat == "po"      ? DumpFormat::Po
-                    : o.dumpFormat == "xliff12" ? DumpFormat::Xliff12
-                    : o.dumpFormat == "xliff20" ? DumpFormat::Xliff20
-                                                : DumpFormat::Csv;
-    run = [&] { return RunDump(o.dump); };
-  });
+  d->callback([&] { run = [&] { return RunDump(o.dump); }; });
 }
 
 /// How check and stats read sources: as build would, so build's options.
@@ -158,8 +157,7 @@ void AddCheck(CLI::App &app, AllOptions &o, Runner &run) {
   CLI::App *c = app.add_subcommand(
       "check", "Check a database, or sources without building them");
   c->add_option("file", o.check.database,
-                "A database (.skdb) or a source (.csv, .json, .po, .xlf, "
-                ".xliff)")
+                "A database (.skdb) or a source (" + InputExtensionList() + ")")
       ->required();
   AddAgainst(c, o.check.against, o.check.againstColumn,
              "The source-language database or source a translation must "
@@ -180,8 +178,7 @@ void AddStats(CLI::App &app, AllOptions &o, Runner &run) {
       "stats", "Count the entries of databases or sources, and their "
                "coverage of a source");
   s->add_option("files", o.stats.files,
-                "Databases (.skdb) or sources (.csv, .json, .po, .xlf, "
-                ".xliff)")
+                "Databases (.skdb) or sources (" + InputExtensionList() + ")")
       ->required();
   AddAgainst(s, o.stats.against, o.stats.againstColumn,
              "The source-language database or source to measure "

@@ -1,0 +1,120 @@
+//===- CheckAgainst.cpp - Checking a translation against its source -------===//
+
+#include "tools/phrasor/checks/CheckAgainst.h"
+
+#include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/Coverage.h"
+#include "tools/phrasor/checks/Plurals.h"
+
+#include <map>
+
+#include <set>
+
+namespace phrasor::tool {
+
+namespace {
+
+/// Reads \p translation as the program reads \p original (under the
+/// source's kind) and reports what would take other arguments. In a plural
+/// form that holds a single number, a dropped insert is only a warning:
+/// the form may write its number in words ("one file").
+void CompareOne(const std::string &where, const std::string &id,
+                const std::u16string &original, ValueKind kind,
+                const std::u16string &translation, bool ownKindDiffers,
+                bool lenientDrops, Diagnostics &diag) {
+  const ValueReport source = CheckValueAs(original, kind);
+  if (!source.errors.empty())
+    return; // the source's own check reports it
+  const ValueReport read = CheckValueAs(translation, kind);
+  if (ownKindDiffers)
+    for (const std::string &error : read.errors)
+      diag.Error(where, "ID '" + id + "': read as a " + KindName(kind) +
+                            " like its source: " + error);
+  for (const std::string &problem : CompareWithSource(source, read)) {
+    if (lenientDrops && problem.rfind("drops insert", 0) == 0)
+      diag.Warning(where, "ID '" + id + "': " + problem);
+    else
+      diag.Error(where, "ID '" + id + "': " + problem);
+  }
+}
+
+/// Reports what the translation lacks or adds, and what it leaves
+/// untranslated.
+void ReportCoverage(const CheckedSet &translation, const CheckedSet &source,
+                    Diagnostics &diag) {
+  for (const CoverageItem &item : MeasureCoverage(translation, source).items) {
+    const std::string what =
+        (item.plural ? "plural text '" : "ID '") + item.id + "'";
+    switch (item.state) {
+    case CoverageItem::Translated:
+      break;
+    case CoverageItem::Missing: {
+      const std::string from =
+          source.positions.empty()
+              ? ""
+              : " (" + source.positions[item.entry].Text() + ")";
+      diag.Warning(translation.path,
+                   what + " of the source" + from + " is missing");
+      break;
+    }
+    case CoverageItem::Untranslated: {
+      const authoring::Entry &e = translation.entries[item.entry];
+      diag.Warning(
+          translation.Where(item.entry),
+          "ID '" + e.id + "' is not translated (" +
+              (e.value ? "empty where the source's is not" : "no value") + ")");
+      break;
+    }
+    case CoverageItem::Extra:
+      diag.Warning(translation.Where(item.entry),
+                   what + " is not in the source");
+      break;
+    }
+  }
+}
+
+} // namespace
+
+void CheckAgainst(const CheckedSet &translation, const CheckedSet &source,
+                  Diagnostics &diag) {
+  ReportCoverage(translation, source, diag);
+  // Looked up the way the game looks them up: ignoring ASCII case.
+  std::map<std::string, std::size_t> theirByKey;
+  for (std::size_t i = 0; i < source.entries.size(); ++i)
+    theirByKey.emplace(AsciiLower(source.entries[i].id), i);
+  std::set<std::string> theirPlurals;
+  for (const authoring::Entry &e : source.entries) {
+    std::string_view base, category;
+    if (SplitPluralId(e.id, base, category))
+      theirPlurals.insert(AsciiLower(base));
+  }
+  const std::optional<std::string> &locale = translation.meta.locale;
+
+  for (std::size_t i = 0; i < translation.entries.size(); ++i) {
+    const authoring::Entry &e = translation.entries[i];
+    std::string_view base, category;
+    std::string sourceKey = AsciiLower(e.id);
+    const bool plural = SplitPluralId(e.id, base, category) &&
+                        theirPlurals.count(AsciiLower(base));
+    // Each language has its own categories; every form is read against
+    // the source's "other".
+    if (plural)
+      sourceKey = AsciiLower(base) + "#other";
+    auto theirs = theirByKey.find(sourceKey);
+    if (theirs == theirByKey.end() || !source.entries[theirs->second].value)
+      continue;
+    // Untranslated texts take no arguments; the coverage report names them.
+    const std::u16string &original = *source.entries[theirs->second].value;
+    if (!e.value || (e.value->empty() && !original.empty()))
+      continue;
+    // The program uses the translation as it uses the source.
+    const ValueKind kind = source.KindAt(theirs->second);
+    CompareOne(translation.Where(i), e.id, original, kind, *e.value,
+               translation.KindAt(i) != kind,
+               plural && locale &&
+                   CategoryIsOneNumber(*locale, std::string(category)),
+               diag);
+  }
+}
+
+} // namespace phrasor::tool

@@ -1,0 +1,33 @@
+//===- CheckAgainst.h - Checking a translation against its source -*- C++
+//-*-===//
+//
+// A translation must take the arguments its source takes, read the way the
+// program reads the source: under the source's kind. Plural texts are
+// compared form by form with the source's "other" form, since a language
+// has its own set of categories. What is missing, extra or untranslated
+// is measured as Coverage.h counts it.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_TOOL_CHECKAGAINST_H
+#define PHRASOR_TOOL_CHECKAGAINST_H
+
+#include "tools/phrasor/Diagnostics.h"
+#include "tools/phrasor/Metadata.h"
+#include "tools/phrasor/checks/CheckedSet.h"
+
+#include <string>
+#include <vector>
+
+namespace phrasor::tool {
+
+/// Compares \p translation with \p source: every shared text must take
+/// the source's arguments (an error where not); a text of the source that
+/// is missing or untranslated, and an extra one, are warnings, which
+/// --strict makes errors.
+void CheckAgainst(const CheckedSet &translation, const CheckedSet &source,
+                  Diagnostics &diag);
+
+} // namespace phrasor::tool
+
+#endif // PHRASOR_TOOL_CHECKAGAINST_H

@@ -1,0 +1,164 @@
+//===- Coverage.cpp - How far a translation covers its source -------------===//
+
+#include "tools/phrasor/checks/Coverage.h"
+
+#include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/Plurals.h"
+
+#include <unicode/uchar.h>
+#include <unicode/utf16.h>
+
+#include <map>
+
+namespace phrasor::tool {
+
+bool HasWords(std::u16string_view value) {
+  const std::u16string_view printfFlags = u"-+ #0123456789.*'hlLqjzt";
+  const int32_t size = static_cast<int32_t>(value.size());
+  int32_t i = 0;
+  while (i < size) {
+    if (value[i] != u'%') {
+      UChar32 c;
+      U16_NEXT(value.data(), i, size, c);
+      if (u_isalpha(c))
+        return true;
+      continue;
+    }
+    ++i;
+    if (i < size && value[i] == u'%') {
+      ++i;
+      continue;
+    }
+    int32_t digits = i;
+    while (digits < size && value[digits] >= u'0' && value[digits] <= u'9')
+      ++digits;
+    if (digits > i && digits < size && value[digits] == u'!') {
+      // A message insert, %1!d!: its type letters are no words.
+      const std::size_t close = value.find(u'!', digits + 1);
+      i = close == std::u16string_view::npos ? size
+                                             : static_cast<int32_t>(close) + 1;
+      continue;
+    }
+    while (i < size && printfFlags.find(value[i]) != std::u16string_view::npos)
+      ++i;
+    if (i < size && ((value[i] >= u'a' && value[i] <= u'z') ||
+                     (value[i] >= u'A' && value[i] <= u'Z')))
+      ++i;
+  }
+  return false;
+}
+
+namespace {
+
+/// One text of a set: an entry, or the forms of a plural text.
+struct Text {
+  bool plural = false;
+  std::string id;  ///< as first written; the base for a plural text
+  std::string key; ///< folded, 'p' or 's' first: how the other set finds it
+  std::vector<std::size_t> entries;
+};
+
+struct Texts {
+  std::vector<Text> list;
+  std::map<std::string, std::size_t> byKey; ///< by Text::key
+};
+
+Texts GroupTexts(const CheckedSet &set) {
+  Texts texts;
+  for (std::size_t i = 0; i < set.entries.size(); ++i) {
+    std::string_view base, category;
+    const std::string &id = set.entries[i].id;
+    const bool plural = SplitPluralId(id, base, category);
+    const std::string_view name = plural ? base : std::string_view(id);
+    const std::string key = (plural ? "p" : "s") + AsciiLower(name);
+    auto [at, fresh] = texts.byKey.emplace(key, texts.list.size());
+    if (fresh)
+      texts.list.push_back({plural, std::string(name), key, {}});
+    texts.list[at->second].entries.push_back(i);
+  }
+  return texts;
+}
+
+/// The source form a translated form stands for: the same category, else
+/// "other", else the first.
+const authoring::Entry &SourceForm(const CheckedSet &source, const Text &text,
+                                   std::string_view category) {
+  const authoring::Entry *other = nullptr;
+  for (std::size_t i : text.entries) {
+    const std::string_view own = PluralCategoryOf(source.entries[i].id);
+    if (own == category)
+      return source.entries[i];
+    if (own == "other")
+      other = &source.entries[i];
+  }
+  return other ? *other : source.entries[text.entries.front()];
+}
+
+/// Fills in \p item for a text both sets have.
+void Classify(const CheckedSet &translation, const Text &ours,
+              const CheckedSet &source, const Text &theirs,
+              CoverageItem &item) {
+  for (std::size_t i : ours.entries) {
+    const authoring::Entry &e = translation.entries[i];
+    const std::string_view category = ours.plural ? PluralCategoryOf(e.id) : "";
+    const authoring::Entry &s = ours.plural
+                                    ? SourceForm(source, theirs, category)
+                                    : source.entries[theirs.entries.front()];
+    const bool sourceHasText = s.value && !s.value->empty();
+    if (!e.value || (e.value->empty() && sourceHasText)) {
+      item.state = CoverageItem::Untranslated;
+      item.entry = i;
+      return;
+    }
+    const bool sameForm = !ours.plural || PluralCategoryOf(s.id) == category;
+    if (sameForm && sourceHasText && *e.value == *s.value && HasWords(*s.value))
+      item.stale = true;
+  }
+}
+
+} // namespace
+
+Coverage MeasureCoverage(const CheckedSet &translation,
+                         const CheckedSet &source) {
+  const Texts ours = GroupTexts(translation);
+  const Texts theirs = GroupTexts(source);
+  Coverage coverage;
+  coverage.sourceTexts = theirs.list.size();
+  for (const Text &text : theirs.list) {
+    CoverageItem item;
+    item.plural = text.plural;
+    item.id = text.id;
+    auto found = ours.byKey.find(text.key);
+    if (found == ours.byKey.end()) {
+      item.state = CoverageItem::Missing;
+      item.entry = text.entries.front();
+      ++coverage.missing;
+    } else {
+      const Text &own = ours.list[found->second];
+      item.entry = own.entries.front();
+      Classify(translation, own, source, text, item);
+      if (item.state == CoverageItem::Untranslated) {
+        item.stale = false;
+        ++coverage.untranslated;
+      } else {
+        ++coverage.translated;
+        coverage.stale += item.stale ? 1 : 0;
+      }
+    }
+    coverage.items.push_back(std::move(item));
+  }
+  for (const Text &text : ours.list) {
+    if (theirs.byKey.count(text.key))
+      continue;
+    CoverageItem item;
+    item.state = CoverageItem::Extra;
+    item.plural = text.plural;
+    item.id = text.id;
+    item.entry = text.entries.front();
+    ++coverage.extra;
+    coverage.items.push_back(std::move(item));
+  }
+  return coverage;
+}
+
+} // namespace phrasor::tool

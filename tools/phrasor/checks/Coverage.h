@@ -1,0 +1,61 @@
+//===- Coverage.h - How far a translation covers its source -----*- C++ -*-===//
+//
+// Coverage is counted in texts: an entry, or a plural text counted once
+// whatever its categories, because each language has its own set of them
+// (Russian ITEMS#few against English ITEMS#one and ITEMS#other is the same
+// text, neither missing nor extra). IDs are matched as the game looks them
+// up, ignoring ASCII case.
+//
+// Of the source's texts, each is translated, untranslated or missing:
+//   untranslated  present without a value, or with the empty value where
+//                 the source's is not empty (an empty source text is
+//                 translated by an empty one)
+//   missing       not in the translation at all
+// Extra texts are the translation's that the source lacks. Stale ones are
+// translated but likely copied: a value (for a plural text, one of its
+// forms) equal to the source's own of the same ID and category, where the
+// source's holds a letter outside its inserts. Which source text changed
+// since its translation would need history that neither databases nor
+// sources keep; an unchanged copy is what the data can show.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_TOOL_COVERAGE_H
+#define PHRASOR_TOOL_COVERAGE_H
+
+#include "tools/phrasor/checks/CheckedSet.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace phrasor::tool {
+
+struct CoverageItem {
+  enum State { Translated, Untranslated, Missing, Extra };
+  State state = Translated;
+  bool plural = false; ///< id is the base of a plural text
+  bool stale = false;
+  std::string id;
+  /// The entry to point at: in the source for Missing, else in the
+  /// translation (for Untranslated, the first form that lacks a text).
+  std::size_t entry = 0;
+};
+
+struct Coverage {
+  std::size_t sourceTexts = 0;
+  std::size_t translated = 0, untranslated = 0, missing = 0, extra = 0,
+              stale = 0;
+  /// The source's texts in its order, then the extra ones.
+  std::vector<CoverageItem> items;
+};
+
+Coverage MeasureCoverage(const CheckedSet &translation,
+                         const CheckedSet &source);
+
+/// True when \p value holds a letter outside its inserts and conversions.
+bool HasWords(std::u16string_view value);
+
+} // namespace phrasor::tool
+
+#endif // PHRASOR_TOOL_COVERAGE_H

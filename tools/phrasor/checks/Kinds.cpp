@@ -1,0 +1,85 @@
+//===- Kinds.cpp - What a stored value is: text, message or printf --------===//
+
+#include "tools/phrasor/checks/Kinds.h"
+
+#include "format/TextKind.h"
+
+#include "tools/phrasor/Utf.h"
+#include "tools/phrasor/files/FileIo.h"
+
+namespace phrasor::tool {
+
+const char *KindName(ValueKind kind) {
+  switch (kind) {
+  case ValueKind::Text:
+    return "text";
+  case ValueKind::Message:
+    return "message";
+  case ValueKind::Printf:
+    return "printf";
+  }
+  return "text";
+}
+
+std::optional<ValueKind> ParseKind(std::string_view name) {
+  for (ValueKind k : {ValueKind::Text, ValueKind::Message, ValueKind::Printf})
+    if (EqualsAsciiCase(name, KindName(k)))
+      return k;
+  return std::nullopt;
+}
+
+KindReading InferKind(std::u16string_view value) {
+  // Stored values end at their first zero, as the runtime reads them.
+  const KindInference inferred = InferTextKind(ToRuntime(value).c_str());
+  KindReading r;
+  switch (inferred.kind) {
+  case TextKind::Plain:
+    r.kind = ValueKind::Text;
+    break;
+  case TextKind::Message:
+    r.kind = ValueKind::Message;
+    break;
+  case TextKind::Printf:
+    r.kind = ValueKind::Printf;
+    break;
+  }
+  if (inferred.doubt == KindDoubt::DoubledPercent)
+    r.doubt = "'%%' takes no argument, so as a text it shows two percent "
+              "signs; write '%' alone, or mark the entry printf or message "
+              "if the program formats it";
+  else if (inferred.doubt == KindDoubt::LonePercent)
+    r.doubt = "'%' at character " + std::to_string(inferred.percentAt) +
+              " is neither an insert nor a printf conversion; stored as text "
+              "and shown as written";
+  return r;
+}
+
+ValueReport CheckValueAs(std::u16string_view value, ValueKind kind) {
+  ValueReport r;
+  switch (kind) {
+  case ValueKind::Text:
+    r.style = ValueStyle::Plain;
+    break;
+  case ValueKind::Message:
+    r.style = ValueStyle::Message;
+    r.message = ReadAsMessage(value);
+    if (!r.message.ok)
+      r.errors.push_back("not a valid message: " + r.message.problem +
+                         (value.find(u'%') != std::u16string_view::npos
+                              ? " (a percent sign in a message is written %%)"
+                              : ""));
+    else
+      CheckMessageInserts(r);
+    break;
+  case ValueKind::Printf:
+    r.style = ValueStyle::Printf;
+    r.printf = CheckPrintfFormat(value);
+    if (!r.printf.ok)
+      r.errors.push_back("not a valid printf format: " + r.printf.problem +
+                         " (a percent sign in a format is written %%)");
+    break;
+  }
+  return r;
+}
+
+} // namespace phrasor::tool

@@ -1,0 +1,45 @@
+//===- CheckCommand.cpp - phrasor check -----------------------------------===//
+//
+// A database is checked the way the game will use it: loaded by the
+// runtime, every value read as a format, and, against its source, every
+// entry made to take the same arguments, because a translation that reads
+// another argument than the caller passes shows garbage or crashes. A
+// source gets the checks build gives it, at file:line, and nothing is
+// written.
+//
+//===----------------------------------------------------------------------===//
+
+#include "tools/phrasor/commands/Commands.h"
+
+#include "tools/phrasor/checks/CheckAgainst.h"
+#include "tools/phrasor/checks/CheckedSet.h"
+
+#include <iostream>
+
+namespace phrasor::tool {
+
+int RunCheck(const CheckOptions &options) {
+  Diagnostics diag(options.strict);
+  std::optional<CheckedSet> checked =
+      LoadChecked(options.database, options.input, diag, SourceChecks::Build);
+  std::optional<CheckedSet> source;
+  if (!options.against.empty()) {
+    // The source's values were checked when it was built.
+    source = LoadAgainst(options.against, options.input, options.againstColumn,
+                         diag);
+    if (!source)
+      return kExitProblems;
+  }
+  if (!checked)
+    return kExitProblems;
+  if (source)
+    CheckAgainst(*checked, *source, diag);
+  if (diag.Failed())
+    return kExitProblems;
+  std::cerr << "phrasor: " << checked->path << ": " << checked->entries.size()
+            << " entries, " << diag.Warnings() << " warning"
+            << (diag.Warnings() == 1 ? "" : "s") << "\n";
+  return kExitOk;
+}
+
+} // namespace phrasor::tool

@@ -1,0 +1,131 @@
+//===- PseudoCommand.cpp - phrasor pseudo ---------------------------------===//
+//
+// Writes a pseudo-localized copy of a database: same IDs, voice paths and
+// plural forms, every value made to look translated under the kind the
+// program reads it as, so that the copy passes `check --against` its
+// source and can be played in place of a translation.
+//
+//===----------------------------------------------------------------------===//
+
+#include "tools/phrasor/commands/Commands.h"
+
+#include "tools/phrasor/Locale.h"
+#include "tools/phrasor/Metadata.h"
+#include "tools/phrasor/Pseudo.h"
+#include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/Plurals.h"
+#include "tools/phrasor/files/DatabaseFile.h"
+#include "tools/phrasor/files/FileIo.h"
+#include "tools/phrasor/files/SafeBuild.h"
+
+#include <filesystem>
+#include <iostream>
+#include <map>
+
+namespace phrasor::tool {
+namespace {
+
+/// Writing over the source would lose it: refused through any path that
+/// names the same file.
+void RefuseOverwritingSource(const std::string &source,
+                             const std::string &output) {
+  std::error_code error;
+  if (std::filesystem::equivalent(source, output, error))
+    throw FatalError("output '" + output + "' is the source '" + source +
+                     "'; write the pseudo-localized database elsewhere");
+}
+
+/// True when \p pseudo takes the arguments \p original takes, both read
+/// as \p kind: a guard on the pseudo text, which must never change them.
+bool TakesSameArguments(const std::u16string &original,
+                        const std::u16string &pseudo, ValueKind kind) {
+  const ValueReport before = CheckValueAs(original, kind);
+  const ValueReport after = CheckValueAs(pseudo, kind);
+  return after.errors.empty() && CompareWithSource(before, after).empty();
+}
+
+/// Pseudo-localizes every value of \p entries in place and returns the
+/// kinds to record: those inference would not give back from the new text.
+std::map<std::string, ValueKind>
+PseudolocalizeAll(std::vector<authoring::Entry> &entries, const Metadata &meta,
+                  const PseudoStyle &style, const std::string &where,
+                  Diagnostics &diag) {
+  std::map<std::string, ValueKind> kinds;
+  for (authoring::Entry &e : entries) {
+    if (!e.value)
+      continue;
+    const ValueKind kind = KindOf(e, meta);
+    std::optional<std::u16string> pseudo =
+        Pseudolocalize(*e.value, kind, style);
+    if (!pseudo) {
+      diag.Warning(where, "ID '" + e.id + "': not a valid " + KindName(kind) +
+                              "; copied unchanged");
+      pseudo = *e.value;
+    } else if (!TakesSameArguments(*e.value, *pseudo, kind)) {
+      // A message longer than the formatter takes, once it has grown.
+      diag.Warning(where, "ID '" + e.id + "': the pseudo-localized text " +
+                              "would not read as a " + KindName(kind) +
+                              " like the source; copied unchanged");
+      pseudo = *e.value;
+    }
+    // Accents can turn what inference took for a conversion ("% d") into
+    // text; the kind is then recorded, as build records a kind it is told.
+    const KindReading again = InferKind(*pseudo);
+    if (again.kind != kind || (meta.kinds.count(e.id) && !again.doubt.empty()))
+      kinds.emplace(e.id, kind);
+    e.value = std::move(*pseudo);
+  }
+  return kinds;
+}
+
+} // namespace
+
+int RunPseudo(const PseudoOptions &options) {
+  if (!options.locale.empty() && !IsWellFormedTag(options.locale))
+    throw FatalError("--locale '" + options.locale +
+                     "' is not a well-formed BCP 47 language tag");
+  RefuseOverwritingSource(options.source, options.output);
+  RefuseOutputAmongInputs({options.source}, options.output, "pseudo");
+  DatabaseEntries db = ReadDatabaseEntries(options.source);
+  std::vector<authoring::Entry> &entries = db.entries;
+  const Metadata &meta = db.meta;
+  Diagnostics diag;
+  if (!meta.problem.empty())
+    diag.Warning(options.source, meta.problem + "; kinds are inferred");
+
+  const PseudoStyle style{options.expand, options.brackets};
+  const std::map<std::string, ValueKind> kinds =
+      PseudolocalizeAll(entries, meta, style, options.source, diag);
+  const std::string locale =
+      options.locale.empty() ? PseudoLocale(meta.locale) : options.locale;
+
+  // A locale without the source's plural categories would leave forms the
+  // game never picks.
+  std::vector<std::string> ids;
+  for (const authoring::Entry &e : entries)
+    ids.push_back(e.id);
+  for (const PluralProblem &p : CheckPluralTexts(ids, locale))
+    diag.Warning(options.output, "ID '" + p.id + "': " + p.message);
+
+  // A metadata ID without a value was left among the entries; the new
+  // metadata replaces it.
+  std::erase_if(entries, [](const authoring::Entry &e) {
+    return e.id == kLocaleId || e.id == kKindsId;
+  });
+  entries.push_back({kLocaleId, Utf8ToUtf16(locale), std::nullopt});
+  if (!kinds.empty())
+    entries.push_back({kKindsId, EncodeKinds(kinds), std::nullopt});
+  authoring::CompileResult compiled = authoring::Compile(entries);
+  if (!compiled.issues.empty()) {
+    diag.Error(options.source,
+               "holds entries that cannot be written again (run "
+               "check on it); '" +
+                   options.output + "' not written");
+    return kExitProblems;
+  }
+  const std::vector<uint8_t> bytes = authoring::Serialize(compiled.database);
+  WriteFileAtomically(options.output, std::string(bytes.begin(), bytes.end()));
+  return diag.ExitStatus();
+}
+
+} // namespace phrasor::tool

@@ -1,0 +1,473 @@
+//===- QueryCommands.cpp - phrasor dump, get, list, info, format ----------===//
+//
+// Everything here answers through the runtime's own lookups on a database
+// the runtime loaded, so what the tool shows is what a game would get.
+//
+//===----------------------------------------------------------------------===//
+
+#include "tools/phrasor/commands/Commands.h"
+
+#include "cpp/Plural.h"
+#include "format/FormatArgs.h"
+#include "format/MessageFormat.h"
+#include "format/Printf.h"
+#include "manager/FormatResults.h"
+#include "tools/phrasor/Metadata.h"
+#include "tools/phrasor/Progress.h"
+#include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/TextChecks.h"
+#include "tools/phrasor/files/DatabaseFile.h"
+#include "tools/phrasor/files/FileIo.h"
+#include "tools/phrasor/files/SafeBuild.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <set>
+#include <sstream>
+
+namespace phrasor::tool {
+
+int RunDump(const DumpOptions &options) {
+  // The dump is written only after both databases were read, so without
+  // this a dump over either of them would replace it with text.
+  if (!options.output.empty()) {
+    std::vector<std::string> inputs{options.database};
+    if (!options.source.empty())
+      inputs.push_back(options.source);
+    RefuseOutputAmongInputs(inputs, options.output, "dump");
+  }
+  const DatabaseEntries target = ReadDatabaseEntries(options.database);
+  Diagnostics diag;
+  if (!target.meta.problem.empty())
+    diag.Error(options.database,
+               target.meta.problem + "; kinds are written as inferred");
+  const Format *format = FormatNamed(options.format);
+  if (!format)
+    throw FatalError("unknown format '" + options.format + "'");
+  if (!options.source.empty() && !format->bilingual)
+    throw FatalError("--source is for the " + BilingualNameList(" and ") +
+                     " formats");
+  Progress progress;
+  progress.Step("writing", target.entries.size());
+  DatabaseEntries source;
+  if (!options.source.empty())
+    source = ReadDatabaseEntries(options.source);
+  const std::string text = WriteDump(
+      *format, {&target.entries, &target.meta},
+      options.source.empty() ? DumpSide{}
+                             : DumpSide{&source.entries, &source.meta},
+      options.database, diag);
+  if (options.output.empty())
+    WriteStdout(text);
+  else
+    WriteFileAtomically(options.output, text);
+  return diag.ExitStatus();
+}
+
+int RunGet(const GetOptions &options) {
+  OpenDatabase db(options.database);
+  RequireLoaded(db);
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  Diagnostics diag;
+  const char *id = options.id.c_str();
+  if (!mgr->IsValidID(db.Keeper(), id)) {
+    diag.Error(db.Path(), "no entry '" + options.id + "'");
+  } else if (options.voice) {
+    if (!mgr->HasVoicePathByID(db.Keeper(), id))
+      diag.Error(db.Path(), "'" + options.id + "' has no voice path");
+    else
+      WriteStdout(std::string(mgr->GetVoicePathByID(db.Keeper(), id)) + "\n");
+  } else if (!mgr->HasStringByID(db.Keeper(), id)) {
+    diag.Error(db.Path(), "'" + options.id + "' has no value");
+  } else {
+    WriteStdout(
+        Utf16ToUtf8Lossy(FromRuntime(mgr->GetStringByID(db.Keeper(), id))) +
+        "\n");
+  }
+  return diag.ExitStatus();
+}
+
+int RunList(const ListOptions &options) {
+  OpenDatabase db(options.database);
+  RequireLoaded(db);
+  std::string out;
+  GetIPhrasorMgr()->EnumerateIDsByPrefix(
+      db.Keeper(), options.prefix.c_str(),
+      [](const char *id, void *user) {
+        std::string &text = *static_cast<std::string *>(user);
+        text += id;
+        text += '\n';
+      },
+      &out);
+  WriteStdout(out);
+  return kExitOk;
+}
+
+namespace {
+std::string LocaleOf(const OpenDatabase &db) {
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  if (!mgr->HasStringByID(db.Keeper(), kLocaleId))
+    return "none";
+  return Utf16ToUtf8Lossy(
+      FromRuntime(mgr->GetStringByID(db.Keeper(), kLocaleId)));
+}
+} // namespace
+
+int RunInfo(const InfoOptions &options) {
+  OpenDatabase db(options.database);
+  RequireLoaded(db);
+  const DatabaseHeader &h = db.Header();
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  uint32_t withValue = 0, withVoice = 0;
+  for (uint32_t i = 0; i < h.idCount; ++i) {
+    const int32_t index = static_cast<int32_t>(i);
+    withValue += mgr->HasStringByIndex(db.Keeper(), index) ? 1 : 0;
+    withVoice += mgr->HasVoicePathByIndex(db.Keeper(), index) ? 1 : 0;
+  }
+  const uint32_t values = h.stringTotal - h.idCount;
+  std::ostringstream out;
+  out << "file:         " << db.Path() << " (" << db.FileSize() << " bytes)\n"
+      << "format:       SKDB version " << h.version << "\n"
+      << "locale:       " << LocaleOf(db) << "\n"
+      << "entries:      " << h.idCount << "\n"
+      << "values:       " << values << " stored for " << withValue
+      << " entries (" << (withValue > values ? withValue - values : 0)
+      << " shared)\n"
+      << "voice paths:  " << h.voicePathCount << " stored for " << withVoice
+      << " entries ("
+      << (withVoice > h.voicePathCount ? withVoice - h.voicePathCount : 0)
+      << " shared)\n"
+      << "string block: " << h.blockSize << " bytes\n";
+  WriteStdout(out.str());
+  return kExitOk;
+}
+
+namespace {
+
+bool ParseInteger(const std::string &text, int64_t min, int64_t max,
+                  int64_t &out) {
+  std::string_view s = text;
+  bool negative = !s.empty() && s[0] == '-';
+  if (negative || (!s.empty() && s[0] == '+'))
+    s.remove_prefix(1);
+  int base = 10;
+  if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+    base = 16;
+    s.remove_prefix(2);
+  }
+  uint64_t magnitude = 0;
+  auto [end, ec] =
+      std::from_chars(s.data(), s.data() + s.size(), magnitude, base);
+  if (s.empty() || ec != std::errc() || end != s.data() + s.size())
+    return false;
+  if (negative) {
+    if (magnitude > static_cast<uint64_t>(INT64_MAX) + 1)
+      return false;
+    out = static_cast<int64_t>(0 - magnitude);
+  } else {
+    if (max >= 0 && magnitude > static_cast<uint64_t>(max))
+      return false;
+    out = static_cast<int64_t>(magnitude);
+  }
+  return out >= min;
+}
+
+/// The value of \p id, or nothing after reporting why there is none.
+std::optional<std::u16string>
+LookUpValue(const OpenDatabase &db, const std::string &id, Diagnostics &diag) {
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  if (!mgr->IsValidID(db.Keeper(), id.c_str())) {
+    diag.Error(db.Path(), "no entry '" + id + "'");
+    return std::nullopt;
+  }
+  if (!mgr->HasStringByID(db.Keeper(), id.c_str())) {
+    diag.Error(db.Path(), "'" + id + "' has no value");
+    return std::nullopt;
+  }
+  return FromRuntime(mgr->GetStringByID(db.Keeper(), id.c_str()));
+}
+
+/// The first insert naming each field, in field order. The field numbers of
+/// a valid message run from 1 without a gap; the first insert naming a
+/// field decides its argument's type. Throws FatalError when the number of
+/// arguments given differs.
+std::vector<const MessageInsert *>
+InsertsByField(const MessageReading &message, const FormatOptions &options) {
+  std::vector<const MessageInsert *> byField;
+  for (const MessageInsert &insert : message.inserts) {
+    if (insert.field > byField.size())
+      byField.resize(insert.field, nullptr);
+    if (!byField[insert.field - 1])
+      byField[insert.field - 1] = &insert;
+  }
+  if (options.args.size() != byField.size()) {
+    std::string wanted;
+    for (const MessageInsert *insert : byField)
+      wanted += (wanted.empty() ? "" : ", ") + InsertText(*insert);
+    throw FatalError("'" + options.id + "' takes " +
+                     std::to_string(byField.size()) + " argument" +
+                     (byField.size() == 1 ? "" : "s") +
+                     (wanted.empty() ? "" : " (" + wanted + ")") + ", " +
+                     std::to_string(options.args.size()) + " given");
+  }
+  return byField;
+}
+
+/// Converts the command-line text \p arg, the argument for \p insert at
+/// \p position (0-based), to the value the insert's type takes; a wide
+/// string's units are kept in \p keep. Throws FatalError when the text does
+/// not fit the type; false when the insert's type cannot be formatted.
+bool ConvertArgument(const std::string &arg, std::size_t position,
+                     uint32_t type, const std::string &shown, FormatValue &v,
+                     RuntimeString &keep) {
+  auto bad = [&](const std::string &what) {
+    throw FatalError("argument " + std::to_string(position + 1) + " '" + arg +
+                     "' for " + shown + ": expected " + what);
+  };
+  int64_t integer = 0;
+  switch (type) {
+  case kTypeLong:
+  case kTypeULong:
+  case kTypeShort:
+  case kTypeUShort:
+  case kTypeInt32:
+  case kTypeInt:
+    if (!ParseInteger(arg, INT32_MIN, UINT32_MAX, integer))
+      bad("a 32-bit integer");
+    v = FormatValue(static_cast<int32_t>(integer));
+    return true;
+  case kTypeInt64:
+    if (!ParseInteger(arg, INT64_MIN, -1, integer))
+      bad("a 64-bit integer");
+    v = FormatValue(integer);
+    return true;
+  case kTypeWideChar: {
+    std::optional<std::u16string> wide = Utf8ToUtf16(arg);
+    if (!wide || wide->size() != 1)
+      bad("one character");
+    v = FormatValue(static_cast<int32_t>((*wide)[0]));
+    return true;
+  }
+  case kTypeNarrowChar:
+    if (arg.size() != 1)
+      bad("one byte");
+    v = FormatValue(static_cast<int32_t>(static_cast<unsigned char>(arg[0])));
+    return true;
+  case kTypeWideString: {
+    std::optional<std::u16string> wide = Utf8ToUtf16(arg);
+    if (!wide)
+      bad("UTF-8 text");
+    keep = ToRuntime(*wide);
+    v = FormatValue(static_cast<const void *>(keep.c_str()));
+    return true;
+  }
+  case kTypeNarrowString:
+    v = FormatValue(static_cast<const void *>(arg.c_str()));
+    return true;
+  case kTypeDouble: {
+    char *end = nullptr;
+    v = FormatValue(std::strtod(arg.c_str(), &end));
+    if (arg.empty() || *end != '\0')
+      bad("a number");
+    return true;
+  }
+  case kTypePointer:
+    if (!ParseInteger(arg, 0, -1, integer))
+      bad("an address");
+    v = FormatValue(
+        reinterpret_cast<const void *>(static_cast<uintptr_t>(integer)));
+    return true;
+  default:
+    return false;
+  }
+}
+
+/// The message type whose conversion takes what a printf argument of
+/// \p kind takes, so that one converter serves both syntaxes; 0 for none.
+uint32_t TypeOfPrintfArg(ArgKind kind) {
+  switch (kind) {
+  case ArgKind::Int32:
+    return kTypeInt;
+  case ArgKind::Int64:
+    return kTypeInt64;
+  case ArgKind::Double:
+    return kTypeDouble;
+  case ArgKind::WideChar:
+    return kTypeWideChar;
+  case ArgKind::NarrowChar:
+    return kTypeNarrowChar;
+  case ArgKind::WideString:
+    return kTypeWideString;
+  case ArgKind::NarrowString:
+    return kTypeNarrowString;
+  case ArgKind::Pointer:
+    return kTypePointer;
+  default:
+    return 0;
+  }
+}
+
+/// Runs the runtime's formatter over \p value with \p values, in a buffer
+/// that grows until the output is not cut. The formatter is fed from the
+/// converted list: a C variadic call cannot be assembled at run time from
+/// types known only then. \p text receives the output or the error text.
+bool FormatGrowing(const std::u16string &value, ValueKind kind,
+                   const std::vector<FormatValue> &values,
+                   std::u16string &text) {
+  const RuntimeString format = ToRuntime(value);
+  for (std::size_t room = 4096 + value.size();; room *= 2) {
+    std::vector<PhrasorWChar> buffer(room, 0);
+    ArrayArgs args(values.data(), values.size());
+    bool ok;
+    if (kind == ValueKind::Printf) {
+      const FormatOutcome outcome = FormatPrintf(
+          buffer.data(), static_cast<uint32_t>(room), format.c_str(), args);
+      ok = outcome.status != FormatStatus::BadFormat &&
+           outcome.status != FormatStatus::BadInput;
+      if (!ok) {
+        text = Utf8ToUtf16(SpecErrorText(outcome.reason)).value_or(u"");
+        return false;
+      }
+    } else {
+      ok = MessageResult(QVFormatMessageT().Format(buffer.data(),
+                                                   static_cast<uint32_t>(room),
+                                                   format.c_str(), args),
+                         buffer.data(), static_cast<uint32_t>(room));
+    }
+    text = FromRuntime(buffer.data());
+    if (!ok)
+      return false;
+    if (text.size() + 1 < room || room >= (1u << 26))
+      return true;
+  }
+}
+
+} // namespace
+
+namespace {
+
+/// The value of \p id when it has one, without a word when not.
+std::optional<std::u16string> ValueIfAny(const OpenDatabase &db,
+                                         const std::string &id) {
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  if (!mgr->HasStringByID(db.Keeper(), id.c_str()))
+    return std::nullopt;
+  return FromRuntime(mgr->GetStringByID(db.Keeper(), id.c_str()));
+}
+
+/// The form of \p options.id that a host's plural() (or ordinal()) call
+/// formats for the count: ID#<category>, else ID#other, else ID, the
+/// category chosen by the C++ layer's own rules for the database's @locale.
+std::string PluralFormId(const OpenDatabase &db, const FormatOptions &options,
+                         const std::optional<std::u16string> &locale) {
+  const std::optional<PluralDecimal> count = parsePluralDecimal(options.count);
+  if (!count)
+    throw FatalError("--count '" + options.count +
+                     "': expected a number as shown, such as 3 or 1.50");
+  const PluralRules rules(locale ? Utf16ToUtf8Lossy(*locale) : "");
+  const std::string prefix = options.ordinal ? "#ordinal-" : "#";
+  const std::string category(options.ordinal ? rules.ordinal(*count)
+                                             : rules.category(*count));
+  for (const std::string &id : {options.id + prefix + category,
+                                options.id + prefix + "other", options.id})
+    if (ValueIfAny(db, id))
+      return id;
+  return options.id + prefix + category;
+}
+
+} // namespace
+
+int RunFormat(const FormatOptions &options) {
+  OpenDatabase db(options.database);
+  RequireLoaded(db);
+  Diagnostics diag;
+  std::vector<authoring::Entry> metaEntries;
+  for (const char *id : {kLocaleId, kKindsId})
+    metaEntries.push_back({id, ValueIfAny(db, id), std::nullopt});
+  const std::optional<std::u16string> locale = metaEntries[0].value;
+  const Metadata meta = SplitMetadata(metaEntries);
+  const bool plural = !options.count.empty();
+  if (options.ordinal && !plural)
+    throw FatalError("--ordinal needs --count");
+  const std::string id =
+      plural ? PluralFormId(db, options, locale) : options.id;
+  const std::optional<std::u16string> value = LookUpValue(db, id, diag);
+  if (!value)
+    return diag.ExitStatus();
+  // Formatted by its kind, as the C++ layer formats it.
+  const ValueKind kind =
+      KindOf(authoring::Entry{id, value, std::nullopt}, meta);
+  std::vector<FormatValue> values;
+  std::vector<RuntimeString> wideKeep(options.args.size());
+  if (kind == ValueKind::Message) {
+    const MessageReading message = ReadAsMessage(*value);
+    if (!message.ok) {
+      diag.Error(db.Path(),
+                 "ID '" + id + "': not a valid message: " + message.problem);
+      return diag.ExitStatus();
+    }
+    // The count's argument is passed to every form of a plural, though
+    // one that spells its number ("one file") takes none: more is fine.
+    FormatOptions taken = options;
+    taken.id = id;
+    if (plural) {
+      std::size_t fields = 0;
+      for (const MessageInsert &insert : message.inserts)
+        fields = std::max<std::size_t>(fields, insert.field);
+      if (taken.args.size() > fields)
+        taken.args.resize(fields);
+    }
+    const std::vector<const MessageInsert *> byField =
+        InsertsByField(message, taken);
+    values.resize(byField.size());
+    for (std::size_t i = 0; i < byField.size(); ++i) {
+      if (!ConvertArgument(options.args[i], i, byField[i]->type,
+                           InsertText(*byField[i]), values[i], wideKeep[i])) {
+        diag.Error(db.Path(), "ID '" + id + "': insert " +
+                                  InsertText(*byField[i]) +
+                                  " cannot be formatted");
+        return diag.ExitStatus();
+      }
+    }
+  } else if (kind == ValueKind::Printf) {
+    const PrintfReading printf = CheckPrintfFormat(*value);
+    if (!printf.ok) {
+      diag.Error(db.Path(), "ID '" + id + "': not a valid printf format: " +
+                                printf.problem);
+      return diag.ExitStatus();
+    }
+    if (options.args.size() < printf.args.size() ||
+        (!plural && options.args.size() > printf.args.size()))
+      throw FatalError("'" + id + "' takes " +
+                       std::to_string(printf.args.size()) + " argument" +
+                       (printf.args.size() == 1 ? "" : "s") + ", " +
+                       std::to_string(options.args.size()) + " given");
+    values.resize(printf.args.size());
+    for (std::size_t i = 0; i < printf.args.size(); ++i) {
+      const PrintfArg &arg = printf.args[i];
+      const std::string shown = (arg.star ? "a '*' of " : "") + arg.text;
+      if (!ConvertArgument(options.args[i], i,
+                           TypeOfPrintfArg(static_cast<ArgKind>(arg.kind)),
+                           shown, values[i], wideKeep[i])) {
+        diag.Error(db.Path(),
+                   "ID '" + id + "': " + shown + " cannot be formatted");
+        return diag.ExitStatus();
+      }
+    }
+  } else if (!plural && !options.args.empty()) {
+    throw FatalError("'" + id + "' is plain text and takes no arguments, " +
+                     std::to_string(options.args.size()) + " given");
+  }
+
+  std::u16string out = *value;
+  if (kind != ValueKind::Text && !FormatGrowing(*value, kind, values, out)) {
+    diag.Error(db.Path(), "ID '" + id + "': the formatter refused it: " +
+                              Utf16ToUtf8Lossy(out));
+    return diag.ExitStatus();
+  }
+  WriteStdout(Utf16ToUtf8Lossy(out) + "\n");
+  return kExitOk;
+}
+
+} // namespace phrasor::tool

@@ -1,0 +1,79 @@
+//===- Inputs.h - Reading the files authors edit ----------------*- C++ -*-===//
+//
+// Every reader turns its format into the same SourceEntry list, each entry
+// remembering where it was written so that later checks (duplicate IDs, bad
+// inserts) can point the user at the right line.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_TOOL_INPUTS_H
+#define PHRASOR_TOOL_INPUTS_H
+
+#include "tools/authoring/DatabaseWriter.h"
+#include "tools/phrasor/Diagnostics.h"
+#include "tools/phrasor/checks/Kinds.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace phrasor::tool {
+
+/// An entry and the place it came from.
+struct SourceEntry {
+  authoring::Entry entry;
+  SourcePos pos;
+  std::optional<ValueKind> kind; ///< as the source says; absent: inferred
+};
+
+/// How a PO file names its entries.
+enum class PoKey {
+  Detect,  ///< context when every message has a context of its own
+  Context, ///< the msgctxt is the ID, the msgid the source text
+  Source,  ///< the msgid is the ID, prefixed by "msgctxt\x04" if any
+};
+
+struct InputOptions {
+  /// PO, XLIFF: an untranslated entry takes its source text as the value.
+  bool fillEmpty = false;
+  /// PO, XLIFF: entries marked fuzzy (needing review) are read instead of
+  /// skipped.
+  bool includeFuzzy = false;
+  PoKey poKey = PoKey::Detect;
+  /// --locale: the language of every input; PO plurals are mapped by it
+  /// when a file does not name its own.
+  std::string locale;
+  /// CSV: the column that holds the texts, such as the language column
+  /// "fr" of a "key,en,fr" sheet; empty: the column "value".
+  std::string column;
+  /// The option that chose column, as messages about it name it.
+  std::string columnOption = "--column";
+  /// CSV: the field separator (',', ';' or '\t'); 0: the first of them on
+  /// the header line.
+  char delimiter = 0;
+};
+
+/// Reads one input, choosing the reader by extension (.csv, .json, .po,
+/// .xlf or .xliff). Problems in the file go to \p diag, and a file without
+/// entries is warned about; a directory, an unreadable file or an unknown
+/// extension throws FatalError.
+void ReadInput(const std::string &path, const InputOptions &options,
+               Diagnostics &diag, std::vector<SourceEntry> &out);
+
+/// Shared by the readers: checks the ID, converts the UTF-8 value and
+/// appends the entry. Absent value or voice path stay absent.
+void AddEntry(const SourcePos &pos, std::string id,
+              const std::optional<std::string> &value,
+              std::optional<std::string> voice, Diagnostics &diag,
+              std::vector<SourceEntry> &out,
+              std::optional<ValueKind> kind = std::nullopt);
+
+/// Reads a kind column or key: empty means "infer", a kind name that one
+/// kind; anything else is reported and also read as "infer".
+std::optional<ValueKind>
+ReadKindName(const SourcePos &pos, const std::string &name, Diagnostics &diag);
+
+} // namespace phrasor::tool
+
+#endif // PHRASOR_TOOL_INPUTS_H

@@ -1,0 +1,209 @@
+//===- Registry.cpp - Every file format the tool reads and writes ---------===//
+
+#include "tools/phrasor/formats/Registry.h"
+
+#include "tools/phrasor/Utf.h"
+#include "tools/phrasor/files/FileIo.h"
+#include "tools/phrasor/formats/csv/Csv.h"
+#include "tools/phrasor/formats/json/Json.h"
+#include "tools/phrasor/formats/po/Po.h"
+#include "tools/phrasor/formats/xliff/Xliff.h"
+
+#include <algorithm>
+
+namespace phrasor::tool {
+namespace {
+
+void ReadCsvFile(const std::string &file, std::string_view text,
+                 const InputOptions &options, Diagnostics &diag,
+                 std::vector<SourceEntry> &out) {
+  ReadCsv(file, text, options, diag, out);
+}
+
+// JSON has no options to read by.
+void ReadJsonFile(const std::string &file, std::string_view text,
+                  const InputOptions &, Diagnostics &diag,
+                  std::vector<SourceEntry> &out) {
+  ReadJson(file, text, diag, out);
+}
+
+/// A row with what every format names; the rest is filled in by the caller.
+Format Row(std::string_view name, std::string_view title,
+           std::vector<std::string_view> extensions, FormatReader read,
+           FormatWriter write) {
+  Format f;
+  f.name = name;
+  f.title = title;
+  f.extensions = std::move(extensions);
+  f.read = read;
+  f.write = write;
+  return f;
+}
+
+Format CsvFormat() {
+  Format f = Row("csv", "CSV", {".csv"}, ReadCsvFile, WriteCsv);
+  f.markText = "write text in its kind column to say it is meant";
+  f.fuzzer = "csv";
+  return f;
+}
+
+Format JsonFormat() {
+  Format f = Row("json", "JSON", {".json"}, ReadJsonFile, WriteJson);
+  f.markText = "write it as {\"value\": ..., \"kind\": \"text\"} to say it "
+               "is meant";
+  f.fuzzer = "json";
+  return f;
+}
+
+Format PoFormat() {
+  Format f = Row("po", "PO", {".po"}, ReadPo, WritePo);
+  f.holds.notes = true;
+  f.lossless = false;
+  f.lossNote = "a text holding U+0004, gettext's separator of context and "
+               "msgid, is reported and left out";
+  f.markText = "flag it '#, no-c-format' to say it is meant";
+  f.fuzzer = "po";
+  return f;
+}
+
+/// Both versions read alike (the reader tells them apart); they differ in
+/// what they write.
+Format XliffFormat(std::string_view name, FormatWriter write) {
+  Format f = Row(name, "XLIFF", {".xlf", ".xliff"}, ReadXliff, write);
+  f.bilingual = true;
+  f.holds.notes = true;
+  f.markText = "give its unit phr:kind=\"text\" "
+               "(xmlns:phr=\"urn:phrasor:xliff:1\") to say it is meant";
+  f.fuzzer = "xliff";
+  return f;
+}
+
+/// Appends \p word to \p words unless it is there already.
+void AddOnce(std::vector<std::string> &words, std::string_view word) {
+  if (std::find(words.begin(), words.end(), word) == words.end())
+    words.emplace_back(word);
+}
+
+/// How many entries have what \p format cannot hold, reported in one
+/// warning per kind of loss.
+void WarnWhatCannotBeHeld(const Format &format, const DumpSide &target,
+                          const std::string &where, Diagnostics &diag) {
+  const FormatHolds &h = format.holds;
+  if (h.voicePaths && h.absentValues && h.kinds)
+    return;
+  std::size_t voices = 0, absent = 0, kinds = 0;
+  for (const authoring::Entry &e : *target.entries) {
+    voices += e.voicePath.has_value();
+    absent += !e.value.has_value();
+    kinds += target.meta->kinds.count(e.id);
+  }
+  auto warn = [&](bool held, std::size_t count, const char *what) {
+    if (!held && count)
+      diag.Warning(where, std::string(format.name) + " cannot hold " + what +
+                              "; " + std::to_string(count) +
+                              " entries are written without it");
+  };
+  warn(format.holds.voicePaths, voices, "voice paths");
+  warn(format.holds.absentValues, absent, "entries without a value");
+  warn(format.holds.kinds, kinds, "kinds");
+}
+
+} // namespace
+
+const std::vector<Format> &Formats() {
+  static const std::vector<Format> rows = {
+      CsvFormat(), JsonFormat(), PoFormat(),
+      XliffFormat("xliff12", WriteXliff12),
+      XliffFormat("xliff20", WriteXliff20)};
+  return rows;
+}
+
+const Format *FormatNamed(std::string_view name) {
+  for (const Format &f : Formats())
+    if (f.name == name)
+      return &f;
+  return nullptr;
+}
+
+const Format *FormatOfFile(const std::string &path) {
+  const std::string ext = Extension(path);
+  for (const Format &f : Formats())
+    if (std::find(f.extensions.begin(), f.extensions.end(), ext) !=
+        f.extensions.end())
+      return &f;
+  return nullptr;
+}
+
+std::vector<std::string> FormatNames() {
+  std::vector<std::string> names;
+  for (const Format &f : Formats())
+    names.emplace_back(f.name);
+  return names;
+}
+
+std::string JoinWords(const std::vector<std::string> &words,
+                      std::string_view lastJoin) {
+  std::string out;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (i)
+      out += i + 1 == words.size() ? lastJoin : std::string_view(", ");
+    out += words[i];
+  }
+  return out;
+}
+
+std::string InputExtensionList(std::string_view lastJoin) {
+  std::vector<std::string> extensions;
+  for (const Format &f : Formats())
+    for (std::string_view ext : f.extensions)
+      AddOnce(extensions, ext);
+  return JoinWords(extensions, lastJoin);
+}
+
+std::string FormatTitleList(std::string_view lastJoin) {
+  std::vector<std::string> titles;
+  for (const Format &f : Formats())
+    AddOnce(titles, f.title);
+  return JoinWords(titles, lastJoin);
+}
+
+std::string FamilyExtensionList(std::string_view lastJoin) {
+  std::vector<std::string> titles, extensions;
+  for (const Format &f : Formats())
+    if (std::find(titles.begin(), titles.end(), f.title) == titles.end()) {
+      titles.emplace_back(f.title);
+      extensions.emplace_back(f.extensions.front());
+    }
+  return JoinWords(extensions, lastJoin);
+}
+
+std::string BilingualNameList(std::string_view lastJoin) {
+  std::vector<std::string> names;
+  for (const Format &f : Formats())
+    if (f.bilingual)
+      names.emplace_back(f.name);
+  return JoinWords(names, lastJoin);
+}
+
+std::vector<std::string> FormatFuzzers() {
+  std::vector<std::string> fuzzers;
+  for (const Format &f : Formats())
+    AddOnce(fuzzers, f.fuzzer);
+  return fuzzers;
+}
+
+std::string HowToMarkText(const std::string &file) {
+  if (const Format *format = FormatOfFile(file))
+    return std::string(format->markText);
+  return "mark it kind text in its source to say it is meant";
+}
+
+std::string WriteDump(const Format &format, const DumpSide &target,
+                      const DumpSide &source, const std::string &where,
+                      Diagnostics &diag) {
+  WarnWhatCannotBeHeld(format, target, where, diag);
+  return format.write(target, format.bilingual ? source : DumpSide{}, where,
+                      diag);
+}
+
+} // namespace phrasor::tool

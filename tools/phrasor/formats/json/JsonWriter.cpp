@@ -1,0 +1,94 @@
+//===- JsonWriter.cpp - JSON output ---------------------------------------===//
+
+#include "tools/phrasor/formats/json/Json.h"
+
+#include "tools/phrasor/checks/Plurals.h"
+#include "tools/phrasor/formats/shared/TextEntries.h"
+
+#include <nlohmann/json.hpp>
+
+#include <unordered_map>
+
+namespace phrasor::tool {
+namespace {
+
+/// A JSON object that keeps its keys in the order written and takes each
+/// key in constant time. nlohmann's ordered object finds a key by walking
+/// every key before it, which made a dump of N entries take N² steps. A
+/// key written again replaces its value where it stands, as the ordered
+/// object's operator[] does.
+class JsonObjectWriter {
+public:
+  explicit JsonObjectWriter(std::size_t expected) {
+    items().reserve(expected);
+    positions.reserve(expected);
+  }
+
+  void Set(const std::string &key, nlohmann::ordered_json value) {
+    auto [at, fresh] = positions.emplace(key, items().size());
+    if (fresh)
+      items().emplace_back(key, std::move(value));
+    else
+      items()[at->second].second = std::move(value);
+  }
+
+  const nlohmann::ordered_json &Json() const { return root; }
+
+private:
+  // The ordered object is a vector of pairs underneath; appending to it
+  // directly skips the search its own insertion makes.
+  nlohmann::ordered_json::object_t::Container &items() {
+    return root.get_ref<nlohmann::ordered_json::object_t &>();
+  }
+
+  nlohmann::ordered_json root = nlohmann::ordered_json::object();
+  std::unordered_map<std::string, std::size_t> positions;
+};
+
+std::string JsonText(const std::vector<TextEntry> &entries,
+                     const Metadata &meta) {
+  JsonObjectWriter root(entries.size() + 1);
+  if (meta.locale)
+    root.Set(kLocaleId, *meta.locale);
+  const std::map<std::string, PluralGroup> groups = FindPluralGroups(entries);
+  for (const TextEntry &e : entries) {
+    std::string_view base, category;
+    if (SplitPluralId(e.id, base, category)) {
+      auto group = groups.find(std::string(base));
+      if (group != groups.end()) {
+        const PluralGroup &g = group->second;
+        if (g.forms.front() != &e)
+          continue; // written with the group's first form
+        nlohmann::ordered_json forms = nlohmann::ordered_json::object();
+        for (const TextEntry *form : g.forms)
+          forms[std::string(PluralCategoryOf(form->id))] = *form->value;
+        if (g.kind)
+          forms["kind"] = KindName(*g.kind);
+        root.Set(g.base, std::move(forms));
+        continue;
+      }
+    }
+    if (e.value && !e.voice && !e.kind) {
+      root.Set(e.id, *e.value);
+      continue;
+    }
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
+    object["value"] = e.value ? nlohmann::ordered_json(*e.value) : nullptr;
+    if (e.voice)
+      object["voice"] = *e.voice;
+    if (e.kind)
+      object["kind"] = KindName(*e.kind);
+    root.Set(e.id, std::move(object));
+  }
+  return root.Json().dump(2, ' ', false) + "\n";
+}
+
+} // namespace
+
+std::string WriteJson(const DumpSide &target, const DumpSide &,
+                      const std::string &where, Diagnostics &diag) {
+  return JsonText(ToText(*target.entries, *target.meta, where, diag),
+                  *target.meta);
+}
+
+} // namespace phrasor::tool

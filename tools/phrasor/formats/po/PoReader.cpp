@@ -1,0 +1,683 @@
+//===- PoReader.cpp - gettext PO input ------------------------------------===//
+//
+// Two ways to key a file, chosen by --po-key or detected per file:
+//
+//   context  the msgctxt is the ID and the msgid the source text (the
+//            tool's own dumps: every message has a context of its own)
+//   source   the msgid is the ID, or msgctxt U+0004 msgid when there is a
+//            context, which is how gettext itself keys messages
+//
+// The value is the msgstr, converted from the header's charset to UTF-8.
+// An empty msgstr means "not translated yet": the entry keeps no value, or
+// takes its msgid under --fill-empty. Fuzzy entries are skipped unless
+// --include-fuzzy, obsolete ones always, and the counts are reported. A
+// plural message gives one entry per category of the file's language
+// (ID#one, ID#few, ...), each taking the msgstr[N] that the Plural-Forms
+// expression selects for the numbers of that category. The Language header
+// becomes the @locale entry. Extracted comments carry what PO has no field
+// for:
+//
+//   #. voice: vo/en/ui_ok.ogg       the entry's voice path
+//   #. value: empty                 the value is the empty string
+//
+//===----------------------------------------------------------------------===//
+
+#include "tools/phrasor/Locale.h"
+#include "tools/phrasor/Metadata.h"
+#include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/Plurals.h"
+#include "tools/phrasor/files/Charset.h"
+#include "tools/phrasor/formats/po/PluralForms.h"
+#include "tools/phrasor/formats/po/Po.h"
+
+#include "tools/phrasor/formats/po/PoComments.h"
+
+#include <gettext-po.h>
+#include <utf8.h>
+
+#include <algorithm>
+#include <cctype>
+#include <csetjmp>
+#include <cstdlib>
+#include <map>
+#include <set>
+
+namespace phrasor::tool {
+namespace {
+
+// libgettextpo's handler has no user data, so the reader in progress is
+// reached through these; reading is single-threaded.
+Diagnostics *CurrentDiag = nullptr;
+const std::string *CurrentFile = nullptr;
+// The library sends a fatal report when it cannot go on (it has run out of
+// memory) and demands that the handler never returns. Jumping back to
+// ReadPo keeps the process, and the files read after this one, alive.
+std::jmp_buf FatalJump;
+
+void Say(int severity, const char *filename, size_t lineno, const char *text) {
+  // A report without a place is about the file being read.
+  std::string where = filename ? filename : *CurrentFile;
+  if (filename && lineno != static_cast<size_t>(-1)) {
+    // Appended piecewise: gcc 12 misreads "x" + std::string as overlapping.
+    where += ':';
+    where += std::to_string(lineno);
+  }
+  std::string message = Trimmed(text ? text : "");
+  if (severity == PO_SEVERITY_WARNING)
+    CurrentDiag->Warning(where, message);
+  else
+    CurrentDiag->Error(where, message);
+}
+
+// Set while a file is read on trial (see ReadLibraryFile): reports are
+// only noted, and the file is read again the usual way if there were any.
+bool Trial = false;
+bool TrialHeard = false;
+
+void Report(int severity, const char *filename, size_t lineno,
+            const char *text) {
+  if (Trial)
+    TrialHeard = true;
+  else
+    Say(severity, filename, lineno, text); // its strings are gone after it
+  if (severity == PO_SEVERITY_FATAL_ERROR)
+    std::longjmp(FatalJump, 1);
+}
+
+void XError(int severity, po_message_t, const char *filename, size_t lineno,
+            size_t, int, const char *text) {
+  Report(severity, filename, lineno, text);
+}
+
+void XError2(int severity, po_message_t, const char *filename1, size_t lineno1,
+             size_t, int, const char *text1, po_message_t,
+             const char *filename2, size_t lineno2, size_t, int,
+             const char *text2) {
+  Report(severity == PO_SEVERITY_FATAL_ERROR ? PO_SEVERITY_ERROR : severity,
+         filename1, lineno1, text1);
+  Report(severity, filename2, lineno2, text2);
+}
+
+const po_xerror_handler kErrorHandler = {XError, XError2};
+
+/// Where a message begins and the flags written above it.
+struct MessageStart {
+  std::size_t line = 0;
+  bool context = false; ///< it has a msgctxt
+  std::vector<std::string> flags;
+};
+
+/// The messages of each domain in file order, and the lines whose strings
+/// hold a NUL character.
+struct PoScan {
+  std::map<std::string, std::vector<MessageStart>> domains;
+  std::vector<std::size_t> nulLines;
+};
+
+/// True when the string literals on \p line hold a NUL character, raw or
+/// written as an escape (\0, \000, \x00): the library cuts the text there.
+bool HasNul(std::string_view line) {
+  if (line.find('\0') != std::string_view::npos)
+    return true;
+  if (line.find('\\') == std::string_view::npos)
+    return false; // no escape, so no escaped NUL; most lines end here
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (!quoted) {
+      if (line[i] == '#')
+        return false;
+      quoted = line[i] == '"';
+      continue;
+    }
+    if (line[i] == '"') {
+      quoted = false;
+    } else if (line[i] == '\\' && i + 1 < line.size()) {
+      const char kind = line[++i];
+      std::string_view digits =
+          kind == 'x' ? "0123456789abcdefABCDEF" : "01234567";
+      std::size_t from = kind == 'x' ? i + 1 : i, to = from;
+      while (to < line.size() && (kind == 'x' || to - from < 3) &&
+             digits.find(line[to]) != std::string_view::npos)
+        ++to;
+      if (to > from && line.substr(from, to - from).find_first_not_of('0') ==
+                           std::string_view::npos)
+        return true;
+      if (to > from)
+        i = to - 1;
+    }
+  }
+  return false;
+}
+
+// libgettextpo does not say where a message stands in the file, nor hand
+// out the flags it does not act on (no-c-format, phrasor-message), so both
+// are found here, in file order, the way its lexer finds keywords: a word
+// ends at the first character that cannot continue it, so msgid"x" is a
+// msgid. A message begins at its msgctxt, or at a msgid that follows no
+// msgctxt, and takes the "#," lines above it. Obsolete "#~" entries are
+// passed over, as the library's list of live messages passes them over.
+// ReadPo checks the result against the library's messages before using it.
+PoScan ScanPo(std::string_view text) {
+  PoScan scan;
+  std::vector<MessageStart> *messages = &scan.domains["messages"];
+  std::vector<std::string> flags;
+  bool afterContext = false;
+  std::size_t line = 1;
+  for (std::size_t pos = 0; pos < text.size(); ++line) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos)
+      end = text.size();
+    std::string_view l = text.substr(pos, end - pos);
+    pos = end + 1;
+    if (HasNul(l))
+      scan.nulLines.push_back(line);
+    std::size_t b = l.find_first_not_of(" \t\r\f\v");
+    if (b != std::string_view::npos)
+      l.remove_prefix(b);
+    auto keyword = [&](std::string_view k) {
+      if (l.substr(0, k.size()) != k)
+        return false;
+      if (l.size() == k.size())
+        return true;
+      const char next = l[k.size()];
+      return !std::isalnum(static_cast<unsigned char>(next)) && next != '_';
+    };
+    if (l.substr(0, 2) == "#,") {
+      std::string_view rest = l.substr(2);
+      while (!rest.empty()) {
+        std::size_t comma = rest.find(',');
+        std::string flag = Trimmed(rest.substr(0, comma));
+        if (!flag.empty())
+          flags.push_back(std::move(flag));
+        rest = comma == std::string_view::npos ? "" : rest.substr(comma + 1);
+      }
+    } else if (l.substr(0, 2) == "#~") {
+      flags.clear();
+    } else if (keyword("domain")) {
+      const std::size_t open = l.find('"');
+      const std::size_t close = l.find('"', open + 1);
+      if (open != std::string_view::npos && close != std::string_view::npos)
+        messages =
+            &scan.domains[std::string(l.substr(open + 1, close - open - 1))];
+      flags.clear();
+    } else if (keyword("msgctxt")) {
+      messages->push_back({line, true, std::move(flags)});
+      flags.clear();
+      afterContext = true;
+    } else if (keyword("msgid")) {
+      if (!afterContext) {
+        messages->push_back({line, false, std::move(flags)});
+        flags.clear();
+      }
+      afterContext = false;
+    } else if (keyword("msgstr") || l.substr(0, 7) == "msgstr[") {
+      afterContext = false;
+    }
+  }
+  return scan;
+}
+
+/// The kind the flags give: c-format is printf, no-c-format text, and
+/// phrasor-message a message; two of them contradict each other.
+std::optional<ValueKind> KindOfFlags(const std::vector<std::string> &flags,
+                                     const SourcePos &pos, Diagnostics &diag) {
+  std::optional<ValueKind> kind;
+  for (const std::string &flag : flags) {
+    std::optional<ValueKind> k;
+    if (flag == "c-format")
+      k = ValueKind::Printf;
+    else if (flag == "no-c-format")
+      k = ValueKind::Text;
+    else if (flag == "phrasor-message")
+      k = ValueKind::Message;
+    if (!k)
+      continue;
+    if (kind && *kind != *k) {
+      diag.Error(pos, "flags say both " + std::string(KindName(*kind)) +
+                          " and " + KindName(*k));
+      return std::nullopt;
+    }
+    kind = k;
+  }
+  return kind;
+}
+
+/// Reads the "key: text" lines of the extracted comments. A voice path
+/// that a comment line could not hold as it is comes quoted, with C escapes
+/// (see PoVoiceComment); false when such a line is malformed.
+bool ReadComments(const char *comments, std::optional<std::string> &voice,
+                  bool &emptyValue) {
+  std::string_view rest = comments ? comments : "";
+  while (!rest.empty()) {
+    std::size_t end = rest.find('\n');
+    std::string line = Trimmed(rest.substr(0, end));
+    rest = end == std::string_view::npos ? "" : rest.substr(end + 1);
+    if (line.rfind("voice:", 0) == 0) {
+      voice = Trimmed(std::string_view(line).substr(6));
+    } else if (line.rfind(kQuotedVoiceKey, 0) == 0) {
+      voice = UnquoteVoicePath(
+          Trimmed(std::string_view(line).substr(kQuotedVoiceKey.size())));
+      if (!voice)
+        return false;
+    } else if (line == "value: empty") {
+      emptyValue = true;
+    }
+  }
+  return true;
+}
+
+} // namespace
+
+namespace {
+
+/// A header field, or nothing; the header itself may be absent.
+std::optional<std::string> HeaderField(const char *header, const char *name) {
+  if (!header)
+    return std::nullopt;
+  char *value = po_header_field(header, name);
+  if (!value)
+    return std::nullopt;
+  std::string out = value;
+  std::free(value);
+  return Trimmed(out);
+}
+
+std::string CharsetOf(const std::optional<std::string> &contentType) {
+  if (!contentType)
+    return "";
+  const std::size_t at = contentType->find("charset=");
+  if (at == std::string::npos)
+    return "";
+  std::string name = contentType->substr(at + 8);
+  const std::size_t end = name.find_first_of("; \t");
+  return end == std::string::npos ? name : name.substr(0, end);
+}
+
+/// The file's live messages, its header aside, with their places.
+struct PoMessage {
+  po_message_t message;
+  SourcePos pos;
+  const std::vector<std::string> *flags;
+};
+
+/// What one file's reading counted, for the summary after it.
+struct PoCounts {
+  std::size_t fuzzy = 0, obsolete = 0, untranslated = 0;
+};
+
+class PoFileReader {
+public:
+  PoFileReader(const std::string &path, const InputOptions &settings,
+               Diagnostics &diagnostics, std::vector<SourceEntry> &entries)
+      : file(path), options(settings), diag(diagnostics), out(entries) {}
+
+  /// Reads the messages of \p domain, placed by \p starts when the scan
+  /// found them.
+  void Read(po_file_t po, const char *domain,
+            const std::vector<MessageStart> *starts);
+
+private:
+  bool ReadHeader(const char *header);
+  bool DetectContextKey(const std::vector<PoMessage> &messages) const;
+  void ReadMessage(const PoMessage &m, bool contextKey);
+  /// What one message gives, gathered before its forms are added.
+  struct MessageTexts {
+    std::string id, msgid;
+    std::optional<std::string> plural, voice;
+    bool emptyValue = false;
+    std::optional<ValueKind> kind;
+  };
+  bool ReadKey(const PoMessage &m, bool contextKey, MessageTexts &t);
+  bool ReadExtras(const PoMessage &m, MessageTexts &t);
+  bool ReadForms(const PoMessage &m, const std::string &id,
+                 std::vector<std::pair<std::string, const char *>> &forms);
+  const PluralMapping *Mapping(const SourcePos &pos);
+  std::optional<std::string> Convert(const char *text, const SourcePos &pos,
+                                     const char *what);
+
+  const std::string &file;
+  const InputOptions &options;
+  Diagnostics &diag;
+  std::vector<SourceEntry> &out;
+  Charset converter;
+  std::string locale;
+  SourcePos headerPos;
+  std::optional<std::string> pluralFormsText;
+  std::optional<std::string> keyField;
+  std::optional<PluralMapping> plurals;
+  bool pluralsTried = false;
+  PoCounts counts;
+};
+
+std::optional<std::string> PoFileReader::Convert(const char *text,
+                                                 const SourcePos &pos,
+                                                 const char *what) {
+  std::optional<std::string> utf8 = converter.ToUtf8(text);
+  if (!utf8)
+    diag.Error(pos, std::string(what) + " is not valid in the file's charset");
+  return utf8;
+}
+
+bool PoFileReader::ReadHeader(const char *header) {
+  const SourcePos &pos = headerPos;
+  const std::string charset = CharsetOf(HeaderField(header, "Content-Type"));
+  if (!converter.Open(charset)) {
+    diag.Error(pos, "unknown charset '" + charset + "'");
+    return false;
+  }
+  // --locale names the language of every input: the file's own is not
+  // read then, so a Language field BCP 47 cannot say stops nothing.
+  std::optional<std::string> language = HeaderField(header, "Language");
+  if (options.locale.empty() && language && !language->empty()) {
+    std::string dropped;
+    locale = TagFromPoLanguage(*language, &dropped);
+    if (!dropped.empty())
+      diag.Warning(pos, "Language '" + *language + "': modifier '@" + dropped +
+                            "' has no BCP 47 form; read as '" + locale + "'");
+    // The language travels as an entry; the build checks and merges it.
+    AddEntry(pos, kLocaleId, locale, std::nullopt, diag, out);
+  }
+  if (locale.empty())
+    locale = options.locale;
+  pluralFormsText = HeaderField(header, "Plural-Forms");
+  keyField = HeaderField(header, "X-Phrasor-Key");
+  return true;
+}
+
+// A file is keyed by context when every message has a context and no two
+// share one: that is how dumps are written, and a context that repeats
+// could not be an ID. Dumps also say how they are keyed in a header field.
+bool PoFileReader::DetectContextKey(
+    const std::vector<PoMessage> &messages) const {
+  if (options.poKey != PoKey::Detect)
+    return options.poKey == PoKey::Context;
+  if (keyField == "context" || keyField == "source")
+    return keyField == "context";
+  std::set<std::string> contexts;
+  for (const PoMessage &m : messages) {
+    const char *context = po_message_msgctxt(m.message);
+    if (!context || !contexts.insert(context).second)
+      return false;
+  }
+  return !messages.empty();
+}
+
+const PluralMapping *PoFileReader::Mapping(const SourcePos &pos) {
+  if (pluralsTried)
+    return plurals ? &*plurals : nullptr;
+  pluralsTried = true;
+  if (locale.empty()) {
+    diag.Error(pos, "plural forms need the file's language: add a Language "
+                    "header or pass --locale");
+    return nullptr;
+  }
+  if (!pluralFormsText) {
+    diag.Error(pos, "plural forms need a Plural-Forms header");
+    return nullptr;
+  }
+  std::string problem;
+  std::optional<PluralForms> forms =
+      PluralForms::Parse(*pluralFormsText, problem);
+  if (!forms) {
+    // A header too long to parse is too long to repeat.
+    diag.Error(headerPos,
+               pluralFormsText->size() > 200
+                   ? "Plural-Forms: " + problem
+                   : "Plural-Forms '" + *pluralFormsText + "': " + problem);
+    return nullptr;
+  }
+  plurals = MapPluralForms(*forms, locale, problem);
+  if (!plurals)
+    diag.Error(headerPos, "Plural-Forms '" + forms->Text() +
+                              "' does not fit the plural rules of '" + locale +
+                              "' (" + CategoriesOf(locale).rules +
+                              "): " + problem);
+  return plurals ? &*plurals : nullptr;
+}
+
+// The message's texts in UTF-8, and the ID they give.
+bool PoFileReader::ReadKey(const PoMessage &m, bool contextKey,
+                           MessageTexts &t) {
+  const char *rawContext = po_message_msgctxt(m.message);
+  std::optional<std::string> context, msgid;
+  if (rawContext && !(context = Convert(rawContext, m.pos, "msgctxt")))
+    return false;
+  if (!(msgid = Convert(po_message_msgid(m.message), m.pos, "msgid")))
+    return false;
+  t.msgid = std::move(*msgid);
+  const char *rawPlural = po_message_msgid_plural(m.message);
+  if (rawPlural && !(t.plural = Convert(rawPlural, m.pos, "msgid_plural")))
+    return false;
+  if (contextKey && context)
+    t.id = *context;
+  else if (context)
+    t.id = *context + '\x04' + t.msgid; // gettext's own key for the pair
+  else
+    t.id = t.msgid;
+  return true;
+}
+
+// What the comments and flags say beyond the texts: the voice path, an
+// empty value, the kind.
+bool PoFileReader::ReadExtras(const PoMessage &m, MessageTexts &t) {
+  // The comments come joined into a new block the caller must free,
+  // though it is declared const; no comments come as a constant "".
+  const char *joined = po_message_extracted_comments(m.message);
+  std::optional<std::string> comments = Convert(joined, m.pos, "comment");
+  if (joined[0] != '\0')
+    std::free(const_cast<char *>(joined));
+  if (comments && !ReadComments(comments->c_str(), t.voice, t.emptyValue)) {
+    diag.Error(m.pos, "'" + t.id + "': malformed quoted voice path");
+    return false;
+  }
+  // The library reads c-format itself; the scan adds the flags it drops.
+  std::vector<std::string> flags;
+  if (m.flags)
+    flags = *m.flags;
+  if (po_message_is_format(m.message, "c-format") &&
+      std::find(flags.begin(), flags.end(), "possible-c-format") == flags.end())
+    flags.push_back("c-format");
+  t.kind = KindOfFlags(flags, m.pos, diag);
+  return true;
+}
+
+// One form per category; a singular message is one form with no suffix.
+bool PoFileReader::ReadForms(
+    const PoMessage &m, const std::string &id,
+    std::vector<std::pair<std::string, const char *>> &forms) {
+  if (!po_message_msgid_plural(m.message)) {
+    forms.emplace_back("", po_message_msgstr(m.message));
+    return true;
+  }
+  const PluralMapping *mapping = Mapping(m.pos);
+  if (!mapping)
+    return false;
+  for (const auto &[category, index] : mapping->forms) {
+    const char *form =
+        po_message_msgstr_plural(m.message, static_cast<int>(index));
+    if (!form) {
+      diag.Error(m.pos, "'" + id +
+                            "' has fewer forms than Plural-Forms "
+                            "needs (no msgstr[" +
+                            std::to_string(index) + "])");
+      return false;
+    }
+    forms.emplace_back(category, form);
+  }
+  return true;
+}
+
+void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
+  if (po_message_is_fuzzy(m.message) && !options.includeFuzzy) {
+    ++counts.fuzzy;
+    return;
+  }
+  MessageTexts t;
+  std::vector<std::pair<std::string, const char *>> forms;
+  if (!ReadKey(m, contextKey, t) || !ReadExtras(m, t) ||
+      !ReadForms(m, t.id, forms))
+    return;
+  bool untranslated = true;
+  for (const auto &form : forms)
+    untranslated = untranslated && form.second[0] == '\0';
+  if (untranslated)
+    ++counts.untranslated;
+  for (const auto &[category, raw] : forms) {
+    std::optional<std::string> msgstr = Convert(raw, m.pos, "msgstr");
+    if (!msgstr)
+      return;
+    std::optional<std::string> value;
+    if (!msgstr->empty())
+      value = *msgstr;
+    else if (t.emptyValue)
+      value = std::string();
+    else if (options.fillEmpty)
+      value = category.empty() || category == "one"
+                  ? t.msgid
+                  : t.plural.value_or(t.msgid);
+    AddEntry(m.pos, category.empty() ? t.id : t.id + "#" + category, value,
+             t.voice, diag, out, t.kind);
+  }
+}
+
+void PoFileReader::Read(po_file_t po, const char *domain,
+                        const std::vector<MessageStart> *starts) {
+  std::vector<po_message_t> live;
+  po_message_iterator_t it = po_message_iterator(po, domain);
+  while (po_message_t message = po_next_message(it)) {
+    if (po_message_is_obsolete(message))
+      ++counts.obsolete;
+    else
+      live.push_back(message);
+  }
+  po_message_iterator_free(it);
+  // The scan must have found the library's messages, in the same order.
+  bool placed = starts && starts->size() == live.size();
+  for (std::size_t i = 0; placed && i < live.size(); ++i)
+    placed = (*starts)[i].context == (po_message_msgctxt(live[i]) != nullptr);
+  if (!placed && !live.empty())
+    diag.Warning(file, "cannot tell where the messages of domain '" +
+                           std::string(domain) +
+                           "' begin: they are reported without lines, and "
+                           "only their c-format flags are read");
+
+  std::vector<PoMessage> messages;
+  headerPos = SourcePos{file, 0};
+  for (std::size_t i = 0; i < live.size(); ++i) {
+    const SourcePos pos{file, placed ? (*starts)[i].line : 0};
+    if (!po_message_msgctxt(live[i]) && po_message_msgid(live[i])[0] == '\0') {
+      headerPos = pos;
+      continue;
+    }
+    messages.push_back({live[i], pos, placed ? &(*starts)[i].flags : nullptr});
+  }
+  // The header comes as a copy the caller must free, though it is declared
+  // const.
+  const char *header = po_file_domain_header(po, domain);
+  const bool readable = ReadHeader(header);
+  std::free(const_cast<char *>(header));
+  if (!readable)
+    return;
+  const bool contextKey = DetectContextKey(messages);
+  for (const PoMessage &m : messages)
+    ReadMessage(m, contextKey);
+
+  if (counts.fuzzy || counts.obsolete || counts.untranslated) {
+    auto count = [](std::size_t n, const char *what) {
+      return std::to_string(n) + " " + what + (n == 1 ? " entry" : " entries");
+    };
+    diag.Note(file, "skipped " + count(counts.fuzzy, "fuzzy") +
+                        (counts.fuzzy ? " (--include-fuzzy reads them)" : "") +
+                        " and " + count(counts.obsolete, "obsolete") + "; " +
+                        count(counts.untranslated, "untranslated") +
+                        (counts.untranslated && !options.fillEmpty
+                             ? " (kept without a value)"
+                             : ""));
+  }
+}
+
+/// The library's reading of \p path; nothing when it gave up on a fatal
+/// error, which has been reported. Nothing here needs destroying when the
+/// handler jumps back.
+po_file_t ReadLibraryFile(const char *path) {
+  if (setjmp(FatalJump) != 0)
+    return nullptr;
+  return po_file_read(path, &kErrorHandler);
+}
+
+/// True when every domain's header names UTF-8 as the charset.
+bool AllHeadersUtf8(po_file_t po) {
+  const char *const *domains = po_file_domains(po);
+  for (std::size_t d = 0; domains && domains[d]; ++d) {
+    const char *header = po_file_domain_header(po, domains[d]);
+    std::string charset = CharsetOf(HeaderField(header, "Content-Type"));
+    std::free(const_cast<char *>(header));
+    for (char &c : charset)
+      c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (charset != "UTF-8" && charset != "UTF8")
+      return false;
+  }
+  return true;
+}
+
+/// Reads \p path as ReadLibraryFile does, faster when \p text is UTF-8.
+/// The library's lexer passes every non-ASCII character of a file through
+/// iconv to find where it ends, which is a fifth of a build from PO; in
+/// valid UTF-8 no byte of a character can be taken for a quote, backslash
+/// or line end, so reading it byte by byte (the lexer's mode for old-style
+/// files, chosen by OLD_PO_FILE_INPUT) gives the same messages. That
+/// holds only for a file that declares UTF-8 and reads without a report,
+/// so the trial read is kept only then; otherwise the file is read again
+/// the usual way, and its reports come from that reading.
+po_file_t ReadLibraryFileFast(const char *path, std::string_view text) {
+  const char *const kOldInput = "OLD_PO_FILE_INPUT";
+  const char *preset = std::getenv(kOldInput);
+  if ((preset && *preset) || !utf8::is_valid(text.begin(), text.end()))
+    return ReadLibraryFile(path);
+  setenv(kOldInput, "1", 1);
+  Trial = true;
+  TrialHeard = false;
+  po_file_t po = ReadLibraryFile(path);
+  Trial = false;
+  if (preset) // set, and empty
+    setenv(kOldInput, "", 1);
+  else
+    unsetenv(kOldInput);
+  if (po && !TrialHeard && AllHeadersUtf8(po))
+    return po;
+  if (po)
+    po_file_free(po);
+  return ReadLibraryFile(path);
+}
+
+} // namespace
+
+// Messages of every domain are read into one set of IDs: a domain is no
+// part of an ID, so an ID in two domains is a duplicate like any other.
+void ReadPo(const std::string &file, std::string_view text,
+            const InputOptions &options, Diagnostics &diag,
+            std::vector<SourceEntry> &out) {
+  const PoScan scan = ScanPo(text);
+  // The library reads a NUL as the end of the text it is in.
+  for (std::size_t line : scan.nulLines)
+    diag.Error(SourcePos{file, line},
+               "a string contains a NUL character, which PO text cannot "
+               "hold");
+  CurrentDiag = &diag;
+  CurrentFile = &file;
+  po_file_t po = ReadLibraryFileFast(file.c_str(), text);
+  CurrentDiag = nullptr;
+  CurrentFile = nullptr;
+  if (!po)
+    return;
+  const char *const *domains = po_file_domains(po);
+  for (std::size_t d = 0; domains && domains[d]; ++d) {
+    auto starts = scan.domains.find(domains[d]);
+    PoFileReader(file, options, diag, out)
+        .Read(po, domains[d],
+              starts == scan.domains.end() ? nullptr : &starts->second);
+  }
+  po_file_free(po);
+}
+
+} // namespace phrasor::tool

@@ -1,0 +1,93 @@
+//===- TextEntries.cpp - Entries as the writers see them ------------------===//
+
+#include "tools/phrasor/formats/shared/TextEntries.h"
+
+#include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/Plurals.h"
+
+#include <algorithm>
+#include <set>
+
+namespace phrasor::tool {
+
+std::vector<TextEntry> ToText(const std::vector<authoring::Entry> &entries,
+                              const Metadata &meta, const std::string &where,
+                              Diagnostics &diag) {
+  std::vector<TextEntry> out;
+  out.reserve(entries.size());
+  for (const authoring::Entry &e : entries) {
+    TextEntry t{e.id, std::nullopt, e.voicePath, std::nullopt};
+    auto kind = meta.kinds.find(e.id);
+    if (kind != meta.kinds.end() && e.value)
+      t.kind = kind->second;
+    if (!IsValidUtf8(e.id)) {
+      diag.Error(where, "ID '" + e.id + "' is not valid UTF-8; left out");
+      continue;
+    }
+    if (e.voicePath && !IsValidUtf8(*e.voicePath)) {
+      diag.Error(where, "voice path of '" + e.id +
+                            "' is not valid UTF-8; entry left out");
+      continue;
+    }
+    if (e.value) {
+      t.value = Utf16ToUtf8(*e.value);
+      if (!t.value) {
+        diag.Error(where, "value of '" + e.id +
+                              "' holds a lone surrogate; entry left out");
+        continue;
+      }
+    }
+    out.push_back(std::move(t));
+  }
+  return out;
+}
+
+std::map<std::string, PluralGroup>
+FindPluralGroups(const std::vector<TextEntry> &entries) {
+  std::map<std::string, PluralGroup> groups;
+  std::set<std::string> plain, broken;
+  for (const TextEntry &e : entries) {
+    std::string_view base, category;
+    if (!SplitPluralId(e.id, base, category)) {
+      plain.insert(e.id);
+      continue;
+    }
+    PluralGroup &g = groups[std::string(base)];
+    g.base = base;
+    g.forms.push_back(&e);
+    if (e.voice || !e.value)
+      broken.insert(g.base);
+    if (e.kind && g.kind && *g.kind != *e.kind)
+      broken.insert(g.base);
+    if (e.kind)
+      g.kind = e.kind;
+  }
+  for (auto &[base, g] : groups) {
+    std::sort(g.forms.begin(), g.forms.end(),
+              [](const TextEntry *a, const TextEntry *b) {
+                return CategoryRank(PluralCategoryOf(a->id)) <
+                       CategoryRank(PluralCategoryOf(b->id));
+              });
+    if (g.kind)
+      for (const TextEntry *form : g.forms) {
+        if (form->kind)
+          continue;
+        const KindReading inferred = InferKind(*Utf8ToUtf16(*form->value));
+        if (inferred.kind != *g.kind || !inferred.doubt.empty())
+          broken.insert(base);
+      }
+  }
+  // An entry named like a group, even in another case, would collide with
+  // it: as a JSON key, and as an ID once the PO file is read back.
+  std::set<std::string> plainFolded;
+  for (const std::string &id : plain)
+    plainFolded.insert(AsciiLower(id));
+  for (const auto &[base, g] : groups)
+    if (plainFolded.count(AsciiLower(base)))
+      broken.insert(base);
+  for (const std::string &base : broken)
+    groups.erase(base);
+  return groups;
+}
+
+} // namespace phrasor::tool

@@ -1,0 +1,468 @@
+//===- XliffWriter.cpp - XLIFF 1.2 and 2.0 output -------------------------===//
+//
+// One unit per entry, one line per unit, so two dumps diff well; no
+// indentation inside a unit, where white space would become part of the
+// text. The XML is written as it goes rather than through a document
+// tree: a tree of a million units costs far more memory and time than
+// the text it saves.
+//
+// Every insert, escape and printf conversion is written as an inline code
+// so that translation tools show it as a tag the translator cannot break:
+// 1.2 <ph id="1">%1!d!</ph>, 2.0 <ph id="1" dataRef="d1"/> with the code
+// in the unit's <originalData>. The same code gets the same id in source
+// and target, which is how tools match them up.
+//
+//===----------------------------------------------------------------------===//
+
+#include "tools/phrasor/formats/xliff/Xliff.h"
+
+#include "format/MessageFormat.h"
+#include "format/PrintfConversion.h"
+#include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/Plurals.h"
+#include "tools/phrasor/formats/shared/Xml.h"
+
+#include <unordered_map>
+
+namespace phrasor::tool {
+namespace {
+
+std::string Hex(uint32_t c) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string h;
+  for (int shift = 20; shift >= 0; shift -= 4)
+    if (!h.empty() || (c >> shift & 0xF) || shift < 16)
+      h.push_back(digits[c >> shift & 0xF]);
+  return h;
+}
+
+/// What the writer does with a character XML cannot carry.
+enum class Unwritable { Fail, Cp12, Cp20 };
+
+/// Appends \p text escaped for element content or, with \p attribute, for
+/// an attribute. False for a lone surrogate, or a character XML cannot
+/// carry where \p unwritable is Fail.
+bool AppendEscaped(std::string &out, std::u16string_view text, bool attribute,
+                   Unwritable unwritable, unsigned &cpCount) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    uint32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() &&
+        text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    else if (c >= 0xD800 && c <= 0xDFFF)
+      return false;
+    if (const char *escaped = XmlEscape(c, attribute)) {
+      out += escaped;
+      continue;
+    }
+    if (IsXmlChar(c)) {
+      AppendUtf8(out, static_cast<char32_t>(c));
+      continue;
+    }
+    if (unwritable == Unwritable::Fail)
+      return false;
+    if (unwritable == Unwritable::Cp20)
+      out += "<cp hex=\"" + Hex(c) + "\"/>";
+    else
+      out += "<x id=\"c" + std::to_string(++cpCount) + "\" phr:cp=\"" + Hex(c) +
+             "\"/>";
+  }
+  return true;
+}
+
+/// A run of a value that must reach the translation unchanged.
+struct Span {
+  std::size_t begin, end;
+};
+
+class ConversionSpans final : public FormatCheckHandler {
+public:
+  explicit ConversionSpans(std::vector<Span> &out) : spans(out) {}
+  void OnText(uint32_t, uint32_t) override {}
+  void OnConversion(uint32_t begin, uint32_t end,
+                    const ConversionSpec &) override {
+    spans.push_back({begin, end});
+  }
+  void OnError(uint32_t, SpecError) override {}
+
+private:
+  std::vector<Span> &spans;
+};
+
+/// The inserts, escapes and "%0" of a message, or the conversions of a
+/// printf format, as the runtime's own parsers find them. A message the
+/// parser refuses has none: its text is written as it is.
+void FindCodes(std::u16string_view value, ValueKind kind,
+               std::vector<Span> &spans) {
+  spans.clear();
+  if (kind == ValueKind::Text || value.find(u'%') == std::u16string_view::npos)
+    return;
+  const RuntimeString format = ToRuntime(value);
+  if (kind == ValueKind::Printf) {
+    ConversionSpans handler(spans);
+    CheckFormat(format.c_str(), handler);
+    return;
+  }
+  if (value.size() > kMaxMessageLength)
+    return;
+  MessageLayout layout{};
+  if (QVFormatMessageT().Parse(format.c_str(), layout) != MessageStatus::Ok)
+    return;
+  for (uint32_t k = 0; k < layout.count && k < kMaxMessageFields; ++k) {
+    const MessageField &f = layout.fields[k];
+    spans.push_back({f.insertStart,
+                     f.fieldNumber ? f.specStart + f.specLength + std::size_t{1}
+                                   : f.insertStart + 2u});
+  }
+  if (layout.scanEnd + 2 <= value.size())
+    spans.push_back({layout.scanEnd, layout.scanEnd + 2u});
+}
+
+/// A unit to write: the entry of the translation (null when it lacks one)
+/// and the entry whose value is the source text (null for an extra).
+struct Row {
+  const authoring::Entry *target;
+  const authoring::Entry *source;
+};
+
+/// The source's entries, each with the translation's entry of the same ID
+/// (lookups ignore ASCII case, so matching does too), and the translation's
+/// entries the source lacks where they fall in the translation's order, so
+/// that a plural form only the translation has stays beside its others.
+std::vector<Row> PairUp(const DumpSide &target, const DumpSide &source) {
+  const std::vector<authoring::Entry> &t = *target.entries;
+  std::vector<Row> rows;
+  if (!source.entries) {
+    rows.reserve(t.size());
+    for (const authoring::Entry &e : t)
+      rows.push_back({&e, &e});
+    return rows;
+  }
+  const std::vector<authoring::Entry> &s = *source.entries;
+  std::unordered_map<std::string, std::size_t> byId;
+  byId.reserve(t.size());
+  for (std::size_t i = 0; i < t.size(); ++i)
+    byId.emplace(AsciiLower(t[i].id), i);
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::vector<std::size_t> match(s.size(), kNone);
+  std::vector<bool> used(t.size(), false);
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    auto found = byId.find(AsciiLower(s[i].id));
+    if (found != byId.end() && !used[found->second]) {
+      match[i] = found->second;
+      used[found->second] = true;
+    }
+  }
+  rows.reserve(s.size() + t.size());
+  std::size_t next = 0; // extras before this have been written
+  auto extrasBefore = [&](std::size_t end) {
+    for (; next < end; ++next)
+      if (!used[next])
+        rows.push_back({&t[next], nullptr});
+  };
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (match[i] == kNone) {
+      rows.push_back({nullptr, &s[i]});
+      continue;
+    }
+    extrasBefore(match[i]);
+    rows.push_back({&t[match[i]], &s[i]});
+  }
+  extrasBefore(t.size());
+  return rows;
+}
+
+class XliffWriter {
+public:
+  XliffWriter(const DumpSide &t, const DumpSide &s, bool v2,
+              const std::string &w, Diagnostics &d)
+      : target(t), source(s.entries ? s : t), two(v2), where(w), diag(d) {}
+
+  std::string Write();
+
+private:
+  void Header();
+  bool Unit(const Row &row, std::string &unit);
+  bool OpenUnit(const Row &row, bool translated, std::string &unit);
+  bool Segment(const Row &row, bool translated, std::string &segment);
+  bool OriginalData(std::string &unit);
+  bool Text(std::u16string_view value, ValueKind kind, bool inTarget,
+            std::string &into);
+  void Group(std::string_view id);
+
+  const DumpSide &target;
+  const DumpSide &source;
+  bool two;
+  const std::string &where;
+  Diagnostics &diag;
+  std::string out;
+  std::string openGroup; ///< the plural base whose <group> is open
+  bool groupOpen = false;
+  std::size_t units = 0, groups = 0;
+  // Per unit: the distinct codes (their <data> ids are their places here
+  // plus one), and each code written in the source with its <ph> id and
+  // whether the target has used that id yet.
+  struct Placed {
+    std::size_t code;
+    unsigned id;
+    bool matched;
+  };
+  std::vector<std::u16string_view> codes;
+  std::vector<Placed> placed;
+  unsigned phCount = 0;
+  std::vector<Span> spans;
+  std::string scratch;
+  unsigned cpCount = 0;
+};
+
+// Each code written gets an id of its own, as both versions want; the
+// target's n-th "%d" takes the id of the source's n-th "%d", which is how
+// tools pair the codes of source and target.
+bool XliffWriter::Text(std::u16string_view value, ValueKind kind, bool inTarget,
+                       std::string &into) {
+  const Unwritable unwritable = two ? Unwritable::Cp20 : Unwritable::Cp12;
+  if (inTarget)
+    cpCount = 0;
+  FindCodes(value, kind, spans);
+  std::size_t at = 0;
+  for (const Span &span : spans) {
+    if (!AppendEscaped(into, value.substr(at, span.begin - at), false,
+                       unwritable, cpCount))
+      return false;
+    const std::u16string_view code =
+        value.substr(span.begin, span.end - span.begin);
+    std::size_t data = 0;
+    while (data < codes.size() && codes[data] != code)
+      ++data;
+    if (data == codes.size())
+      codes.push_back(code);
+    unsigned id = 0;
+    if (inTarget) {
+      for (Placed &p : placed)
+        if (p.code == data && !p.matched) {
+          p.matched = true;
+          id = p.id;
+          break;
+        }
+    }
+    if (!id) {
+      id = ++phCount;
+      if (!inTarget)
+        placed.push_back({data, id, false});
+    }
+    into += "<ph id=\"";
+    into += std::to_string(id);
+    if (two) {
+      into += "\" dataRef=\"d";
+      into += std::to_string(data + 1);
+      into += "\"/>";
+    } else {
+      into += "\">";
+      if (!AppendEscaped(into, code, false, Unwritable::Fail, cpCount))
+        return false;
+      into += "</ph>";
+    }
+    at = span.end;
+  }
+  return AppendEscaped(into, value.substr(at), false, unwritable, cpCount);
+}
+
+void XliffWriter::Group(std::string_view id) {
+  std::string_view base, category;
+  const bool plural = SplitPluralId(id, base, category);
+  if (groupOpen && (!plural || base != openGroup)) {
+    out += "</group>\n";
+    groupOpen = false;
+  }
+  if (!plural || groupOpen)
+    return;
+  std::string start = two ? "<group id=\"g" + std::to_string(++groups) + "\""
+                          : std::string("<group");
+  if (!AppendXmlAttribute(start, two ? "name" : "resname", base))
+    return;
+  out += start;
+  out += two ? " type=\"phr:plural\">\n" : " restype=\"x-phrasor-plural\">\n";
+  openGroup = base;
+  groupOpen = true;
+}
+
+// The opening tag: the unit's name (and the context of a gettext-style
+// ID), and what the database holds beyond the texts, in the tool's own
+// attributes.
+bool XliffWriter::OpenUnit(const Row &row, bool translated, std::string &unit) {
+  const authoring::Entry &named = row.target ? *row.target : *row.source;
+  std::string_view id = named.id;
+  std::optional<std::string_view> context;
+  if (const std::size_t split = id.find('\x04');
+      split != std::string_view::npos) {
+    context = id.substr(0, split);
+    id.remove_prefix(split + 1);
+  }
+  if (two) {
+    unit += "<unit id=\"u";
+    unit += std::to_string(++units);
+    unit += '"';
+    if (!AppendXmlAttribute(unit, "name", id))
+      return false;
+  } else {
+    unit += "<trans-unit";
+    if (context) {
+      // Unit ids must differ, and "Open" may stand in several contexts:
+      // the id joins both and the ID's text travels in resname.
+      if (!AppendXmlAttribute(unit, "id",
+                              std::string(*context) + "|" + std::string(id)) ||
+          !AppendXmlAttribute(unit, "resname", id))
+        return false;
+    } else if (!AppendXmlAttribute(unit, "id", id)) {
+      return false;
+    }
+  }
+  unit += " xml:space=\"preserve\"";
+  if (context && !AppendXmlAttribute(unit, "phr:context", *context))
+    return false;
+  if (row.target && row.target->voicePath &&
+      !AppendXmlAttribute(unit, "phr:voice", *row.target->voicePath))
+    return false;
+  if (translated) {
+    auto recorded = target.meta->kinds.find(row.target->id);
+    if (recorded != target.meta->kinds.end())
+      unit += std::string(" phr:kind=\"") + KindName(recorded->second) + "\"";
+  }
+  if (!row.target)
+    unit += " phr:missing=\"yes\"";
+  unit += '>';
+  return true;
+}
+
+// The source and, once translated, the target, with their codes.
+bool XliffWriter::Segment(const Row &row, bool translated,
+                          std::string &segment) {
+  if (two)
+    segment = translated ? "<segment state=\"translated\"><source>"
+                         : "<segment state=\"initial\"><source>";
+  else
+    segment += "<source>";
+  if (row.source && row.source->value &&
+      !Text(*row.source->value, KindOf(*row.source, *source.meta), false,
+            segment))
+    return false;
+  segment += "</source>";
+  if (translated) {
+    segment += two ? "<target>" : "<target state=\"translated\">";
+    if (!Text(*row.target->value, KindOf(*row.target, *target.meta), true,
+              segment))
+      return false;
+    segment += "</target>";
+  } else if (!two) {
+    segment += "<target state=\"needs-translation\"/>";
+  }
+  return true;
+}
+
+// 2.0: the codes the segment refers to, each once.
+bool XliffWriter::OriginalData(std::string &unit) {
+  if (codes.empty())
+    return true;
+  unit += "<originalData>";
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    unit += "<data id=\"d" + std::to_string(i + 1) + "\">";
+    if (!AppendEscaped(unit, codes[i], false, Unwritable::Cp20, cpCount))
+      return false;
+    unit += "</data>";
+  }
+  unit += "</originalData>";
+  return true;
+}
+
+bool XliffWriter::Unit(const Row &row, std::string &unit) {
+  codes.clear();
+  placed.clear();
+  phCount = 0;
+  cpCount = 0;
+  const bool translated = row.target && row.target->value;
+  if (!OpenUnit(row, translated, unit))
+    return false;
+  if (!two) {
+    if (!Segment(row, translated, unit))
+      return false;
+    unit += "</trans-unit>\n";
+    return true;
+  }
+  // 2.0 wants the codes in <originalData> before the segment that uses
+  // them, so its segment is written aside first.
+  if (!Segment(row, translated, scratch) || !OriginalData(unit))
+    return false;
+  unit += scratch;
+  unit += "</segment></unit>\n";
+  return true;
+}
+
+void XliffWriter::Header() {
+  const std::optional<std::string> &trg = target.meta->locale;
+  const std::optional<std::string> &src = source.meta->locale;
+  out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  if (two) {
+    out += "<xliff xmlns=\"urn:oasis:names:tc:xliff:document:2.0\" "
+           "xmlns:phr=\"";
+    out += kXliffOwnNamespace;
+    out += "\" version=\"2.0\"";
+    // Both languages are required; "und" stands for one not named, and
+    // phr:locale tells a database's own "und" from it.
+    AppendXmlAttribute(out, "srcLang", src ? *src : "und");
+    AppendXmlAttribute(out, "trgLang", trg ? *trg : "und");
+    if (trg && EqualsAsciiCase(*trg, "und"))
+      AppendXmlAttribute(out, "phr:locale", *trg);
+    out += ">\n<file id=\"f1\"";
+    AppendXmlAttribute(out, "original", where);
+    out += ">\n";
+  } else {
+    out += "<xliff xmlns=\"urn:oasis:names:tc:xliff:document:1.2\" "
+           "xmlns:phr=\"";
+    out += kXliffOwnNamespace;
+    out += "\" version=\"1.2\">\n<file";
+    AppendXmlAttribute(out, "original", where);
+    out += " datatype=\"plaintext\"";
+    AppendXmlAttribute(out, "source-language", src ? *src : "und");
+    if (trg)
+      AppendXmlAttribute(out, "target-language", *trg);
+    if (trg && EqualsAsciiCase(*trg, "und"))
+      AppendXmlAttribute(out, "phr:locale", *trg);
+    out += ">\n<body>\n";
+  }
+}
+
+std::string XliffWriter::Write() {
+  Header();
+  for (const Row &row : PairUp(target, source)) {
+    const authoring::Entry &named = row.target ? *row.target : *row.source;
+    // Written in place, and taken back if it cannot be written; at worst a
+    // plural group is left with a form fewer.
+    Group(named.id);
+    const std::size_t mark = out.size();
+    if (!Unit(row, out)) {
+      out.resize(mark);
+      diag.Error(where,
+                 "'" + Utf16ToUtf8Lossy(Utf8ToUtf16(named.id).value_or(u"?")) +
+                     "' holds text that XML cannot carry; left out");
+      continue;
+    }
+  }
+  if (groupOpen)
+    out += "</group>\n";
+  out += two ? "</file>\n</xliff>\n" : "</body>\n</file>\n</xliff>\n";
+  return std::move(out);
+}
+
+} // namespace
+
+std::string WriteXliff12(const DumpSide &target, const DumpSide &source,
+                         const std::string &where, Diagnostics &diag) {
+  return XliffWriter(target, source, false, where, diag).Write();
+}
+
+std::string WriteXliff20(const DumpSide &target, const DumpSide &source,
+                         const std::string &where, Diagnostics &diag) {
+  return XliffWriter(target, source, true, where, diag).Write();
+}
+
+} // namespace phrasor::tool
