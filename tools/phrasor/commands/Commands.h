@@ -28,8 +28,8 @@ int RunBuild(const BuildOptions &options);
 
 struct DumpOptions {
   std::string database;
-  std::string format = Formats().front().name.data(); ///< a --format word
-  std::string output;                                 ///< empty: stdout
+  std::string format{Formats().front().name}; ///< a --format word
+  std::string output;                         ///< empty: stdout
   /// XLIFF: the source-language database whose texts are the sources.
   std::string source;
 };
