@@ -55,7 +55,7 @@ constexpr bool kSkipSharedPrefix = !PHRASOR_VECTOR_COMPARE;
 
 template <bool Prefetch>
 int32_t Search(const CStringKeeper &keeper, const char *id) {
-  const uint32_t *table = keeper.idOffsets;
+  const uint32_t *table = keeper.IdOffsets();
   const char *block = keeper.block;
   uint32_t lo = 0, hi = keeper.idCount, mid = keeper.idCount / 2;
   uint32_t shareLo = 0, shareHi = 0;

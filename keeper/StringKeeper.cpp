@@ -18,8 +18,8 @@ using namespace phrasor;
 
 CStringKeeper::CStringKeeper(IErrorReporter *owner)
     : manager(owner), refPairs(nullptr), block(nullptr), idTable(nullptr),
-      valueTable(nullptr), voicePathTable(nullptr), idOffsets(nullptr),
-      idCount(0), stringTotal(0), voicePathCount(0), blockEnd(nullptr) {}
+      valueTable(nullptr), voicePathTable(nullptr), idCount(0), stringTotal(0),
+      voicePathCount(0), blockEnd(nullptr) {}
 
 CStringKeeper::~CStringKeeper() { FreeTables(); }
 
@@ -30,7 +30,6 @@ void CStringKeeper::FreeTables() {
   idTable = nullptr;
   MemFree(const_cast<PhrasorWChar **>(valueTable));
   valueTable = nullptr;
-  idOffsets = nullptr; // inside valueTable
   MemFree(block);
   block = nullptr;
   blockEnd = nullptr;
@@ -133,7 +132,6 @@ void CStringKeeper::BuildIdOffsets() {
       reinterpret_cast<uint32_t *>(valueTable + (stringTotal - idCount));
   for (uint32_t i = 0; i < idCount; ++i)
     offsets[i] = static_cast<uint32_t>(idTable[i] - block);
-  idOffsets = offsets;
 }
 
 namespace {

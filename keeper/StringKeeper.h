@@ -70,15 +70,20 @@ struct CStringKeeper {
   const char **idTable;
   const PhrasorWChar **valueTable;
   const char **voicePathTable;
-  /// Block offset of ID i, the table the search probes; it lies in the
-  /// spare tail of valueTable and is not a block of its own.
-  const uint32_t *idOffsets;
   uint32_t idCount;
   uint32_t stringTotal;
   uint32_t voicePathCount;
   /// One past the last byte of \c block: the ID search reads stored IDs
   /// sixteen bytes at a time and must know where the block ends.
   const char *blockEnd;
+
+  /// Block offset of ID i, the table the search probes. It lies in the
+  /// last idCount slots of valueTable, which the values never use, so the
+  /// record needs no field of its own for it. Valid when idCount > 0.
+  const uint32_t *IdOffsets() const {
+    return reinterpret_cast<const uint32_t *>(valueTable +
+                                              (stringTotal - idCount));
+  }
 
   /// How a lookup by ID ended before it read an entry.
   enum class IdOutcome { Found, NullId, NoneId, Empty, Missing };
