@@ -6,6 +6,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "CliTest.h"
+#include "tools/phrasor/Utf.h"
 
 #include <nlohmann/json.hpp>
 
@@ -493,21 +494,7 @@ TEST_F(Cli, KeysRepeatedInsideAJsonEntryAreErrors) {
 /// UTF-8 of \p cp.
 std::string Utf8(char32_t cp) {
   std::string out;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
+  phrasor::tool::AppendUtf8(out, cp);
   return out;
 }
 
