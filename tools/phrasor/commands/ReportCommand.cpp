@@ -202,22 +202,27 @@ void Page::Limits() {
   out += "</table>\n";
 }
 
-/// The forms of each plural text, by base (ASCII case folded) and then
-/// category, of one set.
+/// The forms of each plural text, by base (ASCII case folded, as lookups
+/// match) and then category, of one set.
 std::map<std::string, std::map<std::string, std::u16string>>
-PluralForms(const CheckedSet &set) {
+PluralForms(const CheckedSet &set,
+            std::map<std::string, std::string> *names = nullptr) {
   std::map<std::string, std::map<std::string, std::u16string>> forms;
   for (const authoring::Entry &e : set.entries) {
     std::string_view base, category;
-    if (SplitPluralId(e.id, base, category) && e.value)
+    if (SplitPluralId(e.id, base, category) && e.value) {
       forms[AsciiLower(base)][std::string(category)] = *e.value;
+      if (names)
+        names->emplace(AsciiLower(base), base);
+    }
   }
   return forms;
 }
 
 void Page::Plurals() {
   out += "<h2 id=\"plurals\">Plural forms</h2>\n";
-  const auto ours = PluralForms(source);
+  std::map<std::string, std::string> names;
+  const auto ours = PluralForms(source, &names);
   if (ours.empty()) {
     out += "<p class=\"none\">The source has no plural texts.</p>\n";
     return;
@@ -248,7 +253,8 @@ void Page::Plurals() {
     return td + "</td>";
   };
   for (const auto &[base, forms] : ours) {
-    out += "<tr class=\"plural\"><td>" + Html(base) + "</td>" + cell(&forms);
+    out += "<tr class=\"plural\"><td>" + Html(names[base]) + "</td>" +
+           cell(&forms);
     for (const auto &t : theirs) {
       auto found = t.find(base);
       out += cell(found == t.end() ? nullptr : &found->second);
