@@ -202,6 +202,18 @@ TEST_F(Cli, ProtectSettingIsCheckedAndKeptByDumps) {
                            "not a regular expression");
   ASSERT_EQ(Run({"build", Data("ui-en.csv"), "-o", "en.skdb"}).code, 0);
   ExpectRoundTrips("en.skdb", {"csv", "json", "xliff12", "xliff20"});
+  // Markup that does not pair, crosses, sits around a conversion, or holds
+  // a character XML cannot carry comes back as it was.
+  Write("odd.json",
+        "{\"PF\": {\"value\": \"<b>%s</b> 100%%\", \"kind\": \"printf\"},\n"
+        "\"GLUED\": \"{A}{B}<i></i>\",\n"
+        "\"CTRL\": \"<b\\u0001>x</b>\",\n"
+        "\"LONE\": \"</b>unbalanced<b>\",\n"
+        "\"CROSS\": \"<a><b></a></b>\",\n"
+        "\"TXT\": \"100% <b>done</b> {\"}\n");
+  Result b = Run({"build", "odd.json", "-o", "odd.skdb"});
+  ASSERT_EQ(b.code, 0) << b.err;
+  ExpectRoundTrips("odd.skdb", {"csv", "json", "xliff12", "xliff20"});
 }
 
 /// The target of the unit of \p dump that names \p id, with its first two

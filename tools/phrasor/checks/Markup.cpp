@@ -189,11 +189,16 @@ std::vector<ProtectedSpan> FindProtected(std::u16string_view value,
 std::size_t GraphemeCount(std::u16string_view text) {
   if (text.empty())
     return 0;
-  UErrorCode status = U_ZERO_ERROR;
-  std::unique_ptr<icu::BreakIterator> it(
-      icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(),
-                                                  status));
-  if (U_FAILURE(status))
+  // Made once per thread: a check of many limited texts would otherwise
+  // spend its time building the same iterator.
+  thread_local std::unique_ptr<icu::BreakIterator> it = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> made(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(),
+                                                    status));
+    return U_SUCCESS(status) ? std::move(made) : nullptr;
+  }();
+  if (!it)
     return text.size();
   const icu::UnicodeString s(false, text.data(),
                              static_cast<int32_t>(text.size()));

@@ -25,6 +25,7 @@
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/formats/shared/Xml.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace phrasor::tool {
@@ -280,9 +281,16 @@ bool XliffWriter::Text(std::u16string_view value, ValueKind kind, bool inTarget,
   // The format codes, with the markup of the text between them.
   std::vector<ProtectedSpan> all;
   std::size_t from = 0;
+  // Markup goes into attributes, which cannot carry what XML cannot; such
+  // a span stays text, written as any text is.
   auto markupUpTo = [&](std::size_t end) {
     for (ProtectedSpan &m : FindMarkup(value, from, end, rules))
-      all.push_back(std::move(m));
+      if (std::all_of(value.begin() + static_cast<std::ptrdiff_t>(m.begin),
+                      value.begin() + static_cast<std::ptrdiff_t>(m.end),
+                      [](char16_t c) {
+                        return IsXmlChar(c) && (c < 0xD800 || c > 0xDFFF);
+                      }))
+        all.push_back(std::move(m));
   };
   for (const Span &span : spans) {
     markupUpTo(span.begin);
