@@ -180,6 +180,14 @@ TEST_F(Cli, LimitsTravelThroughEveryFormatThatHoldsThem) {
   EXPECT_CONTAINS(over.err, "fr.csv:3: ID 'N#other': 12 characters, over its "
                             "limit of 10");
 
+  // A sheet's max column holds for every language of the sheet.
+  Write("sheet.csv", "key,en,de,max\nOK,OK,OK,4\nBACK,Back,Zurück,5\n");
+  Result sheet = Run({"check", "sheet.csv", "--column", "de", "--against",
+                      "sheet.csv", "--against-column", "en"});
+  EXPECT_CONTAINS(sheet.err, "sheet.csv:3: ID 'BACK': 6 characters, over its "
+                             "limit of 5");
+  EXPECT_EQ(sheet.err.find("'OK'"), std::string::npos) << sheet.err;
+
   // A limit in pixels is not ours; a limit that is no number is reported.
   Write("t.xlf",
         "<xliff version=\"1.2\"><file><body>"
