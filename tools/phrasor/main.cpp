@@ -294,8 +294,9 @@ void AddReport(CLI::App &app, AllOptions &o, Runner &run) {
   AddSourceReading(r, o.report.input, o.reportReading);
   AddProtect(r, o.report.protect);
   AddFooter(r, "phrasor report --against en.csv de.csv ja.csv -o report.html",
-            "0 written, whatever the translations' problems; 2 wrong "
-            "arguments or a file that cannot be read or written");
+            "0 written, whatever the translations' problems; 1 a source "
+            "that cannot be read; 2 wrong arguments or a file that cannot "
+            "be read or written");
   r->callback([&] {
     ApplyReading(o.reportReading, o.report.input);
     run = [&] { return RunReport(o.report); };
