@@ -12,67 +12,23 @@
 namespace phrasor {
 namespace {
 
-Want wantOfMessageType(std::uint32_t code) {
-  switch (code) {
-  case kTypeInt64:
-    return Want::Int64;
-  case kTypeDouble:
-    return Want::Double;
-  case kTypeWideChar:
-    return Want::WideChar;
-  case kTypeNarrowChar:
-    return Want::NarrowChar;
-  case kTypeWideString:
-    return Want::WideString;
-  case kTypeNarrowString:
-    return Want::NarrowString;
-  case kTypePointer:
-    return Want::Pointer;
-  default:
-    return Want::Int32;
-  }
-}
-
-Want wantOfPrintfKind(ArgKind kind) {
-  switch (kind) {
-  case ArgKind::Int64:
-    return Want::Int64;
-  case ArgKind::Double:
-    return Want::Double;
-  case ArgKind::LongDouble:
-    return Want::LongDouble;
-  case ArgKind::WideChar:
-    return Want::WideChar;
-  case ArgKind::NarrowChar:
-    return Want::NarrowChar;
-  case ArgKind::WideString:
-    return Want::WideString;
-  case ArgKind::NarrowString:
-    return Want::NarrowString;
-  case ArgKind::Pointer:
-    return Want::Pointer;
-  default:
-    return Want::Int32;
-  }
-}
-
 class PrintfCollector final : public FormatCheckHandler {
 public:
   explicit PrintfCollector(Inserts &into) : out(into) {}
   void OnText(std::uint32_t, std::uint32_t) override {}
   void OnConversion(std::uint32_t begin, std::uint32_t end,
                     const ConversionSpec &spec) override {
-    const auto add = [&](Want want, bool star) {
-      Insert insert{want, 0, begin, end, star, false, false, 0, 0};
+    const auto add = [&](ArgKind kind, bool star) {
+      Insert insert{kind, 0, begin, end, star, false, false, 0, 0};
       insert.arg = static_cast<std::uint32_t>(out.list.size());
       out.list.push_back(insert);
     };
     if (spec.widthFromArg)
-      add(Want::Int32, true);
+      add(ArgKind::Int32, true);
     if (spec.precisionFromArg)
-      add(Want::Int32, true);
+      add(ArgKind::Int32, true);
     if (spec.kind != ArgKind::None) {
-      add(wantOfPrintfKind(spec.kind), false);
+      add(spec.kind, false);
       Insert &last = out.list.back();
       last.unprefixed = spec.length == LengthMod::None &&
                         std::strchr("diouxX", spec.conversion) != nullptr;
@@ -102,22 +58,24 @@ std::string insertText(const PhrasorWChar *text, const Insert &insert) {
   return toUtf8(TextView(text + insert.begin, insert.end - insert.begin));
 }
 
-const char *describeWant(Want want) {
-  switch (want) {
-  case Want::Int32:
-  case Want::Int64:
+const char *describeKind(ArgKind kind) {
+  switch (kind) {
+  case ArgKind::Int32:
+  case ArgKind::Int64:
     return "an integer";
-  case Want::Double:
-  case Want::LongDouble:
+  case ArgKind::Double:
+  case ArgKind::LongDouble:
     return "a number";
-  case Want::WideChar:
-  case Want::NarrowChar:
+  case ArgKind::WideChar:
+  case ArgKind::NarrowChar:
     return "a character";
-  case Want::WideString:
-  case Want::NarrowString:
+  case ArgKind::WideString:
+  case ArgKind::NarrowString:
     return "text";
-  case Want::Pointer:
+  case ArgKind::Pointer:
     return "a pointer";
+  case ArgKind::None:
+    break;
   }
   return "";
 }
@@ -131,26 +89,28 @@ const char *nameOf(const Arg &a) {
   return a.name ? a.name : "an undescribed argument";
 }
 
-bool accepts(Want want, const Arg &a) {
-  switch (want) {
-  case Want::Int32:
-  case Want::Int64:
+bool accepts(ArgKind kind, const Arg &a) {
+  switch (kind) {
+  case ArgKind::Int32:
+  case ArgKind::Int64:
     return isIntegral(a.type);
-  case Want::Double:
-  case Want::LongDouble:
+  case ArgKind::Double:
+  case ArgKind::LongDouble:
     return a.type == ArgType::Floating || a.type == ArgType::Signed ||
            a.type == ArgType::Unsigned;
-  case Want::WideChar:
-  case Want::NarrowChar:
+  case ArgKind::WideChar:
+  case ArgKind::NarrowChar:
     return a.type == ArgType::Char || a.type == ArgType::Signed ||
            a.type == ArgType::Unsigned;
-  case Want::WideString:
-  case Want::NarrowString:
+  case ArgKind::WideString:
+  case ArgKind::NarrowString:
     return a.type == ArgType::Utf8Text || a.type == ArgType::Utf16Text;
-  case Want::Pointer:
+  case ArgKind::Pointer:
     return a.type == ArgType::Pointer ||
            ((a.type == ArgType::Utf8Text || a.type == ArgType::Utf16Text) &&
             a.fromPointer);
+  case ArgKind::None:
+    break;
   }
   return false;
 }
@@ -246,11 +206,11 @@ template <class F> F asFloating(const Arg &a) {
 
 // Why \p a does not suit \p insert, or null when it does.
 std::optional<std::string> unsuited(const Insert &insert, const Arg &a) {
-  if (!accepts(insert.want, a))
+  if (!accepts(insert.kind, a))
     return std::string("is ") + nameOf(a) + ", the insert takes " +
-           describeWant(insert.want);
-  if (insert.want == Want::WideChar || insert.want == Want::NarrowChar) {
-    const bool narrow = insert.want == Want::NarrowChar;
+           describeKind(insert.kind);
+  if (insert.kind == ArgKind::WideChar || insert.kind == ArgKind::NarrowChar) {
+    const bool narrow = insert.kind == ArgKind::NarrowChar;
     // A character that is not one unit (or, narrow, one ASCII byte)
     // would come out as another character.
     if (a.type == ArgType::Char &&
@@ -328,7 +288,7 @@ Inserts parseMessage(const PhrasorWChar *text) {
     }
   }
   const auto insertOf = [](const MessageField &f) {
-    Insert insert{wantOfMessageType(f.typeCode),
+    Insert insert{ArgKindOfMessageType(f.typeCode),
                   static_cast<std::uint8_t>(f.typeCode),
                   f.insertStart,
                   f.specStart + f.specLength + 1u,
@@ -414,8 +374,8 @@ std::optional<Error> bindArguments(const Inserts &inserts,
   for (std::size_t i = 0; i < inserts.list.size(); ++i) {
     const Insert &insert = inserts.list[i];
     const Arg &a = args[i];
-    switch (insert.want) {
-    case Want::Int32:
+    switch (insert.kind) {
+    case ArgKind::Int32:
       if (widenable(insert)) {
         const auto roomless = [&](const Insert &x) {
           return x.arg == insert.arg && !x.roomToWiden;
@@ -438,27 +398,29 @@ std::optional<Error> bindArguments(const Inserts &inserts,
       }
       out.push(static_cast<std::int32_t>(a.value.i));
       break;
-    case Want::Int64:
+    case ArgKind::Int64:
       out.push(static_cast<std::int64_t>(a.value.i));
       break;
-    case Want::Double:
+    case ArgKind::Double:
       out.push(asFloating<double>(a));
       break;
-    case Want::LongDouble:
+    case ArgKind::LongDouble:
       out.push(asFloating<long double>(a));
       break;
-    case Want::WideChar:
-    case Want::NarrowChar:
+    case ArgKind::WideChar:
+    case ArgKind::NarrowChar:
       out.push(static_cast<std::int32_t>(a.value.i));
       break;
-    case Want::WideString:
+    case ArgKind::WideString:
       out.push(wideText(a, out));
       break;
-    case Want::NarrowString:
+    case ArgKind::NarrowString:
       out.push(narrowText(a, out));
       break;
-    case Want::Pointer:
+    case ArgKind::Pointer:
       out.push(a.value.p);
+      break;
+    case ArgKind::None: // never listed: every insert takes something
       break;
     }
   }
