@@ -15,7 +15,7 @@
 #include "LoadCheck.h"
 #include "Plural.h"
 #include "Render.h"
-#include "base/StrUtil.h"
+#include "base/AsciiFold.h"
 #include "format/TextKind.h"
 #include "keeper/DatabaseFormat.h"
 
@@ -39,21 +39,9 @@ constexpr std::uintmax_t kMaxDatabaseFile =
         ? std::uintmax_t{kHeaderSize} + 2 * std::uintmax_t{0xFFFFFFFFu}
         : std::uintmax_t{0x7FFFFFFFu};
 
-inline unsigned char fold(unsigned char c) { return FoldAscii(c); }
-
 // IDs are hashed and compared eight bytes at a time, each word folded to
 // lower case in one step: game IDs are long and share long prefixes, and a
 // byte-at-a-time loop over them cost as much as the runtime's whole search.
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-
-inline std::uint64_t foldWord(std::uint64_t x) {
-  const std::uint64_t low7 = x & ~kHighs;
-  const std::uint64_t aboveZ = low7 + (0x7F - 'Z') * kOnes; // high bit: > 'Z'
-  const std::uint64_t fromA = low7 + (0x80 - 'A') * kOnes;  // high bit: >= 'A'
-  const std::uint64_t upper = (fromA ^ aboveZ) & ~x & kHighs;
-  return x | (upper >> 2); // 0x80 >> 2 is the 0x20 of lower case
-}
 
 // Bytes [at, at + 8) of \p s, or the rest of it followed by zeros.
 inline std::uint64_t wordAt(const char *s, std::size_t n, std::size_t at) {
@@ -73,7 +61,7 @@ inline std::uint64_t wordAt(const char *s, std::size_t n, std::size_t at) {
 inline std::uint32_t foldedHash(const char *s, std::size_t n) {
   std::uint64_t h = n * 0x9E3779B97F4A7C15ull;
   for (std::size_t at = 0; at < n; at += 8)
-    h = (h ^ foldWord(wordAt(s, n, at))) * 0xFF51AFD7ED558CCDull;
+    h = (h ^ FoldAsciiWord(wordAt(s, n, at))) * 0xFF51AFD7ED558CCDull;
   h ^= h >> 29;
   return static_cast<std::uint32_t>(h ^ (h >> 32));
 }
@@ -84,17 +72,9 @@ inline bool foldedMatch(const unsigned char *stored, std::string_view id) {
   for (std::size_t at = 0; at < id.size(); at += 8) {
     std::uint64_t want;
     std::memcpy(&want, stored + at, 8);
-    if (foldWord(wordAt(id.data(), id.size(), at)) != want)
+    if (FoldAsciiWord(wordAt(id.data(), id.size(), at)) != want)
       return false;
   }
-  return true;
-}
-
-inline bool foldedEqual(const char *a, const char *b, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i)
-    if (fold(static_cast<unsigned char>(a[i])) !=
-        fold(static_cast<unsigned char>(b[i])))
-      return false;
   return true;
 }
 
@@ -309,13 +289,13 @@ void Catalog::Impl::build() {
   for (std::size_t i = 0; i < ids.size(); ++i) {
     const char *id = ids[i];
     const std::size_t length = std::strlen(id);
-    if (i && previousLength == length && foldedEqual(ids[previous], id, length))
+    if (i && previousLength == length && EqualFolded(ids[previous], id, length))
       continue; // a case twin: its key is already in the table
     previous = i;
     previousLength = length;
     std::int32_t index = static_cast<std::int32_t>(i);
     if (i + 1 < ids.size() && std::strlen(ids[i + 1]) == length &&
-        foldedEqual(ids[i + 1], id, length))
+        EqualFolded(ids[i + 1], id, length))
       index = mgr->GetStringIndex(keeper, id); // which twin the runtime finds
 
     const std::size_t offset = used;
@@ -324,8 +304,7 @@ void Catalog::Impl::build() {
     e.idLength = static_cast<std::uint32_t>(length);
     e.number = number++;
     unsigned char *folded = &records[8 * offset + sizeof(Entry)];
-    for (std::size_t k = 0; k < length; ++k)
-      folded[k] = fold(static_cast<unsigned char>(id[k]));
+    FoldAsciiCopy(reinterpret_cast<char *>(folded), id, length);
     std::memset(folded + length, 0, 8 - length % 8);
     e.kind = Style::Plain;
     if (mgr->HasStringByIndex(keeper, index)) {
