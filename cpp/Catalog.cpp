@@ -229,6 +229,10 @@ struct Catalog::Impl {
 
   const Entry &none() const { return noneEntry; }
   void build();
+  void reserve(const std::vector<const char *> &ids);
+  void add(const char *id, std::size_t length, std::int32_t index,
+           std::size_t offset, std::uint32_t number);
+  void applyRecordedKinds();
   const Entry *lookup(std::string_view id) const;
   const Entry *pluralEntry(std::string_view id, Count count, bool ordinal,
                            std::string &key) const;
@@ -261,14 +265,9 @@ PluralDecimal decimalOf(Count count) {
 
 } // namespace
 
-void Catalog::Impl::build() {
-  std::vector<const char *> ids;
-  mgr->EnumerateIDsByPrefix(
-      keeper, "",
-      [](const char *id, void *user) {
-        static_cast<std::vector<const char *> *>(user)->push_back(id);
-      },
-      &ids);
+// Room for \p ids: two parsed-text cells each (and two for "<none>"), a
+// table at most half full, and one record each with its folded ID.
+void Catalog::Impl::reserve(const std::vector<const char *> &ids) {
   idCount = ids.size();
   cells.reset(new std::atomic<const Inserts *>[2 * (idCount + 1)]);
   for (std::size_t i = 0; i < 2 * (idCount + 1); ++i)
@@ -282,8 +281,62 @@ void Catalog::Impl::build() {
   for (const char *id : ids)
     words += sizeof(Entry) / 8 + (std::strlen(id) + 8) / 8;
   records.reset(new unsigned char[8 * words + 8]);
-  std::size_t used = 0;
+}
 
+// Writes the record of \p id (\p length bytes, the runtime's entry
+// \p index) at \p offset words into the records, and its slot.
+void Catalog::Impl::add(const char *id, std::size_t length, std::int32_t index,
+                        std::size_t offset, std::uint32_t number) {
+  Entry &e = *new (&records[8 * offset]) Entry{};
+  e.idLength = static_cast<std::uint32_t>(length);
+  e.number = number;
+  unsigned char *folded = &records[8 * offset + sizeof(Entry)];
+  FoldAsciiCopy(reinterpret_cast<char *>(folded), id, length);
+  std::memset(folded + length, 0, 8 - length % 8);
+  e.kind = Style::Plain;
+  if (mgr->HasStringByIndex(keeper, index)) {
+    e.value = mgr->GetStringByIndex(keeper, index);
+    e.valueLength = static_cast<std::uint32_t>(TextView(e.value).size());
+    e.kind = styleOf(InferTextKind(e.value).kind);
+  }
+  if (mgr->HasVoicePathByIndex(keeper, index))
+    e.voice = mgr->GetVoicePathByIndex(keeper, index);
+  const std::uint32_t hash = foldedHash(id, length);
+  std::uint32_t slot = hash & mask;
+  while (slots[slot] != kEmptySlot)
+    slot = (slot + 1) & mask;
+  slots[slot] = std::uint64_t{hash} << 32 | offset;
+}
+
+// Kinds the text would not give back, as the tool recorded them.
+void Catalog::Impl::applyRecordedKinds() {
+  const Entry *kinds = lookup("@kinds");
+  if (!kinds || !kinds->value)
+    return;
+  readKinds(TextView(kinds->value, kinds->valueLength),
+            [this](const std::string &id, const std::string &kind) {
+              Entry *e = const_cast<Entry *>(lookup(id));
+              if (!e || e == &noneEntry)
+                return;
+              if (kind == "text")
+                e->kind = Style::Plain;
+              else if (kind == "message")
+                e->kind = Style::Message;
+              else if (kind == "printf")
+                e->kind = Style::Printf;
+            });
+}
+
+void Catalog::Impl::build() {
+  std::vector<const char *> ids;
+  mgr->EnumerateIDsByPrefix(
+      keeper, "",
+      [](const char *id, void *user) {
+        static_cast<std::vector<const char *> *>(user)->push_back(id);
+      },
+      &ids);
+  reserve(ids);
+  std::size_t used = 0;
   std::size_t previous = 0, previousLength = 0;
   std::uint32_t number = 0;
   for (std::size_t i = 0; i < ids.size(); ++i) {
@@ -297,28 +350,8 @@ void Catalog::Impl::build() {
     if (i + 1 < ids.size() && std::strlen(ids[i + 1]) == length &&
         EqualFolded(ids[i + 1], id, length))
       index = mgr->GetStringIndex(keeper, id); // which twin the runtime finds
-
-    const std::size_t offset = used;
+    add(id, length, index, used, number++);
     used += sizeof(Entry) / 8 + (length + 8) / 8;
-    Entry &e = *new (&records[8 * offset]) Entry{};
-    e.idLength = static_cast<std::uint32_t>(length);
-    e.number = number++;
-    unsigned char *folded = &records[8 * offset + sizeof(Entry)];
-    FoldAsciiCopy(reinterpret_cast<char *>(folded), id, length);
-    std::memset(folded + length, 0, 8 - length % 8);
-    e.kind = Style::Plain;
-    if (mgr->HasStringByIndex(keeper, index)) {
-      e.value = mgr->GetStringByIndex(keeper, index);
-      e.valueLength = static_cast<std::uint32_t>(TextView(e.value).size());
-      e.kind = styleOf(InferTextKind(e.value).kind);
-    }
-    if (mgr->HasVoicePathByIndex(keeper, index))
-      e.voice = mgr->GetVoicePathByIndex(keeper, index);
-    const std::uint32_t hash = foldedHash(id, length);
-    std::uint32_t slot = hash & mask;
-    while (slots[slot] != kEmptySlot)
-      slot = (slot + 1) & mask;
-    slots[slot] = std::uint64_t{hash} << 32 | offset;
   }
 
   // "<none>" is the runtime's reserved ID for no string: the empty text and
@@ -330,21 +363,7 @@ void Catalog::Impl::build() {
   n.number = static_cast<std::uint32_t>(idCount);
   n.kind = Style::Plain;
 
-  // Kinds the text would not give back, as the tool recorded them.
-  if (const Entry *kinds = lookup("@kinds"); kinds && kinds->value)
-    readKinds(TextView(kinds->value, kinds->valueLength),
-              [this](const std::string &id, const std::string &kind) {
-                Entry *e = const_cast<Entry *>(lookup(id));
-                if (!e || e == &noneEntry)
-                  return;
-                if (kind == "text")
-                  e->kind = Style::Plain;
-                else if (kind == "message")
-                  e->kind = Style::Message;
-                else if (kind == "printf")
-                  e->kind = Style::Printf;
-              });
-
+  applyRecordedKinds();
   if (const Entry *tag = lookup("@locale"); tag && tag->value)
     localeTag = toUtf8(TextView(tag->value, tag->valueLength));
   rules.reset(new PluralRules(localeTag));
