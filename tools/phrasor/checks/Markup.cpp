@@ -38,8 +38,6 @@ bool ProtectRules::Add(const std::string &pattern, std::string &problem) {
   return true;
 }
 
-bool ProtectRules::empty() const { return patterns.empty(); }
-
 std::vector<std::string> ProtectPatterns(std::u16string_view value) {
   std::vector<std::string> out;
   const std::string text = Utf16ToUtf8Lossy(value);

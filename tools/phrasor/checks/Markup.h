@@ -68,7 +68,6 @@ public:
   /// Adds \p pattern (an ICU regular expression); false with \p problem
   /// set when it does not compile.
   bool Add(const std::string &pattern, std::string &problem);
-  bool empty() const;
 
 private:
   struct Compiled;
