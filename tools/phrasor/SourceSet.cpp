@@ -157,6 +157,40 @@ const char *IssueText(authoring::CompileIssue::Kind kind) {
   return "";
 }
 
+// An entry the tool keeps for itself, placed at the first input.
+void AppendRecord(std::vector<SourceEntry> &sources, const char *id,
+                  std::u16string value,
+                  const std::vector<std::string> &inputs) {
+  SourceEntry record;
+  record.entry.id = id;
+  record.entry.value = std::move(value);
+  record.pos = SourcePos{inputs.empty() ? "" : inputs[0], 0};
+  sources.push_back(std::move(record));
+}
+
+// The entries compiled, each problem the compiler finds reported at its
+// entry's place.
+SourceSet Compiled(std::vector<SourceEntry> sources, Diagnostics &diag) {
+  SourceSet set;
+  set.entries.reserve(sources.size());
+  set.positions.reserve(sources.size());
+  for (SourceEntry &s : sources) {
+    set.entries.push_back(std::move(s.entry));
+    set.positions.push_back(std::move(s.pos));
+  }
+  set.compiled = authoring::Compile(set.entries);
+  for (const authoring::CompileIssue &issue : set.compiled.issues) {
+    const SourcePos &here = set.positions[issue.entry];
+    if (issue.kind == authoring::CompileIssue::DuplicateId)
+      diag.Error(here, "duplicate ID '" + set.entries[issue.entry].id +
+                           "' (first defined at " +
+                           set.positions[issue.other].Text() + ")");
+    else
+      diag.Error(here, IssueText(issue.kind));
+  }
+  return set;
+}
+
 } // namespace
 
 SourceSet ReadSources(const std::vector<std::string> &inputs,
@@ -188,39 +222,11 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
       CheckEntries(sources, full ? &diag : nullptr);
   if (full)
     CheckPlurals(sources, diag);
-  if (!kinds.empty()) {
-    SourceEntry record;
-    record.entry.id = kKindsId;
-    record.entry.value = EncodeKinds(kinds);
-    record.pos = SourcePos{inputs.empty() ? "" : inputs[0], 0};
-    sources.push_back(std::move(record));
-  }
-  if (!limits.empty()) {
-    SourceEntry record;
-    record.entry.id = kLimitsId;
-    record.entry.value = EncodeLimits(limits);
-    record.pos = SourcePos{inputs.empty() ? "" : inputs[0], 0};
-    sources.push_back(std::move(record));
-  }
-
-  SourceSet set;
-  set.entries.reserve(sources.size());
-  set.positions.reserve(sources.size());
-  for (SourceEntry &s : sources) {
-    set.entries.push_back(std::move(s.entry));
-    set.positions.push_back(std::move(s.pos));
-  }
-  set.compiled = authoring::Compile(set.entries);
-  for (const authoring::CompileIssue &issue : set.compiled.issues) {
-    const SourcePos &here = set.positions[issue.entry];
-    if (issue.kind == authoring::CompileIssue::DuplicateId)
-      diag.Error(here, "duplicate ID '" + set.entries[issue.entry].id +
-                           "' (first defined at " +
-                           set.positions[issue.other].Text() + ")");
-    else
-      diag.Error(here, IssueText(issue.kind));
-  }
-  return set;
+  if (!kinds.empty())
+    AppendRecord(sources, kKindsId, EncodeKinds(kinds), inputs);
+  if (!limits.empty())
+    AppendRecord(sources, kLimitsId, EncodeLimits(limits), inputs);
+  return Compiled(std::move(sources), diag);
 }
 
 } // namespace phrasor::tool

@@ -278,35 +278,34 @@ Nesting(std::u16string_view value, const std::vector<ProtectedSpan> &spans) {
   return out;
 }
 
-} // namespace
+// Each markup span of \p spans counted by its text, \p step at a time;
+// \p order keeps the texts in the order they first appear.
+using MarkupCount = std::map<std::string, std::pair<int, SpanKind>>;
+void CountMarkup(std::u16string_view text,
+                 const std::vector<ProtectedSpan> &spans, int step,
+                 MarkupCount &count, std::vector<std::string> &order) {
+  for (const ProtectedSpan &s : spans)
+    if (s.kind != SpanKind::Format) {
+      auto [at, fresh] = count.try_emplace(SpanText(text, s), 0, s.kind);
+      if (fresh)
+        order.push_back(at->first);
+      at->second.first += step;
+    }
+}
 
-std::vector<std::string>
-CompareMarkup(std::u16string_view source,
-              const std::vector<ProtectedSpan> &sourceSpans,
-              std::u16string_view translation,
-              const std::vector<ProtectedSpan> &translationSpans) {
-  std::vector<std::string> problems;
-  if (Unbalanced(source, sourceSpans).empty())
-    problems = Unbalanced(translation, translationSpans);
-
+// Adds to \p problems the markup the translation drops, adds or renames;
+// true when there is any.
+bool ChangedMarkup(std::u16string_view source,
+                   const std::vector<ProtectedSpan> &sourceSpans,
+                   std::u16string_view translation,
+                   const std::vector<ProtectedSpan> &translationSpans,
+                   std::vector<std::string> &problems) {
   // Markup counted by its text: what the source has more of is dropped,
   // what the translation has more of is added.
-  std::map<std::string, std::pair<int, SpanKind>> count;
+  MarkupCount count;
   std::vector<std::string> order;
-  for (const ProtectedSpan &s : sourceSpans)
-    if (s.kind != SpanKind::Format) {
-      auto [at, fresh] = count.try_emplace(SpanText(source, s), 0, s.kind);
-      if (fresh)
-        order.push_back(at->first);
-      ++at->second.first;
-    }
-  for (const ProtectedSpan &s : translationSpans)
-    if (s.kind != SpanKind::Format) {
-      auto [at, fresh] = count.try_emplace(SpanText(translation, s), 0, s.kind);
-      if (fresh)
-        order.push_back(at->first);
-      --at->second.first;
-    }
+  CountMarkup(source, sourceSpans, 1, count, order);
+  CountMarkup(translation, translationSpans, -1, count, order);
   std::vector<std::pair<std::string, SpanKind>> dropped, added;
   for (const std::string &text : order) {
     const auto &[n, kind] = count[text];
@@ -329,9 +328,16 @@ CompareMarkup(std::u16string_view source,
   }
   for (const auto &a : added)
     problems.push_back("adds '" + a.first + "', which its source lacks");
-  if (changed || !problems.empty())
-    return problems;
+  return changed;
+}
 
+// Adds to \p problems each tag the translation nests elsewhere than its
+// source does.
+void CompareNesting(std::u16string_view source,
+                    const std::vector<ProtectedSpan> &sourceSpans,
+                    std::u16string_view translation,
+                    const std::vector<ProtectedSpan> &translationSpans,
+                    std::vector<std::string> &problems) {
   const auto ours = Nesting(source, sourceSpans);
   const auto theirs = Nesting(translation, translationSpans);
   for (const auto &[key, n] : theirs) {
@@ -350,6 +356,23 @@ CompareMarkup(std::u16string_view source,
                                            : "inside '" + key.second + "'") +
                        " where its source has it " + where);
   }
+}
+
+} // namespace
+
+std::vector<std::string>
+CompareMarkup(std::u16string_view source,
+              const std::vector<ProtectedSpan> &sourceSpans,
+              std::u16string_view translation,
+              const std::vector<ProtectedSpan> &translationSpans) {
+  std::vector<std::string> problems;
+  if (Unbalanced(source, sourceSpans).empty())
+    problems = Unbalanced(translation, translationSpans);
+  if (ChangedMarkup(source, sourceSpans, translation, translationSpans,
+                    problems) ||
+      !problems.empty())
+    return problems;
+  CompareNesting(source, sourceSpans, translation, translationSpans, problems);
   return problems;
 }
 

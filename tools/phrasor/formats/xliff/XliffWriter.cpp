@@ -204,6 +204,12 @@ private:
   std::size_t DataIndex(std::u16string_view code);
   unsigned CodeId(std::size_t data, bool inTarget);
   bool Attribute(std::string &into, const char *name, std::u16string_view text);
+  std::vector<ProtectedSpan> CodesAndMarkup(std::u16string_view value,
+                                            ValueKind kind);
+  bool PairedCode(std::u16string_view code, std::u16string_view closeCode,
+                  unsigned id, std::size_t data, std::string &into);
+  bool LoneCode(std::u16string_view code, SpanKind kind, unsigned id,
+                std::size_t data, std::string &into);
   std::optional<unsigned> LimitOf(const std::string &id) const;
   const std::optional<std::u16string> &Protect() const {
     return target.meta->protect ? target.meta->protect : source.meta->protect;
@@ -269,16 +275,10 @@ bool XliffWriter::Attribute(std::string &into, const char *name,
   return true;
 }
 
-// Each code written gets an id of its own, as both versions want; the
-// target's n-th "%d" takes the id of the source's n-th "%d", which is how
-// tools pair the codes of source and target.
-bool XliffWriter::Text(std::u16string_view value, ValueKind kind, bool inTarget,
-                       std::string &into) {
-  const Unwritable unwritable = two ? Unwritable::Cp20 : Unwritable::Cp12;
-  if (inTarget)
-    cpCount = 0;
+// The format codes of \p value, with the markup of the text between them.
+std::vector<ProtectedSpan>
+XliffWriter::CodesAndMarkup(std::u16string_view value, ValueKind kind) {
   FindCodes(value, kind, spans);
-  // The format codes, with the markup of the text between them.
   std::vector<ProtectedSpan> all;
   std::size_t from = 0;
   // Markup goes into attributes, which cannot carry what XML cannot; such
@@ -298,6 +298,74 @@ bool XliffWriter::Text(std::u16string_view value, ValueKind kind, bool inTarget,
     from = span.end;
   }
   markupUpTo(value.size());
+  return all;
+}
+
+// An opening tag whose closing tag is known, written as the element that
+// holds the text between them; the closing tag then writes its end.
+bool XliffWriter::PairedCode(std::u16string_view code,
+                             std::u16string_view closeCode, unsigned id,
+                             std::size_t data, std::string &into) {
+  if (two) {
+    const std::size_t closeData = DataIndex(closeCode);
+    into += "pc id=\"" + std::to_string(id) + "\" dataRefStart=\"d" +
+            std::to_string(data + 1) + "\" dataRefEnd=\"d" +
+            std::to_string(closeData + 1) + "\"";
+    if (!Attribute(into, "dispStart", code) ||
+        !Attribute(into, "dispEnd", closeCode))
+      return false;
+  } else {
+    into += "g id=\"" + std::to_string(id) + "\" ctype=\"x-tag\"";
+    if (!Attribute(into, "phr:open", code) ||
+        !Attribute(into, "phr:close", closeCode))
+      return false;
+  }
+  into += '>';
+  return true;
+}
+
+// A format code, or a tag without a partner, as an empty element.
+bool XliffWriter::LoneCode(std::u16string_view code, SpanKind kind, unsigned id,
+                           std::size_t data, std::string &into) {
+  into += two || kind == SpanKind::Format ? "ph id=\"" : "x id=\"";
+  into += std::to_string(id);
+  into += '"';
+  if (two) {
+    into += " dataRef=\"d";
+    into += std::to_string(data + 1);
+    into += '"';
+    // What a tool shows for the code, and the plain text it stands for
+    // where one is wanted (a tag stands for none).
+    if (kind != SpanKind::Format) {
+      if (!Attribute(into, "disp", code))
+        return false;
+      if (kind != SpanKind::TagAlone && kind != SpanKind::TagOpen &&
+          kind != SpanKind::TagClose && !Attribute(into, "equiv", code))
+        return false;
+    }
+    into += "/>";
+  } else if (kind == SpanKind::Format) {
+    into += '>';
+    if (!AppendEscaped(into, code, false, Unwritable::Fail, cpCount))
+      return false;
+    into += "</ph>";
+  } else {
+    if (!Attribute(into, "equiv-text", code))
+      return false;
+    into += "/>";
+  }
+  return true;
+}
+
+// Each code written gets an id of its own, as both versions want; the
+// target's n-th "%d" takes the id of the source's n-th "%d", which is how
+// tools pair the codes of source and target.
+bool XliffWriter::Text(std::u16string_view value, ValueKind kind, bool inTarget,
+                       std::string &into) {
+  const Unwritable unwritable = two ? Unwritable::Cp20 : Unwritable::Cp12;
+  if (inTarget)
+    cpCount = 0;
+  const std::vector<ProtectedSpan> all = CodesAndMarkup(value, kind);
   const std::vector<long> partner = PairTags(all);
 
   std::size_t at = 0;
@@ -318,51 +386,11 @@ bool XliffWriter::Text(std::u16string_view value, ValueKind kind, bool inTarget,
     into += '<';
     if (span.kind == SpanKind::TagOpen && partner[i] >= 0) {
       const ProtectedSpan &close = all[static_cast<std::size_t>(partner[i])];
-      const std::u16string_view closeCode =
-          value.substr(close.begin, close.end - close.begin);
-      if (two) {
-        const std::size_t closeData = DataIndex(closeCode);
-        into += "pc id=\"" + std::to_string(id) + "\" dataRefStart=\"d" +
-                std::to_string(data + 1) + "\" dataRefEnd=\"d" +
-                std::to_string(closeData + 1) + "\"";
-        if (!Attribute(into, "dispStart", code) ||
-            !Attribute(into, "dispEnd", closeCode))
-          return false;
-      } else {
-        into += "g id=\"" + std::to_string(id) + "\" ctype=\"x-tag\"";
-        if (!Attribute(into, "phr:open", code) ||
-            !Attribute(into, "phr:close", closeCode))
-          return false;
-      }
-      into += '>';
-      continue;
-    }
-    into += two || span.kind == SpanKind::Format ? "ph id=\"" : "x id=\"";
-    into += std::to_string(id);
-    into += '"';
-    if (two) {
-      into += " dataRef=\"d";
-      into += std::to_string(data + 1);
-      into += '"';
-      // What a tool shows for the code, and the plain text it stands for
-      // where one is wanted (a tag stands for none).
-      if (span.kind != SpanKind::Format) {
-        if (!Attribute(into, "disp", code))
-          return false;
-        if (span.kind != SpanKind::TagAlone && span.kind != SpanKind::TagOpen &&
-            span.kind != SpanKind::TagClose && !Attribute(into, "equiv", code))
-          return false;
-      }
-      into += "/>";
-    } else if (span.kind == SpanKind::Format) {
-      into += '>';
-      if (!AppendEscaped(into, code, false, Unwritable::Fail, cpCount))
+      if (!PairedCode(code, value.substr(close.begin, close.end - close.begin),
+                      id, data, into))
         return false;
-      into += "</ph>";
-    } else {
-      if (!Attribute(into, "equiv-text", code))
-        return false;
-      into += "/>";
+    } else if (!LoneCode(code, span.kind, id, data, into)) {
+      return false;
     }
   }
   return AppendEscaped(into, value.substr(at), false, unwritable, cpCount);
