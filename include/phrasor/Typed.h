@@ -30,6 +30,8 @@ namespace phrasor {
 
 class Count;
 
+namespace typed {
+
 /// What an insert of the source text takes. The same families the layer
 /// checks at run time, so what compiles is what the source text accepts.
 enum class Takes : std::uint8_t {
@@ -42,8 +44,6 @@ enum class Takes : std::uint8_t {
 
 /// Which call a typed ID is passed to, for the generated checks.
 enum class Call : std::uint8_t { Find, Format, Plural, Ordinal };
-
-namespace typed {
 
 /// The base of every generated ID type; only it marks a type as an ID.
 struct IdBase {};
@@ -155,40 +155,40 @@ template <class... A> constexpr bool countFirst() {
 template <class Self> class TypedCalls {
 public:
   template <class Id, typed::IfId<Id> = 0> auto find(const Id &) const {
-    Id::template phrasorCheck<Call::Find>();
+    Id::template phrasorCheck<typed::Call::Find>();
     return self().find(Id::phrasorId);
   }
   template <class Id, class... A, typed::IfId<Id> = 0>
   auto format(const Id &, const A &...args) const {
-    Id::template phrasorCheck<Call::Format, A...>();
+    Id::template phrasorCheck<typed::Call::Format, A...>();
     return self().format(Id::phrasorId, args...);
   }
   template <class Id, class... A, typed::IfId<Id> = 0>
   auto formatTo(PhrasorWChar *buffer, std::size_t length, const Id &,
                 const A &...args) const {
-    Id::template phrasorCheck<Call::Format, A...>();
+    Id::template phrasorCheck<typed::Call::Format, A...>();
     return self().formatTo(buffer, length, Id::phrasorId, args...);
   }
   template <class Id, class... A, typed::IfId<Id> = 0>
   auto formatUtf8(const Id &, const A &...args) const {
-    Id::template phrasorCheck<Call::Format, A...>();
+    Id::template phrasorCheck<typed::Call::Format, A...>();
     return self().formatUtf8(Id::phrasorId, args...);
   }
   template <class Id, class... A, typed::IfId<Id> = 0>
   auto formatUtf8To(char *buffer, std::size_t length, const Id &,
                     const A &...args) const {
-    Id::template phrasorCheck<Call::Format, A...>();
+    Id::template phrasorCheck<typed::Call::Format, A...>();
     return self().formatUtf8To(buffer, length, Id::phrasorId, args...);
   }
   /// The count comes first, then the arguments of the source's text.
   template <class Id, class... A, typed::IfId<Id> = 0>
   auto plural(const Id &, const A &...all) const {
-    Id::template phrasorCheck<Call::Plural, A...>();
+    Id::template phrasorCheck<typed::Call::Plural, A...>();
     return counted<false>(Id::phrasorId, all...);
   }
   template <class Id, class... A, typed::IfId<Id> = 0>
   auto ordinal(const Id &, const A &...all) const {
-    Id::template phrasorCheck<Call::Ordinal, A...>();
+    Id::template phrasorCheck<typed::Call::Ordinal, A...>();
     return counted<true>(Id::phrasorId, all...);
   }
 

@@ -33,7 +33,7 @@ enum class IdUse { Text, Plural, Ordinal };
 
 /// One insert as the header checks it: what it takes and how it is written.
 struct Want {
-  const char *takes; ///< a phrasor::Takes enumerator
+  const char *takes; ///< a phrasor::typed::Takes enumerator
   const char *what;  ///< the same in words, for the message
   std::string text;  ///< "%2!d!", "%-5s", "a '*' of %*d"
 };
@@ -207,7 +207,8 @@ void WriteCheck(std::ostream &out, const Object &o) {
                            : o.use == IdUse::Ordinal ? "Ordinal"
                                                      : "Format";
   const std::string id = o.id;
-  out << "  template <phrasor::Call C, class... A> static constexpr void "
+  out << "  template <phrasor::typed::Call C, class... A> static constexpr "
+         "void "
          "phrasorCheck() {\n";
   std::string wrongCall =
       o.use == IdUse::Text
@@ -217,12 +218,12 @@ void WriteCheck(std::ostream &out, const Object &o) {
                 (o.use == IdUse::Plural ? "plural" : "ordinal") +
                 "() with its count";
   if (o.use == IdUse::Text)
-    out << "    static_assert(C == phrasor::Call::Find || C == "
-           "phrasor::Call::Format,\n";
+    out << "    static_assert(C == phrasor::typed::Call::Find || C == "
+           "phrasor::typed::Call::Format,\n";
   else
-    out << "    static_assert(C == phrasor::Call::" << call << ",\n";
+    out << "    static_assert(C == phrasor::typed::Call::" << call << ",\n";
   out << "                  " << Literal("phrasor: " + wrongCall) << ");\n";
-  out << "    if constexpr (C == phrasor::Call::" << call << ") {\n";
+  out << "    if constexpr (C == phrasor::typed::Call::" << call << ") {\n";
   const std::size_t first = o.use == IdUse::Text ? 0 : 1;
   const std::string list = o.args.empty() ? "" : " (" + ArgList(o.args) + ")";
   if (first) {
@@ -241,7 +242,7 @@ void WriteCheck(std::ostream &out, const Object &o) {
       << ",\n                    " << Literal("phrasor: " + count) << ");\n";
   for (std::size_t i = 0; i < o.args.size(); ++i)
     for (const Want &w : o.args[i])
-      out << "      static_assert(phrasor::typed::suits<phrasor::Takes::"
+      out << "      static_assert(phrasor::typed::suits<phrasor::typed::Takes::"
           << w.takes << ", " << i + first << ", A...>(),\n"
           << "                    "
           << Literal("phrasor: " + id + ": argument " + std::to_string(i + 1) +
