@@ -93,6 +93,7 @@ function(phrasor_add_catalogs target)
     endif()
     add_custom_command(OUTPUT ${db}
       ${check}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${out}
       COMMAND ${tool} build ${path} -o ${db} ${arg_BUILD_OPTIONS}
       DEPENDS ${path} ${source} Phrasor::phrasor
       COMMENT "Building ${language}.skdb"
