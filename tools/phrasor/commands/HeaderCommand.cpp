@@ -314,6 +314,12 @@ bool GatherObjects(const CheckedSet &set, Diagnostics &diag,
     if (set.entries[shown].value)
       o.args = ArgumentsOf(*set.entries[shown].value, set.KindAt(shown));
   }
+  // In the order of the IDs, not of the rows: a source reordered, or read
+  // from its database, gives the same header.
+  std::sort(objects.begin(), objects.end(),
+            [](const Object &a, const Object &b) {
+              return a.id != b.id ? a.id < b.id : a.use < b.use;
+            });
   return ok;
 }
 
