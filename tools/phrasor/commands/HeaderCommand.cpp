@@ -420,6 +420,11 @@ int RunHeader(const HeaderOptions &options) {
   if (std::filesystem::is_regular_file(options.output, ec) &&
       ReadFileBytes(options.output) == text)
     return kExitOk; // unchanged: its includers need no rebuild
+  // A header goes in an include tree the build may not have made yet.
+  const std::filesystem::path parent =
+      std::filesystem::path(options.output).parent_path();
+  if (!parent.empty() && !std::filesystem::exists(parent, ec))
+    std::filesystem::create_directories(parent, ec);
   WriteFileAtomically(options.output, text);
   return kExitOk;
 }
