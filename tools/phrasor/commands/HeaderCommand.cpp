@@ -182,8 +182,15 @@ std::string Shown(const std::optional<std::u16string> &value) {
   if (!value)
     return "(no value)";
   std::string text = Literal(Utf16ToUtf8Lossy(*value));
-  if (text.size() > 200)
-    text = text.substr(0, 196) + "...\"";
+  if (text.size() > 200) {
+    // Cut before a character, not inside its UTF-8 bytes or an escape.
+    std::size_t cut = 196;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+      --cut;
+    while (cut > 0 && text[cut - 1] == '\\')
+      --cut;
+    text = text.substr(0, cut) + "...\"";
+  }
   return text;
 }
 
