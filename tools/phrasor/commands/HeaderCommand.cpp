@@ -11,8 +11,7 @@
 
 #include "tools/phrasor/commands/TypedCommands.h"
 
-#include "format/MessageFormat.h"
-#include "format/PrintfConversion.h"
+#include "format/ArgKind.h"
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/CheckedSet.h"
 #include "tools/phrasor/checks/Plurals.h"
@@ -48,41 +47,34 @@ struct Object {
   std::vector<std::vector<Want>> args;
 };
 
-Want MessageWant(const MessageInsert &insert) {
-  switch (insert.type) {
-  case kTypeDouble:
-    return {"Number", "a number", InsertText(insert)};
-  case kTypeWideChar:
-  case kTypeNarrowChar:
-    return {"Character", "a character", InsertText(insert)};
-  case kTypeWideString:
-  case kTypeNarrowString:
-    return {"String", "text", InsertText(insert)};
-  case kTypePointer:
-    return {"Pointer", "a pointer", InsertText(insert)};
+/// The family of C++ types an insert of \p kind takes, as the layer's
+/// run-time check groups them.
+Want WantOf(ArgKind kind, std::string text) {
+  switch (kind) {
+  case ArgKind::Double:
+  case ArgKind::LongDouble:
+    return {"Number", "a number", std::move(text)};
+  case ArgKind::WideChar:
+  case ArgKind::NarrowChar:
+    return {"Character", "a character", std::move(text)};
+  case ArgKind::WideString:
+  case ArgKind::NarrowString:
+    return {"String", "text", std::move(text)};
+  case ArgKind::Pointer:
+    return {"Pointer", "a pointer", std::move(text)};
   default:
-    return {"Integer", "an integer", InsertText(insert)};
+    return {"Integer", "an integer", std::move(text)};
   }
+}
+
+Want MessageWant(const MessageInsert &insert) {
+  return WantOf(ArgKindOfMessageType(insert.type), InsertText(insert));
 }
 
 Want PrintfWant(const PrintfArg &arg) {
   if (arg.star)
-    return {"Integer", "an integer", "a '*' of " + arg.text};
-  switch (static_cast<ArgKind>(arg.kind)) {
-  case ArgKind::Double:
-  case ArgKind::LongDouble:
-    return {"Number", "a number", arg.text};
-  case ArgKind::WideChar:
-  case ArgKind::NarrowChar:
-    return {"Character", "a character", arg.text};
-  case ArgKind::WideString:
-  case ArgKind::NarrowString:
-    return {"String", "text", arg.text};
-  case ArgKind::Pointer:
-    return {"Pointer", "a pointer", arg.text};
-  default:
-    return {"Integer", "an integer", arg.text};
-  }
+    return WantOf(ArgKind::Int32, "a '*' of " + arg.text);
+  return WantOf(static_cast<ArgKind>(arg.kind), arg.text);
 }
 
 /// The arguments \p value takes under \p kind, each with every insert that
