@@ -120,10 +120,12 @@ struct ScoreId : phrasor::typed::IdBase {
       static_assert(sizeof...(A) == 2, "phrasor: DLG_SCORE_SUMMARY takes 2 "
                                        "arguments (%1!s!, %2!d!)");
       static_assert(
-          phrasor::typed::suits<phrasor::typed::Takes::String, 0, A...>(),
+          phrasor::typed::Suits<phrasor::typed::Takes::String,
+                                phrasor::typed::Nth<0, A...>>::value,
           "phrasor: DLG_SCORE_SUMMARY: argument 1 (for %1!s!) must be text");
       static_assert(
-          phrasor::typed::suits<phrasor::typed::Takes::Integer, 1, A...>(),
+          phrasor::typed::Suits<phrasor::typed::Takes::Integer,
+                                phrasor::typed::Nth<1, A...>>::value,
           "phrasor: DLG_SCORE_SUMMARY: argument 2 (for %2!d!) must be an "
           "integer");
     }

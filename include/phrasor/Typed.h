@@ -106,10 +106,25 @@ constexpr bool integral(ArgType t) {
          t == ArgType::Unsigned;
 }
 
+/// Stands for an argument that is not there: it suits any insert, so the
+/// generated count check is the one that reports it.
+struct Absent {};
+
+template <std::size_t I, class... A> struct NthOf { using type = Absent; };
+template <class F, class... R> struct NthOf<0, F, R...> { using type = F; };
+template <std::size_t I, class F, class... R>
+struct NthOf<I, F, R...> : NthOf<I - 1, R...> {};
+
+/// Argument \p I of A..., or Absent. The generated checks name it, so a
+/// refusal shows the argument's own type: Suits<Takes::String, int>.
+template <std::size_t I, class... A> using Nth = typename NthOf<I, A...>::type;
+
 /// True when an argument of type T suits an insert that takes \p K; the
 /// rules of the run-time check, decided by the compiler.
-template <Takes K, class T> constexpr bool suitsType() {
+template <Takes K, class T> constexpr bool suits() {
   constexpr ArgType t = Judged<std::remove_cv_t<T>>::type;
+  if constexpr (std::is_same<T, Absent>::value)
+    return true;
   switch (K) {
   case Takes::Integer:
     return integral(t);
@@ -128,14 +143,10 @@ template <Takes K, class T> constexpr bool suitsType() {
   return false;
 }
 
-/// Whether argument \p I of A... suits \p K. An argument that is not there
-/// passes: the generated count check reports that once.
-template <Takes K, std::size_t I, class... A> constexpr bool suits() {
-  if constexpr (I >= sizeof...(A))
-    return true;
-  else
-    return suitsType<K, std::tuple_element_t<I, std::tuple<A...>>>();
-}
+/// suits() as a type, which compilers print with its arguments when an
+/// assertion on it fails: "Suits<Takes::String, int>::value".
+template <Takes K, class T>
+struct Suits : std::integral_constant<bool, suits<K, T>()> {};
 
 /// True when the first of A... is a plural's count: an integer or a Count.
 template <class... A> constexpr bool countFirst() {
@@ -147,6 +158,9 @@ template <class... A> constexpr bool countFirst() {
            std::is_same<F, Count>::value;
   }
 }
+
+template <class... A>
+struct CountFirst : std::integral_constant<bool, countFirst<A...>()> {};
 
 } // namespace typed
 
@@ -194,16 +208,22 @@ public:
 
 private:
   const Self &self() const { return static_cast<const Self &>(*this); }
+  template <bool Ordinal, class... A>
+  auto counted(std::string_view id, const A &...all) const {
+    if constexpr (!typed::countFirst<A...>())
+      // The generated check has refused the call; this branch only keeps
+      // the compiler from adding errors of its own to that message.
+      return self().plural(id, 0);
+    else
+      return countedCall<Ordinal>(id, all...);
+  }
   template <bool Ordinal, class N, class... A>
-  auto counted(std::string_view id, const N &count, const A &...args) const {
+  auto countedCall(std::string_view id, const N &count,
+                   const A &...args) const {
     if constexpr (Ordinal)
       return self().ordinal(id, count, args...);
     else
       return self().plural(id, count, args...);
-  }
-  // Reached only after a failed check; keeps the compiler to that message.
-  template <bool Ordinal> auto counted(std::string_view id) const {
-    return counted<Ordinal>(id, 0);
   }
 };
 

@@ -122,7 +122,7 @@ TEST(UserArgs, StrongIntegersEnumsDurationsAndHeldText) {
 // inserts against each kind of argument, decided both ways.
 template <typed::Takes K, class T>
 void ExpectSameVerdict(const Catalog &c, const char *id, const T &value) {
-  const bool compiles = typed::suitsType<K, T>();
+  const bool compiles = typed::suits<K, T>();
   Expected<Text> run = c.format(id, value);
   EXPECT_EQ(compiles, run.has_value())
       << id << " with " << makeArg(value).name << ": "

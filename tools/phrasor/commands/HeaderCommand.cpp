@@ -226,7 +226,7 @@ void WriteCheck(std::ostream &out, const Object &o) {
   const std::size_t first = o.use == IdUse::Text ? 0 : 1;
   const std::string list = o.args.empty() ? "" : " (" + ArgList(o.args) + ")";
   if (first) {
-    out << "      static_assert(phrasor::typed::countFirst<A...>(),\n"
+    out << "      static_assert(phrasor::typed::CountFirst<A...>::value,\n"
         << "                    "
         << Literal("phrasor: " + id + ": pass the count first, then " +
                    CountWords(o.args.size()) + list)
@@ -241,8 +241,9 @@ void WriteCheck(std::ostream &out, const Object &o) {
       << ",\n                    " << Literal("phrasor: " + count) << ");\n";
   for (std::size_t i = 0; i < o.args.size(); ++i)
     for (const Want &w : o.args[i])
-      out << "      static_assert(phrasor::typed::suits<phrasor::typed::Takes::"
-          << w.takes << ", " << i + first << ", A...>(),\n"
+      out << "      static_assert(phrasor::typed::Suits<phrasor::typed::Takes::"
+          << w.takes << ", phrasor::typed::Nth<" << i + first
+          << ", A...>>::value,\n"
           << "                    "
           << Literal("phrasor: " + id + ": argument " + std::to_string(i + 1) +
                      " (for " + w.text + ") must be " + w.what)
