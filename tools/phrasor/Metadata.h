@@ -7,6 +7,10 @@
 //   @locale   the language of the texts, a BCP 47 tag such as "fr-CA"
 //   @kinds    the kinds that inference would not give back, as a JSON
 //             object {"ID": "text", ...}; absent when there are none
+//   @limits   the length limits of entries, as a JSON object {"ID": 12}
+//   @protect  the project's own patterns of protected spans (Markup.h),
+//             one ICU regular expression per line; written by the author
+//             in the source like @locale
 //
 // The runtime serves them like any entry; the tool reads them back for
 // check, info and dump, and never shows @kinds as an entry.
@@ -23,16 +27,25 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace phrasor::tool {
 
 inline constexpr const char *kLocaleId = "@locale";
 inline constexpr const char *kKindsId = "@kinds";
+inline constexpr const char *kLimitsId = "@limits";
+inline constexpr const char *kProtectId = "@protect";
+
+/// True for the IDs of the tool's own entries.
+bool IsMetadataId(std::string_view id);
 
 struct Metadata {
   std::optional<std::string> locale;
   std::map<std::string, ValueKind> kinds; ///< by ID as stored
+  std::map<std::string, unsigned> limits; ///< by ID as stored
+  /// The @protect value as stored, if any (ProtectPatterns splits it).
+  std::optional<std::u16string> protect;
   std::string problem; ///< why @kinds could not be read, if it could not
 };
 
@@ -41,6 +54,9 @@ Metadata SplitMetadata(std::vector<authoring::Entry> &entries);
 
 /// The value of @kinds for \p kinds.
 std::u16string EncodeKinds(const std::map<std::string, ValueKind> &kinds);
+
+/// The value of @limits for \p limits.
+std::u16string EncodeLimits(const std::map<std::string, unsigned> &limits);
 
 /// The kind the program uses \p e as: recorded in \p meta, else inferred;
 /// with \p diag, inference's doubts are reported as warnings at \p where.

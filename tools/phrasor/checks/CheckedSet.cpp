@@ -75,7 +75,7 @@ CheckedSet FromSources(const std::string &path, SourceSet sources) {
   std::vector<authoring::Entry> metadata;
   for (std::size_t i = 0; i < sources.entries.size(); ++i) {
     authoring::Entry &e = sources.entries[i];
-    if ((e.id == kLocaleId || e.id == kKindsId) && e.value) {
+    if (IsMetadataId(e.id) && e.value) {
       metadata.push_back(std::move(e));
       continue;
     }

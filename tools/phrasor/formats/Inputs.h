@@ -25,6 +25,7 @@ struct SourceEntry {
   authoring::Entry entry;
   SourcePos pos;
   std::optional<ValueKind> kind; ///< as the source says; absent: inferred
+  std::optional<unsigned> max;   ///< its length limit, if it has one
 };
 
 /// How a PO file names its entries.
@@ -68,6 +69,11 @@ void AddEntry(const SourcePos &pos, std::string id,
               std::optional<std::string> voice, Diagnostics &diag,
               std::vector<SourceEntry> &out,
               std::optional<ValueKind> kind = std::nullopt);
+
+/// Reads a length limit (a max column or key): empty means none, else a
+/// whole number of characters; anything else is reported and read as none.
+std::optional<unsigned> ReadLimit(const SourcePos &pos, std::string_view text,
+                                  Diagnostics &diag);
 
 /// Reads a kind column or key: empty means "infer", a kind name that one
 /// kind; anything else is reported and also read as "infer".

@@ -216,9 +216,13 @@ void AddRow(const SourcePos &pos, const CsvRecord &record,
   };
   const CsvField *id = field(layout.id);
   const CsvField *kind = field(layout.kind);
+  const CsvField *max = field(layout.max);
+  const std::size_t before = out.size();
   AddEntry(pos, id ? id->text : std::string(), present(layout.value),
            present(layout.voice), diag, out,
            ReadKindName(pos, kind ? kind->text : std::string(), diag));
+  if (max && out.size() > before)
+    out.back().max = ReadLimit(pos, max->text, diag);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "tools/phrasor/formats/csv/Csv.h"
 
+#include "tools/phrasor/Utf.h"
 #include "tools/phrasor/formats/shared/TextEntries.h"
 
 namespace phrasor::tool {
@@ -27,14 +28,18 @@ void CsvField(std::string &out, const std::optional<std::string> &field) {
   out.push_back('"');
 }
 
-// The kind column appears only when some entry needs it, so the dump of a
-// database without recorded kinds reads as it always has.
+// The kind and max columns appear only when some entry needs them, so the
+// dump of a database without recorded kinds or limits reads as it always
+// has.
 std::string CsvText(const std::vector<TextEntry> &entries,
                     const Metadata &meta) {
-  bool kinds = false;
-  for (const TextEntry &e : entries)
+  bool kinds = false, limits = false;
+  for (const TextEntry &e : entries) {
     kinds = kinds || e.kind;
-  std::string out = kinds ? "id,value,voice,kind\n" : "id,value,voice\n";
+    limits = limits || e.max;
+  }
+  std::string out = kinds ? "id,value,voice,kind" : "id,value,voice";
+  out += limits ? ",max\n" : "\n";
   auto row = [&](const TextEntry &e) {
     CsvField(out, e.id);
     out.push_back(',');
@@ -46,10 +51,19 @@ std::string CsvText(const std::vector<TextEntry> &entries,
       if (e.kind)
         out += KindName(*e.kind);
     }
+    if (limits) {
+      out.push_back(',');
+      if (e.max)
+        out += std::to_string(*e.max);
+    }
     out.push_back('\n');
   };
   if (meta.locale)
-    row(TextEntry{kLocaleId, meta.locale, std::nullopt, std::nullopt});
+    row(TextEntry{kLocaleId, meta.locale, std::nullopt, std::nullopt,
+                  std::nullopt});
+  if (meta.protect)
+    row(TextEntry{kProtectId, Utf16ToUtf8Lossy(*meta.protect), std::nullopt,
+                  std::nullopt, std::nullopt});
   for (const TextEntry &e : entries)
     row(e);
   return out;
