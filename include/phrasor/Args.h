@@ -244,10 +244,10 @@ template <std::size_t N> struct ArgOf<PhrasorWChar[N]> {
 /// Your own argument types. Specialize ArgConverter<T> with a static
 /// convert(const T&), or declare phrasorArg(const T&) beside T for argument
 /// lookup to find, returning a value the layer already takes: a number, a
-/// character, a pointer, or a view of text that T holds (a std::string
-/// made by the conversion would be gone before it is formatted). The
-/// specialization is the way for types you cannot add functions beside,
-/// such as std::chrono::duration.
+/// character, a pointer, or a view of (or reference to) text that T holds;
+/// a std::string made by the conversion would be gone before it is
+/// formatted. The specialization is the way for types you cannot add
+/// functions beside, such as std::chrono::duration.
 template <class T, class = void> struct ArgConverter {};
 
 namespace detail {
@@ -280,10 +280,12 @@ template <class T> decltype(auto) userArg(const T &value) {
 template <class T> Arg makeArg(const T &value) {
   using U = std::remove_cv_t<T>;
   if constexpr (detail::HasUserArg<U>::value) {
-    using R = std::remove_cv_t<
-        std::remove_reference_t<decltype(detail::userArg(value))>>;
-    static_assert(!std::is_same<R, std::string>::value &&
-                      !std::is_same<R, Text>::value,
+    // A string returned by value dies with this call; one returned by
+    // reference is held by the object, which outlives the formatting.
+    using R = decltype(detail::userArg(value));
+    static_assert(std::is_reference<R>::value ||
+                      (!std::is_same<std::remove_cv_t<R>, std::string>::value &&
+                       !std::is_same<std::remove_cv_t<R>, Text>::value),
                   "phrasor: a conversion of your type must not return a "
                   "string it makes; return a view of text the object holds, "
                   "or a number");

@@ -28,6 +28,11 @@ struct Hero {
   std::string name;
 };
 std::string_view phrasorArg(const Hero &h) { return h.name; }
+/// Or the string itself, by reference.
+struct Villain {
+  std::string name;
+};
+const std::string &phrasorArg(const Villain &v) { return v.name; }
 
 } // namespace game
 
@@ -108,6 +113,8 @@ TEST(UserArgs, StrongIntegersEnumsDurationsAndHeldText) {
   EXPECT_EQ(Utf8(c.format(msg::TIME_LEFT, std::chrono::minutes(2))),
             "120 seconds left");
   EXPECT_EQ(Utf8(c.plural(msg::FILES, 2, game::Gold{2})), "2 files");
+  const game::Villain bo{"Bo"};
+  EXPECT_EQ(Utf8(c.format(msg::DLG_GOLD, bo, 3)), "Bo pays 3 gold.");
   // Converted values are checked like any other at run time.
   Expected<Text> wrong = c.format("DLG_GOLD", game::Gold{1}, ann);
   ASSERT_FALSE(wrong);
