@@ -107,6 +107,75 @@ void BM_Format_CatalogFormatTo(benchmark::State &state) {
 }
 BENCHMARK(BM_Format_CatalogFormatTo);
 
+// What 'phrasor header' writes for the score message: a typed call runs
+// these checks while compiling, then makes the string call above.
+struct ScoreId : phrasor::typed::IdBase {
+  static constexpr std::string_view phrasorId{"DLG_SCORE_SUMMARY"};
+  template <phrasor::typed::Call C, class... A>
+  static constexpr void phrasorCheck() {
+    static_assert(C == phrasor::typed::Call::Find ||
+                      C == phrasor::typed::Call::Format,
+                  "phrasor: DLG_SCORE_SUMMARY is not a plural text");
+    if constexpr (C == phrasor::typed::Call::Format) {
+      static_assert(sizeof...(A) == 2, "phrasor: DLG_SCORE_SUMMARY takes 2 "
+                                       "arguments (%1!s!, %2!d!)");
+      static_assert(
+          phrasor::typed::Suits<phrasor::typed::Takes::String,
+                                phrasor::typed::Nth<0, A...>>::value,
+          "phrasor: DLG_SCORE_SUMMARY: argument 1 (for %1!s!) must be text");
+      static_assert(
+          phrasor::typed::Suits<phrasor::typed::Takes::Integer,
+                                phrasor::typed::Nth<1, A...>>::value,
+          "phrasor: DLG_SCORE_SUMMARY: argument 2 (for %2!d!) must be an "
+          "integer");
+    }
+  }
+};
+inline constexpr ScoreId kScore{};
+
+// The string call with the ID as a literal, as code writes it, beside the
+// typed call: the two should cost the same.
+void BM_Format_CatalogFormatToLiteralId(benchmark::State &state) {
+  const Fixture &f = GetFixture(1000);
+  PhrasorWChar buffer[256];
+  const PhrasorWChar *name = kName;
+  int points = 0;
+  for (auto _ : state) {
+    auto n =
+        f.catalog->formatTo(buffer, 256, "DLG_SCORE_SUMMARY", name, ++points);
+    benchmark::DoNotOptimize(n);
+    benchmark::DoNotOptimize(buffer);
+  }
+}
+BENCHMARK(BM_Format_CatalogFormatToLiteralId);
+
+void BM_Format_CatalogFormatToTypedId(benchmark::State &state) {
+  const Fixture &f = GetFixture(1000);
+  PhrasorWChar buffer[256];
+  const PhrasorWChar *name = kName;
+  int points = 0;
+  for (auto _ : state) {
+    auto n = f.catalog->formatTo(buffer, 256, kScore, name, ++points);
+    benchmark::DoNotOptimize(n);
+    benchmark::DoNotOptimize(buffer);
+  }
+}
+BENCHMARK(BM_Format_CatalogFormatToTypedId);
+
+void BM_Find_CatalogLiteralId(benchmark::State &state) {
+  const Fixture &f = GetFixture(1000);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(f.catalog->find("DLG_SCORE_SUMMARY"));
+}
+BENCHMARK(BM_Find_CatalogLiteralId);
+
+void BM_Find_CatalogTypedId(benchmark::State &state) {
+  const Fixture &f = GetFixture(1000);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(f.catalog->find(kScore));
+}
+BENCHMARK(BM_Find_CatalogTypedId);
+
 void BM_Format_CatalogFormatToUtf8Name(benchmark::State &state) {
   const Fixture &f = GetFixture(1000);
   PhrasorWChar buffer[256];

@@ -35,8 +35,14 @@ if(TARGET phrasor)
     set_target_properties(phrasor PROPERTIES
       INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
   endif()
-  install(TARGETS phrasor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # Exported apart from the libraries, so phrasor_add_catalogs finds the
+  # tool as Phrasor::phrasor in a package that has it.
+  install(TARGETS phrasor EXPORT PhrasorToolTargets
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(EXPORT PhrasorToolTargets NAMESPACE Phrasor::
+    DESTINATION ${PHRASOR_CMAKE_DIR})
 endif()
+install(FILES cmake/PhrasorCatalogs.cmake DESTINATION ${PHRASOR_CMAKE_DIR})
 
 install(EXPORT PhrasorRuntimeTargets NAMESPACE Phrasor::
   DESTINATION ${PHRASOR_CMAKE_DIR})

@@ -8,8 +8,11 @@
 //
 //   phrasor_example_game DATA_DIR [LOCALE...]     (default: fr-CA en ru)
 //
+// The build puts the databases beside the program (phrasor_add_catalogs).
+//
 //===----------------------------------------------------------------------===//
 
+#include "game/msg.h"
 #include "phrasor/Phrasor.h"
 
 #include <cstdio>
@@ -34,25 +37,28 @@ std::string Line(const Expected<Text> &text, const char *id) {
 }
 
 void Play(const phrasor::Localizer &lang) {
-  auto show = [&](const char *id) {
+  // The IDs are objects of the header the build writes from en.csv: a
+  // misspelt one, or an argument its text does not take, does not compile.
+  auto show = [&](const auto &id) {
     std::optional<phrasor::TextView> text = lang.find(id);
-    std::printf("  %-12s %s\n", id,
+    const std::string name(id.phrasorId);
+    std::printf("  %-12s %s\n", name.c_str(),
                 text ? phrasor::toUtf8(*text).c_str()
-                     : ("<" + std::string(id) + ">").c_str());
+                     : ("<" + name + ">").c_str());
   };
-  show("UI_TITLE");
-  show("UI_START");
-  show("UI_SNOW");
+  show(msg::UI_TITLE);
+  show(msg::UI_START);
+  show(msg::UI_SNOW);
   std::printf(
       "  %-12s %s\n", "DLG_WELCOME",
-      Line(lang.format("DLG_WELCOME", "Mireille"), "DLG_WELCOME").c_str());
+      Line(lang.format(msg::DLG_WELCOME, "Mireille"), "DLG_WELCOME").c_str());
   std::printf(
       "  %-12s %s\n", "DLG_GOLD",
-      Line(lang.format("DLG_GOLD", "Mireille", 12), "DLG_GOLD").c_str());
+      Line(lang.format(msg::DLG_GOLD, "Mireille", 12), "DLG_GOLD").c_str());
   for (std::int64_t n : {0, 1, 2, 5, 21, 1000000}) {
     std::printf("  %-12s %s | %s\n", "HUD",
-                Line(lang.plural("HUD_ARROWS", n, n), "HUD_ARROWS").c_str(),
-                Line(lang.plural("HUD_DAYS", n, n), "HUD_DAYS").c_str());
+                Line(lang.plural(msg::HUD_ARROWS, n, n), "HUD_ARROWS").c_str(),
+                Line(lang.plural(msg::HUD_DAYS, n, n), "HUD_DAYS").c_str());
   }
 }
 

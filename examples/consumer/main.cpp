@@ -3,10 +3,14 @@
 //   phrasor_consumer DATABASE.skdb
 //
 // Expects the entries GREETING ("Hello, %1!s!!") and COINS#one / COINS#other
-// ("%1!d! coin" / "%1!d! coins"), with @locale "en".
+// ("%1!d! coin" / "%1!d! coins"), with @locale "en". The build writes
+// consumer/msg.h from en.csv, so the IDs and their arguments are checked
+// when this file compiles; the string call at the end shows the run-time
+// check a string ID still gets.
 //
 //===----------------------------------------------------------------------===//
 
+#include "consumer/msg.h"
 #include "phrasor/Phrasor.h"
 
 #include <cstdio>
@@ -21,9 +25,9 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "error: %s\n", catalog.error().message().c_str());
     return 1;
   }
-  auto greeting = catalog->format("GREETING", "consumer");
-  auto one = catalog->plural("COINS", 1, 1);
-  auto many = catalog->plural("COINS", 5, 5);
+  auto greeting = catalog->format(msg::GREETING, "consumer");
+  auto one = catalog->plural(msg::COINS, 1, 1);
+  auto many = catalog->plural(msg::COINS, 5, 5);
   auto wrong = catalog->format("GREETING", 42);
   if (!greeting || !one || !many || wrong) {
     std::fprintf(stderr, "error: unexpected results\n");

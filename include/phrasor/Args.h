@@ -241,10 +241,58 @@ template <std::size_t N> struct ArgOf<PhrasorWChar[N]> {
 
 } // namespace detail
 
+/// Your own argument types. Specialize ArgConverter<T> with a static
+/// convert(const T&), or declare phrasorArg(const T&) beside T for argument
+/// lookup to find, returning a value the layer already takes: a number, a
+/// character, a pointer, or a view of (or reference to) text that T holds;
+/// a std::string made by the conversion would be gone before it is
+/// formatted. The specialization is the way for types you cannot add
+/// functions beside, such as std::chrono::duration.
+template <class T, class = void> struct ArgConverter {};
+
+namespace detail {
+
+template <class T, class = void> struct HasArgConverter : std::false_type {};
+template <class T>
+struct HasArgConverter<T, std::void_t<decltype(ArgConverter<T>::convert(
+                              std::declval<const T &>()))>> : std::true_type {};
+template <class T, class = void> struct HasPhrasorArg : std::false_type {};
+template <class T>
+struct HasPhrasorArg<
+    T, std::void_t<decltype(phrasorArg(std::declval<const T &>()))>>
+    : std::true_type {};
+template <class T>
+struct HasUserArg : std::integral_constant<bool, HasArgConverter<T>::value ||
+                                                     HasPhrasorArg<T>::value> {
+};
+
+template <class T> decltype(auto) userArg(const T &value) {
+  if constexpr (HasArgConverter<T>::value)
+    return ArgConverter<T>::convert(value);
+  else
+    return phrasorArg(value);
+}
+
+} // namespace detail
+
 /// Describes \p value for the checked formatting calls. A text argument
 /// points at the caller's characters, so they must outlive the Arg.
 template <class T> Arg makeArg(const T &value) {
-  return detail::ArgOf<std::remove_cv_t<T>>::make(value);
+  using U = std::remove_cv_t<T>;
+  if constexpr (detail::HasUserArg<U>::value) {
+    // A string returned by value dies with this call; one returned by
+    // reference is held by the object, which outlives the formatting.
+    using R = decltype(detail::userArg(value));
+    static_assert(std::is_reference<R>::value ||
+                      (!std::is_same<std::remove_cv_t<R>, std::string>::value &&
+                       !std::is_same<std::remove_cv_t<R>, Text>::value),
+                  "phrasor: a conversion of your type must not return a "
+                  "string it makes; return a view of text the object holds, "
+                  "or a number");
+    return makeArg(detail::userArg(value));
+  } else {
+    return detail::ArgOf<U>::make(value);
+  }
 }
 /// A temporary string would be freed before the Arg is used; keep the
 /// string in a variable, or pass it straight to format().

@@ -18,6 +18,7 @@
 #include "phrasor/Args.h"
 #include "phrasor/Error.h"
 #include "phrasor/Text.h"
+#include "phrasor/Typed.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -105,8 +106,17 @@ constexpr std::size_t kMaxOutputUnits = 65535;
 /// Move-only; a moved-from catalog may only be assigned to or destroyed
 /// (any other use stops the process with a message, as misusing an
 /// Expected does).
-class Catalog {
+class Catalog : public TypedCalls<Catalog> {
 public:
+  // The typed IDs of a generated header (see Typed.h), beside the strings.
+  using TypedCalls::find;
+  using TypedCalls::format;
+  using TypedCalls::formatTo;
+  using TypedCalls::formatUtf8;
+  using TypedCalls::formatUtf8To;
+  using TypedCalls::ordinal;
+  using TypedCalls::plural;
+
   /// Reads \p file whole and loads it. The error says why a file was
   /// refused: not found, a directory or other file that is not regular,
   /// too large, unreadable, not a database, which rule a corrupt file

@@ -23,8 +23,17 @@
 
 namespace phrasor {
 
-class Localizer {
+class Localizer : public TypedCalls<Localizer> {
 public:
+  // The typed IDs of a generated header (see Typed.h), beside the strings.
+  using TypedCalls::find;
+  using TypedCalls::format;
+  using TypedCalls::formatTo;
+  using TypedCalls::formatUtf8;
+  using TypedCalls::formatUtf8To;
+  using TypedCalls::ordinal;
+  using TypedCalls::plural;
+
   Localizer() = default;
 
   /// Appends \p catalog as the least specific so far.

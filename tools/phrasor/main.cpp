@@ -6,6 +6,7 @@
 
 #include "tools/phrasor/Help.h"
 #include "tools/phrasor/commands/Commands.h"
+#include "tools/phrasor/commands/TypedCommands.h"
 
 #include <CLI/CLI.hpp>
 
@@ -40,6 +41,10 @@ struct AllOptions {
   InfoOptions info;
   FormatOptions format;
   PseudoOptions pseudo;
+  HeaderOptions header;
+  ReadingWords headerReading;
+  UsageOptions usage;
+  ReadingWords usageReading;
   ReportOptions report;
   ReadingWords reportReading;
 };
@@ -276,6 +281,54 @@ void AddPseudo(CLI::App &app, AllOptions &o, Runner &run) {
   p->callback([&] { run = [&] { return RunPseudo(o.pseudo); }; });
 }
 
+void AddHeader(CLI::App &app, AllOptions &o, Runner &run) {
+  CLI::App *h = app.add_subcommand(
+      "header", "Write a C++ header whose objects let the compiler check "
+                "each call's ID and arguments");
+  h->add_option(
+       "source", o.header.source,
+       "The source-language catalog: a database (.skdb) or a source (" +
+           InputExtensionList() + ")")
+      ->required();
+  h->add_option("-o,--output", o.header.output, "The header to write")
+      ->required();
+  h->add_option("--namespace", o.header.nameSpace,
+                "The namespace of the objects, such as game::msg (default "
+                "msg)");
+  AddSourceReading(h, o.header.input, o.headerReading);
+  AddFooter(h, "phrasor header en.csv -o include/game/msg.h --namespace msg",
+            "0 written or unchanged, 1 problems in the source or IDs whose "
+            "C++ names clash, 2 wrong arguments or a file that cannot be "
+            "read or written");
+  h->callback([&] {
+    ApplyReading(o.headerReading, o.header.input);
+    run = [&] { return RunHeader(o.header); };
+  });
+}
+
+void AddUsage(CLI::App &app, AllOptions &o, Runner &run) {
+  CLI::App *u = app.add_subcommand(
+      "usage", "Report IDs a program's sources use that the catalog lacks, "
+               "and IDs they never use");
+  u->add_option("--db", o.usage.database,
+                "The source-language database (.skdb) or source")
+      ->required();
+  u->add_option("sources", o.usage.sources,
+                "C and C++ files, or directories searched for them")
+      ->required();
+  u->add_option("--namespace", o.usage.nameSpace,
+                "The namespace given to 'phrasor header' (default msg)");
+  u->add_flag("--strict", o.usage.strict, "Treat IDs never used as errors");
+  AddSourceReading(u, o.usage.input, o.usageReading);
+  AddFooter(u, "phrasor usage --db en.skdb src/",
+            "0 every ID used is in the catalog (warnings aside), 1 IDs used "
+            "but missing, 2 wrong arguments or a file that cannot be read");
+  u->callback([&] {
+    ApplyReading(o.usageReading, o.usage.input);
+    run = [&] { return RunUsage(o.usage); };
+  });
+}
+
 void AddReport(CLI::App &app, AllOptions &o, Runner &run) {
   CLI::App *r = app.add_subcommand(
       "report", "Write one HTML page on the translations of a source: "
@@ -331,6 +384,8 @@ int main(int argc, char **argv) {
   AddQueries(app, options, run);
   AddFormat(app, options, run);
   AddPseudo(app, options, run);
+  AddHeader(app, options, run);
+  AddUsage(app, options, run);
   AddReport(app, options, run);
   AddHelp(app, run);
   AddFooter(&app, "phrasor build en.csv -o en.skdb\nphrasor help build");

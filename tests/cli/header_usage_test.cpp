@@ -1,0 +1,126 @@
+//===- header_usage_test.cpp - phrasor header and phrasor usage -----------===//
+
+#include "CliTest.h"
+
+#include <chrono>
+
+namespace phrasor::clitest {
+namespace {
+
+const char *const kSource = "id,value\n"
+                            "@locale,en\n"
+                            "UI_TITLE,The Lantern Road\n"
+                            "DLG_GOLD,%1!s! pays %2!d! gold.\n"
+                            "FILES#one,%1!d! file\n"
+                            "FILES#other,%1!d! files\n"
+                            "menu.title,Menu\n";
+
+TEST_F(Cli, HeaderWritesOneObjectPerIdAndRewritesOnlyOnChange) {
+  Write("en.csv", kSource);
+  Result r =
+      Run({"header", "en.csv", "-o", "msg.h", "--namespace", "game::msg"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string header = Read("msg.h");
+  EXPECT_CONTAINS(header, "/// DLG_GOLD: \"%1!s! pays %2!d! gold.\"\n"
+                          "inline constexpr game::msg_ids::DLG_GOLD "
+                          "DLG_GOLD{};");
+  EXPECT_CONTAINS(header, "/// FILES#one: \"%1!d! file\"\n"
+                          "/// FILES#other: \"%1!d! files\"\n"
+                          "inline constexpr game::msg_ids::FILES FILES{};");
+  EXPECT_CONTAINS(header, "phrasorId{\"menu.title\"}");
+  EXPECT_CONTAINS(header, "\"phrasor: DLG_GOLD: argument 2 (for %2!d!) must "
+                          "be an integer\"");
+  EXPECT_EQ(header.find("@locale"), std::string::npos);
+
+  // The same text again leaves the file alone, so nothing that includes it
+  // is rebuilt; another text is written.
+  const fs::file_time_type old =
+      fs::last_write_time(dir / "msg.h") - std::chrono::hours(1);
+  fs::last_write_time(dir / "msg.h", old);
+  ASSERT_EQ(
+      Run({"header", "en.csv", "-o", "msg.h", "--namespace", "game::msg"}).code,
+      0);
+  EXPECT_EQ(fs::last_write_time(dir / "msg.h"), old);
+  Write("en.csv", std::string(kSource) + "UI_NEW,New\n");
+  ASSERT_EQ(
+      Run({"header", "en.csv", "-o", "msg.h", "--namespace", "game::msg"}).code,
+      0);
+  EXPECT_NE(fs::last_write_time(dir / "msg.h"), old);
+  EXPECT_CONTAINS(Read("msg.h"), "UI_NEW UI_NEW{};");
+
+  // A database gives the same objects as its source.
+  ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);
+  ASSERT_EQ(
+      Run({"header", "en.skdb", "-o", "db.h", "--namespace", "game::msg"}).code,
+      0);
+  const std::string fromSource = Read("msg.h"), fromDb = Read("db.h");
+  EXPECT_EQ(fromSource.substr(fromSource.find('\n')),
+            fromDb.substr(fromDb.find('\n')));
+}
+
+TEST_F(Cli, HeaderRefusesNamesThatClashOrAreNotAllowed) {
+  Write("en.csv", "id,value\n"
+                  "menu.title,A\n"
+                  "menu-title,B\n"
+                  "delete,C\n"
+                  "A__B,D\n"
+                  "OK,E\n");
+  Result r = Run({"header", "en.csv", "-o", "msg.h"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_CONTAINS(r.err, "error: en.csv:3: ID 'menu-title' gives the C++ name "
+                         "'menu_title' as ID 'menu.title' does (en.csv:2)");
+  EXPECT_CONTAINS(r.err, "error: en.csv:4: ID 'delete' gives the C++ name "
+                         "'delete', which is a keyword");
+  EXPECT_CONTAINS(r.err, "error: en.csv:5: ID 'A__B' gives the C++ name "
+                         "'A__B', which is reserved");
+  EXPECT_FALSE(Exists("msg.h"));
+
+  Write("ok.csv", "id,value\nOK,E\n");
+  EXPECT_EQ(Run({"header", "ok.csv", "-o", "msg.h", "--namespace", "a::"}).code,
+            2);
+  EXPECT_EQ(Run({"header", "ok.csv", "-o", "msg.h", "--namespace", "new"}).code,
+            2);
+}
+
+TEST_F(Cli, UsageFindsMisspeltIdsWithTheirLinesAndUnusedOnes) {
+  Write("en.csv", kSource);
+  ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);
+  fs::create_directories(dir / "src");
+  Write("src/game.cpp",
+        "#include \"msg.h\"\n"
+        "void f(const phrasor::Localizer &l) {\n"
+        "  l.format(msg::DLG_GOLD, \"Ann\", 1); // msg::NOT_SEEN\n"
+        "  l.format(\"DLG_GLOD\", \"Ann\", 1);\n"
+        "  l.plural(msg::FILES, 2, 2);\n"
+        "  /* msg::ALSO_NOT_SEEN */ l.find(msg::UI_TITEL);\n"
+        "  std::string(\"x\").find(\"x\");\n"
+        "  char b[9]; l.formatUtf8To(b, 9, \"menu.TITLE\");\n"
+        "}\n");
+  Write("src/notes.txt", "msg::IGNORED_FILE\n");
+  Result r = Run({"usage", "--db", "en.skdb", "src"});
+  EXPECT_EQ(r.code, 1) << r.err;
+  EXPECT_CONTAINS(r.err, "error: src/game.cpp:4: format(\"DLG_GLOD\"): no ID "
+                         "'DLG_GLOD' in the catalog");
+  EXPECT_CONTAINS(r.err, "error: src/game.cpp:6: 'msg::UI_TITEL' names no ID "
+                         "of the catalog");
+  EXPECT_CONTAINS(r.err, "warning: src/game.cpp:7: find(\"x\")");
+  EXPECT_CONTAINS(r.err, "warning: en.skdb: ID 'UI_TITLE' is never used");
+  EXPECT_EQ(r.err.find("SEEN"), std::string::npos) << "comments are skipped";
+  EXPECT_EQ(r.err.find("IGNORED"), std::string::npos);
+  EXPECT_EQ(r.err.find("'menu.title' is never"), std::string::npos)
+      << "IDs match ignoring case, as lookups do";
+  EXPECT_EQ(r.err.find("'FILES' is never"), std::string::npos);
+
+  Write("src/game.cpp", "void f(const phrasor::Catalog &c) {\n"
+                        "  c.find(\"UI_TITLE\");\n"
+                        "  c.format(\"DLG_GOLD\", \"a\", 1);\n"
+                        "}\n");
+  r = Run({"usage", "--db", "en.csv", "src/game.cpp"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_CONTAINS(r.err, "warning: en.csv:5: ID 'FILES' is never used");
+  EXPECT_EQ(Run({"usage", "--db", "en.csv", "--strict", "src/game.cpp"}).code,
+            1);
+}
+
+} // namespace
+} // namespace phrasor::clitest

@@ -1,0 +1,270 @@
+//===- UsageCommand.cpp - phrasor usage -----------------------------------===//
+//
+// Finds the IDs a program names: the generated header's objects (msg::NAME)
+// and string literals passed as the ID of a layer call or of the runtime's
+// interface. It reads tokens, not C++: an ID built at run time, or a name
+// brought in by 'using namespace', is not seen, and a string's own find()
+// with a literal looks like a lookup, so misses of find and contains are
+// only warnings.
+//
+//===----------------------------------------------------------------------===//
+
+#include "tools/phrasor/commands/TypedCommands.h"
+
+#include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/CheckedSet.h"
+#include "tools/phrasor/checks/Plurals.h"
+#include "tools/phrasor/files/FileIo.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <set>
+
+namespace phrasor::tool {
+
+namespace {
+
+struct Token {
+  enum Kind { Name, String, Punct } kind;
+  std::string text; ///< a string's contents, escapes undone simply
+  std::size_t line;
+};
+
+/// Splits \p code into names, string literals and punctuation, dropping
+/// comments, character literals, numbers and preprocessor line breaks.
+std::vector<Token> Tokenize(const std::string &code) {
+  std::vector<Token> out;
+  std::size_t line = 1;
+  const std::size_t n = code.size();
+  auto isWord = [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+  };
+  for (std::size_t i = 0; i < n;) {
+    const char c = code[i];
+    if (c == '\n') {
+      ++line;
+      ++i;
+    } else if (code.compare(i, 2, "//") == 0) {
+      while (i < n && code[i] != '\n')
+        ++i;
+    } else if (code.compare(i, 2, "/*") == 0) {
+      const std::size_t end = code.find("*/", i + 2);
+      const std::size_t stop = end == std::string::npos ? n : end + 2;
+      line += std::count(code.begin() + i, code.begin() + stop, '\n');
+      i = stop;
+    } else if (c == '"' || c == '\'') {
+      std::string text;
+      const std::size_t at = line;
+      for (++i; i < n && code[i] != c && code[i] != '\n'; ++i) {
+        if (code[i] == '\\' && i + 1 < n)
+          ++i;
+        text += code[i];
+      }
+      ++i;
+      if (c == '"')
+        out.push_back({Token::String, text, at});
+    } else if (isWord(c)) {
+      std::size_t end = i;
+      while (end < n && isWord(code[end]))
+        ++end;
+      std::string word = code.substr(i, end - i);
+      i = end;
+      // A raw string R"x(...)x" is skipped whole.
+      if (i < n && code[i] == '"' && !word.empty() && word.back() == 'R') {
+        const std::size_t open = code.find('(', i);
+        if (open == std::string::npos)
+          break;
+        const std::string close = ")" + code.substr(i + 1, open - i - 1) + "\"";
+        const std::size_t end2 = code.find(close, open);
+        const std::size_t stop =
+            end2 == std::string::npos ? n : end2 + close.size();
+        line += std::count(code.begin() + i, code.begin() + stop, '\n');
+        i = stop;
+        continue;
+      }
+      if (!std::isdigit(static_cast<unsigned char>(word[0])))
+        out.push_back({Token::Name, word, line});
+    } else if (code.compare(i, 2, "::") == 0) {
+      out.push_back({Token::Punct, "::", line});
+      i += 2;
+    } else {
+      if (!std::isspace(static_cast<unsigned char>(c)))
+        out.push_back({Token::Punct, std::string(1, c), line});
+      ++i;
+    }
+  }
+  return out;
+}
+
+/// Which argument of each call is an ID, for the calls that take one.
+int IdArgument(const std::string &call) {
+  static const std::map<std::string, int> calls = {
+      {"find", 0},
+      {"contains", 0},
+      {"format", 0},
+      {"formatPrintf", 0},
+      {"formatUtf8", 0},
+      {"plural", 0},
+      {"ordinal", 0},
+      {"voicePath", 0},
+      {"pluralId", 0},
+      {"ordinalId", 0},
+      {"catalogFor", 0},
+      {"formatArgs", 0},
+      {"formatArgsUtf8", 0},
+      {"pluralArgs", 0},
+      {"ordinalArgs", 0},
+      {"formatTo", 2},
+      {"formatUtf8To", 2},
+      {"formatArgsTo", 2},
+      {"formatArgsUtf8To", 2},
+      // The runtime's interface takes the keeper first.
+      {"GetStringIndex", 1},
+      {"GetStringByID", 1},
+      {"FormatStringByID", 1},
+      {"FormatStringByIDV", 1},
+      {"FormatMessageByID", 1},
+      {"FormatMessageByIDV", 1},
+      {"GetVoicePathByID", 1},
+      {"IsValidID", 1},
+      {"HasStringByID", 1},
+      {"HasVoicePathByID", 1}};
+  auto at = calls.find(call);
+  return at == calls.end() ? -1 : at->second;
+}
+
+/// The string literal that is argument \p arg of the call whose '(' is at
+/// \p open, or null when that argument is something else.
+const Token *LiteralArgument(const std::vector<Token> &tokens, std::size_t open,
+                             int arg) {
+  int depth = 0, commas = 0;
+  for (std::size_t i = open + 1; i < tokens.size(); ++i) {
+    const Token &t = tokens[i];
+    if (t.kind == Token::Punct &&
+        (t.text == "(" || t.text == "[" || t.text == "{"))
+      ++depth;
+    else if (t.kind == Token::Punct &&
+             (t.text == ")" || t.text == "]" || t.text == "}")) {
+      if (depth-- == 0)
+        return nullptr;
+    } else if (t.kind == Token::Punct && t.text == ";")
+      return nullptr;
+    else if (depth == 0 && t.kind == Token::Punct && t.text == ",")
+      ++commas;
+    else if (depth == 0 && commas == arg) {
+      const bool alone =
+          t.kind == Token::String && i + 1 < tokens.size() &&
+          tokens[i + 1].kind == Token::Punct &&
+          (tokens[i + 1].text == "," || tokens[i + 1].text == ")");
+      return alone ? &t : nullptr;
+    }
+  }
+  return nullptr;
+}
+
+void AddFile(const std::filesystem::path &path,
+             std::vector<std::filesystem::path> &files) {
+  static const std::set<std::string> extensions = {
+      ".c",   ".cc",  ".cpp", ".cxx", ".c++", ".h", ".hh",
+      ".hpp", ".hxx", ".inl", ".ipp", ".m",   ".mm"};
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    std::vector<std::filesystem::path> found;
+    for (auto it = std::filesystem::recursive_directory_iterator(path, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator();
+         it.increment(ec))
+      if (it->is_regular_file(ec) &&
+          extensions.count(AsciiLower(it->path().extension().string())))
+        found.push_back(it->path());
+    std::sort(found.begin(), found.end());
+    files.insert(files.end(), found.begin(), found.end());
+  } else {
+    files.push_back(path); // named: scanned whatever its extension
+  }
+}
+
+} // namespace
+
+int RunUsage(const UsageOptions &options) {
+  Diagnostics diag(options.strict);
+  std::optional<CheckedSet> set = LoadChecked(options.database, options.input,
+                                              diag, SourceChecks::ReadOnly);
+  if (!set)
+    return kExitProblems;
+  // Each ID, and each plural or ordinal text by its base, with where it is
+  // defined and whether the program uses it.
+  struct Known {
+    std::string id, where;
+    bool used = false;
+  };
+  std::vector<Known> known;
+  std::map<std::string, std::size_t> byLower, byName;
+  for (std::size_t i = 0; i < set->entries.size(); ++i) {
+    const std::string &id = set->entries[i].id;
+    std::string_view base = id, category;
+    if (!SplitOrdinalId(id, base, category))
+      SplitPluralId(id, base, category);
+    auto [at, added] = byLower.emplace(AsciiLower(base), known.size());
+    if (added)
+      known.push_back({std::string(base), set->Where(i)});
+    byLower.emplace(AsciiLower(id), at->second);
+    byName.emplace(CppNameOf(std::string(base)), at->second);
+  }
+  std::string ns = options.nameSpace.empty() ? "msg" : options.nameSpace;
+  if (const std::size_t colons = ns.rfind("::"); colons != std::string::npos)
+    ns = ns.substr(colons + 2);
+
+  std::vector<std::filesystem::path> files;
+  for (const std::string &source : options.sources)
+    AddFile(source, files);
+  for (const std::filesystem::path &file : files) {
+    const std::vector<Token> tokens = Tokenize(ReadFileBytes(file.string()));
+    const std::string name = file.string();
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+      const Token &t = tokens[i];
+      if (t.kind == Token::String) {
+        // Any literal that spells an ID counts as a use (tables of IDs).
+        if (auto at = byLower.find(AsciiLower(t.text)); at != byLower.end())
+          known[at->second].used = true;
+      } else if (t.kind == Token::Name && t.text == ns &&
+                 i + 2 < tokens.size() && tokens[i + 1].text == "::" &&
+                 tokens[i + 2].kind == Token::Name) {
+        const Token &id = tokens[i + 2];
+        if (auto at = byName.find(id.text); at != byName.end())
+          known[at->second].used = true;
+        else
+          diag.Error(SourcePos{name, id.line},
+                     "'" + ns + "::" + id.text +
+                         "' names no ID of the catalog");
+      } else if (t.kind == Token::Name && i + 1 < tokens.size() &&
+                 tokens[i + 1].text == "(") {
+        const int arg = IdArgument(t.text);
+        const Token *literal =
+            arg < 0 ? nullptr : LiteralArgument(tokens, i + 1, arg);
+        if (!literal || byLower.count(AsciiLower(literal->text)))
+          continue;
+        const std::string message = t.text + "(\"" + literal->text +
+                                    "\"): no ID '" + literal->text +
+                                    "' in the catalog";
+        if (t.text == "find" || t.text == "contains")
+          diag.Warning(SourcePos{name, literal->line}, message);
+        else
+          diag.Error(SourcePos{name, literal->line}, message);
+      }
+    }
+  }
+  std::size_t unused = 0;
+  for (const Known &k : known)
+    if (!k.used) {
+      diag.Warning(k.where, "ID '" + k.id + "' is never used");
+      ++unused;
+    }
+  std::cerr << "phrasor: " << files.size() << " file"
+            << (files.size() == 1 ? "" : "s") << " scanned, "
+            << known.size() - unused << " of " << known.size() << " IDs used\n";
+  return diag.ExitStatus();
+}
+
+} // namespace phrasor::tool
