@@ -43,6 +43,13 @@ constexpr std::uintmax_t kMaxDatabaseFile =
 // lower case in one step: game IDs are long and share long prefixes, and a
 // byte-at-a-time loop over them cost as much as the runtime's whole search.
 
+inline bool isLittleEndian() {
+  const std::uint16_t one = 1;
+  unsigned char first;
+  std::memcpy(&first, &one, 1);
+  return first == 1;
+}
+
 // Bytes [at, at + 8) of \p s, or the rest of it followed by zeros.
 inline std::uint64_t wordAt(const char *s, std::size_t n, std::size_t at) {
   std::uint64_t w = 0;
@@ -50,10 +57,26 @@ inline std::uint64_t wordAt(const char *s, std::size_t n, std::size_t at) {
     std::memcpy(&w, s + at, 8);
     return w;
   }
-  // The tail, placed as a whole-word load would place it.
+  // The tail, placed as a whole-word load would place it, from loads that
+  // overlap rather than a loop: byte j of the word is s[at + j] either way,
+  // and bytes loaded twice are the same bytes.
+  const std::size_t r = n - at;
+  const auto byte = [&](std::size_t i) {
+    return std::uint64_t{static_cast<unsigned char>(s[at + i])};
+  };
+  if (r >= 4) {
+    std::uint32_t lo, hi;
+    std::memcpy(&lo, s + at, 4);
+    std::memcpy(&hi, s + at + r - 4, 4);
+    if (isLittleEndian())
+      return std::uint64_t{lo} | std::uint64_t{hi} << (8 * (r - 4));
+  } else if (isLittleEndian()) {
+    return byte(0) | byte(r / 2) << (8 * (r / 2)) |
+           byte(r - 1) << (8 * (r - 1));
+  }
   unsigned char bytes[8] = {};
-  for (std::size_t i = 0; at + i < n; ++i)
-    bytes[i] = static_cast<unsigned char>(s[at + i]);
+  for (std::size_t i = 0; i < r; ++i)
+    bytes[i] = static_cast<unsigned char>(byte(i));
   std::memcpy(&w, bytes, 8);
   return w;
 }

@@ -195,6 +195,18 @@ bool Utf8Drain::Take(const PhrasorWChar *in, std::uint32_t count) {
     room = grow->size();
   }
   for (std::uint32_t i = 0; i < count; ++i) {
+    if (!high) {
+      // Most output is ASCII: copy a run of it with one room check.
+      const std::size_t space = room - used;
+      const std::uint32_t end =
+          count - i < space ? count : i + static_cast<std::uint32_t>(space);
+      std::uint32_t j = i;
+      while (j < end && static_cast<std::uint16_t>(in[j]) - 1u < 0x7Fu)
+        dest[used++] = static_cast<char>(in[j++]);
+      i = j;
+      if (i == count)
+        break;
+    }
     const char32_t c = static_cast<std::uint16_t>(in[i]);
     if (high) {
       const char32_t h = static_cast<std::uint16_t>(high);

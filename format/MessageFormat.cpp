@@ -110,10 +110,24 @@ void RenderPlainInt(WSink &sink, const FormatValue &value) {
   const int32_t word = value.int32;
   uint32_t magnitude =
       word < 0 ? 0u - static_cast<uint32_t>(word) : static_cast<uint32_t>(word);
-  do {
-    digits[--n] = static_cast<PhrasorWChar>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude);
+  // Two digits a division: half the dependent divisions of one at a time.
+  static const char kPairs[] =
+      "00010203040506070809101112131415161718192021222324"
+      "25262728293031323334353637383940414243444546474849"
+      "50515253545556575859606162636465666768697071727374"
+      "75767778798081828384858687888990919293949596979899";
+  while (magnitude >= 100) {
+    const uint32_t pair = 2 * (magnitude % 100);
+    magnitude /= 100;
+    digits[--n] = static_cast<PhrasorWChar>(kPairs[pair + 1]);
+    digits[--n] = static_cast<PhrasorWChar>(kPairs[pair]);
+  }
+  if (magnitude >= 10) {
+    digits[--n] = static_cast<PhrasorWChar>(kPairs[2 * magnitude + 1]);
+    digits[--n] = static_cast<PhrasorWChar>(kPairs[2 * magnitude]);
+  } else {
+    digits[--n] = static_cast<PhrasorWChar>('0' + magnitude);
+  }
   if (word < 0)
     digits[--n] = '-';
   sink.Append(digits + n, 12 - n);
