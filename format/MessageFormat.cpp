@@ -105,11 +105,20 @@ void RenderPlainText(WSink &sink, const FormatValue &value) {
 
 // %n!d!: the 32-bit value in decimal, as the engine writes it.
 void RenderPlainInt(WSink &sink, const FormatValue &value) {
-  PhrasorWChar digits[12];
-  uint32_t n = sizeof(digits) / sizeof(digits[0]);
   const int32_t word = value.int32;
   uint32_t magnitude =
       word < 0 ? 0u - static_cast<uint32_t>(word) : static_cast<uint32_t>(word);
+  uint32_t length = word < 0 ? 2 : 1;
+  for (uint32_t rest = magnitude; rest >= 10; rest /= 10)
+    ++length;
+  // Written in place, last digit first: digits gathered in a small array
+  // and copied after cost a stall on the copy's wide load of narrow stores.
+  PhrasorWChar digits[12];
+  PhrasorWChar *out = sink.Reserve(length);
+  const bool inPlace = out != nullptr;
+  if (!inPlace)
+    out = digits;
+  uint32_t n = length;
   // Two digits a division: half the dependent divisions of one at a time.
   static const char kPairs[] =
       "00010203040506070809101112131415161718192021222324"
@@ -119,18 +128,21 @@ void RenderPlainInt(WSink &sink, const FormatValue &value) {
   while (magnitude >= 100) {
     const uint32_t pair = 2 * (magnitude % 100);
     magnitude /= 100;
-    digits[--n] = static_cast<PhrasorWChar>(kPairs[pair + 1]);
-    digits[--n] = static_cast<PhrasorWChar>(kPairs[pair]);
+    out[--n] = static_cast<PhrasorWChar>(kPairs[pair + 1]);
+    out[--n] = static_cast<PhrasorWChar>(kPairs[pair]);
   }
   if (magnitude >= 10) {
-    digits[--n] = static_cast<PhrasorWChar>(kPairs[2 * magnitude + 1]);
-    digits[--n] = static_cast<PhrasorWChar>(kPairs[2 * magnitude]);
+    out[--n] = static_cast<PhrasorWChar>(kPairs[2 * magnitude + 1]);
+    out[--n] = static_cast<PhrasorWChar>(kPairs[2 * magnitude]);
   } else {
-    digits[--n] = static_cast<PhrasorWChar>('0' + magnitude);
+    out[--n] = static_cast<PhrasorWChar>('0' + magnitude);
   }
   if (word < 0)
-    digits[--n] = '-';
-  sink.Append(digits + n, 12 - n);
+    out[--n] = '-';
+  if (inPlace)
+    sink.Commit(length);
+  else
+    sink.Append(digits, length);
 }
 
 // The plainest inserts, %1!s! and %1!d!, and escapes are most of what

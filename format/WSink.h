@@ -88,12 +88,23 @@ public:
 
   /// Copies \p source up to its terminator, at most \p max units.
   void AppendString(const PhrasorWChar *source, uint32_t max) {
-    for (uint32_t i = 0; i < max && source[i]; ++i) {
-      if (size == capacity && !Flush()) {
+    for (uint32_t i = 0;;) {
+      // As many units as fit, with one room check for all of them.
+      const uint32_t end = max - i < Room() ? max : i + Room();
+      PhrasorWChar *out = dest + size - i;
+      uint32_t j = i;
+      while (j < end && source[j]) {
+        out[j] = source[j];
+        ++j;
+      }
+      size += j - i;
+      i = j;
+      if (i == max || !source[i])
+        return;
+      if (!Flush()) {
         Lose(source[i]);
         return;
       }
-      dest[size++] = source[i];
     }
   }
 
@@ -125,6 +136,14 @@ public:
       size = CutPoint(dest, size, lost);
     dest[size] = 0;
   }
+
+  /// Where the next \p count units go when they fit without a flush, for
+  /// a writer that fills them out of order; Commit(count) then keeps them.
+  /// Null when they do not fit: the writer then puts them in order.
+  PhrasorWChar *Reserve(uint32_t count) {
+    return count <= Room() ? dest + size : nullptr;
+  }
+  void Commit(uint32_t count) { size += count; }
 
   uint32_t Room() const { return capacity - size; }
   uint32_t Written() const { return size; }
