@@ -228,7 +228,24 @@ struct Entry {
 };
 static_assert(sizeof(Entry) % 8 == 0, "records are laid out 8-byte aligned");
 
+// Every catalog state gets a number never given to another, so an entry
+// remembered for one is never taken for one of a later state that happens
+// to live at the same address.
+static std::atomic<std::uint64_t> nextSerial{1};
+
+// The entry this thread formatted last and the state it belongs to: a
+// game formats the same few IDs frame after frame, and a repeat then costs
+// a comparison of the ID instead of its hash and probe. Per thread, so
+// threads formatting different IDs never write to a shared line.
+struct LastFound {
+  std::uint64_t serial;
+  const Entry *entry;
+};
+static thread_local LastFound lastFound{0, nullptr};
+
 struct Catalog::Impl {
+  const std::uint64_t serial =
+      nextSerial.fetch_add(1, std::memory_order_relaxed);
   IPhrasorMgr *mgr = GetIPhrasorMgr();
   HSTRINGKEEPER keeper = nullptr;
   std::size_t idCount = 0;
@@ -448,7 +465,19 @@ const Inserts &Catalog::Impl::inserts(const Entry &e, Style style) const {
 
 std::optional<Error> Catalog::Impl::resolve(std::string_view id,
                                             const Entry *&e) const {
+  // An entry lives as long as its state, and the serial names the state,
+  // so the remembered entry is valid whenever the serial matches.
+  // "<none>" is not looked up by its spelling's fold, so it never is here.
+  const LastFound last = lastFound;
+  if (last.serial == serial && last.entry->idLength == id.size() &&
+      foldedMatch(last.entry->foldedId(), id) &&
+      !(id.size() == 6 && std::memcmp(id.data(), kNoneId, 6) == 0)) {
+    e = last.entry;
+    return std::nullopt;
+  }
   e = lookup(id);
+  if (e && e != &noneEntry)
+    lastFound = LastFound{serial, e};
   if (!e)
     return Error(Errc::MissingId, "no entry '" + std::string(id) + "'");
   if (!e->value)

@@ -621,7 +621,7 @@ MessageStatus RenderPrepared(WSink &sink, const PhrasorWChar *format,
   uint32_t q = 0;
   for (uint32_t k = 0; k < layout.count; ++k) {
     const MessageField &field = layout.fields[k];
-    sink.Append(format + q, field.insertStart - q);
+    sink.AppendRun(format + q, field.insertStart - q);
     if (sink.WasCut())
       return MessageStatus::Cut;
     rendered = true;
@@ -652,11 +652,85 @@ MessageStatus RenderPrepared(WSink &sink, const PhrasorWChar *format,
     q = field.specStart + field.specLength + 1u;
   }
   if (layout.scanEnd > q)
-    sink.Append(format + q, layout.scanEnd - q);
+    sink.AppendRun(format + q, layout.scanEnd - q);
   return sink.WasCut() ? MessageStatus::Cut : MessageStatus::Ok;
 }
 
+// Whether \p values suit the fields of \p layout, as RenderPrepared checks.
+bool ValuesSuit(const MessageLayout &layout, const FormatValue *values,
+                uint32_t count) {
+  if (count < layout.highestField)
+    return false;
+  for (uint32_t f = 1; f <= layout.highestField; ++f)
+    if (values[f - 1].kind !=
+        PassedAs(ArgKindOfMessageType(
+            layout.fields[layout.fieldOrder[f - 1]].typeCode)))
+      return false;
+  return true;
+}
+
 } // namespace
+
+bool IsPlainMessage(const PreparedMessage &prepared) {
+  for (uint32_t k = 0; k < prepared.layout.count; ++k)
+    if (prepared.how[k] != PreparedInsert::Escape &&
+        prepared.how[k] != PreparedInsert::PlainText &&
+        prepared.how[k] != PreparedInsert::PlainInt)
+      return false;
+  return true;
+}
+
+MessageStatus RenderPlainMessage(WDrain &drain, const PhrasorWChar *format,
+                                 const PreparedMessage &prepared,
+                                 const FormatValue *values, uint32_t count) {
+  static const PhrasorWChar kPercent[] = {'%'};
+  static const PhrasorWChar kNull[] = PHRASOR_TEXT("(null)");
+  const MessageLayout &layout = prepared.layout;
+  if (!ValuesSuit(layout, values, count))
+    return MessageStatus::UnknownArgumentType;
+  uint32_t q = 0;
+  for (uint32_t k = 0; k < layout.count; ++k) {
+    const MessageField &field = layout.fields[k];
+    if (!drain.Take(format + q, field.insertStart - q))
+      return MessageStatus::Cut;
+    const FormatValue *value =
+        field.fieldNumber ? &values[field.fieldNumber - 1] : nullptr;
+    bool taken = true;
+    switch (prepared.how[k]) {
+    case PreparedInsert::Escape:
+      taken = drain.Take(kPercent, 1);
+      break;
+    case PreparedInsert::PlainText: {
+      const PhrasorWChar *text =
+          static_cast<const PhrasorWChar *>(value->pointer);
+      if (!text) {
+        taken = drain.Take(kNull, 6);
+        break;
+      }
+      uint32_t length = 0;
+      while (length < 0xFFFFFFFFu && text[length])
+        ++length;
+      taken = drain.Take(text, length);
+      break;
+    }
+    case PreparedInsert::PlainInt: {
+      PhrasorWChar digits[12];
+      WSink sink(digits, 12);
+      RenderPlainInt(sink, *value);
+      taken = drain.Take(digits, sink.Written());
+      break;
+    }
+    default:
+      return MessageStatus::BadSpecOrBufferFull;
+    }
+    if (!taken)
+      return MessageStatus::BadSpecOrBufferFull;
+    q = field.specStart + field.specLength + 1u;
+  }
+  if (layout.scanEnd > q && !drain.Take(format + q, layout.scanEnd - q))
+    return MessageStatus::Cut;
+  return MessageStatus::Ok;
+}
 
 MessageStatus RenderPreparedMessage(WSink &sink, const PhrasorWChar *format,
                                     const PreparedMessage &prepared,

@@ -86,6 +86,17 @@ public:
     }
   }
 
+  /// Append for a literal run of a text, mostly a few units long: those
+  /// are copied inline rather than by a call.
+  void AppendRun(const PhrasorWChar *units, uint32_t count) {
+    if (count > Room()) {
+      Append(units, count);
+      return;
+    }
+    CopyUnits(dest + size, units, count);
+    size += count;
+  }
+
   /// Copies \p source up to its terminator, at most \p max units.
   void AppendString(const PhrasorWChar *source, uint32_t max) {
     for (uint32_t i = 0;;) {
@@ -151,6 +162,32 @@ public:
   bool WasCut() const { return cut; }
 
 private:
+  /// memcpy, with the short runs between a message's inserts copied by two
+  /// fixed-size moves that may overlap rather than by a call.
+  static void CopyUnits(PhrasorWChar *to, const PhrasorWChar *from,
+                        uint32_t count) {
+    const size_t bytes = count * sizeof(PhrasorWChar);
+    unsigned char *out = reinterpret_cast<unsigned char *>(to);
+    const unsigned char *in = reinterpret_cast<const unsigned char *>(from);
+    if (bytes > 16) {
+      memcpy(out, in, bytes);
+    } else if (bytes >= 8) {
+      uint64_t head, tail;
+      memcpy(&head, in, 8);
+      memcpy(&tail, in + bytes - 8, 8);
+      memcpy(out, &head, 8);
+      memcpy(out + bytes - 8, &tail, 8);
+    } else if (bytes >= 4) {
+      uint32_t head, tail;
+      memcpy(&head, in, 4);
+      memcpy(&tail, in + bytes - 4, 4);
+      memcpy(out, &head, 4);
+      memcpy(out + bytes - 4, &tail, 4);
+    } else if (bytes) {
+      memcpy(out, in, 2);
+    }
+  }
+
   /// Empties a streaming sink's buffer into its drain; false for a sink
   /// that does not stream, or when the drain has no more room.
   bool Flush() {
