@@ -108,9 +108,14 @@ void RenderPlainInt(WSink &sink, const FormatValue &value) {
   const int32_t word = value.int32;
   uint32_t magnitude =
       word < 0 ? 0u - static_cast<uint32_t>(word) : static_cast<uint32_t>(word);
+  // Counted by comparisons that do not wait on each other, not by a chain
+  // of divisions.
+  static const uint32_t kTens[] = {10u,       100u,       1000u,
+                                   10000u,    100000u,    1000000u,
+                                   10000000u, 100000000u, 1000000000u};
   uint32_t length = word < 0 ? 2 : 1;
-  for (uint32_t rest = magnitude; rest >= 10; rest /= 10)
-    ++length;
+  for (uint32_t ten : kTens)
+    length += magnitude >= ten;
   // Written in place, last digit first: digits gathered in a small array
   // and copied after cost a stall on the copy's wide load of narrow stores.
   PhrasorWChar digits[12];
