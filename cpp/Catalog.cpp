@@ -43,6 +43,13 @@ constexpr std::uintmax_t kMaxDatabaseFile =
 // lower case in one step: game IDs are long and share long prefixes, and a
 // byte-at-a-time loop over them cost as much as the runtime's whole search.
 
+inline bool isLittleEndian() {
+  const std::uint16_t one = 1;
+  unsigned char first;
+  std::memcpy(&first, &one, 1);
+  return first == 1;
+}
+
 // Bytes [at, at + 8) of \p s, or the rest of it followed by zeros.
 inline std::uint64_t wordAt(const char *s, std::size_t n, std::size_t at) {
   std::uint64_t w = 0;
@@ -50,10 +57,26 @@ inline std::uint64_t wordAt(const char *s, std::size_t n, std::size_t at) {
     std::memcpy(&w, s + at, 8);
     return w;
   }
-  // The tail, placed as a whole-word load would place it.
+  // The tail, placed as a whole-word load would place it, from loads that
+  // overlap rather than a loop: byte j of the word is s[at + j] either way,
+  // and bytes loaded twice are the same bytes.
+  const std::size_t r = n - at;
+  const auto byte = [&](std::size_t i) {
+    return std::uint64_t{static_cast<unsigned char>(s[at + i])};
+  };
+  if (r >= 4) {
+    std::uint32_t lo, hi;
+    std::memcpy(&lo, s + at, 4);
+    std::memcpy(&hi, s + at + r - 4, 4);
+    if (isLittleEndian())
+      return std::uint64_t{lo} | std::uint64_t{hi} << (8 * (r - 4));
+  } else if (isLittleEndian()) {
+    return byte(0) | byte(r / 2) << (8 * (r / 2)) |
+           byte(r - 1) << (8 * (r - 1));
+  }
   unsigned char bytes[8] = {};
-  for (std::size_t i = 0; at + i < n; ++i)
-    bytes[i] = static_cast<unsigned char>(s[at + i]);
+  for (std::size_t i = 0; i < r; ++i)
+    bytes[i] = static_cast<unsigned char>(byte(i));
   std::memcpy(&w, bytes, 8);
   return w;
 }
@@ -205,7 +228,24 @@ struct Entry {
 };
 static_assert(sizeof(Entry) % 8 == 0, "records are laid out 8-byte aligned");
 
+// Every catalog state gets a number never given to another, so an entry
+// remembered for one is never taken for one of a later state that happens
+// to live at the same address.
+static std::atomic<std::uint64_t> nextSerial{1};
+
+// The entry this thread formatted last and the state it belongs to: a
+// game formats the same few IDs frame after frame, and a repeat then costs
+// a comparison of the ID instead of its hash and probe. Per thread, so
+// threads formatting different IDs never write to a shared line.
+struct LastFound {
+  std::uint64_t serial;
+  const Entry *entry;
+};
+static thread_local LastFound lastFound{0, nullptr};
+
 struct Catalog::Impl {
+  const std::uint64_t serial =
+      nextSerial.fetch_add(1, std::memory_order_relaxed);
   IPhrasorMgr *mgr = GetIPhrasorMgr();
   HSTRINGKEEPER keeper = nullptr;
   std::size_t idCount = 0;
@@ -425,7 +465,19 @@ const Inserts &Catalog::Impl::inserts(const Entry &e, Style style) const {
 
 std::optional<Error> Catalog::Impl::resolve(std::string_view id,
                                             const Entry *&e) const {
+  // An entry lives as long as its state, and the serial names the state,
+  // so the remembered entry is valid whenever the serial matches.
+  // "<none>" is not looked up by its spelling's fold, so it never is here.
+  const LastFound last = lastFound;
+  if (last.serial == serial && last.entry->idLength == id.size() &&
+      foldedMatch(last.entry->foldedId(), id) &&
+      !(id.size() == 6 && std::memcmp(id.data(), kNoneId, 6) == 0)) {
+    e = last.entry;
+    return std::nullopt;
+  }
   e = lookup(id);
+  if (e && e != &noneEntry)
+    lastFound = LastFound{serial, e};
   if (!e)
     return Error(Errc::MissingId, "no entry '" + std::string(id) + "'");
   if (!e->value)

@@ -205,6 +205,20 @@ template <class F> F asFloating(const Arg &a) {
 }
 
 // Why \p a does not suit \p insert, or null when it does.
+// Whether \p a suits \p insert: unsuited's test without its message, so a
+// call whose arguments suit builds no text.
+inline bool suits(const Insert &insert, const Arg &a) {
+  if (!accepts(insert.kind, a))
+    return false;
+  if (a.type != ArgType::Char)
+    return true;
+  if (insert.kind == ArgKind::NarrowChar)
+    return static_cast<std::uint64_t>(a.value.i) <= 0x7Fu;
+  if (insert.kind == ArgKind::WideChar)
+    return static_cast<std::uint64_t>(a.value.i) <= 0xFFFFu;
+  return true;
+}
+
 std::optional<std::string> unsuited(const Insert &insert, const Arg &a) {
   if (!accepts(insert.kind, a))
     return std::string("is ") + nameOf(a) + ", the insert takes " +
@@ -289,6 +303,21 @@ Insert messageInsert(const MessageField &f) {
 
 } // namespace
 
+namespace {
+
+// Whether an insert of \p r takes a character, the one kind of value that
+// can put a U+0000 into the output.
+bool writesCharacters(const Inserts &r) {
+  const auto isChar = [](const Insert &insert) {
+    return insert.kind == ArgKind::WideChar ||
+           insert.kind == ArgKind::NarrowChar;
+  };
+  return std::any_of(r.list.begin(), r.list.end(), isChar) ||
+         std::any_of(r.repeats.begin(), r.repeats.end(), isChar);
+}
+
+} // namespace
+
 Inserts parseMessage(const PhrasorWChar *text) {
   Inserts r;
   MessageLayout layout;
@@ -316,6 +345,13 @@ Inserts parseMessage(const PhrasorWChar *text) {
   r.length = static_cast<std::uint32_t>(TextView(text).size());
   r.ok = true;
   r.prepared = PrepareMessage(text, r.message) == MessageStatus::Ok;
+  if (r.prepared) {
+    r.plainMessage = IsPlainMessage(r.message);
+    r.mayWriteZero = writesCharacters(r);
+    for (std::uint32_t k = 0; k < r.message.layout.count; ++k)
+      if (r.message.how[k] == PreparedInsert::Walk)
+        r.mayWriteZero = true;
+  }
   return r;
 }
 
@@ -333,6 +369,7 @@ Inserts parsePrintf(const PhrasorWChar *text) {
                                static_cast<std::uint32_t>(r.pieces.size()),
                                error) == r.pieces.size() &&
                  error == SpecError::None;
+    r.mayWriteZero = !r.prepared || writesCharacters(r);
   }
   return r;
 }
@@ -358,12 +395,19 @@ std::optional<Error> checkArguments(const Inserts &inserts,
                     "is missing: the text takes " +
                         std::to_string(inserts.list.size()) + " arguments, " +
                         std::to_string(count) + " given");
+  const auto problem = [&](const Insert &insert) -> std::optional<Error> {
+    if (suits(insert, args[insert.arg]))
+      return std::nullopt;
+    if (std::optional<std::string> why = unsuited(insert, args[insert.arg]))
+      return mismatch(id, text, insert, *why);
+    return std::nullopt;
+  };
   for (const Insert &insert : inserts.list)
-    if (std::optional<std::string> why = unsuited(insert, args[insert.arg]))
-      return mismatch(id, text, insert, *why);
+    if (std::optional<Error> refused = problem(insert))
+      return refused;
   for (const Insert &insert : inserts.repeats)
-    if (std::optional<std::string> why = unsuited(insert, args[insert.arg]))
-      return mismatch(id, text, insert, *why);
+    if (std::optional<Error> refused = problem(insert))
+      return refused;
   return std::nullopt;
 }
 

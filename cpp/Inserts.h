@@ -55,6 +55,12 @@ struct Inserts {
   bool prepared = false;
   PreparedMessage message;
   std::vector<PrintfPiece> pieces;
+  /// What the kept parse shows, worked out once rather than per call:
+  /// whether its output may hold a U+0000 (only a character insert, or the
+  /// rest of a message insert's spec walked as printf, writes one), and
+  /// whether a message's inserts are all plain (IsPlainMessage).
+  bool mayWriteZero = true;
+  bool plainMessage = false;
 };
 
 Inserts parseMessage(const PhrasorWChar *text);

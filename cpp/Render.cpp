@@ -92,28 +92,6 @@ RenderResult renderInto(WSink &sink, Style style, const Inserts &parsed,
   return resultOf(RenderPreparedMessage(sink, text, now, values.data(), count));
 }
 
-// Whether the output may hold a U+0000: only a character insert, or the
-// rest of a message insert's spec walked as printf, can write one.
-bool mayWriteZero(Style style, const Inserts &parsed, bool kept) {
-  if (!kept)
-    return true;
-  const auto isChar = [](const Insert &insert) {
-    return insert.kind == ArgKind::WideChar ||
-           insert.kind == ArgKind::NarrowChar;
-  };
-  for (const Insert &insert : parsed.list)
-    if (isChar(insert))
-      return true;
-  for (const Insert &insert : parsed.repeats)
-    if (isChar(insert))
-      return true;
-  if (style == Style::Message)
-    for (std::uint32_t k = 0; k < parsed.message.layout.count; ++k)
-      if (parsed.message.how[k] == PreparedInsert::Walk)
-        return true;
-  return false;
-}
-
 } // namespace
 
 RenderResult renderText(Style style, const Inserts &parsed,
@@ -131,7 +109,7 @@ RenderResult renderText(Style style, const Inserts &parsed,
     // A U+0000 from a %c ends the text, as it ends a message's output and
     // as a reader of the raw buffer sees it; only a character insert can
     // write one.
-    written = mayWriteZero(style, parsed, parsed.prepared && text == stored)
+    written = parsed.mayWriteZero || text != stored
                   ? unitsBefore0(buffer, sink.Written())
                   : sink.Written();
   return result;
@@ -140,6 +118,15 @@ RenderResult renderText(Style style, const Inserts &parsed,
 RenderResult renderUtf8(Style style, const Inserts &parsed,
                         const PhrasorWChar *stored, const PhrasorWChar *text,
                         const ArgList &values, Utf8Drain &drain) {
+  // A message of plain inserts hands its pieces to the drain in place.
+  if (style == Style::Message && parsed.plainMessage && text == stored) {
+    RenderResult result =
+        resultOf(RenderPlainMessage(drain, text, parsed.message, values.data(),
+                                    static_cast<std::uint32_t>(values.size())));
+    if (result == RenderResult::Written && !drain.finish())
+      result = RenderResult::Cut;
+    return result;
+  }
   // The formatter writes UTF-16 into this and the drain turns each full
   // load into UTF-8, so no output of any length is held whole as UTF-16.
   PhrasorWChar units[256];
@@ -195,6 +182,24 @@ bool Utf8Drain::Take(const PhrasorWChar *in, std::uint32_t count) {
     room = grow->size();
   }
   for (std::uint32_t i = 0; i < count; ++i) {
+    if (!high) {
+      // Most output is ASCII: copy a run of it with one room check.
+      const std::size_t space = room - used;
+      const std::uint32_t end =
+          count - i < space ? count : i + static_cast<std::uint32_t>(space);
+      // Locals: stores through a char pointer could change the members,
+      // so the compiler would reload them on every unit.
+      char *out = dest + used - i;
+      std::uint32_t j = i;
+      while (j < end && static_cast<std::uint16_t>(in[j]) - 1u < 0x7Fu) {
+        out[j] = static_cast<char>(in[j]);
+        ++j;
+      }
+      used += j - i;
+      i = j;
+      if (i == count)
+        break;
+    }
     const char32_t c = static_cast<std::uint16_t>(in[i]);
     if (high) {
       const char32_t h = static_cast<std::uint16_t>(high);

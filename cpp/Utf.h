@@ -23,6 +23,11 @@ char32_t decodeUtf8(std::string_view text, std::size_t &i);
 /// Writes \p text as UTF-16 through \p out: never more units than bytes.
 template <class Out> Out utf8ToUtf16(std::string_view text, Out out) {
   for (std::size_t i = 0; i < text.size();) {
+    // An ASCII byte is its own unit: no call to decode it.
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      *out++ = static_cast<PhrasorWChar>(text[i++]);
+      continue;
+    }
     char32_t c = decodeUtf8(text, i);
     if (c >= 0x10000) {
       c -= 0x10000;

@@ -105,18 +105,49 @@ void RenderPlainText(WSink &sink, const FormatValue &value) {
 
 // %n!d!: the 32-bit value in decimal, as the engine writes it.
 void RenderPlainInt(WSink &sink, const FormatValue &value) {
-  PhrasorWChar digits[12];
-  uint32_t n = sizeof(digits) / sizeof(digits[0]);
   const int32_t word = value.int32;
   uint32_t magnitude =
       word < 0 ? 0u - static_cast<uint32_t>(word) : static_cast<uint32_t>(word);
-  do {
-    digits[--n] = static_cast<PhrasorWChar>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude);
+  // Counted by comparisons that do not wait on each other, not by a chain
+  // of divisions.
+  static const uint32_t kTens[] = {10u,       100u,       1000u,
+                                   10000u,    100000u,    1000000u,
+                                   10000000u, 100000000u, 1000000000u};
+  uint32_t length = word < 0 ? 2 : 1;
+  for (uint32_t ten : kTens)
+    length += magnitude >= ten;
+  // Written in place, last digit first: digits gathered in a small array
+  // and copied after cost a stall on the copy's wide load of narrow stores.
+  PhrasorWChar digits[12];
+  PhrasorWChar *out = sink.Reserve(length);
+  const bool inPlace = out != nullptr;
+  if (!inPlace)
+    out = digits;
+  uint32_t n = length;
+  // Two digits a division: half the dependent divisions of one at a time.
+  static const char kPairs[] =
+      "00010203040506070809101112131415161718192021222324"
+      "25262728293031323334353637383940414243444546474849"
+      "50515253545556575859606162636465666768697071727374"
+      "75767778798081828384858687888990919293949596979899";
+  while (magnitude >= 100) {
+    const uint32_t pair = 2 * (magnitude % 100);
+    magnitude /= 100;
+    out[--n] = static_cast<PhrasorWChar>(kPairs[pair + 1]);
+    out[--n] = static_cast<PhrasorWChar>(kPairs[pair]);
+  }
+  if (magnitude >= 10) {
+    out[--n] = static_cast<PhrasorWChar>(kPairs[2 * magnitude + 1]);
+    out[--n] = static_cast<PhrasorWChar>(kPairs[2 * magnitude]);
+  } else {
+    out[--n] = static_cast<PhrasorWChar>('0' + magnitude);
+  }
   if (word < 0)
-    digits[--n] = '-';
-  sink.Append(digits + n, 12 - n);
+    out[--n] = '-';
+  if (inPlace)
+    sink.Commit(length);
+  else
+    sink.Append(digits, length);
 }
 
 // The plainest inserts, %1!s! and %1!d!, and escapes are most of what
@@ -595,7 +626,7 @@ MessageStatus RenderPrepared(WSink &sink, const PhrasorWChar *format,
   uint32_t q = 0;
   for (uint32_t k = 0; k < layout.count; ++k) {
     const MessageField &field = layout.fields[k];
-    sink.Append(format + q, field.insertStart - q);
+    sink.AppendRun(format + q, field.insertStart - q);
     if (sink.WasCut())
       return MessageStatus::Cut;
     rendered = true;
@@ -626,11 +657,85 @@ MessageStatus RenderPrepared(WSink &sink, const PhrasorWChar *format,
     q = field.specStart + field.specLength + 1u;
   }
   if (layout.scanEnd > q)
-    sink.Append(format + q, layout.scanEnd - q);
+    sink.AppendRun(format + q, layout.scanEnd - q);
   return sink.WasCut() ? MessageStatus::Cut : MessageStatus::Ok;
 }
 
+// Whether \p values suit the fields of \p layout, as RenderPrepared checks.
+bool ValuesSuit(const MessageLayout &layout, const FormatValue *values,
+                uint32_t count) {
+  if (count < layout.highestField)
+    return false;
+  for (uint32_t f = 1; f <= layout.highestField; ++f)
+    if (values[f - 1].kind !=
+        PassedAs(ArgKindOfMessageType(
+            layout.fields[layout.fieldOrder[f - 1]].typeCode)))
+      return false;
+  return true;
+}
+
 } // namespace
+
+bool IsPlainMessage(const PreparedMessage &prepared) {
+  for (uint32_t k = 0; k < prepared.layout.count; ++k)
+    if (prepared.how[k] != PreparedInsert::Escape &&
+        prepared.how[k] != PreparedInsert::PlainText &&
+        prepared.how[k] != PreparedInsert::PlainInt)
+      return false;
+  return true;
+}
+
+MessageStatus RenderPlainMessage(WDrain &drain, const PhrasorWChar *format,
+                                 const PreparedMessage &prepared,
+                                 const FormatValue *values, uint32_t count) {
+  static const PhrasorWChar kPercent[] = {'%'};
+  static const PhrasorWChar kNull[] = PHRASOR_TEXT("(null)");
+  const MessageLayout &layout = prepared.layout;
+  if (!ValuesSuit(layout, values, count))
+    return MessageStatus::UnknownArgumentType;
+  uint32_t q = 0;
+  for (uint32_t k = 0; k < layout.count; ++k) {
+    const MessageField &field = layout.fields[k];
+    if (!drain.Take(format + q, field.insertStart - q))
+      return MessageStatus::Cut;
+    const FormatValue *value =
+        field.fieldNumber ? &values[field.fieldNumber - 1] : nullptr;
+    bool taken = true;
+    switch (prepared.how[k]) {
+    case PreparedInsert::Escape:
+      taken = drain.Take(kPercent, 1);
+      break;
+    case PreparedInsert::PlainText: {
+      const PhrasorWChar *text =
+          static_cast<const PhrasorWChar *>(value->pointer);
+      if (!text) {
+        taken = drain.Take(kNull, 6);
+        break;
+      }
+      uint32_t length = 0;
+      while (length < 0xFFFFFFFFu && text[length])
+        ++length;
+      taken = drain.Take(text, length);
+      break;
+    }
+    case PreparedInsert::PlainInt: {
+      PhrasorWChar digits[12];
+      WSink sink(digits, 12);
+      RenderPlainInt(sink, *value);
+      taken = drain.Take(digits, sink.Written());
+      break;
+    }
+    default:
+      return MessageStatus::BadSpecOrBufferFull;
+    }
+    if (!taken)
+      return MessageStatus::BadSpecOrBufferFull;
+    q = field.specStart + field.specLength + 1u;
+  }
+  if (layout.scanEnd > q && !drain.Take(format + q, layout.scanEnd - q))
+    return MessageStatus::Cut;
+  return MessageStatus::Ok;
+}
 
 MessageStatus RenderPreparedMessage(WSink &sink, const PhrasorWChar *format,
                                     const PreparedMessage &prepared,

@@ -66,6 +66,18 @@ MessageStatus RenderPreparedMessage(PhrasorWChar *buffer, uint32_t bufferLength,
                                     const PreparedMessage &prepared,
                                     const FormatValue *values, uint32_t count);
 
+/// Whether every insert of \p prepared is an escape, a plain %n!s! or a
+/// plain %n!d!: such a message can be rendered by RenderPlainMessage.
+bool IsPlainMessage(const PreparedMessage &prepared);
+
+/// RenderPreparedMessage for a message IsPlainMessage accepts, handing its
+/// units straight to \p drain rather than through a sink's buffer: the
+/// drain takes literal runs from \p format and texts from their values in
+/// place. Cut or BadSpecOrBufferFull when the drain refused units.
+MessageStatus RenderPlainMessage(WDrain &drain, const PhrasorWChar *format,
+                                 const PreparedMessage &prepared,
+                                 const FormatValue *values, uint32_t count);
+
 /// One piece of a prepared printf text: a literal run of \c length units
 /// from \c begin, or (length 0) the conversion \c spec.
 struct PrintfPiece {

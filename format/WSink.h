@@ -86,14 +86,36 @@ public:
     }
   }
 
+  /// Append for a literal run of a text, mostly a few units long: those
+  /// are copied inline rather than by a call.
+  void AppendRun(const PhrasorWChar *units, uint32_t count) {
+    if (count > Room()) {
+      Append(units, count);
+      return;
+    }
+    CopyUnits(dest + size, units, count);
+    size += count;
+  }
+
   /// Copies \p source up to its terminator, at most \p max units.
   void AppendString(const PhrasorWChar *source, uint32_t max) {
-    for (uint32_t i = 0; i < max && source[i]; ++i) {
-      if (size == capacity && !Flush()) {
+    for (uint32_t i = 0;;) {
+      // As many units as fit, with one room check for all of them.
+      const uint32_t end = max - i < Room() ? max : i + Room();
+      PhrasorWChar *out = dest + size - i;
+      uint32_t j = i;
+      while (j < end && source[j]) {
+        out[j] = source[j];
+        ++j;
+      }
+      size += j - i;
+      i = j;
+      if (i == max || !source[i])
+        return;
+      if (!Flush()) {
         Lose(source[i]);
         return;
       }
-      dest[size++] = source[i];
     }
   }
 
@@ -126,12 +148,46 @@ public:
     dest[size] = 0;
   }
 
+  /// Where the next \p count units go when they fit without a flush, for
+  /// a writer that fills them out of order; Commit(count) then keeps them.
+  /// Null when they do not fit: the writer then puts them in order.
+  PhrasorWChar *Reserve(uint32_t count) {
+    return count <= Room() ? dest + size : nullptr;
+  }
+  void Commit(uint32_t count) { size += count; }
+
   uint32_t Room() const { return capacity - size; }
   uint32_t Written() const { return size; }
   /// True once any unit did not fit: the output is cut.
   bool WasCut() const { return cut; }
 
 private:
+  /// memcpy, with the short runs between a message's inserts copied by two
+  /// fixed-size moves that may overlap rather than by a call.
+  static void CopyUnits(PhrasorWChar *to, const PhrasorWChar *from,
+                        uint32_t count) {
+    const size_t bytes = count * sizeof(PhrasorWChar);
+    unsigned char *out = reinterpret_cast<unsigned char *>(to);
+    const unsigned char *in = reinterpret_cast<const unsigned char *>(from);
+    if (bytes > 16) {
+      memcpy(out, in, bytes);
+    } else if (bytes >= 8) {
+      uint64_t head, tail;
+      memcpy(&head, in, 8);
+      memcpy(&tail, in + bytes - 8, 8);
+      memcpy(out, &head, 8);
+      memcpy(out + bytes - 8, &tail, 8);
+    } else if (bytes >= 4) {
+      uint32_t head, tail;
+      memcpy(&head, in, 4);
+      memcpy(&tail, in + bytes - 4, 4);
+      memcpy(out, &head, 4);
+      memcpy(out + bytes - 4, &tail, 4);
+    } else if (bytes) {
+      memcpy(out, in, 2);
+    }
+  }
+
   /// Empties a streaming sink's buffer into its drain; false for a sink
   /// that does not stream, or when the drain has no more room.
   bool Flush() {

@@ -539,7 +539,8 @@ TEST(MessageFormat, PlainInsertsRenderExactlyAsTheEngineDoes) {
     Value value;
   };
   std::vector<Pair> pairs;
-  for (int32_t v : {INT32_MIN, -10, -1, 0, 7, 100, INT32_MAX})
+  for (int32_t v :
+       {INT32_MIN, -10, -1, 0, 7, 9, 10, 99, 100, 12345, -1000000, INT32_MAX})
     pairs.push_back({"x%1!d!y", "x%1!i!y", Value{v}});
   for (const void *text :
        {static_cast<const void *>(kAnn), static_cast<const void *>(longer),
@@ -615,4 +616,76 @@ TEST(PreparedMessage, RendersWhatFormatWritesAtEveryLength) {
       RenderPreparedMessage(out, 8, W("%1!s!%2!d!").c_str(), two, wrong, 2),
       MessageStatus::UnknownArgumentType);
   EXPECT_EQ(out[0], 'k') << "nothing written for values that do not suit";
+}
+
+namespace {
+
+// Collects what a drain is given, refusing once \c room units are taken.
+class UnitDrain final : public WDrain {
+public:
+  explicit UnitDrain(size_t limit = SIZE_MAX) : room(limit) {}
+  bool Take(const PhrasorWChar *in, uint32_t count) override {
+    if (count > room - units.size())
+      return false;
+    units.insert(units.end(), in, in + count);
+    return true;
+  }
+  std::vector<PhrasorWChar> units;
+  size_t room;
+};
+
+} // namespace
+
+// A message of plain inserts handed to a drain piece by piece gives the
+// units the buffer form writes, a pair split between a literal and an
+// insert included; a drain that runs out of room cuts it as a sink would.
+TEST(PreparedMessage, PlainMessagesGoToADrainAsTheyGoToABuffer) {
+  const PhrasorWChar low[] = {0xDE00, 'b', 0};
+  const PhrasorWChar text[] = {0xD83D, '%', '1', '!', 's', '!', '|', '%',
+                               '2',    '!', 'd', '!', '%', '%', 0};
+  struct Case {
+    WString text;
+    std::vector<FormatValue> values;
+  };
+  const Case cases[] = {
+      {W("%1!s! has %2!d! points"), {FormatValue(kAnn), FormatValue(-907)}},
+      {WString(text), {FormatValue(low), FormatValue(INT32_MIN)}},
+      {W("[%1!s!]"), {FormatValue(nullptr)}},
+      {W("no inserts at all"), {}},
+  };
+  for (const Case &c : cases) {
+    PreparedMessage prepared;
+    ASSERT_EQ(PrepareMessage(c.text.c_str(), prepared), MessageStatus::Ok);
+    ASSERT_TRUE(IsPlainMessage(prepared));
+    const auto count = static_cast<uint32_t>(c.values.size());
+    PhrasorWChar buffer[64];
+    ASSERT_EQ(RenderPreparedMessage(buffer, 64, c.text.c_str(), prepared,
+                                    c.values.data(), count),
+              MessageStatus::Ok);
+    const std::vector<PhrasorWChar> whole(buffer,
+                                          buffer + WString(buffer).size());
+    UnitDrain all;
+    EXPECT_EQ(RenderPlainMessage(all, c.text.c_str(), prepared, c.values.data(),
+                                 count),
+              MessageStatus::Ok);
+    EXPECT_EQ(all.units, whole);
+    for (size_t room = 0; room < whole.size(); ++room) {
+      UnitDrain some(room);
+      const MessageStatus cut = RenderPlainMessage(
+          some, c.text.c_str(), prepared, c.values.data(), count);
+      EXPECT_TRUE(cut == MessageStatus::Cut ||
+                  cut == MessageStatus::BadSpecOrBufferFull)
+          << "room " << room;
+    }
+  }
+  PreparedMessage padded;
+  ASSERT_EQ(PrepareMessage(W("%1!5d!").c_str(), padded), MessageStatus::Ok);
+  EXPECT_FALSE(IsPlainMessage(padded));
+  PreparedMessage two;
+  ASSERT_EQ(PrepareMessage(W("%1!s!%2!d!").c_str(), two), MessageStatus::Ok);
+  const FormatValue wrong[] = {FormatValue(1), FormatValue(2)};
+  UnitDrain none;
+  EXPECT_EQ(RenderPlainMessage(none, W("%1!s!%2!d!").c_str(), two, wrong, 2),
+            MessageStatus::UnknownArgumentType);
+  EXPECT_TRUE(none.units.empty());
 }

@@ -170,6 +170,27 @@ TEST(CppLoad, CatalogsMoveAndReleaseTheirKeeper) {
   EXPECT_EQ(c.handle(), h);
 }
 
+// A thread remembers the entry it formatted last; that must never answer
+// for another catalog, nor for one loaded later at the same address.
+TEST(CppLookup, ARepeatedIdIsAnsweredByItsOwnCatalog) {
+  Catalog a = Make({{"SCORE", "a%1!d!"}});
+  Catalog b = Make({{"score", "b%1!d!"}, {"<NONE>", "stored"}});
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(*a.format("SCORE", i), T("a" + std::to_string(i)));
+    EXPECT_EQ(*b.format("Score", i), T("b" + std::to_string(i)));
+  }
+  for (int i = 0; i < 8; ++i) {
+    const std::string text = "v" + std::to_string(i) + " %1!d!";
+    Catalog reloaded = Make({{"SCORE", text}});
+    EXPECT_EQ(*reloaded.format("SCORE", 1), T("v" + std::to_string(i) + " 1"));
+  }
+  // "<none>" names the empty entry as spelled, whatever was found before
+  // by a spelling that folds to it.
+  const Text fresh = *Make({{"<NONE>", "stored"}}).format("<none>");
+  EXPECT_EQ(*b.format("<NONE>"), T("stored"));
+  EXPECT_EQ(*b.format("<none>"), fresh);
+}
+
 TEST(CppLookup, AnswersAsTheRuntimeOnGeneratedTables) {
   // Small alphabets make case twins, shared prefixes and misses common;
   // raw tables keep the twins the writer would refuse.
