@@ -8,6 +8,13 @@
 //   @kinds    the kinds that inference would not give back, as a JSON
 //             object {"ID": "text", ...}; absent when there are none
 //
+// and one line that a CSV or JSON file says before its entries and that no
+// database holds:
+//
+//   @keys     "source-text": the IDs of this file are gettext keys (see
+//             IdOrigin), read by their rules; in CSV they are written
+//             with C escapes (\\, \n, \t, \r, \xHH)
+//
 // The runtime serves them like any entry; the tool reads them back for
 // check, info and dump, and never shows @kinds as an entry.
 //
@@ -29,6 +36,8 @@ namespace phrasor::tool {
 
 inline constexpr const char *kLocaleId = "@locale";
 inline constexpr const char *kKindsId = "@kinds";
+inline constexpr const char *kKeysId = "@keys";
+inline constexpr const char *kSourceTextKeys = "source-text";
 
 struct Metadata {
   std::optional<std::string> locale;

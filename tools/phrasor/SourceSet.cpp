@@ -36,8 +36,10 @@ CheckEntries(const std::vector<SourceEntry> &entries, Diagnostics *diag) {
     bool ascii = true;
     for (unsigned char c : e.id)
       ascii = ascii && c < 0x80;
-    if (!ascii && diag)
-      diag->Warning(s.pos, "ID '" + e.id +
+    // A source text is asked for as it is written, so case folding is
+    // no concern of its own.
+    if (!ascii && diag && s.origin == IdOrigin::Name)
+      diag->Warning(s.pos, "ID '" + ShownId(e.id) +
                                "' is not ASCII; lookups fold only ASCII "
                                "letters, so other case forms will not match");
     if (!e.value)
@@ -49,13 +51,13 @@ CheckEntries(const std::vector<SourceEntry> &entries, Diagnostics *diag) {
     if (!diag)
       continue;
     if (!s.kind && !inferred.doubt.empty())
-      diag->Warning(s.pos, "ID '" + e.id + "': " + inferred.doubt + "; " +
-                               HowToMarkText(s.pos.file));
+      diag->Warning(s.pos, "ID '" + ShownId(e.id) + "': " + inferred.doubt +
+                               "; " + HowToMarkText(s.pos.file));
     ValueReport report = CheckValueAs(*e.value, kind);
     for (const std::string &error : report.errors)
-      diag->Error(s.pos, "ID '" + e.id + "': " + error);
+      diag->Error(s.pos, "ID '" + ShownId(e.id) + "': " + error);
     for (const std::string &warning : report.warnings)
-      diag->Warning(s.pos, "ID '" + e.id + "': " + warning);
+      diag->Warning(s.pos, "ID '" + ShownId(e.id) + "': " + warning);
   }
   return recorded;
 }
@@ -163,10 +165,14 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
   if (Progress *progress = Progress::Reading())
     progress->Step("checking", sources.size());
   MergeLocales(sources, options.locale, diag);
-  for (const SourceEntry &s : sources)
+  for (const SourceEntry &s : sources) {
     if (EqualsAsciiCase(s.entry.id, kKindsId))
       diag.Error(s.pos, "ID '@kinds' is reserved for the kinds the tool "
                         "keeps; write kinds in the source instead");
+    else if (EqualsAsciiCase(s.entry.id, kKeysId))
+      diag.Error(s.pos, "ID '@keys' is reserved: CSV and JSON files say with "
+                        "it how their IDs are written");
+  }
   const std::map<std::string, ValueKind> kinds =
       CheckEntries(sources, full ? &diag : nullptr);
   if (full)
@@ -190,7 +196,7 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
   for (const authoring::CompileIssue &issue : set.compiled.issues) {
     const SourcePos &here = set.positions[issue.entry];
     if (issue.kind == authoring::CompileIssue::DuplicateId)
-      diag.Error(here, "duplicate ID '" + set.entries[issue.entry].id +
+      diag.Error(here, "duplicate ID '" + ShownId(set.entries[issue.entry].id) +
                            "' (first defined at " +
                            set.positions[issue.other].Text() + ")");
     else

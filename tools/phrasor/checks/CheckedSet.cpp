@@ -1,6 +1,7 @@
 //===- CheckedSet.cpp - A database or sources, as check sees them ---------===//
 
 #include "tools/phrasor/checks/CheckedSet.h"
+#include "tools/phrasor/files/SafeBuild.h"
 
 #include "keeper/DatabaseFormat.h"
 #include "tools/phrasor/checks/Coverage.h"
@@ -59,9 +60,9 @@ void CheckDatabaseValues(const CheckedSet &set, Diagnostics &diag) {
     ValueReport report =
         CheckValueAs(*e.value, KindOf(e, set.meta, where, &diag));
     for (const std::string &error : report.errors)
-      diag.Error(where, "ID '" + e.id + "': " + error);
+      diag.Error(where, "ID '" + ShownId(e.id) + "': " + error);
     for (const std::string &warning : report.warnings)
-      diag.Warning(where, "ID '" + e.id + "': " + warning);
+      diag.Warning(where, "ID '" + ShownId(e.id) + "': " + warning);
   }
   for (const PluralProblem &p : CheckPluralTexts(ids, set.meta.locale))
     diag.Warning(where, "ID '" + p.id + "': " + p.message);

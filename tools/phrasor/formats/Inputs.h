@@ -12,6 +12,7 @@
 #include "tools/authoring/DatabaseWriter.h"
 #include "tools/phrasor/Diagnostics.h"
 #include "tools/phrasor/checks/Kinds.h"
+#include "tools/phrasor/files/SafeBuild.h"
 
 #include <optional>
 #include <string>
@@ -25,6 +26,7 @@ struct SourceEntry {
   authoring::Entry entry;
   SourcePos pos;
   std::optional<ValueKind> kind; ///< as the source says; absent: inferred
+  IdOrigin origin = IdOrigin::Name;
 };
 
 /// How a PO file names its entries.
@@ -67,7 +69,8 @@ void AddEntry(const SourcePos &pos, std::string id,
               const std::optional<std::string> &value,
               std::optional<std::string> voice, Diagnostics &diag,
               std::vector<SourceEntry> &out,
-              std::optional<ValueKind> kind = std::nullopt);
+              std::optional<ValueKind> kind = std::nullopt,
+              IdOrigin origin = IdOrigin::Name);
 
 /// Reads a kind column or key: empty means "infer", a kind name that one
 /// kind; anything else is reported and also read as "infer".

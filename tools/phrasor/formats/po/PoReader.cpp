@@ -26,6 +26,7 @@
 #include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/Plurals.h"
+#include "tools/phrasor/checks/PoChecks.h"
 #include "tools/phrasor/files/Charset.h"
 #include "tools/phrasor/formats/po/PluralForms.h"
 #include "tools/phrasor/formats/po/Po.h"
@@ -89,10 +90,25 @@ void XError(int severity, po_message_t, const char *filename, size_t lineno,
   Report(severity, filename, lineno, text);
 }
 
+/// A message the library dropped as defined twice: the line of the second
+/// definition and the first, kept. The library names the first without
+/// its line, so the report waits until the messages are placed.
+struct Duplicate {
+  std::size_t line;
+  po_message_t first;
+};
+std::vector<Duplicate> *Duplicates = nullptr;
+
 void XError2(int severity, po_message_t, const char *filename1, size_t lineno1,
-             size_t, int, const char *text1, po_message_t,
+             size_t, int, const char *text1, po_message_t message2,
              const char *filename2, size_t lineno2, size_t, int,
              const char *text2) {
+  if (!Trial && Duplicates && message2 && !filename2 && filename1 &&
+      lineno1 != static_cast<size_t>(-1) &&
+      severity != PO_SEVERITY_FATAL_ERROR) {
+    Duplicates->push_back({lineno1, message2});
+    return;
+  }
   Report(severity == PO_SEVERITY_FATAL_ERROR ? PO_SEVERITY_ERROR : severity,
          filename1, lineno1, text1);
   Report(severity, filename2, lineno2, text2);
@@ -313,8 +329,13 @@ public:
 
   /// Reads the messages of \p domain, placed by \p starts when the scan
   /// found them.
+  /// Reads the messages of \p domain, placed by \p starts when the scan
+  /// found them; the starts of \p duplicates, which the library dropped,
+  /// are passed over. Where each message begins goes to \p placedAt.
   void Read(po_file_t po, const char *domain,
-            const std::vector<MessageStart> *starts);
+            const std::vector<MessageStart> *starts,
+            const std::vector<Duplicate> &duplicates,
+            std::map<po_message_t, SourcePos> &placedAt);
 
 private:
   bool ReadHeader(const char *header);
@@ -331,6 +352,7 @@ private:
   bool ReadExtras(const PoMessage &m, MessageTexts &t);
   bool ReadForms(const PoMessage &m, const std::string &id,
                  std::vector<std::pair<std::string, const char *>> &forms);
+  void CheckTranslation(const PoMessage &m, const MessageTexts &t);
   const PluralMapping *Mapping(const SourcePos &pos);
   std::optional<std::string> Convert(const char *text, const SourcePos &pos,
                                      const char *what);
@@ -345,6 +367,8 @@ private:
   std::optional<std::string> pluralFormsText;
   std::optional<std::string> keyField;
   std::optional<PluralMapping> plurals;
+  /// Per form index: whether it stands for more than one number.
+  std::vector<bool> manyForms;
   bool pluralsTried = false;
   PoCounts counts;
 };
@@ -426,6 +450,16 @@ const PluralMapping *PoFileReader::Mapping(const SourcePos &pos) {
                    : "Plural-Forms '" + *pluralFormsText + "': " + problem);
     return nullptr;
   }
+  // Whether a form stands for many numbers decides whether it may leave
+  // the count out; the numbers up to 1000 show every rule's pattern.
+  std::vector<unsigned> hits(forms->Count(), 0);
+  for (unsigned long n = 0; n <= 1000; ++n) {
+    unsigned long index = 0;
+    if (forms->Evaluate(n, index) && index < hits.size())
+      ++hits[index];
+  }
+  for (unsigned h : hits)
+    manyForms.push_back(h > 1);
   plurals = MapPluralForms(*forms, locale, problem);
   if (!plurals)
     diag.Error(headerPos, "Plural-Forms '" + forms->Text() +
@@ -467,7 +501,7 @@ bool PoFileReader::ReadExtras(const PoMessage &m, MessageTexts &t) {
   if (joined[0] != '\0')
     std::free(const_cast<char *>(joined));
   if (comments && !ReadComments(comments->c_str(), t.voice, t.emptyValue)) {
-    diag.Error(m.pos, "'" + t.id + "': malformed quoted voice path");
+    diag.Error(m.pos, "'" + ShownId(t.id) + "': malformed quoted voice path");
     return false;
   }
   // The library reads c-format itself; the scan adds the flags it drops.
@@ -492,11 +526,18 @@ bool PoFileReader::ReadForms(
   const PluralMapping *mapping = Mapping(m.pos);
   if (!mapping)
     return false;
+  // A form beyond nplurals is never shown: the translation in it is lost.
+  const std::size_t count = manyForms.size();
+  if (po_message_msgstr_plural(m.message, static_cast<int>(count)))
+    diag.Error(m.pos, "'" + ShownId(id) + "' has more forms than " +
+                          "Plural-Forms' nplurals=" + std::to_string(count) +
+                          " (msgstr[" + std::to_string(count) +
+                          "] would never be shown)");
   for (const auto &[category, index] : mapping->forms) {
     const char *form =
         po_message_msgstr_plural(m.message, static_cast<int>(index));
     if (!form) {
-      diag.Error(m.pos, "'" + id +
+      diag.Error(m.pos, "'" + ShownId(id) +
                             "' has fewer forms than Plural-Forms "
                             "needs (no msgstr[" +
                             std::to_string(index) + "])");
@@ -505,6 +546,33 @@ bool PoFileReader::ReadForms(
     forms.emplace_back(category, form);
   }
   return true;
+}
+
+// Every msgstr against its msgid, as msgfmt -c compares them: a PO file
+// carries its source beside each translation.
+void PoFileReader::CheckTranslation(const PoMessage &m, const MessageTexts &t) {
+  PoMessageText text;
+  text.msgid = t.msgid;
+  text.msgidPlural = t.plural;
+  text.kind = t.kind;
+  if (!t.plural) {
+    std::optional<std::string> s =
+        Convert(po_message_msgstr(m.message), m.pos, "msgstr");
+    if (!s)
+      return;
+    text.msgstr.push_back(std::move(*s));
+  }
+  for (int i = 0; t.plural; ++i) {
+    const char *raw = po_message_msgstr_plural(m.message, i);
+    if (!raw)
+      break;
+    std::optional<std::string> s = Convert(raw, m.pos, "msgstr");
+    if (!s)
+      return;
+    text.msgstr.push_back(std::move(*s));
+  }
+  for (const std::string &problem : CheckPoMessage(text, manyForms))
+    diag.Error(m.pos, "'" + ShownId(t.id) + "': " + problem);
 }
 
 void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
@@ -517,6 +585,7 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
   if (!ReadKey(m, contextKey, t) || !ReadExtras(m, t) ||
       !ReadForms(m, t.id, forms))
     return;
+  CheckTranslation(m, t);
   bool untranslated = true;
   for (const auto &form : forms)
     untranslated = untranslated && form.second[0] == '\0';
@@ -536,12 +605,33 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
                   ? t.msgid
                   : t.plural.value_or(t.msgid);
     AddEntry(m.pos, category.empty() ? t.id : t.id + "#" + category, value,
-             t.voice, diag, out, t.kind);
+             t.voice, diag, out, t.kind,
+             contextKey ? IdOrigin::Name : IdOrigin::SourceText);
   }
 }
 
 void PoFileReader::Read(po_file_t po, const char *domain,
-                        const std::vector<MessageStart> *starts) {
+                        const std::vector<MessageStart> *allStarts,
+                        const std::vector<Duplicate> &duplicates,
+                        std::map<po_message_t, SourcePos> &placedAt) {
+  // A start is a dropped duplicate when a duplicate's line falls between
+  // it and the next start.
+  std::vector<MessageStart> kept;
+  const std::vector<MessageStart> *starts = allStarts;
+  if (allStarts && !duplicates.empty()) {
+    for (std::size_t i = 0; i < allStarts->size(); ++i) {
+      const std::size_t from = (*allStarts)[i].line;
+      const std::size_t to = i + 1 < allStarts->size()
+                                 ? (*allStarts)[i + 1].line
+                                 : static_cast<std::size_t>(-1);
+      const bool dropped = std::any_of(
+          duplicates.begin(), duplicates.end(),
+          [&](const Duplicate &d) { return d.line >= from && d.line < to; });
+      if (!dropped)
+        kept.push_back((*allStarts)[i]);
+    }
+    starts = &kept;
+  }
   std::vector<po_message_t> live;
   po_message_iterator_t it = po_message_iterator(po, domain);
   while (po_message_t message = po_next_message(it)) {
@@ -565,6 +655,7 @@ void PoFileReader::Read(po_file_t po, const char *domain,
   headerPos = SourcePos{file, 0};
   for (std::size_t i = 0; i < live.size(); ++i) {
     const SourcePos pos{file, placed ? (*starts)[i].line : 0};
+    placedAt[live[i]] = pos;
     if (!po_message_msgctxt(live[i]) && po_message_msgid(live[i])[0] == '\0') {
       headerPos = pos;
       continue;
@@ -663,19 +754,36 @@ void ReadPo(const std::string &file, std::string_view text,
     diag.Error(SourcePos{file, line},
                "a string contains a NUL character, which PO text cannot "
                "hold");
+  std::vector<Duplicate> duplicates;
   CurrentDiag = &diag;
   CurrentFile = &file;
+  Duplicates = &duplicates;
   po_file_t po = ReadLibraryFileFast(file.c_str(), text);
   CurrentDiag = nullptr;
   CurrentFile = nullptr;
+  Duplicates = nullptr;
   if (!po)
     return;
+  std::map<po_message_t, SourcePos> placedAt;
   const char *const *domains = po_file_domains(po);
   for (std::size_t d = 0; domains && domains[d]; ++d) {
     auto starts = scan.domains.find(domains[d]);
     PoFileReader(file, options, diag, out)
         .Read(po, domains[d],
-              starts == scan.domains.end() ? nullptr : &starts->second);
+              starts == scan.domains.end() ? nullptr : &starts->second,
+              duplicates, placedAt);
+  }
+  // Both places on one line, as every duplicate is reported.
+  for (const Duplicate &d : duplicates) {
+    const char *context = po_message_msgctxt(d.first);
+    std::string key = po_message_msgid(d.first);
+    if (context)
+      key = std::string(context) + '\x04' + key;
+    auto first = placedAt.find(d.first);
+    diag.Error(SourcePos{file, d.line},
+               "duplicate message '" + ShownId(key) + "' (first defined at " +
+                   (first == placedAt.end() ? file : first->second.Text()) +
+                   ")");
   }
   po_file_free(po);
 }

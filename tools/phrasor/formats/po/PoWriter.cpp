@@ -12,6 +12,7 @@
 #include "tools/phrasor/Locale.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/FileIo.h"
+#include "tools/phrasor/files/SafeBuild.h"
 #include "tools/phrasor/formats/po/PluralForms.h"
 #include "tools/phrasor/formats/po/PoComments.h"
 #include "tools/phrasor/formats/shared/TextEntries.h"
@@ -309,11 +310,13 @@ std::string PoFileText(std::vector<TextEntry> entries, const Metadata &meta,
                        const std::string &where, Diagnostics &diag) {
   DropSeparators(entries, where, diag);
   const PoPlurals plurals = FindPoPlurals(entries, meta);
-  // gettext's own keys (context U+0004 msgid) cannot be written as a
-  // context, so a database that has them is written keyed by source.
+  // gettext's own keys (context U+0004 msgid, or source texts a name
+  // could not be) cannot be written as a context, so a database that has
+  // them is written keyed by source.
   bool sourceKey = false;
   for (const TextEntry &e : entries)
-    sourceKey = sourceKey || e.id.find('\x04') != std::string::npos;
+    sourceKey = sourceKey || e.id.find('\x04') != std::string::npos ||
+                NeedsSourceTextRules(e.id);
   PoSliceWriter writer(HeaderFields(meta, plurals, sourceKey));
   for (const TextEntry &e : entries) {
     std::string_view base, category;
