@@ -68,7 +68,7 @@ std::string TypeOf(std::string_view size, char conversion) {
 
 CFormatReading ReadCFormat(std::string_view text) {
   CFormatReading r;
-  unsigned next = 0;           // the last unnumbered argument taken
+  unsigned next = 0; // the last unnumbered argument taken
   bool numbered = false, unnumbered = false;
   auto take = [&](unsigned number, const std::string &type,
                   const std::string &written) {
@@ -274,8 +274,7 @@ std::vector<std::string> CheckPoMessage(const PoMessageText &m,
     if (m.kind == ValueKind::Printf)
       CompareC(sourceName, source, targetName, m.msgstr[i], mayDrop, out);
     else if (m.kind == ValueKind::Message)
-      CompareMessage(sourceName, source, targetName, m.msgstr[i], mayDrop,
-                     out);
+      CompareMessage(sourceName, source, targetName, m.msgstr[i], mayDrop, out);
   }
   return out;
 }

@@ -1,4 +1,5 @@
-//===- PoChecks.h - A PO message's translation against its msgid -*- C++ -*-===//
+//===- PoChecks.h - A PO message's translation against its msgid -*- C++
+//-*-===//
 //
 // A PO file carries its source next to every translation, so it can be
 // checked alone, the way msgfmt -c checks it: each msgstr takes the
@@ -31,7 +32,7 @@ namespace phrasor::tool {
 struct CFormatReading {
   bool ok = false;
   std::string problem;
-  std::map<unsigned, std::string> args; ///< the conversion, e.g. "%-5ld"
+  std::map<unsigned, std::string> args;  ///< the conversion, e.g. "%-5ld"
   std::map<unsigned, std::string> types; ///< what C passes, e.g. "long"
 };
 

@@ -22,7 +22,13 @@ void ReadInput(const std::string &path, const InputOptions &options,
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec))
     throw FatalError("'" + path + "' is a directory, not an input file");
-  const Format *format = FormatOfFile(path);
+  const Format *format = options.inputFormat.empty()
+                             ? FormatOfFile(path)
+                             : FormatNamed(options.inputFormat);
+  if (!format && !options.inputFormat.empty())
+    throw FatalError("--input-format '" + options.inputFormat +
+                     "' names no format (expected " +
+                     JoinWords(FormatNames(), " or ") + ")");
   if (!format)
     throw FatalError("'" + path + "': unknown input type (expected " +
                      InputExtensionList(" or ") + ")");

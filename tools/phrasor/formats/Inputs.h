@@ -52,14 +52,17 @@ struct InputOptions {
   /// The option that chose column, as messages about it name it.
   std::string columnOption = "--column";
   /// CSV: the field separator (',', ';' or '\t'); 0: the first of them on
-  /// the header line.
+  /// the header line (a tab for .tsv and .txt).
   char delimiter = 0;
+  /// --input-format: the --format word of the reader for every input;
+  /// empty: by each file's extension.
+  std::string inputFormat;
 };
 
-/// Reads one input, choosing the reader by extension (.csv, .json, .po,
-/// .xlf or .xliff). Problems in the file go to \p diag, and a file without
-/// entries is warned about; a directory, an unreadable file or an unknown
-/// extension throws FatalError.
+/// Reads one input, choosing the reader by --input-format or else by
+/// extension (.csv, .tsv, .txt, .json, .po, .pot, .xlf or .xliff). Problems in
+/// the file go to \p diag, and a file without entries is warned about; a
+/// directory, an unreadable file or an unknown extension throws FatalError.
 void ReadInput(const std::string &path, const InputOptions &options,
                Diagnostics &diag, std::vector<SourceEntry> &out);
 

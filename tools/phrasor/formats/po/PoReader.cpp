@@ -28,6 +28,7 @@
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/checks/PoChecks.h"
 #include "tools/phrasor/files/Charset.h"
+#include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/formats/po/PluralForms.h"
 #include "tools/phrasor/formats/po/Po.h"
 
@@ -325,10 +326,9 @@ class PoFileReader {
 public:
   PoFileReader(const std::string &path, const InputOptions &settings,
                Diagnostics &diagnostics, std::vector<SourceEntry> &entries)
-      : file(path), options(settings), diag(diagnostics), out(entries) {}
+      : file(path), options(settings), diag(diagnostics), out(entries),
+        templ(Extension(path) == ".pot") {}
 
-  /// Reads the messages of \p domain, placed by \p starts when the scan
-  /// found them.
   /// Reads the messages of \p domain, placed by \p starts when the scan
   /// found them; the starts of \p duplicates, which the library dropped,
   /// are passed over. Where each message begins goes to \p placedAt.
@@ -371,6 +371,9 @@ private:
   std::vector<bool> manyForms;
   bool pluralsTried = false;
   PoCounts counts;
+  /// A .pot template: its msgids are the texts, in the source language,
+  /// whose plurals are English's one and other.
+  bool templ;
 };
 
 std::optional<std::string> PoFileReader::Convert(const char *text,
@@ -384,7 +387,10 @@ std::optional<std::string> PoFileReader::Convert(const char *text,
 
 bool PoFileReader::ReadHeader(const char *header) {
   const SourcePos &pos = headerPos;
-  const std::string charset = CharsetOf(HeaderField(header, "Content-Type"));
+  std::string charset = CharsetOf(HeaderField(header, "Content-Type"));
+  // xgettext leaves the placeholder when the sources are ASCII.
+  if (templ && charset == "CHARSET")
+    charset = "UTF-8";
   if (!converter.Open(charset)) {
     diag.Error(pos, "unknown charset '" + charset + "'");
     return false;
@@ -403,6 +409,12 @@ bool PoFileReader::ReadHeader(const char *header) {
   }
   if (locale.empty())
     locale = options.locale;
+  // A template's msgids are in the language gettext assumes for them,
+  // whose plurals are one and other.
+  if (locale.empty() && templ) {
+    locale = "en";
+    AddEntry(pos, kLocaleId, locale, std::nullopt, diag, out);
+  }
   pluralFormsText = HeaderField(header, "Plural-Forms");
   keyField = HeaderField(header, "X-Phrasor-Key");
   return true;
@@ -519,6 +531,14 @@ bool PoFileReader::ReadExtras(const PoMessage &m, MessageTexts &t) {
 bool PoFileReader::ReadForms(
     const PoMessage &m, const std::string &id,
     std::vector<std::pair<std::string, const char *>> &forms) {
+  if (templ) {
+    // The template's own texts; Plural-Forms is a placeholder there.
+    forms.emplace_back(po_message_msgid_plural(m.message) ? "one" : "",
+                       po_message_msgid(m.message));
+    if (const char *plural = po_message_msgid_plural(m.message))
+      forms.emplace_back("other", plural);
+    return true;
+  }
   if (!po_message_msgid_plural(m.message)) {
     forms.emplace_back("", po_message_msgstr(m.message));
     return true;
@@ -529,7 +549,7 @@ bool PoFileReader::ReadForms(
   // A form beyond nplurals is never shown: the translation in it is lost.
   const std::size_t count = manyForms.size();
   if (po_message_msgstr_plural(m.message, static_cast<int>(count)))
-    diag.Error(m.pos, "'" + ShownId(id) + "' has more forms than " +
+    diag.Error(m.pos, "ID '" + ShownId(id) + "' has more forms than " +
                           "Plural-Forms' nplurals=" + std::to_string(count) +
                           " (msgstr[" + std::to_string(count) +
                           "] would never be shown)");
@@ -562,7 +582,9 @@ void PoFileReader::CheckTranslation(const PoMessage &m, const MessageTexts &t) {
       return;
     text.msgstr.push_back(std::move(*s));
   }
-  for (int i = 0; t.plural; ++i) {
+  // Forms beyond nplurals are reported as such, not checked.
+  const int count = static_cast<int>(manyForms.size());
+  for (int i = 0; t.plural && i < count; ++i) {
     const char *raw = po_message_msgstr_plural(m.message, i);
     if (!raw)
       break;
@@ -572,7 +594,7 @@ void PoFileReader::CheckTranslation(const PoMessage &m, const MessageTexts &t) {
     text.msgstr.push_back(std::move(*s));
   }
   for (const std::string &problem : CheckPoMessage(text, manyForms))
-    diag.Error(m.pos, "'" + ShownId(t.id) + "': " + problem);
+    diag.Error(m.pos, "ID '" + ShownId(t.id) + "': " + problem);
 }
 
 void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
@@ -585,8 +607,9 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
   if (!ReadKey(m, contextKey, t) || !ReadExtras(m, t) ||
       !ReadForms(m, t.id, forms))
     return;
-  CheckTranslation(m, t);
-  bool untranslated = true;
+  if (!templ)
+    CheckTranslation(m, t);
+  bool untranslated = !templ;
   for (const auto &form : forms)
     untranslated = untranslated && form.second[0] == '\0';
   if (untranslated)
