@@ -8,6 +8,14 @@
 //   @kinds    the kinds that inference would not give back, as a JSON
 //             object {"ID": "text", ...}; absent when there are none
 //
+//   @po       what a PO dump needs to give a gettext project back, as JSON:
+//             {"header": "Project-Id-Version: ...\n...", "plural-forms":
+//             "nplurals=...", "messages": {"ID": {"plural": "%d files",
+//             "flags": ["c-format"], "comments": "..."}}}; the header
+//             holds the fields a dump does not write itself. Kept only
+//             for PO files keyed by source, as gettext keys them; unlike
+//             the two above, dumps in other formats write it as an entry.
+//
 // and one line that a CSV or JSON file says before its entries and that no
 // database holds:
 //
@@ -37,12 +45,33 @@ namespace phrasor::tool {
 inline constexpr const char *kLocaleId = "@locale";
 inline constexpr const char *kKindsId = "@kinds";
 inline constexpr const char *kKeysId = "@keys";
+inline constexpr const char *kPoId = "@po";
+
+/// What a PO message had beyond its key and texts.
+struct PoMessageRecord {
+  std::optional<std::string> plural; ///< msgid_plural
+  std::vector<std::string> flags;    ///< its format flags, "c-format"
+  std::string comments;              ///< translator comments, joined
+};
+
+/// The @po record.
+struct PoRecord {
+  std::string header; ///< "Name: value\n" lines
+  std::optional<std::string> pluralForms;
+  std::map<std::string, PoMessageRecord> messages; ///< by ID (plural: base)
+};
+
+/// The @po value for \p record, as UTF-8 JSON.
+std::string EncodePoRecord(const PoRecord &record);
+/// \p json read as a @po value; nothing when it is not one.
+std::optional<PoRecord> DecodePoRecord(const std::string &json);
 inline constexpr const char *kSourceTextKeys = "source-text";
 
 struct Metadata {
   std::optional<std::string> locale;
   std::map<std::string, ValueKind> kinds; ///< by ID as stored
-  std::string problem; ///< why @kinds could not be read, if it could not
+  std::string problem;        ///< why @kinds could not be read, if it could not
+  std::optional<PoRecord> po; ///< read from the @po entry, which stays
 };
 
 /// Takes the metadata entries out of \p entries and reads them.

@@ -31,7 +31,7 @@ CheckEntries(const std::vector<SourceEntry> &entries, Diagnostics *diag) {
   std::map<std::string, ValueKind> recorded;
   for (const SourceEntry &s : entries) {
     const authoring::Entry &e = s.entry;
-    if (e.id == kLocaleId)
+    if (e.id == kLocaleId || e.id == kPoId)
       continue;
     bool ascii = true;
     for (unsigned char c : e.id)
@@ -107,6 +107,45 @@ void MergeLocales(std::vector<SourceEntry> &sources, const std::string &forced,
   }
 }
 
+/// One @po record for the database: the first input's header, the
+/// messages of every input (an ID in two is a duplicate reported anyway).
+void MergePoRecords(std::vector<SourceEntry> &sources) {
+  std::size_t first = sources.size(), count = 0;
+  for (std::size_t i = 0; i < sources.size(); ++i)
+    if (sources[i].entry.id == kPoId && sources[i].entry.value) {
+      first = count++ == 0 ? i : first;
+    }
+  if (count < 2)
+    return;
+  PoRecord merged;
+  bool any = false;
+  std::vector<SourceEntry> kept;
+  kept.reserve(sources.size());
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    SourceEntry &s = sources[i];
+    if (s.entry.id != kPoId || !s.entry.value) {
+      kept.push_back(std::move(s));
+      continue;
+    }
+    std::optional<PoRecord> r =
+        DecodePoRecord(Utf16ToUtf8Lossy(*s.entry.value));
+    if (!r)
+      continue;
+    if (!any) {
+      merged = std::move(*r);
+      any = true;
+    } else {
+      merged.messages.insert(r->messages.begin(), r->messages.end());
+    }
+    if (i == first)
+      kept.push_back(std::move(s));
+  }
+  for (SourceEntry &s : kept)
+    if (s.entry.id == kPoId)
+      s.entry.value = Utf8ToUtf16(EncodePoRecord(merged));
+  sources = std::move(kept);
+}
+
 void CheckPlurals(const std::vector<SourceEntry> &sources, Diagnostics &diag) {
   std::vector<std::string> ids;
   ids.reserve(sources.size());
@@ -165,6 +204,7 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
   if (Progress *progress = Progress::Reading())
     progress->Step("checking", sources.size());
   MergeLocales(sources, options.locale, diag);
+  MergePoRecords(sources);
   for (const SourceEntry &s : sources) {
     if (EqualsAsciiCase(s.entry.id, kKindsId))
       diag.Error(s.pos, "ID '@kinds' is reserved for the kinds the tool "

@@ -45,7 +45,7 @@ void ReportCoverage(const CheckedSet &translation, const CheckedSet &source,
                     Diagnostics &diag) {
   for (const CoverageItem &item : MeasureCoverage(translation, source).items) {
     const std::string what =
-        (item.plural ? "plural text '" : "ID '") + item.id + "'";
+        (item.plural ? "plural text '" : "ID '") + ShownId(item.id) + "'";
     switch (item.state) {
     case CoverageItem::Translated:
       break;

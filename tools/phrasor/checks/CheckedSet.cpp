@@ -9,6 +9,7 @@
 #include "tools/phrasor/files/DatabaseFile.h"
 #include "tools/phrasor/files/FileIo.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace phrasor::tool {
@@ -76,6 +77,8 @@ CheckedSet FromSources(const std::string &path, SourceSet sources) {
   std::vector<authoring::Entry> metadata;
   for (std::size_t i = 0; i < sources.entries.size(); ++i) {
     authoring::Entry &e = sources.entries[i];
+    if (e.id == kPoId)
+      continue; // what a PO dump needs; no text of the program
     if ((e.id == kLocaleId || e.id == kKindsId) && e.value) {
       metadata.push_back(std::move(e));
       continue;
@@ -101,6 +104,10 @@ std::optional<CheckedSet> LoadChecked(const std::string &path,
   set.path = path;
   set.entries = db.Entries();
   set.meta = SplitMetadata(set.entries);
+  set.entries.erase(
+      std::remove_if(set.entries.begin(), set.entries.end(),
+                     [](const authoring::Entry &e) { return e.id == kPoId; }),
+      set.entries.end());
   if (checks == SourceChecks::Build)
     CheckDatabaseValues(set, diag);
   return set;

@@ -325,8 +325,10 @@ struct PoCounts {
 class PoFileReader {
 public:
   PoFileReader(const std::string &path, const InputOptions &settings,
-               Diagnostics &diagnostics, std::vector<SourceEntry> &entries)
+               Diagnostics &diagnostics, std::vector<SourceEntry> &entries,
+               PoRecord &poRecord, bool &poRecordUsed)
       : file(path), options(settings), diag(diagnostics), out(entries),
+        record(poRecord), recordUsed(poRecordUsed),
         templ(Extension(path) == ".pot") {}
 
   /// Reads the messages of \p domain, placed by \p starts when the scan
@@ -371,6 +373,13 @@ private:
   std::vector<bool> manyForms;
   bool pluralsTried = false;
   PoCounts counts;
+  /// What a dump needs to give the file back, kept for files keyed by
+  /// source; shared by the file's domains, the first header kept.
+  PoRecord &record;
+  bool &recordUsed;
+  bool recording = false;
+  void RecordHeader(const char *header);
+  void RecordMessage(const PoMessage &m, const MessageTexts &t);
   /// A .pot template: its msgids are the texts, in the source language,
   /// whose plurals are English's one and other.
   bool templ;
@@ -427,7 +436,8 @@ bool PoFileReader::DetectContextKey(
     const std::vector<PoMessage> &messages) const {
   if (options.poKey != PoKey::Detect)
     return options.poKey == PoKey::Context;
-  if (keyField == "context" || keyField == "source")
+  // "gettext": keyed by source, with what the database kept of the file.
+  if (keyField == "context" || keyField == "source" || keyField == "gettext")
     return keyField == "context";
   std::set<std::string> contexts;
   for (const PoMessage &m : messages) {
@@ -568,6 +578,59 @@ bool PoFileReader::ReadForms(
   return true;
 }
 
+// The fields a dump writes itself are left out: it writes them from the
+// database, and the record must read back the same from the dump.
+void PoFileReader::RecordHeader(const char *header) {
+  std::optional<std::string> text =
+      header ? converter.ToUtf8(header) : std::optional<std::string>("");
+  if (!text)
+    return;
+  static const char *const kMadeByDump[] = {
+      "content-type", "content-transfer-encoding", "language", "plural-forms",
+      "x-phrasor-key"};
+  std::string_view rest = *text;
+  while (!rest.empty()) {
+    const std::size_t end = rest.find('\n');
+    const std::string_view line = rest.substr(0, end);
+    rest = end == std::string_view::npos ? "" : rest.substr(end + 1);
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos)
+      continue;
+    const std::string name = Trimmed(line.substr(0, colon));
+    bool made = false;
+    for (const char *m : kMadeByDump)
+      made = made || EqualsAsciiCase(name, m);
+    if (!made)
+      record.header.append(line).append("\n");
+  }
+  if (pluralFormsText)
+    record.pluralForms = *pluralFormsText;
+}
+
+void PoFileReader::RecordMessage(const PoMessage &m, const MessageTexts &t) {
+  PoMessageRecord r;
+  r.plural = t.plural;
+  if (m.flags)
+    for (const std::string &flag : *m.flags) {
+      const bool format =
+          flag.size() > 7 && flag.compare(flag.size() - 7, 7, "-format") == 0 &&
+          flag.rfind("possible-", 0) != 0 && flag.rfind("impossible-", 0) != 0;
+      if (format)
+        r.flags.push_back(flag);
+    }
+  else if (po_message_is_format(m.message, "c-format"))
+    r.flags.push_back("c-format");
+  const char *joined = po_message_comments(m.message);
+  if (std::optional<std::string> comments = converter.ToUtf8(joined))
+    r.comments = *comments;
+  if (joined[0] != '\0')
+    std::free(const_cast<char *>(joined));
+  while (!r.comments.empty() && r.comments.back() == '\n')
+    r.comments.pop_back();
+  if (r.plural || !r.flags.empty() || !r.comments.empty())
+    record.messages.emplace(t.id, std::move(r));
+}
+
 // Every msgstr against its msgid, as msgfmt -c compares them: a PO file
 // carries its source beside each translation.
 void PoFileReader::CheckTranslation(const PoMessage &m, const MessageTexts &t) {
@@ -609,6 +672,8 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
     return;
   if (!templ)
     CheckTranslation(m, t);
+  if (recording)
+    RecordMessage(m, t);
   bool untranslated = !templ;
   for (const auto &form : forms)
     untranslated = untranslated && form.second[0] == '\0';
@@ -693,6 +758,15 @@ void PoFileReader::Read(po_file_t po, const char *domain,
   if (!readable)
     return;
   const bool contextKey = DetectContextKey(messages);
+  // A dump of a database that kept nothing of a PO file says so: reading
+  // it keeps nothing either, so it builds the same database again.
+  recording = !contextKey && !templ && keyField != "source";
+  if (recording && !recordUsed) {
+    const char *again = po_file_domain_header(po, domain);
+    RecordHeader(again);
+    std::free(const_cast<char *>(again));
+    recordUsed = true;
+  }
   for (const PoMessage &m : messages)
     ReadMessage(m, contextKey);
 
@@ -788,14 +862,19 @@ void ReadPo(const std::string &file, std::string_view text,
   if (!po)
     return;
   std::map<po_message_t, SourcePos> placedAt;
+  PoRecord record;
+  bool recordUsed = false;
   const char *const *domains = po_file_domains(po);
   for (std::size_t d = 0; domains && domains[d]; ++d) {
     auto starts = scan.domains.find(domains[d]);
-    PoFileReader(file, options, diag, out)
+    PoFileReader(file, options, diag, out, record, recordUsed)
         .Read(po, domains[d],
               starts == scan.domains.end() ? nullptr : &starts->second,
               duplicates, placedAt);
   }
+  if (recordUsed)
+    AddEntry(SourcePos{file, 0}, kPoId, EncodePoRecord(record), std::nullopt,
+             diag, out);
   // Both places on one line, as every duplicate is reported.
   for (const Duplicate &d : duplicates) {
     const char *context = po_message_msgctxt(d.first);
