@@ -76,45 +76,108 @@ TEST_F(Cli, GettextDumpPassesMsgfmtAndMergesWithoutFuzzy) {
   }
 }
 
+/// The lines of \p text.
+std::vector<std::string> Lines(const std::string &text) {
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  for (std::size_t end; (end = text.find('\n', at)) != std::string::npos;
+       at = end + 1)
+    lines.push_back(text.substr(at, end - at));
+  return lines;
+}
+
+std::string Joined(const std::vector<std::string> &lines) {
+  std::string text;
+  for (const std::string &l : lines)
+    text += l + "\n";
+  return text;
+}
+
+/// The index of the first line beginning with \p prefix after the line
+/// holding \p anchor.
+std::size_t LineAfter(const std::vector<std::string> &lines,
+                      const std::string &anchor, const std::string &prefix) {
+  std::size_t i = 0;
+  while (i < lines.size() && lines[i].find(anchor) == std::string::npos)
+    ++i;
+  while (i < lines.size() && lines[i].rfind(prefix, 0) != 0)
+    ++i;
+  return i;
+}
+
+/// The msgstr of the message whose C conversions the copies break.
+std::string &CopyingMsgstr(std::vector<std::string> &lines) {
+  return lines[LineAfter(lines, "msgid \"Copying %s", "msgstr")];
+}
+
+// Each translation broken the ways a translator breaks one; check and
+// msgfmt -c must both refuse every copy.
 TEST_F(Cli, GettextCheckCatchesWhatMsgfmtCatches) {
-  const std::string good = Read(Data("pl.po"));
-  struct Case {
-    const char *name;
-    std::string from, to;
-  } cases[] = {
-      {"swapped", "msgstr \"Kopiowanie %s\\t(%lu KiB)\"",
-       "msgstr \"Kopiowanie %lu\\t(%s KiB)\""},
-      {"dropped", "msgstr \"Kopiowanie %s\\t(%lu KiB)\"",
-       "msgstr \"Kopiowanie %s\\t(KiB)\""},
-      {"added", "msgstr \"Kopiowanie %s\\t(%lu KiB)\"",
-       "msgstr \"Kopiowanie %s %d\\t(%lu KiB)\""},
-      {"retyped", "msgstr \"Kopiowanie %s\\t(%lu KiB)\"",
-       "msgstr \"Kopiowanie %s\\t(%u KiB)\""},
-      {"extra form", "msgstr[2] \"%d plików w %s\"",
-       "msgstr[2] \"%d plików w %s\"\nmsgstr[3] \"%d pliku w %s\""},
-      {"missing form", "msgstr[2] \"%d plików w %s\"", ""},
-      {"plural added", "msgstr[1] \"%d pliki w %s\"",
-       "msgstr[1] \"%d pliki w %s %s\""},
-      {"line feed", "msgstr \"Wyjść z gry?\\n\"", "msgstr \"Wyjść z gry?\""},
+  using Break = void (*)(std::vector<std::string> &);
+  const std::pair<const char *, Break> breaks[] = {
+      {"swapped",
+       [](std::vector<std::string> &l) {
+         std::string &s = CopyingMsgstr(l);
+         const std::size_t str = s.find("%s"), lu = s.find("%lu");
+         s.replace(lu, 3, "%s");
+         s.replace(str, 2, "%lu");
+       }},
+      {"dropped",
+       [](std::vector<std::string> &l) {
+         std::string &s = CopyingMsgstr(l);
+         s.erase(s.find("%lu"), 3);
+       }},
+      {"added",
+       [](std::vector<std::string> &l) {
+         std::string &s = CopyingMsgstr(l);
+         s.insert(s.size() - 1, " %d");
+       }},
+      {"retyped",
+       [](std::vector<std::string> &l) {
+         std::string &s = CopyingMsgstr(l);
+         s.replace(s.find("%lu"), 3, "%u");
+       }},
+      {"extra form",
+       [](std::vector<std::string> &l) {
+         std::size_t last = LineAfter(l, "msgid_plural", "msgstr[");
+         while (l[last + 1].rfind("msgstr[", 0) == 0)
+           ++last;
+         const std::string n = std::to_string(std::stoi(l[last].substr(7)) + 1);
+         l.insert(l.begin() + static_cast<std::ptrdiff_t>(last) + 1,
+                  "msgstr[" + n + "] \"%d %s\"");
+       }},
+      {"missing form",
+       [](std::vector<std::string> &l) {
+         std::size_t last = LineAfter(l, "msgid_plural", "msgstr[");
+         while (l[last + 1].rfind("msgstr[", 0) == 0)
+           ++last;
+         l.erase(l.begin() + static_cast<std::ptrdiff_t>(last));
+       }},
+      {"plural form added",
+       [](std::vector<std::string> &l) {
+         std::string &s = l[LineAfter(l, "msgid_plural", "msgstr[1]")];
+         s.insert(s.size() - 1, " %s");
+       }},
   };
   const bool msgfmt = HaveGettextTools();
-  Write("good.po", good);
-  EXPECT_EQ(Run({"check", "--strict", "good.po"}).code, 0);
-  if (msgfmt) {
-    EXPECT_EQ(Shell(dir, "msgfmt -c -o /dev/null good.po"), 0);
-  }
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.name);
-    std::string broken = good;
-    const std::size_t at = broken.find(c.from);
-    ASSERT_NE(at, std::string::npos);
-    broken.replace(at, c.from.size(), c.to);
-    Write("broken.po", broken);
-    Result r = Run({"check", "broken.po"});
-    EXPECT_EQ(r.code, 1) << r.err;
-    EXPECT_CONTAINS(r.err, "error: broken.po:");
+  for (const char *lang : kLanguages) {
+    const std::string good = Read(Data(std::string(lang) + ".po"));
+    Write("good.po", good);
+    EXPECT_EQ(Run({"check", "--strict", "good.po"}).code, 0) << lang;
     if (msgfmt) {
-      EXPECT_NE(Shell(dir, "msgfmt -c -o /dev/null broken.po"), 0);
+      EXPECT_EQ(Shell(dir, "msgfmt -c -o /dev/null good.po"), 0) << lang;
+    }
+    for (const auto &[name, mutate] : breaks) {
+      SCOPED_TRACE(std::string(lang) + ": " + name);
+      std::vector<std::string> lines = Lines(good);
+      mutate(lines);
+      Write("broken.po", Joined(lines));
+      Result r = Run({"check", "broken.po"});
+      EXPECT_EQ(r.code, 1) << r.err;
+      EXPECT_CONTAINS(r.err, "error: broken.po:");
+      if (msgfmt) {
+        EXPECT_NE(Shell(dir, "msgfmt -c -o /dev/null broken.po"), 0);
+      }
     }
   }
   // Where msgfmt lets a form for many numbers drop the count, check does
