@@ -10,6 +10,8 @@
 #ifndef PHRASOR_BASE_STRUTIL_H
 #define PHRASOR_BASE_STRUTIL_H
 
+#include "base/AsciiFold.h"
+
 #include "PhrasorRuntime.h"
 
 #include <stdint.h>
@@ -29,11 +31,6 @@ int StrCmp(const char *a, const char *b);
 int StrICmp(const char *a, const char *b);
 /// StrICmp over at most \p n bytes; 0 when \p n is 0.
 int StrNICmp(const char *a, const char *b, uint32_t n);
-
-inline unsigned char FoldAscii(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A'))
-                                : c;
-}
 
 /// StrICmp of two non-null strings known to agree, after folding, on their
 /// first \p start bytes (neither ends inside them). \p common receives the

@@ -15,7 +15,7 @@
 #include "LoadCheck.h"
 #include "Plural.h"
 #include "Render.h"
-#include "base/StrUtil.h"
+#include "base/AsciiFold.h"
 #include "format/TextKind.h"
 #include "keeper/DatabaseFormat.h"
 
@@ -40,21 +40,9 @@ constexpr std::uintmax_t kMaxDatabaseFile =
         ? std::uintmax_t{kHeaderSize} + 2 * std::uintmax_t{0xFFFFFFFFu}
         : std::uintmax_t{0x7FFFFFFFu};
 
-inline unsigned char fold(unsigned char c) { return FoldAscii(c); }
-
 // IDs are hashed and compared eight bytes at a time, each word folded to
 // lower case in one step: game IDs are long and share long prefixes, and a
 // byte-at-a-time loop over them cost as much as the runtime's whole search.
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-
-inline std::uint64_t foldWord(std::uint64_t x) {
-  const std::uint64_t low7 = x & ~kHighs;
-  const std::uint64_t aboveZ = low7 + (0x7F - 'Z') * kOnes; // high bit: > 'Z'
-  const std::uint64_t fromA = low7 + (0x80 - 'A') * kOnes;  // high bit: >= 'A'
-  const std::uint64_t upper = (fromA ^ aboveZ) & ~x & kHighs;
-  return x | (upper >> 2); // 0x80 >> 2 is the 0x20 of lower case
-}
 
 // Bytes [at, at + 8) of \p s, or the rest of it followed by zeros.
 inline std::uint64_t wordAt(const char *s, std::size_t n, std::size_t at) {
@@ -74,7 +62,7 @@ inline std::uint64_t wordAt(const char *s, std::size_t n, std::size_t at) {
 inline std::uint32_t foldedHash(const char *s, std::size_t n) {
   std::uint64_t h = n * 0x9E3779B97F4A7C15ull;
   for (std::size_t at = 0; at < n; at += 8)
-    h = (h ^ foldWord(wordAt(s, n, at))) * 0xFF51AFD7ED558CCDull;
+    h = (h ^ FoldAsciiWord(wordAt(s, n, at))) * 0xFF51AFD7ED558CCDull;
   h ^= h >> 29;
   return static_cast<std::uint32_t>(h ^ (h >> 32));
 }
@@ -85,17 +73,9 @@ inline bool foldedMatch(const unsigned char *stored, std::string_view id) {
   for (std::size_t at = 0; at < id.size(); at += 8) {
     std::uint64_t want;
     std::memcpy(&want, stored + at, 8);
-    if (foldWord(wordAt(id.data(), id.size(), at)) != want)
+    if (FoldAsciiWord(wordAt(id.data(), id.size(), at)) != want)
       return false;
   }
-  return true;
-}
-
-inline bool foldedEqual(const char *a, const char *b, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i)
-    if (fold(static_cast<unsigned char>(a[i])) !=
-        fold(static_cast<unsigned char>(b[i])))
-      return false;
   return true;
 }
 
@@ -250,6 +230,10 @@ struct Catalog::Impl {
 
   const Entry &none() const { return noneEntry; }
   void build();
+  void reserve(const std::vector<const char *> &ids);
+  void add(const char *id, std::size_t length, std::int32_t index,
+           std::size_t offset, std::uint32_t number);
+  void applyRecordedKinds();
   const Entry *lookup(std::string_view id) const;
   const Entry *pluralEntry(std::string_view id, Count count, bool ordinal,
                            std::string &key) const;
@@ -282,14 +266,9 @@ PluralDecimal decimalOf(Count count) {
 
 } // namespace
 
-void Catalog::Impl::build() {
-  std::vector<const char *> ids;
-  mgr->EnumerateIDsByPrefix(
-      keeper, "",
-      [](const char *id, void *user) {
-        static_cast<std::vector<const char *> *>(user)->push_back(id);
-      },
-      &ids);
+// Room for \p ids: two parsed-text cells each (and two for "<none>"), a
+// table at most half full, and one record each with its folded ID.
+void Catalog::Impl::reserve(const std::vector<const char *> &ids) {
   idCount = ids.size();
   cells.reset(new std::atomic<const Inserts *>[2 * (idCount + 1)]);
   for (std::size_t i = 0; i < 2 * (idCount + 1); ++i)
@@ -303,44 +282,77 @@ void Catalog::Impl::build() {
   for (const char *id : ids)
     words += sizeof(Entry) / 8 + (std::strlen(id) + 8) / 8;
   records.reset(new unsigned char[8 * words + 8]);
-  std::size_t used = 0;
+}
 
+// Writes the record of \p id (\p length bytes, the runtime's entry
+// \p index) at \p offset words into the records, and its slot.
+void Catalog::Impl::add(const char *id, std::size_t length, std::int32_t index,
+                        std::size_t offset, std::uint32_t number) {
+  Entry &e = *new (&records[8 * offset]) Entry{};
+  e.idLength = static_cast<std::uint32_t>(length);
+  e.number = number;
+  unsigned char *folded = &records[8 * offset + sizeof(Entry)];
+  FoldAsciiCopy(reinterpret_cast<char *>(folded), id, length);
+  std::memset(folded + length, 0, 8 - length % 8);
+  e.kind = Style::Plain;
+  if (mgr->HasStringByIndex(keeper, index)) {
+    e.value = mgr->GetStringByIndex(keeper, index);
+    e.valueLength = static_cast<std::uint32_t>(TextView(e.value).size());
+    e.kind = styleOf(InferTextKind(e.value).kind);
+  }
+  if (mgr->HasVoicePathByIndex(keeper, index))
+    e.voice = mgr->GetVoicePathByIndex(keeper, index);
+  const std::uint32_t hash = foldedHash(id, length);
+  std::uint32_t slot = hash & mask;
+  while (slots[slot] != kEmptySlot)
+    slot = (slot + 1) & mask;
+  slots[slot] = std::uint64_t{hash} << 32 | offset;
+}
+
+// Kinds the text would not give back, as the tool recorded them.
+void Catalog::Impl::applyRecordedKinds() {
+  const Entry *kinds = lookup("@kinds");
+  if (!kinds || !kinds->value)
+    return;
+  readKinds(TextView(kinds->value, kinds->valueLength),
+            [this](const std::string &id, const std::string &kind) {
+              Entry *e = const_cast<Entry *>(lookup(id));
+              if (!e || e == &noneEntry)
+                return;
+              if (kind == "text")
+                e->kind = Style::Plain;
+              else if (kind == "message")
+                e->kind = Style::Message;
+              else if (kind == "printf")
+                e->kind = Style::Printf;
+            });
+}
+
+void Catalog::Impl::build() {
+  std::vector<const char *> ids;
+  mgr->EnumerateIDsByPrefix(
+      keeper, "",
+      [](const char *id, void *user) {
+        static_cast<std::vector<const char *> *>(user)->push_back(id);
+      },
+      &ids);
+  reserve(ids);
+  std::size_t used = 0;
   std::size_t previous = 0, previousLength = 0;
   std::uint32_t number = 0;
   for (std::size_t i = 0; i < ids.size(); ++i) {
     const char *id = ids[i];
     const std::size_t length = std::strlen(id);
-    if (i && previousLength == length && foldedEqual(ids[previous], id, length))
+    if (i && previousLength == length && EqualFolded(ids[previous], id, length))
       continue; // a case twin: its key is already in the table
     previous = i;
     previousLength = length;
     std::int32_t index = static_cast<std::int32_t>(i);
     if (i + 1 < ids.size() && std::strlen(ids[i + 1]) == length &&
-        foldedEqual(ids[i + 1], id, length))
+        EqualFolded(ids[i + 1], id, length))
       index = mgr->GetStringIndex(keeper, id); // which twin the runtime finds
-
-    const std::size_t offset = used;
+    add(id, length, index, used, number++);
     used += sizeof(Entry) / 8 + (length + 8) / 8;
-    Entry &e = *new (&records[8 * offset]) Entry{};
-    e.idLength = static_cast<std::uint32_t>(length);
-    e.number = number++;
-    unsigned char *folded = &records[8 * offset + sizeof(Entry)];
-    for (std::size_t k = 0; k < length; ++k)
-      folded[k] = fold(static_cast<unsigned char>(id[k]));
-    std::memset(folded + length, 0, 8 - length % 8);
-    e.kind = Style::Plain;
-    if (mgr->HasStringByIndex(keeper, index)) {
-      e.value = mgr->GetStringByIndex(keeper, index);
-      e.valueLength = static_cast<std::uint32_t>(TextView(e.value).size());
-      e.kind = styleOf(InferTextKind(e.value).kind);
-    }
-    if (mgr->HasVoicePathByIndex(keeper, index))
-      e.voice = mgr->GetVoicePathByIndex(keeper, index);
-    const std::uint32_t hash = foldedHash(id, length);
-    std::uint32_t slot = hash & mask;
-    while (slots[slot] != kEmptySlot)
-      slot = (slot + 1) & mask;
-    slots[slot] = std::uint64_t{hash} << 32 | offset;
   }
 
   // "<none>" is the runtime's reserved ID for no string: the empty text and
@@ -352,21 +364,7 @@ void Catalog::Impl::build() {
   n.number = static_cast<std::uint32_t>(idCount);
   n.kind = Style::Plain;
 
-  // Kinds the text would not give back, as the tool recorded them.
-  if (const Entry *kinds = lookup("@kinds"); kinds && kinds->value)
-    readKinds(TextView(kinds->value, kinds->valueLength),
-              [this](const std::string &id, const std::string &kind) {
-                Entry *e = const_cast<Entry *>(lookup(id));
-                if (!e || e == &noneEntry)
-                  return;
-                if (kind == "text")
-                  e->kind = Style::Plain;
-                else if (kind == "message")
-                  e->kind = Style::Message;
-                else if (kind == "printf")
-                  e->kind = Style::Printf;
-              });
-
+  applyRecordedKinds();
   if (const Entry *tag = lookup("@locale"); tag && tag->value)
     localeTag = toUtf8(TextView(tag->value, tag->valueLength));
   rules.reset(new PluralRules(localeTag));

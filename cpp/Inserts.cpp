@@ -12,67 +12,23 @@
 namespace phrasor {
 namespace {
 
-Want wantOfMessageType(std::uint32_t code) {
-  switch (code) {
-  case kTypeInt64:
-    return Want::Int64;
-  case kTypeDouble:
-    return Want::Double;
-  case kTypeWideChar:
-    return Want::WideChar;
-  case kTypeNarrowChar:
-    return Want::NarrowChar;
-  case kTypeWideString:
-    return Want::WideString;
-  case kTypeNarrowString:
-    return Want::NarrowString;
-  case kTypePointer:
-    return Want::Pointer;
-  default:
-    return Want::Int32;
-  }
-}
-
-Want wantOfPrintfKind(ArgKind kind) {
-  switch (kind) {
-  case ArgKind::Int64:
-    return Want::Int64;
-  case ArgKind::Double:
-    return Want::Double;
-  case ArgKind::LongDouble:
-    return Want::LongDouble;
-  case ArgKind::WideChar:
-    return Want::WideChar;
-  case ArgKind::NarrowChar:
-    return Want::NarrowChar;
-  case ArgKind::WideString:
-    return Want::WideString;
-  case ArgKind::NarrowString:
-    return Want::NarrowString;
-  case ArgKind::Pointer:
-    return Want::Pointer;
-  default:
-    return Want::Int32;
-  }
-}
-
 class PrintfCollector final : public FormatCheckHandler {
 public:
   explicit PrintfCollector(Inserts &into) : out(into) {}
   void OnText(std::uint32_t, std::uint32_t) override {}
   void OnConversion(std::uint32_t begin, std::uint32_t end,
                     const ConversionSpec &spec) override {
-    const auto add = [&](Want want, bool star) {
-      Insert insert{want, 0, begin, end, star, false, false, 0, 0};
+    const auto add = [&](ArgKind kind, bool star) {
+      Insert insert{kind, 0, begin, end, star, false, false, 0, 0};
       insert.arg = static_cast<std::uint32_t>(out.list.size());
       out.list.push_back(insert);
     };
     if (spec.widthFromArg)
-      add(Want::Int32, true);
+      add(ArgKind::Int32, true);
     if (spec.precisionFromArg)
-      add(Want::Int32, true);
+      add(ArgKind::Int32, true);
     if (spec.kind != ArgKind::None) {
-      add(wantOfPrintfKind(spec.kind), false);
+      add(spec.kind, false);
       Insert &last = out.list.back();
       last.unprefixed = spec.length == LengthMod::None &&
                         std::strchr("diouxX", spec.conversion) != nullptr;
@@ -102,22 +58,24 @@ std::string insertText(const PhrasorWChar *text, const Insert &insert) {
   return toUtf8(TextView(text + insert.begin, insert.end - insert.begin));
 }
 
-const char *describeWant(Want want) {
-  switch (want) {
-  case Want::Int32:
-  case Want::Int64:
+const char *describeKind(ArgKind kind) {
+  switch (kind) {
+  case ArgKind::Int32:
+  case ArgKind::Int64:
     return "an integer";
-  case Want::Double:
-  case Want::LongDouble:
+  case ArgKind::Double:
+  case ArgKind::LongDouble:
     return "a number";
-  case Want::WideChar:
-  case Want::NarrowChar:
+  case ArgKind::WideChar:
+  case ArgKind::NarrowChar:
     return "a character";
-  case Want::WideString:
-  case Want::NarrowString:
+  case ArgKind::WideString:
+  case ArgKind::NarrowString:
     return "text";
-  case Want::Pointer:
+  case ArgKind::Pointer:
     return "a pointer";
+  case ArgKind::None:
+    break;
   }
   return "";
 }
@@ -131,26 +89,28 @@ const char *nameOf(const Arg &a) {
   return a.name ? a.name : "an undescribed argument";
 }
 
-bool accepts(Want want, const Arg &a) {
-  switch (want) {
-  case Want::Int32:
-  case Want::Int64:
+bool accepts(ArgKind kind, const Arg &a) {
+  switch (kind) {
+  case ArgKind::Int32:
+  case ArgKind::Int64:
     return isIntegral(a.type);
-  case Want::Double:
-  case Want::LongDouble:
+  case ArgKind::Double:
+  case ArgKind::LongDouble:
     return a.type == ArgType::Floating || a.type == ArgType::Signed ||
            a.type == ArgType::Unsigned;
-  case Want::WideChar:
-  case Want::NarrowChar:
+  case ArgKind::WideChar:
+  case ArgKind::NarrowChar:
     return a.type == ArgType::Char || a.type == ArgType::Signed ||
            a.type == ArgType::Unsigned;
-  case Want::WideString:
-  case Want::NarrowString:
+  case ArgKind::WideString:
+  case ArgKind::NarrowString:
     return a.type == ArgType::Utf8Text || a.type == ArgType::Utf16Text;
-  case Want::Pointer:
+  case ArgKind::Pointer:
     return a.type == ArgType::Pointer ||
            ((a.type == ArgType::Utf8Text || a.type == ArgType::Utf16Text) &&
             a.fromPointer);
+  case ArgKind::None:
+    break;
   }
   return false;
 }
@@ -246,11 +206,11 @@ template <class F> F asFloating(const Arg &a) {
 
 // Why \p a does not suit \p insert, or null when it does.
 std::optional<std::string> unsuited(const Insert &insert, const Arg &a) {
-  if (!accepts(insert.want, a))
+  if (!accepts(insert.kind, a))
     return std::string("is ") + nameOf(a) + ", the insert takes " +
-           describeWant(insert.want);
-  if (insert.want == Want::WideChar || insert.want == Want::NarrowChar) {
-    const bool narrow = insert.want == Want::NarrowChar;
+           describeKind(insert.kind);
+  if (insert.kind == ArgKind::WideChar || insert.kind == ArgKind::NarrowChar) {
+    const bool narrow = insert.kind == ArgKind::NarrowChar;
     // A character that is not one unit (or, narrow, one ASCII byte)
     // would come out as another character.
     if (a.type == ArgType::Char &&
@@ -284,6 +244,49 @@ const PhrasorWChar *withWideInserts(const PhrasorWChar *text,
   return units;
 }
 
+// Why the message field \p f is refused, or nothing.
+std::optional<std::string> fieldProblem(const PhrasorWChar *text,
+                                        const MessageField &f) {
+  if (f.typeCode == kTypeCount)
+    return std::string("an 'n' insert would write to the host's memory");
+  if (!f.fieldNumber)
+    return std::nullopt;
+  // The formatter renders an insert through the printf engine from at
+  // most kMaxInsertSpec units of its spec, and walks on over anything
+  // after the conversion. A spec the engine refuses is a broken message,
+  // whatever the buffer; refusing it here means a refusal at render time
+  // can only be a full buffer.
+  PhrasorWChar spec[kMaxInsertSpec + 1];
+  const std::uint32_t units =
+      f.specLength < kMaxInsertSpec ? f.specLength : kMaxInsertSpec;
+  std::memcpy(spec, text + f.specStart, units * sizeof(PhrasorWChar));
+  spec[units] = 0;
+  ConversionSpec parsed;
+  const PhrasorWChar *next;
+  SpecError error = ParseConversionSpec(spec, parsed, next);
+  if (error == SpecError::None && *next) {
+    TailCheck tail;
+    CheckFormat(next, tail);
+    error = tail.error;
+  }
+  if (error == SpecError::None)
+    return std::nullopt;
+  return "insert %" + std::to_string(f.fieldNumber) + ": " +
+         SpecErrorText(error);
+}
+
+Insert messageInsert(const MessageField &f) {
+  return Insert{ArgKindOfMessageType(f.typeCode),
+                static_cast<std::uint8_t>(f.typeCode),
+                f.insertStart,
+                f.specStart + f.specLength + 1u,
+                false,
+                f.typeCode == kTypeInt,
+                f.specLength + 3u <= kMaxInsertSpec,
+                f.specStart + f.specLength - 1u,
+                f.fieldNumber - 1u};
+}
+
 } // namespace
 
 Inserts parseMessage(const PhrasorWChar *text) {
@@ -296,55 +299,19 @@ Inserts parseMessage(const PhrasorWChar *text) {
     return r;
   }
   for (std::uint32_t k = 0; k < layout.count; ++k) {
-    const MessageField &f = layout.fields[k];
-    if (f.typeCode == kTypeCount) {
-      r.problem = "an 'n' insert would write to the host's memory";
-      return r;
-    }
-    if (!f.fieldNumber)
-      continue;
-    // The formatter renders an insert through the printf engine from at
-    // most kMaxInsertSpec units of its spec, and walks on over anything
-    // after the conversion. A spec the engine refuses is a broken message,
-    // whatever the buffer; refusing it here means a refusal at render time
-    // can only be a full buffer.
-    PhrasorWChar spec[kMaxInsertSpec + 1];
-    const std::uint32_t units =
-        f.specLength < kMaxInsertSpec ? f.specLength : kMaxInsertSpec;
-    std::memcpy(spec, text + f.specStart, units * sizeof(PhrasorWChar));
-    spec[units] = 0;
-    ConversionSpec parsed;
-    const PhrasorWChar *next;
-    SpecError error = ParseConversionSpec(spec, parsed, next);
-    if (error == SpecError::None && *next) {
-      TailCheck tail;
-      CheckFormat(next, tail);
-      error = tail.error;
-    }
-    if (error != SpecError::None) {
-      r.problem = "insert %" + std::to_string(f.fieldNumber) + ": " +
-                  SpecErrorText(error);
+    if (std::optional<std::string> problem =
+            fieldProblem(text, layout.fields[k])) {
+      r.problem = std::move(*problem);
       return r;
     }
   }
-  const auto insertOf = [](const MessageField &f) {
-    Insert insert{wantOfMessageType(f.typeCode),
-                  static_cast<std::uint8_t>(f.typeCode),
-                  f.insertStart,
-                  f.specStart + f.specLength + 1u,
-                  false,
-                  f.typeCode == kTypeInt,
-                  f.specLength + 3u <= kMaxInsertSpec,
-                  f.specStart + f.specLength - 1u,
-                  f.fieldNumber - 1u};
-    return insert;
-  };
   for (std::uint32_t field = 1; field <= layout.highestField; ++field)
-    r.list.push_back(insertOf(layout.fields[layout.fieldOrder[field - 1]]));
+    r.list.push_back(
+        messageInsert(layout.fields[layout.fieldOrder[field - 1]]));
   for (std::uint32_t k = 0; k < layout.count; ++k) {
     const MessageField &f = layout.fields[k];
     if (f.fieldNumber && layout.fieldOrder[f.fieldNumber - 1] != k)
-      r.repeats.push_back(insertOf(f));
+      r.repeats.push_back(messageInsert(f));
   }
   r.length = static_cast<std::uint32_t>(TextView(text).size());
   r.ok = true;
@@ -370,106 +337,144 @@ Inserts parsePrintf(const PhrasorWChar *text) {
   return r;
 }
 
+namespace {
+
+Error mismatch(std::string_view id, const PhrasorWChar *text,
+               const Insert &insert, const std::string &why) {
+  return Error(Errc::ArgumentMismatch,
+               "'" + std::string(id) + "': argument " +
+                   std::to_string(insert.arg + 1) +
+                   (insert.star ? " (a '*' of " : " (for ") +
+                   insertText(text, insert) + ") " + why);
+}
+
+// Why \p args do not suit \p inserts, or nothing when they do.
+std::optional<Error> checkArguments(const Inserts &inserts,
+                                    const PhrasorWChar *text,
+                                    std::string_view id, const Arg *args,
+                                    std::size_t count) {
+  if (count < inserts.list.size())
+    return mismatch(id, text, inserts.list[count],
+                    "is missing: the text takes " +
+                        std::to_string(inserts.list.size()) + " arguments, " +
+                        std::to_string(count) + " given");
+  for (const Insert &insert : inserts.list)
+    if (std::optional<std::string> why = unsuited(insert, args[insert.arg]))
+      return mismatch(id, text, insert, *why);
+  for (const Insert &insert : inserts.repeats)
+    if (std::optional<std::string> why = unsuited(insert, args[insert.arg]))
+      return mismatch(id, text, insert, *why);
+  return std::nullopt;
+}
+
+// Adds \p a, which suits \p insert, to \p out as the insert takes it.
+void pushValue(const Insert &insert, const Arg &a, ArgList &out) {
+  switch (insert.kind) {
+  case ArgKind::Int32:
+  case ArgKind::WideChar:
+  case ArgKind::NarrowChar:
+    out.push(static_cast<std::int32_t>(a.value.i));
+    break;
+  case ArgKind::Int64:
+    out.push(static_cast<std::int64_t>(a.value.i));
+    break;
+  case ArgKind::Double:
+    out.push(asFloating<double>(a));
+    break;
+  case ArgKind::LongDouble:
+    out.push(asFloating<long double>(a));
+    break;
+  case ArgKind::WideString:
+    out.push(wideText(a, out));
+    break;
+  case ArgKind::NarrowString:
+    out.push(narrowText(a, out));
+    break;
+  case ArgKind::Pointer:
+    out.push(a.value.p);
+    break;
+  case ArgKind::None: // never listed: every insert takes something
+    break;
+  }
+}
+
+// An integer wider than 32 bits is rendered whole by an insert without a
+// size prefix, as C++ formatting libraries do, rather than cut to 32 bits
+// with no sign of it. Every insert of its field must be such an insert,
+// or the field keeps the narrowing its prefix asks for.
+bool widenable(const Inserts &inserts, const Insert &insert, const Arg &a) {
+  if (insert.kind != ArgKind::Int32 || !insert.unprefixed || insert.star ||
+      !a.wide)
+    return false;
+  for (const Insert &other : inserts.repeats)
+    if (other.arg == insert.arg && !other.unprefixed)
+      return false;
+  return true;
+}
+
+// The inserts to widen, kept in the list's scratch area so that
+// formatting into a caller's buffer stays free of allocation.
+struct Widening {
+  const Insert **inserts = nullptr;
+  std::size_t count = 0;
+};
+
+// Adds \p insert and the other inserts of its field to \p to; false
+// when one of them has no room for "I64" in its spec.
+bool addWidened(const Inserts &inserts, const Insert &insert, Widening &to,
+                ArgList &out) {
+  const auto roomless = [&](const Insert &x) {
+    return x.arg == insert.arg && !x.roomToWiden;
+  };
+  if (!insert.roomToWiden ||
+      std::any_of(inserts.repeats.begin(), inserts.repeats.end(), roomless))
+    return false;
+  if (!to.inserts)
+    to.inserts = static_cast<const Insert **>(
+        out.scratch((inserts.list.size() + inserts.repeats.size()) *
+                    sizeof(const Insert *)));
+  to.inserts[to.count++] = &insert;
+  for (const Insert &other : inserts.repeats)
+    if (other.arg == insert.arg)
+      to.inserts[to.count++] = &other;
+  return true;
+}
+
+} // namespace
+
 std::optional<Error> bindArguments(const Inserts &inserts,
                                    const PhrasorWChar *text,
                                    std::string_view id, const Arg *args,
                                    std::size_t count, ArgList &out,
                                    const PhrasorWChar *&render) {
   render = text;
-  const auto mismatch = [&](const Insert &insert, std::string why) {
-    return Error(Errc::ArgumentMismatch,
-                 "'" + std::string(id) + "': argument " +
-                     std::to_string(insert.arg + 1) +
-                     (insert.star ? " (a '*' of " : " (for ") +
-                     insertText(text, insert) + ") " + why);
-  };
-  if (count < inserts.list.size())
-    return mismatch(inserts.list[count],
-                    "is missing: the text takes " +
-                        std::to_string(inserts.list.size()) + " arguments, " +
-                        std::to_string(count) + " given");
-  for (const Insert &insert : inserts.list)
-    if (std::optional<std::string> why = unsuited(insert, args[insert.arg]))
-      return mismatch(insert, std::move(*why));
-  for (const Insert &insert : inserts.repeats)
-    if (std::optional<std::string> why = unsuited(insert, args[insert.arg]))
-      return mismatch(insert, std::move(*why));
-
-  // An integer wider than 32 bits is rendered whole by an insert without a
-  // size prefix, as C++ formatting libraries do, rather than cut to 32 bits
-  // with no sign of it. Every insert of its field must be such an insert,
-  // or the field keeps the narrowing its prefix asks for.
-  // The inserts to widen, kept in the list's scratch area so that
-  // formatting into a caller's buffer stays free of allocation.
-  const Insert **widen = nullptr;
-  std::size_t widened = 0;
-  const auto widenable = [&](const Insert &insert) {
-    if (!insert.unprefixed || insert.star || !args[insert.arg].wide)
-      return false;
-    for (const Insert &other : inserts.repeats)
-      if (other.arg == insert.arg && !other.unprefixed)
-        return false;
-    return true;
-  };
-  for (std::size_t i = 0; i < inserts.list.size(); ++i) {
-    const Insert &insert = inserts.list[i];
-    const Arg &a = args[i];
-    switch (insert.want) {
-    case Want::Int32:
-      if (widenable(insert)) {
-        const auto roomless = [&](const Insert &x) {
-          return x.arg == insert.arg && !x.roomToWiden;
-        };
-        if (!insert.roomToWiden || std::any_of(inserts.repeats.begin(),
-                                               inserts.repeats.end(), roomless))
-          return mismatch(insert, std::string("is ") + nameOf(a) +
-                                      ", wider than 32 bits, and the "
-                                      "insert's spec is too long to widen");
-        if (!widen)
-          widen = static_cast<const Insert **>(
-              out.scratch((inserts.list.size() + inserts.repeats.size()) *
-                          sizeof(const Insert *)));
-        widen[widened++] = &insert;
-        for (const Insert &other : inserts.repeats)
-          if (other.arg == insert.arg)
-            widen[widened++] = &other;
-        out.push(static_cast<std::int64_t>(a.value.i));
-        break;
-      }
-      out.push(static_cast<std::int32_t>(a.value.i));
-      break;
-    case Want::Int64:
-      out.push(static_cast<std::int64_t>(a.value.i));
-      break;
-    case Want::Double:
-      out.push(asFloating<double>(a));
-      break;
-    case Want::LongDouble:
-      out.push(asFloating<long double>(a));
-      break;
-    case Want::WideChar:
-    case Want::NarrowChar:
-      out.push(static_cast<std::int32_t>(a.value.i));
-      break;
-    case Want::WideString:
-      out.push(wideText(a, out));
-      break;
-    case Want::NarrowString:
-      out.push(narrowText(a, out));
-      break;
-    case Want::Pointer:
-      out.push(a.value.p);
-      break;
+  if (std::optional<Error> refused =
+          checkArguments(inserts, text, id, args, count))
+    return refused;
+  Widening wide;
+  for (const Insert &insert : inserts.list) {
+    const Arg &a = args[insert.arg];
+    if (!widenable(inserts, insert, a)) {
+      pushValue(insert, a, out);
+      continue;
     }
+    if (!addWidened(inserts, insert, wide, out))
+      return mismatch(id, text, insert,
+                      std::string("is ") + nameOf(a) +
+                          ", wider than 32 bits, and the insert's spec is "
+                          "too long to widen");
+    out.push(static_cast<std::int64_t>(a.value.i));
   }
-  if (widened) {
-    if (inserts.length + 3 * widened > kMaxMessageLength)
-      return mismatch(*widen[0], "is wider than 32 bits, and the text is too "
-                                 "long to widen its insert");
-    std::sort(widen, widen + widened, [](const Insert *x, const Insert *y) {
-      return x->letter < y->letter;
-    });
-    render = withWideInserts(text, inserts.length, widen, widened, out);
+  if (wide.count) {
+    if (inserts.length + 3 * wide.count > kMaxMessageLength)
+      return mismatch(id, text, *wide.inserts[0],
+                      "is wider than 32 bits, and the text is too long to "
+                      "widen its insert");
+    std::sort(
+        wide.inserts, wide.inserts + wide.count,
+        [](const Insert *x, const Insert *y) { return x->letter < y->letter; });
+    render =
+        withWideInserts(text, inserts.length, wide.inserts, wide.count, out);
   }
   return std::nullopt;
 }

@@ -23,21 +23,8 @@
 
 namespace phrasor {
 
-/// What one insert (or a '*' of a printf conversion) takes.
-enum class Want : std::uint8_t {
-  Int32,        ///< any integer, cut to 32 bits
-  Int64,        ///< any integer
-  Double,       ///< floating point or an integer
-  LongDouble,   ///< the same, where %L takes a long double
-  WideChar,     ///< a character or an integer, one UTF-16 unit
-  NarrowChar,   ///< a character or an integer, one byte
-  WideString,   ///< UTF-8 or UTF-16 text, handed over as UTF-16
-  NarrowString, ///< UTF-8 or UTF-16 text, handed over as narrow text
-  Pointer,      ///< a pointer
-};
-
 struct Insert {
-  Want want;
+  ArgKind kind;            ///< what it takes
   std::uint8_t letterCode; ///< the message type code (narrowing), or 0
   std::uint32_t begin;     ///< the insert's place in the text
   std::uint32_t end;

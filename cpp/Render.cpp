@@ -98,7 +98,8 @@ bool mayWriteZero(Style style, const Inserts &parsed, bool kept) {
   if (!kept)
     return true;
   const auto isChar = [](const Insert &insert) {
-    return insert.want == Want::WideChar || insert.want == Want::NarrowChar;
+    return insert.kind == ArgKind::WideChar ||
+           insert.kind == ArgKind::NarrowChar;
   };
   for (const Insert &insert : parsed.list)
     if (isChar(insert))

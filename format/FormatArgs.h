@@ -11,6 +11,8 @@
 #ifndef PHRASOR_FORMAT_FORMATARGS_H
 #define PHRASOR_FORMAT_FORMATARGS_H
 
+#include "format/ArgKind.h"
+
 #include <stdarg.h>
 #include <stddef.h>
 #include <stdint.h>
@@ -52,11 +54,11 @@ private:
   va_list list;
 };
 
-/// One typed argument: what a variadic call would have passed.
+/// One typed argument: what a variadic call would have passed. Its kind is
+/// how the value is passed (see PassedAs): Int32, Int64, Double, LongDouble
+/// or Pointer.
 struct FormatValue {
-  enum class Type : uint8_t { Int32, Int64, Double, LongDouble, Pointer };
-
-  Type type;
+  ArgKind kind;
   union {
     int32_t int32;
     int64_t int64;
@@ -66,12 +68,12 @@ struct FormatValue {
   };
 
   FormatValue() = default;
-  FormatValue(int32_t value) : type(Type::Int32), int32(value) {}
-  FormatValue(int64_t value) : type(Type::Int64), int64(value) {}
-  FormatValue(double value) : type(Type::Double), real(value) {}
-  FormatValue(long double value) : type(Type::LongDouble), longReal(value) {}
-  FormatValue(const void *value) : type(Type::Pointer), pointer(value) {}
-  FormatValue(decltype(nullptr)) : type(Type::Pointer), pointer(nullptr) {}
+  FormatValue(int32_t value) : kind(ArgKind::Int32), int32(value) {}
+  FormatValue(int64_t value) : kind(ArgKind::Int64), int64(value) {}
+  FormatValue(double value) : kind(ArgKind::Double), real(value) {}
+  FormatValue(long double value) : kind(ArgKind::LongDouble), longReal(value) {}
+  FormatValue(const void *value) : kind(ArgKind::Pointer), pointer(value) {}
+  FormatValue(decltype(nullptr)) : kind(ArgKind::Pointer), pointer(nullptr) {}
 };
 
 /// Arguments taken in order from an array of typed values. A request past
@@ -84,25 +86,25 @@ public:
       : values(list), count(length) {}
 
   int32_t NextInt32() override {
-    const FormatValue *v = Take(FormatValue::Type::Int32);
+    const FormatValue *v = Take(ArgKind::Int32);
     return v ? v->int32 : 0;
   }
   int64_t NextInt64() override {
-    const FormatValue *v = Take(FormatValue::Type::Int64);
+    const FormatValue *v = Take(ArgKind::Int64);
     return v ? v->int64 : 0;
   }
   double NextDouble() override {
-    const FormatValue *v = Take(FormatValue::Type::Double);
+    const FormatValue *v = Take(ArgKind::Double);
     return v ? v->real : 0.0;
   }
   long double NextLongDouble() override {
-    const FormatValue *v = Take(FormatValue::Type::LongDouble);
+    const FormatValue *v = Take(ArgKind::LongDouble);
     return v ? v->longReal : 0.0L;
   }
   const void *NextPointer() override {
     // Terminated whether read as narrow or as wide text.
     static const uint16_t kEmptyText[2] = {0, 0};
-    const FormatValue *v = Take(FormatValue::Type::Pointer);
+    const FormatValue *v = Take(ArgKind::Pointer);
     return v ? v->pointer : kEmptyText;
   }
 
@@ -112,9 +114,9 @@ public:
   size_t Mismatched() const { return mismatched; }
 
 private:
-  const FormatValue *Take(FormatValue::Type type) {
+  const FormatValue *Take(ArgKind kind) {
     const size_t at = taken++;
-    if (at < count && values[at].type == type)
+    if (at < count && values[at].kind == kind)
       return &values[at];
     ++mismatched;
     return nullptr;

@@ -421,10 +421,10 @@ MessageStatus CheckArguments(const PhrasorWChar *format,
     const MessageField &named = layout.fields[layout.fieldOrder[f - 1]];
     if (named.typeCode > kTypePointer)
       return MessageStatus::UnknownArgumentType;
-    const ArgKind kind = InsertArgKind(named.typeCode);
+    const ArgKind kind = Promoted(ArgKindOfMessageType(named.typeCode));
     for (uint32_t k = 0; k < layout.count; ++k)
       if (layout.fields[k].fieldNumber == f &&
-          InsertArgKind(layout.fields[k].typeCode) != kind)
+          Promoted(ArgKindOfMessageType(layout.fields[k].typeCode)) != kind)
         return MessageStatus::UnknownArgumentSize;
   }
   for (uint32_t k = 0; k < layout.count; ++k)
@@ -465,7 +465,7 @@ MessageStatus QVFormatMessageT::TakeArguments(MessageLayout &layout,
                                               FormatArgs &args) const {
   for (uint32_t f = 1; f <= layout.highestField; ++f) {
     MessageField &field = layout.fields[layout.fieldOrder[f - 1]];
-    switch (InsertArgKind(field.typeCode)) {
+    switch (PassedAs(ArgKindOfMessageType(field.typeCode))) {
     case ArgKind::Int32:
       field.value = FormatValue(args.NextInt32());
       break;
@@ -475,8 +475,6 @@ MessageStatus QVFormatMessageT::TakeArguments(MessageLayout &layout,
     case ArgKind::Double:
       field.value = FormatValue(args.NextDouble());
       break;
-    case ArgKind::WideString:
-    case ArgKind::NarrowString:
     case ArgKind::Pointer:
       field.value = FormatValue(args.NextPointer());
       break;
@@ -579,19 +577,6 @@ MessageStatus PrepareMessage(const PhrasorWChar *format,
 
 namespace {
 
-FormatValue::Type ValueTypeOf(uint32_t typeCode) {
-  switch (InsertArgKind(typeCode)) {
-  case ArgKind::Int32:
-    return FormatValue::Type::Int32;
-  case ArgKind::Int64:
-    return FormatValue::Type::Int64;
-  case ArgKind::Double:
-    return FormatValue::Type::Double;
-  default:
-    return FormatValue::Type::Pointer;
-  }
-}
-
 // Pass 4 of Format from a prepared message; \p rendered tells whether an
 // insert was reached, which decides the buffer form's last element.
 MessageStatus RenderPrepared(WSink &sink, const PhrasorWChar *format,
@@ -603,8 +588,9 @@ MessageStatus RenderPrepared(WSink &sink, const PhrasorWChar *format,
   if (count < layout.highestField)
     return MessageStatus::UnknownArgumentType;
   for (uint32_t f = 1; f <= layout.highestField; ++f)
-    if (values[f - 1].type !=
-        ValueTypeOf(layout.fields[layout.fieldOrder[f - 1]].typeCode))
+    if (values[f - 1].kind !=
+        PassedAs(ArgKindOfMessageType(
+            layout.fields[layout.fieldOrder[f - 1]].typeCode)))
       return MessageStatus::UnknownArgumentType;
   uint32_t q = 0;
   for (uint32_t k = 0; k < layout.count; ++k) {

@@ -53,38 +53,6 @@ inline bool IsWritten(MessageStatus status) {
 /// "invalid field type".
 const char *DescribeMessageStatus(MessageStatus status);
 
-/// The kind of argument an insert consumes (0 means none / not a type).
-enum MessageType : uint32_t {
-  kTypeNone = 0,
-  kTypeLong = 1,         ///< ld li lo lx lX
-  kTypeULong = 2,        ///< lu
-  kTypeWideChar = 3,     ///< c lc lC
-  kTypeWideString = 4,   ///< s ls lS
-  kTypeShort = 5,        ///< hd hi ho hx hX
-  kTypeUShort = 6,       ///< hu
-  kTypeNarrowChar = 7,   ///< C hc hC
-  kTypeNarrowString = 8, ///< S hs hS
-  kTypeInt64 = 9,        ///< I64d ...
-  kTypeInt32 = 10,       ///< I32d ...
-  kTypeInt = 11,         ///< d i o u x X
-  kTypeDouble = 12,      ///< e E f g G
-  kTypeCount = 13,       ///< n (always refused)
-  kTypePointer = 14,     ///< p
-};
-
-/// What an insert of \p typeCode takes from the argument list, as the
-/// printf engine names it. Characters and shorts arrive as promoted ints,
-/// so they share Int32; inserts repeating a field must agree on this.
-inline ArgKind InsertArgKind(uint32_t typeCode) {
-  constexpr ArgKind kKinds[] = {
-      ArgKind::None,         ArgKind::Int32,   ArgKind::Int32,  ArgKind::Int32,
-      ArgKind::WideString,   ArgKind::Int32,   ArgKind::Int32,  ArgKind::Int32,
-      ArgKind::NarrowString, ArgKind::Int64,   ArgKind::Int32,  ArgKind::Int32,
-      ArgKind::Double,       ArgKind::Pointer, ArgKind::Pointer};
-  return typeCode < sizeof(kKinds) / sizeof(kKinds[0]) ? kKinds[typeCode]
-                                                       : ArgKind::None;
-}
-
 /// One insert or escape of a message.
 struct MessageField {
   uint16_t insertStart; ///< position of the '%'

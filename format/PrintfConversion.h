@@ -9,6 +9,8 @@
 #ifndef PHRASOR_FORMAT_PRINTFCONVERSION_H
 #define PHRASOR_FORMAT_PRINTFCONVERSION_H
 
+#include "format/ArgKind.h"
+
 #include "PhrasorRuntime.h"
 
 #include <stdint.h>
@@ -40,21 +42,6 @@ enum class LengthMod : uint8_t {
   I,   ///< pointer width
   I32, ///< 32-bit
   I64, ///< 64-bit
-};
-
-/// What a conversion takes from the argument list (after any `*`s, which
-/// each take an int).
-enum class ArgKind : uint8_t {
-  None,         ///< %%
-  Int32,        ///< integers of 32 bits or fewer, as a promoted int
-  Int64,        ///< 64-bit integers
-  Double,       ///< floating point
-  WideChar,     ///< an int whose low 16 bits are the unit
-  NarrowChar,   ///< an int whose low 8 bits are the byte
-  WideString,   ///< const PhrasorWChar *
-  NarrowString, ///< const char *
-  Pointer,      ///< %p
-  LongDouble,   ///< %L where long double is wider than double
 };
 
 /// Why a spec was refused.

@@ -36,7 +36,7 @@ bool WideLengthAt(const char *block, uint32_t size, uint64_t offset,
   const char *text = block + offset;
   const uint64_t available = (size - offset) / 2;
   uint64_t i = 0;
-#if PHRASOR_VECTOR_COMPARE
+#if PHRASOR_HAS_SSE2
   for (; i + 8 <= available; i += 8) {
     __m128i v =
         _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + 2 * i));

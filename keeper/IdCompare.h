@@ -44,17 +44,8 @@
 #define PHRASOR_NO_SANITIZE
 #endif
 
-// SSE2 is part of every x86-64 target; 32-bit x86 builds have it only when
-// asked for, and keep the byte loop otherwise.
-#if defined(__SSE2__) || defined(_M_X64) ||                                    \
-    (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-#define PHRASOR_VECTOR_COMPARE 1
-#include <emmintrin.h>
-#if defined(_MSC_VER) && !defined(__clang__)
+#if PHRASOR_HAS_SSE2 && defined(_MSC_VER) && !defined(__clang__)
 #include <intrin.h>
-#endif
-#else
-#define PHRASOR_VECTOR_COMPARE 0
 #endif
 
 namespace phrasor {
@@ -62,15 +53,7 @@ namespace detail {
 
 constexpr uint32_t kVectorSize = 16;
 
-#if PHRASOR_VECTOR_COMPARE
-/// Adds 0x20 to every byte in 'A'..'Z', as FoldAscii does. The compares are
-/// signed, so bytes of 0x80 and up fall outside the range and never fold.
-inline __m128i FoldBytes(__m128i v) {
-  __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('A' - 1)),
-                                _mm_cmplt_epi8(v, _mm_set1_epi8('Z' + 1)));
-  return _mm_add_epi8(v, _mm_and_si128(upper, _mm_set1_epi8(0x20)));
-}
-
+#if PHRASOR_HAS_SSE2
 inline unsigned LowestMark(unsigned marks) {
 #if defined(__GNUC__) || defined(__clang__)
   return static_cast<unsigned>(__builtin_ctz(marks));
@@ -91,7 +74,7 @@ PHRASOR_NO_SANITIZE inline int IdCompareFrom(const char *id, const char *stored,
                                              const char *storedBegin,
                                              const char *storedEnd,
                                              uint32_t start, uint32_t &common) {
-#if PHRASOR_VECTOR_COMPARE
+#if PHRASOR_HAS_SSE2
   using namespace detail;
   const unsigned char *x = reinterpret_cast<const unsigned char *>(id);
   const unsigned char *y = reinterpret_cast<const unsigned char *>(stored);
@@ -124,8 +107,8 @@ PHRASOR_NO_SANITIZE inline int IdCompareFrom(const char *id, const char *stored,
         _mm_loadu_si128(reinterpret_cast<const __m128i *>(y + i - skew));
     // A mark where the folded bytes differ or the caller's ID ends; the
     // lowest mark decides, as in the byte loop.
-    unsigned same = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_cmpeq_epi8(FoldBytes(a), FoldBytes(b))));
+    unsigned same = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_cmpeq_epi8(FoldAsciiVector(a), FoldAsciiVector(b))));
     unsigned end = static_cast<unsigned>(
         _mm_movemask_epi8(_mm_cmpeq_epi8(a, _mm_setzero_si128())));
     unsigned marks = (~same | end) & valid;

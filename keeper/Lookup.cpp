@@ -51,7 +51,7 @@ constexpr uint32_t kPrefetchFromCount = 8192;
 // table's entry and the stored ID it names. While one comparison runs, the
 // stored IDs of both possible next probes and the probe entries of the step
 // after are fetched, and the current probe's pair, which a hit reads next.
-constexpr bool kSkipSharedPrefix = !PHRASOR_VECTOR_COMPARE;
+constexpr bool kSkipSharedPrefix = !PHRASOR_HAS_SSE2;
 
 template <bool Prefetch>
 int32_t Search(const CStringKeeper &keeper, const char *id) {

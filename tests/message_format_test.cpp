@@ -32,20 +32,21 @@ const std::string kBadSpec = "[QVFormatMessageT Error - Invalid format "
 using Value = FormatValue;
 
 /// The letter a test expects for an argument of each type.
-char Letter(FormatValue::Type type) {
-  switch (type) {
-  case FormatValue::Type::Int32:
+char Letter(ArgKind kind) {
+  switch (kind) {
+  case ArgKind::Int32:
     return 'i';
-  case FormatValue::Type::Int64:
+  case ArgKind::Int64:
     return 'L';
-  case FormatValue::Type::Double:
+  case ArgKind::Double:
     return 'd';
-  case FormatValue::Type::LongDouble:
+  case ArgKind::LongDouble:
     return 'D';
-  case FormatValue::Type::Pointer:
+  case ArgKind::Pointer:
     return 'p';
+  default:
+    return '?';
   }
-  return '?';
 }
 
 struct Outcome {
@@ -67,7 +68,7 @@ Outcome Format(const std::string &format, std::vector<Value> values = {},
   if (asked) {
     asked->clear();
     for (std::size_t i = 0; i < args.Taken() && i < values.size(); ++i)
-      *asked += Letter(values[i].type);
+      *asked += Letter(values[i].kind);
   }
   if (length == 0)
     return {ok, ""};

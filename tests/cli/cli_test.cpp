@@ -441,7 +441,8 @@ TEST_F(Cli, FormatConvertsEachArgumentByItsInsert) {
   Write("m.json", R"({
   "DLG": "%2!d! Punkte für %1!s!",
   "ALL": "%1!c! %2!.1f! %3!I64d! %4!S! %5!x!",
-  "HUD": "HP %d/%d"
+  "HUD": "HP %d/%d",
+  "PTR": "%p %hc %*d"
 })");
   ASSERT_EQ(Run({"build", "m.json", "-o", "m.skdb"}).code, 0);
   struct Row {
@@ -460,6 +461,31 @@ TEST_F(Cli, FormatConvertsEachArgumentByItsInsert) {
        "",
        "'DLG' takes 2 arguments (%1!s!, %2!d!), 1 given"},
       {{"DLG", "Ann", "seven"}, 2, "", "argument 2 'seven' for %2!d!"},
+      // Each kind of insert names what its argument should have been.
+      {{"ALL", "ab", "2.5", "1", "n", "1"},
+       2,
+       "",
+       "argument 1 'ab' for %1!c!: expected one character"},
+      {{"ALL", "a", "x", "1", "n", "1"},
+       2,
+       "",
+       "argument 2 'x' for %2!.1f!: expected a number"},
+      {{"ALL", "a", "2.5", "1", "n", "4294967296"},
+       2,
+       "",
+       "argument 5 '4294967296' for %5!x!: expected a 32-bit integer"},
+      {{"PTR", "-1", "a", "3", "4"},
+       2,
+       "",
+       "argument 1 '-1' for %p: expected an address"},
+      {{"PTR", "0x10", "ab", "3", "4"},
+       2,
+       "",
+       "argument 2 'ab' for %hc: expected one byte"},
+      {{"PTR", "0x10", "a", "x", "4"},
+       2,
+       "",
+       "argument 3 'x' for a '*' of %*d: expected a 32-bit integer"},
       {{"HUD", "3", "10"}, 0, "HP 3/10\n", ""}, // a printf text, by its kind
       {{"HUD", "1"}, 2, "", "'HUD' takes 2 arguments, 1 given"},
       {{"NOPE"}, 1, "", "no entry 'NOPE'"},

@@ -2,7 +2,7 @@
 
 #include "tools/phrasor/Utf.h"
 
-#include "base/StrUtil.h"
+#include "base/AsciiFold.h"
 
 #include <utf8.h>
 
@@ -81,19 +81,12 @@ RuntimeString ToRuntime(std::u16string_view text) {
 // Folded as the runtime's lookups fold IDs, by the runtime's own fold.
 std::string AsciiLower(std::string_view text) {
   std::string out(text);
-  for (char &c : out)
-    c = static_cast<char>(FoldAscii(static_cast<unsigned char>(c)));
+  FoldAsciiCopy(out.data(), out.data(), out.size());
   return out;
 }
 
 bool EqualsAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (FoldAscii(static_cast<unsigned char>(a[i])) !=
-        FoldAscii(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
+  return a.size() == b.size() && EqualFolded(a.data(), b.data(), a.size());
 }
 
 std::string Trimmed(std::string_view text, std::string_view space) {

@@ -7,18 +7,26 @@
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/files/FileIo.h"
 
+#include <iterator>
+
 namespace phrasor::tool {
 
+namespace {
+
+// Indexed by ValueKind.
+constexpr const char *kKindNames[] = {"text", "message", "printf"};
+
+ValueKind KindOf(TextKind kind) {
+  return kind == TextKind::Message  ? ValueKind::Message
+         : kind == TextKind::Printf ? ValueKind::Printf
+                                    : ValueKind::Text;
+}
+
+} // namespace
+
 const char *KindName(ValueKind kind) {
-  switch (kind) {
-  case ValueKind::Text:
-    return "text";
-  case ValueKind::Message:
-    return "message";
-  case ValueKind::Printf:
-    return "printf";
-  }
-  return "text";
+  const auto k = static_cast<std::size_t>(kind);
+  return k < std::size(kKindNames) ? kKindNames[k] : kKindNames[0];
 }
 
 std::optional<ValueKind> ParseKind(std::string_view name) {
@@ -32,17 +40,7 @@ KindReading InferKind(std::u16string_view value) {
   // Stored values end at their first zero, as the runtime reads them.
   const KindInference inferred = InferTextKind(ToRuntime(value).c_str());
   KindReading r;
-  switch (inferred.kind) {
-  case TextKind::Plain:
-    r.kind = ValueKind::Text;
-    break;
-  case TextKind::Message:
-    r.kind = ValueKind::Message;
-    break;
-  case TextKind::Printf:
-    r.kind = ValueKind::Printf;
-    break;
-  }
+  r.kind = KindOf(inferred.kind);
   if (inferred.doubt == KindDoubt::DoubledPercent)
     r.doubt = "'%%' takes no argument, so as a text it shows two percent "
               "signs; write '%' alone, or mark the entry printf or message "
@@ -56,28 +54,22 @@ KindReading InferKind(std::u16string_view value) {
 
 ValueReport CheckValueAs(std::u16string_view value, ValueKind kind) {
   ValueReport r;
-  switch (kind) {
-  case ValueKind::Text:
-    r.style = ValueStyle::Plain;
-    break;
-  case ValueKind::Message:
+  if (kind == ValueKind::Message) {
     r.style = ValueStyle::Message;
     r.message = ReadAsMessage(value);
-    if (!r.message.ok)
+    if (r.message.ok)
+      CheckMessageInserts(r);
+    else
       r.errors.push_back("not a valid message: " + r.message.problem +
                          (value.find(u'%') != std::u16string_view::npos
                               ? " (a percent sign in a message is written %%)"
                               : ""));
-    else
-      CheckMessageInserts(r);
-    break;
-  case ValueKind::Printf:
+  } else if (kind == ValueKind::Printf) {
     r.style = ValueStyle::Printf;
     r.printf = CheckPrintfFormat(value);
     if (!r.printf.ok)
       r.errors.push_back("not a valid printf format: " + r.printf.problem +
                          " (a percent sign in a format is written %%)");
-    break;
   }
   return r;
 }

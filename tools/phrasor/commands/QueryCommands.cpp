@@ -214,99 +214,81 @@ InsertsByField(const MessageReading &message, const FormatOptions &options) {
   return byField;
 }
 
-/// Converts the command-line text \p arg, the argument for \p insert at
-/// \p position (0-based), to the value the insert's type takes; a wide
-/// string's units are kept in \p keep. Throws FatalError when the text does
-/// not fit the type; false when the insert's type cannot be formatted.
-bool ConvertArgument(const std::string &arg, std::size_t position,
-                     uint32_t type, const std::string &shown, FormatValue &v,
-                     RuntimeString &keep) {
-  auto bad = [&](const std::string &what) {
-    throw FatalError("argument " + std::to_string(position + 1) + " '" + arg +
-                     "' for " + shown + ": expected " + what);
-  };
-  int64_t integer = 0;
-  switch (type) {
-  case kTypeLong:
-  case kTypeULong:
-  case kTypeShort:
-  case kTypeUShort:
-  case kTypeInt32:
-  case kTypeInt:
-    if (!ParseInteger(arg, INT32_MIN, UINT32_MAX, integer))
-      bad("a 32-bit integer");
-    v = FormatValue(static_cast<int32_t>(integer));
-    return true;
-  case kTypeInt64:
-    if (!ParseInteger(arg, INT64_MIN, -1, integer))
-      bad("a 64-bit integer");
-    v = FormatValue(integer);
-    return true;
-  case kTypeWideChar: {
-    std::optional<std::u16string> wide = Utf8ToUtf16(arg);
-    if (!wide || wide->size() != 1)
-      bad("one character");
-    v = FormatValue(static_cast<int32_t>((*wide)[0]));
-    return true;
-  }
-  case kTypeNarrowChar:
-    if (arg.size() != 1)
-      bad("one byte");
-    v = FormatValue(static_cast<int32_t>(static_cast<unsigned char>(arg[0])));
-    return true;
-  case kTypeWideString: {
-    std::optional<std::u16string> wide = Utf8ToUtf16(arg);
-    if (!wide)
-      bad("UTF-8 text");
-    keep = ToRuntime(*wide);
-    v = FormatValue(static_cast<const void *>(keep.c_str()));
-    return true;
-  }
-  case kTypeNarrowString:
-    v = FormatValue(static_cast<const void *>(arg.c_str()));
-    return true;
-  case kTypeDouble: {
-    char *end = nullptr;
-    v = FormatValue(std::strtod(arg.c_str(), &end));
-    if (arg.empty() || *end != '\0')
-      bad("a number");
-    return true;
-  }
-  case kTypePointer:
-    if (!ParseInteger(arg, 0, -1, integer))
-      bad("an address");
-    v = FormatValue(
-        reinterpret_cast<const void *>(static_cast<uintptr_t>(integer)));
-    return true;
-  default:
-    return false;
-  }
+/// How the command line gives the value of one argument kind: what a
+/// refusal says was expected, and the parse (nothing when the text does
+/// not fit). A wide text's units are kept in \p keep.
+struct ArgumentSyntax {
+  ArgKind kind;
+  const char *expected;
+  std::optional<FormatValue> (*parse)(const std::string &arg,
+                                      RuntimeString &keep);
+};
+
+/// \p text as an integer from \p min to \p max (-1: no limit), if it is one.
+std::optional<int64_t> IntegerIn(const std::string &text, int64_t min,
+                                 int64_t max) {
+  int64_t value = 0;
+  return ParseInteger(text, min, max, value) ? std::optional(value)
+                                             : std::nullopt;
 }
 
-/// The message type whose conversion takes what a printf argument of
-/// \p kind takes, so that one converter serves both syntaxes; 0 for none.
-uint32_t TypeOfPrintfArg(ArgKind kind) {
-  switch (kind) {
-  case ArgKind::Int32:
-    return kTypeInt;
-  case ArgKind::Int64:
-    return kTypeInt64;
-  case ArgKind::Double:
-    return kTypeDouble;
-  case ArgKind::WideChar:
-    return kTypeWideChar;
-  case ArgKind::NarrowChar:
-    return kTypeNarrowChar;
-  case ArgKind::WideString:
-    return kTypeWideString;
-  case ArgKind::NarrowString:
-    return kTypeNarrowString;
-  case ArgKind::Pointer:
-    return kTypePointer;
-  default:
-    return 0;
-  }
-}
+// A long double wider than a double (%L on most non-Windows hosts) has no
+// row: the command line does not offer one.
+const ArgumentSyntax kArgumentSyntax[] = {
+    {ArgKind::Int32, "a 32-bit integer",
+     [](const std::string &arg, RuntimeString &) {
+       const std::optional<int64_t> n = IntegerIn(arg, INT32_MIN, UINT32_MAX);
+       return n ? std::optional(FormatValue(static_cast<int32_t>(*n)))
+                : std::nullopt;
+     }},
+    {ArgKind::Int64, "a 64-bit integer",
+     [](const std::string &arg, RuntimeString &) {
+       const std::optional<int64_t> n = IntegerIn(arg, INT64_MIN, -1);
+       return n ? std::optional(FormatValue(*n)) : std::nullopt;
+     }},
+    {ArgKind::Pointer, "an address",
+     [](const std::string &arg, RuntimeString &) {
+       const std::optional<int64_t> n = IntegerIn(arg, 0, -1);
+       return n ? std::optional(FormatValue(reinterpret_cast<const void *>(
+                      static_cast<uintptr_t>(*n))))
+                : std::nullopt;
+     }},
+    {ArgKind::Double, "a number",
+     [](const std::string &arg, RuntimeString &) {
+       char *end = nullptr;
+       const double value = std::strtod(arg.c_str(), &end);
+       return arg.empty() || *end != '\0' ? std::nullopt
+                                          : std::optional(FormatValue(value));
+     }},
+    {ArgKind::WideChar, "one character",
+     [](const std::string &arg, RuntimeString &) {
+       const std::optional<std::u16string> wide = Utf8ToUtf16(arg);
+       if (!wide || wide->size() != 1)
+         return std::optional<FormatValue>();
+       return std::optional(FormatValue(static_cast<int32_t>((*wide)[0])));
+     }},
+    {ArgKind::NarrowChar, "one byte",
+     [](const std::string &arg, RuntimeString &) {
+       if (arg.size() != 1)
+         return std::optional<FormatValue>();
+       return std::optional(FormatValue(
+           static_cast<int32_t>(static_cast<unsigned char>(arg[0]))));
+     }},
+    {ArgKind::WideString, "UTF-8 text",
+     [](const std::string &arg, RuntimeString &keep) {
+       const std::optional<std::u16string> wide = Utf8ToUtf16(arg);
+       if (!wide)
+         return std::optional<FormatValue>();
+       keep = ToRuntime(*wide);
+       return std::optional(
+           FormatValue(static_cast<const void *>(keep.c_str())));
+     }},
+    {ArgKind::NarrowString, "text",
+     [](const std::string &arg, RuntimeString &) {
+       return std::optional(
+           FormatValue(static_cast<const void *>(arg.c_str())));
+     }},
+};
 
 /// Runs the runtime's formatter over \p value with \p values, in a buffer
 /// that grows until the output is not cut. The formatter is fed from the
@@ -378,6 +360,105 @@ std::string PluralFormId(const OpenDatabase &db, const FormatOptions &options,
 
 } // namespace
 
+namespace {
+
+/// One `format` call: the entry formatted (a plural's chosen form), where
+/// its problems are reported, and its arguments converted as its inserts
+/// take them.
+struct FormatCall {
+  const FormatOptions &options;
+  std::string id;
+  const std::string &path;
+  Diagnostics &diag;
+  std::vector<FormatValue> values;
+  std::vector<RuntimeString> wideKeep; ///< the units of wide text arguments
+};
+
+/// Converts argument \p i for an insert of \p kind, written \p shown and
+/// named \p what in a diagnostic. False after reporting an insert the
+/// command line cannot give a value; throws FatalError when the argument's
+/// text does not fit the insert.
+bool ConvertArgument(FormatCall &call, std::size_t i, ArgKind kind,
+                     const std::string &shown, const std::string &what) {
+  const std::string &arg = call.options.args[i];
+  for (const ArgumentSyntax &syntax : kArgumentSyntax) {
+    if (syntax.kind != kind)
+      continue;
+    const std::optional<FormatValue> value =
+        syntax.parse(arg, call.wideKeep[i]);
+    if (!value)
+      throw FatalError("argument " + std::to_string(i + 1) + " '" + arg +
+                       "' for " + shown + ": expected " + syntax.expected);
+    call.values[i] = *value;
+    return true;
+  }
+  call.diag.Error(call.path,
+                  "ID '" + call.id + "': " + what + " cannot be formatted");
+  return false;
+}
+
+/// Converts the arguments of a message, one per field; false after
+/// reporting why not.
+bool MessageArguments(FormatCall &call, const std::u16string &value,
+                      bool plural) {
+  const MessageReading message = ReadAsMessage(value);
+  if (!message.ok) {
+    call.diag.Error(call.path, "ID '" + call.id + "': not a valid message: " +
+                                   message.problem);
+    return false;
+  }
+  // The count's argument is passed to every form of a plural, though
+  // one that spells its number ("one file") takes none: more is fine.
+  FormatOptions taken = call.options;
+  taken.id = call.id;
+  if (plural) {
+    std::size_t fields = 0;
+    for (const MessageInsert &insert : message.inserts)
+      fields = std::max<std::size_t>(fields, insert.field);
+    if (taken.args.size() > fields)
+      taken.args.resize(fields);
+  }
+  const std::vector<const MessageInsert *> byField =
+      InsertsByField(message, taken);
+  call.values.resize(byField.size());
+  for (std::size_t i = 0; i < byField.size(); ++i) {
+    const std::string shown = InsertText(*byField[i]);
+    if (!ConvertArgument(call, i, ArgKindOfMessageType(byField[i]->type), shown,
+                         "insert " + shown))
+      return false;
+  }
+  return true;
+}
+
+/// Converts the arguments of a printf format, '*'s included, in order;
+/// false after reporting why not.
+bool PrintfArguments(FormatCall &call, const std::u16string &value,
+                     bool plural) {
+  const PrintfReading printf = CheckPrintfFormat(value);
+  if (!printf.ok) {
+    call.diag.Error(call.path,
+                    "ID '" + call.id +
+                        "': not a valid printf format: " + printf.problem);
+    return false;
+  }
+  const std::size_t given = call.options.args.size();
+  if (given < printf.args.size() || (!plural && given > printf.args.size()))
+    throw FatalError("'" + call.id + "' takes " +
+                     std::to_string(printf.args.size()) + " argument" +
+                     (printf.args.size() == 1 ? "" : "s") + ", " +
+                     std::to_string(given) + " given");
+  call.values.resize(printf.args.size());
+  for (std::size_t i = 0; i < printf.args.size(); ++i) {
+    const PrintfArg &arg = printf.args[i];
+    const std::string shown = (arg.star ? "a '*' of " : "") + arg.text;
+    if (!ConvertArgument(call, i, static_cast<ArgKind>(arg.kind), shown, shown))
+      return false;
+  }
+  return true;
+}
+
+} // namespace
+
 int RunFormat(const FormatOptions &options) {
   OpenDatabase db(options.database);
   RequireLoaded(db);
@@ -390,79 +471,29 @@ int RunFormat(const FormatOptions &options) {
   const bool plural = !options.count.empty();
   if (options.ordinal && !plural)
     throw FatalError("--ordinal needs --count");
-  const std::string id =
-      plural ? PluralFormId(db, options, locale) : options.id;
-  const std::optional<std::u16string> value = LookUpValue(db, id, diag);
+  FormatCall call{
+      options,   plural ? PluralFormId(db, options, locale) : options.id,
+      db.Path(), diag,
+      {},        std::vector<RuntimeString>(options.args.size())};
+  const std::optional<std::u16string> value = LookUpValue(db, call.id, diag);
   if (!value)
     return diag.ExitStatus();
   // Formatted by its kind, as the C++ layer formats it.
   const ValueKind kind =
-      KindOf(authoring::Entry{id, value, std::nullopt}, meta);
-  std::vector<FormatValue> values;
-  std::vector<RuntimeString> wideKeep(options.args.size());
-  if (kind == ValueKind::Message) {
-    const MessageReading message = ReadAsMessage(*value);
-    if (!message.ok) {
-      diag.Error(db.Path(),
-                 "ID '" + id + "': not a valid message: " + message.problem);
-      return diag.ExitStatus();
-    }
-    // The count's argument is passed to every form of a plural, though
-    // one that spells its number ("one file") takes none: more is fine.
-    FormatOptions taken = options;
-    taken.id = id;
-    if (plural) {
-      std::size_t fields = 0;
-      for (const MessageInsert &insert : message.inserts)
-        fields = std::max<std::size_t>(fields, insert.field);
-      if (taken.args.size() > fields)
-        taken.args.resize(fields);
-    }
-    const std::vector<const MessageInsert *> byField =
-        InsertsByField(message, taken);
-    values.resize(byField.size());
-    for (std::size_t i = 0; i < byField.size(); ++i) {
-      if (!ConvertArgument(options.args[i], i, byField[i]->type,
-                           InsertText(*byField[i]), values[i], wideKeep[i])) {
-        diag.Error(db.Path(), "ID '" + id + "': insert " +
-                                  InsertText(*byField[i]) +
-                                  " cannot be formatted");
-        return diag.ExitStatus();
-      }
-    }
-  } else if (kind == ValueKind::Printf) {
-    const PrintfReading printf = CheckPrintfFormat(*value);
-    if (!printf.ok) {
-      diag.Error(db.Path(), "ID '" + id + "': not a valid printf format: " +
-                                printf.problem);
-      return diag.ExitStatus();
-    }
-    if (options.args.size() < printf.args.size() ||
-        (!plural && options.args.size() > printf.args.size()))
-      throw FatalError("'" + id + "' takes " +
-                       std::to_string(printf.args.size()) + " argument" +
-                       (printf.args.size() == 1 ? "" : "s") + ", " +
-                       std::to_string(options.args.size()) + " given");
-    values.resize(printf.args.size());
-    for (std::size_t i = 0; i < printf.args.size(); ++i) {
-      const PrintfArg &arg = printf.args[i];
-      const std::string shown = (arg.star ? "a '*' of " : "") + arg.text;
-      if (!ConvertArgument(options.args[i], i,
-                           TypeOfPrintfArg(static_cast<ArgKind>(arg.kind)),
-                           shown, values[i], wideKeep[i])) {
-        diag.Error(db.Path(),
-                   "ID '" + id + "': " + shown + " cannot be formatted");
-        return diag.ExitStatus();
-      }
-    }
-  } else if (!plural && !options.args.empty()) {
-    throw FatalError("'" + id + "' is plain text and takes no arguments, " +
+      KindOf(authoring::Entry{call.id, value, std::nullopt}, meta);
+  if (kind == ValueKind::Message && !MessageArguments(call, *value, plural))
+    return diag.ExitStatus();
+  if (kind == ValueKind::Printf && !PrintfArguments(call, *value, plural))
+    return diag.ExitStatus();
+  if (kind == ValueKind::Text && !plural && !options.args.empty())
+    throw FatalError("'" + call.id +
+                     "' is plain text and takes no arguments, " +
                      std::to_string(options.args.size()) + " given");
-  }
 
   std::u16string out = *value;
-  if (kind != ValueKind::Text && !FormatGrowing(*value, kind, values, out)) {
-    diag.Error(db.Path(), "ID '" + id + "': the formatter refused it: " +
+  if (kind != ValueKind::Text &&
+      !FormatGrowing(*value, kind, call.values, out)) {
+    diag.Error(db.Path(), "ID '" + call.id + "': the formatter refused it: " +
                               Utf16ToUtf8Lossy(out));
     return diag.ExitStatus();
   }
