@@ -273,6 +273,10 @@ TEST_F(Cli, GettextInputsByContentAndTemplatesAsSources) {
   EXPECT_CONTAINS(against.err, "ID 'Sort by name' of the source");
   Result stats = Run({"stats", "fr.skdb", "--against", Data("filer.pot")});
   EXPECT_CONTAINS(stats.out, "8 (88.9%)");
+  Result pseudo = Run({"pseudo", Data("filer.pot"), "-o", "ps.skdb"});
+  ASSERT_EQ(pseudo.code, 0) << pseudo.err;
+  EXPECT_EQ(Run({"get", "ps.skdb", "--context", "menu", "Open"}).out,
+            "[Öpéñ~~]\n");
 
   Write("sheet.tsv", "id\tvalue\nA\ta, b; c\n");
   Write("sheet.txt", "id\tvalue\nB\tb, c\n");

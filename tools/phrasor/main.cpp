@@ -267,7 +267,9 @@ void AddPseudo(CLI::App &app, AllOptions &o, Runner &run) {
   CLI::App *p = app.add_subcommand(
       "pseudo", "Write a pseudo-localized copy of a database, to find "
                 "truncated and hard-coded texts");
-  p->add_option("source", o.pseudo.source, "The source-language database")
+  p->add_option("source", o.pseudo.source,
+                "The source-language database, or a source file such as a "
+                ".pot template")
       ->required();
   p->add_option("-o,--output", o.pseudo.output, "The database to write")
       ->required();
