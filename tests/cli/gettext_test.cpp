@@ -261,6 +261,14 @@ TEST_F(Cli, GettextDuplicatesNameEveryPlace) {
   EXPECT_EQ(r.code, 1);
   EXPECT_CONTAINS(r.err, "error: d.po:11: duplicate message 'Quit\\x0A' "
                          "(first defined at d.po:5)");
+  // A message with a context is named by its msgctxt line, both times.
+  Write("c.po", "msgid \"\"\nmsgstr \"\"\n"
+                "\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+                "msgctxt \"menu\"\nmsgid \"Open\"\nmsgstr \"a\"\n\n"
+                "msgctxt \"menu\"\nmsgid \"Open\"\nmsgstr \"b\"\n");
+  EXPECT_CONTAINS(Run({"build", "c.po", "-o", "c.skdb"}).err,
+                  "error: c.po:9: duplicate message 'menu\\x04Open' (first "
+                  "defined at c.po:5)");
   // The other messages are still placed at their lines.
   EXPECT_EQ(r.err.find("cannot tell where"), std::string::npos) << r.err;
 }

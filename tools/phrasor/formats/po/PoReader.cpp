@@ -882,7 +882,14 @@ void ReadPo(const std::string &file, std::string_view text,
     if (context)
       key = std::string(context) + '\x04' + key;
     auto first = placedAt.find(d.first);
-    diag.Error(SourcePos{file, d.line},
+    // Named by where the message begins, as the first one is: its msgctxt
+    // line when it has one, where the library names its msgid.
+    std::size_t line = 0;
+    for (const auto &[domain, starts] : scan.domains)
+      for (const MessageStart &start : starts)
+        if (start.line <= d.line && start.line > line)
+          line = start.line;
+    diag.Error(SourcePos{file, line ? line : d.line},
                "duplicate message '" + ShownId(key) + "' (first defined at " +
                    (first == placedAt.end() ? file : first->second.Text()) +
                    ")");
