@@ -203,7 +203,8 @@ TEST_F(Cli, GettextCFormatsAreReadAsCReadsThem) {
                 "#, c-format\nmsgid \"%s: %d\"\nmsgstr \"%2$d: %1$s\"\n\n"
                 "#, c-format\nmsgid \"%s and %s\"\nmsgstr \"%2$s\"\n\n"
                 "#, c-format\nmsgid \"%ld\"\nmsgstr \"%d\"\n\n"
-                "#, c-format\nmsgid \"%*d|\"\nmsgstr \"%d|\"\n");
+                "#, c-format\nmsgid \"%*d|\"\nmsgstr \"%d|\"\n\n"
+                "#, c-format\nmsgid \"%u/%x\"\nmsgstr \"%d/%X\"\n");
   Result r = Run({"check", "c.po"});
   EXPECT_EQ(r.err.find("c.po:6:"), std::string::npos) << r.err;
   EXPECT_EQ(r.err.find("c.po:10: ID '%s: %d': 'msgstr'"), std::string::npos);
@@ -214,6 +215,10 @@ TEST_F(Cli, GettextCFormatsAreReadAsCReadsThem) {
                          "but '%d' in 'msgstr'");
   EXPECT_CONTAINS(
       r.err, "c.po:22: ID '%*d|': 'msgstr' has no conversion for argument 2");
+  // Signedness counts, as in msgfmt; the unsigned conversions are alike.
+  EXPECT_CONTAINS(r.err, "c.po:26: ID '%u/%x': argument 1 is '%u' in 'msgid' "
+                         "but '%d' in 'msgstr'");
+  EXPECT_EQ(r.err.find("argument 2 is '%x'"), std::string::npos);
 }
 
 TEST_F(Cli, GettextKeysAreSourceTextsNamesKeepTheirRules) {

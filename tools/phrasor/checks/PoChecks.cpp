@@ -27,17 +27,19 @@ unsigned TakePosition(std::string_view text, std::size_t &i) {
 }
 
 /// The C type a conversion passes, by its length modifier and letter;
-/// empty when the letter is no conversion. Signedness is not part of it:
-/// %d and %u take the same argument, as printf reads it.
+/// empty when the letter is no conversion. Signedness is part of it, as
+/// msgfmt holds: %d and %u differ, %u and %x do not.
 std::string TypeOf(std::string_view size, char conversion) {
+  const std::string sized = size.empty() ? "" : std::string(size) + " ";
   switch (conversion) {
   case 'd':
   case 'i':
+    return sized + "int";
   case 'o':
   case 'u':
   case 'x':
   case 'X':
-    return size.empty() ? "int" : std::string(size) + " int";
+    return sized + "unsigned int";
   case 'e':
   case 'E':
   case 'f':
