@@ -29,7 +29,10 @@ void Print(const char *severity, const std::string &where,
 
 void Diagnostics::Error(const std::string &where, const std::string &message) {
   ++errorCount;
-  Print("error", where, message);
+  if (kept)
+    kept->push_back({true, where, message});
+  else
+    Print("error", where, message);
 }
 
 void Diagnostics::Warning(const std::string &where,
@@ -39,7 +42,10 @@ void Diagnostics::Warning(const std::string &where,
     return;
   }
   ++warningCount;
-  Print("warning", where, message);
+  if (kept)
+    kept->push_back({false, where, message});
+  else
+    Print("warning", where, message);
 }
 
 void Diagnostics::Note(const std::string &where, const std::string &message) {

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace phrasor::tool {
 
@@ -38,10 +39,20 @@ public:
   using std::runtime_error::runtime_error;
 };
 
+/// A problem kept rather than printed (Diagnostics::KeepIn).
+struct KeptProblem {
+  bool error = false;
+  std::string where, message;
+};
+
 /// Counts and prints the problems found in the user's data.
 class Diagnostics {
 public:
   explicit Diagnostics(bool strict = false) : strictMode(strict) {}
+
+  /// From now on, errors and warnings go to \p sink instead of stderr,
+  /// for a command that shows them otherwise (report); still counted.
+  void KeepIn(std::vector<KeptProblem> *sink) { kept = sink; }
 
   void Error(const std::string &where, const std::string &message);
   void Error(const SourcePos &pos, const std::string &message) {
@@ -63,6 +74,7 @@ public:
 
 private:
   bool strictMode;
+  std::vector<KeptProblem> *kept = nullptr;
   std::size_t errorCount = 0;
   std::size_t warningCount = 0;
 };

@@ -32,6 +32,20 @@ Metadata SplitMetadata(std::vector<authoring::Entry> &entries) {
         else
           meta.kinds.emplace(id, *kind);
       }
+    } else if (e.id == kLimitsId && e.value) {
+      const nlohmann::json limits = nlohmann::json::parse(
+          Utf16ToUtf8Lossy(*e.value), nullptr, /*allow_exceptions=*/false);
+      if (!limits.is_object()) {
+        meta.problem = "@limits is not a JSON object";
+        continue;
+      }
+      for (const auto &[id, n] : limits.items())
+        if (n.is_number_unsigned() && n.get<uint64_t>() <= UINT32_MAX)
+          meta.limits.emplace(id, n.get<unsigned>());
+        else
+          meta.problem = "@limits gives '" + id + "' no length";
+    } else if (e.id == kProtectId && e.value) {
+      meta.protect = std::move(e.value);
     } else {
       // @po stays an entry, which every dump but PO's writes as it is.
       if (e.id == kPoId && e.value)
@@ -105,6 +119,18 @@ std::optional<PoRecord> DecodePoRecord(const std::string &json) {
     r.messages.emplace(id, std::move(m));
   }
   return r;
+}
+
+std::u16string EncodeLimits(const std::map<std::string, unsigned> &limits) {
+  nlohmann::ordered_json object = nlohmann::ordered_json::object();
+  for (const auto &[id, n] : limits)
+    object[id] = n;
+  return Utf8ToUtf16(object.dump()).value_or(u"{}");
+}
+
+bool IsMetadataId(std::string_view id) {
+  return id == kLocaleId || id == kKindsId || id == kLimitsId ||
+         id == kProtectId || id == kPoId || id == kKeysId;
 }
 
 ValueKind KindOf(const authoring::Entry &e, const Metadata &meta,

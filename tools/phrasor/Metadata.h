@@ -7,6 +7,10 @@
 //   @locale   the language of the texts, a BCP 47 tag such as "fr-CA"
 //   @kinds    the kinds that inference would not give back, as a JSON
 //             object {"ID": "text", ...}; absent when there are none
+//   @limits   the length limits of entries, as a JSON object {"ID": 12}
+//   @protect  the project's own patterns of protected spans (Markup.h),
+//             one ICU regular expression per line; written by the author
+//             in the source like @locale
 //
 //   @po       what a PO dump needs to give a gettext project back, as JSON:
 //             {"header": "Project-Id-Version: ...\n...", "plural-forms":
@@ -14,7 +18,7 @@
 //             "flags": ["c-format"], "comments": "..."}}}; the header
 //             holds the fields a dump does not write itself. Kept only
 //             for PO files keyed by source, as gettext keys them; unlike
-//             the two above, dumps in other formats write it as an entry.
+//             the ones above, dumps in other formats write it as an entry.
 //
 // and one line that a CSV or JSON file says before its entries and that no
 // database holds:
@@ -38,6 +42,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace phrasor::tool {
@@ -66,10 +71,18 @@ std::string EncodePoRecord(const PoRecord &record);
 /// \p json read as a @po value; nothing when it is not one.
 std::optional<PoRecord> DecodePoRecord(const std::string &json);
 inline constexpr const char *kSourceTextKeys = "source-text";
+inline constexpr const char *kLimitsId = "@limits";
+inline constexpr const char *kProtectId = "@protect";
+
+/// True for the IDs of the tool's own entries (those above, @po and @keys).
+bool IsMetadataId(std::string_view id);
 
 struct Metadata {
   std::optional<std::string> locale;
   std::map<std::string, ValueKind> kinds; ///< by ID as stored
+  std::map<std::string, unsigned> limits; ///< by ID as stored
+  /// The @protect value as stored, if any (ProtectPatterns splits it).
+  std::optional<std::u16string> protect;
   std::string problem;        ///< why @kinds could not be read, if it could not
   std::optional<PoRecord> po; ///< read from the @po entry, which stays
 };
@@ -79,6 +92,9 @@ Metadata SplitMetadata(std::vector<authoring::Entry> &entries);
 
 /// The value of @kinds for \p kinds.
 std::u16string EncodeKinds(const std::map<std::string, ValueKind> &kinds);
+
+/// The value of @limits for \p limits.
+std::u16string EncodeLimits(const std::map<std::string, unsigned> &limits);
 
 /// The kind the program uses \p e as: recorded in \p meta, else inferred;
 /// with \p diag, inference's doubts are reported as warnings at \p where.

@@ -58,7 +58,8 @@ char16_t AccentedLetter(char16_t c) {
 
 std::optional<std::u16string> Pseudolocalize(std::u16string_view value,
                                              ValueKind kind,
-                                             const PseudoStyle &style) {
+                                             const PseudoStyle &style,
+                                             const ProtectRules &rules) {
   const std::optional<std::vector<ValuePiece>> pieces =
       SplitValue(value, StyleOf(kind));
   if (!pieces)
@@ -82,9 +83,20 @@ std::optional<std::u16string> Pseudolocalize(std::u16string_view value,
       out += run;
       continue;
     }
-    characters += CharacterCount(run);
-    for (char16_t c : run)
-      out += AccentedLetter(c);
+    // Markup inside the text stays as written and does not grow it.
+    std::size_t at = p.begin;
+    auto accent = [&](std::size_t end) {
+      const std::u16string_view text = value.substr(at, end - at);
+      characters += CharacterCount(text);
+      for (char16_t c : text)
+        out += AccentedLetter(c);
+    };
+    for (const ProtectedSpan &m : FindMarkup(value, p.begin, p.end, rules)) {
+      accent(m.begin);
+      out += value.substr(m.begin, m.end - m.begin);
+      at = m.end;
+    }
+    accent(p.end);
   }
   // Rounded up, so that even a short label grows.
   out.append((characters * style.expand + 99) / 100, kFiller);

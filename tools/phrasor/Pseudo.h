@@ -5,8 +5,11 @@
 // with such a database, a game shows at a glance which texts are cut off
 // (a bracket is missing), which overflow (the longer text does not fit),
 // which are hard-coded (no accents) and which glyphs a font lacks. Only
-// the literal text changes: inserts, conversions and escapes stay exactly
-// as written, so the program formats the text with the same arguments.
+// the literal text changes: every protected span (Markup.h: inserts,
+// conversions, escapes, tags, placeholders, the project's codes) stays
+// exactly as written, so the program formats the text with the same
+// arguments and the engine renders the same markup. The text grows by a
+// share of its own characters, not counting the spans.
 //
 //===----------------------------------------------------------------------===//
 
@@ -14,6 +17,7 @@
 #define PHRASOR_TOOL_PSEUDO_H
 
 #include "tools/phrasor/checks/Kinds.h"
+#include "tools/phrasor/checks/Markup.h"
 
 #include <optional>
 #include <string>
@@ -36,7 +40,8 @@ char16_t AccentedLetter(char16_t c);
 /// empty value stays empty: there is nothing on screen to see.
 std::optional<std::u16string> Pseudolocalize(std::u16string_view value,
                                              ValueKind kind,
-                                             const PseudoStyle &style);
+                                             const PseudoStyle &style,
+                                             const ProtectRules &rules = {});
 
 /// The language tag of a pseudo-localized database made from one in
 /// \p source: the source's language and script in the private-use region

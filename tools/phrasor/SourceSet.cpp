@@ -11,6 +11,7 @@
 #include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/Kinds.h"
+#include "tools/phrasor/checks/Markup.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/formats/Registry.h"
 
@@ -33,6 +34,15 @@ CheckEntries(const std::vector<SourceEntry> &entries, Diagnostics *diag) {
     const authoring::Entry &e = s.entry;
     if (e.id == kLocaleId || e.id == kPoId)
       continue;
+    if (e.id == kProtectId) {
+      // Patterns, not a text: each must compile.
+      ProtectRules rules;
+      std::string problem;
+      for (const std::string &p : ProtectPatterns(e.value.value_or(u"")))
+        if (!rules.Add(p, problem) && diag)
+          diag->Error(s.pos, "@protect: " + problem);
+      continue;
+    }
     bool ascii = true;
     for (unsigned char c : e.id)
       ascii = ascii && c < 0x80;
@@ -205,6 +215,7 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
     progress->Step("checking", sources.size());
   MergeLocales(sources, options.locale, diag);
   MergePoRecords(sources);
+  std::map<std::string, unsigned> limits;
   for (const SourceEntry &s : sources) {
     if (EqualsAsciiCase(s.entry.id, kKindsId))
       diag.Error(s.pos, "ID '@kinds' is reserved for the kinds the tool "
@@ -212,6 +223,11 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
     else if (EqualsAsciiCase(s.entry.id, kKeysId))
       diag.Error(s.pos, "ID '@keys' is reserved: CSV and JSON files say with "
                         "it how their IDs are written");
+    if (EqualsAsciiCase(s.entry.id, kLimitsId))
+      diag.Error(s.pos, "ID '@limits' is reserved for the length limits the "
+                        "tool keeps; write them in a max column or key");
+    if (s.max)
+      limits[s.entry.id] = *s.max;
   }
   const std::map<std::string, ValueKind> kinds =
       CheckEntries(sources, full ? &diag : nullptr);
@@ -221,6 +237,13 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
     SourceEntry record;
     record.entry.id = kKindsId;
     record.entry.value = EncodeKinds(kinds);
+    record.pos = SourcePos{inputs.empty() ? "" : inputs[0], 0};
+    sources.push_back(std::move(record));
+  }
+  if (!limits.empty()) {
+    SourceEntry record;
+    record.entry.id = kLimitsId;
+    record.entry.value = EncodeLimits(limits);
     record.pos = SourcePos{inputs.empty() ? "" : inputs[0], 0};
     sources.push_back(std::move(record));
   }

@@ -41,6 +41,8 @@ struct AllOptions {
   InfoOptions info;
   FormatOptions format;
   PseudoOptions pseudo;
+  ReportOptions report;
+  ReadingWords reportReading;
   /// --context of get and format: the ID is the message within it.
   std::optional<std::string> getContext, formatContext;
 };
@@ -159,6 +161,15 @@ void AddSourceReading(CLI::App *c, InputOptions &input, ReadingWords &words) {
                 "Sources: the language of the texts, a BCP 47 tag");
 }
 
+/// --protect, which the commands that look inside texts share.
+void AddProtect(CLI::App *c, std::vector<std::string> &patterns) {
+  c->add_option("--protect", patterns,
+                "A regular expression for more text to keep as written, "
+                "such as '\\[icon:[a-z_]+\\]' (repeatable; adds to the "
+                "source's @protect)")
+      ->allow_extra_args(false);
+}
+
 /// --against and --against-column, which check and stats share.
 void AddAgainst(CLI::App *c, std::string &against, std::string &column,
                 const std::string &help) {
@@ -182,6 +193,7 @@ void AddCheck(CLI::App &app, AllOptions &o, Runner &run) {
               "Treat warnings as errors: fail on missing and untranslated "
               "texts too");
   AddSourceReading(c, o.check.input, o.checkReading);
+  AddProtect(c, o.check.protect);
   AddFooter(c, "phrasor check fr.skdb --against en.skdb --strict");
   c->callback([&] {
     ApplyReading(o.checkReading, o.check.input);
@@ -281,12 +293,40 @@ void AddPseudo(CLI::App &app, AllOptions &o, Runner &run) {
   p->add_option("--locale", o.pseudo.locale,
                 "The language tag to record (default: the source's "
                 "language in region XA, such as en-XA)");
+  AddProtect(p, o.pseudo.protect);
   AddFooter(p,
             "phrasor pseudo en.skdb -o en-XA.skdb --expand 50\n"
             "phrasor check en-XA.skdb --against en.skdb",
             "0 written (warnings aside), 1 problems in the source's entries, "
             "2 wrong arguments or a file that cannot be read or written");
   p->callback([&] { run = [&] { return RunPseudo(o.pseudo); }; });
+}
+
+void AddReport(CLI::App &app, AllOptions &o, Runner &run) {
+  CLI::App *r = app.add_subcommand(
+      "report", "Write one HTML page on the translations of a source: "
+                "coverage, problems, limits and plural forms");
+  r->add_option("files", o.report.files,
+                "The translations: databases (.skdb) or sources (" +
+                    InputExtensionList() + ")")
+      ->required();
+  CLI::Option *against = r->add_option(
+      "--against", o.report.against, "The source-language database or source");
+  against->required();
+  r->add_option("--against-column", o.report.againstColumn,
+                "CSV: the column of --against's texts (default: value)");
+  r->add_option("-o,--output", o.report.output, "The HTML file to write")
+      ->required();
+  AddSourceReading(r, o.report.input, o.reportReading);
+  AddProtect(r, o.report.protect);
+  AddFooter(r, "phrasor report --against en.csv de.csv ja.csv -o report.html",
+            "0 written, whatever the translations' problems; 1 a source "
+            "that cannot be read; 2 wrong arguments or a file that cannot "
+            "be read or written");
+  r->callback([&] {
+    ApplyReading(o.reportReading, o.report.input);
+    run = [&] { return RunReport(o.report); };
+  });
 }
 
 /// Runs the chosen subcommand; a FatalError, like any other exception, becomes
@@ -317,6 +357,7 @@ int main(int argc, char **argv) {
   AddQueries(app, options, run);
   AddFormat(app, options, run);
   AddPseudo(app, options, run);
+  AddReport(app, options, run);
   AddHelp(app, run);
   AddFooter(&app, "phrasor build en.csv -o en.skdb\nphrasor help build");
   app.footer("'phrasor help COMMAND' explains one command.\n\n" +

@@ -77,7 +77,7 @@ void ReportCoverage(const CheckedSet &translation, const CheckedSet &source,
 } // namespace
 
 void CheckAgainst(const CheckedSet &translation, const CheckedSet &source,
-                  Diagnostics &diag) {
+                  Diagnostics &diag, const ProtectRules &rules) {
   ReportCoverage(translation, source, diag);
   // Looked up the way the game looks them up: ignoring ASCII case.
   std::map<std::string, std::size_t> theirByKey;
@@ -115,6 +115,14 @@ void CheckAgainst(const CheckedSet &translation, const CheckedSet &source,
                plural && locale &&
                    CategoryIsOneNumber(*locale, std::string(category)),
                diag);
+    std::optional<unsigned> limit;
+    for (const auto &[limits, limitId] :
+         {std::pair{&source.meta.limits, &source.entries[theirs->second].id},
+          std::pair{&translation.meta.limits, &e.id}})
+      if (auto found = limits->find(*limitId); !limit && found != limits->end())
+        limit = found->second;
+    CheckTextMarkup(translation.Where(i), e.id, original, kind, *e.value, limit,
+                    rules, diag);
   }
 }
 

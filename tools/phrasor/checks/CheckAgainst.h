@@ -15,6 +15,7 @@
 #include "tools/phrasor/Diagnostics.h"
 #include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/checks/CheckedSet.h"
+#include "tools/phrasor/checks/Markup.h"
 
 #include <string>
 #include <vector>
@@ -24,9 +25,11 @@ namespace phrasor::tool {
 /// Compares \p translation with \p source: every shared text must take
 /// the source's arguments (an error where not); a text of the source that
 /// is missing or untranslated, and an extra one, are warnings, which
-/// --strict makes errors.
+/// --strict makes errors. Markup that differs from the source's and texts
+/// over their length limit (the source's, else the translation's own) are
+/// warnings too; \p rules say what is markup.
 void CheckAgainst(const CheckedSet &translation, const CheckedSet &source,
-                  Diagnostics &diag);
+                  Diagnostics &diag, const ProtectRules &rules = {});
 
 } // namespace phrasor::tool
 

@@ -77,9 +77,9 @@ CheckedSet FromSources(const std::string &path, SourceSet sources) {
   std::vector<authoring::Entry> metadata;
   for (std::size_t i = 0; i < sources.entries.size(); ++i) {
     authoring::Entry &e = sources.entries[i];
-    if (e.id == kPoId)
-      continue; // what a PO dump needs; no text of the program
-    if ((e.id == kLocaleId || e.id == kKindsId) && e.value) {
+    // @po is what a PO dump needs, no text of the program: it goes with
+    // the metadata.
+    if (IsMetadataId(e.id) && e.value) {
       metadata.push_back(std::move(e));
       continue;
     }

@@ -33,7 +33,10 @@ int RunCheck(const CheckOptions &options) {
   if (!checked)
     return kExitProblems;
   if (source)
-    CheckAgainst(*checked, *source, diag);
+    CheckAgainst(*checked, *source, diag,
+                 ProjectRules(source->meta.protect ? source->meta.protect
+                                                   : checked->meta.protect,
+                              options.protect, source->path, diag));
   if (diag.Failed())
     return kExitProblems;
   std::cerr << "phrasor: " << checked->path << ": " << checked->entries.size()

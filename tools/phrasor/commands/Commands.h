@@ -41,7 +41,8 @@ struct CheckOptions {
   /// CSV: the column of the source's texts in a sheet (default: value).
   std::string againstColumn;
   bool strict = false;
-  InputOptions input; ///< how sources are read
+  InputOptions input;               ///< how sources are read
+  std::vector<std::string> protect; ///< patterns of protected spans
 };
 int RunCheck(const CheckOptions &options);
 
@@ -85,11 +86,22 @@ int RunFormat(const FormatOptions &options);
 struct PseudoOptions {
   std::string source;
   std::string output;
-  unsigned expand = 40; ///< percent the literal text grows by
-  bool brackets = true; ///< '[' and ']' around each text
-  std::string locale;   ///< empty: derived from the source's
+  unsigned expand = 40;             ///< percent the literal text grows by
+  bool brackets = true;             ///< '[' and ']' around each text
+  std::string locale;               ///< empty: derived from the source's
+  std::vector<std::string> protect; ///< patterns of protected spans
 };
 int RunPseudo(const PseudoOptions &options);
+
+struct ReportOptions {
+  std::vector<std::string> files; ///< the translations, one column each
+  std::string against;            ///< their source
+  std::string againstColumn;
+  std::string output;
+  InputOptions input;
+  std::vector<std::string> protect;
+};
+int RunReport(const ReportOptions &options);
 
 } // namespace phrasor::tool
 

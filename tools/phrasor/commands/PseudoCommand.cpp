@@ -50,15 +50,15 @@ bool TakesSameArguments(const std::u16string &original,
 /// kinds to record: those inference would not give back from the new text.
 std::map<std::string, ValueKind>
 PseudolocalizeAll(std::vector<authoring::Entry> &entries, const Metadata &meta,
-                  const PseudoStyle &style, const std::string &where,
-                  Diagnostics &diag) {
+                  const PseudoStyle &style, const ProtectRules &rules,
+                  const std::string &where, Diagnostics &diag) {
   std::map<std::string, ValueKind> kinds;
   for (authoring::Entry &e : entries) {
     if (!e.value)
       continue;
     const ValueKind kind = KindOf(e, meta);
     std::optional<std::u16string> pseudo =
-        Pseudolocalize(*e.value, kind, style);
+        Pseudolocalize(*e.value, kind, style, rules);
     if (!pseudo) {
       diag.Warning(where, "ID '" + e.id + "': not a valid " + KindName(kind) +
                               "; copied unchanged");
@@ -75,6 +75,17 @@ PseudolocalizeAll(std::vector<authoring::Entry> &entries, const Metadata &meta,
     const KindReading again = InferKind(*pseudo);
     if (again.kind != kind || (meta.kinds.count(e.id) && !again.doubt.empty()))
       kinds.emplace(e.id, kind);
+    // A text whose pseudo-localized form passes its limit will likely not
+    // fit once translated either.
+    if (auto limit = meta.limits.find(e.id); limit != meta.limits.end()) {
+      const std::size_t length =
+          VisibleLength(*pseudo, FindProtected(*pseudo, kind, rules));
+      if (length > limit->second)
+        diag.Warning(where, "ID '" + e.id + "': pseudo-localized text is " +
+                                std::to_string(length) +
+                                " characters, over its limit of " +
+                                std::to_string(limit->second));
+    }
     e.value = std::move(*pseudo);
   }
   return kinds;
@@ -110,8 +121,10 @@ int RunPseudo(const PseudoOptions &options) {
     diag.Warning(options.source, meta.problem + "; kinds are inferred");
 
   const PseudoStyle style{options.expand, options.brackets};
+  const ProtectRules rules =
+      ProjectRules(meta.protect, options.protect, options.source, diag);
   const std::map<std::string, ValueKind> kinds =
-      PseudolocalizeAll(entries, meta, style, options.source, diag);
+      PseudolocalizeAll(entries, meta, style, rules, options.source, diag);
   const std::string locale =
       options.locale.empty() ? PseudoLocale(meta.locale) : options.locale;
 
@@ -125,12 +138,17 @@ int RunPseudo(const PseudoOptions &options) {
 
   // A metadata ID without a value was left among the entries; the new
   // metadata replaces it.
-  std::erase_if(entries, [](const authoring::Entry &e) {
-    return e.id == kLocaleId || e.id == kKindsId;
-  });
+  std::erase_if(entries,
+                [](const authoring::Entry &e) { return IsMetadataId(e.id); });
   entries.push_back({kLocaleId, Utf8ToUtf16(locale), std::nullopt});
   if (!kinds.empty())
     entries.push_back({kKindsId, EncodeKinds(kinds), std::nullopt});
+  // The copy keeps the source's limits and patterns, so that it is checked
+  // against its source as a translation would be.
+  if (!meta.limits.empty())
+    entries.push_back({kLimitsId, EncodeLimits(meta.limits), std::nullopt});
+  if (meta.protect)
+    entries.push_back({kProtectId, meta.protect, std::nullopt});
   authoring::CompileResult compiled = authoring::Compile(entries);
   if (!compiled.issues.empty()) {
     diag.Error(options.source,

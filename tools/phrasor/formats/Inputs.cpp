@@ -90,7 +90,7 @@ void AddEntry(const SourcePos &pos, std::string id,
     return;
   entry.id = std::move(id);
   entry.voicePath = std::move(voice);
-  out.push_back({std::move(entry), pos, kind, origin});
+  out.push_back({std::move(entry), pos, kind, std::nullopt, origin});
   CountEntryRead(out.size());
 }
 
@@ -104,6 +104,25 @@ ReadKindName(const SourcePos &pos, const std::string &name, Diagnostics &diag) {
                         "' (expected text, message or "
                         "printf)");
   return kind;
+}
+
+std::optional<unsigned> ReadLimit(const SourcePos &pos, std::string_view text,
+                                  Diagnostics &diag) {
+  const std::string trimmed = Trimmed(text);
+  if (trimmed.empty())
+    return std::nullopt;
+  unsigned long n = 0;
+  bool ok = trimmed.size() <= 9;
+  for (char c : trimmed) {
+    ok = ok && c >= '0' && c <= '9';
+    n = n * 10 + static_cast<unsigned long>(c - '0');
+  }
+  if (!ok || n == 0) {
+    diag.Error(pos, "length limit '" + trimmed +
+                        "' is not a whole number of characters above 0");
+    return std::nullopt;
+  }
+  return static_cast<unsigned>(n);
 }
 
 } // namespace phrasor::tool

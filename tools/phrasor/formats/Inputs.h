@@ -26,6 +26,7 @@ struct SourceEntry {
   authoring::Entry entry;
   SourcePos pos;
   std::optional<ValueKind> kind; ///< as the source says; absent: inferred
+  std::optional<unsigned> max;   ///< its length limit, if it has one
   IdOrigin origin = IdOrigin::Name;
 };
 
@@ -74,6 +75,11 @@ void AddEntry(const SourcePos &pos, std::string id,
               std::vector<SourceEntry> &out,
               std::optional<ValueKind> kind = std::nullopt,
               IdOrigin origin = IdOrigin::Name);
+
+/// Reads a length limit (a max column or key): empty means none, else a
+/// whole number of characters; anything else is reported and read as none.
+std::optional<unsigned> ReadLimit(const SourcePos &pos, std::string_view text,
+                                  Diagnostics &diag);
 
 /// Reads a kind column or key: empty means "infer", a kind name that one
 /// kind; anything else is reported and also read as "infer".

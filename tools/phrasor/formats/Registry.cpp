@@ -67,6 +67,7 @@ Format JsonFormat() {
 Format PoFormat() {
   Format f = Row("po", "PO", {".po", ".pot"}, ReadPo, WritePo);
   f.holds.notes = true;
+  f.holds.limits = false;
   f.lossless = false;
   f.lossNote = "a text holding U+0004, gettext's separator of context and "
                "msgid, is reported and left out";
@@ -98,13 +99,14 @@ void AddOnce(std::vector<std::string> &words, std::string_view word) {
 void WarnWhatCannotBeHeld(const Format &format, const DumpSide &target,
                           const std::string &where, Diagnostics &diag) {
   const FormatHolds &h = format.holds;
-  if (h.voicePaths && h.absentValues && h.kinds)
+  if (h.voicePaths && h.absentValues && h.kinds && h.limits)
     return;
-  std::size_t voices = 0, absent = 0, kinds = 0;
+  std::size_t voices = 0, absent = 0, kinds = 0, limits = 0;
   for (const authoring::Entry &e : *target.entries) {
     voices += e.voicePath.has_value();
     absent += !e.value.has_value();
     kinds += target.meta->kinds.count(e.id);
+    limits += target.meta->limits.count(e.id);
   }
   auto warn = [&](bool held, std::size_t count, const char *what) {
     if (!held && count)
@@ -115,6 +117,11 @@ void WarnWhatCannotBeHeld(const Format &format, const DumpSide &target,
   warn(format.holds.voicePaths, voices, "voice paths");
   warn(format.holds.absentValues, absent, "entries without a value");
   warn(format.holds.kinds, kinds, "kinds");
+  warn(format.holds.limits, limits, "length limits");
+  if (!format.holds.limits && target.meta->protect)
+    diag.Warning(where, std::string(format.name) +
+                            " cannot hold the @protect patterns; they are "
+                            "not written");
 }
 
 } // namespace

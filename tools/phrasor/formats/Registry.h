@@ -57,6 +57,7 @@ struct FormatHolds {
   bool absentValues = true; ///< an entry without a value, told from ""
   bool kinds = true;        ///< a kind that inference would not give back
   bool plurals = true;      ///< plural forms kept together as one text
+  bool limits = true;       ///< length limits and the @protect patterns
   bool notes = false;       ///< a translator's notes (dropped on reading)
 };
 

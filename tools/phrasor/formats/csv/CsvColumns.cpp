@@ -65,7 +65,7 @@ struct HeaderReading {
 void RefuseNonTextColumn(const std::string &wanted, const std::string &column,
                          const std::string &columnOption) {
   if (wanted == "id" || wanted == "key" || wanted == "voice" ||
-      wanted == "kind")
+      wanted == "kind" || wanted == "max")
     throw FatalError(columnOption + " '" + column +
                      "' names the column of the " +
                      (wanted == "key" ? std::string("id") : wanted) +
@@ -83,6 +83,7 @@ void PlaceFixedColumns(const SourcePos &pos,
     int *slot = name == "id" || name == "key" ? &r.layout.id
                 : name == "voice"             ? &r.layout.voice
                 : name == "kind"              ? &r.layout.kind
+                : name == "max"               ? &r.layout.max
                                               : nullptr;
     if (!slot) {
       r.others.push_back(static_cast<int>(i));

@@ -1,8 +1,9 @@
 //===- CsvColumns.h - What each column of a CSV file holds ------*- C++ -*-===//
 //
 // A CSV file names its columns in its first row. id (or key) holds the IDs,
-// value the texts, voice the voice paths and kind the kinds; a sheet that
-// holds several languages has one column per language instead of value
+// value the texts, voice the voice paths, kind the kinds and max the length
+// limits; a sheet that holds several languages has one column per language
+// instead of value
 // ("key,en,fr,de"), and `build --column fr` picks one. Names are matched
 // without regard to ASCII case or surrounding spaces.
 //
@@ -30,6 +31,7 @@ struct CsvLayout {
   int value = -1;
   int voice = -1;
   int kind = -1;
+  int max = -1;          ///< length limits
   std::size_t width = 0; ///< fields in the header row
 };
 

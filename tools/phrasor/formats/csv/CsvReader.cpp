@@ -230,10 +230,14 @@ void AddRow(const SourcePos &pos, const CsvRecord &record,
     }
     key = std::move(*unescaped);
   }
+  const CsvField *max = field(layout.max);
+  const std::size_t before = out.size();
   AddEntry(pos, std::move(key), present(layout.value), present(layout.voice),
            diag, out,
            ReadKindName(pos, kind ? kind->text : std::string(), diag),
            sourceKeys ? IdOrigin::SourceText : IdOrigin::Name);
+  if (max && out.size() > before)
+    out.back().max = ReadLimit(pos, max->text, diag);
 }
 
 /// True when \p record is the "@keys" line; it must come before every

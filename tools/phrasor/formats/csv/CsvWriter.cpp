@@ -2,6 +2,7 @@
 
 #include "tools/phrasor/formats/csv/Csv.h"
 
+#include "tools/phrasor/Utf.h"
 #include "tools/phrasor/files/SafeBuild.h"
 #include "tools/phrasor/formats/shared/TextEntries.h"
 
@@ -107,14 +108,18 @@ std::optional<std::string> UnescapeCsvKey(std::string_view cell) {
 
 namespace {
 
-// The kind column appears only when some entry needs it, so the dump of a
-// database without recorded kinds reads as it always has.
+// The kind and max columns appear only when some entry needs them, so the
+// dump of a database without recorded kinds or limits reads as it always
+// has.
 std::string CsvText(const std::vector<TextEntry> &entries,
                     const Metadata &meta) {
-  bool kinds = false;
-  for (const TextEntry &e : entries)
+  bool kinds = false, limits = false;
+  for (const TextEntry &e : entries) {
     kinds = kinds || e.kind;
-  std::string out = kinds ? "id,value,voice,kind\n" : "id,value,voice\n";
+    limits = limits || e.max;
+  }
+  std::string out = kinds ? "id,value,voice,kind" : "id,value,voice";
+  out += limits ? ",max\n" : "\n";
   // Source-text keys hold line breaks, tabs and U+0004, which a cell would
   // show raw or not at all: the file says first that its IDs are escaped.
   bool escaped = false;
@@ -124,7 +129,12 @@ std::string CsvText(const std::vector<TextEntry> &entries,
     out += kKeysId;
     out += ',';
     out += kSourceTextKeys;
-    out += kinds ? ",,\n" : ",\n";
+    out += ',';
+    if (kinds)
+      out += ',';
+    if (limits)
+      out += ',';
+    out += '\n';
   }
   auto row = [&](const TextEntry &e) {
     CsvField(out, escaped ? EscapeCsvKey(e.id) : e.id);
@@ -137,10 +147,19 @@ std::string CsvText(const std::vector<TextEntry> &entries,
       if (e.kind)
         out += KindName(*e.kind);
     }
+    if (limits) {
+      out.push_back(',');
+      if (e.max)
+        out += std::to_string(*e.max);
+    }
     out.push_back('\n');
   };
   if (meta.locale)
-    row(TextEntry{kLocaleId, meta.locale, std::nullopt, std::nullopt});
+    row(TextEntry{kLocaleId, meta.locale, std::nullopt, std::nullopt,
+                  std::nullopt});
+  if (meta.protect)
+    row(TextEntry{kProtectId, Utf16ToUtf8Lossy(*meta.protect), std::nullopt,
+                  std::nullopt, std::nullopt});
   for (const TextEntry &e : entries)
     row(e);
   return out;

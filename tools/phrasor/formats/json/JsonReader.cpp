@@ -2,7 +2,7 @@
 //
 //   { "ID": "value",
 //     "ID": { "value": "text" | null, "voice": "path" | null,
-//             "kind": "text" | "message" | "printf" },
+//             "kind": "text" | "message" | "printf", "max": 12 },
 //     "ID": { "one": "text", "few": "text", ..., "kind": ... },
 //     "ID": null,
 //     "@locale": "fr-CA" }
@@ -85,7 +85,12 @@ public:
   bool number_integer(number_integer_t) override {
     return Unexpected("a number");
   }
-  bool number_unsigned(number_unsigned_t) override {
+  bool number_unsigned(number_unsigned_t val) override {
+    // A length limit is the one number an entry holds.
+    if (depth == 2 && !skipping && current == &maxText) {
+      maxText = std::to_string(val);
+      return true;
+    }
     return Unexpected("a number");
   }
   bool number_float(number_float_t, const string_t &) override {
@@ -111,6 +116,7 @@ public:
       valueText.reset();
       voiceText.reset();
       kindText.reset();
+      maxText.reset();
       forms.clear();
       keys.clear();
       skipping = false;
@@ -157,13 +163,15 @@ public:
         current = &voiceText;
       else if (val == "kind")
         current = &kindText;
+      else if (val == "max")
+        current = &maxText;
       else if (IsPluralCategory(val))
         current = &forms[CategoryRank(val)];
       else {
         diagnostics.Error(SourcePos{path, lineCount + 1},
                           "unknown key '" + val + "' in entry '" + id +
-                              "' (expected value, voice, kind or plural "
-                              "categories)");
+                              "' (expected value, voice, kind, max or "
+                              "plural categories)");
         skipping = true;
       }
     }
@@ -225,6 +233,19 @@ private:
     std::optional<ValueKind> kind;
     if (depth == 2 && kindText)
       kind = ReadKindName(pos, *kindText, diagnostics);
+    std::optional<unsigned> max;
+    if (depth == 2 && maxText)
+      max = ReadLimit(pos, *maxText, diagnostics);
+    const std::size_t before = entries.size();
+    AddEntries(pos, value, voice, kind);
+    // Every form of a plural text has the limit of the text.
+    for (std::size_t i = before; i < entries.size(); ++i)
+      entries[i].max = max;
+  }
+
+  void AddEntries(const SourcePos &pos, const std::optional<std::string> &value,
+                  const std::optional<std::string> &voice,
+                  std::optional<ValueKind> kind) {
     if (depth == 2 && !forms.empty()) {
       if (value || voice) {
         diagnostics.Error(pos, "entry '" + id +
@@ -247,7 +268,7 @@ private:
   int depth = 0;
   std::string id;
   std::size_t idLine = 0;
-  std::optional<std::string> valueText, voiceText, kindText;
+  std::optional<std::string> valueText, voiceText, kindText, maxText;
   std::map<std::size_t, std::optional<std::string>> forms; ///< by rank
   std::set<std::string> keys; ///< of the entry's object, so far
   std::optional<std::string> *current = nullptr;

@@ -2,6 +2,7 @@
 
 #include "tools/phrasor/formats/json/Json.h"
 
+#include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/SafeBuild.h"
 #include "tools/phrasor/formats/shared/TextEntries.h"
@@ -58,6 +59,8 @@ std::string JsonText(const std::vector<TextEntry> &entries,
     }
   if (meta.locale)
     root.Set(kLocaleId, *meta.locale);
+  if (meta.protect)
+    root.Set(kProtectId, Utf16ToUtf8Lossy(*meta.protect));
   const std::map<std::string, PluralGroup> groups = FindPluralGroups(entries);
   for (const TextEntry &e : entries) {
     std::string_view base, category;
@@ -72,11 +75,13 @@ std::string JsonText(const std::vector<TextEntry> &entries,
           forms[std::string(PluralCategoryOf(form->id))] = *form->value;
         if (g.kind)
           forms["kind"] = KindName(*g.kind);
+        if (g.max)
+          forms["max"] = *g.max;
         root.Set(g.base, std::move(forms));
         continue;
       }
     }
-    if (e.value && !e.voice && !e.kind) {
+    if (e.value && !e.voice && !e.kind && !e.max) {
       root.Set(e.id, *e.value);
       continue;
     }
@@ -86,6 +91,8 @@ std::string JsonText(const std::vector<TextEntry> &entries,
       object["voice"] = *e.voice;
     if (e.kind)
       object["kind"] = KindName(*e.kind);
+    if (e.max)
+      object["max"] = *e.max;
     root.Set(e.id, std::move(object));
   }
   return root.Json().dump(2, ' ', false) + "\n";

@@ -16,10 +16,12 @@ std::vector<TextEntry> ToText(const std::vector<authoring::Entry> &entries,
   std::vector<TextEntry> out;
   out.reserve(entries.size());
   for (const authoring::Entry &e : entries) {
-    TextEntry t{e.id, std::nullopt, e.voicePath, std::nullopt};
+    TextEntry t{e.id, std::nullopt, e.voicePath, std::nullopt, std::nullopt};
     auto kind = meta.kinds.find(e.id);
     if (kind != meta.kinds.end() && e.value)
       t.kind = kind->second;
+    if (auto limit = meta.limits.find(e.id); limit != meta.limits.end())
+      t.max = limit->second;
     if (!IsValidUtf8(e.id)) {
       diag.Error(where, "ID '" + e.id + "' is not valid UTF-8; left out");
       continue;
@@ -61,6 +63,10 @@ FindPluralGroups(const std::vector<TextEntry> &entries) {
       broken.insert(g.base);
     if (e.kind)
       g.kind = e.kind;
+    if (g.forms.size() == 1)
+      g.max = e.max;
+    else if (g.max != e.max)
+      broken.insert(g.base);
   }
   for (auto &[base, g] : groups) {
     std::sort(g.forms.begin(), g.forms.end(),

@@ -27,6 +27,7 @@ struct TextEntry {
   std::optional<std::string> value;
   std::optional<std::string> voice;
   std::optional<ValueKind> kind; ///< written only when recorded
+  std::optional<unsigned> max;   ///< the length limit, if any
 };
 
 /// The entries (without the metadata entries, which \p meta holds) as
@@ -43,10 +44,12 @@ struct PluralGroup {
   std::string base;
   std::vector<const TextEntry *> forms;
   std::optional<ValueKind> kind; ///< written once for every form
+  std::optional<unsigned> max;   ///< likewise
 };
 
 /// The plural texts that can be written as one value and read back as the
-/// same entries: no form has a voice path, every form has a value, no
+/// same entries: no form has a voice path, every form has a value and
+/// the same length limit, no
 /// entry is named like the group itself, and one kind written for all
 /// forms would be recorded again exactly where it is now. Keyed by base.
 std::map<std::string, PluralGroup>

@@ -19,6 +19,17 @@
 //   phr:locale="und"          beside the target language: the database's
 //                             language is "und" itself, which otherwise
 //                             stands for a language not named
+//   phr:protect="..."         (on <file>) the project's own patterns of
+//                             protected spans, one per line
+//   <g phr:open="&lt;b&gt;" phr:close="&lt;/b&gt;">  (1.2) a pair of
+//                             tags: the text of both ends
+//
+// Markup (tags, {placeholders}, the project's codes) is written as inline
+// codes like inserts: a pair of tags as 2.0 <pc> or 1.2 <g> around the
+// text it marks, anything else as 2.0 <ph> or 1.2 <x/>, each showing its
+// text in disp or equiv-text. Length limits travel as 1.2 maxwidth with
+// size-unit="char" and 2.0's size restriction (slr:sizeRestriction,
+// general profile xliff:codepoints).
 //
 // The namespace may be declared on any element, under any prefix.
 //
@@ -36,6 +47,8 @@
 namespace phrasor::tool {
 
 inline constexpr const char *kXliffOwnNamespace = "urn:phrasor:xliff:1";
+inline constexpr std::string_view kSizeRestrictionNamespace =
+    "urn:oasis:names:tc:xliff:sizerestriction:2.0";
 
 /// Reads an XLIFF 1.x or 2.x file: one entry per unit, named by its
 /// resname (1.2) or name (2.0) where it has one, else by its id.

@@ -172,6 +172,7 @@ struct Unit {
   UnitState state = UnitState::Untranslated;
   std::optional<std::string> voice;
   std::optional<ValueKind> kind;
+  std::optional<unsigned> max;
   bool missing = false;
 };
 
@@ -317,6 +318,18 @@ bool XliffFileReader::ReadOwnAttributes(const pugi::xml_node &node,
   }
   if (const char *missing = Own(node, "missing"))
     unit.missing = std::strcmp(missing, "yes") == 0;
+  // A limit in characters: 1.2's maxwidth in size-unit "char", 2.0's size
+  // restriction. Limits in pixels or bytes are not ours to check.
+  const char *limit = nullptr;
+  if (pugi::xml_attribute w = node.attribute("maxwidth");
+      w && std::strcmp(node.attribute("size-unit").value(), "char") == 0)
+    limit = w.value();
+  for (pugi::xml_attribute a : node.attributes())
+    if (LocalName(a.name()) == "sizeRestriction" &&
+        NamespaceOf(node, a.name()) == kSizeRestrictionNamespace)
+      limit = a.value();
+  if (limit)
+    unit.max = ReadLimit(unit.pos, limit, diag);
   return true;
 }
 
@@ -382,7 +395,18 @@ bool XliffFileReader::Inline12(const pugi::xml_node &node, std::string &into,
       node, into, [&](const pugi::xml_node &c, std::string_view name) {
         if (name == "ph" || name == "bpt" || name == "ept" || name == "it")
           return AllText(c, into, depth + 1);
-        if (name == "g" || name == "mrk")
+        if (name == "g") {
+          // The tags our dumps write as a pair carry their text in the
+          // tool's attributes; another tool's <g> stands for no text.
+          const char *open = Own(c, "open");
+          const char *close = Own(c, "close");
+          into += open ? open : "";
+          if (!Inline12(c, into, depth + 1))
+            return false;
+          into += close ? close : "";
+          return true;
+        }
+        if (name == "mrk")
           return Inline12(c, into, depth + 1);
         if (name == "bx" || name == "ex")
           return true; // the generic ends of a pair hold no text of ours
@@ -614,8 +638,11 @@ void XliffFileReader::Emit(Unit &unit) {
   } else {
     value = std::move(unit.target);
   }
+  const std::size_t before = out.size();
   AddEntry(unit.pos, std::move(unit.id), value, std::move(unit.voice), diag,
            out, unit.kind);
+  if (out.size() > before)
+    out.back().max = unit.max;
 }
 
 void XliffFileReader::Summarize() {
@@ -708,6 +735,9 @@ void XliffFileReader::ReadRoot(const pugi::xml_node &root) {
   for (pugi::xml_node f : root.children()) {
     if (!Is(f, "file"))
       continue;
+    if (const char *protect = Own(f, "protect"))
+      AddEntry(At(f), kProtectId, std::string(protect), std::nullopt, diag,
+               out);
     if (two) {
       ReadContainer(f, 0, true);
     } else {

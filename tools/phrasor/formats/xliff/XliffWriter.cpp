@@ -9,8 +9,10 @@
 // Every insert, escape and printf conversion is written as an inline code
 // so that translation tools show it as a tag the translator cannot break:
 // 1.2 <ph id="1">%1!d!</ph>, 2.0 <ph id="1" dataRef="d1"/> with the code
-// in the unit's <originalData>. The same code gets the same id in source
-// and target, which is how tools match them up.
+// in the unit's <originalData>. Markup is written the same way (Xliff.h):
+// a pair of tags as <pc>/<g> around what it marks, so that a tool keeps
+// both ends together, the rest as <ph>/<x/>. The same code gets the same
+// id in source and target, which is how tools match them up.
 //
 //===----------------------------------------------------------------------===//
 
@@ -19,9 +21,11 @@
 #include "format/MessageFormat.h"
 #include "format/PrintfConversion.h"
 #include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/Markup.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/formats/shared/Xml.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace phrasor::tool {
@@ -176,18 +180,34 @@ class XliffWriter {
 public:
   XliffWriter(const DumpSide &t, const DumpSide &s, bool v2,
               const std::string &w, Diagnostics &d)
-      : target(t), source(s.entries ? s : t), two(v2), where(w), diag(d) {}
+      : target(t), source(s.entries ? s : t), two(v2), where(w), diag(d) {
+    // Patterns that do not compile were reported when the source was
+    // built; here they protect nothing.
+    std::string problem;
+    for (const Metadata *m : {target.meta, source.meta})
+      if (m->protect)
+        for (const std::string &p : ProtectPatterns(*m->protect))
+          rules.Add(p, problem);
+  }
 
   std::string Write();
 
 private:
   void Header();
+  void AppendProtect();
   bool Unit(const Row &row, std::string &unit);
   bool OpenUnit(const Row &row, bool translated, std::string &unit);
   bool Segment(const Row &row, bool translated, std::string &segment);
   bool OriginalData(std::string &unit);
   bool Text(std::u16string_view value, ValueKind kind, bool inTarget,
             std::string &into);
+  std::size_t DataIndex(std::u16string_view code);
+  unsigned CodeId(std::size_t data, bool inTarget);
+  bool Attribute(std::string &into, const char *name, std::u16string_view text);
+  std::optional<unsigned> LimitOf(const std::string &id) const;
+  const std::optional<std::u16string> &Protect() const {
+    return target.meta->protect ? target.meta->protect : source.meta->protect;
+  }
   void Group(std::string_view id);
 
   const DumpSide &target;
@@ -213,7 +233,41 @@ private:
   std::vector<Span> spans;
   std::string scratch;
   unsigned cpCount = 0;
+  ProtectRules rules;
 };
+
+std::size_t XliffWriter::DataIndex(std::u16string_view code) {
+  std::size_t data = 0;
+  while (data < codes.size() && codes[data] != code)
+    ++data;
+  if (data == codes.size())
+    codes.push_back(code);
+  return data;
+}
+
+unsigned XliffWriter::CodeId(std::size_t data, bool inTarget) {
+  if (inTarget)
+    for (Placed &p : placed)
+      if (p.code == data && !p.matched) {
+        p.matched = true;
+        return p.id;
+      }
+  const unsigned id = ++phCount;
+  if (!inTarget)
+    placed.push_back({data, id, false});
+  return id;
+}
+
+bool XliffWriter::Attribute(std::string &into, const char *name,
+                            std::u16string_view text) {
+  into += ' ';
+  into += name;
+  into += "=\"";
+  if (!AppendEscaped(into, text, true, Unwritable::Fail, cpCount))
+    return false;
+  into += '"';
+  return true;
+}
 
 // Each code written gets an id of its own, as both versions want; the
 // target's n-th "%d" takes the id of the source's n-th "%d", which is how
@@ -224,45 +278,92 @@ bool XliffWriter::Text(std::u16string_view value, ValueKind kind, bool inTarget,
   if (inTarget)
     cpCount = 0;
   FindCodes(value, kind, spans);
-  std::size_t at = 0;
+  // The format codes, with the markup of the text between them.
+  std::vector<ProtectedSpan> all;
+  std::size_t from = 0;
+  // Markup goes into attributes, which cannot carry what XML cannot; such
+  // a span stays text, written as any text is.
+  auto markupUpTo = [&](std::size_t end) {
+    for (ProtectedSpan &m : FindMarkup(value, from, end, rules))
+      if (std::all_of(value.begin() + static_cast<std::ptrdiff_t>(m.begin),
+                      value.begin() + static_cast<std::ptrdiff_t>(m.end),
+                      [](char16_t c) {
+                        return IsXmlChar(c) && (c < 0xD800 || c > 0xDFFF);
+                      }))
+        all.push_back(std::move(m));
+  };
   for (const Span &span : spans) {
+    markupUpTo(span.begin);
+    all.push_back({span.begin, span.end, SpanKind::Format, {}});
+    from = span.end;
+  }
+  markupUpTo(value.size());
+  const std::vector<long> partner = PairTags(all);
+
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    const ProtectedSpan &span = all[i];
     if (!AppendEscaped(into, value.substr(at, span.begin - at), false,
                        unwritable, cpCount))
       return false;
+    at = span.end;
     const std::u16string_view code =
         value.substr(span.begin, span.end - span.begin);
-    std::size_t data = 0;
-    while (data < codes.size() && codes[data] != code)
-      ++data;
-    if (data == codes.size())
-      codes.push_back(code);
-    unsigned id = 0;
-    if (inTarget) {
-      for (Placed &p : placed)
-        if (p.code == data && !p.matched) {
-          p.matched = true;
-          id = p.id;
-          break;
-        }
+    if (span.kind == SpanKind::TagClose && partner[i] >= 0) {
+      into += two ? "</pc>" : "</g>";
+      continue;
     }
-    if (!id) {
-      id = ++phCount;
-      if (!inTarget)
-        placed.push_back({data, id, false});
+    const std::size_t data = DataIndex(code);
+    const unsigned id = CodeId(data, inTarget);
+    into += '<';
+    if (span.kind == SpanKind::TagOpen && partner[i] >= 0) {
+      const ProtectedSpan &close = all[static_cast<std::size_t>(partner[i])];
+      const std::u16string_view closeCode =
+          value.substr(close.begin, close.end - close.begin);
+      if (two) {
+        const std::size_t closeData = DataIndex(closeCode);
+        into += "pc id=\"" + std::to_string(id) + "\" dataRefStart=\"d" +
+                std::to_string(data + 1) + "\" dataRefEnd=\"d" +
+                std::to_string(closeData + 1) + "\"";
+        if (!Attribute(into, "dispStart", code) ||
+            !Attribute(into, "dispEnd", closeCode))
+          return false;
+      } else {
+        into += "g id=\"" + std::to_string(id) + "\" ctype=\"x-tag\"";
+        if (!Attribute(into, "phr:open", code) ||
+            !Attribute(into, "phr:close", closeCode))
+          return false;
+      }
+      into += '>';
+      continue;
     }
-    into += "<ph id=\"";
+    into += two || span.kind == SpanKind::Format ? "ph id=\"" : "x id=\"";
     into += std::to_string(id);
+    into += '"';
     if (two) {
-      into += "\" dataRef=\"d";
+      into += " dataRef=\"d";
       into += std::to_string(data + 1);
-      into += "\"/>";
-    } else {
-      into += "\">";
+      into += '"';
+      // What a tool shows for the code, and the plain text it stands for
+      // where one is wanted (a tag stands for none).
+      if (span.kind != SpanKind::Format) {
+        if (!Attribute(into, "disp", code))
+          return false;
+        if (span.kind != SpanKind::TagAlone && span.kind != SpanKind::TagOpen &&
+            span.kind != SpanKind::TagClose && !Attribute(into, "equiv", code))
+          return false;
+      }
+      into += "/>";
+    } else if (span.kind == SpanKind::Format) {
+      into += '>';
       if (!AppendEscaped(into, code, false, Unwritable::Fail, cpCount))
         return false;
       into += "</ph>";
+    } else {
+      if (!Attribute(into, "equiv-text", code))
+        return false;
+      into += "/>";
     }
-    at = span.end;
   }
   return AppendEscaped(into, value.substr(at), false, unwritable, cpCount);
 }
@@ -330,8 +431,22 @@ bool XliffWriter::OpenUnit(const Row &row, bool translated, std::string &unit) {
   }
   if (!row.target)
     unit += " phr:missing=\"yes\"";
+  if (const std::optional<unsigned> max = LimitOf(named.id)) {
+    unit += two ? " slr:sizeRestriction=\"" : " maxwidth=\"";
+    unit += std::to_string(*max);
+    unit += two ? "\"" : "\" size-unit=\"char\"";
+  }
   unit += '>';
   return true;
+}
+
+// The translation's own limit, else the source's, where the limits of a
+// sheet usually are.
+std::optional<unsigned> XliffWriter::LimitOf(const std::string &id) const {
+  for (const Metadata *m : {target.meta, source.meta})
+    if (auto found = m->limits.find(id); found != m->limits.end())
+      return found->second;
+  return std::nullopt;
 }
 
 // The source and, once translated, the target, with their codes.
@@ -397,6 +512,15 @@ bool XliffWriter::Unit(const Row &row, std::string &unit) {
   return true;
 }
 
+void XliffWriter::AppendProtect() {
+  const std::size_t mark = out.size();
+  if (Protect() &&
+      !AppendXmlAttribute(out, "phr:protect", Utf16ToUtf8Lossy(*Protect()))) {
+    out.resize(mark);
+    diag.Error(where, "@protect holds text that XML cannot carry; left out");
+  }
+}
+
 void XliffWriter::Header() {
   const std::optional<std::string> &trg = target.meta->locale;
   const std::optional<std::string> &src = source.meta->locale;
@@ -405,7 +529,15 @@ void XliffWriter::Header() {
     out += "<xliff xmlns=\"urn:oasis:names:tc:xliff:document:2.0\" "
            "xmlns:phr=\"";
     out += kXliffOwnNamespace;
-    out += "\" version=\"2.0\"";
+    out += '"';
+    const bool limits =
+        !target.meta->limits.empty() || !source.meta->limits.empty();
+    if (limits) {
+      out += " xmlns:slr=\"";
+      out += kSizeRestrictionNamespace;
+      out += '"';
+    }
+    out += " version=\"2.0\"";
     // Both languages are required; "und" stands for one not named, and
     // phr:locale tells a database's own "und" from it.
     AppendXmlAttribute(out, "srcLang", src ? *src : "und");
@@ -414,7 +546,12 @@ void XliffWriter::Header() {
       AppendXmlAttribute(out, "phr:locale", *trg);
     out += ">\n<file id=\"f1\"";
     AppendXmlAttribute(out, "original", where);
+    AppendProtect();
     out += ">\n";
+    // Limits count code points, the profile tools know; the tool's own
+    // check counts user-perceived characters, never more.
+    if (limits)
+      out += "<slr:profiles generalProfile=\"xliff:codepoints\"/>\n";
   } else {
     out += "<xliff xmlns=\"urn:oasis:names:tc:xliff:document:1.2\" "
            "xmlns:phr=\"";
@@ -427,6 +564,7 @@ void XliffWriter::Header() {
       AppendXmlAttribute(out, "target-language", *trg);
     if (trg && EqualsAsciiCase(*trg, "und"))
       AppendXmlAttribute(out, "phr:locale", *trg);
+    AppendProtect();
     out += ">\n<body>\n";
   }
 }

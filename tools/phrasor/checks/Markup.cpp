@@ -1,0 +1,375 @@
+//===- Markup.cpp - What in a text is not for translating -----------------===//
+
+#include "tools/phrasor/checks/Markup.h"
+
+#include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/TextChecks.h"
+
+#include <unicode/brkiter.h>
+#include <unicode/regex.h>
+
+#include <algorithm>
+#include <map>
+
+namespace phrasor::tool {
+
+struct ProtectRules::Compiled {
+  std::unique_ptr<icu::RegexPattern> pattern;
+};
+
+ProtectRules::ProtectRules() = default;
+ProtectRules::~ProtectRules() = default;
+ProtectRules::ProtectRules(const ProtectRules &) = default;
+ProtectRules &ProtectRules::operator=(const ProtectRules &) = default;
+
+bool ProtectRules::Add(const std::string &pattern, std::string &problem) {
+  UErrorCode status = U_ZERO_ERROR;
+  UParseError where{};
+  auto compiled = std::make_shared<Compiled>();
+  compiled->pattern.reset(icu::RegexPattern::compile(
+      icu::UnicodeString::fromUTF8(pattern), where, status));
+  if (U_FAILURE(status) || !compiled->pattern) {
+    problem = "pattern '" + pattern + "' is not a regular expression (" +
+              AsciiLower(u_errorName(status)) + " at offset " +
+              std::to_string(where.offset) + ")";
+    return false;
+  }
+  patterns.push_back(std::move(compiled));
+  return true;
+}
+
+std::vector<std::string> ProtectPatterns(std::u16string_view value) {
+  std::vector<std::string> out;
+  const std::string text = Utf16ToUtf8Lossy(value);
+  std::size_t at = 0;
+  while (at <= text.size()) {
+    std::size_t end = text.find('\n', at);
+    if (end == std::string::npos)
+      end = text.size();
+    std::string line = text.substr(at, end - at);
+    if (!line.empty() && line.back() == '\r')
+      line.pop_back();
+    if (!Trimmed(line).empty())
+      out.push_back(line);
+    at = end + 1;
+  }
+  return out;
+}
+
+ProtectRules ProjectRules(const std::optional<std::u16string> &setting,
+                          const std::vector<std::string> &extra,
+                          const std::string &where, Diagnostics &diag) {
+  ProtectRules rules;
+  std::string problem;
+  if (setting)
+    for (const std::string &p : ProtectPatterns(*setting))
+      if (!rules.Add(p, problem))
+        diag.Warning(where, "@protect: " + problem + "; left out");
+  for (const std::string &p : extra)
+    if (!rules.Add(p, problem))
+      throw FatalError("--protect: " + problem);
+  return rules;
+}
+
+namespace {
+
+bool IsNameChar(char16_t c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+         (c >= '0' && c <= '9') || c == '_' || c == '.' || c == ':' || c == '-';
+}
+
+bool IsLetter(char16_t c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+/// The tag that begins at \p at, if one does.
+std::optional<ProtectedSpan> TagAt(std::u16string_view v, std::size_t at,
+                                   std::size_t end) {
+  std::size_t i = at + 1;
+  const bool closing = i < end && v[i] == '/';
+  i += closing;
+  if (i >= end || !IsLetter(v[i]))
+    return std::nullopt;
+  const std::size_t nameBegin = i;
+  while (i < end && IsNameChar(v[i]))
+    ++i;
+  ProtectedSpan span;
+  span.name = std::u16string(v.substr(nameBegin, i - nameBegin));
+  while (i < end && v[i] != '>' && v[i] != '<' && v[i] != '\n' && v[i] != '\r')
+    ++i;
+  if (i >= end || v[i] != '>')
+    return std::nullopt;
+  span.begin = at;
+  span.end = i + 1;
+  span.kind = closing            ? SpanKind::TagClose
+              : v[i - 1] == u'/' ? SpanKind::TagAlone
+                                 : SpanKind::TagOpen;
+  return span;
+}
+
+std::optional<ProtectedSpan> PlaceholderAt(std::u16string_view v,
+                                           std::size_t at, std::size_t end) {
+  std::size_t i = at + 1;
+  while (i < end && v[i] != '{' && v[i] != '}' && v[i] != '\n' && v[i] != '\r')
+    ++i;
+  if (i >= end || v[i] != '}' || i == at + 1)
+    return std::nullopt;
+  return ProtectedSpan{at, i + 1, SpanKind::Placeholder, {}};
+}
+
+} // namespace
+
+std::vector<ProtectedSpan> FindMarkup(std::u16string_view value,
+                                      std::size_t begin, std::size_t end,
+                                      const ProtectRules &rules) {
+  std::vector<ProtectedSpan> found;
+  for (std::size_t i = begin; i < end; ++i) {
+    std::optional<ProtectedSpan> span;
+    if (value[i] == '<')
+      span = TagAt(value, i, end);
+    else if (value[i] == '{')
+      span = PlaceholderAt(value, i, end);
+    if (span)
+      found.push_back(std::move(*span));
+  }
+  if (!rules.patterns.empty()) {
+    const icu::UnicodeString run(false, value.data() + begin,
+                                 static_cast<int32_t>(end - begin));
+    for (const auto &compiled : rules.patterns) {
+      UErrorCode status = U_ZERO_ERROR;
+      std::unique_ptr<icu::RegexMatcher> m(
+          compiled->pattern->matcher(run, status));
+      while (U_SUCCESS(status) && m->find(status) && U_SUCCESS(status)) {
+        const int32_t b = m->start(status), e = m->end(status);
+        if (U_SUCCESS(status) && e > b)
+          found.push_back({begin + static_cast<std::size_t>(b),
+                           begin + static_cast<std::size_t>(e),
+                           SpanKind::Custom,
+                           {}});
+      }
+    }
+  }
+  // The earliest span wins, then the longest; whatever overlaps a span
+  // already taken is dropped.
+  std::stable_sort(found.begin(), found.end(),
+                   [](const ProtectedSpan &a, const ProtectedSpan &b) {
+                     return a.begin != b.begin ? a.begin < b.begin
+                                               : a.end > b.end;
+                   });
+  std::vector<ProtectedSpan> kept;
+  for (ProtectedSpan &s : found)
+    if (kept.empty() || s.begin >= kept.back().end)
+      kept.push_back(std::move(s));
+  return kept;
+}
+
+std::vector<ProtectedSpan> FindProtected(std::u16string_view value,
+                                         ValueKind kind,
+                                         const ProtectRules &rules) {
+  const ValueStyle style = kind == ValueKind::Message  ? ValueStyle::Message
+                           : kind == ValueKind::Printf ? ValueStyle::Printf
+                                                       : ValueStyle::Plain;
+  std::optional<std::vector<ValuePiece>> pieces = SplitValue(value, style);
+  if (!pieces)
+    pieces = SplitValue(value, ValueStyle::Plain);
+  std::vector<ProtectedSpan> spans;
+  for (const ValuePiece &p : *pieces) {
+    if (!p.literal) {
+      spans.push_back({p.begin, p.end, SpanKind::Format, {}});
+      continue;
+    }
+    for (ProtectedSpan &s : FindMarkup(value, p.begin, p.end, rules))
+      spans.push_back(std::move(s));
+  }
+  return spans;
+}
+
+std::size_t GraphemeCount(std::u16string_view text) {
+  if (text.empty())
+    return 0;
+  // Made once per thread: a check of many limited texts would otherwise
+  // spend its time building the same iterator.
+  thread_local std::unique_ptr<icu::BreakIterator> it = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> made(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(),
+                                                    status));
+    return U_SUCCESS(status) ? std::move(made) : nullptr;
+  }();
+  if (!it)
+    return text.size();
+  const icu::UnicodeString s(false, text.data(),
+                             static_cast<int32_t>(text.size()));
+  it->setText(s);
+  std::size_t n = 0;
+  for (int32_t b = it->next(); b != icu::BreakIterator::DONE; b = it->next())
+    ++n;
+  return n;
+}
+
+std::size_t VisibleLength(std::u16string_view value,
+                          const std::vector<ProtectedSpan> &spans) {
+  std::size_t n = 0, at = 0;
+  for (const ProtectedSpan &s : spans) {
+    n += GraphemeCount(value.substr(at, s.begin - at));
+    at = s.end;
+  }
+  return n + GraphemeCount(value.substr(std::min(at, value.size())));
+}
+
+std::vector<long> PairTags(const std::vector<ProtectedSpan> &spans) {
+  std::vector<long> partner(spans.size(), -1);
+  std::vector<std::size_t> open;
+  for (std::size_t i = 0; i < spans.size(); ++i) {
+    if (spans[i].kind == SpanKind::TagOpen) {
+      open.push_back(i);
+    } else if (spans[i].kind == SpanKind::TagClose && !open.empty() &&
+               spans[open.back()].name == spans[i].name) {
+      partner[i] = static_cast<long>(open.back());
+      partner[open.back()] = static_cast<long>(i);
+      open.pop_back();
+    }
+  }
+  return partner;
+}
+
+namespace {
+
+std::string SpanText(std::u16string_view value, const ProtectedSpan &s) {
+  return Utf16ToUtf8Lossy(value.substr(s.begin, s.end - s.begin));
+}
+
+/// The problems of tags that do not pair up.
+std::vector<std::string> Unbalanced(std::u16string_view value,
+                                    const std::vector<ProtectedSpan> &spans) {
+  std::vector<std::string> problems;
+  const std::vector<long> partner = PairTags(spans);
+  for (std::size_t i = 0; i < spans.size(); ++i) {
+    if (partner[i] >= 0)
+      continue;
+    if (spans[i].kind == SpanKind::TagOpen)
+      problems.push_back("tags do not balance: '" + SpanText(value, spans[i]) +
+                         "' is never closed");
+    else if (spans[i].kind == SpanKind::TagClose)
+      problems.push_back("tags do not balance: '" + SpanText(value, spans[i]) +
+                         "' closes no open tag");
+  }
+  return problems;
+}
+
+/// Each paired tag's text with the text of the paired tag around it
+/// ("" at the top), counted.
+std::map<std::pair<std::string, std::string>, int>
+Nesting(std::u16string_view value, const std::vector<ProtectedSpan> &spans) {
+  std::map<std::pair<std::string, std::string>, int> out;
+  const std::vector<long> partner = PairTags(spans);
+  std::vector<std::string> around;
+  for (std::size_t i = 0; i < spans.size(); ++i) {
+    if (partner[i] < 0)
+      continue;
+    if (spans[i].kind == SpanKind::TagOpen) {
+      const std::string text = SpanText(value, spans[i]);
+      ++out[{text, around.empty() ? std::string() : around.back()}];
+      around.push_back(text);
+    } else if (!around.empty()) {
+      around.pop_back();
+    }
+  }
+  return out;
+}
+
+} // namespace
+
+std::vector<std::string>
+CompareMarkup(std::u16string_view source,
+              const std::vector<ProtectedSpan> &sourceSpans,
+              std::u16string_view translation,
+              const std::vector<ProtectedSpan> &translationSpans) {
+  std::vector<std::string> problems;
+  if (Unbalanced(source, sourceSpans).empty())
+    problems = Unbalanced(translation, translationSpans);
+
+  // Markup counted by its text: what the source has more of is dropped,
+  // what the translation has more of is added.
+  std::map<std::string, std::pair<int, SpanKind>> count;
+  std::vector<std::string> order;
+  for (const ProtectedSpan &s : sourceSpans)
+    if (s.kind != SpanKind::Format) {
+      auto [at, fresh] = count.try_emplace(SpanText(source, s), 0, s.kind);
+      if (fresh)
+        order.push_back(at->first);
+      ++at->second.first;
+    }
+  for (const ProtectedSpan &s : translationSpans)
+    if (s.kind != SpanKind::Format) {
+      auto [at, fresh] = count.try_emplace(SpanText(translation, s), 0, s.kind);
+      if (fresh)
+        order.push_back(at->first);
+      --at->second.first;
+    }
+  std::vector<std::pair<std::string, SpanKind>> dropped, added;
+  for (const std::string &text : order) {
+    const auto &[n, kind] = count[text];
+    for (int i = 0; i < n; ++i)
+      dropped.emplace_back(text, kind);
+    for (int i = 0; i < -n; ++i)
+      added.emplace_back(text, kind);
+  }
+  // A dropped span and an added one of the same sort read as a rename.
+  const bool changed = !dropped.empty() || !added.empty();
+  for (auto &d : dropped) {
+    auto a = std::find_if(added.begin(), added.end(),
+                          [&](const auto &x) { return x.second == d.second; });
+    if (a == added.end()) {
+      problems.push_back("drops '" + d.first + "' of its source");
+      continue;
+    }
+    problems.push_back("renames '" + d.first + "' to '" + a->first + "'");
+    added.erase(a);
+  }
+  for (const auto &a : added)
+    problems.push_back("adds '" + a.first + "', which its source lacks");
+  if (changed || !problems.empty())
+    return problems;
+
+  const auto ours = Nesting(source, sourceSpans);
+  const auto theirs = Nesting(translation, translationSpans);
+  for (const auto &[key, n] : theirs) {
+    auto found = ours.find(key);
+    if (found != ours.end() && found->second == n)
+      continue;
+    // Where the source has that tag.
+    std::string where = "at the top";
+    for (const auto &other : ours)
+      if (other.first.first == key.first && other.first.second != key.second)
+        where = other.first.second.empty()
+                    ? "at the top"
+                    : "inside '" + other.first.second + "'";
+    problems.push_back("nests '" + key.first + "' " +
+                       (key.second.empty() ? std::string("at the top")
+                                           : "inside '" + key.second + "'") +
+                       " where its source has it " + where);
+  }
+  return problems;
+}
+
+void CheckTextMarkup(const std::string &where, const std::string &id,
+                     std::u16string_view original, ValueKind kind,
+                     std::u16string_view translation,
+                     std::optional<unsigned> limit, const ProtectRules &rules,
+                     Diagnostics &diag) {
+  const std::vector<ProtectedSpan> theirs =
+      FindProtected(translation, kind, rules);
+  for (const std::string &problem : CompareMarkup(
+           original, FindProtected(original, kind, rules), translation, theirs))
+    diag.Warning(where, "ID '" + id + "': " + problem);
+  if (!limit)
+    return;
+  const std::size_t length = VisibleLength(translation, theirs);
+  if (length > *limit)
+    diag.Warning(where, "ID '" + id + "': " + std::to_string(length) +
+                            " characters, over its limit of " +
+                            std::to_string(*limit));
+}
+
+} // namespace phrasor::tool
