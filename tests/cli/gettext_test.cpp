@@ -45,8 +45,8 @@ TEST_F(Cli, GettextTreeBuildsAndComesBackThroughEveryDump) {
     EXPECT_EQ(get.code, 0) << get.err;
     Result tab = Run({"get", db, "Copying %s\t(%lu KiB)"});
     EXPECT_EQ(tab.code, 0) << tab.err;
-    // XLIFF names its units by hand-made rules, so it is left out.
-    ExpectRoundTrips(db, {"po", "csv", "json"});
+    // XLIFF says on its <file> that the unit names are source texts.
+    ExpectRoundTrips(db, {"po", "csv", "json", "xliff12", "xliff20"});
   }
   // The template reads as the source texts themselves.
   Result pot = Run({"build", Data("filer.pot"), "-o", "pot.skdb"});
@@ -74,6 +74,76 @@ TEST_F(Cli, GettextDumpPassesMsgfmtAndMergesWithoutFuzzy) {
     EXPECT_CONTAINS(merged, "msgid_plural \"%d files in %s\"");
     EXPECT_CONTAINS(merged, "Last-Translator:");
   }
+}
+
+// Limits travel as "#. max:" comments, which msgmerge takes from the
+// template, and the protected patterns as header fields, which it keeps.
+TEST_F(Cli, GettextLimitsAndProtectSurviveADumpAndAMerge) {
+  const std::string header = "msgid \"\"\nmsgstr \"\"\n"
+                             "\"Content-Type: text/plain; charset=UTF-8\\n\"\n";
+  Write("game.pot", header + "\"X-Phrasor-Protect: \\\\$[A-Z]+\\n\"\n\n"
+                             "#. max: 12\nmsgid \"Save $GAME\"\nmsgstr \"\"\n");
+  Write("de.po", header + "\"Language: de\\n\"\n"
+                          "\"X-Phrasor-Protect: \\\\$[A-Z]+\\n\"\n\n"
+                          "#. max: 12\nmsgid \"Save $GAME\"\n"
+                          "msgstr \"$GAME speichern\"\n");
+  ASSERT_EQ(Run({"build", "de.po", "-o", "de.skdb"}).code, 0);
+  Result info = Run({"dump", "de.skdb", "--format", "po"});
+  EXPECT_EQ(info.err, "");
+  EXPECT_CONTAINS(info.out, "#. max: 12\n");
+  EXPECT_CONTAINS(info.out, "\"X-Phrasor-Protect: \\\\$[A-Z]+\\n\"");
+  ExpectRoundTrips("de.skdb", {"po", "json", "xliff12", "xliff20"});
+  // The pattern keeps $GAME whole: a translation that drops it is caught,
+  // and the limit counts it as nothing.
+  Write("bad.po", header +
+                      "\"Language: de\\n\"\n\n"
+                      "msgid \"Save $GAME\"\nmsgstr \"Spiel speichern\"\n");
+  Result bad = Run({"check", "bad.po", "--against", "game.pot"});
+  EXPECT_CONTAINS(bad.err, "bad.po:6: ID 'Save $GAME': drops '$GAME'");
+  EXPECT_CONTAINS(bad.err, "bad.po:6: ID 'Save $GAME': 15 characters, over "
+                           "its limit of 12");
+  if (!HaveGettextTools())
+    GTEST_SKIP() << "msgmerge (Debian package gettext) is missing";
+  ASSERT_EQ(Run({"dump", "de.skdb", "--format", "po", "-o", "out.po"}).code, 0);
+  ASSERT_EQ(Shell(dir, "msgmerge -q --update out.po game.pot"), 0);
+  ASSERT_EQ(Run({"build", "out.po", "-o", "merged.skdb"}).code, 0);
+  EXPECT_EQ(Read("merged.skdb"), Read("de.skdb")) << Read("out.po");
+}
+
+// Markup and C formats are both checked in a translation read against a
+// template, each problem at the line of its message; a report takes the
+// template as its source.
+TEST_F(Cli, GettextTranslationsGetMarkupAndFormatChecks) {
+  Write("t.pot", "msgid \"\"\nmsgstr \"\"\n"
+                 "\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+                 "#, c-format\nmsgid \"Delete <b>%s</b>?\"\nmsgstr \"\"\n\n"
+                 "#, c-format\nmsgid \"%d left\"\nmsgstr \"\"\n");
+  Write("de.po", "msgid \"\"\nmsgstr \"\"\n"
+                 "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+                 "\"Language: de\\n\"\n\n"
+                 "#, c-format\nmsgid \"Delete <b>%s</b>?\"\n"
+                 "msgstr \"<b>%s</b> löschen?\"\n\n"
+                 "#, c-format\nmsgid \"%d left\"\nmsgstr \"%d übrig\"\n");
+  EXPECT_EQ(Run({"check", "de.po", "--against", "t.pot"}).code, 0);
+  Write("de.po", "msgid \"\"\nmsgstr \"\"\n"
+                 "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+                 "\"Language: de\\n\"\n\n"
+                 "#, c-format\nmsgid \"Delete <b>%s</b>?\"\n"
+                 "msgstr \"%s löschen?\"\n\n"
+                 "#, c-format\nmsgid \"%d left\"\nmsgstr \"%s übrig\"\n");
+  Result both = Run({"check", "de.po", "--against", "t.pot"});
+  EXPECT_EQ(both.code, 1);
+  EXPECT_CONTAINS(both.err, "de.po:7: ID 'Delete <b>%s</b>?': drops '<b>'");
+  EXPECT_CONTAINS(both.err, "de.po:11: ID '%d left'");
+
+  Result report = Run({"report", "--against", Data("filer.pot"), Data("pl.po"),
+                       Data("ru.po"), "-o", "r.html"});
+  EXPECT_EQ(report.code, 0) << report.err;
+  // Each misses one message of the template, by its context and msgid.
+  EXPECT_CONTAINS(report.err, "2 languages, 2 problems");
+  const std::string page = Read("r.html");
+  EXPECT_CONTAINS(page, "Delete %s?' of the source");
+  EXPECT_CONTAINS(page, "ID 'Sort by name' of the source");
 }
 
 /// The lines of \p text.

@@ -67,7 +67,6 @@ Format JsonFormat() {
 Format PoFormat() {
   Format f = Row("po", "PO", {".po", ".pot"}, ReadPo, WritePo);
   f.holds.notes = true;
-  f.holds.limits = false;
   f.lossless = false;
   f.lossNote = "a text holding U+0004, gettext's separator of context and "
                "msgid, is reported and left out";

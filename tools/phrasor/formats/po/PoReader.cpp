@@ -19,6 +19,11 @@
 //
 //   #. voice: vo/en/ui_ok.ogg       the entry's voice path
 //   #. value: empty                 the value is the empty string
+//   #. max: 24                      the length limit (of every form)
+//
+// and the header gives the project's protected spans, a field per pattern:
+//
+//   X-Phrasor-Protect: \{[a-z]+\}
 //
 //===----------------------------------------------------------------------===//
 
@@ -263,7 +268,7 @@ std::optional<ValueKind> KindOfFlags(const std::vector<std::string> &flags,
 /// that a comment line could not hold as it is comes quoted, with C escapes
 /// (see PoVoiceComment); false when such a line is malformed.
 bool ReadComments(const char *comments, std::optional<std::string> &voice,
-                  bool &emptyValue) {
+                  bool &emptyValue, std::string &max) {
   std::string_view rest = comments ? comments : "";
   while (!rest.empty()) {
     std::size_t end = rest.find('\n');
@@ -278,6 +283,8 @@ bool ReadComments(const char *comments, std::optional<std::string> &voice,
         return false;
     } else if (line == "value: empty") {
       emptyValue = true;
+    } else if (line.rfind("max:", 0) == 0) {
+      max = Trimmed(std::string_view(line).substr(4));
     }
   }
   return true;
@@ -341,6 +348,7 @@ public:
 
 private:
   bool ReadHeader(const char *header);
+  void ReadProtect(const char *header);
   bool DetectContextKey(const std::vector<PoMessage> &messages) const;
   void ReadMessage(const PoMessage &m, bool contextKey);
   /// What one message gives, gathered before its forms are added.
@@ -349,6 +357,7 @@ private:
     std::optional<std::string> plural, voice;
     bool emptyValue = false;
     std::optional<ValueKind> kind;
+    std::optional<unsigned> max;
   };
   bool ReadKey(const PoMessage &m, bool contextKey, MessageTexts &t);
   bool ReadExtras(const PoMessage &m, MessageTexts &t);
@@ -366,6 +375,7 @@ private:
   Charset converter;
   std::string locale;
   SourcePos headerPos;
+  bool protectRead = false;
   std::optional<std::string> pluralFormsText;
   std::optional<std::string> keyField;
   std::optional<PluralMapping> plurals;
@@ -426,7 +436,34 @@ bool PoFileReader::ReadHeader(const char *header) {
   }
   pluralFormsText = HeaderField(header, "Plural-Forms");
   keyField = HeaderField(header, "X-Phrasor-Key");
+  ReadProtect(header);
   return true;
+}
+
+// Each X-Phrasor-Protect field is one pattern; together, one per line,
+// they are the @protect entry. The first domain that has them gives them.
+void PoFileReader::ReadProtect(const char *header) {
+  std::string patterns;
+  std::string_view rest = header ? header : "";
+  while (!rest.empty()) {
+    const std::size_t end = rest.find('\n');
+    std::string_view line = rest.substr(0, end);
+    rest = end == std::string_view::npos ? "" : rest.substr(end + 1);
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos ||
+        !EqualsAsciiCase(Trimmed(line.substr(0, colon)), "X-Phrasor-Protect"))
+      continue;
+    line.remove_prefix(colon + 1);
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+      line.remove_prefix(1);
+    patterns.append(line).append("\n");
+  }
+  if (patterns.empty() || protectRead)
+    return;
+  protectRead = true;
+  if (std::optional<std::string> text =
+          Convert(patterns.c_str(), headerPos, "X-Phrasor-Protect"))
+    AddEntry(headerPos, kProtectId, *text, std::nullopt, diag, out);
 }
 
 // A file is keyed by context when every message has a context and no two
@@ -522,10 +559,14 @@ bool PoFileReader::ReadExtras(const PoMessage &m, MessageTexts &t) {
   std::optional<std::string> comments = Convert(joined, m.pos, "comment");
   if (joined[0] != '\0')
     std::free(const_cast<char *>(joined));
-  if (comments && !ReadComments(comments->c_str(), t.voice, t.emptyValue)) {
+  std::string max;
+  if (comments &&
+      !ReadComments(comments->c_str(), t.voice, t.emptyValue, max)) {
     diag.Error(m.pos, "'" + ShownId(t.id) + "': malformed quoted voice path");
     return false;
   }
+  if (!max.empty())
+    t.max = ReadLimit(m.pos, max, diag);
   // The library reads c-format itself; the scan adds the flags it drops.
   std::vector<std::string> flags;
   if (m.flags)
@@ -586,8 +627,8 @@ void PoFileReader::RecordHeader(const char *header) {
   if (!text)
     return;
   static const char *const kMadeByDump[] = {
-      "content-type", "content-transfer-encoding", "language", "plural-forms",
-      "x-phrasor-key"};
+      "content-type",  "content-transfer-encoding", "language", "plural-forms",
+      "x-phrasor-key", "x-phrasor-protect"};
   std::string_view rest = *text;
   while (!rest.empty()) {
     const std::size_t end = rest.find('\n');
@@ -692,9 +733,12 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
       value = category.empty() || category == "one"
                   ? t.msgid
                   : t.plural.value_or(t.msgid);
+    const std::size_t before = out.size();
     AddEntry(m.pos, category.empty() ? t.id : t.id + "#" + category, value,
              t.voice, diag, out, t.kind,
              contextKey ? IdOrigin::Name : IdOrigin::SourceText);
+    if (out.size() > before)
+      out.back().max = t.max;
   }
 }
 

@@ -10,6 +10,7 @@
 #include "tools/phrasor/formats/po/Po.h"
 
 #include "tools/phrasor/Locale.h"
+#include "tools/phrasor/checks/Markup.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/files/SafeBuild.h"
@@ -130,6 +131,9 @@ void InsertPlural(po_message_iterator_t it, const PluralGroup &group,
   for (std::size_t i = 0; i < group.forms.size(); ++i)
     po_message_set_msgstr_plural(m, static_cast<int>(mapping.forms[i].second),
                                  group.forms[i]->value->c_str());
+  if (group.max)
+    po_message_set_extracted_comments(
+        m, ("max: " + std::to_string(*group.max) + "\n").c_str());
   SetKind(m, group.kind, record);
   po_message_insert(it, m);
 }
@@ -311,6 +315,11 @@ std::string HeaderFields(const Metadata &meta, const PoPlurals &plurals,
   fields += !sourceKey ? "X-Phrasor-Key: context\n"
             : meta.po  ? "X-Phrasor-Key: gettext\n"
                        : "X-Phrasor-Key: source\n";
+  // A header field holds one line: each pattern has its own. msgmerge
+  // keeps a translation's header, and msginit copies the template's.
+  if (meta.protect)
+    for (const std::string &p : ProtectPatterns(*meta.protect))
+      fields += "X-Phrasor-Protect: " + p + "\n";
   return fields;
 }
 
@@ -333,6 +342,8 @@ void InsertSingle(po_message_iterator_t it, const TextEntry &e, bool sourceKey,
     comments += PoVoiceComment(*e.voice) + "\n";
   if (e.value && e.value->empty())
     comments += "value: empty\n";
+  if (e.max)
+    comments += "max: " + std::to_string(*e.max) + "\n";
   if (!comments.empty())
     po_message_set_extracted_comments(m, comments.c_str());
   SetKind(m, e.kind, record);
@@ -350,8 +361,9 @@ std::string PoFileText(std::vector<TextEntry> entries, const Metadata &meta,
   const PoPlurals plurals = FindPoPlurals(entries, meta);
   // gettext's own keys (context U+0004 msgid, or source texts a name
   // could not be) cannot be written as a context, so a database that has
-  // them is written keyed by source.
-  bool sourceKey = false;
+  // them is written keyed by source; so is one that kept a PO file's
+  // record, whose keys were source texts even where names could be.
+  bool sourceKey = meta.po.has_value();
   for (const TextEntry &e : entries)
     sourceKey = sourceKey || e.id.find('\x04') != std::string::npos ||
                 NeedsSourceTextRules(e.id);
