@@ -17,6 +17,7 @@
 #include "PhrasorRuntime.h"
 #include "phrasor/Args.h"
 #include "phrasor/Error.h"
+#include "phrasor/InContext.h"
 #include "phrasor/Text.h"
 #include "phrasor/Typed.h"
 
@@ -171,6 +172,17 @@ public:
                         const A &...args) const {
     const Arg list[] = {makeArg(args)..., Arg{}};
     return pluralArgs(id, count, list, sizeof...(A));
+  }
+  /// find, format and plural of a message within a gettext context:
+  /// the entry stored as context U+0004 id (see InContext.h).
+  std::optional<TextView> find(InContext key) const;
+  template <class... A>
+  Expected<Text> format(InContext key, const A &...args) const {
+    return format(key.key(), args...);
+  }
+  template <class... A>
+  Expected<Text> plural(InContext key, Count count, const A &...args) const {
+    return plural(key.key(), count, args...);
   }
   /// The same for an ordinal ("1st", "2nd", "23rd"): ID#ordinal-<category>
   /// by the ordinal rules of locale(), else ID#ordinal-other, else ID.

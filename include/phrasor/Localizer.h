@@ -78,6 +78,16 @@ public:
     const Arg list[] = {makeArg(args)..., Arg{}};
     return pluralArgs(id, count, list, sizeof...(A));
   }
+  /// The same three for a message within a gettext context (InContext.h).
+  std::optional<TextView> find(InContext key) const { return find(key.key()); }
+  template <class... A>
+  Expected<Text> format(InContext key, const A &...args) const {
+    return format(key.key(), args...);
+  }
+  template <class... A>
+  Expected<Text> plural(InContext key, Count count, const A &...args) const {
+    return plural(key.key(), count, args...);
+  }
   /// The same search for an ordinal: ID#ordinal-<category>, then
   /// ID#ordinal-other, then ID.
   template <class... A>

@@ -205,7 +205,7 @@ TEST_F(Cli, IoFailuresExitWithTwo) {
        "error: cannot read 'missing.csv': no such file or directory"},
       {{"build", "ok.csv", "-o", "no/such/dir/x.skdb"},
        "error: cannot write 'no/such/dir/x.skdb'"},
-      {{"build", "ok.txt", "-o", "x.skdb"}, "unknown input type"},
+      {{"build", "ok.doc", "-o", "x.skdb"}, "unknown input type"},
       {{"get", "missing.skdb", "A"}, "error: cannot read 'missing.skdb'"},
   };
   for (const Row &row : rows) {

@@ -2,6 +2,8 @@
 
 #include "CppTestSupport.h"
 
+#include "phrasor/Localizer.h"
+
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -279,4 +281,48 @@ TEST(CppLookup, MissingAndEmptyAreNotTheErrorText) {
 
 TEST(CppLookup, LocaleComesFromTheAtLocaleEntry) {
   EXPECT_EQ(Make({{"@locale", "fr-CA"}, {"A", "a"}}).locale(), "fr-CA");
+}
+
+TEST(CppLookup, MessagesWithinAGettextContext) {
+  // As the tool stores a PO file keyed by source: context U+0004 msgid,
+  // and a plural message's forms under the msgid with #category.
+  const std::vector<Row> rows = {
+      {"@locale", "pl"},
+      {"menu\x04Open", "Otwórz"},
+      {"lock state\x04Open", "Otwarte"},
+      {"Open", "Otwórz plik"},
+      {"status\x04%d file in %s#one", "%d plik w %s"},
+      {"status\x04%d file in %s#few", "%d pliki w %s"},
+      {"status\x04%d file in %s#many", "%d plików w %s"},
+      {"dialog\x04"
+       "Delete %s?",
+       "Usunąć %s?"}};
+  Catalog c = Make(rows);
+  EXPECT_EQ(c.find(InContext{"menu", "Open"}), T("Otwórz"));
+  EXPECT_EQ(c.find(InContext{"lock state", "open"}), T("Otwarte"));
+  EXPECT_EQ(c.find("Open"), T("Otwórz plik"));
+  EXPECT_FALSE(c.find(InContext{"door", "Open"}));
+  EXPECT_FALSE(c.find(InContext{"", "Open"}));
+  // A key too long for the stack is composed on the heap, found alike.
+  EXPECT_FALSE(c.find(InContext{std::string(300, 'c'), "Open"}));
+
+  Expected<Text> deleted = c.format(InContext{"dialog", "Delete %s?"}, "a.txt");
+  ASSERT_TRUE(deleted) << deleted.error().message();
+  EXPECT_EQ(*deleted, T("Usunąć a.txt?"));
+  const InContext files{"status", "%d file in %s"};
+  for (const auto &[n, want] :
+       {std::pair<int, const char *>{1, "1 plik w docs"},
+        {3, "3 pliki w docs"},
+        {5, "5 plików w docs"},
+        {22, "22 pliki w docs"}}) {
+    Expected<Text> t = c.plural(files, n, n, "docs");
+    ASSERT_TRUE(t) << t.error().message();
+    EXPECT_EQ(*t, T(want));
+  }
+  Localizer l;
+  l.add(Make(rows));
+  EXPECT_EQ(l.find(InContext{"menu", "Open"}), T("Otwórz"));
+  Expected<Text> viaChain = l.plural(files, 22, 22, "docs");
+  ASSERT_TRUE(viaChain);
+  EXPECT_EQ(*viaChain, T("22 pliki w docs"));
 }

@@ -47,6 +47,9 @@ Metadata SplitMetadata(std::vector<authoring::Entry> &entries) {
     } else if (e.id == kProtectId && e.value) {
       meta.protect = std::move(e.value);
     } else {
+      // @po stays an entry, which every dump but PO's writes as it is.
+      if (e.id == kPoId && e.value)
+        meta.po = DecodePoRecord(Utf16ToUtf8Lossy(*e.value));
       kept.push_back(std::move(e));
     }
   }
@@ -61,6 +64,63 @@ std::u16string EncodeKinds(const std::map<std::string, ValueKind> &kinds) {
   return Utf8ToUtf16(object.dump()).value_or(u"{}");
 }
 
+std::string EncodePoRecord(const PoRecord &record) {
+  nlohmann::ordered_json object = nlohmann::ordered_json::object();
+  object["header"] = record.header;
+  if (record.pluralForms)
+    object["plural-forms"] = *record.pluralForms;
+  nlohmann::ordered_json messages = nlohmann::ordered_json::object();
+  for (const auto &[id, m] : record.messages) {
+    nlohmann::ordered_json one = nlohmann::ordered_json::object();
+    if (m.plural)
+      one["plural"] = *m.plural;
+    if (!m.flags.empty())
+      one["flags"] = m.flags;
+    if (!m.comments.empty())
+      one["comments"] = m.comments;
+    messages[id] = std::move(one);
+  }
+  object["messages"] = std::move(messages);
+  return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::optional<PoRecord> DecodePoRecord(const std::string &json) {
+  const nlohmann::json object =
+      nlohmann::json::parse(json, nullptr, /*allow_exceptions=*/false);
+  if (!object.is_object())
+    return std::nullopt;
+  PoRecord r;
+  auto text = [](const nlohmann::json &o, const char *key, std::string &into) {
+    auto at = o.find(key);
+    if (at != o.end() && at->is_string())
+      into = at->get<std::string>();
+    return at != o.end() && at->is_string();
+  };
+  text(object, "header", r.header);
+  std::string forms;
+  if (text(object, "plural-forms", forms))
+    r.pluralForms = forms;
+  auto messages = object.find("messages");
+  if (messages == object.end() || !messages->is_object())
+    return r;
+  for (const auto &[id, one] : messages->items()) {
+    if (!one.is_object())
+      continue;
+    PoMessageRecord m;
+    std::string plural;
+    if (text(one, "plural", plural))
+      m.plural = plural;
+    text(one, "comments", m.comments);
+    auto flags = one.find("flags");
+    if (flags != one.end() && flags->is_array())
+      for (const nlohmann::json &f : *flags)
+        if (f.is_string())
+          m.flags.push_back(f.get<std::string>());
+    r.messages.emplace(id, std::move(m));
+  }
+  return r;
+}
+
 std::u16string EncodeLimits(const std::map<std::string, unsigned> &limits) {
   nlohmann::ordered_json object = nlohmann::ordered_json::object();
   for (const auto &[id, n] : limits)
@@ -70,7 +130,7 @@ std::u16string EncodeLimits(const std::map<std::string, unsigned> &limits) {
 
 bool IsMetadataId(std::string_view id) {
   return id == kLocaleId || id == kKindsId || id == kLimitsId ||
-         id == kProtectId;
+         id == kProtectId || id == kPoId || id == kKeysId;
 }
 
 ValueKind KindOf(const authoring::Entry &e, const Metadata &meta,

@@ -12,6 +12,21 @@
 //             one ICU regular expression per line; written by the author
 //             in the source like @locale
 //
+//   @po       what a PO dump needs to give a gettext project back, as JSON:
+//             {"header": "Project-Id-Version: ...\n...", "plural-forms":
+//             "nplurals=...", "messages": {"ID": {"plural": "%d files",
+//             "flags": ["c-format"], "comments": "..."}}}; the header
+//             holds the fields a dump does not write itself. Kept only
+//             for PO files keyed by source, as gettext keys them; unlike
+//             the ones above, dumps in other formats write it as an entry.
+//
+// and one line that a CSV or JSON file says before its entries and that no
+// database holds:
+//
+//   @keys     "source-text": the IDs of this file are gettext keys (see
+//             IdOrigin), read by their rules; in CSV they are written
+//             with C escapes (\\, \n, \t, \r, \xHH)
+//
 // The runtime serves them like any entry; the tool reads them back for
 // check, info and dump, and never shows @kinds as an entry.
 //
@@ -34,10 +49,32 @@ namespace phrasor::tool {
 
 inline constexpr const char *kLocaleId = "@locale";
 inline constexpr const char *kKindsId = "@kinds";
+inline constexpr const char *kKeysId = "@keys";
+inline constexpr const char *kPoId = "@po";
+
+/// What a PO message had beyond its key and texts.
+struct PoMessageRecord {
+  std::optional<std::string> plural; ///< msgid_plural
+  std::vector<std::string> flags;    ///< its format flags, "c-format"
+  std::string comments;              ///< translator comments, joined
+};
+
+/// The @po record.
+struct PoRecord {
+  std::string header; ///< "Name: value\n" lines
+  std::optional<std::string> pluralForms;
+  std::map<std::string, PoMessageRecord> messages; ///< by ID (plural: base)
+};
+
+/// The @po value for \p record, as UTF-8 JSON.
+std::string EncodePoRecord(const PoRecord &record);
+/// \p json read as a @po value; nothing when it is not one.
+std::optional<PoRecord> DecodePoRecord(const std::string &json);
+inline constexpr const char *kSourceTextKeys = "source-text";
 inline constexpr const char *kLimitsId = "@limits";
 inline constexpr const char *kProtectId = "@protect";
 
-/// True for the IDs of the tool's own entries.
+/// True for the IDs of the tool's own entries (those above, @po and @keys).
 bool IsMetadataId(std::string_view id);
 
 struct Metadata {
@@ -46,7 +83,8 @@ struct Metadata {
   std::map<std::string, unsigned> limits; ///< by ID as stored
   /// The @protect value as stored, if any (ProtectPatterns splits it).
   std::optional<std::u16string> protect;
-  std::string problem; ///< why @kinds could not be read, if it could not
+  std::string problem;        ///< why @kinds could not be read, if it could not
+  std::optional<PoRecord> po; ///< read from the @po entry, which stays
 };
 
 /// Takes the metadata entries out of \p entries and reads them.

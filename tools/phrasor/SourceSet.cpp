@@ -32,7 +32,7 @@ CheckEntries(const std::vector<SourceEntry> &entries, Diagnostics *diag) {
   std::map<std::string, ValueKind> recorded;
   for (const SourceEntry &s : entries) {
     const authoring::Entry &e = s.entry;
-    if (e.id == kLocaleId)
+    if (e.id == kLocaleId || e.id == kPoId)
       continue;
     if (e.id == kProtectId) {
       // Patterns, not a text: each must compile.
@@ -46,8 +46,10 @@ CheckEntries(const std::vector<SourceEntry> &entries, Diagnostics *diag) {
     bool ascii = true;
     for (unsigned char c : e.id)
       ascii = ascii && c < 0x80;
-    if (!ascii && diag)
-      diag->Warning(s.pos, "ID '" + e.id +
+    // A source text is asked for as it is written, so case folding is
+    // no concern of its own.
+    if (!ascii && diag && s.origin == IdOrigin::Name)
+      diag->Warning(s.pos, "ID '" + ShownId(e.id) +
                                "' is not ASCII; lookups fold only ASCII "
                                "letters, so other case forms will not match");
     if (!e.value)
@@ -59,13 +61,13 @@ CheckEntries(const std::vector<SourceEntry> &entries, Diagnostics *diag) {
     if (!diag)
       continue;
     if (!s.kind && !inferred.doubt.empty())
-      diag->Warning(s.pos, "ID '" + e.id + "': " + inferred.doubt + "; " +
-                               HowToMarkText(s.pos.file));
+      diag->Warning(s.pos, "ID '" + ShownId(e.id) + "': " + inferred.doubt +
+                               "; " + HowToMarkText(s.pos.file));
     ValueReport report = CheckValueAs(*e.value, kind);
     for (const std::string &error : report.errors)
-      diag->Error(s.pos, "ID '" + e.id + "': " + error);
+      diag->Error(s.pos, "ID '" + ShownId(e.id) + "': " + error);
     for (const std::string &warning : report.warnings)
-      diag->Warning(s.pos, "ID '" + e.id + "': " + warning);
+      diag->Warning(s.pos, "ID '" + ShownId(e.id) + "': " + warning);
   }
   return recorded;
 }
@@ -113,6 +115,45 @@ void MergeLocales(std::vector<SourceEntry> &sources, const std::string &forced,
     first->kind.reset();
     sources.push_back(std::move(*first));
   }
+}
+
+/// One @po record for the database: the first input's header, the
+/// messages of every input (an ID in two is a duplicate reported anyway).
+void MergePoRecords(std::vector<SourceEntry> &sources) {
+  std::size_t first = sources.size(), count = 0;
+  for (std::size_t i = 0; i < sources.size(); ++i)
+    if (sources[i].entry.id == kPoId && sources[i].entry.value) {
+      first = count++ == 0 ? i : first;
+    }
+  if (count < 2)
+    return;
+  PoRecord merged;
+  bool any = false;
+  std::vector<SourceEntry> kept;
+  kept.reserve(sources.size());
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    SourceEntry &s = sources[i];
+    if (s.entry.id != kPoId || !s.entry.value) {
+      kept.push_back(std::move(s));
+      continue;
+    }
+    std::optional<PoRecord> r =
+        DecodePoRecord(Utf16ToUtf8Lossy(*s.entry.value));
+    if (!r)
+      continue;
+    if (!any) {
+      merged = std::move(*r);
+      any = true;
+    } else {
+      merged.messages.insert(r->messages.begin(), r->messages.end());
+    }
+    if (i == first)
+      kept.push_back(std::move(s));
+  }
+  for (SourceEntry &s : kept)
+    if (s.entry.id == kPoId)
+      s.entry.value = Utf8ToUtf16(EncodePoRecord(merged));
+  sources = std::move(kept);
 }
 
 void CheckPlurals(const std::vector<SourceEntry> &sources, Diagnostics &diag) {
@@ -182,7 +223,7 @@ SourceSet Compiled(std::vector<SourceEntry> sources, Diagnostics &diag) {
   for (const authoring::CompileIssue &issue : set.compiled.issues) {
     const SourcePos &here = set.positions[issue.entry];
     if (issue.kind == authoring::CompileIssue::DuplicateId)
-      diag.Error(here, "duplicate ID '" + set.entries[issue.entry].id +
+      diag.Error(here, "duplicate ID '" + ShownId(set.entries[issue.entry].id) +
                            "' (first defined at " +
                            set.positions[issue.other].Text() + ")");
     else
@@ -207,11 +248,15 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
   if (Progress *progress = Progress::Reading())
     progress->Step("checking", sources.size());
   MergeLocales(sources, options.locale, diag);
+  MergePoRecords(sources);
   std::map<std::string, unsigned> limits;
   for (const SourceEntry &s : sources) {
     if (EqualsAsciiCase(s.entry.id, kKindsId))
       diag.Error(s.pos, "ID '@kinds' is reserved for the kinds the tool "
                         "keeps; write kinds in the source instead");
+    else if (EqualsAsciiCase(s.entry.id, kKeysId))
+      diag.Error(s.pos, "ID '@keys' is reserved: CSV and JSON files say with "
+                        "it how their IDs are written");
     if (EqualsAsciiCase(s.entry.id, kLimitsId))
       diag.Error(s.pos, "ID '@limits' is reserved for the length limits the "
                         "tool keeps; write them in a max column or key");

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <iostream>
+#include <optional>
 
 using namespace phrasor::tool;
 
@@ -47,7 +48,18 @@ struct AllOptions {
   ReadingWords usageReading;
   ReportOptions report;
   ReadingWords reportReading;
+  /// --context of get and format: the ID is the message within it.
+  std::optional<std::string> getContext, formatContext;
 };
+
+/// The key gettext stores a message of \p context under: context U+0004 id.
+void PutInContext(const std::optional<std::string> &context, std::string &id) {
+  if (context)
+    id = *context + '\x04' + id;
+}
+
+const char *const kContextHelp =
+    "The gettext context (msgctxt) of the ID, whose msgid is then the ID";
 
 /// The separator --delimiter names; 0 (detect) when it is not given.
 char DelimiterChar(const std::string &name) {
@@ -65,6 +77,10 @@ void ApplyReading(const ReadingWords &words, InputOptions &input) {
 
 void AddSpreadsheetOptions(CLI::App *b, InputOptions &input,
                            std::string &delimiter) {
+  b->add_option("--input-format", input.inputFormat,
+                "Read every input as this format, whatever its extension (" +
+                    JoinWords(FormatNames(), " or ") + ")")
+      ->check(CLI::IsMember(FormatNames()));
   b->add_option("--column", input.column,
                 "CSV: the column that holds the texts, such as a language "
                 "column 'fr' of a 'key,en,fr,de' sheet (default: value)");
@@ -214,10 +230,16 @@ void AddQueries(CLI::App &app, AllOptions &o, Runner &run) {
   g->add_option("database", o.get.database, "The database")->required();
   g->add_option("id", o.get.id, "The ID (ASCII case-insensitive)")->required();
   g->add_flag("--voice", o.get.voice, "Print the voice path instead");
-  AddFooter(g, "phrasor get en.skdb UI_MENU_TITLE",
+  g->add_option("--context", o.getContext, kContextHelp);
+  AddFooter(g,
+            "phrasor get en.skdb UI_MENU_TITLE\n"
+            "  phrasor get pl.skdb --context menu Open",
             "0 success, 1 no such ID (or it has no value or voice path), 2 "
             "wrong arguments or a database that cannot be loaded");
-  g->callback([&] { run = [&] { return RunGet(o.get); }; });
+  g->callback([&] {
+    PutInContext(o.getContext, o.get.id);
+    run = [&] { return RunGet(o.get); };
+  });
 
   CLI::App *l =
       app.add_subcommand("list", "Print the IDs that begin with a prefix");
@@ -242,6 +264,7 @@ void AddFormat(CLI::App &app, AllOptions &o, Runner &run) {
                 "chosen by the database's @locale as the C++ layer does");
   f->add_flag("--ordinal", o.format.ordinal,
               "With --count: the ordinal form (ID#ordinal-<category>)");
+  f->add_option("--context", o.formatContext, kContextHelp);
   f->add_option("args", o.format.args,
                 "One argument per field, converted to the insert's type");
   AddFooter(f, "phrasor format en.skdb DLG_SCORE Ana 12\n"
@@ -252,6 +275,7 @@ void AddFormat(CLI::App &app, AllOptions &o, Runner &run) {
   f->callback([&o, &run, f] {
     for (const std::string &rest : f->remaining())
       o.format.args.push_back(rest);
+    PutInContext(o.formatContext, o.format.id);
     run = [&] { return RunFormat(o.format); };
   });
 }
@@ -260,7 +284,9 @@ void AddPseudo(CLI::App &app, AllOptions &o, Runner &run) {
   CLI::App *p = app.add_subcommand(
       "pseudo", "Write a pseudo-localized copy of a database, to find "
                 "truncated and hard-coded texts");
-  p->add_option("source", o.pseudo.source, "The source-language database")
+  p->add_option("source", o.pseudo.source,
+                "The source-language database, or a source file such as a "
+                ".pot template")
       ->required();
   p->add_option("-o,--output", o.pseudo.output, "The database to write")
       ->required();

@@ -1,6 +1,7 @@
 //===- CheckAgainst.cpp - Checking a translation against its source -------===//
 
 #include "tools/phrasor/checks/CheckAgainst.h"
+#include "tools/phrasor/files/SafeBuild.h"
 
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/Coverage.h"
@@ -28,13 +29,13 @@ void CompareOne(const std::string &where, const std::string &id,
   const ValueReport read = CheckValueAs(translation, kind);
   if (ownKindDiffers)
     for (const std::string &error : read.errors)
-      diag.Error(where, "ID '" + id + "': read as a " + KindName(kind) +
-                            " like its source: " + error);
+      diag.Error(where, "ID '" + ShownId(id) + "': read as a " +
+                            KindName(kind) + " like its source: " + error);
   for (const std::string &problem : CompareWithSource(source, read)) {
     if (lenientDrops && problem.rfind("drops insert", 0) == 0)
-      diag.Warning(where, "ID '" + id + "': " + problem);
+      diag.Warning(where, "ID '" + ShownId(id) + "': " + problem);
     else
-      diag.Error(where, "ID '" + id + "': " + problem);
+      diag.Error(where, "ID '" + ShownId(id) + "': " + problem);
   }
 }
 
@@ -44,7 +45,7 @@ void ReportCoverage(const CheckedSet &translation, const CheckedSet &source,
                     Diagnostics &diag) {
   for (const CoverageItem &item : MeasureCoverage(translation, source).items) {
     const std::string what =
-        (item.plural ? "plural text '" : "ID '") + item.id + "'";
+        (item.plural ? "plural text '" : "ID '") + ShownId(item.id) + "'";
     switch (item.state) {
     case CoverageItem::Translated:
       break;
@@ -61,7 +62,7 @@ void ReportCoverage(const CheckedSet &translation, const CheckedSet &source,
       const authoring::Entry &e = translation.entries[item.entry];
       diag.Warning(
           translation.Where(item.entry),
-          "ID '" + e.id + "' is not translated (" +
+          "ID '" + ShownId(e.id) + "' is not translated (" +
               (e.value ? "empty where the source's is not" : "no value") + ")");
       break;
     }

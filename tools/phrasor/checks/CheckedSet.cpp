@@ -1,6 +1,7 @@
 //===- CheckedSet.cpp - A database or sources, as check sees them ---------===//
 
 #include "tools/phrasor/checks/CheckedSet.h"
+#include "tools/phrasor/files/SafeBuild.h"
 
 #include "keeper/DatabaseFormat.h"
 #include "tools/phrasor/checks/Coverage.h"
@@ -8,6 +9,7 @@
 #include "tools/phrasor/files/DatabaseFile.h"
 #include "tools/phrasor/files/FileIo.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace phrasor::tool {
@@ -59,9 +61,9 @@ void CheckDatabaseValues(const CheckedSet &set, Diagnostics &diag) {
     ValueReport report =
         CheckValueAs(*e.value, KindOf(e, set.meta, where, &diag));
     for (const std::string &error : report.errors)
-      diag.Error(where, "ID '" + e.id + "': " + error);
+      diag.Error(where, "ID '" + ShownId(e.id) + "': " + error);
     for (const std::string &warning : report.warnings)
-      diag.Warning(where, "ID '" + e.id + "': " + warning);
+      diag.Warning(where, "ID '" + ShownId(e.id) + "': " + warning);
   }
   for (const PluralProblem &p : CheckPluralTexts(ids, set.meta.locale))
     diag.Warning(where, "ID '" + p.id + "': " + p.message);
@@ -75,6 +77,8 @@ CheckedSet FromSources(const std::string &path, SourceSet sources) {
   std::vector<authoring::Entry> metadata;
   for (std::size_t i = 0; i < sources.entries.size(); ++i) {
     authoring::Entry &e = sources.entries[i];
+    // @po is what a PO dump needs, no text of the program: it goes with
+    // the metadata.
     if (IsMetadataId(e.id) && e.value) {
       metadata.push_back(std::move(e));
       continue;
@@ -100,6 +104,10 @@ std::optional<CheckedSet> LoadChecked(const std::string &path,
   set.path = path;
   set.entries = db.Entries();
   set.meta = SplitMetadata(set.entries);
+  set.entries.erase(
+      std::remove_if(set.entries.begin(), set.entries.end(),
+                     [](const authoring::Entry &e) { return e.id == kPoId; }),
+      set.entries.end());
   if (checks == SourceChecks::Build)
     CheckDatabaseValues(set, diag);
   return set;

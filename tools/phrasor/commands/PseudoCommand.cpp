@@ -12,7 +12,9 @@
 #include "tools/phrasor/Locale.h"
 #include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/Pseudo.h"
+#include "tools/phrasor/SourceSet.h"
 #include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/CheckedSet.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/DatabaseFile.h"
 #include "tools/phrasor/files/FileIo.h"
@@ -97,10 +99,24 @@ int RunPseudo(const PseudoOptions &options) {
                      "' is not a well-formed BCP 47 language tag");
   RefuseOverwritingSource(options.source, options.output);
   RefuseOutputAmongInputs({options.source}, options.output, "pseudo");
-  DatabaseEntries db = ReadDatabaseEntries(options.source);
+  Diagnostics diag;
+  // A source file (a .pot template most often) is read as build reads it.
+  DatabaseEntries db;
+  if (IsDatabasePath(options.source)) {
+    db = ReadDatabaseEntries(options.source);
+  } else {
+    SourceSet read = ReadSources({options.source}, InputOptions(), diag,
+                                 SourceChecks::ReadOnly);
+    if (diag.Failed())
+      return kExitProblems;
+    db.entries = std::move(read.entries);
+    db.meta = SplitMetadata(db.entries);
+  }
   std::vector<authoring::Entry> &entries = db.entries;
   const Metadata &meta = db.meta;
-  Diagnostics diag;
+  // What a PO dump of the source would need says nothing of the copy.
+  std::erase_if(entries,
+                [](const authoring::Entry &e) { return e.id == kPoId; });
   if (!meta.problem.empty())
     diag.Warning(options.source, meta.problem + "; kinds are inferred");
 

@@ -72,14 +72,14 @@ int RunGet(const GetOptions &options) {
   Diagnostics diag;
   const char *id = options.id.c_str();
   if (!mgr->IsValidID(db.Keeper(), id)) {
-    diag.Error(db.Path(), "no entry '" + options.id + "'");
+    diag.Error(db.Path(), "no entry '" + ShownId(options.id) + "'");
   } else if (options.voice) {
     if (!mgr->HasVoicePathByID(db.Keeper(), id))
-      diag.Error(db.Path(), "'" + options.id + "' has no voice path");
+      diag.Error(db.Path(), "'" + ShownId(options.id) + "' has no voice path");
     else
       WriteStdout(std::string(mgr->GetVoicePathByID(db.Keeper(), id)) + "\n");
   } else if (!mgr->HasStringByID(db.Keeper(), id)) {
-    diag.Error(db.Path(), "'" + options.id + "' has no value");
+    diag.Error(db.Path(), "'" + ShownId(options.id) + "' has no value");
   } else {
     WriteStdout(
         Utf16ToUtf8Lossy(FromRuntime(mgr->GetStringByID(db.Keeper(), id))) +
@@ -205,7 +205,7 @@ InsertsByField(const MessageReading &message, const FormatOptions &options) {
     std::string wanted;
     for (const MessageInsert *insert : byField)
       wanted += (wanted.empty() ? "" : ", ") + InsertText(*insert);
-    throw FatalError("'" + options.id + "' takes " +
+    throw FatalError("'" + ShownId(options.id) + "' takes " +
                      std::to_string(byField.size()) + " argument" +
                      (byField.size() == 1 ? "" : "s") +
                      (wanted.empty() ? "" : " (" + wanted + ")") + ", " +

@@ -9,6 +9,7 @@
 #include <unicode/uchar.h>
 #include <utf8.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -59,6 +60,15 @@ std::string Shown(std::string_view id) {
 
 bool IsControl(uint32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp < 0xA0); }
 
+/// The first few characters of a long \p id, cut at a character's start.
+std::string_view Head(std::string_view id) {
+  std::size_t n = std::min<std::size_t>(id.size(), 40);
+  while (n > 0 && n < id.size() &&
+         (static_cast<unsigned char>(id[n]) & 0xC0) == 0x80)
+    --n;
+  return id.substr(0, n);
+}
+
 } // namespace
 
 void RefuseOutputAmongInputs(const std::vector<std::string> &inputs,
@@ -87,7 +97,13 @@ void RefuseRepeatedInputs(const std::vector<std::string> &inputs) {
   }
 }
 
-std::optional<std::string> IdProblem(std::string_view id) {
+std::string ShownId(std::string_view id) { return Shown(id); }
+
+bool NeedsSourceTextRules(std::string_view id) {
+  return IdProblem(id, IdOrigin::Name) && !IdProblem(id, IdOrigin::SourceText);
+}
+
+std::optional<std::string> IdProblem(std::string_view id, IdOrigin origin) {
   if (id.empty())
     return "empty ID";
   if (id.find('\0') != std::string_view::npos)
@@ -98,6 +114,19 @@ std::optional<std::string> IdProblem(std::string_view id) {
   if (id == "<none>")
     return "ID '<none>' is reserved and could never be looked up";
   auto shown = [&] { return "ID '" + Shown(id) + "'"; };
+  if (id.size() > kIdByteLimit)
+    return "ID '" + Shown(Head(id)) + "...' is " + std::to_string(id.size()) +
+           " bytes long; the limit is " + std::to_string(kIdByteLimit);
+  if (origin == IdOrigin::SourceText) {
+    // The separator stands between context and msgid; a second one would
+    // make the key read back as another context.
+    const std::size_t separator = id.find('\x04');
+    if (separator != std::string_view::npos &&
+        id.find('\x04', separator + 1) != std::string_view::npos)
+      return shown() + " holds U+0004 more than once; it is kept for the "
+                       "separator after a context";
+    return std::nullopt;
+  }
   // Most IDs are plain ASCII names: one look at each byte tells.
   const unsigned char first = static_cast<unsigned char>(id.front());
   const unsigned char last = static_cast<unsigned char>(id.back());
@@ -147,6 +176,10 @@ std::optional<std::string> IdProblem(std::string_view id) {
 }
 
 std::optional<std::string> IdWarning(std::string_view id) {
+  if (id.size() > kIdByteWarning)
+    return "ID '" + Shown(Head(id)) + "...' is " + std::to_string(id.size()) +
+           " bytes long (more than " + std::to_string(kIdByteWarning) +
+           "); every lookup compares it in full";
   // Every invisible character is outside ASCII.
   if (static_cast<unsigned char>(id.front()) < 0x80 &&
       static_cast<unsigned char>(id.back()) < 0x80)

@@ -22,7 +22,13 @@ void ReadInput(const std::string &path, const InputOptions &options,
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec))
     throw FatalError("'" + path + "' is a directory, not an input file");
-  const Format *format = FormatOfFile(path);
+  const Format *format = options.inputFormat.empty()
+                             ? FormatOfFile(path)
+                             : FormatNamed(options.inputFormat);
+  if (!format && !options.inputFormat.empty())
+    throw FatalError("--input-format '" + options.inputFormat +
+                     "' names no format (expected " +
+                     JoinWords(FormatNames(), " or ") + ")");
   if (!format)
     throw FatalError("'" + path + "': unknown input type (expected " +
                      InputExtensionList(" or ") + ")");
@@ -48,9 +54,10 @@ void ReadInput(const std::string &path, const InputOptions &options,
 void AddEntry(const SourcePos &pos, std::string id,
               const std::optional<std::string> &value,
               std::optional<std::string> voice, Diagnostics &diag,
-              std::vector<SourceEntry> &out, std::optional<ValueKind> kind) {
+              std::vector<SourceEntry> &out, std::optional<ValueKind> kind,
+              IdOrigin origin) {
   bool good = true;
-  if (std::optional<std::string> problem = IdProblem(id)) {
+  if (std::optional<std::string> problem = IdProblem(id, origin)) {
     diag.Error(pos, *problem);
     good = false;
   } else if (std::optional<std::string> doubt = IdWarning(id)) {
@@ -60,10 +67,11 @@ void AddEntry(const SourcePos &pos, std::string id,
   if (value) {
     std::optional<std::u16string> wide = Utf8ToUtf16(*value);
     if (!wide) {
-      diag.Error(pos, "value of '" + id + "' is not valid UTF-8");
+      diag.Error(pos, "value of '" + ShownId(id) + "' is not valid UTF-8");
       good = false;
     } else if (wide->find(u'\0') != std::u16string::npos) {
-      diag.Error(pos, "value of '" + id + "' contains a NUL character");
+      diag.Error(pos,
+                 "value of '" + ShownId(id) + "' contains a NUL character");
       good = false;
     } else {
       entry.value = std::move(*wide);
@@ -71,17 +79,18 @@ void AddEntry(const SourcePos &pos, std::string id,
   }
   // A voice path is text like a value: a dump could not write other bytes.
   if (voice && !IsValidUtf8(*voice)) {
-    diag.Error(pos, "voice path of '" + id + "' is not valid UTF-8");
+    diag.Error(pos, "voice path of '" + ShownId(id) + "' is not valid UTF-8");
     good = false;
   } else if (voice && voice->find('\0') != std::string::npos) {
-    diag.Error(pos, "voice path of '" + id + "' contains a NUL character");
+    diag.Error(pos,
+               "voice path of '" + ShownId(id) + "' contains a NUL character");
     good = false;
   }
   if (!good)
     return;
   entry.id = std::move(id);
   entry.voicePath = std::move(voice);
-  out.push_back({std::move(entry), pos, kind, std::nullopt});
+  out.push_back({std::move(entry), pos, kind, std::nullopt, origin});
   CountEntryRead(out.size());
 }
 

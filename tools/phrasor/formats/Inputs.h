@@ -12,6 +12,7 @@
 #include "tools/authoring/DatabaseWriter.h"
 #include "tools/phrasor/Diagnostics.h"
 #include "tools/phrasor/checks/Kinds.h"
+#include "tools/phrasor/files/SafeBuild.h"
 
 #include <optional>
 #include <string>
@@ -26,6 +27,7 @@ struct SourceEntry {
   SourcePos pos;
   std::optional<ValueKind> kind; ///< as the source says; absent: inferred
   std::optional<unsigned> max;   ///< its length limit, if it has one
+  IdOrigin origin = IdOrigin::Name;
 };
 
 /// How a PO file names its entries.
@@ -51,14 +53,17 @@ struct InputOptions {
   /// The option that chose column, as messages about it name it.
   std::string columnOption = "--column";
   /// CSV: the field separator (',', ';' or '\t'); 0: the first of them on
-  /// the header line.
+  /// the header line (a tab for .tsv and .txt).
   char delimiter = 0;
+  /// --input-format: the --format word of the reader for every input;
+  /// empty: by each file's extension.
+  std::string inputFormat;
 };
 
-/// Reads one input, choosing the reader by extension (.csv, .json, .po,
-/// .xlf or .xliff). Problems in the file go to \p diag, and a file without
-/// entries is warned about; a directory, an unreadable file or an unknown
-/// extension throws FatalError.
+/// Reads one input, choosing the reader by --input-format or else by
+/// extension (.csv, .tsv, .txt, .json, .po, .pot, .xlf or .xliff). Problems in
+/// the file go to \p diag, and a file without entries is warned about; a
+/// directory, an unreadable file or an unknown extension throws FatalError.
 void ReadInput(const std::string &path, const InputOptions &options,
                Diagnostics &diag, std::vector<SourceEntry> &out);
 
@@ -68,7 +73,8 @@ void AddEntry(const SourcePos &pos, std::string id,
               const std::optional<std::string> &value,
               std::optional<std::string> voice, Diagnostics &diag,
               std::vector<SourceEntry> &out,
-              std::optional<ValueKind> kind = std::nullopt);
+              std::optional<ValueKind> kind = std::nullopt,
+              IdOrigin origin = IdOrigin::Name);
 
 /// Reads a length limit (a max column or key): empty means none, else a
 /// whole number of characters; anything else is reported and read as none.

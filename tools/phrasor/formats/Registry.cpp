@@ -14,9 +14,18 @@
 namespace phrasor::tool {
 namespace {
 
+// Spreadsheets export "Unicode text" as .txt and tab-separated values as
+// .tsv: both are sheets whose fields are separated by tabs.
 void ReadCsvFile(const std::string &file, std::string_view text,
                  const InputOptions &options, Diagnostics &diag,
                  std::vector<SourceEntry> &out) {
+  const std::string ext = Extension(file);
+  if (options.delimiter == 0 && (ext == ".tsv" || ext == ".txt")) {
+    InputOptions tabs = options;
+    tabs.delimiter = '\t';
+    ReadCsv(file, text, tabs, diag, out);
+    return;
+  }
   ReadCsv(file, text, options, diag, out);
 }
 
@@ -41,7 +50,7 @@ Format Row(std::string_view name, std::string_view title,
 }
 
 Format CsvFormat() {
-  Format f = Row("csv", "CSV", {".csv"}, ReadCsvFile, WriteCsv);
+  Format f = Row("csv", "CSV", {".csv", ".tsv", ".txt"}, ReadCsvFile, WriteCsv);
   f.markText = "write text in its kind column to say it is meant";
   f.fuzzer = "csv";
   return f;
@@ -56,9 +65,8 @@ Format JsonFormat() {
 }
 
 Format PoFormat() {
-  Format f = Row("po", "PO", {".po"}, ReadPo, WritePo);
+  Format f = Row("po", "PO", {".po", ".pot"}, ReadPo, WritePo);
   f.holds.notes = true;
-  f.holds.limits = false;
   f.lossless = false;
   f.lossNote = "a text holding U+0004, gettext's separator of context and "
                "msgid, is reported and left out";

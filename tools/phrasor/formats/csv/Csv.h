@@ -12,6 +12,7 @@
 
 #include "tools/phrasor/formats/Registry.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,13 @@ void ReadCsv(const std::string &file, std::string_view text,
 /// With the default options: a "value" column, the separator detected.
 void ReadCsv(const std::string &file, std::string_view text, Diagnostics &diag,
              std::vector<SourceEntry> &out);
+
+/// \p id with C escapes: backslash, line feed, tab, carriage return and
+/// the other control characters (\xHH), so that a CSV cell shows it on one
+/// line and every byte reads back.
+std::string EscapeCsvKey(std::string_view id);
+/// The ID an escaped cell spells; nothing when an escape is malformed.
+std::optional<std::string> UnescapeCsvKey(std::string_view cell);
 
 /// Writes id,value,voice rows, and a kind column when some entry needs it.
 std::string WriteCsv(const DumpSide &target, const DumpSide &source,

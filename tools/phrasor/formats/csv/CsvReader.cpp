@@ -21,11 +21,14 @@
 //
 //===----------------------------------------------------------------------===//
 
+#include "tools/phrasor/Metadata.h"
+#include "tools/phrasor/Utf.h"
 #include "tools/phrasor/files/TextEncoding.h"
 #include "tools/phrasor/formats/csv/Csv.h"
 #include "tools/phrasor/formats/csv/CsvColumns.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace phrasor::tool {
 namespace {
@@ -195,7 +198,7 @@ char TakeSeparatorLine(std::string_view &text, std::size_t &startLine) {
 /// One data row as an entry; rows may stop early, their missing trailing
 /// columns being absent.
 void AddRow(const SourcePos &pos, const CsvRecord &record,
-            const CsvLayout &layout, Diagnostics &diag,
+            const CsvLayout &layout, bool sourceKeys, Diagnostics &diag,
             std::vector<SourceEntry> &out) {
   const std::size_t columns = record.fields.size();
   if (columns > layout.width) {
@@ -216,13 +219,43 @@ void AddRow(const SourcePos &pos, const CsvRecord &record,
   };
   const CsvField *id = field(layout.id);
   const CsvField *kind = field(layout.kind);
+  std::string key = id ? id->text : std::string();
+  if (sourceKeys) {
+    std::optional<std::string> unescaped = UnescapeCsvKey(key);
+    if (!unescaped) {
+      diag.Error(pos, "ID '" + ShownId(key) +
+                          "': malformed escape (the file's IDs are escaped: "
+                          "\\\\, \\n, \\t, \\r or \\xHH)");
+      return;
+    }
+    key = std::move(*unescaped);
+  }
   const CsvField *max = field(layout.max);
   const std::size_t before = out.size();
-  AddEntry(pos, id ? id->text : std::string(), present(layout.value),
-           present(layout.voice), diag, out,
-           ReadKindName(pos, kind ? kind->text : std::string(), diag));
+  AddEntry(pos, std::move(key), present(layout.value), present(layout.voice),
+           diag, out,
+           ReadKindName(pos, kind ? kind->text : std::string(), diag),
+           sourceKeys ? IdOrigin::SourceText : IdOrigin::Name);
   if (max && out.size() > before)
     out.back().max = ReadLimit(pos, max->text, diag);
+}
+
+/// True when \p record is the "@keys" line; it must come before every
+/// entry and say source-text.
+bool IsKeysRow(const SourcePos &pos, const CsvRecord &record,
+               const CsvLayout &layout, bool first, Diagnostics &diag) {
+  const std::size_t id = static_cast<std::size_t>(layout.id);
+  if (layout.id < 0 || id >= record.fields.size() ||
+      !EqualsAsciiCase(record.fields[id].text, kKeysId))
+    return false;
+  const std::size_t value = static_cast<std::size_t>(layout.value);
+  const bool says = layout.value >= 0 && value < record.fields.size() &&
+                    record.fields[value].text == kSourceTextKeys;
+  if (!first || !says)
+    diag.Error(pos, std::string("'") + kKeysId +
+                        "' must be the first row and say '" + kSourceTextKeys +
+                        "'");
+  return true;
 }
 
 } // namespace
@@ -254,12 +287,17 @@ void ReadCsv(const std::string &file, std::string_view bytes,
   CsvParser parser(file, text, delimiter, startLine, diag);
   CsvRecord record;
   std::optional<CsvLayout> layout;
+  bool firstRow = true, sourceKeys = false;
   while (parser.Next(record)) {
     if (IsBlank(record))
       continue;
     const SourcePos pos{file, record.line};
     if (layout) {
-      AddRow(pos, record, *layout, diag, out);
+      const bool first = std::exchange(firstRow, false);
+      if (IsKeysRow(pos, record, *layout, first, diag))
+        sourceKeys = first;
+      else
+        AddRow(pos, record, *layout, sourceKeys, diag, out);
       continue;
     }
     std::vector<std::string> names;

@@ -18,6 +18,7 @@
 
 #include "tools/phrasor/formats/json/Json.h"
 
+#include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/checks/Plurals.h"
 
 #include <nlohmann/json.hpp>
@@ -25,6 +26,7 @@
 #include <iterator>
 #include <map>
 #include <set>
+#include <utility>
 
 namespace phrasor::tool {
 namespace {
@@ -218,6 +220,16 @@ private:
   void Finish(const std::optional<std::string> &value,
               const std::optional<std::string> &voice) {
     const SourcePos pos{path, idLine};
+    const bool first = std::exchange(firstMember, false);
+    if (depth == 1 && id == kKeysId) {
+      if (first && value == kSourceTextKeys)
+        origin = IdOrigin::SourceText;
+      else
+        diagnostics.Error(pos, std::string("'") + kKeysId +
+                                   "' must be the first member and say '" +
+                                   kSourceTextKeys + "'");
+      return;
+    }
     std::optional<ValueKind> kind;
     if (depth == 2 && kindText)
       kind = ReadKindName(pos, *kindText, diagnostics);
@@ -243,10 +255,10 @@ private:
       }
       for (const auto &[rank, form] : forms)
         AddEntry(pos, id + "#" + kPluralCategories[rank], form, std::nullopt,
-                 diagnostics, entries, kind);
+                 diagnostics, entries, kind, origin);
       return;
     }
-    AddEntry(pos, id, value, voice, diagnostics, entries, kind);
+    AddEntry(pos, id, value, voice, diagnostics, entries, kind, origin);
   }
 
   const std::string &path;
@@ -261,6 +273,8 @@ private:
   std::set<std::string> keys; ///< of the entry's object, so far
   std::optional<std::string> *current = nullptr;
   bool skipping = false;
+  bool firstMember = true;
+  IdOrigin origin = IdOrigin::Name; ///< as the file's "@keys" says
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/Plurals.h"
+#include "tools/phrasor/files/SafeBuild.h"
 #include "tools/phrasor/formats/shared/TextEntries.h"
 
 #include <nlohmann/json.hpp>
@@ -48,7 +49,14 @@ private:
 
 std::string JsonText(const std::vector<TextEntry> &entries,
                      const Metadata &meta) {
-  JsonObjectWriter root(entries.size() + 1);
+  JsonObjectWriter root(entries.size() + 2);
+  // JSON strings carry every character; the file need only say that its
+  // IDs are read as source texts.
+  for (const TextEntry &e : entries)
+    if (NeedsSourceTextRules(e.id)) {
+      root.Set(kKeysId, kSourceTextKeys);
+      break;
+    }
   if (meta.locale)
     root.Set(kLocaleId, *meta.locale);
   if (meta.protect)

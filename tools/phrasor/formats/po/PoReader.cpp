@@ -19,6 +19,11 @@
 //
 //   #. voice: vo/en/ui_ok.ogg       the entry's voice path
 //   #. value: empty                 the value is the empty string
+//   #. max: 24                      the length limit (of every form)
+//
+// and the header gives the project's protected spans, a field per pattern:
+//
+//   X-Phrasor-Protect: \{[a-z]+\}
 //
 //===----------------------------------------------------------------------===//
 
@@ -26,7 +31,9 @@
 #include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/Plurals.h"
+#include "tools/phrasor/checks/PoChecks.h"
 #include "tools/phrasor/files/Charset.h"
+#include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/formats/po/PluralForms.h"
 #include "tools/phrasor/formats/po/Po.h"
 
@@ -89,10 +96,25 @@ void XError(int severity, po_message_t, const char *filename, size_t lineno,
   Report(severity, filename, lineno, text);
 }
 
+/// A message the library dropped as defined twice: the line of the second
+/// definition and the first, kept. The library names the first without
+/// its line, so the report waits until the messages are placed.
+struct Duplicate {
+  std::size_t line;
+  po_message_t first;
+};
+std::vector<Duplicate> *Duplicates = nullptr;
+
 void XError2(int severity, po_message_t, const char *filename1, size_t lineno1,
-             size_t, int, const char *text1, po_message_t,
+             size_t, int, const char *text1, po_message_t message2,
              const char *filename2, size_t lineno2, size_t, int,
              const char *text2) {
+  if (!Trial && Duplicates && message2 && !filename2 && filename1 &&
+      lineno1 != static_cast<size_t>(-1) &&
+      severity != PO_SEVERITY_FATAL_ERROR) {
+    Duplicates->push_back({lineno1, message2});
+    return;
+  }
   Report(severity == PO_SEVERITY_FATAL_ERROR ? PO_SEVERITY_ERROR : severity,
          filename1, lineno1, text1);
   Report(severity, filename2, lineno2, text2);
@@ -246,7 +268,7 @@ std::optional<ValueKind> KindOfFlags(const std::vector<std::string> &flags,
 /// that a comment line could not hold as it is comes quoted, with C escapes
 /// (see PoVoiceComment); false when such a line is malformed.
 bool ReadComments(const char *comments, std::optional<std::string> &voice,
-                  bool &emptyValue) {
+                  bool &emptyValue, std::string &max) {
   std::string_view rest = comments ? comments : "";
   while (!rest.empty()) {
     std::size_t end = rest.find('\n');
@@ -261,6 +283,8 @@ bool ReadComments(const char *comments, std::optional<std::string> &voice,
         return false;
     } else if (line == "value: empty") {
       emptyValue = true;
+    } else if (line.rfind("max:", 0) == 0) {
+      max = Trimmed(std::string_view(line).substr(4));
     }
   }
   return true;
@@ -308,16 +332,23 @@ struct PoCounts {
 class PoFileReader {
 public:
   PoFileReader(const std::string &path, const InputOptions &settings,
-               Diagnostics &diagnostics, std::vector<SourceEntry> &entries)
-      : file(path), options(settings), diag(diagnostics), out(entries) {}
+               Diagnostics &diagnostics, std::vector<SourceEntry> &entries,
+               PoRecord &poRecord, bool &poRecordUsed)
+      : file(path), options(settings), diag(diagnostics), out(entries),
+        record(poRecord), recordUsed(poRecordUsed),
+        templ(Extension(path) == ".pot") {}
 
   /// Reads the messages of \p domain, placed by \p starts when the scan
-  /// found them.
+  /// found them; the starts of \p duplicates, which the library dropped,
+  /// are passed over. Where each message begins goes to \p placedAt.
   void Read(po_file_t po, const char *domain,
-            const std::vector<MessageStart> *starts);
+            const std::vector<MessageStart> *starts,
+            const std::vector<Duplicate> &duplicates,
+            std::map<po_message_t, SourcePos> &placedAt);
 
 private:
   bool ReadHeader(const char *header);
+  void ReadProtect(const char *header);
   bool DetectContextKey(const std::vector<PoMessage> &messages) const;
   void ReadMessage(const PoMessage &m, bool contextKey);
   /// What one message gives, gathered before its forms are added.
@@ -326,11 +357,13 @@ private:
     std::optional<std::string> plural, voice;
     bool emptyValue = false;
     std::optional<ValueKind> kind;
+    std::optional<unsigned> max;
   };
   bool ReadKey(const PoMessage &m, bool contextKey, MessageTexts &t);
   bool ReadExtras(const PoMessage &m, MessageTexts &t);
   bool ReadForms(const PoMessage &m, const std::string &id,
                  std::vector<std::pair<std::string, const char *>> &forms);
+  void CheckTranslation(const PoMessage &m, const MessageTexts &t);
   const PluralMapping *Mapping(const SourcePos &pos);
   std::optional<std::string> Convert(const char *text, const SourcePos &pos,
                                      const char *what);
@@ -342,11 +375,24 @@ private:
   Charset converter;
   std::string locale;
   SourcePos headerPos;
+  bool protectRead = false;
   std::optional<std::string> pluralFormsText;
   std::optional<std::string> keyField;
   std::optional<PluralMapping> plurals;
+  /// Per form index: whether it stands for more than one number.
+  std::vector<bool> manyForms;
   bool pluralsTried = false;
   PoCounts counts;
+  /// What a dump needs to give the file back, kept for files keyed by
+  /// source; shared by the file's domains, the first header kept.
+  PoRecord &record;
+  bool &recordUsed;
+  bool recording = false;
+  void RecordHeader(const char *header);
+  void RecordMessage(const PoMessage &m, const MessageTexts &t);
+  /// A .pot template: its msgids are the texts, in the source language,
+  /// whose plurals are English's one and other.
+  bool templ;
 };
 
 std::optional<std::string> PoFileReader::Convert(const char *text,
@@ -360,7 +406,10 @@ std::optional<std::string> PoFileReader::Convert(const char *text,
 
 bool PoFileReader::ReadHeader(const char *header) {
   const SourcePos &pos = headerPos;
-  const std::string charset = CharsetOf(HeaderField(header, "Content-Type"));
+  std::string charset = CharsetOf(HeaderField(header, "Content-Type"));
+  // xgettext leaves the placeholder when the sources are ASCII.
+  if (templ && charset == "CHARSET")
+    charset = "UTF-8";
   if (!converter.Open(charset)) {
     diag.Error(pos, "unknown charset '" + charset + "'");
     return false;
@@ -379,9 +428,42 @@ bool PoFileReader::ReadHeader(const char *header) {
   }
   if (locale.empty())
     locale = options.locale;
+  // A template's msgids are in the language gettext assumes for them,
+  // whose plurals are one and other.
+  if (locale.empty() && templ) {
+    locale = "en";
+    AddEntry(pos, kLocaleId, locale, std::nullopt, diag, out);
+  }
   pluralFormsText = HeaderField(header, "Plural-Forms");
   keyField = HeaderField(header, "X-Phrasor-Key");
+  ReadProtect(header);
   return true;
+}
+
+// Each X-Phrasor-Protect field is one pattern; together, one per line,
+// they are the @protect entry. The first domain that has them gives them.
+void PoFileReader::ReadProtect(const char *header) {
+  std::string patterns;
+  std::string_view rest = header ? header : "";
+  while (!rest.empty()) {
+    const std::size_t end = rest.find('\n');
+    std::string_view line = rest.substr(0, end);
+    rest = end == std::string_view::npos ? "" : rest.substr(end + 1);
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos ||
+        !EqualsAsciiCase(Trimmed(line.substr(0, colon)), "X-Phrasor-Protect"))
+      continue;
+    line.remove_prefix(colon + 1);
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+      line.remove_prefix(1);
+    patterns.append(line).append("\n");
+  }
+  if (patterns.empty() || protectRead)
+    return;
+  protectRead = true;
+  if (std::optional<std::string> text =
+          Convert(patterns.c_str(), headerPos, "X-Phrasor-Protect"))
+    AddEntry(headerPos, kProtectId, *text, std::nullopt, diag, out);
 }
 
 // A file is keyed by context when every message has a context and no two
@@ -391,7 +473,8 @@ bool PoFileReader::DetectContextKey(
     const std::vector<PoMessage> &messages) const {
   if (options.poKey != PoKey::Detect)
     return options.poKey == PoKey::Context;
-  if (keyField == "context" || keyField == "source")
+  // "gettext": keyed by source, with what the database kept of the file.
+  if (keyField == "context" || keyField == "source" || keyField == "gettext")
     return keyField == "context";
   std::set<std::string> contexts;
   for (const PoMessage &m : messages) {
@@ -426,6 +509,16 @@ const PluralMapping *PoFileReader::Mapping(const SourcePos &pos) {
                    : "Plural-Forms '" + *pluralFormsText + "': " + problem);
     return nullptr;
   }
+  // Whether a form stands for many numbers decides whether it may leave
+  // the count out; the numbers up to 1000 show every rule's pattern.
+  std::vector<unsigned> hits(forms->Count(), 0);
+  for (unsigned long n = 0; n <= 1000; ++n) {
+    unsigned long index = 0;
+    if (forms->Evaluate(n, index) && index < hits.size())
+      ++hits[index];
+  }
+  for (unsigned h : hits)
+    manyForms.push_back(h > 1);
   plurals = MapPluralForms(*forms, locale, problem);
   if (!plurals)
     diag.Error(headerPos, "Plural-Forms '" + forms->Text() +
@@ -466,10 +559,14 @@ bool PoFileReader::ReadExtras(const PoMessage &m, MessageTexts &t) {
   std::optional<std::string> comments = Convert(joined, m.pos, "comment");
   if (joined[0] != '\0')
     std::free(const_cast<char *>(joined));
-  if (comments && !ReadComments(comments->c_str(), t.voice, t.emptyValue)) {
-    diag.Error(m.pos, "'" + t.id + "': malformed quoted voice path");
+  std::string max;
+  if (comments &&
+      !ReadComments(comments->c_str(), t.voice, t.emptyValue, max)) {
+    diag.Error(m.pos, "'" + ShownId(t.id) + "': malformed quoted voice path");
     return false;
   }
+  if (!max.empty())
+    t.max = ReadLimit(m.pos, max, diag);
   // The library reads c-format itself; the scan adds the flags it drops.
   std::vector<std::string> flags;
   if (m.flags)
@@ -485,6 +582,14 @@ bool PoFileReader::ReadExtras(const PoMessage &m, MessageTexts &t) {
 bool PoFileReader::ReadForms(
     const PoMessage &m, const std::string &id,
     std::vector<std::pair<std::string, const char *>> &forms) {
+  if (templ) {
+    // The template's own texts; Plural-Forms is a placeholder there.
+    forms.emplace_back(po_message_msgid_plural(m.message) ? "one" : "",
+                       po_message_msgid(m.message));
+    if (const char *plural = po_message_msgid_plural(m.message))
+      forms.emplace_back("other", plural);
+    return true;
+  }
   if (!po_message_msgid_plural(m.message)) {
     forms.emplace_back("", po_message_msgstr(m.message));
     return true;
@@ -492,11 +597,18 @@ bool PoFileReader::ReadForms(
   const PluralMapping *mapping = Mapping(m.pos);
   if (!mapping)
     return false;
+  // A form beyond nplurals is never shown: the translation in it is lost.
+  const std::size_t count = manyForms.size();
+  if (po_message_msgstr_plural(m.message, static_cast<int>(count)))
+    diag.Error(m.pos, "ID '" + ShownId(id) + "' has more forms than " +
+                          "Plural-Forms' nplurals=" + std::to_string(count) +
+                          " (msgstr[" + std::to_string(count) +
+                          "] would never be shown)");
   for (const auto &[category, index] : mapping->forms) {
     const char *form =
         po_message_msgstr_plural(m.message, static_cast<int>(index));
     if (!form) {
-      diag.Error(m.pos, "'" + id +
+      diag.Error(m.pos, "'" + ShownId(id) +
                             "' has fewer forms than Plural-Forms "
                             "needs (no msgstr[" +
                             std::to_string(index) + "])");
@@ -505,6 +617,88 @@ bool PoFileReader::ReadForms(
     forms.emplace_back(category, form);
   }
   return true;
+}
+
+// The fields a dump writes itself are left out: it writes them from the
+// database, and the record must read back the same from the dump.
+void PoFileReader::RecordHeader(const char *header) {
+  std::optional<std::string> text =
+      header ? converter.ToUtf8(header) : std::optional<std::string>("");
+  if (!text)
+    return;
+  static const char *const kMadeByDump[] = {
+      "content-type",  "content-transfer-encoding", "language", "plural-forms",
+      "x-phrasor-key", "x-phrasor-protect"};
+  std::string_view rest = *text;
+  while (!rest.empty()) {
+    const std::size_t end = rest.find('\n');
+    const std::string_view line = rest.substr(0, end);
+    rest = end == std::string_view::npos ? "" : rest.substr(end + 1);
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos)
+      continue;
+    const std::string name = Trimmed(line.substr(0, colon));
+    bool made = false;
+    for (const char *m : kMadeByDump)
+      made = made || EqualsAsciiCase(name, m);
+    if (!made)
+      record.header.append(line).append("\n");
+  }
+  if (pluralFormsText)
+    record.pluralForms = *pluralFormsText;
+}
+
+void PoFileReader::RecordMessage(const PoMessage &m, const MessageTexts &t) {
+  PoMessageRecord r;
+  r.plural = t.plural;
+  if (m.flags)
+    for (const std::string &flag : *m.flags) {
+      const bool format =
+          flag.size() > 7 && flag.compare(flag.size() - 7, 7, "-format") == 0 &&
+          flag.rfind("possible-", 0) != 0 && flag.rfind("impossible-", 0) != 0;
+      if (format)
+        r.flags.push_back(flag);
+    }
+  else if (po_message_is_format(m.message, "c-format"))
+    r.flags.push_back("c-format");
+  const char *joined = po_message_comments(m.message);
+  if (std::optional<std::string> comments = converter.ToUtf8(joined))
+    r.comments = *comments;
+  if (joined[0] != '\0')
+    std::free(const_cast<char *>(joined));
+  while (!r.comments.empty() && r.comments.back() == '\n')
+    r.comments.pop_back();
+  if (r.plural || !r.flags.empty() || !r.comments.empty())
+    record.messages.emplace(t.id, std::move(r));
+}
+
+// Every msgstr against its msgid, as msgfmt -c compares them: a PO file
+// carries its source beside each translation.
+void PoFileReader::CheckTranslation(const PoMessage &m, const MessageTexts &t) {
+  PoMessageText text;
+  text.msgid = t.msgid;
+  text.msgidPlural = t.plural;
+  text.kind = t.kind;
+  if (!t.plural) {
+    std::optional<std::string> s =
+        Convert(po_message_msgstr(m.message), m.pos, "msgstr");
+    if (!s)
+      return;
+    text.msgstr.push_back(std::move(*s));
+  }
+  // Forms beyond nplurals are reported as such, not checked.
+  const int count = static_cast<int>(manyForms.size());
+  for (int i = 0; t.plural && i < count; ++i) {
+    const char *raw = po_message_msgstr_plural(m.message, i);
+    if (!raw)
+      break;
+    std::optional<std::string> s = Convert(raw, m.pos, "msgstr");
+    if (!s)
+      return;
+    text.msgstr.push_back(std::move(*s));
+  }
+  for (const std::string &problem : CheckPoMessage(text, manyForms))
+    diag.Error(m.pos, "ID '" + ShownId(t.id) + "': " + problem);
 }
 
 void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
@@ -517,7 +711,11 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
   if (!ReadKey(m, contextKey, t) || !ReadExtras(m, t) ||
       !ReadForms(m, t.id, forms))
     return;
-  bool untranslated = true;
+  if (!templ)
+    CheckTranslation(m, t);
+  if (recording)
+    RecordMessage(m, t);
+  bool untranslated = !templ;
   for (const auto &form : forms)
     untranslated = untranslated && form.second[0] == '\0';
   if (untranslated)
@@ -535,13 +733,37 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
       value = category.empty() || category == "one"
                   ? t.msgid
                   : t.plural.value_or(t.msgid);
+    const std::size_t before = out.size();
     AddEntry(m.pos, category.empty() ? t.id : t.id + "#" + category, value,
-             t.voice, diag, out, t.kind);
+             t.voice, diag, out, t.kind,
+             contextKey ? IdOrigin::Name : IdOrigin::SourceText);
+    if (out.size() > before)
+      out.back().max = t.max;
   }
 }
 
 void PoFileReader::Read(po_file_t po, const char *domain,
-                        const std::vector<MessageStart> *starts) {
+                        const std::vector<MessageStart> *allStarts,
+                        const std::vector<Duplicate> &duplicates,
+                        std::map<po_message_t, SourcePos> &placedAt) {
+  // A start is a dropped duplicate when a duplicate's line falls between
+  // it and the next start.
+  std::vector<MessageStart> kept;
+  const std::vector<MessageStart> *starts = allStarts;
+  if (allStarts && !duplicates.empty()) {
+    for (std::size_t i = 0; i < allStarts->size(); ++i) {
+      const std::size_t from = (*allStarts)[i].line;
+      const std::size_t to = i + 1 < allStarts->size()
+                                 ? (*allStarts)[i + 1].line
+                                 : static_cast<std::size_t>(-1);
+      const bool dropped = std::any_of(
+          duplicates.begin(), duplicates.end(),
+          [&](const Duplicate &d) { return d.line >= from && d.line < to; });
+      if (!dropped)
+        kept.push_back((*allStarts)[i]);
+    }
+    starts = &kept;
+  }
   std::vector<po_message_t> live;
   po_message_iterator_t it = po_message_iterator(po, domain);
   while (po_message_t message = po_next_message(it)) {
@@ -565,6 +787,7 @@ void PoFileReader::Read(po_file_t po, const char *domain,
   headerPos = SourcePos{file, 0};
   for (std::size_t i = 0; i < live.size(); ++i) {
     const SourcePos pos{file, placed ? (*starts)[i].line : 0};
+    placedAt[live[i]] = pos;
     if (!po_message_msgctxt(live[i]) && po_message_msgid(live[i])[0] == '\0') {
       headerPos = pos;
       continue;
@@ -579,6 +802,15 @@ void PoFileReader::Read(po_file_t po, const char *domain,
   if (!readable)
     return;
   const bool contextKey = DetectContextKey(messages);
+  // A dump of a database that kept nothing of a PO file says so: reading
+  // it keeps nothing either, so it builds the same database again.
+  recording = !contextKey && !templ && keyField != "source";
+  if (recording && !recordUsed) {
+    const char *again = po_file_domain_header(po, domain);
+    RecordHeader(again);
+    std::free(const_cast<char *>(again));
+    recordUsed = true;
+  }
   for (const PoMessage &m : messages)
     ReadMessage(m, contextKey);
 
@@ -663,19 +895,48 @@ void ReadPo(const std::string &file, std::string_view text,
     diag.Error(SourcePos{file, line},
                "a string contains a NUL character, which PO text cannot "
                "hold");
+  std::vector<Duplicate> duplicates;
   CurrentDiag = &diag;
   CurrentFile = &file;
+  Duplicates = &duplicates;
   po_file_t po = ReadLibraryFileFast(file.c_str(), text);
   CurrentDiag = nullptr;
   CurrentFile = nullptr;
+  Duplicates = nullptr;
   if (!po)
     return;
+  std::map<po_message_t, SourcePos> placedAt;
+  PoRecord record;
+  bool recordUsed = false;
   const char *const *domains = po_file_domains(po);
   for (std::size_t d = 0; domains && domains[d]; ++d) {
     auto starts = scan.domains.find(domains[d]);
-    PoFileReader(file, options, diag, out)
+    PoFileReader(file, options, diag, out, record, recordUsed)
         .Read(po, domains[d],
-              starts == scan.domains.end() ? nullptr : &starts->second);
+              starts == scan.domains.end() ? nullptr : &starts->second,
+              duplicates, placedAt);
+  }
+  if (recordUsed)
+    AddEntry(SourcePos{file, 0}, kPoId, EncodePoRecord(record), std::nullopt,
+             diag, out);
+  // Both places on one line, as every duplicate is reported.
+  for (const Duplicate &d : duplicates) {
+    const char *context = po_message_msgctxt(d.first);
+    std::string key = po_message_msgid(d.first);
+    if (context)
+      key = std::string(context) + '\x04' + key;
+    auto first = placedAt.find(d.first);
+    // Named by where the message begins, as the first one is: its msgctxt
+    // line when it has one, where the library names its msgid.
+    std::size_t line = 0;
+    for (const auto &[domain, starts] : scan.domains)
+      for (const MessageStart &start : starts)
+        if (start.line <= d.line && start.line > line)
+          line = start.line;
+    diag.Error(SourcePos{file, line ? line : d.line},
+               "duplicate message '" + ShownId(key) + "' (first defined at " +
+                   (first == placedAt.end() ? file : first->second.Text()) +
+                   ")");
   }
   po_file_free(po);
 }

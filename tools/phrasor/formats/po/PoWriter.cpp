@@ -10,8 +10,10 @@
 #include "tools/phrasor/formats/po/Po.h"
 
 #include "tools/phrasor/Locale.h"
+#include "tools/phrasor/checks/Markup.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/FileIo.h"
+#include "tools/phrasor/files/SafeBuild.h"
 #include "tools/phrasor/formats/po/PluralForms.h"
 #include "tools/phrasor/formats/po/PoComments.h"
 #include "tools/phrasor/formats/shared/TextEntries.h"
@@ -52,13 +54,30 @@ constexpr const char *kMessageComment = "phrasor-message-flag";
 constexpr std::string_view kMessageMarker = "# phrasor-message-flag\n";
 constexpr std::string_view kMessageFlag = "#, phrasor-message\n";
 
-void SetKind(po_message_t m, const std::optional<ValueKind> &kind) {
-  if (!kind)
-    return;
-  if (*kind == ValueKind::Message)
-    po_message_set_comments(m, kMessageComment);
-  else
+/// Gives \p m the flags and translator comments its record kept, and
+/// the kind's flag.
+void SetKind(po_message_t m, const std::optional<ValueKind> &kind,
+             const PoMessageRecord *record = nullptr) {
+  std::string comments = record ? record->comments : "";
+  if (record)
+    for (const std::string &flag : record->flags) {
+      const bool no = flag.rfind("no-", 0) == 0;
+      po_message_set_format(m, (no ? flag.substr(3) : flag).c_str(), !no);
+    }
+  if (kind && *kind == ValueKind::Message)
+    comments += (comments.empty() ? "" : "\n") + std::string(kMessageComment);
+  else if (kind)
     po_message_set_format(m, "c-format", *kind == ValueKind::Printf);
+  if (!comments.empty())
+    po_message_set_comments(m, comments.c_str());
+}
+
+/// The record of \p id, if the database kept one.
+const PoMessageRecord *RecordOf(const Metadata &meta, const std::string &id) {
+  if (!meta.po)
+    return nullptr;
+  auto at = meta.po->messages.find(id);
+  return at == meta.po->messages.end() ? nullptr : &at->second;
 }
 
 /// True when reading \p group back through \p mapping gives the same
@@ -91,7 +110,8 @@ void SetSourceKey(po_message_t m, const std::string &id) {
 }
 
 void InsertPlural(po_message_iterator_t it, const PluralGroup &group,
-                  const PluralMapping &mapping, bool sourceKey) {
+                  const PluralMapping &mapping, bool sourceKey,
+                  const PoMessageRecord *record) {
   po_message_t m = po_message_create();
   const TextEntry *one = group.forms.front(), *other = group.forms.back();
   for (const TextEntry *form : group.forms)
@@ -103,11 +123,18 @@ void InsertPlural(po_message_iterator_t it, const PluralGroup &group,
     po_message_set_msgctxt(m, group.base.c_str());
     po_message_set_msgid(m, one->value->c_str());
   }
-  po_message_set_msgid_plural(m, other->value->c_str());
+  // The source's msgid_plural where the database kept it: merging with the
+  // next template matches on it.
+  po_message_set_msgid_plural(m, record && record->plural
+                                     ? record->plural->c_str()
+                                     : other->value->c_str());
   for (std::size_t i = 0; i < group.forms.size(); ++i)
     po_message_set_msgstr_plural(m, static_cast<int>(mapping.forms[i].second),
                                  group.forms[i]->value->c_str());
-  SetKind(m, group.kind);
+  if (group.max)
+    po_message_set_extracted_comments(
+        m, ("max: " + std::to_string(*group.max) + "\n").c_str());
+  SetKind(m, group.kind, record);
   po_message_insert(it, m);
 }
 
@@ -252,7 +279,11 @@ PoPlurals FindPoPlurals(const std::vector<TextEntry> &entries,
                         const Metadata &meta) {
   PoPlurals p;
   p.groups = FindPluralGroups(entries);
-  if (meta.locale)
+  // The file's own Plural-Forms where the database kept it, else the
+  // language's usual one.
+  if (meta.locale && meta.po && meta.po->pluralForms)
+    p.pluralForms = meta.po->pluralForms;
+  else if (meta.locale)
     p.pluralForms = UsualPluralForms(*meta.locale);
   if (p.pluralForms) {
     std::string problem;
@@ -270,19 +301,31 @@ PoPlurals FindPoPlurals(const std::vector<TextEntry> &entries,
 /// The header's fields.
 std::string HeaderFields(const Metadata &meta, const PoPlurals &plurals,
                          bool sourceKey) {
-  std::string fields = "Content-Type: text/plain; charset=UTF-8\n"
-                       "Content-Transfer-Encoding: 8bit\n";
+  // The fields the database kept come first, as a header begins with them.
+  const bool kept = sourceKey && meta.po;
+  std::string fields = kept ? meta.po->header : "";
+  fields += "Content-Type: text/plain; charset=UTF-8\n"
+            "Content-Transfer-Encoding: 8bit\n";
   if (meta.locale)
     fields += "Language: " + PoLanguage(*meta.locale) + "\n";
-  if (!plurals.groups.empty())
+  if (kept && meta.po->pluralForms)
+    fields += "Plural-Forms: " + *meta.po->pluralForms + "\n";
+  else if (!plurals.groups.empty())
     fields += "Plural-Forms: " + *plurals.pluralForms + "\n";
-  fields += sourceKey ? "X-Phrasor-Key: source\n" : "X-Phrasor-Key: context\n";
+  fields += !sourceKey ? "X-Phrasor-Key: context\n"
+            : meta.po  ? "X-Phrasor-Key: gettext\n"
+                       : "X-Phrasor-Key: source\n";
+  // A header field holds one line: each pattern has its own. msgmerge
+  // keeps a translation's header, and msginit copies the template's.
+  if (meta.protect)
+    for (const std::string &p : ProtectPatterns(*meta.protect))
+      fields += "X-Phrasor-Protect: " + p + "\n";
   return fields;
 }
 
 /// One entry as one message.
-void InsertSingle(po_message_iterator_t it, const TextEntry &e,
-                  bool sourceKey) {
+void InsertSingle(po_message_iterator_t it, const TextEntry &e, bool sourceKey,
+                  const PoMessageRecord *record) {
   po_message_t m = po_message_create();
   if (sourceKey) {
     SetSourceKey(m, e.id);
@@ -299,21 +342,31 @@ void InsertSingle(po_message_iterator_t it, const TextEntry &e,
     comments += PoVoiceComment(*e.voice) + "\n";
   if (e.value && e.value->empty())
     comments += "value: empty\n";
+  if (e.max)
+    comments += "max: " + std::to_string(*e.max) + "\n";
   if (!comments.empty())
     po_message_set_extracted_comments(m, comments.c_str());
-  SetKind(m, e.kind);
+  SetKind(m, e.kind, record);
   po_message_insert(it, m);
 }
 
 std::string PoFileText(std::vector<TextEntry> entries, const Metadata &meta,
                        const std::string &where, Diagnostics &diag) {
   DropSeparators(entries, where, diag);
+  // The record is written as what it keeps, not as a message.
+  entries.erase(
+      std::remove_if(entries.begin(), entries.end(),
+                     [](const TextEntry &e) { return e.id == kPoId; }),
+      entries.end());
   const PoPlurals plurals = FindPoPlurals(entries, meta);
-  // gettext's own keys (context U+0004 msgid) cannot be written as a
-  // context, so a database that has them is written keyed by source.
-  bool sourceKey = false;
+  // gettext's own keys (context U+0004 msgid, or source texts a name
+  // could not be) cannot be written as a context, so a database that has
+  // them is written keyed by source; so is one that kept a PO file's
+  // record, whose keys were source texts even where names could be.
+  bool sourceKey = meta.po.has_value();
   for (const TextEntry &e : entries)
-    sourceKey = sourceKey || e.id.find('\x04') != std::string::npos;
+    sourceKey = sourceKey || e.id.find('\x04') != std::string::npos ||
+                NeedsSourceTextRules(e.id);
   PoSliceWriter writer(HeaderFields(meta, plurals, sourceKey));
   for (const TextEntry &e : entries) {
     std::string_view base, category;
@@ -321,14 +374,16 @@ std::string PoFileText(std::vector<TextEntry> entries, const Metadata &meta,
       auto group = plurals.groups.find(std::string(base));
       if (group != plurals.groups.end()) {
         if (group->second.forms.front() == &e) {
-          InsertPlural(writer.Iterator(), group->second, *plurals.mapping,
-                       sourceKey);
+          InsertPlural(
+              writer.Iterator(), group->second, *plurals.mapping, sourceKey,
+              sourceKey ? RecordOf(meta, group->second.base) : nullptr);
           writer.Added();
         }
         continue;
       }
     }
-    InsertSingle(writer.Iterator(), e, sourceKey);
+    InsertSingle(writer.Iterator(), e, sourceKey,
+                 sourceKey ? RecordOf(meta, e.id) : nullptr);
     writer.Added();
   }
   return writer.Finish();

@@ -249,6 +249,9 @@ private:
   const InputOptions &options;
   Diagnostics &diag;
   std::vector<SourceEntry> &out;
+  /// How the current <file> names its units: phr:keys="source-text" says
+  /// they are gettext keys.
+  IdOrigin origin = IdOrigin::Name;
   std::vector<std::size_t> newlines;
   std::size_t review = 0, untranslated = 0;
 };
@@ -640,7 +643,7 @@ void XliffFileReader::Emit(Unit &unit) {
   }
   const std::size_t before = out.size();
   AddEntry(unit.pos, std::move(unit.id), value, std::move(unit.voice), diag,
-           out, unit.kind);
+           out, unit.kind, origin);
   if (out.size() > before)
     out.back().max = unit.max;
 }
@@ -735,6 +738,14 @@ void XliffFileReader::ReadRoot(const pugi::xml_node &root) {
   for (pugi::xml_node f : root.children()) {
     if (!Is(f, "file"))
       continue;
+    origin = IdOrigin::Name;
+    if (const char *keys = Own(f, "keys")) {
+      if (std::strcmp(keys, kSourceTextKeys) == 0)
+        origin = IdOrigin::SourceText;
+      else
+        diag.Error(At(f),
+                   std::string("phr:keys must say '") + kSourceTextKeys + "'");
+    }
     if (const char *protect = Own(f, "protect"))
       AddEntry(At(f), kProtectId, std::string(protect), std::nullopt, diag,
                out);

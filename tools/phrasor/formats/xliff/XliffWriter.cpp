@@ -23,6 +23,7 @@
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/Markup.h"
 #include "tools/phrasor/checks/Plurals.h"
+#include "tools/phrasor/files/SafeBuild.h"
 #include "tools/phrasor/formats/shared/Xml.h"
 
 #include <algorithm>
@@ -195,6 +196,7 @@ public:
 private:
   void Header();
   void AppendProtect();
+  void AppendKeys();
   bool Unit(const Row &row, std::string &unit);
   bool OpenUnit(const Row &row, bool translated, std::string &unit);
   bool Segment(const Row &row, bool translated, std::string &segment);
@@ -549,6 +551,17 @@ void XliffWriter::AppendProtect() {
   }
 }
 
+// Source-text keys hold line breaks, tabs and spaces at either end, which
+// no name may: the file says that its unit names are read by their rules.
+void XliffWriter::AppendKeys() {
+  bool keys = false;
+  for (const DumpSide *side : {&target, &source})
+    for (const authoring::Entry &e : *side->entries)
+      keys = keys || NeedsSourceTextRules(e.id);
+  if (keys)
+    AppendXmlAttribute(out, "phr:keys", kSourceTextKeys);
+}
+
 void XliffWriter::Header() {
   const std::optional<std::string> &trg = target.meta->locale;
   const std::optional<std::string> &src = source.meta->locale;
@@ -575,6 +588,7 @@ void XliffWriter::Header() {
     out += ">\n<file id=\"f1\"";
     AppendXmlAttribute(out, "original", where);
     AppendProtect();
+    AppendKeys();
     out += ">\n";
     // Limits count code points, the profile tools know; the tool's own
     // check counts user-perceived characters, never more.
@@ -593,6 +607,7 @@ void XliffWriter::Header() {
     if (trg && EqualsAsciiCase(*trg, "und"))
       AppendXmlAttribute(out, "phr:locale", *trg);
     AppendProtect();
+    AppendKeys();
     out += ">\n<body>\n";
   }
 }

@@ -1,0 +1,284 @@
+//===- PoChecks.cpp - A PO message's translation against its msgid --------===//
+
+#include "tools/phrasor/checks/PoChecks.h"
+
+#include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/TextChecks.h"
+
+#include <cctype>
+#include <set>
+
+namespace phrasor::tool {
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+/// Reads the digits at \p i followed by '$': the argument number, or 0
+/// (and \p i unchanged) when there is none.
+unsigned TakePosition(std::string_view text, std::size_t &i) {
+  std::size_t j = i;
+  unsigned n = 0;
+  while (j < text.size() && IsDigit(text[j]) && n < 100000)
+    n = n * 10 + static_cast<unsigned>(text[j++] - '0');
+  if (j == i || j >= text.size() || text[j] != '$' || n == 0)
+    return 0;
+  i = j + 1;
+  return n;
+}
+
+/// The C type a conversion passes, by its length modifier and letter;
+/// empty when the letter is no conversion. Signedness is part of it, as
+/// msgfmt holds: %d and %u differ, %u and %x do not.
+std::string TypeOf(std::string_view size, char conversion) {
+  const std::string sized = size.empty() ? "" : std::string(size) + " ";
+  switch (conversion) {
+  case 'd':
+  case 'i':
+    return sized + "int";
+  case 'o':
+  case 'u':
+  case 'x':
+  case 'X':
+    return sized + "unsigned int";
+  case 'e':
+  case 'E':
+  case 'f':
+  case 'F':
+  case 'g':
+  case 'G':
+  case 'a':
+  case 'A':
+    return size == "L" ? "long double" : "double";
+  case 'c':
+    return size == "l" ? "wint_t" : "char";
+  case 'C':
+    return "wint_t";
+  case 's':
+    return size == "l" ? "wide string" : "string";
+  case 'S':
+    return "wide string";
+  case 'p':
+    return "pointer";
+  case 'n':
+    return std::string(size) + " count pointer";
+  default:
+    return "";
+  }
+}
+
+} // namespace
+
+CFormatReading ReadCFormat(std::string_view text) {
+  CFormatReading r;
+  unsigned next = 0; // the last unnumbered argument taken
+  bool numbered = false, unnumbered = false;
+  auto take = [&](unsigned number, const std::string &type,
+                  const std::string &written) {
+    auto [at, fresh] = r.types.emplace(number, type);
+    if (!fresh && at->second != type) {
+      r.problem = "argument " + std::to_string(number) +
+                  " is taken as two different types";
+      return false;
+    }
+    r.args.emplace(number, written);
+    return true;
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%')
+      continue;
+    const std::size_t start = i++;
+    if (i < text.size() && text[i] == '%')
+      continue;
+    unsigned number = TakePosition(text, i);
+    // Flags, then a width and a precision, each possibly '*' with its own
+    // argument.
+    while (i < text.size() &&
+           std::string_view("-+ #0'I").find(text[i]) != std::string_view::npos)
+      ++i;
+    auto star = [&]() {
+      if (i >= text.size() || text[i] != '*') {
+        while (i < text.size() && IsDigit(text[i]))
+          ++i;
+        return true;
+      }
+      ++i;
+      unsigned n = TakePosition(text, i);
+      (n ? numbered : unnumbered) = true;
+      return take(n ? n : ++next, "int", "*");
+    };
+    if (!star())
+      return r;
+    if (i < text.size() && text[i] == '.') {
+      ++i;
+      if (!star())
+        return r;
+    }
+    const std::size_t sizeStart = i;
+    while (i < text.size() &&
+           std::string_view("hlLqjzZt").find(text[i]) != std::string_view::npos)
+      ++i;
+    std::string size(text.substr(sizeStart, i - sizeStart));
+    if (size == "q")
+      size = "ll";
+    else if (size == "Z")
+      size = "z";
+    if (i >= text.size()) {
+      r.problem = "the string ends in the middle of a directive";
+      return r;
+    }
+    const std::string type = TypeOf(size, text[i]);
+    if (type.empty() || size.size() > 2 ||
+        (size.size() == 2 && size != "hh" && size != "ll")) {
+      r.problem = "'" + std::string(text.substr(start, i + 1 - start)) +
+                  "' is no conversion";
+      return r;
+    }
+    (number ? numbered : unnumbered) = true;
+    if (!take(number ? number : ++next, type,
+              std::string(text.substr(start, i + 1 - start))))
+      return r;
+  }
+  if (numbered && unnumbered) {
+    r.problem = "numbered and unnumbered arguments are mixed";
+    return r;
+  }
+  // Numbered arguments must leave none out: printf could not find the
+  // place of an argument after a gap.
+  unsigned expected = 1;
+  for (const auto &[number, type] : r.types) {
+    if (number != expected) {
+      r.problem = "argument " + std::to_string(expected) +
+                  " is left out while argument " + std::to_string(number) +
+                  " is used";
+      return r;
+    }
+    ++expected;
+  }
+  r.ok = true;
+  return r;
+}
+
+namespace {
+
+void CompareC(const std::string &sourceName, std::string_view source,
+              const std::string &targetName, std::string_view target,
+              bool mayDrop, std::vector<std::string> &out) {
+  const CFormatReading s = ReadCFormat(source);
+  if (!s.ok)
+    return; // a msgid that is no format gives nothing to compare with
+  const CFormatReading t = ReadCFormat(target);
+  if (!t.ok) {
+    out.push_back("'" + targetName + "' is not a valid C format string, " +
+                  "unlike '" + sourceName + "': " + t.problem);
+    return;
+  }
+  for (const auto &[number, type] : s.types) {
+    auto other = t.types.find(number);
+    if (other == t.types.end()) {
+      if (!mayDrop)
+        out.push_back("'" + targetName + "' has no conversion for argument " +
+                      std::to_string(number) + " ('" + s.args.at(number) +
+                      "' in '" + sourceName + "')");
+    } else if (other->second != type) {
+      out.push_back("argument " + std::to_string(number) + " is '" +
+                    s.args.at(number) + "' in '" + sourceName + "' but '" +
+                    t.args.at(number) + "' in '" + targetName + "'");
+    }
+  }
+  for (const auto &[number, type] : t.types)
+    if (!s.types.count(number))
+      out.push_back("'" + targetName + "' has '" + t.args.at(number) +
+                    "' for argument " + std::to_string(number) + ", which '" +
+                    sourceName + "' does not take");
+}
+
+void CompareMessage(const std::string &sourceName, std::string_view source,
+                    const std::string &targetName, std::string_view target,
+                    bool mayDrop, std::vector<std::string> &out) {
+  const std::optional<std::u16string> s16 = Utf8ToUtf16(source);
+  const std::optional<std::u16string> t16 = Utf8ToUtf16(target);
+  if (!s16 || !t16)
+    return;
+  const MessageReading s = ReadAsMessage(*s16), t = ReadAsMessage(*t16);
+  if (!s.ok)
+    return;
+  if (!t.ok) {
+    out.push_back("'" + targetName + "' is not a valid message, unlike '" +
+                  sourceName + "': " + t.problem);
+    return;
+  }
+  std::map<uint32_t, const MessageInsert *> ss, ts;
+  for (const MessageInsert &in : s.inserts)
+    ss.emplace(in.field, &in);
+  for (const MessageInsert &in : t.inserts)
+    ts.emplace(in.field, &in);
+  for (const auto &[field, insert] : ss) {
+    auto other = ts.find(field);
+    if (other == ts.end()) {
+      if (!mayDrop)
+        out.push_back("'" + targetName + "' has no insert " +
+                      InsertText(*insert) + " of '" + sourceName + "'");
+    } else if (other->second->type != insert->type) {
+      out.push_back("insert " + std::to_string(field) + " is " +
+                    InsertText(*insert) + " in '" + sourceName + "' but " +
+                    InsertText(*other->second) + " in '" + targetName + "'");
+    }
+  }
+  for (const auto &[field, insert] : ts)
+    if (!ss.count(field))
+      out.push_back("'" + targetName + "' has the insert " +
+                    InsertText(*insert) + ", which '" + sourceName +
+                    "' does not take");
+}
+
+/// msgfmt's check that a translation keeps its source's line feeds at
+/// either end: a program that prints the msgid's lines relies on them.
+void CompareNewlines(const std::string &sourceName, std::string_view source,
+                     const std::string &targetName, std::string_view target,
+                     std::vector<std::string> &out) {
+  auto begins = [](std::string_view s) {
+    return !s.empty() && s.front() == '\n';
+  };
+  auto ends = [](std::string_view s) { return !s.empty() && s.back() == '\n'; };
+  if (begins(source) != begins(target))
+    out.push_back("'" + sourceName + "' and '" + targetName +
+                  "' do not both begin with '\\n'");
+  if (ends(source) != ends(target))
+    out.push_back("'" + sourceName + "' and '" + targetName +
+                  "' do not both end with '\\n'");
+}
+
+} // namespace
+
+std::vector<std::string> CheckPoMessage(const PoMessageText &m,
+                                        const std::vector<bool> &many) {
+  std::vector<std::string> out;
+  bool translated = false;
+  for (const std::string &s : m.msgstr)
+    translated = translated || !s.empty();
+  if (!translated)
+    return out;
+  if (m.msgidPlural)
+    CompareNewlines("msgid", m.msgid, "msgid_plural", *m.msgidPlural, out);
+  for (std::size_t i = 0; i < m.msgstr.size(); ++i) {
+    if (m.msgstr[i].empty())
+      continue; // an untranslated form is counted, not checked
+    const bool plural = m.msgidPlural.has_value();
+    const std::string targetName =
+        plural ? "msgstr[" + std::to_string(i) + "]" : "msgstr";
+    const bool fromPlural = plural && i > 0;
+    const std::string sourceName = fromPlural ? "msgid_plural" : "msgid";
+    const std::string &source = fromPlural ? *m.msgidPlural : m.msgid;
+    CompareNewlines(sourceName, source, targetName, m.msgstr[i], out);
+    // A form for one number may leave the count out ("one file"); a form
+    // for many may not.
+    const bool mayDrop = plural && i < many.size() && !many[i];
+    if (m.kind == ValueKind::Printf)
+      CompareC(sourceName, source, targetName, m.msgstr[i], mayDrop, out);
+    else if (m.kind == ValueKind::Message)
+      CompareMessage(sourceName, source, targetName, m.msgstr[i], mayDrop, out);
+  }
+  return out;
+}
+
+} // namespace phrasor::tool

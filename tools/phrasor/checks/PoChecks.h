@@ -1,0 +1,60 @@
+//===- PoChecks.h - A PO message's translation against its msgid -*- C++
+//-*-===//
+//
+// A PO file carries its source next to every translation, so it can be
+// checked alone, the way msgfmt -c checks it: each msgstr takes the
+// arguments of its msgid (msgstr[i] of msgid_plural), read by the entry's
+// kind, and keeps the msgid's leading and trailing line feed. C formats are
+// read as C reads them (numbered %n$ arguments included), not as the
+// runtime's printf, since a gettext project's msgids are written for C.
+//
+// One deliberate difference from msgfmt: a plural form that stands for
+// many numbers (Polish "few": 2-4, 22-24, ...) must keep every argument of
+// msgid_plural, the count included, where msgfmt lets any form drop one.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_TOOL_POCHECKS_H
+#define PHRASOR_TOOL_POCHECKS_H
+
+#include "tools/phrasor/checks/Kinds.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace phrasor::tool {
+
+/// The arguments of a C format by number (1-based), each with the
+/// conversion that takes it as written ("%ld"), or why it is no format.
+struct CFormatReading {
+  bool ok = false;
+  std::string problem;
+  std::map<unsigned, std::string> args;  ///< the conversion, e.g. "%-5ld"
+  std::map<unsigned, std::string> types; ///< what C passes, e.g. "long"
+};
+
+/// Reads \p text as a C format string as C99 and POSIX define it.
+CFormatReading ReadCFormat(std::string_view text);
+
+/// One PO message's texts, in UTF-8.
+struct PoMessageText {
+  std::string msgid;
+  std::optional<std::string> msgidPlural;
+  /// msgstr, or msgstr[0], msgstr[1], ... of a plural message.
+  std::vector<std::string> msgstr;
+  /// The kind its flags give (c-format: printf, phrasor-message: message).
+  std::optional<ValueKind> kind;
+};
+
+/// What is wrong with \p m's translation, one text per problem. \p many
+/// tells for each plural form whether it stands for more than one number;
+/// a form beyond it counts as one that does.
+std::vector<std::string> CheckPoMessage(const PoMessageText &m,
+                                        const std::vector<bool> &many);
+
+} // namespace phrasor::tool
+
+#endif // PHRASOR_TOOL_POCHECKS_H
