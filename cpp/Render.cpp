@@ -165,6 +165,15 @@ bool Utf8Drain::put(char32_t c) {
   return true;
 }
 
+inline void Utf8Drain::growFor(std::uint32_t count) {
+  // Three bytes a unit at most, and a waiting high surrogate's U+FFFD.
+  const std::size_t need = used + 3 * std::size_t{count} + 3;
+  if (grow->size() < need)
+    grow->resize(need > 2 * grow->size() ? need : 2 * grow->size());
+  dest = &(*grow)[0];
+  room = grow->size();
+}
+
 bool Utf8Drain::Take(const PhrasorWChar *in, std::uint32_t count) {
   units += count;
   if (units > kMaxOutputUnits) {
@@ -173,14 +182,8 @@ bool Utf8Drain::Take(const PhrasorWChar *in, std::uint32_t count) {
   }
   if (ended)
     return true;
-  if (grow) {
-    // Three bytes a unit at most, and a waiting high surrogate's U+FFFD.
-    const std::size_t need = used + 3 * std::size_t{count} + 3;
-    if (grow->size() < need)
-      grow->resize(need > 2 * grow->size() ? need : 2 * grow->size());
-    dest = &(*grow)[0];
-    room = grow->size();
-  }
+  if (grow)
+    growFor(count);
   for (std::uint32_t i = 0; i < count; ++i) {
     if (!high) {
       // Most output is ASCII: copy a run of it with one room check.

@@ -60,6 +60,8 @@ public:
 
 private:
   bool put(char32_t c);
+  /// Makes the string room for \p count more units and points at it.
+  void growFor(std::uint32_t count);
 
   char *dest = nullptr;
   std::size_t room = 0;

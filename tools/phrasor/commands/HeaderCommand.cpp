@@ -251,11 +251,9 @@ void WriteCheck(std::ostream &out, const Object &o) {
   out << "    }\n  }\n";
 }
 
-/// Gathers the objects of \p set: one per ID, one per plural or ordinal
-/// text; false (after reporting) when two give the same C++ name or a
-/// name C++ does not allow.
-bool GatherObjects(const CheckedSet &set, Diagnostics &diag,
-                   std::vector<Object> &objects) {
+/// Groups the entries of \p set into objects: one per ID, one per plural
+/// or ordinal text, each holding its forms in source order.
+void GroupForms(const CheckedSet &set, std::vector<Object> &objects) {
   std::map<std::string, std::size_t> byKey; // use + ID -> object
   for (std::size_t i = 0; i < set.entries.size(); ++i) {
     const std::string &id = set.entries[i].id;
@@ -278,39 +276,71 @@ bool GatherObjects(const CheckedSet &set, Diagnostics &diag,
     }
     objects[at->second].forms.push_back(i);
   }
+}
 
+/// How a diagnostic names \p o: "ID 'X'", "plural text 'X'" and so on.
+std::string IdWord(const Object &o) {
+  return o.use == IdUse::Text
+             ? "ID '" + o.id + "'"
+             : (o.use == IdUse::Plural ? "plural text '" : "ordinal text '") +
+                   o.id + "'";
+}
+
+/// False (after reporting) when the C++ name of \p o is a keyword or
+/// reserved.
+bool NameAllowed(const Object &o, Diagnostics &diag) {
+  if (!IsKeyword(o.name) && !IsReserved(o.name))
+    return true;
+  diag.Error(o.where, IdWord(o) + " gives the C++ name '" + o.name +
+                          "', which is " +
+                          (IsKeyword(o.name) ? "a keyword" : "reserved"));
+  return false;
+}
+
+/// False (after reporting) when an earlier object of \p byName already
+/// has the C++ name of \p o.
+bool NameUnique(const Object &o, std::map<std::string, const Object *> &byName,
+                Diagnostics &diag) {
+  auto [at, added] = byName.emplace(o.name, &o);
+  if (added)
+    return true;
+  diag.Error(o.where, IdWord(o) + " gives the C++ name '" + o.name +
+                          "' as ID '" + at->second->id + "' does (" +
+                          at->second->where + ")");
+  return false;
+}
+
+/// The form whose text gives the arguments of \p o: a plural text is
+/// checked by its "other" form, which every language has, else by its
+/// first form.
+std::size_t ShownForm(const CheckedSet &set, const Object &o) {
+  std::size_t shown = o.forms.front();
+  for (std::size_t f : o.forms) {
+    std::string_view b, category;
+    if ((SplitPluralId(set.entries[f].id, b, category) ||
+         SplitOrdinalId(set.entries[f].id, b, category)) &&
+        category == "other")
+      shown = f;
+  }
+  return shown;
+}
+
+/// Gathers the objects of \p set: one per ID, one per plural or ordinal
+/// text; false (after reporting) when two give the same C++ name or a
+/// name C++ does not allow.
+bool GatherObjects(const CheckedSet &set, Diagnostics &diag,
+                   std::vector<Object> &objects) {
+  GroupForms(set, objects);
   bool ok = true;
   std::map<std::string, const Object *> byName;
   for (Object &o : objects) {
-    const std::string idWord =
-        o.use == IdUse::Text
-            ? "ID '" + o.id + "'"
-            : (o.use == IdUse::Plural ? "plural text '" : "ordinal text '") +
-                  o.id + "'";
-    if (IsKeyword(o.name) || IsReserved(o.name)) {
-      diag.Error(o.where, idWord + " gives the C++ name '" + o.name +
-                              "', which is " +
-                              (IsKeyword(o.name) ? "a keyword" : "reserved"));
+    if (!NameAllowed(o, diag)) {
       ok = false;
       continue;
     }
-    auto [at, added] = byName.emplace(o.name, &o);
-    if (!added) {
-      diag.Error(o.where, idWord + " gives the C++ name '" + o.name +
-                              "' as ID '" + at->second->id + "' does (" +
-                              at->second->where + ")");
+    if (!NameUnique(o, byName, diag))
       ok = false;
-    }
-    // A plural text is checked by its "other" form, which every language
-    // has, else by its first form.
-    std::size_t shown = o.forms.front();
-    for (std::size_t f : o.forms) {
-      std::string_view b, category;
-      if ((SplitPluralId(set.entries[f].id, b, category) ||
-           SplitOrdinalId(set.entries[f].id, b, category)) &&
-          category == "other")
-        shown = f;
-    }
+    const std::size_t shown = ShownForm(set, o);
     if (set.entries[shown].value)
       o.args = ArgumentsOf(*set.entries[shown].value, set.KindAt(shown));
   }

@@ -32,15 +32,65 @@ struct Token {
   std::size_t line;
 };
 
+bool IsWordChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+/// Moves \p i past the block comment that starts there, counting its lines.
+void SkipBlockComment(const std::string &code, std::size_t &i,
+                      std::size_t &line) {
+  const std::size_t end = code.find("*/", i + 2);
+  const std::size_t stop = end == std::string::npos ? code.size() : end + 2;
+  line += std::count(code.begin() + i, code.begin() + stop, '\n');
+  i = stop;
+}
+
+/// Reads the string or character literal whose quote is at \p i and moves
+/// \p i past its closing quote; an unclosed literal ends with its line.
+std::string ReadQuoted(const std::string &code, std::size_t &i) {
+  const char quote = code[i];
+  const std::size_t n = code.size();
+  std::string text;
+  for (++i; i < n && code[i] != quote && code[i] != '\n'; ++i) {
+    if (code[i] == '\\' && i + 1 < n)
+      ++i;
+    text += code[i];
+  }
+  ++i;
+  return text;
+}
+
+/// Reads the name or number at \p i and moves \p i past it.
+std::string ReadWord(const std::string &code, std::size_t &i) {
+  std::size_t end = i;
+  while (end < code.size() && IsWordChar(code[end]))
+    ++end;
+  std::string word = code.substr(i, end - i);
+  i = end;
+  return word;
+}
+
+/// Moves \p i, at the opening quote of a raw string R"x(...)x", past the
+/// string, counting its lines; false when no '(' follows at all.
+bool SkipRawString(const std::string &code, std::size_t &i, std::size_t &line) {
+  const std::size_t open = code.find('(', i);
+  if (open == std::string::npos)
+    return false;
+  const std::string close = ")" + code.substr(i + 1, open - i - 1) + "\"";
+  const std::size_t end = code.find(close, open);
+  const std::size_t stop =
+      end == std::string::npos ? code.size() : end + close.size();
+  line += std::count(code.begin() + i, code.begin() + stop, '\n');
+  i = stop;
+  return true;
+}
+
 /// Splits \p code into names, string literals and punctuation, dropping
 /// comments, character literals, numbers and preprocessor line breaks.
 std::vector<Token> Tokenize(const std::string &code) {
   std::vector<Token> out;
   std::size_t line = 1;
   const std::size_t n = code.size();
-  auto isWord = [](char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-  };
   for (std::size_t i = 0; i < n;) {
     const char c = code[i];
     if (c == '\n') {
@@ -50,42 +100,22 @@ std::vector<Token> Tokenize(const std::string &code) {
       while (i < n && code[i] != '\n')
         ++i;
     } else if (code.compare(i, 2, "/*") == 0) {
-      const std::size_t end = code.find("*/", i + 2);
-      const std::size_t stop = end == std::string::npos ? n : end + 2;
-      line += std::count(code.begin() + i, code.begin() + stop, '\n');
-      i = stop;
+      SkipBlockComment(code, i, line);
     } else if (c == '"' || c == '\'') {
-      std::string text;
       const std::size_t at = line;
-      for (++i; i < n && code[i] != c && code[i] != '\n'; ++i) {
-        if (code[i] == '\\' && i + 1 < n)
-          ++i;
-        text += code[i];
-      }
-      ++i;
+      std::string text = ReadQuoted(code, i);
       if (c == '"')
-        out.push_back({Token::String, text, at});
-    } else if (isWord(c)) {
-      std::size_t end = i;
-      while (end < n && isWord(code[end]))
-        ++end;
-      std::string word = code.substr(i, end - i);
-      i = end;
+        out.push_back({Token::String, std::move(text), at});
+    } else if (IsWordChar(c)) {
+      std::string word = ReadWord(code, i);
       // A raw string R"x(...)x" is skipped whole.
       if (i < n && code[i] == '"' && !word.empty() && word.back() == 'R') {
-        const std::size_t open = code.find('(', i);
-        if (open == std::string::npos)
+        if (!SkipRawString(code, i, line))
           break;
-        const std::string close = ")" + code.substr(i + 1, open - i - 1) + "\"";
-        const std::size_t end2 = code.find(close, open);
-        const std::size_t stop =
-            end2 == std::string::npos ? n : end2 + close.size();
-        line += std::count(code.begin() + i, code.begin() + stop, '\n');
-        i = stop;
         continue;
       }
       if (!std::isdigit(static_cast<unsigned char>(word[0])))
-        out.push_back({Token::Name, word, line});
+        out.push_back({Token::Name, std::move(word), line});
     } else if (code.compare(i, 2, "::") == 0) {
       out.push_back({Token::Punct, "::", line});
       i += 2;
@@ -185,6 +215,105 @@ void AddFile(const std::filesystem::path &path,
   }
 }
 
+/// The IDs of the catalog, each plural or ordinal text by its base, with
+/// where each is defined and whether the program uses it.
+struct IdIndex {
+  struct Known {
+    std::string id, where;
+    bool used = false;
+  };
+  std::vector<Known> known;
+  std::map<std::string, std::size_t> byLower; ///< any ID, lower case
+  std::map<std::string, std::size_t> byName;  ///< C++ name of a base
+};
+
+IdIndex IndexIds(const CheckedSet &set) {
+  IdIndex index;
+  for (std::size_t i = 0; i < set.entries.size(); ++i) {
+    const std::string &id = set.entries[i].id;
+    std::string_view base = id, category;
+    if (!SplitOrdinalId(id, base, category))
+      SplitPluralId(id, base, category);
+    auto [at, added] =
+        index.byLower.emplace(AsciiLower(base), index.known.size());
+    if (added)
+      index.known.push_back({std::string(base), set.Where(i)});
+    index.byLower.emplace(AsciiLower(id), at->second);
+    index.byName.emplace(CppNameOf(std::string(base)), at->second);
+  }
+  return index;
+}
+
+/// The innermost name of the header's namespace, which a program writes
+/// before the objects' names.
+std::string ObjectsNamespace(const UsageOptions &options) {
+  std::string ns = options.nameSpace.empty() ? "msg" : options.nameSpace;
+  if (const std::size_t colons = ns.rfind("::"); colons != std::string::npos)
+    ns = ns.substr(colons + 2);
+  return ns;
+}
+
+/// Checks the call whose name is token \p i: a literal ID it is passed
+/// must be in the catalog.
+void CheckCall(const std::vector<Token> &tokens, std::size_t i,
+               const IdIndex &index, const std::string &file,
+               Diagnostics &diag) {
+  const Token &t = tokens[i];
+  const int arg = IdArgument(t.text);
+  const Token *literal =
+      arg < 0 ? nullptr : LiteralArgument(tokens, i + 1, arg);
+  if (!literal || index.byLower.count(AsciiLower(literal->text)))
+    return;
+  const std::string message = t.text + "(\"" + literal->text + "\"): no ID '" +
+                              literal->text + "' in the catalog";
+  if (t.text == "find" || t.text == "contains")
+    diag.Warning(SourcePos{file, literal->line}, message);
+  else
+    diag.Error(SourcePos{file, literal->line}, message);
+}
+
+/// Marks the IDs \p file uses and reports the IDs it names that the catalog
+/// lacks.
+void ScanFile(const std::filesystem::path &file, const std::string &ns,
+              IdIndex &index, Diagnostics &diag) {
+  const std::vector<Token> tokens = Tokenize(ReadFileBytes(file.string()));
+  const std::string name = file.string();
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    const Token &t = tokens[i];
+    if (t.kind == Token::String) {
+      // Any literal that spells an ID counts as a use (tables of IDs).
+      if (auto at = index.byLower.find(AsciiLower(t.text));
+          at != index.byLower.end())
+        index.known[at->second].used = true;
+    } else if (t.kind == Token::Name && t.text == ns && i + 2 < tokens.size() &&
+               tokens[i + 1].text == "::" &&
+               tokens[i + 2].kind == Token::Name) {
+      const Token &id = tokens[i + 2];
+      if (auto at = index.byName.find(id.text); at != index.byName.end())
+        index.known[at->second].used = true;
+      else
+        diag.Error(SourcePos{name, id.line},
+                   "'" + ns + "::" + id.text + "' names no ID of the catalog");
+    } else if (t.kind == Token::Name && i + 1 < tokens.size() &&
+               tokens[i + 1].text == "(") {
+      CheckCall(tokens, i, index, name, diag);
+    }
+  }
+}
+
+/// Warns of each ID no file used and sums up the scan.
+void ReportUnused(const IdIndex &index, std::size_t files, Diagnostics &diag) {
+  std::size_t unused = 0;
+  for (const IdIndex::Known &k : index.known)
+    if (!k.used) {
+      diag.Warning(k.where, "ID '" + k.id + "' is never used");
+      ++unused;
+    }
+  std::cerr << "phrasor: " << files << " file" << (files == 1 ? "" : "s")
+            << " scanned, " << index.known.size() - unused << " of "
+            << index.known.size() << " IDs used\n";
+}
+
 } // namespace
 
 int RunUsage(const UsageOptions &options) {
@@ -193,77 +322,14 @@ int RunUsage(const UsageOptions &options) {
                                               diag, SourceChecks::ReadOnly);
   if (!set)
     return kExitProblems;
-  // Each ID, and each plural or ordinal text by its base, with where it is
-  // defined and whether the program uses it.
-  struct Known {
-    std::string id, where;
-    bool used = false;
-  };
-  std::vector<Known> known;
-  std::map<std::string, std::size_t> byLower, byName;
-  for (std::size_t i = 0; i < set->entries.size(); ++i) {
-    const std::string &id = set->entries[i].id;
-    std::string_view base = id, category;
-    if (!SplitOrdinalId(id, base, category))
-      SplitPluralId(id, base, category);
-    auto [at, added] = byLower.emplace(AsciiLower(base), known.size());
-    if (added)
-      known.push_back({std::string(base), set->Where(i)});
-    byLower.emplace(AsciiLower(id), at->second);
-    byName.emplace(CppNameOf(std::string(base)), at->second);
-  }
-  std::string ns = options.nameSpace.empty() ? "msg" : options.nameSpace;
-  if (const std::size_t colons = ns.rfind("::"); colons != std::string::npos)
-    ns = ns.substr(colons + 2);
-
+  IdIndex index = IndexIds(*set);
+  const std::string ns = ObjectsNamespace(options);
   std::vector<std::filesystem::path> files;
   for (const std::string &source : options.sources)
     AddFile(source, files);
-  for (const std::filesystem::path &file : files) {
-    const std::vector<Token> tokens = Tokenize(ReadFileBytes(file.string()));
-    const std::string name = file.string();
-    for (std::size_t i = 0; i < tokens.size(); ++i) {
-      const Token &t = tokens[i];
-      if (t.kind == Token::String) {
-        // Any literal that spells an ID counts as a use (tables of IDs).
-        if (auto at = byLower.find(AsciiLower(t.text)); at != byLower.end())
-          known[at->second].used = true;
-      } else if (t.kind == Token::Name && t.text == ns &&
-                 i + 2 < tokens.size() && tokens[i + 1].text == "::" &&
-                 tokens[i + 2].kind == Token::Name) {
-        const Token &id = tokens[i + 2];
-        if (auto at = byName.find(id.text); at != byName.end())
-          known[at->second].used = true;
-        else
-          diag.Error(SourcePos{name, id.line},
-                     "'" + ns + "::" + id.text +
-                         "' names no ID of the catalog");
-      } else if (t.kind == Token::Name && i + 1 < tokens.size() &&
-                 tokens[i + 1].text == "(") {
-        const int arg = IdArgument(t.text);
-        const Token *literal =
-            arg < 0 ? nullptr : LiteralArgument(tokens, i + 1, arg);
-        if (!literal || byLower.count(AsciiLower(literal->text)))
-          continue;
-        const std::string message = t.text + "(\"" + literal->text +
-                                    "\"): no ID '" + literal->text +
-                                    "' in the catalog";
-        if (t.text == "find" || t.text == "contains")
-          diag.Warning(SourcePos{name, literal->line}, message);
-        else
-          diag.Error(SourcePos{name, literal->line}, message);
-      }
-    }
-  }
-  std::size_t unused = 0;
-  for (const Known &k : known)
-    if (!k.used) {
-      diag.Warning(k.where, "ID '" + k.id + "' is never used");
-      ++unused;
-    }
-  std::cerr << "phrasor: " << files.size() << " file"
-            << (files.size() == 1 ? "" : "s") << " scanned, "
-            << known.size() - unused << " of " << known.size() << " IDs used\n";
+  for (const std::filesystem::path &file : files)
+    ScanFile(file, ns, index, diag);
+  ReportUnused(index, files.size(), diag);
   return diag.ExitStatus();
 }
 
