@@ -66,14 +66,79 @@ std::string TypeOf(std::string_view size, char conversion) {
   }
 }
 
-} // namespace
+/// The length modifier at \p i, read past, in its usual spelling: the old
+/// "q" is "ll" and "Z" is "z".
+std::string TakeSize(std::string_view text, std::size_t &i) {
+  const std::size_t sizeStart = i;
+  while (i < text.size() &&
+         std::string_view("hlLqjzZt").find(text[i]) != std::string_view::npos)
+    ++i;
+  std::string size(text.substr(sizeStart, i - sizeStart));
+  if (size == "q")
+    size = "ll";
+  else if (size == "Z")
+    size = "z";
+  return size;
+}
 
-CFormatReading ReadCFormat(std::string_view text) {
-  CFormatReading r;
-  unsigned next = 0; // the last unnumbered argument taken
-  bool numbered = false, unnumbered = false;
-  auto take = [&](unsigned number, const std::string &type,
-                  const std::string &written) {
+/// One pass over a format string: the arguments its directives take, and
+/// the first problem found, written into the reading.
+class CFormatScan {
+public:
+  CFormatScan(std::string_view format, CFormatReading &reading)
+      : text(format), r(reading) {}
+
+  /// Reads the directive that begins with the '%' at \p start, \p i just
+  /// past it, leaving \p i on its conversion letter; false on a problem.
+  bool Directive(std::size_t start, std::size_t &i) {
+    unsigned number = TakePosition(text, i);
+    // Flags, then a width and a precision, each possibly '*' with its own
+    // argument.
+    while (i < text.size() &&
+           std::string_view("-+ #0'I").find(text[i]) != std::string_view::npos)
+      ++i;
+    if (!Star(i))
+      return false;
+    if (i < text.size() && text[i] == '.') {
+      ++i;
+      if (!Star(i))
+        return false;
+    }
+    const std::string size = TakeSize(text, i);
+    if (i >= text.size()) {
+      r.problem = "the string ends in the middle of a directive";
+      return false;
+    }
+    const std::string type = TypeOf(size, text[i]);
+    if (type.empty() || size.size() > 2 ||
+        (size.size() == 2 && size != "hh" && size != "ll")) {
+      r.problem = "'" + std::string(text.substr(start, i + 1 - start)) +
+                  "' is no conversion";
+      return false;
+    }
+    (number ? numbered : unnumbered) = true;
+    return Take(number ? number : ++next, type,
+                std::string(text.substr(start, i + 1 - start)));
+  }
+
+  bool Mixed() const { return numbered && unnumbered; }
+
+private:
+  /// A width or precision at \p i: digits, or '*' taking an int argument.
+  bool Star(std::size_t &i) {
+    if (i >= text.size() || text[i] != '*') {
+      while (i < text.size() && IsDigit(text[i]))
+        ++i;
+      return true;
+    }
+    ++i;
+    unsigned n = TakePosition(text, i);
+    (n ? numbered : unnumbered) = true;
+    return Take(n ? n : ++next, "int", "*");
+  }
+
+  bool Take(unsigned number, const std::string &type,
+            const std::string &written) {
     auto [at, fresh] = r.types.emplace(number, type);
     if (!fresh && at->second != type) {
       r.problem = "argument " + std::to_string(number) +
@@ -82,78 +147,49 @@ CFormatReading ReadCFormat(std::string_view text) {
     }
     r.args.emplace(number, written);
     return true;
-  };
+  }
+
+  std::string_view text;
+  CFormatReading &r;
+  unsigned next = 0; // the last unnumbered argument taken
+  bool numbered = false, unnumbered = false;
+};
+
+/// Numbered arguments must leave none out: printf could not find the
+/// place of an argument after a gap. Empty when none is.
+std::string ArgumentGap(const std::map<unsigned, std::string> &types) {
+  unsigned expected = 1;
+  for (const auto &[number, type] : types) {
+    if (number != expected)
+      return "argument " + std::to_string(expected) +
+             " is left out while argument " + std::to_string(number) +
+             " is used";
+    ++expected;
+  }
+  return "";
+}
+
+} // namespace
+
+CFormatReading ReadCFormat(std::string_view text) {
+  CFormatReading r;
+  CFormatScan scan(text, r);
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] != '%')
       continue;
     const std::size_t start = i++;
     if (i < text.size() && text[i] == '%')
       continue;
-    unsigned number = TakePosition(text, i);
-    // Flags, then a width and a precision, each possibly '*' with its own
-    // argument.
-    while (i < text.size() &&
-           std::string_view("-+ #0'I").find(text[i]) != std::string_view::npos)
-      ++i;
-    auto star = [&]() {
-      if (i >= text.size() || text[i] != '*') {
-        while (i < text.size() && IsDigit(text[i]))
-          ++i;
-        return true;
-      }
-      ++i;
-      unsigned n = TakePosition(text, i);
-      (n ? numbered : unnumbered) = true;
-      return take(n ? n : ++next, "int", "*");
-    };
-    if (!star())
-      return r;
-    if (i < text.size() && text[i] == '.') {
-      ++i;
-      if (!star())
-        return r;
-    }
-    const std::size_t sizeStart = i;
-    while (i < text.size() &&
-           std::string_view("hlLqjzZt").find(text[i]) != std::string_view::npos)
-      ++i;
-    std::string size(text.substr(sizeStart, i - sizeStart));
-    if (size == "q")
-      size = "ll";
-    else if (size == "Z")
-      size = "z";
-    if (i >= text.size()) {
-      r.problem = "the string ends in the middle of a directive";
-      return r;
-    }
-    const std::string type = TypeOf(size, text[i]);
-    if (type.empty() || size.size() > 2 ||
-        (size.size() == 2 && size != "hh" && size != "ll")) {
-      r.problem = "'" + std::string(text.substr(start, i + 1 - start)) +
-                  "' is no conversion";
-      return r;
-    }
-    (number ? numbered : unnumbered) = true;
-    if (!take(number ? number : ++next, type,
-              std::string(text.substr(start, i + 1 - start))))
+    if (!scan.Directive(start, i))
       return r;
   }
-  if (numbered && unnumbered) {
+  if (scan.Mixed()) {
     r.problem = "numbered and unnumbered arguments are mixed";
     return r;
   }
-  // Numbered arguments must leave none out: printf could not find the
-  // place of an argument after a gap.
-  unsigned expected = 1;
-  for (const auto &[number, type] : r.types) {
-    if (number != expected) {
-      r.problem = "argument " + std::to_string(expected) +
-                  " is left out while argument " + std::to_string(number) +
-                  " is used";
-      return r;
-    }
-    ++expected;
-  }
+  r.problem = ArgumentGap(r.types);
+  if (!r.problem.empty())
+    return r;
   r.ok = true;
   return r;
 }

@@ -91,6 +91,54 @@ PseudolocalizeAll(std::vector<authoring::Entry> &entries, const Metadata &meta,
   return kinds;
 }
 
+/// Reads the source, a database or a file read as build reads it (a .pot
+/// template most often), into \p db; false when reading it failed.
+bool ReadPseudoSource(const std::string &source, Diagnostics &diag,
+                      DatabaseEntries &db) {
+  if (IsDatabasePath(source)) {
+    db = ReadDatabaseEntries(source);
+    return true;
+  }
+  SourceSet read =
+      ReadSources({source}, InputOptions(), diag, SourceChecks::ReadOnly);
+  if (diag.Failed())
+    return false;
+  db.entries = std::move(read.entries);
+  db.meta = SplitMetadata(db.entries);
+  return true;
+}
+
+/// A locale without the source's plural categories would leave forms the
+/// game never picks.
+void WarnPluralGaps(const std::vector<authoring::Entry> &entries,
+                    const std::string &locale, const std::string &output,
+                    Diagnostics &diag) {
+  std::vector<std::string> ids;
+  for (const authoring::Entry &e : entries)
+    ids.push_back(e.id);
+  for (const PluralProblem &p : CheckPluralTexts(ids, locale))
+    diag.Warning(output, "ID '" + p.id + "': " + p.message);
+}
+
+/// Puts the copy's metadata in place of any the entries hold.
+void ReplaceMetadata(std::vector<authoring::Entry> &entries,
+                     const Metadata &meta, const std::string &locale,
+                     const std::map<std::string, ValueKind> &kinds) {
+  // A metadata ID without a value was left among the entries; the new
+  // metadata replaces it.
+  std::erase_if(entries,
+                [](const authoring::Entry &e) { return IsMetadataId(e.id); });
+  entries.push_back({kLocaleId, Utf8ToUtf16(locale), std::nullopt});
+  if (!kinds.empty())
+    entries.push_back({kKindsId, EncodeKinds(kinds), std::nullopt});
+  // The copy keeps the source's limits and patterns, so that it is checked
+  // against its source as a translation would be.
+  if (!meta.limits.empty())
+    entries.push_back({kLimitsId, EncodeLimits(meta.limits), std::nullopt});
+  if (meta.protect)
+    entries.push_back({kProtectId, meta.protect, std::nullopt});
+}
+
 } // namespace
 
 int RunPseudo(const PseudoOptions &options) {
@@ -100,18 +148,9 @@ int RunPseudo(const PseudoOptions &options) {
   RefuseOverwritingSource(options.source, options.output);
   RefuseOutputAmongInputs({options.source}, options.output, "pseudo");
   Diagnostics diag;
-  // A source file (a .pot template most often) is read as build reads it.
   DatabaseEntries db;
-  if (IsDatabasePath(options.source)) {
-    db = ReadDatabaseEntries(options.source);
-  } else {
-    SourceSet read = ReadSources({options.source}, InputOptions(), diag,
-                                 SourceChecks::ReadOnly);
-    if (diag.Failed())
-      return kExitProblems;
-    db.entries = std::move(read.entries);
-    db.meta = SplitMetadata(db.entries);
-  }
+  if (!ReadPseudoSource(options.source, diag, db))
+    return kExitProblems;
   std::vector<authoring::Entry> &entries = db.entries;
   const Metadata &meta = db.meta;
   // What a PO dump of the source would need says nothing of the copy.
@@ -127,28 +166,8 @@ int RunPseudo(const PseudoOptions &options) {
       PseudolocalizeAll(entries, meta, style, rules, options.source, diag);
   const std::string locale =
       options.locale.empty() ? PseudoLocale(meta.locale) : options.locale;
-
-  // A locale without the source's plural categories would leave forms the
-  // game never picks.
-  std::vector<std::string> ids;
-  for (const authoring::Entry &e : entries)
-    ids.push_back(e.id);
-  for (const PluralProblem &p : CheckPluralTexts(ids, locale))
-    diag.Warning(options.output, "ID '" + p.id + "': " + p.message);
-
-  // A metadata ID without a value was left among the entries; the new
-  // metadata replaces it.
-  std::erase_if(entries,
-                [](const authoring::Entry &e) { return IsMetadataId(e.id); });
-  entries.push_back({kLocaleId, Utf8ToUtf16(locale), std::nullopt});
-  if (!kinds.empty())
-    entries.push_back({kKindsId, EncodeKinds(kinds), std::nullopt});
-  // The copy keeps the source's limits and patterns, so that it is checked
-  // against its source as a translation would be.
-  if (!meta.limits.empty())
-    entries.push_back({kLimitsId, EncodeLimits(meta.limits), std::nullopt});
-  if (meta.protect)
-    entries.push_back({kProtectId, meta.protect, std::nullopt});
+  WarnPluralGaps(entries, locale, options.output, diag);
+  ReplaceMetadata(entries, meta, locale, kinds);
   authoring::CompileResult compiled = authoring::Compile(entries);
   if (!compiled.issues.empty()) {
     diag.Error(options.source,

@@ -103,6 +103,83 @@ bool NeedsSourceTextRules(std::string_view id) {
   return IdProblem(id, IdOrigin::Name) && !IdProblem(id, IdOrigin::SourceText);
 }
 
+namespace {
+
+std::string QuotedId(std::string_view id) { return "ID '" + Shown(id) + "'"; }
+
+/// A key made from a source text: only a second separator is refused.
+std::optional<std::string> SourceTextIdProblem(std::string_view id) {
+  // The separator stands between context and msgid; a second one would
+  // make the key read back as another context.
+  const std::size_t separator = id.find('\x04');
+  if (separator != std::string_view::npos &&
+      id.find('\x04', separator + 1) != std::string_view::npos)
+    return QuotedId(id) + " holds U+0004 more than once; it is kept for the "
+                          "separator after a context";
+  return std::nullopt;
+}
+
+/// Most IDs are plain ASCII names: one look at each byte tells.
+bool IsPlainName(std::string_view id) {
+  const unsigned char first = static_cast<unsigned char>(id.front());
+  const unsigned char last = static_cast<unsigned char>(id.back());
+  bool plain = first > 0x20 && last > 0x20 && first < 0x7F && last < 0x7F;
+  for (std::size_t i = 0; plain && i < id.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(id[i]);
+    plain = c >= 0x20 && c < 0x7F;
+  }
+  return plain;
+}
+
+/// White space at the ends and control characters in a name that is not
+/// plain ASCII.
+std::optional<std::string> CharacterProblem(std::string_view id) {
+  // A space at either end is invisible in every editor, and no program
+  // would ask for it.
+  auto front = id.begin();
+  if (u_isUWhiteSpace(static_cast<UChar32>(utf8::unchecked::next(front))))
+    return QuotedId(id) + " begins with white space";
+  auto back = id.end();
+  if (u_isUWhiteSpace(static_cast<UChar32>(utf8::unchecked::prior(back))))
+    return QuotedId(id) + " ends with white space";
+  std::size_t separators = 0;
+  for (auto it = id.begin(); it != id.end();) {
+    const uint32_t cp = utf8::unchecked::next(it);
+    // gettext keys a message that has a context as context U+0004 msgid.
+    if (cp == 0x04 && ++separators == 1 && it != id.end())
+      continue;
+    if (IsControl(cp)) {
+      char code[16];
+      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));
+      return QuotedId(id) + " contains the control character " + code;
+    }
+  }
+  return std::nullopt;
+}
+
+/// A '#' in a name: only as the mark of a plural form.
+std::optional<std::string> PluralMarkProblem(std::string_view id) {
+  const std::size_t hash = id.find('#');
+  if (hash == std::string_view::npos)
+    return std::nullopt;
+  std::string_view base, category;
+  if (!(SplitOrdinalId(id, base, category) ||
+        SplitPluralId(id, base, category)) ||
+      base.find('#') != std::string_view::npos)
+    return QuotedId(id) +
+           ": '#' is kept for plural forms, written NAME#category or "
+           "NAME#ordinal-category with one of zero, one, two, few, many, "
+           "other";
+  // A dump writes the metadata entries by their names alone: @locale#one
+  // would come back as @locale.
+  if (id.front() == '@')
+    return QuotedId(id) + ": the tool's own IDs (beginning with '@') have no "
+                          "plural forms";
+  return std::nullopt;
+}
+
+} // namespace
+
 std::optional<std::string> IdProblem(std::string_view id, IdOrigin origin) {
   if (id.empty())
     return "empty ID";
@@ -113,66 +190,15 @@ std::optional<std::string> IdProblem(std::string_view id, IdOrigin origin) {
   // The runtime answers "<none>" itself and never searches for it.
   if (id == "<none>")
     return "ID '<none>' is reserved and could never be looked up";
-  auto shown = [&] { return "ID '" + Shown(id) + "'"; };
   if (id.size() > kIdByteLimit)
     return "ID '" + Shown(Head(id)) + "...' is " + std::to_string(id.size()) +
            " bytes long; the limit is " + std::to_string(kIdByteLimit);
-  if (origin == IdOrigin::SourceText) {
-    // The separator stands between context and msgid; a second one would
-    // make the key read back as another context.
-    const std::size_t separator = id.find('\x04');
-    if (separator != std::string_view::npos &&
-        id.find('\x04', separator + 1) != std::string_view::npos)
-      return shown() + " holds U+0004 more than once; it is kept for the "
-                       "separator after a context";
-    return std::nullopt;
-  }
-  // Most IDs are plain ASCII names: one look at each byte tells.
-  const unsigned char first = static_cast<unsigned char>(id.front());
-  const unsigned char last = static_cast<unsigned char>(id.back());
-  bool plain = first > 0x20 && last > 0x20 && first < 0x7F && last < 0x7F;
-  for (std::size_t i = 0; plain && i < id.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(id[i]);
-    plain = c >= 0x20 && c < 0x7F;
-  }
-  if (!plain) {
-    // A space at either end is invisible in every editor, and no program
-    // would ask for it.
-    auto front = id.begin();
-    if (u_isUWhiteSpace(static_cast<UChar32>(utf8::unchecked::next(front))))
-      return shown() + " begins with white space";
-    auto back = id.end();
-    if (u_isUWhiteSpace(static_cast<UChar32>(utf8::unchecked::prior(back))))
-      return shown() + " ends with white space";
-    std::size_t separators = 0;
-    for (auto it = id.begin(); it != id.end();) {
-      const uint32_t cp = utf8::unchecked::next(it);
-      // gettext keys a message that has a context as context U+0004 msgid.
-      if (cp == 0x04 && ++separators == 1 && it != id.end())
-        continue;
-      if (IsControl(cp)) {
-        char code[16];
-        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));
-        return shown() + " contains the control character " + code;
-      }
-    }
-  }
-  const std::size_t hash = id.find('#');
-  std::string_view base, category;
-  if (hash != std::string_view::npos &&
-      (!(SplitOrdinalId(id, base, category) ||
-         SplitPluralId(id, base, category)) ||
-       base.find('#') != std::string_view::npos))
-    return shown() +
-           ": '#' is kept for plural forms, written NAME#category or "
-           "NAME#ordinal-category with one of zero, one, two, few, many, "
-           "other";
-  // A dump writes the metadata entries by their names alone: @locale#one
-  // would come back as @locale.
-  if (hash != std::string_view::npos && id.front() == '@')
-    return shown() + ": the tool's own IDs (beginning with '@') have no "
-                     "plural forms";
-  return std::nullopt;
+  if (origin == IdOrigin::SourceText)
+    return SourceTextIdProblem(id);
+  if (!IsPlainName(id))
+    if (std::optional<std::string> problem = CharacterProblem(id))
+      return problem;
+  return PluralMarkProblem(id);
 }
 
 std::optional<std::string> IdWarning(std::string_view id) {

@@ -347,6 +347,8 @@ public:
             std::map<po_message_t, SourcePos> &placedAt);
 
 private:
+  std::vector<po_message_t> LiveMessages(po_file_t po, const char *domain);
+  void ReportSkipped() const;
   bool ReadHeader(const char *header);
   void ReadProtect(const char *header);
   bool DetectContextKey(const std::vector<PoMessage> &messages) const;
@@ -742,28 +744,38 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
   }
 }
 
-void PoFileReader::Read(po_file_t po, const char *domain,
-                        const std::vector<MessageStart> *allStarts,
-                        const std::vector<Duplicate> &duplicates,
-                        std::map<po_message_t, SourcePos> &placedAt) {
-  // A start is a dropped duplicate when a duplicate's line falls between
-  // it and the next start.
+/// The starts of \p all that remain once the library dropped \p duplicates:
+/// a start is a dropped duplicate when a duplicate's line falls between it
+/// and the next start.
+std::vector<MessageStart> KeptStarts(const std::vector<MessageStart> &all,
+                                     const std::vector<Duplicate> &duplicates) {
   std::vector<MessageStart> kept;
-  const std::vector<MessageStart> *starts = allStarts;
-  if (allStarts && !duplicates.empty()) {
-    for (std::size_t i = 0; i < allStarts->size(); ++i) {
-      const std::size_t from = (*allStarts)[i].line;
-      const std::size_t to = i + 1 < allStarts->size()
-                                 ? (*allStarts)[i + 1].line
-                                 : static_cast<std::size_t>(-1);
-      const bool dropped = std::any_of(
-          duplicates.begin(), duplicates.end(),
-          [&](const Duplicate &d) { return d.line >= from && d.line < to; });
-      if (!dropped)
-        kept.push_back((*allStarts)[i]);
-    }
-    starts = &kept;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    const std::size_t from = all[i].line;
+    const std::size_t to =
+        i + 1 < all.size() ? all[i + 1].line : static_cast<std::size_t>(-1);
+    const bool dropped = std::any_of(
+        duplicates.begin(), duplicates.end(),
+        [&](const Duplicate &d) { return d.line >= from && d.line < to; });
+    if (!dropped)
+      kept.push_back(all[i]);
   }
+  return kept;
+}
+
+/// True when the scan found the library's messages, in the same order.
+bool StartsMatch(const std::vector<MessageStart> *starts,
+                 const std::vector<po_message_t> &live) {
+  bool placed = starts && starts->size() == live.size();
+  for (std::size_t i = 0; placed && i < live.size(); ++i)
+    placed = (*starts)[i].context == (po_message_msgctxt(live[i]) != nullptr);
+  return placed;
+}
+
+/// The messages of \p domain that are not obsolete; the obsolete ones are
+/// counted.
+std::vector<po_message_t> PoFileReader::LiveMessages(po_file_t po,
+                                                     const char *domain) {
   std::vector<po_message_t> live;
   po_message_iterator_t it = po_message_iterator(po, domain);
   while (po_message_t message = po_next_message(it)) {
@@ -773,10 +785,36 @@ void PoFileReader::Read(po_file_t po, const char *domain,
       live.push_back(message);
   }
   po_message_iterator_free(it);
-  // The scan must have found the library's messages, in the same order.
-  bool placed = starts && starts->size() == live.size();
-  for (std::size_t i = 0; placed && i < live.size(); ++i)
-    placed = (*starts)[i].context == (po_message_msgctxt(live[i]) != nullptr);
+  return live;
+}
+
+void PoFileReader::ReportSkipped() const {
+  if (!counts.fuzzy && !counts.obsolete && !counts.untranslated)
+    return;
+  auto count = [](std::size_t n, const char *what) {
+    return std::to_string(n) + " " + what + (n == 1 ? " entry" : " entries");
+  };
+  diag.Note(file, "skipped " + count(counts.fuzzy, "fuzzy") +
+                      (counts.fuzzy ? " (--include-fuzzy reads them)" : "") +
+                      " and " + count(counts.obsolete, "obsolete") + "; " +
+                      count(counts.untranslated, "untranslated") +
+                      (counts.untranslated && !options.fillEmpty
+                           ? " (kept without a value)"
+                           : ""));
+}
+
+void PoFileReader::Read(po_file_t po, const char *domain,
+                        const std::vector<MessageStart> *allStarts,
+                        const std::vector<Duplicate> &duplicates,
+                        std::map<po_message_t, SourcePos> &placedAt) {
+  std::vector<MessageStart> kept;
+  const std::vector<MessageStart> *starts = allStarts;
+  if (allStarts && !duplicates.empty()) {
+    kept = KeptStarts(*allStarts, duplicates);
+    starts = &kept;
+  }
+  const std::vector<po_message_t> live = LiveMessages(po, domain);
+  const bool placed = StartsMatch(starts, live);
   if (!placed && !live.empty())
     diag.Warning(file, "cannot tell where the messages of domain '" +
                            std::string(domain) +
@@ -813,19 +851,7 @@ void PoFileReader::Read(po_file_t po, const char *domain,
   }
   for (const PoMessage &m : messages)
     ReadMessage(m, contextKey);
-
-  if (counts.fuzzy || counts.obsolete || counts.untranslated) {
-    auto count = [](std::size_t n, const char *what) {
-      return std::to_string(n) + " " + what + (n == 1 ? " entry" : " entries");
-    };
-    diag.Note(file, "skipped " + count(counts.fuzzy, "fuzzy") +
-                        (counts.fuzzy ? " (--include-fuzzy reads them)" : "") +
-                        " and " + count(counts.obsolete, "obsolete") + "; " +
-                        count(counts.untranslated, "untranslated") +
-                        (counts.untranslated && !options.fillEmpty
-                             ? " (kept without a value)"
-                             : ""));
-  }
+  ReportSkipped();
 }
 
 /// The library's reading of \p path; nothing when it gave up on a fatal
