@@ -1,6 +1,7 @@
 //===- CsvWriter.cpp - CSV output -----------------------------------------===//
 
 #include "tools/phrasor/formats/csv/Csv.h"
+#include "tools/phrasor/formats/shared/Escapes.h"
 
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/files/SafeBuild.h"
@@ -33,77 +34,10 @@ void CsvField(std::string &out, const std::optional<std::string> &field) {
 
 } // namespace
 
-std::string EscapeCsvKey(std::string_view id) {
-  std::string out;
-  out.reserve(id.size());
-  for (char c : id) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (c == '\\')
-      out += "\\\\";
-    else if (c == '\n')
-      out += "\\n";
-    else if (c == '\t')
-      out += "\\t";
-    else if (c == '\r')
-      out += "\\r";
-    else if (u < 0x20 || u == 0x7F) {
-      char code[8];
-      std::snprintf(code, sizeof code, "\\x%02X", u);
-      out += code;
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
+std::string EscapeCsvKey(std::string_view id) { return EscapeControls(id); }
 
 std::optional<std::string> UnescapeCsvKey(std::string_view cell) {
-  auto hex = [](char h) -> int {
-    if (h >= '0' && h <= '9')
-      return h - '0';
-    if (h >= 'a' && h <= 'f')
-      return h - 'a' + 10;
-    if (h >= 'A' && h <= 'F')
-      return h - 'A' + 10;
-    return -1;
-  };
-  std::string out;
-  out.reserve(cell.size());
-  for (std::size_t i = 0; i < cell.size(); ++i) {
-    if (cell[i] != '\\') {
-      out += cell[i];
-      continue;
-    }
-    if (++i == cell.size())
-      return std::nullopt;
-    switch (cell[i]) {
-    case '\\':
-      out += '\\';
-      break;
-    case 'n':
-      out += '\n';
-      break;
-    case 't':
-      out += '\t';
-      break;
-    case 'r':
-      out += '\r';
-      break;
-    case 'x': {
-      if (i + 2 >= cell.size())
-        return std::nullopt;
-      const int hi = hex(cell[i + 1]), lo = hex(cell[i + 2]);
-      if (hi < 0 || lo < 0)
-        return std::nullopt;
-      out += static_cast<char>(hi * 16 + lo);
-      i += 2;
-      break;
-    }
-    default:
-      return std::nullopt;
-    }
-  }
-  return out;
+  return UnescapeControls(cell);
 }
 
 namespace {
