@@ -477,7 +477,8 @@ std::optional<Error> Catalog::Impl::resolve(std::string_view id,
     return std::nullopt;
   }
   e = lookup(id);
-  if (e && e != &noneEntry)
+  // Only entries with a text are remembered: a hit skips the checks below.
+  if (e && e != &noneEntry && e->value)
     lastFound = LastFound{serial, e};
   if (!e)
     return Error(Errc::MissingId, "no entry '" + std::string(id) + "'");

@@ -64,7 +64,8 @@ TEST_F(Cli, HeaderRefusesNamesThatClashOrAreNotAllowed) {
                   "menu-title,B\n"
                   "delete,C\n"
                   "A__B,D\n"
-                  "OK,E\n");
+                  "OK,E\n"
+                  "std,F\n");
   Result r = Run({"header", "en.csv", "-o", "msg.h"});
   EXPECT_EQ(r.code, 1);
   EXPECT_CONTAINS(r.err, "error: en.csv:3: ID 'menu-title' gives the C++ name "
@@ -73,6 +74,8 @@ TEST_F(Cli, HeaderRefusesNamesThatClashOrAreNotAllowed) {
                          "'delete', which is a keyword");
   EXPECT_CONTAINS(r.err, "error: en.csv:5: ID 'A__B' gives the C++ name "
                          "'A__B', which is reserved");
+  EXPECT_CONTAINS(r.err, "error: en.csv:7: ID 'std' gives the C++ name "
+                         "'std', which is reserved");
   EXPECT_FALSE(Exists("msg.h"));
 
   Write("ok.csv", "id,value\nOK,E\n");
@@ -80,6 +83,19 @@ TEST_F(Cli, HeaderRefusesNamesThatClashOrAreNotAllowed) {
             2);
   EXPECT_EQ(Run({"header", "ok.csv", "-o", "msg.h", "--namespace", "new"}).code,
             2);
+}
+
+// A gettext key holds line breaks; in the object's comment it must stay on
+// its line, or the rest of the key would be code.
+TEST_F(Cli, HeaderKeepsASourceTextKeyInsideItsComment) {
+  Write("en.po", "msgid \"\"\nmsgstr \"\"\n"
+                 "\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+                 "msgid \"Quit?\\nint x = 1;\"\n"
+                 "msgstr \"Quit?\\nint x = 1;\"\n");
+  ASSERT_EQ(Run({"header", "en.po", "-o", "msg.h"}).code, 0);
+  const std::string header = Read("msg.h");
+  EXPECT_CONTAINS(header, "/// \"Quit\\?\\nint x = 1;\": ");
+  EXPECT_EQ(header.find("\nint x = 1;"), std::string::npos);
 }
 
 TEST_F(Cli, UsageFindsMisspeltIdsWithTheirLinesAndUnusedOnes) {
@@ -114,12 +130,23 @@ TEST_F(Cli, UsageFindsMisspeltIdsWithTheirLinesAndUnusedOnes) {
   Write("src/game.cpp", "void f(const phrasor::Catalog &c) {\n"
                         "  c.find(\"UI_TITLE\");\n"
                         "  c.format(\"DLG_GOLD\", \"a\", 1);\n"
+                        "  std::format(\"{} gold\", 1);\n"
+                        "  fmt::format(\"{}\", 2);\n"
                         "}\n");
   r = Run({"usage", "--db", "en.csv", "src/game.cpp"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_CONTAINS(r.err, "warning: en.csv:5: ID 'FILES' is never used");
   EXPECT_EQ(Run({"usage", "--db", "en.csv", "--strict", "src/game.cpp"}).code,
             1);
+  // A gettext key is found as the compiler spells its escapes.
+  Write("en.po", "msgid \"\"\nmsgstr \"\"\n"
+                 "\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+                 "msgid \"Quit?\\n\"\nmsgstr \"Quit?\\n\"\n");
+  Write("src/game.cpp", "void f(const phrasor::Catalog &c) {\n"
+                        "  c.find(\"Quit?\\n\");\n"
+                        "}\n");
+  r = Run({"usage", "--db", "en.po", "--strict", "src/game.cpp"});
+  EXPECT_EQ(r.code, 0) << r.err;
 }
 
 } // namespace

@@ -193,6 +193,14 @@ TEST(CppLookup, ARepeatedIdIsAnsweredByItsOwnCatalog) {
   EXPECT_EQ(*b.format("<none>"), fresh);
 }
 
+TEST(CppLookup, AnEntryWithoutTextIsRefusedEveryTime) {
+  Catalog c = Make({{"NONE", std::nullopt}});
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(c.format("NONE").error().code(), Errc::NoValue);
+    EXPECT_EQ(c.formatPrintf("NONE").error().code(), Errc::NoValue);
+  }
+}
+
 TEST(CppLookup, AnswersAsTheRuntimeOnGeneratedTables) {
   // Small alphabets make case twins, shared prefixes and misses common;
   // raw tables keep the twins the writer would refuse.

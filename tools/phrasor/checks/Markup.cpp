@@ -139,6 +139,11 @@ std::vector<ProtectedSpan> FindMarkup(std::u16string_view value,
       UErrorCode status = U_ZERO_ERROR;
       std::unique_ptr<icu::RegexMatcher> m(
           compiled->pattern->matcher(run, status));
+      // A pattern can come from a translation file; one that backtracks
+      // without end must not hang the build, so a text it cannot finish
+      // within the limit (about a second) gets no more spans from it.
+      if (U_SUCCESS(status))
+        m->setTimeLimit(1000, status);
       while (U_SUCCESS(status) && m->find(status) && U_SUCCESS(status)) {
         const int32_t b = m->start(status), e = m->end(status);
         if (U_SUCCESS(status) && e > b)

@@ -135,9 +135,12 @@ bool IsKeyword(const std::string &name) {
 }
 
 /// Names C++ keeps for itself anywhere (a '_' and a capital letter first,
-/// or two '_' in a row), and the members of the generated types.
+/// or two '_' in a row), the members of the generated types, and the
+/// namespaces the header names inside its own (a type called std would
+/// hide std::string_view from the code beside it).
 bool IsReserved(const std::string &name) {
-  return name == "phrasorId" || name == "phrasorCheck" ||
+  return name == "phrasorId" || name == "phrasorCheck" || name == "std" ||
+         name == "phrasor" ||
          (name.size() > 1 && name[0] == '_' && name[1] >= 'A' &&
           name[1] <= 'Z') ||
          name.find("__") != std::string::npos;
@@ -167,6 +170,16 @@ std::string Literal(std::string_view text) {
     }
   }
   return out + "\"";
+}
+
+/// An ID as a comment shows it: as written, unless it holds a control
+/// character (a gettext key's line break would end the comment and turn
+/// the rest of the ID into code), then as a literal.
+std::string CommentId(const std::string &id) {
+  for (unsigned char c : id)
+    if (c < 0x20 || c == 0x7F)
+      return Literal(id);
+  return id;
 }
 
 /// A source text shown in a comment on one line.
@@ -389,8 +402,8 @@ std::string Render(const CheckedSet &set, const std::vector<Object> &objects,
   for (const Object &o : objects) {
     out << "\n";
     for (std::size_t f : o.forms)
-      out << "/// " << set.entries[f].id << ": " << Shown(set.entries[f].value)
-          << "\n";
+      out << "/// " << CommentId(set.entries[f].id) << ": "
+          << Shown(set.entries[f].value) << "\n";
     out << "inline constexpr " << IdsNamespace(ns) << "::" << o.name << " "
         << o.name << "{};\n";
   }

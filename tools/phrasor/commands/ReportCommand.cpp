@@ -57,8 +57,18 @@ std::string Html(std::u16string_view text) {
 
 /// The heading a problem is listed under, from what check says.
 std::string KindOfProblem(const std::string &message) {
+  // IDs, texts and tags are quoted in check's messages; with gettext keys
+  // they are sentences that may hold the very words looked for here.
+  std::string bare;
+  bool quoted = false;
+  for (char c : message) {
+    if (c == '\'')
+      quoted = !quoted;
+    if (!quoted || c == '\'')
+      bare += c;
+  }
   auto has = [&](const char *words) {
-    return message.find(words) != std::string::npos;
+    return bare.find(words) != std::string::npos;
   };
   if (has("over its limit"))
     return "over the length limit";

@@ -52,9 +52,25 @@ std::string ReadQuoted(const std::string &code, std::size_t &i) {
   const std::size_t n = code.size();
   std::string text;
   for (++i; i < n && code[i] != quote && code[i] != '\n'; ++i) {
-    if (code[i] == '\\' && i + 1 < n)
-      ++i;
-    text += code[i];
+    if (code[i] != '\\' || i + 1 == n) {
+      text += code[i];
+      continue;
+    }
+    // The common escapes give the bytes the compiler makes of them, so a
+    // source-text ID such as "Quit?\n" is found; others keep their letter.
+    switch (code[++i]) {
+    case 'n':
+      text += '\n';
+      break;
+    case 't':
+      text += '\t';
+      break;
+    case 'r':
+      text += '\r';
+      break;
+    default:
+      text += code[i];
+    }
   }
   ++i;
   return text;
@@ -126,6 +142,13 @@ std::vector<Token> Tokenize(const std::string &code) {
     }
   }
   return out;
+}
+
+/// True for std::format, fmt::format and the like: their first argument
+/// is a format string, not an ID.
+bool IsOtherLibraryCall(const std::vector<Token> &tokens, std::size_t call) {
+  return call >= 2 && tokens[call - 1].text == "::" &&
+         (tokens[call - 2].text == "std" || tokens[call - 2].text == "fmt");
 }
 
 /// Which argument of each call is an ID, for the calls that take one.
@@ -295,7 +318,7 @@ void ScanFile(const std::filesystem::path &file, const std::string &ns,
         diag.Error(SourcePos{name, id.line},
                    "'" + ns + "::" + id.text + "' names no ID of the catalog");
     } else if (t.kind == Token::Name && i + 1 < tokens.size() &&
-               tokens[i + 1].text == "(") {
+               tokens[i + 1].text == "(" && !IsOtherLibraryCall(tokens, i)) {
       CheckCall(tokens, i, index, name, diag);
     }
   }
