@@ -292,6 +292,15 @@ TEST_F(Cli, HelpNamesEveryCommandWithAnExampleAndTheExitCodes) {
                                "build, dump, check");
 }
 
+// An ID that ends inside a character is shown byte by byte in the
+// messages about it, never decoded past its end.
+TEST_F(Cli, AnIdCutInsideACharacterIsShownByItsBytes) {
+  Write("cut.csv", "id,value\nA\xC3,\xFF\n");
+  Result r = Run({"build", "cut.csv", "-o", "cut.skdb"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_CONTAINS(r.err, "value of 'A\\xC3' is not valid UTF-8");
+}
+
 } // namespace
 
 // Adding a format is a folder, a row in the registry and a test: the

@@ -39,7 +39,19 @@ bool SameFile(const std::string &a, const std::string &b) {
 std::string Shown(std::string_view id) {
   std::string out;
   auto it = id.begin();
+  // Shown IDs are not always valid UTF-8 (a malformed one is reported too,
+  // and a long one is cut), so bytes that start no whole character are
+  // shown as \xNN and the decoder never reads past the end.
+  auto valid = utf8::find_invalid(it, id.end());
   while (it != id.end()) {
+    if (it == valid) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X",
+                    static_cast<unsigned>(static_cast<unsigned char>(*it)));
+      out += hex;
+      valid = utf8::find_invalid(++it, id.end());
+      continue;
+    }
     auto start = it;
     const uint32_t cp = utf8::unchecked::next(it);
     char hex[16];
