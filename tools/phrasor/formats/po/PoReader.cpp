@@ -825,7 +825,9 @@ void PoFileReader::Read(po_file_t po, const char *domain,
   headerPos = SourcePos{file, 0};
   for (std::size_t i = 0; i < live.size(); ++i) {
     const SourcePos pos{file, placed ? (*starts)[i].line : 0};
-    placedAt[live[i]] = pos;
+    // Only a duplicate's report names where its first definition stands.
+    if (!duplicates.empty())
+      placedAt[live[i]] = pos;
     if (!po_message_msgctxt(live[i]) && po_message_msgid(live[i])[0] == '\0') {
       headerPos = pos;
       continue;
