@@ -219,21 +219,51 @@ bool KnownFormat(const std::string &name) {
 
 class FastPrinter final : public PoPrinter {
 public:
-  explicit FastPrinter(const std::string &headerFields) {
+  explicit FastPrinter(std::string headerFields)
+      : fields(std::move(headerFields)) {
     Wrap("msgid", "");
-    Wrap("msgstr", headerFields);
+    Wrap("msgstr", fields);
+    headerSize = text.size();
   }
 
   bool Add(const PoOutMessage &m) override {
     const std::size_t before = text.size();
     if (!Print(m)) {
+      // The library prints this one, and its text is put in its place.
       text.resize(before);
-      return false;
+      if (!library)
+        library = std::make_unique<LibraryPrinter>(fields);
+      library->Add(m);
+      slots.push_back(before);
     }
     return true;
   }
 
-  std::string Finish() override { return std::move(text); }
+  std::string Finish() override {
+    if (!library)
+      return std::move(text);
+    const std::string printed = library->Finish();
+    // The library's file is the same header, then each message after a
+    // blank line; no line of a message is empty.
+    if (printed.compare(0, headerSize, text, 0, headerSize) != 0)
+      throw FatalError("cannot write the PO text: its header changed");
+    std::string joined;
+    joined.reserve(text.size() + printed.size());
+    std::size_t done = 0, at = headerSize;
+    for (std::size_t slot : slots) {
+      const std::size_t next = printed.find("\n\n", at + 1);
+      const std::size_t end =
+          next == std::string::npos ? printed.size() : next + 1;
+      if (at >= printed.size() || printed[at] != '\n')
+        throw FatalError("cannot write the PO text: a message went missing");
+      joined.append(text, done, slot - done);
+      joined.append(printed, at, end - at);
+      done = slot;
+      at = end;
+    }
+    joined.append(text, done);
+    return joined;
+  }
 
 private:
   /// The library's page width, and the columns of a continued line's
@@ -251,6 +281,13 @@ private:
         return false;
       flag = &f;
     }
+    // The library does not break a line inside a format directive of a
+    // message with a format flag, and finds directives with a parser of
+    // its own for each language. Where a text needs breaking, the message
+    // is left to the library, unless no directive can be in it: a C one
+    // starts at a '%'.
+    marked = flag && flag->second;
+    cFormat = marked && flag->first == "c-format";
     if (!Plain(m.comments) || !Plain(m.extracted) || !Plain(m.msgid) ||
         (m.context && !Plain(*m.context)) || (m.plural && !Plain(*m.plural)))
       return false;
@@ -266,14 +303,14 @@ private:
       text += flag->first;
       text += '\n';
     }
-    if (m.context)
-      Wrap("msgctxt", *m.context);
-    Wrap("msgid", m.msgid);
-    if (!m.plural) {
-      Wrap("msgstr", m.msgstr.empty() ? "" : m.msgstr[0].second);
-      return true;
-    }
-    Wrap("msgid_plural", *m.plural);
+    if (m.context && !Wrap("msgctxt", *m.context))
+      return false;
+    if (!Wrap("msgid", m.msgid))
+      return false;
+    if (!m.plural)
+      return Wrap("msgstr", m.msgstr.empty() ? "" : m.msgstr[0].second);
+    if (!Wrap("msgid_plural", *m.plural))
+      return false;
     // A new message has one empty msgstr; setting a form past the end
     // adds empty ones before it.
     forms.assign(1, std::string_view());
@@ -283,7 +320,8 @@ private:
       forms[index] = form;
     }
     for (std::size_t i = 0; i < forms.size(); ++i)
-      Wrap("msgstr[" + std::to_string(i) + "]", forms[i]);
+      if (!Wrap("msgstr[" + std::to_string(i) + "]", forms[i]))
+        return false;
     return true;
   }
 
@@ -316,8 +354,11 @@ private:
   /// \p name and the quoted \p value, as the library's wrap() writes
   /// them: a string per line of the value, each broken where libunistring
   /// breaks it to fit; a value that takes more than one line starts with
-  /// an empty string on the keyword's line.
-  void Wrap(std::string_view name, std::string_view value) {
+  /// an empty string on the keyword's line. False when it would break a
+  /// line where format directives may stand.
+  bool Wrap(std::string_view name, std::string_view value) {
+    const bool directives =
+        marked && (!cFormat || value.find('%') != std::string_view::npos);
     bool first = true;
     std::size_t s = 0;
     do {
@@ -373,6 +414,8 @@ private:
         overrides[portion.size() - 2] = static_cast<char>(UC_BREAK_PROHIBITED);
 
       int startcol = first ? static_cast<int>(name.size()) + 1 : 0;
+      if (directives && !Fits(startcol))
+        return false;
       bool broken = Break(startcol);
       if (first && !portion.empty() &&
           (es < value.size() || startcol > kWidth || broken)) {
@@ -400,13 +443,20 @@ private:
       text += "\"\n";
       s = es;
     } while (s < value.size());
+    return true;
+  }
+
+  /// True when the portion fits on its line from \p startcol, with no
+  /// need to look for breaks: no character is wider than its bytes in
+  /// UTF-8.
+  bool Fits(int startcol) const {
+    return startcol + static_cast<long>(portion.size()) <= kWidth;
   }
 
   /// Finds where the portion breaks when it starts at \p startcol; false
-  /// when it fits on its line. No character is wider than its bytes in
-  /// UTF-8, so a portion with no more bytes than columns needs no look.
+  /// when it does not.
   bool Break(int startcol) {
-    if (startcol + static_cast<long>(portion.size()) <= kWidth)
+    if (Fits(startcol))
       return false;
     breaks.resize(portion.size());
     ulc_width_linebreaks(portion.data(), portion.size(), kWidth, startcol, 0,
@@ -415,8 +465,12 @@ private:
            nullptr;
   }
 
-  std::string text, portion, overrides, breaks;
+  std::string fields, text, portion, overrides, breaks;
+  std::size_t headerSize = 0;
   std::vector<std::string_view> forms;
+  bool marked = false, cFormat = false;
+  std::unique_ptr<LibraryPrinter> library;
+  std::vector<std::size_t> slots; ///< where the library's messages go
 };
 
 /// The charset the library takes from a header: what follows the first

@@ -3,9 +3,9 @@
 //
 // Two printers of the same messages: libgettextpo's own, and a fast one
 // that writes the bytes the library writes (its layout, escapes and line
-// breaking at 79 columns) into one buffer. The fast one declines what it
-// cannot be sure to print the same way, and the dump then starts over with
-// the library's.
+// breaking at 79 columns) into one buffer. The fast one has the library
+// print the messages it cannot be sure to print the same way, and puts
+// their text in place.
 //
 //===----------------------------------------------------------------------===//
 
