@@ -101,10 +101,23 @@ TEST_F(Cli, NoTemporaryFileOutlivesAnInterruptedWrite) {
   EXPECT_NE(killed.code, 0);
   EXPECT_FALSE(Exists("big.skdb"));
   EXPECT_EQ(FilesStartingWith(dir, ".big.skdb"), std::vector<std::string>{});
-
-  // The PO writer's scratch file goes under $TMPDIR, and is removed there
-  // too when the tool is ended while writing it.
   ASSERT_EQ(Run({"build", "big.csv", "-o", "big.skdb"}).code, 0);
+
+  // The PO writer prints most messages itself and needs no scratch file;
+  // libgettextpo, which prints the rest (here printf texts long enough to
+  // wrap, which it does not break inside a directive), writes one under
+  // $TMPDIR, removed there too when the tool is ended while writing it.
+  Result plain = Run({"dump", "big.skdb", "--format", "po"},
+                     "TMPDIR=" + Quote((dir / "missing").string()));
+  EXPECT_EQ(plain.code, 0);
+  std::string po = "msgid \"\"\nmsgstr \"Content-Type: text/plain; "
+                   "charset=UTF-8\\n\"\n";
+  for (int i = 0; i < 2000; ++i)
+    po += "\n#, c-format\nmsgid \"value " + std::to_string(i) +
+          " of %d in a text " + std::string(60, 'x') +
+          " long enough to wrap\"\nmsgstr \"\"\n";
+  Write("big.po", po);
+  ASSERT_EQ(Run({"build", "big.po", "-o", "big.skdb"}).code, 0);
   Result nowhere = Run({"dump", "big.skdb", "--format", "po"},
                        "TMPDIR=" + Quote((dir / "missing").string()));
   EXPECT_EQ(nowhere.code, 2);
