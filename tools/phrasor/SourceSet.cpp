@@ -78,11 +78,15 @@ CheckEntries(const std::vector<SourceEntry> &entries, Diagnostics *diag) {
 void MergeLocales(std::vector<SourceEntry> &sources, const std::string &forced,
                   Diagnostics &diag) {
   std::optional<SourceEntry> first;
-  std::vector<SourceEntry> kept;
-  kept.reserve(sources.size());
-  for (SourceEntry &s : sources) {
+  // The entries kept move down in place: a second vector of every entry
+  // would be the largest block a build allocates.
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    SourceEntry &s = sources[i];
     if (!EqualsAsciiCase(s.entry.id, kLocaleId)) {
-      kept.push_back(std::move(s));
+      if (kept != i)
+        sources[kept] = std::move(s);
+      ++kept;
       continue;
     }
     const std::string tag =
@@ -102,7 +106,8 @@ void MergeLocales(std::vector<SourceEntry> &sources, const std::string &forced,
       diag.Warning(s.pos, "locale '" + tag + "' differs from '" + chosen +
                               "' (" + first->pos.Text() + ")");
   }
-  sources = std::move(kept);
+  sources.erase(sources.begin() + static_cast<std::ptrdiff_t>(kept),
+                sources.end());
   if (!forced.empty()) {
     SourceEntry s;
     s.entry.id = kLocaleId;

@@ -31,11 +31,28 @@ std::string ReadFileBytes(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
   if (!in)
     throw FatalError("cannot read '" + path + "': " + SystemReason());
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
+  // A regular file is read in one piece into a string of its size: a
+  // stream grown as it reads copies a large file several times over.
+  std::string bytes;
+  const auto size = std::filesystem::is_regular_file(path, ec)
+                        ? std::filesystem::file_size(path, ec)
+                        : static_cast<std::uintmax_t>(-1);
+  if (!ec && size != static_cast<std::uintmax_t>(-1)) {
+    bytes.resize(static_cast<std::size_t>(size));
+    in.read(bytes.data(), static_cast<std::streamsize>(size));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (in.bad())
+      throw FatalError("cannot read '" + path + "': " + SystemReason());
+    if (!in.eof() && in.peek() == std::ifstream::traits_type::eof())
+      return bytes;
+    in.clear();
+  }
+  // Whatever else there is (a pipe, or a file that grew): read to the end.
+  std::ostringstream rest;
+  rest << in.rdbuf();
   if (in.bad())
     throw FatalError("cannot read '" + path + "': " + SystemReason());
-  return std::move(bytes).str();
+  return bytes + std::move(rest).str();
 }
 
 namespace {
