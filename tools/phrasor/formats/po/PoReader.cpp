@@ -824,6 +824,7 @@ void PoFileReader::Read(po_file_t po, const char *domain,
                            "only their c-format flags are read");
 
   std::vector<PoMessage> messages;
+  messages.reserve(live.size());
   headerPos = SourcePos{file, 0};
   for (std::size_t i = 0; i < live.size(); ++i) {
     const SourcePos pos{file, placed ? (*starts)[i].line : 0};
