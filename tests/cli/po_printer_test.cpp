@@ -17,6 +17,20 @@
 #include <filesystem>
 #include <random>
 
+// These tests call libgettextpo in this process: LeakSanitizer is told of
+// the blocks the library never frees, as the tool's runs are (lsan.supp),
+// and needs the slow unwinder to see the library's functions.
+extern "C" const char *__lsan_default_options();
+extern "C" const char *__lsan_default_suppressions();
+extern "C" const char *__lsan_default_options() {
+  return "fast_unwind_on_malloc=0:print_suppressions=0";
+}
+extern "C" const char *__lsan_default_suppressions() {
+  return "leak:libgettextpo_catalog_reader_parse\n"
+         "leak:po_message_set_msgctxt\n"
+         "leak:libgettextpo_xasprintf\n";
+}
+
 namespace phrasor::tool {
 namespace {
 
