@@ -39,6 +39,11 @@ TEST_F(Cli, DumpThenBuildGivesTheSameBytesInEveryFormat) {
     Result b = Run({"build", dumped, "-o", "again.skdb"});
     ASSERT_EQ(b.code, 0) << b.err;
     EXPECT_EQ(Read("again.skdb"), Read("rich.skdb"));
+    // "-o -" is standard output, not a file named "-".
+    Result piped = Run({"dump", "rich.skdb", "--format", format, "-o", "-"});
+    EXPECT_EQ(piped.code, 0);
+    EXPECT_EQ(piped.out, Read(dumped));
+    EXPECT_FALSE(Exists("-"));
   }
 }
 

@@ -145,7 +145,7 @@ void AddDump(CLI::App &app, AllOptions &o, Runner &run) {
                     ": the source-language database; its texts become the "
                     "sources, this database's the targets");
   d->add_option("-o,--output", o.dump.output,
-                "Write to this file instead of stdout");
+                "Write to this file instead of stdout (\"-\": stdout)");
   AddFooter(d, "phrasor dump fr.skdb --format po -o fr.po");
   d->callback([&] { run = [&] { return RunDump(o.dump); }; });
 }

@@ -29,9 +29,11 @@
 namespace phrasor::tool {
 
 int RunDump(const DumpOptions &options) {
+  // "-" is standard output, as in the tools a dump is piped between.
+  const bool toStdout = options.output.empty() || options.output == "-";
   // The dump is written only after both databases were read, so without
   // this a dump over either of them would replace it with text.
-  if (!options.output.empty()) {
+  if (!toStdout) {
     std::vector<std::string> inputs{options.database};
     if (!options.source.empty())
       inputs.push_back(options.source);
@@ -58,7 +60,7 @@ int RunDump(const DumpOptions &options) {
       options.source.empty() ? DumpSide{}
                              : DumpSide{&source.entries, &source.meta},
       options.database, diag);
-  if (options.output.empty())
+  if (toStdout)
     WriteStdout(text);
   else
     WriteFileAtomically(options.output, text);
