@@ -234,8 +234,6 @@ std::optional<int64_t> IntegerIn(const std::string &text, int64_t min,
                                              : std::nullopt;
 }
 
-// A long double wider than a double (%L on most non-Windows hosts) has no
-// row: the command line does not offer one.
 const ArgumentSyntax kArgumentSyntax[] = {
     {ArgKind::Int32, "a 32-bit integer",
      [](const std::string &arg, RuntimeString &) {
@@ -259,6 +257,15 @@ const ArgumentSyntax kArgumentSyntax[] = {
      [](const std::string &arg, RuntimeString &) {
        char *end = nullptr;
        const double value = std::strtod(arg.c_str(), &end);
+       return arg.empty() || *end != '\0' ? std::nullopt
+                                          : std::optional(FormatValue(value));
+     }},
+    // %L where long double is wider than a double (most hosts but
+    // Windows): the same number, passed as the engine takes it there.
+    {ArgKind::LongDouble, "a number",
+     [](const std::string &arg, RuntimeString &) {
+       char *end = nullptr;
+       const long double value = std::strtold(arg.c_str(), &end);
        return arg.empty() || *end != '\0' ? std::nullopt
                                           : std::optional(FormatValue(value));
      }},
