@@ -40,17 +40,45 @@ inline void copyBytes(void *to, const void *from, std::size_t bytes) {
   }
 }
 
-// %n!d! of \p word as the formatter writes it, last digit first, into
-// \p out, which has room for 11 units; returns how many.
-template <class C> std::uint32_t writeDecimal(C *out, std::int32_t word) {
-  std::uint32_t magnitude = word < 0 ? 0u - static_cast<std::uint32_t>(word)
-                                     : static_cast<std::uint32_t>(word);
-  static const std::uint32_t kTens[] = {10u,       100u,       1000u,
-                                        10000u,    100000u,    1000000u,
-                                        10000000u, 100000000u, 1000000000u};
-  std::uint32_t length = word < 0 ? 2 : 1;
-  for (std::uint32_t ten : kTens)
-    length += magnitude >= ten;
+// The digits of %n!d!, as the formatter writes them, of a 32-bit value or,
+// for a 64-bit C++ integer (which the general path widens to %n!I64d!), of
+// a 64-bit one.
+struct PlainInt {
+  std::int64_t value;
+  bool wide;
+};
+
+// Counted by comparisons that do not wait on each other, not by a chain of
+// divisions.
+template <class U> std::uint32_t decimalLength(U magnitude, bool negative) {
+  static const std::uint64_t kTens[] = {10ull,
+                                        100ull,
+                                        1000ull,
+                                        10000ull,
+                                        100000ull,
+                                        1000000ull,
+                                        10000000ull,
+                                        100000000ull,
+                                        1000000000ull,
+                                        10000000000ull,
+                                        100000000000ull,
+                                        1000000000000ull,
+                                        10000000000000ull,
+                                        100000000000000ull,
+                                        1000000000000000ull,
+                                        10000000000000000ull,
+                                        100000000000000000ull,
+                                        1000000000000000000ull,
+                                        10000000000000000000ull};
+  std::uint32_t length = negative ? 2 : 1;
+  for (std::uint32_t i = 0; i < (sizeof(U) == 4 ? 9u : 19u); ++i)
+    length += magnitude >= kTens[i];
+  return length;
+}
+
+// Writes \p length units, last digit first, two digits a division.
+template <class C, class U>
+void writeDigits(C *out, U magnitude, bool negative, std::uint32_t length) {
   static const char kPairs[] =
       "00010203040506070809101112131415161718192021222324"
       "25262728293031323334353637383940414243444546474849"
@@ -58,30 +86,31 @@ template <class C> std::uint32_t writeDecimal(C *out, std::int32_t word) {
       "75767778798081828384858687888990919293949596979899";
   std::uint32_t n = length;
   while (magnitude >= 100) {
-    const std::uint32_t pair = 2 * (magnitude % 100);
+    const auto pair = static_cast<std::uint32_t>(2 * (magnitude % 100));
     magnitude /= 100;
     out[--n] = static_cast<C>(kPairs[pair + 1]);
     out[--n] = static_cast<C>(kPairs[pair]);
   }
-  if (magnitude >= 10) {
-    out[--n] = static_cast<C>(kPairs[2 * magnitude + 1]);
-    out[--n] = static_cast<C>(kPairs[2 * magnitude]);
+  const auto last = static_cast<std::uint32_t>(magnitude);
+  if (last >= 10) {
+    out[--n] = static_cast<C>(kPairs[2 * last + 1]);
+    out[--n] = static_cast<C>(kPairs[2 * last]);
   } else {
-    out[--n] = static_cast<C>('0' + magnitude);
+    out[--n] = static_cast<C>('0' + last);
   }
-  if (word < 0)
+  if (negative)
     out[--n] = static_cast<C>('-');
-  return length;
 }
 
-// The value an integer insert takes without widening: the argument's
-// integer cut to 32 bits, as the general path binds it. False for any other
-// argument, and for a 64-bit C++ type, which the general path widens.
-inline bool plainInteger(const Arg &a, std::int32_t &value) {
-  if (a.wide || !(a.type == ArgType::Signed || a.type == ArgType::Unsigned ||
-                  a.type == ArgType::Bool || a.type == ArgType::Char))
+// The value an integer insert takes, as the general path binds it: a 64-bit
+// C++ integer whole, any other cut to 32 bits. False for an argument that
+// is not an integer.
+inline bool plainInteger(const Arg &a, PlainInt &value) {
+  if (!(a.type == ArgType::Signed || a.type == ArgType::Unsigned ||
+        a.type == ArgType::Bool || a.type == ArgType::Char))
     return false;
-  value = static_cast<std::int32_t>(a.value.i);
+  value.wide = a.wide;
+  value.value = a.wide ? a.value.i : static_cast<std::int32_t>(a.value.i);
   return true;
 }
 
@@ -89,22 +118,30 @@ inline bool plainInteger(const Arg &a, std::int32_t &value) {
 // nothing.
 constexpr char kNull[] = "(null)";
 
-// Writes \p word's digits at \p out + used within \p capacity.
+// Writes \p number's digits at \p out + used within \p capacity.
 template <class C>
 inline bool putDecimal(C *out, std::size_t &used, std::size_t capacity,
-                       std::int32_t word, std::size_t &units) {
-  C digits[12];
-  if (capacity - used >= 11) {
-    const std::uint32_t n = writeDecimal(out + used, word);
-    used += n;
-    units += n;
-    return true;
+                       const PlainInt &number, std::size_t &units) {
+  const bool negative = number.value < 0;
+  std::uint32_t n;
+  if (number.wide) {
+    const std::uint64_t magnitude =
+        negative ? 0u - static_cast<std::uint64_t>(number.value)
+                 : static_cast<std::uint64_t>(number.value);
+    n = decimalLength(magnitude, negative);
+    if (n > capacity - used)
+      return false;
+    writeDigits(out + used, magnitude, negative, n);
+  } else {
+    const auto word = static_cast<std::int32_t>(number.value);
+    const std::uint32_t magnitude = negative
+                                        ? 0u - static_cast<std::uint32_t>(word)
+                                        : static_cast<std::uint32_t>(word);
+    n = decimalLength(magnitude, negative);
+    if (n > capacity - used)
+      return false;
+    writeDigits(out + used, magnitude, negative, n);
   }
-  const std::uint32_t n = writeDecimal(digits, word);
-  if (n > capacity - used)
-    return false;
-  for (std::uint32_t i = 0; i < n; ++i)
-    out[used + i] = digits[i];
   used += n;
   units += n;
   return true;
@@ -267,16 +304,20 @@ bool utf8ToUtf16Out(const Arg &a, PhrasorWChar *out, std::size_t &used,
 bool argumentsSuit(const PlainPlan &plan, const Arg *args, std::size_t count) {
   if (count < plan.fields)
     return false;
+  std::uint32_t widened = 0;
   for (std::uint32_t k = 0; k + 1 < plan.stepCount; ++k) {
     const PlainStep &step = plan.steps[k];
     const Arg &a = args[step.arg];
-    std::int32_t value;
+    PlainInt number;
     if (step.number
-            ? !plainInteger(a, value)
+            ? !plainInteger(a, number)
             : a.type != ArgType::Utf8Text && a.type != ArgType::Utf16Text)
       return false;
+    widened += step.number && number.wide;
   }
-  return true;
+  // The general path refuses a text too long to take "I64" in each insert
+  // of a 64-bit integer.
+  return plan.length + 3 * widened <= kMaxMessageLength;
 }
 
 } // namespace
@@ -288,6 +329,7 @@ void planPlainMessage(const PhrasorWChar *text, const PreparedMessage &message,
     return;
   const MessageLayout &layout = message.layout;
   plan.fields = layout.highestField;
+  plan.length = static_cast<std::uint32_t>(TextView(text).size());
   plan.utf8 = true;
   Text run;
   const auto close = [&](bool last, std::uint16_t arg, bool number) {
@@ -346,9 +388,9 @@ bool writePlainUtf16(const PlainPlan &plan, const Arg *args, std::size_t count,
       break;
     const Arg &a = args[step.arg];
     if (step.number) {
-      std::int32_t value = 0;
-      plainInteger(a, value);
-      if (!putDecimal(out, used, std::size_t{capacity}, value, units))
+      PlainInt number{};
+      plainInteger(a, number);
+      if (!putDecimal(out, used, std::size_t{capacity}, number, units))
         return false;
       continue;
     }
@@ -395,9 +437,9 @@ bool writePlainUtf8(const PlainPlan &plan, const Arg *args, std::size_t count,
       break;
     const Arg &a = args[step.arg];
     if (step.number) {
-      std::int32_t value = 0;
-      plainInteger(a, value);
-      if (!putDecimal(out, used, capacity, value, units))
+      PlainInt number{};
+      plainInteger(a, number);
+      if (!putDecimal(out, used, capacity, number, units))
         return false;
       continue;
     }

@@ -11,9 +11,9 @@
 //
 // What these writers do not handle simply they decline, and the call takes
 // the general path, which gives the refusal, the cut or the text: an
-// argument of another type or one that takes a 64-bit integer, output that
-// does not fit the buffer or passes the unit limit, a UTF-16 argument that
-// ends in half a surrogate pair (it could pair with what follows).
+// argument of another type, output that does not fit the buffer or passes
+// the unit limit, a UTF-16 argument that ends in half a surrogate pair (it
+// could pair with what follows).
 //
 //===----------------------------------------------------------------------===//
 
@@ -48,6 +48,7 @@ struct PlainPlan {
   /// surrogate, which could pair with an argument's first unit.
   bool utf8 = false;
   std::uint32_t fields = 0; ///< arguments the message takes
+  std::uint32_t length = 0; ///< units of the stored text
   std::uint32_t stepCount = 0;
   PlainStep steps[kMaxMessageFields + 1];
   Text units;

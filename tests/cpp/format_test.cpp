@@ -643,6 +643,7 @@ struct PlainArg {
   std::string label;
   Arg arg;
   FormatValue value;
+  bool wide = false; // a 64-bit integer: its insert takes it whole
 };
 
 struct PlainArgs {
@@ -716,6 +717,13 @@ PlainArgs MakePlainArgs() {
   integer("bool", makeArg(true), 1);
   integer("char", makeArg('A'), 'A');
   integer("short", makeArg(static_cast<short>(-300)), -300);
+  const auto wide = [&p](std::string label, Arg a, std::int64_t v) {
+    p.integers.push_back({std::move(label), a, FormatValue(v), true});
+  };
+  wide("INT64_MIN", makeArg(INT64_MIN), INT64_MIN);
+  wide("-5000000000", makeArg(-5000000000ll), -5000000000ll);
+  wide("UINT64_MAX", makeArg(UINT64_MAX), -1);
+  wide("size_t 7", makeArg(std::uint64_t{7}), 7);
   return p;
 }
 
@@ -734,7 +742,12 @@ void CheckPlain(const Catalog &c, const std::u16string &message,
   const std::size_t n = list.size();
   std::vector<PhrasorWChar> raw(70000);
   ArrayArgs rawArgs(values.data(), values.size());
-  const Text stored(message.begin(), message.end());
+  Text stored(message.begin(), message.end());
+  // The general path widens each insert of a 64-bit integer to %n!I64d!.
+  for (const PlainArg *a : args)
+    for (std::size_t at = 0;
+         a->wide && (at = stored.find(T("!d!"), at)) != Text::npos;)
+      stored.replace(at, 3, T("!I64d!"));
   ASSERT_EQ(
       QVFormatMessageT().Format(raw.data(), 70000, stored.c_str(), rawArgs),
       MessageStatus::Ok);
@@ -879,9 +892,19 @@ TEST(CppFormatPlain, ARefusedArgumentLeavesTheBufferAlone) {
             Errc::ArgumentMismatch);
   EXPECT_EQ(bytes[0], 'Z');
   EXPECT_EQ(units[0], 'Z');
-  // A 64-bit integer is written whole, by the general path.
+  // A 64-bit integer is written whole, unless the text is too long to
+  // widen its inserts.
   EXPECT_EQ(*c.formatUtf8("M", "Ann", -5000000000ll),
             "Ann has -5000000000 points");
+  Catalog full = Make({{"M", std::string(65525, 'x') + "%1!d!%1!d!"}});
+  std::vector<char> large(70000);
+  EXPECT_TRUE(full.formatUtf8To(large.data(), large.size(), "M", 7));
+  EXPECT_EQ(
+      full.formatUtf8To(large.data(), large.size(), "M", 7ll).error().code(),
+      Errc::ArgumentMismatch);
+  std::vector<PhrasorWChar> wide(70000);
+  EXPECT_EQ(full.formatTo(wide.data(), wide.size(), "M", 7ll).error().code(),
+            Errc::ArgumentMismatch);
 }
 
 TEST(CppFormatPlain, AllocatesNothing) {
