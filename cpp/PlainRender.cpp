@@ -308,7 +308,7 @@ bool argumentsSuit(const PlainPlan &plan, const Arg *args, std::size_t count) {
   for (std::uint32_t k = 0; k + 1 < plan.stepCount; ++k) {
     const PlainStep &step = plan.steps[k];
     const Arg &a = args[step.arg];
-    PlainInt number;
+    PlainInt number{};
     if (step.number
             ? !plainInteger(a, number)
             : a.type != ArgType::Utf8Text && a.type != ArgType::Utf16Text)
