@@ -347,6 +347,8 @@ Inserts parseMessage(const PhrasorWChar *text) {
   r.prepared = PrepareMessage(text, r.message) == MessageStatus::Ok;
   if (r.prepared) {
     r.plainMessage = IsPlainMessage(r.message);
+    if (r.plainMessage)
+      planPlainMessage(text, r.message, r.plain);
     r.mayWriteZero = writesCharacters(r);
     for (std::uint32_t k = 0; k < r.message.layout.count; ++k)
       if (r.message.how[k] == PreparedInsert::Walk)

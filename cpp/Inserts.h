@@ -11,6 +11,7 @@
 #define PHRASOR_CPP_INSERTS_H
 
 #include "ArgList.h"
+#include "PlainRender.h"
 #include "format/Prepared.h"
 #include "phrasor/Args.h"
 #include "phrasor/Error.h"
@@ -61,6 +62,8 @@ struct Inserts {
   /// whether a message's inserts are all plain (IsPlainMessage).
   bool mayWriteZero = true;
   bool plainMessage = false;
+  /// A message of plain inserts, kept for writing without the formatter.
+  PlainPlan plain;
 };
 
 Inserts parseMessage(const PhrasorWChar *text);
