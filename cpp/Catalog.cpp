@@ -639,17 +639,9 @@ std::optional<TextView> Catalog::find(std::string_view id) const {
   return TextView(e->value, e->valueLength);
 }
 
-// Most keys fit on the stack, which keeps find free of allocation as the
-// plain find is.
 std::optional<TextView> Catalog::find(InContext key) const {
-  char local[256];
-  const std::size_t n = key.context.size() + 1 + key.id.size();
-  if (n > sizeof local)
-    return find(std::string_view(key.key()));
-  char *end = std::copy(key.context.begin(), key.context.end(), local);
-  *end++ = '\x04';
-  std::copy(key.id.begin(), key.id.end(), end);
-  return find(std::string_view(local, n));
+  const ContextKey k(key);
+  return find(k.view());
 }
 
 std::optional<std::string_view> Catalog::voicePath(std::string_view id) const {

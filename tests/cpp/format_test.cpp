@@ -330,7 +330,11 @@ TEST(CppFormat, FormatToFillsTheCallersBuffer) {
 }
 
 TEST(CppFormat, FormatToAndFindAllocateNothing) {
-  Catalog c = Make({{"SCORE", "%1!s! has %2!d! points"}});
+  const std::vector<Row> rows = {{"SCORE", "%1!s! has %2!d! points"},
+                                 {"main menu\x04Open a saved game", "Open"}};
+  Catalog c = Make(rows);
+  Localizer l;
+  l.add(Make(rows));
   PhrasorWChar buffer[64];
   const PhrasorWChar *name = PHRASOR_TEXT("Ann");
   ASSERT_TRUE(c.formatTo(buffer, 64, "SCORE", name, 1)); // parses once
@@ -340,6 +344,8 @@ TEST(CppFormat, FormatToAndFindAllocateNothing) {
     EXPECT_TRUE(n);
     EXPECT_TRUE(c.formatTo(buffer, 64, "score", "Bo", i));
     EXPECT_TRUE(c.find("SCORE"));
+    EXPECT_TRUE(c.find(InContext{"main menu", "Open a saved game"}));
+    EXPECT_TRUE(l.find(InContext{"main menu", "Open a saved game"}));
   }
   EXPECT_EQ(gAllocations.load(), before);
   EXPECT_EQ(Text(buffer), T("Bo has 9 points"));
