@@ -25,9 +25,8 @@
 namespace phrasor {
 
 struct Insert {
-  ArgKind kind;            ///< what it takes
-  std::uint8_t letterCode; ///< the message type code (narrowing), or 0
-  std::uint32_t begin;     ///< the insert's place in the text
+  ArgKind kind;        ///< what it takes
+  std::uint32_t begin; ///< the insert's place in the text
   std::uint32_t end;
   bool star; ///< a printf '*' width or precision
   /// An integer conversion without a size prefix (d i o u x X), which
