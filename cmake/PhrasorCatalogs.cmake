@@ -94,7 +94,7 @@ function(phrasor_add_catalogs target)
     set(check)
     set(locale)
     if(NOT path STREQUAL source)
-      set(check COMMAND ${tool} check ${path} --against ${source}
+      set(check COMMAND ${tool} check --quiet ${path} --against ${source}
         ${arg_CHECK_OPTIONS})
     elseif(arg_SOURCE_LANGUAGE)
       set(language ${arg_SOURCE_LANGUAGE})

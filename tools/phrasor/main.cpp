@@ -197,6 +197,9 @@ void AddCheck(CLI::App &app, AllOptions &o, Runner &run) {
   c->add_flag("--strict", o.check.strict,
               "Treat warnings as errors: fail on missing and untranslated "
               "texts too");
+  c->add_flag("-q,--quiet", o.check.quiet,
+              "Print problems only: no summary line when there are none "
+              "(for build systems)");
   AddSourceReading(c, o.check.input, o.checkReading);
   AddProtect(c, o.check.protect);
   AddFooter(c, "phrasor check fr.skdb --against en.skdb --strict");
