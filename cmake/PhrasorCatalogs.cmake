@@ -2,6 +2,8 @@
 #
 #   phrasor_add_catalogs(<target>
 #     SOURCE <file>                 the source language's catalog (en.csv)
+#     [SOURCE_LANGUAGE <tag>]       the source's language (default: its file
+#                                   name; for a gettext template, en)
 #     [TRANSLATIONS <file>...]      one file per language (fr.po, de.json)
 #     [HEADER <name>]               write a typed header, such as game/msg.h
 #     [NAMESPACE <ns>]              its namespace (default msg)
@@ -14,7 +16,9 @@
 #
 # Each file becomes <language>.skdb, the language being the file's name
 # without its extension (fr-CA.po gives fr-CA.skdb), the names
-# Localizer::load looks for. Each database depends only on its own file
+# Localizer::load looks for. A template (game.pot) holds the source texts
+# under no language's name: it becomes <SOURCE_LANGUAGE>.skdb, built in
+# that language. Each database depends only on its own file
 # and, for a translation, the source: a translation is checked against the
 # source before it is built, so an insert a translator retyped fails the
 # build with the tool's file:line message. The header is rewritten only
@@ -28,7 +32,7 @@ include(GNUInstallDirs)
 
 function(phrasor_add_catalogs target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "NO_INSTALL"
-    "SOURCE;HEADER;NAMESPACE;OUTPUT_DIRECTORY;DESTINATION"
+    "SOURCE;SOURCE_LANGUAGE;HEADER;NAMESPACE;OUTPUT_DIRECTORY;DESTINATION"
     "TRANSLATIONS;BUILD_OPTIONS;CHECK_OPTIONS")
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR
@@ -85,16 +89,26 @@ function(phrasor_add_catalogs target)
   foreach(file IN LISTS arg_SOURCE arg_TRANSLATIONS)
     get_filename_component(path ${file} ABSOLUTE)
     get_filename_component(language ${file} NAME_WLE)
-    set(db ${out}/${language}.skdb)
+    get_filename_component(extension ${file} LAST_EXT)
+    string(TOLOWER "${extension}" extension)
     set(check)
+    set(locale)
     if(NOT path STREQUAL source)
-      set(check COMMAND ${tool} check ${path} --against ${source}
+      set(check COMMAND ${tool} check --quiet ${path} --against ${source}
         ${arg_CHECK_OPTIONS})
+    elseif(arg_SOURCE_LANGUAGE)
+      set(language ${arg_SOURCE_LANGUAGE})
+      if(extension STREQUAL ".pot")
+        set(locale --locale ${language})
+      endif()
+    elseif(extension STREQUAL ".pot")
+      set(language en) # the tool reads a template as English
     endif()
+    set(db ${out}/${language}.skdb)
     add_custom_command(OUTPUT ${db}
       ${check}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${out}
-      COMMAND ${tool} build ${path} -o ${db} ${arg_BUILD_OPTIONS}
+      COMMAND ${tool} build ${path} -o ${db} ${locale} ${arg_BUILD_OPTIONS}
       DEPENDS ${path} ${source} Phrasor::phrasor
       COMMENT "Building ${language}.skdb"
       VERBATIM)

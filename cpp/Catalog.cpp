@@ -13,6 +13,7 @@
 
 #include "Inserts.h"
 #include "LoadCheck.h"
+#include "PlainRender.h"
 #include "Plural.h"
 #include "Render.h"
 #include "base/AsciiFold.h"
@@ -512,6 +513,15 @@ Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
   if (capacity > kMaxBuffer)
     capacity = kMaxBuffer;
   Text out;
+  if (parsed.plain.ok) {
+    out.resize(capacity);
+    std::uint32_t written = 0;
+    if (writePlainUtf16(parsed.plain, args, count, &out[0], capacity - 1,
+                        written)) {
+      out.resize(written);
+      return out;
+    }
+  }
   for (;;) {
     out.resize(capacity);
     std::uint32_t written = 0;
@@ -629,17 +639,9 @@ std::optional<TextView> Catalog::find(std::string_view id) const {
   return TextView(e->value, e->valueLength);
 }
 
-// Most keys fit on the stack, which keeps find free of allocation as the
-// plain find is.
 std::optional<TextView> Catalog::find(InContext key) const {
-  char local[256];
-  const std::size_t n = key.context.size() + 1 + key.id.size();
-  if (n > sizeof local)
-    return find(std::string_view(key.key()));
-  char *end = std::copy(key.context.begin(), key.context.end(), local);
-  *end++ = '\x04';
-  std::copy(key.id.begin(), key.id.end(), end);
-  return find(std::string_view(local, n));
+  const ContextKey k(key);
+  return find(k.view());
 }
 
 std::optional<std::string_view> Catalog::voicePath(std::string_view id) const {
@@ -686,14 +688,17 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
                      "': the stored text is not valid: " + parsed.problem);
   if (!buffer || length == 0)
     return Error(Errc::TooLong, "'" + std::string(id) + "': no buffer");
+  const std::uint32_t capacity =
+      length > kMaxBuffer ? kMaxBuffer : static_cast<std::uint32_t>(length);
+  std::uint32_t written = 0;
+  if (parsed.plain.ok &&
+      writePlainUtf16(parsed.plain, args, count, buffer, capacity - 1, written))
+    return std::size_t{written};
   ArgList list;
   const PhrasorWChar *text;
   if (std::optional<Error> refused =
           bindArguments(parsed, e->value, id, args, count, list, text))
     return std::move(*refused);
-  const std::uint32_t capacity =
-      length > kMaxBuffer ? kMaxBuffer : static_cast<std::uint32_t>(length);
-  std::uint32_t written = 0;
   switch (renderText(style, parsed, e->value, buffer, capacity, text, list,
                      written)) {
   case RenderResult::Written:
@@ -746,6 +751,15 @@ Expected<std::string> Catalog::formatArgsUtf8(std::string_view id, Style style,
         "'" + std::string(id) + "': the stored text is not a valid " +
             (style == Style::Message ? "message: " : "printf format: ") +
             parsed.problem);
+  // A short output of plain inserts is written on the stack and copied
+  // once; anything else streams into the string.
+  if (parsed.plain.ok) {
+    char local[256];
+    std::size_t written = 0;
+    if (writePlainUtf8(parsed.plain, args, count, local, sizeof local - 1,
+                       written))
+      return std::string(local, written);
+  }
   ArgList list;
   const PhrasorWChar *text;
   if (std::optional<Error> refused =
@@ -788,6 +802,10 @@ Expected<std::size_t> Catalog::formatArgsUtf8To(char *buffer,
       return Error(Errc::BadMessage,
                    "'" + std::string(id) +
                        "': the stored text is not valid: " + parsed.problem);
+    std::size_t written = 0;
+    if (parsed.plain.ok &&
+        writePlainUtf8(parsed.plain, args, count, buffer, length - 1, written))
+      return written;
     ArgList list;
     const PhrasorWChar *text;
     if (std::optional<Error> refused =

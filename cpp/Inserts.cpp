@@ -19,7 +19,7 @@ public:
   void OnConversion(std::uint32_t begin, std::uint32_t end,
                     const ConversionSpec &spec) override {
     const auto add = [&](ArgKind kind, bool star) {
-      Insert insert{kind, 0, begin, end, star, false, false, 0, 0};
+      Insert insert{kind, begin, end, star, false, false, 0, 0};
       insert.arg = static_cast<std::uint32_t>(out.list.size());
       out.list.push_back(insert);
     };
@@ -290,15 +290,11 @@ std::optional<std::string> fieldProblem(const PhrasorWChar *text,
 }
 
 Insert messageInsert(const MessageField &f) {
-  return Insert{ArgKindOfMessageType(f.typeCode),
-                static_cast<std::uint8_t>(f.typeCode),
-                f.insertStart,
-                f.specStart + f.specLength + 1u,
-                false,
-                f.typeCode == kTypeInt,
-                f.specLength + 3u <= kMaxInsertSpec,
-                f.specStart + f.specLength - 1u,
-                f.fieldNumber - 1u};
+  return Insert{
+      ArgKindOfMessageType(f.typeCode), f.insertStart,
+      f.specStart + f.specLength + 1u,  false,
+      f.typeCode == kTypeInt,           f.specLength + 3u <= kMaxInsertSpec,
+      f.specStart + f.specLength - 1u,  f.fieldNumber - 1u};
 }
 
 } // namespace
@@ -347,6 +343,8 @@ Inserts parseMessage(const PhrasorWChar *text) {
   r.prepared = PrepareMessage(text, r.message) == MessageStatus::Ok;
   if (r.prepared) {
     r.plainMessage = IsPlainMessage(r.message);
+    if (r.plainMessage)
+      planPlainMessage(text, r.message, r.plain);
     r.mayWriteZero = writesCharacters(r);
     for (std::uint32_t k = 0; k < r.message.layout.count; ++k)
       if (r.message.how[k] == PreparedInsert::Walk)

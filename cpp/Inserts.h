@@ -11,6 +11,7 @@
 #define PHRASOR_CPP_INSERTS_H
 
 #include "ArgList.h"
+#include "PlainRender.h"
 #include "format/Prepared.h"
 #include "phrasor/Args.h"
 #include "phrasor/Error.h"
@@ -24,9 +25,8 @@
 namespace phrasor {
 
 struct Insert {
-  ArgKind kind;            ///< what it takes
-  std::uint8_t letterCode; ///< the message type code (narrowing), or 0
-  std::uint32_t begin;     ///< the insert's place in the text
+  ArgKind kind;        ///< what it takes
+  std::uint32_t begin; ///< the insert's place in the text
   std::uint32_t end;
   bool star; ///< a printf '*' width or precision
   /// An integer conversion without a size prefix (d i o u x X), which
@@ -61,6 +61,8 @@ struct Inserts {
   /// whether a message's inserts are all plain (IsPlainMessage).
   bool mayWriteZero = true;
   bool plainMessage = false;
+  /// A message of plain inserts, kept for writing without the formatter.
+  PlainPlan plain;
 };
 
 Inserts parseMessage(const PhrasorWChar *text);

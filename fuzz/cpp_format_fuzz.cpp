@@ -6,10 +6,13 @@
 // first zero unit). The text is compiled into a database and formatted
 // through the C++ layer as ID, ID#other and a plural, into a growing text
 // and into a small caller buffer. A refusal is fine; a crash, a wild read
-// or a write past the buffer is not.
+// or a write past the buffer is not. A message of plain inserts, which the
+// layer writes without the formatter, must give the formatter's text.
 //
 //===----------------------------------------------------------------------===//
 
+#include "format/MessageFormat.h"
+#include "format/Prepared.h"
 #include "phrasor/Phrasor.h"
 #include "tools/authoring/DatabaseWriter.h"
 
@@ -69,6 +72,49 @@ phrasor::Arg Pick(std::uint8_t kind, std::uint64_t v, std::string &keep,
   }
 }
 
+// For a message of plain inserts (which the layer writes without the
+// formatter), what the formatter itself gives for \p args, converted as the
+// layer binds them; false when an argument is one the comparison leaves to
+// the layer's own tests (a 64-bit integer, widened through another text).
+bool PlainReference(const std::u16string &text, const phrasor::Arg *args,
+                    std::size_t count, phrasor::Text &out) {
+  using namespace phrasor;
+  const Text stored(text.begin(), text.end());
+  PreparedMessage prepared;
+  if (PrepareMessage(stored.c_str(), prepared) != MessageStatus::Ok ||
+      !IsPlainMessage(prepared) || count < prepared.layout.highestField)
+    return false;
+  Text converted[8];
+  FormatValue values[8];
+  for (std::uint32_t f = 0; f < prepared.layout.highestField; ++f) {
+    const Arg &a = args[f];
+    if (a.type == ArgType::Utf8Text || a.type == ArgType::Utf16Text) {
+      if (!a.value.p && a.fromPointer) {
+        values[f] = FormatValue(static_cast<const void *>(nullptr));
+        continue;
+      }
+      converted[f] =
+          a.type == ArgType::Utf8Text
+              ? fromUtf8(std::string_view(static_cast<const char *>(a.value.p),
+                                          a.length))
+              : Text(static_cast<const PhrasorWChar *>(a.value.p), a.length);
+      values[f] = FormatValue(static_cast<const void *>(converted[f].c_str()));
+    } else if (!a.wide && a.type != ArgType::Floating &&
+               a.type != ArgType::Pointer) {
+      values[f] = FormatValue(static_cast<std::int32_t>(a.value.i));
+    } else {
+      return false;
+    }
+  }
+  std::vector<PhrasorWChar> buffer(70000);
+  ArrayArgs list(values, prepared.layout.highestField);
+  if (QVFormatMessageT().Format(buffer.data(), 70000, stored.c_str(), list) !=
+      MessageStatus::Ok)
+    return false;
+  out = buffer.data();
+  return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
@@ -123,6 +169,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
   if (into && (!whole || whole->size() != *into ||
                std::memcmp(whole->data(), buffer.data() + kGuard,
                            *into * sizeof(PhrasorWChar)) != 0))
+    std::abort();
+
+  phrasor::Text reference;
+  if (whole && style == phrasor::Style::Message &&
+      PlainReference(text, args, count, reference) && reference != *whole)
     std::abort();
 
   // UTF-8 out: the same checks and the same text, and a caller's byte

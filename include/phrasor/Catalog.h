@@ -178,11 +178,13 @@ public:
   std::optional<TextView> find(InContext key) const;
   template <class... A>
   Expected<Text> format(InContext key, const A &...args) const {
-    return format(key.key(), args...);
+    const ContextKey k(key);
+    return format(k.view(), args...);
   }
   template <class... A>
   Expected<Text> plural(InContext key, Count count, const A &...args) const {
-    return plural(key.key(), count, args...);
+    const ContextKey k(key);
+    return plural(k.view(), count, args...);
   }
   /// The same for an ordinal ("1st", "2nd", "23rd"): ID#ordinal-<category>
   /// by the ordinal rules of locale(), else ID#ordinal-other, else ID.

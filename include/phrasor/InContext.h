@@ -13,6 +13,8 @@
 #ifndef PHRASOR_CPP_INCONTEXT_H
 #define PHRASOR_CPP_INCONTEXT_H
 
+#include <algorithm>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -29,6 +31,34 @@ struct InContext {
     k.append(context).append(1, '\x04').append(id);
     return k;
   }
+};
+
+/// An InContext's stored key, composed on the stack when it fits (nearly
+/// every key does), so that a lookup by context allocates no more than a
+/// lookup by ID.
+class ContextKey {
+public:
+  explicit ContextKey(InContext key) {
+    const std::size_t n = key.context.size() + 1 + key.id.size();
+    char *out = local;
+    if (n > sizeof local) {
+      heap.resize(n);
+      out = heap.data();
+    }
+    out = std::copy(key.context.begin(), key.context.end(), out);
+    *out++ = '\x04';
+    std::copy(key.id.begin(), key.id.end(), out);
+    text = std::string_view(n > sizeof local ? heap.data() : local, n);
+  }
+  ContextKey(const ContextKey &) = delete;
+  ContextKey &operator=(const ContextKey &) = delete;
+
+  std::string_view view() const { return text; }
+
+private:
+  char local[256];
+  std::string heap;
+  std::string_view text;
 };
 
 } // namespace phrasor

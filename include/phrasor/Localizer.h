@@ -79,14 +79,19 @@ public:
     return pluralArgs(id, count, list, sizeof...(A));
   }
   /// The same three for a message within a gettext context (InContext.h).
-  std::optional<TextView> find(InContext key) const { return find(key.key()); }
+  std::optional<TextView> find(InContext key) const {
+    const ContextKey k(key);
+    return find(k.view());
+  }
   template <class... A>
   Expected<Text> format(InContext key, const A &...args) const {
-    return format(key.key(), args...);
+    const ContextKey k(key);
+    return format(k.view(), args...);
   }
   template <class... A>
   Expected<Text> plural(InContext key, Count count, const A &...args) const {
-    return plural(key.key(), count, args...);
+    const ContextKey k(key);
+    return plural(k.view(), count, args...);
   }
   /// The same search for an ordinal: ID#ordinal-<category>, then
   /// ID#ordinal-other, then ID.

@@ -39,6 +39,11 @@ TEST_F(Cli, DumpThenBuildGivesTheSameBytesInEveryFormat) {
     Result b = Run({"build", dumped, "-o", "again.skdb"});
     ASSERT_EQ(b.code, 0) << b.err;
     EXPECT_EQ(Read("again.skdb"), Read("rich.skdb"));
+    // "-o -" is standard output, not a file named "-".
+    Result piped = Run({"dump", "rich.skdb", "--format", format, "-o", "-"});
+    EXPECT_EQ(piped.code, 0);
+    EXPECT_EQ(piped.out, Read(dumped));
+    EXPECT_FALSE(Exists("-"));
   }
 }
 
@@ -442,7 +447,8 @@ TEST_F(Cli, FormatConvertsEachArgumentByItsInsert) {
   "DLG": "%2!d! Punkte für %1!s!",
   "ALL": "%1!c! %2!.1f! %3!I64d! %4!S! %5!x!",
   "HUD": "HP %d/%d",
-  "PTR": "%p %hc %*d"
+  "PTR": "%p %hc %*d",
+  "LD": "%.2Lf|%Le"
 })");
   ASSERT_EQ(Run({"build", "m.json", "-o", "m.skdb"}).code, 0);
   struct Row {
@@ -487,6 +493,9 @@ TEST_F(Cli, FormatConvertsEachArgumentByItsInsert) {
        "",
        "argument 3 'x' for a '*' of %*d: expected a 32-bit integer"},
       {{"HUD", "3", "10"}, 0, "HP 3/10\n", ""}, // a printf text, by its kind
+      // %L takes a number whatever width long double has on the host.
+      {{"LD", "2.5", "-1e300"}, 0, "2.50|-1.000000e+300\n", ""},
+      {{"LD", "1", "x"}, 2, "", "argument 2 'x' for %Le: expected a number"},
       {{"HUD", "1"}, 2, "", "'HUD' takes 2 arguments, 1 given"},
       {{"NOPE"}, 1, "", "no entry 'NOPE'"},
   };

@@ -135,6 +135,10 @@ TEST_F(Cli, GettextTranslationsGetMarkupAndFormatChecks) {
   EXPECT_EQ(both.code, 1);
   EXPECT_CONTAINS(both.err, "de.po:7: ID 'Delete <b>%s</b>?': drops '<b>'");
   EXPECT_CONTAINS(both.err, "de.po:11: ID '%d left'");
+  // The PO's own msgid and the template's say the same: one error, not two.
+  const std::size_t at11 = both.err.find("de.po:11:");
+  EXPECT_EQ(both.err.find("de.po:11:", at11 + 1), std::string::npos)
+      << both.err;
 
   Result report = Run({"report", "--against", Data("filer.pot"), Data("pl.po"),
                        Data("ru.po"), "-o", "r.html"});

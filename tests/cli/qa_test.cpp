@@ -49,6 +49,20 @@ TEST_F(Cli, CheckReportsSourceProblemsAtTheirLine) {
                          "defined at dup.csv:3)");
   EXPECT_CONTAINS(r.err, "warning: dup.csv:5: plural text 'F' lacks the form "
                          "'other'");
+
+  // A clean file ends with a summary, which --quiet leaves out; problems
+  // are shown either way.
+  Write("ok.csv", "id,value\nA,ok\n");
+  EXPECT_EQ(Run({"check", "ok.csv"}).err,
+            "phrasor: ok.csv: 1 entry, 0 warnings\n");
+  Result quiet = Run({"check", "--quiet", "ok.csv"});
+  EXPECT_EQ(quiet.code, 0);
+  EXPECT_EQ(quiet.err, "");
+  Write("warn.csv", "id,value\n@locale,en\nF#one,1 file\n");
+  Result warned = Run({"check", "-q", "warn.csv"});
+  EXPECT_EQ(warned.code, 0);
+  EXPECT_CONTAINS(warned.err, "warning: warn.csv:3: plural text 'F'");
+  EXPECT_EQ(warned.err.find("phrasor: warn.csv"), std::string::npos);
 }
 
 TEST_F(Cli, CheckTellsDatabasesBySignatureNotName) {
@@ -56,7 +70,7 @@ TEST_F(Cli, CheckTellsDatabasesBySignatureNotName) {
   ASSERT_EQ(Run({"build", "en.csv", "-o", "en.data"}).code, 0);
   Result r = Run({"check", "en.data"});
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_CONTAINS(r.err, "phrasor: en.data: 1 entries");
+  EXPECT_CONTAINS(r.err, "phrasor: en.data: 1 entry");
   // A .skdb name is a database whatever it holds.
   Write("fake.skdb", "id,value\nUI_TITLE,The Lantern Road\n");
   r = Run({"check", "fake.skdb"});

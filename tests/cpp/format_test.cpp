@@ -8,13 +8,17 @@
 
 #include "CppTestSupport.h"
 
+#include "format/MessageFormat.h"
 #include "format/PrintfConversion.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <memory>
 #include <new>
 #include <type_traits>
 
@@ -326,7 +330,11 @@ TEST(CppFormat, FormatToFillsTheCallersBuffer) {
 }
 
 TEST(CppFormat, FormatToAndFindAllocateNothing) {
-  Catalog c = Make({{"SCORE", "%1!s! has %2!d! points"}});
+  const std::vector<Row> rows = {{"SCORE", "%1!s! has %2!d! points"},
+                                 {"main menu\x04Open a saved game", "Open"}};
+  Catalog c = Make(rows);
+  Localizer l;
+  l.add(Make(rows));
   PhrasorWChar buffer[64];
   const PhrasorWChar *name = PHRASOR_TEXT("Ann");
   ASSERT_TRUE(c.formatTo(buffer, 64, "SCORE", name, 1)); // parses once
@@ -336,6 +344,8 @@ TEST(CppFormat, FormatToAndFindAllocateNothing) {
     EXPECT_TRUE(n);
     EXPECT_TRUE(c.formatTo(buffer, 64, "score", "Bo", i));
     EXPECT_TRUE(c.find("SCORE"));
+    EXPECT_TRUE(c.find(InContext{"main menu", "Open a saved game"}));
+    EXPECT_TRUE(l.find(InContext{"main menu", "Open a saved game"}));
   }
   EXPECT_EQ(gAllocations.load(), before);
   EXPECT_EQ(Text(buffer), T("Bo has 9 points"));
@@ -622,4 +632,305 @@ TEST(CppFormatUtf8, BufferFormsAllocateNothing) {
   EXPECT_EQ(Text(wide), T("Bo a 9"));
   EXPECT_EQ(*l->formatUtf8("SCORE", "Al", 2), "Al a 2");
   EXPECT_EQ(l->formatTo(wide, 64, "NONE").error().code(), Errc::MissingId);
+}
+
+// --- Messages of plain inserts ----------------------------------------------
+//
+// A message of only %%, %n!s! and %n!d! is written without the formatter,
+// from literal runs kept per text. Its output must be the formatter's, unit
+// for unit and (as UTF-8) byte for byte of that text, for every argument
+// form, and a buffer must take it whole or hold an empty text.
+
+namespace {
+
+// One text or integer argument in one of its C++ forms, and what the
+// formatter is given for it.
+struct PlainArg {
+  std::string label;
+  Arg arg;
+  FormatValue value;
+  bool wide = false; // a 64-bit integer: its insert takes it whole
+};
+
+struct PlainArgs {
+  std::vector<PlainArg> texts, integers;
+  // Storage the Args point into.
+  std::vector<std::unique_ptr<std::string>> narrow;
+  std::vector<std::unique_ptr<Text>> wide;
+};
+
+PlainArgs MakePlainArgs() {
+  PlainArgs p;
+  // The wide text the formatter is given: what the layer's own conversion
+  // makes (one U+FFFD per maximal bad subsequence), up to its first zero.
+  const auto keepWide = [&p](Text t) -> const PhrasorWChar * {
+    p.wide.push_back(std::make_unique<Text>(std::move(t)));
+    return p.wide.back()->c_str();
+  };
+  const std::string utf8[] = {
+      "",
+      "Anneliese",
+      "Ann\xC3\xA9 \xE6\x97\xA5",
+      "\xF0\x9F\x98\x80\xF0\x9F\x98\x80",
+      "x\xE2\x82y\xF0\x9F\x98z\xC0\xAF\xED\xA0\x80\xFF",
+      std::string("a\0b", 3),
+      std::string(300, 'q') + "\xC3\xA9",
+  };
+  for (const std::string &s : utf8) {
+    p.narrow.push_back(std::make_unique<std::string>(s));
+    const std::string &kept = *p.narrow.back();
+    const FormatValue v(static_cast<const void *>(keepWide(fromUtf8(kept))));
+    p.texts.push_back(
+        {"std::string " + toUtf8(fromUtf8(kept)), makeArg(kept), v});
+    p.texts.push_back({"string_view", makeArg(std::string_view(kept)), v});
+    p.texts.push_back({"const char*", makeArg(kept.c_str()),
+                       FormatValue(static_cast<const void *>(keepWide(
+                           fromUtf8(std::string_view(kept.c_str())))))});
+  }
+  const Text utf16[] = {
+      Text{'w', 0xD83D, 0xDE00, 'z'}, // a pair
+      Text{'x', 0xD800},              // a high surrogate at the end
+      Text{0xDC00, 'y'},              // a low surrogate at the start
+      Text{'a', 0xDC00, 0xD800, 'b'}, // the halves the wrong way round
+      Text{'c', 0, 'd'},              // a zero unit ends it
+      Text{},
+  };
+  for (const Text &t : utf16) {
+    p.wide.push_back(std::make_unique<Text>(t));
+    const Text &kept = *p.wide.back();
+    const FormatValue v(static_cast<const void *>(kept.c_str()));
+    p.texts.push_back({"Text", makeArg(kept), v});
+    p.texts.push_back({"TextView", makeArg(TextView(kept)), v});
+  }
+  const FormatValue null(static_cast<const void *>(nullptr));
+  p.texts.push_back(
+      {"null const char*", makeArg(static_cast<const char *>(nullptr)), null});
+  p.texts.push_back({"null UTF-16 pointer",
+                     makeArg(static_cast<const PhrasorWChar *>(nullptr)),
+                     null});
+  p.texts.push_back({"empty string_view", makeArg(std::string_view()),
+                     FormatValue(static_cast<const void *>(keepWide(Text())))});
+
+  const auto integer = [&p](std::string label, Arg a, std::int32_t v) {
+    p.integers.push_back({std::move(label), a, FormatValue(v)});
+  };
+  integer("0", makeArg(0), 0);
+  integer("-7", makeArg(-7), -7);
+  integer("INT_MIN", makeArg(INT32_MIN), INT32_MIN);
+  integer("INT_MAX", makeArg(INT32_MAX), INT32_MAX);
+  integer("4000000000u", makeArg(4000000000u),
+          static_cast<std::int32_t>(4000000000u));
+  integer("bool", makeArg(true), 1);
+  integer("char", makeArg('A'), 'A');
+  integer("short", makeArg(static_cast<short>(-300)), -300);
+  const auto wide = [&p](std::string label, Arg a, std::int64_t v) {
+    p.integers.push_back({std::move(label), a, FormatValue(v), true});
+  };
+  wide("INT64_MIN", makeArg(INT64_MIN), INT64_MIN);
+  wide("-5000000000", makeArg(-5000000000ll), -5000000000ll);
+  wide("UINT64_MAX", makeArg(UINT64_MAX), -1);
+  wide("size_t 7", makeArg(std::uint64_t{7}), 7);
+  return p;
+}
+
+// Every check on one message and one set of arguments.
+void CheckPlain(const Catalog &c, const std::u16string &message,
+                const std::vector<const PlainArg *> &args) {
+  std::vector<Arg> list;
+  std::vector<FormatValue> values;
+  std::string trace = "args:";
+  for (const PlainArg *a : args) {
+    list.push_back(a->arg);
+    values.push_back(a->value);
+    trace += " [" + a->label + "]";
+  }
+  SCOPED_TRACE(trace);
+  const std::size_t n = list.size();
+  std::vector<PhrasorWChar> raw(70000);
+  ArrayArgs rawArgs(values.data(), values.size());
+  Text stored(message.begin(), message.end());
+  // The general path widens each insert of a 64-bit integer to %n!I64d!.
+  for (const PlainArg *a : args)
+    for (std::size_t at = 0;
+         a->wide && (at = stored.find(T("!d!"), at)) != Text::npos;)
+      stored.replace(at, 3, T("!I64d!"));
+  ASSERT_EQ(
+      QVFormatMessageT().Format(raw.data(), 70000, stored.c_str(), rawArgs),
+      MessageStatus::Ok);
+  const Text want(raw.data());
+  const std::string want8 = toUtf8(want);
+
+  Expected<Text> text = c.formatArgs("M", Style::Stored, list.data(), n);
+  ASSERT_TRUE(text) << text.error().message();
+  EXPECT_EQ(*text, want);
+  Expected<std::string> text8 =
+      c.formatArgsUtf8("M", Style::Stored, list.data(), n);
+  ASSERT_TRUE(text8) << text8.error().message();
+  EXPECT_EQ(*text8, want8);
+
+  // Every buffer length: the whole text and its terminator, or TooLong
+  // with an empty text, and nothing written past the buffer.
+  constexpr std::size_t kGuard = 4;
+  std::vector<PhrasorWChar> units(want.size() + 2 + kGuard);
+  for (std::size_t length = 0; length <= want.size() + 1; ++length) {
+    std::fill(units.begin(), units.end(), PhrasorWChar(0x5A5A));
+    Expected<std::size_t> r =
+        c.formatArgsTo(length ? units.data() : nullptr, length, "M",
+                       Style::Stored, list.data(), n);
+    if (length > want.size()) {
+      ASSERT_TRUE(r) << r.error().message();
+      EXPECT_EQ(Text(units.data(), *r), want);
+      EXPECT_EQ(units[*r], 0);
+    } else {
+      ASSERT_FALSE(r) << "UTF-16 length " << length;
+      EXPECT_EQ(r.error().code(), Errc::TooLong);
+      if (length) {
+        EXPECT_EQ(units[0], 0);
+      }
+    }
+    for (std::size_t g = length; g < length + kGuard; ++g)
+      ASSERT_EQ(units[g], 0x5A5A) << "UTF-16 length " << length;
+  }
+  std::vector<char> bytes(want8.size() + 2 + kGuard);
+  for (std::size_t length = 0; length <= want8.size() + 1; ++length) {
+    std::fill(bytes.begin(), bytes.end(), '\x5A');
+    Expected<std::size_t> r =
+        c.formatArgsUtf8To(length ? bytes.data() : nullptr, length, "M",
+                           Style::Stored, list.data(), n);
+    if (length > want8.size()) {
+      ASSERT_TRUE(r) << r.error().message();
+      EXPECT_EQ(std::string(bytes.data(), *r), want8);
+      EXPECT_EQ(bytes[*r], 0);
+    } else {
+      ASSERT_FALSE(r) << "UTF-8 length " << length;
+      EXPECT_EQ(r.error().code(), Errc::TooLong);
+      if (length) {
+        EXPECT_EQ(bytes[0], 0);
+      }
+    }
+    for (std::size_t g = length; g < length + kGuard; ++g)
+      ASSERT_EQ(bytes[g], '\x5A') << "UTF-8 length " << length;
+  }
+}
+
+} // namespace
+
+TEST(CppFormatPlain, SameTextAsTheFormatterForEveryArgumentForm) {
+  // Literal text of every width, escapes, a field used twice, inserts side
+  // by side, "%0" ending the text, and lone surrogates in the text: one
+  // before an insert (it would pair with an argument's low half), one after
+  // it, one at the end.
+  const std::u16string messages[] = {
+      u"%1!s! has %2!d! points",
+      u"%%%2!d!%% of %1!s!%%",
+      u"\u00E9t\u00E9 \u65E5 \U0001F600 %1!s! %2!d!",
+      u"%2!d!%1!s!%1!s!%2!d!",
+      u"[%1!s!]%0 dropped %1!s!",
+      u"\xD800%1!s!\xDC00 %2!d!\xD83D",
+      u"%1!s!",
+  };
+  PlainArgs p = MakePlainArgs();
+  std::vector<authoring::Entry> entries(1);
+  entries[0].id = "M";
+  for (const std::u16string &message : messages) {
+    SCOPED_TRACE(toUtf8(Text(message.begin(), message.end())));
+    entries[0].value = message;
+    auto bytes = authoring::BuildDatabase(entries);
+    ASSERT_TRUE(bytes);
+    Expected<Catalog> c = Catalog::fromBytes(bytes->data(), bytes->size());
+    ASSERT_TRUE(c) << c.error().message();
+    const bool oneField = message == u"%1!s!";
+    for (const PlainArg &text : p.texts) {
+      if (oneField) {
+        CheckPlain(*c, message, {&text});
+        continue;
+      }
+      for (const PlainArg &number : p.integers)
+        CheckPlain(*c, message, {&text, &number});
+    }
+  }
+  // Two text inserts side by side: a high half at the end of one and a low
+  // half at the start of the next make one character.
+  const std::u16string sideBySide = u"%1!s!%2!s!";
+  entries[0].value = sideBySide;
+  auto bytes = authoring::BuildDatabase(entries);
+  Expected<Catalog> c = Catalog::fromBytes(bytes->data(), bytes->size());
+  ASSERT_TRUE(c);
+  for (const PlainArg &first : p.texts)
+    for (const PlainArg &second : p.texts)
+      CheckPlain(*c, sideBySide, {&first, &second});
+}
+
+TEST(CppFormatPlain, TheLimitCountsUtf16UnitsNotBytes) {
+  Catalog c = Make({{"GROW", "%1!s!%1!s!"}});
+  std::string emoji;
+  for (int i = 0; i < 16383; ++i)
+    emoji += "\xF0\x9F\x98\x80";         // two units, four bytes
+  const std::string fits = emoji + "a";  // 32767 units, twice 65534
+  const std::string over = emoji + "ab"; // 32768 units, twice 65536
+  std::vector<char> large(300000);
+  Expected<std::size_t> n =
+      c.formatUtf8To(large.data(), large.size(), "GROW", fits);
+  ASSERT_TRUE(n) << n.error().message();
+  EXPECT_EQ(*n, 2 * fits.size());
+  Expected<std::size_t> tooMany =
+      c.formatUtf8To(large.data(), large.size(), "GROW", over);
+  ASSERT_FALSE(tooMany);
+  EXPECT_EQ(tooMany.error().code(), Errc::TooLong);
+  EXPECT_NE(tooMany.error().message().find("65535 units"), std::string::npos)
+      << tooMany.error().message();
+  EXPECT_EQ(large[0], 0);
+  EXPECT_EQ(c.formatUtf8("GROW", over).error().code(), Errc::TooLong);
+  EXPECT_EQ(c.formatUtf8("GROW", fits)->size(), 2 * fits.size());
+}
+
+TEST(CppFormatPlain, ARefusedArgumentLeavesTheBufferAlone) {
+  Catalog c = Make({{"M", "%1!s! has %2!d! points"}});
+  char bytes[32];
+  PhrasorWChar units[32];
+  std::memset(bytes, 'Z', sizeof bytes);
+  std::fill(std::begin(units), std::end(units), PhrasorWChar('Z'));
+  EXPECT_EQ(c.formatUtf8To(bytes, sizeof bytes, "M", "Ann", "7").error().code(),
+            Errc::ArgumentMismatch);
+  EXPECT_EQ(c.formatTo(units, 32, "M", "Ann", 2.5).error().code(),
+            Errc::ArgumentMismatch);
+  EXPECT_EQ(c.formatUtf8To(bytes, sizeof bytes, "M", "Ann").error().code(),
+            Errc::ArgumentMismatch);
+  EXPECT_EQ(bytes[0], 'Z');
+  EXPECT_EQ(units[0], 'Z');
+  // A 64-bit integer is written whole, unless the text is too long to
+  // widen its inserts.
+  EXPECT_EQ(*c.formatUtf8("M", "Ann", -5000000000ll),
+            "Ann has -5000000000 points");
+  Catalog full = Make({{"M", std::string(65525, 'x') + "%1!d!%1!d!"}});
+  std::vector<char> large(70000);
+  EXPECT_TRUE(full.formatUtf8To(large.data(), large.size(), "M", 7));
+  EXPECT_EQ(
+      full.formatUtf8To(large.data(), large.size(), "M", 7ll).error().code(),
+      Errc::ArgumentMismatch);
+  std::vector<PhrasorWChar> wide(70000);
+  EXPECT_EQ(full.formatTo(wide.data(), wide.size(), "M", 7ll).error().code(),
+            Errc::ArgumentMismatch);
+}
+
+TEST(CppFormatPlain, AllocatesNothing) {
+  Catalog c = Make({{"M", "\xC3\xA9 %1!s! %% %2!d! \xF0\x9F\x98\x80"}});
+  const std::string narrow = "x\xE2\x82y\xF0\x9F\x98\x80";
+  const Text wide{'w', 0xD83D, 0xDE00, 0xDC00};
+  char bytes[64];
+  PhrasorWChar units[64];
+  ASSERT_TRUE(c.formatUtf8To(bytes, 64, "M", narrow, 1)); // parses once
+  const long before = gAllocations.load();
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_TRUE(c.formatUtf8To(bytes, 64, "M", narrow, i));
+    EXPECT_TRUE(c.formatUtf8To(bytes, 64, "M", wide, -i));
+    EXPECT_TRUE(c.formatTo(units, 64, "M", narrow, i));
+    EXPECT_TRUE(c.formatTo(units, 64, "M", wide, INT32_MIN));
+  }
+  EXPECT_EQ(gAllocations.load(), before);
+  ASSERT_TRUE(c.formatUtf8To(bytes, 64, "M", wide, INT32_MIN));
+  EXPECT_STREQ(bytes, "\xC3\xA9 w\xF0\x9F\x98\x80\xEF\xBF\xBD % -2147483648 "
+                      "\xF0\x9F\x98\x80");
+  EXPECT_EQ(Text(units), T("\xC3\xA9 w\xF0\x9F\x98\x80") + Text{0xDC00} +
+                             T(" % -2147483648 \xF0\x9F\x98\x80"));
 }

@@ -14,6 +14,7 @@
 #define PHRASOR_TOOL_DIAGNOSTICS_H
 
 #include <cstddef>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -64,6 +65,16 @@ public:
     Warning(pos.Text(), message);
   }
 
+  /// Records that the arguments of the message at \p where were found not
+  /// to match its own source text (a PO msgstr's against its msgid), so a
+  /// comparison with a template's text there would report it again.
+  void MarkArgumentsReported(const std::string &where) {
+    argumentsReported.insert(where);
+  }
+  bool ArgumentsReported(const std::string &where) const {
+    return argumentsReported.count(where) != 0;
+  }
+
   /// Information that is no problem (what a reader skipped); not counted.
   void Note(const std::string &where, const std::string &message);
 
@@ -77,6 +88,7 @@ private:
   std::vector<KeptProblem> *kept = nullptr;
   std::size_t errorCount = 0;
   std::size_t warningCount = 0;
+  std::set<std::string> argumentsReported;
 };
 
 /// "can't read 'x': reason" style text for the last failed system call.

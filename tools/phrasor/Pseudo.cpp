@@ -26,18 +26,6 @@ constexpr char16_t kUpper[26] = {u'Å', u'B', u'Ç', u'Ď', u'É', u'F', u'Ĝ',
 /// language, and not special in a message or a printf format.
 constexpr char16_t kFiller = u'~';
 
-ValueStyle StyleOf(ValueKind kind) {
-  switch (kind) {
-  case ValueKind::Message:
-    return ValueStyle::Message;
-  case ValueKind::Printf:
-    return ValueStyle::Printf;
-  case ValueKind::Text:
-    break;
-  }
-  return ValueStyle::Plain;
-}
-
 /// Characters, not UTF-16 units: the second half of a pair is not counted.
 std::size_t CharacterCount(std::u16string_view text) {
   std::size_t n = 0;
@@ -60,8 +48,7 @@ std::optional<std::u16string> Pseudolocalize(std::u16string_view value,
                                              ValueKind kind,
                                              const PseudoStyle &style,
                                              const ProtectRules &rules) {
-  const std::optional<std::vector<ValuePiece>> pieces =
-      SplitValue(value, StyleOf(kind));
+  const std::optional<std::vector<ValuePiece>> pieces = SplitValue(value, kind);
   if (!pieces)
     return std::nullopt;
   if (value.empty())

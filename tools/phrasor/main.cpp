@@ -149,7 +149,7 @@ void AddDump(CLI::App &app, AllOptions &o, Runner &run) {
                     ": the source-language database; its texts become the "
                     "sources, this database's the targets");
   d->add_option("-o,--output", o.dump.output,
-                "Write to this file instead of stdout");
+                "Write to this file instead of stdout (\"-\": stdout)");
   AddFooter(d, "phrasor dump fr.skdb --format po -o fr.po");
   d->callback([&] { run = [&] { return RunDump(o.dump); }; });
 }
@@ -201,6 +201,9 @@ void AddCheck(CLI::App &app, AllOptions &o, Runner &run) {
   c->add_flag("--strict", o.check.strict,
               "Treat warnings as errors: fail on missing and untranslated "
               "texts too");
+  c->add_flag("-q,--quiet", o.check.quiet,
+              "Print problems only: no summary line when there are none "
+              "(for build systems)");
   AddSourceReading(c, o.check.input, o.checkReading);
   AddProtect(c, o.check.protect);
   AddFooter(c, "phrasor check fr.skdb --against en.skdb --strict");

@@ -55,7 +55,7 @@ KindReading InferKind(std::u16string_view value) {
 ValueReport CheckValueAs(std::u16string_view value, ValueKind kind) {
   ValueReport r;
   if (kind == ValueKind::Message) {
-    r.style = ValueStyle::Message;
+    r.kind = ValueKind::Message;
     r.message = ReadAsMessage(value);
     if (r.message.ok)
       CheckMessageInserts(r);
@@ -65,7 +65,7 @@ ValueReport CheckValueAs(std::u16string_view value, ValueKind kind) {
                               ? " (a percent sign in a message is written %%)"
                               : ""));
   } else if (kind == ValueKind::Printf) {
-    r.style = ValueStyle::Printf;
+    r.kind = ValueKind::Printf;
     r.printf = CheckPrintfFormat(value);
     if (!r.printf.ok)
       r.errors.push_back("not a valid printf format: " + r.printf.problem +

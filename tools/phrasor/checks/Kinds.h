@@ -25,8 +25,6 @@
 
 namespace phrasor::tool {
 
-enum class ValueKind : uint8_t { Text, Message, Printf };
-
 /// "text", "message" or "printf".
 const char *KindName(ValueKind kind);
 

@@ -171,12 +171,9 @@ std::vector<ProtectedSpan> FindMarkup(std::u16string_view value,
 std::vector<ProtectedSpan> FindProtected(std::u16string_view value,
                                          ValueKind kind,
                                          const ProtectRules &rules) {
-  const ValueStyle style = kind == ValueKind::Message  ? ValueStyle::Message
-                           : kind == ValueKind::Printf ? ValueStyle::Printf
-                                                       : ValueStyle::Plain;
-  std::optional<std::vector<ValuePiece>> pieces = SplitValue(value, style);
+  std::optional<std::vector<ValuePiece>> pieces = SplitValue(value, kind);
   if (!pieces)
-    pieces = SplitValue(value, ValueStyle::Plain);
+    pieces = SplitValue(value, ValueKind::Text);
   std::vector<ProtectedSpan> spans;
   for (const ValuePiece &p : *pieces) {
     if (!p.literal) {

@@ -96,16 +96,16 @@ std::optional<std::vector<ValuePiece>> SplitMessage(std::u16string_view value) {
 } // namespace
 
 std::optional<std::vector<ValuePiece>> SplitValue(std::u16string_view value,
-                                                  ValueStyle style) {
+                                                  ValueKind kind) {
   std::vector<ValuePiece> pieces;
-  switch (style) {
-  case ValueStyle::Plain:
+  switch (kind) {
+  case ValueKind::Text:
     if (!value.empty())
       pieces.push_back({0, static_cast<uint32_t>(value.size()), true});
     return pieces;
-  case ValueStyle::Message:
+  case ValueKind::Message:
     return SplitMessage(value);
-  case ValueStyle::Printf: {
+  case ValueKind::Printf: {
     const RuntimeString format = ToRuntime(value);
     PieceCollector collector(pieces);
     if (!CheckFormat(format.c_str(), collector))
@@ -164,16 +164,16 @@ ValueReport CheckValue(std::u16string_view value) {
   r.message = ReadAsMessage(value);
   r.printf = CheckPrintfFormat(value);
   if (r.message.ok && (!r.message.inserts.empty() || !r.printf.ok))
-    r.style = ValueStyle::Message;
+    r.kind = ValueKind::Message;
   else if (r.printf.ok && (!r.printf.args.empty() || !r.message.ok))
-    r.style = ValueStyle::Printf;
+    r.kind = ValueKind::Printf;
   else if (!r.message.ok && !r.printf.ok) {
     r.errors.push_back("neither a valid message (" + r.message.problem +
                        ") nor a valid printf format (" + r.printf.problem +
                        ")");
     return r;
   }
-  if (r.style == ValueStyle::Message)
+  if (r.kind == ValueKind::Message)
     CheckMessageInserts(r);
   return r;
 }
@@ -203,8 +203,8 @@ std::vector<std::string> CompareWithSource(const ValueReport &source,
   std::vector<std::string> problems;
   if (!source.errors.empty() || !translation.errors.empty())
     return problems; // each was reported on its own
-  if (source.style == ValueStyle::Message ||
-      translation.style == ValueStyle::Message) {
+  if (source.kind == ValueKind::Message ||
+      translation.kind == ValueKind::Message) {
     std::map<uint32_t, const MessageInsert *> theirs, ours;
     if (source.message.ok)
       for (const MessageInsert &i : source.message.inserts)
@@ -227,14 +227,13 @@ std::vector<std::string> CompareWithSource(const ValueReport &source,
         problems.push_back("insert " + InsertText(*insert) +
                            " is not in the source");
   }
-  if (source.style == ValueStyle::Printf ||
-      translation.style == ValueStyle::Printf) {
+  if (source.kind == ValueKind::Printf ||
+      translation.kind == ValueKind::Printf) {
     const std::vector<PrintfArg> none;
     const auto &a =
-        source.style == ValueStyle::Printf ? source.printf.args : none;
-    const auto &b = translation.style == ValueStyle::Printf
-                        ? translation.printf.args
-                        : none;
+        source.kind == ValueKind::Printf ? source.printf.args : none;
+    const auto &b =
+        translation.kind == ValueKind::Printf ? translation.printf.args : none;
     if (a != b)
       problems.push_back("printf conversions take " + ArgList(b) +
                          " but the source's take " + ArgList(a));

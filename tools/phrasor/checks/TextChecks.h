@@ -60,11 +60,12 @@ struct PrintfReading {
 /// engine renders through, run without arguments.
 PrintfReading CheckPrintfFormat(std::u16string_view value);
 
-enum class ValueStyle : uint8_t { Plain, Message, Printf };
+/// How a value is read: as plain text, a message or a printf format.
+enum class ValueKind : uint8_t { Text, Message, Printf };
 
 /// Both readings of one value and what the tool concludes from them.
 struct ValueReport {
-  ValueStyle style = ValueStyle::Plain;
+  ValueKind kind = ValueKind::Text;
   MessageReading message;
   PrintfReading printf;
   std::vector<std::string> errors;
@@ -92,11 +93,11 @@ struct ValuePiece {
   bool literal = false;
 };
 
-/// Splits \p value into pieces as \p style reads it, with the runtime's
+/// Splits \p value into pieces as \p kind reads it, with the runtime's
 /// own parsers: a plain value is one literal piece. Nothing when the value
-/// does not read as \p style.
+/// does not read as \p kind.
 std::optional<std::vector<ValuePiece>> SplitValue(std::u16string_view value,
-                                                  ValueStyle style);
+                                                  ValueKind kind);
 
 } // namespace phrasor::tool
 

@@ -39,9 +39,12 @@ int RunCheck(const CheckOptions &options) {
                               options.protect, source->path, diag));
   if (diag.Failed())
     return kExitProblems;
-  std::cerr << "phrasor: " << checked->path << ": " << checked->entries.size()
-            << " entries, " << diag.Warnings() << " warning"
-            << (diag.Warnings() == 1 ? "" : "s") << "\n";
+  if (options.quiet)
+    return kExitOk;
+  const std::size_t entries = checked->entries.size();
+  std::cerr << "phrasor: " << checked->path << ": " << entries
+            << (entries == 1 ? " entry, " : " entries, ") << diag.Warnings()
+            << " warning" << (diag.Warnings() == 1 ? "" : "s") << "\n";
   return kExitOk;
 }
 

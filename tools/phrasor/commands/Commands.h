@@ -41,6 +41,7 @@ struct CheckOptions {
   /// CSV: the column of the source's texts in a sheet (default: value).
   std::string againstColumn;
   bool strict = false;
+  bool quiet = false;               ///< no summary line when nothing is wrong
   InputOptions input;               ///< how sources are read
   std::vector<std::string> protect; ///< patterns of protected spans
 };

@@ -29,9 +29,11 @@
 namespace phrasor::tool {
 
 int RunDump(const DumpOptions &options) {
+  // "-" is standard output, as in the tools a dump is piped between.
+  const bool toStdout = options.output.empty() || options.output == "-";
   // The dump is written only after both databases were read, so without
   // this a dump over either of them would replace it with text.
-  if (!options.output.empty()) {
+  if (!toStdout) {
     std::vector<std::string> inputs{options.database};
     if (!options.source.empty())
       inputs.push_back(options.source);
@@ -58,7 +60,7 @@ int RunDump(const DumpOptions &options) {
       options.source.empty() ? DumpSide{}
                              : DumpSide{&source.entries, &source.meta},
       options.database, diag);
-  if (options.output.empty())
+  if (toStdout)
     WriteStdout(text);
   else
     WriteFileAtomically(options.output, text);
@@ -232,8 +234,6 @@ std::optional<int64_t> IntegerIn(const std::string &text, int64_t min,
                                              : std::nullopt;
 }
 
-// A long double wider than a double (%L on most non-Windows hosts) has no
-// row: the command line does not offer one.
 const ArgumentSyntax kArgumentSyntax[] = {
     {ArgKind::Int32, "a 32-bit integer",
      [](const std::string &arg, RuntimeString &) {
@@ -257,6 +257,15 @@ const ArgumentSyntax kArgumentSyntax[] = {
      [](const std::string &arg, RuntimeString &) {
        char *end = nullptr;
        const double value = std::strtod(arg.c_str(), &end);
+       return arg.empty() || *end != '\0' ? std::nullopt
+                                          : std::optional(FormatValue(value));
+     }},
+    // %L where long double is wider than a double (most hosts but
+    // Windows): the same number, passed as the engine takes it there.
+    {ArgKind::LongDouble, "a number",
+     [](const std::string &arg, RuntimeString &) {
+       char *end = nullptr;
+       const long double value = std::strtold(arg.c_str(), &end);
        return arg.empty() || *end != '\0' ? std::nullopt
                                           : std::optional(FormatValue(value));
      }},

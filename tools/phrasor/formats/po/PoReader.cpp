@@ -701,8 +701,10 @@ void PoFileReader::CheckTranslation(const PoMessage &m, const MessageTexts &t) {
       return;
     text.msgstr.push_back(std::move(*s));
   }
-  for (const std::string &problem : CheckPoMessage(text, manyForms))
+  for (const std::string &problem : CheckPoMessage(text, manyForms)) {
     diag.Error(m.pos, "ID '" + ShownId(t.id) + "': " + problem);
+    diag.MarkArgumentsReported(m.pos.Text());
+  }
 }
 
 void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
