@@ -311,6 +311,21 @@ TEST_F(Cli, GettextKeysAreSourceTextsNamesKeepTheirRules) {
             " Item #%d:\\t, Pozycja #%d:\t,\n"
             "@po,\"{\"\"header\"\":\"\"\"\",\"\"messages\"\":{}}\",\n"
             "a\\tb\\x04x\\n,\"y\n\",\n");
+  // A msgid may end in what reads as a plural form; it is no plural text,
+  // in the PO or in a dump that carries its keys.
+  Write("c.po", "msgid \"\"\nmsgstr \"\"\n"
+                "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+                "\"Language: pl\\n\"\n\n"
+                "msgid \"Channel #other\"\nmsgstr \"Kanał #other\"\n\n"
+                "msgid \"Rank #ordinal-one\"\nmsgstr \"Ranga #1\"\n");
+  Result literal = Run({"build", "--strict", "c.po", "-o", "c.skdb"});
+  EXPECT_EQ(literal.code, 0) << literal.err;
+  ExpectRoundTrips("c.skdb", {"po", "csv", "json"});
+  // A hand-made sheet's forms are still checked.
+  Write("forms.csv", "id,value\n@locale,pl\nChannel#other,x\n");
+  EXPECT_CONTAINS(Run({"check", "forms.csv"}).err,
+                  "plural text 'Channel' lacks the form 'one'");
+
   Write("hand.csv", "id,value\n\"A\tB\",x\n");
   EXPECT_CONTAINS(Run({"build", "hand.csv", "-o", "h.skdb"}).err,
                   "contains the control character U+0009");

@@ -161,12 +161,33 @@ void MergePoRecords(std::vector<SourceEntry> &sources) {
   sources = std::move(kept);
 }
 
+/// Whether \p s is a gettext message whose msgid merely ends in what
+/// reads as a plural form ("Channel #other"): the PO record lists the
+/// messages that were plural, and this was not one of them.
+bool IsLiteralGettextKey(const SourceEntry &s,
+                         const std::optional<PoRecord> &po) {
+  if (!po || s.origin != IdOrigin::SourceText)
+    return false;
+  std::string_view base, category;
+  if (SplitOrdinalId(s.entry.id, base, category))
+    return true; // gettext has no ordinal messages
+  if (!SplitPluralId(s.entry.id, base, category))
+    return false;
+  auto record = po->messages.find(std::string(base));
+  return record == po->messages.end() || !record->second.plural;
+}
+
 void CheckPlurals(const std::vector<SourceEntry> &sources, Diagnostics &diag) {
+  std::optional<PoRecord> po;
+  for (const SourceEntry &s : sources)
+    if (s.entry.id == kPoId && s.entry.value)
+      po = DecodePoRecord(Utf16ToUtf8Lossy(*s.entry.value));
   std::vector<std::string> ids;
   ids.reserve(sources.size());
   std::optional<std::string> locale;
   for (const SourceEntry &s : sources) {
-    ids.push_back(s.entry.id);
+    if (!IsLiteralGettextKey(s, po))
+      ids.push_back(s.entry.id);
     if (s.entry.id == kLocaleId && s.entry.value) {
       locale = Utf16ToUtf8Lossy(*s.entry.value);
       // Judged by the C++ layer's own table: a tag it does not know
