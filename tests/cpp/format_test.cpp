@@ -934,3 +934,59 @@ TEST(CppFormatPlain, AllocatesNothing) {
   EXPECT_EQ(Text(units), T("\xC3\xA9 w\xF0\x9F\x98\x80") + Text{0xDC00} +
                              T(" % -2147483648 \xF0\x9F\x98\x80"));
 }
+
+TEST(CppFormatPlain, EscapesBesideSurrogatesAndFieldsOutOfOrder) {
+  // An escape folded into a run between a lone high and a lone low half; a
+  // field repeated out of order (a 64-bit integer widens each of its
+  // inserts); "%0" straight after an escape; an empty message.
+  const std::u16string messages[] = {
+      u"\xD800%%%1!s!%%\xDC00%2!d!",
+      u"%2!d!%1!s!%2!d!%%%1!s!\xDC00",
+      u"%%%0%1!s!",
+      u"",
+  };
+  PlainArgs p = MakePlainArgs();
+  std::vector<authoring::Entry> entries(1);
+  entries[0].id = "M";
+  for (const std::u16string &message : messages) {
+    SCOPED_TRACE(toUtf8(Text(message.begin(), message.end())));
+    entries[0].value = message;
+    auto bytes = authoring::BuildDatabase(entries);
+    ASSERT_TRUE(bytes);
+    Expected<Catalog> c = Catalog::fromBytes(bytes->data(), bytes->size());
+    ASSERT_TRUE(c) << c.error().message();
+    for (const PlainArg &text : p.texts)
+      for (const PlainArg &number : p.integers)
+        CheckPlain(*c, message, {&text, &number});
+  }
+}
+
+TEST(CppFormatPlain, TheUtf16CallsStopAtTheLimitWhateverTheBuffer) {
+  Catalog c = Make({{"GROW", "%1!s!%1!s!"}, {"ONE", "%1!s!x"}});
+  const std::string fits(32767, 'a');
+  const std::string over(32768, 'a');
+  std::vector<PhrasorWChar> wide(70000, 0x5A5A);
+  Expected<std::size_t> n = c.formatTo(wide.data(), wide.size(), "GROW", fits);
+  ASSERT_TRUE(n);
+  EXPECT_EQ(*n, 65534u);
+  Expected<std::size_t> bad =
+      c.formatTo(wide.data(), wide.size(), "GROW", over);
+  ASSERT_FALSE(bad);
+  EXPECT_EQ(bad.error().code(), Errc::TooLong);
+  EXPECT_EQ(wide[0], 0);
+  EXPECT_EQ(c.format("GROW", over).error().code(), Errc::TooLong);
+  EXPECT_EQ(c.format("GROW", fits)->size(), 65534u);
+  const std::string edge(65534, 'b');
+  EXPECT_EQ(c.format("ONE", edge)->size(), 65535u);
+  EXPECT_EQ(c.format("ONE", edge + "b").error().code(), Errc::TooLong);
+  std::vector<char> bytes(300000);
+  EXPECT_EQ(*c.formatUtf8To(bytes.data(), bytes.size(), "ONE", edge), 65535u);
+  EXPECT_EQ(c.formatUtf8To(bytes.data(), bytes.size(), "ONE", edge + "b")
+                .error()
+                .code(),
+            Errc::TooLong);
+  EXPECT_EQ(*c.formatTo(wide.data(), wide.size(), "ONE", edge), 65535u);
+  EXPECT_EQ(
+      c.formatTo(wide.data(), wide.size(), "ONE", edge + "b").error().code(),
+      Errc::TooLong);
+}
