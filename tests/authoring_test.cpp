@@ -44,6 +44,18 @@ TEST(Authoring, RefusesEmbeddedNuls) {
   EXPECT_EQ(result.issues[1].kind, CompileIssue::NulInId);
 }
 
+TEST(Authoring, RefusesABlockTooLargeForItsSizeWord) {
+  // Slots: "a" 4 + u"xyz" 8, "b" 4 + shared value 0 + "v" 4 = 20 bytes.
+  const std::vector<authoring::Entry> entries = {E("b", "xyz", "v"),
+                                                 E("a", "xyz")};
+  EXPECT_TRUE(Compile(entries, 20).issues.empty());
+  auto result = Compile(entries, 19);
+  ASSERT_EQ(result.issues.size(), 1u);
+  EXPECT_EQ(result.issues[0].kind, CompileIssue::TooLarge);
+  EXPECT_EQ(result.issues[0].entry, 0u) << "\"b\" takes it past the limit";
+  EXPECT_TRUE(result.database.ids.empty());
+}
+
 TEST(Authoring, OutputIsDeterministicAndIndependentOfInputOrder) {
   std::vector<authoring::Entry> a = {E("one", "1"), E("two", "2", "t.ogg"),
                                      E("three", "3")};

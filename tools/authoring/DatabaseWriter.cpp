@@ -85,7 +85,7 @@ std::vector<std::size_t> SortedOrder(const std::vector<Entry> &entries,
 
 } // namespace
 
-CompileResult Compile(const std::vector<Entry> &entries) {
+CompileResult Compile(const std::vector<Entry> &entries, uint64_t blockLimit) {
   CompileResult result;
   FindNuls(entries, result.issues);
   const std::vector<std::size_t> order = SortedOrder(entries, result.issues);
@@ -101,25 +101,40 @@ CompileResult Compile(const std::vector<Entry> &entries) {
   std::unordered_map<std::string_view, uint32_t> voiceIndex;
   valueIndex.reserve(order.size());
   voiceIndex.reserve(order.size());
+  // The block's size is counted as it grows: past its limit the header
+  // could not state it, and a size cut to 32 bits makes a file the loader
+  // refuses or misreads. Each slot takes at least four bytes, so the
+  // counts and references fit their 32 bits while the block does.
+  uint64_t blockSize = 0;
   for (std::size_t i : order) {
     const Entry &e = entries[i];
     db.ids.push_back(e.id);
+    blockSize += NarrowSlot(e.id.size());
     RefPair pair;
     if (e.value) {
       auto [it, added] = valueIndex.try_emplace(
           *e.value, static_cast<uint32_t>(db.values.size()));
-      if (added)
+      if (added) {
         db.values.push_back(*e.value);
+        blockSize += WideSlot(e.value->size());
+      }
       pair.valueRef = it->second;
     }
     if (e.voicePath) {
       auto [it, added] = voiceIndex.try_emplace(
           *e.voicePath, static_cast<uint32_t>(db.voicePaths.size()));
-      if (added)
+      if (added) {
         db.voicePaths.push_back(*e.voicePath);
+        blockSize += NarrowSlot(e.voicePath->size());
+      }
       pair.voicePathRef = it->second;
     }
     db.pairs.push_back(pair);
+    if (blockSize > blockLimit) {
+      result.issues.push_back({CompileIssue::TooLarge, i, i});
+      result.database = RawDatabase{};
+      return result;
+    }
   }
   return result;
 }

@@ -47,9 +47,11 @@ struct RawDatabase {
 
 /// Why an entry cannot be written.
 struct CompileIssue {
-  enum Kind { DuplicateId, NulInId, NulInValue, NulInVoicePath };
+  enum Kind { DuplicateId, NulInId, NulInValue, NulInVoicePath, TooLarge };
   Kind kind;
-  std::size_t entry; ///< position in the input
+  /// Position in the input; for TooLarge, the entry (in ID order) whose
+  /// strings take the string block past what its 32-bit size can say.
+  std::size_t entry;
   std::size_t other; ///< for DuplicateId: the earlier entry with that ID
 };
 
@@ -60,8 +62,11 @@ struct CompileResult {
 
 /// Sorts the IDs in the runtime's case-insensitive order, stores each
 /// distinct value and voice path once, and refuses IDs equal under that
-/// order. The same entries always give the same database.
-CompileResult Compile(const std::vector<Entry> &entries);
+/// order. The same entries always give the same database. The string block
+/// may hold at most \p blockLimit bytes (the header states its size in 32
+/// bits; tests pass less).
+CompileResult Compile(const std::vector<Entry> &entries,
+                      uint64_t blockLimit = UINT32_MAX);
 
 /// The file's bytes: header, padded string block, reference pairs.
 std::vector<uint8_t> Serialize(const RawDatabase &database);

@@ -218,6 +218,8 @@ const char *IssueText(authoring::CompileIssue::Kind kind) {
     return "value contains a NUL character";
   case authoring::CompileIssue::NulInVoicePath:
     return "voice path contains a NUL character";
+  case authoring::CompileIssue::TooLarge:
+    return "the database's strings exceed 4 GiB from this entry on";
   case authoring::CompileIssue::DuplicateId:
     break;
   }
