@@ -918,15 +918,17 @@ po_file_t ReadLibraryFileFast(const char *path, std::string_view text) {
 /// Frees \p po, or keeps it to the end of the process. Freeing the
 /// library's file means freeing a few small blocks per message, which
 /// was a tenth of a large build, and left the allocator slower for the
-/// rest of it; the system takes the whole back at exit at no cost. What
-/// is kept is bounded, so a command reading many files frees the later
-/// ones as it goes.
+/// rest of it; the system takes the whole back at exit at no cost. Only
+/// large files are kept, and only up to a bound, so a process reading
+/// many files (small ones especially: each kept file costs kilobytes
+/// whatever its size) frees them as it goes.
 void Release(po_file_t po, std::size_t textSize) {
   constexpr std::size_t kKeptText = 64 * 1024 * 1024;
+  constexpr std::size_t kSmallFile = 1024 * 1024;
   // Never destroyed, so leak checkers see the files as still reachable.
   static auto *kept = new std::vector<po_file_t>;
   static std::size_t keptText = 0;
-  if (keptText + textSize > kKeptText) {
+  if (textSize < kSmallFile || keptText + textSize > kKeptText) {
     po_file_free(po);
     return;
   }
