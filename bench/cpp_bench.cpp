@@ -108,30 +108,13 @@ void BM_Format_CatalogFormatTo(benchmark::State &state) {
 BENCHMARK(BM_Format_CatalogFormatTo);
 
 // What 'phrasor header' writes for the score message: a typed call runs
-// these checks while compiling, then makes the string call above.
-struct ScoreId : phrasor::typed::IdBase {
-  static constexpr std::string_view phrasorId{"DLG_SCORE_SUMMARY"};
-  template <phrasor::typed::Call C, class... A>
-  static constexpr void phrasorCheck() {
-    static_assert(C == phrasor::typed::Call::Find ||
-                      C == phrasor::typed::Call::Format,
-                  "phrasor: DLG_SCORE_SUMMARY is not a plural text");
-    if constexpr (C == phrasor::typed::Call::Format) {
-      static_assert(sizeof...(A) == 2, "phrasor: DLG_SCORE_SUMMARY takes 2 "
-                                       "arguments (%1!s!, %2!d!)");
-      static_assert(
-          phrasor::typed::Suits<phrasor::typed::Takes::String,
-                                phrasor::typed::Nth<0, A...>>::value,
-          "phrasor: DLG_SCORE_SUMMARY: argument 1 (for %1!s!) must be text");
-      static_assert(
-          phrasor::typed::Suits<phrasor::typed::Takes::Integer,
-                                phrasor::typed::Nth<1, A...>>::value,
-          "phrasor: DLG_SCORE_SUMMARY: argument 2 (for %2!d!) must be an "
-          "integer");
-    }
-  }
-};
-inline constexpr ScoreId kScore{};
+// the checks of its shape while compiling, then makes the string call above.
+inline constexpr char phrasorIds0[] = "DLG_SCORE_SUMMARY";
+inline constexpr const char *phrasorIds[] = {phrasorIds0};
+enum phrasorText_S_I : unsigned long long { kScore = 0x11 };
+constexpr phrasor::typed::Shape phrasorShape(phrasorText_S_I) {
+  return {phrasor::typed::Call::Format, "S_I", phrasorIds};
+}
 
 // The string call with the ID as a literal, as code writes it, beside the
 // typed call: the two should cost the same.

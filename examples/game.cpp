@@ -41,7 +41,7 @@ void Play(const phrasor::Localizer &lang) {
   // misspelt one, or an argument its text does not take, does not compile.
   auto show = [&](const auto &id) {
     std::optional<phrasor::TextView> text = lang.find(id);
-    const std::string name(id.phrasorId);
+    const std::string name(phrasor::idOf(id));
     std::printf("  %-12s %s\n", name.c_str(),
                 text ? phrasor::toUtf8(*text).c_str()
                      : ("<" + name + ">").c_str());

@@ -15,40 +15,54 @@ const char *const kSource = "id,value\n"
                             "FILES#other,%1!d! files\n"
                             "menu.title,Menu\n";
 
-TEST_F(Cli, HeaderWritesOneObjectPerIdAndRewritesOnlyOnChange) {
+TEST_F(Cli, HeaderWritesOneEnumeratorPerIdAndRewritesOnlyOnChange) {
   Write("en.csv", kSource);
   Result r =
       Run({"header", "en.csv", "-o", "msg.h", "--namespace", "game::msg"});
   ASSERT_EQ(r.code, 0) << r.err;
   const std::string header = Read("msg.h");
-  EXPECT_CONTAINS(header, "/// DLG_GOLD: \"%1!s! pays %2!d! gold.\"\n"
-                          "inline constexpr game::msg_ids::DLG_GOLD "
-                          "DLG_GOLD{};");
-  EXPECT_CONTAINS(header, "/// FILES#one: \"%1!d! file\"\n"
-                          "/// FILES#other: \"%1!d! files\"\n"
-                          "inline constexpr game::msg_ids::FILES FILES{};");
-  EXPECT_CONTAINS(header, "phrasorId{\"menu.title\"}");
-  EXPECT_CONTAINS(header, "\"phrasor: DLG_GOLD: argument 2 (for %2!d!) must "
-                          "be an integer\"");
+  EXPECT_CONTAINS(header, "namespace game::msg {");
+  EXPECT_CONTAINS(header, "enum phrasorText_S_I : unsigned long long {\n"
+                          "  DLG_GOLD = ");
+  EXPECT_CONTAINS(header, "phrasorShape(phrasorText_S_I) {\n  return "
+                          "{phrasor::typed::Call::Format, \"S_I\", "
+                          "phrasorIds};");
+  EXPECT_CONTAINS(header, "enum phrasorPlural_I : unsigned long long {\n"
+                          "  FILES = ");
+  EXPECT_CONTAINS(header, "menu_title = 0x");
+  EXPECT_CONTAINS(header, "// menu.title\n");
+  EXPECT_CONTAINS(header, "\"menu.title\"");
+  EXPECT_EQ(header.find("pays"), std::string::npos)
+      << "texts are left out unless asked for";
   EXPECT_EQ(header.find("@locale"), std::string::npos);
 
-  // The same text again leaves the file alone, so nothing that includes it
-  // is rebuilt; another text is written.
+  // The same IDs and inserts leave the file alone, whatever the texts say,
+  // so nothing that includes it is rebuilt; a new ID or a retyped insert is
+  // written.
   const fs::file_time_type old =
       fs::last_write_time(dir / "msg.h") - std::chrono::hours(1);
   fs::last_write_time(dir / "msg.h", old);
-  ASSERT_EQ(
-      Run({"header", "en.csv", "-o", "msg.h", "--namespace", "game::msg"}).code,
-      0);
-  EXPECT_EQ(fs::last_write_time(dir / "msg.h"), old);
-  Write("en.csv", std::string(kSource) + "UI_NEW,New\n");
-  ASSERT_EQ(
-      Run({"header", "en.csv", "-o", "msg.h", "--namespace", "game::msg"}).code,
-      0);
-  EXPECT_NE(fs::last_write_time(dir / "msg.h"), old);
-  EXPECT_CONTAINS(Read("msg.h"), "UI_NEW UI_NEW{};");
+  const auto unchangedBy = [&](const std::string &source) {
+    Write("en.csv", source);
+    EXPECT_EQ(
+        Run({"header", "en.csv", "-o", "msg.h", "--namespace", "game::msg"})
+            .code,
+        0);
+    return fs::last_write_time(dir / "msg.h") == old;
+  };
+  EXPECT_TRUE(unchangedBy(kSource));
+  std::string edited = kSource;
+  edited.replace(edited.find("pays"), 4, "gives");
+  edited.replace(edited.find("Lantern"), 7, "Lamp");
+  EXPECT_TRUE(unchangedBy(edited)) << "an edited text rewrote the header";
+  std::string retyped = kSource;
+  retyped.replace(retyped.find("%2!d!"), 5, "%2!s!");
+  EXPECT_FALSE(unchangedBy(retyped));
+  EXPECT_CONTAINS(Read("msg.h"), "enum phrasorText_S_S ");
+  EXPECT_FALSE(unchangedBy(std::string(kSource) + "UI_NEW,New\n"));
+  EXPECT_CONTAINS(Read("msg.h"), "  UI_NEW = ");
 
-  // A database gives the same objects as its source.
+  // A database gives the same header as its source.
   ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);
   ASSERT_EQ(
       Run({"header", "en.skdb", "-o", "db.h", "--namespace", "game::msg"}).code,
@@ -56,6 +70,33 @@ TEST_F(Cli, HeaderWritesOneObjectPerIdAndRewritesOnlyOnChange) {
   const std::string fromSource = Read("msg.h"), fromDb = Read("db.h");
   EXPECT_EQ(fromSource.substr(fromSource.find('\n')),
             fromDb.substr(fromDb.find('\n')));
+
+  // Asked for, each ID's texts are its comment, for an editor to show.
+  Write("en.csv", kSource);
+  ASSERT_EQ(Run({"header", "en.csv", "-o", "texts.h", "--texts"}).code, 0);
+  const std::string texts = Read("texts.h");
+  EXPECT_CONTAINS(texts, "  /// DLG_GOLD: \"%1!s! pays %2!d! gold.\"\n"
+                         "  DLG_GOLD = ");
+  EXPECT_CONTAINS(texts, "  /// FILES#one: \"%1!d! file\"\n"
+                         "  /// FILES#other: \"%1!d! files\"\n"
+                         "  FILES = ");
+}
+
+// A plain entry beside a plural's forms is the text a count falls back
+// to: the plural's object, not a second object of the same name.
+TEST_F(Cli, HeaderTakesAPluralsPlainFallbackAsOneOfItsForms) {
+  Write("en.csv", "id,value\n"
+                  "FILES#one,%1!d! file\n"
+                  "FILES#other,%1!d! files\n"
+                  "FILES,%1!d! file(s)\n");
+  Result r = Run({"header", "en.csv", "-o", "msg.h", "--texts"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string header = Read("msg.h");
+  EXPECT_CONTAINS(header, "  /// FILES#one: \"%1!d! file\"\n"
+                          "  /// FILES#other: \"%1!d! files\"\n"
+                          "  /// FILES: \"%1!d! file(s)\"\n"
+                          "  FILES = ");
+  EXPECT_EQ(header.find("enum phrasorText"), std::string::npos);
 }
 
 TEST_F(Cli, HeaderRefusesNamesThatClashOrAreNotAllowed) {
@@ -65,7 +106,9 @@ TEST_F(Cli, HeaderRefusesNamesThatClashOrAreNotAllowed) {
                   "delete,C\n"
                   "A__B,D\n"
                   "OK,E\n"
-                  "std,F\n");
+                  "std,F\n"
+                  "typeof,G\n"
+                  "phrasorShape,H\n");
   Result r = Run({"header", "en.csv", "-o", "msg.h"});
   EXPECT_EQ(r.code, 1);
   EXPECT_CONTAINS(r.err, "error: en.csv:3: ID 'menu-title' gives the C++ name "
@@ -76,6 +119,11 @@ TEST_F(Cli, HeaderRefusesNamesThatClashOrAreNotAllowed) {
                          "'A__B', which is reserved");
   EXPECT_CONTAINS(r.err, "error: en.csv:7: ID 'std' gives the C++ name "
                          "'std', which is reserved");
+  // A keyword of the GNU dialects, which CMake compiles in by default.
+  EXPECT_CONTAINS(r.err, "error: en.csv:8: ID 'typeof' gives the C++ name "
+                         "'typeof', which is a keyword");
+  EXPECT_CONTAINS(r.err, "error: en.csv:9: ID 'phrasorShape' gives the C++ "
+                         "name 'phrasorShape', which is reserved");
   EXPECT_FALSE(Exists("msg.h"));
 
   Write("ok.csv", "id,value\nOK,E\n");
@@ -92,10 +140,19 @@ TEST_F(Cli, HeaderKeepsASourceTextKeyInsideItsComment) {
                  "\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
                  "msgid \"Quit?\\nint x = 1;\"\n"
                  "msgstr \"Quit?\\nint x = 1;\"\n");
+  ASSERT_EQ(Run({"header", "en.po", "-o", "msg.h", "--texts"}).code, 0);
+  EXPECT_CONTAINS(Read("msg.h"), "/// \"Quit\\?\\nint x = 1;\": ");
+  EXPECT_EQ(Read("msg.h").find("\nint x = 1;"), std::string::npos);
   ASSERT_EQ(Run({"header", "en.po", "-o", "msg.h"}).code, 0);
-  const std::string header = Read("msg.h");
-  EXPECT_CONTAINS(header, "/// \"Quit\\?\\nint x = 1;\": ");
-  EXPECT_EQ(header.find("\nint x = 1;"), std::string::npos);
+  EXPECT_CONTAINS(Read("msg.h"), "// \"Quit\\?\\nint x = 1;\"\n");
+  EXPECT_CONTAINS(Read("msg.h"), "\"Quit\\?\\012int x = 1;\"");
+  EXPECT_EQ(Read("msg.h").find("\nint x = 1;"), std::string::npos);
+
+  // So does a line break in the source's own file name.
+  Write("en\n#error injected\n.csv", "id,value\nOK,E\n");
+  ASSERT_EQ(Run({"header", "en\n#error injected\n.csv", "-o", "f.h"}).code, 0);
+  EXPECT_CONTAINS(Read("f.h"), "from \"en\\n#error injected\\n.csv\"");
+  EXPECT_EQ(Read("f.h").find("\n#error"), std::string::npos);
 }
 
 TEST_F(Cli, UsageFindsMisspeltIdsWithTheirLinesAndUnusedOnes) {

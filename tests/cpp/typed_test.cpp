@@ -73,6 +73,8 @@ TEST(TypedCalls, GiveWhatTheStringCallsGive) {
   EXPECT_EQ(Utf8(c.plural(msg::FILES_IN, 3, 3, "bin")), "3 files in bin");
   EXPECT_EQ(Utf8(c.plural(msg::FILES, Count::decimal(150, 2), 1)), "1 files");
   EXPECT_EQ(Utf8(c.ordinal(msg::PLACE, 22, 22)), "22nd");
+  // A plural whose plain entry is its fallback is one plural object.
+  EXPECT_EQ(Utf8(c.plural(msg::ITEMS, 2, 2)), "2 items");
   EXPECT_EQ(*c.formatUtf8(msg::DLG_GOLD, "Ann", 12), "Ann pays 12 gold.");
 
   PhrasorWChar wide[32];
@@ -86,7 +88,7 @@ TEST(TypedCalls, GiveWhatTheStringCallsGive) {
   EXPECT_EQ(cut.error().code(), Errc::TooLong);
 
   // IDs that are not C++ names keep their own spelling.
-  EXPECT_EQ(msg::menu_title.phrasorId, "menu.title");
+  EXPECT_EQ(phrasor::idOf(msg::menu_title), "menu.title");
   EXPECT_EQ(Utf8(c.format(msg::menu_title)), "Menu \"main\" \\ back?? é");
   EXPECT_EQ(Utf8(c.format(msg::_2P_START)), "Two players\nready");
 }

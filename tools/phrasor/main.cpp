@@ -328,6 +328,9 @@ void AddHeader(CLI::App &app, AllOptions &o, Runner &run) {
   h->add_option("--namespace", o.header.nameSpace,
                 "The namespace of the objects, such as game::msg (default "
                 "msg)");
+  h->add_flag("--texts", o.header.texts,
+              "Write each ID's source text as its comment, for an editor to "
+              "show; an edit of any text then rewrites the header");
   AddSourceReading(h, o.header.input, o.headerReading);
   AddFooter(h, "phrasor header en.csv -o include/game/msg.h --namespace msg",
             "0 written or unchanged, 1 problems in the source or IDs whose "

@@ -49,6 +49,10 @@ phrasor::Expected<phrasor::Text> compileCase(const phrasor::Catalog &c) {
   return c.format(msg::FILES, 3);
 #elif defined(CASE_PLURAL_AS_PLURAL)
   return c.plural(msg::FILES, 3, 3);
+#elif defined(CASE_DOUBLE_COUNT)
+  return c.plural(msg::FILES, 2.5, 1);
+#elif defined(CASE_SHOWN_COUNT)
+  return c.plural(msg::FILES, phrasor::Count::shown(2.5, 1), 1);
 #elif defined(CASE_MADE_STRING)
   return c.format(msg::DLG_ECHO, Made{1});
 #elif defined(CASE_HELD_STRING)

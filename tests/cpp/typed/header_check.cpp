@@ -23,6 +23,7 @@ int typedHeaderCheck(const phrasor::Localizer &l) {
   ok += l.format(msg::TIME_LEFT, 1).has_value();
   ok += l.plural(msg::FILES, 1, 1).has_value();
   ok += l.plural(msg::FILES_IN, 2, 2, "x").has_value();
+  ok += l.plural(msg::ITEMS, 2, 2).has_value();
   ok += l.ordinal(msg::PLACE, 3, 3).has_value();
   return ok;
 }

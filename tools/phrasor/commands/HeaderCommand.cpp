@@ -1,11 +1,15 @@
 //===- HeaderCommand.cpp - phrasor header ---------------------------------===//
 //
-// Writes the source catalog as C++: one constexpr object per ID whose type
-// carries the ID and what each argument of its text must be, checked by
-// static_asserts whose texts name the ID and the insert. A plural text's
-// forms become one object that takes the count first. The file is written
-// only when its bytes change, so an edit that leaves the IDs and their
-// inserts alone rebuilds nothing that includes it.
+// Writes the source catalog as C++ that the compiler checks each call
+// against. A header may hold 100,000 IDs and be included by every file of
+// a game, so each ID costs one enumerator: its enumeration type stands for
+// the shape of its text (the call and what each argument must be), which
+// many IDs share, and the checks themselves are templates in Typed.h that
+// only a call instantiates. The ID texts sit in a few string blocks; an
+// ID's value says where its text is. The file is written only when its
+// bytes change, and its bytes depend on the IDs and the shapes alone (the
+// texts are shown only when asked for), so editing a text rebuilds nothing
+// that includes it.
 //
 //===----------------------------------------------------------------------===//
 
@@ -32,9 +36,8 @@ enum class IdUse { Text, Plural, Ordinal };
 
 /// One insert as the header checks it: what it takes and how it is written.
 struct Want {
-  const char *takes; ///< a phrasor::typed::Takes enumerator
-  const char *what;  ///< the same in words, for the message
-  std::string text;  ///< "%2!d!", "%-5s", "a '*' of %*d"
+  char takes;       ///< a letter of phrasor::typed::Shape::args
+  std::string text; ///< "%2!d!", "%-5s", "a '*' of %*d"
 };
 
 /// One object of the header: an ID, or a plural text's forms.
@@ -47,23 +50,26 @@ struct Object {
   std::vector<std::vector<Want>> args;
 };
 
+// An ID's value packs where its text is, as Typed.h reads it back.
+constexpr unsigned kOffsetBits = 20, kLengthBits = 20;
+
 /// The family of C++ types an insert of \p kind takes, as the layer's
 /// run-time check groups them.
 Want WantOf(ArgKind kind, std::string text) {
   switch (kind) {
   case ArgKind::Double:
   case ArgKind::LongDouble:
-    return {"Number", "a number", std::move(text)};
+    return {'N', std::move(text)};
   case ArgKind::WideChar:
   case ArgKind::NarrowChar:
-    return {"Character", "a character", std::move(text)};
+    return {'C', std::move(text)};
   case ArgKind::WideString:
   case ArgKind::NarrowString:
-    return {"String", "text", std::move(text)};
+    return {'S', std::move(text)};
   case ArgKind::Pointer:
-    return {"Pointer", "a pointer", std::move(text)};
+    return {'P', std::move(text)};
   default:
-    return {"Integer", "an integer", std::move(text)};
+    return {'I', std::move(text)};
   }
 }
 
@@ -127,20 +133,22 @@ bool IsKeyword(const std::string &name) {
       "switch",        "template",    "this",
       "thread_local",  "throw",       "true",
       "try",           "typedef",     "typeid",
-      "typename",      "union",       "unsigned",
-      "using",         "virtual",     "void",
-      "volatile",      "wchar_t",     "while",
-      "xor",           "xor_eq"};
+      "typename",      "typeof",      "union",
+      "unsigned",      "using",       "virtual",
+      "void",          "volatile",    "wchar_t",
+      "while",         "xor",         "xor_eq"};
   return keywords.count(name) != 0;
 }
 
 /// Names C++ keeps for itself anywhere (a '_' and a capital letter first,
-/// or two '_' in a row), the members of the generated types, and the
-/// namespaces the header names inside its own (a type called std would
-/// hide std::string_view from the code beside it).
+/// or two '_' in a row), the names the header gives its own declarations
+/// ("phrasor" and a capital letter: phrasorIds, phrasorShape, the shape
+/// types), and the namespaces it names inside its own (an ID called std
+/// would hide std::string_view from the code beside it).
 bool IsReserved(const std::string &name) {
-  return name == "phrasorId" || name == "phrasorCheck" || name == "std" ||
-         name == "phrasor" ||
+  return name == "std" || name == "phrasor" ||
+         (name.size() > 7 && name.compare(0, 7, "phrasor") == 0 &&
+          name[7] >= 'A' && name[7] <= 'Z') ||
          (name.size() > 1 && name[0] == '_' && name[1] >= 'A' &&
           name[1] <= 'Z') ||
          name.find("__") != std::string::npos;
@@ -199,71 +207,6 @@ std::string Shown(const std::optional<std::u16string> &value) {
   return text;
 }
 
-std::string ArgList(const std::vector<std::vector<Want>> &args) {
-  std::string out;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    out += i ? ", " : "";
-    out += args[i].empty() ? "unused" : args[i].front().text;
-  }
-  return out;
-}
-
-std::string CountWords(std::size_t n) {
-  return n == 1 ? "1 argument" : std::to_string(n) + " arguments";
-}
-
-/// The check() of one object: which call it belongs to, the number of
-/// arguments and what each must be.
-void WriteCheck(std::ostream &out, const Object &o) {
-  const std::string call = o.use == IdUse::Plural    ? "Plural"
-                           : o.use == IdUse::Ordinal ? "Ordinal"
-                                                     : "Format";
-  const std::string id = o.id;
-  out << "  template <phrasor::typed::Call C, class... A> static constexpr "
-         "void "
-         "phrasorCheck() {\n";
-  std::string wrongCall =
-      o.use == IdUse::Text
-          ? id + " is not a plural text; call format()"
-          : id + " is " + (o.use == IdUse::Plural ? "a plural" : "an ordinal") +
-                " text; call " +
-                (o.use == IdUse::Plural ? "plural" : "ordinal") +
-                "() with its count";
-  if (o.use == IdUse::Text)
-    out << "    static_assert(C == phrasor::typed::Call::Find || C == "
-           "phrasor::typed::Call::Format,\n";
-  else
-    out << "    static_assert(C == phrasor::typed::Call::" << call << ",\n";
-  out << "                  " << Literal("phrasor: " + wrongCall) << ");\n";
-  out << "    if constexpr (C == phrasor::typed::Call::" << call << ") {\n";
-  const std::size_t first = o.use == IdUse::Text ? 0 : 1;
-  const std::string list = o.args.empty() ? "" : " (" + ArgList(o.args) + ")";
-  if (first) {
-    out << "      static_assert(phrasor::typed::CountFirst<A...>::value,\n"
-        << "                    "
-        << Literal("phrasor: " + id + ": pass the count first, then " +
-                   CountWords(o.args.size()) + list)
-        << ");\n";
-  }
-  const std::string count =
-      o.args.empty() && !first ? id + " takes no arguments"
-      : first
-          ? id + " takes its count, then " + CountWords(o.args.size()) + list
-          : id + " takes " + CountWords(o.args.size()) + list;
-  out << "      static_assert(sizeof...(A) == " << o.args.size() + first
-      << ",\n                    " << Literal("phrasor: " + count) << ");\n";
-  for (std::size_t i = 0; i < o.args.size(); ++i)
-    for (const Want &w : o.args[i])
-      out << "      static_assert(phrasor::typed::Suits<phrasor::typed::Takes::"
-          << w.takes << ", phrasor::typed::Nth<" << i + first
-          << ", A...>>::value,\n"
-          << "                    "
-          << Literal("phrasor: " + id + ": argument " + std::to_string(i + 1) +
-                     " (for " + w.text + ") must be " + w.what)
-          << ");\n";
-  out << "    }\n  }\n";
-}
-
 /// Groups the entries of \p set into objects: one per ID, one per plural
 /// or ordinal text, each holding its forms in source order.
 void GroupForms(const CheckedSet &set, std::vector<Object> &objects) {
@@ -289,6 +232,31 @@ void GroupForms(const CheckedSet &set, std::vector<Object> &objects) {
     }
     objects[at->second].forms.push_back(i);
   }
+  // A plain entry beside a plural's forms (FILES beside FILES#one and
+  // FILES#other) is the text a count falls back to when its language has
+  // no form for it: a form of the plural object, not an object of its own.
+  std::vector<bool> folded(objects.size(), false);
+  for (std::size_t t = 0; t < objects.size(); ++t) {
+    if (objects[t].use != IdUse::Text)
+      continue;
+    const std::string lower = AsciiLower(objects[t].id);
+    for (IdUse use : {IdUse::Plural, IdUse::Ordinal}) {
+      auto counted = byKey.find(std::to_string(static_cast<int>(use)) + lower);
+      if (counted == byKey.end())
+        continue;
+      std::vector<std::size_t> &forms = objects[counted->second].forms;
+      forms.insert(forms.end(), objects[t].forms.begin(),
+                   objects[t].forms.end());
+      std::sort(forms.begin(), forms.end());
+      folded[t] = true;
+      break;
+    }
+  }
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < objects.size(); ++i)
+    if (!folded[i] && kept++ != i)
+      objects[kept - 1] = std::move(objects[i]);
+  objects.resize(kept);
 }
 
 /// How a diagnostic names \p o: "ID 'X'", "plural text 'X'" and so on.
@@ -353,6 +321,12 @@ bool GatherObjects(const CheckedSet &set, Diagnostics &diag,
     }
     if (!NameUnique(o, byName, diag))
       ok = false;
+    if (o.id.size() >= (std::size_t{1} << kLengthBits)) {
+      diag.Error(o.where, IdWord(o) + " is longer than a typed ID can be (" +
+                              std::to_string((1u << kLengthBits) - 1) +
+                              " bytes)");
+      ok = false;
+    }
     const std::size_t shown = ShownForm(set, o);
     if (set.entries[shown].value)
       o.args = ArgumentsOf(*set.entries[shown].value, set.KindAt(shown));
@@ -366,46 +340,186 @@ bool GatherObjects(const CheckedSet &set, Diagnostics &diag,
   return ok;
 }
 
-std::string IdsNamespace(const std::string &ns) { return ns + "_ids"; }
+/// The letters of an argument in a shape: what each insert reading it
+/// takes, in a fixed order, or X when none does.
+std::string ShapeGroup(const std::vector<Want> &wants) {
+  std::string group;
+  for (char letter : std::string_view("INCSP"))
+    for (const Want &w : wants)
+      if (w.takes == letter) {
+        group += letter;
+        break;
+      }
+  return group.empty() ? "X" : group;
+}
+
+/// The shape of \p o as phrasor::typed::Shape::args spells it: "S_I".
+std::string ShapeArgs(const Object &o) {
+  std::string args;
+  for (std::size_t i = 0; i < o.args.size(); ++i)
+    args += (i ? "_" : "") + ShapeGroup(o.args[i]);
+  return args;
+}
+
+/// The enumeration type of the IDs that share \p o's shape:
+/// phrasorText_S_I, phrasorPlural_I_S. IDs can never be given such a
+/// name (IsReserved), and the name says in a compiler's message what the
+/// ID takes.
+std::string ShapeType(const Object &o) {
+  const std::string args = ShapeArgs(o);
+  const char *call = o.use == IdUse::Plural    ? "phrasorPlural"
+                     : o.use == IdUse::Ordinal ? "phrasorOrdinal"
+                                               : "phrasorText";
+  return call + (args.empty() ? "" : "_" + args);
+}
+
+/// \p bytes as one C++ string literal that gives the same bytes under any
+/// source character set: printable ASCII as is, every other byte as a
+/// three-digit octal escape (which, unlike a hex one, cannot run on into
+/// the next character).
+std::string ByteLiteral(std::string_view bytes) {
+  std::string out = "\"";
+  for (unsigned char c : bytes) {
+    if (c == '"' || c == '\\' || c == '?') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c >= 0x20 && c < 0x7F) {
+      out += static_cast<char>(c);
+    } else {
+      out += '\\';
+      out += static_cast<char>('0' + (c >> 6));
+      out += static_cast<char>('0' + ((c >> 3) & 7));
+      out += static_cast<char>('0' + (c & 7));
+    }
+  }
+  return out + "\"";
+}
+
+// A block stays under what every compiler takes as one string literal
+// (MSVC stops near 16 KB).
+constexpr std::size_t kBlockBytes = 16000;
+
+/// The string blocks of the IDs' texts, and each object's packed value.
+struct IdBlocks {
+  std::vector<std::string> blocks;
+  std::vector<std::uint64_t> values; ///< per object, in objects' order
+};
+
+IdBlocks PackIds(const std::vector<Object> &objects) {
+  IdBlocks packed;
+  packed.blocks.emplace_back();
+  for (const Object &o : objects) {
+    if (!packed.blocks.back().empty() &&
+        packed.blocks.back().size() + o.id.size() > kBlockBytes)
+      packed.blocks.emplace_back();
+    std::string &block = packed.blocks.back();
+    packed.values.push_back((std::uint64_t(packed.blocks.size() - 1)
+                             << (kOffsetBits + kLengthBits)) |
+                            (std::uint64_t(block.size()) << kLengthBits) |
+                            o.id.size());
+    block += o.id;
+  }
+  return packed;
+}
+
+/// The blocks as C++: adjacent literals of a few IDs each, so that no line
+/// runs to 16 KB.
+void WriteBlocks(std::ostream &out, const IdBlocks &packed,
+                 const std::vector<Object> &objects) {
+  std::size_t next = 0;
+  for (std::size_t b = 0; b < packed.blocks.size(); ++b) {
+    out << "inline constexpr char phrasorIds" << b << "[] =";
+    std::string line;
+    while (next < objects.size() &&
+           (packed.values[next] >> (kOffsetBits + kLengthBits)) == b) {
+      const std::string literal = ByteLiteral(objects[next].id);
+      if (!line.empty() && line.size() + literal.size() > 76) {
+        out << "\n    " << line;
+        line.clear();
+      }
+      line += (line.empty() ? "" : " ") + literal;
+      ++next;
+    }
+    out << "\n    " << (line.empty() ? "\"\"" : line) << ";\n";
+  }
+  out << "inline constexpr const char *phrasorIds[] = {";
+  for (std::size_t b = 0; b < packed.blocks.size(); ++b)
+    out << (b ? ", " : "") << "phrasorIds" << b;
+  out << "};\n";
+}
+
+std::string Hex(std::uint64_t value) {
+  static const char digits[] = "0123456789abcdef";
+  std::string out = "0x";
+  bool started = false;
+  for (int shift = 60; shift >= 0; shift -= 4) {
+    const unsigned d = (value >> shift) & 15;
+    if (d || started || shift == 0) {
+      out += digits[d];
+      started = true;
+    }
+  }
+  return out;
+}
+
+/// A source file's name as the first comment shows it: a name with a line
+/// break or another control character in it is written as a literal, so it
+/// cannot end the comment and put the rest of the name in the code.
+std::string CommentFileName(const std::string &path) {
+  return CommentId(std::filesystem::path(path).filename().string());
+}
 
 std::string Render(const CheckedSet &set, const std::vector<Object> &objects,
-                   const std::string &ns) {
+                   const std::string &ns, bool texts) {
   std::ostringstream out;
-  out << "// Generated by 'phrasor header' from "
-      << std::filesystem::path(set.path).filename().string()
+  out << "// Generated by 'phrasor header' from " << CommentFileName(set.path)
       << "; do not edit.\n"
          "//\n"
-         "// One object per ID of the source catalog. Pass it to the calls "
-         "of\n"
+         "// One enumerator per ID of the source catalog. Pass it to the "
+         "calls of\n"
          "// phrasor::Catalog and phrasor::Localizer in place of the ID's "
          "string,\n"
-         "// and the compiler checks the arguments against the source "
-         "text.\n"
+         "// and the compiler checks the arguments against the source text. "
+         "Its\n"
+         "// type names what the ID takes: phrasorText_S_I is a text whose "
+         "first\n"
+         "// argument is text and whose second is an integer; phrasor::idOf() "
+         "gives\n"
+         "// the ID as a string.\n"
          "\n"
          "#pragma once\n"
          "\n"
          "#include \"phrasor/Typed.h\"\n"
          "\n"
-         "#include <string_view>\n"
-         "\n"
          "namespace "
-      << IdsNamespace(ns) << " {\n";
-  for (const Object &o : objects) {
-    out << "\nstruct " << o.name << " : phrasor::typed::IdBase {\n"
-        << "  static constexpr std::string_view phrasorId{" << Literal(o.id)
-        << "};\n";
-    WriteCheck(out, o);
-    out << "};\n";
-  }
-  out << "\n} // namespace " << IdsNamespace(ns) << "\n\nnamespace " << ns
-      << " {\n";
-  for (const Object &o : objects) {
-    out << "\n";
-    for (std::size_t f : o.forms)
-      out << "/// " << CommentId(set.entries[f].id) << ": "
-          << Shown(set.entries[f].value) << "\n";
-    out << "inline constexpr " << IdsNamespace(ns) << "::" << o.name << " "
-        << o.name << "{};\n";
+      << ns << " {\n\n";
+  const IdBlocks packed = PackIds(objects);
+  WriteBlocks(out, packed, objects);
+  // One enumeration per shape, in the order of the shapes' names; in each,
+  // the IDs in their own order.
+  std::map<std::string, std::vector<std::size_t>> byShape;
+  for (std::size_t i = 0; i < objects.size(); ++i)
+    byShape[ShapeType(objects[i])].push_back(i);
+  for (const auto &[type, members] : byShape) {
+    const Object &first = objects[members.front()];
+    out << "\nenum " << type << " : unsigned long long {\n";
+    for (std::size_t i : members) {
+      const Object &o = objects[i];
+      if (texts)
+        for (std::size_t f : o.forms)
+          out << "  /// " << CommentId(set.entries[f].id) << ": "
+              << Shown(set.entries[f].value) << "\n";
+      out << "  " << o.name << " = " << Hex(packed.values[i]) << ",";
+      if (!texts && o.name != o.id)
+        out << " // " << CommentId(o.id);
+      out << "\n";
+    }
+    const char *call = first.use == IdUse::Plural    ? "Plural"
+                       : first.use == IdUse::Ordinal ? "Ordinal"
+                                                     : "Format";
+    out << "};\nconstexpr phrasor::typed::Shape phrasorShape(" << type
+        << ") {\n  return {phrasor::typed::Call::" << call << ", \""
+        << ShapeArgs(first) << "\", phrasorIds};\n}\n";
   }
   out << "\n} // namespace " << ns << "\n";
   return out.str();
@@ -458,7 +572,8 @@ int RunHeader(const HeaderOptions &options) {
               << "' not written\n";
     return kExitProblems;
   }
-  const std::string text = Render(*set, objects, options.nameSpace);
+  const std::string text =
+      Render(*set, objects, options.nameSpace, options.texts);
   std::error_code ec;
   if (std::filesystem::is_regular_file(options.output, ec) &&
       ReadFileBytes(options.output) == text)

@@ -20,6 +20,9 @@ struct HeaderOptions {
   std::string output;            ///< the header to write
   std::string nameSpace = "msg"; ///< "game::msg" for a nested one
   InputOptions input;            ///< how the source is read
+  /// Each ID's source text as its comment, for an editor to show: then an
+  /// edit of any text rewrites the header, so it is asked for.
+  bool texts = false;
 };
 int RunHeader(const HeaderOptions &options);
 
