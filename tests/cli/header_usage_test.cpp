@@ -108,6 +108,7 @@ TEST_F(Cli, HeaderRefusesNamesThatClashOrAreNotAllowed) {
                   "OK,E\n"
                   "std,F\n"
                   "typeof,G\n"
+                  "unix,I\n"
                   "phrasorShape,H\n");
   Result r = Run({"header", "en.csv", "-o", "msg.h"});
   EXPECT_EQ(r.code, 1);
@@ -122,7 +123,9 @@ TEST_F(Cli, HeaderRefusesNamesThatClashOrAreNotAllowed) {
   // A keyword of the GNU dialects, which CMake compiles in by default.
   EXPECT_CONTAINS(r.err, "error: en.csv:8: ID 'typeof' gives the C++ name "
                          "'typeof', which is a keyword");
-  EXPECT_CONTAINS(r.err, "error: en.csv:9: ID 'phrasorShape' gives the C++ "
+  EXPECT_CONTAINS(r.err, "error: en.csv:9: ID 'unix' gives the C++ name "
+                         "'unix', which is a macro of the GNU dialects");
+  EXPECT_CONTAINS(r.err, "error: en.csv:10: ID 'phrasorShape' gives the C++ "
                          "name 'phrasorShape', which is reserved");
   EXPECT_FALSE(Exists("msg.h"));
 

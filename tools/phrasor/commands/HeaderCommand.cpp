@@ -270,11 +270,17 @@ std::string IdWord(const Object &o) {
 /// False (after reporting) when the C++ name of \p o is a keyword or
 /// reserved.
 bool NameAllowed(const Object &o, Diagnostics &diag) {
-  if (!IsKeyword(o.name) && !IsReserved(o.name))
+  // The GNU dialects (-std=gnu++17, CMake's default with gcc and clang)
+  // define these as 1 before any header is read.
+  const bool dialectMacro =
+      o.name == "linux" || o.name == "unix" || o.name == "i386";
+  if (!IsKeyword(o.name) && !IsReserved(o.name) && !dialectMacro)
     return true;
   diag.Error(o.where, IdWord(o) + " gives the C++ name '" + o.name +
                           "', which is " +
-                          (IsKeyword(o.name) ? "a keyword" : "reserved"));
+                          (IsKeyword(o.name) ? "a keyword"
+                           : dialectMacro    ? "a macro of the GNU dialects"
+                                             : "reserved"));
   return false;
 }
 
