@@ -4,6 +4,7 @@
 // databases beside this program from the same file.
 
 #include "CppTestSupport.h"
+#include "typed/more.h"
 #include "typed/msg.h"
 
 #include <chrono>
@@ -89,6 +90,9 @@ TEST(TypedCalls, GiveWhatTheStringCallsGive) {
 
   // IDs that are not C++ names keep their own spelling.
   EXPECT_EQ(phrasor::idOf(msg::menu_title), "menu.title");
+  // A second catalog's header in the same namespace has IDs of its own.
+  EXPECT_EQ(phrasor::idOf(msg::MORE_GOLD), "MORE_GOLD");
+  EXPECT_EQ(phrasor::idOf(msg::DLG_GOLD), "DLG_GOLD");
   EXPECT_EQ(Utf8(c.format(msg::menu_title)), "Menu \"main\" \\ back?? é");
   EXPECT_EQ(Utf8(c.format(msg::_2P_START)), "Two players\nready");
 }

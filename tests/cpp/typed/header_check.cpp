@@ -4,6 +4,7 @@
 // is used in the call it belongs to, so each check is instantiated.
 
 #include "phrasor/Phrasor.h"
+#include "typed/more.h"
 #include "typed/msg.h"
 
 int typedHeaderCheck(const phrasor::Localizer &l) {
@@ -25,5 +26,6 @@ int typedHeaderCheck(const phrasor::Localizer &l) {
   ok += l.plural(msg::FILES_IN, 2, 2, "x").has_value();
   ok += l.plural(msg::ITEMS, 2, 2).has_value();
   ok += l.ordinal(msg::PLACE, 3, 3).has_value();
+  ok += l.format(msg::MORE_GOLD, "a", 1).has_value();
   return ok;
 }

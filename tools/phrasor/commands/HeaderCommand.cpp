@@ -475,6 +475,18 @@ std::string CommentFileName(const std::string &path) {
   return CommentId(std::filesystem::path(path).filename().string());
 }
 
+/// The name of the namespace of one header's declarations: from a hash of
+/// its IDs, so that it changes only when they do.
+std::string SetNamespace(const std::vector<Object> &objects) {
+  std::uint64_t hash = 14695981039346656037ull; // FNV-1a
+  for (const Object &o : objects)
+    for (unsigned char c : o.id + '\n') {
+      hash ^= c;
+      hash *= 1099511628211ull;
+    }
+  return "phrasorSet_" + Hex(hash).substr(2);
+}
+
 std::string Render(const CheckedSet &set, const std::vector<Object> &objects,
                    const std::string &ns, bool texts) {
   std::ostringstream out;
@@ -498,7 +510,13 @@ std::string Render(const CheckedSet &set, const std::vector<Object> &objects,
          "#include \"phrasor/Typed.h\"\n"
          "\n"
          "namespace "
-      << ns << " {\n\n";
+      << ns << " {\n";
+  // The declarations sit in a namespace of this catalog's own, which the
+  // using-directive below opens to msg::ID: two headers may then share a
+  // namespace (two catalog sets of one program) without their shape types
+  // and blocks clashing.
+  const std::string inner = SetNamespace(objects);
+  out << "namespace " << inner << " {\n\n";
   const IdBlocks packed = PackIds(objects);
   WriteBlocks(out, packed, objects);
   // One enumeration per shape, in the order of the shapes' names; in each,
@@ -527,7 +545,8 @@ std::string Render(const CheckedSet &set, const std::vector<Object> &objects,
         << ") {\n  return {phrasor::typed::Call::" << call << ", \""
         << ShapeArgs(first) << "\", phrasorIds};\n}\n";
   }
-  out << "\n} // namespace " << ns << "\n";
+  out << "\n} // namespace " << inner << "\nusing namespace " << inner
+      << ";\n} // namespace " << ns << "\n";
   return out.str();
 }
 
