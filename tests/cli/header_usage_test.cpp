@@ -148,8 +148,14 @@ TEST_F(Cli, HeaderKeepsASourceTextKeyInsideItsComment) {
   EXPECT_EQ(Read("msg.h").find("\nint x = 1;"), std::string::npos);
   ASSERT_EQ(Run({"header", "en.po", "-o", "msg.h"}).code, 0);
   EXPECT_CONTAINS(Read("msg.h"), "// \"Quit\\?\\nint x = 1;\"\n");
-  EXPECT_CONTAINS(Read("msg.h"), "\"Quit\\?\\012int x = 1;\"");
+  EXPECT_CONTAINS(Read("msg.h"), "    \"Quit\\?\\nint x = 1;\"");
   EXPECT_EQ(Read("msg.h").find("\nint x = 1;"), std::string::npos);
+
+  // An ID's bytes beyond ASCII are escaped in its block, so that they reach
+  // the lookup as written whatever character set the compiler assumes.
+  Write("cafe.csv", "id,value\ncaf\xC3\xA9,E\n");
+  ASSERT_EQ(Run({"header", "cafe.csv", "-o", "cafe.h"}).code, 0);
+  EXPECT_CONTAINS(Read("cafe.h"), "\"caf\\303\\251\"");
 
   // So does a line break in the source's own file name.
   Write("en\n#error injected\n.csv", "id,value\nOK,E\n");

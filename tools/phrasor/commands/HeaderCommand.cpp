@@ -156,8 +156,10 @@ bool IsReserved(const std::string &name) {
 
 /// \p text inside a C++ string literal, readable and the same on every
 /// compiler: quotes, backslashes and '?' (trigraphs) escaped, control
-/// characters as escapes, other UTF-8 kept.
-std::string Literal(std::string_view text) {
+/// characters as escapes, other UTF-8 kept, or with \p asciiOnly escaped
+/// too, so that the literal gives the same bytes whatever character set
+/// the compiler reads its source in.
+std::string Literal(std::string_view text, bool asciiOnly = false) {
   std::string out = "\"";
   for (unsigned char c : text) {
     if (c == '"' || c == '\\' || c == '?') {
@@ -167,7 +169,7 @@ std::string Literal(std::string_view text) {
       out += "\\n";
     } else if (c == '\t') {
       out += "\\t";
-    } else if (c < 0x20 || c == 0x7F) {
+    } else if (c < 0x20 || c == 0x7F || (asciiOnly && c >= 0x80)) {
       // Three octal digits end the escape where a hex one would run on.
       out += '\\';
       out += static_cast<char>('0' + (c >> 6));
@@ -379,28 +381,6 @@ std::string ShapeType(const Object &o) {
   return call + (args.empty() ? "" : "_" + args);
 }
 
-/// \p bytes as one C++ string literal that gives the same bytes under any
-/// source character set: printable ASCII as is, every other byte as a
-/// three-digit octal escape (which, unlike a hex one, cannot run on into
-/// the next character).
-std::string ByteLiteral(std::string_view bytes) {
-  std::string out = "\"";
-  for (unsigned char c : bytes) {
-    if (c == '"' || c == '\\' || c == '?') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c >= 0x20 && c < 0x7F) {
-      out += static_cast<char>(c);
-    } else {
-      out += '\\';
-      out += static_cast<char>('0' + (c >> 6));
-      out += static_cast<char>('0' + ((c >> 3) & 7));
-      out += static_cast<char>('0' + (c & 7));
-    }
-  }
-  return out + "\"";
-}
-
 // A block stays under what every compiler takes as one string literal
 // (MSVC stops near 16 KB).
 constexpr std::size_t kBlockBytes = 16000;
@@ -438,7 +418,7 @@ void WriteBlocks(std::ostream &out, const IdBlocks &packed,
     std::string line;
     while (next < objects.size() &&
            (packed.values[next] >> (kOffsetBits + kLengthBits)) == b) {
-      const std::string literal = ByteLiteral(objects[next].id);
+      const std::string literal = Literal(objects[next].id, true);
       if (!line.empty() && line.size() + literal.size() > 76) {
         out << "\n    " << line;
         line.clear();
