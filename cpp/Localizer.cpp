@@ -78,7 +78,12 @@ catalogFiles(const std::filesystem::path &dir) {
 void Localizer::add(Catalog catalog) { chain.push_back(std::move(catalog)); }
 
 void Localizer::onMissing(std::function<void(std::string_view id)> handler) {
-  missingHandler = std::move(handler);
+  if (handler)
+    missingHandler =
+        std::make_shared<const std::function<void(std::string_view)>>(
+            std::move(handler));
+  else
+    missingHandler.reset();
 }
 
 Expected<Localizer> Localizer::load(const std::filesystem::path &dir,
@@ -132,11 +137,11 @@ Expected<Localizer> Localizer::load(const std::filesystem::path &dir,
 }
 
 void Localizer::missing(std::string_view id) const {
-  // A copy: the handler may replace itself, which would destroy the
-  // closure while it runs.
+  // A reference of our own: the handler may replace itself, which would
+  // otherwise destroy the closure while it runs.
   if (missingHandler) {
-    const std::function<void(std::string_view)> handler = missingHandler;
-    handler(id);
+    const auto handler = missingHandler;
+    (*handler)(id);
   }
 }
 

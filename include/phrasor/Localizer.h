@@ -17,6 +17,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -138,7 +139,7 @@ public:
   /// Tells \p handler of each ID that no catalog has a text for. Set it
   /// before sharing the Localizer between threads; it may be called on any
   /// of them. A handler may replace itself; the new one is told of the
-  /// next ID.
+  /// next ID. Telling it allocates nothing.
   void onMissing(std::function<void(std::string_view id)> handler);
 
   Expected<Text> formatArgs(std::string_view id, Style style, const Arg *args,
@@ -163,7 +164,9 @@ private:
 
   std::vector<Catalog> chain;
   std::vector<Error> skipped;
-  std::function<void(std::string_view)> missingHandler;
+  // Shared, so a miss keeps the handler alive while it runs (it may
+  // replace itself) by counting a reference instead of copying a closure.
+  std::shared_ptr<const std::function<void(std::string_view)>> missingHandler;
 };
 
 } // namespace phrasor
