@@ -4,9 +4,9 @@
 // which languages the user wants, and where its own databases lie (the
 // build puts them beside the executable). With them, loading is one line:
 //
-//   auto exe = phrasor::executableDirectory();
 //   auto lang = phrasor::Localizer::loadPreferred(
-//       exe ? *exe : ".", phrasor::preferredLanguages());
+//       phrasor::executableDirectory().value_or("."),
+//       phrasor::preferredLanguages());
 //
 //===----------------------------------------------------------------------===//
 
