@@ -2,6 +2,8 @@
 
 #include "phrasor/Localizer.h"
 
+#include "LocaleName.h"
+
 #include <algorithm>
 #include <system_error>
 
@@ -10,40 +12,6 @@ namespace {
 
 char lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
-// A locale as a language tag, in lower case with '-' between subtags:
-// "fr_CA.UTF-8", "fr_CA@euro", "fr-ca" and "FR-CA" are all "fr-ca". Empty
-// when \p name is no language tag or POSIX locale name, so a name can never
-// lead out of the catalog directory. A file name has no codeset or modifier.
-std::string normalTag(std::string_view name, bool posix = true) {
-  const std::size_t cut = name.find_first_of(".@");
-  if (cut != std::string_view::npos && posix) {
-    // The codeset and modifier are letters, digits and '-' only.
-    for (char c : name.substr(cut + 1))
-      if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-            (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '@' ||
-            c == '.'))
-        return std::string();
-    name = name.substr(0, cut);
-  }
-  std::string out;
-  bool subtagStart = true;
-  for (char c : name) {
-    if (c == '_' || c == '-') {
-      if (subtagStart)
-        return std::string(); // an empty subtag
-      out += '-';
-      subtagStart = true;
-      continue;
-    }
-    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-          (c >= '0' && c <= '9')))
-      return std::string();
-    out += lower(c);
-    subtagStart = false;
-  }
-  return subtagStart ? std::string() : out;
 }
 
 std::string displayPath(const std::filesystem::path &file) {
@@ -78,32 +46,85 @@ catalogFiles(const std::filesystem::path &dir) {
 void Localizer::add(Catalog catalog) { chain.push_back(std::move(catalog)); }
 
 void Localizer::onMissing(std::function<void(std::string_view id)> handler) {
-  missingHandler = std::move(handler);
+  if (handler)
+    missingHandler =
+        std::make_shared<const std::function<void(std::string_view)>>(
+            std::move(handler));
+  else
+    missingHandler.reset();
 }
+
+namespace {
+
+Error badLocale(std::string_view name) {
+  return Error(Errc::BadLocale, "'" + std::string(name) +
+                                    "' is not a language tag or locale name");
+}
+
+// \p tag, then each shorter tag (fr-CA, then fr), each once in \p tags.
+void addWithShorter(std::vector<std::string> &tags, std::string tag) {
+  while (!tag.empty()) {
+    if (std::find(tags.begin(), tags.end(), tag) == tags.end())
+      tags.push_back(tag);
+    const std::size_t dash = tag.rfind('-');
+    tag.resize(dash == std::string::npos ? 0 : dash);
+  }
+}
+
+} // namespace
 
 Expected<Localizer> Localizer::load(const std::filesystem::path &dir,
                                     std::string_view locale,
                                     std::string_view last) {
-  const std::string first = normalTag(locale);
-  const std::string fallback = normalTag(last);
-  if (first.empty() || (!last.empty() && fallback.empty()))
-    return Error(Errc::BadLocale,
-                 "'" + std::string(first.empty() ? locale : last) +
-                     "' is not a language tag or locale name");
+  // An unset, empty, C or POSIX locale is a user who chose no language:
+  // the program's own texts, which are the last language's.
+  const bool none = choosesNoLanguage(locale);
+  const std::string first = none ? std::string() : normalTag(locale);
+  if (!none && first.empty())
+    return badLocale(locale);
   std::vector<std::string> tags;
-  for (std::string tag = first; !tag.empty();) {
-    tags.push_back(tag);
-    const std::size_t dash = tag.rfind('-');
-    tag.resize(dash == std::string::npos ? 0 : dash);
+  addWithShorter(tags, first);
+  return loadChain(dir, std::move(tags), {}, last);
+}
+
+Expected<Localizer>
+Localizer::loadPreferred(const std::filesystem::path &dir,
+                         const std::vector<std::string> &languages,
+                         std::string_view last) {
+  std::vector<std::string> tags;
+  std::vector<Error> badNames;
+  for (const std::string &language : languages) {
+    if (choosesNoLanguage(language))
+      continue;
+    std::string tag = normalTag(language);
+    if (tag.empty())
+      badNames.push_back(badLocale(language));
+    addWithShorter(tags, std::move(tag));
   }
+  return loadChain(dir, std::move(tags), std::move(badNames), last);
+}
+
+Expected<Localizer> Localizer::loadChain(const std::filesystem::path &dir,
+                                         std::vector<std::string> tags,
+                                         std::vector<Error> badNames,
+                                         std::string_view last) {
+  const std::string fallback = normalTag(last);
+  if (!last.empty() && fallback.empty())
+    return badLocale(last);
   if (!fallback.empty() &&
       std::find(tags.begin(), tags.end(), fallback) == tags.end())
     tags.push_back(fallback);
+  if (tags.empty())
+    return Error(Errc::BadLocale, "no language to load: none chosen and no "
+                                  "last language");
 
   const auto files = catalogFiles(dir);
   Localizer result;
-  std::string tried;
+  result.skipped = std::move(badNames);
+  const std::size_t nameProblems = result.skipped.size();
+  std::string asked, tried;
   for (const std::string &tag : tags) {
+    asked += (asked.empty() ? "" : ", ") + tag;
     tried += (tried.empty() ? "" : ", ") + displayPath(dir / (tag + ".skdb"));
     const auto file =
         std::lower_bound(files.begin(), files.end(), tag,
@@ -123,20 +144,20 @@ Expected<Localizer> Localizer::load(const std::filesystem::path &dir,
       result.skipped.push_back(catalog.error());
   }
   if (result.chain.empty()) {
-    if (!result.skipped.empty())
-      return result.skipped.front();
-    return Error(Errc::FileNotFound, "no catalog for '" + std::string(locale) +
-                                         "' (tried " + tried + ")");
+    if (result.skipped.size() > nameProblems)
+      return result.skipped[nameProblems];
+    return Error(Errc::FileNotFound,
+                 "no catalog for '" + asked + "' (tried " + tried + ")");
   }
   return result;
 }
 
 void Localizer::missing(std::string_view id) const {
-  // A copy: the handler may replace itself, which would destroy the
-  // closure while it runs.
+  // A reference of our own: the handler may replace itself, which would
+  // otherwise destroy the closure while it runs.
   if (missingHandler) {
-    const std::function<void(std::string_view)> handler = missingHandler;
-    handler(id);
+    const auto handler = missingHandler;
+    (*handler)(id);
   }
 }
 

@@ -17,6 +17,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,14 +45,24 @@ public:
   /// that its plural rules are known. A locale may be a
   /// language tag or a POSIX locale name as the environment gives it
   /// ("fr_CA.UTF-8", "fr_CA@euro": the codeset and modifier are ignored);
-  /// tags and file names match ignoring case, with "_" and "-" alike. A
-  /// file that does not load is skipped and kept in problems(). An error
-  /// (BadLocale) for a name that is neither, so no name leads outside
-  /// \p dir; and when no catalog loads: the first file's error, or
+  /// tags and file names match ignoring case, with "_" and "-" alike. An
+  /// empty, "C" or "POSIX" locale chose no language: only \p last is
+  /// opened. A file that does not load is skipped and kept in problems().
+  /// An error (BadLocale) for a name that is neither, so no name leads
+  /// outside \p dir; and when no catalog loads: the first file's error, or
   /// FileNotFound when none exists.
   static Expected<Localizer> load(const std::filesystem::path &dir,
                                   std::string_view locale,
                                   std::string_view last = "en");
+  /// The same chain for several languages, most wanted first, as
+  /// preferredLanguages() gives them: each language, then its shorter
+  /// tags, then \p last ({"de-AT", "fr"} opens de-AT, de, fr, en). A name
+  /// that is no language tag is skipped and kept in problems(); "C",
+  /// "POSIX" and empty names are skipped.
+  static Expected<Localizer>
+  loadPreferred(const std::filesystem::path &dir,
+                const std::vector<std::string> &languages,
+                std::string_view last = "en");
 
   /// Catalog::find of the first catalog that has a text for \p id.
   std::optional<TextView> find(std::string_view id) const;
@@ -138,7 +149,7 @@ public:
   /// Tells \p handler of each ID that no catalog has a text for. Set it
   /// before sharing the Localizer between threads; it may be called on any
   /// of them. A handler may replace itself; the new one is told of the
-  /// next ID.
+  /// next ID. Telling it allocates nothing.
   void onMissing(std::function<void(std::string_view id)> handler);
 
   Expected<Text> formatArgs(std::string_view id, Style style, const Arg *args,
@@ -157,13 +168,19 @@ public:
   const Catalog *catalogFor(std::string_view id) const;
 
 private:
+  static Expected<Localizer> loadChain(const std::filesystem::path &dir,
+                                       std::vector<std::string> tags,
+                                       std::vector<Error> badNames,
+                                       std::string_view last);
   void missing(std::string_view id) const;
   Expected<Text> pluralSearch(std::string_view id, Count count, bool ordinal,
                               const Arg *args, std::size_t argCount) const;
 
   std::vector<Catalog> chain;
   std::vector<Error> skipped;
-  std::function<void(std::string_view)> missingHandler;
+  // Shared, so a miss keeps the handler alive while it runs (it may
+  // replace itself) by counting a reference instead of copying a closure.
+  std::shared_ptr<const std::function<void(std::string_view)>> missingHandler;
 };
 
 } // namespace phrasor

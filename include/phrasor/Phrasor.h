@@ -1,7 +1,8 @@
 //===- Phrasor.h - The typed C++ layer over the string runtime --*- C++ -*-===//
 //
 // One include for the whole layer: Catalog (one database), Localizer (a
-// fallback chain of them), Expected/Error, and the UTF-8 conversions.
+// fallback chain of them), Expected/Error, the UTF-8 conversions, and the
+// user's languages and the program's directory from the environment.
 //
 //===----------------------------------------------------------------------===//
 
@@ -10,6 +11,7 @@
 
 #include "phrasor/Args.h"
 #include "phrasor/Catalog.h"
+#include "phrasor/Environment.h"
 #include "phrasor/Error.h"
 #include "phrasor/Localizer.h"
 #include "phrasor/Text.h"

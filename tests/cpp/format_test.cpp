@@ -12,6 +12,7 @@
 #include "format/PrintfConversion.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -349,6 +350,28 @@ TEST(CppFormat, FormatToAndFindAllocateNothing) {
   }
   EXPECT_EQ(gAllocations.load(), before);
   EXPECT_EQ(Text(buffer), T("Bo has 9 points"));
+}
+
+TEST(CppFormat, AMissTellsTheHandlerWithoutAllocating) {
+  Localizer l;
+  l.add(Make({{"SCORE", "%1!s! has %2!d! points"}}));
+  int misses = 0;
+  std::array<char, 200> padding{}; // a closure too large to be stored inline
+  l.onMissing(
+      [&misses, padding](std::string_view) { misses += padding[0] + 1; });
+  PhrasorWChar buffer[64];
+  const long before = gAllocations.load();
+  for (int i = 0; i < 100; ++i) {
+    EXPECT_FALSE(l.find("NOWHERE"));
+    EXPECT_FALSE(l.find(InContext{"menu", "Nowhere"}));
+    EXPECT_EQ(l.catalogFor("NOWHERE"), nullptr);
+  }
+  EXPECT_EQ(gAllocations.load(), before);
+  EXPECT_EQ(misses, 300);
+  // A refused format still says why in words, which take memory; the
+  // handler's part of it takes none.
+  EXPECT_FALSE(l.formatTo(buffer, 64, "NOWHERE", "Bo", 1));
+  EXPECT_EQ(misses, 301);
 }
 
 TEST(CppFormat, ArraysAndEmptyViewsGiveTheirOwnText) {

@@ -1,11 +1,15 @@
 //===- typed_test.cpp - Typed IDs and the host's own argument types -------===//
 //
 // The header under test is written by the build from typed/en.csv, and the
-// databases beside this program from the same file.
+// databases beside this program from the same file; typed/po.h and its
+// databases from typed/po, read keyed by source.
 
 #include "CppTestSupport.h"
 #include "typed/more.h"
 #include "typed/msg.h"
+#if PHRASOR_TYPED_PO
+#include "typed/po.h"
+#endif
 
 #include <chrono>
 #include <cstdint>
@@ -96,6 +100,15 @@ TEST(TypedCalls, GiveWhatTheStringCallsGive) {
   EXPECT_EQ(Utf8(c.format(msg::menu_title)), "Menu \"main\" \\ back?? é");
   EXPECT_EQ(Utf8(c.format(msg::_2P_START)), "Two players\nready");
 }
+
+#if PHRASOR_TYPED_PO
+TEST(TypedCalls, TheHeaderNamesTheKeysTheBuildOptionsGive) {
+  Expected<Localizer> l = Localizer::load(PHRASOR_TYPED_DIR "/po", "fr");
+  ASSERT_TRUE(l) << l.error().message();
+  EXPECT_EQ(l->find(po::door_Open), TextView(T("Ouvrir la porte")));
+  EXPECT_EQ(Utf8(l->catalogs()[1].format(po::file_Open)), "Open\u2026");
+}
+#endif
 
 TEST(TypedCalls, ATranslatorsRetypedInsertIsStillRefusedAtRunTime) {
   Localizer l;
