@@ -8,6 +8,14 @@
 
 #include "CliTest.h"
 
+#include "tools/phrasor/files/FileIo.h"
+
+#include <sys/prctl.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstring>
+
 using namespace phrasor::clitest;
 
 namespace {
@@ -128,6 +136,53 @@ TEST_F(Cli, NoTemporaryFileOutlivesAnInterruptedWrite) {
           "ulimit -f 8 && TMPDIR=" + Quote((dir / "scratch").string()));
   EXPECT_NE(cut.code, 0);
   EXPECT_TRUE(fs::is_empty(dir / "scratch"));
+}
+
+TEST(TemporaryFile, RemovedWhenASignalEndsTheProcess) {
+  // Each signal that ends a process from the terminal or a job control:
+  // the child holds a temporary file and waits until it is signalled.
+  const fs::path folder = fs::temp_directory_path() /
+                          ("phrasor-signal-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    SCOPED_TRACE(strsignal(signal));
+    struct sigaction inherited = {};
+    ASSERT_EQ(sigaction(signal, nullptr, &inherited), 0);
+    if (inherited.sa_handler == SIG_IGN)
+      continue; // ignored from the start, as the tool leaves it
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      // SIGQUIT's default action writes a core file: none here.
+      const struct rlimit none = {0, 0};
+      ::setrlimit(RLIMIT_CORE, &none);
+      ::prctl(PR_SET_DUMPABLE, 0);
+      try {
+        tool::TemporaryFile temp(folder.string(), ".out.skdb");
+        (void)!::write(ready[1], "x", 1);
+        for (;;)
+          ::pause();
+      } catch (...) {
+        ::_exit(3);
+      }
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    ::close(ready[0]);
+    EXPECT_EQ(
+        std::distance(fs::directory_iterator(folder), fs::directory_iterator()),
+        1);
+    ::kill(child, signal);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal)
+        << "the signal does what it would have done uncaught";
+    EXPECT_TRUE(fs::is_empty(folder));
+  }
+  fs::remove_all(folder);
 }
 
 TEST_F(Cli, DirectoriesAndEmptyInputsAreNoInputs) {

@@ -78,11 +78,12 @@ extern "C" void RemoveTemporariesAndDie(int signal) {
 
 /// Once per process: remove the temporary files at exit (std::exit after a
 /// fatal library error skips destructors) and on the signals that end a
-/// process, except those the process was started ignoring.
+/// process, except those the process was started ignoring. SIGQUIT is
+/// one of them: a terminal sends it on Ctrl-\ as it sends SIGINT on Ctrl-C.
 void WatchForEndings() {
   static const bool watching = [] {
     std::atexit(RemoveLiveTemporaries);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ}) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ}) {
       struct sigaction old = {};
       if (sigaction(signal, nullptr, &old) != 0 || old.sa_handler == SIG_IGN)
         continue;

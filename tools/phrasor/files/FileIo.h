@@ -27,7 +27,7 @@ void WriteFileAtomically(const std::string &path, const std::string &bytes);
 /// A file only this process can have opened: created exclusively under a
 /// name nobody could predict, never through a symbolic link. It is removed
 /// when it goes out of scope, when the tool exits, and on SIGINT, SIGTERM,
-/// SIGHUP and SIGXFSZ, so no interruption leaves it behind.
+/// SIGHUP, SIGQUIT and SIGXFSZ, so no interruption leaves it behind.
 class TemporaryFile {
 public:
   /// Creates it in \p directory, its name begun with \p stem; throws
