@@ -10,6 +10,7 @@
 #include "tools/phrasor/files/FileIo.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 namespace phrasor::tool {
@@ -22,6 +23,11 @@ bool IsDatabasePath(const std::string &path) {
   if (Extension(path) == ".skdb")
     return true;
   // A database keeps its magic under any name; a source never starts so.
+  // Only a regular file is opened to look: a FIFO would block, and what is
+  // not a regular file is refused when it is read.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec))
+    return false;
   unsigned char magic[4] = {};
   std::ifstream in(path, std::ios::binary);
   return in.read(reinterpret_cast<char *>(magic), sizeof magic) &&
