@@ -55,7 +55,8 @@ bool ReportLoad(const OpenDatabase &db, Diagnostics &diag) {
 
 /// A database's values read as formats under their kinds, and its plural
 /// texts against its language.
-void CheckDatabaseValues(const CheckedSet &set, Diagnostics &diag) {
+void CheckDatabaseValues(const CheckedSet &set, const InputOptions &options,
+                         Diagnostics &diag) {
   const std::string &where = set.path;
   if (!set.meta.problem.empty())
     diag.Error(where, set.meta.problem);
@@ -64,8 +65,12 @@ void CheckDatabaseValues(const CheckedSet &set, Diagnostics &diag) {
     ids.push_back(e.id);
     if (!e.value)
       continue;
-    ValueReport report =
-        CheckValueAs(*e.value, KindOf(e, set.meta, where, &diag));
+    // Only a '%' raises a doubt about a kind.
+    const bool text = options.textInSource &&
+                      e.value->find(u'%') != std::u16string::npos &&
+                      options.textInSource(e.id);
+    ValueReport report = CheckValueAs(
+        *e.value, KindOf(e, set.meta, where, text ? nullptr : &diag));
     for (const std::string &error : report.errors)
       diag.Error(where, "ID '" + ShownId(e.id) + "': " + error);
     for (const std::string &warning : report.warnings)
@@ -115,7 +120,7 @@ std::optional<CheckedSet> LoadChecked(const std::string &path,
                      [](const authoring::Entry &e) { return e.id == kPoId; }),
       set.entries.end());
   if (checks == SourceChecks::Build)
-    CheckDatabaseValues(set, diag);
+    CheckDatabaseValues(set, options, diag);
   return set;
 }
 
