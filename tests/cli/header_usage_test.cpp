@@ -215,5 +215,46 @@ TEST_F(Cli, UsageFindsMisspeltIdsWithTheirLinesAndUnusedOnes) {
   EXPECT_EQ(r.code, 0) << r.err;
 }
 
+TEST_F(Cli, UsageFailsOnAFindOfAnIdOneEditAway) {
+  // A find of an unknown literal may be a string's own; one edit from an ID
+  // of the catalog it is a misspelt lookup, whatever edit and wherever.
+  Write("en.csv", kSource);
+  Write("game.cpp", "void f(const phrasor::Localizer &l, std::string s) {\n"
+                    "  l.find(\"UI_TITEL\");\n"
+                    "  l.contains(\"DLG_GOL\");\n"
+                    "  l.find(\"Menu.titles\");\n"
+                    "  l.find(\"XLG_GOLD\");\n"
+                    "  l.format(\"UI_TITLEE\");\n"
+                    "  s.find(\"FILE\");\n"
+                    "  s.find(\"UI TITLE\");\n"
+                    "  s.find(\"LANTERN\");\n"
+                    "}\n");
+  Result r = Run({"usage", "--db", "en.csv", "game.cpp"});
+  EXPECT_EQ(r.code, 1) << r.err;
+  for (const char *error :
+       {"error: game.cpp:2: find(\"UI_TITEL\"): no ID 'UI_TITEL' in the "
+        "catalog (did you mean 'UI_TITLE'?)",
+        "error: game.cpp:3: contains(\"DLG_GOL\"): no ID 'DLG_GOL' in the "
+        "catalog (did you mean 'DLG_GOLD'?)",
+        "error: game.cpp:4: find(\"Menu.titles\"): no ID 'Menu.titles' in the "
+        "catalog (did you mean 'menu.title'?)",
+        "error: game.cpp:5: find(\"XLG_GOLD\"): no ID 'XLG_GOLD' in the "
+        "catalog (did you mean 'DLG_GOLD'?)",
+        "error: game.cpp:6: format(\"UI_TITLEE\"): no ID 'UI_TITLEE' in the "
+        "catalog (did you mean 'UI_TITLE'?)",
+        "warning: game.cpp:7: find(\"FILE\"): no ID 'FILE' in the catalog\n",
+        "warning: game.cpp:8: find(\"UI TITLE\"): no ID 'UI TITLE' in the "
+        "catalog\n",
+        "warning: game.cpp:9: find(\"LANTERN\"): no ID 'LANTERN' in the "
+        "catalog\n"})
+    EXPECT_CONTAINS(r.err, error);
+
+  // Misses of a string's own finds and unused IDs are warnings only.
+  Write("game.cpp", "void f(std::string s) { s.find(\"LANTERN\"); }\n");
+  r = Run({"usage", "--db", "en.csv", "game.cpp"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_CONTAINS(r.err, "warning: en.csv:3: ID 'UI_TITLE' is never used");
+}
+
 } // namespace
 } // namespace phrasor::clitest

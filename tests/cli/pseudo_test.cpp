@@ -10,12 +10,15 @@
 #include "CliTest.h"
 
 #include "tools/authoring/DatabaseWriter.h"
+#include "tools/phrasor/Pseudo.h"
+#include "tools/phrasor/Utf.h"
 
 #include <cstdlib>
 
 using namespace phrasor::clitest;
 
 namespace {
+namespace tool = phrasor::tool;
 
 // MSG hides text after %0; PF is printf with a '*' width and an escape;
 // TXT is marked text though it reads as printf; VOL holds a lone '%' that
@@ -71,6 +74,34 @@ TEST_F(Cli, PseudoChangesOnlyTheLiteralTextUnderEachKind) {
   Result c = Run({"check", "qps.skdb", "--against", "en.skdb"});
   EXPECT_EQ(c.code, 0) << c.err;
   EXPECT_EQ(c.err.find("error"), std::string::npos) << c.err;
+}
+
+TEST(Pseudolocalize, LeavesTheEnginesBackslashEscapesAsWritten) {
+  // A game engine reads "\\n" in a text as a line break: the letter after
+  // the backslash keeps no accent, and escapes do not count toward growth.
+  const struct {
+    int line;
+    const char16_t *value, *pseudo;
+    tool::ValueKind kind = tool::ValueKind::Text;
+  } rows[] = {
+      {__LINE__, u"One\\nTwo", u"[Öñé\\nŢŵö~~~]"},
+      {__LINE__, u"a\\tb\\\\c", u"[á\\tb\\\\ç~~]"},
+      {__LINE__, u"\\x41e \\u00e9e \\U0001F600e",
+       u"[\\x41é \\u00e9é \\U0001F600é~~]"},
+      {__LINE__, u"\\xfade", u"[\\xfaďé~]", tool::ValueKind::Text},
+      {__LINE__, u"end\\", u"[éñď\\~~]"},
+      {__LINE__, u"%1!s!\\n<b>line</b>\\n", u"[%1!s!\\n<b>ļîñé</b>\\n~~]",
+       tool::ValueKind::Message},
+      {__LINE__, u"%d\\n", u"[%d\\n]", tool::ValueKind::Printf},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.line);
+    const std::optional<std::u16string> pseudo =
+        tool::Pseudolocalize(row.value, row.kind, tool::PseudoStyle{});
+    ASSERT_TRUE(pseudo);
+    EXPECT_EQ(tool::Utf16ToUtf8Lossy(*pseudo),
+              tool::Utf16ToUtf8Lossy(row.pseudo));
+  }
 }
 
 TEST_F(Cli, PseudoGrowsByThePercentAndBracketsOnRequest) {

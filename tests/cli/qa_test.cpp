@@ -127,6 +127,41 @@ TEST_F(Cli, AgainstReportsMissingExtraAndUntranslatedTexts) {
   }
 }
 
+TEST_F(Cli, ATranslationOfATextIsTextWhateverPercentSignItHolds) {
+  // VOL is marked text, FILES is a plural whose forms are text; HINT is
+  // inferred text, so a '%' only the translation has is shown as written.
+  // ODD is not in the source: its doubt is still the translation's own.
+  Write("en.csv", "id,value,kind\n"
+                  "@locale,en,\n"
+                  "VOL,Volume 100% max,text\n"
+                  "FILES#one,One file at 100%,text\n"
+                  "FILES#other,Files at 100%,text\n"
+                  "HINT,Full volume,\n");
+  Write("de.csv", "id,value\n"
+                  "VOL,Lautstärke 100 % max\n"
+                  "FILES#one,Eine Datei zu 100 %\n"
+                  "FILES#other,Dateien zu 100 %\n"
+                  "HINT,Lautstärke 100 %\n"
+                  "ODD,50 % mehr\n");
+  Write("de.json", "{\"@locale\": \"de\", \"VOL\": \"Lautstärke 100 % max\", "
+                   "\"FILES\": {\"one\": \"Eine Datei zu 100 %\", "
+                   "\"other\": \"Dateien zu 100 %\"}, "
+                   "\"HINT\": \"Lautstärke 100 %\", \"ODD\": \"50 % mehr\"}");
+  ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);
+  ASSERT_EQ(Run({"build", "de.csv", "-o", "de.skdb", "--locale", "de"}).code,
+            0);
+  for (const char *translation : {"de.csv", "de.json", "de.skdb"})
+    for (const char *source : {"en.csv", "en.skdb"}) {
+      SCOPED_TRACE(std::string(translation) + " against " + source);
+      Result r = Run({"check", translation, "--against", source, "--strict",
+                      "--locale", "de"});
+      EXPECT_EQ(r.code, 1) << r.err;
+      EXPECT_CONTAINS(r.err, "ID 'ODD': '%' at character 4 is neither");
+      for (const char *id : {"'VOL'", "'FILES#", "'HINT'"})
+        EXPECT_EQ(r.err.find(id), std::string::npos) << id << "\n" << r.err;
+    }
+}
+
 TEST_F(Cli, StrictFailsATranslationLeftEmpty) {
   Write("en.csv", "id,value\nA,Apple\nB,Pear\n");
   ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);

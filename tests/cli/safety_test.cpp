@@ -8,6 +8,15 @@
 
 #include "CliTest.h"
 
+#include "tools/phrasor/files/FileIo.h"
+
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <cstring>
+
 using namespace phrasor::clitest;
 
 namespace {
@@ -130,6 +139,53 @@ TEST_F(Cli, NoTemporaryFileOutlivesAnInterruptedWrite) {
   EXPECT_TRUE(fs::is_empty(dir / "scratch"));
 }
 
+TEST(TemporaryFile, RemovedWhenASignalEndsTheProcess) {
+  // Each signal that ends a process from the terminal or a job control:
+  // the child holds a temporary file and waits until it is signalled.
+  const fs::path folder = fs::temp_directory_path() /
+                          ("phrasor-signal-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    SCOPED_TRACE(strsignal(signal));
+    struct sigaction inherited = {};
+    ASSERT_EQ(sigaction(signal, nullptr, &inherited), 0);
+    if (inherited.sa_handler == SIG_IGN)
+      continue; // ignored from the start, as the tool leaves it
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      // SIGQUIT's default action writes a core file: none here.
+      const struct rlimit none = {0, 0};
+      ::setrlimit(RLIMIT_CORE, &none);
+      ::prctl(PR_SET_DUMPABLE, 0);
+      try {
+        tool::TemporaryFile temp(folder.string(), ".out.skdb");
+        (void)!::write(ready[1], "x", 1);
+        for (;;)
+          ::pause();
+      } catch (...) {
+        ::_exit(3);
+      }
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    ::close(ready[0]);
+    EXPECT_EQ(
+        std::distance(fs::directory_iterator(folder), fs::directory_iterator()),
+        1);
+    ::kill(child, signal);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal)
+        << "the signal does what it would have done uncaught";
+    EXPECT_TRUE(fs::is_empty(folder));
+  }
+  fs::remove_all(folder);
+}
+
 TEST_F(Cli, DirectoriesAndEmptyInputsAreNoInputs) {
   fs::create_directory(dir / "texts.csv");
   Result d = Run({"build", "texts.csv", "-o", "out.skdb"});
@@ -154,6 +210,58 @@ TEST_F(Cli, DirectoriesAndEmptyInputsAreNoInputs) {
     EXPECT_EQ(s.code, 1);
     EXPECT_CONTAINS(s.err, "error: " + std::string(empty) + ": no entries\n");
   }
+}
+
+TEST_F(Cli, InputsThatAreNoFilesOrLargerThanADatabaseAreRefused) {
+  // A device never ends and a FIFO blocks its reader: both are refused at
+  // once, under every command that reads an input, whatever the extension.
+  Write("en.csv", "id,value\nA,a\n");
+  fs::create_symlink("/dev/zero", dir / "zero.csv");
+  fs::create_symlink("/dev/zero", dir / "zero.skdb");
+  ASSERT_EQ(::mkfifo((dir / "fifo.po").c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo((dir / "fifo.cpp").c_str(), 0600), 0);
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{"build", "zero.csv", "-o", "out.skdb"},
+        {"build", "fifo.po", "-o", "out.skdb"},
+        {"check", "fifo.po", "--against", "en.csv"},
+        {"check", "en.csv", "--against", "zero.csv"},
+        {"dump", "zero.skdb"},
+        {"usage", "--db", "en.csv", "fifo.cpp"}}) {
+    SCOPED_TRACE(args[1]);
+    Result r = Run(args, "timeout 20 env");
+    EXPECT_EQ(r.code, 2);
+    const std::string name = args[1] == "--db"     ? "fifo.cpp"
+                             : args[1] == "en.csv" ? "zero.csv"
+                                                   : args[1];
+    EXPECT_EQ(r.err, "error: cannot read '" + name +
+                         "': not a regular file (a device, FIFO or socket)\n");
+  }
+
+  // Sizes past what a database can hold, in sparse files that take no
+  // room: refused before a byte is read.
+  std::ofstream(dir / "huge.csv").close();
+  fs::resize_file(dir / "huge.csv", tool::kMaxSourceBytes + 1);
+  Result big = Run({"build", "huge.csv", "-o", "out.skdb"});
+  EXPECT_EQ(big.code, 2);
+  EXPECT_EQ(big.err, "error: cannot read 'huge.csv': 4294967296 bytes, more "
+                     "than the 4 GiB of strings a database can hold\n");
+  std::ofstream(dir / "huge.skdb").close();
+  fs::resize_file(dir / "huge.skdb", tool::kMaxDatabaseBytes + 1);
+  big = Run({"info", "huge.skdb"});
+  EXPECT_EQ(big.code, 2);
+  EXPECT_EQ(big.err, "error: cannot read 'huge.skdb': 8589934615 bytes, more "
+                     "than the largest database\n");
+  EXPECT_FALSE(Exists("out.skdb"));
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+  // Below the limit but past the memory the process may take: said in
+  // words, not as the library's name for the exception.
+  fs::resize_file(dir / "huge.csv", std::uintmax_t{1} << 30);
+  Result oom =
+      Run({"build", "huge.csv", "-o", "out.skdb"}, "ulimit -v 300000 &&");
+  EXPECT_EQ(oom.code, 2);
+  EXPECT_EQ(oom.err, "error: out of memory\n");
+#endif
 }
 
 TEST_F(Cli, IdsThatNoLookupWouldFindAreRefusedAtTheirLine) {

@@ -55,6 +55,32 @@ TEST_F(Cli, ThreeLanguageSheetBuildsOneDatabasePerLanguage) {
   EXPECT_CONTAINS(Run({"dump", "ca.skdb"}).out, "@locale,fr-CA,\n");
 }
 
+TEST_F(Cli, EveryKindOfSheetTakesItsLanguageFromTheColumn) {
+  // Tab-separated sheets, and a sheet read as CSV by --input-format under
+  // another name, are sheets like any .csv.
+  const std::string tabs = "id\ten\tde\nMENU_TITLE\tMain menu\tHauptmenü\n";
+  const struct {
+    const char *file;
+    std::string text;
+    std::vector<std::string> more;
+  } sheets[] = {{"s.tsv", tabs, {}},
+                {"s.txt", tabs, {}},
+                {"s.sheet",
+                 "id,en,de\nMENU_TITLE,Main menu,Hauptmenü\n",
+                 {"--input-format", "csv"}}};
+  for (const auto &sheet : sheets) {
+    SCOPED_TRACE(sheet.file);
+    Write(sheet.file, sheet.text);
+    std::vector<std::string> args = {"build", sheet.file, "--column",
+                                     "de",    "-o",       "de.skdb"};
+    args.insert(args.end(), sheet.more.begin(), sheet.more.end());
+    Result b = Run(args);
+    ASSERT_EQ(b.code, 0) << b.err;
+    EXPECT_EQ(Run({"dump", "de.skdb"}).out,
+              "id,value,voice\n@locale,de,\nMENU_TITLE,Hauptmenü,\n");
+  }
+}
+
 TEST_F(Cli, ASheetsLanguagesAreCheckedAgainstItsSourceColumn) {
   Write("sheet.csv", Slurp(Data + "/sheet-utf8.csv"));
   // --column picks the translation; the source is read by --against-column,

@@ -66,6 +66,59 @@ TEST_F(Cli, XliffKeepsWhatARebuildNeeds) {
   ExpectRoundTrips("c.skdb");
 }
 
+// Names and voice paths are attributes, where XML has no way to write a
+// control character or U+FFFE: such a unit spells them with escapes and
+// says so, instead of being left out of the dump.
+TEST_F(Cli, XliffWritesIdsAndVoicePathsXmlCannotCarry) {
+  Write("n.csv", "id,value,voice\n"
+                 "A,Hello,\"vo/a\x01\\b.ogg\"\n"
+                 "B\xef\xbf\xbe\\C,World,\n"
+                 "N\xef\xbf\xbf#one,One,\n"
+                 "N\xef\xbf\xbf#other,Many,\n"
+                 "PLAIN,x,vo/plain.ogg\n"
+                 "@locale,en,\n");
+  ASSERT_EQ(Run({"build", "n.csv", "-o", "n.skdb"}).code, 0);
+  // A gettext key may hold what no name may: a terminal's escape sequence
+  // in its context and its msgid.
+  Write("t.po", "msgid \"\"\nmsgstr \"\"\n"
+                "\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+                "msgctxt \"\x1b[1m\"\nmsgid \"\x1b[1mBold\\n\"\n"
+                "msgstr \"\x1b[1mFett\\n\"\n");
+  ASSERT_EQ(Run({"build", "t.po", "--po-key", "source", "-o", "t.skdb"}).code,
+            0);
+  for (const char *db : {"n.skdb", "t.skdb"})
+    for (const char *format : {"xliff12", "xliff20"}) {
+      SCOPED_TRACE(std::string(db) + " " + format);
+      Result d = Run({"dump", db, "--format", format});
+      EXPECT_EQ(d.code, 0) << d.err;
+      EXPECT_EQ(d.err, "");
+      EXPECT_CONTAINS(d.out, "phr:escaped=\"yes\"");
+    }
+  Result d = Run({"dump", "n.skdb", "--format", "xliff20"});
+  EXPECT_CONTAINS(d.out,
+                  "name=\"B\\xEF\\xBF\\xBE\\\\C\" xml:space=\"preserve\" "
+                  "phr:escaped=\"yes\"");
+  EXPECT_CONTAINS(d.out, "phr:voice=\"vo/a\\x01\\\\b.ogg\"");
+  // Units that need no escapes are written as before.
+  EXPECT_CONTAINS(d.out, "name=\"PLAIN\" xml:space=\"preserve\" "
+                         "phr:voice=\"vo/plain.ogg\">");
+  ExpectRoundTrips("n.skdb", {"xliff12", "xliff20"});
+  ExpectRoundTrips("t.skdb", {"xliff12", "xliff20"});
+
+  // A malformed escape in a unit that says it has them is an error.
+  Write("bad.xlf", "<?xml version=\"1.0\"?>\n<xliff version=\"2.0\" "
+                   "xmlns=\"urn:oasis:names:tc:xliff:document:2.0\" "
+                   "xmlns:phr=\"urn:phrasor:xliff:1\" srcLang=\"en\" "
+                   "trgLang=\"de\">\n<file id=\"f\">\n"
+                   "<unit id=\"u1\" name=\"A\\q\" phr:escaped=\"yes\"><segment>"
+                   "<source>a</source><target>b</target></segment></unit>\n"
+                   "</file>\n</xliff>\n");
+  Result bad = Run({"build", "bad.xlf", "-o", "bad.skdb"});
+  EXPECT_EQ(bad.code, 1);
+  EXPECT_CONTAINS(bad.err, "error: bad.xlf:4: <unit> 'A\\q' has phr:escaped "
+                           "but a malformed escape in its name");
+}
+
 // Inserts, escapes and conversions reach the translator as codes the tool
 // will not let them break, with the same id in source and target.
 TEST_F(Cli, XliffProtectsInsertsAsInlineCodes) {

@@ -6,6 +6,8 @@
 
 #include <unicode/uloc.h>
 
+#include <algorithm>
+
 namespace phrasor::tool {
 namespace {
 
@@ -44,6 +46,53 @@ char16_t AccentedLetter(char16_t c) {
   return c;
 }
 
+namespace {
+
+bool IsHexDigit(char16_t c) {
+  return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') ||
+         (c >= u'A' && c <= u'F');
+}
+
+/// How many units the backslash escape at \p text[i] takes: the engine's
+/// own escapes (`\n`, `\t`, `\\` and the like) are a backslash and one
+/// character; `\x`, `\u` and `\U` also take up to 2, 4 and 8 hex digits.
+/// An accent on the letter after the backslash would turn the engine's
+/// line break into the text `\ñ`.
+std::size_t EscapeLength(std::u16string_view text, std::size_t i) {
+  if (i + 1 >= text.size())
+    return 1;
+  const char16_t kind = text[i + 1];
+  const std::size_t digits = kind == u'x'   ? 2
+                             : kind == u'u' ? 4
+                             : kind == u'U' ? 8
+                                            : 0;
+  std::size_t n = 2;
+  while (n < 2 + digits && i + n < text.size() && IsHexDigit(text[i + n]))
+    ++n;
+  return n;
+}
+
+/// Appends \p text to \p out with its letters accented and its backslash
+/// escapes as written; returns the characters accented or not, escapes
+/// aside, which is what the text grows by a share of.
+std::size_t AppendAccented(std::u16string_view text, std::u16string &out) {
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t escape = std::min(text.find(u'\\', i), text.size());
+    characters += CharacterCount(text.substr(i, escape - i));
+    for (; i < escape; ++i)
+      out += AccentedLetter(text[i]);
+    if (i < text.size()) {
+      const std::size_t length = EscapeLength(text, i);
+      out += text.substr(i, length);
+      i += length;
+    }
+  }
+  return characters;
+}
+
+} // namespace
+
 std::optional<std::u16string> Pseudolocalize(std::u16string_view value,
                                              ValueKind kind,
                                              const PseudoStyle &style,
@@ -70,13 +119,11 @@ std::optional<std::u16string> Pseudolocalize(std::u16string_view value,
       out += run;
       continue;
     }
-    // Markup inside the text stays as written and does not grow it.
+    // Markup and backslash escapes inside the text stay as written and do
+    // not grow it.
     std::size_t at = p.begin;
     auto accent = [&](std::size_t end) {
-      const std::u16string_view text = value.substr(at, end - at);
-      characters += CharacterCount(text);
-      for (char16_t c : text)
-        out += AccentedLetter(c);
+      characters += AppendAccented(value.substr(at, end - at), out);
     };
     for (const ProtectedSpan &m : FindMarkup(value, p.begin, p.end, rules)) {
       accent(m.begin);

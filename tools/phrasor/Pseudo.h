@@ -6,10 +6,11 @@
 // (a bracket is missing), which overflow (the longer text does not fit),
 // which are hard-coded (no accents) and which glyphs a font lacks. Only
 // the literal text changes: every protected span (Markup.h: inserts,
-// conversions, escapes, tags, placeholders, the project's codes) stays
-// exactly as written, so the program formats the text with the same
-// arguments and the engine renders the same markup. The text grows by a
-// share of its own characters, not counting the spans.
+// conversions, escapes, tags, placeholders, the project's codes) and every
+// backslash escape the engine reads (\n as two characters) stays exactly
+// as written, so the program formats the text with the same arguments and
+// the engine renders the same markup and line breaks. The text grows by a
+// share of its own characters, not counting the spans or escapes.
 //
 //===----------------------------------------------------------------------===//
 

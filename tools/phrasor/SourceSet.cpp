@@ -28,7 +28,8 @@ namespace {
 /// that silences inference's doubt about a '%'.
 /// Without \p diag it only records.
 std::map<std::string, ValueKind>
-CheckEntries(const std::vector<SourceEntry> &entries, Diagnostics *diag) {
+CheckEntries(const std::vector<SourceEntry> &entries,
+             const InputOptions &options, Diagnostics *diag) {
   std::map<std::string, ValueKind> recorded;
   for (const SourceEntry &s : entries) {
     const authoring::Entry &e = s.entry;
@@ -60,7 +61,8 @@ CheckEntries(const std::vector<SourceEntry> &entries, Diagnostics *diag) {
       recorded[e.id] = *s.kind;
     if (!diag)
       continue;
-    if (!s.kind && !inferred.doubt.empty())
+    if (!s.kind && !inferred.doubt.empty() &&
+        !(options.textInSource && options.textInSource(e.id)))
       diag->Warning(s.pos, "ID '" + ShownId(e.id) + "': " + inferred.doubt +
                                "; " + HowToMarkText(s.pos.file));
     ValueReport report = CheckValueAs(*e.value, kind);
@@ -292,7 +294,7 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
       limits[s.entry.id] = *s.max;
   }
   const std::map<std::string, ValueKind> kinds =
-      CheckEntries(sources, full ? &diag : nullptr);
+      CheckEntries(sources, options, full ? &diag : nullptr);
   if (full)
     CheckPlurals(sources, diag);
   if (!kinds.empty())

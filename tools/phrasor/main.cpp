@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <iostream>
+#include <new>
 #include <optional>
 
 #ifdef __GLIBC__
@@ -397,6 +398,10 @@ void AddReport(CLI::App &app, AllOptions &o, Runner &run) {
 int Run(const Runner &run) {
   try {
     return run ? run() : kExitUsage;
+  } catch (const std::bad_alloc &) {
+    // Its what() says only "std::bad_alloc", which reads as a crash.
+    std::cerr << "error: out of memory\n";
+    return kExitUsage;
   } catch (const std::exception &e) {
     std::cerr << "error: " << e.what() << '\n';
     return kExitUsage;

@@ -8,8 +8,9 @@
 #include "tools/phrasor/checks/Plurals.h"
 
 #include <map>
-
+#include <memory>
 #include <set>
+#include <unordered_set>
 
 namespace phrasor::tool {
 
@@ -128,6 +129,23 @@ void CheckAgainst(const CheckedSet &translation, const CheckedSet &source,
     CheckTextMarkup(translation.Where(i), e.id, original, kind, *e.value, limit,
                     rules, diag);
   }
+}
+
+InputOptions ReadingAgainst(const InputOptions &translation,
+                            const CheckedSet &source) {
+  auto texts = std::make_shared<std::unordered_set<std::string>>();
+  for (std::size_t i = 0; i < source.entries.size(); ++i)
+    if (source.entries[i].value && source.KindAt(i) == ValueKind::Text)
+      texts->insert(AsciiLower(source.entries[i].id));
+  InputOptions options = translation;
+  // A plural form the source lacks is read against its "other" form.
+  options.textInSource = [texts](std::string_view id) {
+    std::string_view base, category;
+    return texts->count(AsciiLower(id)) ||
+           (SplitPluralId(id, base, category) &&
+            texts->count(AsciiLower(base) + "#other"));
+  };
+  return options;
 }
 
 } // namespace phrasor::tool

@@ -31,6 +31,13 @@ namespace phrasor::tool {
 void CheckAgainst(const CheckedSet &translation, const CheckedSet &source,
                   Diagnostics &diag, const ProtectRules &rules = {});
 
+/// \p translation with its textInSource answered by \p source, as a
+/// translation checked against it is read: an ID whose source entry is a
+/// text (marked or inferred), matched as CheckAgainst matches it, is a text
+/// in the translation too.
+InputOptions ReadingAgainst(const InputOptions &translation,
+                            const CheckedSet &source);
+
 } // namespace phrasor::tool
 
 #endif // PHRASOR_TOOL_CHECKAGAINST_H

@@ -10,6 +10,7 @@
 #include "tools/phrasor/files/FileIo.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 namespace phrasor::tool {
@@ -22,6 +23,11 @@ bool IsDatabasePath(const std::string &path) {
   if (Extension(path) == ".skdb")
     return true;
   // A database keeps its magic under any name; a source never starts so.
+  // Only a regular file is opened to look: a FIFO would block, and what is
+  // not a regular file is refused when it is read.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec))
+    return false;
   unsigned char magic[4] = {};
   std::ifstream in(path, std::ios::binary);
   return in.read(reinterpret_cast<char *>(magic), sizeof magic) &&
@@ -49,7 +55,8 @@ bool ReportLoad(const OpenDatabase &db, Diagnostics &diag) {
 
 /// A database's values read as formats under their kinds, and its plural
 /// texts against its language.
-void CheckDatabaseValues(const CheckedSet &set, Diagnostics &diag) {
+void CheckDatabaseValues(const CheckedSet &set, const InputOptions &options,
+                         Diagnostics &diag) {
   const std::string &where = set.path;
   if (!set.meta.problem.empty())
     diag.Error(where, set.meta.problem);
@@ -58,8 +65,12 @@ void CheckDatabaseValues(const CheckedSet &set, Diagnostics &diag) {
     ids.push_back(e.id);
     if (!e.value)
       continue;
-    ValueReport report =
-        CheckValueAs(*e.value, KindOf(e, set.meta, where, &diag));
+    // Only a '%' raises a doubt about a kind.
+    const bool text = options.textInSource &&
+                      e.value->find(u'%') != std::u16string::npos &&
+                      options.textInSource(e.id);
+    ValueReport report = CheckValueAs(
+        *e.value, KindOf(e, set.meta, where, text ? nullptr : &diag));
     for (const std::string &error : report.errors)
       diag.Error(where, "ID '" + ShownId(e.id) + "': " + error);
     for (const std::string &warning : report.warnings)
@@ -109,7 +120,7 @@ std::optional<CheckedSet> LoadChecked(const std::string &path,
                      [](const authoring::Entry &e) { return e.id == kPoId; }),
       set.entries.end());
   if (checks == SourceChecks::Build)
-    CheckDatabaseValues(set, diag);
+    CheckDatabaseValues(set, options, diag);
   return set;
 }
 

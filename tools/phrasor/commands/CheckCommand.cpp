@@ -20,17 +20,19 @@ namespace phrasor::tool {
 
 int RunCheck(const CheckOptions &options) {
   Diagnostics diag(options.strict);
-  std::optional<CheckedSet> checked =
-      LoadChecked(options.database, options.input, diag, SourceChecks::Build);
+  // The source is read first: it says how the program uses each text, and
+  // so how the translation's are read.
   std::optional<CheckedSet> source;
   if (!options.against.empty()) {
     // The source's values were checked when it was built.
     source = LoadAgainst(options.against, options.input, options.againstColumn,
                          diag);
-    if (!source)
-      return kExitProblems;
   }
-  if (!checked)
+  std::optional<CheckedSet> checked = LoadChecked(
+      options.database,
+      source ? ReadingAgainst(options.input, *source) : options.input, diag,
+      SourceChecks::Build);
+  if (!checked || (!options.against.empty() && !source))
     return kExitProblems;
   if (source)
     CheckAgainst(*checked, *source, diag,

@@ -346,13 +346,14 @@ int RunReport(const ReportOptions &options) {
     return kExitProblems;
   const ProtectRules rules =
       ProjectRules(source->meta.protect, options.protect, source->path, diag);
+  const InputOptions reading = ReadingAgainst(options.input, *source);
   std::vector<Language> langs(options.files.size());
   for (std::size_t i = 0; i < options.files.size(); ++i) {
     Language &l = langs[i];
     l.file = options.files[i];
     Diagnostics kept;
     kept.KeepIn(&l.problems);
-    l.set = LoadChecked(l.file, options.input, kept, SourceChecks::Build);
+    l.set = LoadChecked(l.file, reading, kept, SourceChecks::Build);
     if (!l.set) {
       l.name = l.file;
       continue;

@@ -5,7 +5,7 @@
 // interface. It reads tokens, not C++: an ID built at run time, or a name
 // brought in by 'using namespace', is not seen, and a string's own find()
 // with a literal looks like a lookup, so misses of find and contains are
-// only warnings.
+// only warnings, unless the literal is one edit away from an ID.
 //
 //===----------------------------------------------------------------------===//
 
@@ -17,10 +17,13 @@
 #include "tools/phrasor/files/FileIo.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <iostream>
 #include <map>
 #include <set>
+#include <string_view>
+#include <utility>
 
 namespace phrasor::tool {
 
@@ -238,6 +241,33 @@ void AddFile(const std::filesystem::path &path,
   }
 }
 
+/// Strings in sorted order, each with the index of its ID, so that those
+/// that begin with a given text are a range found in logarithmic time.
+class SortedKeys {
+public:
+  using Key = std::pair<std::string, std::size_t>;
+  using Range = std::pair<std::vector<Key>::const_iterator,
+                          std::vector<Key>::const_iterator>;
+
+  void Add(std::string key, std::size_t at) { keys.emplace_back(key, at); }
+  void Sort() { std::sort(keys.begin(), keys.end()); }
+  bool Empty() const { return keys.empty(); }
+
+  /// The keys that begin with \p prefix.
+  Range Beginning(std::string_view prefix) const {
+    auto first = std::lower_bound(
+        keys.begin(), keys.end(), prefix,
+        [](const Key &k, std::string_view p) { return k.first < p; });
+    auto last = std::partition_point(first, keys.end(), [&](const Key &k) {
+      return k.first.compare(0, prefix.size(), prefix) == 0;
+    });
+    return {first, last};
+  }
+
+private:
+  std::vector<Key> keys;
+};
+
 /// The IDs of the catalog, each plural or ordinal text by its base, with
 /// where each is defined and whether the program uses it.
 struct IdIndex {
@@ -248,7 +278,80 @@ struct IdIndex {
   std::vector<Known> known;
   std::map<std::string, std::size_t> byLower; ///< any ID, lower case
   std::map<std::string, std::size_t> byName;  ///< C++ name of a base
+  /// byLower's keys forwards and backwards, for the IDs that begin or end
+  /// with a given text; made when a near miss is first looked for.
+  mutable SortedKeys forwards, backwards;
 };
+
+/// True when \p a and \p b differ by one edit: a character added, dropped
+/// or replaced, or two neighbours swapped, the misspellings a typed ID
+/// picks up.
+bool OneEditApart(std::string_view a, std::string_view b) {
+  if (a.size() > b.size())
+    std::swap(a, b);
+  if (b.size() - a.size() > 1)
+    return false;
+  std::size_t i = 0;
+  while (i < a.size() && a[i] == b[i])
+    ++i;
+  if (i == a.size())
+    return a.size() != b.size();
+  if (a.size() != b.size())
+    return a.substr(i) == b.substr(i + 1);
+  return a.substr(i + 1) == b.substr(i + 1) ||
+         (i + 1 < a.size() && a[i] == b[i + 1] && a[i + 1] == b[i] &&
+          a.substr(i + 2) == b.substr(i + 2));
+}
+
+/// The ID of the catalog that \p literal, which is none, misspells, or
+/// null. Only a literal that could be a name is asked about (five
+/// characters or more, no white space): a shorter one, or a phrase, is
+/// likelier a search in a string ("file", "://") than a misspelt ID.
+const IdIndex::Known *NearMiss(const IdIndex &index, std::string_view literal) {
+  if (literal.size() < 5 ||
+      std::any_of(literal.begin(), literal.end(), [](char c) {
+        return std::isspace(static_cast<unsigned char>(c));
+      }))
+    return nullptr;
+  if (index.forwards.Empty()) {
+    for (const auto &[key, at] : index.byLower) {
+      index.forwards.Add(key, at);
+      index.backwards.Add(std::string(key.rbegin(), key.rend()), at);
+    }
+    index.forwards.Sort();
+    index.backwards.Sort();
+  }
+  // One edit at or after any split leaves the text before it unchanged,
+  // and one before it the text after the split's next character. So every
+  // ID one edit away begins with the one or ends with the other, for each
+  // split: the one that leaves the fewest such IDs is searched. Edits are
+  // as many read backwards, so the reversed keys are compared reversed.
+  const std::string lower = AsciiLower(literal);
+  const std::string reversed(lower.rbegin(), lower.rend());
+  const std::size_t n = lower.size();
+  SortedKeys::Range head, tail;
+  std::size_t fewest = static_cast<std::size_t>(-1);
+  for (std::size_t split = 0; split < n && fewest > 0; ++split) {
+    const SortedKeys::Range h =
+        index.forwards.Beginning(std::string_view(lower).substr(0, split));
+    const SortedKeys::Range t = index.backwards.Beginning(
+        std::string_view(reversed).substr(0, n - split - 1));
+    const auto count =
+        static_cast<std::size_t>((h.second - h.first) + (t.second - t.first));
+    if (count < fewest) {
+      fewest = count;
+      head = h;
+      tail = t;
+    }
+  }
+  for (auto it = head.first; it != head.second; ++it)
+    if (OneEditApart(lower, it->first))
+      return &index.known[it->second];
+  for (auto it = tail.first; it != tail.second; ++it)
+    if (OneEditApart(reversed, it->first))
+      return &index.known[it->second];
+  return nullptr;
+}
 
 IdIndex IndexIds(const CheckedSet &set) {
   IdIndex index;
@@ -287,9 +390,14 @@ void CheckCall(const std::vector<Token> &tokens, std::size_t i,
       arg < 0 ? nullptr : LiteralArgument(tokens, i + 1, arg);
   if (!literal || index.byLower.count(AsciiLower(literal->text)))
     return;
-  const std::string message = t.text + "(\"" + literal->text + "\"): no ID '" +
-                              literal->text + "' in the catalog";
-  if (t.text == "find" || t.text == "contains")
+  std::string message = t.text + "(\"" + literal->text + "\"): no ID '" +
+                        literal->text + "' in the catalog";
+  const IdIndex::Known *meant = NearMiss(index, literal->text);
+  if (meant)
+    message += " (did you mean '" + meant->id + "'?)";
+  // A string's own find looks the same as a lookup, so only a literal one
+  // edit from an ID is surely a misspelt one.
+  if ((t.text == "find" || t.text == "contains") && !meant)
     diag.Warning(SourcePos{file, literal->line}, message);
   else
     diag.Error(SourcePos{file, literal->line}, message);

@@ -125,7 +125,7 @@ std::string DescribeVerdict(const DatabaseCheck &check,
 // The bytes are kept as read: a database can be large, and the runtime
 // makes its own copy when it loads.
 OpenDatabase::OpenDatabase(const std::string &path)
-    : filePath(path), bytes(ReadFileBytes(path)) {
+    : filePath(path), bytes(ReadFileBytes(path, kMaxDatabaseBytes)) {
   verdict = ValidateDatabase(Image(bytes), bytes.size());
   if (verdict.problem != DatabaseProblem::None)
     return;

@@ -15,44 +15,82 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 
 namespace phrasor::tool {
 
-std::string ReadFileBytes(const std::string &path) {
-  // A directory opens as a stream that reads nothing on some systems, and
-  // would pass for an empty file.
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec))
-    throw FatalError("cannot read '" + path + "': it is a directory");
+namespace {
+
+/// \p limit as a message names it.
+std::string LimitWords(std::uintmax_t limit) {
+  if (limit == kMaxSourceBytes)
+    return "the 4 GiB of strings a database can hold";
+  if (limit == kMaxDatabaseBytes)
+    return "the largest database";
+  return std::to_string(limit) + " bytes";
+}
+
+} // namespace
+
+std::string ReadFileBytes(const std::string &path, std::uintmax_t limit) {
   errno = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
+  // Opened without blocking, so that a FIFO is refused rather than waited
+  // on; the descriptor's own type is then checked, not the name's, which
+  // could change in between.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0)
     throw FatalError("cannot read '" + path + "': " + SystemReason());
-  // A regular file is read in one piece into a string of its size: a
-  // stream grown as it reads copies a large file several times over.
-  std::string bytes;
-  const auto size = std::filesystem::is_regular_file(path, ec)
-                        ? std::filesystem::file_size(path, ec)
-                        : static_cast<std::uintmax_t>(-1);
-  if (!ec && size != static_cast<std::uintmax_t>(-1)) {
-    bytes.resize(static_cast<std::size_t>(size));
-    in.read(bytes.data(), static_cast<std::streamsize>(size));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    if (in.bad())
-      throw FatalError("cannot read '" + path + "': " + SystemReason());
-    if (!in.eof() && in.peek() == std::ifstream::traits_type::eof())
-      return bytes;
-    in.clear();
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat info;
+  if (::fstat(fd, &info) != 0)
+    throw FatalError("cannot read '" + path + "': " + SystemReason());
+  if (S_ISDIR(info.st_mode))
+    throw FatalError("cannot read '" + path + "': it is a directory");
+  if (!S_ISREG(info.st_mode))
+    throw FatalError("cannot read '" + path +
+                     "': not a regular file (a device, FIFO or socket)");
+  const auto size = static_cast<std::uintmax_t>(info.st_size);
+  auto tooLarge = [&](std::uintmax_t bytes) {
+    return FatalError("cannot read '" + path + "': " +
+                      (bytes ? std::to_string(bytes) + " bytes, more than "
+                             : std::string("more than ")) +
+                      LimitWords(limit));
+  };
+  if (size > limit)
+    throw tooLarge(size);
+  // Read in one piece into a string of the file's size: a string grown as
+  // it reads copies a large file several times over.
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  auto readSome = [&](char *into, std::size_t most) {
+    for (;;) {
+      const ssize_t n = ::read(fd, into, most);
+      if (n >= 0)
+        return static_cast<std::size_t>(n);
+      if (errno != EINTR)
+        throw FatalError("cannot read '" + path + "': " + SystemReason());
+    }
+  };
+  std::size_t done = 0;
+  while (done < bytes.size())
+    if (const std::size_t n =
+            readSome(bytes.data() + done, bytes.size() - done))
+      done += n;
+    else
+      break;
+  bytes.resize(done);
+  if (done < size)
+    return bytes;
+  // A file that grew while it was read: the rest, up to the limit.
+  char chunk[65536];
+  while (const std::size_t n = readSome(chunk, sizeof chunk)) {
+    if (n > limit - bytes.size())
+      throw tooLarge(0);
+    bytes.append(chunk, n);
   }
-  // Whatever else there is (a pipe, or a file that grew): read to the end.
-  std::ostringstream rest;
-  rest << in.rdbuf();
-  if (in.bad())
-    throw FatalError("cannot read '" + path + "': " + SystemReason());
-  return bytes + std::move(rest).str();
+  return bytes;
 }
 
 namespace {
@@ -78,11 +116,12 @@ extern "C" void RemoveTemporariesAndDie(int signal) {
 
 /// Once per process: remove the temporary files at exit (std::exit after a
 /// fatal library error skips destructors) and on the signals that end a
-/// process, except those the process was started ignoring.
+/// process, except those the process was started ignoring. SIGQUIT is
+/// one of them: a terminal sends it on Ctrl-\ as it sends SIGINT on Ctrl-C.
 void WatchForEndings() {
   static const bool watching = [] {
     std::atexit(RemoveLiveTemporaries);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ}) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ}) {
       struct sigaction old = {};
       if (sigaction(signal, nullptr, &old) != 0 || old.sa_handler == SIG_IGN)
         continue;

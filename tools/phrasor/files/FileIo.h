@@ -9,13 +9,28 @@
 #ifndef PHRASOR_TOOL_FILEIO_H
 #define PHRASOR_TOOL_FILEIO_H
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace phrasor::tool {
 
-/// The whole file as bytes; throws FatalError when it cannot be read.
-std::string ReadFileBytes(const std::string &path);
+/// The most bytes a source is read to: a database holds at most 4 GiB of
+/// strings (the string block's size is a 32-bit word), so a larger source
+/// is another file given by mistake (a disk image, a log), and reading it
+/// whole would only exhaust memory before saying so.
+inline constexpr std::uintmax_t kMaxSourceBytes = 0xFFFFFFFFu;
+/// The largest database file: its 24-byte header, a string block and a
+/// table of reference pairs each sized in 32 bits.
+inline constexpr std::uintmax_t kMaxDatabaseBytes =
+    24 + 2 * std::uintmax_t{0xFFFFFFFFu};
+
+/// The whole file as bytes. Throws FatalError when it cannot be read, is
+/// not a regular file (a FIFO would block, a device such as /dev/zero may
+/// never end, and some inputs are read twice), or holds more than \p limit
+/// bytes, even when it grows while it is read.
+std::string ReadFileBytes(const std::string &path,
+                          std::uintmax_t limit = kMaxSourceBytes);
 
 /// Writes \p bytes to \p path through a private temporary file in the same
 /// directory, renamed over \p path once complete, so a failed or
@@ -27,7 +42,7 @@ void WriteFileAtomically(const std::string &path, const std::string &bytes);
 /// A file only this process can have opened: created exclusively under a
 /// name nobody could predict, never through a symbolic link. It is removed
 /// when it goes out of scope, when the tool exits, and on SIGINT, SIGTERM,
-/// SIGHUP and SIGXFSZ, so no interruption leaves it behind.
+/// SIGHUP, SIGQUIT and SIGXFSZ, so no interruption leaves it behind.
 class TemporaryFile {
 public:
   /// Creates it in \p directory, its name begun with \p stem; throws

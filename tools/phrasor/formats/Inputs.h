@@ -14,6 +14,7 @@
 #include "tools/phrasor/checks/Kinds.h"
 #include "tools/phrasor/files/SafeBuild.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,6 +59,10 @@ struct InputOptions {
   /// --input-format: the --format word of the reader for every input;
   /// empty: by each file's extension.
   std::string inputFormat;
+  /// check and report --against: true for an ID whose source the program
+  /// shows as a plain text. The program shows a translation of it as text
+  /// too, so a '%' the translation holds raises no doubt about its kind.
+  std::function<bool(std::string_view id)> textInSource;
 };
 
 /// Reads one input, choosing the reader by --input-format or else by

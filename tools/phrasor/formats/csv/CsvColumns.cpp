@@ -7,6 +7,7 @@
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/formats/Inputs.h"
+#include "tools/phrasor/formats/Registry.h"
 
 #include <unicode/uloc.h>
 
@@ -170,9 +171,14 @@ void AddColumnLocale(const std::vector<std::string> &inputs,
   const std::string column = TrimmedCell(options.column);
   if (column.empty() || !options.locale.empty() || !IsLanguageName(column))
     return;
-  const bool anyCsv =
-      std::any_of(inputs.begin(), inputs.end(), [](const std::string &path) {
-        return Extension(path) == ".csv";
+  // Every file the CSV reader reads is a sheet: .csv, the tab-separated
+  // .tsv and .txt, and any file read under --input-format csv.
+  const Format *forced =
+      options.inputFormat.empty() ? nullptr : FormatNamed(options.inputFormat);
+  const bool anyCsv = std::any_of(
+      inputs.begin(), inputs.end(), [forced](const std::string &path) {
+        const Format *format = forced ? forced : FormatOfFile(path);
+        return format && format->name == "csv";
       });
   const bool named =
       std::any_of(sources.begin(), sources.end(), [](const SourceEntry &s) {

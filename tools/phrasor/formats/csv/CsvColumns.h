@@ -51,8 +51,9 @@ std::optional<CsvLayout> ReadCsvHeader(const SourcePos &pos,
 /// language of the sheet rather than a note the tool does not read.
 bool IsLanguageName(std::string_view name);
 
-/// When --column picked a language column of a CSV input and no input nor
-/// --locale names the language, the column's name does: adds @locale.
+/// When --column picked a language column of an input the CSV reader
+/// reads (.csv, .tsv, .txt, or any under --input-format csv) and no input
+/// nor --locale names the language, the column's name does: adds @locale.
 void AddColumnLocale(const std::vector<std::string> &inputs,
                      const InputOptions &options,
                      std::vector<SourceEntry> &sources);

@@ -95,7 +95,9 @@ std::string PoText(po_file_t file, const TempFile &temp) {
   po_file_free(file);
   if (!written)
     throw FatalError("cannot write the PO text");
-  return ReadFileBytes(temp.Path());
+  // The library's text of a whole database, which may be larger than any
+  // source: read whatever its size.
+  return ReadFileBytes(temp.Path(), UINTMAX_MAX);
 }
 
 /// Writes the messages of a PO file a bounded number at a time. The

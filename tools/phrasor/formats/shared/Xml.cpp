@@ -32,28 +32,36 @@ const char *XmlEscape(uint32_t c, bool attribute) {
   }
 }
 
-// Escaped byte by byte: every character XML refuses is below U+0020 or one
-// of U+FFFE and U+FFFF (EF BF BE, EF BF BF).
-bool AppendXmlAttribute(std::string &out, const char *name,
-                        std::string_view utf8) {
+// Byte by byte: in valid UTF-8, every character XML refuses is below
+// U+0020 or one of U+FFFE and U+FFFF (EF BF BE, EF BF BF).
+bool XmlCanCarry(std::string_view utf8) {
   if (!IsValidUtf8(utf8))
     return false;
-  out += ' ';
-  out += name;
-  out += "=\"";
   for (std::size_t i = 0; i < utf8.size(); ++i) {
     const char c = utf8[i];
-    if (const char *escaped =
-            XmlEscape(static_cast<unsigned char>(c), /*attribute=*/true)) {
-      out += escaped;
-      continue;
-    }
-    if (static_cast<unsigned char>(c) < 0x20 ||
+    if ((static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' &&
+         c != '\r') ||
         (c == '\xEF' && utf8.substr(i + 1, 1) == "\xBF" &&
          i + 2 < utf8.size() &&
          (utf8[i + 2] == '\xBE' || utf8[i + 2] == '\xBF')))
       return false;
-    out.push_back(c);
+  }
+  return true;
+}
+
+bool AppendXmlAttribute(std::string &out, const char *name,
+                        std::string_view utf8) {
+  if (!XmlCanCarry(utf8))
+    return false;
+  out += ' ';
+  out += name;
+  out += "=\"";
+  for (const char c : utf8) {
+    if (const char *escaped =
+            XmlEscape(static_cast<unsigned char>(c), /*attribute=*/true))
+      out += escaped;
+    else
+      out.push_back(c);
   }
   out += '"';
   return true;

@@ -24,6 +24,10 @@ bool IsXmlChar(uint32_t c);
 /// XML normalizes, tab and line feed likewise.
 const char *XmlEscape(uint32_t c, bool attribute);
 
+/// True when \p utf8 is valid UTF-8 and XML can carry each of its
+/// characters.
+bool XmlCanCarry(std::string_view utf8);
+
 /// Appends ` name="value"` from UTF-8 text; false when it cannot be
 /// written (invalid UTF-8, or a character XML cannot carry).
 bool AppendXmlAttribute(std::string &out, const char *name,

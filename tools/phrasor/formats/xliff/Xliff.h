@@ -16,6 +16,11 @@
 //   phr:missing="yes"         the entry was not in the translation; it is
 //                             read back only once it has been translated
 //   <x phr:cp="1F"/>          (1.2) a character XML cannot carry
+//   phr:escaped="yes"         the unit's name, id, resname, context and
+//                             voice path are written with C escapes
+//                             (Escapes.h; \xHH for each byte of U+FFFE and
+//                             U+FFFF): one of them holds what no XML
+//                             attribute can
 //   phr:locale="und"          beside the target language: the database's
 //                             language is "und" itself, which otherwise
 //                             stands for a language not named

@@ -26,6 +26,7 @@
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/files/Charset.h"
 #include "tools/phrasor/files/TextEncoding.h"
+#include "tools/phrasor/formats/shared/Escapes.h"
 
 #include <pugixml.hpp>
 #include <utf8.h>
@@ -310,10 +311,36 @@ void XliffFileReader::ReadContainer(const pugi::xml_node &node, int depth,
 
 bool XliffFileReader::ReadOwnAttributes(const pugi::xml_node &node,
                                         Unit &unit) {
-  if (const char *context = Own(node, "context"))
-    unit.id = context + ('\x04' + unit.id); // gettext's key for the pair
-  if (const char *voice = Own(node, "voice"))
-    unit.voice = voice;
+  // A unit whose names or voice path hold what XML cannot carry spells
+  // them, and their backslashes, with escapes.
+  const char *escapes = Own(node, "escaped");
+  const bool escaped = escapes && std::strcmp(escapes, "yes") == 0;
+  const std::string shown = unit.id;
+  auto unescaped = [&](const char *value, const char *what) {
+    std::optional<std::string> read =
+        escaped ? UnescapeControls(value) : std::string(value);
+    if (!read)
+      diag.Error(unit.pos, "<" + std::string(node.name()) + "> '" + shown +
+                               "' has phr:escaped but a malformed escape in "
+                               "its " +
+                               what);
+    return read;
+  };
+  std::optional<std::string> id = unescaped(unit.id.c_str(), "name");
+  if (!id)
+    return false;
+  unit.id = std::move(*id);
+  if (const char *context = Own(node, "context")) {
+    std::optional<std::string> read = unescaped(context, "context");
+    if (!read)
+      return false;
+    unit.id = *read + ('\x04' + unit.id); // gettext's key for the pair
+  }
+  if (const char *voice = Own(node, "voice")) {
+    unit.voice = unescaped(voice, "voice path");
+    if (!unit.voice)
+      return false;
+  }
   if (const char *kind = Own(node, "kind")) {
     unit.kind = ReadKindName(unit.pos, kind, diag);
     if (!unit.kind)

@@ -24,6 +24,7 @@
 #include "tools/phrasor/checks/Markup.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/SafeBuild.h"
+#include "tools/phrasor/formats/shared/Escapes.h"
 #include "tools/phrasor/formats/shared/Xml.h"
 
 #include <algorithm>
@@ -73,6 +74,26 @@ bool AppendEscaped(std::string &out, std::u16string_view text, bool attribute,
              "\"/>";
   }
   return true;
+}
+
+/// \p utf8 as an attribute of a unit marked phr:escaped writes it: with
+/// the C escapes of Escapes.h for a backslash and each control character,
+/// and \xHH for each byte of U+FFFE and U+FFFF. XML can carry none of
+/// those characters in any form, and the reader undoes the escapes.
+std::string EscapedAttribute(std::string_view utf8) {
+  const std::string escaped = EscapeControls(utf8);
+  std::string out;
+  out.reserve(escaped.size());
+  for (std::size_t i = 0; i < escaped.size(); ++i) {
+    if (escaped.compare(i, 2, "\xEF\xBF") == 0 && i + 2 < escaped.size() &&
+        (escaped[i + 2] == '\xBE' || escaped[i + 2] == '\xBF')) {
+      out += escaped[i + 2] == '\xBE' ? "\\xEF\\xBF\\xBE" : "\\xEF\\xBF\\xBF";
+      i += 2;
+      continue;
+    }
+    out += escaped[i];
+  }
+  return out;
 }
 
 /// A run of a value that must reach the translation unchanged.
@@ -409,8 +430,12 @@ void XliffWriter::Group(std::string_view id) {
     return;
   std::string start = two ? "<group id=\"g" + std::to_string(++groups) + "\""
                           : std::string("<group");
-  if (!AppendXmlAttribute(start, two ? "name" : "resname", base))
+  const bool escaped = !XmlCanCarry(base);
+  if (!AppendXmlAttribute(start, two ? "name" : "resname",
+                          escaped ? EscapedAttribute(base) : std::string(base)))
     return;
+  if (escaped)
+    start += " phr:escaped=\"yes\"";
   out += start;
   out += two ? " type=\"phr:plural\">\n" : " restype=\"x-phrasor-plural\">\n";
   openGroup = base;
@@ -419,7 +444,10 @@ void XliffWriter::Group(std::string_view id) {
 
 // The opening tag: the unit's name (and the context of a gettext-style
 // ID), and what the database holds beyond the texts, in the tool's own
-// attributes.
+// attributes. A gettext key may hold control characters, and a name or a
+// voice path U+FFFE, which no attribute can carry as they are: such a
+// unit is marked phr:escaped and spells them, and the backslashes of its
+// names, as escapes.
 bool XliffWriter::OpenUnit(const Row &row, bool translated, std::string &unit) {
   const authoring::Entry &named = row.target ? *row.target : *row.source;
   std::string_view id = named.id;
@@ -429,30 +457,39 @@ bool XliffWriter::OpenUnit(const Row &row, bool translated, std::string &unit) {
     context = id.substr(0, split);
     id.remove_prefix(split + 1);
   }
+  const std::optional<std::string> &voice =
+      row.target ? row.target->voicePath : std::nullopt;
+  const bool escaped = !XmlCanCarry(id) ||
+                       (context && !XmlCanCarry(*context)) ||
+                       (voice && !XmlCanCarry(*voice));
+  auto attribute = [&](const char *name, std::string_view text) {
+    return AppendXmlAttribute(
+        unit, name, escaped ? EscapedAttribute(text) : std::string(text));
+  };
   if (two) {
     unit += "<unit id=\"u";
     unit += std::to_string(++units);
     unit += '"';
-    if (!AppendXmlAttribute(unit, "name", id))
+    if (!attribute("name", id))
       return false;
   } else {
     unit += "<trans-unit";
     if (context) {
       // Unit ids must differ, and "Open" may stand in several contexts:
       // the id joins both and the ID's text travels in resname.
-      if (!AppendXmlAttribute(unit, "id",
-                              std::string(*context) + "|" + std::string(id)) ||
-          !AppendXmlAttribute(unit, "resname", id))
+      if (!attribute("id", std::string(*context) + "|" + std::string(id)) ||
+          !attribute("resname", id))
         return false;
-    } else if (!AppendXmlAttribute(unit, "id", id)) {
+    } else if (!attribute("id", id)) {
       return false;
     }
   }
   unit += " xml:space=\"preserve\"";
-  if (context && !AppendXmlAttribute(unit, "phr:context", *context))
+  if (escaped)
+    unit += " phr:escaped=\"yes\"";
+  if (context && !attribute("phr:context", *context))
     return false;
-  if (row.target && row.target->voicePath &&
-      !AppendXmlAttribute(unit, "phr:voice", *row.target->voicePath))
+  if (voice && !attribute("phr:voice", *voice))
     return false;
   if (translated) {
     auto recorded = target.meta->kinds.find(row.target->id);
@@ -622,9 +659,8 @@ std::string XliffWriter::Write() {
     const std::size_t mark = out.size();
     if (!Unit(row, out)) {
       out.resize(mark);
-      diag.Error(where,
-                 "'" + Utf16ToUtf8Lossy(Utf8ToUtf16(named.id).value_or(u"?")) +
-                     "' holds text that XML cannot carry; left out");
+      diag.Error(where, "'" + ShownId(named.id) +
+                            "' holds text that XML cannot carry; left out");
       continue;
     }
   }
