@@ -8,6 +8,28 @@
 #include <nlohmann/json.hpp>
 
 namespace phrasor::tool {
+namespace {
+
+using OrderedJson = nlohmann::ordered_json;
+
+/// An ordered JSON object of \p size keys that AppendKey fills.
+OrderedJson OrderedObject(std::size_t size) {
+  OrderedJson object = OrderedJson::object();
+  object.get_ref<OrderedJson::object_t &>().reserve(size);
+  return object;
+}
+
+/// Adds \p key, which \p object does not hold yet, at its end. The ordered
+/// object's own insertion first walks every key before it, which made a
+/// record of N messages, kinds or limits cost N² steps; the callers' keys
+/// come from a std::map, so none repeats.
+void AppendKey(OrderedJson &object, const std::string &key, OrderedJson value) {
+  using Items = OrderedJson::object_t::Container;
+  static_cast<Items &>(object.get_ref<OrderedJson::object_t &>())
+      .emplace_back(key, std::move(value));
+}
+
+} // namespace
 
 Metadata SplitMetadata(std::vector<authoring::Entry> &entries) {
   Metadata meta;
@@ -58,27 +80,27 @@ Metadata SplitMetadata(std::vector<authoring::Entry> &entries) {
 }
 
 std::u16string EncodeKinds(const std::map<std::string, ValueKind> &kinds) {
-  nlohmann::ordered_json object = nlohmann::ordered_json::object();
+  OrderedJson object = OrderedObject(kinds.size());
   for (const auto &[id, kind] : kinds)
-    object[id] = KindName(kind);
+    AppendKey(object, id, KindName(kind));
   return Utf8ToUtf16(object.dump()).value_or(u"{}");
 }
 
 std::string EncodePoRecord(const PoRecord &record) {
-  nlohmann::ordered_json object = nlohmann::ordered_json::object();
+  OrderedJson object = OrderedJson::object();
   object["header"] = record.header;
   if (record.pluralForms)
     object["plural-forms"] = *record.pluralForms;
-  nlohmann::ordered_json messages = nlohmann::ordered_json::object();
+  OrderedJson messages = OrderedObject(record.messages.size());
   for (const auto &[id, m] : record.messages) {
-    nlohmann::ordered_json one = nlohmann::ordered_json::object();
+    OrderedJson one = OrderedJson::object();
     if (m.plural)
       one["plural"] = *m.plural;
     if (!m.flags.empty())
       one["flags"] = m.flags;
     if (!m.comments.empty())
       one["comments"] = m.comments;
-    messages[id] = std::move(one);
+    AppendKey(messages, id, std::move(one));
   }
   object["messages"] = std::move(messages);
   return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
@@ -122,9 +144,9 @@ std::optional<PoRecord> DecodePoRecord(const std::string &json) {
 }
 
 std::u16string EncodeLimits(const std::map<std::string, unsigned> &limits) {
-  nlohmann::ordered_json object = nlohmann::ordered_json::object();
+  OrderedJson object = OrderedObject(limits.size());
   for (const auto &[id, n] : limits)
-    object[id] = n;
+    AppendKey(object, id, n);
   return Utf8ToUtf16(object.dump()).value_or(u"{}");
 }
 
