@@ -203,6 +203,10 @@ void BM_BuildPo_Metadata(benchmark::State &state) {
 
 // gettext's compiler on the same file; with -c it checks each translation's
 // format against its msgid, as the tool's build does.
+void BM_Msgfmt_Plain(benchmark::State &state) {
+  Time(state, {"msgfmt", PoFile(Size(state), false), "-o", Out("po.mo")});
+}
+
 void BM_Msgfmt_Metadata(benchmark::State &state) {
   Time(state, {"msgfmt", PoFile(Size(state), true), "-o", Out("po.mo")});
 }
@@ -240,6 +244,7 @@ void Sizes(benchmark::internal::Benchmark *b) {
 
 BENCHMARK(BM_BuildPo_Plain)->Apply(Sizes);
 BENCHMARK(BM_BuildPo_Metadata)->Apply(Sizes);
+BENCHMARK(BM_Msgfmt_Plain)->Apply(Sizes);
 BENCHMARK(BM_Msgfmt_Metadata)->Apply(Sizes);
 BENCHMARK(BM_MsgfmtCheck_Metadata)->Apply(Sizes);
 BENCHMARK(BM_BuildCsv_Plain)->Apply(Sizes);
