@@ -172,7 +172,7 @@ TEST_F(Cli, PseudoKeepsEveryProtectedSpan) {
 }
 
 // A translation's own pattern that backtracks without end, and the same
-// pattern given to pseudo: each run stops it once and says so.
+// pattern given to pseudo and report: each run stops it once and says so.
 TEST_F(Cli, PatternThatBacktracksIsCutOffAndReported) {
   std::string en = "id,value\n", fr = "id,value\n@protect,(a+)+$\n";
   const std::string text = tool::Utf16ToUtf8Lossy(kBacktracks);
@@ -196,6 +196,12 @@ TEST_F(Cli, PatternThatBacktracksIsCutOffAndReported) {
   EXPECT_CONTAINS(p.err, "warning: en.skdb: --protect pattern '(a+)+$' was "
                          "cut off");
   EXPECT_EQ(p.err.find("cut off"), p.err.rfind("cut off")) << p.err;
+  // The page says so too, for those who never see the warnings.
+  Result r = Run({"report", "fr.csv", "--against", "en.csv", "-o", "r.html",
+                  "--protect", "(a+)+$"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_CONTAINS(Read("r.html"), "<p class=\"warning\">The pattern "
+                                  "<code>(a+)+$</code> was cut off");
 }
 
 TEST_F(Cli, MarkupFaultsAreReportedAtTheirLines) {
