@@ -582,3 +582,67 @@ TEST_F(Cli, ExamplesBuildAndMatchTheirSource) {
 }
 
 } // namespace
+
+// Run by its own ctest entry with a time limit (PHRASOR_METADATA_SCALE_ENTRIES
+// set). What the tool keeps beside each entry (a gettext message's flags
+// and plural, a recorded kind, a length limit) is stored as one record for
+// the whole file: filling it in N² steps takes minutes here, in N steps
+// seconds.
+TEST_F(Cli, BuildCheckAndReportOfMuchMetadataFinish) {
+  const char *count = std::getenv("PHRASOR_METADATA_SCALE_ENTRIES");
+  if (!count)
+    GTEST_SKIP() << "run by the phrasor_metadata_scale test";
+  const std::size_t n = std::strtoul(count, nullptr, 10);
+  // A gettext file keyed by its sources: every message c-format, some with
+  // a context, some plural, some with a translator's comment.
+  std::string po = "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; "
+                   "charset=UTF-8\\n\"\n\"Language: fr\\n\"\n\"Plural-Forms: "
+                   "nplurals=2; plural=(n > 1);\\n\"\n\n";
+  std::string source = "id,value,kind,max\n", translation = "id,value\n";
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string k = std::to_string(i);
+    if (i % 5 == 0)
+      po += "# Comment " + k + "\n";
+    po += "#, c-format\n";
+    if (i % 4 == 1)
+      po += "msgctxt \"menu\"\n";
+    if (i % 4 == 2)
+      po += "msgid \"%d file " + k + "\"\nmsgid_plural \"%d files " + k +
+            "\"\nmsgstr[0] \"%d fichier " + k + "\"\nmsgstr[1] \"%d fichiers " +
+            k + "\"\n\n";
+    else
+      po += "msgid \"Message " + k + " has %d items\"\nmsgstr \"Le message " +
+            k + " a %d objets\"\n\n";
+    // A '%' that is no conversion makes "text" a kind worth recording;
+    // one text in a hundred is over its limit.
+    source += "ID_" + k + ",Sale " + k +
+              (i % 2 ? " at 50% off,text," : " at half price,,") +
+              (i % 100 == 99 ? "19" : "40") + "\n";
+    translation += "ID_" + k + ",Soldes " + k + " à moitié prix\n";
+  }
+  Write("fr.po", po);
+  Write("en.csv", source);
+  Write("fr.csv", translation);
+  Result b = Run({"build", "fr.po", "--po-key", "source", "-o", "fr.skdb"});
+  ASSERT_EQ(b.code, 0) << b.err.substr(0, 2000);
+  b = Run({"build", "en.csv", "-o", "en.skdb"});
+  ASSERT_EQ(b.code, 0) << b.err.substr(0, 2000);
+  // The records are read back whole: the PO dump gives the flags again, a
+  // pseudo copy keeps kinds and limits, check and report find the limits.
+  Result d = Run({"dump", "fr.skdb", "--format", "po", "-o", "fr.out.po"});
+  ASSERT_EQ(d.code, 0) << d.err.substr(0, 2000);
+  // Found, not printed: the files are tens of megabytes.
+  auto has = [](const std::string &text, const std::string &part) {
+    return text.find(part) != std::string::npos;
+  };
+  EXPECT_TRUE(has(Read("fr.out.po"),
+                  "#, c-format\nmsgid \"Message " + std::to_string(n - 1)));
+  EXPECT_EQ(Run({"pseudo", "en.skdb", "-o", "pseudo.skdb"}).code, 0);
+  Result c = Run({"check", "fr.csv", "--against", "en.skdb"});
+  EXPECT_EQ(c.code, 0);
+  EXPECT_TRUE(has(c.err, "ID 'ID_" + std::to_string(n - 1) +
+                             "': 27 characters, over its limit of 19"));
+  Result r = Run({"report", "fr.csv", "--against", "en.csv", "-o", "r.html"});
+  EXPECT_EQ(r.code, 0) << r.err.substr(0, 2000);
+  EXPECT_TRUE(has(Read("r.html"), "ID_" + std::to_string(n - 1) + "</td>"));
+}

@@ -46,6 +46,56 @@ TEST(Markup, FindsTagsPlaceholdersInsertsAndProjectCodes) {
   EXPECT_NE(problem.find("([a-z]"), std::string::npos);
 }
 
+// (a+)+$ tries every way of splitting a run of a's before it gives up on
+// the 'b' after them: 2^40 ways here.
+const std::u16string kBacktracks = std::u16string(40, u'a') + u"b [icon:gold]";
+
+TEST(Markup, PatternThatBacktracksIsCutOffOnceForTheRun) {
+  tool::ProtectRules rules;
+  std::string problem;
+  ASSERT_TRUE(rules.Add("(a+)+$", problem, "@protect pattern"));
+  ASSERT_TRUE(rules.Add("\\[icon:[a-z]+\\]", problem));
+  tool::Diagnostics diag;
+  std::vector<tool::KeptProblem> kept;
+  diag.KeepIn(&kept);
+  rules.ReportTo(diag, "fr.csv");
+  // Copies count against the same allowance, as the commands pass them.
+  const tool::ProtectRules copy = rules;
+  for (int i = 0; i < 30; ++i) {
+    SCOPED_TRACE(i);
+    // The other pattern keeps its spans in every text.
+    EXPECT_EQ(Spans(kBacktracks, i % 2 ? copy : rules),
+              std::vector<std::string>{"[icon:gold]"});
+  }
+  EXPECT_EQ(rules.CutOff(), std::vector<std::string>{"(a+)+$"});
+  EXPECT_EQ(copy.CutOff(), rules.CutOff());
+  // One warning for the run, not one per text.
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0].where, "fr.csv");
+}
+
+TEST(Markup, PatternAllowanceGrowsWithTheTextSearched) {
+  // No steps before any text, one per character searched: a busy pattern
+  // that a long run of text pays for keeps its spans.
+  tool::ProtectRules rules(tool::ProtectBudget{0, 1});
+  std::string problem;
+  // From every letter [a-z]+ runs to the end of its word and back before
+  // it finds no digit there: about a dozen steps for this text, no more.
+  ASSERT_TRUE(rules.Add("[a-z]+[0-9]", problem));
+  std::u16string busy;
+  for (int i = 0; i < 600; ++i)
+    busy += u"abcdefghijklmnopqrst ";
+  busy += u"x1";
+  for (int i = 0; i < 20; ++i)
+    EXPECT_EQ(Spans(busy, rules), std::vector<std::string>{"x1"});
+  EXPECT_TRUE(rules.CutOff().empty());
+  // Nothing earned and nothing granted: the first step is one too many.
+  tool::ProtectRules none(tool::ProtectBudget{0, 1000000000});
+  ASSERT_TRUE(none.Add("(a+)+$", problem));
+  EXPECT_TRUE(Spans(kBacktracks, none).empty());
+  EXPECT_EQ(none.CutOff(), std::vector<std::string>{"(a+)+$"});
+}
+
 TEST(Markup, CountsUserPerceivedCharactersOutsideSpans) {
   // e + combining acute, a flag of two regional indicators, Japanese.
   EXPECT_EQ(tool::GraphemeCount(u"e\u0301te\u0301"), 3u);
@@ -119,6 +169,39 @@ TEST_F(Cli, PseudoKeepsEveryProtectedSpan) {
   EXPECT_EQ(bad.code, 2);
   EXPECT_CONTAINS(bad.err, "error: --protect: pattern '(' is not a regular "
                            "expression");
+}
+
+// A translation's own pattern that backtracks without end, and the same
+// pattern given to pseudo and report: each run stops it once and says so.
+TEST_F(Cli, PatternThatBacktracksIsCutOffAndReported) {
+  std::string en = "id,value\n", fr = "id,value\n@protect,(a+)+$\n";
+  const std::string text = tool::Utf16ToUtf8Lossy(kBacktracks);
+  for (int i = 0; i < 30; ++i) {
+    en += "T" + std::to_string(i) + "," + text + "\n";
+    fr += "T" + std::to_string(i) + "," + text + "\n";
+  }
+  Write("en.csv", en);
+  Write("fr.csv", fr);
+  ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);
+  const std::string warning =
+      "warning: fr.csv: @protect pattern '(a+)+$' was cut off in the text "
+      "'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa...': it took more than the "
+      "1000 matching steps a run allows it";
+  Result c = Run({"check", "fr.csv", "--against", "en.skdb"});
+  EXPECT_EQ(c.code, 0) << c.err;
+  EXPECT_CONTAINS(c.err, warning);
+  EXPECT_EQ(c.err.find("cut off"), c.err.rfind("cut off")) << c.err;
+  Result p = Run({"pseudo", "en.skdb", "-o", "xa.skdb", "--protect", "(a+)+$"});
+  EXPECT_EQ(p.code, 0) << p.err;
+  EXPECT_CONTAINS(p.err, "warning: en.skdb: --protect pattern '(a+)+$' was "
+                         "cut off");
+  EXPECT_EQ(p.err.find("cut off"), p.err.rfind("cut off")) << p.err;
+  // The page says so too, for those who never see the warnings.
+  Result r = Run({"report", "fr.csv", "--against", "en.csv", "-o", "r.html",
+                  "--protect", "(a+)+$"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_CONTAINS(Read("r.html"), "<p class=\"warning\">The pattern "
+                                  "<code>(a+)+$</code> was cut off");
 }
 
 TEST_F(Cli, MarkupFaultsAreReportedAtTheirLines) {

@@ -7,6 +7,10 @@
 
 #include "CliTest.h"
 
+#include "tools/phrasor/Metadata.h"
+
+#include <nlohmann/json.hpp>
+
 namespace phrasor::clitest {
 namespace {
 
@@ -311,4 +315,107 @@ TEST_F(Cli, PoTextIsReadInTheCharsetItsHeaderNames) {
 }
 
 } // namespace
+// --- The @po record ------------------------------------------------------
+
+/// The @po value read through a whole JSON document, as the reader did
+/// before it read the record directly: what the record must keep giving.
+std::optional<tool::PoRecord> DocumentReading(const std::string &json) {
+  const nlohmann::json object =
+      nlohmann::json::parse(json, nullptr, /*allow_exceptions=*/false);
+  if (!object.is_object())
+    return std::nullopt;
+  tool::PoRecord r;
+  auto text = [](const nlohmann::json &o, const char *key, std::string &into) {
+    auto at = o.find(key);
+    const bool found = at != o.end() && at->is_string();
+    if (found)
+      into = at->get<std::string>();
+    return found;
+  };
+  text(object, "header", r.header);
+  std::string forms;
+  if (text(object, "plural-forms", forms))
+    r.pluralForms = forms;
+  auto messages = object.find("messages");
+  if (messages == object.end() || !messages->is_object())
+    return r;
+  for (const auto &[id, one] : messages->items()) {
+    if (!one.is_object())
+      continue;
+    tool::PoMessageRecord m;
+    std::string plural;
+    if (text(one, "plural", plural))
+      m.plural = plural;
+    text(one, "comments", m.comments);
+    auto flags = one.find("flags");
+    if (flags != one.end() && flags->is_array())
+      for (const nlohmann::json &f : *flags)
+        if (f.is_string())
+          m.flags.push_back(f.get<std::string>());
+    r.messages.emplace(id, std::move(m));
+  }
+  return r;
+}
+
+std::string Shown(const std::optional<tool::PoRecord> &r) {
+  if (!r)
+    return "none";
+  std::string s =
+      "header=" + r->header + " forms=" + r->pluralForms.value_or("-") + "\n";
+  for (const auto &[id, m] : r->messages) {
+    s += id + ": plural=" + m.plural.value_or("-") + " comments=" + m.comments +
+         " flags=";
+    for (const std::string &f : m.flags)
+      s += f + ";";
+    s += "\n";
+  }
+  return s;
+}
+
+TEST(PoRecord, ReadsAsAJsonDocumentWould) {
+  tool::PoRecord written;
+  written.header = "Project-Id-Version: x\nX-Phrasor-Protect: \\[a\\]\n";
+  written.pluralForms = "nplurals=2; plural=(n != 1);";
+  written.messages["menu\x04Open"] = {std::nullopt, {"c-format"}, ""};
+  written.messages["%d file"] = {
+      "%d files", {"c-format", "php-format"}, "Shown \"here\"\nand there"};
+  written.messages["\u00e9t\u00e9"] = {std::nullopt, {}, "comment"};
+  const std::string encoded = tool::EncodePoRecord(written);
+  EXPECT_EQ(Shown(tool::DecodePoRecord(encoded)), Shown(written));
+  const char *const values[] = {
+      "",
+      "5",
+      "[]",
+      "\"x\"",
+      "{}",
+      "{} x",
+      "{\"header\":5}",
+      "{\"header\":\"a\",\"header\":\"b\"}",
+      "{\"header\":\"a\",\"header\":7}",
+      "{\"header\":{\"header\":\"no\"},\"plural-forms\":\"f\"}",
+      "{\"x\":{\"messages\":{\"A\":{}}},\"y\":[{\"header\":\"no\"}]}",
+      "{\"messages\":[{\"A\":{}}]}",
+      "{\"messages\":5}",
+      "{\"messages\":{\"A\":{}},\"messages\":{\"B\":{}}}",
+      "{\"messages\":{\"A\":{}},\"messages\":null}",
+      "{\"messages\":{\"A\":5,\"B\":[{}],\"C\":{\"comments\":\"c\"}}}",
+      "{\"messages\":{\"A\":{\"plural\":\"x\"},\"A\":7}}",
+      "{\"messages\":{\"A\":{\"plural\":\"x\"},\"A\":{\"comments\":\"y\"}}}",
+      "{\"messages\":{\"A\":{\"plural\":\"p\",\"plural\":3}}}",
+      "{\"messages\":{\"A\":{\"flags\":[\"c-format\",1,[\"x\"],{\"y\":\"z\"},"
+      "\"php-format\"]}}}",
+      "{\"messages\":{\"A\":{\"flags\":[\"a\"],\"flags\":\"b\"}}}",
+      "{\"messages\":{\"A\":{\"nested\":{\"plural\":\"no\"},\"plural\":"
+      "\"yes\"}}}",
+      "{\"messages\":{\"Z\":{\"comments\":\"z\"},\"A\":{\"comments\":\"a\"}}}",
+      "{\"messages\":{\"A\":{\"comments\":\"\xff\"}}}",
+      "{\"messages\":{\"A\":{}}",
+  };
+  for (const char *value : values) {
+    SCOPED_TRACE(value);
+    EXPECT_EQ(Shown(tool::DecodePoRecord(value)),
+              Shown(DocumentReading(value)));
+  }
+}
+
 } // namespace phrasor::clitest

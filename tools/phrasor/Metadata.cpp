@@ -8,6 +8,28 @@
 #include <nlohmann/json.hpp>
 
 namespace phrasor::tool {
+namespace {
+
+using OrderedJson = nlohmann::ordered_json;
+
+/// An ordered JSON object of \p size keys that AppendKey fills.
+OrderedJson OrderedObject(std::size_t size) {
+  OrderedJson object = OrderedJson::object();
+  object.get_ref<OrderedJson::object_t &>().reserve(size);
+  return object;
+}
+
+/// Adds \p key, which \p object does not hold yet, at its end. The ordered
+/// object's own insertion first walks every key before it, which made a
+/// record of N messages, kinds or limits cost N² steps; the callers' keys
+/// come from a std::map, so none repeats.
+void AppendKey(OrderedJson &object, const std::string &key, OrderedJson value) {
+  using Items = OrderedJson::object_t::Container;
+  static_cast<Items &>(object.get_ref<OrderedJson::object_t &>())
+      .emplace_back(key, std::move(value));
+}
+
+} // namespace
 
 Metadata SplitMetadata(std::vector<authoring::Entry> &entries) {
   Metadata meta;
@@ -58,73 +80,197 @@ Metadata SplitMetadata(std::vector<authoring::Entry> &entries) {
 }
 
 std::u16string EncodeKinds(const std::map<std::string, ValueKind> &kinds) {
-  nlohmann::ordered_json object = nlohmann::ordered_json::object();
+  OrderedJson object = OrderedObject(kinds.size());
   for (const auto &[id, kind] : kinds)
-    object[id] = KindName(kind);
+    AppendKey(object, id, KindName(kind));
   return Utf8ToUtf16(object.dump()).value_or(u"{}");
 }
 
 std::string EncodePoRecord(const PoRecord &record) {
-  nlohmann::ordered_json object = nlohmann::ordered_json::object();
+  OrderedJson object = OrderedJson::object();
   object["header"] = record.header;
   if (record.pluralForms)
     object["plural-forms"] = *record.pluralForms;
-  nlohmann::ordered_json messages = nlohmann::ordered_json::object();
+  OrderedJson messages = OrderedObject(record.messages.size());
   for (const auto &[id, m] : record.messages) {
-    nlohmann::ordered_json one = nlohmann::ordered_json::object();
+    OrderedJson one = OrderedJson::object();
     if (m.plural)
       one["plural"] = *m.plural;
     if (!m.flags.empty())
       one["flags"] = m.flags;
     if (!m.comments.empty())
       one["comments"] = m.comments;
-    messages[id] = std::move(one);
+    AppendKey(messages, id, std::move(one));
   }
   object["messages"] = std::move(messages);
   return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-std::optional<PoRecord> DecodePoRecord(const std::string &json) {
-  const nlohmann::json object =
-      nlohmann::json::parse(json, nullptr, /*allow_exceptions=*/false);
-  if (!object.is_object())
-    return std::nullopt;
-  PoRecord r;
-  auto text = [](const nlohmann::json &o, const char *key, std::string &into) {
-    auto at = o.find(key);
-    if (at != o.end() && at->is_string())
-      into = at->get<std::string>();
-    return at != o.end() && at->is_string();
-  };
-  text(object, "header", r.header);
-  std::string forms;
-  if (text(object, "plural-forms", forms))
-    r.pluralForms = forms;
-  auto messages = object.find("messages");
-  if (messages == object.end() || !messages->is_object())
-    return r;
-  for (const auto &[id, one] : messages->items()) {
-    if (!one.is_object())
-      continue;
-    PoMessageRecord m;
-    std::string plural;
-    if (text(one, "plural", plural))
-      m.plural = plural;
-    text(one, "comments", m.comments);
-    auto flags = one.find("flags");
-    if (flags != one.end() && flags->is_array())
-      for (const nlohmann::json &f : *flags)
-        if (f.is_string())
-          m.flags.push_back(f.get<std::string>());
-    r.messages.emplace(id, std::move(m));
+namespace {
+
+/// Reads a @po value straight into its record, without the JSON document
+/// in between: for a million messages the document cost more time and
+/// memory than the record it was read into. A value gives what a
+/// document would: a key written twice counts with its last value, a
+/// field of another type than its own is left out, and anything else is
+/// skipped whole.
+class PoRecordReader : public nlohmann::json_sax<nlohmann::json> {
+public:
+  PoRecord record;
+  bool sawObject = false;
+
+  bool null() override { return Value(nullptr); }
+  bool boolean(bool) override { return Value(nullptr); }
+  bool number_integer(number_integer_t) override { return Value(nullptr); }
+  bool number_unsigned(number_unsigned_t) override { return Value(nullptr); }
+  bool number_float(number_float_t, const string_t &) override {
+    return Value(nullptr);
   }
-  return r;
+  bool binary(binary_t &) override { return Value(nullptr); }
+  bool string(string_t &s) override { return Value(&s); }
+  bool start_object(std::size_t) override;
+  bool key(string_t &k) override;
+  bool end_object() override;
+  bool start_array(std::size_t) override;
+  bool end_array() override;
+  bool parse_error(std::size_t, const std::string &,
+                   const nlohmann::detail::exception &) override {
+    return false;
+  }
+
+private:
+  enum class In { Nothing, Root, Messages, Message, Flags };
+
+  bool Value(string_t *s);
+
+  In at = In::Nothing;
+  std::size_t skipped = 0; ///< depth inside a value that nothing takes
+  std::string rootKey, field, messageId;
+  PoMessageRecord message;
+};
+
+bool PoRecordReader::Value(string_t *s) {
+  if (skipped)
+    return true;
+  switch (at) {
+  case In::Nothing:
+    return false; // not an object
+  case In::Root:
+    if (s && rootKey == "header")
+      record.header = std::move(*s);
+    else if (s && rootKey == "plural-forms")
+      record.pluralForms = std::move(*s);
+    break;
+  case In::Messages:
+    break; // a message that is no object is left out
+  case In::Message:
+    if (s && field == "plural")
+      message.plural = std::move(*s);
+    else if (s && field == "comments")
+      message.comments = std::move(*s);
+    break;
+  case In::Flags:
+    if (s)
+      message.flags.push_back(std::move(*s));
+    break;
+  }
+  return true;
+}
+
+bool PoRecordReader::start_object(std::size_t) {
+  if (skipped || (at == In::Root && rootKey != "messages") ||
+      at == In::Message || at == In::Flags) {
+    ++skipped;
+    return true;
+  }
+  if (at == In::Nothing) {
+    at = In::Root;
+    sawObject = true;
+  } else if (at == In::Root) {
+    at = In::Messages;
+  } else {
+    at = In::Message;
+    message = PoMessageRecord();
+  }
+  return true;
+}
+
+bool PoRecordReader::key(string_t &k) {
+  if (skipped)
+    return true;
+  // Each key starts its value afresh, as a document keeps the last.
+  if (at == In::Root) {
+    rootKey = k;
+    if (k == "header")
+      record.header.clear();
+    else if (k == "plural-forms")
+      record.pluralForms.reset();
+    else if (k == "messages")
+      record.messages.clear();
+  } else if (at == In::Messages) {
+    record.messages.erase(k);
+    messageId = std::move(k);
+  } else if (at == In::Message) {
+    field = k;
+    if (k == "plural")
+      message.plural.reset();
+    else if (k == "comments")
+      message.comments.clear();
+    else if (k == "flags")
+      message.flags.clear();
+  }
+  return true;
+}
+
+bool PoRecordReader::end_object() {
+  if (skipped) {
+    --skipped;
+    return true;
+  }
+  if (at == In::Message) {
+    // The tool writes the messages in order, so each goes at the end.
+    record.messages.insert_or_assign(record.messages.end(), messageId,
+                                     std::move(message));
+    at = In::Messages;
+  } else if (at == In::Messages) {
+    at = In::Root;
+  } else {
+    at = In::Nothing;
+  }
+  return true;
+}
+
+bool PoRecordReader::start_array(std::size_t) {
+  if (!skipped && at == In::Nothing)
+    return false; // not an object
+  if (!skipped && at == In::Message && field == "flags")
+    at = In::Flags;
+  else
+    ++skipped;
+  return true;
+}
+
+bool PoRecordReader::end_array() {
+  if (skipped)
+    --skipped;
+  else
+    at = In::Message;
+  return true;
+}
+
+} // namespace
+
+std::optional<PoRecord> DecodePoRecord(const std::string &json) {
+  PoRecordReader reader;
+  if (!nlohmann::json::sax_parse(json, &reader) || !reader.sawObject)
+    return std::nullopt;
+  return std::move(reader.record);
 }
 
 std::u16string EncodeLimits(const std::map<std::string, unsigned> &limits) {
-  nlohmann::ordered_json object = nlohmann::ordered_json::object();
+  OrderedJson object = OrderedObject(limits.size());
   for (const auto &[id, n] : limits)
-    object[id] = n;
+    AppendKey(object, id, n);
   return Utf8ToUtf16(object.dump()).value_or(u"{}");
 }
 

@@ -4,6 +4,7 @@
 
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/TextChecks.h"
+#include "tools/phrasor/files/SafeBuild.h"
 
 #include <unicode/brkiter.h>
 #include <unicode/regex.h>
@@ -15,14 +16,21 @@ namespace phrasor::tool {
 
 struct ProtectRules::Compiled {
   std::unique_ptr<icu::RegexPattern> pattern;
+  std::string text, origin;  ///< as written; what it is in a warning
+  std::int64_t searched = 0; ///< UTF-16 units searched in the run
+  std::int64_t spent = 0;    ///< ICU matching steps taken in the run
+  std::int64_t allowed = 0;  ///< steps the run allows it so far
+  bool cutOff = false;
 };
 
 ProtectRules::ProtectRules() = default;
+ProtectRules::ProtectRules(ProtectBudget b) : budget(b) {}
 ProtectRules::~ProtectRules() = default;
 ProtectRules::ProtectRules(const ProtectRules &) = default;
 ProtectRules &ProtectRules::operator=(const ProtectRules &) = default;
 
-bool ProtectRules::Add(const std::string &pattern, std::string &problem) {
+bool ProtectRules::Add(const std::string &pattern, std::string &problem,
+                       const std::string &origin) {
   UErrorCode status = U_ZERO_ERROR;
   UParseError where{};
   auto compiled = std::make_shared<Compiled>();
@@ -34,8 +42,63 @@ bool ProtectRules::Add(const std::string &pattern, std::string &problem) {
               std::to_string(where.offset) + ")";
     return false;
   }
+  compiled->text = pattern;
+  compiled->origin = origin;
+  compiled->allowed = budget.baseSteps;
   patterns.push_back(std::move(compiled));
   return true;
+}
+
+void ProtectRules::ReportTo(Diagnostics &d, const std::string &w) {
+  diag = &d;
+  reportedAt = w;
+}
+
+std::vector<std::string> ProtectRules::CutOff() const {
+  std::vector<std::string> out;
+  for (const auto &c : patterns)
+    if (c->cutOff)
+      out.push_back(c->text);
+  return out;
+}
+
+namespace {
+
+/// The start of \p text as a warning shows it, on one line.
+std::string Excerpt(std::u16string_view text) {
+  constexpr std::size_t kShown = 40;
+  if (text.size() <= kShown)
+    return ShownId(Utf16ToUtf8Lossy(text));
+  std::size_t cut = kShown;
+  if (text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF)
+    --cut; // not between the halves of a pair
+  return ShownId(Utf16ToUtf8Lossy(text.substr(0, cut))) + "...";
+}
+
+} // namespace
+
+void ProtectRules::GaveUp(Compiled &c, std::u16string_view text,
+                          int status) const {
+  // Only a pattern over its allowance is cut off for good; another failure
+  // (its backtracking outgrew ICU's stack) costs the one text.
+  const bool overBudget = status == U_REGEX_STOPPED_BY_CALLER;
+  c.cutOff = c.cutOff || overBudget;
+  if (!diag)
+    return;
+  const std::string head = c.origin + " '" + c.text +
+                           "' was cut off in the text '" + Excerpt(text) + "'";
+  if (overBudget)
+    diag->Warning(reportedAt,
+                  head + ": it took more than the " +
+                      std::to_string(c.allowed) +
+                      " matching steps a run allows it, as a pattern that "
+                      "backtracks without end does (such as (a+)+); that "
+                      "text and those after it are read without it");
+  else
+    diag->Warning(reportedAt,
+                  head + " (" +
+                      AsciiLower(u_errorName(static_cast<UErrorCode>(status))) +
+                      "); that text is read without it");
 }
 
 std::vector<std::string> ProtectPatterns(std::u16string_view value) {
@@ -63,11 +126,12 @@ ProtectRules ProjectRules(const std::optional<std::u16string> &setting,
   std::string problem;
   if (setting)
     for (const std::string &p : ProtectPatterns(*setting))
-      if (!rules.Add(p, problem))
+      if (!rules.Add(p, problem, "@protect pattern"))
         diag.Warning(where, "@protect: " + problem + "; left out");
   for (const std::string &p : extra)
-    if (!rules.Add(p, problem))
+    if (!rules.Add(p, problem, "--protect pattern"))
       throw FatalError("--protect: " + problem);
+  rules.ReportTo(diag, where);
   return rules;
 }
 
@@ -136,14 +200,28 @@ std::vector<ProtectedSpan> FindMarkup(std::u16string_view value,
     const icu::UnicodeString run(false, value.data() + begin,
                                  static_cast<int32_t>(end - begin));
     for (const auto &compiled : rules.patterns) {
+      ProtectRules::Compiled &c = *compiled;
+      if (c.cutOff)
+        continue;
+      // The allowance grows with the text searched, so a long run of
+      // ordinary texts never starves a pattern that is merely busy.
+      c.searched += static_cast<std::int64_t>(end - begin);
+      c.allowed =
+          rules.budget.baseSteps +
+          c.searched / std::max<std::int64_t>(rules.budget.unitsPerStep, 1);
       UErrorCode status = U_ZERO_ERROR;
-      std::unique_ptr<icu::RegexMatcher> m(
-          compiled->pattern->matcher(run, status));
-      // A pattern can come from a translation file; one that backtracks
-      // without end must not hang the build, so a text it cannot finish
-      // within the limit (about a second) gets no more spans from it.
+      std::unique_ptr<icu::RegexMatcher> m(c.pattern->matcher(run, status));
+      // ICU calls back once per step of matching; a pattern past its
+      // allowance stops the search.
       if (U_SUCCESS(status))
-        m->setTimeLimit(1000, status);
+        m->setMatchCallback(
+            [](const void *context, int32_t) -> UBool {
+              auto *spending = static_cast<ProtectRules::Compiled *>(
+                  const_cast<void *>(context));
+              return ++spending->spent <= spending->allowed;
+            },
+            &c, status);
+      const std::size_t kept = found.size();
       while (U_SUCCESS(status) && m->find(status) && U_SUCCESS(status)) {
         const int32_t b = m->start(status), e = m->end(status);
         if (U_SUCCESS(status) && e > b)
@@ -151,6 +229,10 @@ std::vector<ProtectedSpan> FindMarkup(std::u16string_view value,
                            begin + static_cast<std::size_t>(e),
                            SpanKind::Custom,
                            {}});
+      }
+      if (U_FAILURE(status)) {
+        found.resize(kept);
+        rules.GaveUp(c, value.substr(begin, end - begin), status);
       }
     }
   }

@@ -21,6 +21,13 @@
 //     --protect.
 // Where spans overlap, the one that begins first wins, then the longer.
 //
+// A project's pattern can come from a translation file, and one that
+// backtracks without end ((a+)+$ against "aaaa…b") costs seconds per text.
+// So each pattern has one allowance for the whole run (ProtectBudget),
+// which grows with the text it searches; a pattern that spends it is cut
+// off: the text where that happened and every later one are read without
+// it, and the run says so once.
+//
 // Length is counted in user-perceived characters (grapheme clusters: "é"
 // written as e and a combining accent is one, so is a flag emoji) of the
 // text outside protected spans.
@@ -57,21 +64,47 @@ struct ProtectedSpan {
   std::u16string name; ///< a tag's name; empty for other spans
 };
 
-/// The project's patterns, compiled once.
+/// How much matching each project pattern may do in one run, in ICU's
+/// matching steps (the unit of RegexMatcher::setTimeLimit, each some
+/// thousands of the engine's operations, typically under a millisecond).
+struct ProtectBudget {
+  std::int64_t baseSteps = 1000;   ///< granted once, before any text
+  std::int64_t unitsPerStep = 100; ///< one more step per this many UTF-16
+                                   ///< units searched
+};
+
+/// The project's patterns, compiled once. Copies share the patterns and
+/// what they have spent of their budget, so the rules of a run count
+/// together; they are for one thread.
 class ProtectRules {
 public:
   ProtectRules();
+  explicit ProtectRules(ProtectBudget budget);
   ~ProtectRules();
   ProtectRules(const ProtectRules &);
   ProtectRules &operator=(const ProtectRules &);
 
   /// Adds \p pattern (an ICU regular expression); false with \p problem
-  /// set when it does not compile.
-  bool Add(const std::string &pattern, std::string &problem);
+  /// set when it does not compile. \p origin names it in the warning of
+  /// a cut-off ("@protect pattern").
+  bool Add(const std::string &pattern, std::string &problem,
+           const std::string &origin = "pattern");
+
+  /// From now on a pattern cut off is a warning to \p diag at \p where;
+  /// \p diag must outlive the rules and their copies.
+  void ReportTo(Diagnostics &diag, const std::string &where);
+
+  /// The patterns cut off so far, as written.
+  std::vector<std::string> CutOff() const;
 
 private:
   struct Compiled;
-  std::vector<std::shared_ptr<const Compiled>> patterns;
+  void GaveUp(Compiled &c, std::u16string_view text, int status) const;
+
+  ProtectBudget budget;
+  std::vector<std::shared_ptr<Compiled>> patterns;
+  Diagnostics *diag = nullptr;
+  std::string reportedAt;
   friend std::vector<ProtectedSpan> FindMarkup(std::u16string_view, std::size_t,
                                                std::size_t,
                                                const ProtectRules &);
@@ -83,7 +116,8 @@ std::vector<std::string> ProtectPatterns(std::u16string_view value);
 /// The rules of a project: the patterns of its @protect \p setting, if
 /// any, and the --protect patterns \p extra. A setting's pattern that does
 /// not compile is left out with a warning at \p where; an --protect that
-/// does not throws FatalError.
+/// does not throws FatalError. A pattern cut off later is a warning to
+/// \p diag at \p where.
 ProtectRules ProjectRules(const std::optional<std::u16string> &setting,
                           const std::vector<std::string> &extra,
                           const std::string &where, Diagnostics &diag);

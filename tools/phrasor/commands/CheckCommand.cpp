@@ -34,11 +34,14 @@ int RunCheck(const CheckOptions &options) {
       SourceChecks::Build);
   if (!checked || (!options.against.empty() && !source))
     return kExitProblems;
-  if (source)
+  if (source) {
+    // The source's patterns, else the translation's own; a problem with
+    // one is reported at the file that holds it.
+    const CheckedSet &patterns = source->meta.protect ? *source : *checked;
     CheckAgainst(*checked, *source, diag,
-                 ProjectRules(source->meta.protect ? source->meta.protect
-                                                   : checked->meta.protect,
-                              options.protect, source->path, diag));
+                 ProjectRules(patterns.meta.protect, options.protect,
+                              patterns.path, diag));
+  }
   if (diag.Failed())
     return kExitProblems;
   if (options.quiet)

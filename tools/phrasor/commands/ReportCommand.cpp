@@ -131,7 +131,9 @@ code{background:#f6f6f6;padding:0 .2em;white-space:pre-wrap}
 
 class Page {
 public:
-  Page(const CheckedSet &s, std::vector<Language> &l) : source(s), langs(l) {}
+  Page(const CheckedSet &s, std::vector<Language> &l,
+       std::vector<std::string> c)
+      : source(s), langs(l), cutOff(std::move(c)) {}
   std::string Write();
 
 private:
@@ -142,6 +144,7 @@ private:
 
   const CheckedSet &source;
   std::vector<Language> &langs;
+  std::vector<std::string> cutOff; ///< project patterns stopped in the run
   std::string out;
 };
 
@@ -289,6 +292,12 @@ std::string Page::Write() {
         std::to_string(langs.empty() ? 0 : langs[0].coverage.sourceTexts) +
         " texts; " + std::to_string(langs.size()) + " languages, " +
         Percent(translated, texts) + "% translated overall.</p>\n";
+  // What the page says of markup and lengths is short of what these
+  // patterns would have protected.
+  for (const std::string &pattern : cutOff)
+    out += "<p class=\"warning\">The pattern <code>" + Html(pattern) +
+           "</code> was cut off: it took more matching steps than a run "
+           "allows, and the texts after that were read without it.</p>\n";
   CoverageTable();
   Problems();
   Limits();
@@ -363,7 +372,8 @@ int RunReport(const ReportOptions &options) {
     CheckAgainst(*l.set, *source, kept, rules);
     FindOverLimit(l, *source, rules);
   }
-  WriteFileAtomically(options.output, Page(*source, langs).Write());
+  WriteFileAtomically(options.output,
+                      Page(*source, langs, rules.CutOff()).Write());
   std::size_t problems = 0;
   for (const Language &l : langs)
     problems += l.problems.size();
