@@ -39,11 +39,10 @@ MessageReading ReadAsMessage(std::u16string_view value);
 /// One argument a printf format takes: a conversion's value, or the int
 /// of a '*' width or precision.
 struct PrintfArg {
-  uint8_t kind = 0;       ///< the engine's ArgKind
-  std::string text;       ///< the conversion as written, e.g. "%-5.2f"
-  bool star = false;      ///< the int of a '*' before the conversion's value
-  uint32_t end = 0;       ///< the character after the conversion
-  bool spaceFlag = false; ///< written with the ' ' flag, as in "% d"
+  uint8_t kind = 0;  ///< the engine's ArgKind
+  std::string text;  ///< the conversion as written, e.g. "%-5.2f"
+  bool star = false; ///< the int of a '*' before the conversion's value
+  uint32_t end = 0;  ///< the character after the conversion
 
   bool operator==(const PrintfArg &o) const {
     return kind == o.kind && star == o.star;
@@ -71,8 +70,6 @@ struct ValueReport {
   std::vector<std::string> errors;
   std::vector<std::string> warnings;
 };
-
-ValueReport CheckValue(std::u16string_view value);
 
 /// Adds to \p report what the formatter would refuse in the inserts of its
 /// (valid) message reading, and the warning for text after %0.
