@@ -11,6 +11,8 @@
 #ifndef PHRASOR_TOOL_TEXTCHECKS_H
 #define PHRASOR_TOOL_TEXTCHECKS_H
 
+#include "tools/phrasor/ValueKind.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -58,9 +60,6 @@ struct PrintfReading {
 /// Reads \p value with the runtime's printf format checker: the walk the
 /// engine renders through, run without arguments.
 PrintfReading CheckPrintfFormat(std::u16string_view value);
-
-/// How a value is read: as plain text, a message or a printf format.
-enum class ValueKind : uint8_t { Text, Message, Printf };
 
 /// Both readings of one value and what the tool concludes from them.
 struct ValueReport {
