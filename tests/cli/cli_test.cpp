@@ -8,7 +8,7 @@
 
 #include "tools/authoring/DatabaseWriter.h"
 
-#include "CliTest.h"
+#include "tests/cli/CliTest.h"
 
 using phrasor::authoring::RawDatabase;
 using phrasor::authoring::RefPair;
