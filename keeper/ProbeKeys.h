@@ -33,6 +33,7 @@
 
 #include "keeper/IdCompare.h"
 
+#include <stddef.h>
 #include <stdint.h>
 #include <string.h>
 
@@ -97,10 +98,25 @@ inline ProbeKey LoadKeyWord(const unsigned char *p) {
 }
 
 /// The key of the stored ID \p id for a window at \p start, which must not
-/// lie past its terminator.
-inline ProbeKey MakeProbeKey(const char *id, uint32_t start) {
+/// lie past its terminator; \p storedEnd ends the block that holds it.
+inline ProbeKey MakeProbeKey(const char *id, uint32_t start,
+                             const char *storedEnd) {
   const unsigned char *p = reinterpret_cast<const unsigned char *>(id) + start;
   ProbeKey window = 0;
+  if (storedEnd - reinterpret_cast<const char *>(p) >=
+      static_cast<ptrdiff_t>(sizeof(ProbeKey))) {
+    // A whole word, then everything from the first zero byte on cleared:
+    // the high bit of each byte of `zero` is set exactly where that byte is
+    // zero, smeared onto every later (lower) byte, then onto whole bytes.
+    constexpr ProbeKey kLow7 = static_cast<ProbeKey>(0x7F7F7F7F7F7F7F7Full);
+    window = LoadKeyWord(p);
+    ProbeKey zero = ~(((window & kLow7) + kLow7) | window | kLow7);
+    for (unsigned shift = 8; shift < 8 * sizeof(ProbeKey); shift *= 2)
+      zero |= zero >> shift;
+    window &= ~((zero >> 7) * 0xFF);
+    window = static_cast<ProbeKey>(FoldAsciiWord(window));
+    return (window & ~static_cast<ProbeKey>(0xFF)) | start;
+  }
   bool ended = false;
   for (uint32_t i = 0; i < kKeyBytes; ++i) {
     unsigned char c = ended ? 0 : p[i];

@@ -143,31 +143,44 @@ namespace {
 // has been built.
 class ProbeKeyBuilder {
 public:
-  ProbeKeyBuilder(const char *const *idTable, uintptr_t *keySlots,
-                  uint32_t idCount)
-      : ids(idTable), slots(keySlots), count(idCount) {}
+  ProbeKeyBuilder(const char *const *idTable, const char *blockEnd,
+                  uintptr_t *keySlots, uint32_t idCount)
+      : ids(idTable), end(blockEnd), slots(keySlots), count(idCount) {}
 
-  uint32_t Build(uint32_t lo, uint32_t hi) {
-    if (hi - lo == 1) {
-      if (lo == 0)
-        slots[0] = MakeProbeKey(ids[0], 0);
-      return hi < count ? static_cast<uint32_t>(slots[hi]) : kUnbounded;
-    }
+  void Run() {
+    if (count == 1)
+      Single(0);
+    else
+      Range(0, count);
+  }
+
+private:
+  // The range [lo, lo + 1).
+  uint32_t Single(uint32_t lo) {
+    if (lo == 0)
+      slots[0] = MakeProbeKey(ids[0], 0, end);
+    return lo + 1 < count ? static_cast<uint32_t>(slots[lo + 1]) : kUnbounded;
+  }
+
+  // A range of two positions or more; ranges of one are settled here rather
+  // than in a call of their own, as half of all ranges are.
+  uint32_t Range(uint32_t lo, uint32_t hi) {
     const uint32_t mid = lo + (hi - lo) / 2;
-    const uint32_t left = Build(lo, mid), right = Build(mid, hi);
+    const uint32_t left = mid - lo == 1 ? Single(lo) : Range(lo, mid);
+    const uint32_t right = hi - mid == 1 ? Single(mid) : Range(mid, hi);
     const uint32_t shared = left < right ? left : right;
     // A bound the search has not compared (the table's ends) tells nothing
     // about the caller's ID.
     uint32_t start = lo > 0 && hi < count ? shared : 0;
     if (start > kKeyStartMax)
       start = kKeyStartMax;
-    slots[mid] = MakeProbeKey(ids[mid], start);
+    slots[mid] = MakeProbeKey(ids[mid], start, end);
     return shared;
   }
 
-private:
   static constexpr uint32_t kUnbounded = 0xFFFFFFFFu;
   const char *const *ids;
+  const char *end;
   uintptr_t *slots;
   uint32_t count;
 };
@@ -178,10 +191,10 @@ void CStringKeeper::BuildProbeKeys() {
   if (idCount == 0)
     return;
   ProbeKeyBuilder(
-      idTable,
+      idTable, blockEnd,
       reinterpret_cast<uintptr_t *>(valueTable + (stringTotal - idCount)),
       idCount)
-      .Build(0, idCount);
+      .Run();
 }
 
 namespace {
