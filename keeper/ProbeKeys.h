@@ -37,10 +37,6 @@
 #include <stdint.h>
 #include <string.h>
 
-#if defined(_MSC_VER) && !defined(__clang__)
-#include <stdlib.h>
-#endif
-
 namespace phrasor {
 
 using ProbeKey = uintptr_t;
@@ -71,10 +67,6 @@ inline ProbeKey ByteSwap(ProbeKey word) {
   if (sizeof(ProbeKey) == 8)
     return static_cast<ProbeKey>(__builtin_bswap64(word));
   return static_cast<ProbeKey>(__builtin_bswap32(static_cast<uint32_t>(word)));
-#elif defined(_MSC_VER)
-  if (sizeof(ProbeKey) == 8)
-    return static_cast<ProbeKey>(_byteswap_uint64(word));
-  return static_cast<ProbeKey>(_byteswap_ulong(static_cast<uint32_t>(word)));
 #else
   ProbeKey swapped = 0;
   for (unsigned i = 0; i < sizeof word; ++i, word >>= 8)
