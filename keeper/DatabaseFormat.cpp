@@ -102,9 +102,12 @@ DatabaseProblem CheckStrings(const char *block, uint32_t size,
     // share long prefixes, so this uses the search's own comparison; both
     // IDs lie in the block, whose bounds limit its reads.
     uint32_t common;
-    if (previous &&
-        IdCompareFrom(previous, id, block, block + size, 0, common) > 0)
-      return DatabaseProblem::IdsOutOfOrder;
+    if (previous) {
+      if (IdCompareFrom(previous, id, block, block + size, 0, common) > 0)
+        return DatabaseProblem::IdsOutOfOrder;
+      if (tables.idCommon)
+        tables.idCommon[index] = common;
+    }
     previous = id;
     offset += NarrowSlot(length);
   }
@@ -160,8 +163,9 @@ DatabaseCheck ValidateDatabase(const unsigned char *image, size_t size) {
     return Verdict(DatabaseProblem::TableTooLarge, 0, kHeaderSize, header);
   uint32_t index = 0;
   const char *block = reinterpret_cast<const char *>(image + kHeaderSize);
-  problem = CheckStrings(block, header.blockSize, header,
-                         StringTables{nullptr, nullptr, nullptr}, index);
+  problem =
+      CheckStrings(block, header.blockSize, header,
+                   StringTables{nullptr, nullptr, nullptr, nullptr}, index);
   if (problem != DatabaseProblem::None)
     return Verdict(problem, index, kHeaderSize, header);
 

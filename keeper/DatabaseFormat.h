@@ -97,6 +97,9 @@ struct StringTables {
   const char **ids;
   const PhrasorWChar **values;
   const char **voicePaths;
+  /// Entry i (from 1): how many folded bytes ID i shares with ID i - 1,
+  /// which the order check finds anyway.
+  uintptr_t *idCommon;
 };
 
 /// The header's own rules: magic, version, and counts that the block can

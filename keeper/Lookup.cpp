@@ -9,6 +9,7 @@
 
 #include "base/StrUtil.h"
 #include "keeper/IdCompare.h"
+#include "keeper/ProbeKeys.h"
 #include "keeper/StringKeeper.h"
 #include "keeper/Texts.h"
 
@@ -35,8 +36,64 @@ void CStringKeeper::Report(const char *label, const char *message) const {
 namespace {
 
 // Tables smaller than this stay in cache between lookups, where fetching
-// ahead only adds work: 8192 pointers are 64 KiB on a 64-bit build.
+// ahead only adds work: 8192 keys are 64 KiB on a 64-bit build.
 constexpr uint32_t kPrefetchFromCount = 8192;
+
+// The halving search, its steps unchanged, over the probe keys (ProbeKeys.h).
+// The caller's ID is read and folded once, so each step is one table read and
+// an integer comparison; the stored ID is read only when the key agrees
+// with the caller over its whole window before either ends, mostly near
+// the top, where the ranges are wide and their IDs stay in cache.
+//
+// On a large table each step would wait on a cache miss for its key.
+// While one step runs, the keys of both possible next probes and of the
+// four of the step after are fetched, and the current probe's pair, which
+// a hit reads next.
+template <bool Prefetch>
+int32_t KeyedSearch(const CStringKeeper &keeper, const FoldedId &id) {
+  const uintptr_t *keys = keeper.ProbeKeys();
+  const uint32_t count = keeper.idCount;
+  uint32_t lo = 0, hi = count, mid = count / 2;
+  for (;;) {
+    if (Prefetch) {
+      uint32_t left = lo + (mid - lo) / 2, right = mid + (hi - mid) / 2;
+      PHRASOR_PREFETCH(&keys[left]);
+      PHRASOR_PREFETCH(&keys[right]);
+      PHRASOR_PREFETCH(&keys[lo + (left - lo) / 2]);
+      PHRASOR_PREFETCH(&keys[left + (mid - left) / 2]);
+      PHRASOR_PREFETCH(&keys[mid + (right - mid) / 2]);
+      PHRASOR_PREFETCH(&keys[right + (hi - right) / 2]);
+      PHRASOR_PREFETCH(&keeper.refPairs[mid]);
+    }
+    const ProbeKey key = keys[mid];
+    const uint32_t start = static_cast<uint32_t>(key & 0xFF);
+    const ProbeKey mine = LoadKeyWord(id.bytes + start) >> 8;
+    const ProbeKey theirs = key >> 8;
+    int r;
+    if (mine != theirs)
+      r = mine < theirs ? -1 : 1;
+    else if (id.length < start + kKeyBytes)
+      r = 0;
+    else
+      r = CompareFolded(id, keeper.idTable[mid], keeper.blockEnd,
+                        start + kKeyBytes);
+    if (r == 0)
+      return static_cast<int32_t>(mid);
+    if (r < 0) {
+      hi = mid;
+      // With one position left that was compared already, comparing it
+      // again can only give the same answer: the ID is absent.
+      if (hi - lo == 1 && lo > 0)
+        return INVALID_STRING_INDEX;
+    } else {
+      lo = mid;
+    }
+    uint32_t next = lo + (hi - lo) / 2;
+    if (next == mid)
+      return INVALID_STRING_INDEX;
+    mid = next;
+  }
+}
 
 // Every ID strictly between the two compared bounds shares with the
 // searched ID at least the shorter of the prefixes it shares with those
@@ -46,35 +103,19 @@ constexpr uint32_t kPrefetchFromCount = 8192;
 // comparison while this one's branch is still being settled. With the
 // sixteen-byte comparison the fresh start measures faster; the byte loop of
 // builds without SSE2 still gains from the skip.
-//
-// On a large table each step also waits on two cache misses: the probe
-// table's entry and the stored ID it names. While one comparison runs, the
-// stored IDs of both possible next probes and the probe entries of the step
-// after are fetched, and the current probe's pair, which a hit reads next.
 constexpr bool kSkipSharedPrefix = !PHRASOR_HAS_SSE2;
 
-template <bool Prefetch>
-int32_t Search(const CStringKeeper &keeper, const char *id) {
-  const uint32_t *table = keeper.IdOffsets();
-  const char *block = keeper.block;
+// The same steps for a caller's ID too long to fold into the search's
+// buffer, comparing it in place with every probe.
+int32_t PlainSearch(const CStringKeeper &keeper, const char *id) {
+  const char *const *table = keeper.idTable;
   uint32_t lo = 0, hi = keeper.idCount, mid = keeper.idCount / 2;
   uint32_t shareLo = 0, shareHi = 0;
   for (;;) {
-    if (Prefetch) {
-      // Their table entries were fetched a step ago.
-      uint32_t left = lo + (mid - lo) / 2, right = mid + (hi - mid) / 2;
-      PHRASOR_PREFETCH(block + table[left]);
-      PHRASOR_PREFETCH(block + table[right]);
-      PHRASOR_PREFETCH(&table[lo + (left - lo) / 2]);
-      PHRASOR_PREFETCH(&table[left + (mid - left) / 2]);
-      PHRASOR_PREFETCH(&table[mid + (right - mid) / 2]);
-      PHRASOR_PREFETCH(&table[right + (hi - right) / 2]);
-      PHRASOR_PREFETCH(&keeper.refPairs[mid]);
-    }
     uint32_t common;
     uint32_t start =
         kSkipSharedPrefix ? (shareLo < shareHi ? shareLo : shareHi) : 0;
-    int r = IdCompareFrom(id, block + table[mid], block, keeper.blockEnd, start,
+    int r = IdCompareFrom(id, table[mid], keeper.block, keeper.blockEnd, start,
                           common);
     if (r == 0)
       return static_cast<int32_t>(mid);
@@ -95,8 +136,11 @@ int32_t Search(const CStringKeeper &keeper, const char *id) {
 } // namespace
 
 int32_t CStringKeeper::FindID(const char *id) const {
-  return idCount < kPrefetchFromCount ? Search<false>(*this, id)
-                                      : Search<true>(*this, id);
+  FoldedId folded;
+  if (!FoldCallerId(id, folded))
+    return PlainSearch(*this, id);
+  return idCount < kPrefetchFromCount ? KeyedSearch<false>(*this, folded)
+                                      : KeyedSearch<true>(*this, folded);
 }
 
 // --- Lookups by index ---------------------------------------------------

@@ -3,7 +3,7 @@
 // The loader reads the file front to back: six header words, the string
 // block in one read, then one reference pair per ID, applying the rules of
 // DatabaseFormat.h as each part arrives. It then lays out what the lookups
-// read (StringKeeper.h says why): the probe table of ID offsets, and each
+// read (StringKeeper.h says why): the probe keys of the IDs, and each
 // pair as block offsets instead of indices. A file that would make any later
 // lookup read outside the keeper's blocks is refused here, so the lookups
 // themselves can stay free of per-call range tests.
@@ -13,6 +13,7 @@
 #include "keeper/StringKeeper.h"
 
 #include "base/Memory.h"
+#include "keeper/ProbeKeys.h"
 
 using namespace phrasor;
 
@@ -106,7 +107,7 @@ bool CStringKeeper::Load(IReadStream *stream) {
     FreeTables();
     return false;
   }
-  BuildIdOffsets();
+  BuildProbeKeys();
 
   if (!AllocTable(refPairs, ids, sizeof(StringRefPair)) ||
       !ReadRefPairs(stream, header)) {
@@ -118,20 +119,82 @@ bool CStringKeeper::Load(IReadStream *stream) {
 
 bool CStringKeeper::BuildTables(const DatabaseHeader &header) {
   uint32_t failedAt = 0;
+  // The order check's shared prefixes land in the key slots, where the
+  // probe keys are built from them.
+  uintptr_t *common =
+      idCount
+          ? reinterpret_cast<uintptr_t *>(valueTable + (stringTotal - idCount))
+          : nullptr;
   return CheckStrings(block, header.blockSize, header,
-                      StringTables{idTable, valueTable, voicePathTable},
+                      StringTables{idTable, valueTable, voicePathTable, common},
                       failedAt) == DatabaseProblem::None;
 }
 
-// The value table holds room for T pointers and the values use the first
-// T - N, so its last N slots (at least 4 bytes each) hold the N offsets.
-void CStringKeeper::BuildIdOffsets() {
+namespace {
+
+// Writes the probe key of every position the search probes from the range
+// [lo, hi), and returns the fewest folded bytes that neighbours in it share
+// (over positions lo + 1 to hi, hi included while it is an ID): that is how
+// many bytes ID lo and ID hi share, since the table is sorted. A position
+// is probed from exactly one range: the middle of a range of two or more,
+// or position 0 from [0, 1); the search settles a range [lo, lo + 1) whose
+// lo it has compared without comparing again. Each slot holds a shared
+// prefix until its own key replaces it, after every range that reads it
+// has been built.
+class ProbeKeyBuilder {
+public:
+  ProbeKeyBuilder(const char *const *idTable, const char *blockEnd,
+                  uintptr_t *keySlots, uint32_t idCount)
+      : ids(idTable), end(blockEnd), slots(keySlots), count(idCount) {}
+
+  void Run() {
+    if (count == 1)
+      Single(0);
+    else
+      Range(0, count);
+  }
+
+private:
+  // The range [lo, lo + 1).
+  uint32_t Single(uint32_t lo) {
+    if (lo == 0)
+      slots[0] = MakeProbeKey(ids[0], 0, end);
+    return lo + 1 < count ? static_cast<uint32_t>(slots[lo + 1]) : kUnbounded;
+  }
+
+  // A range of two positions or more; ranges of one are settled here rather
+  // than in a call of their own, as half of all ranges are.
+  uint32_t Range(uint32_t lo, uint32_t hi) {
+    const uint32_t mid = lo + (hi - lo) / 2;
+    const uint32_t left = mid - lo == 1 ? Single(lo) : Range(lo, mid);
+    const uint32_t right = hi - mid == 1 ? Single(mid) : Range(mid, hi);
+    const uint32_t shared = left < right ? left : right;
+    // A bound the search has not compared (the table's ends) tells nothing
+    // about the caller's ID.
+    uint32_t start = lo > 0 && hi < count ? shared : 0;
+    if (start > kKeyStartMax)
+      start = kKeyStartMax;
+    slots[mid] = MakeProbeKey(ids[mid], start, end);
+    return shared;
+  }
+
+  static constexpr uint32_t kUnbounded = 0xFFFFFFFFu;
+  const char *const *ids;
+  const char *end;
+  uintptr_t *slots;
+  uint32_t count;
+};
+
+} // namespace
+
+void CStringKeeper::BuildProbeKeys() {
   if (idCount == 0)
     return;
-  uint32_t *offsets =
-      reinterpret_cast<uint32_t *>(valueTable + (stringTotal - idCount));
-  for (uint32_t i = 0; i < idCount; ++i)
-    offsets[i] = static_cast<uint32_t>(idTable[i] - block);
+  ProbeKeyBuilder(
+      idTable, blockEnd,
+      reinterpret_cast<uintptr_t *>(valueTable + (stringTotal - idCount)),
+      idCount)
+      .Run();
 }
 
 namespace {

@@ -5,14 +5,13 @@
 // block its value and voice path start. After Load it is only ever read, so
 // lookups on one keeper may run on many threads.
 //
-// The ID search probes a table of 32-bit block offsets rather than the
-// pointer table: at a million IDs it is half the size (4 MiB against 8 on a
-// 64-bit build), so more of the search's upper steps stay in cache and each
-// cache line serves more of its last ones. It lives in the value table's
-// last N slots, which the file's counts reserve and no value uses, so the
-// keeper still makes exactly its five requests of the host. A hit then
-// reads the pair at the found position and returns the block address it
-// names: one memory access after the last probe, not two.
+// The ID search compares probe keys (ProbeKeys.h), one word per ID, and
+// reads a stored ID only when its key cannot decide: most steps then touch
+// one table instead of a table and the string block. The keys live in the
+// value table's last N slots, which the file's counts reserve and no value
+// uses, so the keeper still makes exactly its five requests of the host. A
+// hit then reads the pair at the found position and returns the block
+// address it names: one memory access after the last probe, not two.
 //
 //===----------------------------------------------------------------------===//
 
@@ -77,12 +76,12 @@ struct CStringKeeper {
   /// sixteen bytes at a time and must know where the block ends.
   const char *blockEnd;
 
-  /// Block offset of ID i, the table the search probes. It lies in the
-  /// last idCount slots of valueTable, which the values never use, so the
-  /// record needs no field of its own for it. Valid when idCount > 0.
-  const uint32_t *IdOffsets() const {
-    return reinterpret_cast<const uint32_t *>(valueTable +
-                                              (stringTotal - idCount));
+  /// Probe key of ID i (ProbeKeys.h), the table the search reads. It lies
+  /// in the last idCount slots of valueTable, which the values never use,
+  /// so the record needs no field of its own for it. Valid when idCount > 0.
+  const uintptr_t *ProbeKeys() const {
+    return reinterpret_cast<const uintptr_t *>(valueTable +
+                                               (stringTotal - idCount));
   }
 
   /// How a lookup by ID ended before it read an entry.
@@ -105,7 +104,7 @@ private:
   }
   bool BuildTables(const phrasor::DatabaseHeader &header);
   bool ReadRefPairs(IReadStream *stream, const phrasor::DatabaseHeader &header);
-  void BuildIdOffsets();
+  void BuildProbeKeys();
 };
 
 #endif // PHRASOR_KEEPER_STRINGKEEPER_H

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <random>
 #include <thread>
 
@@ -49,6 +50,59 @@ std::vector<uint8_t> RandomDatabase(std::mt19937 &rng,
   return authoring::Serialize(db);
 }
 
+// The halving search as documented, step by step, with the plain
+// comparison: among IDs equal under folding it finds the same one the
+// keeper must find.
+int32_t ReferenceFind(const std::vector<std::string> &ids, const char *id) {
+  uint32_t lo = 0, hi = static_cast<uint32_t>(ids.size()), mid = hi / 2;
+  for (;;) {
+    int r = StrICmp(id, ids[mid].c_str());
+    if (r == 0)
+      return static_cast<int32_t>(mid);
+    if (r < 0)
+      hi = mid;
+    else
+      lo = mid;
+    uint32_t next = lo + (hi - lo) / 2;
+    if (next == mid)
+      return -1;
+    mid = next;
+  }
+}
+
+// IDs as catalogs name them, and worse: long shared prefixes (one longer
+// than the search folds), short IDs, bytes around the letters and above
+// 0x7F, and case twins.
+std::string CatalogLikeId(std::mt19937 &rng) {
+  static const char *const prefixes[] = {
+      "",
+      "a",
+      "DLG_NPC_0412_",
+      "dlg_npc_0413_",
+      "UI_MENU_",
+      "ui_menu_tItle",
+      "QUEST_0001_REWARD_",
+      "A_VERY_LONG_PREFIX_THAT_RUNS_PAST_THE_FOLDED_COPY_OF_THE_ID_"};
+  static const char alphabet[] = "aAzZ_@[`{0\x7F\x80\xC3\xA9\xFF";
+  std::uniform_int_distribution<size_t> prefix(0, std::size(prefixes) - 1);
+  std::uniform_int_distribution<int> length(0, 12),
+      pick(0, sizeof alphabet - 2);
+  std::string id = prefixes[prefix(rng)];
+  for (int n = length(rng); n > 0; --n)
+    id += alphabet[pick(rng)];
+  return id;
+}
+
+std::string SwapCase(std::string id) {
+  for (char &c : id) {
+    if (c >= 'a' && c <= 'z')
+      c = static_cast<char>(c - 'a' + 'A');
+    else if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  }
+  return id;
+}
+
 void Gather(const char *id, void *data) {
   static_cast<std::vector<std::string> *>(data)->push_back(id);
 }
@@ -81,6 +135,58 @@ TEST(LookupProperty, SearchAndEnumerationAgreeWithALinearScan) {
           mgr->EnumerateIDsByPrefix(keeper, query.c_str(), Gather, &actual);
       ASSERT_EQ(actual, expected) << "table " << table << " prefix " << query;
       ASSERT_EQ(any, !expected.empty());
+    }
+  }
+}
+
+// Tables from one entry to past the size where the search fetches ahead;
+// queries are stored IDs in another case, and near misses that agree with
+// a stored ID over every byte a probe key holds: the same ID cut short or
+// run on, or with one byte changed.
+TEST(LookupProperty, SearchFindsTheSameEntryAsTheDocumentedSteps) {
+  std::mt19937 rng(20261209);
+  for (size_t count : {1u, 2u, 3u, 5u, 17u, 200u, 3000u, 9000u}) {
+    for (int table = 0; table < (count < 1000 ? 40 : 3); ++table) {
+      std::vector<std::string> ids;
+      for (size_t i = 0; i < count; ++i)
+        ids.push_back(CatalogLikeId(rng));
+      std::stable_sort(ids.begin(), ids.end(),
+                       [](const auto &a, const auto &b) {
+                         return StrICmp(a.c_str(), b.c_str()) < 0;
+                       });
+      authoring::RawDatabase db;
+      db.ids = ids;
+      db.values = {u"v"};
+      db.pairs.assign(ids.size(), authoring::RefPair{0, NO_ENTRY});
+      Keeper keeper(authoring::Serialize(db));
+      ASSERT_NE(keeper.get(), nullptr);
+      std::uniform_int_distribution<size_t> any(0, ids.size() - 1);
+      for (int probe = 0; probe < 300; ++probe) {
+        std::string query = ids[any(rng)];
+        switch (probe % 6) {
+        case 0:
+          query = SwapCase(query);
+          break;
+        case 1:
+          query.resize(query.size() / 2 + query.size() % 2);
+          break;
+        case 2:
+          query += probe % 4 ? "\x01" : "a";
+          break;
+        case 3:
+          if (!query.empty())
+            query[rng() % query.size()] ^= 0x21;
+          break;
+        case 4:
+          query = CatalogLikeId(rng);
+          break;
+        default:
+          break;
+        }
+        ASSERT_EQ(keeper.get()->FindID(query.c_str()),
+                  ReferenceFind(ids, query.c_str()))
+            << count << " IDs, query '" << query << "'";
+      }
     }
   }
 }

@@ -40,7 +40,8 @@ std::vector<std::string> IdsOf(std::string_view bytes,
   std::vector<const char *> table(h.idCount, nullptr);
   uint32_t stoppedAt = 0;
   CheckStrings(bytes.data() + kHeaderSize, h.blockSize, h,
-               StringTables{table.data(), nullptr, nullptr}, stoppedAt);
+               StringTables{table.data(), nullptr, nullptr, nullptr},
+               stoppedAt);
   std::vector<std::string> ids;
   for (const char *id : table)
     ids.emplace_back(id ? id : "");
