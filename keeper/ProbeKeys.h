@@ -1,5 +1,4 @@
-//===- ProbeKeys.h - What the ID search reads instead of the IDs -*- C++
-//-*-===//
+//===- ProbeKeys.h - What the ID search reads instead of IDs -*- C++ -*-===//
 //
 // Most steps of the halving search are settled by a few bytes of the stored
 // ID, yet reading them costs a cache miss in the string block. The loader
