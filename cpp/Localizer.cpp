@@ -93,12 +93,8 @@ const Localizer::State &Localizer::live() const noexcept {
   return *shared->current.load(std::memory_order_acquire);
 }
 
-const std::vector<Catalog> &Localizer::catalogs() const {
-  return live().chain;
-}
-const std::vector<Error> &Localizer::problems() const {
-  return live().skipped;
-}
+const std::vector<Catalog> &Localizer::catalogs() const { return live().chain; }
+const std::vector<Error> &Localizer::problems() const { return live().skipped; }
 
 void Localizer::add(Catalog catalog) {
   if (!shared)
@@ -227,8 +223,8 @@ Expected<Localizer> Localizer::loadChain(const std::filesystem::path &dir,
 
 Expected<std::unique_ptr<Localizer::State>>
 Localizer::openChain(const std::filesystem::path &dir,
-                     std::vector<std::string> tags,
-                     std::vector<Error> badNames, std::string_view last) {
+                     std::vector<std::string> tags, std::vector<Error> badNames,
+                     std::string_view last) {
   const std::string fallback = normalTag(last);
   if (!last.empty() && fallback.empty())
     return badLocale(last);
@@ -489,9 +485,9 @@ Localizer::reloadFiles(const std::filesystem::path *only) {
   bool found = false, reopened = false;
   for (std::size_t i = 0; i < now.chain.size(); ++i) {
     const State::Source &source = now.sources[i];
-    const bool wanted = !source.path.empty() &&
-                        (only ? sameFile(source.path, *only)
-                              : changedOnDisk(source));
+    const bool wanted =
+        !source.path.empty() &&
+        (only ? sameFile(source.path, *only) : changedOnDisk(source));
     found = found || wanted;
     if (wanted) {
       State::Source fresh = describe(source.path);
@@ -508,8 +504,8 @@ Localizer::reloadFiles(const std::filesystem::path *only) {
     next->sources.push_back(source);
   }
   if (only && !found)
-    return Error(Errc::FileNotFound, "'" + displayPath(*only) +
-                                         "': not a file of this chain");
+    return Error(Errc::FileNotFound,
+                 "'" + displayPath(*only) + "': not a file of this chain");
   // Nothing reopened and nothing newly failing: the chain in service is
   // still the right one, and nobody needs telling.
   if (!reopened && next->skipped.size() == next->opened &&

@@ -211,8 +211,8 @@ public:
 
   /// What a switch or reload did, as the change callback is told it.
   struct Change {
-    std::uint64_t revision; ///< now in service
-    std::uint64_t previous; ///< before; equal when only failures are told
+    std::uint64_t revision;    ///< now in service
+    std::uint64_t previous;    ///< before; equal when only failures are told
     std::vector<Error> failed; ///< files that kept their old catalog
   };
   /// Told of each switch or reload that put a new chain in service or

@@ -1,4 +1,5 @@
-//===- live_stress.cpp - Readers format while a writer switches and reloads ===//
+//===- live_stress.cpp - Readers format while a writer switches and reloads
+//===//
 //
 // Eight threads look up and format without pause while a ninth switches the
 // language and rewrites and reloads a catalog. Every answer must be whole:
@@ -29,8 +30,8 @@ std::vector<std::uint8_t> Language(const std::string &tag, int edition) {
 
 // A whole answer starts with a language's mark and ends as that text does.
 bool Whole(const std::string &text, const std::string &tail) {
-  if (text.size() < 3 || text.compare(text.size() - tail.size(), tail.size(),
-                                      tail) != 0)
+  if (text.size() < 3 ||
+      text.compare(text.size() - tail.size(), tail.size(), tail) != 0)
     return false;
   return text.rfind("en", 0) == 0 || text.rfind("fr", 0) == 0 ||
          text.rfind("de", 0) == 0;
