@@ -514,6 +514,11 @@ Localizer::reloadFiles(const std::filesystem::path *only) {
   return tell(putInService(std::move(next), reopened), lock);
 }
 
+const std::filesystem::path &Localizer::directory() const noexcept {
+  static const std::filesystem::path none;
+  return shared ? shared->dir : none;
+}
+
 std::uint64_t Localizer::revision() const noexcept {
   return shared ? shared->revision.load(std::memory_order_acquire) : 0;
 }

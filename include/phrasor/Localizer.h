@@ -205,6 +205,8 @@ public:
   /// Opens \p file again, changed or not, if it is one of the chain's;
   /// FileNotFound when it is none of them.
   Expected<std::uint64_t> reload(const std::filesystem::path &file);
+  /// The directory load() read the chain from; empty for one built by add().
+  const std::filesystem::path &directory() const noexcept;
   /// Counts the chains put in service: 0 for the one loaded first. A cached
   /// text is current while the revision it was fetched at is.
   std::uint64_t revision() const noexcept;

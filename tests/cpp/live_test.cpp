@@ -3,6 +3,7 @@
 #include "CppTestSupport.h"
 
 #include <chrono>
+#include <thread>
 
 using namespace phrasor;
 using namespace phrasor::cpptest;
@@ -156,4 +157,34 @@ TEST(LiveCatalogs, LoadProblemsSurviveAReloadAndAddedCatalogsStay) {
   Expected<std::uint64_t> nowhere = built.switchTo("fr");
   EXPECT_FALSE(nowhere) << "no directory to switch in";
   EXPECT_EQ(built.find("A"), TextView(T("made")));
+}
+
+TEST(LiveCatalogs, AWatcherReloadsWhatTheBuildRenamesIntoPlace) {
+  for (const bool poll : {false, true}) {
+    SCOPED_TRACE(poll ? "polling" : "told by the system");
+    TempDir dir;
+    dir.write("en.skdb", Bytes({{"A", "en A"}}));
+    dir.write("fr.skdb", Bytes({{"@locale", "fr"}, {"A", "fr A"}}));
+    Expected<Localizer> l = Localizer::load(dir.path, "fr");
+    ASSERT_TRUE(l);
+    Watcher::Options options;
+    options.poll = poll;
+    options.interval = std::chrono::milliseconds(20);
+    Watcher watcher(*l, options);
+#if defined(__linux__) || defined(_WIN32)
+    EXPECT_EQ(watcher.notified(), !poll);
+#endif
+    // As the tool writes a database: beside it, then renamed over it.
+    const auto before = std::filesystem::last_write_time(dir.path / "fr.skdb");
+    dir.write("fr.new", Bytes({{"@locale", "fr"}, {"A", "fr A, revu"}}));
+    std::filesystem::last_write_time(dir.path / "fr.new",
+                                     before + std::chrono::seconds(2));
+    std::filesystem::rename(dir.path / "fr.new", dir.path / "fr.skdb");
+    // Bounded: a watcher that never reloads fails here, it does not hang.
+    for (int i = 0; i < 500 && l->revision() == 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(l->revision(), 1u);
+    EXPECT_EQ(l->find("A"), TextView(T("fr A, revu")));
+    EXPECT_EQ(watcher.reloads(), 1u);
+  }
 }
