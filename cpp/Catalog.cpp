@@ -11,12 +11,12 @@
 
 #include "phrasor/Catalog.h"
 
-#include "Inserts.h"
-#include "LoadCheck.h"
-#include "PlainRender.h"
-#include "Plural.h"
-#include "Render.h"
 #include "base/AsciiFold.h"
+#include "cpp/Inserts.h"
+#include "cpp/LoadCheck.h"
+#include "cpp/PlainRender.h"
+#include "cpp/Plural.h"
+#include "cpp/Render.h"
 #include "format/TextKind.h"
 #include "keeper/DatabaseFormat.h"
 

@@ -2,7 +2,7 @@
 
 #include "phrasor/Environment.h"
 
-#include "LocaleName.h"
+#include "cpp/LocaleName.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 //===- Inserts.cpp - What a stored text takes, parsed once ----------------===//
 
-#include "Inserts.h"
+#include "cpp/Inserts.h"
 
-#include "Utf.h"
+#include "cpp/Utf.h"
 #include "format/MessageFormat.h"
 #include "format/PrintfConversion.h"
 

@@ -10,8 +10,8 @@
 #ifndef PHRASOR_CPP_INSERTS_H
 #define PHRASOR_CPP_INSERTS_H
 
-#include "ArgList.h"
-#include "PlainRender.h"
+#include "cpp/ArgList.h"
+#include "cpp/PlainRender.h"
 #include "format/Prepared.h"
 #include "phrasor/Args.h"
 #include "phrasor/Error.h"

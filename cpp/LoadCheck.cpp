@@ -5,7 +5,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "LoadCheck.h"
+#include "cpp/LoadCheck.h"
 
 #include "keeper/DatabaseFormat.h"
 

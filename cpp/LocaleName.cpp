@@ -1,6 +1,6 @@
 //===- LocaleName.cpp - Language tags from the names people write --------===//
 
-#include "LocaleName.h"
+#include "cpp/LocaleName.h"
 
 namespace phrasor {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "phrasor/Localizer.h"
 
-#include "LocaleName.h"
+#include "cpp/LocaleName.h"
 
 #include <algorithm>
 #include <mutex>

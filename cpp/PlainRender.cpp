@@ -1,9 +1,8 @@
 //===- PlainRender.cpp - Messages of plain inserts, written directly ------===//
 
-#include "PlainRender.h"
+#include "cpp/PlainRender.h"
 
-#include "Utf.h"
-#include "phrasor/Catalog.h"
+#include "cpp/Utf.h"
 
 #include <cstring>
 #include <iterator>

@@ -22,6 +22,7 @@
 
 #include "format/Prepared.h"
 #include "phrasor/Args.h"
+#include "phrasor/Style.h"
 #include "phrasor/Text.h"
 
 #include <cstddef>

@@ -1,8 +1,8 @@
 //===- Plural.cpp - CLDR plural categories of one locale ------------------===//
 
-#include "Plural.h"
+#include "cpp/Plural.h"
 
-#include "PluralTable.h"
+#include "cpp/PluralTable.h"
 
 #include <cstring>
 

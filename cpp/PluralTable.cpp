@@ -5,7 +5,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "PluralTable.h"
+#include "cpp/PluralTable.h"
 
 namespace phrasor::plural {
 

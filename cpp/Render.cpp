@@ -1,6 +1,6 @@
 //===- Render.cpp - Running the runtime's formatter on checked values -----===//
 
-#include "Render.h"
+#include "cpp/Render.h"
 
 #include "format/MessageFormat.h"
 #include "format/Prepared.h"

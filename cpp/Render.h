@@ -9,10 +9,11 @@
 #ifndef PHRASOR_CPP_RENDER_H
 #define PHRASOR_CPP_RENDER_H
 
-#include "ArgList.h"
-#include "Inserts.h"
+#include "base/Nodiscard.h"
+#include "cpp/ArgList.h"
+#include "cpp/Inserts.h"
 #include "format/WSink.h"
-#include "phrasor/Catalog.h"
+#include "phrasor/Style.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,7 +21,7 @@
 
 namespace phrasor {
 
-enum class RenderResult {
+enum class PHRASOR_NODISCARD RenderResult {
   Written, ///< whole and terminated; \c written units
   Cut,     ///< did not fit the buffer
   Refused, ///< the formatter refused the text (the checks should prevent it)

@@ -17,7 +17,7 @@
 #include "format/MessageFormat.h"
 
 #include "base/StrUtil.h"
-#include "format/Prepared.h"
+#include "format/MessageInsert.h"
 #include "format/Printf.h"
 #include "format/WSink.h"
 #include "format/WStr.h"
@@ -50,22 +50,6 @@ bool SpecIsRefused(const PhrasorWChar *format, const MessageField &field) {
   return false;
 }
 
-// The inserts RenderPlain writes without the engine; they cannot be refused.
-bool IsPlainInsert(const PhrasorWChar *format, const MessageField &field) {
-  if (field.specLength != 1)
-    return false;
-  const PhrasorWChar letter = format[field.specStart];
-  return (letter == 's' && field.typeCode == kTypeWideString) ||
-         (letter == 'd' && field.typeCode == kTypeInt);
-}
-
-// The insert's spec as the engine sees it: cut to kMaxInsertSpec units.
-void CopySpec(const PhrasorWChar *format, const MessageField &field,
-              PhrasorWChar (&spec)[kMaxInsertSpec + 1]) {
-  WStrCopyN(spec, format + field.specStart, kMaxInsertSpec + 1,
-            field.specLength);
-}
-
 // Walks what follows an insert's conversion without writing, keeping the
 // first spec the engine would refuse.
 struct SpecChecker {
@@ -96,60 +80,6 @@ bool EngineRefuses(const PhrasorWChar *format, const MessageField &field) {
   return rest.error != SpecError::None;
 }
 
-// %n!s!: the wide text as it is, "(null)" for a null pointer.
-void RenderPlainText(WSink &sink, const FormatValue &value) {
-  static const PhrasorWChar kNull[] = PHRASOR_TEXT("(null)");
-  const PhrasorWChar *text = static_cast<const PhrasorWChar *>(value.pointer);
-  sink.AppendString(text ? text : kNull, 0xFFFFFFFFu);
-}
-
-// %n!d!: the 32-bit value in decimal, as the engine writes it.
-void RenderPlainInt(WSink &sink, const FormatValue &value) {
-  const int32_t word = value.int32;
-  uint32_t magnitude =
-      word < 0 ? 0u - static_cast<uint32_t>(word) : static_cast<uint32_t>(word);
-  // Counted by comparisons that do not wait on each other, not by a chain
-  // of divisions.
-  static const uint32_t kTens[] = {10u,       100u,       1000u,
-                                   10000u,    100000u,    1000000u,
-                                   10000000u, 100000000u, 1000000000u};
-  uint32_t length = word < 0 ? 2 : 1;
-  for (uint32_t ten : kTens)
-    length += magnitude >= ten;
-  // Written in place, last digit first: digits gathered in a small array
-  // and copied after cost a stall on the copy's wide load of narrow stores.
-  PhrasorWChar digits[12];
-  PhrasorWChar *out = sink.Reserve(length);
-  const bool inPlace = out != nullptr;
-  if (!inPlace)
-    out = digits;
-  uint32_t n = length;
-  // Two digits a division: half the dependent divisions of one at a time.
-  static const char kPairs[] =
-      "00010203040506070809101112131415161718192021222324"
-      "25262728293031323334353637383940414243444546474849"
-      "50515253545556575859606162636465666768697071727374"
-      "75767778798081828384858687888990919293949596979899";
-  while (magnitude >= 100) {
-    const uint32_t pair = 2 * (magnitude % 100);
-    magnitude /= 100;
-    out[--n] = static_cast<PhrasorWChar>(kPairs[pair + 1]);
-    out[--n] = static_cast<PhrasorWChar>(kPairs[pair]);
-  }
-  if (magnitude >= 10) {
-    out[--n] = static_cast<PhrasorWChar>(kPairs[2 * magnitude + 1]);
-    out[--n] = static_cast<PhrasorWChar>(kPairs[2 * magnitude]);
-  } else {
-    out[--n] = static_cast<PhrasorWChar>('0' + magnitude);
-  }
-  if (word < 0)
-    out[--n] = '-';
-  if (inPlace)
-    sink.Commit(length);
-  else
-    sink.Append(digits, length);
-}
-
 // The plainest inserts, %1!s! and %1!d!, and escapes are most of what
 // stored texts hold; they are written here without the engine's parse, with
 // output identical to the engine's. Anything else returns false and goes
@@ -168,6 +98,8 @@ bool RenderPlain(WSink &sink, const PhrasorWChar *format,
     RenderPlainInt(sink, value);
   return true;
 }
+
+} // namespace
 
 // One insert through the engine: its spec, cut to kMaxInsertSpec units, is
 // parsed once. The spec's letters are its type letters, so at most one
@@ -190,8 +122,6 @@ bool RenderInsert(WSink &sink, const PhrasorWChar *format,
     return false;
   return !sink.WasCut();
 }
-
-} // namespace
 
 const char *DescribeMessageStatus(MessageStatus status) {
   switch (status) {
@@ -464,8 +394,8 @@ MessageStatus CheckArguments(const PhrasorWChar *format,
   return MessageStatus::Ok;
 }
 
-// Every insert's spec goes to the engine before anything is written, so a
-// spec it refuses fails the call whatever the buffer's length.
+} // namespace
+
 MessageStatus CheckSpecs(const PhrasorWChar *format,
                          const MessageLayout &layout) {
   for (uint32_t k = 0; k < layout.count; ++k)
@@ -473,8 +403,6 @@ MessageStatus CheckSpecs(const PhrasorWChar *format,
       return MessageStatus::BadSpecOrBufferFull;
   return MessageStatus::Ok;
 }
-
-} // namespace
 
 MessageStatus QVFormatMessageT::Parse(const PhrasorWChar *format,
                                       MessageLayout &layout) const {
@@ -570,201 +498,6 @@ MessageStatus QVFormatMessageT::Format(PhrasorWChar *buffer,
     status = TakeArguments(layout, args);
   if (status == MessageStatus::Ok)
     status = Render(buffer, bufferLength, format, layout);
-  return status;
-}
-
-// --- Prepared messages ----------------------------------------------------
-
-MessageStatus PrepareMessage(const PhrasorWChar *format,
-                             PreparedMessage &prepared) {
-  if (!format)
-    return MessageStatus::BadInput;
-  MessageLayout &layout = prepared.layout;
-  QVFormatMessageT parser;
-  MessageStatus status = parser.Parse(format, layout);
-  if (status == MessageStatus::Ok)
-    status = CheckSpecs(format, layout);
-  if (status != MessageStatus::Ok)
-    return status;
-  for (uint32_t k = 0; k < layout.count; ++k) {
-    const MessageField &field = layout.fields[k];
-    PreparedInsert &how = prepared.how[k];
-    if (field.typeCode == kTypeNone) {
-      how = PreparedInsert::Escape;
-    } else if (IsPlainInsert(format, field)) {
-      how = format[field.specStart] == 's' ? PreparedInsert::PlainText
-                                           : PreparedInsert::PlainInt;
-    } else {
-      // CheckSpecs has put the spec to the engine: it parses.
-      PhrasorWChar spec[kMaxInsertSpec + 1];
-      CopySpec(format, field, spec);
-      const PhrasorWChar *next;
-      ParseConversionSpec(spec, prepared.specs[k], next);
-      how = *next ? PreparedInsert::Walk : PreparedInsert::Spec;
-    }
-  }
-  return MessageStatus::Ok;
-}
-
-namespace {
-
-// Pass 4 of Format from a prepared message; \p rendered tells whether an
-// insert was reached, which decides the buffer form's last element.
-MessageStatus RenderPrepared(WSink &sink, const PhrasorWChar *format,
-                             const PreparedMessage &prepared,
-                             const FormatValue *values, uint32_t count,
-                             bool &rendered) {
-  const MessageLayout &layout = prepared.layout;
-  rendered = false;
-  if (count < layout.highestField)
-    return MessageStatus::UnknownArgumentType;
-  for (uint32_t f = 1; f <= layout.highestField; ++f)
-    if (values[f - 1].kind !=
-        PassedAs(ArgKindOfMessageType(
-            layout.fields[layout.fieldOrder[f - 1]].typeCode)))
-      return MessageStatus::UnknownArgumentType;
-  uint32_t q = 0;
-  for (uint32_t k = 0; k < layout.count; ++k) {
-    const MessageField &field = layout.fields[k];
-    sink.AppendRun(format + q, field.insertStart - q);
-    if (sink.WasCut())
-      return MessageStatus::Cut;
-    rendered = true;
-    const FormatValue *value =
-        field.fieldNumber ? &values[field.fieldNumber - 1] : nullptr;
-    switch (prepared.how[k]) {
-    case PreparedInsert::Escape:
-      sink.Put('%');
-      break;
-    case PreparedInsert::PlainText:
-      RenderPlainText(sink, *value);
-      break;
-    case PreparedInsert::PlainInt:
-      RenderPlainInt(sink, *value);
-      break;
-    case PreparedInsert::Spec: {
-      ArrayArgs args(value, 1);
-      RenderConversion(sink, prepared.specs[k], args);
-      break;
-    }
-    case PreparedInsert::Walk:
-      if (!RenderInsert(sink, format, field, *value))
-        return MessageStatus::BadSpecOrBufferFull;
-      break;
-    }
-    if (sink.WasCut())
-      return MessageStatus::BadSpecOrBufferFull;
-    q = field.specStart + field.specLength + 1u;
-  }
-  if (layout.scanEnd > q)
-    sink.AppendRun(format + q, layout.scanEnd - q);
-  return sink.WasCut() ? MessageStatus::Cut : MessageStatus::Ok;
-}
-
-// Whether \p values suit the fields of \p layout, as RenderPrepared checks.
-bool ValuesSuit(const MessageLayout &layout, const FormatValue *values,
-                uint32_t count) {
-  if (count < layout.highestField)
-    return false;
-  for (uint32_t f = 1; f <= layout.highestField; ++f)
-    if (values[f - 1].kind !=
-        PassedAs(ArgKindOfMessageType(
-            layout.fields[layout.fieldOrder[f - 1]].typeCode)))
-      return false;
-  return true;
-}
-
-} // namespace
-
-bool IsPlainMessage(const PreparedMessage &prepared) {
-  for (uint32_t k = 0; k < prepared.layout.count; ++k)
-    if (prepared.how[k] != PreparedInsert::Escape &&
-        prepared.how[k] != PreparedInsert::PlainText &&
-        prepared.how[k] != PreparedInsert::PlainInt)
-      return false;
-  return true;
-}
-
-MessageStatus RenderPlainMessage(WDrain &drain, const PhrasorWChar *format,
-                                 const PreparedMessage &prepared,
-                                 const FormatValue *values, uint32_t count) {
-  static const PhrasorWChar kPercent[] = {'%'};
-  static const PhrasorWChar kNull[] = PHRASOR_TEXT("(null)");
-  const MessageLayout &layout = prepared.layout;
-  if (!ValuesSuit(layout, values, count))
-    return MessageStatus::UnknownArgumentType;
-  uint32_t q = 0;
-  for (uint32_t k = 0; k < layout.count; ++k) {
-    const MessageField &field = layout.fields[k];
-    if (!drain.Take(format + q, field.insertStart - q))
-      return MessageStatus::Cut;
-    const FormatValue *value =
-        field.fieldNumber ? &values[field.fieldNumber - 1] : nullptr;
-    bool taken = true;
-    switch (prepared.how[k]) {
-    case PreparedInsert::Escape:
-      taken = drain.Take(kPercent, 1);
-      break;
-    case PreparedInsert::PlainText: {
-      const PhrasorWChar *text =
-          static_cast<const PhrasorWChar *>(value->pointer);
-      if (!text) {
-        taken = drain.Take(kNull, 6);
-        break;
-      }
-      uint32_t length = 0;
-      while (length < 0xFFFFFFFFu && text[length])
-        ++length;
-      taken = drain.Take(text, length);
-      break;
-    }
-    case PreparedInsert::PlainInt: {
-      PhrasorWChar digits[12];
-      WSink sink(digits, 12);
-      RenderPlainInt(sink, *value);
-      taken = drain.Take(digits, sink.Written());
-      break;
-    }
-    default:
-      return MessageStatus::BadSpecOrBufferFull;
-    }
-    if (!taken)
-      return MessageStatus::BadSpecOrBufferFull;
-    q = field.specStart + field.specLength + 1u;
-  }
-  if (layout.scanEnd > q && !drain.Take(format + q, layout.scanEnd - q))
-    return MessageStatus::Cut;
-  return MessageStatus::Ok;
-}
-
-MessageStatus RenderPreparedMessage(WSink &sink, const PhrasorWChar *format,
-                                    const PreparedMessage &prepared,
-                                    const FormatValue *values, uint32_t count) {
-  bool rendered;
-  return RenderPrepared(sink, format, prepared, values, count, rendered);
-}
-
-MessageStatus RenderPreparedMessage(PhrasorWChar *buffer, uint32_t bufferLength,
-                                    const PhrasorWChar *format,
-                                    const PreparedMessage &prepared,
-                                    const FormatValue *values, uint32_t count) {
-  if (!buffer || !format)
-    return MessageStatus::BadInput;
-  if (bufferLength == 0)
-    return count < prepared.layout.highestField
-               ? MessageStatus::UnknownArgumentType
-               : MessageStatus::Cut;
-  WSink sink(buffer, bufferLength - 1);
-  bool rendered;
-  const MessageStatus status =
-      RenderPrepared(sink, format, prepared, values, count, rendered);
-  if (status == MessageStatus::UnknownArgumentType)
-    return status;
-  sink.Terminate();
-  // As Format leaves it: once an insert has been reached, or the text was
-  // cut, the last element holds a terminator as well.
-  if (rendered || sink.WasCut())
-    buffer[bufferLength - 1] = 0;
   return status;
 }
 

@@ -19,6 +19,7 @@
 #ifndef PHRASOR_FORMAT_MESSAGEFORMAT_H
 #define PHRASOR_FORMAT_MESSAGEFORMAT_H
 
+#include "base/Nodiscard.h"
 #include "format/FormatArgs.h"
 #include "format/PrintfConversion.h"
 
@@ -30,7 +31,7 @@ namespace phrasor {
 
 /// How formatting a message ended: written, cut at the end of the buffer,
 /// or refused for the reason named.
-enum class MessageStatus : uint8_t {
+enum class PHRASOR_NODISCARD MessageStatus : uint8_t {
   Ok,
   BadFieldIndex,       ///< '%' not followed by '%', '0' or digits and '!'
   NoOpenMark,          ///< the '!' after the field number ends the message

@@ -8,7 +8,6 @@
 
 #include "format/Printf.h"
 
-#include "format/Prepared.h"
 #include "format/PrintfRender.h"
 #include "format/WStr.h"
 
@@ -219,66 +218,6 @@ FormatOutcome FormatPrintf(PhrasorWChar *dest, uint32_t length,
                         : sink.WasCut()          ? FormatStatus::BufferFull
                                                  : FormatStatus::Ok;
   return {status, sink.Written(), error};
-}
-
-namespace {
-
-// Collects the pieces of a printf text as the engine's walk meets them.
-class PieceCollector {
-public:
-  PieceCollector(const PhrasorWChar *text, PrintfPiece *into, uint32_t room)
-      : format(text), pieces(into), capacity(room) {}
-
-  bool OnText(const PhrasorWChar *begin, const PhrasorWChar *end) {
-    Add(begin, static_cast<uint32_t>(end - begin), ConversionSpec());
-    return true;
-  }
-  bool OnConversion(const PhrasorWChar *begin, const PhrasorWChar *,
-                    const ConversionSpec &spec) {
-    Add(begin, 0, spec);
-    return true;
-  }
-  void OnError(const PhrasorWChar *, SpecError why) { error = why; }
-
-  uint32_t count = 0;
-  SpecError error = SpecError::None;
-
-private:
-  void Add(const PhrasorWChar *at, uint32_t length,
-           const ConversionSpec &spec) {
-    if (count < capacity)
-      pieces[count] = {static_cast<uint32_t>(at - format), length, spec};
-    ++count;
-  }
-
-  const PhrasorWChar *format;
-  PrintfPiece *pieces;
-  uint32_t capacity;
-};
-
-} // namespace
-
-uint32_t PreparePrintf(const PhrasorWChar *format, PrintfPiece *pieces,
-                       uint32_t capacity, SpecError &error) {
-  static const PhrasorWChar kEmpty[] = {0};
-  if (!format)
-    format = kEmpty;
-  PieceCollector collector(format, pieces, capacity);
-  WalkFormat(format, collector);
-  error = collector.error;
-  return error == SpecError::None ? collector.count : 0;
-}
-
-void RenderPreparedPrintf(WSink &sink, const PhrasorWChar *format,
-                          const PrintfPiece *pieces, uint32_t count,
-                          FormatArgs &args) {
-  for (uint32_t i = 0; i < count && !sink.WasCut(); ++i) {
-    const PrintfPiece &piece = pieces[i];
-    if (piece.length)
-      sink.Append(format + piece.begin, piece.length);
-    else
-      Render(sink, piece.spec, args);
-  }
 }
 
 } // namespace phrasor

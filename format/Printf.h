@@ -21,6 +21,7 @@
 #ifndef PHRASOR_FORMAT_PRINTF_H
 #define PHRASOR_FORMAT_PRINTF_H
 
+#include "base/Nodiscard.h"
 #include "format/FormatArgs.h"
 #include "format/PrintfConversion.h"
 #include "format/WSink.h"
@@ -32,14 +33,14 @@
 namespace phrasor {
 
 /// How a formatting call ended.
-enum class FormatStatus : uint8_t {
+enum class PHRASOR_NODISCARD FormatStatus : uint8_t {
   Ok,         ///< everything written and terminated
   BufferFull, ///< output cut at length - 1 units and terminated
   BadFormat,  ///< a spec was refused; the reason says why
   BadInput,   ///< null or empty destination
 };
 
-struct FormatOutcome {
+struct [[nodiscard]] FormatOutcome {
   FormatStatus status;
   uint32_t written; ///< units written, terminator excluded
   SpecError reason; ///< why a spec was refused (BadFormat)

@@ -135,14 +135,15 @@ unsigned CountPrintf(const PhrasorWChar *format) {
   // An empty list answers every request with a harmless value and counts
   // it.
   phrasor::ArrayArgs args(nullptr, 0);
-  phrasor::FormatPrintf(scratch, 4096, format, args);
+  // Only the count is wanted, whatever the outcome.
+  (void)phrasor::FormatPrintf(scratch, 4096, format, args);
   return static_cast<unsigned>(args.Taken());
 }
 
 unsigned CountMessage(const PhrasorWChar *format) {
   static PhrasorWChar scratch[4096];
   phrasor::ArrayArgs args(nullptr, 0);
-  phrasor::QVFormatMessageT().Format(scratch, 4096, format, args);
+  (void)phrasor::QVFormatMessageT().Format(scratch, 4096, format, args);
   return static_cast<unsigned>(args.Taken());
 }
 

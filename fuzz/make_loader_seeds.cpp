@@ -45,17 +45,9 @@ bool WriteEntries(const std::filesystem::path &dir, const std::string &name,
   return Write(dir, name, *bytes);
 }
 
-} // namespace
-
-int main(int argc, char **argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: phrasor_loader_seeds <directory>\n");
-    return 2;
-  }
-  std::filesystem::path dir(argv[1]);
-  std::filesystem::create_directories(dir);
+/// Databases the loader takes, one per family of lookups and texts.
+bool WriteLoadable(const std::filesystem::path &dir) {
   bool ok = true;
-
   ok &= WriteEntries(dir, "ok_empty.skdb", {});
   ok &= WriteEntries(dir, "ok_menu.skdb",
                      {E("UI_MENU", u"Menu", "vo/menu.wav"),
@@ -91,8 +83,12 @@ int main(int argc, char **argv) {
                       E("U_PAIR", u"\U0001F600 %1!s!"),
                       E("U_LONE", std::u16string(1, char16_t(0xD800)) + u"x"),
                       E("u_case", u"x"), E("<none>", u"reserved")});
+  return ok;
+}
 
-  // Shapes the loader must refuse, as starting points for mutation.
+/// Shapes the loader must refuse, as starting points for mutation.
+bool WriteRefused(const std::filesystem::path &dir) {
+  bool ok = true;
   RawDatabase raw =
       phrasor::authoring::Compile({E("a", u"x", "v"), E("b", u"y")}).database;
   RawDatabase badVersion = raw;
@@ -108,6 +104,19 @@ int main(int argc, char **argv) {
   std::vector<uint8_t> truncated = phrasor::authoring::Serialize(raw);
   truncated.resize(truncated.size() - 3);
   ok &= Write(dir, "bad_truncated.skdb", truncated);
+  return ok;
+}
 
-  return ok ? 0 : 1;
+} // namespace
+
+int main(int argc, char **argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: phrasor_loader_seeds <directory>\n");
+    return 2;
+  }
+  std::filesystem::path dir(argv[1]);
+  std::filesystem::create_directories(dir);
+  const bool loadable = WriteLoadable(dir);
+  const bool refused = WriteRefused(dir);
+  return loadable && refused ? 0 : 1;
 }

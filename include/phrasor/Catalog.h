@@ -18,6 +18,7 @@
 #include "phrasor/Args.h"
 #include "phrasor/Error.h"
 #include "phrasor/InContext.h"
+#include "phrasor/Style.h"
 #include "phrasor/Text.h"
 #include "phrasor/Typed.h"
 
@@ -31,18 +32,6 @@
 #include <type_traits>
 
 namespace phrasor {
-
-/// How a stored text is read when formatting it.
-enum class Style : std::uint8_t {
-  Message, ///< numbered inserts: %1!d!, %2!s!
-  Printf,  ///< printf conversions, in order: %d, %s, %*d
-  Plain,   ///< shown as written; arguments are not used
-  /// By the entry's kind: the one the tool recorded in the database's
-  /// "@kinds" entry (a PO c-format string that reads otherwise, a CSV kind
-  /// column), else the kind the text reads as: a message when it has an
-  /// insert, printf when it has a printf conversion, else plain.
-  Stored,
-};
 
 /// A count as the text shows it, which is what picks a plural form: 1 and
 /// 1.0 differ in English ("1 mile", "1.0 miles"), so a decimal carries its
@@ -99,10 +88,6 @@ private:
   int digits = 0;
   int power = 0;
 };
-
-/// The longest output the layer produces, in UTF-16 units; a longer one is
-/// the error TooLong.
-constexpr std::size_t kMaxOutputUnits = 65535;
 
 /// Move-only; a moved-from catalog may only be assigned to or destroyed
 /// (any other use stops the process with a message, as misusing an

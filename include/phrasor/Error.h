@@ -61,7 +61,7 @@ namespace detail {
 } // namespace detail
 
 /// A T or an Error. value() of an Error, or error() of a T, aborts.
-template <class T> class Expected {
+template <class T> class [[nodiscard]] Expected {
 public:
   Expected(T value) : ok(true) { new (&storage.value) T(std::move(value)); }
   Expected(Error error) : ok(false) {

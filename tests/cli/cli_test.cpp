@@ -8,7 +8,7 @@
 
 #include "tools/authoring/DatabaseWriter.h"
 
-#include "CliTest.h"
+#include "tests/cli/CliTest.h"
 
 using phrasor::authoring::RawDatabase;
 using phrasor::authoring::RefPair;
@@ -219,53 +219,6 @@ TEST_F(Cli, IoFailuresExitWithTwo) {
     EXPECT_EQ(r.code, 2);
     EXPECT_CONTAINS(r.err, row.expected);
   }
-}
-
-TEST_F(Cli, AgainstCatchesInsertsThatTakeOtherArguments) {
-  Write("en.csv", "id,value\nDLG,%1!s! has %2!d! points\nUI,Hi\n");
-  ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);
-  struct Row {
-    const char *translation;
-    int code;
-    const char *expected;
-  } rows[] = {
-      {"%2!d! Punkte für %1!s!", 0, ""},
-      {"%1!s! a des points", 1,
-       "error: fr.skdb: ID 'DLG': drops insert %2 (%2!d! in the source)"},
-      {"%1!s! a %2!s! points", 1,
-       "error: fr.skdb: ID 'DLG': insert %2!s! takes another type than the "
-       "source's %2!d!"},
-      {"%1!s! a %2!d! points (%3!d!)", 1, "insert %3!d! is not in the source"},
-      {"%1!s! a %2!ld! points", 1, "takes another type"},
-  };
-  for (const Row &row : rows) {
-    SCOPED_TRACE(row.translation);
-    Write("fr.json", std::string("{\"DLG\": \"") + row.translation +
-                         "\", \"UI\": \"Salut\"}");
-    ASSERT_EQ(Run({"build", "fr.json", "-o", "fr.skdb"}).code, 0);
-    Result r = Run({"check", "fr.skdb", "--against", "en.skdb"});
-    EXPECT_EQ(r.code, row.code) << r.err;
-    EXPECT_CONTAINS(r.err, row.expected);
-  }
-}
-
-TEST_F(Cli, AgainstReportsMissingAndExtraIds) {
-  Write("en.csv", "id,value\nA,a\nB,b\n");
-  Write("fr.csv", "id,value\nA,a\nC,c\n");
-  ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);
-  ASSERT_EQ(Run({"build", "fr.csv", "-o", "fr.skdb"}).code, 0);
-  Result r = Run({"check", "fr.skdb", "--against", "en.skdb"});
-  EXPECT_EQ(r.code, 0);
-  EXPECT_CONTAINS(r.err, "warning: fr.skdb: ID 'B' of the source is missing");
-  EXPECT_CONTAINS(r.err, "warning: fr.skdb: ID 'C' is not in the source");
-  EXPECT_EQ(Run({"check", "fr.skdb", "--against", "en.skdb", "--strict"}).code,
-            1);
-
-  Write("fr.csv", "id,value\nA,a\nB,b\nC,c\n");
-  ASSERT_EQ(Run({"build", "fr.csv", "-o", "fr.skdb"}).code, 0);
-  EXPECT_EQ(Run({"check", "fr.skdb", "--against", "en.skdb"}).code, 0);
-  EXPECT_EQ(Run({"check", "fr.skdb", "--against", "en.skdb", "--strict"}).code,
-            1);
 }
 
 TEST_F(Cli, CheckSaysWhyADatabaseIsRefused) {
@@ -527,30 +480,6 @@ TEST_F(Cli, BadFormatsAreRefusedWithTheReason) {
     EXPECT_EQ(r.code, 1);
     EXPECT_CONTAINS(r.err, "error: v.json:1: ID 'A': ");
     EXPECT_CONTAINS(r.err, row.expected);
-  }
-}
-
-TEST_F(Cli, AgainstComparesPrintfConversions) {
-  Write("en.csv", "id,value\nHUD,HP %d/%d (%.0f%%)\n");
-  ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);
-  struct Row {
-    const char *translation;
-    int code;
-  } rows[] = {
-      {"PV %d/%d (%.0f %%)", 0},
-      {"PV %d/%s (%.0f %%)", 1},
-      {"PV %d (%.0f %%)", 1},
-      {"PV %d/%*d (%.0f %%)", 1},
-  };
-  for (const Row &row : rows) {
-    SCOPED_TRACE(row.translation);
-    Write("fr.csv", std::string("id,value\nHUD,") + row.translation + "\n");
-    ASSERT_EQ(Run({"build", "fr.csv", "-o", "fr.skdb"}).code, 0);
-    Result r = Run({"check", "fr.skdb", "--against", "en.skdb"});
-    EXPECT_EQ(r.code, row.code) << r.err;
-    if (row.code) {
-      EXPECT_CONTAINS(r.err, "but the source's take (%d, %d, %.0f)");
-    }
   }
 }
 

@@ -7,7 +7,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "CliTest.h"
+#include "tests/cli/CliTest.h"
 
 #include <cstdlib>
 

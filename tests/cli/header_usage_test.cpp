@@ -1,6 +1,6 @@
 //===- header_usage_test.cpp - phrasor header and phrasor usage -----------===//
 
-#include "CliTest.h"
+#include "tests/cli/CliTest.h"
 
 #include <chrono>
 

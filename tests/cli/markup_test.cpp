@@ -6,7 +6,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "CliTest.h"
+#include "tests/cli/CliTest.h"
 
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/Markup.h"

@@ -5,7 +5,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "CliTest.h"
+#include "tests/cli/CliTest.h"
 
 #include "tools/phrasor/Metadata.h"
 

@@ -7,11 +7,11 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "CliTest.h"
+#include "tests/cli/CliTest.h"
 
 #include "tools/authoring/DatabaseWriter.h"
-#include "tools/phrasor/Pseudo.h"
 #include "tools/phrasor/Utf.h"
+#include "tools/phrasor/commands/Pseudo.h"
 
 #include <chrono>
 #include <cstdlib>

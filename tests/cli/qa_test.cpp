@@ -6,7 +6,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "CliTest.h"
+#include "tests/cli/CliTest.h"
 
 #include <nlohmann/json.hpp>
 
@@ -160,32 +160,6 @@ TEST_F(Cli, ATranslationOfATextIsTextWhateverPercentSignItHolds) {
       for (const char *id : {"'VOL'", "'FILES#", "'HINT'"})
         EXPECT_EQ(r.err.find(id), std::string::npos) << id << "\n" << r.err;
     }
-}
-
-TEST_F(Cli, StrictFailsATranslationLeftEmpty) {
-  Write("en.csv", "id,value\nA,Apple\nB,Pear\n");
-  ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);
-  struct Row {
-    const char *name, *csv, *expected;
-  } rows[] = {
-      {"no values", "id,value\nA,\nB,\n",
-       "ID 'A' is not translated (no value)"},
-      {"empty values", "id,value\nA,\"\"\nB,\"\"\n",
-       "ID 'A' is not translated (empty where the source's is not)"},
-  };
-  for (const Row &row : rows) {
-    SCOPED_TRACE(row.name);
-    Write("fr.csv", row.csv);
-    ASSERT_EQ(Run({"build", "fr.csv", "-o", "fr.skdb"}).code, 0);
-    for (const char *translation : {"fr.csv", "fr.skdb"}) {
-      SCOPED_TRACE(translation);
-      Result r = Run({"check", translation, "--against", "en.skdb"});
-      EXPECT_EQ(r.code, 0) << r.err;
-      EXPECT_CONTAINS(r.err, row.expected);
-      r = Run({"check", translation, "--against", "en.skdb", "--strict"});
-      EXPECT_EQ(r.code, 1) << r.err;
-    }
-  }
 }
 
 TEST_F(Cli, StatsCountsEntriesAndCoverage) {

@@ -1,6 +1,6 @@
 //===- catalog_test.cpp - Loading and lookups of the C++ layer ------------===//
 
-#include "CppTestSupport.h"
+#include "tests/cpp/CppTestSupport.h"
 
 #include "phrasor/Localizer.h"
 

@@ -1,6 +1,6 @@
 //===- environment_test.cpp - The user's languages, the program's place ---===//
 
-#include "CppTestSupport.h"
+#include "tests/cpp/CppTestSupport.h"
 
 #include <cstdlib>
 

@@ -6,7 +6,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "CppTestSupport.h"
+#include "tests/cpp/CppTestSupport.h"
 
 #include "format/MessageFormat.h"
 #include "format/PrintfConversion.h"

@@ -1,6 +1,6 @@
 //===- localizer_test.cpp - Fallback, plurals, threads and UTF-8 ----------===//
 
-#include "CppTestSupport.h"
+#include "tests/cpp/CppTestSupport.h"
 
 #include <atomic>
 #include <thread>

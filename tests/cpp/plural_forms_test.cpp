@@ -5,7 +5,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "CppTestSupport.h"
+#include "tests/cpp/CppTestSupport.h"
 
 #include <cmath>
 

@@ -4,7 +4,7 @@
 // databases beside this program from the same file; typed/po.h and its
 // databases from typed/po, read keyed by source.
 
-#include "CppTestSupport.h"
+#include "tests/cpp/CppTestSupport.h"
 #include "typed/more.h"
 #include "typed/msg.h"
 #if PHRASOR_TYPED_PO

@@ -55,7 +55,7 @@ struct CompileIssue {
   std::size_t other; ///< for DuplicateId: the earlier entry with that ID
 };
 
-struct CompileResult {
+struct [[nodiscard]] CompileResult {
   RawDatabase database;
   std::vector<CompileIssue> issues; ///< empty when the database is good
 };

@@ -3,7 +3,6 @@
 #include "tools/phrasor/Metadata.h"
 
 #include "tools/phrasor/Utf.h"
-#include "tools/phrasor/formats/Registry.h"
 
 #include <nlohmann/json.hpp>
 
@@ -277,18 +276,6 @@ std::u16string EncodeLimits(const std::map<std::string, unsigned> &limits) {
 bool IsMetadataId(std::string_view id) {
   return id == kLocaleId || id == kKindsId || id == kLimitsId ||
          id == kProtectId || id == kPoId || id == kKeysId;
-}
-
-ValueKind KindOf(const authoring::Entry &e, const Metadata &meta,
-                 const std::string &where, Diagnostics *diag) {
-  auto recorded = meta.kinds.find(e.id);
-  if (recorded != meta.kinds.end())
-    return recorded->second;
-  const KindReading inferred = InferKind(e.value.value_or(u""));
-  if (diag && !inferred.doubt.empty())
-    diag->Warning(where, "ID '" + e.id + "': " + inferred.doubt + "; " +
-                             HowToMarkText(where));
-  return inferred.kind;
 }
 
 } // namespace phrasor::tool

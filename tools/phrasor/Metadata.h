@@ -37,7 +37,7 @@
 
 #include "tools/authoring/DatabaseWriter.h"
 #include "tools/phrasor/Diagnostics.h"
-#include "tools/phrasor/checks/Kinds.h"
+#include "tools/phrasor/ValueKind.h"
 
 #include <map>
 #include <optional>
@@ -95,11 +95,6 @@ std::u16string EncodeKinds(const std::map<std::string, ValueKind> &kinds);
 
 /// The value of @limits for \p limits.
 std::u16string EncodeLimits(const std::map<std::string, unsigned> &limits);
-
-/// The kind the program uses \p e as: recorded in \p meta, else inferred;
-/// with \p diag, inference's doubts are reported as warnings at \p where.
-ValueKind KindOf(const authoring::Entry &e, const Metadata &meta,
-                 const std::string &where = "", Diagnostics *diag = nullptr);
 
 } // namespace phrasor::tool
 

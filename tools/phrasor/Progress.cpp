@@ -25,16 +25,6 @@ Progress *Progress::Reading() { return reading; }
 
 void Progress::CountReading() { reading = this; }
 
-void Progress::Fraction(const char *verb, std::size_t done, std::size_t total) {
-  if (!enabled || total <= kThreshold)
-    return;
-  const auto now = std::chrono::steady_clock::now();
-  if (shown && now - last < std::chrono::milliseconds(100))
-    return;
-  last = now;
-  Show(std::string(verb) + " " + std::to_string(done * 100 / total) + "%");
-}
-
 void Progress::Step(const char *verb, std::size_t entries) {
   if (enabled && entries > kThreshold)
     Show(std::string(verb) + " " + std::to_string(entries) + " entries\u2026");

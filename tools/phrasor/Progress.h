@@ -10,7 +10,6 @@
 #ifndef PHRASOR_TOOL_PROGRESS_H
 #define PHRASOR_TOOL_PROGRESS_H
 
-#include <chrono>
 #include <cstddef>
 #include <string>
 
@@ -34,10 +33,6 @@ public:
       Show(std::string(verb) + " " + std::to_string(done) + " entries\u2026");
   }
 
-  /// "writing 40%" for a job of \p total entries above kThreshold; redrawn
-  /// at most every 100 ms.
-  void Fraction(const char *verb, std::size_t done, std::size_t total);
-
   /// "checking 1000000 entries…": a step whose length is not known.
   void Step(const char *verb, std::size_t entries);
 
@@ -51,7 +46,6 @@ private:
 
   bool enabled;
   bool shown = false;
-  std::chrono::steady_clock::time_point last;
 };
 
 /// Wipes the progress line, if one is shown, so that a diagnostic starts

@@ -13,9 +13,6 @@ namespace phrasor::tool {
 
 namespace {
 
-// Indexed by ValueKind.
-constexpr const char *kKindNames[] = {"text", "message", "printf"};
-
 ValueKind KindOf(TextKind kind) {
   return kind == TextKind::Message  ? ValueKind::Message
          : kind == TextKind::Printf ? ValueKind::Printf
@@ -23,18 +20,6 @@ ValueKind KindOf(TextKind kind) {
 }
 
 } // namespace
-
-const char *KindName(ValueKind kind) {
-  const auto k = static_cast<std::size_t>(kind);
-  return k < std::size(kKindNames) ? kKindNames[k] : kKindNames[0];
-}
-
-std::optional<ValueKind> ParseKind(std::string_view name) {
-  for (ValueKind k : {ValueKind::Text, ValueKind::Message, ValueKind::Printf})
-    if (EqualsAsciiCase(name, KindName(k)))
-      return k;
-  return std::nullopt;
-}
 
 KindReading InferKind(std::u16string_view value) {
   // Stored values end at their first zero, as the runtime reads them.
@@ -72,6 +57,13 @@ ValueReport CheckValueAs(std::u16string_view value, ValueKind kind) {
                          " (a percent sign in a format is written %%)");
   }
   return r;
+}
+
+ValueKind KindOf(const authoring::Entry &e, const Metadata &meta) {
+  auto recorded = meta.kinds.find(e.id);
+  if (recorded != meta.kinds.end())
+    return recorded->second;
+  return InferKind(e.value.value_or(u"")).kind;
 }
 
 } // namespace phrasor::tool

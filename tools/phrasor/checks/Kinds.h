@@ -16,6 +16,8 @@
 #ifndef PHRASOR_TOOL_KINDS_H
 #define PHRASOR_TOOL_KINDS_H
 
+#include "tools/authoring/DatabaseWriter.h"
+#include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/checks/TextChecks.h"
 
 #include <cstdint>
@@ -24,12 +26,6 @@
 #include <string_view>
 
 namespace phrasor::tool {
-
-/// "text", "message" or "printf".
-const char *KindName(ValueKind kind);
-
-/// The kind named \p name (ASCII case ignored); nothing for other names.
-std::optional<ValueKind> ParseKind(std::string_view name);
 
 /// What inference makes of a value. \p doubt is set when the value holds a
 /// '%' that makes neither an insert nor a plausible printf conversion: it
@@ -50,6 +46,9 @@ KindReading InferKind(std::u16string_view value);
 /// each insert must be accepted by the printf engine, a printf format must
 /// pass the engine's checker, a text is shown as written.
 ValueReport CheckValueAs(std::u16string_view value, ValueKind kind);
+
+/// The kind the program uses \p e as: recorded in \p meta, else inferred.
+ValueKind KindOf(const authoring::Entry &e, const Metadata &meta);
 
 } // namespace phrasor::tool
 

@@ -183,6 +183,50 @@ std::optional<ProtectedSpan> PlaceholderAt(std::u16string_view v,
 
 } // namespace
 
+void ProtectRules::FindCustom(std::u16string_view value, std::size_t begin,
+                              std::size_t end,
+                              std::vector<ProtectedSpan> &found) const {
+  if (patterns.empty())
+    return;
+  const icu::UnicodeString run(false, value.data() + begin,
+                               static_cast<int32_t>(end - begin));
+  for (const auto &compiled : patterns) {
+    Compiled &c = *compiled;
+    if (c.cutOff)
+      continue;
+    // The allowance grows with the text searched, so a long run of
+    // ordinary texts never starves a pattern that is merely busy.
+    c.searched += static_cast<std::int64_t>(end - begin);
+    c.allowed = budget.baseSteps +
+                c.searched / std::max<std::int64_t>(budget.unitsPerStep, 1);
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::RegexMatcher> m(c.pattern->matcher(run, status));
+    // ICU calls back once per step of matching; a pattern past its
+    // allowance stops the search.
+    if (U_SUCCESS(status))
+      m->setMatchCallback(
+          [](const void *context, int32_t) -> UBool {
+            auto *spending =
+                static_cast<Compiled *>(const_cast<void *>(context));
+            return ++spending->spent <= spending->allowed;
+          },
+          &c, status);
+    const std::size_t kept = found.size();
+    while (U_SUCCESS(status) && m->find(status) && U_SUCCESS(status)) {
+      const int32_t b = m->start(status), e = m->end(status);
+      if (U_SUCCESS(status) && e > b)
+        found.push_back({begin + static_cast<std::size_t>(b),
+                         begin + static_cast<std::size_t>(e),
+                         SpanKind::Custom,
+                         {}});
+    }
+    if (U_FAILURE(status)) {
+      found.resize(kept);
+      GaveUp(c, value.substr(begin, end - begin), status);
+    }
+  }
+}
+
 std::vector<ProtectedSpan> FindMarkup(std::u16string_view value,
                                       std::size_t begin, std::size_t end,
                                       const ProtectRules &rules) {
@@ -196,46 +240,7 @@ std::vector<ProtectedSpan> FindMarkup(std::u16string_view value,
     if (span)
       found.push_back(std::move(*span));
   }
-  if (!rules.patterns.empty()) {
-    const icu::UnicodeString run(false, value.data() + begin,
-                                 static_cast<int32_t>(end - begin));
-    for (const auto &compiled : rules.patterns) {
-      ProtectRules::Compiled &c = *compiled;
-      if (c.cutOff)
-        continue;
-      // The allowance grows with the text searched, so a long run of
-      // ordinary texts never starves a pattern that is merely busy.
-      c.searched += static_cast<std::int64_t>(end - begin);
-      c.allowed =
-          rules.budget.baseSteps +
-          c.searched / std::max<std::int64_t>(rules.budget.unitsPerStep, 1);
-      UErrorCode status = U_ZERO_ERROR;
-      std::unique_ptr<icu::RegexMatcher> m(c.pattern->matcher(run, status));
-      // ICU calls back once per step of matching; a pattern past its
-      // allowance stops the search.
-      if (U_SUCCESS(status))
-        m->setMatchCallback(
-            [](const void *context, int32_t) -> UBool {
-              auto *spending = static_cast<ProtectRules::Compiled *>(
-                  const_cast<void *>(context));
-              return ++spending->spent <= spending->allowed;
-            },
-            &c, status);
-      const std::size_t kept = found.size();
-      while (U_SUCCESS(status) && m->find(status) && U_SUCCESS(status)) {
-        const int32_t b = m->start(status), e = m->end(status);
-        if (U_SUCCESS(status) && e > b)
-          found.push_back({begin + static_cast<std::size_t>(b),
-                           begin + static_cast<std::size_t>(e),
-                           SpanKind::Custom,
-                           {}});
-      }
-      if (U_FAILURE(status)) {
-        found.resize(kept);
-        rules.GaveUp(c, value.substr(begin, end - begin), status);
-      }
-    }
-  }
+  rules.FindCustom(value, begin, end, found);
   // The earliest span wins, then the longest; whatever overlaps a span
   // already taken is dropped.
   std::stable_sort(found.begin(), found.end(),

@@ -100,6 +100,10 @@ public:
 private:
   struct Compiled;
   void GaveUp(Compiled &c, std::u16string_view text, int status) const;
+  /// Adds to \p found the spans the patterns find in value[begin, end),
+  /// each pattern within its allowance of matching steps.
+  void FindCustom(std::u16string_view value, std::size_t begin, std::size_t end,
+                  std::vector<ProtectedSpan> &found) const;
 
   ProtectBudget budget;
   std::vector<std::shared_ptr<Compiled>> patterns;

@@ -189,11 +189,6 @@ std::vector<std::string> FractionOnlyCategories(const std::string &tag) {
   return out;
 }
 
-std::string CategoryOf(const std::string &tag, unsigned long n) {
-  std::unique_ptr<icu::PluralRules> rules = RulesOf(tag);
-  return rules ? Select(*rules, n) : "other";
-}
-
 bool CategoryIsOneNumber(const std::string &tag, const std::string &category) {
   std::unique_ptr<icu::PluralRules> rules = RulesOf(tag);
   if (!rules)

@@ -67,9 +67,6 @@ LocaleCategories CategoriesOf(const std::string &tag, bool ordinal = false);
 /// number: Russian "other", Czech "many"; none in English.
 std::vector<std::string> FractionOnlyCategories(const std::string &tag);
 
-/// The category ICU selects for \p n in the language \p tag.
-std::string CategoryOf(const std::string &tag, unsigned long n);
-
 /// True when \p category of \p tag holds a single whole number (English
 /// "one" is 1 alone, Russian "one" is 1, 21, 31...): such a form may write
 /// its number in words.

@@ -24,14 +24,13 @@ public:
     const std::string text =
         Utf16ToUtf8Lossy(format.substr(begin, end - begin));
     const uint8_t intKind = static_cast<uint8_t>(ArgKind::Int32);
-    const bool space = (spec.flags & kFlagSpace) != 0;
     if (spec.widthFromArg)
-      reading.args.push_back({intKind, text, true, end, space});
+      reading.args.push_back({intKind, text, true, end});
     if (spec.precisionFromArg)
-      reading.args.push_back({intKind, text, true, end, space});
+      reading.args.push_back({intKind, text, true, end});
     if (spec.kind != ArgKind::None)
       reading.args.push_back(
-          {static_cast<uint8_t>(spec.kind), text, false, end, space});
+          {static_cast<uint8_t>(spec.kind), text, false, end});
   }
   void OnError(uint32_t position, SpecError error) override {
     reading.problem = std::string(SpecErrorText(error)) + " at character " +
@@ -152,29 +151,6 @@ PrintfReading CheckPrintfFormat(std::u16string_view value) {
   const RuntimeString format = ToRuntime(value);
   PrintfCollector collector(value, r);
   r.ok = CheckFormat(format.c_str(), collector);
-  return r;
-}
-
-ValueReport CheckValue(std::u16string_view value) {
-  ValueReport r;
-  if (value.find(u'%') == std::u16string_view::npos) {
-    r.message.ok = r.printf.ok = true;
-    return r;
-  }
-  r.message = ReadAsMessage(value);
-  r.printf = CheckPrintfFormat(value);
-  if (r.message.ok && (!r.message.inserts.empty() || !r.printf.ok))
-    r.kind = ValueKind::Message;
-  else if (r.printf.ok && (!r.printf.args.empty() || !r.message.ok))
-    r.kind = ValueKind::Printf;
-  else if (!r.message.ok && !r.printf.ok) {
-    r.errors.push_back("neither a valid message (" + r.message.problem +
-                       ") nor a valid printf format (" + r.printf.problem +
-                       ")");
-    return r;
-  }
-  if (r.kind == ValueKind::Message)
-    CheckMessageInserts(r);
   return r;
 }
 

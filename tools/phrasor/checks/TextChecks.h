@@ -11,6 +11,8 @@
 #ifndef PHRASOR_TOOL_TEXTCHECKS_H
 #define PHRASOR_TOOL_TEXTCHECKS_H
 
+#include "tools/phrasor/ValueKind.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -39,11 +41,10 @@ MessageReading ReadAsMessage(std::u16string_view value);
 /// One argument a printf format takes: a conversion's value, or the int
 /// of a '*' width or precision.
 struct PrintfArg {
-  uint8_t kind = 0;       ///< the engine's ArgKind
-  std::string text;       ///< the conversion as written, e.g. "%-5.2f"
-  bool star = false;      ///< the int of a '*' before the conversion's value
-  uint32_t end = 0;       ///< the character after the conversion
-  bool spaceFlag = false; ///< written with the ' ' flag, as in "% d"
+  uint8_t kind = 0;  ///< the engine's ArgKind
+  std::string text;  ///< the conversion as written, e.g. "%-5.2f"
+  bool star = false; ///< the int of a '*' before the conversion's value
+  uint32_t end = 0;  ///< the character after the conversion
 
   bool operator==(const PrintfArg &o) const {
     return kind == o.kind && star == o.star;
@@ -60,9 +61,6 @@ struct PrintfReading {
 /// engine renders through, run without arguments.
 PrintfReading CheckPrintfFormat(std::u16string_view value);
 
-/// How a value is read: as plain text, a message or a printf format.
-enum class ValueKind : uint8_t { Text, Message, Printf };
-
 /// Both readings of one value and what the tool concludes from them.
 struct ValueReport {
   ValueKind kind = ValueKind::Text;
@@ -71,8 +69,6 @@ struct ValueReport {
   std::vector<std::string> errors;
   std::vector<std::string> warnings;
 };
-
-ValueReport CheckValue(std::u16string_view value);
 
 /// Adds to \p report what the formatter would refuse in the inserts of its
 /// (valid) message reading, and the warning for text after %0.

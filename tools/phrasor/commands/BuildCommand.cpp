@@ -9,9 +9,9 @@
 #include "tools/phrasor/commands/Commands.h"
 
 #include "tools/phrasor/Progress.h"
-#include "tools/phrasor/SourceSet.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/files/SafeBuild.h"
+#include "tools/phrasor/sets/SourceSet.h"
 
 #include <iostream>
 

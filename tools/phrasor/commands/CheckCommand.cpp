@@ -11,8 +11,8 @@
 
 #include "tools/phrasor/commands/Commands.h"
 
-#include "tools/phrasor/checks/CheckAgainst.h"
-#include "tools/phrasor/checks/CheckedSet.h"
+#include "tools/phrasor/sets/CheckAgainst.h"
+#include "tools/phrasor/sets/CheckedSet.h"
 
 #include <iostream>
 

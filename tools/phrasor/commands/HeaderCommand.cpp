@@ -17,9 +17,9 @@
 
 #include "format/ArgKind.h"
 #include "tools/phrasor/Utf.h"
-#include "tools/phrasor/checks/CheckedSet.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/FileIo.h"
+#include "tools/phrasor/sets/CheckedSet.h"
 
 #include <algorithm>
 #include <filesystem>

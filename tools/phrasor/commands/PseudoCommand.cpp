@@ -11,14 +11,14 @@
 
 #include "tools/phrasor/Locale.h"
 #include "tools/phrasor/Metadata.h"
-#include "tools/phrasor/Pseudo.h"
-#include "tools/phrasor/SourceSet.h"
 #include "tools/phrasor/Utf.h"
-#include "tools/phrasor/checks/CheckedSet.h"
 #include "tools/phrasor/checks/Plurals.h"
+#include "tools/phrasor/commands/Pseudo.h"
 #include "tools/phrasor/files/DatabaseFile.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/files/SafeBuild.h"
+#include "tools/phrasor/sets/CheckedSet.h"
+#include "tools/phrasor/sets/SourceSet.h"
 
 #include <filesystem>
 #include <iostream>

@@ -12,13 +12,13 @@
 #include "tools/phrasor/commands/Commands.h"
 
 #include "tools/phrasor/Utf.h"
-#include "tools/phrasor/checks/CheckAgainst.h"
-#include "tools/phrasor/checks/CheckedSet.h"
-#include "tools/phrasor/checks/Coverage.h"
 #include "tools/phrasor/checks/Markup.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/files/SafeBuild.h"
+#include "tools/phrasor/sets/CheckAgainst.h"
+#include "tools/phrasor/sets/CheckedSet.h"
+#include "tools/phrasor/sets/Coverage.h"
 
 #include <algorithm>
 #include <iostream>

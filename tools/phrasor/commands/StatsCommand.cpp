@@ -11,10 +11,10 @@
 
 #include "tools/phrasor/Progress.h"
 #include "tools/phrasor/Utf.h"
-#include "tools/phrasor/checks/CheckedSet.h"
-#include "tools/phrasor/checks/Coverage.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/FileIo.h"
+#include "tools/phrasor/sets/CheckedSet.h"
+#include "tools/phrasor/sets/Coverage.h"
 
 #include <nlohmann/json.hpp>
 

@@ -12,9 +12,9 @@
 #include "tools/phrasor/commands/TypedCommands.h"
 
 #include "tools/phrasor/Utf.h"
-#include "tools/phrasor/checks/CheckedSet.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/FileIo.h"
+#include "tools/phrasor/sets/CheckedSet.h"
 
 #include <algorithm>
 #include <cctype>

@@ -3,6 +3,7 @@
 #include "tools/phrasor/formats/Registry.h"
 
 #include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/formats/csv/Csv.h"
 #include "tools/phrasor/formats/json/Json.h"
@@ -124,6 +125,26 @@ void WarnWhatCannotBeHeld(const Format &format, const DumpSide &target,
 }
 
 } // namespace
+
+FormatHolds HeldBy(const DumpSide &side) {
+  FormatHolds held{false, false, false, false, false, false};
+  for (const authoring::Entry &e : *side.entries) {
+    held.voicePaths |= e.voicePath.has_value();
+    held.absentValues |= !e.value.has_value();
+    held.plurals |= !PluralCategoryOf(e.id).empty();
+  }
+  held.kinds = !side.meta->kinds.empty();
+  held.limits = !side.meta->limits.empty() || side.meta->protect.has_value();
+  return held;
+}
+
+bool CanHold(const Format &format, const FormatHolds &held) {
+  const FormatHolds &h = format.holds;
+  return (h.voicePaths || !held.voicePaths) &&
+         (h.absentValues || !held.absentValues) && (h.kinds || !held.kinds) &&
+         (h.plurals || !held.plurals) && (h.limits || !held.limits) &&
+         (h.notes || !held.notes);
+}
 
 const std::vector<Format> &Formats() {
   static const std::vector<Format> rows = {

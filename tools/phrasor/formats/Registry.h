@@ -81,6 +81,13 @@ struct Format {
 /// Every format, the default dump format first.
 const std::vector<Format> &Formats();
 
+/// What \p side holds that a format may not: a field is set when some
+/// entry has it (notes never are: a database keeps none).
+FormatHolds HeldBy(const DumpSide &side);
+
+/// True when \p format holds everything \p held has set.
+bool CanHold(const Format &format, const FormatHolds &held);
+
 /// The format --format calls \p name, or null.
 const Format *FormatNamed(std::string_view name);
 /// The format whose files end in the extension of \p path (ASCII case

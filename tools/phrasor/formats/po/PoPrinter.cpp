@@ -366,55 +366,7 @@ private:
     do {
       std::size_t es = value.find('\n', s);
       es = es == std::string_view::npos ? value.size() : es + 1;
-      portion.clear();
-      overrides.clear();
-      for (std::size_t i = s; i < es; ++i) {
-        const char c = value[i];
-        char escaped = 0;
-        switch (c) {
-        case '\a':
-          escaped = 'a';
-          break;
-        case '\b':
-          escaped = 'b';
-          break;
-        case '\f':
-          escaped = 'f';
-          break;
-        case '\n':
-          escaped = 'n';
-          break;
-        case '\r':
-          escaped = 'r';
-          break;
-        case '\t':
-          escaped = 't';
-          break;
-        case '\v':
-          escaped = 'v';
-          break;
-        case '\\':
-        case '"':
-          escaped = c;
-          break;
-        default:
-          break;
-        }
-        if (escaped) {
-          // A line may break before an escape, never inside it.
-          portion += '\\';
-          portion += escaped;
-          overrides += static_cast<char>(UC_BREAK_UNDEFINED);
-          overrides += static_cast<char>(UC_BREAK_PROHIBITED);
-        } else {
-          portion += c;
-          overrides += static_cast<char>(UC_BREAK_UNDEFINED);
-        }
-      }
-      // Never before the \n that ends a line of the value.
-      if (es > s && value[es - 1] == '\n')
-        overrides[portion.size() - 2] = static_cast<char>(UC_BREAK_PROHIBITED);
-
+      Escape(value.substr(s, es - s));
       int startcol = first ? static_cast<int>(name.size()) + 1 : 0;
       if (directives && !Fits(startcol))
         return false;
@@ -432,20 +384,74 @@ private:
         text += ' ';
         first = false;
       }
-      text += '"';
-      if (!broken) {
-        text += portion;
-      } else {
-        for (std::size_t i = 0; i < portion.size(); ++i) {
-          if (breaks[i] == UC_BREAK_POSSIBLE)
-            text += "\"\n\"";
-          text += portion[i];
-        }
-      }
-      text += "\"\n";
+      Quoted(broken);
       s = es;
     } while (s < value.size());
     return true;
+  }
+
+  /// The C escape of \p c as PO writes it ('n' for a line break), or 0
+  /// when it stands for itself.
+  static char EscapeOf(char c) {
+    switch (c) {
+    case '\a':
+      return 'a';
+    case '\b':
+      return 'b';
+    case '\f':
+      return 'f';
+    case '\n':
+      return 'n';
+    case '\r':
+      return 'r';
+    case '\t':
+      return 't';
+    case '\v':
+      return 'v';
+    case '\\':
+    case '"':
+      return c;
+    default:
+      return 0;
+    }
+  }
+
+  /// Makes \p line, one line of a value with its \n if it has one, the
+  /// portion: escaped, with the break overrides that keep an escape whole.
+  void Escape(std::string_view line) {
+    portion.clear();
+    overrides.clear();
+    for (const char c : line) {
+      if (const char escaped = EscapeOf(c)) {
+        // A line may break before an escape, never inside it.
+        portion += '\\';
+        portion += escaped;
+        overrides += static_cast<char>(UC_BREAK_UNDEFINED);
+        overrides += static_cast<char>(UC_BREAK_PROHIBITED);
+      } else {
+        portion += c;
+        overrides += static_cast<char>(UC_BREAK_UNDEFINED);
+      }
+    }
+    // Never before the \n that ends a line of the value.
+    if (!line.empty() && line.back() == '\n')
+      overrides[portion.size() - 2] = static_cast<char>(UC_BREAK_PROHIBITED);
+  }
+
+  /// The portion in quotes, with a string ended and a new one begun at
+  /// each break Break found when \p broken.
+  void Quoted(bool broken) {
+    text += '"';
+    if (!broken) {
+      text += portion;
+    } else {
+      for (std::size_t i = 0; i < portion.size(); ++i) {
+        if (breaks[i] == UC_BREAK_POSSIBLE)
+          text += "\"\n\"";
+        text += portion[i];
+      }
+    }
+    text += "\"\n";
   }
 
   /// True when the portion fits on its line from \p startcol, with no

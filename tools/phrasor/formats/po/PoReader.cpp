@@ -38,6 +38,8 @@
 #include "tools/phrasor/formats/po/Po.h"
 
 #include "tools/phrasor/formats/po/PoComments.h"
+#include "tools/phrasor/formats/po/PoLibrary.h"
+#include "tools/phrasor/formats/po/PoScan.h"
 
 #include <gettext-po.h>
 #include <utf8.h>
@@ -51,195 +53,6 @@
 
 namespace phrasor::tool {
 namespace {
-
-// libgettextpo's handler has no user data, so the reader in progress is
-// reached through these; reading is single-threaded.
-Diagnostics *CurrentDiag = nullptr;
-const std::string *CurrentFile = nullptr;
-// The library sends a fatal report when it cannot go on (it has run out of
-// memory) and demands that the handler never returns. Jumping back to
-// ReadPo keeps the process, and the files read after this one, alive.
-std::jmp_buf FatalJump;
-
-void Say(int severity, const char *filename, size_t lineno, const char *text) {
-  // A report without a place is about the file being read.
-  std::string where = filename ? filename : *CurrentFile;
-  if (filename && lineno != static_cast<size_t>(-1)) {
-    // Appended piecewise: gcc 12 misreads "x" + std::string as overlapping.
-    where += ':';
-    where += std::to_string(lineno);
-  }
-  std::string message = Trimmed(text ? text : "");
-  if (severity == PO_SEVERITY_WARNING)
-    CurrentDiag->Warning(where, message);
-  else
-    CurrentDiag->Error(where, message);
-}
-
-// Set while a file is read on trial (see ReadLibraryFile): reports are
-// only noted, and the file is read again the usual way if there were any.
-bool Trial = false;
-bool TrialHeard = false;
-
-void Report(int severity, const char *filename, size_t lineno,
-            const char *text) {
-  if (Trial)
-    TrialHeard = true;
-  else
-    Say(severity, filename, lineno, text); // its strings are gone after it
-  if (severity == PO_SEVERITY_FATAL_ERROR)
-    std::longjmp(FatalJump, 1);
-}
-
-void XError(int severity, po_message_t, const char *filename, size_t lineno,
-            size_t, int, const char *text) {
-  Report(severity, filename, lineno, text);
-}
-
-/// A message the library dropped as defined twice: the line of the second
-/// definition and the first, kept. The library names the first without
-/// its line, so the report waits until the messages are placed.
-struct Duplicate {
-  std::size_t line;
-  po_message_t first;
-};
-std::vector<Duplicate> *Duplicates = nullptr;
-
-void XError2(int severity, po_message_t, const char *filename1, size_t lineno1,
-             size_t, int, const char *text1, po_message_t message2,
-             const char *filename2, size_t lineno2, size_t, int,
-             const char *text2) {
-  if (!Trial && Duplicates && message2 && !filename2 && filename1 &&
-      lineno1 != static_cast<size_t>(-1) &&
-      severity != PO_SEVERITY_FATAL_ERROR) {
-    Duplicates->push_back({lineno1, message2});
-    return;
-  }
-  Report(severity == PO_SEVERITY_FATAL_ERROR ? PO_SEVERITY_ERROR : severity,
-         filename1, lineno1, text1);
-  Report(severity, filename2, lineno2, text2);
-}
-
-const po_xerror_handler kErrorHandler = {XError, XError2};
-
-/// Where a message begins and the flags written above it.
-struct MessageStart {
-  std::size_t line = 0;
-  bool context = false; ///< it has a msgctxt
-  std::vector<std::string> flags;
-};
-
-/// The messages of each domain in file order, and the lines whose strings
-/// hold a NUL character.
-struct PoScan {
-  std::map<std::string, std::vector<MessageStart>> domains;
-  std::vector<std::size_t> nulLines;
-  std::size_t forms = 0; ///< msgstr lines, at most one entry each
-};
-
-/// True when the string literals on \p line hold a NUL character, raw or
-/// written as an escape (\0, \000, \x00): the library cuts the text there.
-bool HasNul(std::string_view line) {
-  if (line.find('\0') != std::string_view::npos)
-    return true;
-  if (line.find('\\') == std::string_view::npos)
-    return false; // no escape, so no escaped NUL; most lines end here
-  bool quoted = false;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    if (!quoted) {
-      if (line[i] == '#')
-        return false;
-      quoted = line[i] == '"';
-      continue;
-    }
-    if (line[i] == '"') {
-      quoted = false;
-    } else if (line[i] == '\\' && i + 1 < line.size()) {
-      const char kind = line[++i];
-      std::string_view digits =
-          kind == 'x' ? "0123456789abcdefABCDEF" : "01234567";
-      std::size_t from = kind == 'x' ? i + 1 : i, to = from;
-      while (to < line.size() && (kind == 'x' || to - from < 3) &&
-             digits.find(line[to]) != std::string_view::npos)
-        ++to;
-      if (to > from && line.substr(from, to - from).find_first_not_of('0') ==
-                           std::string_view::npos)
-        return true;
-      if (to > from)
-        i = to - 1;
-    }
-  }
-  return false;
-}
-
-// libgettextpo does not say where a message stands in the file, nor hand
-// out the flags it does not act on (no-c-format, phrasor-message), so both
-// are found here, in file order, the way its lexer finds keywords: a word
-// ends at the first character that cannot continue it, so msgid"x" is a
-// msgid. A message begins at its msgctxt, or at a msgid that follows no
-// msgctxt, and takes the "#," lines above it. Obsolete "#~" entries are
-// passed over, as the library's list of live messages passes them over.
-// ReadPo checks the result against the library's messages before using it.
-PoScan ScanPo(std::string_view text) {
-  PoScan scan;
-  std::vector<MessageStart> *messages = &scan.domains["messages"];
-  std::vector<std::string> flags;
-  bool afterContext = false;
-  std::size_t line = 1;
-  for (std::size_t pos = 0; pos < text.size(); ++line) {
-    std::size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos)
-      end = text.size();
-    std::string_view l = text.substr(pos, end - pos);
-    pos = end + 1;
-    if (HasNul(l))
-      scan.nulLines.push_back(line);
-    std::size_t b = l.find_first_not_of(" \t\r\f\v");
-    if (b != std::string_view::npos)
-      l.remove_prefix(b);
-    auto keyword = [&](std::string_view k) {
-      if (l.substr(0, k.size()) != k)
-        return false;
-      if (l.size() == k.size())
-        return true;
-      const char next = l[k.size()];
-      return !std::isalnum(static_cast<unsigned char>(next)) && next != '_';
-    };
-    if (l.substr(0, 2) == "#,") {
-      std::string_view rest = l.substr(2);
-      while (!rest.empty()) {
-        std::size_t comma = rest.find(',');
-        std::string flag = Trimmed(rest.substr(0, comma));
-        if (!flag.empty())
-          flags.push_back(std::move(flag));
-        rest = comma == std::string_view::npos ? "" : rest.substr(comma + 1);
-      }
-    } else if (l.substr(0, 2) == "#~") {
-      flags.clear();
-    } else if (keyword("domain")) {
-      const std::size_t open = l.find('"');
-      const std::size_t close = l.find('"', open + 1);
-      if (open != std::string_view::npos && close != std::string_view::npos)
-        messages =
-            &scan.domains[std::string(l.substr(open + 1, close - open - 1))];
-      flags.clear();
-    } else if (keyword("msgctxt")) {
-      messages->push_back({line, true, std::move(flags)});
-      flags.clear();
-      afterContext = true;
-    } else if (keyword("msgid")) {
-      if (!afterContext) {
-        messages->push_back({line, false, std::move(flags)});
-        flags.clear();
-      }
-      afterContext = false;
-    } else if (keyword("msgstr") || l.substr(0, 7) == "msgstr[") {
-      afterContext = false;
-      ++scan.forms;
-    }
-  }
-  return scan;
-}
 
 /// The kind the flags give: c-format is printf, no-c-format text, and
 /// phrasor-message a message; two of them contradict each other.
@@ -290,33 +103,6 @@ bool ReadComments(const char *comments, std::optional<std::string> &voice,
     }
   }
   return true;
-}
-
-} // namespace
-
-namespace {
-
-/// A header field, or nothing; the header itself may be absent.
-std::optional<std::string> HeaderField(const char *header, const char *name) {
-  if (!header)
-    return std::nullopt;
-  char *value = po_header_field(header, name);
-  if (!value)
-    return std::nullopt;
-  std::string out = value;
-  std::free(value);
-  return Trimmed(out);
-}
-
-std::string CharsetOf(const std::optional<std::string> &contentType) {
-  if (!contentType)
-    return "";
-  const std::size_t at = contentType->find("charset=");
-  if (at == std::string::npos)
-    return "";
-  std::string name = contentType->substr(at + 8);
-  const std::size_t end = name.find_first_of("; \t");
-  return end == std::string::npos ? name : name.substr(0, end);
 }
 
 /// The file's live messages, its header aside, with their places.
@@ -861,81 +647,6 @@ void PoFileReader::Read(po_file_t po, const char *domain,
   ReportSkipped();
 }
 
-/// The library's reading of \p path; nothing when it gave up on a fatal
-/// error, which has been reported. Nothing here needs destroying when the
-/// handler jumps back.
-po_file_t ReadLibraryFile(const char *path) {
-  if (setjmp(FatalJump) != 0)
-    return nullptr;
-  return po_file_read(path, &kErrorHandler);
-}
-
-/// True when every domain's header names UTF-8 as the charset.
-bool AllHeadersUtf8(po_file_t po) {
-  const char *const *domains = po_file_domains(po);
-  for (std::size_t d = 0; domains && domains[d]; ++d) {
-    const char *header = po_file_domain_header(po, domains[d]);
-    std::string charset = CharsetOf(HeaderField(header, "Content-Type"));
-    std::free(const_cast<char *>(header));
-    for (char &c : charset)
-      c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (charset != "UTF-8" && charset != "UTF8")
-      return false;
-  }
-  return true;
-}
-
-/// Reads \p path as ReadLibraryFile does, faster when \p text is UTF-8.
-/// The library's lexer passes every non-ASCII character of a file through
-/// iconv to find where it ends, which is a fifth of a build from PO; in
-/// valid UTF-8 no byte of a character can be taken for a quote, backslash
-/// or line end, so reading it byte by byte (the lexer's mode for old-style
-/// files, chosen by OLD_PO_FILE_INPUT) gives the same messages. That
-/// holds only for a file that declares UTF-8 and reads without a report,
-/// so the trial read is kept only then; otherwise the file is read again
-/// the usual way, and its reports come from that reading.
-po_file_t ReadLibraryFileFast(const char *path, std::string_view text) {
-  const char *const kOldInput = "OLD_PO_FILE_INPUT";
-  const char *preset = std::getenv(kOldInput);
-  if ((preset && *preset) || !utf8::is_valid(text.begin(), text.end()))
-    return ReadLibraryFile(path);
-  setenv(kOldInput, "1", 1);
-  Trial = true;
-  TrialHeard = false;
-  po_file_t po = ReadLibraryFile(path);
-  Trial = false;
-  if (preset) // set, and empty
-    setenv(kOldInput, "", 1);
-  else
-    unsetenv(kOldInput);
-  if (po && !TrialHeard && AllHeadersUtf8(po))
-    return po;
-  if (po)
-    po_file_free(po);
-  return ReadLibraryFile(path);
-}
-
-/// Frees \p po, or keeps it to the end of the process. Freeing the
-/// library's file means freeing a few small blocks per message, which
-/// was a tenth of a large build, and left the allocator slower for the
-/// rest of it; the system takes the whole back at exit at no cost. Only
-/// large files are kept, and only up to a bound, so a process reading
-/// many files (small ones especially: each kept file costs kilobytes
-/// whatever its size) frees them as it goes.
-void Release(po_file_t po, std::size_t textSize) {
-  constexpr std::size_t kKeptText = 64 * 1024 * 1024;
-  constexpr std::size_t kSmallFile = 1024 * 1024;
-  // Never destroyed, so leak checkers see the files as still reachable.
-  static auto *kept = new std::vector<po_file_t>;
-  static std::size_t keptText = 0;
-  if (textSize < kSmallFile || keptText + textSize > kKeptText) {
-    po_file_free(po);
-    return;
-  }
-  keptText += textSize;
-  kept->push_back(po);
-}
-
 } // namespace
 
 // Messages of every domain are read into one set of IDs: a domain is no
@@ -954,13 +665,7 @@ void ReadPo(const std::string &file, std::string_view text,
                "a string contains a NUL character, which PO text cannot "
                "hold");
   std::vector<Duplicate> duplicates;
-  CurrentDiag = &diag;
-  CurrentFile = &file;
-  Duplicates = &duplicates;
-  po_file_t po = ReadLibraryFileFast(file.c_str(), text);
-  CurrentDiag = nullptr;
-  CurrentFile = nullptr;
-  Duplicates = nullptr;
+  po_file_t po = ReadLibraryPo(file, text, diag, duplicates);
   if (!po)
     return;
   std::map<po_message_t, SourcePos> placedAt;
@@ -996,7 +701,7 @@ void ReadPo(const std::string &file, std::string_view text,
                    (first == placedAt.end() ? file : first->second.Text()) +
                    ")");
   }
-  Release(po, text.size());
+  ReleasePo(po, text.size());
 }
 
 } // namespace phrasor::tool

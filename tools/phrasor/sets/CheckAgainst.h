@@ -14,8 +14,8 @@
 
 #include "tools/phrasor/Diagnostics.h"
 #include "tools/phrasor/Metadata.h"
-#include "tools/phrasor/checks/CheckedSet.h"
 #include "tools/phrasor/checks/Markup.h"
+#include "tools/phrasor/sets/CheckedSet.h"
 
 #include <string>
 #include <vector>

@@ -23,7 +23,7 @@
 #ifndef PHRASOR_TOOL_COVERAGE_H
 #define PHRASOR_TOOL_COVERAGE_H
 
-#include "tools/phrasor/checks/CheckedSet.h"
+#include "tools/phrasor/sets/CheckedSet.h"
 
 #include <cstddef>
 #include <string>

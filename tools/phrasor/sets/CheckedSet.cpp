@@ -1,13 +1,14 @@
 //===- CheckedSet.cpp - A database or sources, as check sees them ---------===//
 
-#include "tools/phrasor/checks/CheckedSet.h"
+#include "tools/phrasor/sets/CheckedSet.h"
 #include "tools/phrasor/files/SafeBuild.h"
 
 #include "keeper/DatabaseFormat.h"
-#include "tools/phrasor/checks/Coverage.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/DatabaseFile.h"
 #include "tools/phrasor/files/FileIo.h"
+#include "tools/phrasor/formats/Registry.h"
+#include "tools/phrasor/sets/Coverage.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -53,6 +54,20 @@ bool ReportLoad(const OpenDatabase &db, Diagnostics &diag) {
   return false;
 }
 
+/// The kind the program uses \p e as: recorded in \p meta, else inferred;
+/// with \p diag, inference's doubts are reported as warnings at \p where.
+ValueKind KindWarned(const authoring::Entry &e, const Metadata &meta,
+                     const std::string &where, Diagnostics *diag) {
+  auto recorded = meta.kinds.find(e.id);
+  if (recorded != meta.kinds.end())
+    return recorded->second;
+  const KindReading inferred = InferKind(e.value.value_or(u""));
+  if (diag && !inferred.doubt.empty())
+    diag->Warning(where, "ID '" + e.id + "': " + inferred.doubt + "; " +
+                             HowToMarkText(where));
+  return inferred.kind;
+}
+
 /// A database's values read as formats under their kinds, and its plural
 /// texts against its language.
 void CheckDatabaseValues(const CheckedSet &set, const InputOptions &options,
@@ -70,7 +85,7 @@ void CheckDatabaseValues(const CheckedSet &set, const InputOptions &options,
                       e.value->find(u'%') != std::u16string::npos &&
                       options.textInSource(e.id);
     ValueReport report = CheckValueAs(
-        *e.value, KindOf(e, set.meta, where, text ? nullptr : &diag));
+        *e.value, KindWarned(e, set.meta, where, text ? nullptr : &diag));
     for (const std::string &error : report.errors)
       diag.Error(where, "ID '" + ShownId(e.id) + "': " + error);
     for (const std::string &warning : report.warnings)

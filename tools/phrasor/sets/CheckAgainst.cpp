@@ -1,11 +1,11 @@
 //===- CheckAgainst.cpp - Checking a translation against its source -------===//
 
-#include "tools/phrasor/checks/CheckAgainst.h"
+#include "tools/phrasor/sets/CheckAgainst.h"
 #include "tools/phrasor/files/SafeBuild.h"
 
 #include "tools/phrasor/Utf.h"
-#include "tools/phrasor/checks/Coverage.h"
 #include "tools/phrasor/checks/Plurals.h"
+#include "tools/phrasor/sets/Coverage.h"
 
 #include <map>
 #include <memory>

@@ -1,6 +1,6 @@
 //===- SourceSet.cpp - Sources read, checked and compiled -----------------===//
 
-#include "tools/phrasor/SourceSet.h"
+#include "tools/phrasor/sets/SourceSet.h"
 
 #include "cpp/Plural.h"
 

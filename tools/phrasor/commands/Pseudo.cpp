@@ -1,6 +1,6 @@
 //===- Pseudo.cpp - Pseudo-localized texts --------------------------------===//
 
-#include "tools/phrasor/Pseudo.h"
+#include "tools/phrasor/commands/Pseudo.h"
 
 #include "tools/phrasor/checks/TextChecks.h"
 

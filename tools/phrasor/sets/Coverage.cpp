@@ -1,6 +1,6 @@
 //===- Coverage.cpp - How far a translation covers its source -------------===//
 
-#include "tools/phrasor/checks/Coverage.h"
+#include "tools/phrasor/sets/Coverage.h"
 
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/Plurals.h"

@@ -11,7 +11,7 @@
 #define PHRASOR_TOOL_CHECKEDSET_H
 
 #include "tools/phrasor/Metadata.h"
-#include "tools/phrasor/SourceSet.h"
+#include "tools/phrasor/sets/SourceSet.h"
 
 #include <optional>
 #include <string>
