@@ -8,7 +8,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "CppTestSupport.h"
+#include "tests/cpp/CppTestSupport.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,6 +1,6 @@
 //===- live_test.cpp - Switching and reloading a Localizer in service -----===//
 
-#include "CppTestSupport.h"
+#include "tests/cpp/CppTestSupport.h"
 
 #include <chrono>
 #include <thread>

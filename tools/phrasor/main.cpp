@@ -473,7 +473,6 @@ int main(int argc, char **argv) {
   AllOptions options;
   Runner run;
   AddBuild(app, options, run);
-  AddWatch(app, options, run);
   AddDump(app, options, run);
   AddCheck(app, options, run);
   AddStats(app, options, run);
@@ -483,6 +482,7 @@ int main(int argc, char **argv) {
   AddHeader(app, options, run);
   AddUsage(app, options, run);
   AddReport(app, options, run);
+  AddWatch(app, options, run);
   AddHelp(app, run);
   AddFooter(&app, "phrasor build en.csv -o en.skdb\nphrasor help build");
   app.footer("'phrasor help COMMAND' explains one command.\n\n" +
