@@ -5,6 +5,7 @@
 #include "cpp/LocaleName.h"
 
 #include <algorithm>
+#include <mutex>
 #include <system_error>
 
 namespace phrasor {
@@ -43,7 +44,64 @@ catalogFiles(const std::filesystem::path &dir) {
 
 } // namespace
 
-void Localizer::add(Catalog catalog) { chain.push_back(std::move(catalog)); }
+// One chain as it was put in service. Never changed once published, except
+// by add() during set-up.
+struct Localizer::State {
+  // Where a catalog came from, to tell whether its file changed since.
+  struct Source {
+    std::filesystem::path path; // empty for a catalog given to add()
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type written{};
+  };
+  std::vector<Catalog> chain;
+  std::vector<Source> sources; // one per catalog of chain
+  std::vector<Error> skipped;
+  // How many of skipped the chain's opening found; a reload's failures
+  // follow them.
+  std::size_t opened = 0;
+};
+
+// What the Localizer shares with the threads that read it. Lookups read
+// only `current`; everything else belongs to the changes, under `changing`.
+struct Localizer::Live {
+  std::atomic<const State *> current{nullptr};
+  std::atomic<std::uint64_t> revision{0};
+  std::mutex changing;
+  std::unique_ptr<State> inService;
+  std::vector<std::unique_ptr<State>> retired;
+  std::filesystem::path dir;
+  std::string last;
+  ChangeCallback callback = nullptr;
+  void *userData = nullptr;
+
+  explicit Live(std::unique_ptr<State> first) : inService(std::move(first)) {
+    current.store(inService.get(), std::memory_order_release);
+  }
+};
+
+Localizer::Localizer()
+    : shared(std::make_unique<Live>(std::make_unique<State>())) {}
+Localizer::Localizer(Localizer &&other) noexcept = default;
+Localizer &Localizer::operator=(Localizer &&other) noexcept = default;
+Localizer::~Localizer() = default;
+
+const Localizer::State &Localizer::live() const noexcept {
+  // A moved-from Localizer has no chain; it answers as an empty one.
+  static const State none;
+  if (!shared)
+    return none;
+  return *shared->current.load(std::memory_order_acquire);
+}
+
+const std::vector<Catalog> &Localizer::catalogs() const { return live().chain; }
+const std::vector<Error> &Localizer::problems() const { return live().skipped; }
+
+void Localizer::add(Catalog catalog) {
+  if (!shared)
+    shared = std::make_unique<Live>(std::make_unique<State>());
+  shared->inService->chain.push_back(std::move(catalog));
+  shared->inService->sources.emplace_back();
+}
 
 void Localizer::onMissing(std::function<void(std::string_view id)> handler) {
   if (handler)
@@ -73,41 +131,100 @@ void addWithShorter(std::vector<std::string> &tags, std::string tag) {
 
 } // namespace
 
-Expected<Localizer> Localizer::load(const std::filesystem::path &dir,
-                                    std::string_view locale,
-                                    std::string_view last) {
+namespace {
+
+// The languages a chain asks for, best first, and the names given that
+// are none.
+struct Tags {
+  std::vector<std::string> tags;
+  std::vector<Error> badNames;
+};
+
+Expected<Tags> tagsForLocale(std::string_view locale) {
   // An unset, empty, C or POSIX locale is a user who chose no language:
   // the program's own texts, which are the last language's.
   const bool none = choosesNoLanguage(locale);
   const std::string first = none ? std::string() : normalTag(locale);
   if (!none && first.empty())
     return badLocale(locale);
-  std::vector<std::string> tags;
-  addWithShorter(tags, first);
-  return loadChain(dir, std::move(tags), {}, last);
+  Tags result;
+  addWithShorter(result.tags, first);
+  return result;
+}
+
+Tags tagsForLanguages(const std::vector<std::string> &languages) {
+  Tags result;
+  for (const std::string &language : languages) {
+    if (choosesNoLanguage(language))
+      continue;
+    std::string tag = normalTag(language);
+    if (tag.empty())
+      result.badNames.push_back(badLocale(language));
+    addWithShorter(result.tags, std::move(tag));
+  }
+  return result;
+}
+
+// The file's size and time now; a file that cannot be read gets neither,
+// so that it counts as changed until it can be.
+Localizer::State::Source describe(const std::filesystem::path &file) {
+  Localizer::State::Source source;
+  source.path = file;
+  std::error_code ec;
+  source.size = std::filesystem::file_size(file, ec);
+  if (ec)
+    source.size = static_cast<std::uintmax_t>(-1);
+  source.written = std::filesystem::last_write_time(file, ec);
+  return source;
+}
+
+// A catalog of the chain, with the locale its file name spells when the
+// database does not say it, so that its plural rules are known.
+Expected<Catalog> openCatalog(const std::filesystem::path &file) {
+  Expected<Catalog> catalog = Catalog::open(file);
+  if (catalog && catalog->locale().empty())
+    catalog->setLocale(displayPath(file.stem()));
+  return catalog;
+}
+
+} // namespace
+
+Expected<Localizer> Localizer::load(const std::filesystem::path &dir,
+                                    std::string_view locale,
+                                    std::string_view last) {
+  Expected<Tags> tags = tagsForLocale(locale);
+  if (!tags)
+    return tags.error();
+  return loadChain(dir, std::move(tags->tags), {}, last);
 }
 
 Expected<Localizer>
 Localizer::loadPreferred(const std::filesystem::path &dir,
                          const std::vector<std::string> &languages,
                          std::string_view last) {
-  std::vector<std::string> tags;
-  std::vector<Error> badNames;
-  for (const std::string &language : languages) {
-    if (choosesNoLanguage(language))
-      continue;
-    std::string tag = normalTag(language);
-    if (tag.empty())
-      badNames.push_back(badLocale(language));
-    addWithShorter(tags, std::move(tag));
-  }
-  return loadChain(dir, std::move(tags), std::move(badNames), last);
+  Tags tags = tagsForLanguages(languages);
+  return loadChain(dir, std::move(tags.tags), std::move(tags.badNames), last);
 }
 
 Expected<Localizer> Localizer::loadChain(const std::filesystem::path &dir,
                                          std::vector<std::string> tags,
                                          std::vector<Error> badNames,
                                          std::string_view last) {
+  Expected<std::unique_ptr<State>> chain =
+      openChain(dir, std::move(tags), std::move(badNames), last);
+  if (!chain)
+    return chain.error();
+  Localizer result;
+  result.shared = std::make_unique<Live>(std::move(*chain));
+  result.shared->dir = dir;
+  result.shared->last.assign(last);
+  return result;
+}
+
+Expected<std::unique_ptr<Localizer::State>>
+Localizer::openChain(const std::filesystem::path &dir,
+                     std::vector<std::string> tags, std::vector<Error> badNames,
+                     std::string_view last) {
   const std::string fallback = normalTag(last);
   if (!last.empty() && fallback.empty())
     return badLocale(last);
@@ -119,9 +236,9 @@ Expected<Localizer> Localizer::loadChain(const std::filesystem::path &dir,
                                   "last language");
 
   const auto files = catalogFiles(dir);
-  Localizer result;
-  result.skipped = std::move(badNames);
-  const std::size_t nameProblems = result.skipped.size();
+  auto result = std::make_unique<State>();
+  result->skipped = std::move(badNames);
+  const std::size_t nameProblems = result->skipped.size();
   std::string asked, tried;
   for (const std::string &tag : tags) {
     asked += (asked.empty() ? "" : ", ") + tag;
@@ -135,20 +252,22 @@ Expected<Localizer> Localizer::loadChain(const std::filesystem::path &dir,
       continue;
     // A broken file costs its own language only: the rest of the chain
     // still gives text, and the host can read why the file was skipped.
-    Expected<Catalog> catalog = Catalog::open(file->second);
-    if (catalog && catalog->locale().empty())
-      catalog->setLocale(displayPath(file->second.stem()));
-    if (catalog)
-      result.add(std::move(*catalog));
-    else
-      result.skipped.push_back(catalog.error());
+    State::Source source = describe(file->second);
+    Expected<Catalog> catalog = openCatalog(file->second);
+    if (catalog) {
+      result->chain.push_back(std::move(*catalog));
+      result->sources.push_back(std::move(source));
+    } else {
+      result->skipped.push_back(catalog.error());
+    }
   }
-  if (result.chain.empty()) {
-    if (result.skipped.size() > nameProblems)
-      return result.skipped[nameProblems];
+  if (result->chain.empty()) {
+    if (result->skipped.size() > nameProblems)
+      return result->skipped[nameProblems];
     return Error(Errc::FileNotFound,
                  "no catalog for '" + asked + "' (tried " + tried + ")");
   }
+  result->opened = result->skipped.size();
   return result;
 }
 
@@ -162,7 +281,7 @@ void Localizer::missing(std::string_view id) const {
 }
 
 const Catalog *Localizer::catalogFor(std::string_view id) const {
-  for (const Catalog &c : chain)
+  for (const Catalog &c : live().chain)
     if (c.contains(id))
       return &c;
   missing(id);
@@ -170,7 +289,7 @@ const Catalog *Localizer::catalogFor(std::string_view id) const {
 }
 
 std::optional<TextView> Localizer::find(std::string_view id) const {
-  for (const Catalog &c : chain)
+  for (const Catalog &c : live().chain)
     if (std::optional<TextView> text = c.find(id))
       return text;
   missing(id);
@@ -235,6 +354,8 @@ Expected<Text> Localizer::pluralSearch(std::string_view id, Count count,
                                        bool ordinal, const Arg *args,
                                        std::size_t argCount) const {
   const char *prefix = ordinal ? "#ordinal-" : "#";
+  // One chain for the whole search, though another thread may switch.
+  const std::vector<Catalog> &chain = live().chain;
   std::string key;
   for (const Catalog &c : chain) {
     key.assign(id).append(prefix).append(ordinal ? c.ordinalCategory(count)
@@ -264,6 +385,172 @@ Expected<Text> Localizer::ordinalArgs(std::string_view id, Count count,
                                       const Arg *args,
                                       std::size_t argCount) const {
   return pluralSearch(id, count, true, args, argCount);
+}
+
+// --- Live catalogs -------------------------------------------------------
+
+namespace {
+
+bool sameFile(const std::filesystem::path &a, const std::filesystem::path &b) {
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec) ||
+         a.lexically_normal() == b.lexically_normal();
+}
+
+bool changedOnDisk(const Localizer::State::Source &then) {
+  const Localizer::State::Source now = describe(then.path);
+  return now.size != then.size || now.written != then.written;
+}
+
+Error movedFrom() {
+  return Error(Errc::FileNotFound,
+               "a moved-from Localizer has no catalogs to change");
+}
+
+} // namespace
+
+// Called with `changing` held: puts \p next in service and keeps the chain
+// it replaces for collect(). The revision moves only when texts may have.
+Localizer::Change Localizer::putInService(std::unique_ptr<State> next,
+                                          bool textsChanged) {
+  Live &l = *shared;
+  Change change;
+  change.previous = l.revision.load(std::memory_order_relaxed);
+  change.failed.assign(next->skipped.begin() + next->opened,
+                       next->skipped.end());
+  l.retired.push_back(std::move(l.inService));
+  l.inService = std::move(next);
+  l.current.store(l.inService.get(), std::memory_order_release);
+  change.revision = change.previous + (textsChanged ? 1 : 0);
+  l.revision.store(change.revision, std::memory_order_release);
+  return change;
+}
+
+// Tells the change callback, outside the lock, so that it may call back in.
+std::uint64_t Localizer::tell(const Change &change,
+                              std::unique_lock<std::mutex> &lock) const {
+  const ChangeCallback callback = shared->callback;
+  void *const userData = shared->userData;
+  lock.unlock();
+  if (callback)
+    callback(*this, change, userData);
+  return change.revision;
+}
+
+Expected<std::uint64_t> Localizer::switchTo(std::string_view locale) {
+  Expected<Tags> tags = tagsForLocale(locale);
+  if (!tags)
+    return tags.error();
+  return switchChain(std::move(tags->tags), {});
+}
+
+Expected<std::uint64_t>
+Localizer::switchTo(const std::vector<std::string> &languages) {
+  Tags tags = tagsForLanguages(languages);
+  return switchChain(std::move(tags.tags), std::move(tags.badNames));
+}
+
+Expected<std::uint64_t> Localizer::switchChain(std::vector<std::string> tags,
+                                               std::vector<Error> badNames) {
+  if (!shared)
+    return movedFrom();
+  std::unique_lock<std::mutex> lock(shared->changing);
+  Expected<std::unique_ptr<State>> next = openChain(
+      shared->dir, std::move(tags), std::move(badNames), shared->last);
+  if (!next)
+    return next.error();
+  // A switch's skipped files are problems of the new chain, not failures
+  // of a change: the old chain they would have kept is another language.
+  (*next)->opened = (*next)->skipped.size();
+  return tell(putInService(std::move(*next), true), lock);
+}
+
+Expected<std::uint64_t> Localizer::reload() { return reloadFiles(nullptr); }
+
+Expected<std::uint64_t> Localizer::reload(const std::filesystem::path &file) {
+  return reloadFiles(&file);
+}
+
+// Reopens the chain's files that changed, or only \p only, each into the
+// new chain; the rest, and each that fails, are shared with the old one.
+Expected<std::uint64_t>
+Localizer::reloadFiles(const std::filesystem::path *only) {
+  if (!shared)
+    return movedFrom();
+  std::unique_lock<std::mutex> lock(shared->changing);
+  const State &now = *shared->inService;
+  auto next = std::make_unique<State>();
+  next->skipped.assign(now.skipped.begin(), now.skipped.begin() + now.opened);
+  next->opened = now.opened;
+  bool found = false, reopened = false;
+  for (std::size_t i = 0; i < now.chain.size(); ++i) {
+    const State::Source &source = now.sources[i];
+    const bool wanted =
+        !source.path.empty() &&
+        (only ? sameFile(source.path, *only) : changedOnDisk(source));
+    found = found || wanted;
+    if (wanted) {
+      State::Source fresh = describe(source.path);
+      Expected<Catalog> catalog = openCatalog(source.path);
+      if (catalog) {
+        next->chain.push_back(std::move(*catalog));
+        next->sources.push_back(std::move(fresh));
+        reopened = true;
+        continue;
+      }
+      next->skipped.push_back(catalog.error());
+    }
+    next->chain.push_back(now.chain[i].share());
+    next->sources.push_back(source);
+  }
+  if (only && !found)
+    return Error(Errc::FileNotFound,
+                 "'" + displayPath(*only) + "': not a file of this chain");
+  // Nothing reopened and nothing newly failing: the chain in service is
+  // still the right one, and nobody needs telling.
+  if (!reopened && next->skipped.size() == next->opened &&
+      now.skipped.size() == now.opened)
+    return shared->revision.load(std::memory_order_acquire);
+  return tell(putInService(std::move(next), reopened), lock);
+}
+
+const std::filesystem::path &Localizer::directory() const noexcept {
+  static const std::filesystem::path none;
+  return shared ? shared->dir : none;
+}
+
+std::uint64_t Localizer::revision() const noexcept {
+  return shared ? shared->revision.load(std::memory_order_acquire) : 0;
+}
+
+void Localizer::setChangeCallback(ChangeCallback callback, void *userData) {
+  if (!shared)
+    return;
+  const std::lock_guard<std::mutex> lock(shared->changing);
+  shared->callback = callback;
+  shared->userData = userData;
+}
+
+bool Localizer::clearChangeCallback(ChangeCallback callback) {
+  if (!shared)
+    return false;
+  const std::lock_guard<std::mutex> lock(shared->changing);
+  if (shared->callback != callback)
+    return false;
+  shared->callback = nullptr;
+  shared->userData = nullptr;
+  return true;
+}
+
+std::size_t Localizer::collect() {
+  if (!shared)
+    return 0;
+  // Under the lock: releasing a keeper must not overlap a change's opening
+  // of one, which both go to the host's memory.
+  const std::lock_guard<std::mutex> lock(shared->changing);
+  const std::size_t freed = shared->retired.size();
+  shared->retired.clear();
+  return freed;
 }
 
 } // namespace phrasor

@@ -3,10 +3,12 @@
 // What a game does with PhrasorCpp: load the player's language with its
 // fallbacks (fr-CA, then fr, then en), show menu lines, format dialogue
 // with checked arguments, pick plural forms by the language's own rules,
-// and log, rather than print garbage, when a translation changed the type
-// of an insert.
+// log, rather than print garbage, when a translation changed the type of
+// an insert, and switch the language while it runs.
 //
 //   phrasor_example_game DATA_DIR [LOCALE...]     (default: fr-CA en ru)
+//
+// The first locale is loaded; each later one is a press of the language key.
 //
 // The build puts the databases beside the program (phrasor_add_catalogs).
 //
@@ -62,6 +64,21 @@ void Play(const phrasor::Localizer &lang) {
   }
 }
 
+// The menu re-fetches its texts when the language changes under it: the
+// change callback is where a game would mark its UI for redrawing.
+void LanguageChanged(const phrasor::Localizer &lang,
+                     const phrasor::Localizer::Change &change, void *) {
+  std::printf("  [language changed: revision %llu, catalogs:",
+              static_cast<unsigned long long>(change.revision));
+  for (const phrasor::Catalog &c : lang.catalogs())
+    std::printf(" %.*s", static_cast<int>(c.locale().size()),
+                c.locale().data());
+  std::printf("]\n");
+  for (const phrasor::Error &e : change.failed)
+    std::fprintf(stderr, "  [log] kept the old catalog: %s\n",
+                 e.message().c_str());
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -72,25 +89,39 @@ int main(int argc, char **argv) {
   std::vector<std::string> locales(argv + 2, argv + argc);
   if (locales.empty())
     locales = {"fr-CA", "en", "ru"};
+  // The first language is loaded; each one after it is the player pressing
+  // the language key while the game runs: the same Localizer switches, and
+  // the text that follows is the new language's.
+  Expected<phrasor::Localizer> lang =
+      phrasor::Localizer::load(argv[1], locales[0]);
+  if (!lang) {
+    std::fprintf(stderr, "error: %s\n", lang.error().message().c_str());
+    return 1;
+  }
+  lang->onMissing([](std::string_view id) {
+    std::fprintf(stderr, "  [log] no text for %.*s in any catalog\n",
+                 static_cast<int>(id.size()), id.data());
+  });
+  lang->setChangeCallback(LanguageChanged, nullptr);
   int status = 0;
-  for (const std::string &locale : locales) {
-    Expected<phrasor::Localizer> lang =
-        phrasor::Localizer::load(argv[1], locale);
-    if (!lang) {
-      std::fprintf(stderr, "error: %s\n", lang.error().message().c_str());
-      status = 1;
-      continue;
+  for (std::size_t i = 0; i < locales.size(); ++i) {
+    if (i > 0) {
+      std::printf("[language key: %s]\n", locales[i].c_str());
+      Expected<std::uint64_t> switched = lang->switchTo(locales[i]);
+      if (!switched) {
+        std::fprintf(stderr, "error: %s\n", switched.error().message().c_str());
+        status = 1;
+        continue;
+      }
     }
-    lang->onMissing([](std::string_view id) {
-      std::fprintf(stderr, "  [log] no text for %.*s in any catalog\n",
-                   static_cast<int>(id.size()), id.data());
-    });
-    std::printf("%s (catalogs:", locale.c_str());
+    std::printf("%s (catalogs:", locales[i].c_str());
     for (const phrasor::Catalog &c : lang->catalogs())
       std::printf(" %.*s", static_cast<int>(c.locale().size()),
                   c.locale().data());
     std::printf(")\n");
     Play(*lang);
+    // A frame boundary: nothing holds a view of the old language any more.
+    lang->collect();
     std::fflush(stdout);
   }
   return status;

@@ -258,10 +258,15 @@ public:
   struct Impl;
 
 private:
+  friend class Localizer;
   explicit Catalog(std::unique_ptr<Impl> impl);
+  // A second handle on the same loaded database, for a Localizer's next
+  // chain while the one in service is still read.
+  explicit Catalog(std::shared_ptr<Impl> state) : impl(std::move(state)) {}
+  Catalog share() const { return Catalog(impl); }
   /// The state; aborts with a message for a moved-from catalog.
   const Impl &state() const noexcept;
-  std::unique_ptr<Impl> impl;
+  std::shared_ptr<Impl> impl;
 };
 
 } // namespace phrasor

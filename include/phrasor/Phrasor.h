@@ -15,5 +15,6 @@
 #include "phrasor/Error.h"
 #include "phrasor/Localizer.h"
 #include "phrasor/Text.h"
+#include "phrasor/Watcher.h"
 
 #endif // PHRASOR_CPP_PHRASOR_H

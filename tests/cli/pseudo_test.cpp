@@ -13,7 +13,11 @@
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/commands/Pseudo.h"
 
+#include <chrono>
 #include <cstdlib>
+#include <functional>
+#include <future>
+#include <thread>
 
 using namespace phrasor::clitest;
 
@@ -74,6 +78,31 @@ TEST_F(Cli, PseudoChangesOnlyTheLiteralTextUnderEachKind) {
   Result c = Run({"check", "qps.skdb", "--against", "en.skdb"});
   EXPECT_EQ(c.code, 0) << c.err;
   EXPECT_EQ(c.err.find("error"), std::string::npos) << c.err;
+}
+
+TEST_F(Cli, PseudoIdsLabelEachTextWithoutChangingWhatItTakes) {
+  Write("en.csv", "id,value,voice,kind\n"
+                  "@locale,en,,\n"
+                  "MSG,\"Hi %1!s!%0 hidden\",,\n"
+                  "PF,%d left,,printf\n"
+                  "\"A%d<b>{x}\\\",Odd ID,,\n"
+                  "N#one,One item,,\n"
+                  "N#other,%1!d! items,,\n"
+                  "EMPTY,\"\",,\n");
+  ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);
+  Result p = Run({"pseudo", "en.skdb", "-o", "qps.skdb", "--ids"});
+  ASSERT_EQ(p.code, 0) << p.err;
+  EXPECT_EQ(p.err, "");
+  EXPECT_EQ(Run({"get", "qps.skdb", "MSG"}).out,
+            "MSG: [Ĥî %1!s!~~]%0 hidden\n");
+  EXPECT_EQ(Run({"get", "qps.skdb", "PF"}).out, "PF: [%d ļéfţ~~]\n");
+  EXPECT_EQ(Run({"get", "qps.skdb", "N#one"}).out, "N#one: [Öñé îţém~~~~]\n");
+  // An ID's own %, markup and escapes must not become the text's.
+  EXPECT_EQ(Run({"get", "qps.skdb", "A%d<b>{x}\\"}).out,
+            "A?d?b??x??: [Öďď ÎĎ~~~]\n");
+  EXPECT_EQ(Run({"get", "qps.skdb", "EMPTY"}).out, "\n") << "nothing shown";
+  Result c = Run({"check", "qps.skdb", "--against", "en.skdb"});
+  EXPECT_EQ(c.code, 0) << c.err;
 }
 
 TEST(Pseudolocalize, LeavesTheEnginesBackslashEscapesAsWritten) {
@@ -291,3 +320,35 @@ TEST_F(Cli, DumpOfALargeDatabaseFinishesInEveryFormat) {
 }
 
 } // namespace
+
+TEST_F(Cli, WatchRebuildsASavedSourceAndSurvivesABrokenSave) {
+  Write("en.csv", "id,value\nA,first\n");
+  fs::create_directories(dir / "out");
+  // Three builds: the first, a broken save, its mending. Bounded by
+  // --max-builds, so a watch that never sees the saves fails, not hangs.
+  std::future<Result> watch = std::async(std::launch::async, [&] {
+    return Run({"watch", "en.csv", "-o", "out", "--interval", "20",
+                "--max-builds", "3"});
+  });
+  auto waitFor = [&](const std::function<bool()> &done) {
+    for (int i = 0; i < 1000 && !done(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return done();
+  };
+  ASSERT_TRUE(waitFor([&] { return Exists("out/en.skdb"); }));
+  const std::string first = Read("out/en.skdb");
+  const auto later =
+      fs::last_write_time(dir / "en.csv") + std::chrono::seconds(2);
+  Write("en.csv", "id,value\nA,\"unclosed\n");
+  fs::last_write_time(dir / "en.csv", later);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(Read("out/en.skdb"), first) << "a broken save keeps the last good";
+  Write("en.csv", "id,value\nA,second\n");
+  fs::last_write_time(dir / "en.csv", later + std::chrono::seconds(2));
+  ASSERT_EQ(watch.wait_for(std::chrono::seconds(20)),
+            std::future_status::ready);
+  Result r = watch.get();
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_CONTAINS(r.out, "not rebuilt: out/en.skdb\n");
+  EXPECT_EQ(Run({"get", "out/en.skdb", "A"}).out, "second\n");
+}

@@ -37,6 +37,8 @@ struct ReadingWords {
 struct AllOptions {
   BuildOptions build;
   ReadingWords buildReading;
+  WatchOptions watch;
+  ReadingWords watchReading;
   DumpOptions dump;
   CheckOptions check;
   ReadingWords checkReading;
@@ -130,6 +132,45 @@ void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
   b->callback([&] {
     ApplyReading(o.buildReading, o.build.input);
     run = [&] { return RunBuild(o.build); };
+  });
+}
+
+void AddWatch(CLI::App &app, AllOptions &o, Runner &run) {
+  CLI::App *w = app.add_subcommand(
+      "watch", "Build each source into a database, then again each time it "
+               "is saved, until stopped");
+  w->add_option("sources", o.watch.sources,
+                "Input files (" + InputExtensionList() +
+                    "), each its own "
+                    "database")
+      ->required();
+  w->add_option("-o,--output", o.watch.outputDir,
+                "The directory the databases are written to, as "
+                "<source name>.skdb")
+      ->required();
+  w->add_flag("--fill-empty", o.watch.input.fillEmpty,
+              "PO, XLIFF: use the source text for untranslated entries");
+  w->add_flag("--include-fuzzy", o.watch.input.includeFuzzy,
+              "PO, XLIFF: read entries marked fuzzy or needing review");
+  w->add_option("--po-key", o.watchReading.poKey,
+                "PO: context, source or detect (as build takes it)")
+      ->check(CLI::IsMember({"context", "source", "detect"}));
+  w->add_flag("--strict", o.watch.strict, "Treat warnings as errors");
+  w->add_option("--interval", o.watch.intervalMs,
+                "Milliseconds between looks at the sources (default 200)")
+      ->check(CLI::Range(10u, 60000u));
+  w->add_option("--max-builds", o.watch.maxBuilds,
+                "Stop after this many builds, the first ones included "
+                "(for scripts; default: never)");
+  AddSpreadsheetOptions(w, o.watch.input, o.watchReading.delimiter);
+  AddFooter(w,
+            "phrasor watch en.csv fr.csv -o build/game   # fr.csv -> "
+            "build/game/fr.skdb",
+            "the last build's: 0 built, 1 problems in the entries, 2 a "
+            "file that cannot be read or written");
+  w->callback([&] {
+    ApplyReading(o.watchReading, o.watch.input);
+    run = [&] { return RunWatch(o.watch); };
   });
 }
 
@@ -303,6 +344,9 @@ void AddPseudo(CLI::App &app, AllOptions &o, Runner &run) {
       ->check(CLI::Range(0u, 1000u));
   p->add_flag("--brackets,!--no-brackets", o.pseudo.brackets,
               "Put [ and ] around each text (the default)");
+  p->add_flag("--ids", o.pseudo.ids,
+              "Begin each text with its ID (\"MENU_START: [...]\"), so a "
+              "screenshot names the entry of each label");
   p->add_option("--locale", o.pseudo.locale,
                 "The language tag to record (default: the source's "
                 "language in region XA, such as en-XA)");
@@ -438,6 +482,7 @@ int main(int argc, char **argv) {
   AddHeader(app, options, run);
   AddUsage(app, options, run);
   AddReport(app, options, run);
+  AddWatch(app, options, run);
   AddHelp(app, run);
   AddFooter(&app, "phrasor build en.csv -o en.skdb\nphrasor help build");
   app.footer("'phrasor help COMMAND' explains one command.\n\n" +

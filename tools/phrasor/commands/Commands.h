@@ -26,6 +26,16 @@ struct BuildOptions {
 };
 int RunBuild(const BuildOptions &options);
 
+struct WatchOptions {
+  std::vector<std::string> sources; ///< each gives OUT/<its stem>.skdb
+  std::string outputDir;
+  InputOptions input;
+  bool strict = false;
+  unsigned intervalMs = 200; ///< how often the sources are looked at
+  unsigned maxBuilds = 0;    ///< stop after this many builds; 0: never
+};
+int RunWatch(const WatchOptions &options);
+
 struct DumpOptions {
   std::string database;
   std::string format{Formats().front().name}; ///< a --format word
@@ -89,6 +99,7 @@ struct PseudoOptions {
   std::string output;
   unsigned expand = 40;             ///< percent the literal text grows by
   bool brackets = true;             ///< '[' and ']' around each text
+  bool ids = false;                 ///< each text begins with its ID
   std::string locale;               ///< empty: derived from the source's
   std::vector<std::string> protect; ///< patterns of protected spans
 };

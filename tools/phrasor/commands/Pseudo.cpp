@@ -142,6 +142,18 @@ std::optional<std::u16string> Pseudolocalize(std::u16string_view value,
   return out;
 }
 
+std::u16string IdLabel(std::string_view id) {
+  std::u16string label;
+  for (const char c : id) {
+    const bool kept =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+        (c >= '0' && c <= '9') ||
+        std::string_view("_-.#@/").find(c) != std::string_view::npos;
+    label += kept ? static_cast<char16_t>(c) : c == '\x04' ? u'|' : u'?';
+  }
+  return label + u": ";
+}
+
 std::string PseudoLocale(const std::optional<std::string> &source) {
   constexpr const char *kNoLanguage = "qps-ploc";
   if (!source)

@@ -31,7 +31,16 @@ struct PseudoStyle {
   unsigned expand = 40;
   /// Put '[' before and ']' after the text shown.
   bool brackets = true;
+  /// Begin each text with its ID (see IdLabel), so that a tester can name
+  /// the entry a label on screen came from.
+  bool ids = false;
 };
+
+/// \p id as a pseudo-localized text shows it, then ": ". Only letters,
+/// digits and "_-.#@/" are kept; a gettext context's separator shows as
+/// '|' and every other character as '?', so that the label can never read
+/// as an insert, an escape or markup under any kind.
+std::u16string IdLabel(std::string_view id);
 
 /// The accented look-alike of an ASCII letter; other characters as they are.
 char16_t AccentedLetter(char16_t c);

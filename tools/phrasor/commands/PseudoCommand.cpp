@@ -86,6 +86,12 @@ PseudolocalizeAll(std::vector<authoring::Entry> &entries, const Metadata &meta,
                                 " characters, over its limit of " +
                                 std::to_string(limit->second));
     }
+    // The label comes last: a limit is the text's own, not the tester's.
+    if (style.ids && !pseudo->empty()) {
+      std::u16string labelled = IdLabel(e.id) + *pseudo;
+      if (TakesSameArguments(*e.value, labelled, kind))
+        pseudo = std::move(labelled);
+    }
     e.value = std::move(*pseudo);
   }
   return kinds;
@@ -159,7 +165,7 @@ int RunPseudo(const PseudoOptions &options) {
   if (!meta.problem.empty())
     diag.Warning(options.source, meta.problem + "; kinds are inferred");
 
-  const PseudoStyle style{options.expand, options.brackets};
+  const PseudoStyle style{options.expand, options.brackets, options.ids};
   const ProtectRules rules =
       ProjectRules(meta.protect, options.protect, options.source, diag);
   const std::map<std::string, ValueKind> kinds =
