@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <optional>
 #include <system_error>
 
 namespace phrasor {
@@ -52,6 +53,9 @@ struct Localizer::State {
     std::filesystem::path path; // empty for a catalog given to add()
     std::uintmax_t size = 0;
     std::filesystem::file_time_type written{};
+    // Why the file as it now is did not load; its old catalog serves. The
+    // file is tried again only once it changes again.
+    std::optional<Error> failure;
   };
   std::vector<Catalog> chain;
   std::vector<Source> sources; // one per catalog of chain
@@ -412,12 +416,12 @@ Error movedFrom() {
 // Called with `changing` held: puts \p next in service and keeps the chain
 // it replaces for collect(). The revision moves only when texts may have.
 Localizer::Change Localizer::putInService(std::unique_ptr<State> next,
-                                          bool textsChanged) {
+                                          bool textsChanged,
+                                          std::vector<Error> failed) {
   Live &l = *shared;
   Change change;
   change.previous = l.revision.load(std::memory_order_relaxed);
-  change.failed.assign(next->skipped.begin() + next->opened,
-                       next->skipped.end());
+  change.failed = std::move(failed);
   l.retired.push_back(std::move(l.inService));
   l.inService = std::move(next);
   l.current.store(l.inService.get(), std::memory_order_release);
@@ -462,7 +466,7 @@ Expected<std::uint64_t> Localizer::switchChain(std::vector<std::string> tags,
   // A switch's skipped files are problems of the new chain, not failures
   // of a change: the old chain they would have kept is another language.
   (*next)->opened = (*next)->skipped.size();
-  return tell(putInService(std::move(*next), true), lock);
+  return tell(putInService(std::move(*next), true, {}), lock);
 }
 
 Expected<std::uint64_t> Localizer::reload() { return reloadFiles(nullptr); }
@@ -482,6 +486,7 @@ Localizer::reloadFiles(const std::filesystem::path *only) {
   auto next = std::make_unique<State>();
   next->skipped.assign(now.skipped.begin(), now.skipped.begin() + now.opened);
   next->opened = now.opened;
+  std::vector<Error> failed; // by this reload, not carried from an earlier
   bool found = false, reopened = false;
   for (std::size_t i = 0; i < now.chain.size(); ++i) {
     const State::Source &source = now.sources[i];
@@ -489,6 +494,7 @@ Localizer::reloadFiles(const std::filesystem::path *only) {
         !source.path.empty() &&
         (only ? sameFile(source.path, *only) : changedOnDisk(source));
     found = found || wanted;
+    State::Source kept = source;
     if (wanted) {
       State::Source fresh = describe(source.path);
       Expected<Catalog> catalog = openCatalog(source.path);
@@ -498,20 +504,23 @@ Localizer::reloadFiles(const std::filesystem::path *only) {
         reopened = true;
         continue;
       }
-      next->skipped.push_back(catalog.error());
+      failed.push_back(catalog.error());
+      kept = std::move(fresh);
+      kept.failure = catalog.error();
     }
+    if (kept.failure)
+      next->skipped.push_back(*kept.failure);
     next->chain.push_back(now.chain[i].share());
-    next->sources.push_back(source);
+    next->sources.push_back(std::move(kept));
   }
   if (only && !found)
     return Error(Errc::FileNotFound,
                  "'" + displayPath(*only) + "': not a file of this chain");
   // Nothing reopened and nothing newly failing: the chain in service is
   // still the right one, and nobody needs telling.
-  if (!reopened && next->skipped.size() == next->opened &&
-      now.skipped.size() == now.opened)
+  if (!reopened && failed.empty())
     return shared->revision.load(std::memory_order_acquire);
-  return tell(putInService(std::move(next), reopened), lock);
+  return tell(putInService(std::move(next), reopened, std::move(failed)), lock);
 }
 
 const std::filesystem::path &Localizer::directory() const noexcept {

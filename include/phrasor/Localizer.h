@@ -252,7 +252,8 @@ private:
   Expected<std::uint64_t> switchChain(std::vector<std::string> tags,
                                       std::vector<Error> badNames);
   Expected<std::uint64_t> reloadFiles(const std::filesystem::path *only);
-  Change putInService(std::unique_ptr<State> next, bool textsChanged);
+  Change putInService(std::unique_ptr<State> next, bool textsChanged,
+                      std::vector<Error> failed);
   std::uint64_t tell(const Change &change,
                      std::unique_lock<std::mutex> &lock) const;
   const State &live() const noexcept;
