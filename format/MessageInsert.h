@@ -60,7 +60,10 @@ inline void RenderPlainInt(WSink &sink, const FormatValue &value) {
     length += magnitude >= ten;
   // Written in place, last digit first: digits gathered in a small array
   // and copied after cost a stall on the copy's wide load of narrow stores.
-  PhrasorWChar digits[12];
+  // The longest number is 11 units; the spare room keeps gcc's bounds
+  // warning quiet where it inlines the sink's copy loop and cannot see that
+  // the loop stops at the last unit.
+  PhrasorWChar digits[16];
   PhrasorWChar *out = sink.Reserve(length);
   const bool inPlace = out != nullptr;
   if (!inPlace)
