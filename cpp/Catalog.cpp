@@ -276,14 +276,15 @@ struct Catalog::Impl {
            std::size_t offset, std::uint32_t number);
   void applyRecordedKinds();
   const Entry *lookup(std::string_view id) const;
-  const Entry *pluralEntry(std::string_view id, Count count, bool ordinal,
-                           std::string &key) const;
+  const Entry *pluralEntry(std::string_view id, Count count,
+                           const Selector &row, std::string &key) const;
   const Inserts &inserts(const Entry &e, Style style) const;
   std::optional<Error> resolve(std::string_view id, const Entry *&e) const;
   Expected<Text> render(const Entry &e, std::string_view id, Style style,
                         const Arg *args, std::size_t count) const;
-  Expected<Text> renderPlural(std::string_view id, Count count, bool ordinal,
-                              const Arg *args, std::size_t argCount) const;
+  Expected<Text> renderPlural(std::string_view id, Count count,
+                              const Selector &row, const Arg *args,
+                              std::size_t argCount) const;
 };
 
 namespace {
@@ -300,9 +301,8 @@ Style styleOf(TextKind kind) {
   return Style::Plain;
 }
 
-PluralDecimal decimalOf(Count count) {
-  return PluralDecimal{count.scaled(), count.fractionDigits(),
-                       count.exponent()};
+SelectorValue valueOf(Count count) {
+  return {count.scaled(), count.fractionDigits(), count.exponent(), {}};
 }
 
 } // namespace
@@ -430,22 +430,18 @@ const Entry *Catalog::Impl::lookup(std::string_view id) const {
   }
 }
 
-// The first of ID#<category>, ID#other and ID that has a text (with
-// "ordinal-" before the category of an ordinal); \p key is left holding
-// its ID, or empty when none has.
+// The form of \p id that \p count selects by \p row (resolveSelected);
+// \p key is left holding its ID, or empty when none has a text.
 const Entry *Catalog::Impl::pluralEntry(std::string_view id, Count count,
-                                        bool ordinal, std::string &key) const {
-  const char *prefix = ordinal ? "#ordinal-" : "#";
-  const PluralDecimal n = decimalOf(count);
-  key.assign(id).append(prefix).append(ordinal ? rules->ordinal(n)
-                                               : rules->category(n));
-  if (const Entry *e = lookup(key); e && e->value)
-    return e;
-  key.assign(id).append(prefix).append("other");
-  if (const Entry *e = lookup(key); e && e->value)
-    return e;
-  key.assign(id);
-  if (const Entry *e = lookup(key); e && e->value)
+                                        const Selector &row,
+                                        std::string &key) const {
+  const Entry *e = nullptr;
+  const SelectorValue n = valueOf(count);
+  auto has = [&](std::size_t, const std::string &k) {
+    return (e = lookup(k)) && e->value;
+  };
+  auto chosen = [&](std::size_t) { return row.choose(*rules, n); };
+  if (resolveSelected(id, row, 1, chosen, has, key) == 0)
     return e;
   key.clear();
   return nullptr;
@@ -639,11 +635,6 @@ std::optional<TextView> Catalog::find(std::string_view id) const {
   return TextView(e->value, e->valueLength);
 }
 
-std::optional<TextView> Catalog::find(InContext key) const {
-  const ContextKey k(key);
-  return find(k.view());
-}
-
 std::optional<std::string_view> Catalog::voicePath(std::string_view id) const {
   const Entry *e = state().lookup(id);
   if (!e || !e->voice)
@@ -832,12 +823,16 @@ Expected<std::size_t> Catalog::formatArgsUtf8To(char *buffer,
                                   std::to_string(length - 1) + " bytes");
 }
 
+std::string_view Catalog::category(const Selector &row, Count count) const {
+  return row.choose(*state().rules, valueOf(count));
+}
+
 std::string_view Catalog::pluralCategory(Count count) const {
-  return state().rules->category(decimalOf(count));
+  return category(kPluralSelector, count);
 }
 
 std::string_view Catalog::ordinalCategory(Count count) const {
-  return state().rules->ordinal(decimalOf(count));
+  return category(kOrdinalSelector, count);
 }
 
 bool Catalog::hasPluralRules() const { return state().rules->hasRules(); }
@@ -851,21 +846,21 @@ void Catalog::setLocale(std::string_view tag) {
 
 std::string Catalog::pluralId(std::string_view id, Count count) const {
   std::string key;
-  state().pluralEntry(id, count, false, key);
+  state().pluralEntry(id, count, kPluralSelector, key);
   return key;
 }
 
 std::string Catalog::ordinalId(std::string_view id, Count count) const {
   std::string key;
-  state().pluralEntry(id, count, true, key);
+  state().pluralEntry(id, count, kOrdinalSelector, key);
   return key;
 }
 
 Expected<Text> Catalog::Impl::renderPlural(std::string_view id, Count count,
-                                           bool ordinal, const Arg *args,
+                                           const Selector &row, const Arg *args,
                                            std::size_t argCount) const {
   std::string chosen;
-  const Entry *form = pluralEntry(id, count, ordinal, chosen);
+  const Entry *form = pluralEntry(id, count, row, chosen);
   if (!form) {
     const Entry *e = lookup(id);
     if (e && !e->value)
@@ -880,13 +875,13 @@ Expected<Text> Catalog::Impl::renderPlural(std::string_view id, Count count,
 Expected<Text> Catalog::pluralArgs(std::string_view id, Count count,
                                    const Arg *args,
                                    std::size_t argCount) const {
-  return state().renderPlural(id, count, false, args, argCount);
+  return state().renderPlural(id, count, kPluralSelector, args, argCount);
 }
 
 Expected<Text> Catalog::ordinalArgs(std::string_view id, Count count,
                                     const Arg *args,
                                     std::size_t argCount) const {
-  return state().renderPlural(id, count, true, args, argCount);
+  return state().renderPlural(id, count, kOrdinalSelector, args, argCount);
 }
 
 // --- Count ----------------------------------------------------------------

@@ -352,28 +352,22 @@ Expected<std::size_t> Localizer::formatArgsUtf8To(char *buffer,
 }
 
 // The form of the count's own category wins wherever it is in the chain:
-// a catalog that overrides only ID#other must not hide a less specific
-// catalog's ID#one. Each catalog names the category by its own rules.
+// a catalog that overrides only the fallback form must not hide a less
+// specific catalog's chosen form. Each catalog chooses by its own rules.
 Expected<Text> Localizer::pluralSearch(std::string_view id, Count count,
                                        bool ordinal, const Arg *args,
                                        std::size_t argCount) const {
-  const char *prefix = ordinal ? "#ordinal-" : "#";
+  const Selector &row = ordinal ? kOrdinalSelector : kPluralSelector;
   // One chain for the whole search, though another thread may switch.
   const std::vector<Catalog> &chain = live().chain;
   std::string key;
-  for (const Catalog &c : chain) {
-    key.assign(id).append(prefix).append(ordinal ? c.ordinalCategory(count)
-                                                 : c.pluralCategory(count));
-    if (c.contains(key))
-      return c.formatArgs(key, Style::Stored, args, argCount);
-  }
-  key.assign(id).append(prefix).append("other");
-  for (const Catalog &c : chain)
-    if (c.contains(key))
-      return c.formatArgs(key, Style::Stored, args, argCount);
-  for (const Catalog &c : chain)
-    if (c.contains(id))
-      return c.formatArgs(id, Style::Stored, args, argCount);
+  const std::size_t at = resolveSelected(
+      id, row, chain.size(),
+      [&](std::size_t i) { return chain[i].category(row, count); },
+      [&](std::size_t i, const std::string &k) { return chain[i].contains(k); },
+      key);
+  if (at < chain.size())
+    return chain[at].formatArgs(key, Style::Stored, args, argCount);
   missing(id);
   return Error(Errc::MissingId,
                "no catalog has a text for '" + std::string(id) + "'");

@@ -281,6 +281,13 @@ bool PluralRuleSet::holds(const Relation &r, const Operands &o) const {
   return in != r.negated;
 }
 
+unsigned PluralRuleSet::categories() const {
+  unsigned bits = 1u << kOther;
+  for (std::uint8_t r = 0; r < ruleCount; ++r)
+    bits |= 1u << rules[r].category;
+  return bits;
+}
+
 int PluralRuleSet::select(PluralDecimal count) const {
   const Operands o(count);
   for (const Rule *rule = rules, *end = rules + ruleCount; rule != end;
@@ -359,8 +366,22 @@ PluralRules::PluralRules(std::string_view locale) {
   if (!entry)
     return;
   found = entry->tag;
-  cardinalRules.parse(plural::kRuleTexts[entry->cardinal]);
-  ordinalRules.parse(plural::kRuleTexts[entry->ordinal]);
+  cardinalText = plural::kRuleTexts[entry->cardinal];
+  ordinalText = plural::kRuleTexts[entry->ordinal];
+  cardinalRules.parse(cardinalText);
+  ordinalRules.parse(ordinalText);
+}
+
+bool PluralRules::hasCategory(std::string_view category, bool ordinal) const {
+  const unsigned bits = (ordinal ? ordinalRules : cardinalRules).categories();
+  for (int i = 0; i <= kOther; ++i)
+    if (kCategories[i] == category)
+      return (bits >> i) & 1u;
+  return false;
+}
+
+std::string_view PluralRules::rulesText(bool ordinal) const {
+  return ordinal ? ordinalText : cardinalText;
 }
 
 std::string_view PluralRules::rulesLocale() const {

@@ -54,6 +54,8 @@ public:
   bool parse(std::string_view text);
   /// 0..5 for zero, one, two, few, many, other.
   int select(PluralDecimal count) const;
+  /// The categories some rule names, and "other", as bits 0..5.
+  unsigned categories() const;
 
 private:
   static constexpr int kMaxRules = 6, kMaxRelations = 32, kMaxRanges = 64;
@@ -106,9 +108,17 @@ public:
   std::string_view ordinal(std::int64_t count) const;
   std::string_view ordinal(PluralDecimal count) const;
 
+  /// Whether the language has \p category among its cardinal (or, with
+  /// \p ordinal, its ordinal) categories; "other" it always has.
+  bool hasCategory(std::string_view category, bool ordinal) const;
+  /// The rules as the table holds them ("one: i in 1..1 and v in 0..0;
+  /// other:"); "other:" for a tag with no rules.
+  std::string_view rulesText(bool ordinal) const;
+
 private:
   PluralRuleSet cardinalRules, ordinalRules;
   const char *found = nullptr;
+  const char *cardinalText = "other:", *ordinalText = "other:";
 };
 
 } // namespace phrasor

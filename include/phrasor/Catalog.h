@@ -89,19 +89,127 @@ private:
   int power = 0;
 };
 
+/// The variadic calls Catalog and Localizer share, written once: each
+/// packs its arguments and calls the untyped core its class provides
+/// (formatArgs, formatArgsTo, formatArgsUtf8, formatArgsUtf8To, pluralArgs,
+/// ordinalArgs, find), so a Catalog answers from its database and a
+/// Localizer from the first catalog of its chain that has the text. The
+/// typed IDs of a generated header come in through TypedCalls (Typed.h).
+template <class Self> class Calls : public TypedCalls<Self> {
+public:
+  using TypedCalls<Self>::find;
+  using TypedCalls<Self>::format;
+  using TypedCalls<Self>::formatTo;
+  using TypedCalls<Self>::formatUtf8;
+  using TypedCalls<Self>::formatUtf8To;
+  using TypedCalls<Self>::ordinal;
+  using TypedCalls<Self>::plural;
+
+  /// Formats the text stored at \p id by its kind (see Style::Stored): a
+  /// message with its inserts, a printf format with its conversions, a
+  /// plain text as written.
+  template <class... A>
+  Expected<Text> format(std::string_view id, const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return self().formatArgs(id, Style::Stored, list, sizeof...(A));
+  }
+  /// Formats the text stored at \p id as printf style (%d, %s, %*d ...)
+  /// whatever its kind: for texts a host knows to be formats where the
+  /// database does not say so.
+  template <class... A>
+  Expected<Text> formatPrintf(std::string_view id, const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return self().formatArgs(id, Style::Printf, list, sizeof...(A));
+  }
+  /// Formats the plural form of \p id for \p count, the form chosen by
+  /// the CLDR rules of the catalog's locale() and resolved as Selectors.h
+  /// says (the chosen category, else the fallback, else the ID itself), by
+  /// the form's kind as format() does, with \p args (the count is
+  /// inserted only where an argument carries it).
+  template <class... A>
+  Expected<Text> plural(std::string_view id, Count count,
+                        const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return self().pluralArgs(id, count, list, sizeof...(A));
+  }
+  /// The same for an ordinal ("1st", "2nd", "23rd"), by the ordinal rules.
+  template <class... A>
+  Expected<Text> ordinal(std::string_view id, Count count,
+                         const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return self().ordinalArgs(id, count, list, sizeof...(A));
+  }
+  /// find, format and plural of a message within a gettext context (see
+  /// InContext.h).
+  std::optional<TextView> find(InContext key) const {
+    const ContextKey k(key);
+    return self().find(k.view());
+  }
+  template <class... A>
+  Expected<Text> format(InContext key, const A &...args) const {
+    const ContextKey k(key);
+    return format(k.view(), args...);
+  }
+  template <class... A>
+  Expected<Text> plural(InContext key, Count count, const A &...args) const {
+    const ContextKey k(key);
+    return plural(k.view(), count, args...);
+  }
+  /// Formats into the caller's \p buffer of \p length units (terminator
+  /// included) without allocating, unless converted text (an argument
+  /// converted between UTF-8 and UTF-16 or mended, or the stored text
+  /// copied to widen an insert for a 64-bit integer) outgrows a small stack
+  /// area, the text takes more than 16 arguments, or on error.
+  /// Returns the units written; when the output does not fit, the buffer
+  /// holds nothing useful and the error is TooLong.
+  template <class... A>
+  Expected<std::size_t> formatTo(PhrasorWChar *buffer, std::size_t length,
+                                 std::string_view id, const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return self().formatArgsTo(buffer, length, id, Style::Stored, list,
+                               sizeof...(A));
+  }
+  /// format, with the text as UTF-8: the same checks and the same text,
+  /// written as UTF-8 (an unpaired surrogate as U+FFFD) as it is formatted,
+  /// with no UTF-16 copy of it.
+  template <class... A>
+  Expected<std::string> formatUtf8(std::string_view id,
+                                   const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return self().formatArgsUtf8(id, Style::Stored, list, sizeof...(A));
+  }
+  /// formatTo, with the text as UTF-8 into the caller's \p buffer of
+  /// \p length bytes (terminator included), allocating no more than
+  /// formatTo does. Returns the bytes written; when the text does not fit,
+  /// the buffer holds an empty text and the error is TooLong.
+  template <class... A>
+  Expected<std::size_t> formatUtf8To(char *buffer, std::size_t length,
+                                     std::string_view id,
+                                     const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return self().formatArgsUtf8To(buffer, length, id, Style::Stored, list,
+                                   sizeof...(A));
+  }
+
+private:
+  const Self &self() const { return static_cast<const Self &>(*this); }
+};
+
 /// Move-only; a moved-from catalog may only be assigned to or destroyed
 /// (any other use stops the process with a message, as misusing an
 /// Expected does).
-class Catalog : public TypedCalls<Catalog> {
+class Catalog : public Calls<Catalog> {
 public:
   // The typed IDs of a generated header (see Typed.h), beside the strings.
-  using TypedCalls::find;
-  using TypedCalls::format;
-  using TypedCalls::formatTo;
-  using TypedCalls::formatUtf8;
-  using TypedCalls::formatUtf8To;
-  using TypedCalls::ordinal;
-  using TypedCalls::plural;
+  // The calls by string, by context and by typed ID (see Calls).
+  using Calls::find;
+  using Calls::format;
+  using Calls::formatPrintf;
+  using Calls::formatTo;
+  using Calls::formatUtf8;
+  using Calls::formatUtf8To;
+  using Calls::ordinal;
+  using Calls::plural;
 
   /// Reads \p file whole and loads it. The error says why a file was
   /// refused: not found, a directory or other file that is not regular,
@@ -132,88 +240,6 @@ public:
   /// True when \p id names an entry that holds a text.
   bool contains(std::string_view id) const { return find(id).has_value(); }
 
-  /// Formats the text stored at \p id by its kind (see Style::Stored): a
-  /// message with its inserts, a printf format with its conversions, a
-  /// plain text as written.
-  template <class... A>
-  Expected<Text> format(std::string_view id, const A &...args) const {
-    const Arg list[] = {makeArg(args)..., Arg{}};
-    return formatArgs(id, Style::Stored, list, sizeof...(A));
-  }
-  /// Formats the text stored at \p id as printf style (%d, %s, %*d ...)
-  /// whatever its kind: for texts a host knows to be formats where the
-  /// database does not say so.
-  template <class... A>
-  Expected<Text> formatPrintf(std::string_view id, const A &...args) const {
-    const Arg list[] = {makeArg(args)..., Arg{}};
-    return formatArgs(id, Style::Printf, list, sizeof...(A));
-  }
-  /// Formats the plural form of \p id for \p count: ID#<category> by the
-  /// CLDR rules of locale(), else ID#other, else ID, by the form's kind
-  /// as format() does, with \p args (the count is inserted only where an
-  /// argument carries it).
-  template <class... A>
-  Expected<Text> plural(std::string_view id, Count count,
-                        const A &...args) const {
-    const Arg list[] = {makeArg(args)..., Arg{}};
-    return pluralArgs(id, count, list, sizeof...(A));
-  }
-  /// find, format and plural of a message within a gettext context:
-  /// the entry stored as context U+0004 id (see InContext.h).
-  std::optional<TextView> find(InContext key) const;
-  template <class... A>
-  Expected<Text> format(InContext key, const A &...args) const {
-    const ContextKey k(key);
-    return format(k.view(), args...);
-  }
-  template <class... A>
-  Expected<Text> plural(InContext key, Count count, const A &...args) const {
-    const ContextKey k(key);
-    return plural(k.view(), count, args...);
-  }
-  /// The same for an ordinal ("1st", "2nd", "23rd"): ID#ordinal-<category>
-  /// by the ordinal rules of locale(), else ID#ordinal-other, else ID.
-  template <class... A>
-  Expected<Text> ordinal(std::string_view id, Count count,
-                         const A &...args) const {
-    const Arg list[] = {makeArg(args)..., Arg{}};
-    return ordinalArgs(id, count, list, sizeof...(A));
-  }
-  /// Formats into the caller's \p buffer of \p length units (terminator
-  /// included) without allocating, unless converted text (an argument
-  /// converted between UTF-8 and UTF-16 or mended, or the stored text
-  /// copied to widen an insert for a 64-bit integer) outgrows a small stack
-  /// area, the text takes more than 16 arguments, or on error.
-  /// Returns the units written; when the output does not fit, the buffer
-  /// holds nothing useful and the error is TooLong.
-  template <class... A>
-  Expected<std::size_t> formatTo(PhrasorWChar *buffer, std::size_t length,
-                                 std::string_view id, const A &...args) const {
-    const Arg list[] = {makeArg(args)..., Arg{}};
-    return formatArgsTo(buffer, length, id, Style::Stored, list, sizeof...(A));
-  }
-
-  /// format, with the text as UTF-8: the same checks and the same text,
-  /// written as UTF-8 (an unpaired surrogate as U+FFFD) as it is formatted,
-  /// with no UTF-16 copy of it.
-  template <class... A>
-  Expected<std::string> formatUtf8(std::string_view id,
-                                   const A &...args) const {
-    const Arg list[] = {makeArg(args)..., Arg{}};
-    return formatArgsUtf8(id, Style::Stored, list, sizeof...(A));
-  }
-  /// formatTo, with the text as UTF-8 into the caller's \p buffer of
-  /// \p length bytes (terminator included), allocating no more than
-  /// formatTo does. Returns the bytes written; when the text does not fit,
-  /// the buffer holds an empty text and the error is TooLong.
-  template <class... A>
-  Expected<std::size_t> formatUtf8To(char *buffer, std::size_t length,
-                                     std::string_view id,
-                                     const A &...args) const {
-    const Arg list[] = {makeArg(args)..., Arg{}};
-    return formatArgsUtf8To(buffer, length, id, Style::Stored, list,
-                            sizeof...(A));
-  }
   Expected<std::string> formatArgsUtf8(std::string_view id, Style style,
                                        const Arg *args,
                                        std::size_t count) const;
@@ -238,13 +264,15 @@ public:
   std::string_view pluralCategory(Count count) const;
   /// The CLDR ordinal category of \p count in locale().
   std::string_view ordinalCategory(Count count) const;
-  /// The ID plural() would format for \p count, or "" when none of
-  /// ID#<category>, ID#other and ID has a value.
+  /// The category \p count chooses for a text of \p row in locale().
+  std::string_view category(const Selector &row, Count count) const;
+  /// The ID plural() would format for \p count, or "" when none of the
+  /// forms the resolver tries (Selectors.h) has a value.
   std::string pluralId(std::string_view id, Count count) const;
   /// The ID ordinal() would format for \p count, or "".
   std::string ordinalId(std::string_view id, Count count) const;
   /// False when locale() is empty or names a language with no plural
-  /// rules (a misspelt tag): every count then picks ID#other.
+  /// rules (a misspelt tag): every count then picks the fallback form.
   bool hasPluralRules() const;
   /// Takes \p tag as the catalog's language, for plural rules and
   /// locale(): for a database built without "@locale". Not safe while

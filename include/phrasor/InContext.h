@@ -13,7 +13,8 @@
 #ifndef PHRASOR_CPP_INCONTEXT_H
 #define PHRASOR_CPP_INCONTEXT_H
 
-#include <algorithm>
+#include "phrasor/Key.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -25,12 +26,7 @@ struct InContext {
   std::string_view id;
 
   /// The stored key: context, U+0004, id.
-  std::string key() const {
-    std::string k;
-    k.reserve(context.size() + 1 + id.size());
-    k.append(context).append(1, '\x04').append(id);
-    return k;
-  }
+  std::string key() const { return Key::inContextOf(context, id).print(); }
 };
 
 /// An InContext's stored key, composed on the stack when it fits (nearly
@@ -39,16 +35,15 @@ struct InContext {
 class ContextKey {
 public:
   explicit ContextKey(InContext key) {
-    const std::size_t n = key.context.size() + 1 + key.id.size();
+    const Key k = Key::inContextOf(key.context, key.id);
+    const std::size_t n = k.printedSize();
     char *out = local;
     if (n > sizeof local) {
       heap.resize(n);
       out = heap.data();
     }
-    out = std::copy(key.context.begin(), key.context.end(), out);
-    *out++ = '\x04';
-    std::copy(key.id.begin(), key.id.end(), out);
-    text = std::string_view(n > sizeof local ? heap.data() : local, n);
+    k.printTo(out);
+    text = std::string_view(out, n);
   }
   ContextKey(const ContextKey &) = delete;
   ContextKey &operator=(const ContextKey &) = delete;

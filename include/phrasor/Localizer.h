@@ -27,16 +27,17 @@
 
 namespace phrasor {
 
-class Localizer : public TypedCalls<Localizer> {
+class Localizer : public Calls<Localizer> {
 public:
   // The typed IDs of a generated header (see Typed.h), beside the strings.
-  using TypedCalls::find;
-  using TypedCalls::format;
-  using TypedCalls::formatTo;
-  using TypedCalls::formatUtf8;
-  using TypedCalls::formatUtf8To;
-  using TypedCalls::ordinal;
-  using TypedCalls::plural;
+  using Calls::find;
+  using Calls::format;
+  using Calls::formatPrintf;
+  using Calls::formatTo;
+  using Calls::formatUtf8;
+  using Calls::formatUtf8To;
+  using Calls::ordinal;
+  using Calls::plural;
 
   Localizer();
   Localizer(Localizer &&other) noexcept;
@@ -76,75 +77,11 @@ public:
 
   /// Catalog::find of the first catalog that has a text for \p id.
   std::optional<TextView> find(std::string_view id) const;
-  /// Catalog::format of the first catalog that has a text for \p id.
-  template <class... A>
-  Expected<Text> format(std::string_view id, const A &...args) const {
-    const Arg list[] = {makeArg(args)..., Arg{}};
-    return formatArgs(id, Style::Stored, list, sizeof...(A));
-  }
-  /// Catalog::formatPrintf of the first catalog that has a text for \p id.
-  template <class... A>
-  Expected<Text> formatPrintf(std::string_view id, const A &...args) const {
-    const Arg list[] = {makeArg(args)..., Arg{}};
-    return formatArgs(id, Style::Printf, list, sizeof...(A));
-  }
-  /// The plural form of \p id for \p count, formatted by its kind: the
-  /// first catalog that has ID#<category of count in its own locale>
-  /// answers; only when none has does the first ID#other, then the first
-  /// ID. So a "fr-CA" file holding only FILES#other leaves "fr"'s
-  /// FILES#one to answer 1.
-  template <class... A>
-  Expected<Text> plural(std::string_view id, Count count,
-                        const A &...args) const {
-    const Arg list[] = {makeArg(args)..., Arg{}};
-    return pluralArgs(id, count, list, sizeof...(A));
-  }
-  /// The same three for a message within a gettext context (InContext.h).
-  std::optional<TextView> find(InContext key) const {
-    const ContextKey k(key);
-    return find(k.view());
-  }
-  template <class... A>
-  Expected<Text> format(InContext key, const A &...args) const {
-    const ContextKey k(key);
-    return format(k.view(), args...);
-  }
-  template <class... A>
-  Expected<Text> plural(InContext key, Count count, const A &...args) const {
-    const ContextKey k(key);
-    return plural(k.view(), count, args...);
-  }
-  /// The same search for an ordinal: ID#ordinal-<category>, then
-  /// ID#ordinal-other, then ID.
-  template <class... A>
-  Expected<Text> ordinal(std::string_view id, Count count,
-                         const A &...args) const {
-    const Arg list[] = {makeArg(args)..., Arg{}};
-    return ordinalArgs(id, count, list, sizeof...(A));
-  }
-  /// Catalog::formatTo of the first catalog that has a text for \p id.
-  template <class... A>
-  Expected<std::size_t> formatTo(PhrasorWChar *buffer, std::size_t length,
-                                 std::string_view id, const A &...args) const {
-    const Arg list[] = {makeArg(args)..., Arg{}};
-    return formatArgsTo(buffer, length, id, Style::Stored, list, sizeof...(A));
-  }
-  /// Catalog::formatUtf8 of the first catalog that has a text for \p id.
-  template <class... A>
-  Expected<std::string> formatUtf8(std::string_view id,
-                                   const A &...args) const {
-    const Arg list[] = {makeArg(args)..., Arg{}};
-    return formatArgsUtf8(id, Style::Stored, list, sizeof...(A));
-  }
-  /// Catalog::formatUtf8To of the first catalog that has a text for \p id.
-  template <class... A>
-  Expected<std::size_t> formatUtf8To(char *buffer, std::size_t length,
-                                     std::string_view id,
-                                     const A &...args) const {
-    const Arg list[] = {makeArg(args)..., Arg{}};
-    return formatArgsUtf8To(buffer, length, id, Style::Stored, list,
-                            sizeof...(A));
-  }
+  // The calls by string, by context and by typed ID (see Calls in
+  // Catalog.h), each answered by the first catalog that has a text for the
+  // ID. A plural form is searched by category along the whole chain before
+  // the fallback form is: so a "fr-CA" file holding only the fallback
+  // leaves "fr"'s chosen form to answer.
   Expected<std::size_t> formatArgsTo(PhrasorWChar *buffer, std::size_t length,
                                      std::string_view id, Style style,
                                      const Arg *args, std::size_t count) const;

@@ -8,6 +8,8 @@
 #include "tools/phrasor/commands/Commands.h"
 #include "tools/phrasor/commands/TypedCommands.h"
 
+#include "phrasor/Key.h"
+
 #include <CLI/CLI.hpp>
 
 #include <functional>
@@ -59,10 +61,10 @@ struct AllOptions {
   std::optional<std::string> getContext, formatContext;
 };
 
-/// The key gettext stores a message of \p context under: context U+0004 id.
+/// The key gettext stores a message of \p context under.
 void PutInContext(const std::optional<std::string> &context, std::string &id) {
   if (context)
-    id = *context + '\x04' + id;
+    id = phrasor::Key::inContextOf(*context, id).print();
 }
 
 const char *const kContextHelp =
@@ -312,7 +314,8 @@ void AddFormat(CLI::App &app, AllOptions &o, Runner &run) {
                 "Format the plural form of ID for this count (3, 1.50), "
                 "chosen by the database's @locale as the C++ layer does");
   f->add_flag("--ordinal", o.format.ordinal,
-              "With --count: the ordinal form (ID#ordinal-<category>)");
+              "With --count: the ordinal form (ID" +
+                  std::string(phrasor::kOrdinalSelector.mark) + "<category>)");
   f->add_option("--context", o.formatContext, kContextHelp);
   f->add_option("args", o.format.args,
                 "One argument per field, converted to the insert's type");

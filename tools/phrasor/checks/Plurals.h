@@ -2,15 +2,19 @@
 //-*-===//
 //
 // A plural text is stored as one entry per CLDR category its language has:
-// "FILES#one", "FILES#few", "FILES#many". The categories of a language
-// come from ICU. PO files number their forms instead, by a C expression in
-// the Plural-Forms header; the two are tied together by evaluating both
-// over sample numbers.
+// "FILES#one", "FILES#few", "FILES#many" (Key.h spells them; Selectors.h
+// lists the kinds). The categories of a language come from the C++ layer's
+// CLDR table, so the tool judges a text by the rules a host chooses by. PO
+// files number their forms instead, by a C expression in the Plural-Forms
+// header; the two are tied together by evaluating both over sample
+// numbers.
 //
 //===----------------------------------------------------------------------===//
 
 #ifndef PHRASOR_TOOL_PLURALS_H
 #define PHRASOR_TOOL_PLURALS_H
+
+#include "phrasor/Key.h"
 
 #include <optional>
 #include <string>
@@ -18,31 +22,6 @@
 #include <vector>
 
 namespace phrasor::tool {
-
-/// zero, one, two, few, many, other: CLDR's order, kept in every output.
-extern const char *const kPluralCategories[6];
-
-/// True for the six category names.
-bool IsPluralCategory(std::string_view name);
-
-/// The position of \p category in kPluralCategories, 6 when it is none.
-std::size_t CategoryRank(std::string_view category);
-
-/// Splits "FILES#few" into "FILES" and "few"; false when \p id does not end
-/// in '#' and a category name.
-bool SplitPluralId(std::string_view id, std::string_view &base,
-                   std::string_view &category);
-
-/// Splits the ordinal form "PLACE#ordinal-few" into "PLACE" and "few";
-/// false for any other ID. Ordinal forms are entries of their own to every
-/// format (gettext has no ordinals), and checked against the ordinal
-/// categories of the language.
-bool SplitOrdinalId(std::string_view id, std::string_view &base,
-                    std::string_view &category);
-
-/// The category of a plural form's ID ("few" of "FILES#few"); empty for an
-/// ID that is no plural form.
-std::string_view PluralCategoryOf(std::string_view id);
 
 /// The plural categories of a language.
 struct LocaleCategories {
@@ -59,9 +38,10 @@ const std::vector<unsigned long> &PluralSamples();
 /// The category \p tag selects for each of PluralSamples().
 std::vector<std::string> SelectSamples(const std::string &tag);
 
-/// The categories of \p tag (a BCP 47 tag), from ICU: cardinal, or with
-/// \p ordinal the ordinal ones.
-LocaleCategories CategoriesOf(const std::string &tag, bool ordinal = false);
+/// The categories of \p tag (a BCP 47 tag) for the counting selector
+/// \p row.
+LocaleCategories CategoriesOf(const std::string &tag,
+                              const Selector &row = kPluralSelector);
 
 /// The categories \p tag gives numbers with a fraction (1.5) and no whole
 /// number: Russian "other", Czech "many"; none in English.
@@ -78,9 +58,10 @@ struct PluralProblem {
   std::string message;
 };
 
-/// Checks the plural texts among \p ids against the categories of
-/// \p locale: every category a whole number selects must have its form,
-/// and no form may name a category the language does not have.
+/// Checks the texts among \p ids that a counting selector chooses among
+/// against the categories of \p locale: every category a whole number
+/// selects must have its form, and no form may name a category the
+/// language does not have.
 std::vector<PluralProblem>
 CheckPluralTexts(const std::vector<std::string> &ids,
                  const std::optional<std::string> &locale);

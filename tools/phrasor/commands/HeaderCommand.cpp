@@ -16,8 +16,8 @@
 #include "tools/phrasor/commands/TypedCommands.h"
 
 #include "format/ArgKind.h"
+#include "phrasor/Key.h"
 #include "tools/phrasor/Utf.h"
-#include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/sets/CheckedSet.h"
 
@@ -32,8 +32,6 @@ namespace phrasor::tool {
 
 namespace {
 
-enum class IdUse { Text, Plural, Ordinal };
-
 /// One insert as the header checks it: what it takes and how it is written.
 struct Want {
   char takes;       ///< a letter of phrasor::typed::Shape::args
@@ -45,7 +43,9 @@ struct Object {
   std::string id;   ///< the ID (a plural's without its '#category')
   std::string name; ///< the C++ name
   std::string where;
-  IdUse use = IdUse::Text;
+  /// The selector of a text that varies, whose row names its call; null
+  /// for a plain text.
+  const Selector *use = nullptr;
   std::vector<std::size_t> forms; ///< entries, in source order
   std::vector<std::vector<Want>> args;
 };
@@ -209,20 +209,24 @@ std::string Shown(const std::optional<std::u16string> &value) {
   return text;
 }
 
+/// Orders plain texts first, then each selector's in registry order.
+std::size_t UseRank(const Selector *use) {
+  return use ? kSelectors.indexOf(use) + 1 : 0;
+}
+
+/// Tells apart in one map the objects of plain texts and of each selector.
+std::string UseKey(const Selector *use) { return std::to_string(UseRank(use)); }
+
 /// Groups the entries of \p set into objects: one per ID, one per plural
 /// or ordinal text, each holding its forms in source order.
 void GroupForms(const CheckedSet &set, std::vector<Object> &objects) {
   std::map<std::string, std::size_t> byKey; // use + ID -> object
   for (std::size_t i = 0; i < set.entries.size(); ++i) {
     const std::string &id = set.entries[i].id;
-    std::string_view base = id, category;
-    IdUse use = IdUse::Text;
-    if (SplitOrdinalId(id, base, category))
-      use = IdUse::Ordinal;
-    else if (SplitPluralId(id, base, category))
-      use = IdUse::Plural;
-    const std::string key =
-        std::to_string(static_cast<int>(use)) + AsciiLower(base);
+    const Key k = Key::parse(id);
+    const std::string_view base = k.stem;
+    const Selector *use = k.selector;
+    const std::string key = UseKey(use) + AsciiLower(base);
     auto [at, added] = byKey.emplace(key, objects.size());
     if (added) {
       Object o;
@@ -235,15 +239,15 @@ void GroupForms(const CheckedSet &set, std::vector<Object> &objects) {
     objects[at->second].forms.push_back(i);
   }
   // A plain entry beside a plural's forms (FILES beside FILES#one and
-  // FILES#other) is the text a count falls back to when its language has
+  // FILES#few) is the text a count falls back to when its language has
   // no form for it: a form of the plural object, not an object of its own.
   std::vector<bool> folded(objects.size(), false);
   for (std::size_t t = 0; t < objects.size(); ++t) {
-    if (objects[t].use != IdUse::Text)
+    if (objects[t].use)
       continue;
     const std::string lower = AsciiLower(objects[t].id);
-    for (IdUse use : {IdUse::Plural, IdUse::Ordinal}) {
-      auto counted = byKey.find(std::to_string(static_cast<int>(use)) + lower);
+    for (const Selector *use : kSelectors) {
+      auto counted = byKey.find(UseKey(use) + lower);
       if (counted == byKey.end())
         continue;
       std::vector<std::size_t> &forms = objects[counted->second].forms;
@@ -263,10 +267,8 @@ void GroupForms(const CheckedSet &set, std::vector<Object> &objects) {
 
 /// How a diagnostic names \p o: "ID 'X'", "plural text 'X'" and so on.
 std::string IdWord(const Object &o) {
-  return o.use == IdUse::Text
-             ? "ID '" + o.id + "'"
-             : (o.use == IdUse::Plural ? "plural text '" : "ordinal text '") +
-                   o.id + "'";
+  return o.use ? std::string(o.use->name) + " text '" + o.id + "'"
+               : "ID '" + o.id + "'";
 }
 
 /// False (after reporting) when the C++ name of \p o is a keyword or
@@ -305,10 +307,8 @@ bool NameUnique(const Object &o, std::map<std::string, const Object *> &byName,
 std::size_t ShownForm(const CheckedSet &set, const Object &o) {
   std::size_t shown = o.forms.front();
   for (std::size_t f : o.forms) {
-    std::string_view b, category;
-    if ((SplitPluralId(set.entries[f].id, b, category) ||
-         SplitOrdinalId(set.entries[f].id, b, category)) &&
-        category == "other")
+    const Key k = Key::parse(set.entries[f].id);
+    if (k.selector && k.category == k.selector->fallback)
       shown = f;
   }
   return shown;
@@ -341,10 +341,10 @@ bool GatherObjects(const CheckedSet &set, Diagnostics &diag,
   }
   // In the order of the IDs, not of the rows: a source reordered, or read
   // from its database, gives the same header.
-  std::sort(objects.begin(), objects.end(),
-            [](const Object &a, const Object &b) {
-              return a.id != b.id ? a.id < b.id : a.use < b.use;
-            });
+  std::sort(
+      objects.begin(), objects.end(), [](const Object &a, const Object &b) {
+        return a.id != b.id ? a.id < b.id : UseRank(a.use) < UseRank(b.use);
+      });
   return ok;
 }
 
@@ -375,10 +375,8 @@ std::string ShapeArgs(const Object &o) {
 /// ID takes.
 std::string ShapeType(const Object &o) {
   const std::string args = ShapeArgs(o);
-  const char *call = o.use == IdUse::Plural    ? "phrasorPlural"
-                     : o.use == IdUse::Ordinal ? "phrasorOrdinal"
-                                               : "phrasorText";
-  return call + (args.empty() ? "" : "_" + args);
+  return "phrasor" + std::string(o.use ? o.use->call : "Text") +
+         (args.empty() ? "" : "_" + args);
 }
 
 // A block stays under what every compiler takes as one string literal
@@ -518,9 +516,7 @@ std::string Render(const CheckedSet &set, const std::vector<Object> &objects,
         out << " // " << CommentId(o.id);
       out << "\n";
     }
-    const char *call = first.use == IdUse::Plural    ? "Plural"
-                       : first.use == IdUse::Ordinal ? "Ordinal"
-                                                     : "Format";
+    const std::string call(first.use ? first.use->call : "Format");
     out << "};\nconstexpr phrasor::typed::Shape phrasorShape(" << type
         << ") {\n  return {phrasor::typed::Call::" << call << ", \""
         << ShapeArgs(first) << "\", phrasorIds};\n}\n";

@@ -12,6 +12,7 @@
 #include "format/MessageFormat.h"
 #include "format/Printf.h"
 #include "manager/FormatResults.h"
+#include "phrasor/Key.h"
 #include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/Progress.h"
 #include "tools/phrasor/Utf.h"
@@ -348,8 +349,8 @@ std::optional<std::u16string> ValueIfAny(const OpenDatabase &db,
 }
 
 /// The form of \p options.id that a host's plural() (or ordinal()) call
-/// formats for the count: ID#<category>, else ID#other, else ID, the
-/// category chosen by the C++ layer's own rules for the database's @locale.
+/// formats for the count, resolved as the C++ layer resolves it, the
+/// category chosen by the layer's own rules for the database's @locale.
 std::string PluralFormId(const OpenDatabase &db, const FormatOptions &options,
                          const std::optional<std::u16string> &locale) {
   const std::optional<PluralDecimal> count = parsePluralDecimal(options.count);
@@ -357,14 +358,19 @@ std::string PluralFormId(const OpenDatabase &db, const FormatOptions &options,
     throw FatalError("--count '" + options.count +
                      "': expected a number as shown, such as 3 or 1.50");
   const PluralRules rules(locale ? Utf16ToUtf8Lossy(*locale) : "");
-  const std::string prefix = options.ordinal ? "#ordinal-" : "#";
-  const std::string category(options.ordinal ? rules.ordinal(*count)
-                                             : rules.category(*count));
-  for (const std::string &id : {options.id + prefix + category,
-                                options.id + prefix + "other", options.id})
-    if (ValueIfAny(db, id))
-      return id;
-  return options.id + prefix + category;
+  const Selector &row = options.ordinal ? kOrdinalSelector : kPluralSelector;
+  SelectorValue value;
+  value.scaled = count->scaled;
+  value.fractionDigits = count->fractionDigits;
+  value.exponent = count->exponent;
+  std::string key;
+  resolveSelected(
+      options.id, row, 1, [&](std::size_t) { return row.choose(rules, value); },
+      [&](std::size_t, const std::string &k) {
+        return ValueIfAny(db, k).has_value();
+      },
+      key);
+  return key;
 }
 
 } // namespace

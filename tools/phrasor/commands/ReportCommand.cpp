@@ -11,9 +11,9 @@
 
 #include "tools/phrasor/commands/Commands.h"
 
+#include "phrasor/Key.h"
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/Markup.h"
-#include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/files/SafeBuild.h"
 #include "tools/phrasor/sets/CheckAgainst.h"
@@ -222,11 +222,11 @@ PluralForms(const CheckedSet &set,
             std::map<std::string, std::string> *names = nullptr) {
   std::map<std::string, std::map<std::string, std::u16string>> forms;
   for (const authoring::Entry &e : set.entries) {
-    std::string_view base, category;
-    if (SplitPluralId(e.id, base, category) && e.value) {
-      forms[AsciiLower(base)][std::string(category)] = *e.value;
+    const Key k = Key::parse(e.id);
+    if (k.is(kPluralSelector) && e.value) {
+      forms[AsciiLower(k.stem)][std::string(k.category)] = *e.value;
       if (names)
-        names->emplace(AsciiLower(base), base);
+        names->emplace(AsciiLower(k.stem), k.stem);
     }
   }
   return forms;
@@ -257,7 +257,7 @@ void Page::Plurals() {
     for (const auto &[category, text] : *forms)
       sorted.emplace_back(category, &text);
     std::sort(sorted.begin(), sorted.end(), [](const auto &a, const auto &b) {
-      return CategoryRank(a.first) < CategoryRank(b.first);
+      return kPluralSelector.rank(a.first) < kPluralSelector.rank(b.first);
     });
     std::string td = "<td>";
     for (const auto &[category, text] : sorted)
@@ -320,10 +320,9 @@ void FindOverLimit(Language &l, const CheckedSet &source,
     std::optional<unsigned> limit;
     ValueKind kind = set.KindAt(i);
     std::string key = AsciiLower(e.id);
-    std::string_view base, category;
-    if (SplitPluralId(e.id, base, category) &&
-        !sourceByKey.count(AsciiLower(e.id)))
-      key = AsciiLower(base) + "#other";
+    if (const Key k = Key::parse(e.id);
+        k.is(kPluralSelector) && !sourceByKey.count(AsciiLower(e.id)))
+      key = AsciiLower(k.fallbackForm());
     if (auto s = sourceByKey.find(key); s != sourceByKey.end()) {
       kind = source.KindAt(s->second);
       if (auto f = source.meta.limits.find(source.entries[s->second].id);

@@ -9,9 +9,9 @@
 
 #include "tools/phrasor/commands/Commands.h"
 
+#include "phrasor/Key.h"
 #include "tools/phrasor/Progress.h"
 #include "tools/phrasor/Utf.h"
-#include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/sets/CheckedSet.h"
 #include "tools/phrasor/sets/Coverage.h"
@@ -55,10 +55,9 @@ FileStats Count(const CheckedSet &set) {
       ++stats.withValue;
       ++stats.kinds[static_cast<int>(set.KindAt(i))];
     }
-    std::string_view base, category;
-    if (SplitPluralId(e.id, base, category)) {
+    if (const Key k = Key::parse(e.id); k.is(kPluralSelector)) {
       ++stats.pluralIds;
-      bases.insert(AsciiLower(base));
+      bases.insert(AsciiLower(k.stem));
     }
     if (e.voicePath)
       ++stats.voicePaths;

@@ -11,8 +11,8 @@
 
 #include "tools/phrasor/commands/TypedCommands.h"
 
+#include "phrasor/Key.h"
 #include "tools/phrasor/Utf.h"
-#include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/sets/CheckedSet.h"
 
@@ -357,9 +357,7 @@ IdIndex IndexIds(const CheckedSet &set) {
   IdIndex index;
   for (std::size_t i = 0; i < set.entries.size(); ++i) {
     const std::string &id = set.entries[i].id;
-    std::string_view base = id, category;
-    if (!SplitOrdinalId(id, base, category))
-      SplitPluralId(id, base, category);
+    const std::string_view base = Key::parse(id).stem;
     auto [at, added] =
         index.byLower.emplace(AsciiLower(base), index.known.size());
     if (added)

@@ -2,9 +2,9 @@
 
 #include "tools/phrasor/files/SafeBuild.h"
 
+#include "phrasor/Key.h"
 #include "tools/phrasor/Diagnostics.h"
 #include "tools/phrasor/Utf.h"
-#include "tools/phrasor/checks/Plurals.h"
 
 #include <unicode/uchar.h>
 #include <utf8.h>
@@ -123,9 +123,9 @@ std::string QuotedId(std::string_view id) { return "ID '" + Shown(id) + "'"; }
 std::optional<std::string> SourceTextIdProblem(std::string_view id) {
   // The separator stands between context and msgid; a second one would
   // make the key read back as another context.
-  const std::size_t separator = id.find('\x04');
-  if (separator != std::string_view::npos &&
-      id.find('\x04', separator + 1) != std::string_view::npos)
+  const Key k = Key::parse(id, kNoSelectors);
+  if (k.inContext &&
+      k.base.find(Key::kContextSeparator) != std::string_view::npos)
     return QuotedId(id) + " holds U+0004 more than once; it is kept for the "
                           "separator after a context";
   return std::nullopt;
@@ -158,7 +158,8 @@ std::optional<std::string> CharacterProblem(std::string_view id) {
   for (auto it = id.begin(); it != id.end();) {
     const uint32_t cp = utf8::unchecked::next(it);
     // gettext keys a message that has a context as context U+0004 msgid.
-    if (cp == 0x04 && ++separators == 1 && it != id.end())
+    if (cp == static_cast<unsigned char>(Key::kContextSeparator) &&
+        ++separators == 1 && it != id.end())
       continue;
     if (IsControl(cp)) {
       char code[16];
@@ -169,19 +170,30 @@ std::optional<std::string> CharacterProblem(std::string_view id) {
   return std::nullopt;
 }
 
-/// A '#' in a name: only as the mark of a plural form.
+/// How a name spells each selector's forms, from the registry: "NAME#category
+/// or NAME<mark>category with one of zero, one, ...".
+std::string SelectorSpellings() {
+  std::string out;
+  for (std::size_t i = 0; i < kSelectors.count; ++i) {
+    const Selector &row = *kSelectors.rows[i];
+    out += i == 0 ? "" : i + 1 == kSelectors.count ? " or " : ", ";
+    out += "NAME" + std::string(row.mark) + "category";
+  }
+  out += " with one of ";
+  const Selector &first = *kSelectors.rows[0];
+  for (std::size_t i = 0; i < first.categoryCount; ++i)
+    out += (i ? ", " : "") + std::string(first.categories[i]);
+  return out;
+}
+
+/// A '#' in a name: only as the mark of a selector's form.
 std::optional<std::string> PluralMarkProblem(std::string_view id) {
-  const std::size_t hash = id.find('#');
-  if (hash == std::string_view::npos)
+  if (id.find('#') == std::string_view::npos)
     return std::nullopt;
-  std::string_view base, category;
-  if (!(SplitOrdinalId(id, base, category) ||
-        SplitPluralId(id, base, category)) ||
-      base.find('#') != std::string_view::npos)
-    return QuotedId(id) +
-           ": '#' is kept for plural forms, written NAME#category or "
-           "NAME#ordinal-category with one of zero, one, two, few, many, "
-           "other";
+  const Key k = Key::parse(id);
+  if (!k.selector || k.stem.find('#') != std::string_view::npos)
+    return QuotedId(id) + ": '#' is kept for plural forms, written " +
+           SelectorSpellings();
   // A dump writes the metadata entries by their names alone: @locale#one
   // would come back as @locale.
   if (id.front() == '@')

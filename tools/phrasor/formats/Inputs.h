@@ -9,6 +9,7 @@
 #ifndef PHRASOR_TOOL_INPUTS_H
 #define PHRASOR_TOOL_INPUTS_H
 
+#include "phrasor/Key.h"
 #include "tools/authoring/DatabaseWriter.h"
 #include "tools/phrasor/Diagnostics.h"
 #include "tools/phrasor/checks/Kinds.h"
@@ -35,7 +36,7 @@ struct SourceEntry {
 enum class PoKey {
   Detect,  ///< context when every message has a context of its own
   Context, ///< the msgctxt is the ID, the msgid the source text
-  Source,  ///< the msgid is the ID, prefixed by "msgctxt\x04" if any
+  Source,  ///< the msgid is the ID, in its context if any (Key.h)
 };
 
 struct InputOptions {

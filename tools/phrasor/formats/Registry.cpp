@@ -2,6 +2,7 @@
 
 #include "tools/phrasor/formats/Registry.h"
 
+#include "phrasor/Key.h"
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/FileIo.h"
@@ -131,7 +132,7 @@ FormatHolds HeldBy(const DumpSide &side) {
   for (const authoring::Entry &e : *side.entries) {
     held.voicePaths |= e.voicePath.has_value();
     held.absentValues |= !e.value.has_value();
-    held.plurals |= !PluralCategoryOf(e.id).empty();
+    held.plurals |= Key::parse(e.id).selector != nullptr;
   }
   held.kinds = !side.meta->kinds.empty();
   held.limits = !side.meta->limits.empty() || side.meta->protect.has_value();

@@ -89,23 +89,21 @@ void CheckAgainst(const CheckedSet &translation, const CheckedSet &source,
   for (std::size_t i = 0; i < source.entries.size(); ++i)
     theirByKey.emplace(AsciiLower(source.entries[i].id), i);
   std::set<std::string> theirPlurals;
-  for (const authoring::Entry &e : source.entries) {
-    std::string_view base, category;
-    if (SplitPluralId(e.id, base, category))
-      theirPlurals.insert(AsciiLower(base));
-  }
+  for (const authoring::Entry &e : source.entries)
+    if (const Key k = Key::parse(e.id); k.is(kPluralSelector))
+      theirPlurals.insert(AsciiLower(k.stem));
   const std::optional<std::string> &locale = translation.meta.locale;
 
   for (std::size_t i = 0; i < translation.entries.size(); ++i) {
     const authoring::Entry &e = translation.entries[i];
-    std::string_view base, category;
+    const Key key = Key::parse(e.id);
     std::string sourceKey = AsciiLower(e.id);
-    const bool plural = SplitPluralId(e.id, base, category) &&
-                        theirPlurals.count(AsciiLower(base));
+    const bool plural =
+        key.is(kPluralSelector) && theirPlurals.count(AsciiLower(key.stem));
     // Each language has its own categories; every form is read against
-    // the source's "other".
+    // the source's fallback form, which every language has.
     if (plural)
-      sourceKey = AsciiLower(base) + "#other";
+      sourceKey = AsciiLower(key.fallbackForm());
     auto theirs = theirByKey.find(sourceKey);
     if (theirs == theirByKey.end() || !source.entries[theirs->second].value)
       continue;
@@ -118,7 +116,7 @@ void CheckAgainst(const CheckedSet &translation, const CheckedSet &source,
     CompareOne(translation.Where(i), e.id, original, kind, *e.value,
                translation.KindAt(i) != kind,
                plural && locale &&
-                   CategoryIsOneNumber(*locale, std::string(category)),
+                   CategoryIsOneNumber(*locale, std::string(key.category)),
                diag);
     std::optional<unsigned> limit;
     for (const auto &[limits, limitId] :
@@ -140,10 +138,10 @@ InputOptions ReadingAgainst(const InputOptions &translation,
   InputOptions options = translation;
   // A plural form the source lacks is read against its "other" form.
   options.textInSource = [texts](std::string_view id) {
-    std::string_view base, category;
+    const Key k = Key::parse(id);
     return texts->count(AsciiLower(id)) ||
-           (SplitPluralId(id, base, category) &&
-            texts->count(AsciiLower(base) + "#other"));
+           (k.is(kPluralSelector) &&
+            texts->count(AsciiLower(k.fallbackForm())));
   };
   return options;
 }

@@ -2,8 +2,8 @@
 
 #include "tools/phrasor/sets/Coverage.h"
 
+#include "phrasor/Key.h"
 #include "tools/phrasor/Utf.h"
-#include "tools/phrasor/checks/Plurals.h"
 
 #include <unicode/uchar.h>
 #include <unicode/utf16.h>
@@ -63,13 +63,19 @@ struct Texts {
   std::map<std::string, std::size_t> byKey; ///< by Text::key
 };
 
+/// The plural category of \p id; empty for an ID that is no plural form.
+std::string_view PluralCategoryOf(std::string_view id) {
+  const Key k = Key::parse(id);
+  return k.is(kPluralSelector) ? k.category : std::string_view();
+}
+
 Texts GroupTexts(const CheckedSet &set) {
   Texts texts;
   for (std::size_t i = 0; i < set.entries.size(); ++i) {
-    std::string_view base, category;
     const std::string &id = set.entries[i].id;
-    const bool plural = SplitPluralId(id, base, category);
-    const std::string_view name = plural ? base : std::string_view(id);
+    const Key k = Key::parse(id);
+    const bool plural = k.is(kPluralSelector);
+    const std::string_view name = plural ? k.stem : std::string_view(id);
     const std::string key = (plural ? "p" : "s") + AsciiLower(name);
     auto [at, fresh] = texts.byKey.emplace(key, texts.list.size());
     if (fresh)
@@ -80,7 +86,7 @@ Texts GroupTexts(const CheckedSet &set) {
 }
 
 /// The source form a translated form stands for: the same category, else
-/// "other", else the first.
+/// the fallback, else the first.
 const authoring::Entry &SourceForm(const CheckedSet &source, const Text &text,
                                    std::string_view category) {
   const authoring::Entry *other = nullptr;
@@ -88,7 +94,7 @@ const authoring::Entry &SourceForm(const CheckedSet &source, const Text &text,
     const std::string_view own = PluralCategoryOf(source.entries[i].id);
     if (own == category)
       return source.entries[i];
-    if (own == "other")
+    if (own == kPluralSelector.fallback)
       other = &source.entries[i];
   }
   return other ? *other : source.entries[text.entries.front()];

@@ -2,7 +2,7 @@
 //
 // Coverage is counted in texts: an entry, or a plural text counted once
 // whatever its categories, because each language has its own set of them
-// (Russian ITEMS#few against English ITEMS#one and ITEMS#other is the same
+// (Russian ITEMS#few and ITEMS#many against English ITEMS#one is the same
 // text, neither missing nor extra). IDs are matched as the game looks them
 // up, ignoring ASCII case.
 //

@@ -164,18 +164,18 @@ void MergePoRecords(std::vector<SourceEntry> &sources) {
 }
 
 /// Whether \p s is a gettext message whose msgid merely ends in what
-/// reads as a plural form ("Channel #other"): the PO record lists the
+/// reads as a plural form ("Channel #few"): the PO record lists the
 /// messages that were plural, and this was not one of them.
 bool IsLiteralGettextKey(const SourceEntry &s,
                          const std::optional<PoRecord> &po) {
   if (!po || s.origin != IdOrigin::SourceText)
     return false;
-  std::string_view base, category;
-  if (SplitOrdinalId(s.entry.id, base, category))
-    return true; // gettext has no ordinal messages
-  if (!SplitPluralId(s.entry.id, base, category))
+  const Key key = Key::parse(s.entry.id);
+  if (!key.selector)
     return false;
-  auto record = po->messages.find(std::string(base));
+  if (!key.is(kPluralSelector))
+    return true; // gettext has only plural messages
+  auto record = po->messages.find(std::string(key.stem));
   return record == po->messages.end() || !record->second.plural;
 }
 
@@ -193,11 +193,12 @@ void CheckPlurals(const std::vector<SourceEntry> &sources, Diagnostics &diag) {
     if (s.entry.id == kLocaleId && s.entry.value) {
       locale = Utf16ToUtf8Lossy(*s.entry.value);
       // Judged by the C++ layer's own table: a tag it does not know
-      // (often a misspelt one) would give every count the #other form.
+      // (often a misspelt one) would give every count the fallback form.
       if (!PluralRules(*locale).hasRules())
         diag.Warning(s.pos, "@locale '" + *locale +
-                                "' has no plural rules; every count will use "
-                                "#other");
+                                "' has no plural rules; every count will use " +
+                                std::string(kPluralSelector.mark) +
+                                std::string(kPluralSelector.fallback));
     }
   }
   const std::vector<PluralProblem> problems = CheckPluralTexts(ids, locale);

@@ -18,8 +18,8 @@
 
 #include "tools/phrasor/formats/json/Json.h"
 
+#include "phrasor/Key.h"
 #include "tools/phrasor/Metadata.h"
-#include "tools/phrasor/checks/Plurals.h"
 
 #include <nlohmann/json.hpp>
 
@@ -165,8 +165,8 @@ public:
         current = &kindText;
       else if (val == "max")
         current = &maxText;
-      else if (IsPluralCategory(val))
-        current = &forms[CategoryRank(val)];
+      else if (kPluralSelector.isCategory(val))
+        current = &forms[kPluralSelector.rank(val)];
       else {
         diagnostics.Error(SourcePos{path, lineCount + 1},
                           "unknown key '" + val + "' in entry '" + id +
@@ -254,8 +254,11 @@ private:
         return;
       }
       for (const auto &[rank, form] : forms)
-        AddEntry(pos, id + "#" + kPluralCategories[rank], form, std::nullopt,
-                 diagnostics, entries, kind, origin);
+        AddEntry(pos,
+                 Key::of(id)
+                     .form(kPluralSelector, kPluralSelector.categories[rank])
+                     .print(),
+                 form, std::nullopt, diagnostics, entries, kind, origin);
       return;
     }
     AddEntry(pos, id, value, voice, diagnostics, entries, kind, origin);

@@ -2,8 +2,8 @@
 
 #include "tools/phrasor/formats/json/Json.h"
 
+#include "phrasor/Key.h"
 #include "tools/phrasor/Utf.h"
-#include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/SafeBuild.h"
 #include "tools/phrasor/formats/shared/TextEntries.h"
 
@@ -63,16 +63,15 @@ std::string JsonText(const std::vector<TextEntry> &entries,
     root.Set(kProtectId, Utf16ToUtf8Lossy(*meta.protect));
   const std::map<std::string, PluralGroup> groups = FindPluralGroups(entries);
   for (const TextEntry &e : entries) {
-    std::string_view base, category;
-    if (SplitPluralId(e.id, base, category)) {
-      auto group = groups.find(std::string(base));
+    if (const Key k = Key::parse(e.id); k.is(kPluralSelector)) {
+      auto group = groups.find(std::string(k.stem));
       if (group != groups.end()) {
         const PluralGroup &g = group->second;
         if (g.forms.front() != &e)
           continue; // written with the group's first form
         nlohmann::ordered_json forms = nlohmann::ordered_json::object();
         for (const TextEntry *form : g.forms)
-          forms[std::string(PluralCategoryOf(form->id))] = *form->value;
+          forms[std::string(Key::parse(form->id).category)] = *form->value;
         if (g.kind)
           forms["kind"] = KindName(*g.kind);
         if (g.max)

@@ -423,12 +423,12 @@ std::optional<PluralMapping> MapPluralForms(const PluralForms &forms,
       return std::nullopt;
     }
     reached[index] = true;
-    taken[CategoryRank(categories[s])].emplace(index, n);
+    taken[kPluralSelector.rank(categories[s])].emplace(index, n);
   }
   for (const auto &[rank, indices] : taken) {
     if (indices.size() > 1) {
       auto first = indices.begin(), second = std::next(first);
-      error = "category '" + std::string(kPluralCategories[rank]) +
+      error = "category '" + std::string(kPluralSelector.categories[rank]) +
               "' takes form " + std::to_string(first->first) +
               " (n = " + std::to_string(first->second) + ") and form " +
               std::to_string(second->first) +
@@ -449,12 +449,13 @@ std::optional<PluralMapping> MapPluralForms(const PluralForms &forms,
       error = "no number selects form " + std::to_string(i);
       return std::nullopt;
     }
-    fractionForm = CategoryRank(fractions.front());
+    fractionForm = kPluralSelector.rank(fractions.front());
     taken[*fractionForm].emplace(i, 0);
   }
   PluralMapping mapping;
   for (const auto &[rank, indices] : taken)
-    mapping.forms.emplace_back(kPluralCategories[rank], indices.begin()->first);
+    mapping.forms.emplace_back(kPluralSelector.categories[rank],
+                               indices.begin()->first);
   return mapping;
 }
 

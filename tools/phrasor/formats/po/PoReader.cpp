@@ -334,7 +334,7 @@ bool PoFileReader::ReadKey(const PoMessage &m, bool contextKey,
   if (contextKey && context)
     t.id = *context;
   else if (context)
-    t.id = *context + '\x04' + t.msgid; // gettext's own key for the pair
+    t.id = Key::inContextOf(*context, t.msgid).print();
   else
     t.id = t.msgid;
   return true;
@@ -526,7 +526,7 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
                   ? t.msgid
                   : t.plural.value_or(t.msgid);
     const std::size_t before = out.size();
-    AddEntry(m.pos, category.empty() ? t.id : t.id + "#" + category, value,
+    AddEntry(m.pos, Key::of(t.id).printForm(kPluralSelector, category), value,
              t.voice, diag, out, t.kind,
              contextKey ? IdOrigin::Name : IdOrigin::SourceText);
     if (out.size() > before)
@@ -687,7 +687,7 @@ void ReadPo(const std::string &file, std::string_view text,
     const char *context = po_message_msgctxt(d.first);
     std::string key = po_message_msgid(d.first);
     if (context)
-      key = std::string(context) + '\x04' + key;
+      key = Key::inContextOf(context, key).print();
     auto first = placedAt.find(d.first);
     // Named by where the message begins, as the first one is: its msgctxt
     // line when it has one, where the library names its msgid.

@@ -9,9 +9,9 @@
 
 #include "tools/phrasor/formats/po/Po.h"
 
+#include "phrasor/Key.h"
 #include "tools/phrasor/Locale.h"
 #include "tools/phrasor/checks/Markup.h"
-#include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/files/SafeBuild.h"
 #include "tools/phrasor/formats/po/PluralForms.h"
@@ -62,7 +62,7 @@ bool FitsMapping(const PluralGroup &group, const PluralMapping &mapping) {
   std::map<unsigned long, const std::string *> byIndex;
   for (std::size_t i = 0; i < group.forms.size(); ++i) {
     const auto &[category, index] = mapping.forms[i];
-    if (PluralCategoryOf(group.forms[i]->id) != category ||
+    if (Key::parse(group.forms[i]->id).category != category ||
         group.forms[i]->value->empty())
       return false;
     auto [at, fresh] = byIndex.emplace(index, &*group.forms[i]->value);
@@ -74,13 +74,11 @@ bool FitsMapping(const PluralGroup &group, const PluralMapping &mapping) {
 
 /// Keyed by source, the ID is the msgid, after a context when it has one.
 void SetSourceKey(PoOutMessage &m, std::string_view id) {
-  const std::size_t separator = id.find('\x04');
-  if (separator == std::string_view::npos) {
-    m.msgid = id;
-    return;
-  }
-  m.context = id.substr(0, separator);
-  m.msgid = id.substr(separator + 1);
+  // A msgid's '#' is its own: only the context is split off.
+  const Key k = Key::parse(id, kNoSelectors);
+  if (k.inContext)
+    m.context = k.context;
+  m.msgid = k.base;
 }
 
 PoOutMessage PluralMessage(const PluralGroup &group,
@@ -89,7 +87,7 @@ PoOutMessage PluralMessage(const PluralGroup &group,
   PoOutMessage m;
   const TextEntry *one = group.forms.front(), *other = group.forms.back();
   for (const TextEntry *form : group.forms)
-    if (PluralCategoryOf(form->id) == "one")
+    if (Key::parse(form->id).category == "one")
       one = form;
   if (sourceKey) {
     SetSourceKey(m, group.base);
@@ -113,18 +111,18 @@ PoOutMessage PluralMessage(const PluralGroup &group,
 /// for gettext's separator of context and msgid, and refuse the file.
 void DropSeparators(std::vector<TextEntry> &entries, const std::string &where,
                     Diagnostics &diag) {
-  entries.erase(std::remove_if(entries.begin(), entries.end(),
-                               [&](const TextEntry &e) {
-                                 if (!e.value ||
-                                     e.value->find('\x04') == std::string::npos)
-                                   return false;
-                                 diag.Error(where,
-                                            "value of '" + e.id +
-                                                "' holds U+0004, which PO text "
-                                                "cannot carry; left out");
-                                 return true;
-                               }),
-                entries.end());
+  entries.erase(
+      std::remove_if(entries.begin(), entries.end(),
+                     [&](const TextEntry &e) {
+                       if (!e.value || e.value->find(Key::kContextSeparator) ==
+                                           std::string::npos)
+                         return false;
+                       diag.Error(where, "value of '" + e.id +
+                                             "' holds U+0004, which PO text "
+                                             "cannot carry; left out");
+                       return true;
+                     }),
+      entries.end());
 }
 
 /// The plural texts written as plural messages, and how: those whose
@@ -213,9 +211,8 @@ bool PrintMessages(PoPrinter &printer, const std::vector<TextEntry> &entries,
                    const PoPlurals &plurals, const Metadata &meta,
                    bool sourceKey) {
   for (const TextEntry &e : entries) {
-    std::string_view base, category;
-    if (SplitPluralId(e.id, base, category)) {
-      auto group = plurals.groups.find(std::string(base));
+    if (const Key k = Key::parse(e.id); k.is(kPluralSelector)) {
+      auto group = plurals.groups.find(std::string(k.stem));
       if (group != plurals.groups.end()) {
         if (group->second.forms.front() == &e &&
             !printer.Add(PluralMessage(
@@ -247,8 +244,8 @@ std::string PoFileText(std::vector<TextEntry> entries, const Metadata &meta,
   // record, whose keys were source texts even where names could be.
   bool sourceKey = meta.po.has_value();
   for (const TextEntry &e : entries)
-    sourceKey = sourceKey || e.id.find('\x04') != std::string::npos ||
-                NeedsSourceTextRules(e.id);
+    sourceKey =
+        sourceKey || Key::parse(e.id).inContext || NeedsSourceTextRules(e.id);
   const std::string fields = HeaderFields(meta, plurals, sourceKey);
   // The fast printer where it can print every message as the library
   // would, else the library's.

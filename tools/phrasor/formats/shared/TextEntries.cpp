@@ -2,8 +2,8 @@
 
 #include "tools/phrasor/formats/shared/TextEntries.h"
 
+#include "phrasor/Key.h"
 #include "tools/phrasor/Utf.h"
-#include "tools/phrasor/checks/Plurals.h"
 
 #include <algorithm>
 #include <set>
@@ -49,13 +49,13 @@ FindPluralGroups(const std::vector<TextEntry> &entries) {
   std::map<std::string, PluralGroup> groups;
   std::set<std::string> plain, broken;
   for (const TextEntry &e : entries) {
-    std::string_view base, category;
-    if (!SplitPluralId(e.id, base, category)) {
+    const Key k = Key::parse(e.id);
+    if (!k.is(kPluralSelector)) {
       plain.insert(e.id);
       continue;
     }
-    PluralGroup &g = groups[std::string(base)];
-    g.base = base;
+    PluralGroup &g = groups[std::string(k.stem)];
+    g.base = k.stem;
     g.forms.push_back(&e);
     if (e.voice || !e.value)
       broken.insert(g.base);
@@ -71,8 +71,8 @@ FindPluralGroups(const std::vector<TextEntry> &entries) {
   for (auto &[base, g] : groups) {
     std::sort(g.forms.begin(), g.forms.end(),
               [](const TextEntry *a, const TextEntry *b) {
-                return CategoryRank(PluralCategoryOf(a->id)) <
-                       CategoryRank(PluralCategoryOf(b->id));
+                return kPluralSelector.rank(Key::parse(a->id).category) <
+                       kPluralSelector.rank(Key::parse(b->id).category);
               });
     if (g.kind)
       for (const TextEntry *form : g.forms) {

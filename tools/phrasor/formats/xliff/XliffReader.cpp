@@ -215,7 +215,7 @@ bool XliffFileReader::ReadOwnAttributes(const pugi::xml_node &node,
     std::optional<std::string> read = unescaped(context, "context");
     if (!read)
       return false;
-    unit.id = *read + ('\x04' + unit.id); // gettext's key for the pair
+    unit.id = Key::inContextOf(*read, unit.id).print();
   }
   if (const char *voice = Own(node, "voice")) {
     unit.voice = unescaped(voice, "voice path");

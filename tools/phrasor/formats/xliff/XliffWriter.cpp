@@ -20,9 +20,9 @@
 
 #include "format/MessageFormat.h"
 #include "format/PrintfConversion.h"
+#include "phrasor/Key.h"
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/Markup.h"
-#include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/SafeBuild.h"
 #include "tools/phrasor/formats/shared/Escapes.h"
 #include "tools/phrasor/formats/shared/Xml.h"
@@ -420,8 +420,9 @@ bool XliffWriter::Text(std::u16string_view value, ValueKind kind, bool inTarget,
 }
 
 void XliffWriter::Group(std::string_view id) {
-  std::string_view base, category;
-  const bool plural = SplitPluralId(id, base, category);
+  const Key key = Key::parse(id);
+  const bool plural = key.is(kPluralSelector);
+  const std::string_view base = key.stem;
   if (groupOpen && (!plural || base != openGroup)) {
     out += "</group>\n";
     groupOpen = false;
@@ -450,13 +451,12 @@ void XliffWriter::Group(std::string_view id) {
 // names, as escapes.
 bool XliffWriter::OpenUnit(const Row &row, bool translated, std::string &unit) {
   const authoring::Entry &named = row.target ? *row.target : *row.source;
-  std::string_view id = named.id;
+  // The unit's name keeps its selector: only the context is split off.
+  const Key key = Key::parse(named.id, kNoSelectors);
+  const std::string_view id = key.base;
   std::optional<std::string_view> context;
-  if (const std::size_t split = id.find('\x04');
-      split != std::string_view::npos) {
-    context = id.substr(0, split);
-    id.remove_prefix(split + 1);
-  }
+  if (key.inContext)
+    context = key.context;
   const std::optional<std::string> &voice =
       row.target ? row.target->voicePath : std::nullopt;
   const bool escaped = !XmlCanCarry(id) ||

@@ -1,0 +1,153 @@
+//===- Key.h - What a stored ID holds, parsed and printed -------*- C++ -*-===//
+//
+// A stored ID carries up to three things besides its text: a gettext
+// context, the ID proper, and a selector naming the category of a text that
+// varies with a value. The stored string is the key's serialization, the
+// only one, so every database reads and looks up as its bytes say:
+//
+//   stored   ::= (context SEP)? base selector?
+//   SEP      ::= U+0004                    gettext's own separator
+//   selector ::= mark category             a row of Selectors.h:
+//                                          "#one", "#ordinal-few"
+//
+// The selector is read from the last '#': it is one when the text from
+// there is a row's mark and one of its categories, and the '#' is not the
+// ID's first character. The context ends at the first separator before it.
+// parse and print are exact inverses: print(parse(s)) == s for every s.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_CPP_KEY_H
+#define PHRASOR_CPP_KEY_H
+
+#include "phrasor/Selectors.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace phrasor {
+
+struct Key {
+  /// Between a context and the message it qualifies.
+  static constexpr char kContextSeparator = '\x04';
+
+  std::string_view context; ///< the gettext context, when inContext
+  std::string_view base;    ///< the ID proper, without context or selector
+  /// The stored text before the selector: context, separator and base
+  /// ("menu\x04Open" of "menu\x04Open#one"). What parse read; a key made
+  /// otherwise prints it by stemText().
+  std::string_view stem;
+  std::string_view category;          ///< the selector's category
+  const Selector *selector = nullptr; ///< null: no selector
+  bool inContext = false;
+
+  /// The key \p stored spells, by the rows of \p registry.
+  static Key parse(std::string_view stored,
+                   const SelectorRegistry &registry = kSelectors) {
+    Key k;
+    std::string_view head = stored;
+    const std::size_t hash = stored.rfind('#');
+    if (hash != std::string_view::npos && hash != 0) {
+      const std::string_view tail = stored.substr(hash);
+      for (const Selector *row : registry) {
+        if (tail.substr(0, row->mark.size()) != row->mark ||
+            !row->isCategory(tail.substr(row->mark.size())))
+          continue;
+        k.selector = row;
+        k.category = tail.substr(row->mark.size());
+        head = stored.substr(0, hash);
+        break;
+      }
+    }
+    k.stem = head;
+    const std::size_t separator = head.find(kContextSeparator);
+    k.inContext = separator != std::string_view::npos;
+    k.context = k.inContext ? head.substr(0, separator) : std::string_view();
+    k.base = k.inContext ? head.substr(separator + 1) : head;
+    return k;
+  }
+
+  /// The key of \p base in \p context.
+  static Key inContextOf(std::string_view context, std::string_view base) {
+    Key k;
+    k.context = context;
+    k.base = base;
+    k.inContext = true;
+    return k;
+  }
+
+  /// The key of \p base, with no context or selector.
+  static Key of(std::string_view base) {
+    Key k;
+    k.base = k.stem = base;
+    return k;
+  }
+
+  /// This key's form of category \p name of \p row.
+  Key form(const Selector &row, std::string_view name) const {
+    Key k = *this;
+    k.selector = &row;
+    k.category = name;
+    return k;
+  }
+
+  /// This key without its selector.
+  Key withoutSelector() const {
+    Key k = *this;
+    k.selector = nullptr;
+    k.category = std::string_view();
+    return k;
+  }
+
+  bool is(const Selector &row) const { return selector == &row; }
+
+  /// The form of this key's row that a lookup falls back to ("FILES#other"
+  /// of "FILES#few"); requires a selector.
+  std::string fallbackForm() const {
+    return form(*selector, selector->fallback).print();
+  }
+
+  /// The length of the stored text.
+  std::size_t printedSize() const {
+    return (inContext ? context.size() + 1 : 0) + base.size() +
+           (selector ? selector->mark.size() + category.size() : 0);
+  }
+
+  /// Writes the stored text at \p out (printedSize() bytes, no terminator);
+  /// returns its end.
+  char *printTo(char *out) const {
+    if (inContext) {
+      out = std::copy(context.begin(), context.end(), out);
+      *out++ = kContextSeparator;
+    }
+    out = std::copy(base.begin(), base.end(), out);
+    if (selector) {
+      out = std::copy(selector->mark.begin(), selector->mark.end(), out);
+      out = std::copy(category.begin(), category.end(), out);
+    }
+    return out;
+  }
+
+  /// The stored text.
+  std::string print() const {
+    std::string out(printedSize(), '\0');
+    if (!out.empty())
+      printTo(&out[0]);
+    return out;
+  }
+
+  /// The stored text of this key's form of category \p name of \p row;
+  /// for an empty \p name (a text with no forms), of this key itself.
+  std::string printForm(const Selector &row, std::string_view name) const {
+    return name.empty() ? print() : form(row, name).print();
+  }
+
+  /// The stored text without the selector.
+  std::string stemText() const { return withoutSelector().print(); }
+};
+
+} // namespace phrasor
+
+#endif // PHRASOR_CPP_KEY_H

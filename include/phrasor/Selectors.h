@@ -1,0 +1,182 @@
+//===- Selectors.h - The kinds of selector a stored ID may end in -*- C++
+//-*-===//
+//
+// A text that varies with a value is stored as one entry per category the
+// value can choose: "FILES#one", "FILES#other", "PLACE#ordinal-two". Each
+// kind of selector is one row of a registry: its name, how its categories
+// are spelled after the ID, which categories exist, how a value chooses one
+// and what a lookup falls back to. The key parser (Key.h), the tool's build
+// rules, checks, header generator and writers, and the lookups of the C++
+// layer all read these rows, so a new kind of selector is a row and its
+// chooser:
+//
+//   registry ::= row*
+//   row      ::= name mark category+ fallback call takes choose has
+//   mark     ::= '#' letter*        the text between the ID and a category
+//
+// The resolver at the end of this file is the one fallback order every
+// lookup of a selected text uses.
+//
+//===----------------------------------------------------------------------===//
+
+#ifndef PHRASOR_CPP_SELECTORS_H
+#define PHRASOR_CPP_SELECTORS_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace phrasor {
+
+class PluralRules;
+
+/// The value a selected text is chosen by: a count as the text shows it
+/// (an integer scaled by its fraction digits, as Count holds it), or a
+/// string for a selector that takes one.
+struct SelectorValue {
+  std::int64_t scaled = 0;
+  int fractionDigits = 0;
+  int exponent = 0;
+  std::string_view text;
+};
+
+/// What a selector's value is.
+enum class SelectorTakes : std::uint8_t {
+  Count,  ///< a number, chosen by the language's rules
+  String, ///< a word, chosen by its spelling
+};
+
+/// One kind of selector.
+struct Selector {
+  /// What diagnostics call such a text: "plural text 'FILES'".
+  std::string_view name;
+  /// What stands between the ID and the category; begins with '#', the one
+  /// character every selector reserves.
+  std::string_view mark;
+  /// Every category any language may have, in the order outputs list them.
+  const std::string_view *categories;
+  std::size_t categoryCount;
+  /// The category every language has: the form a lookup takes when the
+  /// chosen one is missing, and the one a check reads a text's inserts by.
+  std::string_view fallback;
+  /// The C++ layer's call for such a text ("Plural": plural()).
+  std::string_view call;
+  SelectorTakes takes;
+  /// The category \p value chooses in the language whose rules are
+  /// \p rules.
+  std::string_view (*choose)(const PluralRules &rules,
+                             const SelectorValue &value);
+  /// Whether the language whose rules are \p rules has \p category.
+  bool (*has)(const PluralRules &rules, std::string_view category);
+
+  /// The position of \p category in categories; categoryCount when it is
+  /// none of them.
+  constexpr std::size_t rank(std::string_view category) const {
+    for (std::size_t i = 0; i < categoryCount; ++i)
+      if (categories[i] == category)
+        return i;
+    return categoryCount;
+  }
+  constexpr bool isCategory(std::string_view category) const {
+    return rank(category) < categoryCount;
+  }
+};
+
+/// The rows a key is parsed against.
+struct SelectorRegistry {
+  const Selector *const *rows;
+  std::size_t count;
+
+  constexpr const Selector *const *begin() const { return rows; }
+  constexpr const Selector *const *end() const { return rows + count; }
+  /// The position of \p row; count when it is not one of these.
+  constexpr std::size_t indexOf(const Selector *row) const {
+    for (std::size_t i = 0; i < count; ++i)
+      if (rows[i] == row)
+        return i;
+    return count;
+  }
+};
+
+namespace selectors {
+
+/// The categories of a count, in CLDR's order.
+inline constexpr std::string_view kCountCategories[] = {
+    "zero", "one", "two", "few", "many", "other"};
+
+// The choosers of the counting selectors, by the C++ layer's CLDR rules
+// (cpp/Selectors.cpp).
+std::string_view choosePlural(const PluralRules &rules,
+                              const SelectorValue &value);
+std::string_view chooseOrdinal(const PluralRules &rules,
+                               const SelectorValue &value);
+bool hasPlural(const PluralRules &rules, std::string_view category);
+bool hasOrdinal(const PluralRules &rules, std::string_view category);
+
+} // namespace selectors
+
+/// A cardinal count: "FILES#few".
+inline constexpr Selector kPluralSelector = {"plural",
+                                             "#",
+                                             selectors::kCountCategories,
+                                             6,
+                                             "other",
+                                             "Plural",
+                                             SelectorTakes::Count,
+                                             &selectors::choosePlural,
+                                             &selectors::hasPlural};
+
+/// An ordinal count ("1st", "2nd"): "PLACE#ordinal-two".
+inline constexpr Selector kOrdinalSelector = {"ordinal",
+                                              "#ordinal-",
+                                              selectors::kCountCategories,
+                                              6,
+                                              "other",
+                                              "Ordinal",
+                                              SelectorTakes::Count,
+                                              &selectors::chooseOrdinal,
+                                              &selectors::hasOrdinal};
+
+inline constexpr const Selector *kBuiltinSelectorRows[] = {&kPluralSelector,
+                                                           &kOrdinalSelector};
+
+/// The selectors stored IDs use.
+inline constexpr SelectorRegistry kSelectors = {kBuiltinSelectorRows, 2};
+
+/// No selectors: for a key whose '#' is always its own, as a gettext
+/// msgid's is.
+inline constexpr SelectorRegistry kNoSelectors = {nullptr, 0};
+
+/// Resolves a selected text over \p count catalogs, in the one fallback
+/// order: the form of the category each catalog chooses (\p categoryOf(i)),
+/// then the form of the row's fallback category, then \p stem alone; each
+/// step over every catalog before the next, so a catalog holding only the
+/// fallback never hides another's chosen form. \p has(i, key) says whether
+/// catalog i has a text for key. Returns the catalog found, leaving \p key
+/// its ID; else \p count, leaving \p key the form the first catalog chose.
+template <class CategoryOf, class Has>
+std::size_t resolveSelected(std::string_view stem, const Selector &row,
+                            std::size_t count, CategoryOf categoryOf, Has has,
+                            std::string &key) {
+  for (std::size_t i = 0; i < count; ++i) {
+    key.assign(stem).append(row.mark).append(categoryOf(i));
+    if (has(i, key))
+      return i;
+  }
+  key.assign(stem).append(row.mark).append(row.fallback);
+  for (std::size_t i = 0; i < count; ++i)
+    if (has(i, key))
+      return i;
+  key.assign(stem);
+  for (std::size_t i = 0; i < count; ++i)
+    if (has(i, key))
+      return i;
+  if (count > 0)
+    key.assign(stem).append(row.mark).append(categoryOf(0));
+  return count;
+}
+
+} // namespace phrasor
+
+#endif // PHRASOR_CPP_SELECTORS_H

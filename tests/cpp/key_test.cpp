@@ -1,0 +1,227 @@
+// The key grammar: what parse reads from a stored ID, that print gives the
+// same bytes back for any string, and a selector added by a registry row.
+
+#include "phrasor/Key.h"
+
+#include "cpp/Plural.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace phrasor {
+namespace {
+
+struct Parsed {
+  int line;
+  std::string stored;
+  const Selector *selector;
+  std::string context, base, category;
+  bool inContext;
+};
+
+TEST(Key, ParsesContextBaseAndSelector) {
+  const std::vector<Parsed> rows = {
+      {__LINE__, "FILES", nullptr, "", "FILES", "", false},
+      {__LINE__, "FILES#few", &kPluralSelector, "", "FILES", "few", false},
+      {__LINE__, "PLACE#ordinal-two", &kOrdinalSelector, "", "PLACE", "two",
+       false},
+      {__LINE__, "menu\x04Open", nullptr, "menu", "Open", "", true},
+      {__LINE__, "st\x04%d file#one", &kPluralSelector, "st", "%d file", "one",
+       true},
+      // The first separator ends the context; a second stays in the base.
+      {__LINE__,
+       "a\x04"
+       "b\x04"
+       "c",
+       nullptr, "a",
+       "b\x04"
+       "c",
+       "", true},
+      // An empty context and an empty base are still a context key.
+      {__LINE__, "\x04", nullptr, "", "", "", true},
+      {__LINE__, "c\x04#one", &kPluralSelector, "c", "", "one", true},
+      // Not selectors: '#' first, a word that is no category, a category
+      // of no row's spelling, a mark with nothing after it.
+      {__LINE__, "#one", nullptr, "", "#one", "", false},
+      {__LINE__, "Channel #7", nullptr, "", "Channel #7", "", false},
+      {__LINE__, "X#ordinal-", nullptr, "", "X#ordinal-", "", false},
+      {__LINE__, "X#ordinal", nullptr, "", "X#ordinal", "", false},
+      {__LINE__, "X#One", nullptr, "", "X#One", "", false},
+      {__LINE__, "X#one ", nullptr, "", "X#one ", "", false},
+      // Only the last '#' counts.
+      {__LINE__, "A#one#two", &kPluralSelector, "", "A#one", "two", false},
+      {__LINE__, "A#ordinal-one#other", &kPluralSelector, "", "A#ordinal-one",
+       "other", false},
+      {__LINE__, "A#other#x", nullptr, "", "A#other#x", "", false},
+  };
+  for (const Parsed &row : rows) {
+    SCOPED_TRACE(row.line);
+    const Key k = Key::parse(row.stored);
+    EXPECT_EQ(k.selector, row.selector);
+    EXPECT_EQ(k.context, row.context);
+    EXPECT_EQ(k.base, row.base);
+    EXPECT_EQ(k.category, row.category);
+    EXPECT_EQ(k.inContext, row.inContext);
+    EXPECT_EQ(k.print(), row.stored);
+    EXPECT_EQ(k.stemText(), std::string(k.stem));
+  }
+}
+
+TEST(Key, PrintGivesBackEveryStoredString) {
+  // Strings over the alphabet the grammar cares about, every length to 6,
+  // sampled: print(parse(s)) is s, and so is printTo into a buffer.
+  const std::string alphabet[] = {"#", "\x04",  "one", "ordinal-",
+                                  "a", "other", "-",   "few"};
+  std::mt19937 rng(33);
+  for (int n = 0; n < 20000; ++n) {
+    std::string s;
+    const int parts = n % 7;
+    for (int i = 0; i < parts; ++i)
+      s += alphabet[rng() % 8];
+    const Key k = Key::parse(s);
+    ASSERT_EQ(k.print(), s);
+    ASSERT_EQ(k.printedSize(), s.size());
+    std::string buffer(s.size(), '?');
+    ASSERT_EQ(k.printTo(buffer.data()), buffer.data() + s.size());
+    ASSERT_EQ(buffer, s);
+  }
+}
+
+TEST(Key, ComposesContextAndForms) {
+  const Key menu = Key::inContextOf("menu", "Open");
+  EXPECT_EQ(menu.print(), "menu\x04Open");
+  EXPECT_EQ(menu.form(kPluralSelector, "one").print(), "menu\x04Open#one");
+  const Key files = Key::parse("FILES#few");
+  EXPECT_EQ(files.form(kOrdinalSelector, "two").print(), "FILES#ordinal-two");
+  EXPECT_EQ(files.withoutSelector().print(), "FILES");
+  EXPECT_EQ(Key::of("X").form(kPluralSelector, "other").print(), "X#other");
+}
+
+TEST(SelectorRegistry, RowsAreSpelledApart) {
+  // Every mark begins with '#', and no two rows spell a form alike, so the
+  // last '#' of an ID names at most one row.
+  for (const Selector *a : kSelectors) {
+    EXPECT_EQ(a->mark.substr(0, 1), "#") << a->name;
+    EXPECT_TRUE(a->isCategory(a->fallback)) << a->name;
+    for (const Selector *b : kSelectors)
+      for (std::size_t i = 0; a != b && i < a->categoryCount; ++i)
+        EXPECT_NE(Key::parse(std::string("X") + std::string(a->mark) +
+                             std::string(a->categories[i]))
+                      .selector,
+                  b);
+  }
+}
+
+// A toy selector that exists only here: a text that varies with a word
+// ("COLOR#select-red"), chosen by the word's spelling. It is a row and a
+// chooser; the key parser and the resolver need nothing else.
+constexpr std::string_view kColors[] = {"red", "green", "other"};
+
+std::string_view chooseColor(const PluralRules &, const SelectorValue &v) {
+  for (std::string_view c : kColors)
+    if (c == v.text)
+      return c;
+  return "other";
+}
+
+bool hasColor(const PluralRules &, std::string_view category) {
+  return category == "red" || category == "green" || category == "other";
+}
+
+constexpr Selector kColorSelector = {"select",
+                                     "#select-",
+                                     kColors,
+                                     3,
+                                     "other",
+                                     "Select",
+                                     SelectorTakes::String,
+                                     &chooseColor,
+                                     &hasColor};
+constexpr const Selector *kToyRows[] = {&kPluralSelector, &kOrdinalSelector,
+                                        &kColorSelector};
+constexpr SelectorRegistry kToyRegistry = {kToyRows, 3};
+
+TEST(SelectorRegistry, AToySelectorIsARowAndAChooser) {
+  const Key red = Key::parse("COLOR#select-red", kToyRegistry);
+  EXPECT_TRUE(red.is(kColorSelector));
+  EXPECT_EQ(red.base, "COLOR");
+  EXPECT_EQ(red.category, "red");
+  // The built-in registry does not know the row: the '#' is the ID's own.
+  EXPECT_EQ(Key::parse("COLOR#select-red").selector, nullptr);
+
+  // Resolving by a word, over one catalog's IDs.
+  const std::vector<std::string> stored = {"COLOR#select-red",
+                                           "COLOR#select-other", "SHAPE"};
+  const PluralRules rules("en");
+  auto resolve = [&](std::string_view stem, std::string_view word) {
+    std::string key;
+    const std::size_t found = resolveSelected(
+        stem, kColorSelector, 1,
+        [&](std::size_t) {
+          SelectorValue v;
+          v.text = word;
+          return kColorSelector.choose(rules, v);
+        },
+        [&](std::size_t, const std::string &k) {
+          for (const std::string &s : stored)
+            if (s == k)
+              return true;
+          return false;
+        },
+        key);
+    return found == 0 ? key : "none: " + key;
+  };
+  EXPECT_EQ(resolve("COLOR", "red"), "COLOR#select-red");
+  EXPECT_EQ(resolve("COLOR", "green"), "COLOR#select-other");
+  EXPECT_EQ(resolve("COLOR", "blue"), "COLOR#select-other");
+  EXPECT_EQ(resolve("SHAPE", "red"), "SHAPE");
+  EXPECT_EQ(resolve("SIZE", "green"), "none: SIZE#select-green");
+}
+
+TEST(Resolver, ChosenFormOfAnyCatalogBeforeAnyFallback) {
+  // Two catalogs: the first (fr-CA) overrides only the fallback, the
+  // second (fr) has the chosen form; the chosen form wins, then the
+  // fallback, then the bare ID, each over the whole chain.
+  const std::vector<std::vector<std::string>> chain = {
+      {"FILES#other", "ONLY"}, {"FILES#one", "FILES", "ONLY#other"}};
+  auto resolve = [&](std::string_view stem) {
+    std::string key;
+    const std::size_t at = resolveSelected(
+        stem, kPluralSelector, chain.size(),
+        [](std::size_t) { return std::string_view("one"); },
+        [&](std::size_t i, const std::string &k) {
+          for (const std::string &s : chain[i])
+            if (s == k)
+              return true;
+          return false;
+        },
+        key);
+    return std::to_string(at) + " " + key;
+  };
+  EXPECT_EQ(resolve("FILES"), "1 FILES#one");
+  EXPECT_EQ(resolve("ONLY"), "1 ONLY#other");
+  EXPECT_EQ(resolve("NONE"), "2 NONE#one");
+}
+
+TEST(SelectorRegistry, CountingRowsChooseByTheLayersRules) {
+  const PluralRules ru("ru");
+  SelectorValue v;
+  v.scaled = 21;
+  EXPECT_EQ(kPluralSelector.choose(ru, v), "one");
+  v.scaled = 15, v.fractionDigits = 1; // 1.5
+  EXPECT_EQ(kPluralSelector.choose(ru, v), "other");
+  const PluralRules en("en");
+  v.scaled = 23, v.fractionDigits = 0;
+  EXPECT_EQ(kOrdinalSelector.choose(en, v), "few");
+  EXPECT_TRUE(kPluralSelector.has(ru, "many"));
+  EXPECT_FALSE(kPluralSelector.has(en, "many"));
+  EXPECT_TRUE(kOrdinalSelector.has(en, "two"));
+  EXPECT_TRUE(kPluralSelector.has(PluralRules("xx"), "other"));
+  EXPECT_FALSE(kPluralSelector.has(PluralRules("xx"), "one"));
+}
+
+} // namespace
+} // namespace phrasor
