@@ -2,6 +2,7 @@
 
 #include "tools/phrasor/commands/Pseudo.h"
 
+#include "phrasor/Key.h"
 #include "tools/phrasor/checks/TextChecks.h"
 
 #include <unicode/uloc.h>
@@ -149,7 +150,9 @@ std::u16string IdLabel(std::string_view id) {
         (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
         (c >= '0' && c <= '9') ||
         std::string_view("_-.#@/").find(c) != std::string_view::npos;
-    label += kept ? static_cast<char16_t>(c) : c == '\x04' ? u'|' : u'?';
+    label += kept                          ? static_cast<char16_t>(c)
+             : c == Key::kContextSeparator ? u'|'
+                                           : u'?';
   }
   return label + u": ";
 }

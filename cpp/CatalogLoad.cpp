@@ -1,0 +1,328 @@
+//===- CatalogLoad.cpp - Opening a string database as a catalog -----------===//
+//
+// At open the catalog reads every entry back through the exported lookups
+// (so what it holds is exactly what the runtime answers) into a hash table
+// keyed by the ID folded to lower case: a lookup then hashes the ID once
+// and compares one candidate, instead of the runtime's halving search. Case
+// twins, IDs equal but for case, share one key; the runtime is asked once
+// which of them it finds, and the key answers with that entry.
+//
+//===----------------------------------------------------------------------===//
+
+#include "cpp/CatalogState.h"
+
+#include "cpp/LoadCheck.h"
+#include "format/TextKind.h"
+#include "keeper/DatabaseFormat.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <new>
+
+namespace phrasor {
+namespace {
+
+// A database is a header, a string block and a table of reference pairs,
+// the last two sized in 32 bits, and is read into memory whole.
+constexpr std::uintmax_t kMaxDatabaseFile =
+    sizeof(std::size_t) > 4
+        ? std::uintmax_t{kHeaderSize} + 2 * std::uintmax_t{0xFFFFFFFFu}
+        : std::uintmax_t{0x7FFFFFFFu};
+
+// Reads one JSON string at \p i (past its opening quote) into \p out, as
+// UTF-16 units; false when it is not one.
+bool readJsonString(TextView json, std::size_t &i, Text &out) {
+  out.clear();
+  while (i < json.size()) {
+    const PhrasorWChar c = json[i++];
+    if (c == '"')
+      return true;
+    if (c != '\\') {
+      out += c;
+      continue;
+    }
+    if (i >= json.size())
+      return false;
+    const PhrasorWChar e = json[i++];
+    switch (e) {
+    case '"':
+    case '\\':
+    case '/':
+      out += e;
+      break;
+    case 'b':
+      out += PhrasorWChar('\b');
+      break;
+    case 'f':
+      out += PhrasorWChar('\f');
+      break;
+    case 'n':
+      out += PhrasorWChar('\n');
+      break;
+    case 'r':
+      out += PhrasorWChar('\r');
+      break;
+    case 't':
+      out += PhrasorWChar('\t');
+      break;
+    case 'u': {
+      if (json.size() - i < 4)
+        return false;
+      unsigned unit = 0;
+      for (int k = 0; k < 4; ++k) {
+        const PhrasorWChar h = json[i++];
+        const int digit = (h >= '0' && h <= '9')   ? h - '0'
+                          : (h >= 'a' && h <= 'f') ? h - 'a' + 10
+                          : (h >= 'A' && h <= 'F') ? h - 'A' + 10
+                                                   : -1;
+        if (digit < 0)
+          return false;
+        unit = unit * 16 + static_cast<unsigned>(digit);
+      }
+      out += static_cast<PhrasorWChar>(unit);
+      break;
+    }
+    default:
+      return false;
+    }
+  }
+  return false;
+}
+
+// Calls \p take(id, kind) for each member of the "@kinds" object, which
+// the tool writes as {"ID": "text", ...}; stops at anything else, keeping
+// what was read before it.
+template <class Take> void readKinds(TextView json, Take take) {
+  std::size_t i = 0;
+  const auto skipSpace = [&] {
+    while (i < json.size() && (json[i] == ' ' || json[i] == '\t' ||
+                               json[i] == '\n' || json[i] == '\r'))
+      ++i;
+  };
+  const auto expect = [&](PhrasorWChar c) {
+    skipSpace();
+    if (i < json.size() && json[i] == c) {
+      ++i;
+      return true;
+    }
+    return false;
+  };
+  if (!expect('{') || expect('}'))
+    return;
+  Text id, kind;
+  do {
+    if (!expect('"') || !readJsonString(json, i, id) || !expect(':') ||
+        !expect('"') || !readJsonString(json, i, kind))
+      return;
+    take(toUtf8(id), toUtf8(kind));
+  } while (expect(','));
+}
+
+class MemoryStream final : public IReadStream {
+public:
+  MemoryStream(const std::uint8_t *bytes, std::size_t length)
+      : data(bytes), size(length) {}
+  std::int32_t Read(void *buffer, std::uint32_t n) override {
+    if (n > size - at)
+      return 1;
+    if (n)
+      std::memcpy(buffer, data + at, n);
+    at += n;
+    return 0;
+  }
+
+private:
+  const std::uint8_t *data;
+  std::size_t size, at = 0;
+};
+
+Style styleOf(TextKind kind) {
+  switch (kind) {
+  case TextKind::Message:
+    return Style::Message;
+  case TextKind::Printf:
+    return Style::Printf;
+  case TextKind::Plain:
+    break;
+  }
+  return Style::Plain;
+}
+
+} // namespace
+
+// Room for \p ids: two parsed-text cells each (and two for "<none>"), a
+// table at most half full, and one record each with its folded ID.
+void Catalog::Impl::reserve(const std::vector<const char *> &ids) {
+  idCount = ids.size();
+  cells.reset(new std::atomic<const Inserts *>[2 * (idCount + 1)]);
+  for (std::size_t i = 0; i < 2 * (idCount + 1); ++i)
+    cells[i].store(nullptr, std::memory_order_relaxed);
+  std::uint32_t capacity = 16;
+  while (capacity < 2 * ids.size())
+    capacity *= 2;
+  slots.assign(capacity, kEmptySlot);
+  mask = capacity - 1;
+  std::size_t words = 0;
+  for (const char *id : ids)
+    words += sizeof(Entry) / 8 + (std::strlen(id) + 8) / 8;
+  records.reset(new unsigned char[8 * words + 8]);
+}
+
+// Writes the record of \p id (\p length bytes, the runtime's entry
+// \p index) at \p offset words into the records, and its slot.
+void Catalog::Impl::add(const char *id, std::size_t length, std::int32_t index,
+                        std::size_t offset, std::uint32_t number) {
+  Entry &e = *new (&records[8 * offset]) Entry{};
+  e.idLength = static_cast<std::uint32_t>(length);
+  e.number = number;
+  unsigned char *folded = &records[8 * offset + sizeof(Entry)];
+  FoldAsciiCopy(reinterpret_cast<char *>(folded), id, length);
+  std::memset(folded + length, 0, 8 - length % 8);
+  e.kind = Style::Plain;
+  if (mgr->HasStringByIndex(keeper, index)) {
+    e.value = mgr->GetStringByIndex(keeper, index);
+    e.valueLength = static_cast<std::uint32_t>(TextView(e.value).size());
+    e.kind = styleOf(InferTextKind(e.value).kind);
+  }
+  if (mgr->HasVoicePathByIndex(keeper, index))
+    e.voice = mgr->GetVoicePathByIndex(keeper, index);
+  const std::uint32_t hash = foldedHash(id, length);
+  std::uint32_t slot = hash & mask;
+  while (slots[slot] != kEmptySlot)
+    slot = (slot + 1) & mask;
+  slots[slot] = std::uint64_t{hash} << 32 | offset;
+}
+
+// Kinds the text would not give back, as the tool recorded them.
+void Catalog::Impl::applyRecordedKinds() {
+  const Entry *kinds = lookup("@kinds");
+  if (!kinds || !kinds->value)
+    return;
+  readKinds(TextView(kinds->value, kinds->valueLength),
+            [this](const std::string &id, const std::string &kind) {
+              Entry *e = const_cast<Entry *>(lookup(id));
+              if (!e || e == &noneEntry)
+                return;
+              if (kind == "text")
+                e->kind = Style::Plain;
+              else if (kind == "message")
+                e->kind = Style::Message;
+              else if (kind == "printf")
+                e->kind = Style::Printf;
+            });
+}
+
+void Catalog::Impl::build() {
+  std::vector<const char *> ids;
+  mgr->EnumerateIDsByPrefix(
+      keeper, "",
+      [](const char *id, void *user) {
+        static_cast<std::vector<const char *> *>(user)->push_back(id);
+      },
+      &ids);
+  reserve(ids);
+  std::size_t used = 0;
+  std::size_t previous = 0, previousLength = 0;
+  std::uint32_t number = 0;
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    const char *id = ids[i];
+    const std::size_t length = std::strlen(id);
+    if (i && previousLength == length && EqualFolded(ids[previous], id, length))
+      continue; // a case twin: its key is already in the table
+    previous = i;
+    previousLength = length;
+    std::int32_t index = static_cast<std::int32_t>(i);
+    if (i + 1 < ids.size() && std::strlen(ids[i + 1]) == length &&
+        EqualFolded(ids[i + 1], id, length))
+      index = mgr->GetStringIndex(keeper, id); // which twin the runtime finds
+    add(id, length, index, used, number++);
+    used += sizeof(Entry) / 8 + (length + 8) / 8;
+  }
+
+  // "<none>" is the runtime's reserved ID for no string: the empty text and
+  // the empty voice path, even in an empty database.
+  Entry &n = noneEntry;
+  n.value = mgr->GetStringByIndex(keeper, NONE_STRING_INDEX);
+  n.voice = mgr->GetVoicePathByIndex(keeper, NONE_STRING_INDEX);
+  n.valueLength = 0;
+  n.number = static_cast<std::uint32_t>(idCount);
+  n.kind = Style::Plain;
+
+  applyRecordedKinds();
+  if (const Entry *tag = lookup("@locale"); tag && tag->value)
+    localeTag = toUtf8(TextView(tag->value, tag->valueLength));
+  rules.reset(new PluralRules(localeTag));
+}
+
+Expected<Catalog> Catalog::fromBytes(const void *data, std::size_t size) {
+  const auto *bytes = static_cast<const std::uint8_t *>(data);
+  std::unique_ptr<Impl> impl(new Impl);
+  MemoryStream stream(bytes, size);
+  impl->keeper = data ? impl->mgr->CreateKeeper(&stream) : nullptr;
+  if (!impl->keeper)
+    return describeLoadFailure(bytes, data ? size : 0);
+  impl->build();
+  return Catalog(std::move(impl));
+}
+
+// The path as UTF-8, for messages: narrowing it to the system code page
+// could fail for names outside that code page.
+static std::string displayPath(const std::filesystem::path &file) {
+  const auto utf8 = file.u8string();
+  return std::string(utf8.begin(), utf8.end());
+}
+
+Expected<Catalog> Catalog::open(const std::filesystem::path &file) {
+  const std::string name = displayPath(file);
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(file, ec);
+  if (!std::filesystem::exists(status))
+    return Error(Errc::FileNotFound, "'" + name + "': no such file");
+  // A FIFO would block the read and a device may never end; a database is
+  // a regular file of a size the format can describe.
+  if (std::filesystem::is_directory(status))
+    return Error(Errc::ReadFailed, "'" + name + "': is a directory");
+  if (!std::filesystem::is_regular_file(status))
+    return Error(Errc::ReadFailed, "'" + name + "': not a regular file");
+  const std::uintmax_t size = std::filesystem::file_size(file, ec);
+  if (ec)
+    return Error(Errc::ReadFailed, "'" + name + "': cannot be read");
+  if (size > kMaxDatabaseFile)
+    return Error(Errc::ReadFailed, "'" + name + "': " + std::to_string(size) +
+                                       " bytes, larger than a database can be");
+#if defined(_WIN32)
+  // By the wide path: the narrow one is in the code page, which cannot
+  // name every folder a player may install to.
+  std::FILE *f = _wfopen(file.c_str(), L"rb");
+#else
+  std::FILE *f = std::fopen(file.c_str(), "rb");
+#endif
+  if (!f)
+    return Error(Errc::ReadFailed, "'" + name + "': cannot be opened");
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(static_cast<std::size_t>(size));
+  std::uint8_t chunk[65536];
+  std::size_t n;
+  bool tooLarge = false;
+  // The file may grow while it is read; stop at what a database can hold.
+  while (!tooLarge && (n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+    tooLarge = n > kMaxDatabaseFile - bytes.size();
+    if (!tooLarge)
+      bytes.insert(bytes.end(), chunk, chunk + n);
+  }
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed)
+    return Error(Errc::ReadFailed, "'" + name + "': read failed");
+  if (tooLarge)
+    return Error(Errc::ReadFailed,
+                 "'" + name + "': larger than a database can be");
+  Expected<Catalog> loaded = fromBytes(bytes.data(), bytes.size());
+  if (!loaded)
+    return Error(loaded.error().code(),
+                 "'" + name + "': " + loaded.error().message());
+  return loaded;
+}
+
+} // namespace phrasor
