@@ -80,39 +80,12 @@ const char *describeKind(ArgKind kind) {
   return "";
 }
 
-bool isIntegral(ArgType t) {
-  return t == ArgType::Bool || t == ArgType::Char || t == ArgType::Signed ||
-         t == ArgType::Unsigned;
-}
-
 const char *nameOf(const Arg &a) {
   return a.name ? a.name : "an undescribed argument";
 }
 
 bool accepts(ArgKind kind, const Arg &a) {
-  switch (kind) {
-  case ArgKind::Int32:
-  case ArgKind::Int64:
-    return isIntegral(a.type);
-  case ArgKind::Double:
-  case ArgKind::LongDouble:
-    return a.type == ArgType::Floating || a.type == ArgType::Signed ||
-           a.type == ArgType::Unsigned;
-  case ArgKind::WideChar:
-  case ArgKind::NarrowChar:
-    return a.type == ArgType::Char || a.type == ArgType::Signed ||
-           a.type == ArgType::Unsigned;
-  case ArgKind::WideString:
-  case ArgKind::NarrowString:
-    return a.type == ArgType::Utf8Text || a.type == ArgType::Utf16Text;
-  case ArgKind::Pointer:
-    return a.type == ArgType::Pointer ||
-           ((a.type == ArgType::Utf8Text || a.type == ArgType::Utf16Text) &&
-            a.fromPointer);
-  case ArgKind::None:
-    break;
-  }
-  return false;
+  return kind != ArgKind::None && accepts(takesOf(kind), a.type, a.fromPointer);
 }
 
 // Text for a wide insert: the caller's own units when they are terminated,

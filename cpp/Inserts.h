@@ -24,6 +24,27 @@
 
 namespace phrasor {
 
+/// The family of C++ arguments an insert of \p kind takes, as accepts()
+/// judges them. ArgKind::None takes nothing; it is given as Integer, so
+/// callers that must refuse it check for it first.
+constexpr Takes takesOf(ArgKind kind) {
+  switch (kind) {
+  case ArgKind::Double:
+  case ArgKind::LongDouble:
+    return Takes::Number;
+  case ArgKind::WideChar:
+  case ArgKind::NarrowChar:
+    return Takes::Character;
+  case ArgKind::WideString:
+  case ArgKind::NarrowString:
+    return Takes::String;
+  case ArgKind::Pointer:
+    return Takes::Pointer;
+  default:
+    return Takes::Integer;
+  }
+}
+
 struct Insert {
   ArgKind kind;        ///< what it takes
   std::uint32_t begin; ///< the insert's place in the text

@@ -1,5 +1,4 @@
-//===- TextKind.h - What a stored text is: plain, message or printf -*- C++
-//-*-===//
+//===- TextKind.h - A stored text: plain, message or printf ----*- C++ -*-===//
 //
 // A database keeps only the text of a value; whether the program formats it
 // as a message, as a printf format or shows it as written is decided once,

@@ -64,7 +64,7 @@ inline int FuzzReader(ReaderFunction read, const char *file,
       continue;
     const std::u16string &value = *source.entry.value;
     const tool::KindReading inferred = tool::InferKind(value);
-    const tool::ValueKind kind = source.kind.value_or(inferred.kind);
+    const TextKind kind = source.kind.value_or(inferred.kind);
     if (kind != inferred.kind && !source.kind)
       ReaderFail("an entry without a kind did not take the inferred one");
     tool::CheckValueAs(value, kind);

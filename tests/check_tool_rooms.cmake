@@ -1,7 +1,7 @@
 # The tool's rooms are layered like the runtime's, lowest first:
 #
 #   (top level)  what every room shares: Diagnostics, Utf, Locale,
-#                Metadata, Progress, ValueKind
+#                Metadata, Progress, KindNames
 #   files/       the files the tool reads and writes
 #   checks/      what a single value or key is and whether it is sound
 #   formats/     the readers and writers, and the registry of them

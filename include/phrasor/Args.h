@@ -35,6 +35,48 @@ enum class ArgType : std::uint8_t {
   Pointer,   ///< any other pointer, nullptr
 };
 
+/// What an insert of a text takes, by family. Which C++ arguments suit
+/// each family is decided by accepts() below, the one table both the
+/// run-time check and the typed calls' compile-time check read: what
+/// compiles is what formats.
+enum class Takes : std::uint8_t {
+  Integer,   ///< %1!d!, %x, a '*' width: bool, characters and integers
+  Number,    ///< %1!f!, %g: floating point or an integer
+  Character, ///< %1!c!, %C: a character or an integer
+  String,    ///< %1!s!, %S: UTF-8 or UTF-16 text
+  Pointer,   ///< %p: a pointer, or text given by pointer
+};
+
+/// The families, in order, for code that walks them all.
+constexpr Takes kEveryTakes[] = {Takes::Integer, Takes::Number,
+                                 Takes::Character, Takes::String,
+                                 Takes::Pointer};
+
+/// The letter a generated header writes for \p family: I, N, C, S or P.
+constexpr char takesLetter(Takes family) {
+  return "INCSP"[static_cast<unsigned>(family)];
+}
+
+/// Whether an argument of \p type suits an insert that takes \p family;
+/// \p byPointer says text came as a raw pointer, which %p also prints.
+constexpr bool accepts(Takes family, ArgType type, bool byPointer) {
+  const bool integer = type == ArgType::Signed || type == ArgType::Unsigned;
+  const bool text = type == ArgType::Utf8Text || type == ArgType::Utf16Text;
+  switch (family) {
+  case Takes::Integer:
+    return integer || type == ArgType::Bool || type == ArgType::Char;
+  case Takes::Number:
+    return integer || type == ArgType::Floating;
+  case Takes::Character:
+    return integer || type == ArgType::Char;
+  case Takes::String:
+    return text;
+  case Takes::Pointer:
+    return type == ArgType::Pointer || (text && byPointer);
+  }
+  return false;
+}
+
 /// One argument: its type, the name to show in a refusal, and its value.
 /// Text arguments point at the caller's characters; \c length is their count
 /// and \c terminated says whether a terminator follows them. An Arg{} is

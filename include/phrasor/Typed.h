@@ -38,15 +38,9 @@ class Count;
 
 namespace typed {
 
-/// What an insert of the source text takes. The same families the layer
-/// checks at run time, so what compiles is what the source text accepts.
-enum class Takes : std::uint8_t {
-  Integer,   ///< %1!d!, %x, a '*' width: bool, characters and integers
-  Number,    ///< %1!f!, %g: floating point or an integer
-  Character, ///< %1!c!, %C: a character or an integer
-  String,    ///< %1!s!, %S: UTF-8 or UTF-16 text
-  Pointer,   ///< %p: a pointer, or text given by pointer
-};
+/// What an insert of the source text takes: the layer's own families, so
+/// that what compiles is what the source text accepts at run time.
+using Takes = phrasor::Takes;
 
 /// Which call a typed ID is passed to: what its shape allows, and what a
 /// call asks for.
@@ -142,11 +136,6 @@ struct Judged<T, std::enable_if_t<detail::HasUserArg<T>::value>>
     : Judged<std::remove_cv_t<std::remove_reference_t<decltype(detail::userArg(
           std::declval<const T &>()))>>> {};
 
-constexpr bool integral(ArgType t) {
-  return t == ArgType::Bool || t == ArgType::Char || t == ArgType::Signed ||
-         t == ArgType::Unsigned;
-}
-
 /// Stands for an argument that is not there: it suits any insert, so the
 /// count check is the one that reports it.
 struct Absent {};
@@ -160,29 +149,16 @@ struct NthOf<I, F, R...> : NthOf<I - 1, R...> {};
 /// shows the argument's own type: ArgumentMustBeText<1, int>.
 template <std::size_t I, class... A> using Nth = typename NthOf<I, A...>::type;
 
-/// True when an argument of type T suits an insert that takes \p K; the
-/// rules of the run-time check, decided by the compiler.
-template <Takes K, class T> constexpr bool suits() {
-  constexpr ArgType t = Judged<std::remove_cv_t<T>>::type;
+/// True when an argument of type T suits an insert that takes \p family:
+/// the run-time check's own table, read by the compiler.
+template <class T> constexpr bool suitsFamily(Takes family) {
   if constexpr (std::is_same<T, Absent>::value)
     return true;
-  switch (K) {
-  case Takes::Integer:
-    return integral(t);
-  case Takes::Number:
-    return t == ArgType::Floating || t == ArgType::Signed ||
-           t == ArgType::Unsigned;
-  case Takes::Character:
-    return t == ArgType::Char || t == ArgType::Signed || t == ArgType::Unsigned;
-  case Takes::String:
-    return t == ArgType::Utf8Text || t == ArgType::Utf16Text;
-  case Takes::Pointer:
-    return t == ArgType::Pointer ||
-           ((t == ArgType::Utf8Text || t == ArgType::Utf16Text) &&
-            Judged<std::remove_cv_t<T>>::pointer);
-  }
-  return false;
+  else
+    return phrasor::accepts(family, Judged<std::remove_cv_t<T>>::type,
+                            Judged<std::remove_cv_t<T>>::pointer);
 }
+template <Takes K, class T> constexpr bool suits() { return suitsFamily<T>(K); }
 
 /// True when the first of A... is a plural's count: an integer or a Count.
 template <class... A> constexpr bool countFirst() {
@@ -211,12 +187,8 @@ constexpr unsigned argumentTakes(const char *args, std::size_t index) {
     index -= *args == '_';
   unsigned bits = 0;
   for (; *args && *args != '_'; ++args)
-    bits |= *args == 'I'   ? 1u << unsigned(Takes::Integer)
-            : *args == 'N' ? 1u << unsigned(Takes::Number)
-            : *args == 'C' ? 1u << unsigned(Takes::Character)
-            : *args == 'S' ? 1u << unsigned(Takes::String)
-            : *args == 'P' ? 1u << unsigned(Takes::Pointer)
-                           : 0u;
+    for (Takes k : kEveryTakes)
+      bits |= *args == takesLetter(k) ? 1u << unsigned(k) : 0u;
   return bits;
 }
 
@@ -326,16 +298,10 @@ template <class Id, Call C, class... A> constexpr void check() {
 }
 
 template <unsigned Wants, class T> constexpr bool suitsAll() {
-  return (!((Wants >> unsigned(Takes::Integer)) & 1u) ||
-          suits<Takes::Integer, T>()) &&
-         (!((Wants >> unsigned(Takes::Number)) & 1u) ||
-          suits<Takes::Number, T>()) &&
-         (!((Wants >> unsigned(Takes::Character)) & 1u) ||
-          suits<Takes::Character, T>()) &&
-         (!((Wants >> unsigned(Takes::String)) & 1u) ||
-          suits<Takes::String, T>()) &&
-         (!((Wants >> unsigned(Takes::Pointer)) & 1u) ||
-          suits<Takes::Pointer, T>());
+  for (Takes k : kEveryTakes)
+    if (((Wants >> unsigned(k)) & 1u) && !suitsFamily<T>(k))
+      return false;
+  return true;
 }
 
 template <class Id, std::size_t First, class... A, std::size_t... I>

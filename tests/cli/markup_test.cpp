@@ -25,7 +25,7 @@ std::vector<std::string> Spans(const std::u16string &value,
                                const tool::ProtectRules &rules = {}) {
   std::vector<std::string> out;
   for (const tool::ProtectedSpan &s :
-       tool::FindProtected(value, tool::ValueKind::Message, rules))
+       tool::FindProtected(value, phrasor::TextKind::Message, rules))
     out.push_back(
         tool::Utf16ToUtf8Lossy(value.substr(s.begin, s.end - s.begin)));
   return out;
@@ -101,18 +101,18 @@ TEST(Markup, CountsUserPerceivedCharactersOutsideSpans) {
   EXPECT_EQ(tool::GraphemeCount(u"e\u0301te\u0301"), 3u);
   EXPECT_EQ(tool::GraphemeCount(u"\U0001F1EF\U0001F1F5!"), 2u);
   const std::u16string v = u"<b>{Name}</b>の剣";
-  EXPECT_EQ(
-      tool::VisibleLength(v, tool::FindProtected(v, tool::ValueKind::Text, {})),
-      2u);
+  EXPECT_EQ(tool::VisibleLength(
+                v, tool::FindProtected(v, phrasor::TextKind::Plain, {})),
+            2u);
 }
 
 TEST(Markup, ComparesWithTheSource) {
   auto compare = [](const std::u16string &source,
                     const std::u16string &translation) {
     return tool::CompareMarkup(
-        source, tool::FindProtected(source, tool::ValueKind::Text, {}),
+        source, tool::FindProtected(source, phrasor::TextKind::Plain, {}),
         translation,
-        tool::FindProtected(translation, tool::ValueKind::Text, {}));
+        tool::FindProtected(translation, phrasor::TextKind::Plain, {}));
   };
   const std::u16string src = u"<b>Hit</b> <c=red>the <i>{Key}</i></c>";
   // Reordered elements are fine; so is the same nesting in other words.

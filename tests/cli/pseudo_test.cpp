@@ -111,17 +111,17 @@ TEST(Pseudolocalize, LeavesTheEnginesBackslashEscapesAsWritten) {
   const struct {
     int line;
     const char16_t *value, *pseudo;
-    tool::ValueKind kind = tool::ValueKind::Text;
+    phrasor::TextKind kind = phrasor::TextKind::Plain;
   } rows[] = {
       {__LINE__, u"One\\nTwo", u"[Öñé\\nŢŵö~~~]"},
       {__LINE__, u"a\\tb\\\\c", u"[á\\tb\\\\ç~~]"},
       {__LINE__, u"\\x41e \\u00e9e \\U0001F600e",
        u"[\\x41é \\u00e9é \\U0001F600é~~]"},
-      {__LINE__, u"\\xfade", u"[\\xfaďé~]", tool::ValueKind::Text},
+      {__LINE__, u"\\xfade", u"[\\xfaďé~]", phrasor::TextKind::Plain},
       {__LINE__, u"end\\", u"[éñď\\~~]"},
       {__LINE__, u"%1!s!\\n<b>line</b>\\n", u"[%1!s!\\n<b>ļîñé</b>\\n~~]",
-       tool::ValueKind::Message},
-      {__LINE__, u"%d\\n", u"[%d\\n]", tool::ValueKind::Printf},
+       phrasor::TextKind::Message},
+      {__LINE__, u"%d\\n", u"[%d\\n]", phrasor::TextKind::Printf},
   };
   for (const auto &row : rows) {
     SCOPED_TRACE(row.line);

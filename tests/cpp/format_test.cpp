@@ -59,7 +59,7 @@ using namespace phrasor::cpptest;
 
 namespace {
 
-enum class Takes {
+enum class Reads {
   Int32,
   Int64,
   Double,
@@ -72,25 +72,25 @@ enum class Takes {
 
 struct InsertCase {
   const char *spec; // the message insert for field 1
-  Takes takes;
+  Reads takes;
   const char *wide = nullptr; // what it becomes for a 64-bit integer
 };
 
 const InsertCase kInserts[] = {
-    {"%1!d!", Takes::Int32, "%1!I64d!"},
-    {"%1!u!", Takes::Int32, "%1!I64u!"},
-    {"%1!x!", Takes::Int32, "%1!I64x!"},
-    {"%1!hd!", Takes::Int32},
-    {"%1!lu!", Takes::Int32},
-    {"%1!I64d!", Takes::Int64},
-    {"%1!.2f!", Takes::Double},
-    {"%1!g!", Takes::Double},
-    {"%1!c!", Takes::WideChar},
-    {"%1!C!", Takes::NarrowChar},
-    {"%1!s!", Takes::Wide},
-    {"%1!S!", Takes::Narrow},
-    {"%1!-8s!", Takes::Wide},
-    {"%1!p!", Takes::Ptr},
+    {"%1!d!", Reads::Int32, "%1!I64d!"},
+    {"%1!u!", Reads::Int32, "%1!I64u!"},
+    {"%1!x!", Reads::Int32, "%1!I64x!"},
+    {"%1!hd!", Reads::Int32},
+    {"%1!lu!", Reads::Int32},
+    {"%1!I64d!", Reads::Int64},
+    {"%1!.2f!", Reads::Double},
+    {"%1!g!", Reads::Double},
+    {"%1!c!", Reads::WideChar},
+    {"%1!C!", Reads::NarrowChar},
+    {"%1!s!", Reads::Wide},
+    {"%1!S!", Reads::Narrow},
+    {"%1!-8s!", Reads::Wide},
+    {"%1!p!", Reads::Ptr},
 };
 
 // One C++ argument, what it is, and the value each insert kind should see.
@@ -153,51 +153,51 @@ std::vector<ArgCase> Args() {
   return a;
 }
 
-bool Accepts(Takes t, const ArgCase &a) {
+bool Accepts(Reads t, const ArgCase &a) {
   switch (t) {
-  case Takes::Int32:
-  case Takes::Int64:
+  case Reads::Int32:
+  case Reads::Int64:
     return a.integral;
-  case Takes::Double:
+  case Reads::Double:
     return a.floating;
-  case Takes::WideChar:
+  case Reads::WideChar:
     return a.character;
-  case Takes::NarrowChar:
+  case Reads::NarrowChar:
     return a.character && std::string(a.name) != "char16_t";
-  case Takes::Wide:
-  case Takes::Narrow:
+  case Reads::Wide:
+  case Reads::Narrow:
     return a.text;
-  case Takes::Ptr:
+  case Reads::Ptr:
     return a.pointer;
   }
   return false;
 }
 
-Text Raw(HSTRINGKEEPER h, const char *id, Takes t, const ArgCase &a) {
+Text Raw(HSTRINGKEEPER h, const char *id, Reads t, const ArgCase &a) {
   IPhrasorMgr *mgr = GetIPhrasorMgr();
   PhrasorWChar buffer[256];
   Text wide = fromUtf8(a.utf8);
   bool ok = false;
   switch (t) {
-  case Takes::Int32:
-  case Takes::WideChar:
-  case Takes::NarrowChar:
+  case Reads::Int32:
+  case Reads::WideChar:
+  case Reads::NarrowChar:
     ok = mgr->FormatMessageByID(h, id, buffer, 256,
                                 static_cast<std::int32_t>(a.integer));
     break;
-  case Takes::Int64:
+  case Reads::Int64:
     ok = mgr->FormatMessageByID(h, id, buffer, 256, a.integer);
     break;
-  case Takes::Double:
+  case Reads::Double:
     ok = mgr->FormatMessageByID(h, id, buffer, 256, a.real);
     break;
-  case Takes::Wide:
+  case Reads::Wide:
     ok = mgr->FormatMessageByID(h, id, buffer, 256, wide.c_str());
     break;
-  case Takes::Narrow:
+  case Reads::Narrow:
     ok = mgr->FormatMessageByID(h, id, buffer, 256, a.utf8.c_str());
     break;
-  case Takes::Ptr:
+  case Reads::Ptr:
     ok = mgr->FormatMessageByID(h, id, buffer, 256, a.address);
     break;
   }
@@ -237,7 +237,7 @@ TEST(CppFormat, EveryArgumentKindAgainstEveryInsertKind) {
       const std::string rawId = (whole ? "W" : "M") + std::to_string(i);
       EXPECT_EQ(toUtf8(*got),
                 toUtf8(Raw(c.handle(), rawId.c_str(),
-                           whole ? Takes::Int64 : kInserts[i].takes, a)));
+                           whole ? Reads::Int64 : kInserts[i].takes, a)));
     }
   }
 }

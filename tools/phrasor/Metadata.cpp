@@ -45,7 +45,7 @@ Metadata SplitMetadata(std::vector<authoring::Entry> &entries) {
         continue;
       }
       for (const auto &[id, name] : kinds.items()) {
-        std::optional<ValueKind> kind;
+        std::optional<TextKind> kind;
         if (name.is_string())
           kind = ParseKind(name.get<std::string>());
         if (!kind)
@@ -78,7 +78,7 @@ Metadata SplitMetadata(std::vector<authoring::Entry> &entries) {
   return meta;
 }
 
-std::u16string EncodeKinds(const std::map<std::string, ValueKind> &kinds) {
+std::u16string EncodeKinds(const std::map<std::string, TextKind> &kinds) {
   OrderedJson object = OrderedObject(kinds.size());
   for (const auto &[id, kind] : kinds)
     AppendKey(object, id, KindName(kind));

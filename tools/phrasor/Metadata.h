@@ -37,7 +37,7 @@
 
 #include "tools/authoring/DatabaseWriter.h"
 #include "tools/phrasor/Diagnostics.h"
-#include "tools/phrasor/ValueKind.h"
+#include "tools/phrasor/KindNames.h"
 
 #include <map>
 #include <optional>
@@ -79,7 +79,7 @@ bool IsMetadataId(std::string_view id);
 
 struct Metadata {
   std::optional<std::string> locale;
-  std::map<std::string, ValueKind> kinds; ///< by ID as stored
+  std::map<std::string, TextKind> kinds;  ///< by ID as stored
   std::map<std::string, unsigned> limits; ///< by ID as stored
   /// The @protect value as stored, if any (ProtectPatterns splits it).
   std::optional<std::u16string> protect;
@@ -91,7 +91,7 @@ struct Metadata {
 Metadata SplitMetadata(std::vector<authoring::Entry> &entries);
 
 /// The value of @kinds for \p kinds.
-std::u16string EncodeKinds(const std::map<std::string, ValueKind> &kinds);
+std::u16string EncodeKinds(const std::map<std::string, TextKind> &kinds);
 
 /// The value of @limits for \p limits.
 std::u16string EncodeLimits(const std::map<std::string, unsigned> &limits);

@@ -11,21 +11,11 @@
 
 namespace phrasor::tool {
 
-namespace {
-
-ValueKind KindOf(TextKind kind) {
-  return kind == TextKind::Message  ? ValueKind::Message
-         : kind == TextKind::Printf ? ValueKind::Printf
-                                    : ValueKind::Text;
-}
-
-} // namespace
-
 KindReading InferKind(std::u16string_view value) {
   // Stored values end at their first zero, as the runtime reads them.
   const KindInference inferred = InferTextKind(ToRuntime(value).c_str());
   KindReading r;
-  r.kind = KindOf(inferred.kind);
+  r.kind = inferred.kind;
   if (inferred.doubt == KindDoubt::DoubledPercent)
     r.doubt = "'%%' takes no argument, so as a text it shows two percent "
               "signs; write '%' alone, or mark the entry printf or message "
@@ -37,10 +27,10 @@ KindReading InferKind(std::u16string_view value) {
   return r;
 }
 
-ValueReport CheckValueAs(std::u16string_view value, ValueKind kind) {
+ValueReport CheckValueAs(std::u16string_view value, TextKind kind) {
   ValueReport r;
-  if (kind == ValueKind::Message) {
-    r.kind = ValueKind::Message;
+  if (kind == TextKind::Message) {
+    r.kind = TextKind::Message;
     r.message = ReadAsMessage(value);
     if (r.message.ok)
       CheckMessageInserts(r);
@@ -49,8 +39,8 @@ ValueReport CheckValueAs(std::u16string_view value, ValueKind kind) {
                          (value.find(u'%') != std::u16string_view::npos
                               ? " (a percent sign in a message is written %%)"
                               : ""));
-  } else if (kind == ValueKind::Printf) {
-    r.kind = ValueKind::Printf;
+  } else if (kind == TextKind::Printf) {
+    r.kind = TextKind::Printf;
     r.printf = CheckPrintfFormat(value);
     if (!r.printf.ok)
       r.errors.push_back("not a valid printf format: " + r.printf.problem +
@@ -59,7 +49,7 @@ ValueReport CheckValueAs(std::u16string_view value, ValueKind kind) {
   return r;
 }
 
-ValueKind KindOf(const authoring::Entry &e, const Metadata &meta) {
+TextKind KindOf(const authoring::Entry &e, const Metadata &meta) {
   auto recorded = meta.kinds.find(e.id);
   if (recorded != meta.kinds.end())
     return recorded->second;

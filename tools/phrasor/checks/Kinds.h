@@ -31,7 +31,7 @@ namespace phrasor::tool {
 /// '%' that makes neither an insert nor a plausible printf conversion: it
 /// is then taken as text, and the author should be told.
 struct KindReading {
-  ValueKind kind = ValueKind::Text;
+  TextKind kind = TextKind::Plain;
   std::string doubt;
 };
 
@@ -45,10 +45,10 @@ KindReading InferKind(std::u16string_view value);
 /// Reads \p value under the rules of \p kind: a message must parse and
 /// each insert must be accepted by the printf engine, a printf format must
 /// pass the engine's checker, a text is shown as written.
-ValueReport CheckValueAs(std::u16string_view value, ValueKind kind);
+ValueReport CheckValueAs(std::u16string_view value, TextKind kind);
 
 /// The kind the program uses \p e as: recorded in \p meta, else inferred.
-ValueKind KindOf(const authoring::Entry &e, const Metadata &meta);
+TextKind KindOf(const authoring::Entry &e, const Metadata &meta);
 
 } // namespace phrasor::tool
 

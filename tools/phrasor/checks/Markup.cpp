@@ -256,11 +256,11 @@ std::vector<ProtectedSpan> FindMarkup(std::u16string_view value,
 }
 
 std::vector<ProtectedSpan> FindProtected(std::u16string_view value,
-                                         ValueKind kind,
+                                         TextKind kind,
                                          const ProtectRules &rules) {
   std::optional<std::vector<ValuePiece>> pieces = SplitValue(value, kind);
   if (!pieces)
-    pieces = SplitValue(value, ValueKind::Text);
+    pieces = SplitValue(value, TextKind::Plain);
   std::vector<ProtectedSpan> spans;
   for (const ValuePiece &p : *pieces) {
     if (!p.literal) {
@@ -466,7 +466,7 @@ CompareMarkup(std::u16string_view source,
 }
 
 void CheckTextMarkup(const std::string &where, const std::string &id,
-                     std::u16string_view original, ValueKind kind,
+                     std::u16string_view original, TextKind kind,
                      std::u16string_view translation,
                      std::optional<unsigned> limit, const ProtectRules &rules,
                      Diagnostics &diag) {

@@ -135,7 +135,7 @@ std::vector<ProtectedSpan> FindMarkup(std::u16string_view value,
 /// that does not read as its kind has no format spans; its markup is
 /// still found.
 std::vector<ProtectedSpan> FindProtected(std::u16string_view value,
-                                         ValueKind kind,
+                                         TextKind kind,
                                          const ProtectRules &rules);
 
 /// User-perceived characters of \p text.
@@ -164,7 +164,7 @@ CompareMarkup(std::u16string_view source,
 /// (CompareMarkup) and, with a \p limit, its length. Every problem is a
 /// warning at \p where, an error under --strict.
 void CheckTextMarkup(const std::string &where, const std::string &id,
-                     std::u16string_view original, ValueKind kind,
+                     std::u16string_view original, TextKind kind,
                      std::u16string_view translation,
                      std::optional<unsigned> limit, const ProtectRules &rules,
                      Diagnostics &diag);

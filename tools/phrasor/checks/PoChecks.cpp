@@ -309,9 +309,9 @@ std::vector<std::string> CheckPoMessage(const PoMessageText &m,
     // A form for one number may leave the count out ("one file"); a form
     // for many may not.
     const bool mayDrop = plural && i < many.size() && !many[i];
-    if (m.kind == ValueKind::Printf)
+    if (m.kind == TextKind::Printf)
       CompareC(sourceName, source, targetName, m.msgstr[i], mayDrop, out);
-    else if (m.kind == ValueKind::Message)
+    else if (m.kind == TextKind::Message)
       CompareMessage(sourceName, source, targetName, m.msgstr[i], mayDrop, out);
   }
   return out;

@@ -46,7 +46,7 @@ struct PoMessageText {
   /// msgstr, or msgstr[0], msgstr[1], ... of a plural message.
   std::vector<std::string> msgstr;
   /// The kind its flags give (c-format: printf, phrasor-message: message).
-  std::optional<ValueKind> kind;
+  std::optional<TextKind> kind;
 };
 
 /// What is wrong with \p m's translation, one text per problem. \p many

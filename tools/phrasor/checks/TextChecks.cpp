@@ -23,14 +23,12 @@ public:
                     const ConversionSpec &spec) override {
     const std::string text =
         Utf16ToUtf8Lossy(format.substr(begin, end - begin));
-    const uint8_t intKind = static_cast<uint8_t>(ArgKind::Int32);
     if (spec.widthFromArg)
-      reading.args.push_back({intKind, text, true, end});
+      reading.args.push_back({ArgKind::Int32, text, true, end});
     if (spec.precisionFromArg)
-      reading.args.push_back({intKind, text, true, end});
+      reading.args.push_back({ArgKind::Int32, text, true, end});
     if (spec.kind != ArgKind::None)
-      reading.args.push_back(
-          {static_cast<uint8_t>(spec.kind), text, false, end});
+      reading.args.push_back({spec.kind, text, false, end});
   }
   void OnError(uint32_t position, SpecError error) override {
     reading.problem = std::string(SpecErrorText(error)) + " at character " +
@@ -95,16 +93,16 @@ std::optional<std::vector<ValuePiece>> SplitMessage(std::u16string_view value) {
 } // namespace
 
 std::optional<std::vector<ValuePiece>> SplitValue(std::u16string_view value,
-                                                  ValueKind kind) {
+                                                  TextKind kind) {
   std::vector<ValuePiece> pieces;
   switch (kind) {
-  case ValueKind::Text:
+  case TextKind::Plain:
     if (!value.empty())
       pieces.push_back({0, static_cast<uint32_t>(value.size()), true});
     return pieces;
-  case ValueKind::Message:
+  case TextKind::Message:
     return SplitMessage(value);
-  case ValueKind::Printf: {
+  case TextKind::Printf: {
     const RuntimeString format = ToRuntime(value);
     PieceCollector collector(pieces);
     if (!CheckFormat(format.c_str(), collector))
@@ -179,8 +177,8 @@ std::vector<std::string> CompareWithSource(const ValueReport &source,
   std::vector<std::string> problems;
   if (!source.errors.empty() || !translation.errors.empty())
     return problems; // each was reported on its own
-  if (source.kind == ValueKind::Message ||
-      translation.kind == ValueKind::Message) {
+  if (source.kind == TextKind::Message ||
+      translation.kind == TextKind::Message) {
     std::map<uint32_t, const MessageInsert *> theirs, ours;
     if (source.message.ok)
       for (const MessageInsert &i : source.message.inserts)
@@ -203,13 +201,11 @@ std::vector<std::string> CompareWithSource(const ValueReport &source,
         problems.push_back("insert " + InsertText(*insert) +
                            " is not in the source");
   }
-  if (source.kind == ValueKind::Printf ||
-      translation.kind == ValueKind::Printf) {
+  if (source.kind == TextKind::Printf || translation.kind == TextKind::Printf) {
     const std::vector<PrintfArg> none;
-    const auto &a =
-        source.kind == ValueKind::Printf ? source.printf.args : none;
+    const auto &a = source.kind == TextKind::Printf ? source.printf.args : none;
     const auto &b =
-        translation.kind == ValueKind::Printf ? translation.printf.args : none;
+        translation.kind == TextKind::Printf ? translation.printf.args : none;
     if (a != b)
       problems.push_back("printf conversions take " + ArgList(b) +
                          " but the source's take " + ArgList(a));

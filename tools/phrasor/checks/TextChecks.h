@@ -11,7 +11,8 @@
 #ifndef PHRASOR_TOOL_TEXTCHECKS_H
 #define PHRASOR_TOOL_TEXTCHECKS_H
 
-#include "tools/phrasor/ValueKind.h"
+#include "format/ArgKind.h"
+#include "tools/phrasor/KindNames.h"
 
 #include <cstdint>
 #include <optional>
@@ -41,7 +42,7 @@ MessageReading ReadAsMessage(std::u16string_view value);
 /// One argument a printf format takes: a conversion's value, or the int
 /// of a '*' width or precision.
 struct PrintfArg {
-  uint8_t kind = 0;  ///< the engine's ArgKind
+  ArgKind kind = ArgKind::None;
   std::string text;  ///< the conversion as written, e.g. "%-5.2f"
   bool star = false; ///< the int of a '*' before the conversion's value
   uint32_t end = 0;  ///< the character after the conversion
@@ -63,7 +64,7 @@ PrintfReading CheckPrintfFormat(std::u16string_view value);
 
 /// Both readings of one value and what the tool concludes from them.
 struct ValueReport {
-  ValueKind kind = ValueKind::Text;
+  TextKind kind = TextKind::Plain;
   MessageReading message;
   PrintfReading printf;
   std::vector<std::string> errors;
@@ -93,7 +94,7 @@ struct ValuePiece {
 /// own parsers: a plain value is one literal piece. Nothing when the value
 /// does not read as \p kind.
 std::optional<std::vector<ValuePiece>> SplitValue(std::u16string_view value,
-                                                  ValueKind kind);
+                                                  TextKind kind);
 
 } // namespace phrasor::tool
 

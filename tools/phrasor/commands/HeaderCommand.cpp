@@ -15,6 +15,7 @@
 
 #include "tools/phrasor/commands/TypedCommands.h"
 
+#include "cpp/Inserts.h"
 #include "format/ArgKind.h"
 #include "phrasor/Key.h"
 #include "tools/phrasor/Utf.h"
@@ -56,21 +57,7 @@ constexpr unsigned kOffsetBits = 20, kLengthBits = 20;
 /// The family of C++ types an insert of \p kind takes, as the layer's
 /// run-time check groups them.
 Want WantOf(ArgKind kind, std::string text) {
-  switch (kind) {
-  case ArgKind::Double:
-  case ArgKind::LongDouble:
-    return {'N', std::move(text)};
-  case ArgKind::WideChar:
-  case ArgKind::NarrowChar:
-    return {'C', std::move(text)};
-  case ArgKind::WideString:
-  case ArgKind::NarrowString:
-    return {'S', std::move(text)};
-  case ArgKind::Pointer:
-    return {'P', std::move(text)};
-  default:
-    return {'I', std::move(text)};
-  }
+  return {takesLetter(takesOf(kind)), std::move(text)};
 }
 
 Want MessageWant(const MessageInsert &insert) {
@@ -80,16 +67,16 @@ Want MessageWant(const MessageInsert &insert) {
 Want PrintfWant(const PrintfArg &arg) {
   if (arg.star)
     return WantOf(ArgKind::Int32, "a '*' of " + arg.text);
-  return WantOf(static_cast<ArgKind>(arg.kind), arg.text);
+  return WantOf(arg.kind, arg.text);
 }
 
 /// The arguments \p value takes under \p kind, each with every insert that
 /// reads it (a message may repeat a field).
 std::vector<std::vector<Want>> ArgumentsOf(const std::u16string &value,
-                                           ValueKind kind) {
+                                           TextKind kind) {
   std::vector<std::vector<Want>> args;
   const ValueReport report = CheckValueAs(value, kind);
-  if (kind == ValueKind::Message) {
+  if (kind == TextKind::Message) {
     for (const MessageInsert &insert : report.message.inserts) {
       if (insert.field == 0)
         continue;
@@ -97,7 +84,7 @@ std::vector<std::vector<Want>> ArgumentsOf(const std::u16string &value,
         args.resize(insert.field);
       args[insert.field - 1].push_back(MessageWant(insert));
     }
-  } else if (kind == ValueKind::Printf) {
+  } else if (kind == TextKind::Printf) {
     for (const PrintfArg &arg : report.printf.args)
       args.push_back({PrintfWant(arg)});
   }

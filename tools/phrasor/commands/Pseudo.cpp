@@ -95,7 +95,7 @@ std::size_t AppendAccented(std::u16string_view text, std::u16string &out) {
 } // namespace
 
 std::optional<std::u16string> Pseudolocalize(std::u16string_view value,
-                                             ValueKind kind,
+                                             TextKind kind,
                                              const PseudoStyle &style,
                                              const ProtectRules &rules) {
   const std::optional<std::vector<ValuePiece>> pieces = SplitValue(value, kind);
@@ -105,7 +105,7 @@ std::optional<std::u16string> Pseudolocalize(std::u16string_view value,
     return std::u16string();
   // What follows a %0 is never shown, so the text ends before it.
   std::size_t shown = pieces->size();
-  if (kind == ValueKind::Message && shown && !pieces->back().literal &&
+  if (kind == TextKind::Message && shown && !pieces->back().literal &&
       value.substr(pieces->back().begin, 2) == u"%0")
     --shown;
 

@@ -49,7 +49,7 @@ char16_t AccentedLetter(char16_t c);
 /// does not read as that kind (the check of the source reports why). An
 /// empty value stays empty: there is nothing on screen to see.
 std::optional<std::u16string> Pseudolocalize(std::u16string_view value,
-                                             ValueKind kind,
+                                             TextKind kind,
                                              const PseudoStyle &style,
                                              const ProtectRules &rules = {});
 

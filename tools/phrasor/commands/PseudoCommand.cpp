@@ -40,7 +40,7 @@ void RefuseOverwritingSource(const std::string &source,
 /// True when \p pseudo takes the arguments \p original takes, both read
 /// as \p kind: a guard on the pseudo text, which must never change them.
 bool TakesSameArguments(const std::u16string &original,
-                        const std::u16string &pseudo, ValueKind kind) {
+                        const std::u16string &pseudo, TextKind kind) {
   const ValueReport before = CheckValueAs(original, kind);
   const ValueReport after = CheckValueAs(pseudo, kind);
   return after.errors.empty() && CompareWithSource(before, after).empty();
@@ -48,15 +48,15 @@ bool TakesSameArguments(const std::u16string &original,
 
 /// Pseudo-localizes every value of \p entries in place and returns the
 /// kinds to record: those inference would not give back from the new text.
-std::map<std::string, ValueKind>
+std::map<std::string, TextKind>
 PseudolocalizeAll(std::vector<authoring::Entry> &entries, const Metadata &meta,
                   const PseudoStyle &style, const ProtectRules &rules,
                   const std::string &where, Diagnostics &diag) {
-  std::map<std::string, ValueKind> kinds;
+  std::map<std::string, TextKind> kinds;
   for (authoring::Entry &e : entries) {
     if (!e.value)
       continue;
-    const ValueKind kind = KindOf(e, meta);
+    const TextKind kind = KindOf(e, meta);
     std::optional<std::u16string> pseudo =
         Pseudolocalize(*e.value, kind, style, rules);
     if (!pseudo) {
@@ -129,7 +129,7 @@ void WarnPluralGaps(const std::vector<authoring::Entry> &entries,
 /// Puts the copy's metadata in place of any the entries hold.
 void ReplaceMetadata(std::vector<authoring::Entry> &entries,
                      const Metadata &meta, const std::string &locale,
-                     const std::map<std::string, ValueKind> &kinds) {
+                     const std::map<std::string, TextKind> &kinds) {
   // A metadata ID without a value was left among the entries; the new
   // metadata replaces it.
   std::erase_if(entries,
@@ -168,7 +168,7 @@ int RunPseudo(const PseudoOptions &options) {
   const PseudoStyle style{options.expand, options.brackets, options.ids};
   const ProtectRules rules =
       ProjectRules(meta.protect, options.protect, options.source, diag);
-  const std::map<std::string, ValueKind> kinds =
+  const std::map<std::string, TextKind> kinds =
       PseudolocalizeAll(entries, meta, style, rules, options.source, diag);
   const std::string locale =
       options.locale.empty() ? PseudoLocale(meta.locale) : options.locale;

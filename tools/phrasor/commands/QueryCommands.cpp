@@ -304,7 +304,7 @@ const ArgumentSyntax kArgumentSyntax[] = {
 /// that grows until the output is not cut. The formatter is fed from the
 /// converted list: a C variadic call cannot be assembled at run time from
 /// types known only then. \p text receives the output or the error text.
-bool FormatGrowing(const std::u16string &value, ValueKind kind,
+bool FormatGrowing(const std::u16string &value, TextKind kind,
                    const std::vector<FormatValue> &values,
                    std::u16string &text) {
   const RuntimeString format = ToRuntime(value);
@@ -312,7 +312,7 @@ bool FormatGrowing(const std::u16string &value, ValueKind kind,
     std::vector<PhrasorWChar> buffer(room, 0);
     ArrayArgs args(values.data(), values.size());
     bool ok;
-    if (kind == ValueKind::Printf) {
+    if (kind == TextKind::Printf) {
       const FormatOutcome outcome = FormatPrintf(
           buffer.data(), static_cast<uint32_t>(room), format.c_str(), args);
       ok = outcome.status != FormatStatus::BadFormat &&
@@ -466,7 +466,7 @@ bool PrintfArguments(FormatCall &call, const std::u16string &value,
   for (std::size_t i = 0; i < printf.args.size(); ++i) {
     const PrintfArg &arg = printf.args[i];
     const std::string shown = (arg.star ? "a '*' of " : "") + arg.text;
-    if (!ConvertArgument(call, i, static_cast<ArgKind>(arg.kind), shown, shown))
+    if (!ConvertArgument(call, i, arg.kind, shown, shown))
       return false;
   }
   return true;
@@ -494,19 +494,19 @@ int RunFormat(const FormatOptions &options) {
   if (!value)
     return diag.ExitStatus();
   // Formatted by its kind, as the C++ layer formats it.
-  const ValueKind kind =
+  const TextKind kind =
       KindOf(authoring::Entry{call.id, value, std::nullopt}, meta);
-  if (kind == ValueKind::Message && !MessageArguments(call, *value, plural))
+  if (kind == TextKind::Message && !MessageArguments(call, *value, plural))
     return diag.ExitStatus();
-  if (kind == ValueKind::Printf && !PrintfArguments(call, *value, plural))
+  if (kind == TextKind::Printf && !PrintfArguments(call, *value, plural))
     return diag.ExitStatus();
-  if (kind == ValueKind::Text && !plural && !options.args.empty())
+  if (kind == TextKind::Plain && !plural && !options.args.empty())
     throw FatalError("'" + call.id +
                      "' is plain text and takes no arguments, " +
                      std::to_string(options.args.size()) + " given");
 
   std::u16string out = *value;
-  if (kind != ValueKind::Text &&
+  if (kind != TextKind::Plain &&
       !FormatGrowing(*value, kind, call.values, out)) {
     diag.Error(db.Path(), "ID '" + call.id + "': the formatter refused it: " +
                               Utf16ToUtf8Lossy(out));

@@ -318,7 +318,7 @@ void FindOverLimit(Language &l, const CheckedSet &source,
     if (!e.value)
       continue;
     std::optional<unsigned> limit;
-    ValueKind kind = set.KindAt(i);
+    TextKind kind = set.KindAt(i);
     std::string key = AsciiLower(e.id);
     if (const Key k = Key::parse(e.id);
         k.is(kPluralSelector) && !sourceByKey.count(AsciiLower(e.id)))

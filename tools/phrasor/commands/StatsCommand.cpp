@@ -74,8 +74,8 @@ double Percent(std::size_t part, std::size_t whole) {
          10.0;
 }
 
-constexpr ValueKind kKinds[] = {ValueKind::Text, ValueKind::Message,
-                                ValueKind::Printf};
+constexpr TextKind kKinds[] = {TextKind::Plain, TextKind::Message,
+                               TextKind::Printf};
 
 struct CoverageCount {
   const char *key;
@@ -98,7 +98,7 @@ nlohmann::ordered_json ToJson(const FileStats &s, const std::string &source) {
   o["empty"] = s.empty;
   o["withoutValue"] = s.withoutValue;
   nlohmann::ordered_json kinds = nlohmann::ordered_json::object();
-  for (ValueKind kind : kKinds)
+  for (TextKind kind : kKinds)
     kinds[KindName(kind)] = s.kinds[static_cast<int>(kind)];
   o["kinds"] = kinds;
   o["pluralIds"] = s.pluralIds;

@@ -54,7 +54,7 @@ void ReadInput(const std::string &path, const InputOptions &options,
 void AddEntry(const SourcePos &pos, std::string id,
               const std::optional<std::string> &value,
               std::optional<std::string> voice, Diagnostics &diag,
-              std::vector<SourceEntry> &out, std::optional<ValueKind> kind,
+              std::vector<SourceEntry> &out, std::optional<TextKind> kind,
               IdOrigin origin) {
   bool good = true;
   if (std::optional<std::string> problem = IdProblem(id, origin)) {
@@ -94,11 +94,11 @@ void AddEntry(const SourcePos &pos, std::string id,
   CountEntryRead(out.size());
 }
 
-std::optional<ValueKind>
+std::optional<TextKind>
 ReadKindName(const SourcePos &pos, const std::string &name, Diagnostics &diag) {
   if (name.empty())
     return std::nullopt;
-  std::optional<ValueKind> kind = ParseKind(name);
+  std::optional<TextKind> kind = ParseKind(name);
   if (!kind)
     diag.Error(pos, "unknown kind '" + name +
                         "' (expected text, message or "

@@ -27,8 +27,8 @@ namespace phrasor::tool {
 struct SourceEntry {
   authoring::Entry entry;
   SourcePos pos;
-  std::optional<ValueKind> kind; ///< as the source says; absent: inferred
-  std::optional<unsigned> max;   ///< its length limit, if it has one
+  std::optional<TextKind> kind; ///< as the source says; absent: inferred
+  std::optional<unsigned> max;  ///< its length limit, if it has one
   IdOrigin origin = IdOrigin::Name;
 };
 
@@ -79,7 +79,7 @@ void AddEntry(const SourcePos &pos, std::string id,
               const std::optional<std::string> &value,
               std::optional<std::string> voice, Diagnostics &diag,
               std::vector<SourceEntry> &out,
-              std::optional<ValueKind> kind = std::nullopt,
+              std::optional<TextKind> kind = std::nullopt,
               IdOrigin origin = IdOrigin::Name);
 
 /// Reads a length limit (a max column or key): empty means none, else a
@@ -89,7 +89,7 @@ std::optional<unsigned> ReadLimit(const SourcePos &pos, std::string_view text,
 
 /// Reads a kind column or key: empty means "infer", a kind name that one
 /// kind; anything else is reported and also read as "infer".
-std::optional<ValueKind>
+std::optional<TextKind>
 ReadKindName(const SourcePos &pos, const std::string &name, Diagnostics &diag);
 
 } // namespace phrasor::tool

@@ -21,7 +21,7 @@ namespace {
 /// form that holds a single number, a dropped insert is only a warning:
 /// the form may write its number in words ("one file").
 void CompareOne(const std::string &where, const std::string &id,
-                const std::u16string &original, ValueKind kind,
+                const std::u16string &original, TextKind kind,
                 const std::u16string &translation, bool ownKindDiffers,
                 bool lenientDrops, Diagnostics &diag) {
   const ValueReport source = CheckValueAs(original, kind);
@@ -112,7 +112,7 @@ void CheckAgainst(const CheckedSet &translation, const CheckedSet &source,
     if (!e.value || (e.value->empty() && !original.empty()))
       continue;
     // The program uses the translation as it uses the source.
-    const ValueKind kind = source.KindAt(theirs->second);
+    const TextKind kind = source.KindAt(theirs->second);
     CompareOne(translation.Where(i), e.id, original, kind, *e.value,
                translation.KindAt(i) != kind,
                plural && locale &&
@@ -133,7 +133,7 @@ InputOptions ReadingAgainst(const InputOptions &translation,
                             const CheckedSet &source) {
   auto texts = std::make_shared<std::unordered_set<std::string>>();
   for (std::size_t i = 0; i < source.entries.size(); ++i)
-    if (source.entries[i].value && source.KindAt(i) == ValueKind::Text)
+    if (source.entries[i].value && source.KindAt(i) == TextKind::Plain)
       texts->insert(AsciiLower(source.entries[i].id));
   InputOptions options = translation;
   // A plural form the source lacks is read against its "other" form.

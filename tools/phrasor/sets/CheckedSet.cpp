@@ -16,7 +16,7 @@
 
 namespace phrasor::tool {
 
-ValueKind CheckedSet::KindAt(std::size_t i) const {
+TextKind CheckedSet::KindAt(std::size_t i) const {
   return KindOf(entries[i], meta);
 }
 
@@ -56,8 +56,8 @@ bool ReportLoad(const OpenDatabase &db, Diagnostics &diag) {
 
 /// The kind the program uses \p e as: recorded in \p meta, else inferred;
 /// with \p diag, inference's doubts are reported as warnings at \p where.
-ValueKind KindWarned(const authoring::Entry &e, const Metadata &meta,
-                     const std::string &where, Diagnostics *diag) {
+TextKind KindWarned(const authoring::Entry &e, const Metadata &meta,
+                    const std::string &where, Diagnostics *diag) {
   auto recorded = meta.kinds.find(e.id);
   if (recorded != meta.kinds.end())
     return recorded->second;

@@ -30,7 +30,7 @@ struct CheckedSet {
     return positions.empty() ? path : positions[i].Text();
   }
   /// The kind the program uses entries[i] as: recorded, else inferred.
-  ValueKind KindAt(std::size_t i) const;
+  TextKind KindAt(std::size_t i) const;
 };
 
 /// True when \p path is a database rather than a source: its extension is

@@ -27,10 +27,10 @@ namespace {
 /// dump could not infer: an explicit kind that differs from inference, or
 /// that silences inference's doubt about a '%'.
 /// Without \p diag it only records.
-std::map<std::string, ValueKind>
+std::map<std::string, TextKind>
 CheckEntries(const std::vector<SourceEntry> &entries,
              const InputOptions &options, Diagnostics *diag) {
-  std::map<std::string, ValueKind> recorded;
+  std::map<std::string, TextKind> recorded;
   for (const SourceEntry &s : entries) {
     const authoring::Entry &e = s.entry;
     if (e.id == kLocaleId || e.id == kPoId)
@@ -56,7 +56,7 @@ CheckEntries(const std::vector<SourceEntry> &entries,
     if (!e.value)
       continue;
     const KindReading inferred = InferKind(*e.value);
-    const ValueKind kind = s.kind.value_or(inferred.kind);
+    const TextKind kind = s.kind.value_or(inferred.kind);
     if (s.kind && (*s.kind != inferred.kind || !inferred.doubt.empty()))
       recorded[e.id] = *s.kind;
     if (!diag)
@@ -294,7 +294,7 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
     if (s.max)
       limits[s.entry.id] = *s.max;
   }
-  const std::map<std::string, ValueKind> kinds =
+  const std::map<std::string, TextKind> kinds =
       CheckEntries(sources, options, full ? &diag : nullptr);
   if (full)
     CheckPlurals(sources, diag);

@@ -230,7 +230,7 @@ private:
                                    kSourceTextKeys + "'");
       return;
     }
-    std::optional<ValueKind> kind;
+    std::optional<TextKind> kind;
     if (depth == 2 && kindText)
       kind = ReadKindName(pos, *kindText, diagnostics);
     std::optional<unsigned> max;
@@ -245,7 +245,7 @@ private:
 
   void AddEntries(const SourcePos &pos, const std::optional<std::string> &value,
                   const std::optional<std::string> &voice,
-                  std::optional<ValueKind> kind) {
+                  std::optional<TextKind> kind) {
     if (depth == 2 && !forms.empty()) {
       if (value || voice) {
         diagnostics.Error(pos, "entry '" + id +

@@ -56,17 +56,17 @@ namespace {
 
 /// The kind the flags give: c-format is printf, no-c-format text, and
 /// phrasor-message a message; two of them contradict each other.
-std::optional<ValueKind> KindOfFlags(const std::vector<std::string> &flags,
-                                     const SourcePos &pos, Diagnostics &diag) {
-  std::optional<ValueKind> kind;
+std::optional<TextKind> KindOfFlags(const std::vector<std::string> &flags,
+                                    const SourcePos &pos, Diagnostics &diag) {
+  std::optional<TextKind> kind;
   for (const std::string &flag : flags) {
-    std::optional<ValueKind> k;
+    std::optional<TextKind> k;
     if (flag == "c-format")
-      k = ValueKind::Printf;
+      k = TextKind::Printf;
     else if (flag == "no-c-format")
-      k = ValueKind::Text;
+      k = TextKind::Plain;
     else if (flag == "phrasor-message")
-      k = ValueKind::Message;
+      k = TextKind::Message;
     if (!k)
       continue;
     if (kind && *kind != *k) {
@@ -146,7 +146,7 @@ private:
     std::string id, msgid;
     std::optional<std::string> plural, voice;
     bool emptyValue = false;
-    std::optional<ValueKind> kind;
+    std::optional<TextKind> kind;
     std::optional<unsigned> max;
   };
   bool ReadKey(const PoMessage &m, bool contextKey, MessageTexts &t);

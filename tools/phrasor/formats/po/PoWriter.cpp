@@ -31,7 +31,7 @@ constexpr const char *kMessageComment = "phrasor-message-flag";
 
 /// Gives \p m the flags and translator comments its record kept, and
 /// the kind's flag.
-void SetKind(PoOutMessage &m, const std::optional<ValueKind> &kind,
+void SetKind(PoOutMessage &m, const std::optional<TextKind> &kind,
              const PoMessageRecord *record = nullptr) {
   std::string comments = record ? record->comments : "";
   if (record)
@@ -39,10 +39,10 @@ void SetKind(PoOutMessage &m, const std::optional<ValueKind> &kind,
       const bool no = flag.rfind("no-", 0) == 0;
       m.formats.emplace_back(no ? flag.substr(3) : flag, !no);
     }
-  if (kind && *kind == ValueKind::Message)
+  if (kind && *kind == TextKind::Message)
     comments += (comments.empty() ? "" : "\n") + std::string(kMessageComment);
   else if (kind)
-    m.formats.emplace_back("c-format", *kind == ValueKind::Printf);
+    m.formats.emplace_back("c-format", *kind == TextKind::Printf);
   m.comments = std::move(comments);
 }
 

@@ -26,8 +26,8 @@ struct TextEntry {
   std::string id;
   std::optional<std::string> value;
   std::optional<std::string> voice;
-  std::optional<ValueKind> kind; ///< written only when recorded
-  std::optional<unsigned> max;   ///< the length limit, if any
+  std::optional<TextKind> kind; ///< written only when recorded
+  std::optional<unsigned> max;  ///< the length limit, if any
 };
 
 /// The entries (without the metadata entries, which \p meta holds) as
@@ -43,8 +43,8 @@ std::vector<TextEntry> ToText(const std::vector<authoring::Entry> &entries,
 struct PluralGroup {
   std::string base;
   std::vector<const TextEntry *> forms;
-  std::optional<ValueKind> kind; ///< written once for every form
-  std::optional<unsigned> max;   ///< likewise
+  std::optional<TextKind> kind; ///< written once for every form
+  std::optional<unsigned> max;  ///< likewise
 };
 
 /// The plural texts that can be written as one value and read back as the

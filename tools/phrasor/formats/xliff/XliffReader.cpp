@@ -53,7 +53,7 @@ struct Unit {
   bool hasTarget = false;
   UnitState state = UnitState::Untranslated;
   std::optional<std::string> voice;
-  std::optional<ValueKind> kind;
+  std::optional<TextKind> kind;
   std::optional<unsigned> max;
   bool missing = false;
 };

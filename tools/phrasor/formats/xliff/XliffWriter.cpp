@@ -118,13 +118,13 @@ private:
 /// The inserts, escapes and "%0" of a message, or the conversions of a
 /// printf format, as the runtime's own parsers find them. A message the
 /// parser refuses has none: its text is written as it is.
-void FindCodes(std::u16string_view value, ValueKind kind,
+void FindCodes(std::u16string_view value, TextKind kind,
                std::vector<Span> &spans) {
   spans.clear();
-  if (kind == ValueKind::Text || value.find(u'%') == std::u16string_view::npos)
+  if (kind == TextKind::Plain || value.find(u'%') == std::u16string_view::npos)
     return;
   const RuntimeString format = ToRuntime(value);
-  if (kind == ValueKind::Printf) {
+  if (kind == TextKind::Printf) {
     ConversionSpans handler(spans);
     CheckFormat(format.c_str(), handler);
     return;
@@ -222,13 +222,13 @@ private:
   bool OpenUnit(const Row &row, bool translated, std::string &unit);
   bool Segment(const Row &row, bool translated, std::string &segment);
   bool OriginalData(std::string &unit);
-  bool Text(std::u16string_view value, ValueKind kind, bool inTarget,
+  bool Text(std::u16string_view value, TextKind kind, bool inTarget,
             std::string &into);
   std::size_t DataIndex(std::u16string_view code);
   unsigned CodeId(std::size_t data, bool inTarget);
   bool Attribute(std::string &into, const char *name, std::u16string_view text);
   std::vector<ProtectedSpan> CodesAndMarkup(std::u16string_view value,
-                                            ValueKind kind);
+                                            TextKind kind);
   bool PairedCode(std::u16string_view code, std::u16string_view closeCode,
                   unsigned id, std::size_t data, std::string &into);
   bool LoneCode(std::u16string_view code, SpanKind kind, unsigned id,
@@ -300,7 +300,7 @@ bool XliffWriter::Attribute(std::string &into, const char *name,
 
 // The format codes of \p value, with the markup of the text between them.
 std::vector<ProtectedSpan>
-XliffWriter::CodesAndMarkup(std::u16string_view value, ValueKind kind) {
+XliffWriter::CodesAndMarkup(std::u16string_view value, TextKind kind) {
   FindCodes(value, kind, spans);
   std::vector<ProtectedSpan> all;
   std::size_t from = 0;
@@ -383,7 +383,7 @@ bool XliffWriter::LoneCode(std::u16string_view code, SpanKind kind, unsigned id,
 // Each code written gets an id of its own, as both versions want; the
 // target's n-th "%d" takes the id of the source's n-th "%d", which is how
 // tools pair the codes of source and target.
-bool XliffWriter::Text(std::u16string_view value, ValueKind kind, bool inTarget,
+bool XliffWriter::Text(std::u16string_view value, TextKind kind, bool inTarget,
                        std::string &into) {
   const Unwritable unwritable = two ? Unwritable::Cp20 : Unwritable::Cp12;
   if (inTarget)
