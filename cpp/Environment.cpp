@@ -26,14 +26,18 @@ namespace {
 void addLanguage(std::vector<std::string> &languages, std::string_view name) {
   if (choosesNoLanguage(name))
     return;
-  std::string tag = languageTag(name);
-  if (tag.empty())
-    return;
-  const std::string key = normalTag(tag);
-  for (const std::string &known : languages)
-    if (normalTag(known) == key)
+  const LocaleName read = readLocaleName(name);
+  // "sr_RS@latin" asks for sr-Latn-RS, and sr-RS serves when no catalog
+  // says the script.
+  for (const std::string *tag : {&read.tag, &read.plainTag}) {
+    if (tag->empty())
       return;
-  languages.push_back(std::move(tag));
+    const std::string key = normalTag(*tag);
+    if (std::none_of(
+            languages.begin(), languages.end(),
+            [&](const std::string &known) { return normalTag(known) == key; }))
+      languages.push_back(*tag);
+  }
 }
 
 #if !defined(_WIN32)

@@ -14,23 +14,23 @@ char lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
 
-// The locale name without its codeset and modifier ("fr_CA.UTF-8@euro" is
-// "fr_CA"); empty when they hold anything but letters, digits and "-_.@".
-std::string_view stripCodeset(std::string_view name) {
-  const std::size_t cut = name.find_first_of(".@");
-  if (cut == std::string_view::npos)
-    return name;
-  for (char c : name.substr(cut + 1))
-    if (!(isAlnum(c) || c == '-' || c == '_' || c == '@' || c == '.'))
-      return std::string_view();
-  return name.substr(0, cut);
-}
+// What a POSIX modifier says in BCP 47: a script, a variant, or nothing.
+struct Modifier {
+  const char *name, *script, *variant;
+};
+constexpr Modifier kModifiers[] = {
+    {"latin", "Latn", ""},
+    {"cyrillic", "Cyrl", ""},
+    {"valencia", "", "valencia"},
+    {"ijekavian", "", "ijekavsk"},
+    {"ijekavianlatin", "Latn", "ijekavsk"},
+    {"tarask", "", "tarask"},
+    {"euro", "", ""},
+};
 
-} // namespace
-
-std::string languageTag(std::string_view name, bool posix) {
-  if (posix)
-    name = stripCodeset(name);
+// \p name with '-' between subtags; empty when it holds anything but
+// letters, digits and separators, or an empty subtag.
+std::string subtags(std::string_view name) {
   std::string out;
   bool subtagStart = true;
   for (char c : name) {
@@ -47,6 +47,51 @@ std::string languageTag(std::string_view name, bool posix) {
     subtagStart = false;
   }
   return subtagStart ? std::string() : out;
+}
+
+} // namespace
+
+LocaleName readLocaleName(std::string_view name, bool posix) {
+  LocaleName read;
+  std::string_view modifier;
+  if (posix) {
+    // language[_territory][.codeset][@modifier]: the codeset and modifier
+    // may hold only letters, digits and "-_.@".
+    const std::size_t cut = name.find_first_of(".@");
+    if (cut != std::string_view::npos) {
+      for (char c : name.substr(cut + 1))
+        if (!(isAlnum(c) || c == '-' || c == '_' || c == '@' || c == '.'))
+          return read;
+      if (const std::size_t at = name.find('@', cut);
+          at != std::string_view::npos)
+        modifier = name.substr(at + 1);
+      name = name.substr(0, cut);
+    }
+  }
+  read.tag = subtags(name);
+  read.plainTag = read.tag;
+  if (read.tag.empty() || modifier.empty())
+    return read;
+  const Modifier *known = nullptr;
+  for (const Modifier &m : kModifiers)
+    if (modifier == m.name)
+      known = &m;
+  if (!known) {
+    read.dropped = std::string(modifier);
+    return read;
+  }
+  if (*known->script) {
+    const std::size_t dash = read.tag.find('-');
+    read.tag.insert(dash == std::string::npos ? read.tag.size() : dash,
+                    std::string("-") + known->script);
+  }
+  if (*known->variant)
+    read.tag += std::string("-") + known->variant;
+  return read;
+}
+
+std::string languageTag(std::string_view name, bool posix) {
+  return readLocaleName(name, posix).tag;
 }
 
 std::string normalTag(std::string_view name, bool posix) {

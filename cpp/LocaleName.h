@@ -15,11 +15,33 @@
 
 namespace phrasor {
 
-/// \p name as a language tag with '-' between subtags, its case kept:
-/// "fr_CA.UTF-8" and "fr_CA@euro" are "fr-CA". With \p posix false (a file
-/// name) there is no codeset or modifier to drop. Empty when \p name is no
-/// language tag or POSIX locale name, so that no name leads out of a
-/// directory.
+/// A language name read once: the one reading of the names the
+/// environment, gettext files and file names give, for the layer and the
+/// tool alike.
+struct LocaleName {
+  /// The BCP 47 tag, '-' between subtags, case as written: "fr_CA.UTF-8"
+  /// is "fr-CA", "sr_RS@latin" is "sr-Latn-RS". Empty when the name is no
+  /// language tag or POSIX locale name, so that no name leads out of a
+  /// directory.
+  std::string tag;
+  /// The tag without what a modifier added ("sr-RS" for "sr_RS@latin"):
+  /// a catalog named so is still the user's language. Equal to tag when
+  /// the name has no modifier that says a script or variant.
+  std::string plainTag;
+  /// A modifier that no subtag can say ("quot" of "en@quot"), dropped.
+  /// Modifiers that say nothing of the language ("euro") are not kept.
+  std::string dropped;
+};
+
+/// Reads \p name: a BCP 47 tag, or, with \p posix, a POSIX or gettext
+/// name language[_territory][.codeset][@modifier]. The codeset is dropped;
+/// the modifiers latin and cyrillic become the scripts Latn and Cyrl, and
+/// valencia, ijekavian and tarask the variants valencia, ijekavsk and
+/// tarask. With \p posix false (a file name) there is no codeset or
+/// modifier to read.
+LocaleName readLocaleName(std::string_view name, bool posix = true);
+
+/// readLocaleName(name, posix).tag.
 std::string languageTag(std::string_view name, bool posix = true);
 
 /// languageTag in lower case, the form names are compared in.

@@ -124,13 +124,28 @@ Error badLocale(std::string_view name) {
 }
 
 // \p tag, then each shorter tag (fr-CA, then fr), each once in \p tags.
-void addWithShorter(std::vector<std::string> &tags, std::string tag) {
+void addWithShorter(std::vector<std::string> &tags, std::string tag,
+                    const std::vector<std::string> &before = {}) {
   while (!tag.empty()) {
+    if (std::find(before.begin(), before.end(), tag) != before.end())
+      return;
     if (std::find(tags.begin(), tags.end(), tag) == tags.end())
       tags.push_back(tag);
     const std::size_t dash = tag.rfind('-');
     tag.resize(dash == std::string::npos ? 0 : dash);
   }
+}
+
+// \p name's tag and its parents, then, for a name whose modifier added a
+// script or variant ("sr_RS@latin"), the tag without it and its parents:
+// sr-latn-rs, sr-latn, sr-rs, sr.
+void addLocale(std::vector<std::string> &tags, std::string_view name) {
+  const LocaleName read = readLocaleName(name);
+  std::string plain = normalTag(read.plainTag, false);
+  std::vector<std::string> plainChain;
+  addWithShorter(plainChain, plain);
+  addWithShorter(tags, normalTag(read.tag, false), plainChain);
+  addWithShorter(tags, std::move(plain));
 }
 
 } // namespace
@@ -152,7 +167,8 @@ Expected<Tags> tagsForLocale(std::string_view locale) {
   if (!none && first.empty())
     return badLocale(locale);
   Tags result;
-  addWithShorter(result.tags, first);
+  if (!none)
+    addLocale(result.tags, locale);
   return result;
 }
 
@@ -161,10 +177,10 @@ Tags tagsForLanguages(const std::vector<std::string> &languages) {
   for (const std::string &language : languages) {
     if (choosesNoLanguage(language))
       continue;
-    std::string tag = normalTag(language);
-    if (tag.empty())
+    if (normalTag(language).empty())
       result.badNames.push_back(badLocale(language));
-    addWithShorter(result.tags, std::move(tag));
+    else
+      addLocale(result.tags, language);
   }
   return result;
 }

@@ -2,6 +2,7 @@
 
 #include "cpp/Plural.h"
 
+#include "cpp/LocaleName.h"
 #include "cpp/PluralTable.h"
 
 #include <cstring>
@@ -347,21 +348,15 @@ const plural::LocaleRules *findWithParents(char *tag, std::size_t length) {
 } // namespace
 
 PluralRules::PluralRules(std::string_view locale) {
-  // Lower case, '-' between subtags, no POSIX codeset or modifier.
+  // As every locale name is read: lower case, '-' between subtags, no
+  // codeset; a modifier's script is a subtag that the parents drop.
+  const std::string normal = normalTag(locale);
   char tag[64];
-  std::size_t length = 0;
-  for (char ch : locale) {
-    if (ch == '.' || ch == '@')
-      break;
-    if (length + 1 == sizeof tag)
-      return;
-    tag[length++] = ch == '_' ? '-'
-                    : (ch >= 'A' && ch <= 'Z')
-                        ? static_cast<char>(ch - 'A' + 'a')
-                        : ch;
-  }
-  if (length == 0)
+  const std::size_t length = normal.size();
+  if (length == 0 || length >= sizeof tag)
     return;
+  std::memcpy(tag, normal.data(), length);
+  tag[length] = '\0';
   const plural::LocaleRules *entry = findWithParents(tag, length);
   if (!entry)
     return;

@@ -62,7 +62,7 @@ TEST(CppEnvironment, PreferredLanguagesAsGettextReadsTheVariables) {
        nullptr,
        nullptr,
        "en_US",
-       {"sr-RS", "fr", "de-AT"}},
+       {"sr-Latn-RS", "sr-RS", "fr", "de-AT"}},
       // LANGUAGE stands in the locale's place, and only beside a locale
       // that names a language.
       {__LINE__, "fr:de", nullptr, nullptr, "C", {}},

@@ -80,6 +80,22 @@ TEST(CppLocalizer, LocaleNamesAsTheEnvironmentWritesThem) {
   EXPECT_EQ(upper->catalogs().size(), 2u) << "fr, then en, each once";
 }
 
+TEST(CppLocalizer, AModifiersScriptIsAskedForBeforeTheNameWithoutIt) {
+  TempDir dir;
+  dir.write("en.skdb", Bytes({{"A", "en"}}));
+  dir.write("sr-RS.skdb", Bytes({{"A", "cyrillic"}}));
+  Expected<Localizer> plain = Localizer::load(dir.path, "sr_RS.UTF-8@latin");
+  ASSERT_TRUE(plain) << plain.error().message();
+  EXPECT_EQ(*plain->format("A"), T("cyrillic"))
+      << "without a Latin catalog the user's language still serves";
+  dir.write("sr-Latn.skdb", Bytes({{"A", "latin"}}));
+  Expected<Localizer> latin = Localizer::load(dir.path, "sr_RS.UTF-8@latin");
+  ASSERT_TRUE(latin) << latin.error().message();
+  EXPECT_EQ(*latin->format("A"), T("latin"));
+  ASSERT_EQ(latin->catalogs().size(), 3u) << "sr-Latn, sr-RS, en";
+  EXPECT_EQ(latin->catalogs()[1].locale(), "sr-RS");
+}
+
 TEST(CppLocalizer, ALocaleNameNeverLeadsOutOfTheDirectory) {
   TempDir dir;
   std::filesystem::create_directories(dir.path / "lang");

@@ -2,7 +2,11 @@
 
 #include "tools/phrasor/Locale.h"
 
+#include "cpp/LocaleName.h"
+
 #include <unicode/uloc.h>
+
+#include <algorithm>
 
 namespace phrasor::tool {
 
@@ -22,52 +26,17 @@ bool IsWellFormedTag(std::string_view tag) {
 }
 
 std::string TagFromPoLanguage(std::string_view language, std::string *dropped) {
-  // language[_territory][.codeset][@modifier]: the codeset says nothing of
-  // the language, and a modifier is a script, a variant or nothing BCP 47
-  // can say.
-  std::string tag(language);
-  std::string modifier;
-  if (const std::size_t at = tag.find('@'); at != std::string::npos) {
-    modifier = tag.substr(at + 1);
-    tag.resize(at);
+  const LocaleName read = readLocaleName(language);
+  if (read.tag.empty()) {
+    // No name the layer could find a catalog by: kept as written, '_' as
+    // '-', so that the build's check of the tag names it.
+    std::string tag(language.substr(0, language.find_first_of(".@")));
+    std::replace(tag.begin(), tag.end(), '_', '-');
+    return tag;
   }
-  if (const std::size_t dot = tag.find('.'); dot != std::string::npos)
-    tag.resize(dot);
-  struct Known {
-    const char *modifier, *script, *variant;
-  };
-  static const Known known[] = {
-      {"latin", "Latn", ""},
-      {"cyrillic", "Cyrl", ""},
-      {"valencia", "", "valencia"},
-      {"ijekavian", "", "ijekavsk"},
-      {"ijekavianlatin", "Latn", "ijekavsk"},
-      {"tarask", "", "tarask"},
-      {"euro", "", ""},
-  };
-  std::string script, variant;
-  if (!modifier.empty()) {
-    const Known *found = nullptr;
-    for (const Known &k : known)
-      if (modifier == k.modifier)
-        found = &k;
-    if (found) {
-      script = found->script;
-      variant = found->variant;
-    } else if (dropped) {
-      *dropped = modifier;
-    }
-  }
-  for (char &c : tag)
-    if (c == '_')
-      c = '-';
-  if (!script.empty()) {
-    const std::size_t dash = tag.find('-');
-    tag.insert(dash == std::string::npos ? tag.size() : dash, "-" + script);
-  }
-  if (!variant.empty())
-    tag += "-" + variant;
-  return tag;
+  if (dropped)
+    *dropped = read.dropped;
+  return read.tag;
 }
 
 std::string PoLanguage(std::string_view tag) {

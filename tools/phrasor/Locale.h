@@ -17,11 +17,10 @@ namespace phrasor::tool {
 /// True when \p tag is a well-formed BCP 47 language tag.
 bool IsWellFormedTag(std::string_view tag);
 
-/// The BCP 47 tag of a PO Language field: "pt_BR" is "pt-BR", a codeset
-/// ("de_DE.UTF-8") is dropped, the modifiers @latin and @cyrillic become
-/// the scripts Latn and Cyrl, and @valencia, @ijekavian and @tarask the
-/// variants valencia, ijekavsk and tarask. Any other modifier is dropped
-/// and, when \p dropped is given, stored there.
+/// The BCP 47 tag of a PO Language field, read as the C++ layer reads a
+/// locale name (readLocaleName): "pt_BR" is "pt-BR", "sr_RS@latin" is
+/// "sr-Latn-RS". A modifier no subtag says is dropped and, when \p dropped
+/// is given, stored there.
 std::string TagFromPoLanguage(std::string_view language,
                               std::string *dropped = nullptr);
 
