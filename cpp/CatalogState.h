@@ -140,8 +140,9 @@ struct Catalog::Impl {
   const Entry &none() const { return noneEntry; }
   void build();
   void reserve(const std::vector<const char *> &ids);
-  void add(const char *id, std::size_t length, std::int32_t index,
-           std::size_t offset, std::uint32_t number);
+  std::uint64_t add(const char *id, std::size_t length, std::int32_t index,
+                    std::size_t offset, std::uint32_t number);
+  void place(const std::vector<std::uint64_t> &words);
   void applyRecordedKinds();
   const Entry *lookup(std::string_view id) const;
   const Entry *pluralEntry(std::string_view id, Count count,
