@@ -196,21 +196,26 @@ Style styleOf(TextKind kind) {
 
 } // namespace
 
-// Room for \p ids: two parsed-text cells each (and two for "<none>"), a
-// table at most half full, and one record each with its folded ID.
-void Catalog::Impl::reserve(const std::vector<const char *> &ids) {
-  idCount = ids.size();
+Style inferredKind(const PhrasorWChar *value) {
+  return styleOf(InferTextKind(value).kind);
+}
+
+// Room for IDs of \p lengths: two parsed-text cells each (and two for
+// "<none>"), a table at most half full, and one record each with its
+// folded ID.
+void Catalog::Impl::reserve(const std::vector<std::uint32_t> &lengths) {
+  idCount = lengths.size();
   cells.reset(new std::atomic<const Inserts *>[2 * (idCount + 1)]);
   for (std::size_t i = 0; i < 2 * (idCount + 1); ++i)
     cells[i].store(nullptr, std::memory_order_relaxed);
   std::uint32_t capacity = 16;
-  while (capacity < 2 * ids.size())
+  while (capacity < 2 * lengths.size())
     capacity *= 2;
   slots.assign(capacity, kEmptySlot);
   mask = capacity - 1;
   std::size_t words = 0;
-  for (const char *id : ids)
-    words += sizeof(Entry) / 8 + (std::strlen(id) + 8) / 8;
+  for (const std::uint32_t length : lengths)
+    words += sizeof(Entry) / 8 + (length + 8) / 8;
   records.reset(new unsigned char[8 * words + 8]);
 }
 
@@ -225,11 +230,11 @@ std::uint64_t Catalog::Impl::add(const char *id, std::size_t length,
   unsigned char *folded = &records[8 * offset + sizeof(Entry)];
   FoldAsciiCopy(reinterpret_cast<char *>(folded), id, length);
   std::memset(folded + length, 0, 8 - length % 8);
-  e.kind = Style::Plain;
+  e.kindCell.store(Style::Plain, std::memory_order_relaxed);
   if (mgr->HasStringByIndex(keeper, index)) {
     e.value = mgr->GetStringByIndex(keeper, index);
     e.valueLength = static_cast<std::uint32_t>(TextView(e.value).size());
-    e.kind = styleOf(InferTextKind(e.value).kind);
+    e.kindCell.store(Style::Stored, std::memory_order_relaxed);
   }
   if (mgr->HasVoicePathByIndex(keeper, index))
     e.voice = mgr->GetVoicePathByIndex(keeper, index);
@@ -283,11 +288,11 @@ void Catalog::Impl::applyRecordedKinds() {
               if (!e || e == &noneEntry)
                 return;
               if (kind == "text")
-                e->kind = Style::Plain;
+                e->kindCell.store(Style::Plain, std::memory_order_relaxed);
               else if (kind == "message")
-                e->kind = Style::Message;
+                e->kindCell.store(Style::Message, std::memory_order_relaxed);
               else if (kind == "printf")
-                e->kind = Style::Printf;
+                e->kindCell.store(Style::Printf, std::memory_order_relaxed);
             });
 }
 
@@ -299,22 +304,28 @@ void Catalog::Impl::build() {
         static_cast<std::vector<const char *> *>(user)->push_back(id);
       },
       &ids);
-  reserve(ids);
+  // Each ID's length, and whether the next one is its case twin, found
+  // once: IDs of one shape share long prefixes and equal lengths.
+  std::vector<std::uint32_t> lengths(ids.size());
+  for (std::size_t i = 0; i < ids.size(); ++i)
+    lengths[i] = static_cast<std::uint32_t>(std::strlen(ids[i]));
+  reserve(lengths);
   std::vector<std::uint64_t> words;
   words.reserve(ids.size());
   std::size_t used = 0;
-  std::size_t previous = 0, previousLength = 0;
   std::uint32_t number = 0;
+  bool twinOfLast = false;
   for (std::size_t i = 0; i < ids.size(); ++i) {
     const char *id = ids[i];
-    const std::size_t length = std::strlen(id);
-    if (i && previousLength == length && EqualFolded(ids[previous], id, length))
-      continue; // a case twin: its key is already in the table
-    previous = i;
-    previousLength = length;
+    const std::size_t length = lengths[i];
+    const bool twinOfNext = i + 1 < ids.size() && lengths[i + 1] == length &&
+                            EqualFolded(ids[i + 1], id, length);
+    const bool skip = twinOfLast; // its key is already in the table
+    twinOfLast = twinOfNext;
+    if (skip)
+      continue;
     std::int32_t index = static_cast<std::int32_t>(i);
-    if (i + 1 < ids.size() && std::strlen(ids[i + 1]) == length &&
-        EqualFolded(ids[i + 1], id, length))
+    if (twinOfNext)
       index = mgr->GetStringIndex(keeper, id); // which twin the runtime finds
     words.push_back(add(id, length, index, used, number++));
     used += sizeof(Entry) / 8 + (length + 8) / 8;
@@ -328,7 +339,7 @@ void Catalog::Impl::build() {
   n.voice = mgr->GetVoicePathByIndex(keeper, NONE_STRING_INDEX);
   n.valueLength = 0;
   n.number = static_cast<std::uint32_t>(idCount);
-  n.kind = Style::Plain;
+  n.kindCell.store(Style::Plain, std::memory_order_relaxed);
 
   applyRecordedKinds();
   if (const Entry *tag = lookup("@locale"); tag && tag->value)
