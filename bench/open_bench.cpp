@@ -6,8 +6,9 @@
 // times Catalog::open and, in the same iterations, that read, and reports
 // open_per_read; BM_Open_Reload times a Localizer's reload of its changed
 // file beside a Catalog::open of the same file and reports
-// reload_per_open. Targets: an open within 1.5x of the read, a reload
-// within 1x of an open.
+// reload_per_open. BM_Open_RawKeeper is the raw runtime's open (read the
+// file, CreateKeeper from memory), raw_per_read. Targets: an open within 1.5x
+// of the read, a reload within 1x of an open.
 //
 // BM_Open_PeakMemory (Linux) runs each open in a fresh process of this
 // program and reads its peak resident memory, so that nothing the parent
@@ -138,6 +139,39 @@ void BM_Open_Catalog(benchmark::State &state) {
   state.counters["open_per_read"] = read > 0 ? open / read : 0;
 }
 BENCHMARK(BM_Open_Catalog)->Apply(Sizes)->UseManualTime();
+
+// How a host of the raw runtime opens a file: read it into memory, load the
+// keeper from there. The distance from this to BM_Open_Catalog is the
+// catalog's index.
+void BM_Open_RawKeeper(benchmark::State &state) {
+  const fs::path &file = GetFile(static_cast<std::size_t>(state.range(0)));
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  double read = 0, raw = 0;
+  for (auto _ : state) {
+    const Clock::time_point t0 = Clock::now();
+    benchmark::DoNotOptimize(ReadWhole(file));
+    const Clock::time_point t1 = Clock::now();
+    std::FILE *f = std::fopen(file.c_str(), "rb");
+    const auto size = static_cast<std::size_t>(fs::file_size(file));
+    std::unique_ptr<uint8_t[]> bytes(new uint8_t[size]);
+    const std::size_t got = f ? std::fread(bytes.get(), 1, size, f) : 0;
+    if (f)
+      std::fclose(f);
+    MemoryReadStream stream(bytes.get(), got);
+    HSTRINGKEEPER keeper = mgr->CreateKeeper(&stream);
+    const Clock::time_point t2 = Clock::now();
+    if (!keeper) {
+      state.SkipWithError("the database does not load");
+      break;
+    }
+    mgr->ReleaseKeeper(keeper);
+    read += Seconds(t0, t1);
+    raw += Seconds(t1, t2);
+    state.SetIterationTime(Seconds(t1, t2));
+  }
+  state.counters["raw_per_read"] = read > 0 ? raw / read : 0;
+}
+BENCHMARK(BM_Open_RawKeeper)->Apply(Sizes)->UseManualTime();
 
 void BM_Open_Reload(benchmark::State &state) {
   const fs::path &file = GetFile(static_cast<std::size_t>(state.range(0)));

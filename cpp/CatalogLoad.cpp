@@ -157,6 +157,12 @@ public:
     std::setvbuf(f, nullptr, _IONBF, 0); // this class is the buffer
   }
   std::int32_t Read(void *buffer, std::uint32_t n) override {
+    // The reference pairs come as two reads of four bytes each per entry.
+    if (n == 4 && end - at >= 4) {
+      std::memcpy(buffer, chunk + at, 4);
+      at += 4;
+      return 0;
+    }
     auto *out = static_cast<std::uint8_t *>(buffer);
     const std::size_t held = std::min<std::size_t>(n, end - at);
     if (held)
