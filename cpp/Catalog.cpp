@@ -112,7 +112,7 @@ Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
                                      Style style, const Arg *args,
                                      std::size_t count) const {
   if (style == Style::Stored)
-    style = e.kind;
+    style = e.kind();
   if (style == Style::Plain)
     return Text(e.value, e.valueLength);
   const Inserts &parsed = inserts(e, style);
@@ -213,7 +213,7 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
   if (std::optional<Error> missing = state().resolve(id, e))
     return std::move(*missing);
   if (style == Style::Stored)
-    style = e->kind;
+    style = e->kind();
   if (style == Style::Plain) {
     if (!buffer || length <= e->valueLength) {
       if (buffer && length)
@@ -279,7 +279,7 @@ Expected<std::string> Catalog::formatArgsUtf8(std::string_view id, Style style,
   if (std::optional<Error> missing = state().resolve(id, e))
     return std::move(*missing);
   if (style == Style::Stored)
-    style = e->kind;
+    style = e->kind();
   std::string out;
   Utf8Drain drain(out);
   if (style == Style::Plain) {
@@ -333,7 +333,7 @@ Expected<std::size_t> Catalog::formatArgsUtf8To(char *buffer,
   if (std::optional<Error> missing = state().resolve(id, e))
     return std::move(*missing);
   if (style == Style::Stored)
-    style = e->kind;
+    style = e->kind();
   if (!buffer || length == 0)
     return Error(Errc::TooLong, "'" + std::string(id) + "': no buffer");
   Utf8Drain drain(buffer, length - 1);

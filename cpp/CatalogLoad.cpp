@@ -14,11 +14,14 @@
 #include "cpp/LoadCheck.h"
 #include "format/TextKind.h"
 #include "keeper/DatabaseFormat.h"
+#include "keeper/IdCompare.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <new>
+#include <optional>
 
 namespace phrasor {
 namespace {
@@ -137,6 +140,92 @@ private:
   std::size_t size, at = 0;
 };
 
+// Serves the runtime's reads from the file itself. A load reads the string
+// block in one request and the rest in small ones: the block goes from the
+// file straight into the keeper's memory, the small reads come from a
+// buffer. So an open holds one copy of the database, the keeper's, where
+// reading the file first held two at once.
+//
+// Reading beats mapping the file here: the runtime copies what it keeps
+// either way, so a mapping saves no copy, its touched pages count as
+// resident until it is unmapped, and a file cut short while mapped (an
+// editor saving over it in place, which a watcher may well see) kills the
+// process instead of failing the read.
+class FileStream final : public IReadStream {
+public:
+  explicit FileStream(std::FILE *file) : f(file) {
+    std::setvbuf(f, nullptr, _IONBF, 0); // this class is the buffer
+  }
+  std::int32_t Read(void *buffer, std::uint32_t n) override {
+    // The reference pairs come as two reads of four bytes each per entry.
+    if (n == 4 && end - at >= 4) {
+      std::memcpy(buffer, chunk + at, 4);
+      at += 4;
+      return 0;
+    }
+    auto *out = static_cast<std::uint8_t *>(buffer);
+    const std::size_t held = std::min<std::size_t>(n, end - at);
+    if (held)
+      std::memcpy(out, chunk + at, held);
+    at += held;
+    out += held;
+    n -= static_cast<std::uint32_t>(held);
+    if (!n)
+      return 0;
+    if (n >= sizeof chunk)
+      return std::fread(out, 1, n, f) == n ? 0 : 1;
+    end = std::fread(chunk, 1, sizeof chunk, f);
+    at = 0;
+    if (end < n)
+      return 1;
+    std::memcpy(out, chunk, n);
+    at = n;
+    return 0;
+  }
+
+private:
+  std::FILE *f;
+  std::uint8_t chunk[65536];
+  std::size_t at = 0, end = 0;
+};
+
+#if PHRASOR_HAS_SSE2 && (defined(__GNUC__) || defined(__clang__))
+#define PHRASOR_WHOLE_CHUNKS __attribute__((no_sanitize_address))
+#else
+#define PHRASOR_WHOLE_CHUNKS
+#endif
+
+// The length in units of \p text, eight units a step: finding the end of
+// every value one unit at a time was a third of building the index. The
+// loads are of aligned sixteen-byte chunks, which never cross into a page
+// the text does not reach; the bytes of a chunk beyond the zero unit (and
+// before the text) are read but never used, hence no address checks here.
+PHRASOR_WHOLE_CHUNKS std::uint32_t unitLength(const PhrasorWChar *text) {
+#if PHRASOR_HAS_SSE2
+  const auto at = reinterpret_cast<std::uintptr_t>(text);
+  if (at % 2 == 0) {
+    const std::uintptr_t skew = at % 16;
+    const auto *chunk = reinterpret_cast<const __m128i *>(at - skew);
+    // Marks of the bytes before the text are dropped from the first chunk.
+    unsigned zeros = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(
+                         _mm_load_si128(chunk), _mm_setzero_si128()))) >>
+                     skew;
+    std::uintptr_t seen = 16 - skew;
+    while (!zeros) {
+      ++chunk;
+      zeros = static_cast<unsigned>(_mm_movemask_epi8(
+          _mm_cmpeq_epi16(_mm_load_si128(chunk), _mm_setzero_si128())));
+      if (zeros)
+        return static_cast<std::uint32_t>((seen + detail::LowestMark(zeros)) /
+                                          2);
+      seen += 16;
+    }
+    return static_cast<std::uint32_t>(detail::LowestMark(zeros) / 2);
+  }
+#endif
+  return static_cast<std::uint32_t>(TextView(text).size());
+}
+
 Style styleOf(TextKind kind) {
   switch (kind) {
   case TextKind::Message:
@@ -151,47 +240,85 @@ Style styleOf(TextKind kind) {
 
 } // namespace
 
-// Room for \p ids: two parsed-text cells each (and two for "<none>"), a
-// table at most half full, and one record each with its folded ID.
-void Catalog::Impl::reserve(const std::vector<const char *> &ids) {
-  idCount = ids.size();
+Style inferredKind(const PhrasorWChar *value) {
+  return styleOf(InferTextKind(value).kind);
+}
+
+// Room for IDs of \p lengths: two parsed-text cells each (and two for
+// "<none>"), a table at most half full, and one record each with its
+// folded ID.
+void Catalog::Impl::reserve(const std::vector<std::uint32_t> &lengths) {
+  idCount = lengths.size();
   cells.reset(new std::atomic<const Inserts *>[2 * (idCount + 1)]);
   for (std::size_t i = 0; i < 2 * (idCount + 1); ++i)
     cells[i].store(nullptr, std::memory_order_relaxed);
   std::uint32_t capacity = 16;
-  while (capacity < 2 * ids.size())
+  while (capacity < 2 * lengths.size())
     capacity *= 2;
   slots.assign(capacity, kEmptySlot);
   mask = capacity - 1;
   std::size_t words = 0;
-  for (const char *id : ids)
-    words += sizeof(Entry) / 8 + (std::strlen(id) + 8) / 8;
+  for (const std::uint32_t length : lengths)
+    words += sizeof(Entry) / 8 + (length + 8) / 8;
   records.reset(new unsigned char[8 * words + 8]);
 }
 
 // Writes the record of \p id (\p length bytes, the runtime's entry
-// \p index) at \p offset words into the records, and its slot.
-void Catalog::Impl::add(const char *id, std::size_t length, std::int32_t index,
-                        std::size_t offset, std::uint32_t number) {
+// \p index) at \p offset words into the records; returns its slot word.
+std::uint64_t Catalog::Impl::add(const char *id, std::size_t length,
+                                 std::int32_t index, std::size_t offset,
+                                 std::uint32_t number) {
   Entry &e = *new (&records[8 * offset]) Entry{};
   e.idLength = static_cast<std::uint32_t>(length);
   e.number = number;
   unsigned char *folded = &records[8 * offset + sizeof(Entry)];
   FoldAsciiCopy(reinterpret_cast<char *>(folded), id, length);
   std::memset(folded + length, 0, 8 - length % 8);
-  e.kind = Style::Plain;
+  e.kindCell.store(Style::Plain, std::memory_order_relaxed);
   if (mgr->HasStringByIndex(keeper, index)) {
     e.value = mgr->GetStringByIndex(keeper, index);
-    e.valueLength = static_cast<std::uint32_t>(TextView(e.value).size());
-    e.kind = styleOf(InferTextKind(e.value).kind);
+    e.valueLength = unitLength(e.value);
+    e.kindCell.store(Style::Stored, std::memory_order_relaxed);
   }
   if (mgr->HasVoicePathByIndex(keeper, index))
     e.voice = mgr->GetVoicePathByIndex(keeper, index);
-  const std::uint32_t hash = foldedHash(id, length);
-  std::uint32_t slot = hash & mask;
-  while (slots[slot] != kEmptySlot)
-    slot = (slot + 1) & mask;
-  slots[slot] = std::uint64_t{hash} << 32 | offset;
+  return std::uint64_t{foldedHash(id, length)} << 32 | offset;
+}
+
+// Fills the table with \p words (slot words) in the order of their home
+// slots, one band of the table at a time. Placed in the IDs' order they
+// wrote all over a table larger than the caches, a miss for each entry,
+// which was most of the cost of an open.
+void Catalog::Impl::place(const std::vector<std::uint64_t> &words) {
+  const auto insert = [this](std::uint64_t word) {
+    std::uint32_t slot = static_cast<std::uint32_t>(word >> 32) & mask;
+    while (slots[slot] != kEmptySlot)
+      slot = (slot + 1) & mask;
+    slots[slot] = word;
+  };
+  constexpr unsigned kBandBits = 8;
+  unsigned tableBits = 0;
+  while ((std::size_t{1} << tableBits) < slots.size())
+    ++tableBits;
+  if (tableBits < kBandBits + 8) { // a table that fits the caches
+    for (std::uint64_t word : words)
+      insert(word);
+    return;
+  }
+  const unsigned shift = tableBits - kBandBits;
+  const auto band = [&](std::uint64_t word) {
+    return (static_cast<std::uint32_t>(word >> 32) & mask) >> shift;
+  };
+  std::vector<std::size_t> start((std::size_t{1} << kBandBits) + 1, 0);
+  for (std::uint64_t word : words)
+    ++start[band(word) + 1];
+  for (std::size_t b = 1; b < start.size(); ++b)
+    start[b] += start[b - 1];
+  std::vector<std::uint64_t> sorted(words.size());
+  for (std::uint64_t word : words)
+    sorted[start[band(word)]++] = word;
+  for (std::uint64_t word : sorted)
+    insert(word);
 }
 
 // Kinds the text would not give back, as the tool recorded them.
@@ -205,11 +332,11 @@ void Catalog::Impl::applyRecordedKinds() {
               if (!e || e == &noneEntry)
                 return;
               if (kind == "text")
-                e->kind = Style::Plain;
+                e->kindCell.store(Style::Plain, std::memory_order_relaxed);
               else if (kind == "message")
-                e->kind = Style::Message;
+                e->kindCell.store(Style::Message, std::memory_order_relaxed);
               else if (kind == "printf")
-                e->kind = Style::Printf;
+                e->kindCell.store(Style::Printf, std::memory_order_relaxed);
             });
 }
 
@@ -221,24 +348,33 @@ void Catalog::Impl::build() {
         static_cast<std::vector<const char *> *>(user)->push_back(id);
       },
       &ids);
-  reserve(ids);
+  // Each ID's length, and whether the next one is its case twin, found
+  // once: IDs of one shape share long prefixes and equal lengths.
+  std::vector<std::uint32_t> lengths(ids.size());
+  for (std::size_t i = 0; i < ids.size(); ++i)
+    lengths[i] = static_cast<std::uint32_t>(std::strlen(ids[i]));
+  reserve(lengths);
+  std::vector<std::uint64_t> words;
+  words.reserve(ids.size());
   std::size_t used = 0;
-  std::size_t previous = 0, previousLength = 0;
   std::uint32_t number = 0;
+  bool twinOfLast = false;
   for (std::size_t i = 0; i < ids.size(); ++i) {
     const char *id = ids[i];
-    const std::size_t length = std::strlen(id);
-    if (i && previousLength == length && EqualFolded(ids[previous], id, length))
-      continue; // a case twin: its key is already in the table
-    previous = i;
-    previousLength = length;
+    const std::size_t length = lengths[i];
+    const bool twinOfNext = i + 1 < ids.size() && lengths[i + 1] == length &&
+                            EqualFolded(ids[i + 1], id, length);
+    const bool skip = twinOfLast; // its key is already in the table
+    twinOfLast = twinOfNext;
+    if (skip)
+      continue;
     std::int32_t index = static_cast<std::int32_t>(i);
-    if (i + 1 < ids.size() && std::strlen(ids[i + 1]) == length &&
-        EqualFolded(ids[i + 1], id, length))
+    if (twinOfNext)
       index = mgr->GetStringIndex(keeper, id); // which twin the runtime finds
-    add(id, length, index, used, number++);
+    words.push_back(add(id, length, index, used, number++));
     used += sizeof(Entry) / 8 + (length + 8) / 8;
   }
+  place(words);
 
   // "<none>" is the runtime's reserved ID for no string: the empty text and
   // the empty voice path, even in an empty database.
@@ -247,7 +383,7 @@ void Catalog::Impl::build() {
   n.voice = mgr->GetVoicePathByIndex(keeper, NONE_STRING_INDEX);
   n.valueLength = 0;
   n.number = static_cast<std::uint32_t>(idCount);
-  n.kind = Style::Plain;
+  n.kindCell.store(Style::Plain, std::memory_order_relaxed);
 
   applyRecordedKinds();
   if (const Entry *tag = lookup("@locale"); tag && tag->value)
@@ -273,8 +409,10 @@ static std::string displayPath(const std::filesystem::path &file) {
   return std::string(utf8.begin(), utf8.end());
 }
 
-Expected<Catalog> Catalog::open(const std::filesystem::path &file) {
-  const std::string name = displayPath(file);
+// Why \p file cannot be a database, or nothing (and its size in \p size).
+static std::optional<Error> checkFile(const std::filesystem::path &file,
+                                      const std::string &name,
+                                      std::uintmax_t &size) {
   std::error_code ec;
   const std::filesystem::file_status status = std::filesystem::status(file, ec);
   if (!std::filesystem::exists(status))
@@ -285,23 +423,20 @@ Expected<Catalog> Catalog::open(const std::filesystem::path &file) {
     return Error(Errc::ReadFailed, "'" + name + "': is a directory");
   if (!std::filesystem::is_regular_file(status))
     return Error(Errc::ReadFailed, "'" + name + "': not a regular file");
-  const std::uintmax_t size = std::filesystem::file_size(file, ec);
+  size = std::filesystem::file_size(file, ec);
   if (ec)
     return Error(Errc::ReadFailed, "'" + name + "': cannot be read");
   if (size > kMaxDatabaseFile)
     return Error(Errc::ReadFailed, "'" + name + "': " + std::to_string(size) +
                                        " bytes, larger than a database can be");
-#if defined(_WIN32)
-  // By the wide path: the narrow one is in the code page, which cannot
-  // name every folder a player may install to.
-  std::FILE *f = _wfopen(file.c_str(), L"rb");
-#else
-  std::FILE *f = std::fopen(file.c_str(), "rb");
-#endif
-  if (!f)
-    return Error(Errc::ReadFailed, "'" + name + "': cannot be opened");
-  std::vector<std::uint8_t> bytes;
-  bytes.reserve(static_cast<std::size_t>(size));
+  return std::nullopt;
+}
+
+// The whole of \p f from its start, for saying why the runtime refused it:
+// the rules are checked against every byte, which the stream never needed.
+static std::optional<Error> readWhole(std::FILE *f, const std::string &name,
+                                      std::vector<std::uint8_t> &bytes) {
+  std::rewind(f);
   std::uint8_t chunk[65536];
   std::size_t n;
   bool tooLarge = false;
@@ -311,13 +446,46 @@ Expected<Catalog> Catalog::open(const std::filesystem::path &file) {
     if (!tooLarge)
       bytes.insert(bytes.end(), chunk, chunk + n);
   }
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed)
+  if (std::ferror(f))
     return Error(Errc::ReadFailed, "'" + name + "': read failed");
   if (tooLarge)
     return Error(Errc::ReadFailed,
                  "'" + name + "': larger than a database can be");
+  return std::nullopt;
+}
+
+Expected<Catalog> Catalog::open(const std::filesystem::path &file) {
+  const std::string name = displayPath(file);
+  std::uintmax_t size = 0;
+  if (std::optional<Error> bad = checkFile(file, name, size))
+    return *bad;
+#if defined(_WIN32)
+  // By the wide path: the narrow one is in the code page, which cannot
+  // name every folder a player may install to.
+  std::FILE *f = _wfopen(file.c_str(), L"rb");
+#else
+  std::FILE *f = std::fopen(file.c_str(), "rb");
+#endif
+  if (!f)
+    return Error(Errc::ReadFailed, "'" + name + "': cannot be opened");
+  std::unique_ptr<Impl> impl(new Impl);
+  {
+    FileStream stream(f);
+    impl->keeper = impl->mgr->CreateKeeper(&stream);
+  }
+  if (impl->keeper) {
+    std::fclose(f);
+    impl->build();
+    return Catalog(std::move(impl));
+  }
+  // Refused: read the file whole and load it again from memory, which
+  // names the broken rule (and loads a file that changed meanwhile).
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(static_cast<std::size_t>(size));
+  const std::optional<Error> unread = readWhole(f, name, bytes);
+  std::fclose(f);
+  if (unread)
+    return *unread;
   Expected<Catalog> loaded = fromBytes(bytes.data(), bytes.size());
   if (!loaded)
     return Error(loaded.error().code(),

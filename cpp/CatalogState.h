@@ -12,6 +12,8 @@
 
 #include "phrasor/Catalog.h"
 
+#include "phrasor/Style.h"
+
 #include "base/AsciiFold.h"
 #include "cpp/Inserts.h"
 #include "cpp/Plural.h"
@@ -90,6 +92,9 @@ inline bool foldedMatch(const unsigned char *stored, std::string_view id) {
   return true;
 }
 
+/// The kind \p value reads as (it is not null).
+Style inferredKind(const PhrasorWChar *value);
+
 // One entry as the index keeps it: what a lookup returns, then the ID
 // folded to lower case, in one block so that a hit touches the slot and
 // this record and nothing else.
@@ -99,8 +104,21 @@ struct Entry {
   std::uint32_t valueLength;
   std::uint32_t idLength;
   std::uint32_t number; ///< the entry's place among the parsed-text cells
-  Style kind;           ///< Message, Printf or Plain
+  /// Message, Printf or Plain; Stored until the text is first read for it.
+  mutable std::atomic<Style> kindCell;
   std::uint8_t reserved[3];
+
+  // The kind a text reads as is found when the entry is first formatted:
+  // reading every text at open was a fifth of the open, for entries most
+  // programs never format. Threads racing here store the same answer.
+  Style kind() const {
+    Style k = kindCell.load(std::memory_order_relaxed);
+    if (k == Style::Stored) {
+      k = inferredKind(value);
+      kindCell.store(k, std::memory_order_relaxed);
+    }
+    return k;
+  }
 
   const unsigned char *foldedId() const {
     return reinterpret_cast<const unsigned char *>(this + 1);
@@ -139,9 +157,10 @@ struct Catalog::Impl {
 
   const Entry &none() const { return noneEntry; }
   void build();
-  void reserve(const std::vector<const char *> &ids);
-  void add(const char *id, std::size_t length, std::int32_t index,
-           std::size_t offset, std::uint32_t number);
+  void reserve(const std::vector<std::uint32_t> &lengths);
+  std::uint64_t add(const char *id, std::size_t length, std::int32_t index,
+                    std::size_t offset, std::uint32_t number);
+  void place(const std::vector<std::uint64_t> &words);
   void applyRecordedKinds();
   const Entry *lookup(std::string_view id) const;
   const Entry *pluralEntry(std::string_view id, Count count,

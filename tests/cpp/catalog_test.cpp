@@ -89,6 +89,56 @@ TEST(CppLoad, EachFailureHasItsCodeAndAReason) {
   EXPECT_EQ(good->size(), 3u);
 }
 
+TEST(CppLoad, AFileOpensAsItsBytesLoad) {
+  // Large enough that the string block is read in one piece and the
+  // reference pairs cross the reader's buffer several times over.
+  std::vector<Row> rows;
+  for (int i = 0; i < 12000; ++i) {
+    const std::string n = std::to_string(i);
+    // Texts of every length modulo the scan's step, at every alignment.
+    rows.push_back({"UI_ENTRY_" + n,
+                    "text \xC3\xA9 " + n + std::string(i % 19, 'x'),
+                    i % 3 ? std::nullopt
+                          : std::optional<std::string>("vo/" + n + ".ogg")});
+  }
+  rows.push_back({"NO_TEXT", std::nullopt});
+  const std::vector<std::uint8_t> b = Bytes(rows);
+  ASSERT_GT(b.size(), 4u * 65536);
+  TempDir dir;
+  Expected<Catalog> fromFile = Catalog::open(dir.write("big.skdb", b));
+  Expected<Catalog> fromMemory = Catalog::fromBytes(b.data(), b.size());
+  ASSERT_TRUE(fromFile) << fromFile.error().message();
+  ASSERT_TRUE(fromMemory);
+  EXPECT_EQ(fromFile->size(), fromMemory->size());
+  for (const Row &r : rows) {
+    EXPECT_EQ(fromFile->find(r.id), fromMemory->find(r.id)) << r.id;
+    if (r.value) {
+      EXPECT_EQ(*fromFile->find(r.id), T(*r.value)) << r.id;
+    }
+    EXPECT_EQ(fromFile->voicePath(r.id), fromMemory->voicePath(r.id)) << r.id;
+  }
+  EXPECT_EQ(*fromFile->find("ui_entry_11999"),
+            T("text \xC3\xA9 11999" + std::string(10, 'x')));
+
+  // Cut short anywhere, or followed by more bytes, the file fares as its
+  // bytes do in memory.
+  for (const std::size_t cut :
+       {b.size() / 3, b.size() - 70000, b.size() - 1, b.size() + 100}) {
+    SCOPED_TRACE(cut);
+    std::vector<std::uint8_t> c = b;
+    c.resize(cut, 0x5A);
+    Expected<Catalog> file = Catalog::open(dir.write("cut.skdb", c));
+    Expected<Catalog> memory = Catalog::fromBytes(c.data(), c.size());
+    ASSERT_EQ(bool(file), bool(memory));
+    if (!file) {
+      EXPECT_EQ(file.error().code(), memory.error().code());
+      EXPECT_NE(file.error().message().find(memory.error().message()),
+                std::string::npos)
+          << file.error().message();
+    }
+  }
+}
+
 #if !defined(_WIN32)
 TEST(CppLoad, OnlyRegularFilesOfAPossibleSizeAreRead) {
   TempDir dir;
