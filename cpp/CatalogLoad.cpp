@@ -14,7 +14,6 @@
 #include "cpp/LoadCheck.h"
 #include "format/TextKind.h"
 #include "keeper/DatabaseFormat.h"
-#include "keeper/IdCompare.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -189,43 +188,6 @@ private:
   std::size_t at = 0, end = 0;
 };
 
-#if PHRASOR_HAS_SSE2 && (defined(__GNUC__) || defined(__clang__))
-#define PHRASOR_WHOLE_CHUNKS __attribute__((no_sanitize_address))
-#else
-#define PHRASOR_WHOLE_CHUNKS
-#endif
-
-// The length in units of \p text, eight units a step: finding the end of
-// every value one unit at a time was a third of building the index. The
-// loads are of aligned sixteen-byte chunks, which never cross into a page
-// the text does not reach; the bytes of a chunk beyond the zero unit (and
-// before the text) are read but never used, hence no address checks here.
-PHRASOR_WHOLE_CHUNKS std::uint32_t unitLength(const PhrasorWChar *text) {
-#if PHRASOR_HAS_SSE2
-  const auto at = reinterpret_cast<std::uintptr_t>(text);
-  if (at % 2 == 0) {
-    const std::uintptr_t skew = at % 16;
-    const auto *chunk = reinterpret_cast<const __m128i *>(at - skew);
-    // Marks of the bytes before the text are dropped from the first chunk.
-    unsigned zeros = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(
-                         _mm_load_si128(chunk), _mm_setzero_si128()))) >>
-                     skew;
-    std::uintptr_t seen = 16 - skew;
-    while (!zeros) {
-      ++chunk;
-      zeros = static_cast<unsigned>(_mm_movemask_epi8(
-          _mm_cmpeq_epi16(_mm_load_si128(chunk), _mm_setzero_si128())));
-      if (zeros)
-        return static_cast<std::uint32_t>((seen + detail::LowestMark(zeros)) /
-                                          2);
-      seen += 16;
-    }
-    return static_cast<std::uint32_t>(detail::LowestMark(zeros) / 2);
-  }
-#endif
-  return static_cast<std::uint32_t>(TextView(text).size());
-}
-
 Style styleOf(TextKind kind) {
   switch (kind) {
   case TextKind::Message:
@@ -277,7 +239,7 @@ std::uint64_t Catalog::Impl::add(const char *id, std::size_t length,
   e.kindCell.store(Style::Plain, std::memory_order_relaxed);
   if (mgr->HasStringByIndex(keeper, index)) {
     e.value = mgr->GetStringByIndex(keeper, index);
-    e.valueLength = unitLength(e.value);
+    e.valueLength = static_cast<std::uint32_t>(TextView(e.value).size());
     e.kindCell.store(Style::Stored, std::memory_order_relaxed);
   }
   if (mgr->HasVoicePathByIndex(keeper, index))
