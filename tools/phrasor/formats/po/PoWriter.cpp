@@ -11,6 +11,9 @@
 
 #include "phrasor/Key.h"
 #include "tools/phrasor/Locale.h"
+#include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/CFormatStore.h"
+#include "tools/phrasor/checks/Kinds.h"
 #include "tools/phrasor/checks/Markup.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/files/SafeBuild.h"
@@ -21,6 +24,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 
 namespace phrasor::tool {
 namespace {
@@ -31,8 +35,39 @@ constexpr const char *kMessageComment = "phrasor-message-flag";
 
 /// Gives \p m the flags and translator comments its record kept, and
 /// the kind's flag.
-void SetKind(PoOutMessage &m, const std::optional<ValueKind> &kind,
+/// Writes a C format's stored texts back as their translator wrote them:
+/// numbered conversions where the build made message inserts of them, and
+/// the source's <inttypes.h> macros. True when \p m is such a message.
+bool RestoreCFormats(PoOutMessage &m, const std::optional<ValueKind> &kind,
+                     const PoMessageRecord *record) {
+  if (!record || std::find(record->flags.begin(), record->flags.end(),
+                           "c-format") == record->flags.end())
+    return false;
+  const std::string_view source = m.plural ? *m.plural : m.msgid;
+  bool printf = false;
+  for (auto &[index, text] : m.msgstr) {
+    // A kind the database does not record is the one its text shows.
+    std::optional<std::u16string> text16;
+    const ValueKind k = kind                           ? *kind
+                        : (text16 = Utf8ToUtf16(text)) ? InferKind(*text16).kind
+                                                       : ValueKind::Text;
+    if (k != ValueKind::Message && k != ValueKind::Printf)
+      continue;
+    printf = true;
+    std::string restored =
+        RestoreCFormat(text, source, k == ValueKind::Message);
+    if (restored == text)
+      continue;
+    m.made.push_back(std::make_shared<const std::string>(std::move(restored)));
+    text = *m.made.back();
+  }
+  return printf;
+}
+
+void SetKind(PoOutMessage &m, std::optional<ValueKind> kind,
              const PoMessageRecord *record = nullptr) {
+  if (RestoreCFormats(m, kind, record))
+    kind = ValueKind::Printf;
   std::string comments = record ? record->comments : "";
   if (record)
     for (const std::string &flag : record->flags) {
