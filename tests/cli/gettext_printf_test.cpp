@@ -11,7 +11,10 @@
 
 #include "phrasor/Catalog.h"
 
+#include "PhrasorRuntime.h"
+
 #include <cstdlib>
+#include <cstring>
 
 namespace phrasor::clitest {
 namespace {
@@ -34,6 +37,40 @@ std::string Po(const std::string &language, const std::string &pluralForms,
          "\"Language: " +
          language + "\\n\"\n\"Plural-Forms: " + pluralForms + "\\n\"\n\n" +
          entry + "\n";
+}
+
+/// Serves a file's bytes to the runtime.
+class BytesStream : public IReadStream {
+public:
+  explicit BytesStream(std::string content) : bytes(std::move(content)) {}
+  virtual ~BytesStream() = default;
+  int32_t Read(void *buffer, uint32_t size) override {
+    if (size > bytes.size() - at)
+      return 1;
+    std::memcpy(buffer, bytes.data() + at, size);
+    at += size;
+    return 0;
+  }
+
+private:
+  std::string bytes;
+  std::size_t at = 0;
+};
+
+/// Runtime wide text as UTF-8 (the texts here are ASCII and Latin-1).
+std::string Narrow(const PhrasorWChar *wide) {
+  std::u16string units;
+  for (; *wide; ++wide)
+    units.push_back(static_cast<char16_t>(*wide));
+  std::string out;
+  for (char16_t u : units)
+    if (u < 0x80) {
+      out += static_cast<char>(u);
+    } else {
+      out += static_cast<char>(0xC0 | (u >> 6));
+      out += static_cast<char>(0x80 | (u & 0x3F));
+    }
+  return out;
 }
 
 constexpr const char *kTwoForms = "nplurals=2; plural=(n != 1);";
@@ -166,6 +203,23 @@ TEST_F(Cli, GettextNumberedArgumentsAndMacrosRenderAndComeBack) {
       "Größe: 5000000000 Bytes\n");
   EXPECT_EQ(Run({"format", "de.skdb", "%lld of %Lf", "5000000000", "1.5"}).out,
             "5000000000 von 1.500000\n");
+
+  // The raw interface: a message for the reordered text, printf for the
+  // macro, as the stored kinds say.
+  BytesStream stream(Read("de.skdb"));
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  HSTRINGKEEPER keeper = mgr->CreateKeeper(&stream);
+  ASSERT_NE(keeper, nullptr);
+  PhrasorWChar buffer[64];
+  const PhrasorWChar ana[] = {'A', 'n', 'a', 0};
+  EXPECT_TRUE(
+      mgr->FormatMessageByID(keeper, "%s has %d files", buffer, 64, ana, 12));
+  EXPECT_EQ(Narrow(buffer), "12 Dateien hat Ana");
+  EXPECT_GT(mgr->FormatStringByID(keeper, "Size: %<PRIu64> bytes", buffer, 64,
+                                  std::uint64_t{5000000000}),
+            0);
+  EXPECT_EQ(Narrow(buffer), "Größe: 5000000000 Bytes");
+  mgr->ReleaseKeeper(keeper);
 
   Expected<Catalog> catalog = Catalog::open(dir / "de.skdb");
   ASSERT_TRUE(catalog) << catalog.error().message();
