@@ -242,6 +242,17 @@ TEST_F(Cli, GettextNumberedArgumentsAndMacrosRenderAndComeBack) {
   ASSERT_EQ(Run({"build", "back.po", "-o", "again.skdb"}).code, 0);
   EXPECT_EQ(Read("again.skdb"), Read("de.skdb"));
 
+  // Against the template, the reordered translation takes its source's
+  // arguments; swapped types are still found.
+  Write("t.pot", "msgid \"\"\nmsgstr \"\"\n"
+                 "\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+                 "#, c-format\nmsgid \"%s has %d files\"\nmsgstr \"\"\n\n"
+                 "#, c-format\nmsgid \"Size: %<PRIu64> bytes\"\nmsgstr \"\"\n");
+  Result against = Run({"check", "de.po", "--against", "t.pot"});
+  EXPECT_EQ(against.code, 0) << against.err;
+  ASSERT_EQ(Run({"build", "t.pot", "-o", "en.skdb"}).code, 0);
+  EXPECT_EQ(Run({"check", "de.skdb", "--against", "en.skdb"}).code, 0);
+
   // Numbered and unnumbered arguments in one text stay an error.
   Write("mixed.po", Po("de", kTwoForms,
                        "#, c-format\nmsgid \"%s %d\"\nmsgstr \"%2$d %s\""));

@@ -2,6 +2,7 @@
 
 #include "tools/phrasor/checks/CFormatStore.h"
 
+#include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/PoChecks.h"
 
 #include <map>
@@ -161,6 +162,16 @@ StoredCFormat StoreCFormat(std::string_view text, bool asMessage) {
   }
   out.message = asMessage;
   return out;
+}
+
+std::optional<std::u16string> PrintfAsMessage(std::u16string_view text) {
+  const std::optional<std::string> utf8 = Utf16ToUtf8(text);
+  if (!utf8 || !ReadCFormat(*utf8).ok || NumbersArguments(*utf8))
+    return std::nullopt;
+  const StoredCFormat stored = StoreCFormat(*utf8, true);
+  if (!stored.problem.empty())
+    return std::nullopt;
+  return Utf8ToUtf16(stored.text);
 }
 
 namespace {

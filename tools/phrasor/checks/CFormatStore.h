@@ -12,6 +12,7 @@
 #ifndef PHRASOR_TOOL_CFORMATSTORE_H
 #define PHRASOR_TOOL_CFORMATSTORE_H
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,10 @@ bool NumbersArguments(std::string_view text);
 /// writes every conversion as the message insert of its argument
 /// (%2$-5d as %2!-5d!), %% kept.
 StoredCFormat StoreCFormat(std::string_view text, bool asMessage);
+
+/// The message with the inserts that the stored printf format \p text
+/// takes, in their order; none when it is no valid format or cannot be one.
+std::optional<std::u16string> PrintfAsMessage(std::u16string_view text);
 
 /// The stored \p text of a C format back in the form of its source \p
 /// source: message inserts as numbered conversions when \p message, and
