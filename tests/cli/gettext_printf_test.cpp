@@ -257,6 +257,14 @@ TEST_F(Cli, GettextNumberedArgumentsAndMacrosRenderAndComeBack) {
   Write("mixed.po", Po("de", kTwoForms,
                        "#, c-format\nmsgid \"%s %d\"\nmsgstr \"%2$d %s\""));
   EXPECT_EQ(Run({"build", "mixed.po", "-o", "m.skdb"}).code, 1);
+  // A macro whose width differs between platforms has no one stored size.
+  Write("fast.po",
+        Po("de", kTwoForms,
+           "#, c-format\nmsgid \"%<PRIdFAST16>\"\nmsgstr \"%<PRIdFAST16>\""));
+  Result fast = Run({"build", "fast.po", "-o", "f.skdb"});
+  EXPECT_EQ(fast.code, 1);
+  EXPECT_CONTAINS(fast.err,
+                  "'%<PRIdFAST16>' has no one size on every platform");
 }
 
 } // namespace
