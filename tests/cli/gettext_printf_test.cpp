@@ -257,6 +257,12 @@ TEST_F(Cli, GettextNumberedArgumentsAndMacrosRenderAndComeBack) {
   Write("mixed.po", Po("de", kTwoForms,
                        "#, c-format\nmsgid \"%s %d\"\nmsgstr \"%2$d %s\""));
   EXPECT_EQ(Run({"build", "mixed.po", "-o", "m.skdb"}).code, 1);
+  // Any printf text, not only a PO one.
+  Write("s.csv", "id,value,kind\nSCORE,\"%2$d points for %1$s\",printf\n");
+  ASSERT_EQ(Run({"build", "s.csv", "-o", "s.skdb"}).code, 0);
+  EXPECT_EQ(Run({"format", "s.skdb", "SCORE", "Ana", "12"}).out,
+            "12 points for Ana\n");
+  ExpectRoundTrips("s.skdb");
   // A macro whose width differs between platforms has no one stored size.
   Write("fast.po",
         Po("de", kTwoForms,
