@@ -50,7 +50,8 @@ struct PoMessageText {
   std::vector<std::string> msgstr;
   /// The kind its flags give (c-format: printf, phrasor-message: message).
   std::optional<ValueKind> kind;
-  /// Flagged possible-c-format: checked as a C format, stored as text.
+  /// Flagged possible-c-format: checked as a C format, stored under the
+  /// kind its text shows.
   bool possibleCFormat = false;
 };
 
