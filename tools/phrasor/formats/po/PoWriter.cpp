@@ -45,7 +45,11 @@ bool RestoreCFormats(PoOutMessage &m, const std::optional<ValueKind> &kind,
     return false;
   const std::string_view source = m.plural ? *m.plural : m.msgid;
   bool printf = false;
+  const bool macros = source.find('<') != std::string_view::npos;
   for (auto &[index, text] : m.msgstr) {
+    // Only message inserts and macros change; most texts have neither.
+    if (!macros && text.find('!') == std::string_view::npos)
+      continue;
     // A kind the database does not record is the one its text shows.
     std::optional<std::u16string> text16;
     const ValueKind k = kind                           ? *kind
