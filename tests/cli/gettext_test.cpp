@@ -254,9 +254,9 @@ TEST_F(Cli, GettextCheckCatchesWhatMsgfmtCatches) {
       }
     }
   }
-  // Where msgfmt lets a form for many numbers drop the count, check does
-  // not: "pliki" alone would be shown for 2, 3, 4, 22 ... while the form
-  // for 1 alone may drop it.
+  // A form for many numbers keeps the count, as in msgfmt: "pliki" alone
+  // would be shown for 2, 3, 4, 22 ... while the form for 1 alone may
+  // drop it.
   Write("many.po", "msgid \"\"\nmsgstr \"\"\n"
                    "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
                    "\"Language: pl\\n\"\n"

@@ -28,18 +28,19 @@ unsigned TakePosition(std::string_view text, std::size_t &i) {
 
 /// The C type a conversion passes, by its length modifier and letter;
 /// empty when the letter is no conversion. Signedness is part of it, as
-/// msgfmt holds: %d and %u differ, %u and %x do not.
+/// msgfmt holds: %d and %u differ, %u and %x do not. "I64" is the 64-bit
+/// size the runtime renders, the same type as PRId64 gives.
 std::string TypeOf(std::string_view size, char conversion) {
   const std::string sized = size.empty() ? "" : std::string(size) + " ";
   switch (conversion) {
   case 'd':
   case 'i':
-    return sized + "int";
+    return size == "I64" ? "int64_t" : sized + "int";
   case 'o':
   case 'u':
   case 'x':
   case 'X':
-    return sized + "unsigned int";
+    return size == "I64" ? "uint64_t" : sized + "unsigned int";
   case 'e':
   case 'E':
   case 'f':
@@ -48,7 +49,7 @@ std::string TypeOf(std::string_view size, char conversion) {
   case 'G':
   case 'a':
   case 'A':
-    return size == "L" ? "long double" : "double";
+    return size == "ll" ? "long double" : "double";
   case 'c':
     return size == "l" ? "wint_t" : "char";
   case 'C':
@@ -66,19 +67,66 @@ std::string TypeOf(std::string_view size, char conversion) {
   }
 }
 
-/// The length modifier at \p i, read past, in its usual spelling: the old
-/// "q" is "ll" and "Z" is "z".
+/// The size sets a letter may take: integers any, floating point none, l
+/// or ll, characters and strings none or l, the rest none.
+bool SizeFits(std::string_view size, char conversion) {
+  if (std::string_view("diouxXn").find(conversion) != std::string_view::npos)
+    return true;
+  if (std::string_view("eEfFgGaA").find(conversion) != std::string_view::npos)
+    return size.empty() || size == "l" || size == "ll";
+  if (std::string_view("cs").find(conversion) != std::string_view::npos)
+    return size.empty() || size == "l";
+  return size.empty();
+}
+
+/// The length modifier at \p i, read past, in one spelling per size, as C
+/// libraries and msgfmt read them: L, q and ll are one size (lL too), Z is
+/// z, and I64 and I32 are the runtime's sizes (I32 the plain one). "?" when
+/// the letters make no size.
 std::string TakeSize(std::string_view text, std::size_t &i) {
+  if (text.substr(i, 3) == "I64" || text.substr(i, 3) == "I32") {
+    i += 3;
+    return text[i - 2] == '6' ? "I64" : "";
+  }
   const std::size_t sizeStart = i;
   while (i < text.size() &&
          std::string_view("hlLqjzZt").find(text[i]) != std::string_view::npos)
     ++i;
-  std::string size(text.substr(sizeStart, i - sizeStart));
-  if (size == "q")
-    size = "ll";
-  else if (size == "Z")
-    size = "z";
-  return size;
+  const std::string_view size = text.substr(sizeStart, i - sizeStart);
+  if (size.empty() || size == "h" || size == "hh" || size == "l" ||
+      size == "j" || size == "t" || size == "z")
+    return std::string(size);
+  if (size == "Z")
+    return "z";
+  if (size.size() <= 2 &&
+      size.find_first_not_of("lLq") == std::string_view::npos &&
+      (size.size() == 1 || size.find('l') != std::string_view::npos))
+    return "ll";
+  return "?";
+}
+
+/// The C type an <inttypes.h> macro name passes ("PRIu64": "uint64_t"),
+/// empty when \p name is none of them.
+std::string MacroType(std::string_view name) {
+  if (name.size() < 5 || name.substr(0, 3) != "PRI" ||
+      std::string_view("diouxX").find(name[3]) == std::string_view::npos)
+    return "";
+  const bool isSigned = name[3] == 'd' || name[3] == 'i';
+  std::string_view width = name.substr(4);
+  std::string stem = "int";
+  if (width.substr(0, 5) == "LEAST")
+    stem = "int_least", width.remove_prefix(5);
+  else if (width.substr(0, 4) == "FAST")
+    stem = "int_fast", width.remove_prefix(4);
+  if (width == "8" || width == "16" || width == "32" || width == "64")
+    stem += width;
+  else if (stem == "int" && width == "MAX")
+    stem += "max";
+  else if (stem == "int" && width == "PTR")
+    stem += "ptr";
+  else
+    return "";
+  return (isSigned ? "" : "u") + stem + "_t";
 }
 
 /// One pass over a format string: the arguments its directives take, and
@@ -89,13 +137,17 @@ public:
       : text(format), r(reading) {}
 
   /// Reads the directive that begins with the '%' at \p start, \p i just
-  /// past it, leaving \p i on its conversion letter; false on a problem.
+  /// past it, leaving \p i on its conversion letter (the '>' of a macro);
+  /// false on a problem.
   bool Directive(std::size_t start, std::size_t &i) {
     unsigned number = TakePosition(text, i);
-    // Flags, then a width and a precision, each possibly '*' with its own
-    // argument.
+    // Flags (glibc's ' and I among them, though not the runtime's I64 and
+    // I32 sizes), then a width and a precision, each possibly '*' with its
+    // own argument.
     while (i < text.size() &&
-           std::string_view("-+ #0'I").find(text[i]) != std::string_view::npos)
+           std::string_view("-+ #0'I").find(text[i]) !=
+               std::string_view::npos &&
+           !(text.substr(i, 3) == "I64" || text.substr(i, 3) == "I32"))
       ++i;
     if (!Star(i))
       return false;
@@ -104,26 +156,53 @@ public:
       if (!Star(i))
         return false;
     }
-    const std::string size = TakeSize(text, i);
-    if (i >= text.size()) {
-      r.problem = "the string ends in the middle of a directive";
+    std::optional<std::string> type = ConversionType(start, i);
+    if (!type)
       return false;
-    }
-    const std::string type = TypeOf(size, text[i]);
-    if (type.empty() || size.size() > 2 ||
-        (size.size() == 2 && size != "hh" && size != "ll")) {
-      r.problem = "'" + std::string(text.substr(start, i + 1 - start)) +
-                  "' is no conversion";
-      return false;
-    }
+    if (type->empty())
+      return true; // %m, glibc's error text, takes no argument
     (number ? numbered : unnumbered) = true;
-    return Take(number ? number : ++next, type,
+    return Take(number ? number : ++next, *type,
                 std::string(text.substr(start, i + 1 - start)));
   }
 
   bool Mixed() const { return numbered && unnumbered; }
 
 private:
+  /// The type the size or macro and the letter at \p i pass, leaving \p i
+  /// on the letter (the '>' of a macro); empty for one taking none, and
+  /// none on a problem.
+  std::optional<std::string> ConversionType(std::size_t start, std::size_t &i) {
+    std::string type;
+    if (i < text.size() && text[i] == '<') {
+      const std::size_t close = text.find('>', i);
+      if (close != std::string_view::npos)
+        type = MacroType(text.substr(i + 1, close - i - 1));
+      if (type.empty()) {
+        r.problem = "'" + std::string(text.substr(start, i + 1 - start)) +
+                    "' is followed by no <inttypes.h> macro name";
+        return std::nullopt;
+      }
+      i = close;
+      return type;
+    }
+    const std::string size = TakeSize(text, i);
+    if (i >= text.size()) {
+      r.problem = "the string ends in the middle of a directive";
+      return std::nullopt;
+    }
+    if (text[i] == 'm' && size.empty())
+      return type;
+    if (size != "?" && SizeFits(size, text[i]))
+      type = TypeOf(size, text[i]);
+    if (type.empty()) {
+      r.problem = "'" + std::string(text.substr(start, i + 1 - start)) +
+                  "' is no conversion";
+      return std::nullopt;
+    }
+    return type;
+  }
+
   /// A width or precision at \p i: digits, or '*' taking an int argument.
   bool Star(std::size_t &i) {
     if (i >= text.size() || text[i] != '*') {
@@ -294,22 +373,28 @@ std::vector<std::string> CheckPoMessage(const PoMessageText &m,
     translated = translated || !s.empty();
   if (!translated)
     return out;
-  if (m.msgidPlural)
+  const bool plural = m.msgidPlural.has_value();
+  if (plural)
     CompareNewlines("msgid", m.msgid, "msgid_plural", *m.msgidPlural, out);
+  // msgfmt reads a possible C format as it reads a C format.
+  const bool cFormat = m.kind == TextKind::Printf || m.possibleCFormat;
   for (std::size_t i = 0; i < m.msgstr.size(); ++i) {
-    if (m.msgstr[i].empty())
-      continue; // an untranslated form is counted, not checked
-    const bool plural = m.msgidPlural.has_value();
     const std::string targetName =
         plural ? "msgstr[" + std::to_string(i) + "]" : "msgstr";
-    const bool fromPlural = plural && i > 0;
-    const std::string sourceName = fromPlural ? "msgid_plural" : "msgid";
-    const std::string &source = fromPlural ? *m.msgidPlural : m.msgid;
+    if (m.msgstr[i].empty()) {
+      // The numbers this form stands for would show nothing.
+      out.push_back("'" + targetName + "' is empty while other forms are not");
+      continue;
+    }
+    // Every form says what msgid_plural says, for its own numbers.
+    const std::string sourceName = plural ? "msgid_plural" : "msgid";
+    const std::string &source = plural ? *m.msgidPlural : m.msgid;
     CompareNewlines(sourceName, source, targetName, m.msgstr[i], out);
-    // A form for one number may leave the count out ("one file"); a form
-    // for many may not.
-    const bool mayDrop = plural && i < many.size() && !many[i];
-    if (m.kind == TextKind::Printf)
+    // A form for a few numbers ("one file") may leave the count out; a
+    // form for many may not, nor the only form there is.
+    const bool mayDrop =
+        plural && m.msgstr.size() > 1 && i < many.size() && !many[i];
+    if (cFormat)
       CompareC(sourceName, source, targetName, m.msgstr[i], mayDrop, out);
     else if (m.kind == TextKind::Message)
       CompareMessage(sourceName, source, targetName, m.msgstr[i], mayDrop, out);

@@ -8,9 +8,12 @@
 // read as C reads them (numbered %n$ arguments included), not as the
 // runtime's printf, since a gettext project's msgids are written for C.
 //
-// One deliberate difference from msgfmt: a plural form that stands for
-// many numbers (Polish "few": 2-4, 22-24, ...) must keep every argument of
-// msgid_plural, the count included, where msgfmt lets any form drop one.
+// As in msgfmt, a plural form that stands for many numbers (Polish "few":
+// 2-4, 22-24, ...) must keep every argument of msgid_plural, the count
+// included, while one for a few numbers ("one file") may drop some.
+// Deliberate differences: %I64d is the runtime's 64-bit conversion, not
+// glibc's I flag and a width of 64, and an empty form among translated
+// ones is refused.
 //
 //===----------------------------------------------------------------------===//
 
@@ -47,11 +50,15 @@ struct PoMessageText {
   std::vector<std::string> msgstr;
   /// The kind its flags give (c-format: printf, phrasor-message: message).
   std::optional<TextKind> kind;
+  /// Flagged possible-c-format: checked as a C format, stored under the
+  /// kind its text shows.
+  bool possibleCFormat = false;
 };
 
 /// What is wrong with \p m's translation, one text per problem. \p many
-/// tells for each plural form whether it stands for more than one number;
-/// a form beyond it counts as one that does.
+/// tells for each plural form whether it stands for many numbers (more
+/// than four up to 1000, as msgfmt counts); a form beyond it counts as one
+/// that does.
 std::vector<std::string> CheckPoMessage(const PoMessageText &m,
                                         const std::vector<bool> &many);
 

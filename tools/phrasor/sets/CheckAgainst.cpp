@@ -4,6 +4,7 @@
 #include "tools/phrasor/files/SafeBuild.h"
 
 #include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/CFormatStore.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/sets/Coverage.h"
 
@@ -108,11 +109,20 @@ void CheckAgainst(const CheckedSet &translation, const CheckedSet &source,
     if (theirs == theirByKey.end() || !source.entries[theirs->second].value)
       continue;
     // Untranslated texts take no arguments; the coverage report names them.
-    const std::u16string &original = *source.entries[theirs->second].value;
-    if (!e.value || (e.value->empty() && !original.empty()))
+    const std::u16string &sourceText = *source.entries[theirs->second].value;
+    if (!e.value || (e.value->empty() && !sourceText.empty()))
       continue;
-    // The program uses the translation as it uses the source.
-    const TextKind kind = source.KindAt(theirs->second);
+    // The program uses the translation as it uses the source, but a
+    // printf translation that reorders its arguments is stored as the
+    // message of the same inserts: it is read against the source's message.
+    TextKind kind = source.KindAt(theirs->second);
+    std::optional<std::u16string> reordered;
+    if (kind == TextKind::Printf &&
+        translation.KindAt(i) == TextKind::Message)
+      reordered = PrintfAsMessage(sourceText);
+    if (reordered)
+      kind = TextKind::Message;
+    const std::u16string &original = reordered ? *reordered : sourceText;
     CompareOne(translation.Where(i), e.id, original, kind, *e.value,
                translation.KindAt(i) != kind,
                plural && locale &&

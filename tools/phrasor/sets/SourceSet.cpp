@@ -10,9 +10,11 @@
 #include "tools/phrasor/Locale.h"
 #include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/CFormatStore.h"
 #include "tools/phrasor/checks/Kinds.h"
 #include "tools/phrasor/checks/Markup.h"
 #include "tools/phrasor/checks/Plurals.h"
+#include "tools/phrasor/checks/PoChecks.h"
 #include "tools/phrasor/formats/Registry.h"
 
 #include <map>
@@ -72,6 +74,26 @@ CheckEntries(const std::vector<SourceEntry> &entries,
       diag->Warning(s.pos, "ID '" + ShownId(e.id) + "': " + warning);
   }
   return recorded;
+}
+
+/// Stores each printf text whose arguments are all numbered (%2$s), which
+/// the runtime's printf does not read, as the message of the same inserts
+/// (%2!s!), which renders the same arguments in the same places.
+void StoreNumberedPrintf(std::vector<SourceEntry> &sources) {
+  for (SourceEntry &s : sources) {
+    if (s.kind != TextKind::Printf || !s.entry.value ||
+        s.entry.value->find(u'$') == std::u16string::npos)
+      continue;
+    const std::optional<std::string> text = Utf16ToUtf8(*s.entry.value);
+    if (!text || !NumbersArguments(*text) || !ReadCFormat(*text).ok)
+      continue;
+    const StoredCFormat stored = StoreCFormat(*text, true);
+    std::optional<std::u16string> message = Utf8ToUtf16(stored.text);
+    if (!stored.problem.empty() || !message)
+      continue; // the printf check says what is wrong with it
+    s.entry.value = std::move(*message);
+    s.kind = TextKind::Message;
+  }
 }
 
 /// Takes the @locale entries out of \p sources and puts back one: the
@@ -280,6 +302,7 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
     progress->Step("checking", sources.size());
   MergeLocales(sources, options.locale, diag);
   MergePoRecords(sources);
+  StoreNumberedPrintf(sources);
   std::map<std::string, unsigned> limits;
   for (const SourceEntry &s : sources) {
     if (EqualsAsciiCase(s.entry.id, kKindsId))

@@ -34,6 +34,8 @@ struct PoOutMessage {
   /// Format flags set in this order ("c-format", true); the last for a
   /// name counts.
   std::vector<std::pair<std::string, bool>> formats;
+  /// Texts made for this message that the views above may point into.
+  std::vector<std::shared_ptr<const std::string>> made;
 };
 
 class PoPrinter {

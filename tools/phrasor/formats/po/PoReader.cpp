@@ -30,6 +30,7 @@
 #include "tools/phrasor/Locale.h"
 #include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/CFormatStore.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/checks/PoChecks.h"
 #include "tools/phrasor/files/Charset.h"
@@ -147,6 +148,7 @@ private:
     std::optional<std::string> plural, voice;
     bool emptyValue = false;
     std::optional<TextKind> kind;
+    bool possibleCFormat = false;
     std::optional<unsigned> max;
   };
   bool ReadKey(const PoMessage &m, bool contextKey, MessageTexts &t);
@@ -154,6 +156,9 @@ private:
   bool ReadForms(const PoMessage &m, const std::string &id,
                  std::vector<std::pair<std::string, const char *>> &forms);
   void CheckTranslation(const PoMessage &m, const MessageTexts &t);
+  std::optional<TextKind>
+  StoreCFormats(const PoMessage &m, const MessageTexts &t,
+                std::vector<std::optional<std::string>> &values);
   const PluralMapping *Mapping(const SourcePos &pos);
   std::optional<std::string> Convert(const char *text, const SourcePos &pos,
                                      const char *what);
@@ -300,7 +305,8 @@ const PluralMapping *PoFileReader::Mapping(const SourcePos &pos) {
     return nullptr;
   }
   // Whether a form stands for many numbers decides whether it may leave
-  // the count out; the numbers up to 1000 show every rule's pattern.
+  // the count out; the numbers up to 1000 show every rule's pattern, and
+  // msgfmt takes more than four of them as many.
   std::vector<unsigned> hits(forms->Count(), 0);
   for (unsigned long n = 0; n <= 1000; ++n) {
     unsigned long index = 0;
@@ -308,7 +314,7 @@ const PluralMapping *PoFileReader::Mapping(const SourcePos &pos) {
       ++hits[index];
   }
   for (unsigned h : hits)
-    manyForms.push_back(h > 1);
+    manyForms.push_back(h > 4);
   plurals = MapPluralForms(*forms, locale, problem);
   if (!plurals)
     diag.Error(headerPos, "Plural-Forms '" + forms->Text() +
@@ -361,8 +367,9 @@ bool PoFileReader::ReadExtras(const PoMessage &m, MessageTexts &t) {
   std::vector<std::string> flags;
   if (m.flags)
     flags = *m.flags;
-  if (po_message_is_format(m.message, "c-format") &&
-      std::find(flags.begin(), flags.end(), "possible-c-format") == flags.end())
+  t.possibleCFormat =
+      std::find(flags.begin(), flags.end(), "possible-c-format") != flags.end();
+  if (po_message_is_format(m.message, "c-format") && !t.possibleCFormat)
     flags.push_back("c-format");
   t.kind = KindOfFlags(flags, m.pos, diag);
   return true;
@@ -469,6 +476,7 @@ void PoFileReader::CheckTranslation(const PoMessage &m, const MessageTexts &t) {
   text.msgid = t.msgid;
   text.msgidPlural = t.plural;
   text.kind = t.kind;
+  text.possibleCFormat = t.possibleCFormat;
   if (!t.plural) {
     std::optional<std::string> s =
         Convert(po_message_msgstr(m.message), m.pos, "msgstr");
@@ -493,6 +501,30 @@ void PoFileReader::CheckTranslation(const PoMessage &m, const MessageTexts &t) {
   }
 }
 
+// A C format's texts in the runtime's terms; all of them as messages when
+// one numbers its arguments, which the runtime's printf does not read.
+// Returns the kind they are stored as.
+std::optional<TextKind>
+PoFileReader::StoreCFormats(const PoMessage &m, const MessageTexts &t,
+                            std::vector<std::optional<std::string>> &values) {
+  if (t.kind != TextKind::Printf)
+    return t.kind;
+  bool asMessage = false;
+  for (const std::optional<std::string> &v : values)
+    asMessage = asMessage || (v && NumbersArguments(*v) && ReadCFormat(*v).ok);
+  for (std::optional<std::string> &v : values) {
+    // One that is no C format is reported as such when it is checked.
+    if (!v || v->find('%') == std::string::npos || !ReadCFormat(*v).ok)
+      continue;
+    StoredCFormat stored = StoreCFormat(*v, asMessage);
+    if (!stored.problem.empty())
+      diag.Error(m.pos, "ID '" + ShownId(t.id) + "': " + stored.problem);
+    else
+      v = std::move(stored.text);
+  }
+  return asMessage ? TextKind::Message : t.kind;
+}
+
 void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
   if (po_message_is_fuzzy(m.message) && !options.includeFuzzy) {
     ++counts.fuzzy;
@@ -512,11 +544,12 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
     untranslated = untranslated && form.second[0] == '\0';
   if (untranslated)
     ++counts.untranslated;
+  std::vector<std::optional<std::string>> values;
   for (const auto &[category, raw] : forms) {
     std::optional<std::string> msgstr = Convert(raw, m.pos, "msgstr");
     if (!msgstr)
       return;
-    std::optional<std::string> value;
+    std::optional<std::string> &value = values.emplace_back();
     if (!msgstr->empty())
       value = *msgstr;
     else if (t.emptyValue)
@@ -525,9 +558,13 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
       value = category.empty() || category == "one"
                   ? t.msgid
                   : t.plural.value_or(t.msgid);
+  }
+  const std::optional<TextKind> kind = StoreCFormats(m, t, values);
+  for (std::size_t i = 0; i < forms.size(); ++i) {
+    const std::string &category = forms[i].first;
     const std::size_t before = out.size();
-    AddEntry(m.pos, Key::of(t.id).printForm(kPluralSelector, category), value,
-             t.voice, diag, out, t.kind,
+    AddEntry(m.pos, Key::of(t.id).printForm(kPluralSelector, category),
+             values[i], t.voice, diag, out, kind,
              contextKey ? IdOrigin::Name : IdOrigin::SourceText);
     if (out.size() > before)
       out.back().max = t.max;

@@ -11,6 +11,9 @@
 
 #include "phrasor/Key.h"
 #include "tools/phrasor/Locale.h"
+#include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/CFormatStore.h"
+#include "tools/phrasor/checks/Kinds.h"
 #include "tools/phrasor/checks/Markup.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/files/SafeBuild.h"
@@ -21,6 +24,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 
 namespace phrasor::tool {
 namespace {
@@ -31,8 +35,43 @@ constexpr const char *kMessageComment = "phrasor-message-flag";
 
 /// Gives \p m the flags and translator comments its record kept, and
 /// the kind's flag.
-void SetKind(PoOutMessage &m, const std::optional<TextKind> &kind,
+/// Writes a C format's stored texts back as their translator wrote them:
+/// numbered conversions where the build made message inserts of them, and
+/// the source's <inttypes.h> macros. True when \p m is such a message.
+bool RestoreCFormats(PoOutMessage &m, const std::optional<TextKind> &kind,
+                     const PoMessageRecord *record) {
+  if (!record || std::find(record->flags.begin(), record->flags.end(),
+                           "c-format") == record->flags.end())
+    return false;
+  const std::string_view source = m.plural ? *m.plural : m.msgid;
+  bool printf = false;
+  const bool macros = source.find('<') != std::string_view::npos;
+  for (auto &[index, text] : m.msgstr) {
+    // Only message inserts and macros change; most texts have neither.
+    if (!macros && text.find('!') == std::string_view::npos)
+      continue;
+    // A kind the database does not record is the one its text shows.
+    std::optional<std::u16string> text16;
+    const TextKind k = kind                           ? *kind
+                        : (text16 = Utf8ToUtf16(text)) ? InferKind(*text16).kind
+                                                       : TextKind::Plain;
+    if (k != TextKind::Message && k != TextKind::Printf)
+      continue;
+    printf = true;
+    std::string restored =
+        RestoreCFormat(text, source, k == TextKind::Message);
+    if (restored == text)
+      continue;
+    m.made.push_back(std::make_shared<const std::string>(std::move(restored)));
+    text = *m.made.back();
+  }
+  return printf;
+}
+
+void SetKind(PoOutMessage &m, std::optional<TextKind> kind,
              const PoMessageRecord *record = nullptr) {
+  if (RestoreCFormats(m, kind, record))
+    kind = TextKind::Printf;
   std::string comments = record ? record->comments : "";
   if (record)
     for (const std::string &flag : record->flags) {
