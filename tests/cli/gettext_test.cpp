@@ -365,6 +365,24 @@ TEST_F(Cli, GettextDuplicatesNameEveryPlace) {
                   "defined at c.po:5)");
   // The other messages are still placed at their lines.
   EXPECT_EQ(r.err.find("cannot tell where"), std::string::npos) << r.err;
+  // An obsolete message defines its msgid too, after a live one or before
+  // it, and is named by its line like any other.
+  const std::string header =
+      "msgid \"\"\nmsgstr \"\"\n"
+      "\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n";
+  Write("o.po", header + "msgid \"Open\"\nmsgstr \"a\"\n\n"
+                         "#~ msgid \"Open\"\n#~ msgstr \"b\"\n");
+  Result after = Run({"build", "o.po", "-o", "o.skdb"});
+  EXPECT_CONTAINS(after.err, "error: o.po:8: duplicate message 'Open' (first "
+                             "defined at o.po:5)");
+  EXPECT_EQ(after.err.find("cannot tell where"), std::string::npos)
+      << after.err;
+  Write("p.po", header + "#~ msgid \"Open\"\n#~ msgstr \"b\"\n\n"
+                         "msgid \"Shut\"\nmsgstr \"c\"\n\n"
+                         "msgid \"Open\"\nmsgstr \"a\"\n");
+  EXPECT_CONTAINS(Run({"build", "p.po", "-o", "p.skdb"}).err,
+                  "error: p.po:11: duplicate message 'Open' (first defined "
+                  "at p.po:5)");
 }
 
 TEST_F(Cli, GettextInputsByContentAndTemplatesAsSources) {
