@@ -429,5 +429,28 @@ TEST_F(Cli, GettextContextsOnTheCommandLine) {
       "22 файла в docs\n");
 }
 
+TEST_F(Cli, GettextLanguagesResolveAsIcuResolvesThem) {
+  // A three-letter code gettext accepts is ICU's two-letter one, so its
+  // plural rules are found and the Plural-Forms checked against them.
+  const std::string russian =
+      "\"Plural-Forms: nplurals=3; plural=(n%10==1 && n%100!=11 ? 0 : "
+      "n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2);\\n\"\n\n"
+      "#, c-format\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\n"
+      "msgstr[0] \"%d a\"\nmsgstr[1] \"%d b\"\nmsgstr[2] \"%d c\"\n";
+  for (const auto &[language, tag] :
+       std::vector<std::pair<std::string, std::string>>{
+           {"rus", "ru"}, {"ukr_UA", "uk-UA"}, {"sr@latin", "sr-Latn"}}) {
+    SCOPED_TRACE(language);
+    Write("l.po", "msgid \"\"\nmsgstr \"\"\n"
+                  "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+                  "\"Language: " +
+                      language + "\\n\"\n" + russian);
+    Result r = Run({"build", "l.po", "-o", "l.skdb"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err.find("no plural rules"), std::string::npos) << r.err;
+    EXPECT_CONTAINS(Run({"info", "l.skdb"}).out, "locale:       " + tag + "\n");
+  }
+}
+
 } // namespace
 } // namespace phrasor::clitest

@@ -21,7 +21,8 @@ bool IsWellFormedTag(std::string_view tag);
 /// ("de_DE.UTF-8") is dropped, the modifiers @latin and @cyrillic become
 /// the scripts Latn and Cyrl, and @valencia, @ijekavian and @tarask the
 /// variants valencia, ijekavsk and tarask. Any other modifier is dropped
-/// and, when \p dropped is given, stored there.
+/// and, when \p dropped is given, stored there. Aliases are resolved as
+/// ICU resolves them: "rus" is "ru", "iw" is "he".
 std::string TagFromPoLanguage(std::string_view language,
                               std::string *dropped = nullptr);
 
