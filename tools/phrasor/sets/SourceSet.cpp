@@ -166,12 +166,13 @@ void MergePoRecords(std::vector<SourceEntry> &sources) {
 /// Whether \p s is a gettext message whose msgid merely ends in what
 /// reads as a plural form ("Channel #few"): the PO record lists the
 /// messages that were plural, and this was not one of them. The record is
-/// read from \p sources the first time an ID needs it: most gettext
-/// catalogs have no such ID, and reading it is a tenth of their build.
+/// read from \p sources the first time an ID needs it: the reader marks
+/// the forms of plural messages, so only a msgid that ends in a selector
+/// asks it, and reading it was a tenth of a build.
 bool IsLiteralGettextKey(const SourceEntry &s,
                          const std::vector<SourceEntry> &sources,
                          std::optional<std::optional<PoRecord>> &po) {
-  if (s.origin != IdOrigin::SourceText)
+  if (s.origin != IdOrigin::SourceText || s.pluralForm)
     return false;
   const Key key = Key::parse(s.entry.id);
   if (!key.selector)

@@ -548,8 +548,10 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
     AddEntry(m.pos, Key::of(t.id).printForm(kPluralSelector, category), value,
              t.voice, diag, out, t.kind,
              contextKey ? IdOrigin::Name : IdOrigin::SourceText);
-    if (out.size() > before)
+    if (out.size() > before) {
       out.back().max = t.max;
+      out.back().pluralForm = !category.empty();
+    }
   }
 }
 
