@@ -7,7 +7,8 @@
 // without it (…_Plain, the baseline); the ratio of the two stays the same
 // from 100,000 to 1,000,000 entries only when keeping the metadata costs
 // the same per entry at every size. msgfmt, when it is installed, compiles
-// the same PO file as gettext's own compiler.
+// the same PO file as gettext's own compiler; the …PoVsMsgfmt benchmarks
+// run both on the same file in every iteration and give their ratio.
 //
 // The commands run as child processes, as a user runs them (the tool built
 // beside this program, or the one PHRASOR_BENCH_TOOL names), and the time
@@ -95,6 +96,42 @@ std::string PoFile(std::size_t n, bool metadata) {
       else
         po += "msgid \"Message " + k + " has %d items\"\nmsgstr \"Le message " +
               k + " a %d objets\"\n\n";
+    }
+  });
+}
+
+/// The shapes of gettext catalog the tool must build as fast as msgfmt.
+enum class PoShape { CFormat, Context, Plural };
+
+/// A PO file of \p n messages, every one `#, c-format`: keyed by msgid
+/// (CFormat), keyed by a unique msgctxt (Context) or each with a plural
+/// in a language of three forms (Plural).
+std::string ShapedPo(std::size_t n, PoShape shape) {
+  static const char *const names[] = {"cformat-", "context-", "plural-"};
+  const std::string name =
+      names[static_cast<int>(shape)] + std::to_string(n) + ".po";
+  return Generated(name, [&](std::string &po) {
+    po = "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; "
+         "charset=UTF-8\\n\"\n";
+    po += shape == PoShape::Plural
+              ? "\"Language: pl\\n\"\n\"Plural-Forms: nplurals=3; "
+                "plural=(n==1 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || "
+                "n%100>=20) ? 1 : 2);\\n\"\n\n"
+              : "\"Language: fr\\n\"\n\"Plural-Forms: nplurals=2; "
+                "plural=(n > 1);\\n\"\n\n";
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::string k = std::to_string(i);
+      po += "#, c-format\n";
+      if (shape == PoShape::Context)
+        po += "msgctxt \"MENU_ITEM_" + k + "\"\n";
+      if (shape == PoShape::Plural)
+        po += "msgid \"%d file in slot " + k + "\"\nmsgid_plural \"%d files " +
+              "in slot " + k + "\"\nmsgstr[0] \"%d plik w miejscu " + k +
+              "\"\nmsgstr[1] \"%d pliki w miejscu " + k +
+              "\"\nmsgstr[2] \"%d plik\u00f3w w miejscu " + k + "\"\n\n";
+      else
+        po += "msgid \"Message " + k + " has %d items of %s\"\nmsgstr \"Le " +
+              "message " + k + " a %d objets de %s\"\n\n";
     }
   });
 }
@@ -215,6 +252,47 @@ void BM_MsgfmtCheck_Metadata(benchmark::State &state) {
   Time(state, {"msgfmt", "-c", PoFile(Size(state), true), "-o", Out("po.mo")});
 }
 
+/// `phrasor build` and `msgfmt -c` (which checks the formats, as the
+/// build does) of the same file in each iteration: the time is the
+/// tool's, `msgfmt_s` msgfmt's and `vs_msgfmt` their ratio over the run.
+void BuildAgainstMsgfmt(benchmark::State &state, PoShape shape) {
+  const std::string po = ShapedPo(Size(state), shape);
+  const std::string key = shape == PoShape::Context ? "context" : "source";
+  ChildUsage ours, theirs;
+  double oursTotal = 0, theirsTotal = 0;
+  for (auto _ : state) {
+    if (!RunChild({"msgfmt", "-c", po, "-o", Out("shaped.mo")}, theirs)) {
+      state.SkipWithError("msgfmt did not run or failed");
+      return;
+    }
+    if (!RunChild(
+            {Tool(), "build", po, "--po-key", key, "-o", Out("shaped.skdb")},
+            ours)) {
+      state.SkipWithError("the tool did not run or failed");
+      return;
+    }
+    state.SetIterationTime(ours.cpuSeconds);
+    oursTotal += ours.cpuSeconds;
+    theirsTotal += theirs.cpuSeconds;
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["entries"] = static_cast<double>(state.range(0));
+  state.counters["msgfmt_s"] = theirsTotal / n;
+  state.counters["vs_msgfmt"] = theirsTotal > 0 ? oursTotal / theirsTotal : 0;
+}
+
+void BM_PoVsMsgfmt_CFormat(benchmark::State &state) {
+  BuildAgainstMsgfmt(state, PoShape::CFormat);
+}
+
+void BM_PoVsMsgfmt_Context(benchmark::State &state) {
+  BuildAgainstMsgfmt(state, PoShape::Context);
+}
+
+void BM_PoVsMsgfmt_Plural(benchmark::State &state) {
+  BuildAgainstMsgfmt(state, PoShape::Plural);
+}
+
 void BM_BuildCsv_Plain(benchmark::State &state) {
   Time(state,
        {Tool(), "build", CsvSource(Size(state), false), "-o", Out("csv.skdb")});
@@ -247,6 +325,9 @@ BENCHMARK(BM_BuildPo_Metadata)->Apply(Sizes);
 BENCHMARK(BM_Msgfmt_Plain)->Apply(Sizes);
 BENCHMARK(BM_Msgfmt_Metadata)->Apply(Sizes);
 BENCHMARK(BM_MsgfmtCheck_Metadata)->Apply(Sizes);
+BENCHMARK(BM_PoVsMsgfmt_CFormat)->Apply(Sizes);
+BENCHMARK(BM_PoVsMsgfmt_Context)->Apply(Sizes);
+BENCHMARK(BM_PoVsMsgfmt_Plural)->Apply(Sizes);
 BENCHMARK(BM_BuildCsv_Plain)->Apply(Sizes);
 BENCHMARK(BM_BuildCsv_Limits)->Apply(Sizes);
 BENCHMARK(BM_Report_Plain)->Apply(Sizes);

@@ -365,6 +365,24 @@ TEST_F(Cli, GettextDuplicatesNameEveryPlace) {
                   "defined at c.po:5)");
   // The other messages are still placed at their lines.
   EXPECT_EQ(r.err.find("cannot tell where"), std::string::npos) << r.err;
+  // An obsolete message defines its msgid too, after a live one or before
+  // it, and is named by its line like any other.
+  const std::string header =
+      "msgid \"\"\nmsgstr \"\"\n"
+      "\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n";
+  Write("o.po", header + "msgid \"Open\"\nmsgstr \"a\"\n\n"
+                         "#~ msgid \"Open\"\n#~ msgstr \"b\"\n");
+  Result after = Run({"build", "o.po", "-o", "o.skdb"});
+  EXPECT_CONTAINS(after.err, "error: o.po:8: duplicate message 'Open' (first "
+                             "defined at o.po:5)");
+  EXPECT_EQ(after.err.find("cannot tell where"), std::string::npos)
+      << after.err;
+  Write("p.po", header + "#~ msgid \"Open\"\n#~ msgstr \"b\"\n\n"
+                         "msgid \"Shut\"\nmsgstr \"c\"\n\n"
+                         "msgid \"Open\"\nmsgstr \"a\"\n");
+  EXPECT_CONTAINS(Run({"build", "p.po", "-o", "p.skdb"}).err,
+                  "error: p.po:11: duplicate message 'Open' (first defined "
+                  "at p.po:5)");
 }
 
 TEST_F(Cli, GettextInputsByContentAndTemplatesAsSources) {
@@ -409,6 +427,29 @@ TEST_F(Cli, GettextContextsOnTheCommandLine) {
       Run({"format", "ru.skdb", "--count", "22", "%d file in %s", "22", "docs"})
           .out,
       "22 файла в docs\n");
+}
+
+TEST_F(Cli, GettextLanguagesResolveAsIcuResolvesThem) {
+  // A three-letter code gettext accepts is ICU's two-letter one, so its
+  // plural rules are found and the Plural-Forms checked against them.
+  const std::string russian =
+      "\"Plural-Forms: nplurals=3; plural=(n%10==1 && n%100!=11 ? 0 : "
+      "n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2);\\n\"\n\n"
+      "#, c-format\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\n"
+      "msgstr[0] \"%d a\"\nmsgstr[1] \"%d b\"\nmsgstr[2] \"%d c\"\n";
+  for (const auto &[language, tag] :
+       std::vector<std::pair<std::string, std::string>>{
+           {"rus", "ru"}, {"ukr_UA", "uk-UA"}, {"sr@latin", "sr-Latn"}}) {
+    SCOPED_TRACE(language);
+    Write("l.po", "msgid \"\"\nmsgstr \"\"\n"
+                  "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+                  "\"Language: " +
+                      language + "\\n\"\n" + russian);
+    Result r = Run({"build", "l.po", "-o", "l.skdb"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err.find("no plural rules"), std::string::npos) << r.err;
+    EXPECT_CONTAINS(Run({"info", "l.skdb"}).out, "locale:       " + tag + "\n");
+  }
 }
 
 } // namespace

@@ -372,6 +372,34 @@ std::string Shown(const std::optional<tool::PoRecord> &r) {
   return s;
 }
 
+TEST(PoRecord, IsWrittenAsAJsonDocumentWould) {
+  tool::PoRecord r;
+  r.header = "Project-Id-Version: x\nTabs:\t\"q\" \\ \b\f\r\v\x01\x1f\x7f\n";
+  r.pluralForms = "nplurals=2; plural=(n != 1);";
+  r.messages["menu\x04Open"] = {std::nullopt, {"c-format"}, ""};
+  r.messages["%d file"] = {"%d files\t", {"c-format", "no-wrap"}, "a\nb"};
+  r.messages["\u00e9t\u00e9 \U0001F600"] = {std::nullopt, {}, "comment"};
+  r.messages["plain"] = {};
+  nlohmann::ordered_json doc = {{"header", r.header},
+                                {"plural-forms", *r.pluralForms}};
+  nlohmann::ordered_json messages = nlohmann::ordered_json::object();
+  for (const auto &[id, m] : r.messages) {
+    nlohmann::ordered_json one = nlohmann::ordered_json::object();
+    if (m.plural)
+      one["plural"] = *m.plural;
+    if (!m.flags.empty())
+      one["flags"] = m.flags;
+    if (!m.comments.empty())
+      one["comments"] = m.comments;
+    messages[id] = one;
+  }
+  doc["messages"] = messages;
+  EXPECT_EQ(tool::EncodePoRecord(r), doc.dump());
+  // Text that is not UTF-8 is replaced, as the document replaces it.
+  r.messages["bad\xff"] = {};
+  EXPECT_NE(tool::EncodePoRecord(r).find("bad\xef\xbf\xbd"), std::string::npos);
+}
+
 TEST(PoRecord, ReadsAsAJsonDocumentWould) {
   tool::PoRecord written;
   written.header = "Project-Id-Version: x\nX-Phrasor-Protect: \\[a\\]\n";

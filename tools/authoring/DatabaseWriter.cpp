@@ -5,7 +5,6 @@
 #include "base/StrUtil.h"
 
 #include <algorithm>
-#include <numeric>
 #include <string_view>
 #include <unordered_map>
 
@@ -26,11 +25,12 @@ void PutNarrow(std::vector<uint8_t> &out, const std::string &s) {
 
 void PutWide(std::vector<uint8_t> &out, const std::u16string &s) {
   const std::size_t start = out.size();
-  for (char16_t unit : s) {
-    out.push_back(static_cast<uint8_t>(unit));
-    out.push_back(static_cast<uint8_t>(unit >> 8));
-  }
   out.resize(start + WideSlot(s.size()), 0);
+  uint8_t *at = out.data() + start;
+  for (char16_t unit : s) {
+    *at++ = static_cast<uint8_t>(unit);
+    *at++ = static_cast<uint8_t>(unit >> 8);
+  }
 }
 
 } // namespace
@@ -57,28 +57,38 @@ void FindNuls(const std::vector<Entry> &entries,
   }
 }
 
-// The entries' positions in ID order. A stable sort keeps equal IDs in
-// input order, so a duplicate is always reported against the entry that
-// came first.
+// An ID as the loader's comparison sees it: folded to lower case and ending
+// at its first NUL, so that comparing two of them bytewise orders them as
+// CompareIds does, with the long shared prefixes of real IDs compared many
+// bytes a step instead of folded one byte at a time.
+std::string FoldedId(const std::string &id) {
+  std::string folded(id.data(), std::min(id.size(), id.find('\0')));
+  for (char &c : folded)
+    c = static_cast<char>(FoldAscii(static_cast<unsigned char>(c)));
+  return folded;
+}
+
+// The entries' positions in ID order. Equal IDs stay in input order, so a
+// duplicate is always reported against the entry that came first.
 std::vector<std::size_t> SortedOrder(const std::vector<Entry> &entries,
                                      std::vector<CompileIssue> &issues) {
+  std::vector<std::string> folded;
+  folded.reserve(entries.size());
+  for (const Entry &e : entries)
+    folded.push_back(FoldedId(e.id));
   std::vector<std::size_t> order(entries.size());
-  std::iota(order.begin(), order.end(), std::size_t{0});
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t a, std::size_t b) {
-                     return CompareIds(entries[a].id, entries[b].id) < 0;
-                   });
-  for (std::size_t k = 1; k < order.size(); ++k) {
-    std::size_t prev = order[k - 1], cur = order[k];
-    if (CompareIds(entries[prev].id, entries[cur].id) == 0) {
-      // Point every later duplicate at the first entry of its run.
-      std::size_t first = prev;
-      for (std::size_t j = k - 1;
-           j > 0 && CompareIds(entries[order[j - 1]].id, entries[cur].id) == 0;
-           --j)
-        first = order[j - 1];
-      issues.push_back({CompileIssue::DuplicateId, cur, first});
-    }
+  for (std::size_t i = 0; i < order.size(); ++i)
+    order[i] = i;
+  // Merging, as sources often come nearly sorted already.
+  std::stable_sort(
+      order.begin(), order.end(),
+      [&](std::size_t a, std::size_t b) { return folded[a] < folded[b]; });
+  std::size_t first = 0; // the first entry of the current run of equal IDs
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    if (k == 0 || folded[order[k]] != folded[order[k - 1]])
+      first = order[k];
+    else
+      issues.push_back({CompileIssue::DuplicateId, order[k], first});
   }
   return order;
 }

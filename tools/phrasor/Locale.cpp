@@ -25,6 +25,30 @@ bool IsWellFormedTag(std::string_view tag) {
   return U_SUCCESS(status) && parsed == static_cast<int32_t>(text.size());
 }
 
+namespace {
+
+/// \p tag with ICU's aliases resolved, as ICU itself reads it: the
+/// three-letter codes gettext also accepts ("rus", "deu") become the
+/// two-letter ones ("ru", "de"), and retired ones their successors ("iw"
+/// is "he"). A tag ICU cannot read stays as it is.
+std::string CanonicalTag(const std::string &tag) {
+  if (!IsWellFormedTag(tag))
+    return tag;
+  char id[ULOC_FULLNAME_CAPACITY * 2], canonical[ULOC_FULLNAME_CAPACITY * 2],
+      bcp[ULOC_FULLNAME_CAPACITY * 2];
+  int32_t parsed = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  uloc_forLanguageTag(tag.c_str(), id, sizeof id, &parsed, &status);
+  uloc_canonicalize(id, canonical, sizeof canonical, &status);
+  uloc_toLanguageTag(canonical, bcp, sizeof bcp, /*strict=*/true, &status);
+  if (U_FAILURE(status) || status == U_STRING_NOT_TERMINATED_WARNING)
+    return tag;
+  const std::string resolved(bcp);
+  return IsWellFormedTag(resolved) && resolved != "und" ? resolved : tag;
+}
+
+} // namespace
+
 std::string TagFromPoLanguage(std::string_view language, std::string *dropped) {
   const LocaleName read = readLocaleName(language);
   if (read.tag.empty()) {
@@ -36,7 +60,7 @@ std::string TagFromPoLanguage(std::string_view language, std::string *dropped) {
   }
   if (dropped)
     *dropped = read.dropped;
-  return read.tag;
+  return CanonicalTag(read.tag);
 }
 
 std::string PoLanguage(std::string_view tag) {

@@ -20,7 +20,8 @@ bool IsWellFormedTag(std::string_view tag);
 /// The BCP 47 tag of a PO Language field, read as the C++ layer reads a
 /// locale name (readLocaleName): "pt_BR" is "pt-BR", "sr_RS@latin" is
 /// "sr-Latn-RS". A modifier no subtag says is dropped and, when \p dropped
-/// is given, stored there.
+/// is given, stored there. Aliases are
+/// resolved as ICU resolves them: "rus" is "ru", "iw" is "he".
 std::string TagFromPoLanguage(std::string_view language,
                               std::string *dropped = nullptr);
 

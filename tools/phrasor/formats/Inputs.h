@@ -30,6 +30,9 @@ struct SourceEntry {
   std::optional<TextKind> kind; ///< as the source says; absent: inferred
   std::optional<unsigned> max;  ///< its length limit, if it has one
   IdOrigin origin = IdOrigin::Name;
+  /// One form of a gettext plural message: its selector is no part of
+  /// the msgid, which the plural check would otherwise ask the @po record.
+  bool pluralForm = false;
 };
 
 /// How a PO file names its entries.

@@ -117,8 +117,7 @@ void CheckAgainst(const CheckedSet &translation, const CheckedSet &source,
     // message of the same inserts: it is read against the source's message.
     TextKind kind = source.KindAt(theirs->second);
     std::optional<std::u16string> reordered;
-    if (kind == TextKind::Printf &&
-        translation.KindAt(i) == TextKind::Message)
+    if (kind == TextKind::Printf && translation.KindAt(i) == TextKind::Message)
       reordered = PrintfAsMessage(sourceText);
     if (reordered)
       kind = TextKind::Message;

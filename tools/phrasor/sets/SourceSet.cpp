@@ -187,30 +187,39 @@ void MergePoRecords(std::vector<SourceEntry> &sources) {
 
 /// Whether \p s is a gettext message whose msgid merely ends in what
 /// reads as a plural form ("Channel #few"): the PO record lists the
-/// messages that were plural, and this was not one of them.
+/// messages that were plural, and this was not one of them. The record is
+/// read from \p sources the first time an ID needs it: the reader marks
+/// the forms of plural messages, so only a msgid that ends in a selector
+/// asks it, and reading it was a tenth of a build.
 bool IsLiteralGettextKey(const SourceEntry &s,
-                         const std::optional<PoRecord> &po) {
-  if (!po || s.origin != IdOrigin::SourceText)
+                         const std::vector<SourceEntry> &sources,
+                         std::optional<std::optional<PoRecord>> &po) {
+  if (s.origin != IdOrigin::SourceText || s.pluralForm)
     return false;
   const Key key = Key::parse(s.entry.id);
   if (!key.selector)
     return false;
+  if (!po) {
+    po.emplace();
+    for (const SourceEntry &r : sources)
+      if (r.entry.id == kPoId && r.entry.value)
+        *po = DecodePoRecord(Utf16ToUtf8Lossy(*r.entry.value));
+  }
+  if (!*po)
+    return false;
   if (!key.is(kPluralSelector))
     return true; // gettext has only plural messages
-  auto record = po->messages.find(std::string(key.stem));
-  return record == po->messages.end() || !record->second.plural;
+  auto record = (*po)->messages.find(std::string(key.stem));
+  return record == (*po)->messages.end() || !record->second.plural;
 }
 
 void CheckPlurals(const std::vector<SourceEntry> &sources, Diagnostics &diag) {
-  std::optional<PoRecord> po;
-  for (const SourceEntry &s : sources)
-    if (s.entry.id == kPoId && s.entry.value)
-      po = DecodePoRecord(Utf16ToUtf8Lossy(*s.entry.value));
+  std::optional<std::optional<PoRecord>> po; // read when first needed
   std::vector<std::string> ids;
   ids.reserve(sources.size());
   std::optional<std::string> locale;
   for (const SourceEntry &s : sources) {
-    if (!IsLiteralGettextKey(s, po))
+    if (!IsLiteralGettextKey(s, sources, po))
       ids.push_back(s.entry.id);
     if (s.entry.id == kLocaleId && s.entry.value) {
       locale = Utf16ToUtf8Lossy(*s.entry.value);

@@ -113,6 +113,25 @@ struct PoMessage {
   const std::vector<std::string> *flags;
 };
 
+/// Where the messages of one domain begin, live and obsolete, as the scan
+/// found them.
+struct DomainStarts {
+  const std::vector<MessageStart> *live = nullptr;
+  const std::vector<std::size_t> *obsolete = nullptr;
+
+  /// Every start line, in file order.
+  std::vector<std::size_t> Bounds() const {
+    std::vector<std::size_t> lines;
+    if (live)
+      for (const MessageStart &m : *live)
+        lines.push_back(m.line);
+    if (obsolete)
+      lines.insert(lines.end(), obsolete->begin(), obsolete->end());
+    std::sort(lines.begin(), lines.end());
+    return lines;
+  }
+};
+
 /// What one file's reading counted, for the summary after it.
 struct PoCounts {
   std::size_t fuzzy = 0, obsolete = 0, untranslated = 0;
@@ -130,13 +149,13 @@ public:
   /// Reads the messages of \p domain, placed by \p starts when the scan
   /// found them; the starts of \p duplicates, which the library dropped,
   /// are passed over. Where each message begins goes to \p placedAt.
-  void Read(po_file_t po, const char *domain,
-            const std::vector<MessageStart> *starts,
+  void Read(po_file_t po, const char *domain, const DomainStarts &scanned,
             const std::vector<Duplicate> &duplicates,
             std::map<po_message_t, SourcePos> &placedAt);
 
 private:
-  std::vector<po_message_t> LiveMessages(po_file_t po, const char *domain);
+  std::vector<po_message_t> LiveMessages(po_file_t po, const char *domain,
+                                         std::vector<po_message_t> &obsolete);
   void ReportSkipped() const;
   bool ReadHeader(const char *header);
   void ReadProtect(const char *header);
@@ -566,28 +585,64 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
     AddEntry(m.pos, Key::of(t.id).printForm(kPluralSelector, category),
              values[i], t.voice, diag, out, kind,
              contextKey ? IdOrigin::Name : IdOrigin::SourceText);
-    if (out.size() > before)
+    if (out.size() > before) {
       out.back().max = t.max;
+      out.back().pluralForm = !category.empty();
+    }
   }
 }
 
-/// The starts of \p all that remain once the library dropped \p duplicates:
+/// The lines of \p all that remain once the library dropped \p duplicates:
 /// a start is a dropped duplicate when a duplicate's line falls between it
-/// and the next start.
-std::vector<MessageStart> KeptStarts(const std::vector<MessageStart> &all,
-                                     const std::vector<Duplicate> &duplicates) {
-  std::vector<MessageStart> kept;
-  for (std::size_t i = 0; i < all.size(); ++i) {
-    const std::size_t from = all[i].line;
+/// and the next start of \p bounds (where every message, live or obsolete,
+/// begins, in file order).
+template <typename Start, typename LineOf>
+std::vector<Start> KeptStarts(const std::vector<Start> &all,
+                              const std::vector<std::size_t> &bounds,
+                              const std::vector<Duplicate> &duplicates,
+                              LineOf lineOf) {
+  std::vector<Start> kept;
+  for (const Start &start : all) {
+    const std::size_t from = lineOf(start);
+    auto next = std::upper_bound(bounds.begin(), bounds.end(), from);
     const std::size_t to =
-        i + 1 < all.size() ? all[i + 1].line : static_cast<std::size_t>(-1);
+        next == bounds.end() ? static_cast<std::size_t>(-1) : *next;
     const bool dropped = std::any_of(
         duplicates.begin(), duplicates.end(),
         [&](const Duplicate &d) { return d.line >= from && d.line < to; });
     if (!dropped)
-      kept.push_back(all[i]);
+      kept.push_back(start);
   }
   return kept;
+}
+
+/// The live starts that remain after \p duplicates, in \p kept when any
+/// was dropped.
+const std::vector<MessageStart> *
+KeptLive(const DomainStarts &scanned, const std::vector<Duplicate> &duplicates,
+         std::vector<MessageStart> &kept) {
+  if (!scanned.live || duplicates.empty())
+    return scanned.live;
+  kept = KeptStarts(*scanned.live, scanned.Bounds(), duplicates,
+                    [](const MessageStart &m) { return m.line; });
+  return &kept;
+}
+
+/// Places the library's \p obsolete messages, which a duplicate's report
+/// may name as the first definition, when the scan found as many.
+void PlaceObsolete(const std::string &file, const DomainStarts &scanned,
+                   const std::vector<Duplicate> &duplicates,
+                   const std::vector<po_message_t> &obsolete,
+                   std::map<po_message_t, SourcePos> &placedAt) {
+  if (duplicates.empty() || !scanned.obsolete)
+    return;
+  const std::vector<std::size_t> lines =
+      KeptStarts(*scanned.obsolete, scanned.Bounds(), duplicates,
+                 [](std::size_t line) { return line; });
+  if (lines.size() != obsolete.size())
+    return;
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    placedAt[obsolete[i]] = SourcePos{file, lines[i]};
 }
 
 /// True when the scan found the library's messages, in the same order.
@@ -600,16 +655,19 @@ bool StartsMatch(const std::vector<MessageStart> *starts,
 }
 
 /// The messages of \p domain that are not obsolete; the obsolete ones are
-/// counted.
-std::vector<po_message_t> PoFileReader::LiveMessages(po_file_t po,
-                                                     const char *domain) {
+/// counted and go to \p obsolete.
+std::vector<po_message_t>
+PoFileReader::LiveMessages(po_file_t po, const char *domain,
+                           std::vector<po_message_t> &obsolete) {
   std::vector<po_message_t> live;
   po_message_iterator_t it = po_message_iterator(po, domain);
   while (po_message_t message = po_next_message(it)) {
-    if (po_message_is_obsolete(message))
+    if (po_message_is_obsolete(message)) {
       ++counts.obsolete;
-    else
+      obsolete.push_back(message);
+    } else {
       live.push_back(message);
+    }
   }
   po_message_iterator_free(it);
   return live;
@@ -631,16 +689,14 @@ void PoFileReader::ReportSkipped() const {
 }
 
 void PoFileReader::Read(po_file_t po, const char *domain,
-                        const std::vector<MessageStart> *allStarts,
+                        const DomainStarts &scanned,
                         const std::vector<Duplicate> &duplicates,
                         std::map<po_message_t, SourcePos> &placedAt) {
   std::vector<MessageStart> kept;
-  const std::vector<MessageStart> *starts = allStarts;
-  if (allStarts && !duplicates.empty()) {
-    kept = KeptStarts(*allStarts, duplicates);
-    starts = &kept;
-  }
-  const std::vector<po_message_t> live = LiveMessages(po, domain);
+  const std::vector<MessageStart> *starts = KeptLive(scanned, duplicates, kept);
+  std::vector<po_message_t> obsolete;
+  const std::vector<po_message_t> live = LiveMessages(po, domain, obsolete);
+  PlaceObsolete(file, scanned, duplicates, obsolete, placedAt);
   const bool placed = StartsMatch(starts, live);
   if (!placed && !live.empty())
     diag.Warning(file, "cannot tell where the messages of domain '" +
@@ -710,11 +766,13 @@ void ReadPo(const std::string &file, std::string_view text,
   bool recordUsed = false;
   const char *const *domains = po_file_domains(po);
   for (std::size_t d = 0; domains && domains[d]; ++d) {
-    auto starts = scan.domains.find(domains[d]);
+    DomainStarts scanned;
+    if (auto live = scan.domains.find(domains[d]); live != scan.domains.end())
+      scanned.live = &live->second;
+    if (auto old = scan.obsolete.find(domains[d]); old != scan.obsolete.end())
+      scanned.obsolete = &old->second;
     PoFileReader(file, options, diag, out, record, recordUsed)
-        .Read(po, domains[d],
-              starts == scan.domains.end() ? nullptr : &starts->second,
-              duplicates, placedAt);
+        .Read(po, domains[d], scanned, duplicates, placedAt);
   }
   if (recordUsed)
     AddEntry(SourcePos{file, 0}, kPoId, EncodePoRecord(record), std::nullopt,
@@ -733,6 +791,10 @@ void ReadPo(const std::string &file, std::string_view text,
       for (const MessageStart &start : starts)
         if (start.line <= d.line && start.line > line)
           line = start.line;
+    for (const auto &[domain, starts] : scan.obsolete)
+      for (std::size_t start : starts)
+        if (start <= d.line && start > line)
+          line = start;
     diag.Error(SourcePos{file, line ? line : d.line},
                "duplicate message '" + ShownId(key) + "' (first defined at " +
                    (first == placedAt.end() ? file : first->second.Text()) +

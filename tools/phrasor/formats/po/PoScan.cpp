@@ -57,8 +57,9 @@ bool HasNul(std::string_view line) {
 PoScan ScanPo(std::string_view text) {
   PoScan scan;
   std::vector<MessageStart> *messages = &scan.domains["messages"];
+  std::vector<std::size_t> *obsolete = &scan.obsolete["messages"];
   std::vector<std::string> flags;
-  bool afterContext = false;
+  bool afterContext = false, obsoleteAfterContext = false;
   std::size_t line = 1;
   for (std::size_t pos = 0; pos < text.size(); ++line) {
     std::size_t end = text.find('\n', pos);
@@ -90,12 +91,26 @@ PoScan ScanPo(std::string_view text) {
       }
     } else if (l.substr(0, 2) == "#~") {
       flags.clear();
+      // "#~|" lines are the previous msgid of a fuzzy obsolete message.
+      std::string_view o = l.substr(2);
+      const std::size_t ob = o.find_first_not_of(" \t");
+      o = ob == std::string_view::npos ? "" : o.substr(ob);
+      const bool context = o.substr(0, 7) == "msgctxt";
+      if (context ||
+          (o.substr(0, 5) == "msgid" &&
+           (o.size() == 5 || o[5] == ' ' || o[5] == '\t' || o[5] == '"'))) {
+        if (context || !obsoleteAfterContext)
+          obsolete->push_back(line);
+        obsoleteAfterContext = context;
+      }
     } else if (keyword("domain")) {
       const std::size_t open = l.find('"');
       const std::size_t close = l.find('"', open + 1);
-      if (open != std::string_view::npos && close != std::string_view::npos)
-        messages =
-            &scan.domains[std::string(l.substr(open + 1, close - open - 1))];
+      if (open != std::string_view::npos && close != std::string_view::npos) {
+        const std::string name(l.substr(open + 1, close - open - 1));
+        messages = &scan.domains[name];
+        obsolete = &scan.obsolete[name];
+      }
       flags.clear();
     } else if (keyword("msgctxt")) {
       messages->push_back({line, true, std::move(flags)});

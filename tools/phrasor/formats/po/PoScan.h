@@ -28,6 +28,8 @@ struct MessageStart {
 /// hold a NUL character.
 struct PoScan {
   std::map<std::string, std::vector<MessageStart>> domains;
+  /// Where the obsolete "#~" messages of each domain begin, in file order.
+  std::map<std::string, std::vector<std::size_t>> obsolete;
   std::vector<std::size_t> nulLines;
   std::size_t forms = 0; ///< msgstr lines, at most one entry each
 };

@@ -53,13 +53,12 @@ bool RestoreCFormats(PoOutMessage &m, const std::optional<TextKind> &kind,
     // A kind the database does not record is the one its text shows.
     std::optional<std::u16string> text16;
     const TextKind k = kind                           ? *kind
-                        : (text16 = Utf8ToUtf16(text)) ? InferKind(*text16).kind
-                                                       : TextKind::Plain;
+                       : (text16 = Utf8ToUtf16(text)) ? InferKind(*text16).kind
+                                                      : TextKind::Plain;
     if (k != TextKind::Message && k != TextKind::Printf)
       continue;
     printf = true;
-    std::string restored =
-        RestoreCFormat(text, source, k == TextKind::Message);
+    std::string restored = RestoreCFormat(text, source, k == TextKind::Message);
     if (restored == text)
       continue;
     m.made.push_back(std::make_shared<const std::string>(std::move(restored)));
