@@ -65,7 +65,9 @@ const Entry *Catalog::Impl::pluralEntry(std::string_view id, Count count,
     return (e = lookup(k)) && e->value;
   };
   auto chosen = [&](std::size_t) { return row.choose(*rules, n); };
-  if (resolveSelected(id, row, 1, chosen, has, key) == 0)
+  char exact[24];
+  if (resolveSelected(id, row, 1, chosen, has, key,
+                      selectors::exactMatchOf(n, exact)) == 0)
     return e;
   key.clear();
   return nullptr;

@@ -377,11 +377,14 @@ Expected<Text> Localizer::pluralSearch(std::string_view id, Count count,
   // One chain for the whole search, though another thread may switch.
   const std::vector<Catalog> &chain = live().chain;
   std::string key;
+  char exact[24];
+  const SelectorValue value{
+      count.scaled(), count.fractionDigits(), count.exponent(), {}};
   const std::size_t at = resolveSelected(
       id, row, chain.size(),
       [&](std::size_t i) { return chain[i].category(row, count); },
       [&](std::size_t i, const std::string &k) { return chain[i].contains(k); },
-      key);
+      key, selectors::exactMatchOf(value, exact));
   if (at < chain.size())
     return chain[at].formatArgs(key, Style::Stored, args, argCount);
   missing(id);

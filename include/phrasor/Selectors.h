@@ -78,9 +78,9 @@ struct Selector {
         return i;
     return categoryCount;
   }
-  constexpr bool isCategory(std::string_view category) const {
-    return rank(category) < categoryCount;
-  }
+  /// Whether \p category spells one of this row's forms: a category, or
+  /// for a counting row an exact match ("=0").
+  constexpr bool isCategory(std::string_view category) const;
 };
 
 /// The rows a key is parsed against.
@@ -114,7 +114,50 @@ std::string_view chooseOrdinal(const PluralRules &rules,
 bool hasPlural(const PluralRules &rules, std::string_view category);
 bool hasOrdinal(const PluralRules &rules, std::string_view category);
 
+/// Whether \p category is an exact match: '=' and a whole number without
+/// leading zeros ("=0", "=12"), which a counting row's form may be spelled
+/// with to win over the category the number chooses.
+constexpr bool isExactMatch(std::string_view category) {
+  if (category.size() < 2 || category.size() > 20 || category[0] != '=')
+    return false;
+  if (category[1] == '0' && category.size() > 2)
+    return false;
+  for (std::size_t i = 1; i < category.size(); ++i)
+    if (category[i] < '0' || category[i] > '9')
+      return false;
+  return true;
+}
+
+/// The exact match a count selects ("=3" of 3 and of 3.00), written into
+/// \p buffer; empty for a value that is not a whole, non-negative number
+/// without an exponent, which no exact match names.
+inline std::string_view exactMatchOf(const SelectorValue &value,
+                                     char (&buffer)[24]) {
+  if (value.scaled < 0 || value.exponent != 0 || value.fractionDigits < 0 ||
+      value.fractionDigits > 18)
+    return std::string_view();
+  std::int64_t whole = value.scaled;
+  for (int i = 0; i < value.fractionDigits; ++i) {
+    if (whole % 10 != 0)
+      return std::string_view();
+    whole /= 10;
+  }
+  char *end = buffer + sizeof buffer;
+  char *at = end;
+  do {
+    *--at = static_cast<char>('0' + whole % 10);
+    whole /= 10;
+  } while (whole > 0);
+  *--at = '=';
+  return std::string_view(at, static_cast<std::size_t>(end - at));
+}
+
 } // namespace selectors
+
+constexpr bool Selector::isCategory(std::string_view category) const {
+  return rank(category) < categoryCount ||
+         (takes == SelectorTakes::Count && selectors::isExactMatch(category));
+}
 
 /// A cardinal count: "FILES#few".
 inline constexpr Selector kPluralSelector = {"plural",
@@ -149,7 +192,8 @@ inline constexpr SelectorRegistry kSelectors = {kBuiltinSelectorRows, 2};
 inline constexpr SelectorRegistry kNoSelectors = {nullptr, 0};
 
 /// Resolves a selected text over \p count catalogs, in the one fallback
-/// order: the form of the category each catalog chooses (\p categoryOf(i)),
+/// order: the exact match \p exact ("=0"; none when empty), then the form
+/// of the category each catalog chooses (\p categoryOf(i)),
 /// then the form of the row's fallback category, then \p stem alone; each
 /// step over every catalog before the next, so a catalog holding only the
 /// fallback never hides another's chosen form. \p has(i, key) says whether
@@ -158,7 +202,14 @@ inline constexpr SelectorRegistry kNoSelectors = {nullptr, 0};
 template <class CategoryOf, class Has>
 std::size_t resolveSelected(std::string_view stem, const Selector &row,
                             std::size_t count, CategoryOf categoryOf, Has has,
-                            std::string &key) {
+                            std::string &key,
+                            std::string_view exact = std::string_view()) {
+  if (!exact.empty()) {
+    key.assign(stem).append(row.mark).append(exact);
+    for (std::size_t i = 0; i < count; ++i)
+      if (has(i, key))
+        return i;
+  }
   for (std::size_t i = 0; i < count; ++i) {
     key.assign(stem).append(row.mark).append(categoryOf(i));
     if (has(i, key))

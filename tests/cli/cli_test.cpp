@@ -395,6 +395,33 @@ TEST_F(Cli, FormatCountPicksThePluralFormAsTheLayerDoes) {
                                "rules; every count will use #other");
 }
 
+// "FILES#=0" wins over the category 0 chooses (French "one"), in format,
+// in check --against (where it may drop the count) and through every
+// format a dump writes.
+TEST_F(Cli, AnExactMatchIsAFormOfItsOwnEverywhere) {
+  Write("en.csv", "ID,value\n@locale,en\n"
+                  "FILES#one,%1!d! file\nFILES#other,%1!d! files\n");
+  Write("fr.csv", "ID,value\n@locale,fr\nFILES#=0,Aucun fichier\n"
+                  "FILES#one,%1!d! fichier\nFILES#many,%1!d! de fichiers\n"
+                  "FILES#other,%1!d! fichiers\n");
+  Result checked = Run({"check", "fr.csv", "--against", "en.csv", "--strict"});
+  EXPECT_EQ(checked.code, 0) << checked.err;
+  ASSERT_EQ(Run({"build", "fr.csv", "-o", "fr.skdb"}).code, 0);
+  for (const char *format : {"csv", "json", "po", "xliff12", "xliff20"}) {
+    SCOPED_TRACE(format);
+    const std::string name =
+        std::string("back.") + (format[0] == 'x' ? "xlf" : format);
+    ASSERT_EQ(Run({"dump", "fr.skdb", "--format", format, "-o", name}).code, 0);
+    ASSERT_EQ(Run({"build", name, "-o", "back.skdb"}).code, 0);
+    EXPECT_EQ(Run({"format", "back.skdb", "FILES", "--count", "0"}).out,
+              "Aucun fichier\n");
+    EXPECT_EQ(Run({"format", "back.skdb", "FILES", "--count", "1", "1"}).out,
+              "1 fichier\n");
+  }
+  EXPECT_EQ(Run({"format", "fr.skdb", "FILES", "--count", "0.0"}).out,
+            "Aucun fichier\n");
+}
+
 TEST_F(Cli, FormatConvertsEachArgumentByItsInsert) {
   Write("m.json", R"({
   "DLG": "%2!d! Punkte für %1!s!",

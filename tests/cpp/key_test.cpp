@@ -206,6 +206,53 @@ TEST(Resolver, ChosenFormOfAnyCatalogBeforeAnyFallback) {
   EXPECT_EQ(resolve("NONE"), "2 NONE#one");
 }
 
+TEST(Key, ExactMatchesAreFormsOfTheCountingRows) {
+  for (const char *form : {"FILES#=0", "FILES#=12", "PLACE#ordinal-=1"}) {
+    const Key k = Key::parse(form);
+    ASSERT_TRUE(k.selector) << form;
+    EXPECT_EQ(k.print(), form);
+    EXPECT_EQ(k.category[0], '=');
+  }
+  // Not a whole number as an ID would spell one: the '#' is the ID's own.
+  for (const char *id : {"FILES#=", "FILES#=01", "FILES#=-1", "FILES#=1.5",
+                         "FILES#= 1", "FILES#=12345678901234567890"})
+    EXPECT_EQ(Key::parse(id).selector, nullptr) << id;
+
+  char buffer[24];
+  auto exact = [&](std::int64_t scaled, int digits, int exponent = 0) {
+    return std::string(selectors::exactMatchOf(
+        SelectorValue{scaled, digits, exponent, {}}, buffer));
+  };
+  EXPECT_EQ(exact(0, 0), "=0");
+  EXPECT_EQ(exact(300, 2), "=3") << "3.00 is the number 3";
+  EXPECT_EQ(exact(INT64_MAX, 0), "=9223372036854775807");
+  EXPECT_EQ(exact(15, 1), "");
+  EXPECT_EQ(exact(-1, 0), "");
+  EXPECT_EQ(exact(12, 1, 6), "") << "compact notation names no exact match";
+}
+
+TEST(Resolver, AnExactMatchWinsOverEveryCategory) {
+  const std::vector<std::vector<std::string>> chain = {
+      {"FILES#one", "FILES#other"}, {"FILES#=1"}};
+  auto resolve = [&](std::string_view exact) {
+    std::string key;
+    const std::size_t at = resolveSelected(
+        "FILES", kPluralSelector, chain.size(),
+        [](std::size_t) { return std::string_view("one"); },
+        [&](std::size_t i, const std::string &k) {
+          for (const std::string &s : chain[i])
+            if (s == k)
+              return true;
+          return false;
+        },
+        key, exact);
+    return std::to_string(at) + " " + key;
+  };
+  EXPECT_EQ(resolve("=1"), "1 FILES#=1") << "in any catalog of the chain";
+  EXPECT_EQ(resolve("=21"), "0 FILES#one");
+  EXPECT_EQ(resolve(""), "0 FILES#one");
+}
+
 TEST(SelectorRegistry, CountingRowsChooseByTheLayersRules) {
   const PluralRules ru("ru");
   SelectorValue v;

@@ -190,6 +190,26 @@ TEST(CppPlural, PicksTheCategoryThenOtherThenThePlainId) {
   EXPECT_EQ(ru.plural("NOPE", 1).error().code(), Errc::MissingId);
 }
 
+TEST(CppPlural, AnExactMatchWinsOverTheCategory) {
+  const std::vector<Row> rows = {{"@locale", "fr"},
+                                 {"FILES#=0", "Aucun fichier"},
+                                 {"FILES#one", "%1!d! fichier"},
+                                 {"FILES#other", "%1!d! fichiers"}};
+  Catalog fr = Make(rows);
+  EXPECT_EQ(*fr.plural("FILES", 0), T("Aucun fichier"))
+      << "0 is 'one' in French, but =0 names it";
+  EXPECT_EQ(*fr.plural("FILES", Count::decimal(0, 1)), T("Aucun fichier"));
+  EXPECT_EQ(*fr.plural("FILES", 1, 1), T("1 fichier"));
+  EXPECT_EQ(*fr.plural("FILES", 5, 5), T("5 fichiers"));
+  EXPECT_EQ(fr.pluralId("FILES", 0), "FILES#=0");
+  Localizer l;
+  l.add(Make({{"@locale", "fr"}, {"FILES#other", "%1!d! fichiers"}}));
+  l.add(Make(rows));
+  EXPECT_EQ(*l.plural("FILES", 0), T("Aucun fichier"))
+      << "an exact match anywhere in the chain before any category";
+  EXPECT_EQ(*l.plural("FILES", 1, 1), T("1 fichier"));
+}
+
 TEST(CppThreads, ManyThreadsShareOneCatalogAndLocalizer) {
   std::vector<Row> rows = {{"@locale", "ru"},
                            {"ITEMS#one", "%1!d! предмет"},

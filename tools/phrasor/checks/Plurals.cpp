@@ -144,8 +144,10 @@ CheckPluralTexts(const std::vector<std::string> &ids,
     std::set<std::string> present;
     for (const auto &[category, id] : forms) {
       present.insert(category);
-      if (std::find(categories.all.begin(), categories.all.end(), category) ==
-          categories.all.end())
+      // An exact match is a form every language may have.
+      if (!selectors::isExactMatch(category) &&
+          std::find(categories.all.begin(), categories.all.end(), category) ==
+              categories.all.end())
         problems.push_back({id, "'" + *locale + "' has no " + what +
                                     " category '" + category + "'"});
     }

@@ -364,12 +364,13 @@ std::string PluralFormId(const OpenDatabase &db, const FormatOptions &options,
   value.fractionDigits = count->fractionDigits;
   value.exponent = count->exponent;
   std::string key;
+  char exact[24];
   resolveSelected(
       options.id, row, 1, [&](std::size_t) { return row.choose(rules, value); },
       [&](std::size_t, const std::string &k) {
         return ValueIfAny(db, k).has_value();
       },
-      key);
+      key, selectors::exactMatchOf(value, exact));
   return key;
 }
 

@@ -256,9 +256,11 @@ void Page::Plurals() {
     std::vector<std::pair<std::string, const std::u16string *>> sorted;
     for (const auto &[category, text] : *forms)
       sorted.emplace_back(category, &text);
-    std::sort(sorted.begin(), sorted.end(), [](const auto &a, const auto &b) {
-      return kPluralSelector.rank(a.first) < kPluralSelector.rank(b.first);
-    });
+    // Exact matches ("=0") rank after every category, in spelling order.
+    std::stable_sort(
+        sorted.begin(), sorted.end(), [](const auto &a, const auto &b) {
+          return kPluralSelector.rank(a.first) < kPluralSelector.rank(b.first);
+        });
     std::string td = "<td>";
     for (const auto &[category, text] : sorted)
       td += "<div><b>" + Html(category) + "</b>: <code>" + Html(*text) +

@@ -165,7 +165,7 @@ public:
         current = &kindText;
       else if (val == "max")
         current = &maxText;
-      else if (kPluralSelector.isCategory(val))
+      else if (kPluralSelector.rank(val) < kPluralSelector.categoryCount)
         current = &forms[kPluralSelector.rank(val)];
       else {
         diagnostics.Error(SourcePos{path, lineCount + 1},

@@ -63,7 +63,10 @@ std::string JsonText(const std::vector<TextEntry> &entries,
     root.Set(kProtectId, Utf16ToUtf8Lossy(*meta.protect));
   const std::map<std::string, PluralGroup> groups = FindPluralGroups(entries);
   for (const TextEntry &e : entries) {
-    if (const Key k = Key::parse(e.id); k.is(kPluralSelector)) {
+    // An exact match ("FILES#=0") is no category of the group's object: it
+    // is written under its stored ID, as a plain entry is.
+    if (const Key k = Key::parse(e.id);
+        k.is(kPluralSelector) && !selectors::isExactMatch(k.category)) {
       auto group = groups.find(std::string(k.stem));
       if (group != groups.end()) {
         const PluralGroup &g = group->second;

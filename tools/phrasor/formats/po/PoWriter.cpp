@@ -249,7 +249,9 @@ bool PrintMessages(PoPrinter &printer, const std::vector<TextEntry> &entries,
                    const PoPlurals &plurals, const Metadata &meta,
                    bool sourceKey) {
   for (const TextEntry &e : entries) {
-    if (const Key k = Key::parse(e.id); k.is(kPluralSelector)) {
+    // An exact match ("FILES#=0") has no msgstr[n]: a message of its own.
+    if (const Key k = Key::parse(e.id);
+        k.is(kPluralSelector) && !selectors::isExactMatch(k.category)) {
       auto group = plurals.groups.find(std::string(k.stem));
       if (group != plurals.groups.end()) {
         if (group->second.forms.front() == &e &&

@@ -50,7 +50,9 @@ FindPluralGroups(const std::vector<TextEntry> &entries) {
   std::set<std::string> plain, broken;
   for (const TextEntry &e : entries) {
     const Key k = Key::parse(e.id);
-    if (!k.is(kPluralSelector)) {
+    // An exact match ("FILES#=0") has no place among gettext's forms: it is
+    // written as an entry of its own, under its stored ID.
+    if (!k.is(kPluralSelector) || selectors::isExactMatch(k.category)) {
       plain.insert(e.id);
       continue;
     }
