@@ -1,5 +1,7 @@
 //===- PoComments.h - What PO comments carry for the tool -------*- C++ -*-===//
 //
+// The flags and extracted comments of a message, read and written.
+//
 // PO has no field for a voice path, so dumps write it as an extracted
 // comment, "#. voice: vo/en/ok.ogg". A comment is one line whose ends the
 // reader trims, and whose final backslash joins the next line, so a path
@@ -12,9 +14,13 @@
 #ifndef PHRASOR_TOOL_POCOMMENTS_H
 #define PHRASOR_TOOL_POCOMMENTS_H
 
+#include "tools/phrasor/Diagnostics.h"
+#include "tools/phrasor/KindNames.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace phrasor::tool {
 
@@ -26,6 +32,19 @@ std::string PoVoiceComment(std::string_view voice);
 /// The path of a quoted comment's text (after its key, trimmed); nothing
 /// when it is not one quoted string with known escapes.
 std::optional<std::string> UnquoteVoicePath(std::string_view quoted);
+
+/// The kind the flags give: c-format is printf, no-c-format text, and
+/// phrasor-message a message; two of them contradict each other, which is
+/// reported at \p pos.
+std::optional<TextKind> KindOfFlags(const std::vector<std::string> &flags,
+                                    const SourcePos &pos, Diagnostics &diag);
+
+/// Reads the "key: text" lines of the extracted comments: the voice path,
+/// "value: empty" and the length limit. A voice path that a comment line
+/// could not hold as it is comes quoted, with C escapes (see
+/// PoVoiceComment); false when such a line is malformed.
+bool ReadComments(const char *comments, std::optional<std::string> &voice,
+                  bool &emptyValue, std::string &max);
 
 } // namespace phrasor::tool
 

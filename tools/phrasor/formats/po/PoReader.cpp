@@ -55,57 +55,6 @@
 namespace phrasor::tool {
 namespace {
 
-/// The kind the flags give: c-format is printf, no-c-format text, and
-/// phrasor-message a message; two of them contradict each other.
-std::optional<TextKind> KindOfFlags(const std::vector<std::string> &flags,
-                                    const SourcePos &pos, Diagnostics &diag) {
-  std::optional<TextKind> kind;
-  for (const std::string &flag : flags) {
-    std::optional<TextKind> k;
-    if (flag == "c-format")
-      k = TextKind::Printf;
-    else if (flag == "no-c-format")
-      k = TextKind::Plain;
-    else if (flag == "phrasor-message")
-      k = TextKind::Message;
-    if (!k)
-      continue;
-    if (kind && *kind != *k) {
-      diag.Error(pos, "flags say both " + std::string(KindName(*kind)) +
-                          " and " + KindName(*k));
-      return std::nullopt;
-    }
-    kind = k;
-  }
-  return kind;
-}
-
-/// Reads the "key: text" lines of the extracted comments. A voice path
-/// that a comment line could not hold as it is comes quoted, with C escapes
-/// (see PoVoiceComment); false when such a line is malformed.
-bool ReadComments(const char *comments, std::optional<std::string> &voice,
-                  bool &emptyValue, std::string &max) {
-  std::string_view rest = comments ? comments : "";
-  while (!rest.empty()) {
-    std::size_t end = rest.find('\n');
-    std::string line = Trimmed(rest.substr(0, end));
-    rest = end == std::string_view::npos ? "" : rest.substr(end + 1);
-    if (line.rfind("voice:", 0) == 0) {
-      voice = Trimmed(std::string_view(line).substr(6));
-    } else if (line.rfind(kQuotedVoiceKey, 0) == 0) {
-      voice = UnquoteVoicePath(
-          Trimmed(std::string_view(line).substr(kQuotedVoiceKey.size())));
-      if (!voice)
-        return false;
-    } else if (line == "value: empty") {
-      emptyValue = true;
-    } else if (line.rfind("max:", 0) == 0) {
-      max = Trimmed(std::string_view(line).substr(4));
-    }
-  }
-  return true;
-}
-
 /// The file's live messages, its header aside, with their places.
 struct PoMessage {
   po_message_t message;

@@ -44,6 +44,44 @@ bool HasNul(std::string_view line) {
   return false;
 }
 
+/// True when \p l begins with the keyword \p k, ended as the library's
+/// lexer ends a word: by a character that cannot continue it, so that
+/// msgid"x" is a msgid.
+bool StartsWithWord(std::string_view l, std::string_view k) {
+  if (l.substr(0, k.size()) != k)
+    return false;
+  if (l.size() == k.size())
+    return true;
+  const char next = l[k.size()];
+  return !std::isalnum(static_cast<unsigned char>(next)) && next != '_';
+}
+
+/// Appends the flags of a "#," line (\p rest is what follows "#,").
+void AddFlags(std::string_view rest, std::vector<std::string> &flags) {
+  while (!rest.empty()) {
+    std::size_t comma = rest.find(',');
+    std::string flag = Trimmed(rest.substr(0, comma));
+    if (!flag.empty())
+      flags.push_back(std::move(flag));
+    rest = comma == std::string_view::npos ? "" : rest.substr(comma + 1);
+  }
+}
+
+enum class ObsoleteLine { Context, Id, Other };
+
+/// What a "#~" line (\p o is what follows "#~") begins. "#~|" lines are
+/// the previous msgid of a fuzzy obsolete message, so they are Other.
+ObsoleteLine ReadObsoleteLine(std::string_view o) {
+  const std::size_t ob = o.find_first_not_of(" \t");
+  o = ob == std::string_view::npos ? "" : o.substr(ob);
+  if (o.substr(0, 7) == "msgctxt")
+    return ObsoleteLine::Context;
+  if (o.substr(0, 5) == "msgid" &&
+      (o.size() == 5 || o[5] == ' ' || o[5] == '\t' || o[5] == '"'))
+    return ObsoleteLine::Id;
+  return ObsoleteLine::Other;
+}
+
 } // namespace
 
 // libgettextpo does not say where a message stands in the file, nor hand
@@ -72,33 +110,14 @@ PoScan ScanPo(std::string_view text) {
     std::size_t b = l.find_first_not_of(" \t\r\f\v");
     if (b != std::string_view::npos)
       l.remove_prefix(b);
-    auto keyword = [&](std::string_view k) {
-      if (l.substr(0, k.size()) != k)
-        return false;
-      if (l.size() == k.size())
-        return true;
-      const char next = l[k.size()];
-      return !std::isalnum(static_cast<unsigned char>(next)) && next != '_';
-    };
+    auto keyword = [&](std::string_view k) { return StartsWithWord(l, k); };
     if (l.substr(0, 2) == "#,") {
-      std::string_view rest = l.substr(2);
-      while (!rest.empty()) {
-        std::size_t comma = rest.find(',');
-        std::string flag = Trimmed(rest.substr(0, comma));
-        if (!flag.empty())
-          flags.push_back(std::move(flag));
-        rest = comma == std::string_view::npos ? "" : rest.substr(comma + 1);
-      }
+      AddFlags(l.substr(2), flags);
     } else if (l.substr(0, 2) == "#~") {
       flags.clear();
-      // "#~|" lines are the previous msgid of a fuzzy obsolete message.
-      std::string_view o = l.substr(2);
-      const std::size_t ob = o.find_first_not_of(" \t");
-      o = ob == std::string_view::npos ? "" : o.substr(ob);
-      const bool context = o.substr(0, 7) == "msgctxt";
-      if (context ||
-          (o.substr(0, 5) == "msgid" &&
-           (o.size() == 5 || o[5] == ' ' || o[5] == '\t' || o[5] == '"'))) {
+      const ObsoleteLine o = ReadObsoleteLine(l.substr(2));
+      if (o != ObsoleteLine::Other) {
+        const bool context = o == ObsoleteLine::Context;
         if (context || !obsoleteAfterContext)
           obsolete->push_back(line);
         obsoleteAfterContext = context;
