@@ -361,7 +361,9 @@ bool PoFileReader::ReadKey(const PoMessage &m, bool contextKey,
   else if (context)
     t.id = Key::inContextOf(*context, t.msgid).print();
   else
-    t.id = t.msgid;
+    // A msgid such as "@locale" is a message like any other, never the
+    // tool's own entry of that name.
+    t.id = Key::escapeSourceText(t.msgid);
   return true;
 }
 
