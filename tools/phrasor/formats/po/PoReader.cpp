@@ -360,9 +360,7 @@ bool PoFileReader::ReadKey(const PoMessage &m, bool contextKey,
     t.id = *context;
   else if (context)
     t.id = Key::inContextOf(*context, t.msgid).print();
-  else
-    // A msgid such as "@locale" is a message like any other, never the
-    // tool's own entry of that name.
+  else // a msgid "@locale" is a message, never the tool's own entry
     t.id = Key::escapeSourceText(t.msgid);
   return true;
 }
