@@ -10,6 +10,7 @@
 
 #include "cpp/PlainRender.h"
 #include "cpp/Render.h"
+#include "phrasor/Key.h"
 
 #include <algorithm>
 #include <cstring>
@@ -36,6 +37,27 @@ SelectorValue valueOf(Count count) {
 } // namespace
 
 const Entry *Catalog::Impl::lookup(std::string_view id) const {
+  if (id.empty() || id[0] != '@')
+    return lookupStored(id);
+  const Key k = Key::parse(id);
+  if (!Key::escapesSourceText(k.stem))
+    return lookupStored(id);
+  char local[256];
+  std::string heap;
+  char *escaped = local;
+  if (id.size() + 1 > sizeof local) {
+    heap.resize(id.size() + 1);
+    escaped = &heap[0];
+  }
+  escaped[0] = '@';
+  std::memcpy(escaped + 1, id.data(), id.size());
+  if (const Entry *e = lookupStored(std::string_view(escaped, id.size() + 1)))
+    return e;
+  // "@@locale" may be a name of its own; "@locale" is the tool's.
+  return Key::isReserved(k.stem) ? nullptr : lookupStored(id);
+}
+
+const Entry *Catalog::Impl::lookupStored(std::string_view id) const {
   if (id.size() == 6 && std::memcmp(id.data(), kNoneId, 6) == 0)
     return &none();
   const std::uint32_t hash = foldedHash(id.data(), id.size());
@@ -93,8 +115,10 @@ std::optional<Error> Catalog::Impl::resolve(std::string_view id,
   // so the remembered entry is valid whenever the serial matches.
   // "<none>" is not looked up by its spelling's fold, so it never is here.
   const LastFound last = lastFound;
+  // An ID beginning with '@' may name another stored ID (lookup), so it
+  // is never matched against the remembered one by its letters.
   if (last.serial == serial && last.entry->idLength == id.size() &&
-      foldedMatch(last.entry->foldedId(), id) &&
+      (id.empty() || id[0] != '@') && foldedMatch(last.entry->foldedId(), id) &&
       !(id.size() == 6 && std::memcmp(id.data(), kNoneId, 6) == 0)) {
     e = last.entry;
     return std::nullopt;

@@ -285,12 +285,12 @@ void Catalog::Impl::place(const std::vector<std::uint64_t> &words) {
 
 // Kinds the text would not give back, as the tool recorded them.
 void Catalog::Impl::applyRecordedKinds() {
-  const Entry *kinds = lookup("@kinds");
+  const Entry *kinds = lookupStored("@kinds");
   if (!kinds || !kinds->value)
     return;
   readKinds(TextView(kinds->value, kinds->valueLength),
             [this](const std::string &id, const std::string &kind) {
-              Entry *e = const_cast<Entry *>(lookup(id));
+              Entry *e = const_cast<Entry *>(lookupStored(id));
               if (!e || e == &noneEntry)
                 return;
               if (kind == "text")
@@ -348,7 +348,7 @@ void Catalog::Impl::build() {
   n.kindCell.store(Style::Plain, std::memory_order_relaxed);
 
   applyRecordedKinds();
-  if (const Entry *tag = lookup("@locale"); tag && tag->value)
+  if (const Entry *tag = lookupStored("@locale"); tag && tag->value)
     localeTag = toUtf8(TextView(tag->value, tag->valueLength));
   rules.reset(new PluralRules(localeTag));
 }

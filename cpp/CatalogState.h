@@ -162,7 +162,12 @@ struct Catalog::Impl {
                     std::size_t offset, std::uint32_t number);
   void place(const std::vector<std::uint64_t> &words);
   void applyRecordedKinds();
+  /// The entry a caller's \p id names: a source text such as "@locale"
+  /// finds its message, stored escaped (Key::escapeSourceText), and never
+  /// the tool's own entry.
   const Entry *lookup(std::string_view id) const;
+  /// The entry stored as \p id, the tool's own included.
+  const Entry *lookupStored(std::string_view id) const;
   const Entry *pluralEntry(std::string_view id, Count count,
                            const Selector &row, std::string &key) const;
   const Inserts &inserts(const Entry &e, Style style) const;

@@ -15,6 +15,11 @@
 // ID's first character. The context ends at the first separator before it.
 // parse and print are exact inverses: print(parse(s)) == s for every s.
 //
+// A key made from a source text (a gettext msgid) must never read as one
+// of the tool's own IDs ("@locale", "@kinds"...): such a text, and one that
+// is such an ID behind further '@'s, is stored with one more '@' in front
+// (escapeSourceText; unescapeSourceText undoes it).
+//
 //===----------------------------------------------------------------------===//
 
 #ifndef PHRASOR_CPP_KEY_H
@@ -42,6 +47,46 @@ struct Key {
   std::string_view category;          ///< the selector's category
   const Selector *selector = nullptr; ///< null: no selector
   bool inContext = false;
+
+  /// The IDs of the tool's own entries, matched as lookups match: ASCII
+  /// capitals fold.
+  static bool isReserved(std::string_view id) {
+    constexpr std::string_view reserved[] = {"@locale", "@kinds",  "@keys",
+                                             "@po",     "@limits", "@protect"};
+    for (std::string_view r : reserved)
+      if (r.size() == id.size() &&
+          std::equal(r.begin(), r.end(), id.begin(), [](char a, char b) {
+            return a == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b);
+          }))
+        return true;
+    return false;
+  }
+
+  /// True when source text \p text is stored escaped: it is a reserved ID
+  /// with any number of '@'s more in front ("@locale", "@@kinds").
+  static bool escapesSourceText(std::string_view text) {
+    const std::size_t first = text.find_first_not_of('@');
+    return first != 0 && first != std::string_view::npos &&
+           isReserved(text.substr(first - 1));
+  }
+
+  /// The stored text of the key of source text \p text (a msgid, or a
+  /// context U+0004 msgid, whose stem is escaped).
+  static std::string escapeSourceText(std::string_view text) {
+    std::string out;
+    if (escapesSourceText(parse(text).stem))
+      out += '@';
+    out += text;
+    return out;
+  }
+
+  /// The source text whose key is \p stored: escapeSourceText undone.
+  static std::string_view unescapeSourceText(std::string_view stored) {
+    if (stored.size() > 1 && stored[0] == '@' && stored[1] == '@' &&
+        escapesSourceText(parse(stored).stem.substr(1)))
+      return stored.substr(1);
+    return stored;
+  }
 
   /// The key \p stored spells, by the rows of \p registry.
   static Key parse(std::string_view stored,

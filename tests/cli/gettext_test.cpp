@@ -385,6 +385,44 @@ TEST_F(Cli, GettextDuplicatesNameEveryPlace) {
                   "at p.po:5)");
 }
 
+// Sound behaviour: a msgid that spells one of the tool's own IDs is a
+// message like any other, found and dumped by its source text.
+TEST_F(Cli, GettextMsgidsThatSpellReservedIdsAreMessages) {
+  Write("r.po", "msgid \"\"\nmsgstr \"\"\n"
+                "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+                "\"Language: de\\n\"\n\n"
+                "msgid \"@locale\"\nmsgstr \"Sprache\"\n\n"
+                "msgid \"@@locale\"\nmsgstr \"zwei\"\n\n"
+                "msgid \"@protect\"\nmsgstr \"Schutz\"\n\n"
+                "msgid \"@kinds\"\nmsgstr \"{Arten\"\n\n"
+                "msgid \"@po\"\nmsgstr \"Po\"\n\n"
+                "msgid \"@Limits\"\nmsgstr \"Grenzen\"\n\n"
+                "msgid \"@other\"\nmsgstr \"anders\"\n");
+  Result b = Run({"build", "--strict", "r.po", "-o", "r.skdb"});
+  ASSERT_EQ(b.code, 0) << b.err;
+  EXPECT_CONTAINS(Run({"info", "r.skdb"}).out, "locale:       de\n");
+  EXPECT_EQ(Run({"get", "r.skdb", "@locale"}).out, "Sprache\n");
+  EXPECT_EQ(Run({"get", "r.skdb", "@@locale"}).out, "zwei\n");
+  EXPECT_EQ(Run({"get", "r.skdb", "@kinds"}).out, "{Arten\n");
+  EXPECT_EQ(Run({"format", "r.skdb", "@protect"}).out, "Schutz\n");
+  EXPECT_EQ(Run({"get", "r.skdb", "@other"}).out, "anders\n");
+  Result check = Run({"check", "r.skdb"});
+  EXPECT_EQ(check.code, 0) << check.err;
+  Result dump = Run({"dump", "r.skdb", "--format", "po"});
+  EXPECT_CONTAINS(dump.out, "msgid \"@locale\"\nmsgstr \"Sprache\"");
+  EXPECT_CONTAINS(dump.out, "msgid \"@@locale\"\nmsgstr \"zwei\"");
+  EXPECT_CONTAINS(dump.out, "msgid \"@Limits\"\nmsgstr \"Grenzen\"");
+  ExpectRoundTrips("r.skdb", {"po", "json", "csv"});
+  // The header names each message, and no entry of the tool's own.
+  Write("h.po", "msgid \"\"\nmsgstr \"\"\n"
+                "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+                "\"Language: de\\n\"\n\n"
+                "msgid \"@locale\"\nmsgstr \"Sprache\"\n");
+  Result header = Run({"header", "h.po", "-o", "h.h"});
+  ASSERT_EQ(header.code, 0) << header.err;
+  EXPECT_CONTAINS(Read("h.h"), "_locale");
+}
+
 TEST_F(Cli, GettextInputsByContentAndTemplatesAsSources) {
   ASSERT_EQ(Run({"build", Data("fr.po"), "-o", "fr.skdb"}).code, 0);
   Result against = Run({"check", "fr.skdb", "--against", Data("filer.pot")});

@@ -378,3 +378,41 @@ TEST(CppLookup, MessagesWithinAGettextContext) {
   ASSERT_TRUE(viaChain);
   EXPECT_EQ(*viaChain, T("22 pliki w docs"));
 }
+
+namespace {
+
+// A msgid that spells one of the tool's own IDs is stored with one more
+// '@' in front; looked up by its source text, it is found, and the tool's
+// entry of that name is never served as a message.
+TEST(CppLookup, SourceTextsThatSpellReservedIdsFindTheirMessages) {
+  Localizer chain;
+  chain.add(Make({{"@locale", "de"},
+                  {"@kinds", R"({"@@kinds": "text"})"},
+                  {"@@locale", "Sprache"},
+                  {"@@@locale", "zwei"},
+                  {"@@kinds", "%d%%"},
+                  {"@@po#one", "ein"},
+                  {"@@po#other", "%d viele"},
+                  {"@@x", "hand"},
+                  {"m\x04@locale", "im Menü"}}));
+  const Catalog &c = chain.catalogs()[0];
+  EXPECT_EQ(c.locale(), "de");
+  EXPECT_EQ(*c.find("@locale"), T("Sprache"));
+  EXPECT_EQ(*c.find("@LOCALE"), T("Sprache"));
+  EXPECT_EQ(*c.find("@@locale"), T("zwei"));
+  EXPECT_EQ(*c.format("@kinds"), T("%d%%")) << "its own recorded kind";
+  EXPECT_EQ(*c.plural("@po", 3, 3), T("3 viele"));
+  EXPECT_EQ(*c.find("@@x"), T("hand")) << "a name of its own";
+  EXPECT_EQ(*c.find(InContext{"m", "@locale"}), T("im Menü"));
+  EXPECT_EQ(*chain.find("@locale"), T("Sprache"));
+  // The same lookup again, through the remembered entry.
+  EXPECT_EQ(*c.format("@locale"), T("Sprache"));
+  EXPECT_EQ(*c.format("@@locale"), T("zwei"));
+
+  Catalog bare = Make({{"@locale", "de"}, {"@po", "{}"}});
+  EXPECT_FALSE(bare.find("@locale").has_value());
+  EXPECT_FALSE(bare.find("@PO").has_value());
+  EXPECT_EQ(bare.format("@locale").error().code(), Errc::MissingId);
+}
+
+} // namespace

@@ -100,6 +100,33 @@ TEST(Key, ComposesContextAndForms) {
   EXPECT_EQ(Key::of("X").form(kPluralSelector, "other").print(), "X#other");
 }
 
+// A source text never reads as one of the tool's own IDs, however many
+// '@'s it starts with, and the escape is undone exactly.
+TEST(Key, SourceTextsThatSpellReservedIdsAreEscaped) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"@locale", "@@locale"},
+      {"@@locale", "@@@locale"},
+      {"@KINDS", "@@KINDS"},
+      {"@po#one", "@@po#one"},
+      {"@protect", "@@protect"},
+      {"@keys", "@@keys"},
+      {"@limits", "@@limits"},
+      {"@local", "@local"},
+      {"@", "@"},
+      {"locale", "locale"},
+      {"ctx\x04@locale", "ctx\x04@locale"},
+      {"@po x", "@po x"}};
+  for (const auto &[text, stored] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(Key::escapeSourceText(text), stored);
+    EXPECT_EQ(Key::unescapeSourceText(stored), text);
+    EXPECT_FALSE(Key::isReserved(Key::parse(stored).stem));
+  }
+  // Names that were never escaped read back as themselves.
+  EXPECT_EQ(Key::unescapeSourceText("@@x"), "@@x");
+  EXPECT_EQ(Key::unescapeSourceText("@locale"), "@locale");
+}
+
 TEST(SelectorRegistry, RowsAreSpelledApart) {
   // Every mark begins with '#', and no two rows spell a form alike, so the
   // last '#' of an ID names at most one row.

@@ -68,12 +68,29 @@ int RunDump(const DumpOptions &options) {
   return diag.ExitStatus();
 }
 
+namespace {
+
+/// The stored ID of what a caller names \p id: a source text such as
+/// "@locale" is stored escaped (Key::escapeSourceText), and is looked up
+/// so first, as the C++ layer looks it up.
+std::string StoredId(const OpenDatabase &db, const std::string &id) {
+  if (id.empty() || id[0] != '@' ||
+      !Key::escapesSourceText(Key::parse(id).stem))
+    return id;
+  const std::string escaped = "@" + id;
+  return GetIPhrasorMgr()->IsValidID(db.Keeper(), escaped.c_str()) ? escaped
+                                                                   : id;
+}
+
+} // namespace
+
 int RunGet(const GetOptions &options) {
   OpenDatabase db(options.database);
   RequireLoaded(db);
   IPhrasorMgr *mgr = GetIPhrasorMgr();
   Diagnostics diag;
-  const char *id = options.id.c_str();
+  const std::string stored = StoredId(db, options.id);
+  const char *id = stored.c_str();
   if (!mgr->IsValidID(db.Keeper(), id)) {
     diag.Error(db.Path(), "no entry '" + ShownId(options.id) + "'");
   } else if (options.voice) {
@@ -368,7 +385,7 @@ std::string PluralFormId(const OpenDatabase &db, const FormatOptions &options,
   resolveSelected(
       options.id, row, 1, [&](std::size_t) { return row.choose(rules, value); },
       [&](std::size_t, const std::string &k) {
-        return ValueIfAny(db, k).has_value();
+        return ValueIfAny(db, StoredId(db, k)).has_value();
       },
       key, selectors::exactMatchOf(value, exact));
   return key;
@@ -488,9 +505,12 @@ int RunFormat(const FormatOptions &options) {
   if (options.ordinal && !plural)
     throw FatalError("--ordinal needs --count");
   FormatCall call{
-      options,   plural ? PluralFormId(db, options, locale) : options.id,
-      db.Path(), diag,
-      {},        std::vector<RuntimeString>(options.args.size())};
+      options,
+      StoredId(db, plural ? PluralFormId(db, options, locale) : options.id),
+      db.Path(),
+      diag,
+      {},
+      std::vector<RuntimeString>(options.args.size())};
   const std::optional<std::u16string> value = LookUpValue(db, call.id, diag);
   if (!value)
     return diag.ExitStatus();

@@ -45,7 +45,9 @@ void ReadInput(const std::string &path, const InputOptions &options,
   const bool entries =
       std::any_of(out.begin() + static_cast<std::ptrdiff_t>(before), out.end(),
                   [](const SourceEntry &s) {
-                    return s.entry.id.empty() || s.entry.id[0] != '@';
+                    // A source text beginning with '@' is a message.
+                    return s.entry.id.empty() || s.entry.id[0] != '@' ||
+                           s.origin == IdOrigin::SourceText;
                   });
   if (!entries && diag.Errors() == errors)
     diag.Warning(path, "no entries");

@@ -309,8 +309,8 @@ bool PoFileReader::ReadKey(const PoMessage &m, bool contextKey,
     t.id = *context;
   else if (context)
     t.id = Key::inContextOf(*context, t.msgid).print();
-  else
-    t.id = t.msgid;
+  else // a msgid "@locale" is a message, never the tool's own entry
+    t.id = Key::escapeSourceText(t.msgid);
   return true;
 }
 

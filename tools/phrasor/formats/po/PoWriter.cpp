@@ -113,7 +113,7 @@ bool FitsMapping(const PluralGroup &group, const PluralMapping &mapping) {
 /// Keyed by source, the ID is the msgid, after a context when it has one.
 void SetSourceKey(PoOutMessage &m, std::string_view id) {
   // A msgid's '#' is its own: only the context is split off.
-  const Key k = Key::parse(id, kNoSelectors);
+  const Key k = Key::parse(Key::unescapeSourceText(id), kNoSelectors);
   if (k.inContext)
     m.context = k.context;
   m.msgid = k.base;
