@@ -141,7 +141,7 @@ Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
     style = e.kind();
   if (style == Style::Plain)
     return Text(e.value, e.valueLength);
-  const Inserts &parsed = inserts(e, style);
+  const Inserts &parsed = formFor(inserts(e, style), args, count);
   if (!parsed.ok)
     return Error(
         Errc::BadMessage,
@@ -150,8 +150,8 @@ Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
             parsed.problem);
   ArgList list;
   const PhrasorWChar *text;
-  if (std::optional<Error> refused =
-          bindArguments(parsed, e.value, id, args, count, list, text))
+  if (std::optional<Error> refused = bindArguments(
+          parsed, e.value, id, args, count, list, text, *numberStyle))
     return std::move(*refused);
   // Most texts come out near their stored length; the buffer grows only
   // when the formatter says the output was cut.
@@ -252,7 +252,7 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
     buffer[e->valueLength] = 0;
     return std::size_t{e->valueLength};
   }
-  const Inserts &parsed = state().inserts(*e, style);
+  const Inserts &parsed = formFor(state().inserts(*e, style), args, count);
   if (!parsed.ok)
     return Error(Errc::BadMessage,
                  "'" + std::string(id) +
@@ -267,8 +267,8 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
     return std::size_t{written};
   ArgList list;
   const PhrasorWChar *text;
-  if (std::optional<Error> refused =
-          bindArguments(parsed, e->value, id, args, count, list, text))
+  if (std::optional<Error> refused = bindArguments(
+          parsed, e->value, id, args, count, list, text, *state().numberStyle))
     return std::move(*refused);
   switch (renderText(style, parsed, e->value, buffer, capacity, text, list,
                      written)) {
@@ -315,7 +315,7 @@ Expected<std::string> Catalog::formatArgsUtf8(std::string_view id, Style style,
                                     "': the output is longer than " +
                                     std::to_string(kMaxOutputUnits) + " units");
   }
-  const Inserts &parsed = state().inserts(*e, style);
+  const Inserts &parsed = formFor(state().inserts(*e, style), args, count);
   if (!parsed.ok)
     return Error(
         Errc::BadMessage,
@@ -333,8 +333,8 @@ Expected<std::string> Catalog::formatArgsUtf8(std::string_view id, Style style,
   }
   ArgList list;
   const PhrasorWChar *text;
-  if (std::optional<Error> refused =
-          bindArguments(parsed, e->value, id, args, count, list, text))
+  if (std::optional<Error> refused = bindArguments(
+          parsed, e->value, id, args, count, list, text, *state().numberStyle))
     return std::move(*refused);
   switch (renderUtf8(style, parsed, e->value, text, list, drain)) {
   case RenderResult::Written:
@@ -368,7 +368,7 @@ Expected<std::size_t> Catalog::formatArgsUtf8To(char *buffer,
     if (copyPlain(*e, drain))
       return drain.size();
   } else {
-    const Inserts &parsed = state().inserts(*e, style);
+    const Inserts &parsed = formFor(state().inserts(*e, style), args, count);
     if (!parsed.ok)
       return Error(Errc::BadMessage,
                    "'" + std::string(id) +
@@ -380,7 +380,8 @@ Expected<std::size_t> Catalog::formatArgsUtf8To(char *buffer,
     ArgList list;
     const PhrasorWChar *text;
     if (std::optional<Error> refused =
-            bindArguments(parsed, e->value, id, args, count, list, text))
+            bindArguments(parsed, e->value, id, args, count, list, text,
+                          *state().numberStyle))
       return std::move(*refused);
     result = renderUtf8(style, parsed, e->value, text, list, drain);
   }
@@ -422,6 +423,7 @@ void Catalog::setLocale(std::string_view tag) {
   Impl &s = *impl;
   s.localeTag.assign(tag);
   s.rules.reset(new PluralRules(s.localeTag));
+  s.numberStyle = &numberStyleFor(s.localeTag);
 }
 
 std::string Catalog::pluralId(std::string_view id, Count count) const {
