@@ -39,16 +39,20 @@ const NumberStyle *findStyle(std::string_view tag, bool latin) {
 } // namespace
 
 const NumberStyle &numberStyleFor(std::string_view tag) {
-  // Extensions (-u-..., -x-...) say nothing the table knows but the
-  // numbering system, and only Latin digits are asked for by it.
+  // Of the extensions only the numbering system says anything the table
+  // knows, and only Latin digits can be asked for by it; the others go as
+  // subtags are dropped from the end.
   std::string lower(tag);
   for (char &c : lower)
     c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  const bool latin = lower.find("-nu-latn") != std::string::npos;
-  std::size_t cut = std::string::npos;
-  for (const char *single : {"-u-", "-x-", "-t-"})
-    cut = std::min(cut, lower.find(single));
-  if (const NumberStyle *found = findStyle(lower.substr(0, cut), latin))
+  const std::size_t nu = lower.find("-nu-latn");
+  const bool latin = nu != std::string::npos;
+  if (latin) {
+    lower.erase(nu, 8);
+    if (lower.size() >= 2 && lower.compare(lower.size() - 2, 2, "-u") == 0)
+      lower.resize(lower.size() - 2);
+  }
+  if (const NumberStyle *found = findStyle(lower, latin))
     return *found;
   return numbers::kStyles[0];
 }
