@@ -159,10 +159,14 @@ Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
   if (capacity > kMaxBuffer)
     capacity = kMaxBuffer;
   Text out;
-  if (parsed.plain.ok) {
+  NumberArgs numbers;
+  const Arg *plainArgs =
+      parsed.plain.ok ? numbers.substitute(parsed, args, count, *numberStyle)
+                      : nullptr;
+  if (plainArgs) {
     out.resize(capacity);
     std::uint32_t written = 0;
-    if (writePlainUtf16(parsed.plain, args, count, &out[0], capacity - 1,
+    if (writePlainUtf16(parsed.plain, plainArgs, count, &out[0], capacity - 1,
                         written)) {
       out.resize(written);
       return out;
@@ -262,8 +266,13 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
   const std::uint32_t capacity =
       length > kMaxBuffer ? kMaxBuffer : static_cast<std::uint32_t>(length);
   std::uint32_t written = 0;
-  if (parsed.plain.ok &&
-      writePlainUtf16(parsed.plain, args, count, buffer, capacity - 1, written))
+  NumberArgs numbers;
+  const Arg *plainArgs =
+      parsed.plain.ok
+          ? numbers.substitute(parsed, args, count, *state().numberStyle)
+          : nullptr;
+  if (plainArgs && writePlainUtf16(parsed.plain, plainArgs, count, buffer,
+                                   capacity - 1, written))
     return std::size_t{written};
   ArgList list;
   const PhrasorWChar *text;
@@ -324,10 +333,15 @@ Expected<std::string> Catalog::formatArgsUtf8(std::string_view id, Style style,
             parsed.problem);
   // A short output of plain inserts is written on the stack and copied
   // once; anything else streams into the string.
-  if (parsed.plain.ok) {
+  NumberArgs numbers;
+  const Arg *plainArgs =
+      parsed.plain.ok
+          ? numbers.substitute(parsed, args, count, *state().numberStyle)
+          : nullptr;
+  if (plainArgs) {
     char local[256];
     std::size_t written = 0;
-    if (writePlainUtf8(parsed.plain, args, count, local, sizeof local - 1,
+    if (writePlainUtf8(parsed.plain, plainArgs, count, local, sizeof local - 1,
                        written))
       return std::string(local, written);
   }
@@ -374,8 +388,13 @@ Expected<std::size_t> Catalog::formatArgsUtf8To(char *buffer,
                    "'" + std::string(id) +
                        "': the stored text is not valid: " + parsed.problem);
     std::size_t written = 0;
-    if (parsed.plain.ok &&
-        writePlainUtf8(parsed.plain, args, count, buffer, length - 1, written))
+    NumberArgs numbers;
+    const Arg *plainArgs =
+        parsed.plain.ok
+            ? numbers.substitute(parsed, args, count, *state().numberStyle)
+            : nullptr;
+    if (plainArgs && writePlainUtf8(parsed.plain, plainArgs, count, buffer,
+                                    length - 1, written))
       return written;
     ArgList list;
     const PhrasorWChar *text;

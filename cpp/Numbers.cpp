@@ -176,7 +176,9 @@ std::uint32_t rewriteSpec(const PhrasorWChar *t, std::uint32_t i,
   if (s.minus)
     form.text.push_back('-');
   form.text += s.width;
-  appendAscii(form.text, "ls");
+  // A message's %1!s! is the plain insert the layer writes directly; in a
+  // printf text only "ls" says UTF-16 text on every platform.
+  appendAscii(form.text, close ? "s" : "ls");
   return s.end;
 }
 
@@ -317,19 +319,24 @@ char *asciiOf(const NumberInsert &how, const Arg &a, bool percent, char *out,
   return last;
 }
 
-/// Writes \p count integer digits of \p digits, grouped as \p style says.
+/// Writes \p count integer digits of \p digits, grouped as \p style says:
+/// a first group of up to secondary digits, more of secondary, then the
+/// primary group nearest the point.
 PhrasorWChar *putGrouped(const NumberStyle &style, const char *digits,
                          int count, PhrasorWChar *out) {
-  const bool groups =
-      style.primary != 0 && count >= style.primary + style.minimumGrouping;
+  const int primary = style.primary, secondary = style.secondary;
+  const bool groups = primary != 0 && count >= primary + style.minimumGrouping;
+  int untilGroup = count;
+  if (groups) {
+    const int before = count - primary; // digits before the primary group
+    untilGroup = before % secondary ? before % secondary : secondary;
+  }
   for (int k = 0; k < count; ++k) {
     out = putDigit(out, style.zero, digits[k]);
-    const int left = count - 1 - k; // digits still to come
-    if (!groups || left == 0 || left < style.primary)
-      continue;
-    if (left == style.primary ||
-        (style.secondary && (left - style.primary) % style.secondary == 0))
+    if (--untilGroup == 0 && k + 1 < count) {
       out = put(out, style.group);
+      untilGroup = count - 1 - k == primary ? primary : secondary;
+    }
   }
   return out;
 }
