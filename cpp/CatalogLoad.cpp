@@ -207,7 +207,7 @@ Style inferredKind(const PhrasorWChar *value) {
   // "%'d" is no conversion to the runtime, which takes the text as plain;
   // without its grouping flags it may read as the printf text it is.
   if (kind.kind == TextKind::Plain && kind.doubt == KindDoubt::LonePercent) {
-    const Text bare = withoutGroupingFlags(value);
+    const Text bare = withoutGroupingFlags(value, Style::Printf);
     if (InferTextKind(bare.c_str()).kind == TextKind::Printf)
       return Style::Printf;
   }

@@ -158,21 +158,30 @@ void appendAscii(Text &to, const char *s) {
 /// text insert, or copies it; \p close is a message's closing '!' or 0.
 std::uint32_t rewriteSpec(const PhrasorWChar *t, std::uint32_t i,
                           std::uint32_t percentAt, PhrasorWChar close,
-                          NumberForm &form) {
+                          std::uint32_t &argument, NumberForm &form) {
   Spec s;
   const bool read = readSpec(t, i, s) && (!close || t[s.end] == close);
+  // A printf text takes its arguments in order, a '*' each; a message
+  // insert names its field.
+  std::uint32_t taken = argument;
+  if (read && !close) {
+    taken += s.width == Text(1, '*');
+    argument = taken + s.starPrecision + 1;
+  }
   if (!read || !writable(s)) {
     if (read && s.grouped && form.problem.empty())
-      form.problem = "the grouping flag at unit " + std::to_string(percentAt) +
+      form.problem = "the grouping flag of the insert at character " +
+                     std::to_string(percentAt + 1) +
                      " takes a d, i, u, f, e or g insert without a size, "
                      "'0', '#' or '.*'";
     form.flagged = form.flagged || s.grouped;
     return i; // the caller copies on
   }
   form.flagged = form.flagged || s.grouped;
-  form.inserts.push_back(NumberInsert{
-      static_cast<std::uint32_t>(percentAt), static_cast<char>(s.conversion),
-      s.grouped, s.plus, s.space, s.hasPrecision, s.precision});
+  form.inserts.push_back(NumberInsert{static_cast<std::uint32_t>(percentAt),
+                                      taken, static_cast<char>(s.conversion),
+                                      s.grouped, s.plus, s.space,
+                                      s.hasPrecision, s.precision});
   if (s.minus)
     form.text.push_back('-');
   form.text += s.width;
@@ -188,6 +197,7 @@ NumberForm rewriteNumbers(const PhrasorWChar *t, Style style) {
   NumberForm form;
   const bool message = style == Style::Message;
   std::uint32_t i = 0;
+  std::uint32_t argument = 0;
   while (t[i]) {
     if (t[i] != '%') {
       form.text.push_back(t[i++]);
@@ -200,7 +210,8 @@ NumberForm rewriteNumbers(const PhrasorWChar *t, Style style) {
         form.text.push_back(t[i++]);
         continue;
       }
-      const std::uint32_t next = rewriteSpec(t, i, percentAt, 0, form);
+      const std::uint32_t next =
+          rewriteSpec(t, i, percentAt, 0, argument, form);
       if (next != i)
         i = next;
       continue;
@@ -212,12 +223,17 @@ NumberForm rewriteNumbers(const PhrasorWChar *t, Style style) {
         form.text.push_back(t[i++]);
       continue;
     }
-    while (t[i] >= '0' && t[i] <= '9')
+    std::uint32_t field = 0;
+    while (t[i] >= '0' && t[i] <= '9') {
+      field = field * 10 + static_cast<std::uint32_t>(t[i] - '0');
       form.text.push_back(t[i++]);
+    }
     if (t[i] != '!')
       continue;
     form.text.push_back(t[i++]);
-    const std::uint32_t next = rewriteSpec(t, i, percentAt, '!', form);
+    std::uint32_t fieldArg = field - 1;
+    const std::uint32_t next =
+        rewriteSpec(t, i, percentAt, '!', fieldArg, form);
     if (next != i) {
       form.text.push_back('!');
       i = next + 1;
@@ -226,7 +242,7 @@ NumberForm rewriteNumbers(const PhrasorWChar *t, Style style) {
   return form;
 }
 
-Text withoutGroupingFlags(const PhrasorWChar *t) {
+Text withoutGroupingFlags(const PhrasorWChar *t, Style style) {
   Text out;
   for (std::uint32_t i = 0; t[i];) {
     if (t[i] != '%') {
@@ -234,12 +250,24 @@ Text withoutGroupingFlags(const PhrasorWChar *t) {
       continue;
     }
     out.push_back(t[i++]);
-    if (t[i] == '%') {
+    if (style == Style::Message) {
+      // Only a field's spec, after "%N!", has flags.
+      if (t[i] < '1' || t[i] > '9') {
+        if (t[i])
+          out.push_back(t[i++]);
+        continue;
+      }
+      while (t[i] >= '0' && t[i] <= '9')
+        out.push_back(t[i++]);
+      if (t[i] != '!')
+        continue;
+      out.push_back(t[i++]);
+    } else if (t[i] == '%') {
       out.push_back(t[i++]);
       continue;
     }
     for (;
-         t[i] && std::strchr("-+ #0'", static_cast<char>(t[i])) && t[i] < 0x80;
+         t[i] && t[i] < 0x80 && std::strchr("-+ #0'", static_cast<char>(t[i]));
          ++i)
       if (t[i] != '\'')
         out.push_back(t[i]);

@@ -32,10 +32,11 @@ const numbers::NumberStyle &numberStyleFor(std::string_view tag);
 
 /// A numeric insert the layer writes itself.
 struct NumberInsert {
-  std::uint32_t begin; ///< where its '%' is in the rewritten text
-  char conversion;     ///< d i u f e E g G
-  bool grouped;        ///< the text's grouping flag
-  bool plus, space;    ///< the '+' and ' ' flags
+  std::uint32_t begin;    ///< where its '%' is in the rewritten text
+  std::uint32_t argument; ///< the argument it takes, from 0
+  char conversion;        ///< d i u f e E g G
+  bool grouped;           ///< the text's grouping flag
+  bool plus, space;       ///< the '+' and ' ' flags
   bool explicitPrecision;
   int precision; ///< printf's, when explicit
 };
@@ -50,9 +51,9 @@ struct NumberForm {
 
 NumberForm rewriteNumbers(const PhrasorWChar *text, Style style);
 
-/// \p text without the grouping flags of its printf conversions, for
-/// telling a printf text from a plain one as the runtime would without them.
-Text withoutGroupingFlags(const PhrasorWChar *text);
+/// \p text read as \p style without its grouping flags: what the runtime
+/// would take the text for, and the inserts it takes, without them.
+Text withoutGroupingFlags(const PhrasorWChar *text, Style style);
 
 /// The most units writeNumber writes.
 constexpr std::size_t kMaxNumberUnits = 1600;

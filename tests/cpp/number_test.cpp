@@ -156,13 +156,11 @@ namespace icun = icu::number;
 
 std::string ours(const numbers::NumberStyle &style, char conversion,
                  int precision, const Arg &a) {
-  const NumberInsert how{0,
-                         conversion,
-                         true,
-                         false,
-                         false,
-                         precision >= 0,
-                         precision < 0 ? 0 : precision};
+  NumberInsert how{};
+  how.conversion = conversion;
+  how.grouped = true;
+  how.explicitPrecision = precision >= 0;
+  how.precision = precision < 0 ? 0 : precision;
   PhrasorWChar units[kMaxNumberUnits + 1];
   const PhrasorWChar *end = writeNumber(style, how, a, units);
   return toUtf8(TextView(units, static_cast<std::size_t>(end - units)));
