@@ -75,6 +75,16 @@ TEST(CppNumbers, TheGroupingFlagWritesTheLocalesWay) {
             "-9.876.543.210 Gold");
 }
 
+TEST(CppNumbers, LatinDigitsAreAskedForInTheTag) {
+  Catalog c = In("ar-u-nu-latn", {{"N", "%1!'d!"}});
+  EXPECT_EQ(U8(c.format("N", -1234)), "\u200E-1,234");
+  // The plural rules read the tag as the language's.
+  EXPECT_TRUE(c.hasPluralRules());
+  EXPECT_EQ(c.pluralCategory(2), "two");
+  EXPECT_EQ(U8(In("de-AT-x-game", {{"N", "%1!'d!"}}).format("N", 1234567)),
+            "1\u00A0234\u00A0567");
+}
+
 TEST(CppNumbers, SignsCarryTheLocalesMarks) {
   const std::vector<Row> rows = {{"N", "%1!'d!"}, {"P", "%1!+'d!"}};
   EXPECT_EQ(U8(In("ar", rows).format("N", -5)), "\u061C-\u0665");
