@@ -12,8 +12,8 @@
 #include "tools/authoring/DatabaseWriter.h"
 
 #include <benchmark/benchmark.h>
-#include <unicode/locid.h>
 #include <unicode/appendable.h>
+#include <unicode/locid.h>
 #include <unicode/numberformatter.h>
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // C++ layer and refuses a flag it cannot honour at its line; format writes
 // the numbers as the layer does, in the database's @locale.
 
-#include "CliTest.h"
+#include "tests/cli/CliTest.h"
 
 using namespace phrasor::clitest;
 

@@ -2,9 +2,9 @@
 // printf texts, phrasor::number() and phrasor::percent() in code, and the
 // compiled table against ICU's own formatter for every locale it lists.
 
-#include "CppTestSupport.h"
 #include "cpp/NumberTable.h"
 #include "cpp/Numbers.h"
+#include "tests/cpp/CppTestSupport.h"
 
 #include <gtest/gtest.h>
 
