@@ -141,7 +141,7 @@ Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
     style = e.kind();
   if (style == Style::Plain)
     return Text(e.value, e.valueLength);
-  const Inserts &parsed = inserts(e, style);
+  const Inserts &parsed = formFor(inserts(e, style), args, count);
   if (!parsed.ok)
     return Error(
         Errc::BadMessage,
@@ -150,8 +150,8 @@ Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
             parsed.problem);
   ArgList list;
   const PhrasorWChar *text;
-  if (std::optional<Error> refused =
-          bindArguments(parsed, e.value, id, args, count, list, text))
+  if (std::optional<Error> refused = bindArguments(
+          parsed, e.value, id, args, count, list, text, *numberStyle))
     return std::move(*refused);
   // Most texts come out near their stored length; the buffer grows only
   // when the formatter says the output was cut.
@@ -159,10 +159,14 @@ Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
   if (capacity > kMaxBuffer)
     capacity = kMaxBuffer;
   Text out;
-  if (parsed.plain.ok) {
+  NumberArgs numbers;
+  const Arg *plainArgs =
+      parsed.plain.ok ? numbers.substitute(parsed, args, count, *numberStyle)
+                      : nullptr;
+  if (plainArgs) {
     out.resize(capacity);
     std::uint32_t written = 0;
-    if (writePlainUtf16(parsed.plain, args, count, &out[0], capacity - 1,
+    if (writePlainUtf16(parsed.plain, plainArgs, count, &out[0], capacity - 1,
                         written)) {
       out.resize(written);
       return out;
@@ -252,7 +256,7 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
     buffer[e->valueLength] = 0;
     return std::size_t{e->valueLength};
   }
-  const Inserts &parsed = state().inserts(*e, style);
+  const Inserts &parsed = formFor(state().inserts(*e, style), args, count);
   if (!parsed.ok)
     return Error(Errc::BadMessage,
                  "'" + std::string(id) +
@@ -262,13 +266,18 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
   const std::uint32_t capacity =
       length > kMaxBuffer ? kMaxBuffer : static_cast<std::uint32_t>(length);
   std::uint32_t written = 0;
-  if (parsed.plain.ok &&
-      writePlainUtf16(parsed.plain, args, count, buffer, capacity - 1, written))
+  NumberArgs numbers;
+  const Arg *plainArgs =
+      parsed.plain.ok
+          ? numbers.substitute(parsed, args, count, *state().numberStyle)
+          : nullptr;
+  if (plainArgs && writePlainUtf16(parsed.plain, plainArgs, count, buffer,
+                                   capacity - 1, written))
     return std::size_t{written};
   ArgList list;
   const PhrasorWChar *text;
-  if (std::optional<Error> refused =
-          bindArguments(parsed, e->value, id, args, count, list, text))
+  if (std::optional<Error> refused = bindArguments(
+          parsed, e->value, id, args, count, list, text, *state().numberStyle))
     return std::move(*refused);
   switch (renderText(style, parsed, e->value, buffer, capacity, text, list,
                      written)) {
@@ -315,7 +324,7 @@ Expected<std::string> Catalog::formatArgsUtf8(std::string_view id, Style style,
                                     "': the output is longer than " +
                                     std::to_string(kMaxOutputUnits) + " units");
   }
-  const Inserts &parsed = state().inserts(*e, style);
+  const Inserts &parsed = formFor(state().inserts(*e, style), args, count);
   if (!parsed.ok)
     return Error(
         Errc::BadMessage,
@@ -324,17 +333,22 @@ Expected<std::string> Catalog::formatArgsUtf8(std::string_view id, Style style,
             parsed.problem);
   // A short output of plain inserts is written on the stack and copied
   // once; anything else streams into the string.
-  if (parsed.plain.ok) {
+  NumberArgs numbers;
+  const Arg *plainArgs =
+      parsed.plain.ok
+          ? numbers.substitute(parsed, args, count, *state().numberStyle)
+          : nullptr;
+  if (plainArgs) {
     char local[256];
     std::size_t written = 0;
-    if (writePlainUtf8(parsed.plain, args, count, local, sizeof local - 1,
+    if (writePlainUtf8(parsed.plain, plainArgs, count, local, sizeof local - 1,
                        written))
       return std::string(local, written);
   }
   ArgList list;
   const PhrasorWChar *text;
-  if (std::optional<Error> refused =
-          bindArguments(parsed, e->value, id, args, count, list, text))
+  if (std::optional<Error> refused = bindArguments(
+          parsed, e->value, id, args, count, list, text, *state().numberStyle))
     return std::move(*refused);
   switch (renderUtf8(style, parsed, e->value, text, list, drain)) {
   case RenderResult::Written:
@@ -368,19 +382,25 @@ Expected<std::size_t> Catalog::formatArgsUtf8To(char *buffer,
     if (copyPlain(*e, drain))
       return drain.size();
   } else {
-    const Inserts &parsed = state().inserts(*e, style);
+    const Inserts &parsed = formFor(state().inserts(*e, style), args, count);
     if (!parsed.ok)
       return Error(Errc::BadMessage,
                    "'" + std::string(id) +
                        "': the stored text is not valid: " + parsed.problem);
     std::size_t written = 0;
-    if (parsed.plain.ok &&
-        writePlainUtf8(parsed.plain, args, count, buffer, length - 1, written))
+    NumberArgs numbers;
+    const Arg *plainArgs =
+        parsed.plain.ok
+            ? numbers.substitute(parsed, args, count, *state().numberStyle)
+            : nullptr;
+    if (plainArgs && writePlainUtf8(parsed.plain, plainArgs, count, buffer,
+                                    length - 1, written))
       return written;
     ArgList list;
     const PhrasorWChar *text;
     if (std::optional<Error> refused =
-            bindArguments(parsed, e->value, id, args, count, list, text))
+            bindArguments(parsed, e->value, id, args, count, list, text,
+                          *state().numberStyle))
       return std::move(*refused);
     result = renderUtf8(style, parsed, e->value, text, list, drain);
   }
@@ -422,6 +442,7 @@ void Catalog::setLocale(std::string_view tag) {
   Impl &s = *impl;
   s.localeTag.assign(tag);
   s.rules.reset(new PluralRules(s.localeTag));
+  s.numberStyle = &numberStyleFor(s.localeTag);
 }
 
 std::string Catalog::pluralId(std::string_view id, Count count) const {

@@ -203,7 +203,15 @@ Style styleOf(TextKind kind) {
 } // namespace
 
 Style inferredKind(const PhrasorWChar *value) {
-  return styleOf(InferTextKind(value).kind);
+  const KindInference kind = InferTextKind(value);
+  // "%'d" is no conversion to the runtime, which takes the text as plain;
+  // without its grouping flags it may read as the printf text it is.
+  if (kind.kind == TextKind::Plain && kind.doubt == KindDoubt::LonePercent) {
+    const Text bare = withoutGroupingFlags(value, Style::Printf);
+    if (InferTextKind(bare.c_str()).kind == TextKind::Printf)
+      return Style::Printf;
+  }
+  return styleOf(kind.kind);
 }
 
 // Room for IDs of \p lengths: two parsed-text cells each (and two for
@@ -351,6 +359,7 @@ void Catalog::Impl::build() {
   if (const Entry *tag = lookupStored("@locale"); tag && tag->value)
     localeTag = toUtf8(TextView(tag->value, tag->valueLength));
   rules.reset(new PluralRules(localeTag));
+  numberStyle = &numberStyleFor(localeTag);
 }
 
 Expected<Catalog> Catalog::fromBytes(const void *data, std::size_t size) {

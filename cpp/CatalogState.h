@@ -147,6 +147,8 @@ struct Catalog::Impl {
   Entry noneEntry{};
   std::string localeTag;
   std::unique_ptr<PluralRules> rules;
+  /// How the locale writes numbers, for the inserts the layer writes.
+  const numbers::NumberStyle *numberStyle = &numbers::kStyles[0];
 
   ~Impl() {
     if (cells)

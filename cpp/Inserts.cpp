@@ -285,9 +285,7 @@ bool writesCharacters(const Inserts &r) {
          std::any_of(r.repeats.begin(), r.repeats.end(), isChar);
 }
 
-} // namespace
-
-Inserts parseMessage(const PhrasorWChar *text) {
+Inserts parseMessageText(const PhrasorWChar *text) {
   Inserts r;
   MessageLayout layout;
   QVFormatMessageT parser;
@@ -326,7 +324,7 @@ Inserts parseMessage(const PhrasorWChar *text) {
   return r;
 }
 
-Inserts parsePrintf(const PhrasorWChar *text) {
+Inserts parsePrintfText(const PhrasorWChar *text) {
   Inserts r;
   PrintfCollector collector(r);
   r.ok = CheckFormat(text, collector);
@@ -343,6 +341,123 @@ Inserts parsePrintf(const PhrasorWChar *text) {
     r.mayWriteZero = !r.prepared || writesCharacters(r);
   }
   return r;
+}
+
+// Whether two inserts of one message field would write a number the same.
+bool sameNumber(const NumberInsert &x, const NumberInsert &y) {
+  return x.conversion == y.conversion && x.grouped == y.grouped &&
+         x.plus == y.plus && x.space == y.space &&
+         x.explicitPrecision == y.explicitPrecision &&
+         x.precision == y.precision;
+}
+
+// Marks the inserts of \p r the layer writes, which the rewritten text
+// shows as text inserts: they take numbers, and whole. False when a field
+// repeated takes its number in two ways, which one value cannot give.
+bool markNumbers(Inserts &r, const NumberForm &form) {
+  const auto mark = [&](Insert &insert) {
+    if (insert.star)
+      return;
+    for (std::size_t k = 0; k < form.inserts.size(); ++k) {
+      const NumberInsert &n = form.inserts[k];
+      if (n.begin != insert.begin)
+        continue;
+      insert.number = static_cast<std::int32_t>(k);
+      insert.kind =
+          std::strchr("diu", n.conversion) ? ArgKind::Int32 : ArgKind::Double;
+      insert.unprefixed = false;
+    }
+  };
+  std::for_each(r.list.begin(), r.list.end(), mark);
+  std::for_each(r.repeats.begin(), r.repeats.end(), mark);
+  for (const Insert &repeat : r.repeats) {
+    const Insert &first = r.list[repeat.arg];
+    if ((repeat.number < 0) != (first.number < 0) ||
+        (repeat.number >= 0 &&
+         !sameNumber(form.inserts[static_cast<std::size_t>(repeat.number)],
+                     form.inserts[static_cast<std::size_t>(first.number)])))
+      return false;
+  }
+  r.numbers = form.inserts;
+  return true;
+}
+
+// \p text parsed as it is stored and, when it has numeric inserts the
+// layer can write, as rewritten for them: the grouping flag needs the
+// rewritten form, which the runtime's parsers would refuse as stored.
+Inserts parseWithNumbers(const PhrasorWChar *text, Style style) {
+  const auto parse = [style](const PhrasorWChar *t) {
+    return style == Style::Message ? parseMessageText(t) : parsePrintfText(t);
+  };
+  NumberForm form = rewriteNumbers(text, style);
+  if (!form.problem.empty()) {
+    Inserts r;
+    r.problem = form.problem;
+    return r;
+  }
+  auto rewritten = std::make_unique<Inserts>();
+  if (!form.inserts.empty()) {
+    *rewritten = parse(form.text.c_str());
+    if (rewritten->ok && !markNumbers(*rewritten, form)) {
+      rewritten->ok = false;
+      rewritten->problem = "a repeated insert writes its number in two ways";
+    }
+    rewritten->rewritten = true;
+    rewritten->source = std::move(form.text);
+    if (form.flagged)
+      return std::move(*rewritten);
+  }
+  Inserts r = parse(text);
+  if (r.ok && rewritten->ok && rewritten->rewritten)
+    r.localForm = std::move(rewritten);
+  return r;
+}
+
+} // namespace
+
+Inserts parseMessage(const PhrasorWChar *text) {
+  return parseWithNumbers(text, Style::Message);
+}
+
+Inserts parsePrintf(const PhrasorWChar *text) {
+  return parseWithNumbers(text, Style::Printf);
+}
+
+const Inserts &formFor(const Inserts &parsed, const Arg *args,
+                       std::size_t count) {
+  if (parsed.localForm)
+    for (std::size_t k = 0; k < count; ++k)
+      if (args[k].localized)
+        return *parsed.localForm;
+  return parsed;
+}
+
+const Arg *NumberArgs::substitute(const Inserts &inserts, const Arg *args,
+                                  std::size_t count,
+                                  const numbers::NumberStyle &style) {
+  if (!inserts.rewritten)
+    return args;
+  if (count > kArgs || count < inserts.list.size())
+    return nullptr;
+  std::copy(args, args + count, held);
+  for (const Insert &insert : inserts.list) {
+    if (insert.number < 0)
+      continue;
+    const NumberInsert &how =
+        inserts.numbers[static_cast<std::size_t>(insert.number)];
+    const Arg &a = args[insert.arg];
+    // Only integers are sure to fit the room; the rest take the general
+    // path, as does an argument that does not suit.
+    const char c = how.conversion;
+    if ((c != 'd' && c != 'i' && c != 'u') || !suits(insert, a))
+      return nullptr;
+    PhrasorWChar *at = units[insert.arg];
+    const PhrasorWChar *end = writeNumber(style, how, a, at);
+    held[insert.arg] = detail::textArg(ArgType::Utf16Text, at,
+                                       static_cast<std::size_t>(end - at),
+                                       false, false, "number");
+  }
+  return held;
 }
 
 namespace {
@@ -367,7 +482,15 @@ std::optional<Error> checkArguments(const Inserts &inserts,
                         std::to_string(inserts.list.size()) + " arguments, " +
                         std::to_string(count) + " given");
   const auto problem = [&](const Insert &insert) -> std::optional<Error> {
-    if (suits(insert, args[insert.arg]))
+    const Arg &a = args[insert.arg];
+    if (a.localized && insert.number < 0 && !insert.star)
+      return mismatch(
+          id, text, insert,
+          "is a phrasor::" + std::string(a.percent ? "percent" : "number") +
+              ", and the insert is not one the locale's numbers "
+              "are written in (d, i, u, f, e or g, without a "
+              "size, '0', '#' or '.*')");
+    if (suits(insert, a))
       return std::nullopt;
     if (std::optional<std::string> why = unsuited(insert, args[insert.arg]))
       return mismatch(id, text, insert, *why);
@@ -380,6 +503,22 @@ std::optional<Error> checkArguments(const Inserts &inserts,
     if (std::optional<Error> refused = problem(insert))
       return refused;
   return std::nullopt;
+}
+
+// The number of \p insert written as text into \p out's scratch area.
+const PhrasorWChar *numberText(const Inserts &inserts, const Insert &insert,
+                               const Arg &a, const numbers::NumberStyle &style,
+                               ArgList &out) {
+  PhrasorWChar units[kMaxNumberUnits + 1];
+  PhrasorWChar *end = writeNumber(
+      style, inserts.numbers[static_cast<std::size_t>(insert.number)], a,
+      units);
+  *end++ = 0;
+  const auto size = static_cast<std::size_t>(end - units);
+  auto *kept =
+      static_cast<PhrasorWChar *>(out.scratch(size * sizeof(PhrasorWChar)));
+  std::copy(units, end, kept);
+  return kept;
 }
 
 // Adds \p a, which suits \p insert, to \p out as the insert takes it.
@@ -461,7 +600,9 @@ std::optional<Error> bindArguments(const Inserts &inserts,
                                    const PhrasorWChar *text,
                                    std::string_view id, const Arg *args,
                                    std::size_t count, ArgList &out,
-                                   const PhrasorWChar *&render) {
+                                   const PhrasorWChar *&render,
+                                   const numbers::NumberStyle &numbers) {
+  text = inserts.textOf(text);
   render = text;
   if (std::optional<Error> refused =
           checkArguments(inserts, text, id, args, count))
@@ -469,6 +610,10 @@ std::optional<Error> bindArguments(const Inserts &inserts,
   Widening wide;
   for (const Insert &insert : inserts.list) {
     const Arg &a = args[insert.arg];
+    if (insert.number >= 0) {
+      out.push(numberText(inserts, insert, a, numbers, out));
+      continue;
+    }
     if (!widenable(inserts, insert, a)) {
       pushValue(insert, a, out);
       continue;

@@ -11,12 +11,14 @@
 #define PHRASOR_CPP_INSERTS_H
 
 #include "cpp/ArgList.h"
+#include "cpp/Numbers.h"
 #include "cpp/PlainRender.h"
 #include "format/Prepared.h"
 #include "phrasor/Args.h"
 #include "phrasor/Error.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -57,6 +59,9 @@ struct Insert {
   bool roomToWiden;
   std::uint32_t letter;
   std::uint32_t arg; ///< the argument the insert takes (a repeat's field)
+  /// A numeric insert the layer writes itself: its index in
+  /// Inserts::numbers, else -1.
+  std::int32_t number = -1;
 };
 
 /// The parsed inserts of one stored text, in the order arguments are taken
@@ -84,21 +89,61 @@ struct Inserts {
   bool plainMessage = false;
   /// A message of plain inserts, kept for writing without the formatter.
   PlainPlan plain;
+
+  /// The numeric inserts the layer writes (Numbers.h), when the formatter
+  /// is given the rewritten \c source rather than the stored text.
+  bool rewritten = false;
+  Text source;
+  std::vector<NumberInsert> numbers;
+  /// A text without the grouping flag keeps its rewritten form here, for
+  /// a call that passes phrasor::number(): null when it has no numeric
+  /// insert the layer can write.
+  std::unique_ptr<Inserts> localForm;
+
+  /// The text the parse is of: \p stored or the rewritten one.
+  const PhrasorWChar *textOf(const PhrasorWChar *stored) const {
+    return rewritten ? source.c_str() : stored;
+  }
 };
 
 Inserts parseMessage(const PhrasorWChar *text);
 Inserts parsePrintf(const PhrasorWChar *text);
 
+/// The form of \p parsed a call with \p args formats.
+const Inserts &formFor(const Inserts &parsed, const Arg *args,
+                       std::size_t count);
+
+/// The caller's arguments as the plain writers take them: for a rewritten
+/// form, each number the layer writes replaced by its text, held here.
+class NumberArgs {
+public:
+  /// \p args, or the substitutes, or null when the plain writers cannot
+  /// take this call (the general path then gives the output or refusal).
+  const Arg *substitute(const Inserts &inserts, const Arg *args,
+                        std::size_t count, const numbers::NumberStyle &style);
+
+private:
+  static constexpr std::size_t kArgs = 8;
+  /// An integer's most units: 20 digits of two units, 6 groups of four,
+  /// a sign of four.
+  static constexpr std::size_t kUnits = 72;
+  Arg held[kArgs];
+  PhrasorWChar units[kArgs][kUnits];
+};
+
 /// Checks \p args against \p inserts and stores each value, converted as
 /// the insert takes it, in \p out. A refusal names the ID, the insert (as
 /// written in \p text) and the argument's type. \p render is the text to
 /// format: \p text, or a copy in \p out's scratch area in which the
-/// unprefixed inserts of 64-bit arguments take 64 bits.
+/// unprefixed inserts of 64-bit arguments take 64 bits; \p text is the
+/// stored text, and a rewritten form's own text is used in its place. The
+/// inserts the layer writes are written in \p numbers' way.
 std::optional<Error> bindArguments(const Inserts &inserts,
                                    const PhrasorWChar *text,
                                    std::string_view id, const Arg *args,
                                    std::size_t count, ArgList &out,
-                                   const PhrasorWChar *&render);
+                                   const PhrasorWChar *&render,
+                                   const numbers::NumberStyle &numbers);
 
 } // namespace phrasor
 

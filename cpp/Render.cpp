@@ -99,6 +99,7 @@ RenderResult renderText(Style style, const Inserts &parsed,
                         std::uint32_t length, const PhrasorWChar *text,
                         const ArgList &values, std::uint32_t &written) {
   written = 0;
+  stored = parsed.textOf(stored);
   if (!buffer || length == 0)
     return RenderResult::Cut;
   WSink sink(buffer, length - 1);
@@ -118,6 +119,7 @@ RenderResult renderText(Style style, const Inserts &parsed,
 RenderResult renderUtf8(Style style, const Inserts &parsed,
                         const PhrasorWChar *stored, const PhrasorWChar *text,
                         const ArgList &values, Utf8Drain &drain) {
+  stored = parsed.textOf(stored);
   // A message of plain inserts hands its pieces to the drain in place.
   if (style == Style::Message && parsed.plainMessage && text == stored) {
     RenderResult result =

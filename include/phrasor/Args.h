@@ -86,6 +86,8 @@ struct Arg {
   bool terminated;  ///< text: a terminator follows the characters
   bool fromPointer; ///< text given as a raw pointer (may be printed by %p)
   bool wide;        ///< integer: the C++ type is wider than 32 bits
+  bool localized;   ///< number: written as the catalog's locale writes it
+  bool percent;     ///< number: a fraction written as a percent
   const char *name; ///< the C++ type, for messages; may be null
   union {
     std::int64_t i;
@@ -95,6 +97,27 @@ struct Arg {
   } value;
   std::size_t length; ///< text: characters (units) before the end
 };
+
+/// A number the catalog's locale writes its own way (phrasor::number,
+/// phrasor::percent): its separators, grouping and digits, whatever the
+/// insert's grouping flag. The insert must be one the layer can write: d, i,
+/// u, f, e or g, without a size prefix, '0', '#' or '.*'.
+template <class T> struct LocalNumber {
+  static_assert(std::is_arithmetic<T>::value && !std::is_same<T, bool>::value,
+                "phrasor::number and phrasor::percent take a number");
+  using type = T;
+  T value;
+  bool percent;
+};
+
+/// \p value written as the catalog's locale writes numbers.
+template <class T> LocalNumber<T> number(T value) { return {value, false}; }
+/// \p fraction as a percent in the catalog's locale: 0.25 is "25%" in
+/// English, "25 %" in German. It goes to a floating-point insert (%f, %g,
+/// %1!f!), whose precision gives the fraction digits; none written is 0.
+template <class T> LocalNumber<double> percent(T fraction) {
+  return {static_cast<double>(fraction), true};
+}
 
 namespace detail {
 
@@ -196,6 +219,15 @@ Arg arrayArg(ArgType type, const C (&v)[N], const char *name) {
     ++n;
   return textArg(type, v, n, n < N, false, name);
 }
+
+template <class T> struct ArgOf<LocalNumber<T>> {
+  static Arg make(const LocalNumber<T> &n) {
+    Arg a = ArgOf<T>::make(n.value);
+    a.localized = true;
+    a.percent = n.percent;
+    return a;
+  }
+};
 
 template <> struct ArgOf<bool> {
   static Arg make(bool v) {

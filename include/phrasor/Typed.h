@@ -94,9 +94,14 @@ template <class T, class = void> struct Judged {
   static constexpr bool pointer = false;
 };
 
+template <class T> struct IsLocalNumber : std::false_type {};
+template <class T> struct IsLocalNumber<LocalNumber<T>> : std::true_type {};
+
 template <class T> constexpr ArgType nativeType() {
   using C = std::remove_cv_t<std::remove_pointer_t<std::decay_t<T>>>;
-  if constexpr (std::is_same<T, bool>::value)
+  if constexpr (IsLocalNumber<T>::value)
+    return nativeType<typename T::type>();
+  else if constexpr (std::is_same<T, bool>::value)
     return ArgType::Bool;
   else if constexpr (std::is_same<T, char>::value ||
                      std::is_same<T, char16_t>::value ||

@@ -352,6 +352,26 @@ TEST(CppFormat, FormatToAndFindAllocateNothing) {
   EXPECT_EQ(Text(buffer), T("Bo has 9 points"));
 }
 
+TEST(CppFormat, LocaleNumbersAllocateNothing) {
+  Catalog c = Make({{"GOLD", "%1!'d! Gold, %2!'.2f! km"},
+                    {"HOST", "%1!d! of %2!.0f!"},
+                    {"PRINTF", "%'d"}});
+  c.setLocale("ar");
+  PhrasorWChar buffer[64];
+  char bytes[96];
+  ASSERT_TRUE(c.formatTo(buffer, 64, "GOLD", 1234567, 2.5)); // parses once
+  ASSERT_TRUE(c.formatTo(buffer, 64, "HOST", number(1234), 9.0));
+  ASSERT_TRUE(c.formatTo(buffer, 64, "PRINTF", -42));
+  const long before = gAllocations.load();
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_TRUE(c.formatTo(buffer, 64, "GOLD", 1234567 * i, 2.5 * i));
+    EXPECT_TRUE(c.formatUtf8To(bytes, sizeof bytes, "GOLD", -i, 0.5));
+    EXPECT_TRUE(c.formatTo(buffer, 64, "HOST", number(1234 * i), percent(i)));
+    EXPECT_TRUE(c.formatTo(buffer, 64, "PRINTF", std::int64_t{-1} << 40));
+  }
+  EXPECT_EQ(gAllocations.load(), before);
+}
+
 TEST(CppFormat, AMissTellsTheHandlerWithoutAllocating) {
   Localizer l;
   l.add(Make({{"SCORE", "%1!s! has %2!d! points"}}));

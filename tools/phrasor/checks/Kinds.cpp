@@ -2,6 +2,7 @@
 
 #include "tools/phrasor/checks/Kinds.h"
 
+#include "cpp/Numbers.h"
 #include "format/TextKind.h"
 
 #include "tools/phrasor/Utf.h"
@@ -13,9 +14,18 @@ namespace phrasor::tool {
 
 KindReading InferKind(std::u16string_view value) {
   // Stored values end at their first zero, as the runtime reads them.
-  const KindInference inferred = InferTextKind(ToRuntime(value).c_str());
+  const RuntimeString text = ToRuntime(value);
+  const KindInference inferred = InferTextKind(text.c_str());
   KindReading r;
   r.kind = inferred.kind;
+  // "%'d" is printf with the grouping flag, as the C++ layer reads it.
+  if (inferred.kind == TextKind::Plain &&
+      inferred.doubt == KindDoubt::LonePercent &&
+      InferTextKind(withoutGroupingFlags(text.c_str(), Style::Printf).c_str())
+              .kind == TextKind::Printf) {
+    r.kind = TextKind::Printf;
+    return r;
+  }
   if (inferred.doubt == KindDoubt::DoubledPercent)
     r.doubt = "'%%' takes no argument, so as a text it shows two percent "
               "signs; write '%' alone, or mark the entry printf or message "
@@ -27,7 +37,9 @@ KindReading InferKind(std::u16string_view value) {
   return r;
 }
 
-ValueReport CheckValueAs(std::u16string_view value, TextKind kind) {
+namespace {
+
+ValueReport CheckReadAs(std::u16string_view value, TextKind kind) {
   ValueReport r;
   if (kind == TextKind::Message) {
     r.kind = TextKind::Message;
@@ -46,6 +58,40 @@ ValueReport CheckValueAs(std::u16string_view value, TextKind kind) {
       r.errors.push_back("not a valid printf format: " + r.printf.problem +
                          " (a percent sign in a format is written %%)");
   }
+  return r;
+}
+
+} // namespace
+
+std::optional<std::u16string> WithoutGroupingFlags(std::u16string_view value,
+                                                   TextKind kind) {
+  if (kind == TextKind::Plain)
+    return std::nullopt;
+  const Style style =
+      kind == TextKind::Message ? Style::Message : Style::Printf;
+  const RuntimeString text = ToRuntime(value);
+  if (!rewriteNumbers(text.c_str(), style).flagged)
+    return std::nullopt;
+  return FromRuntime(withoutGroupingFlags(text.c_str(), style).c_str());
+}
+
+ValueReport CheckValueAs(std::u16string_view value, TextKind kind) {
+  const std::optional<std::u16string> bare = WithoutGroupingFlags(value, kind);
+  if (!bare)
+    return CheckReadAs(value, kind);
+  // The inserts are checked as the runtime would read them without their
+  // flags: the types they take are the same.
+  ValueReport r = CheckReadAs(*bare, kind);
+  const NumberForm form = rewriteNumbers(
+      ToRuntime(value).c_str(),
+      kind == TextKind::Message ? Style::Message : Style::Printf);
+  if (!form.problem.empty())
+    r.errors.push_back(form.problem);
+  else
+    r.warnings.push_back(
+        "uses the grouping flag (') to write numbers as the locale does: "
+        "only the C++ layer renders it, the runtime's own calls refuse the "
+        "text");
   return r;
 }
 

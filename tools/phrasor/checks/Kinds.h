@@ -47,6 +47,11 @@ KindReading InferKind(std::u16string_view value);
 /// pass the engine's checker, a text is shown as written.
 ValueReport CheckValueAs(std::u16string_view value, TextKind kind);
 
+/// \p value without its grouping flags (%'d, %1!'d!), read as \p kind, or
+/// nothing when it has none: the text the runtime's checks read.
+std::optional<std::u16string> WithoutGroupingFlags(std::u16string_view value,
+                                                   TextKind kind);
+
 /// The kind the program uses \p e as: recorded in \p meta, else inferred.
 TextKind KindOf(const authoring::Entry &e, const Metadata &meta);
 

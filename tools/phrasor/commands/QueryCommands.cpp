@@ -7,6 +7,7 @@
 
 #include "tools/phrasor/commands/Commands.h"
 
+#include "cpp/Numbers.h"
 #include "cpp/Plural.h"
 #include "format/FormatArgs.h"
 #include "format/MessageFormat.h"
@@ -490,6 +491,40 @@ bool PrintfArguments(FormatCall &call, const std::u16string &value,
   return true;
 }
 
+/// \p value as the formatter is given it: for a text with the grouping
+/// flag, rewritten as the C++ layer rewrites it, its numbers written in
+/// \p locale's way into \p keep and passed as text.
+std::u16string LocaleNumbers(FormatCall &call, const std::u16string &value,
+                             TextKind kind,
+                             const std::optional<std::u16string> &locale,
+                             std::vector<RuntimeString> &keep) {
+  const NumberForm form = rewriteNumbers(
+      ToRuntime(value).c_str(),
+      kind == TextKind::Message ? Style::Message : Style::Printf);
+  if (!form.problem.empty())
+    throw FatalError("'" + call.id + "': " + form.problem);
+  const numbers::NumberStyle &style =
+      numberStyleFor(locale ? Utf16ToUtf8Lossy(*locale) : "");
+  keep.reserve(form.inserts.size()); // the values point into it
+  for (const NumberInsert &n : form.inserts) {
+    if (n.argument >= call.values.size())
+      continue;
+    FormatValue &v = call.values[n.argument];
+    Arg a{};
+    a.type = v.kind == ArgKind::Double ? ArgType::Floating : ArgType::Signed;
+    a.wide = v.kind == ArgKind::Int64;
+    if (v.kind == ArgKind::Double)
+      a.value.d = v.real;
+    else
+      a.value.i = a.wide ? v.int64 : v.int32;
+    PhrasorWChar units[kMaxNumberUnits + 1];
+    const PhrasorWChar *end = writeNumber(style, n, a, units);
+    keep.emplace_back(static_cast<const PhrasorWChar *>(units), end);
+    v = FormatValue(static_cast<const void *>(keep.back().c_str()));
+  }
+  return FromRuntime(form.text.c_str());
+}
+
 } // namespace
 
 int RunFormat(const FormatOptions &options) {
@@ -517,18 +552,24 @@ int RunFormat(const FormatOptions &options) {
   // Formatted by its kind, as the C++ layer formats it.
   const TextKind kind =
       KindOf(authoring::Entry{call.id, value, std::nullopt}, meta);
-  if (kind == TextKind::Message && !MessageArguments(call, *value, plural))
+  // A text with the grouping flag takes the arguments it takes without.
+  const std::optional<std::u16string> bare = WithoutGroupingFlags(*value, kind);
+  const std::u16string &read = bare ? *bare : *value;
+  if (kind == TextKind::Message && !MessageArguments(call, read, plural))
     return diag.ExitStatus();
-  if (kind == TextKind::Printf && !PrintfArguments(call, *value, plural))
+  if (kind == TextKind::Printf && !PrintfArguments(call, read, plural))
     return diag.ExitStatus();
   if (kind == TextKind::Plain && !plural && !options.args.empty())
     throw FatalError("'" + call.id +
                      "' is plain text and takes no arguments, " +
                      std::to_string(options.args.size()) + " given");
 
-  std::u16string out = *value;
+  std::vector<RuntimeString> numbers;
+  const std::u16string format =
+      bare ? LocaleNumbers(call, *value, kind, locale, numbers) : *value;
+  std::u16string out = format;
   if (kind != TextKind::Plain &&
-      !FormatGrowing(*value, kind, call.values, out)) {
+      !FormatGrowing(format, kind, call.values, out)) {
     diag.Error(db.Path(), "ID '" + call.id + "': the formatter refused it: " +
                               Utf16ToUtf8Lossy(out));
     return diag.ExitStatus();
