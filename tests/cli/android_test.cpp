@@ -156,6 +156,8 @@ TEST_F(Cli, AndroidDumpsBuildTheSameDatabase) {
                  "tags,\"Press <b>Start</b>\",\n"
                  "msg,\"%2!s! before %1!d!\",\n"
                  "pct,100% sure,text\n"
+                 "bare,No inserts,message\n"
+                 "fmt,No conversions,printf\n"
                  "files#one,%d file,\n"
                  "files#other,%d files,\n"
                  "days[0],Mon,\n"
@@ -170,6 +172,8 @@ TEST_F(Cli, AndroidDumpsBuildTheSameDatabase) {
   EXPECT_CONTAINS(xml, "<string name=\"msg\">%2$s before %1$d</string>");
   EXPECT_CONTAINS(xml, "<string name=\"pct\" formatted=\"false\">");
   EXPECT_CONTAINS(xml, "<string name=\"tags\">Press <b>Start</b></string>");
+  EXPECT_CONTAINS(xml, "<string name=\"bare\" phr:kind=\"message\">");
+  EXPECT_CONTAINS(xml, "<string name=\"fmt\" formatted=\"true\">");
   EXPECT_CONTAINS(xml, "<plurals name=\"files\">");
   EXPECT_CONTAINS(xml, "<string-array name=\"days\">");
 }

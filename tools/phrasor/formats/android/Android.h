@@ -19,7 +19,10 @@
 // in every language) and tools: attributes are ignored, except the
 // <resources> element's tools:locale, which names the file's language
 // before a folder name (values-pl, values-pt-rBR, values-b+sr+Latn) does.
-// Strings for another product than the default one are left out.
+// Strings for another product than the default one are left out. A message
+// whose inserts %1$s cannot spell (one with none) says its kind in the
+// tool's own attribute, phr:kind="message" (xmlns:phr="urn:phrasor:android:1"),
+// which Android ignores.
 //
 //===----------------------------------------------------------------------===//
 
@@ -33,6 +36,8 @@
 #include <vector>
 
 namespace phrasor::tool {
+
+inline constexpr const char *kAndroidOwnNamespace = "urn:phrasor:android:1";
 
 /// Reads an Android string resource file.
 void ReadAndroid(const std::string &file, std::string_view text,

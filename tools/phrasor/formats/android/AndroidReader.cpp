@@ -4,6 +4,7 @@
 
 #include "phrasor/Key.h"
 #include "tools/phrasor/checks/CFormatStore.h"
+#include "tools/phrasor/checks/PoChecks.h"
 #include "tools/phrasor/files/TextEncoding.h"
 #include "tools/phrasor/formats/android/AndroidText.h"
 
@@ -43,9 +44,10 @@ std::vector<std::string_view> Split(std::string_view s, char by) {
   }
 }
 
-/// The value of the attribute \p local of \p node in the tools namespace,
-/// under whatever prefix the file declares for it.
-const char *ToolsAttribute(const pugi::xml_node &node, const char *local) {
+/// The value of the attribute \p local of \p node in the namespace
+/// \p space, under whatever prefix the file declares for it.
+const char *AttributeIn(const pugi::xml_node &node, const char *space,
+                        const char *local) {
   for (pugi::xml_attribute a : node.attributes()) {
     const std::string_view name = a.name();
     const std::size_t colon = name.find(':');
@@ -55,31 +57,12 @@ const char *ToolsAttribute(const pugi::xml_node &node, const char *local) {
         "xmlns:" + std::string(name.substr(0, colon));
     for (pugi::xml_node n = node; n; n = n.parent())
       if (pugi::xml_attribute d = n.attribute(declaration.c_str())) {
-        if (std::strcmp(d.value(), kToolsNamespace) == 0)
+        if (std::strcmp(d.value(), space) == 0)
           return a.value();
         break;
       }
   }
   return nullptr;
-}
-
-// A text that numbers some of its arguments and not others leaves which
-// argument a plain %s takes to a guess; C and Java refuse it alike.
-bool MixesNumbering(std::string_view s) {
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] != '%')
-      continue;
-    if (i + 1 < s.size() && s[i + 1] == '%') {
-      ++i;
-      continue;
-    }
-    std::size_t j = i + 1;
-    while (j < s.size() && s[j] >= '0' && s[j] <= '9')
-      ++j;
-    if (j == i + 1 || j >= s.size() || s[j] != '$')
-      return true;
-  }
-  return false;
 }
 
 /// What a formatted attribute says; an item's own wins over its
@@ -137,7 +120,7 @@ private:
 
 void AndroidFileReader::ReadLocale(const pugi::xml_node &resources) {
   std::string locale;
-  if (const char *own = ToolsAttribute(resources, "locale"))
+  if (const char *own = AttributeIn(resources, kToolsNamespace, "locale"))
     locale = own;
   else
     locale = AndroidFolderLocale(
@@ -176,9 +159,13 @@ void AndroidFileReader::Add(const pugi::xml_node &node, std::string id,
   } else if (NumbersArguments(read.text)) {
     // The runtime's printf has no numbered arguments; its message inserts
     // do, and a dump turns them back into %1$s.
-    StoredCFormat stored = StoreCFormat(read.text, true);
-    if (stored.problem.empty() && MixesNumbering(read.text))
-      stored.problem = "numbered and unnumbered arguments are mixed";
+    // Only a valid C format converts; one that mixes numbered and plain
+    // conversions, or skips an argument, is refused as C refuses it.
+    const CFormatReading valid = ReadCFormat(read.text);
+    StoredCFormat stored;
+    stored.problem = valid.problem;
+    if (valid.ok)
+      stored = StoreCFormat(read.text, true);
     if (!stored.problem.empty()) {
       diag.Error(At(node), "'" + id + "': " + stored.problem);
       return;
@@ -188,6 +175,8 @@ void AndroidFileReader::Add(const pugi::xml_node &node, std::string id,
   } else if (formatted == Formatted::Yes) {
     kind = TextKind::Printf;
   }
+  if (const char *own = AttributeIn(node, kAndroidOwnNamespace, "kind"))
+    kind = ReadKindName(At(node), own, diag);
   AddEntry(At(node), std::move(id), read.text, std::nullopt, diag, out, kind);
 }
 

@@ -15,6 +15,7 @@
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/CFormatStore.h"
 #include "tools/phrasor/checks/Kinds.h"
+#include "tools/phrasor/checks/PoChecks.h"
 #include "tools/phrasor/files/SafeBuild.h"
 #include "tools/phrasor/formats/android/AndroidText.h"
 #include "tools/phrasor/formats/shared/TextEntries.h"
@@ -114,7 +115,7 @@ private:
   std::map<std::string, PluralGroup> groups;
   std::map<std::string, std::vector<const TextEntry *>> arrays;
   std::vector<std::string> unnamed, unwritable;
-  std::size_t asStored = 0;
+  bool ownNamespace = false; ///< some element has a phr: attribute
   std::string out;
 };
 
@@ -157,7 +158,6 @@ bool AndroidWriter::Element(const char *tag, const char *nameAttr,
     unwritable.push_back(e.id);
     return false;
   }
-  asStored += c.asStored;
   out += indent;
   out += "<";
   out += tag;
@@ -165,6 +165,10 @@ bool AndroidWriter::Element(const char *tag, const char *nameAttr,
     AppendXmlAttribute(out, nameAttr, name);
   if (sayFormatted)
     out += c.formatted;
+  if (c.asStored) {
+    out += " phr:kind=\"message\"";
+    ownNamespace = true;
+  }
   out += ">" + c.text + "</" + tag + ">\n";
   return true;
 }
@@ -210,12 +214,6 @@ void AndroidWriter::Report() {
   report(unnamed, "with IDs that are not Android resource names (a letter "
                   "or '_', then letters, digits, '_' and '.')");
   report(unwritable, "with text an Android string cannot carry");
-  if (asStored)
-    diag.Warning(
-        where, std::to_string(asStored) +
-                   (asStored == 1 ? " message text is" : " message texts are") +
-                   " written as stored: %1$s cannot spell their "
-                   "inserts");
 }
 
 std::string AndroidWriter::Write() {
@@ -242,6 +240,9 @@ std::string AndroidWriter::Write() {
     Element("string", "name", e.id, e, e.kind, "    ");
   }
   out += "</resources>\n";
+  if (ownNamespace)
+    out.insert(out.find("<resources") + 10,
+               std::string(" xmlns:phr=\"") + kAndroidOwnNamespace + "\"");
   Report();
   return std::move(out);
 }
