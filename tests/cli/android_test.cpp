@@ -7,8 +7,13 @@
 
 #include "tests/cli/CliTest.h"
 #include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/CFormatStore.h"
 #include "tools/phrasor/formats/android/Android.h"
 
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdio>
 #include <map>
 
 using namespace phrasor::clitest;
@@ -192,6 +197,113 @@ TEST_F(Cli, AndroidSaysWhatItCannotName) {
                          "names");
   EXPECT_CONTAINS(d.err, "cannot hold voice paths; 1 entries");
   EXPECT_CONTAINS(d.out, "<string name=\"ok\">fine</string>");
+}
+
+const char *const kAppFolders[] = {"values", "values-pl", "values-de",
+                                   "values-b+sr+Latn"};
+
+std::string AppFile(const std::string &folder) {
+  return std::string(PHRASOR_TEST_DATA) + "/android/res/" + folder +
+         "/strings.xml";
+}
+
+// An app's tree: each language builds under its folder's name, checks
+// against the source and dumps back as the same database.
+TEST_F(Cli, AndroidAppTreeBuildsChecksAndComesBack) {
+  ASSERT_EQ(Run({"build", AppFile("values"), "-o", "values.skdb"}).code, 0);
+  for (const char *folder : kAppFolders) {
+    SCOPED_TRACE(folder);
+    const std::string db = std::string(folder) + ".skdb";
+    const Result b = Run({"build", AppFile(folder), "-o", db});
+    ASSERT_EQ(b.code, 0) << b.err;
+    const Result c = Run({"check", db, "--against", "values.skdb"});
+    EXPECT_EQ(c.code, 0) << c.err;
+    ExpectRoundTrips(db, {"android"});
+  }
+  EXPECT_CONTAINS(
+      Run({"dump", "values-b+sr+Latn.skdb", "--format", "json"}).out,
+      "\"@locale\": \"sr-Latn\"");
+  const std::string pl =
+      Run({"dump", "values-pl.skdb", "--format", "json"}).out;
+  EXPECT_CONTAINS(pl, "\"@locale\": \"pl\"");
+  EXPECT_CONTAINS(pl, "\"few\": \"Zosta\u0142y %d pliki\"");
+  EXPECT_CONTAINS(
+      Run({"format", "values-pl.skdb", "new_messages", "3", "Ola"}).out,
+      "Masz 3 nowych wiadomo\u015bci od Ola.");
+}
+
+/// What translate-toolkit reads from \p files, or null when it is missing.
+std::optional<nlohmann::json>
+ToolkitReading(const std::vector<std::string> &files) {
+  std::string command =
+      "/usr/bin/python3 " +
+      Quote(std::string(PHRASOR_TEST_DATA) + "/../android_toolkit.py");
+  for (const std::string &f : files)
+    command += " " + Quote(f);
+  std::FILE *pipe = popen((command + " 2>/dev/null").c_str(), "r");
+  if (!pipe)
+    return std::nullopt;
+  std::string out;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+    out.append(buffer, n);
+  if (pclose(pipe) != 0)
+    return std::nullopt;
+  // The toolkit prints its own lines before ours.
+  const std::size_t last = out.rfind("\n{");
+  return nlohmann::json::parse(
+      out.substr(last == std::string::npos ? 0 : last));
+}
+
+// The texts translate-toolkit reads from the app's files are the ones the
+// build stores (numbered inserts turned back into %1$s), but for two
+// differences of its own: it keeps <xliff:g> in the text, which Android
+// drops, and it drops the quotes of an attribute inside CDATA.
+TEST(Android, TextsAgreeWithTranslateToolkit) {
+  std::vector<std::string> files;
+  for (const char *folder : kAppFolders)
+    files.push_back(AppFile(folder));
+  const std::optional<nlohmann::json> toolkit = ToolkitReading(files);
+  if (!toolkit)
+    GTEST_SKIP() << "translate-toolkit (Debian package translate-toolkit) is "
+                    "missing";
+  for (const std::string &file : files) {
+    SCOPED_TRACE(file);
+    const AndroidRead ours = ReadAndroidText(file, Slurp(fs::path(file)));
+    std::size_t compared = 0;
+    for (const auto &[name, theirs] : toolkit->at(file).items()) {
+      if (name == "html_help")
+        continue;
+      if (theirs.is_array()) {
+        // It reads the forms of the categories its rules for the language
+        // have (for a name it does not know, one and other), each a form
+        // the build stored.
+        std::vector<std::string> forms;
+        for (const char *c : {"zero", "one", "two", "few", "many", "other"})
+          if (auto f = ours.values.find(name + "#" + c); f != ours.values.end())
+            forms.push_back(f->second);
+        ASSERT_LE(theirs.size(), forms.size()) << name;
+        for (const nlohmann::json &form : theirs)
+          EXPECT_NE(
+              std::find(forms.begin(), forms.end(), form.get<std::string>()),
+              forms.end())
+              << name << ": " << form;
+        ++compared;
+        continue;
+      }
+      std::string text = theirs.get<std::string>();
+      for (std::size_t at; (at = text.find("<xliff:g")) != std::string::npos;)
+        text.erase(at, text.find('>', at) - at + 1);
+      for (std::size_t at; (at = text.find("</xliff:g>")) != std::string::npos;)
+        text.erase(at, 10);
+      std::string stored = ours.values.at(name);
+      if (ours.kinds.count(name) && ours.kinds.at(name) == TextKind::Message)
+        stored = phrasor::tool::RestoreCFormat(stored, "", true);
+      EXPECT_EQ(stored, text) << name;
+      ++compared;
+    }
+    EXPECT_GE(compared, 2u);
+  }
 }
 
 } // namespace
