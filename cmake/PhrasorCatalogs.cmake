@@ -5,6 +5,13 @@
 #     [SOURCE_LANGUAGE <tag>]       the source's language (default: its file
 #                                   name; for a gettext template, en)
 #     [TRANSLATIONS <file>...]      one file per language (fr.po, de.json)
+#     [SHEET <file>]                instead of SOURCE and TRANSLATIONS: a
+#                                   master sheet (key,en,de,pl... as CSV or
+#                                   TSV), one database per language column;
+#                                   SOURCE_LANGUAGE names the source column
+#     [LANGUAGES <tag>...]          with SHEET, the columns to build
+#                                   (default: every column of its header
+#                                   row named as a language)
 #     [LANGUAGE_FROM_DIRECTORY]     a translation's language is its folder's
 #                                   name (po/fr/game.po is fr)
 #     [HEADER <name>]               write a typed header, such as game/msg.h
@@ -30,6 +37,9 @@
 # three see the same IDs. The header is rewritten only when the IDs or their
 # inserts change, and its directory is added to <target>'s include path.
 # A target may have several sets, each with its own header and databases.
+# A SHEET's columns are each built as 'phrasor build --column' builds one,
+# and each translation column is checked against the source column; a
+# change to the sheet's header row configures the project again.
 #
 # The tool runs on the build machine: PHRASOR_EXECUTABLE when it is set (a
 # cross build names the build machine's phrasor so), else Phrasor::phrasor
@@ -142,6 +152,47 @@ function(_phrasor_folder_language out path)
   set(${out} ${name} PARENT_SCOPE)
 endfunction()
 
+# The language columns of a sheet's header row: the cells named like a
+# language tag (en, pt-BR, sr_Latn), other than the columns the tool reads
+# otherwise. The separator is a tab in .tsv and .txt files, else the first
+# of ',', ';' and tab on the row, as the tool finds it.
+function(_phrasor_sheet_languages out sheet)
+  file(READ ${sheet} head LIMIT 65536)
+  string(REGEX REPLACE "^sep=[^\r\n]*\r?\n" "" head "${head}")
+  string(REGEX MATCH "^[^\r\n]*" row "${head}")
+  get_filename_component(extension ${sheet} LAST_EXT)
+  string(TOLOWER "${extension}" extension)
+  if(extension MATCHES "^\\.(tsv|txt)$")
+    set(delimiter "\t")
+  else()
+    string(REGEX MATCH "[,;\t]" delimiter "${row}")
+  endif()
+  string(REPLACE ";" "," row "${row}")
+  if(delimiter STREQUAL ";")
+    set(delimiter ",")
+  endif()
+  set(languages)
+  if(delimiter)
+    string(REPLACE "${delimiter}" ";" cells "${row}")
+  else()
+    set(cells "${row}")
+  endif()
+  foreach(cell IN LISTS cells)
+    string(REPLACE "\"" "" cell "${cell}")
+    string(STRIP "${cell}" cell)
+    string(TOLOWER "${cell}" lower)
+    if(cell MATCHES "^[A-Za-z][A-Za-z][A-Za-z]?([_-][A-Za-z0-9]+)*$" AND
+       NOT lower MATCHES "^(id|key|value|voice|kind|max)$")
+      list(APPEND languages ${cell})
+    endif()
+  endforeach()
+  if(NOT languages)
+    message(FATAL_ERROR "phrasor_add_catalogs: ${sheet}: its header row "
+      "names no language column (key,en,de,pl...)")
+  endif()
+  set(${out} ${languages} PARENT_SCOPE)
+endfunction()
+
 # Records that \p file gives the database \p name in the place \p where,
 # and refuses a second file that would give the same one: Localizer::load
 # matches names ignoring case and with '_' and '-' alike, so fr_CA and
@@ -163,8 +214,8 @@ endfunction()
 
 function(phrasor_add_catalogs target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "NO_INSTALL;LANGUAGE_FROM_DIRECTORY"
-    "SOURCE;SOURCE_LANGUAGE;HEADER;NAMESPACE;OUTPUT_DIRECTORY;DESTINATION"
-    "TRANSLATIONS;BUILD_OPTIONS;CHECK_OPTIONS")
+    "SOURCE;SOURCE_LANGUAGE;HEADER;NAMESPACE;OUTPUT_DIRECTORY;DESTINATION;SHEET"
+    "TRANSLATIONS;BUILD_OPTIONS;CHECK_OPTIONS;LANGUAGES")
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR
       "phrasor_add_catalogs: unknown arguments: ${arg_UNPARSED_ARGUMENTS}")
@@ -172,7 +223,13 @@ function(phrasor_add_catalogs target)
   if(NOT TARGET ${target})
     message(FATAL_ERROR "phrasor_add_catalogs: no target '${target}'")
   endif()
-  if(NOT arg_SOURCE)
+  if(arg_SHEET AND (arg_SOURCE OR arg_TRANSLATIONS))
+    message(FATAL_ERROR "phrasor_add_catalogs: SHEET holds the source and "
+      "every translation; give SOURCE and TRANSLATIONS, or SHEET")
+  elseif(arg_SHEET AND NOT arg_SOURCE_LANGUAGE)
+    message(FATAL_ERROR "phrasor_add_catalogs: SHEET needs SOURCE_LANGUAGE, "
+      "the column of the source texts")
+  elseif(NOT arg_SHEET AND NOT arg_SOURCE)
     message(FATAL_ERROR "phrasor_add_catalogs: SOURCE is required")
   endif()
   _phrasor_catalogs_tool(tool toolDepends)
@@ -224,13 +281,56 @@ function(phrasor_add_catalogs target)
     set(how "in ${out}")
   endif()
 
-  get_filename_component(source ${arg_SOURCE} ABSOLUTE)
+  set(sourceColumn)
+  if(arg_SHEET)
+    get_filename_component(source ${arg_SHEET} ABSOLUTE)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+    if(NOT arg_LANGUAGES)
+      _phrasor_sheet_languages(arg_LANGUAGES ${source})
+    endif()
+    if(NOT arg_SOURCE_LANGUAGE IN_LIST arg_LANGUAGES)
+      message(FATAL_ERROR "phrasor_add_catalogs: ${arg_SHEET} has no source "
+        "column '${arg_SOURCE_LANGUAGE}' among its languages "
+        "(${arg_LANGUAGES})")
+    endif()
+    set(sourceColumn --column ${arg_SOURCE_LANGUAGE})
+  else()
+    get_filename_component(source ${arg_SOURCE} ABSOLUTE)
+  endif()
   _phrasor_option_names(checkTaken "${arg_CHECK_OPTIONS}")
   _phrasor_reading_options(checkReading "${arg_BUILD_OPTIONS}"
     "${checkTaken}" AGAINST)
   _phrasor_reading_options(headerReading "${arg_BUILD_OPTIONS}" "")
   set(outputs)
   set(databases)
+
+  foreach(language IN LISTS arg_LANGUAGES)
+    if(NOT arg_SHEET)
+      break()
+    endif()
+    set(check)
+    if(NOT language STREQUAL arg_SOURCE_LANGUAGE)
+      set(check COMMAND ${tool} check --quiet ${source} --column ${language}
+        --against ${source} --against-column ${arg_SOURCE_LANGUAGE}
+        ${arg_CHECK_OPTIONS})
+    endif()
+    _phrasor_claim_database("${where}" ${language}
+      "${arg_SHEET} (column ${language})" "${how}")
+    set(db ${out}/${language}.skdb)
+    add_custom_command(OUTPUT ${db}
+      ${check}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${out}
+      COMMAND ${tool} build ${source} --column ${language} -o ${db}
+        ${arg_BUILD_OPTIONS}
+      DEPENDS ${source} ${toolDepends}
+      COMMENT "Building ${language}.skdb"
+      VERBATIM)
+    list(APPEND outputs ${db})
+    list(APPEND databases ${db})
+    if(NOT arg_NO_INSTALL)
+      install(FILES ${db} DESTINATION ${arg_DESTINATION})
+    endif()
+  endforeach()
 
   foreach(file IN LISTS arg_SOURCE arg_TRANSLATIONS)
     get_filename_component(path ${file} ABSOLUTE)
@@ -288,7 +388,7 @@ function(phrasor_add_catalogs target)
       BYPRODUCTS ${header}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${headerDir}
       COMMAND ${tool} header ${source} -o ${header}
-        --namespace ${arg_NAMESPACE} ${headerReading}
+        --namespace ${arg_NAMESPACE} ${headerReading} ${sourceColumn}
       COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
       DEPENDS ${source} ${toolDepends}
       COMMENT "Writing ${arg_HEADER}"

@@ -222,6 +222,21 @@ elseif(CASE STREQUAL "ReadingOptions")
     file(REMOVE_RECURSE ${bin})
   endforeach()
 
+elseif(CASE STREQUAL "MasterSheet")
+  # One sheet, one database per language column; a translation whose insert
+  # differs from the source column's fails the build.
+  file(WRITE ${src}/text.tsv "key\ten\tde\tpl\nGREETING\tHello, %1!s!!\tHallo, %1!s!!\tCzesc, %1!s!!\n")
+  write_project("phrasor_add_catalogs(game SHEET text.tsv SOURCE_LANGUAGE en
+  HEADER game/msg.h)" HEADERS game/msg.h)
+  configure(text)
+  build(text)
+  expect_text(${bin}/en.skdb "Hello")
+  expect_text(${bin}/de.skdb "Hallo")
+  expect_text(${bin}/pl.skdb "Cze")
+  file(WRITE ${src}/text.tsv "key\ten\tde\tpl\nGREETING\tHello, %1!s!!\tHallo, %1!d!!\tCze, %1!s!!\n")
+  run(text EXPECT_FAILURE COMMAND ${CMAKE_COMMAND} --build ${bin})
+  expect_in("${text}" "text.tsv:2")
+
 elseif(CASE STREQUAL "NoTool")
   # Without a tool, the message says how to name one.
   file(WRITE ${src}/CMakeLists.txt "cmake_minimum_required(VERSION 3.25)

@@ -209,4 +209,28 @@ TEST_F(Cli, SheetRowsKeepTodaysRules) {
   EXPECT_EQ(Run({"dump", "out.skdb"}).out, "id,value,voice\nA,a,\nB,,\"\"\n");
 }
 
+// A master sheet gives one database per language column, each as
+// --column gives it, in CSV and TSV alike; a column with a problem does not
+// keep the others from being written.
+TEST_F(Cli, EveryColumnOfAMasterSheetIsADatabase) {
+  Write("text.tsv", "key\ten\tde\tpt-BR\tnotes\n"
+                    "HELLO\tHello %1!s!\tHallo %1!s!\tOl\xC3\xA1 %1!s!\tx\n");
+  const Result b = Run({"build", "text.tsv", "--every-column", "-o", "out"});
+  ASSERT_EQ(b.code, 0) << b.err;
+  for (const char *language : {"en", "de", "pt-BR"}) {
+    SCOPED_TRACE(language);
+    const std::string db = std::string("out/") + language + ".skdb";
+    ASSERT_TRUE(Exists(db));
+    EXPECT_CONTAINS(Run({"dump", db, "--format", "json"}).out,
+                    std::string("\"@locale\": \"") + language + "\"");
+  }
+  EXPECT_FALSE(Exists("out/notes.skdb"));
+
+  Write("bad.csv", "key,en,de\nA,ok,\"unclosed\n");
+  EXPECT_NE(Run({"build", "bad.csv", "--every-column", "-o", "bad"}).code, 0);
+  const Result none = Run({"build", "text.tsv", "--every-column", "-o", "x",
+                           "--input-format", "json"});
+  EXPECT_CONTAINS(none.err, "no input is a sheet with language columns");
+}
+
 } // namespace

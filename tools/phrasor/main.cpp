@@ -113,8 +113,13 @@ void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
   b->add_option("inputs", o.build.inputs,
                 "Input files (" + InputExtensionList() + ")")
       ->required();
-  b->add_option("-o,--output", o.build.output, "The database to write")
+  b->add_option("-o,--output", o.build.output,
+                "The database to write (with --every-column, the directory)")
       ->required();
+  b->add_flag("--every-column", o.build.everyColumn,
+              "CSV: build one database per language column of a master "
+              "sheet (key,en,de,pl...), each <column>.skdb in the -o "
+              "directory");
   b->add_flag("--fill-empty", o.build.input.fillEmpty,
               "PO, XLIFF: use the source text for untranslated entries");
   b->add_flag("--include-fuzzy", o.build.input.includeFuzzy,
@@ -130,7 +135,8 @@ void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
   b->add_flag("--strict", o.build.strict, "Treat warnings as errors");
   AddSpreadsheetOptions(b, o.build.input, o.buildReading.delimiter);
   AddFooter(b, "phrasor build en.csv menu.json -o en.skdb --locale en\n"
-               "phrasor build sheet.csv --column fr -o fr.skdb");
+               "phrasor build sheet.csv --column fr -o fr.skdb\n"
+               "phrasor build sheet.csv --every-column -o build/text");
   b->callback([&] {
     ApplyReading(o.buildReading, o.build.input);
     run = [&] { return RunBuild(o.build); };

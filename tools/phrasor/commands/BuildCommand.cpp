@@ -11,13 +11,62 @@
 #include "tools/phrasor/Progress.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/files/SafeBuild.h"
+#include "tools/phrasor/formats/Registry.h"
+#include "tools/phrasor/formats/csv/Csv.h"
 #include "tools/phrasor/sets/SourceSet.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <iostream>
 
 namespace phrasor::tool {
+namespace {
+
+/// The language columns of the sheets among \p options' inputs, in the
+/// order the first sheet names them.
+std::vector<std::string> SheetLanguages(const BuildOptions &options) {
+  std::vector<std::string> languages;
+  for (const std::string &input : options.inputs) {
+    const Format *format = options.input.inputFormat.empty()
+                               ? FormatOfFile(input)
+                               : FormatNamed(options.input.inputFormat);
+    if (!format || format->name != "csv")
+      continue;
+    for (std::string &l :
+         CsvLanguageColumns(input, ReadFileBytes(input), options.input))
+      if (std::find(languages.begin(), languages.end(), l) == languages.end())
+        languages.push_back(std::move(l));
+  }
+  if (languages.empty())
+    throw FatalError("--every-column: no input is a sheet with language "
+                     "columns (a header row such as key,en,de,pl)");
+  return languages;
+}
+
+// Each column is built as --column would build it, so a master sheet gives
+// the databases one file per language gives; one column's problems do not
+// keep the others from being written.
+int RunBuildEveryColumn(const BuildOptions &options) {
+  const std::vector<std::string> languages = SheetLanguages(options);
+  std::filesystem::create_directories(options.output);
+  int worst = kExitOk;
+  for (const std::string &language : languages) {
+    BuildOptions one = options;
+    one.everyColumn = false;
+    one.input.column = language;
+    one.input.columnOption = "--every-column (" + language + ")";
+    one.output =
+        (std::filesystem::path(options.output) / (language + ".skdb")).string();
+    worst = std::max(worst, RunBuild(one));
+  }
+  return worst;
+}
+
+} // namespace
 
 int RunBuild(const BuildOptions &options) {
+  if (options.everyColumn)
+    return RunBuildEveryColumn(options);
   RefuseOutputAmongInputs(options.inputs, options.output);
   RefuseRepeatedInputs(options.inputs);
   Diagnostics diag(options.strict);

@@ -23,6 +23,9 @@ struct BuildOptions {
   std::string output;
   InputOptions input;
   bool strict = false;
+  /// A master sheet: one database per language column, each
+  /// <output>/<column>.skdb.
+  bool everyColumn = false;
 };
 int RunBuild(const BuildOptions &options);
 

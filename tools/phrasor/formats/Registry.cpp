@@ -6,6 +6,8 @@
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/FileIo.h"
+#include "tools/phrasor/formats/android/Android.h"
+#include "tools/phrasor/formats/android/AndroidText.h"
 #include "tools/phrasor/formats/csv/Csv.h"
 #include "tools/phrasor/formats/json/Json.h"
 #include "tools/phrasor/formats/po/Po.h"
@@ -89,6 +91,21 @@ Format XliffFormat(std::string_view name, FormatWriter write) {
   return f;
 }
 
+// Android names its strings as Java names its fields; see Android.h.
+Format AndroidFormat() {
+  Format f = Row("android", "Android", {".xml"}, ReadAndroid, WriteAndroid);
+  f.holds.voicePaths = false;
+  f.holds.absentValues = false;
+  f.holds.limits = false;
+  f.holds.anyIds = false;
+  f.lossless = false;
+  f.lossNote = "only entries named as Android names its resources, and "
+               "their plural forms, are written";
+  f.markText = "give its <string> formatted=\"false\" to say it is meant";
+  f.fuzzer = "android";
+  return f;
+}
+
 /// Appends \p word to \p words unless it is there already.
 void AddOnce(std::vector<std::string> &words, std::string_view word) {
   if (std::find(words.begin(), words.end(), word) == words.end())
@@ -128,11 +145,15 @@ void WarnWhatCannotBeHeld(const Format &format, const DumpSide &target,
 } // namespace
 
 FormatHolds HeldBy(const DumpSide &side) {
-  FormatHolds held{false, false, false, false, false, false};
+  FormatHolds held{false, false, false, false, false, false, false};
   for (const authoring::Entry &e : *side.entries) {
+    const Key key = Key::parse(e.id);
     held.voicePaths |= e.voicePath.has_value();
     held.absentValues |= !e.value.has_value();
-    held.plurals |= Key::parse(e.id).selector != nullptr;
+    held.plurals |= key.selector != nullptr;
+    held.anyIds |= !IsAndroidName(key.stem) ||
+                   (key.selector && (!key.is(kPluralSelector) ||
+                                     selectors::isExactMatch(key.category)));
   }
   held.kinds = !side.meta->kinds.empty();
   held.limits = !side.meta->limits.empty() || side.meta->protect.has_value();
@@ -144,14 +165,16 @@ bool CanHold(const Format &format, const FormatHolds &held) {
   return (h.voicePaths || !held.voicePaths) &&
          (h.absentValues || !held.absentValues) && (h.kinds || !held.kinds) &&
          (h.plurals || !held.plurals) && (h.limits || !held.limits) &&
-         (h.notes || !held.notes);
+         (h.notes || !held.notes) && (h.anyIds || !held.anyIds);
 }
 
 const std::vector<Format> &Formats() {
-  static const std::vector<Format> rows = {
-      CsvFormat(), JsonFormat(), PoFormat(),
-      XliffFormat("xliff12", WriteXliff12),
-      XliffFormat("xliff20", WriteXliff20)};
+  static const std::vector<Format> rows = {CsvFormat(),
+                                           JsonFormat(),
+                                           PoFormat(),
+                                           XliffFormat("xliff12", WriteXliff12),
+                                           XliffFormat("xliff20", WriteXliff20),
+                                           AndroidFormat()};
   return rows;
 }
 

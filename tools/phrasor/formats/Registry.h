@@ -59,6 +59,9 @@ struct FormatHolds {
   bool plurals = true;      ///< plural forms kept together as one text
   bool limits = true;       ///< length limits and the @protect patterns
   bool notes = false;       ///< a translator's notes (dropped on reading)
+  /// IDs other than names of letters, digits, '_' and '.' (and their
+  /// plural forms): a context, a space, an ordinal or exact-value form
+  bool anyIds = true;
 };
 
 struct Format {

@@ -27,6 +27,13 @@ void ReadCsv(const std::string &file, std::string_view text,
 void ReadCsv(const std::string &file, std::string_view text, Diagnostics &diag,
              std::vector<SourceEntry> &out);
 
+/// The columns of a sheet's header row that are named as languages
+/// ("en", "pt-BR"), in their order; none when it cannot be read. The
+/// separator is found as ReadCsv finds it (a tab in .tsv and .txt files).
+std::vector<std::string> CsvLanguageColumns(const std::string &file,
+                                            std::string_view text,
+                                            const InputOptions &options);
+
 /// \p id with C escapes: backslash, line feed, tab, carriage return and
 /// the other control characters (\xHH), so that a CSV cell shows it on one
 /// line and every byte reads back.

@@ -165,6 +165,18 @@ std::optional<CsvLayout> ReadCsvHeader(const SourcePos &pos,
   return r.layout;
 }
 
+std::vector<std::string>
+LanguageColumnsOf(const std::vector<std::string> &names) {
+  std::vector<std::string> languages;
+  for (const std::string &cell : names) {
+    const std::string name = TrimmedCell(cell);
+    if (IsLanguageName(name) &&
+        std::find(languages.begin(), languages.end(), name) == languages.end())
+      languages.push_back(name);
+  }
+  return languages;
+}
+
 void AddColumnLocale(const std::vector<std::string> &inputs,
                      const InputOptions &options,
                      std::vector<SourceEntry> &sources) {

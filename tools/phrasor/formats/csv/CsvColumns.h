@@ -51,6 +51,10 @@ std::optional<CsvLayout> ReadCsvHeader(const SourcePos &pos,
 /// language of the sheet rather than a note the tool does not read.
 bool IsLanguageName(std::string_view name);
 
+/// The header cells \p names that name languages, each once, in order.
+std::vector<std::string>
+LanguageColumnsOf(const std::vector<std::string> &names);
+
 /// When --column picked a language column of an input the CSV reader
 /// reads (.csv, .tsv, .txt, or any under --input-format csv) and no input
 /// nor --locale names the language, the column's name does: adds @locale.

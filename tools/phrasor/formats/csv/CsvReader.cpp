@@ -23,6 +23,7 @@
 
 #include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/Utf.h"
+#include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/files/TextEncoding.h"
 #include "tools/phrasor/formats/csv/Csv.h"
 #include "tools/phrasor/formats/csv/CsvColumns.h"
@@ -308,6 +309,36 @@ void ReadCsv(const std::string &file, std::string_view bytes,
     if (!layout)
       return;
   }
+}
+
+std::vector<std::string> CsvLanguageColumns(const std::string &file,
+                                            std::string_view bytes,
+                                            const InputOptions &options) {
+  Utf8Input decoded;
+  ReadAsUtf8(bytes, decoded);
+  if (decoded.badLine != 0)
+    return {};
+  std::string_view text = decoded.text;
+  std::size_t startLine = 1;
+  const char named = TakeSeparatorLine(text, startLine);
+  const std::string ext = Extension(file);
+  const char delimiter = options.delimiter ? options.delimiter
+                         : named           ? named
+                         : ext == ".tsv" || ext == ".txt"
+                             ? '\t'
+                             : DetectDelimiter(text);
+  Diagnostics quiet;
+  CsvParser parser(file, text, delimiter, startLine, quiet);
+  CsvRecord record;
+  while (parser.Next(record)) {
+    if (IsBlank(record))
+      continue;
+    std::vector<std::string> names;
+    for (const CsvField &f : record.fields)
+      names.push_back(f.text);
+    return LanguageColumnsOf(names);
+  }
+  return {};
 }
 
 void ReadCsv(const std::string &file, std::string_view text, Diagnostics &diag,
