@@ -191,7 +191,7 @@ std::optional<std::string> PluralMarkProblem(std::string_view id) {
   if (id.find('#') == std::string_view::npos)
     return std::nullopt;
   const Key k = Key::parse(id);
-  if (!k.selector || k.stem.find('#') != std::string_view::npos)
+  if (!k.selector || k.base.find('#') != std::string_view::npos)
     return QuotedId(id) + ": '#' is kept for plural forms, written " +
            SelectorSpellings();
   // A dump writes the metadata entries by their names alone: @locale#one
