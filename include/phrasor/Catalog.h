@@ -123,6 +123,8 @@ public:
   using TypedCalls<Self>::formatUtf8To;
   using TypedCalls<Self>::ordinal;
   using TypedCalls<Self>::plural;
+  using TypedCalls<Self>::select;
+  using TypedCalls<Self>::selectPlural;
 
   /// Formats the text stored at \p id by its kind (see Style::Stored): a
   /// message with its inserts, a printf format with its conversions, a
