@@ -217,12 +217,15 @@ InputOptions ReadingAgainst(const InputOptions &translation,
     if (source.entries[i].value && source.KindAt(i) == TextKind::Plain)
       texts->insert(AsciiLower(source.entries[i].id));
   InputOptions options = translation;
-  // A plural form the source lacks is read against its "other" form.
+  // A plural form the source lacks is read against its "other" form, a
+  // select's value against its other value's.
   options.textInSource = [texts](std::string_view id) {
     const Key k = Key::parse(id);
-    return texts->count(AsciiLower(id)) ||
-           (k.is(kPluralSelector) &&
-            texts->count(AsciiLower(k.fallbackForm())));
+    if (texts->count(AsciiLower(id)) ||
+        (k.is(kPluralSelector) && texts->count(AsciiLower(k.fallbackForm()))))
+      return true;
+    // A value the source lacks is read as the source's other value is.
+    return WordRowOf(k) && texts->count(AsciiLower(OtherValueForm(k)));
   };
   return options;
 }
