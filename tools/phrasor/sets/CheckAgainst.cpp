@@ -114,6 +114,17 @@ SourceIndex::const_iterator SelectSource(const Key &key,
   return their.end();
 }
 
+/// The source entry translated form \p key is read against: a select
+/// text's by SelectSource; a plural form (\p plural) by the source's
+/// fallback form, since each language has its own categories and every
+/// language has that one; anything else by its own ID.
+SourceIndex::const_iterator SourceOf(const Key &key, bool plural,
+                                     const SourceIndex &their) {
+  if (WordRowOf(key))
+    return SelectSource(key, their);
+  return their.find(AsciiLower(plural ? key.fallbackForm() : key.print()));
+}
+
 /// Names each select text of \p translation that has no form of its row's
 /// fallback value: a value with no form of its own would find no text.
 void ReportMissingOther(const CheckedSet &translation, Diagnostics &diag) {
@@ -163,17 +174,11 @@ void CheckAgainst(const CheckedSet &translation, const CheckedSet &source,
   for (std::size_t i = 0; i < translation.entries.size(); ++i) {
     const authoring::Entry &e = translation.entries[i];
     const Key key = Key::parse(e.id);
-    std::string sourceKey = AsciiLower(e.id);
-    const bool selected = WordRowOf(key) != nullptr;
-    const bool plural = key.is(kPluralSelector) &&
-                        (selected || theirPlurals.count(AsciiLower(key.stem)));
-    // Each language has its own categories; every form is read against
-    // the source's fallback form, which every language has.
-    if (plural && !selected)
-      sourceKey = AsciiLower(key.fallbackForm());
-    SourceIndex::const_iterator theirs = theirByKey.find(sourceKey);
-    if (selected)
-      theirs = SelectSource(key, theirByKey);
+    const bool plural =
+        key.is(kPluralSelector) &&
+        (WordRowOf(key) || theirPlurals.count(AsciiLower(key.stem)));
+    const SourceIndex::const_iterator theirs =
+        SourceOf(key, plural, theirByKey);
     if (theirs == theirByKey.end() || !source.entries[theirs->second].value)
       continue;
     // Untranslated texts take no arguments; the coverage report names them.
