@@ -95,6 +95,35 @@ const Entry *Catalog::Impl::pluralEntry(std::string_view id, Count count,
   return nullptr;
 }
 
+// The form of \p id that \p choice selects (resolveSelected, with the count
+// when it has one); \p key as pluralEntry leaves it.
+const Entry *Catalog::Impl::selectEntry(std::string_view id,
+                                        const Selection &choice,
+                                        std::string &key) const {
+  const Entry *e = nullptr;
+  auto has = [&](std::size_t, const std::string &k) {
+    return (e = lookup(k)) && e->value;
+  };
+  const std::string_view value = selectors::wordForm(*choice.row, choice.value);
+  std::size_t at = 0;
+  if (!choice.count) {
+    at = resolveSelected(
+        id, *choice.row, 1, [&](std::size_t) { return value; }, has, key);
+  } else {
+    const SelectorValue n = valueOf(*choice.count);
+    auto chosen = [&](std::size_t) {
+      return kPluralSelector.choose(*rules, n);
+    };
+    char exact[24];
+    at = resolveSelected(id, *choice.row, value, kPluralSelector, 1, chosen,
+                         has, key, selectors::exactMatchOf(n, exact));
+  }
+  if (at == 0)
+    return e;
+  key.clear();
+  return nullptr;
+}
+
 const Inserts &Catalog::Impl::inserts(const Entry &e, Style style) const {
   std::atomic<const Inserts *> &cell =
       cells[2 * e.number + (style == Style::Printf)];
@@ -462,13 +491,23 @@ Expected<Text> Catalog::Impl::renderPlural(std::string_view id, Count count,
                                            std::size_t argCount) const {
   std::string chosen;
   const Entry *form = pluralEntry(id, count, row, chosen);
+  return renderForm(id, form, chosen, "plural", args, argCount);
+}
+
+// The form \p form of \p id, stored as \p chosen; why not when null, with
+// the forms called \p kind ("plural").
+Expected<Text> Catalog::Impl::renderForm(std::string_view id, const Entry *form,
+                                         std::string_view chosen,
+                                         std::string_view kind, const Arg *args,
+                                         std::size_t argCount) const {
   if (!form) {
     const Entry *e = lookup(id);
     if (e && !e->value)
       return Error(Errc::NoValue, "entry '" + std::string(id) +
-                                      "' has no text and no plural forms");
-    return Error(Errc::MissingId,
-                 "no entry '" + std::string(id) + "' and no plural forms");
+                                      "' has no text and no " +
+                                      std::string(kind) + " forms");
+    return Error(Errc::MissingId, "no entry '" + std::string(id) + "' and no " +
+                                      std::string(kind) + " forms");
   }
   return render(*form, chosen, Style::Stored, args, argCount);
 }
@@ -483,6 +522,24 @@ Expected<Text> Catalog::ordinalArgs(std::string_view id, Count count,
                                     const Arg *args,
                                     std::size_t argCount) const {
   return state().renderPlural(id, count, kOrdinalSelector, args, argCount);
+}
+
+Expected<Text> Catalog::selectArgs(std::string_view id, const Selection &choice,
+                                   const Arg *args,
+                                   std::size_t argCount) const {
+  // The forms' keys are spelled in a buffer kept per thread, so choosing
+  // one allocates nothing once the thread has spelled a key as long.
+  thread_local std::string chosen;
+  const Impl &s = state();
+  return s.renderForm(id, s.selectEntry(id, choice, chosen), chosen,
+                      choice.row->name, args, argCount);
+}
+
+std::string Catalog::selectId(std::string_view id,
+                              const Selection &choice) const {
+  std::string key;
+  state().selectEntry(id, choice, key);
+  return key;
 }
 
 } // namespace phrasor

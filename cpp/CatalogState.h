@@ -179,6 +179,11 @@ struct Catalog::Impl {
   Expected<Text> renderPlural(std::string_view id, Count count,
                               const Selector &row, const Arg *args,
                               std::size_t argCount) const;
+  const Entry *selectEntry(std::string_view id, const Selection &choice,
+                           std::string &key) const;
+  Expected<Text> renderForm(std::string_view id, const Entry *form,
+                            std::string_view chosen, std::string_view kind,
+                            const Arg *args, std::size_t argCount) const;
 };
 
 } // namespace phrasor

@@ -404,6 +404,41 @@ Expected<Text> Localizer::ordinalArgs(std::string_view id, Count count,
   return pluralSearch(id, count, true, args, argCount);
 }
 
+Expected<Text> Localizer::selectArgs(std::string_view id,
+                                     const Selection &choice, const Arg *args,
+                                     std::size_t argCount) const {
+  const std::vector<Catalog> &chain = live().chain;
+  // Kept per thread, as Catalog::selectArgs keeps its own.
+  thread_local std::string key;
+  // A word's form is chosen alike by every language.
+  const std::string_view value = selectors::wordForm(*choice.row, choice.value);
+  auto has = [&](std::size_t i, const std::string &k) {
+    return chain[i].contains(k);
+  };
+  std::size_t at = 0;
+  if (!choice.count) {
+    at = resolveSelected(
+        id, *choice.row, chain.size(), [&](std::size_t) { return value; }, has,
+        key);
+  } else {
+    const Count count = *choice.count;
+    char exact[24];
+    const SelectorValue n{
+        count.scaled(), count.fractionDigits(), count.exponent(), {}};
+    at = resolveSelected(
+        id, *choice.row, value, kPluralSelector, chain.size(),
+        [&](std::size_t i) {
+          return chain[i].category(kPluralSelector, count);
+        },
+        has, key, selectors::exactMatchOf(n, exact));
+  }
+  if (at < chain.size())
+    return chain[at].formatArgs(key, Style::Stored, args, argCount);
+  missing(id);
+  return Error(Errc::MissingId,
+               "no catalog has a text for '" + std::string(id) + "'");
+}
+
 // --- Live catalogs -------------------------------------------------------
 
 namespace {

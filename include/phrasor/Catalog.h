@@ -18,6 +18,7 @@
 #include "phrasor/Args.h"
 #include "phrasor/Error.h"
 #include "phrasor/InContext.h"
+#include "phrasor/Selectors.h"
 #include "phrasor/Style.h"
 #include "phrasor/Text.h"
 #include "phrasor/Typed.h"
@@ -89,6 +90,24 @@ private:
   int power = 0;
 };
 
+/// A grammatical gender, as a text's gender forms are spelled
+/// ("FOUND#gender-feminine"); Other is the form every gendered text has.
+enum class Gender : std::uint8_t { Masculine, Feminine, Neuter, Other };
+
+/// The word a gender's forms are spelled with: "feminine".
+constexpr std::string_view genderName(Gender g) noexcept {
+  return selectors::kGenderCategories[static_cast<std::size_t>(g) & 3];
+}
+
+/// What a select call chooses by: a word of a row that takes one (a gender
+/// or an open select's value), and for a text that also varies with a
+/// count, that count (null for none).
+struct Selection {
+  const Selector *row;
+  std::string_view value;
+  const Count *count;
+};
+
 /// The variadic calls Catalog and Localizer share, written once: each
 /// packs its arguments and calls the untyped core its class provides
 /// (formatArgs, formatArgsTo, formatArgsUtf8, formatArgsUtf8To, pluralArgs,
@@ -104,6 +123,8 @@ public:
   using TypedCalls<Self>::formatUtf8To;
   using TypedCalls<Self>::ordinal;
   using TypedCalls<Self>::plural;
+  using TypedCalls<Self>::select;
+  using TypedCalls<Self>::selectPlural;
 
   /// Formats the text stored at \p id by its kind (see Style::Stored): a
   /// message with its inserts, a printf format with its conversions, a
@@ -138,6 +159,46 @@ public:
                          const A &...args) const {
     const Arg list[] = {makeArg(args)..., Arg{}};
     return self().ordinalArgs(id, count, list, sizeof...(A));
+  }
+  /// Formats the form of \p id for \p gender ("FOUND#gender-feminine"),
+  /// else its Other form, else \p id itself, as format() does.
+  template <class... A>
+  Expected<Text> select(std::string_view id, Gender gender,
+                        const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return self().selectArgs(
+        id, Selection{&kGenderSelector, genderName(gender), nullptr}, list,
+        sizeof...(A));
+  }
+  /// The same for an open select by the host's word \p value
+  /// ("TITLE#select-knight", else "TITLE#select-other", else the ID). A
+  /// value that no form can be spelled with (anything but a-z, 0-9 and
+  /// '_') takes the other form.
+  template <class... A>
+  Expected<Text> select(std::string_view id, std::string_view value,
+                        const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return self().selectArgs(id, Selection{&kSelectSelector, value, nullptr},
+                             list, sizeof...(A));
+  }
+  /// A text that varies by gender and count ("FOUND#gender-feminine#one"):
+  /// the gender's forms by the count, then the Other gender's, then the
+  /// count's forms of \p id alone (Selectors.h says the order).
+  template <class... A>
+  Expected<Text> selectPlural(std::string_view id, Gender gender, Count count,
+                              const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return self().selectArgs(
+        id, Selection{&kGenderSelector, genderName(gender), &count}, list,
+        sizeof...(A));
+  }
+  /// The same by an open select's word \p value.
+  template <class... A>
+  Expected<Text> selectPlural(std::string_view id, std::string_view value,
+                              Count count, const A &...args) const {
+    const Arg list[] = {makeArg(args)..., Arg{}};
+    return self().selectArgs(id, Selection{&kSelectSelector, value, &count},
+                             list, sizeof...(A));
   }
   /// find, format and plural of a message within a gettext context (see
   /// InContext.h).
@@ -210,6 +271,8 @@ public:
   using Calls::formatUtf8To;
   using Calls::ordinal;
   using Calls::plural;
+  using Calls::select;
+  using Calls::selectPlural;
 
   /// Reads \p file whole and loads it. The error says why a file was
   /// refused: not found, a directory or other file that is not regular,
@@ -259,6 +322,11 @@ public:
                             std::size_t argCount) const;
   Expected<Text> ordinalArgs(std::string_view id, Count count, const Arg *args,
                              std::size_t argCount) const;
+  Expected<Text> selectArgs(std::string_view id, const Selection &choice,
+                            const Arg *args, std::size_t argCount) const;
+  /// The ID select() or selectPlural() would format for \p choice, or ""
+  /// when none of the forms the resolver tries has a value.
+  std::string selectId(std::string_view id, const Selection &choice) const;
   /// The CLDR plural category of \p count in locale(): "zero", "one",
   /// "two", "few", "many" or "other".
   std::string_view pluralCategory(Count count) const;

@@ -5,14 +5,19 @@
 // varies with a value. The stored string is the key's serialization, the
 // only one, so every database reads and looks up as its bytes say:
 //
-//   stored   ::= (context SEP)? base selector?
+//   stored   ::= (context SEP)? base (select? selector)?
 //   SEP      ::= U+0004                    gettext's own separator
 //   selector ::= mark category             a row of Selectors.h:
 //                                          "#one", "#ordinal-few"
+//   select   ::= mark word                 a word row before a count's form:
+//                                          "#gender-feminine" of
+//                                          "FOUND#gender-feminine#one"
 //
 // The selector is read from the last '#': it is one when the text from
 // there is a row's mark and one of its categories, and the '#' is not the
-// ID's first character. The context ends at the first separator before it.
+// ID's first character. When it is a counting row's, the '#' before it
+// may begin a word row's form in the same way, and the key is combined.
+// The context ends at the first separator before them.
 // parse and print are exact inverses: print(parse(s)) == s for every s.
 //
 // A key made from a source text (a gettext msgid) must never read as one
@@ -46,6 +51,11 @@ struct Key {
   std::string_view stem;
   std::string_view category;          ///< the selector's category
   const Selector *selector = nullptr; ///< null: no selector
+  /// A combined key's word row and its value ("#gender-", "feminine" of
+  /// "FOUND#gender-feminine#one"), which stem holds and base does not;
+  /// null for any other key.
+  const Selector *select = nullptr;
+  std::string_view value;
   bool inContext = false;
 
   /// The IDs of the tool's own entries, matched as lookups match: ASCII
@@ -107,6 +117,8 @@ struct Key {
       }
     }
     k.stem = head;
+    if (k.selector && k.selector->takes == SelectorTakes::Count)
+      head = k.readSelect(head, registry);
     const std::size_t separator = head.find(kContextSeparator);
     k.inContext = separator != std::string_view::npos;
     k.context = k.inContext ? head.substr(0, separator) : std::string_view();
@@ -138,11 +150,14 @@ struct Key {
     return k;
   }
 
-  /// This key without its selector.
+  /// This key without its selector; a combined key becomes its word
+  /// row's form ("FOUND#gender-feminine" of "FOUND#gender-feminine#one").
   Key withoutSelector() const {
     Key k = *this;
-    k.selector = nullptr;
-    k.category = std::string_view();
+    k.selector = select;
+    k.category = value;
+    k.select = nullptr;
+    k.value = std::string_view();
     return k;
   }
 
@@ -157,6 +172,7 @@ struct Key {
   /// The length of the stored text.
   std::size_t printedSize() const {
     return (inContext ? context.size() + 1 : 0) + base.size() +
+           (select ? select->mark.size() + value.size() : 0) +
            (selector ? selector->mark.size() + category.size() : 0);
   }
 
@@ -168,6 +184,10 @@ struct Key {
       *out++ = kContextSeparator;
     }
     out = std::copy(base.begin(), base.end(), out);
+    if (select) {
+      out = std::copy(select->mark.begin(), select->mark.end(), out);
+      out = std::copy(value.begin(), value.end(), out);
+    }
     if (selector) {
       out = std::copy(selector->mark.begin(), selector->mark.end(), out);
       out = std::copy(category.begin(), category.end(), out);
@@ -191,6 +211,28 @@ struct Key {
 
   /// The stored text without the selector.
   std::string stemText() const { return withoutSelector().print(); }
+
+private:
+  // The word row's form that ends \p head (the stored text before a count's
+  // form), if any, taken into select and value; returns head without it.
+  // Its '#' may not begin the stored text, as a selector's may not.
+  std::string_view readSelect(std::string_view head,
+                              const SelectorRegistry &registry) {
+    const std::size_t hash = head.rfind('#');
+    if (hash == std::string_view::npos || hash == 0)
+      return head;
+    const std::string_view tail = head.substr(hash);
+    for (const Selector *row : registry) {
+      if (row->takes != SelectorTakes::String ||
+          tail.substr(0, row->mark.size()) != row->mark ||
+          !row->isCategory(tail.substr(row->mark.size())))
+        continue;
+      select = row;
+      value = tail.substr(row->mark.size());
+      return head.substr(0, hash);
+    }
+    return head;
+  }
 };
 
 } // namespace phrasor

@@ -38,6 +38,8 @@ public:
   using Calls::formatUtf8To;
   using Calls::ordinal;
   using Calls::plural;
+  using Calls::select;
+  using Calls::selectPlural;
 
   Localizer();
   Localizer(Localizer &&other) noexcept;
@@ -105,6 +107,11 @@ public:
                             std::size_t argCount) const;
   Expected<Text> ordinalArgs(std::string_view id, Count count, const Arg *args,
                              std::size_t argCount) const;
+  /// A select's form by the chain: each step of the order (Selectors.h)
+  /// over every catalog before the next, each choosing a count's category
+  /// by its own language.
+  Expected<Text> selectArgs(std::string_view id, const Selection &choice,
+                            const Arg *args, std::size_t argCount) const;
 
   /// The catalogs, most specific first.
   const std::vector<Catalog> &catalogs() const;

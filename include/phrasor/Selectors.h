@@ -69,6 +69,10 @@ struct Selector {
                              const SelectorValue &value);
   /// Whether the language whose rules are \p rules has \p category.
   bool (*has)(const PluralRules &rules, std::string_view category);
+  /// An open row: besides categories, any word of lowercase ASCII letters,
+  /// digits and '_' names a form ("#select-red"). Its values are the
+  /// host's own, so only the fallback is listed.
+  bool open = false;
 
   /// The position of \p category in categories; categoryCount when it is
   /// none of them.
@@ -114,6 +118,28 @@ std::string_view chooseOrdinal(const PluralRules &rules,
 bool hasPlural(const PluralRules &rules, std::string_view category);
 bool hasOrdinal(const PluralRules &rules, std::string_view category);
 
+// The choosers of the rows that take a word: the word itself when it names
+// one of the row's forms, else the fallback.
+std::string_view chooseGender(const PluralRules &rules,
+                              const SelectorValue &value);
+std::string_view chooseSelect(const PluralRules &rules,
+                              const SelectorValue &value);
+bool hasGender(const PluralRules &rules, std::string_view category);
+bool hasSelect(const PluralRules &rules, std::string_view category);
+
+/// Whether \p word can name a form of an open row: one or more of a-z,
+/// 0-9 and '_'. The spelling is narrow so that a value never needs case
+/// folding or escaping in any format, and so that no ID that has a space
+/// or a capital after "#select-" changes meaning.
+constexpr bool isSelectWord(std::string_view word) {
+  if (word.empty() || word.size() > 64)
+    return false;
+  for (char c : word)
+    if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_'))
+      return false;
+  return true;
+}
+
 /// Whether \p category is an exact match: '=' and a whole number without
 /// leading zeros ("=0", "=12"), which a counting row's form may be spelled
 /// with to win over the category the number chooses.
@@ -156,8 +182,19 @@ inline std::string_view exactMatchOf(const SelectorValue &value,
 
 constexpr bool Selector::isCategory(std::string_view category) const {
   return rank(category) < categoryCount ||
-         (takes == SelectorTakes::Count && selectors::isExactMatch(category));
+         (takes == SelectorTakes::Count && selectors::isExactMatch(category)) ||
+         (open && selectors::isSelectWord(category));
 }
+
+namespace selectors {
+/// The form \p word chooses of a row that takes a word: the word when it
+/// spells one of the row's forms, else the row's fallback. The same in
+/// every language, so no rules are needed.
+constexpr std::string_view wordForm(const Selector &row,
+                                    std::string_view word) {
+  return row.isCategory(word) ? word : row.fallback;
+}
+} // namespace selectors
 
 /// A cardinal count: "FILES#few".
 inline constexpr Selector kPluralSelector = {"plural",
@@ -181,15 +218,77 @@ inline constexpr Selector kOrdinalSelector = {"ordinal",
                                               &selectors::chooseOrdinal,
                                               &selectors::hasOrdinal};
 
-inline constexpr const Selector *kBuiltinSelectorRows[] = {&kPluralSelector,
-                                                           &kOrdinalSelector};
+namespace selectors {
+/// The values of a gender, as Gender (Localizer.h) names them.
+inline constexpr std::string_view kGenderCategories[] = {
+    "masculine", "feminine", "neuter", "other"};
+inline constexpr std::string_view kSelectCategories[] = {"other"};
+} // namespace selectors
+
+/// A grammatical gender: "FOUND#gender-feminine".
+inline constexpr Selector kGenderSelector = {"gender",
+                                             "#gender-",
+                                             selectors::kGenderCategories,
+                                             4,
+                                             "other",
+                                             "Gender",
+                                             SelectorTakes::String,
+                                             &selectors::chooseGender,
+                                             &selectors::hasGender};
+
+/// An open select on a word of the host's: "TITLE#select-knight".
+inline constexpr Selector kSelectSelector = {"select",
+                                             "#select-",
+                                             selectors::kSelectCategories,
+                                             1,
+                                             "other",
+                                             "Select",
+                                             SelectorTakes::String,
+                                             &selectors::chooseSelect,
+                                             &selectors::hasSelect,
+                                             true};
+
+inline constexpr const Selector *kBuiltinSelectorRows[] = {
+    &kPluralSelector, &kOrdinalSelector, &kGenderSelector, &kSelectSelector};
 
 /// The selectors stored IDs use.
-inline constexpr SelectorRegistry kSelectors = {kBuiltinSelectorRows, 2};
+inline constexpr SelectorRegistry kSelectors = {kBuiltinSelectorRows, 4};
 
 /// No selectors: for a key whose '#' is always its own, as a gettext
 /// msgid's is.
 inline constexpr SelectorRegistry kNoSelectors = {nullptr, 0};
+
+namespace detail {
+// The forms of counting (or word) row \p row spelled after the first
+// \p prefix bytes of \p key, over \p count catalogs: the exact match, the
+// category each catalog chooses, the row's fallback, each step over every
+// catalog. Returns the catalog found, else count.
+template <class CategoryOf, class Has>
+std::size_t findForm(std::size_t prefix, const Selector &row, std::size_t count,
+                     CategoryOf &categoryOf, Has &has, std::string &key,
+                     std::string_view exact) {
+  auto spell = [&](std::string_view form) {
+    key.resize(prefix);
+    key.append(row.mark).append(form);
+  };
+  if (!exact.empty()) {
+    spell(exact);
+    for (std::size_t i = 0; i < count; ++i)
+      if (has(i, key))
+        return i;
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    spell(categoryOf(i));
+    if (has(i, key))
+      return i;
+  }
+  spell(row.fallback);
+  for (std::size_t i = 0; i < count; ++i)
+    if (has(i, key))
+      return i;
+  return count;
+}
+} // namespace detail
 
 /// Resolves a selected text over \p count catalogs, in the one fallback
 /// order: the exact match \p exact ("=0"; none when empty), then the form
@@ -204,21 +303,11 @@ std::size_t resolveSelected(std::string_view stem, const Selector &row,
                             std::size_t count, CategoryOf categoryOf, Has has,
                             std::string &key,
                             std::string_view exact = std::string_view()) {
-  if (!exact.empty()) {
-    key.assign(stem).append(row.mark).append(exact);
-    for (std::size_t i = 0; i < count; ++i)
-      if (has(i, key))
-        return i;
-  }
-  for (std::size_t i = 0; i < count; ++i) {
-    key.assign(stem).append(row.mark).append(categoryOf(i));
-    if (has(i, key))
-      return i;
-  }
-  key.assign(stem).append(row.mark).append(row.fallback);
-  for (std::size_t i = 0; i < count; ++i)
-    if (has(i, key))
-      return i;
+  key.assign(stem);
+  const std::size_t at =
+      detail::findForm(stem.size(), row, count, categoryOf, has, key, exact);
+  if (at < count)
+    return at;
   key.assign(stem);
   for (std::size_t i = 0; i < count; ++i)
     if (has(i, key))
@@ -226,6 +315,40 @@ std::size_t resolveSelected(std::string_view stem, const Selector &row,
   if (count > 0)
     key.assign(stem).append(row.mark).append(categoryOf(0));
   return count;
+}
+
+/// Resolves a text that varies by a word and a count ("FOUND#gender-
+/// feminine#one"): the forms of \p value of \p select by the count (its
+/// exact match, its category, \p row's fallback), then the same forms of
+/// the select's fallback value, then the count's forms of \p stem alone
+/// and \p stem itself as the one-row resolver above gives them. \p value
+/// is the word the select row chose. Each step looks at every catalog
+/// before the next. Returns and leaves \p key as the one-row resolver does;
+/// when nothing answers, \p key is the first catalog's form of \p value.
+template <class CategoryOf, class Has>
+std::size_t resolveSelected(std::string_view stem, const Selector &select,
+                            std::string_view value, const Selector &row,
+                            std::size_t count, CategoryOf categoryOf, Has has,
+                            std::string &key,
+                            std::string_view exact = std::string_view()) {
+  for (std::string_view word : {value, select.fallback}) {
+    key.assign(stem).append(select.mark).append(word);
+    const std::size_t at =
+        detail::findForm(key.size(), row, count, categoryOf, has, key, exact);
+    if (at < count)
+      return at;
+    if (word == select.fallback)
+      break;
+  }
+  const std::size_t at =
+      resolveSelected(stem, row, count, categoryOf, has, key, exact);
+  if (at == count && count > 0)
+    key.assign(stem)
+        .append(select.mark)
+        .append(value)
+        .append(row.mark)
+        .append(categoryOf(0));
+  return at;
 }
 
 } // namespace phrasor

@@ -35,6 +35,7 @@
 namespace phrasor {
 
 class Count;
+enum class Gender : std::uint8_t;
 
 namespace typed {
 
@@ -44,7 +45,42 @@ using Takes = phrasor::Takes;
 
 /// Which call a typed ID is passed to: what its shape allows, and what a
 /// call asks for.
-enum class Call : std::uint8_t { Find, Format, Plural, Ordinal };
+enum class Call : std::uint8_t {
+  Find,
+  Format,
+  Plural,
+  Ordinal,
+  Gender,       ///< select() with a phrasor::Gender
+  Select,       ///< select() with a word (and what a select() call asks)
+  GenderPlural, ///< selectPlural() with a phrasor::Gender and a count
+  SelectPlural, ///< selectPlural() with a word and a count (and the call)
+};
+
+/// Whether a call \p c suits a text of shape call \p shape: a gender text
+/// and an open select's text are both passed to select(), each with its
+/// own kind of value.
+constexpr bool callFits(Call shape, Call c) {
+  switch (shape) {
+  case Call::Format:
+    return c == Call::Find || c == Call::Format;
+  case Call::Gender:
+  case Call::Select:
+    return c == Call::Select;
+  case Call::GenderPlural:
+  case Call::SelectPlural:
+    return c == Call::SelectPlural;
+  default:
+    return c == shape;
+  }
+}
+
+/// The arguments a call of shape call \p shape passes before the text's
+/// own: the count, the value, or both.
+constexpr std::size_t leadingOf(Call shape) {
+  return shape == Call::Format                                        ? 0
+         : shape == Call::GenderPlural || shape == Call::SelectPlural ? 2
+                                                                      : 1;
+}
 
 /// What a generated header says of every ID of one enumeration type.
 struct Shape {
@@ -176,6 +212,36 @@ template <class... A> constexpr bool countFirst() {
   }
 }
 
+template <class T> constexpr bool isCount() {
+  return (std::is_integral<T>::value && !std::is_same<T, bool>::value) ||
+         std::is_same<T, Count>::value;
+}
+
+/// Whether A... begin as a call of shape call \p S begins: the count of a
+/// plural, the gender or the word of a select, the value then the count.
+template <Call S, class... A> constexpr bool leadingFit() {
+  if constexpr (sizeof...(A) < leadingOf(S)) {
+    return false;
+  } else if constexpr (S == Call::Plural || S == Call::Ordinal) {
+    return countFirst<A...>();
+  } else if constexpr (leadingOf(S) == 0) {
+    return true;
+  } else {
+    using V = std::remove_cv_t<std::tuple_element_t<0, std::tuple<A...>>>;
+    constexpr bool gender = S == Call::Gender || S == Call::GenderPlural;
+    constexpr bool value =
+        gender ? std::is_same<V, Gender>::value
+               : !std::is_same<V, Gender>::value &&
+                     std::is_convertible<const V &, std::string_view>::value;
+    if constexpr (leadingOf(S) == 1)
+      return value;
+    else
+      return value &&
+             isCount<
+                 std::remove_cv_t<std::tuple_element_t<1, std::tuple<A...>>>>();
+  }
+}
+
 /// The number of arguments \p args (a Shape's) takes.
 constexpr std::size_t argumentCount(const char *args) {
   if (*args == '\0')
@@ -243,6 +309,22 @@ template <class Id> struct IdIsNotAPluralText {
                 "phrasor: this ID is not a plural text; call find() or "
                 "format()");
 };
+template <class Id> struct IdIsASelectText {
+  static_assert(sizeof(Id) == 0,
+                "phrasor: this ID is a gender or select text; call select() "
+                "with its value first");
+};
+template <class Id> struct IdIsASelectPluralText {
+  static_assert(sizeof(Id) == 0,
+                "phrasor: this ID varies by a value and a count; call "
+                "selectPlural() with the value, then the count");
+};
+template <class Id> struct ValueMustComeFirst {
+  static_assert(sizeof(Id) == 0,
+                "phrasor: a gender text takes a phrasor::Gender first, a "
+                "select text a string_view (and a selectPlural() the count "
+                "next), then the arguments of the text");
+};
 template <class Passed> struct CountMustComeFirst {
   static_assert(!std::is_floating_point<Passed>::value,
                 "phrasor: a floating-point count hides how many fraction "
@@ -274,26 +356,37 @@ constexpr void checkArguments(std::index_sequence<I...>) {
    ...);
 }
 
+/// Says which call a text of shape call \p S takes.
+template <class Id, Call S> constexpr void explainCall() {
+  if constexpr (S == Call::Format)
+    (void)sizeof(IdIsNotAPluralText<Id>);
+  else if constexpr (S == Call::Plural)
+    (void)sizeof(IdIsAPluralText<Id>);
+  else if constexpr (S == Call::Ordinal)
+    (void)sizeof(IdIsAnOrdinalText<Id>);
+  else if constexpr (S == Call::Gender || S == Call::Select)
+    (void)sizeof(IdIsASelectText<Id>);
+  else
+    (void)sizeof(IdIsASelectPluralText<Id>);
+}
+
 /// The compile-time check of a typed call \p C of \p Id with arguments
-/// A... (a plural's count first).
+/// A... (a plural's count, a select's value, first).
 template <class Id, Call C, class... A> constexpr void check() {
   constexpr Shape shape = phrasorShape(Id{});
-  constexpr bool isText = shape.call == Call::Format;
-  if constexpr (isText && C != Call::Find && C != Call::Format) {
-    (void)sizeof(IdIsNotAPluralText<Id>);
-  } else if constexpr (!isText && C != shape.call) {
-    if constexpr (shape.call == Call::Plural)
-      (void)sizeof(IdIsAPluralText<Id>);
-    else
-      (void)sizeof(IdIsAnOrdinalText<Id>);
+  if constexpr (!callFits(shape.call, C)) {
+    explainCall<Id, shape.call>();
   } else if constexpr (C != Call::Find) {
-    constexpr std::size_t first = isText ? 0 : 1;
+    constexpr std::size_t first = leadingOf(shape.call);
     constexpr std::size_t takes = argumentCount(shape.args);
-    if constexpr (first == 1 && !countFirst<A...>()) {
+    if constexpr (!leadingFit<shape.call, A...>()) {
       if constexpr (sizeof...(A) == 0)
-        (void)sizeof(TextTakesArguments<takes + 1, 0>);
-      else
+        (void)sizeof(TextTakesArguments<takes + first, 0>);
+      else if constexpr (first == 1 && (shape.call == Call::Plural ||
+                                        shape.call == Call::Ordinal))
         (void)sizeof(CountMustComeFirst<std::remove_cv_t<Nth<0, A...>>>);
+      else
+        (void)sizeof(ValueMustComeFirst<Id>);
     } else if constexpr (sizeof...(A) != takes + first) {
       (void)sizeof(TextTakesArguments<takes, sizeof...(A) - first>);
     } else {
@@ -319,14 +412,13 @@ constexpr bool argumentsSuit(std::index_sequence<I...>) {
 /// check() as a verdict, asserting nothing.
 template <class Id, Call C, class... A> constexpr bool accepts() {
   constexpr Shape shape = phrasorShape(Id{});
-  if (shape.call == Call::Format ? C != Call::Find && C != Call::Format
-                                 : C != shape.call)
+  if (!callFits(shape.call, C))
     return false;
   if (C == Call::Find)
     return true;
-  constexpr std::size_t first = shape.call == Call::Format ? 0 : 1;
+  constexpr std::size_t first = leadingOf(shape.call);
   constexpr std::size_t takes = argumentCount(shape.args);
-  if (first == 1 && !countFirst<A...>())
+  if (!leadingFit<shape.call, A...>())
     return false;
   return sizeof...(A) == takes + first &&
          argumentsSuit<Id, first, A...>(std::make_index_sequence<takes>());
@@ -438,6 +530,27 @@ public:
   template <class Id, class... A,
             typed::IfRefused<Id, typed::Call::Ordinal, A...> = 0>
   void ordinal(Id, const A &...) const = delete;
+
+  /// A gender text takes its phrasor::Gender first, an open select's text
+  /// its word; then the arguments of the source's text.
+  template <class Id, class... A,
+            typed::IfAccepted<Id, typed::Call::Select, A...> = 0>
+  auto select(Id id, const A &...all) const {
+    return self().select(typed::idText(id), all...);
+  }
+  template <class Id, class... A,
+            typed::IfRefused<Id, typed::Call::Select, A...> = 0>
+  void select(Id, const A &...) const = delete;
+
+  /// The value, then the count, then the arguments of the source's text.
+  template <class Id, class... A,
+            typed::IfAccepted<Id, typed::Call::SelectPlural, A...> = 0>
+  auto selectPlural(Id id, const A &...all) const {
+    return self().selectPlural(typed::idText(id), all...);
+  }
+  template <class Id, class... A,
+            typed::IfRefused<Id, typed::Call::SelectPlural, A...> = 0>
+  void selectPlural(Id, const A &...) const = delete;
 
 private:
   const Self &self() const { return static_cast<const Self &>(*this); }

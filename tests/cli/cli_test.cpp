@@ -422,6 +422,82 @@ TEST_F(Cli, AnExactMatchIsAFormOfItsOwnEverywhere) {
             "Aucun fichier\n");
 }
 
+// Gender and select forms, alone and before a count's form: format picks
+// them as the layer does, check --against lets a translation add a value
+// but not leave out other, and every format a dump writes keeps them.
+TEST_F(Cli, GenderAndSelectFormsEverywhere) {
+  Write("en.csv", "ID,value\n@locale,en\n"
+                  "FOUND#gender-other#one,They found %1!d! coin\n"
+                  "FOUND#gender-other#other,They found %1!d! coins\n"
+                  "GREET#gender-other,Welcome %1!s!\n"
+                  "TITLE#select-knight,Sir %1!s!\nTITLE#select-other,%1!s!\n");
+  Write("fr.csv",
+        "ID,value\n@locale,fr\n"
+        "FOUND#gender-feminine#one,Elle a trouv\u00e9 %1!d! pi\u00e8ce\n"
+        "FOUND#gender-feminine#other,Elle en a trouv\u00e9 %1!d!\n"
+        "FOUND#gender-other#=0,Il n'a rien trouv\u00e9\n"
+        "FOUND#gender-other#one,Il a trouv\u00e9 %1!d! pi\u00e8ce\n"
+        "FOUND#gender-other#many,Il en a trouv\u00e9 %1!d!\n"
+        "FOUND#gender-other#other,Il en a trouv\u00e9 %1!d!\n"
+        "FOUND#gender-feminine#many,Elle en a trouv\u00e9 %1!d!\n"
+        "GREET#gender-feminine,Bienvenue %1!s!\n"
+        "GREET#gender-other,Bienvenu %1!s!\n"
+        "TITLE#select-squire,\u00c9cuyer %1!s!\n"
+        "TITLE#select-knight,Sire %1!s!\nTITLE#select-other,%1!s!\n");
+  Result checked = Run({"check", "fr.csv", "--against", "en.csv", "--strict"});
+  EXPECT_EQ(checked.code, 0) << checked.err;
+  ASSERT_EQ(Run({"build", "fr.csv", "-o", "fr.skdb"}).code, 0);
+  for (const char *format : {"csv", "json", "po", "xliff12", "xliff20"}) {
+    SCOPED_TRACE(format);
+    const std::string name =
+        std::string("back.") + (format[0] == 'x' ? "xlf" : format);
+    ASSERT_EQ(Run({"dump", "fr.skdb", "--format", format, "-o", name}).code, 0);
+    ASSERT_EQ(Run({"build", name, "-o", "back.skdb"}).code, 0);
+    EXPECT_EQ(Run({"format", "back.skdb", "FOUND", "--gender", "feminine",
+                   "--count", "1", "1"})
+                  .out,
+              "Elle a trouv\u00e9 1 pi\u00e8ce\n");
+    EXPECT_EQ(Run({"format", "back.skdb", "FOUND", "--gender", "masculine",
+                   "--count", "0"})
+                  .out,
+              "Il n'a rien trouv\u00e9\n");
+    EXPECT_EQ(
+        Run({"format", "back.skdb", "GREET", "--gender", "neuter", "Sam"}).out,
+        "Bienvenu Sam\n");
+    EXPECT_EQ(
+        Run({"format", "back.skdb", "TITLE", "--select", "squire", "Bo"}).out,
+        "\u00c9cuyer Bo\n");
+    EXPECT_EQ(
+        Run({"format", "back.skdb", "TITLE", "--select", "Squire", "Bo"}).out,
+        "Bo\n")
+        << "a word no form can spell takes other, as in the layer";
+  }
+  EXPECT_EQ(Run({"format", "fr.skdb", "GREET", "--gender", "female"}).code, 2);
+  EXPECT_EQ(Run({"format", "fr.skdb", "GREET", "--gender", "other", "--count",
+                 "1", "--ordinal"})
+                .code,
+            2);
+  Result stats = Run({"stats", "fr.csv", "--json"});
+  EXPECT_NE(stats.out.find("\"selectTexts\": 3"), std::string::npos)
+      << stats.out;
+
+  // A translation without other, and a form whose inserts differ.
+  Write("de.csv",
+        "ID,value\n@locale,de\n"
+        "GREET#gender-feminine,Willkommen %1!d!\n"
+        "TITLE#select-knight,Ritter %1!s!\nTITLE#select-other,%1!s!\n");
+  Result bad = Run({"check", "de.csv", "--against", "en.csv"});
+  EXPECT_EQ(bad.code, 1);
+  EXPECT_NE(bad.err.find("de.csv:3: gender text 'GREET' has no form "
+                         "'GREET#gender-other'"),
+            std::string::npos)
+      << bad.err;
+  EXPECT_NE(bad.err.find("ID 'GREET#gender-feminine': insert %1!d! takes "
+                         "another type than the source's %1!s!"),
+            std::string::npos)
+      << bad.err;
+}
+
 TEST_F(Cli, FormatConvertsEachArgumentByItsInsert) {
   Write("m.json", R"({
   "DLG": "%2!d! Punkte für %1!s!",

@@ -211,10 +211,10 @@ TEST_F(Cli, StatsCountsEntriesAndCoverage) {
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_CONTAINS(r.out, "file     locale  entries  values  empty  no value"
                          "  text  message  printf  plural texts  plural IDs"
-                         "  voice paths\n"
+                         "  voice paths  select texts  select IDs\n"
                          "ru.skdb  ru            8       6      1         1"
                          "     2        3       1             1           3"
-                         "            1\n");
+                         "            1             0           0\n");
   EXPECT_CONTAINS(r.out, "against en.csv (6 texts)\n");
   EXPECT_CONTAINS(r.out, "ru.skdb   4 (66.7%)     1 (16.7%)  1 (16.7%)");
 }

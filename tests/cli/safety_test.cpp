@@ -289,7 +289,9 @@ TEST_F(Cli, IdsThatNoLookupWouldFindAreRefusedAtTheirLine) {
   EXPECT_EQ(r.code, 1);
   const std::string plural =
       ": '#' is kept for plural forms, written NAME#category or "
-      "NAME#ordinal-category with one of zero, one, two, few, many, other\n";
+      "NAME#ordinal-category with one of zero, one, two, few, many, other; "
+      "NAME#gender-masculine|feminine|neuter|other; NAME#select-word (a-z, "
+      "0-9 and _)\n";
   EXPECT_EQ(r.err,
             "error: ids.csv:2: ID ' A' begins with white space\n"
             "error: ids.csv:3: ID 'B\\x09' ends with white space\n"

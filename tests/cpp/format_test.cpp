@@ -372,6 +372,42 @@ TEST(CppFormat, LocaleNumbersAllocateNothing) {
   EXPECT_EQ(gAllocations.load(), before);
 }
 
+// Choosing a gender's or a select's form costs no allocation beyond what
+// formatting the chosen form by its own ID costs (the text returned).
+TEST(CppFormat, ChoosingASelectFormAllocatesNothingMore) {
+  const std::vector<Row> rows = {
+      {"@locale", "fr"},
+      {"TREASURE_FOUND#gender-feminine#one", "Elle a trouv\u00e9 %1!d! objet"},
+      {"TREASURE_FOUND#gender-other#other", "%1!d! objets"},
+      {"TREASURE_TITLE#select-knight", "Sir"}};
+  Catalog c = Make(rows);
+  Localizer l;
+  l.add(Make(rows));
+  auto cost = [](auto call) {
+    const long before = gAllocations.load();
+    EXPECT_TRUE(call());
+    return gAllocations.load() - before;
+  };
+  auto female = [&](auto &on) {
+    return on.selectPlural("TREASURE_FOUND", Gender::Feminine, 1, 1);
+  };
+  auto neuter = [&] {
+    return c.selectPlural("TREASURE_FOUND", Gender::Neuter, 7, 7);
+  };
+  auto knight = [&] { return c.select("TREASURE_TITLE", "knight"); };
+  // The first calls parse the texts and size each thread's key buffer.
+  ASSERT_TRUE(female(c) && female(l) && neuter() && knight());
+  const long plain =
+      cost([&] { return c.format("TREASURE_FOUND#gender-feminine#one", 1); });
+  EXPECT_EQ(cost([&] { return female(c); }), plain);
+  EXPECT_EQ(cost([&] { return female(l); }), plain);
+  EXPECT_EQ(cost(neuter), cost([&] {
+              return c.format("TREASURE_FOUND#gender-other#other", 7);
+            }));
+  EXPECT_EQ(cost(knight),
+            cost([&] { return c.format("TREASURE_TITLE#select-knight"); }));
+}
+
 TEST(CppFormat, AMissTellsTheHandlerWithoutAllocating) {
   Localizer l;
   l.add(Make({{"SCORE", "%1!s! has %2!d! points"}}));

@@ -73,14 +73,16 @@ TEST(Key, ParsesContextBaseAndSelector) {
 TEST(Key, PrintGivesBackEveryStoredString) {
   // Strings over the alphabet the grammar cares about, every length to 6,
   // sampled: print(parse(s)) is s, and so is printTo into a buffer.
-  const std::string alphabet[] = {"#", "\x04",  "one", "ordinal-",
-                                  "a", "other", "-",   "few"};
+  const std::string alphabet[] = {
+      "#",   "\x04", "one",     "ordinal-", "a",  "other",  "-",
+      "few", "=1",   "gender-", "select-",  "_9", "Knight", "neuter"};
+  constexpr std::size_t letters = sizeof alphabet / sizeof alphabet[0];
   std::mt19937 rng(33);
-  for (int n = 0; n < 20000; ++n) {
+  for (int n = 0; n < 40000; ++n) {
     std::string s;
-    const int parts = n % 7;
+    const int parts = n % 9;
     for (int i = 0; i < parts; ++i)
-      s += alphabet[rng() % 8];
+      s += alphabet[rng() % letters];
     const Key k = Key::parse(s);
     ASSERT_EQ(k.print(), s);
     ASSERT_EQ(k.printedSize(), s.size());
@@ -88,6 +90,60 @@ TEST(Key, PrintGivesBackEveryStoredString) {
     ASSERT_EQ(k.printTo(buffer.data()), buffer.data() + s.size());
     ASSERT_EQ(buffer, s);
   }
+}
+
+// A word row's form before a count's is one key with two parts; anywhere
+// else such a form is the ID's own text, as any '#' is.
+TEST(Key, AWordFormBeforeACountsFormCombines) {
+  struct Combined {
+    const char *stored;
+    const Selector *select;
+    const char *value;
+    const Selector *selector;
+    const char *category, *base, *stem;
+  };
+  const Combined rows[] = {
+      {"FOUND#gender-feminine#one", &kGenderSelector, "feminine",
+       &kPluralSelector, "one", "FOUND", "FOUND#gender-feminine"},
+      {"c\x04T#select-knight_2#=0", &kSelectSelector, "knight_2",
+       &kPluralSelector, "=0", "T", "c\x04T#select-knight_2"},
+      {"P#gender-other#ordinal-two", &kGenderSelector, "other",
+       &kOrdinalSelector, "two", "P", "P#gender-other"},
+      // A word form alone is the key's one selector.
+      {"FOUND#gender-neuter", nullptr, "", &kGenderSelector, "neuter", "FOUND",
+       "FOUND"},
+      {"T#select-other", nullptr, "", &kSelectSelector, "other", "T", "T"},
+      // Not words of the row: the '#' is the ID's own.
+      {"FOUND#gender-female#one", nullptr, "", &kPluralSelector, "one",
+       "FOUND#gender-female", "FOUND#gender-female"},
+      {"T#select-Knight", nullptr, "", nullptr, "", "T#select-Knight",
+       "T#select-Knight"},
+      {"T#select-#one", nullptr, "", &kPluralSelector, "one", "T#select-",
+       "T#select-"},
+      // A count's form before a word's, two words, a word first: no pair.
+      {"T#one#gender-other", nullptr, "", &kGenderSelector, "other", "T#one",
+       "T#one"},
+      {"T#select-a#gender-other", nullptr, "", &kGenderSelector, "other",
+       "T#select-a", "T#select-a"},
+      {"#gender-other#one", nullptr, "", &kPluralSelector, "one",
+       "#gender-other", "#gender-other"},
+  };
+  for (const Combined &row : rows) {
+    SCOPED_TRACE(row.stored);
+    const Key k = Key::parse(row.stored);
+    EXPECT_EQ(k.select, row.select);
+    EXPECT_EQ(k.value, row.value);
+    EXPECT_EQ(k.selector, row.selector);
+    EXPECT_EQ(k.category, row.category);
+    EXPECT_EQ(k.base, row.base);
+    EXPECT_EQ(k.stem, row.stem);
+    EXPECT_EQ(k.print(), row.stored);
+    EXPECT_EQ(k.stemText(), row.stem);
+  }
+  const Key k = Key::parse("FOUND#gender-feminine#few");
+  EXPECT_EQ(k.fallbackForm(), "FOUND#gender-feminine#other");
+  EXPECT_TRUE(k.withoutSelector().is(kGenderSelector));
+  EXPECT_EQ(k.withoutSelector().category, "feminine");
 }
 
 TEST(Key, ComposesContextAndForms) {
@@ -143,7 +199,7 @@ TEST(SelectorRegistry, RowsAreSpelledApart) {
 }
 
 // A toy selector that exists only here: a text that varies with a word
-// ("COLOR#select-red"), chosen by the word's spelling. It is a row and a
+// ("COLOR#color-red"), chosen by the word's spelling. It is a row and a
 // chooser; the key parser and the resolver need nothing else.
 constexpr std::string_view kColors[] = {"red", "green", "other"};
 
@@ -158,12 +214,12 @@ bool hasColor(const PluralRules &, std::string_view category) {
   return category == "red" || category == "green" || category == "other";
 }
 
-constexpr Selector kColorSelector = {"select",
-                                     "#select-",
+constexpr Selector kColorSelector = {"color",
+                                     "#color-",
                                      kColors,
                                      3,
                                      "other",
-                                     "Select",
+                                     "Color",
                                      SelectorTakes::String,
                                      &chooseColor,
                                      &hasColor};
@@ -172,16 +228,16 @@ constexpr const Selector *kToyRows[] = {&kPluralSelector, &kOrdinalSelector,
 constexpr SelectorRegistry kToyRegistry = {kToyRows, 3};
 
 TEST(SelectorRegistry, AToySelectorIsARowAndAChooser) {
-  const Key red = Key::parse("COLOR#select-red", kToyRegistry);
+  const Key red = Key::parse("COLOR#color-red", kToyRegistry);
   EXPECT_TRUE(red.is(kColorSelector));
   EXPECT_EQ(red.base, "COLOR");
   EXPECT_EQ(red.category, "red");
   // The built-in registry does not know the row: the '#' is the ID's own.
-  EXPECT_EQ(Key::parse("COLOR#select-red").selector, nullptr);
+  EXPECT_EQ(Key::parse("COLOR#color-red").selector, nullptr);
 
   // Resolving by a word, over one catalog's IDs.
-  const std::vector<std::string> stored = {"COLOR#select-red",
-                                           "COLOR#select-other", "SHAPE"};
+  const std::vector<std::string> stored = {"COLOR#color-red",
+                                           "COLOR#color-other", "SHAPE"};
   const PluralRules rules("en");
   auto resolve = [&](std::string_view stem, std::string_view word) {
     std::string key;
@@ -201,11 +257,11 @@ TEST(SelectorRegistry, AToySelectorIsARowAndAChooser) {
         key);
     return found == 0 ? key : "none: " + key;
   };
-  EXPECT_EQ(resolve("COLOR", "red"), "COLOR#select-red");
-  EXPECT_EQ(resolve("COLOR", "green"), "COLOR#select-other");
-  EXPECT_EQ(resolve("COLOR", "blue"), "COLOR#select-other");
+  EXPECT_EQ(resolve("COLOR", "red"), "COLOR#color-red");
+  EXPECT_EQ(resolve("COLOR", "green"), "COLOR#color-other");
+  EXPECT_EQ(resolve("COLOR", "blue"), "COLOR#color-other");
   EXPECT_EQ(resolve("SHAPE", "red"), "SHAPE");
-  EXPECT_EQ(resolve("SIZE", "green"), "none: SIZE#select-green");
+  EXPECT_EQ(resolve("SIZE", "green"), "none: SIZE#color-green");
 }
 
 TEST(Resolver, ChosenFormOfAnyCatalogBeforeAnyFallback) {
@@ -278,6 +334,70 @@ TEST(Resolver, AnExactMatchWinsOverEveryCategory) {
   EXPECT_EQ(resolve("=1"), "1 FILES#=1") << "in any catalog of the chain";
   EXPECT_EQ(resolve("=21"), "0 FILES#one");
   EXPECT_EQ(resolve(""), "0 FILES#one");
+}
+
+// Over a chain of two catalogs: a gendered plural tries the value's forms
+// by the count, then the other value's, then the count's forms of the stem.
+TEST(Resolver, AValueAndACountFallBackInTheDocumentedOrder) {
+  std::vector<std::vector<std::string>> chain;
+  auto resolve = [&](std::string_view value, std::string_view exact) {
+    std::string key;
+    const std::size_t at = resolveSelected(
+        "FOUND", kGenderSelector, value, kPluralSelector, chain.size(),
+        [](std::size_t i) { return std::string_view(i ? "few" : "one"); },
+        [&](std::size_t i, const std::string &k) {
+          for (const std::string &s : chain[i])
+            if (s == k)
+              return true;
+          return false;
+        },
+        key, exact);
+    return std::to_string(at) + " " + key;
+  };
+  // Each line removes the answer of the line before.
+  const std::vector<std::pair<std::string, std::string>> steps = {
+      {"FOUND#gender-feminine#=1", "1 FOUND#gender-feminine#=1"},
+      {"FOUND#gender-feminine#one", "0 FOUND#gender-feminine#one"},
+      {"FOUND#gender-feminine#few", "1 FOUND#gender-feminine#few"},
+      {"FOUND#gender-feminine#other", "1 FOUND#gender-feminine#other"},
+      {"FOUND#gender-other#=1", "0 FOUND#gender-other#=1"},
+      {"FOUND#gender-other#few", "1 FOUND#gender-other#few"},
+      {"FOUND#gender-other#other", "0 FOUND#gender-other#other"},
+      {"FOUND#=1", "1 FOUND#=1"},
+      {"FOUND#one", "0 FOUND#one"},
+      {"FOUND#other", "1 FOUND#other"},
+      {"FOUND", "0 FOUND"},
+  };
+  chain = {{}, {}};
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const std::string form = steps[i].first;
+    chain[steps[i].second[0] - '0'].push_back(form);
+  }
+  for (const auto &[form, expected] : steps) {
+    EXPECT_EQ(resolve("feminine", "=1"), expected);
+    for (std::vector<std::string> &ids : chain)
+      std::erase(ids, form);
+  }
+  EXPECT_EQ(resolve("feminine", "=1"), "2 FOUND#gender-feminine#one")
+      << "nothing: the first catalog's form of the value";
+  chain = {{"FOUND#gender-feminine#one", "FOUND#gender-other#one"}};
+  EXPECT_EQ(resolve("other", ""), "0 FOUND#gender-other#one");
+}
+
+TEST(SelectorRegistry, WordRowsTakeTheirWordsAndFallBackToOther) {
+  EXPECT_EQ(selectors::wordForm(kGenderSelector, "feminine"), "feminine");
+  EXPECT_EQ(selectors::wordForm(kGenderSelector, "female"), "other");
+  EXPECT_EQ(selectors::wordForm(kSelectSelector, "knight_2"), "knight_2");
+  for (const char *odd : {"", "Knight", "a b", "a-b", "\xC3\xA9"})
+    EXPECT_EQ(selectors::wordForm(kSelectSelector, odd), "other") << odd;
+  EXPECT_EQ(selectors::wordForm(kSelectSelector, std::string(65, 'a')),
+            "other");
+  const PluralRules en("en");
+  SelectorValue v;
+  v.text = "neuter";
+  EXPECT_EQ(kGenderSelector.choose(en, v), "neuter");
+  EXPECT_TRUE(kSelectSelector.has(en, "anything"));
+  EXPECT_FALSE(kGenderSelector.has(en, "anything"));
 }
 
 TEST(SelectorRegistry, CountingRowsChooseByTheLayersRules) {

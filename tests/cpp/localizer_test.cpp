@@ -210,6 +210,64 @@ TEST(CppPlural, AnExactMatchWinsOverTheCategory) {
   EXPECT_EQ(*l.plural("FILES", 1, 1), T("1 fichier"));
 }
 
+TEST(CppSelect, AGenderOrAWordPicksItsFormThenOtherThenTheId) {
+  Catalog fr = Make({{"@locale", "fr"},
+                     {"FOUND#gender-feminine", "Elle a trouv\u00e9 %1!s!"},
+                     {"FOUND#gender-other", "Il a trouv\u00e9 %1!s!"},
+                     {"TITLE#select-knight", "Sir %1!s!"},
+                     {"TITLE#select-other", "%1!s!"},
+                     {"PLAIN", "plain"}});
+  EXPECT_EQ(*fr.select("FOUND", Gender::Feminine, "l'or"),
+            T("Elle a trouv\u00e9 l'or"));
+  EXPECT_EQ(*fr.select("FOUND", Gender::Masculine, "l'or"),
+            T("Il a trouv\u00e9 l'or"));
+  EXPECT_EQ(*fr.select("TITLE", "knight", "Ann"), T("Sir Ann"));
+  EXPECT_EQ(*fr.select("TITLE", "Knight", "Ann"), T("Ann"))
+      << "a value no form can spell takes other";
+  EXPECT_EQ(*fr.select("PLAIN", Gender::Neuter), T("plain"));
+  EXPECT_EQ(fr.selectId("TITLE", {&kSelectSelector, "squire", nullptr}),
+            "TITLE#select-other");
+  EXPECT_EQ(fr.select("FOUND", Gender::Feminine).error().code(),
+            Errc::ArgumentMismatch)
+      << "the chosen form's inserts are checked";
+  const Expected<Text> none = fr.select("NOPE", "x");
+  EXPECT_EQ(none.error().code(), Errc::MissingId);
+  EXPECT_NE(none.error().message().find("select forms"), std::string::npos);
+}
+
+TEST(CppSelect, AGenderedPluralFallsBackByValueThenCount) {
+  const std::vector<Row> fr = {
+      {"@locale", "fr"},
+      {"FOUND#gender-feminine#one", "Elle a trouv\u00e9 %1!d! pi\u00e8ce"},
+      {"FOUND#gender-feminine#other", "Elle a trouv\u00e9 %1!d! pi\u00e8ces"},
+      {"FOUND#gender-other#=0", "Il n'a rien trouv\u00e9"},
+      {"FOUND#gender-other#other", "Il a trouv\u00e9 %1!d! pi\u00e8ces"},
+      {"FOUND#other", "%1!d!"}};
+  Catalog c = Make(fr);
+  EXPECT_EQ(*c.selectPlural("FOUND", Gender::Feminine, 1, 1),
+            T("Elle a trouv\u00e9 1 pi\u00e8ce"));
+  EXPECT_EQ(*c.selectPlural("FOUND", Gender::Feminine, 0, 0),
+            T("Elle a trouv\u00e9 0 pi\u00e8ce"))
+      << "the value's category before the other value's exact match";
+  EXPECT_EQ(*c.selectPlural("FOUND", Gender::Masculine, 0),
+            T("Il n'a rien trouv\u00e9"));
+  EXPECT_EQ(*c.selectPlural("FOUND", Gender::Masculine, 1, 1),
+            T("Il a trouv\u00e9 1 pi\u00e8ces"));
+  EXPECT_EQ(*c.selectPlural("FOUND", "robot", 3, 3), T("3"))
+      << "no select forms: the count's forms of the ID";
+  // Over a chain, a value's form anywhere wins over the other value's.
+  Localizer l;
+  l.add(Make({{"@locale", "fr-CA"},
+              {"FOUND#gender-other#other", "(CA) %1!d!"},
+              {"FOUND#gender-other", "(CA) %1!s!"}}));
+  l.add(Make(fr));
+  EXPECT_EQ(*l.selectPlural("FOUND", Gender::Feminine, 2, 2),
+            T("Elle a trouv\u00e9 2 pi\u00e8ces"));
+  EXPECT_EQ(*l.selectPlural("FOUND", Gender::Neuter, 2, 2), T("(CA) 2"));
+  EXPECT_EQ(*l.select("FOUND", Gender::Feminine, "x"), T("(CA) x"));
+  EXPECT_EQ(l.select("GONE", Gender::Feminine).error().code(), Errc::MissingId);
+}
+
 TEST(CppThreads, ManyThreadsShareOneCatalogAndLocalizer) {
   std::vector<Row> rows = {{"@locale", "ru"},
                            {"ITEMS#one", "%1!d! предмет"},

@@ -80,6 +80,14 @@ TEST(TypedCalls, GiveWhatTheStringCallsGive) {
   EXPECT_EQ(Utf8(c.ordinal(msg::PLACE, 22, 22)), "22nd");
   // A plural whose plain entry is its fallback is one plural object.
   EXPECT_EQ(Utf8(c.plural(msg::ITEMS, 2, 2)), "2 items");
+  EXPECT_EQ(Utf8(c.select(msg::FOUND, Gender::Feminine, "gold")),
+            "She found gold");
+  EXPECT_EQ(Utf8(c.select(msg::TITLE, "knight", "Ann")), "Sir Ann");
+  EXPECT_EQ(Utf8(c.select(msg::TITLE, std::string("page"), "Bo")), "Bo");
+  EXPECT_EQ(Utf8(c.selectPlural(msg::LOOT, Gender::Feminine, 1, 1)),
+            "She found 1 coin");
+  EXPECT_EQ(Utf8(c.selectPlural(msg::LOOT, Gender::Masculine, 1, 1)),
+            "They found 1 coin");
   EXPECT_EQ(*c.formatUtf8(msg::DLG_GOLD, "Ann", 12), "Ann pays 12 gold.");
 
   PhrasorWChar wide[32];

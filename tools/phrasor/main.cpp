@@ -322,11 +322,19 @@ void AddFormat(CLI::App &app, AllOptions &o, Runner &run) {
   f->add_flag("--ordinal", o.format.ordinal,
               "With --count: the ordinal form (ID" +
                   std::string(phrasor::kOrdinalSelector.mark) + "<category>)");
+  f->add_option("--gender", o.format.gender,
+                "Format ID's form for this gender (masculine, feminine, "
+                "neuter, other: ID#gender-<name>), as select() does");
+  f->add_option("--select", o.format.select,
+                "Format ID's form for this word (ID#select-<word>); either "
+                "word option with --count: the form of both "
+                "(ID#gender-feminine#one)");
   f->add_option("--context", o.formatContext, kContextHelp);
   f->add_option("args", o.format.args,
                 "One argument per field, converted to the insert's type");
   AddFooter(f, "phrasor format en.skdb DLG_SCORE Ana 12\n"
-               "  phrasor format ru.skdb FILES --count 21 21");
+               "  phrasor format ru.skdb FILES --count 21 21\n"
+               "  phrasor format fr.skdb FOUND --gender feminine --count 2 2");
   // A negative number is an argument here, not an option: parsing stops at
   // the first word it does not know, and the rest are arguments as written.
   f->prefix_command();

@@ -45,6 +45,14 @@ phrasor::Expected<phrasor::Text> compileCase(const phrasor::Catalog &c) {
   return c.plural(msg::FILES_IN, "bin");
 #elif defined(CASE_COUNT)
   return c.plural(msg::FILES_IN, 3, 3, "bin");
+#elif defined(CASE_WORD_FOR_GENDER)
+  return c.select(msg::FOUND, "feminine", "gold");
+#elif defined(CASE_GENDER)
+  return c.select(msg::FOUND, phrasor::Gender::Feminine, "gold");
+#elif defined(CASE_GENDER_WITHOUT_COUNT)
+  return c.selectPlural(msg::LOOT, phrasor::Gender::Feminine, "gold");
+#elif defined(CASE_GENDER_AND_COUNT)
+  return c.selectPlural(msg::LOOT, phrasor::Gender::Feminine, 2, 2);
 #elif defined(CASE_PLURAL_AS_MESSAGE)
   return c.format(msg::FILES, 3);
 #elif defined(CASE_PLURAL_AS_PLURAL)

@@ -94,6 +94,8 @@ struct FormatOptions {
   std::vector<std::string> args;
   std::string count;    ///< a plural's count ("3", "1.50"); empty: none
   bool ordinal = false; ///< the count picks an ordinal form
+  std::string gender;   ///< a gender's name ("feminine"); empty: none
+  std::string select;   ///< an open select's word ("knight"); empty: none
 };
 int RunFormat(const FormatOptions &options);
 

@@ -47,6 +47,9 @@ struct Object {
   /// The selector of a text that varies, whose row names its call; null
   /// for a plain text.
   const Selector *use = nullptr;
+  /// A gender or select text with a count's forms as well
+  /// ("FOUND#gender-feminine#one"): its call takes the value and a count.
+  bool counted = false;
   std::vector<std::size_t> forms; ///< entries, in source order
   std::vector<std::vector<Want>> args;
 };
@@ -211,8 +214,15 @@ void GroupForms(const CheckedSet &set, std::vector<Object> &objects) {
   for (std::size_t i = 0; i < set.entries.size(); ++i) {
     const std::string &id = set.entries[i].id;
     const Key k = Key::parse(id);
-    const std::string_view base = k.stem;
-    const Selector *use = k.selector;
+    // A word row's forms, with or without a count's, are one text.
+    const Selector *word =
+        k.select                                                   ? k.select
+        : k.selector && k.selector->takes == SelectorTakes::String ? k.selector
+                                                                   : nullptr;
+    const std::string base = word
+                                 ? k.withoutSelector().withoutSelector().print()
+                                 : std::string(k.stem);
+    const Selector *use = word ? word : k.selector;
     const std::string key = UseKey(use) + AsciiLower(base);
     auto [at, added] = byKey.emplace(key, objects.size());
     if (added) {
@@ -224,6 +234,7 @@ void GroupForms(const CheckedSet &set, std::vector<Object> &objects) {
       objects.push_back(std::move(o));
     }
     objects[at->second].forms.push_back(i);
+    objects[at->second].counted |= k.select != nullptr;
   }
   // A plain entry beside a plural's forms (FILES beside FILES#one and
   // FILES#few) is the text a count falls back to when its language has
@@ -289,16 +300,25 @@ bool NameUnique(const Object &o, std::map<std::string, const Object *> &byName,
 }
 
 /// The form whose text gives the arguments of \p o: a plural text is
-/// checked by its "other" form, which every language has, else by its
-/// first form.
+/// checked by its "other" form, which every language has, a select text by
+/// its other value's (by its count's other form when it has a count), else
+/// by its first form.
 std::size_t ShownForm(const CheckedSet &set, const Object &o) {
   std::size_t shown = o.forms.front();
   for (std::size_t f : o.forms) {
     const Key k = Key::parse(set.entries[f].id);
-    if (k.selector && k.category == k.selector->fallback)
+    if (k.selector && k.category == k.selector->fallback &&
+        (!k.select || k.value == k.select->fallback))
       shown = f;
   }
   return shown;
+}
+
+/// The typed call of \p o's shape: "Format", "Plural", "GenderPlural".
+std::string CallOf(const Object &o) {
+  if (!o.use)
+    return "Format";
+  return std::string(o.use->call) + (o.counted ? "Plural" : "");
 }
 
 /// Gathers the objects of \p set: one per ID, one per plural or ordinal
@@ -362,7 +382,7 @@ std::string ShapeArgs(const Object &o) {
 /// ID takes.
 std::string ShapeType(const Object &o) {
   const std::string args = ShapeArgs(o);
-  return "phrasor" + std::string(o.use ? o.use->call : "Text") +
+  return "phrasor" + (o.use ? CallOf(o) : std::string("Text")) +
          (args.empty() ? "" : "_" + args);
 }
 
@@ -503,7 +523,7 @@ std::string Render(const CheckedSet &set, const std::vector<Object> &objects,
         out << " // " << CommentId(o.id);
       out << "\n";
     }
-    const std::string call(first.use ? first.use->call : "Format");
+    const std::string call = CallOf(first);
     out << "};\nconstexpr phrasor::typed::Shape phrasorShape(" << type
         << ") {\n  return {phrasor::typed::Call::" << call << ", \""
         << ShapeArgs(first) << "\", phrasorIds};\n}\n";

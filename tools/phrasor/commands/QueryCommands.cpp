@@ -366,11 +366,46 @@ std::optional<std::u16string> ValueIfAny(const OpenDatabase &db,
   return FromRuntime(mgr->GetStringByID(db.Keeper(), id.c_str()));
 }
 
-/// The form of \p options.id that a host's plural() (or ordinal()) call
-/// formats for the count, resolved as the C++ layer resolves it, the
-/// category chosen by the layer's own rules for the database's @locale.
-std::string PluralFormId(const OpenDatabase &db, const FormatOptions &options,
-                         const std::optional<std::u16string> &locale) {
+/// The word row and value --gender or --select names; null row for none.
+std::pair<const Selector *, std::string_view>
+WordOf(const FormatOptions &options) {
+  if (!options.gender.empty() && !options.select.empty())
+    throw FatalError("--gender and --select cannot be given together");
+  if (!options.gender.empty()) {
+    if (kGenderSelector.rank(options.gender) == kGenderSelector.categoryCount)
+      throw FatalError("--gender '" + options.gender +
+                       "': expected masculine, feminine, neuter or other");
+    return {&kGenderSelector, options.gender};
+  }
+  if (!options.select.empty())
+    return {&kSelectSelector, options.select};
+  return {nullptr, {}};
+}
+
+/// The form of \p options.id that a host's plural(), ordinal(), select()
+/// or selectPlural() call formats for the count and the word, resolved as
+/// the C++ layer resolves it, the category chosen by the layer's own rules
+/// for the database's @locale.
+std::string FormId(const OpenDatabase &db, const FormatOptions &options,
+                   const std::optional<std::u16string> &locale) {
+  const auto [word, given] = WordOf(options);
+  if (word && options.ordinal)
+    throw FatalError("--ordinal cannot be combined with --" +
+                     std::string(word->name));
+  auto has = [&](std::size_t, const std::string &k) {
+    return ValueIfAny(db, StoredId(db, k)).has_value();
+  };
+  std::string key;
+  // A word's form is chosen alike in every language, as the layer's is.
+  const std::string_view chosen =
+      word ? selectors::wordForm(*word, given) : std::string_view();
+  if (options.count.empty()) {
+    if (!word)
+      return options.id;
+    resolveSelected(
+        options.id, *word, 1, [&](std::size_t) { return chosen; }, has, key);
+    return key;
+  }
   const std::optional<PluralDecimal> count = parsePluralDecimal(options.count);
   if (!count)
     throw FatalError("--count '" + options.count +
@@ -381,14 +416,14 @@ std::string PluralFormId(const OpenDatabase &db, const FormatOptions &options,
   value.scaled = count->scaled;
   value.fractionDigits = count->fractionDigits;
   value.exponent = count->exponent;
-  std::string key;
   char exact[24];
-  resolveSelected(
-      options.id, row, 1, [&](std::size_t) { return row.choose(rules, value); },
-      [&](std::size_t, const std::string &k) {
-        return ValueIfAny(db, StoredId(db, k)).has_value();
-      },
-      key, selectors::exactMatchOf(value, exact));
+  auto category = [&](std::size_t) { return row.choose(rules, value); };
+  if (word)
+    resolveSelected(options.id, *word, chosen, row, 1, category, has, key,
+                    selectors::exactMatchOf(value, exact));
+  else
+    resolveSelected(options.id, row, 1, category, has, key,
+                    selectors::exactMatchOf(value, exact));
   return key;
 }
 
@@ -539,13 +574,9 @@ int RunFormat(const FormatOptions &options) {
   const bool plural = !options.count.empty();
   if (options.ordinal && !plural)
     throw FatalError("--ordinal needs --count");
-  FormatCall call{
-      options,
-      StoredId(db, plural ? PluralFormId(db, options, locale) : options.id),
-      db.Path(),
-      diag,
-      {},
-      std::vector<RuntimeString>(options.args.size())};
+  FormatCall call{options,   StoredId(db, FormId(db, options, locale)),
+                  db.Path(), diag,
+                  {},        std::vector<RuntimeString>(options.args.size())};
   const std::optional<std::u16string> value = LookUpValue(db, call.id, diag);
   if (!value)
     return diag.ExitStatus();

@@ -129,6 +129,10 @@ code{background:#f6f6f6;padding:0 .2em;white-space:pre-wrap}
 .none{color:#888}
 )";
 
+/// Each varying text's forms: by text (folded), then by form.
+using FormsByText =
+    std::map<std::string, std::map<std::string, std::u16string>>;
+
 class Page {
 public:
   Page(const CheckedSet &s, std::vector<Language> &l,
@@ -141,6 +145,11 @@ private:
   void Problems();
   void Limits();
   void Plurals();
+  void Selects();
+  void FormsTable(const FormsByText &ours,
+                  const std::map<std::string, std::string> &names,
+                  FormsByText (*formsOf)(const CheckedSet &,
+                                         std::map<std::string, std::string> *));
 
   const CheckedSet &source;
   std::vector<Language> &langs;
@@ -217,10 +226,9 @@ void Page::Limits() {
 
 /// The forms of each plural text, by base (ASCII case folded, as lookups
 /// match) and then category, of one set.
-std::map<std::string, std::map<std::string, std::u16string>>
-PluralForms(const CheckedSet &set,
-            std::map<std::string, std::string> *names = nullptr) {
-  std::map<std::string, std::map<std::string, std::u16string>> forms;
+FormsByText PluralForms(const CheckedSet &set,
+                        std::map<std::string, std::string> *names = nullptr) {
+  FormsByText forms;
   for (const authoring::Entry &e : set.entries) {
     const Key k = Key::parse(e.id);
     if (k.is(kPluralSelector) && e.value) {
@@ -232,19 +240,54 @@ PluralForms(const CheckedSet &set,
   return forms;
 }
 
+/// The forms of each gender or select text, by its row and base and then
+/// by what follows the base ("gender-feminine#one"), of one set.
+FormsByText SelectForms(const CheckedSet &set,
+                        std::map<std::string, std::string> *names = nullptr) {
+  FormsByText forms;
+  for (const authoring::Entry &e : set.entries) {
+    const Key k = Key::parse(e.id);
+    const Selector *word = WordRowOf(k);
+    if (!word || !e.value)
+      continue;
+    const std::string base = BaseText(k);
+    const std::string text = std::string(word->name) + ":" + AsciiLower(base);
+    forms[text][e.id.substr(std::min(e.id.size(), base.size() + 1))] = *e.value;
+    if (names)
+      names->emplace(text, base);
+  }
+  return forms;
+}
+
 void Page::Plurals() {
   out += "<h2 id=\"plurals\">Plural forms</h2>\n";
   std::map<std::string, std::string> names;
-  const auto ours = PluralForms(source, &names);
+  const FormsByText ours = PluralForms(source, &names);
   if (ours.empty()) {
     out += "<p class=\"none\">The source has no plural texts.</p>\n";
     return;
   }
-  std::vector<std::map<std::string, std::map<std::string, std::u16string>>>
-      theirs;
+  FormsTable(ours, names, &PluralForms);
+}
+
+void Page::Selects() {
+  std::map<std::string, std::string> names;
+  const FormsByText ours = SelectForms(source, &names);
+  if (ours.empty())
+    return; // most projects have none: no section
+  out += "<h2 id=\"selects\">Gender and select forms</h2>\n";
+  FormsTable(ours, names, &SelectForms);
+}
+
+/// A table of the source's texts \p ours (named \p names) and each
+/// language's forms of them, read by \p formsOf.
+void Page::FormsTable(
+    const FormsByText &ours, const std::map<std::string, std::string> &names,
+    FormsByText (*formsOf)(const CheckedSet &,
+                           std::map<std::string, std::string> *)) {
+  std::vector<FormsByText> theirs;
   for (const Language &l : langs)
-    theirs.push_back(l.set ? PluralForms(*l.set)
-                           : decltype(theirs)::value_type());
+    theirs.push_back(l.set ? formsOf(*l.set, nullptr) : FormsByText());
   out += "<table>\n<tr><th>Text</th><th>" +
          Html(source.meta.locale.value_or("source")) + " (source)</th>";
   for (const Language &l : langs)
@@ -256,7 +299,8 @@ void Page::Plurals() {
     std::vector<std::pair<std::string, const std::u16string *>> sorted;
     for (const auto &[category, text] : *forms)
       sorted.emplace_back(category, &text);
-    // Exact matches ("=0") rank after every category, in spelling order.
+    // Categories in CLDR's order; exact matches ("=0") and the forms of a
+    // select after them, in spelling order.
     std::stable_sort(
         sorted.begin(), sorted.end(), [](const auto &a, const auto &b) {
           return kPluralSelector.rank(a.first) < kPluralSelector.rank(b.first);
@@ -268,7 +312,7 @@ void Page::Plurals() {
     return td + "</td>";
   };
   for (const auto &[base, forms] : ours) {
-    out += "<tr class=\"plural\"><td>" + Html(names[base]) + "</td>" +
+    out += "<tr class=\"plural\"><td>" + Html(names.at(base)) + "</td>" +
            cell(&forms);
     for (const auto &t : theirs) {
       auto found = t.find(base);
@@ -304,6 +348,7 @@ std::string Page::Write() {
   Problems();
   Limits();
   Plurals();
+  Selects();
   out += "</body>\n</html>\n";
   return std::move(out);
 }

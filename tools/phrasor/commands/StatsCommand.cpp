@@ -35,6 +35,8 @@ struct FileStats {
   std::size_t kinds[3] = {}; ///< of the values that are not empty
   std::size_t pluralIds = 0;
   std::size_t pluralTexts = 0;
+  std::size_t selectIds = 0;   ///< IDs of gender or select forms
+  std::size_t selectTexts = 0; ///< their texts, whatever their values
   std::size_t voicePaths = 0;
   std::optional<Coverage> coverage;
 };
@@ -44,7 +46,7 @@ FileStats Count(const CheckedSet &set) {
   stats.file = set.path;
   stats.locale = set.meta.locale;
   stats.entries = set.entries.size();
-  std::set<std::string> bases;
+  std::set<std::string> bases, selected;
   for (std::size_t i = 0; i < set.entries.size(); ++i) {
     const authoring::Entry &e = set.entries[i];
     if (!e.value) {
@@ -55,14 +57,20 @@ FileStats Count(const CheckedSet &set) {
       ++stats.withValue;
       ++stats.kinds[static_cast<int>(set.KindAt(i))];
     }
-    if (const Key k = Key::parse(e.id); k.is(kPluralSelector)) {
+    const Key k = Key::parse(e.id);
+    if (k.is(kPluralSelector)) {
       ++stats.pluralIds;
       bases.insert(AsciiLower(k.stem));
+    }
+    if (const Selector *word = WordRowOf(k)) {
+      ++stats.selectIds;
+      selected.insert(std::string(word->name) + ":" + AsciiLower(BaseText(k)));
     }
     if (e.voicePath)
       ++stats.voicePaths;
   }
   stats.pluralTexts = bases.size();
+  stats.selectTexts = selected.size();
   return stats;
 }
 
@@ -103,6 +111,8 @@ nlohmann::ordered_json ToJson(const FileStats &s, const std::string &source) {
   o["kinds"] = kinds;
   o["pluralIds"] = s.pluralIds;
   o["pluralTexts"] = s.pluralTexts;
+  o["selectIds"] = s.selectIds;
+  o["selectTexts"] = s.selectTexts;
   o["voicePaths"] = s.voicePaths;
   if (s.coverage) {
     nlohmann::ordered_json c;
@@ -153,14 +163,16 @@ std::string ToTable(const std::vector<FileStats> &all,
                     const std::string &source) {
   std::vector<std::vector<std::string>> rows = {
       {"file", "locale", "entries", "values", "empty", "no value", "text",
-       "message", "printf", "plural texts", "plural IDs", "voice paths"}};
+       "message", "printf", "plural texts", "plural IDs", "voice paths",
+       "select texts", "select IDs"}};
   for (const FileStats &s : all)
     rows.push_back({s.file, s.locale.value_or("-"), std::to_string(s.entries),
                     std::to_string(s.withValue), std::to_string(s.empty),
                     std::to_string(s.withoutValue), std::to_string(s.kinds[0]),
                     std::to_string(s.kinds[1]), std::to_string(s.kinds[2]),
                     std::to_string(s.pluralTexts), std::to_string(s.pluralIds),
-                    std::to_string(s.voicePaths)});
+                    std::to_string(s.voicePaths), std::to_string(s.selectTexts),
+                    std::to_string(s.selectIds)});
   std::string out = Table(rows, 2);
   if (all.empty() || !all.front().coverage)
     return out;

@@ -171,19 +171,30 @@ std::optional<std::string> CharacterProblem(std::string_view id) {
 }
 
 /// How a name spells each selector's forms, from the registry: "NAME#category
-/// or NAME<mark>category with one of zero, one, ...".
+/// or NAME#ordinal-category with one of zero, one, ...; NAME#gender-
+/// masculine, ...; NAME#select-word ...".
 std::string SelectorSpellings() {
-  std::string out;
-  for (std::size_t i = 0; i < kSelectors.count; ++i) {
-    const Selector &row = *kSelectors.rows[i];
-    out += i == 0 ? "" : i + 1 == kSelectors.count ? " or " : ", ";
-    out += "NAME" + std::string(row.mark) + "category";
+  std::string counted, words;
+  const Selector *firstCounting = nullptr;
+  for (const Selector *row : kSelectors) {
+    if (row->takes == SelectorTakes::Count) {
+      counted += (counted.empty() ? "" : " or ") + std::string("NAME") +
+                 std::string(row->mark) + "category";
+      firstCounting = firstCounting ? firstCounting : row;
+      continue;
+    }
+    words += "; NAME" + std::string(row->mark);
+    if (row->open) {
+      words += "word (a-z, 0-9 and _)";
+      continue;
+    }
+    for (std::size_t i = 0; i < row->categoryCount; ++i)
+      words += (i ? "|" : "") + std::string(row->categories[i]);
   }
-  out += " with one of ";
-  const Selector &first = *kSelectors.rows[0];
-  for (std::size_t i = 0; i < first.categoryCount; ++i)
-    out += (i ? ", " : "") + std::string(first.categories[i]);
-  return out;
+  counted += " with one of ";
+  for (std::size_t i = 0; i < firstCounting->categoryCount; ++i)
+    counted += (i ? ", " : "") + std::string(firstCounting->categories[i]);
+  return counted + words;
 }
 
 /// A '#' in a name: only as the mark of a selector's form.
@@ -191,7 +202,7 @@ std::optional<std::string> PluralMarkProblem(std::string_view id) {
   if (id.find('#') == std::string_view::npos)
     return std::nullopt;
   const Key k = Key::parse(id);
-  if (!k.selector || k.stem.find('#') != std::string_view::npos)
+  if (!k.selector || k.base.find('#') != std::string_view::npos)
     return QuotedId(id) + ": '#' is kept for plural forms, written " +
            SelectorSpellings();
   // A dump writes the metadata entries by their names alone: @locale#one

@@ -57,7 +57,10 @@ void ReportCoverage(const CheckedSet &translation, const CheckedSet &source,
                     Diagnostics &diag) {
   for (const CoverageItem &item : MeasureCoverage(translation, source).items) {
     const std::string what =
-        (item.plural ? "plural text '" : "ID '") + ShownId(item.id) + "'";
+        (item.word     ? std::string(item.word->name) + " text '"
+         : item.plural ? std::string("plural text '")
+                       : std::string("ID '")) +
+        ShownId(item.id) + "'";
     switch (item.state) {
     case CoverageItem::Translated:
       break;
@@ -86,11 +89,78 @@ void ReportCoverage(const CheckedSet &translation, const CheckedSet &source,
   }
 }
 
+using SourceIndex = std::map<std::string, std::size_t>;
+
+/// The source entry a translated form of a select text is read against:
+/// the same value's form (by the count's fallback category when it has a
+/// count), else the fallback value's, else the count's fallback form of the
+/// ID alone, else the ID itself; end() when the source has none of them.
+SourceIndex::const_iterator SelectSource(const Key &key,
+                                         const SourceIndex &their) {
+  const std::string base = BaseText(key);
+  std::vector<std::string> tries;
+  if (key.select) {
+    const std::string own = key.fallbackForm();
+    tries = {own, OtherValueForm(Key::parse(own)),
+             base + std::string(key.selector->mark) +
+                 std::string(key.selector->fallback)};
+  } else {
+    tries = {key.print(), OtherValueForm(key)};
+  }
+  tries.push_back(base);
+  for (const std::string &id : tries)
+    if (auto found = their.find(AsciiLower(id)); found != their.end())
+      return found;
+  return their.end();
+}
+
+/// The source entry translated form \p key is read against: a select
+/// text's by SelectSource; a plural form (\p plural) by the source's
+/// fallback form, since each language has its own categories and every
+/// language has that one; anything else by its own ID.
+SourceIndex::const_iterator SourceOf(const Key &key, bool plural,
+                                     const SourceIndex &their) {
+  if (WordRowOf(key))
+    return SelectSource(key, their);
+  return their.find(AsciiLower(plural ? key.fallbackForm() : key.print()));
+}
+
+/// Names each select text of \p translation that has no form of its row's
+/// fallback value: a value with no form of its own would find no text.
+void ReportMissingOther(const CheckedSet &translation, Diagnostics &diag) {
+  std::map<std::string, std::pair<std::size_t, bool>> texts;
+  for (std::size_t i = 0; i < translation.entries.size(); ++i) {
+    const Key k = Key::parse(translation.entries[i].id);
+    const Selector *word = WordRowOf(k);
+    if (!word)
+      continue;
+    const std::string_view value = k.select ? k.value : k.category;
+    auto &text =
+        texts
+            .emplace(std::string(word->name) + ":" + AsciiLower(BaseText(k)),
+                     std::pair{i, false})
+            .first->second;
+    text.second = text.second || value == word->fallback;
+  }
+  for (const auto &[name, text] : texts) {
+    if (text.second)
+      continue;
+    const Key k = Key::parse(translation.entries[text.first].id);
+    const Selector &word = *WordRowOf(k);
+    diag.Error(translation.Where(text.first),
+               std::string(word.name) + " text '" + ShownId(BaseText(k)) +
+                   "' has no form '" + BaseText(k) + std::string(word.mark) +
+                   std::string(word.fallback) +
+                   "', which every value without a form of its own takes");
+  }
+}
+
 } // namespace
 
 void CheckAgainst(const CheckedSet &translation, const CheckedSet &source,
                   Diagnostics &diag, const ProtectRules &rules) {
   ReportCoverage(translation, source, diag);
+  ReportMissingOther(translation, diag);
   // Looked up the way the game looks them up: ignoring ASCII case.
   std::map<std::string, std::size_t> theirByKey;
   for (std::size_t i = 0; i < source.entries.size(); ++i)
@@ -104,14 +174,11 @@ void CheckAgainst(const CheckedSet &translation, const CheckedSet &source,
   for (std::size_t i = 0; i < translation.entries.size(); ++i) {
     const authoring::Entry &e = translation.entries[i];
     const Key key = Key::parse(e.id);
-    std::string sourceKey = AsciiLower(e.id);
     const bool plural =
-        key.is(kPluralSelector) && theirPlurals.count(AsciiLower(key.stem));
-    // Each language has its own categories; every form is read against
-    // the source's fallback form, which every language has.
-    if (plural)
-      sourceKey = AsciiLower(key.fallbackForm());
-    auto theirs = theirByKey.find(sourceKey);
+        key.is(kPluralSelector) &&
+        (WordRowOf(key) || theirPlurals.count(AsciiLower(key.stem)));
+    const SourceIndex::const_iterator theirs =
+        SourceOf(key, plural, theirByKey);
     if (theirs == theirByKey.end() || !source.entries[theirs->second].value)
       continue;
     // Untranslated texts take no arguments; the coverage report names them.
@@ -155,12 +222,15 @@ InputOptions ReadingAgainst(const InputOptions &translation,
     if (source.entries[i].value && source.KindAt(i) == TextKind::Plain)
       texts->insert(AsciiLower(source.entries[i].id));
   InputOptions options = translation;
-  // A plural form the source lacks is read against its "other" form.
+  // A plural form the source lacks is read against its "other" form, a
+  // select's value against its other value's.
   options.textInSource = [texts](std::string_view id) {
     const Key k = Key::parse(id);
-    return texts->count(AsciiLower(id)) ||
-           (k.is(kPluralSelector) &&
-            texts->count(AsciiLower(k.fallbackForm())));
+    if (texts->count(AsciiLower(id)) ||
+        (k.is(kPluralSelector) && texts->count(AsciiLower(k.fallbackForm()))))
+      return true;
+    // A value the source lacks is read as the source's other value is.
+    return WordRowOf(k) && texts->count(AsciiLower(OtherValueForm(k)));
   };
   return options;
 }

@@ -48,11 +48,34 @@ bool HasWords(std::u16string_view value) {
   return false;
 }
 
+const Selector *WordRowOf(const Key &k) {
+  if (k.select)
+    return k.select;
+  return k.selector && k.selector->takes == SelectorTakes::String ? k.selector
+                                                                  : nullptr;
+}
+
+std::string BaseText(const Key &k) {
+  Key base = k.withoutSelector().withoutSelector();
+  return base.print();
+}
+
+std::string OtherValueForm(const Key &k) {
+  Key other = k;
+  if (k.select)
+    other.value = k.select->fallback;
+  else if (const Selector *word = WordRowOf(k))
+    other.category = word->fallback;
+  return other.print();
+}
+
 namespace {
 
-/// One text of a set: an entry, or the forms of a plural text.
+/// One text of a set: an entry, or the forms of a plural text, or the
+/// forms of a text that varies by a word (and perhaps a count as well).
 struct Text {
   bool plural = false;
+  const Selector *word = nullptr; ///< the word row of a select text
   std::string id;  ///< as first written; the base for a plural text
   std::string key; ///< folded, 'p' or 's' first: how the other set finds it
   std::vector<std::size_t> entries;
@@ -74,15 +97,41 @@ Texts GroupTexts(const CheckedSet &set) {
   for (std::size_t i = 0; i < set.entries.size(); ++i) {
     const std::string &id = set.entries[i].id;
     const Key k = Key::parse(id);
-    const bool plural = k.is(kPluralSelector);
-    const std::string_view name = plural ? k.stem : std::string_view(id);
-    const std::string key = (plural ? "p" : "s") + AsciiLower(name);
+    // A select text is one text whatever its values and counts: a
+    // translation may add a value ("feminine") its source needs not.
+    const Selector *word = WordRowOf(k);
+    const bool plural = !word && k.is(kPluralSelector);
+    const std::string name = word     ? BaseText(k)
+                             : plural ? std::string(k.stem)
+                                      : id;
+    const std::string key = (word     ? "w" + std::string(word->name) + ":"
+                             : plural ? std::string("p")
+                                      : std::string("s")) +
+                            AsciiLower(name);
     auto [at, fresh] = texts.byKey.emplace(key, texts.list.size());
     if (fresh)
-      texts.list.push_back({plural, std::string(name), key, {}});
+      texts.list.push_back({plural, word, name, key, {}});
     texts.list[at->second].entries.push_back(i);
   }
   return texts;
+}
+
+/// The source form a translated form of a select text stands for: the
+/// same form, else that of the word's fallback value, else the first.
+const authoring::Entry &SelectSourceForm(const CheckedSet &source,
+                                         const Text &text,
+                                         std::string_view id) {
+  const std::string same = AsciiLower(id);
+  const std::string other = AsciiLower(OtherValueForm(Key::parse(id)));
+  const authoring::Entry *fallback = nullptr;
+  for (std::size_t i : text.entries) {
+    const std::string own = AsciiLower(source.entries[i].id);
+    if (own == same)
+      return source.entries[i];
+    if (own == other)
+      fallback = &source.entries[i];
+  }
+  return fallback ? *fallback : source.entries[text.entries.front()];
 }
 
 /// The source form a translated form stands for: the same category, else
@@ -107,16 +156,19 @@ void Classify(const CheckedSet &translation, const Text &ours,
   for (std::size_t i : ours.entries) {
     const authoring::Entry &e = translation.entries[i];
     const std::string_view category = ours.plural ? PluralCategoryOf(e.id) : "";
-    const authoring::Entry &s = ours.plural
-                                    ? SourceForm(source, theirs, category)
-                                    : source.entries[theirs.entries.front()];
+    const authoring::Entry &s =
+        ours.word     ? SelectSourceForm(source, theirs, e.id)
+        : ours.plural ? SourceForm(source, theirs, category)
+                      : source.entries[theirs.entries.front()];
     const bool sourceHasText = s.value && !s.value->empty();
     if (!e.value || (e.value->empty() && sourceHasText)) {
       item.state = CoverageItem::Untranslated;
       item.entry = i;
       return;
     }
-    const bool sameForm = !ours.plural || PluralCategoryOf(s.id) == category;
+    const bool sameForm =
+        ours.word ? AsciiLower(s.id) == AsciiLower(e.id)
+                  : !ours.plural || PluralCategoryOf(s.id) == category;
     if (sameForm && sourceHasText && *e.value == *s.value && HasWords(*s.value))
       item.stale = true;
   }
@@ -133,6 +185,7 @@ Coverage MeasureCoverage(const CheckedSet &translation,
   for (const Text &text : theirs.list) {
     CoverageItem item;
     item.plural = text.plural;
+    item.word = text.word;
     item.id = text.id;
     auto found = ours.byKey.find(text.key);
     if (found == ours.byKey.end()) {
@@ -159,6 +212,7 @@ Coverage MeasureCoverage(const CheckedSet &translation,
     CoverageItem item;
     item.state = CoverageItem::Extra;
     item.plural = text.plural;
+    item.word = text.word;
     item.id = text.id;
     item.entry = text.entries.front();
     ++coverage.extra;

@@ -23,6 +23,7 @@
 #ifndef PHRASOR_TOOL_COVERAGE_H
 #define PHRASOR_TOOL_COVERAGE_H
 
+#include "phrasor/Key.h"
 #include "tools/phrasor/sets/CheckedSet.h"
 
 #include <cstddef>
@@ -35,6 +36,10 @@ struct CoverageItem {
   enum State { Translated, Untranslated, Missing, Extra };
   State state = Translated;
   bool plural = false; ///< id is the base of a plural text
+  /// The word row when id is the base of a select text ("FOUND" of
+  /// FOUND#gender-feminine and FOUND#gender-other#one): one text, however
+  /// many values and counts, and a value the source lacks is no extra text.
+  const Selector *word = nullptr;
   bool stale = false;
   std::string id;
   /// The entry to point at: in the source for Missing, else in the
@@ -52,6 +57,16 @@ struct Coverage {
 
 Coverage MeasureCoverage(const CheckedSet &translation,
                          const CheckedSet &source);
+
+/// The word row of \p k's select form (a gender or a select, alone or
+/// before a count's form); null for any other key.
+const Selector *WordRowOf(const Key &k);
+/// The stored text of \p k without its selectors: "FOUND" of
+/// "FOUND#gender-feminine#one".
+std::string BaseText(const Key &k);
+/// \p k with its word's value replaced by the row's fallback
+/// ("FOUND#gender-other#one" of "FOUND#gender-feminine#one").
+std::string OtherValueForm(const Key &k);
 
 /// True when \p value holds a letter outside its inserts and conversions.
 bool HasWords(std::u16string_view value);
