@@ -15,6 +15,7 @@
 #include "phrasor/Style.h"
 
 #include "base/AsciiFold.h"
+#include "cpp/GettextPlural.h"
 #include "cpp/Inserts.h"
 #include "cpp/Plural.h"
 
@@ -147,6 +148,7 @@ struct Catalog::Impl {
   Entry noneEntry{};
   std::string localeTag;
   std::unique_ptr<PluralRules> rules;
+  GettextPlural gettext; ///< @plural-forms, when the database has it
 
   ~Impl() {
     if (cells)

@@ -193,17 +193,20 @@ inline constexpr SelectorRegistry kNoSelectors = {nullptr, 0};
 
 /// Resolves a selected text over \p count catalogs, in the one fallback
 /// order: the exact match \p exact ("=0"; none when empty), then the form
-/// of the category each catalog chooses (\p categoryOf(i)),
-/// then the form of the row's fallback category, then \p stem alone; each
-/// step over every catalog before the next, so a catalog holding only the
-/// fallback never hides another's chosen form. \p has(i, key) says whether
-/// catalog i has a text for key. Returns the catalog found, leaving \p key
-/// its ID; else \p count, leaving \p key the form the first catalog chose.
-template <class CategoryOf, class Has>
-std::size_t resolveSelected(std::string_view stem, const Selector &row,
-                            std::size_t count, CategoryOf categoryOf, Has has,
-                            std::string &key,
-                            std::string_view exact = std::string_view()) {
+/// of the category each catalog chooses (\p categoryOf(i)) or, where that
+/// catalog lacks it, the form its gettext expression gives
+/// (\p gettextOf(i), empty for none), then the form of the row's
+/// fallback category, then \p stem alone; each step over every catalog
+/// before the next, so a catalog holding only the fallback never hides
+/// another's chosen form, and a catalog's own expression answers before
+/// another language's text does. \p has(i, key) says whether catalog i has
+/// a text for key. Returns the catalog found, leaving \p key its ID; else
+/// \p count, leaving \p key the form the first catalog chose.
+template <class CategoryOf, class GettextOf, class Has>
+std::size_t resolveSelectedBy(std::string_view stem, const Selector &row,
+                              std::size_t count, CategoryOf categoryOf,
+                              GettextOf gettextOf, Has has, std::string &key,
+                              std::string_view exact = std::string_view()) {
   if (!exact.empty()) {
     key.assign(stem).append(row.mark).append(exact);
     for (std::size_t i = 0; i < count; ++i)
@@ -211,7 +214,14 @@ std::size_t resolveSelected(std::string_view stem, const Selector &row,
         return i;
   }
   for (std::size_t i = 0; i < count; ++i) {
-    key.assign(stem).append(row.mark).append(categoryOf(i));
+    const std::string_view chosen = categoryOf(i);
+    key.assign(stem).append(row.mark).append(chosen);
+    if (has(i, key))
+      return i;
+    const std::string_view own = gettextOf(i);
+    if (own.empty() || own == chosen)
+      continue;
+    key.assign(stem).append(row.mark).append(own);
     if (has(i, key))
       return i;
   }
@@ -226,6 +236,17 @@ std::size_t resolveSelected(std::string_view stem, const Selector &row,
   if (count > 0)
     key.assign(stem).append(row.mark).append(categoryOf(0));
   return count;
+}
+
+/// resolveSelectedBy for catalogs without a gettext expression.
+template <class CategoryOf, class Has>
+std::size_t resolveSelected(std::string_view stem, const Selector &row,
+                            std::size_t count, CategoryOf categoryOf, Has has,
+                            std::string &key,
+                            std::string_view exact = std::string_view()) {
+  return resolveSelectedBy(
+      stem, row, count, categoryOf,
+      [](std::size_t) { return std::string_view(); }, has, key, exact);
 }
 
 } // namespace phrasor

@@ -380,10 +380,19 @@ std::string PluralFormId(const OpenDatabase &db, const FormatOptions &options,
   value.scaled = count->scaled;
   value.fractionDigits = count->fractionDigits;
   value.exponent = count->exponent;
+  GettextPlural gettext;
+  if (std::optional<std::u16string> forms =
+          ValueIfAny(db, std::string(kPluralFormsId)))
+    gettext.read(Utf16ToUtf8Lossy(*forms));
   std::string key;
   char exact[24];
-  resolveSelected(
-      options.id, row, 1, [&](std::size_t) { return row.choose(rules, value); },
+  resolveSelectedBy(
+      options.id, row, 1,
+      [&](std::size_t) { return gettext.choose(row, rules, value); },
+      [&](std::size_t) {
+        return &row == &kPluralSelector ? gettext.category(value)
+                                        : std::string_view();
+      },
       [&](std::size_t, const std::string &k) {
         return ValueIfAny(db, StoredId(db, k)).has_value();
       },

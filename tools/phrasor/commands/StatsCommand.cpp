@@ -12,6 +12,7 @@
 #include "phrasor/Key.h"
 #include "tools/phrasor/Progress.h"
 #include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/sets/CheckedSet.h"
 #include "tools/phrasor/sets/Coverage.h"
@@ -36,6 +37,7 @@ struct FileStats {
   std::size_t pluralIds = 0;
   std::size_t pluralTexts = 0;
   std::size_t voicePaths = 0;
+  std::string lacks; ///< the categories its plural texts lack, said
   std::optional<Coverage> coverage;
 };
 
@@ -63,6 +65,13 @@ FileStats Count(const CheckedSet &set) {
       ++stats.voicePaths;
   }
   stats.pluralTexts = bases.size();
+  if (set.meta.locale && stats.pluralIds > 0) {
+    std::vector<std::string> ids;
+    for (const authoring::Entry &e : set.entries)
+      ids.push_back(e.id);
+    stats.lacks = LackedCategories(ids, *set.meta.locale,
+                                   set.meta.pluralForms.has_value());
+  }
   return stats;
 }
 
@@ -104,6 +113,8 @@ nlohmann::ordered_json ToJson(const FileStats &s, const std::string &source) {
   o["pluralIds"] = s.pluralIds;
   o["pluralTexts"] = s.pluralTexts;
   o["voicePaths"] = s.voicePaths;
+  if (!s.lacks.empty())
+    o["lacks"] = s.lacks;
   if (s.coverage) {
     nlohmann::ordered_json c;
     c["source"] = source;
@@ -162,6 +173,9 @@ std::string ToTable(const std::vector<FileStats> &all,
                     std::to_string(s.pluralTexts), std::to_string(s.pluralIds),
                     std::to_string(s.voicePaths)});
   std::string out = Table(rows, 2);
+  for (const FileStats &s : all)
+    if (!s.lacks.empty())
+      out += s.file + ": " + s.lacks + "\n";
   if (all.empty() || !all.front().coverage)
     return out;
   const std::size_t texts = all.front().coverage->sourceTexts;
