@@ -243,11 +243,6 @@ void CheckPlurals(const std::vector<SourceEntry> &sources, Diagnostics &diag) {
                      "' has no plural rules; every count will use " +
                      std::string(kPluralSelector.mark) +
                      std::string(kPluralSelector.fallback));
-  if (locale)
-    if (const std::string lacked =
-            LackedCategories(ids, *locale, forms.has_value());
-        !lacked.empty())
-      diag.Note(localeEntry->pos.Text(), lacked);
   const std::vector<PluralProblem> problems =
       CheckPluralTexts(ids, locale, forms);
   if (problems.empty())

@@ -290,14 +290,16 @@ const PluralMapping *PoFileReader::Mapping(const SourcePos &pos) {
                               "' does not fit the plural rules of '" + locale +
                               "' (" + CategoriesOf(locale).rules +
                               "): " + problem);
-  else
+  else if (keyField.value_or("gettext") == "gettext")
     KeepPluralForms(*forms);
   return plurals ? &*plurals : nullptr;
 }
 
 // The catalog keeps the expression, so a count whose category has no form
 // (Russian 1.5) takes the form gettext would give it; one entry serves
-// every domain of the file.
+// every domain of the file. A dump keyed by context or source, whose
+// Plural-Forms the writer chose, keeps none, so it rebuilds the database
+// it came from.
 void PoFileReader::KeepPluralForms(const PluralForms &forms) {
   const std::string id(kPluralFormsId);
   const std::string value = PluralFormsEntry(forms, *plurals);
