@@ -25,7 +25,8 @@
 //             "nplurals=3; plural=...;\none few many"; the C++ layer and
 //             `format` choose by it where CLDR gives no form (Russian 1.5,
 //             a language without CLDR rules). Written only for a PO file
-//             with plural messages and a Plural-Forms header
+//             with plural messages and a Plural-Forms header, not for a
+//             dump keyed by context or source
 //
 // and one line that a CSV or JSON file says before its entries and that no
 // database holds:
