@@ -86,10 +86,13 @@ const Entry *Catalog::Impl::pluralEntry(std::string_view id, Count count,
   auto has = [&](std::size_t, const std::string &k) {
     return (e = lookup(k)) && e->value;
   };
-  auto chosen = [&](std::size_t) { return row.choose(*rules, n); };
+  auto chosen = [&](std::size_t) { return gettext.choose(row, *rules, n); };
+  auto own = [&](std::size_t) {
+    return &row == &kPluralSelector ? gettext.category(n) : std::string_view();
+  };
   char exact[24];
-  if (resolveSelected(id, row, 1, chosen, has, key,
-                      selectors::exactMatchOf(n, exact)) == 0)
+  if (resolveSelectedBy(id, row, 1, chosen, own, has, key,
+                        selectors::exactMatchOf(n, exact)) == 0)
     return e;
   key.clear();
   return nullptr;
@@ -453,7 +456,15 @@ Expected<std::size_t> Catalog::formatArgsUtf8To(char *buffer,
 }
 
 std::string_view Catalog::category(const Selector &row, Count count) const {
-  return row.choose(*state().rules, valueOf(count));
+  const Impl &s = state();
+  return s.gettext.choose(row, *s.rules, valueOf(count));
+}
+
+std::string_view Catalog::gettextCategory(const Selector &row,
+                                          Count count) const {
+  if (&row != &kPluralSelector)
+    return std::string_view();
+  return state().gettext.category(valueOf(count));
 }
 
 std::string_view Catalog::pluralCategory(Count count) const {

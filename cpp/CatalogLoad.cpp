@@ -360,6 +360,10 @@ void Catalog::Impl::build() {
     localeTag = toUtf8(TextView(tag->value, tag->valueLength));
   rules.reset(new PluralRules(localeTag));
   numberStyle = &numberStyleFor(localeTag);
+  // Parsed once here, so a lookup that asks the expression allocates
+  // nothing; a malformed one is no expression at all.
+  if (const Entry *forms = lookupStored(kPluralFormsId); forms && forms->value)
+    gettext.read(toUtf8(TextView(forms->value, forms->valueLength)));
 }
 
 Expected<Catalog> Catalog::fromBytes(const void *data, std::size_t size) {

@@ -15,6 +15,7 @@
 #include "phrasor/Style.h"
 
 #include "base/AsciiFold.h"
+#include "cpp/GettextPlural.h"
 #include "cpp/Inserts.h"
 #include "cpp/Plural.h"
 
@@ -149,6 +150,7 @@ struct Catalog::Impl {
   std::unique_ptr<PluralRules> rules;
   /// How the locale writes numbers, for the inserts the layer writes.
   const numbers::NumberStyle *numberStyle = &numbers::kStyles[0];
+  GettextPlural gettext; ///< @plural-forms, when the database has it
 
   ~Impl() {
     if (cells)

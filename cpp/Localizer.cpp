@@ -380,9 +380,10 @@ Expected<Text> Localizer::pluralSearch(std::string_view id, Count count,
   char exact[24];
   const SelectorValue value{
       count.scaled(), count.fractionDigits(), count.exponent(), {}};
-  const std::size_t at = resolveSelected(
+  const std::size_t at = resolveSelectedBy(
       id, row, chain.size(),
       [&](std::size_t i) { return chain[i].category(row, count); },
+      [&](std::size_t i) { return chain[i].gettextCategory(row, count); },
       [&](std::size_t i, const std::string &k) { return chain[i].contains(k); },
       key, selectors::exactMatchOf(value, exact));
   if (at < chain.size())

@@ -332,8 +332,14 @@ public:
   std::string_view pluralCategory(Count count) const;
   /// The CLDR ordinal category of \p count in locale().
   std::string_view ordinalCategory(Count count) const;
-  /// The category \p count chooses for a text of \p row in locale().
+  /// The category \p count chooses for a text of \p row in locale(); for
+  /// a language without CLDR rules, the one the catalog's gettext
+  /// expression gives (a database built from PO keeps it).
   std::string_view category(const Selector &row, Count count) const;
+  /// The category the catalog's gettext expression gives \p count for a
+  /// text of \p row, which answers when the chosen category has no form
+  /// (Russian 1.5 in a three-form PO); empty without one.
+  std::string_view gettextCategory(const Selector &row, Count count) const;
   /// The ID plural() would format for \p count, or "" when none of the
   /// forms the resolver tries (Selectors.h) has a value.
   std::string pluralId(std::string_view id, Count count) const;

@@ -61,8 +61,9 @@ struct Key {
   /// The IDs of the tool's own entries, matched as lookups match: ASCII
   /// capitals fold.
   static bool isReserved(std::string_view id) {
-    constexpr std::string_view reserved[] = {"@locale", "@kinds",  "@keys",
-                                             "@po",     "@limits", "@protect"};
+    constexpr std::string_view reserved[] = {
+        "@locale", "@kinds",   "@keys",        "@po",
+        "@limits", "@protect", "@plural-forms"};
     for (std::string_view r : reserved)
       if (r.size() == id.size() &&
           std::equal(r.begin(), r.end(), id.begin(), [](char a, char b) {

@@ -259,14 +259,21 @@ inline constexpr SelectorRegistry kSelectors = {kBuiltinSelectorRows, 4};
 inline constexpr SelectorRegistry kNoSelectors = {nullptr, 0};
 
 namespace detail {
+/// No gettext expression: every catalog chooses by its CLDR rules alone.
+struct NoGettext {
+  std::string_view operator()(std::size_t) const { return {}; }
+};
+
 // The forms of counting (or word) row \p row spelled after the first
 // \p prefix bytes of \p key, over \p count catalogs: the exact match, the
-// category each catalog chooses, the row's fallback, each step over every
-// catalog. Returns the catalog found, else count.
-template <class CategoryOf, class Has>
+// category each catalog chooses or, where that catalog lacks it, the one
+// its gettext expression gives (\p gettextOf(i), empty for none), the
+// row's fallback, each step over every catalog. Returns the catalog found,
+// else count.
+template <class CategoryOf, class GettextOf, class Has>
 std::size_t findForm(std::size_t prefix, const Selector &row, std::size_t count,
-                     CategoryOf &categoryOf, Has &has, std::string &key,
-                     std::string_view exact) {
+                     CategoryOf &categoryOf, GettextOf &gettextOf, Has &has,
+                     std::string &key, std::string_view exact) {
   auto spell = [&](std::string_view form) {
     key.resize(prefix);
     key.append(row.mark).append(form);
@@ -278,7 +285,14 @@ std::size_t findForm(std::size_t prefix, const Selector &row, std::size_t count,
         return i;
   }
   for (std::size_t i = 0; i < count; ++i) {
-    spell(categoryOf(i));
+    const std::string_view chosen = categoryOf(i);
+    spell(chosen);
+    if (has(i, key))
+      return i;
+    const std::string_view own = gettextOf(i);
+    if (own.empty() || own == chosen)
+      continue;
+    spell(own);
     if (has(i, key))
       return i;
   }
@@ -292,20 +306,23 @@ std::size_t findForm(std::size_t prefix, const Selector &row, std::size_t count,
 
 /// Resolves a selected text over \p count catalogs, in the one fallback
 /// order: the exact match \p exact ("=0"; none when empty), then the form
-/// of the category each catalog chooses (\p categoryOf(i)),
-/// then the form of the row's fallback category, then \p stem alone; each
-/// step over every catalog before the next, so a catalog holding only the
-/// fallback never hides another's chosen form. \p has(i, key) says whether
-/// catalog i has a text for key. Returns the catalog found, leaving \p key
-/// its ID; else \p count, leaving \p key the form the first catalog chose.
-template <class CategoryOf, class Has>
-std::size_t resolveSelected(std::string_view stem, const Selector &row,
-                            std::size_t count, CategoryOf categoryOf, Has has,
-                            std::string &key,
-                            std::string_view exact = std::string_view()) {
+/// of the category each catalog chooses (\p categoryOf(i)) or, where that
+/// catalog lacks it, the form its gettext expression gives
+/// (\p gettextOf(i), empty for none), then the form of the row's
+/// fallback category, then \p stem alone; each step over every catalog
+/// before the next, so a catalog holding only the fallback never hides
+/// another's chosen form, and a catalog's own expression answers before
+/// another language's text does. \p has(i, key) says whether catalog i has
+/// a text for key. Returns the catalog found, leaving \p key its ID; else
+/// \p count, leaving \p key the form the first catalog chose.
+template <class CategoryOf, class GettextOf, class Has>
+std::size_t resolveSelectedBy(std::string_view stem, const Selector &row,
+                              std::size_t count, CategoryOf categoryOf,
+                              GettextOf gettextOf, Has has, std::string &key,
+                              std::string_view exact = std::string_view()) {
   key.assign(stem);
-  const std::size_t at =
-      detail::findForm(stem.size(), row, count, categoryOf, has, key, exact);
+  const std::size_t at = detail::findForm(stem.size(), row, count, categoryOf,
+                                          gettextOf, has, key, exact);
   if (at < count)
     return at;
   key.assign(stem);
@@ -315,6 +332,16 @@ std::size_t resolveSelected(std::string_view stem, const Selector &row,
   if (count > 0)
     key.assign(stem).append(row.mark).append(categoryOf(0));
   return count;
+}
+
+/// resolveSelectedBy for catalogs without a gettext expression.
+template <class CategoryOf, class Has>
+std::size_t resolveSelected(std::string_view stem, const Selector &row,
+                            std::size_t count, CategoryOf categoryOf, Has has,
+                            std::string &key,
+                            std::string_view exact = std::string_view()) {
+  return resolveSelectedBy(stem, row, count, categoryOf, detail::NoGettext(),
+                           has, key, exact);
 }
 
 /// Resolves a text that varies by a word and a count ("FOUND#gender-
@@ -331,10 +358,11 @@ std::size_t resolveSelected(std::string_view stem, const Selector &select,
                             std::size_t count, CategoryOf categoryOf, Has has,
                             std::string &key,
                             std::string_view exact = std::string_view()) {
+  detail::NoGettext none;
   for (std::string_view word : {value, select.fallback}) {
     key.assign(stem).append(select.mark).append(word);
-    const std::size_t at =
-        detail::findForm(key.size(), row, count, categoryOf, has, key, exact);
+    const std::size_t at = detail::findForm(key.size(), row, count, categoryOf,
+                                            none, has, key, exact);
     if (at < count)
       return at;
     if (word == select.fallback)

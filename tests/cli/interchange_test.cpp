@@ -6,7 +6,9 @@
 //===----------------------------------------------------------------------===//
 
 #include "tests/cli/CliTest.h"
+
 #include "tools/phrasor/Utf.h"
+#include <sstream>
 
 #include <nlohmann/json.hpp>
 
@@ -227,7 +229,14 @@ TEST_F(Cli, GettextFilesBuildWithContextsAndPlurals) {
                     std::string("locale:       ") + row.locale + "\n");
     Result c = Run({"check", "g.skdb"});
     EXPECT_EQ(c.code, 0) << c.err;
-    EXPECT_EQ(c.err.find("plural"), std::string::npos) << c.err;
+    // Only a note may speak of plurals: Russian and Polish lack the form
+    // of fractions, which the file's own expression answers.
+    std::string problems;
+    std::istringstream lines(c.err);
+    for (std::string line; std::getline(lines, line);)
+      if (line.rfind("note:", 0) != 0)
+        problems += line + "\n";
+    EXPECT_EQ(problems.find("plural"), std::string::npos) << c.err;
     ExpectRoundTrips("g.skdb");
   }
   // Russian has no form for "other" among whole numbers, so the file's

@@ -71,6 +71,8 @@ Metadata SplitMetadata(std::vector<authoring::Entry> &entries) {
       // @po stays an entry, which every dump but PO's writes as it is.
       if (e.id == kPoId && e.value)
         meta.po = DecodePoRecord(Utf16ToUtf8Lossy(*e.value));
+      if (e.id == kPluralFormsId && e.value)
+        meta.pluralForms = Utf16ToUtf8Lossy(*e.value);
       kept.push_back(std::move(e));
     }
   }
@@ -366,7 +368,8 @@ std::u16string EncodeLimits(const std::map<std::string, unsigned> &limits) {
 
 bool IsMetadataId(std::string_view id) {
   return id == kLocaleId || id == kKindsId || id == kLimitsId ||
-         id == kProtectId || id == kPoId || id == kKeysId;
+         id == kProtectId || id == kPoId || id == kKeysId ||
+         id == kPluralFormsId;
 }
 
 } // namespace phrasor::tool

@@ -20,6 +20,14 @@
 //             for PO files keyed by source, as gettext keys them; unlike
 //             the ones above, dumps in other formats write it as an entry.
 //
+//   @plural-forms  a PO file's Plural-Forms header and the category each
+//             of its forms is stored under, as two lines:
+//             "nplurals=3; plural=...;\none few many"; the C++ layer and
+//             `format` choose by it where CLDR gives no form (Russian 1.5,
+//             a language without CLDR rules). Written only for a PO file
+//             with plural messages and a Plural-Forms header, not for a
+//             dump keyed by context or source
+//
 // and one line that a CSV or JSON file says before its entries and that no
 // database holds:
 //
@@ -39,6 +47,8 @@
 #include "tools/phrasor/Diagnostics.h"
 #include "tools/phrasor/KindNames.h"
 
+#include "cpp/GettextPlural.h"
+
 #include <map>
 #include <optional>
 #include <string>
@@ -51,6 +61,7 @@ inline constexpr const char *kLocaleId = "@locale";
 inline constexpr const char *kKindsId = "@kinds";
 inline constexpr const char *kKeysId = "@keys";
 inline constexpr const char *kPoId = "@po";
+using phrasor::kPluralFormsId;
 
 /// What a PO message had beyond its key and texts.
 struct PoMessageRecord {
@@ -85,6 +96,8 @@ struct Metadata {
   std::optional<std::u16string> protect;
   std::string problem;        ///< why @kinds could not be read, if it could not
   std::optional<PoRecord> po; ///< read from the @po entry, which stays
+  /// The @plural-forms value, whose entry stays too.
+  std::optional<std::string> pluralForms;
 };
 
 /// Takes the metadata entries out of \p entries and reads them.

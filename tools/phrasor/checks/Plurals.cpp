@@ -107,9 +107,73 @@ bool CategoryIsOneNumber(const std::string &tag, const std::string &category) {
   return count == 1;
 }
 
+namespace {
+
+/// The categories an @plural-forms value stores its forms under.
+std::vector<std::string> StoredCategories(const std::string &pluralForms) {
+  std::vector<std::string> out;
+  const std::size_t newline = pluralForms.find('\n');
+  std::string_view names = newline == std::string::npos
+                               ? std::string_view()
+                               : std::string_view(pluralForms).substr(newline);
+  while (!names.empty()) {
+    const std::size_t start = names.find_first_not_of(" \n");
+    if (start == std::string_view::npos)
+      break;
+    names.remove_prefix(start);
+    const std::size_t end = std::min(names.find(' '), names.size());
+    out.emplace_back(names.substr(0, end));
+    names.remove_prefix(end);
+  }
+  return out;
+}
+
+/// The plural row's categories of \p locale, or for a language without
+/// CLDR rules those its stored expression names, every one needed.
+LocaleCategories PluralCategoriesOf(const std::string &locale,
+                                    const std::optional<std::string> &forms) {
+  LocaleCategories c = CategoriesOf(locale);
+  if (!forms || PluralRules(locale).hasRules())
+    return c;
+  c.all = StoredCategories(*forms);
+  c.integers.clear();
+  c.examples.clear();
+  c.rules = forms->substr(0, forms->find('\n'));
+  return c;
+}
+
+} // namespace
+
+std::string LackedCategories(const std::vector<std::string> &ids,
+                             const std::string &locale, bool gettext) {
+  std::map<std::string, std::set<std::string>> forms; // stem -> categories
+  for (const std::string &id : ids)
+    if (const Key k = Key::parse(id); k.is(kPluralSelector))
+      forms[std::string(k.stem)].insert(std::string(k.category));
+  std::string lacked;
+  for (const std::string &category : FractionOnlyCategories(locale)) {
+    std::size_t without = 0;
+    for (const auto &[stem, present] : forms)
+      without += present.count(category) ? 0 : 1;
+    if (without == 0)
+      continue;
+    lacked += (lacked.empty() ? "" : ", ") + ("'" + category + "'") +
+              " (counts with a fraction, such as 1.5) in " +
+              std::to_string(without) + " of " + std::to_string(forms.size()) +
+              " plural texts";
+  }
+  if (lacked.empty())
+    return lacked;
+  return "'" + locale + "' lacks " + lacked +
+         (gettext ? ": gettext's form will answer, by the Plural-Forms "
+                    "expression the database keeps"
+                  : ": such counts take the next catalog's text");
+}
+
 std::vector<PluralProblem>
 CheckPluralTexts(const std::vector<std::string> &ids,
-                 const std::optional<std::string> &locale) {
+                 const std::optional<std::string> &locale,
+                 const std::optional<std::string> &pluralForms) {
   // (stem, row) -> (category, ID), each row in its registry order
   std::map<std::pair<std::string, std::size_t>,
            std::vector<std::pair<std::string, std::string>>>
@@ -137,7 +201,9 @@ CheckPluralTexts(const std::vector<std::string> &ids,
     const Selector &row = *kSelectors.rows[index];
     auto [at, added] = byRow.try_emplace(index);
     if (added)
-      at->second = CategoriesOf(*locale, row);
+      at->second = &row == &kPluralSelector
+                       ? PluralCategoriesOf(*locale, pluralForms)
+                       : CategoriesOf(*locale, row);
     const LocaleCategories &categories = at->second;
     const std::string what(row.name);
     const std::string prefix(row.mark.substr(1));

@@ -62,9 +62,21 @@ struct PluralProblem {
 /// against the categories of \p locale: every category a whole number
 /// selects must have its form, and no form may name a category the
 /// language does not have.
+/// A language CLDR has no rules for is checked against the categories
+/// its \p pluralForms (an @plural-forms value) stores forms under instead.
 std::vector<PluralProblem>
 CheckPluralTexts(const std::vector<std::string> &ids,
-                 const std::optional<std::string> &locale);
+                 const std::optional<std::string> &locale,
+                 const std::optional<std::string> &pluralForms = std::nullopt);
+
+/// What a set of plural texts lacks: a category of \p locale that only
+/// counts with a fraction choose (Russian "other" of 1.5) and that some
+/// plural text among \p ids has no form for, said as a line for check,
+/// stats and report; empty when nothing is lacked. With \p gettext (the
+/// set keeps a Plural-Forms expression) such counts take the form it
+/// gives, else another catalog's text.
+std::string LackedCategories(const std::vector<std::string> &ids,
+                             const std::string &locale, bool gettext);
 
 } // namespace phrasor::tool
 

@@ -160,8 +160,9 @@ int RunPseudo(const PseudoOptions &options) {
   std::vector<authoring::Entry> &entries = db.entries;
   const Metadata &meta = db.meta;
   // What a PO dump of the source would need says nothing of the copy.
-  std::erase_if(entries,
-                [](const authoring::Entry &e) { return e.id == kPoId; });
+  std::erase_if(entries, [](const authoring::Entry &e) {
+    return e.id == kPoId || e.id == kPluralFormsId;
+  });
   if (!meta.problem.empty())
     diag.Warning(options.source, meta.problem + "; kinds are inferred");
 

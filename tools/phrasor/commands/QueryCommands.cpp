@@ -416,14 +416,25 @@ std::string FormId(const OpenDatabase &db, const FormatOptions &options,
   value.scaled = count->scaled;
   value.fractionDigits = count->fractionDigits;
   value.exponent = count->exponent;
+  GettextPlural gettext;
+  if (std::optional<std::u16string> forms =
+          ValueIfAny(db, std::string(kPluralFormsId)))
+    gettext.read(Utf16ToUtf8Lossy(*forms));
   char exact[24];
-  auto category = [&](std::size_t) { return row.choose(rules, value); };
+  auto category = [&](std::size_t) {
+    return gettext.choose(row, rules, value);
+  };
   if (word)
     resolveSelected(options.id, *word, chosen, row, 1, category, has, key,
                     selectors::exactMatchOf(value, exact));
   else
-    resolveSelected(options.id, row, 1, category, has, key,
-                    selectors::exactMatchOf(value, exact));
+    resolveSelectedBy(
+        options.id, row, 1, category,
+        [&](std::size_t) {
+          return &row == &kPluralSelector ? gettext.category(value)
+                                          : std::string_view();
+        },
+        has, key, selectors::exactMatchOf(value, exact));
   return key;
 }
 

@@ -14,6 +14,7 @@
 #include "phrasor/Key.h"
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/Markup.h"
+#include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/files/SafeBuild.h"
 #include "tools/phrasor/sets/CheckAgainst.h"
@@ -150,6 +151,7 @@ private:
                   const std::map<std::string, std::string> &names,
                   FormsByText (*formsOf)(const CheckedSet &,
                                          std::map<std::string, std::string> *));
+  void PluralGaps();
 
   const CheckedSet &source;
   std::vector<Language> &langs;
@@ -321,6 +323,25 @@ void Page::FormsTable(
     out += "</tr>\n";
   }
   out += "</table>\n";
+  PluralGaps();
+}
+
+// Forms a language's fractions need that its texts lack (a three-form
+// Russian PO has no "other" for 1.5) are said under the table, whatever
+// the coverage says.
+void Page::PluralGaps() {
+  for (const Language &l : langs) {
+    if (!l.set || !l.set->meta.locale)
+      continue;
+    std::vector<std::string> ids;
+    for (const authoring::Entry &e : l.set->entries)
+      ids.push_back(e.id);
+    const std::string lacks = LackedCategories(
+        ids, *l.set->meta.locale, l.set->meta.pluralForms.has_value());
+    if (!lacks.empty())
+      out += "<p class=\"warning\">" + Html(l.name) + ": " + Html(lacks) +
+             "</p>\n";
+  }
 }
 
 std::string Page::Write() {

@@ -12,6 +12,7 @@
 #include "phrasor/Key.h"
 #include "tools/phrasor/Progress.h"
 #include "tools/phrasor/Utf.h"
+#include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/sets/CheckedSet.h"
 #include "tools/phrasor/sets/Coverage.h"
@@ -38,6 +39,7 @@ struct FileStats {
   std::size_t selectIds = 0;   ///< IDs of gender or select forms
   std::size_t selectTexts = 0; ///< their texts, whatever their values
   std::size_t voicePaths = 0;
+  std::string lacks; ///< the categories its plural texts lack, said
   std::optional<Coverage> coverage;
 };
 
@@ -71,6 +73,13 @@ FileStats Count(const CheckedSet &set) {
   }
   stats.pluralTexts = bases.size();
   stats.selectTexts = selected.size();
+  if (set.meta.locale && stats.pluralIds > 0) {
+    std::vector<std::string> ids;
+    for (const authoring::Entry &e : set.entries)
+      ids.push_back(e.id);
+    stats.lacks = LackedCategories(ids, *set.meta.locale,
+                                   set.meta.pluralForms.has_value());
+  }
   return stats;
 }
 
@@ -114,6 +123,8 @@ nlohmann::ordered_json ToJson(const FileStats &s, const std::string &source) {
   o["selectIds"] = s.selectIds;
   o["selectTexts"] = s.selectTexts;
   o["voicePaths"] = s.voicePaths;
+  if (!s.lacks.empty())
+    o["lacks"] = s.lacks;
   if (s.coverage) {
     nlohmann::ordered_json c;
     c["source"] = source;
@@ -174,6 +185,9 @@ std::string ToTable(const std::vector<FileStats> &all,
                     std::to_string(s.voicePaths), std::to_string(s.selectTexts),
                     std::to_string(s.selectIds)});
   std::string out = Table(rows, 2);
+  for (const FileStats &s : all)
+    if (!s.lacks.empty())
+      out += s.file + ": " + s.lacks + "\n";
   if (all.empty() || !all.front().coverage)
     return out;
   const std::size_t texts = all.front().coverage->sourceTexts;

@@ -91,8 +91,14 @@ void CheckDatabaseValues(const CheckedSet &set, const InputOptions &options,
     for (const std::string &warning : report.warnings)
       diag.Warning(where, "ID '" + ShownId(e.id) + "': " + warning);
   }
-  for (const PluralProblem &p : CheckPluralTexts(ids, set.meta.locale))
+  for (const PluralProblem &p :
+       CheckPluralTexts(ids, set.meta.locale, set.meta.pluralForms))
     diag.Warning(where, "ID '" + p.id + "': " + p.message);
+  if (set.meta.locale)
+    if (const std::string lacked = LackedCategories(
+            ids, *set.meta.locale, set.meta.pluralForms.has_value());
+        !lacked.empty())
+      diag.Note(where, lacked);
 }
 
 /// The entries of \p sources with the metadata split off; the @kinds
@@ -130,10 +136,12 @@ std::optional<CheckedSet> LoadChecked(const std::string &path,
   set.path = path;
   set.entries = db.Entries();
   set.meta = SplitMetadata(set.entries);
-  set.entries.erase(
-      std::remove_if(set.entries.begin(), set.entries.end(),
-                     [](const authoring::Entry &e) { return e.id == kPoId; }),
-      set.entries.end());
+  set.entries.erase(std::remove_if(set.entries.begin(), set.entries.end(),
+                                   [](const authoring::Entry &e) {
+                                     return e.id == kPoId ||
+                                            e.id == kPluralFormsId;
+                                   }),
+                    set.entries.end());
   if (checks == SourceChecks::Build)
     CheckDatabaseValues(set, options, diag);
   return set;

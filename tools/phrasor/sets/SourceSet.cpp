@@ -35,7 +35,7 @@ CheckEntries(const std::vector<SourceEntry> &entries,
   std::map<std::string, TextKind> recorded;
   for (const SourceEntry &s : entries) {
     const authoring::Entry &e = s.entry;
-    if (e.id == kLocaleId || e.id == kPoId)
+    if (e.id == kLocaleId || e.id == kPoId || e.id == kPluralFormsId)
       continue;
     if (e.id == kProtectId) {
       // Patterns, not a text: each must compile.
@@ -217,22 +217,34 @@ void CheckPlurals(const std::vector<SourceEntry> &sources, Diagnostics &diag) {
   std::optional<std::optional<PoRecord>> po; // read when first needed
   std::vector<std::string> ids;
   ids.reserve(sources.size());
-  std::optional<std::string> locale;
+  std::optional<std::string> locale, forms;
+  const SourceEntry *localeEntry = nullptr;
   for (const SourceEntry &s : sources) {
     if (!IsLiteralGettextKey(s, sources, po))
       ids.push_back(s.entry.id);
     if (s.entry.id == kLocaleId && s.entry.value) {
       locale = Utf16ToUtf8Lossy(*s.entry.value);
-      // Judged by the C++ layer's own table: a tag it does not know
-      // (often a misspelt one) would give every count the fallback form.
-      if (!PluralRules(*locale).hasRules())
-        diag.Warning(s.pos, "@locale '" + *locale +
-                                "' has no plural rules; every count will use " +
-                                std::string(kPluralSelector.mark) +
-                                std::string(kPluralSelector.fallback));
+      localeEntry = &s;
     }
+    if (s.entry.id == kPluralFormsId && s.entry.value)
+      forms = Utf16ToUtf8Lossy(*s.entry.value);
   }
-  const std::vector<PluralProblem> problems = CheckPluralTexts(ids, locale);
+  // Judged by the C++ layer's own table: a tag it does not know (often a
+  // misspelt one) would give every count the fallback form, unless a PO
+  // file's expression chooses instead.
+  if (locale && !PluralRules(*locale).hasRules() && forms)
+    diag.Note(localeEntry->pos.Text(),
+              "@locale '" + *locale +
+                  "' has no CLDR plural rules; its Plural-Forms expression "
+                  "chooses the form");
+  else if (locale && !PluralRules(*locale).hasRules())
+    diag.Warning(localeEntry->pos,
+                 "@locale '" + *locale +
+                     "' has no plural rules; every count will use " +
+                     std::string(kPluralSelector.mark) +
+                     std::string(kPluralSelector.fallback));
+  const std::vector<PluralProblem> problems =
+      CheckPluralTexts(ids, locale, forms);
   if (problems.empty())
     return;
   // Where each ID was first written, for the few entries with a problem.

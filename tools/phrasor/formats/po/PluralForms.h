@@ -9,7 +9,8 @@
 #ifndef PHRASOR_TOOL_PLURALFORMS_H
 #define PHRASOR_TOOL_PLURALFORMS_H
 
-#include <memory>
+#include "cpp/GettextPlural.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,23 +25,18 @@ public:
   /// it does not follow gettext's grammar.
   static std::optional<PluralForms> Parse(std::string_view text,
                                           std::string &error);
-  PluralForms(PluralForms &&) noexcept;
-  PluralForms &operator=(PluralForms &&) noexcept;
-  ~PluralForms();
 
-  unsigned long Count() const { return nPlurals; }
+  unsigned long Count() const { return forms.count(); }
   const std::string &Text() const { return source; }
   /// The form index for \p n; false on division by zero.
-  bool Evaluate(unsigned long n, unsigned long &index) const;
-
-  struct Node;
+  bool Evaluate(unsigned long n, unsigned long &index) const {
+    return forms.evaluate(n, index);
+  }
 
 private:
   PluralForms() = default;
-  unsigned long nPlurals = 0;
   std::string source;
-  std::vector<Node> nodes;
-  std::size_t root = static_cast<std::size_t>(-1);
+  GettextPluralForms forms; ///< the C++ layer's, which hosts evaluate by
 };
 
 /// Which gettext form holds each category of a language.
@@ -50,10 +46,16 @@ struct PluralMapping {
 
 /// Ties \p forms to the categories of \p tag: every category a whole number
 /// selects must take exactly one form index, and every index must be
-/// taken. Nothing, with \p error set, when they do not fit.
+/// taken. A language without CLDR rules takes positionalCategories()
+/// instead. Nothing, with \p error set, when they do not fit.
 std::optional<PluralMapping> MapPluralForms(const PluralForms &forms,
                                             const std::string &tag,
                                             std::string &error);
+
+/// The value of a database's @plural-forms entry for \p forms stored as
+/// \p mapping: the expression, then each form's category in form order.
+std::string PluralFormsEntry(const PluralForms &forms,
+                             const PluralMapping &mapping);
 
 /// gettext's usual Plural-Forms for the language of \p tag, if known.
 std::optional<std::string> UsualPluralForms(const std::string &tag);

@@ -128,6 +128,7 @@ private:
   StoreCFormats(const PoMessage &m, const MessageTexts &t,
                 std::vector<std::optional<std::string>> &values);
   const PluralMapping *Mapping(const SourcePos &pos);
+  void KeepPluralForms(const PluralForms &forms);
   std::optional<std::string> Convert(const char *text, const SourcePos &pos,
                                      const char *what);
 
@@ -289,7 +290,28 @@ const PluralMapping *PoFileReader::Mapping(const SourcePos &pos) {
                               "' does not fit the plural rules of '" + locale +
                               "' (" + CategoriesOf(locale).rules +
                               "): " + problem);
+  else if (keyField.value_or("gettext") == "gettext")
+    KeepPluralForms(*forms);
   return plurals ? &*plurals : nullptr;
+}
+
+// The catalog keeps the expression, so a count whose category has no form
+// (Russian 1.5) takes the form gettext would give it; one entry serves
+// every domain of the file. A dump keyed by context or source, whose
+// Plural-Forms the writer chose, keeps none, so it rebuilds the database
+// it came from.
+void PoFileReader::KeepPluralForms(const PluralForms &forms) {
+  const std::string id(kPluralFormsId);
+  const std::string value = PluralFormsEntry(forms, *plurals);
+  for (const SourceEntry &s : out)
+    if (s.entry.id == id) {
+      if (s.entry.value != Utf8ToUtf16(value))
+        diag.Warning(headerPos, "Plural-Forms '" + forms.Text() +
+                                    "' differs from that of " + s.pos.Text() +
+                                    ", which the database keeps");
+      return;
+    }
+  AddEntry(headerPos, id, value, std::nullopt, diag, out);
 }
 
 // The message's texts in UTF-8, and the ID they give.

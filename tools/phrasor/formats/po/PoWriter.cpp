@@ -180,6 +180,8 @@ PoPlurals FindPoPlurals(const std::vector<TextEntry> &entries,
   // language's usual one.
   if (meta.locale && meta.po && meta.po->pluralForms)
     p.pluralForms = meta.po->pluralForms;
+  else if (meta.locale && meta.pluralForms)
+    p.pluralForms = meta.pluralForms->substr(0, meta.pluralForms->find('\n'));
   else if (meta.locale)
     p.pluralForms = UsualPluralForms(*meta.locale);
   if (p.pluralForms) {
@@ -273,10 +275,11 @@ std::string PoFileText(std::vector<TextEntry> entries, const Metadata &meta,
                        const std::string &where, Diagnostics &diag) {
   DropSeparators(entries, where, diag);
   // The record is written as what it keeps, not as a message.
-  entries.erase(
-      std::remove_if(entries.begin(), entries.end(),
-                     [](const TextEntry &e) { return e.id == kPoId; }),
-      entries.end());
+  entries.erase(std::remove_if(entries.begin(), entries.end(),
+                               [](const TextEntry &e) {
+                                 return e.id == kPoId || e.id == kPluralFormsId;
+                               }),
+                entries.end());
   const PoPlurals plurals = FindPoPlurals(entries, meta);
   // gettext's own keys (context U+0004 msgid, or source texts a name
   // could not be) cannot be written as a context, so a database that has
