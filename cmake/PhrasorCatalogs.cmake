@@ -212,6 +212,25 @@ function(_phrasor_claim_database where name file how)
   set_property(GLOBAL PROPERTY "${property}" "${file}")
 endfunction()
 
+# The build step of <language>.skdb from \p path, read with the options
+# after it: the caller's \p check (a COMMAND, or nothing) first. A macro, so
+# that the set's outputs and databases grow in the caller's scope.
+macro(_phrasor_add_database language path)
+  set(db ${out}/${language}.skdb)
+  add_custom_command(OUTPUT ${db}
+    ${check}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${out}
+    COMMAND ${tool} build ${path} -o ${db} ${ARGN} ${arg_BUILD_OPTIONS}
+    DEPENDS ${path} ${source} ${toolDepends}
+    COMMENT "Building ${language}.skdb"
+    VERBATIM)
+  list(APPEND outputs ${db})
+  list(APPEND databases ${db})
+  if(NOT arg_NO_INSTALL)
+    install(FILES ${db} DESTINATION ${arg_DESTINATION})
+  endif()
+endmacro()
+
 function(phrasor_add_catalogs target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "NO_INSTALL;LANGUAGE_FROM_DIRECTORY"
     "SOURCE;SOURCE_LANGUAGE;HEADER;NAMESPACE;OUTPUT_DIRECTORY;DESTINATION;SHEET"
@@ -316,20 +335,7 @@ function(phrasor_add_catalogs target)
     endif()
     _phrasor_claim_database("${where}" ${language}
       "${arg_SHEET} (column ${language})" "${how}")
-    set(db ${out}/${language}.skdb)
-    add_custom_command(OUTPUT ${db}
-      ${check}
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${out}
-      COMMAND ${tool} build ${source} --column ${language} -o ${db}
-        ${arg_BUILD_OPTIONS}
-      DEPENDS ${source} ${toolDepends}
-      COMMENT "Building ${language}.skdb"
-      VERBATIM)
-    list(APPEND outputs ${db})
-    list(APPEND databases ${db})
-    if(NOT arg_NO_INSTALL)
-      install(FILES ${db} DESTINATION ${arg_DESTINATION})
-    endif()
+    _phrasor_add_database(${language} ${source} --column ${language})
   endforeach()
 
   foreach(file IN LISTS arg_SOURCE arg_TRANSLATIONS)
@@ -354,19 +360,7 @@ function(phrasor_add_catalogs target)
       set(language en) # the tool reads a template as English
     endif()
     _phrasor_claim_database("${where}" ${language} ${file} "${how}")
-    set(db ${out}/${language}.skdb)
-    add_custom_command(OUTPUT ${db}
-      ${check}
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${out}
-      COMMAND ${tool} build ${path} -o ${db} ${locale} ${arg_BUILD_OPTIONS}
-      DEPENDS ${path} ${source} ${toolDepends}
-      COMMENT "Building ${language}.skdb"
-      VERBATIM)
-    list(APPEND outputs ${db})
-    list(APPEND databases ${db})
-    if(NOT arg_NO_INSTALL)
-      install(FILES ${db} DESTINATION ${arg_DESTINATION})
-    endif()
+    _phrasor_add_database(${language} ${path} ${locale})
   endforeach()
 
   if(arg_HEADER)

@@ -237,23 +237,18 @@ private:
     case '\t':
       out += "\\t";
       break;
-    case '&':
-      out += "&amp;";
-      break;
-    case '<':
-      out += "&lt;";
-      break;
-    case '>':
-      out += "&gt;";
-      break;
     default:
       if ((c == '@' || c == '?') && atStart) {
         out += '\\';
         out += static_cast<char>(c);
       } else if (c == ' ' ? !space : (c < 0x20 || !IsXmlChar(c))) {
+        // A CR too: XML would carry it, but Android folds it as white
+        // space.
         char hex[16];
         std::snprintf(hex, sizeof hex, "\\u%04X", static_cast<unsigned>(c));
         out += hex;
+      } else if (const char *reference = XmlEscape(c, false)) {
+        out += reference;
       } else {
         utf8::append(c, std::back_inserter(out));
       }

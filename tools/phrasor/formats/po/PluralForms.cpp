@@ -30,6 +30,23 @@ std::optional<PluralForms> PluralForms::Parse(std::string_view text,
 
 namespace {
 
+/// The form \p forms gives \p n, in \p index; false, with \p error
+/// saying why, when it gives none a file could hold.
+bool FormOf(const PluralForms &forms, unsigned long n, unsigned long &index,
+            std::string &error) {
+  if (!forms.Evaluate(n, index)) {
+    error = "divides by zero for n = " + std::to_string(n);
+    return false;
+  }
+  if (index >= forms.Count()) {
+    error = "gives form " + std::to_string(index) +
+            " for n = " + std::to_string(n) + " but nplurals is " +
+            std::to_string(forms.Count());
+    return false;
+  }
+  return true;
+}
+
 // A language CLDR has no rules for (Occitan, Maithili) keeps its forms
 // under fixed names, which its catalog's own expression chooses among.
 std::optional<PluralMapping> MapPositionally(const PluralForms &forms,
@@ -42,16 +59,8 @@ std::optional<PluralMapping> MapPositionally(const PluralForms &forms,
   }
   for (unsigned long n = 0; n <= 1000; ++n) {
     unsigned long index = 0;
-    if (!forms.Evaluate(n, index)) {
-      error = "divides by zero for n = " + std::to_string(n);
+    if (!FormOf(forms, n, index, error))
       return std::nullopt;
-    }
-    if (index >= forms.Count()) {
-      error = "gives form " + std::to_string(index) +
-              " for n = " + std::to_string(n) + " but nplurals is " +
-              std::to_string(forms.Count());
-      return std::nullopt;
-    }
   }
   PluralMapping mapping;
   for (unsigned long i = 0; i < forms.Count(); ++i)
@@ -72,16 +81,8 @@ std::optional<PluralMapping> MapPluralForms(const PluralForms &forms,
   for (std::size_t s = 0; s < PluralSamples().size(); ++s) {
     const unsigned long n = PluralSamples()[s];
     unsigned long index = 0;
-    if (!forms.Evaluate(n, index)) {
-      error = "divides by zero for n = " + std::to_string(n);
+    if (!FormOf(forms, n, index, error))
       return std::nullopt;
-    }
-    if (index >= forms.Count()) {
-      error = "gives form " + std::to_string(index) +
-              " for n = " + std::to_string(n) + " but nplurals is " +
-              std::to_string(forms.Count());
-      return std::nullopt;
-    }
     reached[index] = true;
     taken[kPluralSelector.rank(categories[s])].emplace(index, n);
   }
