@@ -16,8 +16,15 @@
 //             {"header": "Project-Id-Version: ...\n...", "plural-forms":
 //             "nplurals=...", "messages": {"ID": {"plural": "%d files",
 //             "flags": ["c-format"], "comments": "..."}}}; the header
-//             holds the fields a dump does not write itself. Kept only
-//             for PO files keyed by source, as gettext keys them; unlike
+//             holds the fields a dump does not write itself. Kept for PO
+//             files keyed by source, as gettext keys them, and for gettext
+//             files keyed by context, which add "key": "context" and give
+//             each message its "msgid". Translators' state goes in fields
+//             written only when there is some: "header-comments" (the
+//             header's comment block), a message's "fuzzy": true and
+//             "obsolete": true; a message that has no entry (fuzzy ones
+//             read without --include-fuzzy, obsolete ones) keeps its
+//             texts in "msgstr": ["...", ...], one per msgstr[N]. Unlike
 //             the ones above, dumps in other formats write it as an entry.
 //
 // and one line that a CSV or JSON file says before its entries and that no
@@ -57,12 +64,19 @@ struct PoMessageRecord {
   std::optional<std::string> plural; ///< msgid_plural
   std::vector<std::string> flags;    ///< its format flags, "c-format"
   std::string comments;              ///< translator comments, joined
+  std::optional<std::string> msgid;  ///< keyed by context: its msgid
+  bool fuzzy = false, obsolete = false;
+  /// The msgstr[N] of a message the database holds no entry for (a fuzzy
+  /// one left out, an obsolete one), which only a PO dump gives back.
+  std::optional<std::vector<std::string>> msgstr;
 };
 
 /// The @po record.
 struct PoRecord {
   std::string header; ///< "Name: value\n" lines
   std::optional<std::string> pluralForms;
+  std::string headerComments; ///< the header's translator comments
+  bool contextKey = false;    ///< the IDs are the file's contexts
   std::map<std::string, PoMessageRecord> messages; ///< by ID (plural: base)
 };
 
