@@ -353,6 +353,12 @@ std::optional<tool::PoRecord> DocumentReading(const std::string &json) {
     std::string msgid;
     if (text(one, "msgid", msgid))
       m.msgid = msgid;
+    if (text(one, "prev-msgctxt", msgid))
+      m.prevContext = msgid;
+    if (text(one, "prev-msgid", msgid))
+      m.prevMsgid = msgid;
+    if (text(one, "prev-msgid-plural", msgid))
+      m.prevPlural = msgid;
     auto strings = [&](const char *name) {
       std::optional<std::vector<std::string>> all;
       auto at = one.find(name);
@@ -397,7 +403,10 @@ std::string Shown(const std::optional<tool::PoRecord> &r) {
   for (const auto &[id, m] : r->messages) {
     s += id + ": plural=" + m.plural.value_or("-") + " comments=" + m.comments +
          " msgid=" + m.msgid.value_or("-") + (m.fuzzy ? " fuzzy" : "") +
-         (m.obsolete ? " obsolete" : "") + " flags=";
+         (m.obsolete ? " obsolete" : "") +
+         " prev=" + m.prevContext.value_or("-") + "|" +
+         m.prevMsgid.value_or("-") + "|" + m.prevPlural.value_or("-") +
+         " flags=";
     for (const std::string &f : m.flags)
       s += f + ";";
     if (m.msgstr)
@@ -424,6 +433,9 @@ TEST(PoRecord, IsWrittenAsAJsonDocumentWould) {
   kept.msgid = "Old";
   kept.fuzzy = kept.obsolete = true;
   kept.msgstr = {"Alt", ""};
+  kept.prevContext = "ctx";
+  kept.prevMsgid = "Older";
+  kept.prevPlural = "Olders";
   nlohmann::ordered_json doc = {{"header", r.header},
                                 {"header-comments", r.headerComments},
                                 {"key", "context"},
@@ -443,6 +455,12 @@ TEST(PoRecord, IsWrittenAsAJsonDocumentWould) {
       one["fuzzy"] = true;
     if (m.obsolete)
       one["obsolete"] = true;
+    if (m.prevContext)
+      one["prev-msgctxt"] = *m.prevContext;
+    if (m.prevMsgid)
+      one["prev-msgid"] = *m.prevMsgid;
+    if (m.prevPlural)
+      one["prev-msgid-plural"] = *m.prevPlural;
     if (m.msgstr)
       one["msgstr"] = *m.msgstr;
     messages[id] = one;
@@ -464,6 +482,7 @@ TEST(PoRecord, ReadsAsAJsonDocumentWould) {
   written.messages["\u00e9t\u00e9"] = Message(std::nullopt, {}, "comment");
   written.headerComments = "Translators\n";
   written.contextKey = true;
+  written.messages["new"].prevMsgid = "New\n";
   tool::PoMessageRecord &kept = written.messages["old"];
   kept.msgid = "Old";
   kept.fuzzy = kept.obsolete = true;
@@ -503,6 +522,8 @@ TEST(PoRecord, ReadsAsAJsonDocumentWould) {
       "{\"messages\":{\"A\":{\"fuzzy\":true,\"obsolete\":1,\"msgid\":"
       "\"a\"}}}",
       "{\"messages\":{\"A\":{\"fuzzy\":true,\"fuzzy\":false}}}",
+      "{\"messages\":{\"A\":{\"prev-msgid\":\"a\",\"prev-msgid\":5,"
+      "\"prev-msgctxt\":[\"b\"],\"prev-msgid-plural\":\"c\"}}}",
       "{\"messages\":{\"A\":{\"msgstr\":[\"a\",1,[\"b\"],{\"c\":\"d\"},"
       "\"e\"]}}}",
       "{\"messages\":{\"A\":{\"msgstr\":\"a\"},\"B\":{\"msgstr\":[]}}}",

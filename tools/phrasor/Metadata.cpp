@@ -102,6 +102,12 @@ OrderedJson MessageObject(const PoMessageRecord &m) {
     one["fuzzy"] = true;
   if (m.obsolete)
     one["obsolete"] = true;
+  if (m.prevContext)
+    one["prev-msgctxt"] = *m.prevContext;
+  if (m.prevMsgid)
+    one["prev-msgid"] = *m.prevMsgid;
+  if (m.prevPlural)
+    one["prev-msgid-plural"] = *m.prevPlural;
   if (m.msgstr)
     one["msgstr"] = *m.msgstr;
   return one;
@@ -132,6 +138,9 @@ bool AllUtf8(const PoRecord &record) {
     if (!IsValidUtf8(id) || (m.plural && !IsValidUtf8(*m.plural)) ||
         !IsValidUtf8(m.comments) || (m.msgid && !IsValidUtf8(*m.msgid)))
       return false;
+    for (const auto *prev : {&m.prevContext, &m.prevMsgid, &m.prevPlural})
+      if (*prev && !IsValidUtf8(**prev))
+        return false;
     for (const std::string &flag : m.flags)
       if (!IsValidUtf8(flag))
         return false;
@@ -209,6 +218,15 @@ void AppendMessage(std::string &out, const PoMessageRecord &m) {
     name("\"fuzzy\":true");
   if (m.obsolete)
     name("\"obsolete\":true");
+  const std::pair<const char *, const std::optional<std::string> *> prev[] = {
+      {"\"prev-msgctxt\":", &m.prevContext},
+      {"\"prev-msgid\":", &m.prevMsgid},
+      {"\"prev-msgid-plural\":", &m.prevPlural}};
+  for (const auto &[key, text] : prev)
+    if (*text) {
+      name(key);
+      AppendString(out, **text);
+    }
   if (m.msgstr) {
     name("\"msgstr\":");
     AppendStrings(out, *m.msgstr);
@@ -284,6 +302,13 @@ private:
   enum class In { Nothing, Root, Messages, Message, Flags, Msgstr };
 
   bool Value(string_t *s);
+  /// The message's field of the "#|" line \p field names, if it names one.
+  std::optional<std::string> *Previous() {
+    return field == "prev-msgctxt"        ? &message.prevContext
+           : field == "prev-msgid"        ? &message.prevMsgid
+           : field == "prev-msgid-plural" ? &message.prevPlural
+                                          : nullptr;
+  }
 
   In at = In::Nothing;
   std::size_t skipped = 0; ///< depth inside a value that nothing takes
@@ -316,6 +341,8 @@ bool PoRecordReader::Value(string_t *s) {
       message.comments = std::move(*s);
     else if (s && field == "msgid")
       message.msgid = std::move(*s);
+    else if (std::optional<std::string> *prev = Previous(); s && prev)
+      *prev = std::move(*s);
     break;
   case In::Flags:
     if (s)
@@ -390,6 +417,8 @@ bool PoRecordReader::key(string_t &k) {
       message.obsolete = false;
     else if (k == "msgstr")
       message.msgstr.reset();
+    else if (std::optional<std::string> *prev = Previous())
+      prev->reset();
   }
   return true;
 }

@@ -22,9 +22,11 @@
 //             each message its "msgid". Translators' state goes in fields
 //             written only when there is some: "header-comments" (the
 //             header's comment block), a message's "fuzzy": true and
-//             "obsolete": true; a message that has no entry (fuzzy ones
-//             read without --include-fuzzy, obsolete ones) keeps its
-//             texts in "msgstr": ["...", ...], one per msgstr[N]. Unlike
+//             "obsolete": true, the msgctxt, msgid and msgid_plural a
+//             fuzzy one had before ("prev-msgctxt", "prev-msgid",
+//             "prev-msgid-plural", the "#|" lines); a message that has no entry
+//             (fuzzy ones read without --include-fuzzy, obsolete ones) keeps
+//             its texts in "msgstr": ["...", ...], one per msgstr[N]. Unlike
 //             the ones above, dumps in other formats write it as an entry.
 //
 // and one line that a CSV or JSON file says before its entries and that no
@@ -66,6 +68,8 @@ struct PoMessageRecord {
   std::string comments;              ///< translator comments, joined
   std::optional<std::string> msgid;  ///< keyed by context: its msgid
   bool fuzzy = false, obsolete = false;
+  /// The "#|" lines: what a fuzzy message's source was before.
+  std::optional<std::string> prevContext, prevMsgid, prevPlural;
   /// The msgstr[N] of a message the database holds no entry for (a fuzzy
   /// one left out, an obsolete one), which only a PO dump gives back.
   std::optional<std::vector<std::string>> msgstr;

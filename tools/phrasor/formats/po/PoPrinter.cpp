@@ -139,6 +139,12 @@ public:
     if (!o.comments.empty())
       po_message_set_comments(m, o.comments.c_str());
     po_message_set_fuzzy(m, o.fuzzy);
+    if (o.prevContext)
+      po_message_set_prev_msgctxt(m, c(*o.prevContext).c_str());
+    if (o.prevMsgid)
+      po_message_set_prev_msgid(m, c(*o.prevMsgid).c_str());
+    if (o.prevPlural)
+      po_message_set_prev_msgid_plural(m, c(*o.prevPlural).c_str());
     po_message_set_obsolete(m, o.obsolete);
     po_message_insert(it, m);
     if (++count == kSliceSize)
@@ -295,9 +301,9 @@ private:
     // starts at a '%'.
     marked = flag && flag->second;
     cFormat = marked && flag->first == "c-format";
-    if (m.obsolete || !Plain(m.comments) || !Plain(m.extracted) ||
-        !Plain(m.msgid) || (m.context && !Plain(*m.context)) ||
-        (m.plural && !Plain(*m.plural)))
+    if (m.obsolete || m.prevContext || m.prevMsgid || m.prevPlural ||
+        !Plain(m.comments) || !Plain(m.extracted) || !Plain(m.msgid) ||
+        (m.context && !Plain(*m.context)) || (m.plural && !Plain(*m.plural)))
       return false;
     for (const auto &form : m.msgstr)
       if (!Plain(form.second) || form.first > 1000)

@@ -38,6 +38,8 @@ struct PoOutMessage {
   std::vector<std::pair<std::string, bool>> formats;
   bool fuzzy = false;    ///< first on the flags line, where msgmerge reads it
   bool obsolete = false; ///< written as "#~" lines
+  /// The "#|" lines: the msgctxt, msgid and msgid_plural it had before.
+  std::optional<std::string_view> prevContext, prevMsgid, prevPlural;
   /// Texts made for this message that the views above may point into.
   std::vector<std::shared_ptr<const std::string>> made;
 };

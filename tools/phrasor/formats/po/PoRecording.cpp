@@ -81,12 +81,20 @@ PoMessageRecord RecordOfPoMessage(po_message_t message,
   }
   r.comments = CommentsOf(message, converter, true);
   r.fuzzy = po_message_is_fuzzy(message) != 0;
+  const std::pair<const char *, std::optional<std::string> *> prev[] = {
+      {po_message_prev_msgctxt(message), &r.prevContext},
+      {po_message_prev_msgid(message), &r.prevMsgid},
+      {po_message_prev_msgid_plural(message), &r.prevPlural}};
+  for (const auto &[raw, into] : prev)
+    if (raw)
+      *into = converter.ToUtf8(raw);
   return r;
 }
 
 bool KeepsAnything(const PoMessageRecord &r) {
   return r.plural || !r.flags.empty() || !r.comments.empty() || r.msgid ||
-         r.fuzzy || r.obsolete || r.msgstr;
+         r.fuzzy || r.obsolete || r.msgstr || r.prevContext || r.prevMsgid ||
+         r.prevPlural;
 }
 
 void RecordKeptOnly(po_message_t message, const std::vector<std::string> *flags,

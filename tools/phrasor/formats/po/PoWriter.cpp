@@ -76,6 +76,11 @@ void SetKind(PoOutMessage &m, std::optional<TextKind> kind,
     kind = TextKind::Printf;
   std::string comments = record ? record->comments : "";
   m.fuzzy = record && record->fuzzy;
+  if (record) {
+    m.prevContext = record->prevContext;
+    m.prevMsgid = record->prevMsgid;
+    m.prevPlural = record->prevPlural;
+  }
   if (record)
     for (const std::string &flag : record->flags) {
       const bool no = flag.rfind("no-", 0) == 0;
