@@ -655,7 +655,7 @@ void PoFileReader::Read(po_file_t po, const char *domain,
   // A dump of a database that kept nothing of a PO file says so: reading
   // it keeps nothing either, so it builds the same database again. The
   // tool's own dumps keyed by context need no record either.
-  recording = !templ && keyField != "source" && keyField != "context";
+  recording = !contextKey && !templ && keyField != "source";
   if (recording && !recordUsed) {
     record.contextKey = contextKey;
     const char *again = po_file_domain_header(po, domain);
