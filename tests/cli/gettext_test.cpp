@@ -2,7 +2,8 @@
 //
 // A program's template and its translations (tests/cli/data/gettext) build,
 // check as msgfmt -c checks them, and come back through a PO dump that
-// msgmerge merges with the same template without marking anything fuzzy.
+// msgmerge merges with the same template without marking anything fuzzy
+// that was not.
 // The tests that need msgfmt or msgmerge skip where they are missing.
 //
 //===----------------------------------------------------------------------===//
@@ -57,7 +58,7 @@ TEST_F(Cli, GettextTreeBuildsAndComesBackThroughEveryDump) {
             "%d files in %s\n");
 }
 
-TEST_F(Cli, GettextDumpPassesMsgfmtAndMergesWithoutFuzzy) {
+TEST_F(Cli, GettextDumpPassesMsgfmtAndMergesWithoutNewFuzzy) {
   if (!HaveGettextTools())
     GTEST_SKIP() << "msgfmt and msgmerge (Debian package gettext) are missing";
   for (const char *lang : kLanguages) {
@@ -68,8 +69,11 @@ TEST_F(Cli, GettextDumpPassesMsgfmtAndMergesWithoutFuzzy) {
     ASSERT_EQ(Run({"dump", "l.skdb", "--format", "po", "-o", "l.po"}).code, 0);
     EXPECT_EQ(Shell(dir, "msgfmt -c -o /dev/null l.po"), 0) << Read("l.po");
     ASSERT_EQ(Shell(dir, "msgmerge -q --update l.po " + Data("filer.pot")), 0);
+    // Only what the translator left fuzzy is fuzzy still.
     const std::string merged = Read("l.po");
-    EXPECT_EQ(merged.find("fuzzy"), std::string::npos) << merged;
+    const std::size_t fuzzy = merged.find("#, fuzzy");
+    EXPECT_NE(fuzzy, std::string::npos) << merged;
+    EXPECT_EQ(merged.find("fuzzy", fuzzy + 8), std::string::npos) << merged;
     // Plural sources and header fields came back as the translator had them.
     EXPECT_CONTAINS(merged, "msgid_plural \"%d files in %s\"");
     EXPECT_CONTAINS(merged, "Last-Translator:");
@@ -487,6 +491,48 @@ TEST_F(Cli, GettextLanguagesResolveAsIcuResolvesThem) {
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err.find("no plural rules"), std::string::npos) << r.err;
     EXPECT_CONTAINS(Run({"info", "l.skdb"}).out, "locale:       " + tag + "\n");
+  }
+}
+
+// What the translators had beyond their texts comes back through a dump
+// and a merge: the header's comments, fuzzy and obsolete messages. A
+// fuzzy message is still never served unless --include-fuzzy says so.
+TEST_F(Cli, GettextTranslatorsStateSurvivesADumpAndAMerge) {
+  for (const bool include : {false, true}) {
+    SCOPED_TRACE(include ? "--include-fuzzy" : "fuzzy left out");
+    std::vector<std::string> build = {"build", Data("pl.po"), "-o", "pl.skdb"};
+    if (include)
+      build.push_back("--include-fuzzy");
+    ASSERT_EQ(Run(build).code, 0);
+    Result fuzzy = Run({"get", "pl.skdb", "--context", "dialog", "Delete %s?"});
+    EXPECT_EQ(fuzzy.code, include ? 0 : 1) << fuzzy.out;
+    ASSERT_EQ(Run({"dump", "pl.skdb", "--format", "po", "-o", "pl.po"}).code,
+              0);
+    const std::string dumped = Read("pl.po");
+    EXPECT_CONTAINS(dumped, "# Copyright (C) 2026 the filer authors.\n"
+                            "# Anna Nowak <anna@example.pl>, 2026.\n#\n"
+                            "msgid \"\"\n");
+    EXPECT_CONTAINS(dumped, "#, fuzzy, c-format\n#| msgctxt \"dialog\"\n"
+                            "#| msgid \"Remove %s?\"\nmsgctxt \"dialog\"\n"
+                            "msgid \"Delete %s?\"\nmsgstr \"Usunąć %s?\"\n");
+    EXPECT_CONTAINS(dumped, "#~ msgid \"Sort by size\"\n"
+                            "#~ msgstr \"Sortuj według rozmiaru\"\n");
+    // Read again, the dump builds the same database.
+    ASSERT_EQ(Run({"build", "pl.po", "-o", "again.skdb"}).code, 0);
+    if (!include) {
+      EXPECT_EQ(Read("again.skdb"), Read("pl.skdb"));
+    }
+    if (!HaveGettextTools())
+      GTEST_SKIP() << "msgmerge (Debian package gettext) is missing";
+    ASSERT_EQ(Shell(dir, "msgmerge -q --previous --update pl.po " +
+                             Data("filer.pot")),
+              0);
+    const std::string merged = Read("pl.po");
+    EXPECT_CONTAINS(merged, "# Copyright (C) 2026 the filer authors.\n");
+    EXPECT_CONTAINS(merged, "#, fuzzy, c-format\n#| msgctxt \"dialog\"\n"
+                            "#| msgid \"Remove %s?\"\nmsgctxt \"dialog\"\n");
+    EXPECT_CONTAINS(merged, "#~ msgid \"Sort by size\"\n");
+    EXPECT_EQ(Shell(dir, "msgfmt -c -o /dev/null pl.po"), 0) << merged;
   }
 }
 

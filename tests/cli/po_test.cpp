@@ -333,6 +333,9 @@ std::optional<tool::PoRecord> DocumentReading(const std::string &json) {
     return found;
   };
   text(object, "header", r.header);
+  text(object, "header-comments", r.headerComments);
+  std::string key;
+  r.contextKey = text(object, "key", key) && key == "context";
   std::string forms;
   if (text(object, "plural-forms", forms))
     r.pluralForms = forms;
@@ -347,25 +350,68 @@ std::optional<tool::PoRecord> DocumentReading(const std::string &json) {
     if (text(one, "plural", plural))
       m.plural = plural;
     text(one, "comments", m.comments);
-    auto flags = one.find("flags");
-    if (flags != one.end() && flags->is_array())
-      for (const nlohmann::json &f : *flags)
+    std::string msgid;
+    if (text(one, "msgid", msgid))
+      m.msgid = msgid;
+    if (text(one, "prev-msgctxt", msgid))
+      m.prevContext = msgid;
+    if (text(one, "prev-msgid", msgid))
+      m.prevMsgid = msgid;
+    if (text(one, "prev-msgid-plural", msgid))
+      m.prevPlural = msgid;
+    auto strings = [&](const char *name) {
+      std::optional<std::vector<std::string>> all;
+      auto at = one.find(name);
+      if (at == one.end() || !at->is_array())
+        return all;
+      all.emplace();
+      for (const nlohmann::json &f : *at)
         if (f.is_string())
-          m.flags.push_back(f.get<std::string>());
+          all->push_back(f.get<std::string>());
+      return all;
+    };
+    m.flags = strings("flags").value_or(std::vector<std::string>());
+    m.msgstr = strings("msgstr");
+    auto flag = [&](const char *name) {
+      auto at = one.find(name);
+      return at != one.end() && at->is_boolean() && at->get<bool>();
+    };
+    m.fuzzy = flag("fuzzy");
+    m.obsolete = flag("obsolete");
     r.messages.emplace(id, std::move(m));
   }
   return r;
 }
 
+tool::PoMessageRecord Message(std::optional<std::string> plural,
+                              std::vector<std::string> flags,
+                              std::string comments) {
+  tool::PoMessageRecord m;
+  m.plural = std::move(plural);
+  m.flags = std::move(flags);
+  m.comments = std::move(comments);
+  return m;
+}
+
 std::string Shown(const std::optional<tool::PoRecord> &r) {
   if (!r)
     return "none";
-  std::string s =
-      "header=" + r->header + " forms=" + r->pluralForms.value_or("-") + "\n";
+  std::string s = "header=" + r->header +
+                  " forms=" + r->pluralForms.value_or("-") +
+                  " comments=" + r->headerComments +
+                  (r->contextKey ? " by context" : "") + "\n";
   for (const auto &[id, m] : r->messages) {
     s += id + ": plural=" + m.plural.value_or("-") + " comments=" + m.comments +
+         " msgid=" + m.msgid.value_or("-") + (m.fuzzy ? " fuzzy" : "") +
+         (m.obsolete ? " obsolete" : "") +
+         " prev=" + m.prevContext.value_or("-") + "|" +
+         m.prevMsgid.value_or("-") + "|" + m.prevPlural.value_or("-") +
          " flags=";
     for (const std::string &f : m.flags)
+      s += f + ";";
+    if (m.msgstr)
+      s += " msgstr=";
+    for (const std::string &f : m.msgstr.value_or(std::vector<std::string>()))
       s += f + ";";
     s += "\n";
   }
@@ -376,11 +422,23 @@ TEST(PoRecord, IsWrittenAsAJsonDocumentWould) {
   tool::PoRecord r;
   r.header = "Project-Id-Version: x\nTabs:\t\"q\" \\ \b\f\r\v\x01\x1f\x7f\n";
   r.pluralForms = "nplurals=2; plural=(n != 1);";
-  r.messages["menu\x04Open"] = {std::nullopt, {"c-format"}, ""};
-  r.messages["%d file"] = {"%d files\t", {"c-format", "no-wrap"}, "a\nb"};
-  r.messages["\u00e9t\u00e9 \U0001F600"] = {std::nullopt, {}, "comment"};
+  r.messages["menu\x04Open"] = Message(std::nullopt, {"c-format"}, "");
+  r.messages["%d file"] =
+      Message("%d files\t", {"c-format", "no-wrap"}, "a\nb");
+  r.messages["\u00e9t\u00e9 \U0001F600"] = Message(std::nullopt, {}, "comment");
   r.messages["plain"] = {};
+  r.headerComments = "Copyright\n\n";
+  r.contextKey = true;
+  tool::PoMessageRecord &kept = r.messages["old"];
+  kept.msgid = "Old";
+  kept.fuzzy = kept.obsolete = true;
+  kept.msgstr = {"Alt", ""};
+  kept.prevContext = "ctx";
+  kept.prevMsgid = "Older";
+  kept.prevPlural = "Olders";
   nlohmann::ordered_json doc = {{"header", r.header},
+                                {"header-comments", r.headerComments},
+                                {"key", "context"},
                                 {"plural-forms", *r.pluralForms}};
   nlohmann::ordered_json messages = nlohmann::ordered_json::object();
   for (const auto &[id, m] : r.messages) {
@@ -391,6 +449,20 @@ TEST(PoRecord, IsWrittenAsAJsonDocumentWould) {
       one["flags"] = m.flags;
     if (!m.comments.empty())
       one["comments"] = m.comments;
+    if (m.msgid)
+      one["msgid"] = *m.msgid;
+    if (m.fuzzy)
+      one["fuzzy"] = true;
+    if (m.obsolete)
+      one["obsolete"] = true;
+    if (m.prevContext)
+      one["prev-msgctxt"] = *m.prevContext;
+    if (m.prevMsgid)
+      one["prev-msgid"] = *m.prevMsgid;
+    if (m.prevPlural)
+      one["prev-msgid-plural"] = *m.prevPlural;
+    if (m.msgstr)
+      one["msgstr"] = *m.msgstr;
     messages[id] = one;
   }
   doc["messages"] = messages;
@@ -404,10 +476,17 @@ TEST(PoRecord, ReadsAsAJsonDocumentWould) {
   tool::PoRecord written;
   written.header = "Project-Id-Version: x\nX-Phrasor-Protect: \\[a\\]\n";
   written.pluralForms = "nplurals=2; plural=(n != 1);";
-  written.messages["menu\x04Open"] = {std::nullopt, {"c-format"}, ""};
-  written.messages["%d file"] = {
-      "%d files", {"c-format", "php-format"}, "Shown \"here\"\nand there"};
-  written.messages["\u00e9t\u00e9"] = {std::nullopt, {}, "comment"};
+  written.messages["menu\x04Open"] = Message(std::nullopt, {"c-format"}, "");
+  written.messages["%d file"] = Message("%d files", {"c-format", "php-format"},
+                                        "Shown \"here\"\nand there");
+  written.messages["\u00e9t\u00e9"] = Message(std::nullopt, {}, "comment");
+  written.headerComments = "Translators\n";
+  written.contextKey = true;
+  written.messages["new"].prevMsgid = "New\n";
+  tool::PoMessageRecord &kept = written.messages["old"];
+  kept.msgid = "Old";
+  kept.fuzzy = kept.obsolete = true;
+  kept.msgstr = {"Alt", ""};
   const std::string encoded = tool::EncodePoRecord(written);
   EXPECT_EQ(Shown(tool::DecodePoRecord(encoded)), Shown(written));
   const char *const values[] = {
@@ -438,6 +517,16 @@ TEST(PoRecord, ReadsAsAJsonDocumentWould) {
       "{\"messages\":{\"Z\":{\"comments\":\"z\"},\"A\":{\"comments\":\"a\"}}}",
       "{\"messages\":{\"A\":{\"comments\":\"\xff\"}}}",
       "{\"messages\":{\"A\":{}}",
+      "{\"key\":\"context\",\"key\":5,\"header-comments\":[\"c\"]}",
+      "{\"key\":\"name\",\"header-comments\":\"c\"}",
+      "{\"messages\":{\"A\":{\"fuzzy\":true,\"obsolete\":1,\"msgid\":"
+      "\"a\"}}}",
+      "{\"messages\":{\"A\":{\"fuzzy\":true,\"fuzzy\":false}}}",
+      "{\"messages\":{\"A\":{\"prev-msgid\":\"a\",\"prev-msgid\":5,"
+      "\"prev-msgctxt\":[\"b\"],\"prev-msgid-plural\":\"c\"}}}",
+      "{\"messages\":{\"A\":{\"msgstr\":[\"a\",1,[\"b\"],{\"c\":\"d\"},"
+      "\"e\"]}}}",
+      "{\"messages\":{\"A\":{\"msgstr\":\"a\"},\"B\":{\"msgstr\":[]}}}",
   };
   for (const char *value : values) {
     SCOPED_TRACE(value);

@@ -89,38 +89,67 @@ std::u16string EncodeKinds(const std::map<std::string, TextKind> &kinds) {
 
 namespace {
 
+/// The fields of \p m as a JSON object, in the order the fast path writes.
+OrderedJson MessageObject(const PoMessageRecord &m) {
+  OrderedJson one = OrderedJson::object();
+  if (m.plural)
+    one["plural"] = *m.plural;
+  if (!m.flags.empty())
+    one["flags"] = m.flags;
+  if (!m.comments.empty())
+    one["comments"] = m.comments;
+  if (m.msgid)
+    one["msgid"] = *m.msgid;
+  if (m.fuzzy)
+    one["fuzzy"] = true;
+  if (m.obsolete)
+    one["obsolete"] = true;
+  if (m.prevContext)
+    one["prev-msgctxt"] = *m.prevContext;
+  if (m.prevMsgid)
+    one["prev-msgid"] = *m.prevMsgid;
+  if (m.prevPlural)
+    one["prev-msgid-plural"] = *m.prevPlural;
+  if (m.msgstr)
+    one["msgstr"] = *m.msgstr;
+  return one;
+}
+
 /// The @po value through a JSON document, which replaces what is not UTF-8.
 std::string EncodeThroughDocument(const PoRecord &record) {
   OrderedJson object = OrderedJson::object();
   object["header"] = record.header;
+  if (!record.headerComments.empty())
+    object["header-comments"] = record.headerComments;
+  if (record.contextKey)
+    object["key"] = "context";
   if (record.pluralForms)
     object["plural-forms"] = *record.pluralForms;
   OrderedJson messages = OrderedObject(record.messages.size());
-  for (const auto &[id, m] : record.messages) {
-    OrderedJson one = OrderedJson::object();
-    if (m.plural)
-      one["plural"] = *m.plural;
-    if (!m.flags.empty())
-      one["flags"] = m.flags;
-    if (!m.comments.empty())
-      one["comments"] = m.comments;
-    AppendKey(messages, id, std::move(one));
-  }
+  for (const auto &[id, m] : record.messages)
+    AppendKey(messages, id, MessageObject(m));
   object["messages"] = std::move(messages);
   return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 bool AllUtf8(const PoRecord &record) {
-  if (!IsValidUtf8(record.header) ||
+  if (!IsValidUtf8(record.header) || !IsValidUtf8(record.headerComments) ||
       (record.pluralForms && !IsValidUtf8(*record.pluralForms)))
     return false;
   for (const auto &[id, m] : record.messages) {
     if (!IsValidUtf8(id) || (m.plural && !IsValidUtf8(*m.plural)) ||
-        !IsValidUtf8(m.comments))
+        !IsValidUtf8(m.comments) || (m.msgid && !IsValidUtf8(*m.msgid)))
       return false;
+    for (const auto *prev : {&m.prevContext, &m.prevMsgid, &m.prevPlural})
+      if (*prev && !IsValidUtf8(**prev))
+        return false;
     for (const std::string &flag : m.flags)
       if (!IsValidUtf8(flag))
         return false;
+    if (m.msgstr)
+      for (const std::string &text : *m.msgstr)
+        if (!IsValidUtf8(text))
+          return false;
   }
   return true;
 }
@@ -153,6 +182,60 @@ void AppendString(std::string &out, std::string_view text) {
   out += '"';
 }
 
+/// \p texts as a JSON array of strings.
+void AppendStrings(std::string &out, const std::vector<std::string> &texts) {
+  out += '[';
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    out += i ? "," : "";
+    AppendString(out, texts[i]);
+  }
+  out += ']';
+}
+
+/// The object of one message, with the fields MessageObject gives.
+void AppendMessage(std::string &out, const PoMessageRecord &m) {
+  out += '{';
+  const char *field = "";
+  auto name = [&](const char *key) {
+    out.append(field).append(key);
+    field = ",";
+  };
+  if (m.plural) {
+    name("\"plural\":");
+    AppendString(out, *m.plural);
+  }
+  if (!m.flags.empty()) {
+    name("\"flags\":");
+    AppendStrings(out, m.flags);
+  }
+  if (!m.comments.empty()) {
+    name("\"comments\":");
+    AppendString(out, m.comments);
+  }
+  if (m.msgid) {
+    name("\"msgid\":");
+    AppendString(out, *m.msgid);
+  }
+  if (m.fuzzy)
+    name("\"fuzzy\":true");
+  if (m.obsolete)
+    name("\"obsolete\":true");
+  const std::pair<const char *, const std::optional<std::string> *> prev[] = {
+      {"\"prev-msgctxt\":", &m.prevContext},
+      {"\"prev-msgid\":", &m.prevMsgid},
+      {"\"prev-msgid-plural\":", &m.prevPlural}};
+  for (const auto &[key, text] : prev)
+    if (*text) {
+      name(key);
+      AppendString(out, **text);
+    }
+  if (m.msgstr) {
+    name("\"msgstr\":");
+    AppendStrings(out, *m.msgstr);
+  }
+  out += '}';
+}
+
 } // namespace
 
 // Written straight, with the bytes the document would give: at a million
@@ -162,6 +245,12 @@ std::string EncodePoRecord(const PoRecord &record) {
     return EncodeThroughDocument(record);
   std::string out = "{\"header\":";
   AppendString(out, record.header);
+  if (!record.headerComments.empty()) {
+    out += ",\"header-comments\":";
+    AppendString(out, record.headerComments);
+  }
+  if (record.contextKey)
+    out += ",\"key\":\"context\"";
   if (record.pluralForms) {
     out += ",\"plural-forms\":";
     AppendString(out, *record.pluralForms);
@@ -172,27 +261,8 @@ std::string EncodePoRecord(const PoRecord &record) {
     out += comma;
     comma = ",";
     AppendString(out, id);
-    out += ":{";
-    const char *field = "";
-    if (m.plural) {
-      out += "\"plural\":";
-      AppendString(out, *m.plural);
-      field = ",";
-    }
-    if (!m.flags.empty()) {
-      out.append(field).append("\"flags\":[");
-      for (std::size_t f = 0; f < m.flags.size(); ++f) {
-        out += f ? "," : "";
-        AppendString(out, m.flags[f]);
-      }
-      out += ']';
-      field = ",";
-    }
-    if (!m.comments.empty()) {
-      out.append(field).append("\"comments\":");
-      AppendString(out, m.comments);
-    }
-    out += '}';
+    out += ':';
+    AppendMessage(out, m);
   }
   out += "}}";
   return out;
@@ -212,7 +282,7 @@ public:
   bool sawObject = false;
 
   bool null() override { return Value(nullptr); }
-  bool boolean(bool) override { return Value(nullptr); }
+  bool boolean(bool b) override;
   bool number_integer(number_integer_t) override { return Value(nullptr); }
   bool number_unsigned(number_unsigned_t) override { return Value(nullptr); }
   bool number_float(number_float_t, const string_t &) override {
@@ -231,9 +301,16 @@ public:
   }
 
 private:
-  enum class In { Nothing, Root, Messages, Message, Flags };
+  enum class In { Nothing, Root, Messages, Message, Flags, Msgstr };
 
   bool Value(string_t *s);
+  /// The message's field of the "#|" line \p field names, if it names one.
+  std::optional<std::string> *Previous() {
+    return field == "prev-msgctxt"        ? &message.prevContext
+           : field == "prev-msgid"        ? &message.prevMsgid
+           : field == "prev-msgid-plural" ? &message.prevPlural
+                                          : nullptr;
+  }
 
   In at = In::Nothing;
   std::size_t skipped = 0; ///< depth inside a value that nothing takes
@@ -252,6 +329,10 @@ bool PoRecordReader::Value(string_t *s) {
       record.header = std::move(*s);
     else if (s && rootKey == "plural-forms")
       record.pluralForms = std::move(*s);
+    else if (s && rootKey == "header-comments")
+      record.headerComments = std::move(*s);
+    else if (s && rootKey == "key")
+      record.contextKey = *s == "context";
     break;
   case In::Messages:
     break; // a message that is no object is left out
@@ -260,18 +341,34 @@ bool PoRecordReader::Value(string_t *s) {
       message.plural = std::move(*s);
     else if (s && field == "comments")
       message.comments = std::move(*s);
+    else if (s && field == "msgid")
+      message.msgid = std::move(*s);
+    else if (std::optional<std::string> *prev = Previous(); s && prev)
+      *prev = std::move(*s);
     break;
   case In::Flags:
     if (s)
       message.flags.push_back(std::move(*s));
     break;
+  case In::Msgstr:
+    if (s)
+      message.msgstr->push_back(std::move(*s));
+    break;
   }
   return true;
 }
 
+bool PoRecordReader::boolean(bool b) {
+  if (!skipped && at == In::Message && field == "fuzzy")
+    message.fuzzy = b;
+  else if (!skipped && at == In::Message && field == "obsolete")
+    message.obsolete = b;
+  return Value(nullptr);
+}
+
 bool PoRecordReader::start_object(std::size_t) {
   if (skipped || (at == In::Root && rootKey != "messages") ||
-      at == In::Message || at == In::Flags) {
+      at == In::Message || at == In::Flags || at == In::Msgstr) {
     ++skipped;
     return true;
   }
@@ -297,6 +394,10 @@ bool PoRecordReader::key(string_t &k) {
       record.header.clear();
     else if (k == "plural-forms")
       record.pluralForms.reset();
+    else if (k == "header-comments")
+      record.headerComments.clear();
+    else if (k == "key")
+      record.contextKey = false;
     else if (k == "messages")
       record.messages.clear();
   } else if (at == In::Messages) {
@@ -310,6 +411,16 @@ bool PoRecordReader::key(string_t &k) {
       message.comments.clear();
     else if (k == "flags")
       message.flags.clear();
+    else if (k == "msgid")
+      message.msgid.reset();
+    else if (k == "fuzzy")
+      message.fuzzy = false;
+    else if (k == "obsolete")
+      message.obsolete = false;
+    else if (k == "msgstr")
+      message.msgstr.reset();
+    else if (std::optional<std::string> *prev = Previous())
+      prev->reset();
   }
   return true;
 }
@@ -335,10 +446,14 @@ bool PoRecordReader::end_object() {
 bool PoRecordReader::start_array(std::size_t) {
   if (!skipped && at == In::Nothing)
     return false; // not an object
-  if (!skipped && at == In::Message && field == "flags")
+  if (!skipped && at == In::Message && field == "flags") {
     at = In::Flags;
-  else
+  } else if (!skipped && at == In::Message && field == "msgstr") {
+    at = In::Msgstr;
+    message.msgstr.emplace();
+  } else {
     ++skipped;
+  }
   return true;
 }
 

@@ -16,8 +16,18 @@
 //             {"header": "Project-Id-Version: ...\n...", "plural-forms":
 //             "nplurals=...", "messages": {"ID": {"plural": "%d files",
 //             "flags": ["c-format"], "comments": "..."}}}; the header
-//             holds the fields a dump does not write itself. Kept only
-//             for PO files keyed by source, as gettext keys them; unlike
+//             holds the fields a dump does not write itself. Kept for PO
+//             files keyed by source, as gettext keys them ("key":
+//             "context" and a message's "msgid" are read, for records of
+//             files keyed by context, which builds do not write yet).
+//             Translators' state goes in fields
+//             written only when there is some: "header-comments" (the
+//             header's comment block), a message's "fuzzy": true and
+//             "obsolete": true, the msgctxt, msgid and msgid_plural a
+//             fuzzy one had before ("prev-msgctxt", "prev-msgid",
+//             "prev-msgid-plural", the "#|" lines); a message that has no entry
+//             (fuzzy ones read without --include-fuzzy, obsolete ones) keeps
+//             its texts in "msgstr": ["...", ...], one per msgstr[N]. Unlike
 //             the ones above, dumps in other formats write it as an entry.
 //
 //   @plural-forms  a PO file's Plural-Forms header and the category each
@@ -68,12 +78,21 @@ struct PoMessageRecord {
   std::optional<std::string> plural; ///< msgid_plural
   std::vector<std::string> flags;    ///< its format flags, "c-format"
   std::string comments;              ///< translator comments, joined
+  std::optional<std::string> msgid;  ///< keyed by context: its msgid
+  bool fuzzy = false, obsolete = false;
+  /// The "#|" lines: what a fuzzy message's source was before.
+  std::optional<std::string> prevContext, prevMsgid, prevPlural;
+  /// The msgstr[N] of a message the database holds no entry for (a fuzzy
+  /// one left out, an obsolete one), which only a PO dump gives back.
+  std::optional<std::vector<std::string>> msgstr;
 };
 
 /// The @po record.
 struct PoRecord {
   std::string header; ///< "Name: value\n" lines
   std::optional<std::string> pluralForms;
+  std::string headerComments; ///< the header's translator comments
+  bool contextKey = false;    ///< the IDs are the file's contexts
   std::map<std::string, PoMessageRecord> messages; ///< by ID (plural: base)
 };
 

@@ -26,11 +26,11 @@
 namespace phrasor::tool {
 namespace {
 
-// libgettextpo writes only the flags it knows, so a message kind is
-// written as this translator comment and its line then turned into the
-// flag, in both printers.
-constexpr std::string_view kMessageMarker = "# phrasor-message-flag\n";
-constexpr std::string_view kMessageFlag = "#, phrasor-message\n";
+// The line of a flag given as a comment (kFlagComment), and the flag's
+// line it becomes, in both printers. Only a line's start matches: in the
+// library's text no string begins a line with "# ".
+constexpr std::string_view kFlagMarker = "\n# phrasor-flag: ";
+constexpr std::string_view kFlagLine = "\n#, ";
 
 // Writing a temporary file only fails for reasons of the system; the
 // library demands that a fatal report never returns. Jumping back to
@@ -109,8 +109,8 @@ std::string PoText(po_file_t file, const TempFile &temp) {
 /// the whole file would have been.
 class LibraryPrinter final : public PoPrinter {
 public:
-  explicit LibraryPrinter(std::string headerFields)
-      : fields(std::move(headerFields)) {
+  LibraryPrinter(std::string headerFields, std::string headerComments)
+      : fields(std::move(headerFields)), comments(std::move(headerComments)) {
     Start(); // a file with only the header gives the header's text
     po_message_iterator_free(it);
     header = PoText(file, temp);
@@ -138,6 +138,14 @@ public:
       po_message_set_format(m, name.c_str(), on);
     if (!o.comments.empty())
       po_message_set_comments(m, o.comments.c_str());
+    po_message_set_fuzzy(m, o.fuzzy);
+    if (o.prevContext)
+      po_message_set_prev_msgctxt(m, c(*o.prevContext).c_str());
+    if (o.prevMsgid)
+      po_message_set_prev_msgid(m, c(*o.prevMsgid).c_str());
+    if (o.prevPlural)
+      po_message_set_prev_msgid_plural(m, c(*o.prevPlural).c_str());
+    po_message_set_obsolete(m, o.obsolete);
     po_message_insert(it, m);
     if (++count == kSliceSize)
       Flush();
@@ -169,6 +177,8 @@ private:
     po_message_t m = po_message_create();
     po_message_set_msgid(m, "");
     po_message_set_msgstr(m, fields.c_str());
+    if (!comments.empty())
+      po_message_set_comments(m, comments.c_str());
     po_message_insert(it, m);
   }
 
@@ -180,12 +190,12 @@ private:
       throw FatalError("cannot write the PO text: its header changed");
     AppendReplacing(
         text, std::string_view(slice).substr(text.empty() ? 0 : header.size()),
-        kMessageMarker, kMessageFlag);
+        kFlagMarker, kFlagLine);
     count = 0;
     Start();
   }
 
-  std::string fields, header, text;
+  std::string fields, comments, header, text;
   TempFile temp;
   po_file_t file = nullptr;
   po_message_iterator_t it = nullptr;
@@ -221,8 +231,9 @@ bool KnownFormat(const std::string &name) {
 
 class FastPrinter final : public PoPrinter {
 public:
-  explicit FastPrinter(std::string headerFields)
-      : fields(std::move(headerFields)) {
+  FastPrinter(std::string headerFields, std::string headerComments)
+      : fields(std::move(headerFields)), comments(std::move(headerComments)) {
+    Comments("#", comments);
     Wrap("msgid", "");
     Wrap("msgstr", fields);
     headerSize = text.size();
@@ -234,7 +245,7 @@ public:
       // The library prints this one, and its text is put in its place.
       text.resize(before);
       if (!library)
-        library = std::make_unique<LibraryPrinter>(fields);
+        library = std::make_unique<LibraryPrinter>(fields, comments);
       library->Add(m);
       slots.push_back(before);
     }
@@ -290,7 +301,8 @@ private:
     // starts at a '%'.
     marked = flag && flag->second;
     cFormat = marked && flag->first == "c-format";
-    if (!Plain(m.comments) || !Plain(m.extracted) || !Plain(m.msgid) ||
+    if (m.obsolete || m.prevContext || m.prevMsgid || m.prevPlural ||
+        !Plain(m.comments) || !Plain(m.extracted) || !Plain(m.msgid) ||
         (m.context && !Plain(*m.context)) || (m.plural && !Plain(*m.plural)))
       return false;
     for (const auto &form : m.msgstr)
@@ -300,9 +312,12 @@ private:
     text += '\n';
     Comments("#", m.comments);
     Comments("#.", m.extracted);
-    if (flag) {
-      text += flag->second ? "#, " : "#, no-";
-      text += flag->first;
+    if (m.fuzzy || flag) {
+      text += m.fuzzy ? "#, fuzzy" : "#";
+      if (flag) {
+        text += flag->second ? ", " : ", no-";
+        text += flag->first;
+      }
       text += '\n';
     }
     if (m.context && !Wrap("msgctxt", *m.context))
@@ -339,14 +354,11 @@ private:
         text += ' ';
       text += line;
       text += '\n';
-      // The kind's marker line, or any comment ending as it does, becomes
-      // the flag, as the library's text is rewritten.
-      if (text.size() - start >= kMessageMarker.size() &&
-          std::string_view(text).substr(text.size() - kMessageMarker.size()) ==
-              kMessageMarker) {
-        text.resize(text.size() - kMessageMarker.size());
-        text += kMessageFlag;
-      }
+      // A flag's marker line becomes the flag, as the library's text is
+      // rewritten.
+      if (start > 0 && std::string_view(text).substr(
+                           start - 1, kFlagMarker.size()) == kFlagMarker)
+        text.replace(start, kFlagMarker.size() - 1, kFlagLine.substr(1));
       if (end == std::string_view::npos)
         break;
       lines.remove_prefix(end + 1);
@@ -473,7 +485,7 @@ private:
            nullptr;
   }
 
-  std::string fields, text, portion, overrides, breaks;
+  std::string fields, comments, text, portion, overrides, breaks;
   std::size_t headerSize = 0;
   std::vector<std::string_view> forms;
   bool marked = false, cFormat = false;
@@ -493,17 +505,20 @@ std::string_view HeaderCharset(std::string_view fields) {
 
 } // namespace
 
-std::unique_ptr<PoPrinter> LibraryPoPrinter(std::string headerFields) {
-  return std::make_unique<LibraryPrinter>(std::move(headerFields));
+std::unique_ptr<PoPrinter> LibraryPoPrinter(std::string headerFields,
+                                            std::string headerComments) {
+  return std::make_unique<LibraryPrinter>(std::move(headerFields),
+                                          std::move(headerComments));
 }
 
-std::unique_ptr<PoPrinter> FastPoPrinter(const std::string &headerFields) {
+std::unique_ptr<PoPrinter> FastPoPrinter(const std::string &headerFields,
+                                         const std::string &headerComments) {
   // The library's old output mode writes bytes as columns.
   const char *old = std::getenv("OLD_PO_FILE_OUTPUT");
   if ((old && *old) || !Plain(headerFields) ||
-      HeaderCharset(headerFields) != "UTF-8")
+      HeaderCharset(headerFields) != "UTF-8" || !Plain(headerComments))
     return nullptr;
-  return std::make_unique<FastPrinter>(headerFields);
+  return std::make_unique<FastPrinter>(headerFields, headerComments);
 }
 
 } // namespace phrasor::tool

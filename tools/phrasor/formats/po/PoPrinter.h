@@ -29,11 +29,17 @@ struct PoOutMessage {
   /// The msgstr (a single one) or each msgstr[index], in the order set;
   /// a later text for an index replaces the earlier.
   std::vector<std::pair<unsigned, std::string_view>> msgstr;
-  std::string comments;  ///< translator comments, one per line
+  /// Translator comments, one per line; a line "phrasor-flag: NAME" is
+  /// written as the flag "#, NAME" (see kFlagComment).
+  std::string comments;
   std::string extracted; ///< extracted comments, one per line
   /// Format flags set in this order ("c-format", true); the last for a
   /// name counts.
   std::vector<std::pair<std::string, bool>> formats;
+  bool fuzzy = false;    ///< first on the flags line, where msgmerge reads it
+  bool obsolete = false; ///< written as "#~" lines
+  /// The "#|" lines: the msgctxt, msgid and msgid_plural it had before.
+  std::optional<std::string_view> prevContext, prevMsgid, prevPlural;
   /// Texts made for this message that the views above may point into.
   std::vector<std::shared_ptr<const std::string>> made;
 };
@@ -47,10 +53,20 @@ public:
   virtual std::string Finish() = 0;
 };
 
-/// libgettextpo's printer, for a file whose header has \p headerFields.
-std::unique_ptr<PoPrinter> LibraryPoPrinter(std::string headerFields);
+/// libgettextpo sets only the flags it knows (fuzzy and the formats), so
+/// every other flag is given as a
+/// translator comment line beginning with this, which both printers turn
+/// into the flag.
+constexpr std::string_view kFlagComment = "phrasor-flag: ";
+
+/// libgettextpo's printer, for a file whose header has \p headerFields
+/// and the translator comments \p headerComments.
+std::unique_ptr<PoPrinter> LibraryPoPrinter(std::string headerFields,
+                                            std::string headerComments = "");
 /// The fast printer; nothing when the header itself is beyond it.
-std::unique_ptr<PoPrinter> FastPoPrinter(const std::string &headerFields);
+std::unique_ptr<PoPrinter>
+FastPoPrinter(const std::string &headerFields,
+              const std::string &headerComments = "");
 
 } // namespace phrasor::tool
 

@@ -40,6 +40,7 @@
 
 #include "tools/phrasor/formats/po/PoComments.h"
 #include "tools/phrasor/formats/po/PoLibrary.h"
+#include "tools/phrasor/formats/po/PoRecording.h"
 #include "tools/phrasor/formats/po/PoScan.h"
 
 #include <gettext-po.h>
@@ -153,7 +154,9 @@ private:
   bool &recordUsed;
   bool recording = false;
   void RecordHeader(const char *header);
-  void RecordMessage(const PoMessage &m, const MessageTexts &t);
+  void RecordMessage(const PoMessage &m, const MessageTexts &t,
+                     bool contextKey);
+  po_message_t headerMessage = nullptr;
   /// A .pot template: its msgids are the texts, in the source language,
   /// whose plurals are English's one and other.
   bool templ;
@@ -238,8 +241,9 @@ bool PoFileReader::DetectContextKey(
   if (options.poKey != PoKey::Detect)
     return options.poKey == PoKey::Context;
   // "gettext": keyed by source, with what the database kept of the file.
-  if (keyField == "context" || keyField == "source" || keyField == "gettext")
-    return keyField == "context";
+  if (keyField == "context" || keyField == "source" || keyField == "gettext" ||
+      keyField == "gettext-context")
+    return keyField == "context" || keyField == "gettext-context";
   std::set<std::string> contexts;
   for (const PoMessage &m : messages) {
     const char *context = po_message_msgctxt(m.message);
@@ -413,49 +417,18 @@ void PoFileReader::RecordHeader(const char *header) {
       header ? converter.ToUtf8(header) : std::optional<std::string>("");
   if (!text)
     return;
-  static const char *const kMadeByDump[] = {
-      "content-type",  "content-transfer-encoding", "language", "plural-forms",
-      "x-phrasor-key", "x-phrasor-protect"};
-  std::string_view rest = *text;
-  while (!rest.empty()) {
-    const std::size_t end = rest.find('\n');
-    const std::string_view line = rest.substr(0, end);
-    rest = end == std::string_view::npos ? "" : rest.substr(end + 1);
-    const std::size_t colon = line.find(':');
-    if (colon == std::string_view::npos)
-      continue;
-    const std::string name = Trimmed(line.substr(0, colon));
-    bool made = false;
-    for (const char *m : kMadeByDump)
-      made = made || EqualsAsciiCase(name, m);
-    if (!made)
-      record.header.append(line).append("\n");
-  }
+  RecordPoHeader(*text, headerMessage, converter, record);
   if (pluralFormsText)
     record.pluralForms = *pluralFormsText;
 }
 
-void PoFileReader::RecordMessage(const PoMessage &m, const MessageTexts &t) {
-  PoMessageRecord r;
+void PoFileReader::RecordMessage(const PoMessage &m, const MessageTexts &t,
+                                 bool contextKey) {
+  PoMessageRecord r = RecordOfPoMessage(m.message, m.flags, converter);
   r.plural = t.plural;
-  if (m.flags)
-    for (const std::string &flag : *m.flags) {
-      const bool format =
-          flag.size() > 7 && flag.compare(flag.size() - 7, 7, "-format") == 0 &&
-          flag.rfind("possible-", 0) != 0 && flag.rfind("impossible-", 0) != 0;
-      if (format)
-        r.flags.push_back(flag);
-    }
-  else if (po_message_is_format(m.message, "c-format"))
-    r.flags.push_back("c-format");
-  const char *joined = po_message_comments(m.message);
-  if (std::optional<std::string> comments = converter.ToUtf8(joined))
-    r.comments = *comments;
-  if (joined[0] != '\0')
-    std::free(const_cast<char *>(joined));
-  while (!r.comments.empty() && r.comments.back() == '\n')
-    r.comments.pop_back();
-  if (r.plural || !r.flags.empty() || !r.comments.empty())
+  if (contextKey)
+    r.msgid = t.msgid;
+  if (KeepsAnything(r))
     record.messages.emplace(t.id, std::move(r));
 }
 
@@ -517,7 +490,10 @@ PoFileReader::StoreCFormats(const PoMessage &m, const MessageTexts &t,
 
 void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
   if (po_message_is_fuzzy(m.message) && !options.includeFuzzy) {
+    // Not served, but a dump gives it back to its translator.
     ++counts.fuzzy;
+    if (recording)
+      RecordKeptOnly(m.message, m.flags, contextKey, converter, record);
     return;
   }
   MessageTexts t;
@@ -528,7 +504,7 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
   if (!templ)
     CheckTranslation(m, t);
   if (recording)
-    RecordMessage(m, t);
+    RecordMessage(m, t, contextKey);
   bool untranslated = !templ;
   for (const auto &form : forms)
     untranslated = untranslated && form.second[0] == '\0';
@@ -685,6 +661,7 @@ void PoFileReader::Read(po_file_t po, const char *domain,
       placedAt[live[i]] = pos;
     if (!po_message_msgctxt(live[i]) && po_message_msgid(live[i])[0] == '\0') {
       headerPos = pos;
+      headerMessage = live[i];
       continue;
     }
     messages.push_back({live[i], pos, placed ? &(*starts)[i].flags : nullptr});
@@ -698,9 +675,11 @@ void PoFileReader::Read(po_file_t po, const char *domain,
     return;
   const bool contextKey = DetectContextKey(messages);
   // A dump of a database that kept nothing of a PO file says so: reading
-  // it keeps nothing either, so it builds the same database again.
+  // it keeps nothing either, so it builds the same database again. The
+  // tool's own dumps keyed by context need no record either.
   recording = !contextKey && !templ && keyField != "source";
   if (recording && !recordUsed) {
+    record.contextKey = contextKey;
     const char *again = po_file_domain_header(po, domain);
     RecordHeader(again);
     std::free(const_cast<char *>(again));
@@ -708,6 +687,9 @@ void PoFileReader::Read(po_file_t po, const char *domain,
   }
   for (const PoMessage &m : messages)
     ReadMessage(m, contextKey);
+  for (po_message_t old : obsolete)
+    if (recording)
+      RecordKeptOnly(old, nullptr, contextKey, converter, record);
   ReportSkipped();
 }
 

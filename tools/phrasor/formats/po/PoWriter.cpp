@@ -20,6 +20,7 @@
 #include "tools/phrasor/formats/po/PluralForms.h"
 #include "tools/phrasor/formats/po/PoComments.h"
 #include "tools/phrasor/formats/po/PoPrinter.h"
+#include "tools/phrasor/formats/po/PoRecording.h"
 #include "tools/phrasor/formats/shared/TextEntries.h"
 
 #include <algorithm>
@@ -29,12 +30,6 @@
 namespace phrasor::tool {
 namespace {
 
-// libgettextpo writes only the flags it knows, so a message kind is first
-// written as this translator comment and then turned into its flag.
-constexpr const char *kMessageComment = "phrasor-message-flag";
-
-/// Gives \p m the flags and translator comments its record kept, and
-/// the kind's flag.
 /// Writes a C format's stored texts back as their translator wrote them:
 /// numbered conversions where the build made message inserts of them, and
 /// the source's <inttypes.h> macros. True when \p m is such a message.
@@ -67,24 +62,41 @@ bool RestoreCFormats(PoOutMessage &m, const std::optional<TextKind> &kind,
   return printf;
 }
 
+/// Adds \p flag to \p comments as the line the printers make a flag of.
+void AddFlagComment(std::string &comments, std::string_view flag) {
+  comments.append(comments.empty() ? "" : "\n").append(kFlagComment);
+  comments.append(flag);
+}
+
+/// Gives \p m the flags and translator comments its record kept, and
+/// the kind's flag.
 void SetKind(PoOutMessage &m, std::optional<TextKind> kind,
              const PoMessageRecord *record = nullptr) {
   if (RestoreCFormats(m, kind, record))
     kind = TextKind::Printf;
   std::string comments = record ? record->comments : "";
+  m.fuzzy = record && record->fuzzy;
+  if (record) {
+    m.prevContext = record->prevContext;
+    m.prevMsgid = record->prevMsgid;
+    m.prevPlural = record->prevPlural;
+  }
   if (record)
     for (const std::string &flag : record->flags) {
       const bool no = flag.rfind("no-", 0) == 0;
-      m.formats.emplace_back(no ? flag.substr(3) : flag, !no);
+      if (IsFormatFlag(flag))
+        m.formats.emplace_back(no ? flag.substr(3) : flag, !no);
+      else
+        AddFlagComment(comments, flag); // no-wrap, range: 1..5
     }
   if (kind && *kind == TextKind::Message)
-    comments += (comments.empty() ? "" : "\n") + std::string(kMessageComment);
+    AddFlagComment(comments, "phrasor-message");
   else if (kind)
     m.formats.emplace_back("c-format", *kind == TextKind::Printf);
   m.comments = std::move(comments);
 }
 
-/// The record of \p id, if the database kept one.
+/// The record of \p id, if the database kept one for it.
 const PoMessageRecord *RecordOf(const Metadata &meta, const std::string &id) {
   if (!meta.po)
     return nullptr;
@@ -131,7 +143,7 @@ PoOutMessage PluralMessage(const PluralGroup &group,
     SetSourceKey(m, group.base);
   } else {
     m.context = group.base;
-    m.msgid = *one->value;
+    m.msgid = record && record->msgid ? *record->msgid : *one->value;
   }
   // The source's msgid_plural where the database kept it: merging with the
   // next template matches on it.
@@ -201,7 +213,7 @@ PoPlurals FindPoPlurals(const std::vector<TextEntry> &entries,
 std::string HeaderFields(const Metadata &meta, const PoPlurals &plurals,
                          bool sourceKey) {
   // The fields the database kept come first, as a header begins with them.
-  const bool kept = sourceKey && meta.po;
+  const bool kept = meta.po.has_value();
   std::string fields = kept ? meta.po->header : "";
   fields += "Content-Type: text/plain; charset=UTF-8\n"
             "Content-Transfer-Encoding: 8bit\n";
@@ -211,7 +223,9 @@ std::string HeaderFields(const Metadata &meta, const PoPlurals &plurals,
     fields += "Plural-Forms: " + *meta.po->pluralForms + "\n";
   else if (!plurals.groups.empty())
     fields += "Plural-Forms: " + *plurals.pluralForms + "\n";
-  fields += !sourceKey ? "X-Phrasor-Key: context\n"
+  // "gettext": the record was kept, and reading the dump keeps it again.
+  fields += !sourceKey ? (meta.po ? "X-Phrasor-Key: gettext-context\n"
+                                  : "X-Phrasor-Key: context\n")
             : meta.po  ? "X-Phrasor-Key: gettext\n"
                        : "X-Phrasor-Key: source\n";
   // A header field holds one line: each pattern has its own. msgmerge
@@ -230,9 +244,12 @@ PoOutMessage SingleMessage(const TextEntry &e, bool sourceKey,
     SetSourceKey(m, e.id);
   } else {
     m.context = e.id;
-    // The msgid is what a translator reads; it must not be empty, which
-    // would make the entry a header.
-    m.msgid = e.value && !e.value->empty() ? *e.value : e.id;
+    // The msgid is what a translator reads (the file's own where the
+    // database kept it); it must not be empty, which would make the entry
+    // a header.
+    m.msgid = record && record->msgid        ? *record->msgid
+              : e.value && !e.value->empty() ? *e.value
+                                             : e.id;
   }
   m.msgstr.emplace_back(0, e.value ? std::string_view(*e.value) : "");
   if (e.voice)
@@ -243,6 +260,38 @@ PoOutMessage SingleMessage(const TextEntry &e, bool sourceKey,
     m.extracted += "max: " + std::to_string(*e.max) + "\n";
   SetKind(m, e.kind, record);
   return m;
+}
+
+/// A message only the record holds (a fuzzy one the build left out, an
+/// obsolete one), as the file had it.
+PoOutMessage KeptMessage(const std::string &id, const PoMessageRecord &r,
+                         bool sourceKey) {
+  PoOutMessage m;
+  if (sourceKey) {
+    SetSourceKey(m, id);
+  } else {
+    m.context = id;
+    m.msgid = r.msgid ? std::string_view(*r.msgid) : std::string_view(id);
+  }
+  m.plural = r.plural;
+  for (std::size_t i = 0; i < r.msgstr->size(); ++i)
+    m.msgstr.emplace_back(static_cast<unsigned>(i), (*r.msgstr)[i]);
+  m.obsolete = r.obsolete;
+  SetKind(m, std::nullopt, &r);
+  return m;
+}
+
+/// Gives \p printer the messages only the record holds: the live ones,
+/// then the obsolete ones, which a PO file keeps at its end.
+bool PrintKeptOnly(PoPrinter &printer, const Metadata &meta, bool sourceKey) {
+  if (!meta.po)
+    return true;
+  for (const bool obsolete : {false, true})
+    for (const auto &[id, r] : meta.po->messages)
+      if (r.msgstr && r.obsolete == obsolete &&
+          !printer.Add(KeptMessage(id, r, sourceKey)))
+        return false;
+  return true;
 }
 
 /// Gives \p printer each message of \p entries; false as soon as it
@@ -257,18 +306,17 @@ bool PrintMessages(PoPrinter &printer, const std::vector<TextEntry> &entries,
       auto group = plurals.groups.find(std::string(k.stem));
       if (group != plurals.groups.end()) {
         if (group->second.forms.front() == &e &&
-            !printer.Add(PluralMessage(
-                group->second, *plurals.mapping, sourceKey,
-                sourceKey ? RecordOf(meta, group->second.base) : nullptr)))
+            !printer.Add(PluralMessage(group->second, *plurals.mapping,
+                                       sourceKey,
+                                       RecordOf(meta, group->second.base))))
           return false;
         continue;
       }
     }
-    if (!printer.Add(SingleMessage(e, sourceKey,
-                                   sourceKey ? RecordOf(meta, e.id) : nullptr)))
+    if (!printer.Add(SingleMessage(e, sourceKey, RecordOf(meta, e.id))))
       return false;
   }
-  return true;
+  return PrintKeptOnly(printer, meta, sourceKey);
 }
 
 std::string PoFileText(std::vector<TextEntry> entries, const Metadata &meta,
@@ -285,17 +333,18 @@ std::string PoFileText(std::vector<TextEntry> entries, const Metadata &meta,
   // could not be) cannot be written as a context, so a database that has
   // them is written keyed by source; so is one that kept a PO file's
   // record, whose keys were source texts even where names could be.
-  bool sourceKey = meta.po.has_value();
+  bool sourceKey = meta.po && !meta.po->contextKey;
   for (const TextEntry &e : entries)
     sourceKey =
         sourceKey || Key::parse(e.id).inContext || NeedsSourceTextRules(e.id);
   const std::string fields = HeaderFields(meta, plurals, sourceKey);
   // The fast printer where it can print every message as the library
   // would, else the library's.
-  if (std::unique_ptr<PoPrinter> fast = FastPoPrinter(fields))
+  const std::string comments = meta.po ? meta.po->headerComments : "";
+  if (std::unique_ptr<PoPrinter> fast = FastPoPrinter(fields, comments))
     if (PrintMessages(*fast, entries, plurals, meta, sourceKey))
       return fast->Finish();
-  std::unique_ptr<PoPrinter> library = LibraryPoPrinter(fields);
+  std::unique_ptr<PoPrinter> library = LibraryPoPrinter(fields, comments);
   PrintMessages(*library, entries, plurals, meta, sourceKey);
   return library->Finish();
 }
