@@ -342,7 +342,11 @@ std::optional<tool::PoRecord> DocumentReading(const std::string &json) {
   auto messages = object.find("messages");
   if (messages == object.end() || !messages->is_object())
     return r;
-  for (const auto &[id, one] : messages->items()) {
+  // Named, not bound: a lambda below uses the value, and clang before 16
+  // cannot capture a structured binding.
+  for (const auto &item : messages->items()) {
+    const std::string &id = item.key();
+    const nlohmann::json &one = item.value();
     if (!one.is_object())
       continue;
     tool::PoMessageRecord m;
