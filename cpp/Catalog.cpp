@@ -7,6 +7,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "cpp/CatalogState.h"
+#include "cpp/LocaleName.h"
 
 #include "cpp/PlainRender.h"
 #include "cpp/Render.h"
@@ -182,8 +183,9 @@ Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
             parsed.problem);
   ArgList list;
   const PhrasorWChar *text;
-  if (std::optional<Error> refused = bindArguments(
-          parsed, e.value, id, args, count, list, text, *numberStyle))
+  if (std::optional<Error> refused =
+          bindArguments(parsed, e.value, id, args, count, list, text,
+                        *numberStyle, isolating()))
     return std::move(*refused);
   // Most texts come out near their stored length; the buffer grows only
   // when the formatter says the output was cut.
@@ -193,8 +195,9 @@ Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
   Text out;
   NumberArgs numbers;
   const Arg *plainArgs =
-      parsed.plain.ok ? numbers.substitute(parsed, args, count, *numberStyle)
-                      : nullptr;
+      parsed.plain.ok && !isolating()
+          ? numbers.substitute(parsed, args, count, *numberStyle)
+          : nullptr;
   if (plainArgs) {
     out.resize(capacity);
     std::uint32_t written = 0;
@@ -300,7 +303,7 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
   std::uint32_t written = 0;
   NumberArgs numbers;
   const Arg *plainArgs =
-      parsed.plain.ok
+      parsed.plain.ok && !state().isolating()
           ? numbers.substitute(parsed, args, count, *state().numberStyle)
           : nullptr;
   if (plainArgs && writePlainUtf16(parsed.plain, plainArgs, count, buffer,
@@ -308,8 +311,9 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
     return std::size_t{written};
   ArgList list;
   const PhrasorWChar *text;
-  if (std::optional<Error> refused = bindArguments(
-          parsed, e->value, id, args, count, list, text, *state().numberStyle))
+  if (std::optional<Error> refused =
+          bindArguments(parsed, e->value, id, args, count, list, text,
+                        *state().numberStyle, state().isolating()))
     return std::move(*refused);
   switch (renderText(style, parsed, e->value, buffer, capacity, text, list,
                      written)) {
@@ -367,7 +371,7 @@ Expected<std::string> Catalog::formatArgsUtf8(std::string_view id, Style style,
   // once; anything else streams into the string.
   NumberArgs numbers;
   const Arg *plainArgs =
-      parsed.plain.ok
+      parsed.plain.ok && !state().isolating()
           ? numbers.substitute(parsed, args, count, *state().numberStyle)
           : nullptr;
   if (plainArgs) {
@@ -379,8 +383,9 @@ Expected<std::string> Catalog::formatArgsUtf8(std::string_view id, Style style,
   }
   ArgList list;
   const PhrasorWChar *text;
-  if (std::optional<Error> refused = bindArguments(
-          parsed, e->value, id, args, count, list, text, *state().numberStyle))
+  if (std::optional<Error> refused =
+          bindArguments(parsed, e->value, id, args, count, list, text,
+                        *state().numberStyle, state().isolating()))
     return std::move(*refused);
   switch (renderUtf8(style, parsed, e->value, text, list, drain)) {
   case RenderResult::Written:
@@ -422,7 +427,7 @@ Expected<std::size_t> Catalog::formatArgsUtf8To(char *buffer,
     std::size_t written = 0;
     NumberArgs numbers;
     const Arg *plainArgs =
-        parsed.plain.ok
+        parsed.plain.ok && !state().isolating()
             ? numbers.substitute(parsed, args, count, *state().numberStyle)
             : nullptr;
     if (plainArgs && writePlainUtf8(parsed.plain, plainArgs, count, buffer,
@@ -432,7 +437,7 @@ Expected<std::size_t> Catalog::formatArgsUtf8To(char *buffer,
     const PhrasorWChar *text;
     if (std::optional<Error> refused =
             bindArguments(parsed, e->value, id, args, count, list, text,
-                          *state().numberStyle))
+                          *state().numberStyle, state().isolating()))
       return std::move(*refused);
     result = renderUtf8(style, parsed, e->value, text, list, drain);
   }
@@ -483,7 +488,15 @@ void Catalog::setLocale(std::string_view tag) {
   s.localeTag.assign(tag);
   s.rules.reset(new PluralRules(s.localeTag));
   s.numberStyle = &numberStyleFor(s.localeTag);
+  s.rightToLeft = writtenRightToLeft(s.localeTag);
 }
+
+void Catalog::setIsolateInserts(bool on) {
+  state(); // a moved-from catalog stops here
+  impl->isolateAsked.store(on, std::memory_order_relaxed);
+}
+
+bool Catalog::isolatesInserts() const { return state().isolating(); }
 
 std::string Catalog::pluralId(std::string_view id, Count count) const {
   std::string key;

@@ -3,6 +3,7 @@
 #include "tools/phrasor/checks/Kinds.h"
 
 #include "cpp/Numbers.h"
+#include "cpp/Particles.h"
 #include "format/TextKind.h"
 
 #include "tools/phrasor/Utf.h"
@@ -18,10 +19,14 @@ KindReading InferKind(std::u16string_view value) {
   const KindInference inferred = InferTextKind(text.c_str());
   KindReading r;
   r.kind = inferred.kind;
-  // "%'d" is printf with the grouping flag, as the C++ layer reads it.
+  // "%'d" is printf with the grouping flag, and "%(이/가)s" printf with a
+  // particle pair, as the C++ layer reads them.
   if (inferred.kind == TextKind::Plain &&
       inferred.doubt == KindDoubt::LonePercent &&
-      InferTextKind(withoutGroupingFlags(text.c_str(), Style::Printf).c_str())
+      InferTextKind(withoutGroupingFlags(
+                        takeParticles(text.c_str(), Style::Printf).text.c_str(),
+                        Style::Printf)
+                        .c_str())
               .kind == TextKind::Printf) {
     r.kind = TextKind::Printf;
     return r;
