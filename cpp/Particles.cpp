@@ -3,6 +3,7 @@
 #include "cpp/Particles.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace phrasor {
 namespace {
@@ -125,7 +126,8 @@ int pairOf(const PhrasorWChar *units, std::size_t count) {
 // Reads a pair at \p t[i] (a '(' first in an insert's spec); the units it
 // takes, or 0 with the form's problem set.
 std::uint32_t takePair(const PhrasorWChar *t, std::uint32_t i,
-                       std::uint32_t percentAt, ParticleForm &form) {
+                       std::uint32_t percentAt, std::uint32_t argument,
+                       ParticleForm &form) {
   constexpr std::uint32_t kLongest = 8; // "(으로/로)" and room to spare
   std::uint32_t close = i + 1;
   while (t[close] && t[close] != ')' && close - i <= kLongest)
@@ -140,10 +142,22 @@ std::uint32_t takePair(const PhrasorWChar *t, std::uint32_t i,
     return 0;
   }
   form.inserts.push_back(
-      ParticleInsert{percentAt, static_cast<std::uint8_t>(pair)});
+      ParticleInsert{percentAt, argument, static_cast<std::uint8_t>(pair)});
   form.cutAt.push_back(i);
   form.cutLength.push_back(close + 1 - i);
   return close + 1 - i;
+}
+
+// Walks a printf spec from \p i to just past its conversion letter,
+// counting the arguments its '*'s take.
+std::uint32_t walkPrintfSpec(const PhrasorWChar *t, std::uint32_t i,
+                             std::uint32_t &stars) {
+  const auto in = [](PhrasorWChar c, const char *set) {
+    return c && c < 0x80 && std::strchr(set, static_cast<char>(c));
+  };
+  for (; in(t[i], "-+ #0'123456789.*hlLjztwIq"); ++i)
+    stars += t[i] == '*';
+  return t[i] ? i + 1 : i;
 }
 
 } // namespace
@@ -203,6 +217,7 @@ std::uint32_t ParticleForm::moved(std::uint32_t at) const {
 ParticleForm takeParticles(const PhrasorWChar *t, Style style) {
   ParticleForm form;
   const bool message = style == Style::Message;
+  std::uint32_t argument = 0; // a printf text's next, a message's field
   for (std::uint32_t i = 0; t[i];) {
     if (t[i] != '%') {
       form.text.push_back(t[i++]);
@@ -218,17 +233,32 @@ ParticleForm takeParticles(const PhrasorWChar *t, Style style) {
           form.text.push_back(t[i++]);
         continue;
       }
-      while (t[i] >= '0' && t[i] <= '9')
+      argument = 0;
+      while (t[i] >= '0' && t[i] <= '9') {
+        argument = argument * 10 + static_cast<std::uint32_t>(t[i] - '0');
         form.text.push_back(t[i++]);
+      }
       if (t[i] != '!')
         continue;
       form.text.push_back(t[i++]);
-    } else if (t[i] == '%') {
+      if (t[i] == '(')
+        i += takePair(t, i, percentAt, argument - 1, form);
+      continue;
+    }
+    if (t[i] == '%') {
       form.text.push_back(t[i++]);
       continue;
     }
-    if (t[i] == '(')
-      i += takePair(t, i, percentAt, form);
+    const std::uint32_t taken =
+        t[i] == '(' ? takePair(t, i, percentAt, 0, form) : 0;
+    std::uint32_t stars = 0;
+    const std::uint32_t end = walkPrintfSpec(t, i + taken, stars);
+    if (taken && !form.inserts.empty() &&
+        form.inserts.back().begin == percentAt)
+      form.inserts.back().argument = argument + stars;
+    argument += stars + 1;
+    form.text.append(t + i + taken, t + end);
+    i = end;
   }
   return form;
 }

@@ -49,7 +49,8 @@ constexpr std::size_t kMaxParticleUnits = 4;
 
 /// An insert that carries a particle.
 struct ParticleInsert {
-  std::uint32_t begin; ///< where its '%' is in the text without the pairs
+  std::uint32_t begin;    ///< where its '%' is in the text without the pairs
+  std::uint32_t argument; ///< the argument it takes, from 0
   std::uint8_t pair;
 };
 

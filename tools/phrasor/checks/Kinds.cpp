@@ -80,16 +80,59 @@ std::optional<std::u16string> WithoutGroupingFlags(std::u16string_view value,
   return FromRuntime(withoutGroupingFlags(text.c_str(), style).c_str());
 }
 
+std::optional<std::u16string> WithoutLayerMarks(std::u16string_view value,
+                                                TextKind kind) {
+  if (kind == TextKind::Plain)
+    return std::nullopt;
+  const Style style =
+      kind == TextKind::Message ? Style::Message : Style::Printf;
+  const ParticleForm cut = takeParticles(ToRuntime(value).c_str(), style);
+  if (cut.inserts.empty() && !rewriteNumbers(cut.text.c_str(), style).flagged)
+    return std::nullopt;
+  return FromRuntime(withoutGroupingFlags(cut.text.c_str(), style).c_str());
+}
+
+namespace {
+
+// The particle pairs of \p value: a bracket that is no pair, or a pair on
+// an insert that takes no text, is an error; a text with pairs needs the
+// C++ layer.
+void CheckParticles(const ParticleForm &cut, ValueReport &r) {
+  const std::size_t errors = r.errors.size();
+  for (const ParticleInsert &p : cut.inserts)
+    for (const MessageInsert &insert : r.message.inserts)
+      if (insert.field == p.argument + 1 && !insert.spec.empty() &&
+          insert.spec.back() != u's' && insert.spec.back() != u'S')
+        r.errors.push_back("insert %" + std::to_string(insert.field) +
+                           " carries a particle pair and needs to be a text "
+                           "insert (s)");
+  if (!cut.inserts.empty() && r.errors.size() == errors)
+    r.warnings.push_back(
+        "carries a Korean particle pair (such as %1!(은/는)s!): only the C++ "
+        "layer writes the particle, the runtime's own calls refuse the text");
+}
+
+} // namespace
+
 ValueReport CheckValueAs(std::u16string_view value, TextKind kind) {
-  const std::optional<std::u16string> bare = WithoutGroupingFlags(value, kind);
+  const Style style =
+      kind == TextKind::Message ? Style::Message : Style::Printf;
+  const ParticleForm cut = takeParticles(ToRuntime(value).c_str(), style);
+  if (kind != TextKind::Plain && !cut.problem.empty()) {
+    ValueReport r = CheckReadAs(value, kind);
+    r.errors = {cut.problem};
+    return r;
+  }
+  const std::optional<std::u16string> bare = WithoutLayerMarks(value, kind);
   if (!bare)
     return CheckReadAs(value, kind);
-  // The inserts are checked as the runtime would read them without their
-  // flags: the types they take are the same.
+  // The inserts are checked as the runtime would read them without the
+  // layer's marks: the types they take are the same.
   ValueReport r = CheckReadAs(*bare, kind);
-  const NumberForm form = rewriteNumbers(
-      ToRuntime(value).c_str(),
-      kind == TextKind::Message ? Style::Message : Style::Printf);
+  CheckParticles(cut, r);
+  const NumberForm form = rewriteNumbers(cut.text.c_str(), style);
+  if (!form.flagged)
+    return r;
   if (!form.problem.empty())
     r.errors.push_back(form.problem);
   else
