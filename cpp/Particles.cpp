@@ -141,6 +141,16 @@ std::uint32_t takePair(const PhrasorWChar *t, std::uint32_t i,
                      "으로/로 or 아/야)";
     return 0;
   }
+  // A precision cuts the written text, which would cut the particle off
+  // the word it goes with.
+  std::uint32_t spec = close + 1;
+  while (t[spec] && t[spec] < 0x80 &&
+         std::strchr("-+ #0'123456789*", static_cast<char>(t[spec])))
+    ++spec;
+  if (t[spec] == '.' && form.problem.empty())
+    form.problem = "the insert at character " + std::to_string(percentAt + 1) +
+                   " carries a particle pair and a precision, which would "
+                   "cut the particle off";
   form.inserts.push_back(
       ParticleInsert{percentAt, argument, static_cast<std::uint8_t>(pair)});
   form.cutAt.push_back(i);

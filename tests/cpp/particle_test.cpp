@@ -83,6 +83,7 @@ TEST(CppParticles, EachPairByHowTheWordEnds) {
 TEST(CppParticles, PairsAreCheckedAndTheLiteralFormsStayText) {
   Catalog c = In("ko", {{"MIXED", "%1!(은/가)s!"},
                         {"NUMBER", "%1!(은/는)d!"},
+                        {"CUT", "%1!(은/는).2s!"},
                         {"REPEAT", "%1!(은/는)s! %1!s!"},
                         {"SAME", "%1!(이/가)s!, %1!(이/가)s!"},
                         {"LITERAL", "%1!s!(은/는) 100%%(이/가)"},
@@ -91,6 +92,7 @@ TEST(CppParticles, PairsAreCheckedAndTheLiteralFormsStayText) {
             std::string::npos);
   EXPECT_NE(U8(c.format("NUMBER", 3)).find("needs a text insert"),
             std::string::npos);
+  EXPECT_NE(U8(c.format("CUT", "민준")).find("a precision"), std::string::npos);
   EXPECT_NE(U8(c.format("REPEAT", "민준")).find("two particles"),
             std::string::npos);
   EXPECT_EQ(U8(c.format("SAME", "철수")), "철수가, 철수가");
