@@ -80,10 +80,10 @@ public:
   Ending result() const {
     const char32_t c = narrowed(last), b = narrowed(before);
     if (c >= 0xAC00 && c <= 0xD7A3) {
-      const char32_t final = (c - 0xAC00) % 28;
-      return final == 0   ? Ending::Vowel
-             : final == 8 ? Ending::Rieul
-                          : Ending::Consonant;
+      const char32_t jong = (c - 0xAC00) % 28; // the final consonant
+      return jong == 0   ? Ending::Vowel
+             : jong == 8 ? Ending::Rieul
+                         : Ending::Consonant;
     }
     if (c >= 0x3131 && c <= 0x314E) // a consonant letter alone
       return c == 0x3139 ? Ending::Rieul : Ending::Consonant;

@@ -11,7 +11,8 @@ TEST_F(Cli, ParticlesAreCheckedAndFormattedAsTheLayerDoes) {
   Write("ko.json", "{\n  \"@locale\": \"ko\",\n"
                    "  \"TOPIC\": \"%1!(은/는)s! 준비됐다\",\n"
                    "  \"PF\": \"%(이/가)s %'d점\",\n"
-                   "  \"PLAIN\": \"%1!s!(은/는)\"\n}\n");
+                   "  \"PLAIN\": \"%1!s!(은/는)\",\n"
+                   "  \"ORDER\": \"%*d번 %(이/가)s\"\n}\n");
   Result c = Run({"check", "ko.json"});
   EXPECT_EQ(c.code, 0) << c.err;
   EXPECT_NE(c.err.find("ko.json:3: ID 'TOPIC': carries a Korean particle"),
@@ -29,6 +30,8 @@ TEST_F(Cli, ParticlesAreCheckedAndFormattedAsTheLayerDoes) {
   EXPECT_EQ(Run({"format", "ko.skdb", "PF", "Player2", "12345"}).out,
             "Player2가 12,345점\n");
   EXPECT_EQ(Run({"format", "ko.skdb", "PLAIN", "철수"}).out, "철수(은/는)\n");
+  EXPECT_EQ(Run({"format", "ko.skdb", "ORDER", "2", "3", "Paul"}).out,
+            " 3번 Paul이\n");
 
   Write("bad.json", "{\n  \"@locale\": \"ko\",\n"
                     "  \"MIXED\": \"%1!(은/가)s!\",\n"
