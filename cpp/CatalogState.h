@@ -158,6 +158,11 @@ struct Catalog::Impl {
   bool isolating() const {
     return rightToLeft && isolateAsked.load(std::memory_order_relaxed);
   }
+  /// Whether a call of \p parsed sets its inserts apart in a copy of the
+  /// text: a text parsed before it was asked for has no marked twin.
+  bool marksPerCall(const Inserts &parsed) const {
+    return isolating() && !parsed.setApart;
+  }
   GettextPlural gettext; ///< @plural-forms, when the database has it
 
   ~Impl() {

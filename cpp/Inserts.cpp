@@ -2,6 +2,7 @@
 
 #include "cpp/Inserts.h"
 
+#include "cpp/TextEdits.h"
 #include "cpp/Utf.h"
 #include "format/MessageFormat.h"
 #include "format/PrintfConversion.h"
@@ -206,42 +207,6 @@ std::optional<std::string> unsuited(const Insert &insert, const Arg &a) {
              (narrow ? "ASCII byte" : "UTF-16 unit");
   }
   return std::nullopt;
-}
-
-// Units to put into a text before the unit at \p at; at one place, the
-// lower \p order goes first (one insert's end before the next's start).
-struct Edit {
-  std::uint32_t at;
-  std::uint32_t order;
-  const PhrasorWChar *units;
-  std::uint32_t count;
-};
-
-constexpr PhrasorWChar kIsolateStart[] = {0x2068}; // FIRST STRONG ISOLATE
-constexpr PhrasorWChar kIsolateEnd[] = {0x2069};   // POP DIRECTIONAL ISOLATE
-constexpr PhrasorWChar kWide[] = {'I', '6', '4'};
-
-// The text with each of \p edits made, in the scratch area of \p out.
-const PhrasorWChar *withEdits(const PhrasorWChar *text, std::uint32_t length,
-                              Edit *edits, std::size_t count, ArgList &out) {
-  std::sort(edits, edits + count, [](const Edit &x, const Edit &y) {
-    return x.at != y.at ? x.at < y.at : x.order < y.order;
-  });
-  std::size_t added = 0;
-  for (std::size_t k = 0; k < count; ++k)
-    added += edits[k].count;
-  auto *units = static_cast<PhrasorWChar *>(
-      out.scratch((length + added + 1) * sizeof(PhrasorWChar)));
-  PhrasorWChar *at = units;
-  std::uint32_t from = 0;
-  for (std::size_t k = 0; k < count; ++k) {
-    at = std::copy(text + from, text + edits[k].at, at);
-    at = std::copy_n(edits[k].units, edits[k].count, at);
-    from = edits[k].at;
-  }
-  at = std::copy(text + from, text + length, at);
-  *at = 0;
-  return units;
 }
 
 // The value of \p a, a text insert's, with particle \p pair after it as
@@ -505,14 +470,67 @@ Inserts parseWithNumbers(const PhrasorWChar *text, Style style) {
   return r;
 }
 
-} // namespace
-
-Inserts parseMessage(const PhrasorWChar *text) {
-  return parseWithNumbers(text, Style::Message);
+// \p r's text with every insert set apart, parsed once, so a right-to-left
+// catalog that sets its inserts apart formats it as any other text, on the
+// plain writers too. Left without one when the marked text does not parse:
+// such a call then marks a copy of the text.
+void addSetApart(Inserts &r, const PhrasorWChar *stored, Style style) {
+  if (r.localForm)
+    addSetApart(*r.localForm, stored, style);
+  std::vector<Edit> edits;
+  const auto add = [&](const Insert &insert) {
+    if (insert.star)
+      return;
+    edits.push_back(Edit{insert.begin, 1, kIsolateStart, 1});
+    edits.push_back(Edit{insert.end, 0, kIsolateEnd, 1});
+  };
+  std::for_each(r.list.begin(), r.list.end(), add);
+  std::for_each(r.repeats.begin(), r.repeats.end(), add);
+  if (!r.ok || edits.empty())
+    return;
+  Text text =
+      editedText(r.textOf(stored), r.length, edits.data(), edits.size());
+  auto twin = std::make_unique<Inserts>(style == Style::Message
+                                            ? parseMessageText(text.c_str())
+                                            : parsePrintfText(text.c_str()));
+  NumberForm numbers;
+  numbers.inserts = r.numbers;
+  for (NumberInsert &n : numbers.inserts)
+    n.begin = editedPlace(n.begin, edits.data(), edits.size());
+  ParticleForm particles;
+  particles.inserts = r.particles;
+  for (ParticleInsert &p : particles.inserts)
+    p.begin = editedPlace(p.begin, edits.data(), edits.size());
+  if (!twin->ok || (!numbers.inserts.empty() && !markNumbers(*twin, numbers)))
+    return;
+  if (!particles.inserts.empty())
+    markParticles(*twin, particles);
+  if (!twin->ok)
+    return;
+  twin->rewritten = true;
+  twin->source = std::move(text);
+  twin->setApart = true;
+  r.setApartForm = std::move(twin);
 }
 
-Inserts parsePrintf(const PhrasorWChar *text) {
-  return parseWithNumbers(text, Style::Printf);
+} // namespace
+
+Inserts parseMessage(const PhrasorWChar *text, bool setApart) {
+  Inserts r = parseWithNumbers(text, Style::Message);
+  if (setApart)
+    addSetApart(r, text, Style::Message);
+  return r;
+}
+
+Inserts parsePrintf(const PhrasorWChar *text, bool setApart) {
+  Inserts r = parseWithNumbers(text, Style::Printf);
+  if (setApart)
+    addSetApart(r, text, Style::Printf);
+  return r;
+}
+
+const Inserts &setApartFor(const Inserts &form, bool isolate) {
+  return isolate && form.setApartForm ? *form.setApartForm : form;
 }
 
 const Inserts &formFor(const Inserts &parsed, const Arg *args,

@@ -106,6 +106,10 @@ struct Inserts {
   /// a call that passes phrasor::number(): null when it has no numeric
   /// insert the layer can write.
   std::unique_ptr<Inserts> localForm;
+  /// The text with every insert set apart (U+2068 ... U+2069), parsed for
+  /// a catalog that sets its inserts apart; \c setApart marks such a twin.
+  std::unique_ptr<Inserts> setApartForm;
+  bool setApart = false;
 
   /// The text the parse is of: \p stored or the rewritten one.
   const PhrasorWChar *textOf(const PhrasorWChar *stored) const {
@@ -113,8 +117,14 @@ struct Inserts {
   }
 };
 
-Inserts parseMessage(const PhrasorWChar *text);
-Inserts parsePrintf(const PhrasorWChar *text);
+/// With \p setApart, each form also keeps a twin with every insert set
+/// apart (setApartForm), for a catalog that sets its inserts apart.
+Inserts parseMessage(const PhrasorWChar *text, bool setApart = false);
+Inserts parsePrintf(const PhrasorWChar *text, bool setApart = false);
+
+/// \p form's twin with its inserts set apart when \p isolate and it has
+/// one, else \p form (whose calls then mark a copy of the text).
+const Inserts &setApartFor(const Inserts &form, bool isolate);
 
 /// The form of \p parsed a call with \p args formats.
 const Inserts &formFor(const Inserts &parsed, const Arg *args,

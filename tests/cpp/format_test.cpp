@@ -382,12 +382,18 @@ TEST(CppFormat, ParticlesAndIsolationAllocateNothing) {
   char bytes[96];
   ASSERT_TRUE(ko.formatTo(buffer, 64, "TOPIC", "민준")); // parses once
   ASSERT_TRUE(ar.formatTo(buffer, 64, "ARRIVED", "Ann", 3));
+  // Asked for after its texts were parsed: each call marks a copy.
+  Catalog late = Make({{"ARRIVED", "%1!s! وصل مع %2!d! نقاط"}});
+  late.setLocale("ar");
+  ASSERT_TRUE(late.formatTo(buffer, 64, "ARRIVED", "Ann", 3));
+  late.setIsolateInserts(true);
   const long before = gAllocations.load();
   for (int i = 0; i < 10; ++i) {
     EXPECT_TRUE(ko.formatTo(buffer, 64, "TOPIC", i % 2 ? "민준" : "철수"));
     EXPECT_TRUE(
         ko.formatUtf8To(bytes, sizeof bytes, "TOPIC", PHRASOR_TEXT("Paul")));
     EXPECT_TRUE(ar.formatTo(buffer, 64, "ARRIVED", "Ann", i));
+    EXPECT_TRUE(late.formatTo(buffer, 64, "ARRIVED", "Ann", i));
     EXPECT_TRUE(ar.formatUtf8To(bytes, sizeof bytes, "ARRIVED", "Ann", i));
   }
   EXPECT_EQ(gAllocations.load(), before);

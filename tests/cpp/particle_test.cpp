@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -115,7 +116,8 @@ TEST(CppParticles, EndingsFromUtf8AndUtf16Agree) {
 TEST(CppIsolate, RightToLeftCatalogsSetTheirInsertsApart) {
   const std::vector<Row> rows = {{"ARRIVED", "%1!s! وصل مع %2!d! نقاط"},
                                  {"PRINTF", "%s: %5.1f"},
-                                 {"NEXT", "%1!s!%2!s!"}};
+                                 {"NEXT", "%1!s!%2!s!"},
+                                 {"GROUPED", "%1!'d! %2!s!"}};
   Catalog ar = In("ar", rows);
   EXPECT_EQ(U8(ar.format("ARRIVED", "Ann", 3)), "Ann وصل مع 3 نقاط");
   ar.setIsolateInserts(true);
@@ -125,6 +127,13 @@ TEST(CppIsolate, RightToLeftCatalogsSetTheirInsertsApart) {
   EXPECT_EQ(U8(ar.formatUtf8("PRINTF", "Ann", 2.5)),
             "\u2068Ann\u2069: \u2068  2.5\u2069");
   EXPECT_EQ(U8(ar.format("NEXT", "a", "b")), "\u2068a\u2069\u2068b\u2069");
+  // A text parsed before the catalog was asked (ARRIVED) and one parsed
+  // after (GROUPED, with its twin) are marked alike, with numbers the layer
+  // writes and 64-bit ones widened.
+  EXPECT_EQ(U8(ar.format("ARRIVED", "Ann", std::int64_t{1} << 40)),
+            "\u2068Ann\u2069 وصل مع \u20681099511627776\u2069 نقاط");
+  EXPECT_EQ(U8(ar.format("GROUPED", std::int64_t{1} << 40, "Ann")),
+            "\u2068١٬٠٩٩٬٥١١٬٦٢٧٬٧٧٦\u2069 \u2068Ann\u2069");
   PhrasorWChar buffer[32];
   ASSERT_TRUE(ar.formatTo(buffer, 32, "NEXT", "a", "b"));
   EXPECT_EQ(Text(buffer), T("\u2068a\u2069\u2068b\u2069"));
