@@ -35,7 +35,8 @@ TEST_F(Cli, ParticlesAreCheckedAndFormattedAsTheLayerDoes) {
 
   Write("bad.json", "{\n  \"@locale\": \"ko\",\n"
                     "  \"MIXED\": \"%1!(은/가)s!\",\n"
-                    "  \"COUNT\": \"%1!(을/를)d!\"\n}\n");
+                    "  \"COUNT\": \"%1!(을/를)d!\",\n"
+                    "  \"TWICE\": \"%1!(을/를)s! %1!s!\"\n}\n");
   Result bad = Run({"check", "bad.json"});
   EXPECT_NE(bad.code, 0);
   EXPECT_NE(bad.err.find("bad.json:3: ID 'MIXED': the bracket in the insert"),
@@ -43,6 +44,10 @@ TEST_F(Cli, ParticlesAreCheckedAndFormattedAsTheLayerDoes) {
       << bad.err;
   EXPECT_NE(bad.err.find("bad.json:4: ID 'COUNT': insert %1 carries a "
                          "particle pair and needs to be a text insert"),
+            std::string::npos)
+      << bad.err;
+  EXPECT_NE(bad.err.find("bad.json:5: ID 'TWICE': insert %1 is written with "
+                         "two particles, or with one and without"),
             std::string::npos)
       << bad.err;
 }

@@ -9,6 +9,7 @@
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/files/FileIo.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace phrasor::tool {
@@ -106,6 +107,24 @@ void CheckParticles(const ParticleForm &cut, ValueReport &r) {
         r.errors.push_back("insert %" + std::to_string(insert.field) +
                            " carries a particle pair and needs to be a text "
                            "insert (s)");
+  // One value is written for every insert of a field, so they all carry
+  // the same pair or none.
+  for (const ParticleInsert &p : cut.inserts) {
+    const auto ofField = [&](const MessageInsert &insert) {
+      return insert.field == p.argument + 1;
+    };
+    const auto samePair = [&](const ParticleInsert &q) {
+      return q.argument == p.argument && q.pair == p.pair;
+    };
+    if (std::count_if(r.message.inserts.begin(), r.message.inserts.end(),
+                      ofField) >
+        std::count_if(cut.inserts.begin(), cut.inserts.end(), samePair)) {
+      r.errors.push_back("insert %" + std::to_string(p.argument + 1) +
+                         " is written with two particles, or with one and "
+                         "without; give the value twice, as two inserts");
+      break;
+    }
+  }
   if (!cut.inserts.empty() && r.errors.size() == errors)
     r.warnings.push_back(
         "carries a Korean particle pair (such as %1!(은/는)s!): only the C++ "
