@@ -7,6 +7,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "cpp/CatalogState.h"
+#include "cpp/LocaleName.h"
 
 #include "cpp/PlainRender.h"
 #include "cpp/Render.h"
@@ -133,8 +134,12 @@ const Inserts &Catalog::Impl::inserts(const Entry &e, Style style) const {
   const Inserts *known = cell.load(std::memory_order_acquire);
   if (known)
     return *known;
-  Inserts *fresh = new Inserts(style == Style::Printf ? parsePrintf(e.value)
-                                                      : parseMessage(e.value));
+  // A catalog that sets its inserts apart keeps each text's twin with the
+  // marks in it, so no call has to mark a copy.
+  const bool apart = isolating();
+  Inserts *fresh =
+      new Inserts(style == Style::Printf ? parsePrintf(e.value, apart)
+                                         : parseMessage(e.value, apart));
   if (cell.compare_exchange_strong(known, fresh, std::memory_order_acq_rel))
     return *fresh;
   delete fresh;
@@ -173,7 +178,8 @@ Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
     style = e.kind();
   if (style == Style::Plain)
     return Text(e.value, e.valueLength);
-  const Inserts &parsed = formFor(inserts(e, style), args, count);
+  const Inserts &parsed =
+      setApartFor(formFor(inserts(e, style), args, count), isolating());
   if (!parsed.ok)
     return Error(
         Errc::BadMessage,
@@ -182,8 +188,9 @@ Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
             parsed.problem);
   ArgList list;
   const PhrasorWChar *text;
-  if (std::optional<Error> refused = bindArguments(
-          parsed, e.value, id, args, count, list, text, *numberStyle))
+  if (std::optional<Error> refused =
+          bindArguments(parsed, e.value, id, args, count, list, text,
+                        *numberStyle, marksPerCall(parsed)))
     return std::move(*refused);
   // Most texts come out near their stored length; the buffer grows only
   // when the formatter says the output was cut.
@@ -193,8 +200,9 @@ Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
   Text out;
   NumberArgs numbers;
   const Arg *plainArgs =
-      parsed.plain.ok ? numbers.substitute(parsed, args, count, *numberStyle)
-                      : nullptr;
+      parsed.plain.ok && !marksPerCall(parsed)
+          ? numbers.substitute(parsed, args, count, *numberStyle)
+          : nullptr;
   if (plainArgs) {
     out.resize(capacity);
     std::uint32_t written = 0;
@@ -288,7 +296,8 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
     buffer[e->valueLength] = 0;
     return std::size_t{e->valueLength};
   }
-  const Inserts &parsed = formFor(state().inserts(*e, style), args, count);
+  const Inserts &parsed = setApartFor(
+      formFor(state().inserts(*e, style), args, count), state().isolating());
   if (!parsed.ok)
     return Error(Errc::BadMessage,
                  "'" + std::string(id) +
@@ -300,7 +309,7 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
   std::uint32_t written = 0;
   NumberArgs numbers;
   const Arg *plainArgs =
-      parsed.plain.ok
+      parsed.plain.ok && !state().marksPerCall(parsed)
           ? numbers.substitute(parsed, args, count, *state().numberStyle)
           : nullptr;
   if (plainArgs && writePlainUtf16(parsed.plain, plainArgs, count, buffer,
@@ -308,8 +317,9 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
     return std::size_t{written};
   ArgList list;
   const PhrasorWChar *text;
-  if (std::optional<Error> refused = bindArguments(
-          parsed, e->value, id, args, count, list, text, *state().numberStyle))
+  if (std::optional<Error> refused =
+          bindArguments(parsed, e->value, id, args, count, list, text,
+                        *state().numberStyle, state().marksPerCall(parsed)))
     return std::move(*refused);
   switch (renderText(style, parsed, e->value, buffer, capacity, text, list,
                      written)) {
@@ -356,7 +366,8 @@ Expected<std::string> Catalog::formatArgsUtf8(std::string_view id, Style style,
                                     "': the output is longer than " +
                                     std::to_string(kMaxOutputUnits) + " units");
   }
-  const Inserts &parsed = formFor(state().inserts(*e, style), args, count);
+  const Inserts &parsed = setApartFor(
+      formFor(state().inserts(*e, style), args, count), state().isolating());
   if (!parsed.ok)
     return Error(
         Errc::BadMessage,
@@ -367,7 +378,7 @@ Expected<std::string> Catalog::formatArgsUtf8(std::string_view id, Style style,
   // once; anything else streams into the string.
   NumberArgs numbers;
   const Arg *plainArgs =
-      parsed.plain.ok
+      parsed.plain.ok && !state().marksPerCall(parsed)
           ? numbers.substitute(parsed, args, count, *state().numberStyle)
           : nullptr;
   if (plainArgs) {
@@ -379,8 +390,9 @@ Expected<std::string> Catalog::formatArgsUtf8(std::string_view id, Style style,
   }
   ArgList list;
   const PhrasorWChar *text;
-  if (std::optional<Error> refused = bindArguments(
-          parsed, e->value, id, args, count, list, text, *state().numberStyle))
+  if (std::optional<Error> refused =
+          bindArguments(parsed, e->value, id, args, count, list, text,
+                        *state().numberStyle, state().marksPerCall(parsed)))
     return std::move(*refused);
   switch (renderUtf8(style, parsed, e->value, text, list, drain)) {
   case RenderResult::Written:
@@ -414,7 +426,8 @@ Expected<std::size_t> Catalog::formatArgsUtf8To(char *buffer,
     if (copyPlain(*e, drain))
       return drain.size();
   } else {
-    const Inserts &parsed = formFor(state().inserts(*e, style), args, count);
+    const Inserts &parsed = setApartFor(
+        formFor(state().inserts(*e, style), args, count), state().isolating());
     if (!parsed.ok)
       return Error(Errc::BadMessage,
                    "'" + std::string(id) +
@@ -422,7 +435,7 @@ Expected<std::size_t> Catalog::formatArgsUtf8To(char *buffer,
     std::size_t written = 0;
     NumberArgs numbers;
     const Arg *plainArgs =
-        parsed.plain.ok
+        parsed.plain.ok && !state().marksPerCall(parsed)
             ? numbers.substitute(parsed, args, count, *state().numberStyle)
             : nullptr;
     if (plainArgs && writePlainUtf8(parsed.plain, plainArgs, count, buffer,
@@ -432,7 +445,7 @@ Expected<std::size_t> Catalog::formatArgsUtf8To(char *buffer,
     const PhrasorWChar *text;
     if (std::optional<Error> refused =
             bindArguments(parsed, e->value, id, args, count, list, text,
-                          *state().numberStyle))
+                          *state().numberStyle, state().marksPerCall(parsed)))
       return std::move(*refused);
     result = renderUtf8(style, parsed, e->value, text, list, drain);
   }
@@ -483,7 +496,15 @@ void Catalog::setLocale(std::string_view tag) {
   s.localeTag.assign(tag);
   s.rules.reset(new PluralRules(s.localeTag));
   s.numberStyle = &numberStyleFor(s.localeTag);
+  s.rightToLeft = writtenRightToLeft(s.localeTag);
 }
+
+void Catalog::setIsolateInserts(bool on) {
+  state(); // a moved-from catalog stops here
+  impl->isolateAsked.store(on, std::memory_order_relaxed);
+}
+
+bool Catalog::isolatesInserts() const { return state().isolating(); }
 
 std::string Catalog::pluralId(std::string_view id, Count count) const {
   std::string key;

@@ -10,8 +10,10 @@
 //===----------------------------------------------------------------------===//
 
 #include "cpp/CatalogState.h"
+#include "cpp/LocaleName.h"
 
 #include "cpp/LoadCheck.h"
+#include "cpp/Particles.h"
 #include "format/TextKind.h"
 #include "keeper/DatabaseFormat.h"
 
@@ -204,10 +206,12 @@ Style styleOf(TextKind kind) {
 
 Style inferredKind(const PhrasorWChar *value) {
   const KindInference kind = InferTextKind(value);
-  // "%'d" is no conversion to the runtime, which takes the text as plain;
-  // without its grouping flags it may read as the printf text it is.
+  // "%'d" and "%(이/가)s" are no conversions to the runtime, which takes
+  // the text as plain; without the grouping flags and the particle pairs
+  // it may read as the printf text it is.
   if (kind.kind == TextKind::Plain && kind.doubt == KindDoubt::LonePercent) {
-    const Text bare = withoutGroupingFlags(value, Style::Printf);
+    const Text bare = withoutGroupingFlags(
+        takeParticles(value, Style::Printf).text.c_str(), Style::Printf);
     if (InferTextKind(bare.c_str()).kind == TextKind::Printf)
       return Style::Printf;
   }
@@ -360,6 +364,7 @@ void Catalog::Impl::build() {
     localeTag = toUtf8(TextView(tag->value, tag->valueLength));
   rules.reset(new PluralRules(localeTag));
   numberStyle = &numberStyleFor(localeTag);
+  rightToLeft = writtenRightToLeft(localeTag);
   // Parsed once here, so a lookup that asks the expression allocates
   // nothing; a malformed one is no expression at all.
   if (const Entry *forms = lookupStored(kPluralFormsId); forms && forms->value)

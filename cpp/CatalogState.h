@@ -150,6 +150,19 @@ struct Catalog::Impl {
   std::unique_ptr<PluralRules> rules;
   /// How the locale writes numbers, for the inserts the layer writes.
   const numbers::NumberStyle *numberStyle = &numbers::kStyles[0];
+  /// Whether the locale is written right to left, and whether the host
+  /// asked for inserts set apart in such a catalog (setIsolateInserts): a
+  /// Localizer may set it on a catalog a reload keeps while others read.
+  bool rightToLeft = false;
+  std::atomic<bool> isolateAsked{false};
+  bool isolating() const {
+    return rightToLeft && isolateAsked.load(std::memory_order_relaxed);
+  }
+  /// Whether a call of \p parsed sets its inserts apart in a copy of the
+  /// text: a text parsed before it was asked for has no marked twin.
+  bool marksPerCall(const Inserts &parsed) const {
+    return isolating() && !parsed.setApart;
+  }
   GettextPlural gettext; ///< @plural-forms, when the database has it
 
   ~Impl() {

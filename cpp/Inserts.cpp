@@ -2,6 +2,7 @@
 
 #include "cpp/Inserts.h"
 
+#include "cpp/TextEdits.h"
 #include "cpp/Utf.h"
 #include "format/MessageFormat.h"
 #include "format/PrintfConversion.h"
@@ -208,27 +209,36 @@ std::optional<std::string> unsuited(const Insert &insert, const Arg &a) {
   return std::nullopt;
 }
 
-// The text with "I64" before the conversion letter of each insert in
-// \p widen (sorted by place), in the scratch area of \p out.
-const PhrasorWChar *withWideInserts(const PhrasorWChar *text,
-                                    std::uint32_t length,
-                                    const Insert *const *widen,
-                                    std::size_t count, ArgList &out) {
-  auto *units = static_cast<PhrasorWChar *>(
-      out.scratch((length + 3 * count + 1) * sizeof(PhrasorWChar)));
-  PhrasorWChar *at = units;
-  std::uint32_t from = 0;
-  for (std::size_t k = 0; k < count; ++k) {
-    const Insert *insert = widen[k];
-    at = std::copy(text + from, text + insert->letter, at);
-    *at++ = 'I';
-    *at++ = '6';
-    *at++ = '4';
-    from = insert->letter;
+// The value of \p a, a text insert's, with particle \p pair after it as
+// the value's ending asks, in the insert's own encoding in \p out's
+// scratch area.
+const void *withParticle(const Insert &insert, std::size_t pair, const Arg &a,
+                         ArgList &out) {
+  const bool wide = insert.kind == ArgKind::WideString;
+  const void *value = wide ? wideText(a, out) : narrowText(a, out);
+  if (!value)
+    return value; // "(null)", as the runtime writes it, takes no particle
+  PhrasorWChar particle[kMaxParticleUnits + 1] = {};
+  std::size_t units = 0;
+  const auto take = [&](Ending ending) {
+    for (const char16_t *p = particleFor(pair, ending); *p; ++p)
+      particle[units++] = static_cast<PhrasorWChar>(*p);
+  };
+  if (wide) {
+    const auto *text = static_cast<const PhrasorWChar *>(value);
+    const std::size_t n = TextView(text).size();
+    take(endingOf(text, n));
+    auto *copy = static_cast<PhrasorWChar *>(
+        out.scratch((n + units + 1) * sizeof(PhrasorWChar)));
+    *std::copy_n(particle, units, std::copy_n(text, n, copy)) = 0;
+    return copy;
   }
-  at = std::copy(text + from, text + length, at);
-  *at = 0;
-  return units;
+  const auto *bytes = static_cast<const char *>(value);
+  const std::size_t n = std::strlen(bytes);
+  take(endingOf(bytes, n));
+  auto *copy = static_cast<char *>(out.scratch(n + 3 * units + 1));
+  *utf16ToUtf8(TextView(particle, units), std::copy_n(bytes, n, copy)) = 0;
+  return copy;
 }
 
 // Why the message field \p f is refused, or nothing.
@@ -382,45 +392,145 @@ bool markNumbers(Inserts &r, const NumberForm &form) {
   return true;
 }
 
+// Marks the inserts of \p r that carry a particle of \p cut. A pair goes
+// on a text insert, and every insert of a repeated field carries the same
+// pair or none, as one value is written for all of them.
+void markParticles(Inserts &r, const ParticleForm &cut) {
+  const auto mark = [&](Insert &insert) {
+    for (std::size_t k = 0; k < cut.inserts.size(); ++k)
+      if (!insert.star && cut.inserts[k].begin == insert.begin)
+        insert.particle = static_cast<std::int32_t>(k);
+    if (insert.particle >= 0 && insert.kind != ArgKind::WideString &&
+        insert.kind != ArgKind::NarrowString && r.problem.empty())
+      r.problem = "the particle pair of the insert at character " +
+                  std::to_string(insert.begin + 1) + " needs a text insert (s)";
+  };
+  std::for_each(r.list.begin(), r.list.end(), mark);
+  std::for_each(r.repeats.begin(), r.repeats.end(), mark);
+  const auto pairOf = [&](const Insert &insert) {
+    return insert.particle < 0
+               ? -1
+               : cut.inserts[static_cast<std::size_t>(insert.particle)].pair;
+  };
+  for (const Insert &repeat : r.repeats)
+    if (pairOf(repeat) != pairOf(r.list[repeat.arg]) && r.problem.empty())
+      r.problem = "insert %" + std::to_string(repeat.arg + 1) +
+                  " is written with two particles, or with one and without; "
+                  "give the value twice, as two inserts";
+  r.ok = r.problem.empty();
+  r.particles = cut.inserts;
+  r.rewritten = true;
+}
+
+Inserts refusedFor(std::string problem) {
+  Inserts r;
+  r.problem = std::move(problem);
+  return r;
+}
+
 // \p text parsed as it is stored and, when it has numeric inserts the
 // layer can write, as rewritten for them: the grouping flag needs the
-// rewritten form, which the runtime's parsers would refuse as stored.
+// rewritten form, which the runtime's parsers would refuse as stored, as
+// they would a particle pair, which every form has taken out.
 Inserts parseWithNumbers(const PhrasorWChar *text, Style style) {
   const auto parse = [style](const PhrasorWChar *t) {
     return style == Style::Message ? parseMessageText(t) : parsePrintfText(t);
   };
   NumberForm form = rewriteNumbers(text, style);
-  if (!form.problem.empty()) {
-    Inserts r;
-    r.problem = form.problem;
-    return r;
-  }
+  if (!form.problem.empty())
+    return refusedFor(form.problem);
+  ParticleForm bare = takeParticles(text, style);
+  if (!bare.problem.empty())
+    return refusedFor(bare.problem);
+  const bool particles = !bare.inserts.empty();
   auto rewritten = std::make_unique<Inserts>();
   if (!form.inserts.empty()) {
-    *rewritten = parse(form.text.c_str());
+    ParticleForm cut = takeParticles(form.text.c_str(), style);
+    for (NumberInsert &n : form.inserts)
+      n.begin = cut.moved(n.begin);
+    *rewritten = parse(cut.text.c_str());
     if (rewritten->ok && !markNumbers(*rewritten, form)) {
       rewritten->ok = false;
       rewritten->problem = "a repeated insert writes its number in two ways";
     }
+    if (rewritten->ok && particles)
+      markParticles(*rewritten, cut);
     rewritten->rewritten = true;
-    rewritten->source = std::move(form.text);
+    rewritten->source = std::move(cut.text);
     if (form.flagged)
       return std::move(*rewritten);
   }
-  Inserts r = parse(text);
+  Inserts r = parse(particles ? bare.text.c_str() : text);
+  if (r.ok && particles) {
+    markParticles(r, bare);
+    r.source = std::move(bare.text);
+  }
   if (r.ok && rewritten->ok && rewritten->rewritten)
     r.localForm = std::move(rewritten);
   return r;
 }
 
-} // namespace
-
-Inserts parseMessage(const PhrasorWChar *text) {
-  return parseWithNumbers(text, Style::Message);
+// \p r's text with every insert set apart, parsed once, so a right-to-left
+// catalog that sets its inserts apart formats it as any other text, on the
+// plain writers too. Left without one when the marked text does not parse:
+// such a call then marks a copy of the text.
+void addSetApart(Inserts &r, const PhrasorWChar *stored, Style style) {
+  if (r.localForm)
+    addSetApart(*r.localForm, stored, style);
+  std::vector<Edit> edits;
+  const auto add = [&](const Insert &insert) {
+    if (insert.star)
+      return;
+    edits.push_back(Edit{insert.begin, 1, kIsolateStart, 1});
+    edits.push_back(Edit{insert.end, 0, kIsolateEnd, 1});
+  };
+  std::for_each(r.list.begin(), r.list.end(), add);
+  std::for_each(r.repeats.begin(), r.repeats.end(), add);
+  if (!r.ok || edits.empty())
+    return;
+  Text text =
+      editedText(r.textOf(stored), r.length, edits.data(), edits.size());
+  auto twin = std::make_unique<Inserts>(style == Style::Message
+                                            ? parseMessageText(text.c_str())
+                                            : parsePrintfText(text.c_str()));
+  NumberForm numbers;
+  numbers.inserts = r.numbers;
+  for (NumberInsert &n : numbers.inserts)
+    n.begin = editedPlace(n.begin, edits.data(), edits.size());
+  ParticleForm particles;
+  particles.inserts = r.particles;
+  for (ParticleInsert &p : particles.inserts)
+    p.begin = editedPlace(p.begin, edits.data(), edits.size());
+  if (!twin->ok || (!numbers.inserts.empty() && !markNumbers(*twin, numbers)))
+    return;
+  if (!particles.inserts.empty())
+    markParticles(*twin, particles);
+  if (!twin->ok)
+    return;
+  twin->rewritten = true;
+  twin->source = std::move(text);
+  twin->setApart = true;
+  r.setApartForm = std::move(twin);
 }
 
-Inserts parsePrintf(const PhrasorWChar *text) {
-  return parseWithNumbers(text, Style::Printf);
+} // namespace
+
+Inserts parseMessage(const PhrasorWChar *text, bool setApart) {
+  Inserts r = parseWithNumbers(text, Style::Message);
+  if (setApart)
+    addSetApart(r, text, Style::Message);
+  return r;
+}
+
+Inserts parsePrintf(const PhrasorWChar *text, bool setApart) {
+  Inserts r = parseWithNumbers(text, Style::Printf);
+  if (setApart)
+    addSetApart(r, text, Style::Printf);
+  return r;
+}
+
+const Inserts &setApartFor(const Inserts &form, bool isolate) {
+  return isolate && form.setApartForm ? *form.setApartForm : form;
 }
 
 const Inserts &formFor(const Inserts &parsed, const Arg *args,
@@ -437,6 +547,8 @@ const Arg *NumberArgs::substitute(const Inserts &inserts, const Arg *args,
                                   const numbers::NumberStyle &style) {
   if (!inserts.rewritten)
     return args;
+  if (!inserts.particles.empty())
+    return nullptr; // the general path writes the particles
   if (count > kArgs || count < inserts.list.size())
     return nullptr;
   std::copy(args, args + count, held);
@@ -594,14 +706,37 @@ bool addWidened(const Inserts &inserts, const Insert &insert, Widening &to,
   return true;
 }
 
+// The edits that widen the inserts of \p wide and, with \p isolate, set
+// every insert apart, in \p out's scratch area; \p count is how many.
+Edit *editsFor(const Inserts &inserts, const Widening &wide, bool isolate,
+               std::size_t &count, ArgList &out) {
+  count = 0;
+  const std::size_t most =
+      wide.count +
+      (isolate ? 2 * (inserts.list.size() + inserts.repeats.size()) : 0);
+  if (!most)
+    return nullptr;
+  auto *edits = static_cast<Edit *>(out.scratch(most * sizeof(Edit)));
+  for (std::size_t k = 0; k < wide.count; ++k)
+    edits[count++] = Edit{wide.inserts[k]->letter, 2, kWide, 3};
+  const auto isolated = [&](const Insert &insert) {
+    if (!isolate || insert.star)
+      return;
+    edits[count++] = Edit{insert.begin, 1, kIsolateStart, 1};
+    edits[count++] = Edit{insert.end, 0, kIsolateEnd, 1};
+  };
+  std::for_each(inserts.list.begin(), inserts.list.end(), isolated);
+  std::for_each(inserts.repeats.begin(), inserts.repeats.end(), isolated);
+  return edits;
+}
+
 } // namespace
 
-std::optional<Error> bindArguments(const Inserts &inserts,
-                                   const PhrasorWChar *text,
-                                   std::string_view id, const Arg *args,
-                                   std::size_t count, ArgList &out,
-                                   const PhrasorWChar *&render,
-                                   const numbers::NumberStyle &numbers) {
+std::optional<Error>
+bindArguments(const Inserts &inserts, const PhrasorWChar *text,
+              std::string_view id, const Arg *args, std::size_t count,
+              ArgList &out, const PhrasorWChar *&render,
+              const numbers::NumberStyle &numbers, bool isolate) {
   text = inserts.textOf(text);
   render = text;
   if (std::optional<Error> refused =
@@ -612,6 +747,13 @@ std::optional<Error> bindArguments(const Inserts &inserts,
     const Arg &a = args[insert.arg];
     if (insert.number >= 0) {
       out.push(numberText(inserts, insert, a, numbers, out));
+      continue;
+    }
+    if (insert.particle >= 0) {
+      out.push(withParticle(
+          insert,
+          inserts.particles[static_cast<std::size_t>(insert.particle)].pair, a,
+          out));
       continue;
     }
     if (!widenable(inserts, insert, a)) {
@@ -625,17 +767,18 @@ std::optional<Error> bindArguments(const Inserts &inserts,
                           "too long to widen");
     out.push(static_cast<std::int64_t>(a.value.i));
   }
-  if (wide.count) {
-    if (inserts.length + 3 * wide.count > kMaxMessageLength)
-      return mismatch(id, text, *wide.inserts[0],
-                      "is wider than 32 bits, and the text is too long to "
-                      "widen its insert");
-    std::sort(
-        wide.inserts, wide.inserts + wide.count,
-        [](const Insert *x, const Insert *y) { return x->letter < y->letter; });
-    render =
-        withWideInserts(text, inserts.length, wide.inserts, wide.count, out);
-  }
+  std::size_t edits = 0;
+  Edit *edit = editsFor(inserts, wide, isolate, edits, out);
+  if (!edits)
+    return std::nullopt;
+  if (inserts.length + (edits - wide.count) + 3 * wide.count >
+      kMaxMessageLength)
+    return mismatch(id, text, wide.count ? *wide.inserts[0] : inserts.list[0],
+                    wide.count ? "is wider than 32 bits, and the text is too "
+                                 "long to widen its insert"
+                               : "is in a text too long to set its inserts "
+                                 "apart from it");
+  render = withEdits(text, inserts.length, edit, edits, out);
   return std::nullopt;
 }
 

@@ -12,6 +12,7 @@
 
 #include "cpp/ArgList.h"
 #include "cpp/Numbers.h"
+#include "cpp/Particles.h"
 #include "cpp/PlainRender.h"
 #include "format/Prepared.h"
 #include "phrasor/Args.h"
@@ -62,6 +63,9 @@ struct Insert {
   /// A numeric insert the layer writes itself: its index in
   /// Inserts::numbers, else -1.
   std::int32_t number = -1;
+  /// A text insert that carries a particle: its index in
+  /// Inserts::particles, else -1.
+  std::int32_t particle = -1;
 };
 
 /// The parsed inserts of one stored text, in the order arguments are taken
@@ -95,10 +99,17 @@ struct Inserts {
   bool rewritten = false;
   Text source;
   std::vector<NumberInsert> numbers;
+  /// The inserts that carry a particle (Particles.h): a text with them is
+  /// always given to the formatter rewritten, without the pairs.
+  std::vector<ParticleInsert> particles;
   /// A text without the grouping flag keeps its rewritten form here, for
   /// a call that passes phrasor::number(): null when it has no numeric
   /// insert the layer can write.
   std::unique_ptr<Inserts> localForm;
+  /// The text with every insert set apart (U+2068 ... U+2069), parsed for
+  /// a catalog that sets its inserts apart; \c setApart marks such a twin.
+  std::unique_ptr<Inserts> setApartForm;
+  bool setApart = false;
 
   /// The text the parse is of: \p stored or the rewritten one.
   const PhrasorWChar *textOf(const PhrasorWChar *stored) const {
@@ -106,8 +117,14 @@ struct Inserts {
   }
 };
 
-Inserts parseMessage(const PhrasorWChar *text);
-Inserts parsePrintf(const PhrasorWChar *text);
+/// With \p setApart, each form also keeps a twin with every insert set
+/// apart (setApartForm), for a catalog that sets its inserts apart.
+Inserts parseMessage(const PhrasorWChar *text, bool setApart = false);
+Inserts parsePrintf(const PhrasorWChar *text, bool setApart = false);
+
+/// \p form's twin with its inserts set apart when \p isolate and it has
+/// one, else \p form (whose calls then mark a copy of the text).
+const Inserts &setApartFor(const Inserts &form, bool isolate);
 
 /// The form of \p parsed a call with \p args formats.
 const Inserts &formFor(const Inserts &parsed, const Arg *args,
@@ -137,13 +154,15 @@ private:
 /// format: \p text, or a copy in \p out's scratch area in which the
 /// unprefixed inserts of 64-bit arguments take 64 bits; \p text is the
 /// stored text, and a rewritten form's own text is used in its place. The
-/// inserts the layer writes are written in \p numbers' way.
-std::optional<Error> bindArguments(const Inserts &inserts,
-                                   const PhrasorWChar *text,
-                                   std::string_view id, const Arg *args,
-                                   std::size_t count, ArgList &out,
-                                   const PhrasorWChar *&render,
-                                   const numbers::NumberStyle &numbers);
+/// inserts the layer writes are written in \p numbers' way. With
+/// \p isolate, each insert's output is set apart from the text around it
+/// (U+2068 ... U+2069), so a right-to-left text keeps its order whatever
+/// the value's direction.
+std::optional<Error>
+bindArguments(const Inserts &inserts, const PhrasorWChar *text,
+              std::string_view id, const Arg *args, std::size_t count,
+              ArgList &out, const PhrasorWChar *&render,
+              const numbers::NumberStyle &numbers, bool isolate = false);
 
 } // namespace phrasor
 

@@ -2,6 +2,10 @@
 
 #include "cpp/LocaleName.h"
 
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
 namespace phrasor {
 namespace {
 
@@ -105,6 +109,29 @@ bool choosesNoLanguage(std::string_view name) {
   // No language is one letter long, so "c" can only mean the C locale.
   const std::string tag = normalTag(name);
   return name.empty() || tag == "c" || tag == "posix";
+}
+
+bool writtenRightToLeft(std::string_view tag) {
+  const std::string lower = normalTag(tag, false);
+  std::vector<std::string> subtags;
+  for (std::size_t at = 0; at <= lower.size();) {
+    const std::size_t dash = std::min(lower.find('-', at), lower.size());
+    subtags.push_back(lower.substr(at, dash - at));
+    at = dash + 1;
+  }
+  static const char *const kScripts[] = {"arab", "hebr", "thaa", "syrc", "nkoo",
+                                         "adlm", "rohg", "mand", "samr"};
+  // A script subtag says it, either way: "az-Arab" is, "ku-Latn" is not.
+  for (std::size_t k = 1; k < subtags.size(); ++k)
+    if (subtags[k].size() == 4 && subtags[k][0] >= 'a' && subtags[k][0] <= 'z')
+      return std::find(std::begin(kScripts), std::end(kScripts), subtags[k]) !=
+             std::end(kScripts);
+  static const char *const kLanguages[] = {
+      "ar",  "arc", "ckb", "dv", "fa",  "he", "iw", "ks", "lrc", "mzn",
+      "nqo", "pnb", "ps",  "sd", "syr", "ug", "ur", "yi", "ji"};
+  return !subtags.empty() &&
+         std::find(std::begin(kLanguages), std::end(kLanguages), subtags[0]) !=
+             std::end(kLanguages);
 }
 
 } // namespace phrasor

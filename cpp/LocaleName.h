@@ -52,6 +52,12 @@ std::string normalTag(std::string_view name, bool posix = true);
 /// texts.
 bool choosesNoLanguage(std::string_view name);
 
+/// Whether the language tag \p tag is written right to left: by its
+/// script subtag when it has one (Arab, Hebr, Thaa, Syrc, Nkoo, Adlm, Rohg,
+/// Mand, Samr), else by the script its language is usually written in
+/// (ar, he, fa, ur, ps, sd, ug, yi, dv, ckb and others).
+bool writtenRightToLeft(std::string_view tag);
+
 } // namespace phrasor
 
 #endif // PHRASOR_CPP_LOCALENAME_H

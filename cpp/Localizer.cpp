@@ -77,6 +77,7 @@ struct Localizer::Live {
   std::string last;
   ChangeCallback callback = nullptr;
   void *userData = nullptr;
+  bool isolate = false; // setIsolateInserts, for every catalog put in service
 
   explicit Live(std::unique_ptr<State> first) : inService(std::move(first)) {
     current.store(inService.get(), std::memory_order_release);
@@ -103,8 +104,18 @@ const std::vector<Error> &Localizer::problems() const { return live().skipped; }
 void Localizer::add(Catalog catalog) {
   if (!shared)
     shared = std::make_unique<Live>(std::make_unique<State>());
+  catalog.setIsolateInserts(shared->isolate);
   shared->inService->chain.push_back(std::move(catalog));
   shared->inService->sources.emplace_back();
+}
+
+void Localizer::setIsolateInserts(bool on) {
+  if (!shared)
+    shared = std::make_unique<Live>(std::make_unique<State>());
+  std::lock_guard<std::mutex> lock(shared->changing);
+  shared->isolate = on;
+  for (Catalog &c : shared->inService->chain)
+    c.setIsolateInserts(on);
 }
 
 void Localizer::onMissing(std::function<void(std::string_view id)> handler) {
@@ -471,6 +482,8 @@ Localizer::Change Localizer::putInService(std::unique_ptr<State> next,
   Change change;
   change.previous = l.revision.load(std::memory_order_relaxed);
   change.failed = std::move(failed);
+  for (Catalog &c : next->chain)
+    c.setIsolateInserts(l.isolate);
   l.retired.push_back(std::move(l.inService));
   l.inService = std::move(next);
   l.current.store(l.inService.get(), std::memory_order_release);

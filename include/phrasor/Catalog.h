@@ -352,6 +352,16 @@ public:
   /// locale(): for a database built without "@locale". Not safe while
   /// other threads use the catalog.
   void setLocale(std::string_view tag);
+  /// With \p on, a catalog whose locale is written right to left (Arabic,
+  /// Hebrew, Persian, Urdu...) sets each formatted insert apart from the
+  /// text around it, between U+2068 FIRST STRONG ISOLATE and U+2069 POP
+  /// DIRECTIONAL ISOLATE, so a Latin name or a number cannot reorder the
+  /// sentence; other catalogs are unchanged. Off by default: the marks are
+  /// characters of the output, which a host that measures or compares it
+  /// must expect. Safe while other threads format.
+  void setIsolateInserts(bool on);
+  /// Whether formatting sets inserts apart: asked for, and right to left.
+  bool isolatesInserts() const;
 
   /// The runtime's handle, for calls the layer does not wrap. It stays
   /// owned by the catalog.

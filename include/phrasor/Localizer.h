@@ -52,6 +52,10 @@ public:
   /// while other threads use the Localizer (switchTo and reload are the
   /// changes that may overlap lookups).
   void add(Catalog catalog);
+  /// Catalog::setIsolateInserts for every catalog of the chain, now and
+  /// after each reload: only the right-to-left ones set their inserts
+  /// apart. Safe while other threads format.
+  void setIsolateInserts(bool on);
   /// Opens dir/<locale>.skdb, then each shorter tag (fr-CA, then fr), then
   /// dir/<last>.skdb, skipping files that do not exist. A catalog whose
   /// database has no "@locale" takes the tag its file name spells, so

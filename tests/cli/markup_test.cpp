@@ -415,8 +415,10 @@ TEST_F(Cli, ReportPageRendersTheNumbersInABrowser) {
            "renames '{NpcName}' to '{NPCName}'",
            "<td>UI_JUMP</td><td><code>de.csv:3</code></td><td "
            "class=\"num\">34</td><td class=\"num\">24</td>",
-           "<b>one</b>: <code>&lt;b&gt;%1!d!&lt;/b&gt; Gegenstand</code>",
-           "<b>other</b>: <code>&lt;b&gt;%1!d!&lt;/b&gt;個のアイテム</code>",
+           "<b>one</b>: <code dir=\"auto\">&lt;b&gt;<bdi "
+           "dir=\"ltr\">%1!d!</bdi>&lt;/b&gt; Gegenstand</code>",
+           "<b>other</b>: <code dir=\"auto\">&lt;b&gt;<bdi "
+           "dir=\"ltr\">%1!d!</bdi>&lt;/b&gt;個のアイテム</code>",
        })
     EXPECT_CONTAINS(dom, expected);
   ASSERT_EQ(std::system((browser + "--window-size=1200,1600 --screenshot=" +

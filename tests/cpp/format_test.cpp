@@ -372,6 +372,34 @@ TEST(CppFormat, LocaleNumbersAllocateNothing) {
   EXPECT_EQ(gAllocations.load(), before);
 }
 
+TEST(CppFormat, ParticlesAndIsolationAllocateNothing) {
+  Catalog ko = Make({{"TOPIC", "%1!(은/는)s! 준비됐다"}});
+  ko.setLocale("ko");
+  Catalog ar = Make({{"ARRIVED", "%1!s! وصل مع %2!d! نقاط"}});
+  ar.setLocale("ar");
+  ar.setIsolateInserts(true);
+  PhrasorWChar buffer[64];
+  char bytes[96];
+  ASSERT_TRUE(ko.formatTo(buffer, 64, "TOPIC", "민준")); // parses once
+  ASSERT_TRUE(ar.formatTo(buffer, 64, "ARRIVED", "Ann", 3));
+  // Asked for after its texts were parsed: each call marks a copy.
+  Catalog late = Make({{"ARRIVED", "%1!s! وصل مع %2!d! نقاط"}});
+  late.setLocale("ar");
+  ASSERT_TRUE(late.formatTo(buffer, 64, "ARRIVED", "Ann", 3));
+  late.setIsolateInserts(true);
+  const long before = gAllocations.load();
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_TRUE(ko.formatTo(buffer, 64, "TOPIC", i % 2 ? "민준" : "철수"));
+    EXPECT_TRUE(
+        ko.formatUtf8To(bytes, sizeof bytes, "TOPIC", PHRASOR_TEXT("Paul")));
+    EXPECT_TRUE(ar.formatTo(buffer, 64, "ARRIVED", "Ann", i));
+    EXPECT_TRUE(late.formatTo(buffer, 64, "ARRIVED", "Ann", i));
+    EXPECT_TRUE(ar.formatUtf8To(bytes, sizeof bytes, "ARRIVED", "Ann", i));
+  }
+  EXPECT_EQ(gAllocations.load(), before);
+  EXPECT_EQ(std::string(bytes), "\u2068Ann\u2069 وصل مع \u20689\u2069 نقاط");
+}
+
 // Choosing a gender's or a select's form costs no allocation beyond what
 // formatting the chosen form by its own ID costs (the text returned).
 TEST(CppFormat, ChoosingASelectFormAllocatesNothingMore) {

@@ -3,11 +3,13 @@
 #include "tools/phrasor/checks/Kinds.h"
 
 #include "cpp/Numbers.h"
+#include "cpp/Particles.h"
 #include "format/TextKind.h"
 
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/files/FileIo.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace phrasor::tool {
@@ -18,10 +20,14 @@ KindReading InferKind(std::u16string_view value) {
   const KindInference inferred = InferTextKind(text.c_str());
   KindReading r;
   r.kind = inferred.kind;
-  // "%'d" is printf with the grouping flag, as the C++ layer reads it.
+  // "%'d" is printf with the grouping flag, and "%(이/가)s" printf with a
+  // particle pair, as the C++ layer reads them.
   if (inferred.kind == TextKind::Plain &&
       inferred.doubt == KindDoubt::LonePercent &&
-      InferTextKind(withoutGroupingFlags(text.c_str(), Style::Printf).c_str())
+      InferTextKind(withoutGroupingFlags(
+                        takeParticles(text.c_str(), Style::Printf).text.c_str(),
+                        Style::Printf)
+                        .c_str())
               .kind == TextKind::Printf) {
     r.kind = TextKind::Printf;
     return r;
@@ -75,16 +81,77 @@ std::optional<std::u16string> WithoutGroupingFlags(std::u16string_view value,
   return FromRuntime(withoutGroupingFlags(text.c_str(), style).c_str());
 }
 
+std::optional<std::u16string> WithoutLayerMarks(std::u16string_view value,
+                                                TextKind kind) {
+  if (kind == TextKind::Plain)
+    return std::nullopt;
+  const Style style =
+      kind == TextKind::Message ? Style::Message : Style::Printf;
+  const ParticleForm cut = takeParticles(ToRuntime(value).c_str(), style);
+  if (cut.inserts.empty() && !rewriteNumbers(cut.text.c_str(), style).flagged)
+    return std::nullopt;
+  return FromRuntime(withoutGroupingFlags(cut.text.c_str(), style).c_str());
+}
+
+namespace {
+
+// The particle pairs of \p value: a bracket that is no pair, or a pair on
+// an insert that takes no text, is an error; a text with pairs needs the
+// C++ layer.
+void CheckParticles(const ParticleForm &cut, ValueReport &r) {
+  const std::size_t errors = r.errors.size();
+  for (const ParticleInsert &p : cut.inserts)
+    for (const MessageInsert &insert : r.message.inserts)
+      if (insert.field == p.argument + 1 && !insert.spec.empty() &&
+          insert.spec.back() != u's' && insert.spec.back() != u'S')
+        r.errors.push_back("insert %" + std::to_string(insert.field) +
+                           " carries a particle pair and needs to be a text "
+                           "insert (s)");
+  // One value is written for every insert of a field, so they all carry
+  // the same pair or none.
+  for (const ParticleInsert &p : cut.inserts) {
+    const auto ofField = [&](const MessageInsert &insert) {
+      return insert.field == p.argument + 1;
+    };
+    const auto samePair = [&](const ParticleInsert &q) {
+      return q.argument == p.argument && q.pair == p.pair;
+    };
+    if (std::count_if(r.message.inserts.begin(), r.message.inserts.end(),
+                      ofField) >
+        std::count_if(cut.inserts.begin(), cut.inserts.end(), samePair)) {
+      r.errors.push_back("insert %" + std::to_string(p.argument + 1) +
+                         " is written with two particles, or with one and "
+                         "without; give the value twice, as two inserts");
+      break;
+    }
+  }
+  if (!cut.inserts.empty() && r.errors.size() == errors)
+    r.warnings.push_back(
+        "carries a Korean particle pair (such as %1!(은/는)s!): only the C++ "
+        "layer writes the particle, the runtime's own calls refuse the text");
+}
+
+} // namespace
+
 ValueReport CheckValueAs(std::u16string_view value, TextKind kind) {
-  const std::optional<std::u16string> bare = WithoutGroupingFlags(value, kind);
+  const Style style =
+      kind == TextKind::Message ? Style::Message : Style::Printf;
+  const ParticleForm cut = takeParticles(ToRuntime(value).c_str(), style);
+  if (kind != TextKind::Plain && !cut.problem.empty()) {
+    ValueReport r = CheckReadAs(value, kind);
+    r.errors = {cut.problem};
+    return r;
+  }
+  const std::optional<std::u16string> bare = WithoutLayerMarks(value, kind);
   if (!bare)
     return CheckReadAs(value, kind);
-  // The inserts are checked as the runtime would read them without their
-  // flags: the types they take are the same.
+  // The inserts are checked as the runtime would read them without the
+  // layer's marks: the types they take are the same.
   ValueReport r = CheckReadAs(*bare, kind);
-  const NumberForm form = rewriteNumbers(
-      ToRuntime(value).c_str(),
-      kind == TextKind::Message ? Style::Message : Style::Printf);
+  CheckParticles(cut, r);
+  const NumberForm form = rewriteNumbers(cut.text.c_str(), style);
+  if (!form.flagged)
+    return r;
   if (!form.problem.empty())
     r.errors.push_back(form.problem);
   else

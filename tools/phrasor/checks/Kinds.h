@@ -52,6 +52,12 @@ ValueReport CheckValueAs(std::u16string_view value, TextKind kind);
 std::optional<std::u16string> WithoutGroupingFlags(std::u16string_view value,
                                                    TextKind kind);
 
+/// \p value without the marks only the C++ layer reads (grouping flags and
+/// Korean particle pairs such as %1!(은/는)s!), read as \p kind, or nothing
+/// when it has none: the text the runtime's checks read.
+std::optional<std::u16string> WithoutLayerMarks(std::u16string_view value,
+                                                TextKind kind);
+
 /// The kind the program uses \p e as: recorded in \p meta, else inferred.
 TextKind KindOf(const authoring::Entry &e, const Metadata &meta);
 

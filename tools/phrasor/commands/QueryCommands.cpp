@@ -8,6 +8,7 @@
 #include "tools/phrasor/commands/Commands.h"
 
 #include "cpp/Numbers.h"
+#include "cpp/Particles.h"
 #include "cpp/Plural.h"
 #include "format/FormatArgs.h"
 #include "format/MessageFormat.h"
@@ -452,6 +453,8 @@ struct FormatCall {
   Diagnostics &diag;
   std::vector<FormatValue> values;
   std::vector<RuntimeString> wideKeep; ///< the units of wide text arguments
+  /// Narrow text arguments with the particle they take after them.
+  std::vector<std::string> narrowKeep = {};
 };
 
 /// Converts argument \p i for an insert of \p kind, written \p shown and
@@ -537,6 +540,39 @@ bool PrintfArguments(FormatCall &call, const std::u16string &value,
   return true;
 }
 
+/// \p text without its particle pairs, each text argument that carries one
+/// given the particle its word takes after it, as the C++ layer writes it.
+std::u16string WithParticles(FormatCall &call, const Text &text, Style style) {
+  const ParticleForm cut = takeParticles(text.c_str(), style);
+  if (!cut.problem.empty())
+    throw FatalError("'" + call.id + "': " + cut.problem);
+  call.narrowKeep.resize(call.options.args.size()); // once: values point in
+  for (const ParticleInsert &p : cut.inserts) {
+    if (p.argument >= call.values.size())
+      continue;
+    FormatValue &v = call.values[p.argument];
+    if (v.kind != ArgKind::Pointer)
+      throw FatalError("'" + call.id + "': insert " +
+                       std::to_string(p.argument + 1) +
+                       " carries a particle pair and needs to be a text "
+                       "insert (s)");
+    const std::string &arg = call.options.args[p.argument];
+    const std::string taken =
+        arg +
+        Utf16ToUtf8Lossy(particleFor(p.pair, endingOf(arg.data(), arg.size())));
+    RuntimeString &wide = call.wideKeep[p.argument];
+    if (v.pointer == static_cast<const void *>(wide.c_str())) {
+      wide = ToRuntime(Utf8ToUtf16(taken).value_or(u""));
+      v = FormatValue(static_cast<const void *>(wide.c_str()));
+    } else {
+      call.narrowKeep[p.argument] = taken;
+      v = FormatValue(
+          static_cast<const void *>(call.narrowKeep[p.argument].c_str()));
+    }
+  }
+  return FromRuntime(cut.text.c_str());
+}
+
 /// \p value as the formatter is given it: for a text with the grouping
 /// flag, rewritten as the C++ layer rewrites it, its numbers written in
 /// \p locale's way into \p keep and passed as text.
@@ -568,7 +604,9 @@ std::u16string LocaleNumbers(FormatCall &call, const std::u16string &value,
     keep.emplace_back(static_cast<const PhrasorWChar *>(units), end);
     v = FormatValue(static_cast<const void *>(keep.back().c_str()));
   }
-  return FromRuntime(form.text.c_str());
+  return WithParticles(call, form.text,
+                       kind == TextKind::Message ? Style::Message
+                                                 : Style::Printf);
 }
 
 } // namespace
@@ -594,8 +632,9 @@ int RunFormat(const FormatOptions &options) {
   // Formatted by its kind, as the C++ layer formats it.
   const TextKind kind =
       KindOf(authoring::Entry{call.id, value, std::nullopt}, meta);
-  // A text with the grouping flag takes the arguments it takes without.
-  const std::optional<std::u16string> bare = WithoutGroupingFlags(*value, kind);
+  // A text with the grouping flag or a particle pair takes the arguments it
+  // takes without.
+  const std::optional<std::u16string> bare = WithoutLayerMarks(*value, kind);
   const std::u16string &read = bare ? *bare : *value;
   if (kind == TextKind::Message && !MessageArguments(call, read, plural))
     return diag.ExitStatus();

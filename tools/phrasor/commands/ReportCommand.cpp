@@ -56,6 +56,44 @@ std::string Html(std::u16string_view text) {
   return Html(Utf16ToUtf8Lossy(text));
 }
 
+// Where the insert or conversion at \p text[i] (a '%') ends: %N!spec!, %N,
+// or a printf spec to its letter; a '%' and the character it escapes.
+std::size_t InsertEnd(std::u16string_view text, std::size_t i) {
+  const auto in = [&](std::size_t at, std::u16string_view set) {
+    return at < text.size() && set.find(text[at]) != std::u16string_view::npos;
+  };
+  std::size_t at = i + 1;
+  if (in(at, u"123456789")) {
+    while (in(at, u"0123456789"))
+      ++at;
+    if (at < text.size() && text[at] == u'!') {
+      const std::size_t close = text.find(u'!', at + 1);
+      return close == std::u16string_view::npos ? text.size() : close + 1;
+    }
+    return at;
+  }
+  while (in(at, u"-+ #0'(/)123456789.*hlLjztwIq") ||
+         (at < text.size() && text[at] >= 0xAC00 && text[at] <= 0xD7A3))
+    ++at;
+  return at < text.size() ? at + 1 : at;
+}
+
+// A stored text for a cell: each insert set apart, left to right, so a
+// right-to-left text does not turn "%1!d!" inside out; the cell itself
+// takes the direction of its text (dir="auto" on its element).
+std::string IsolatedHtml(std::u16string_view text) {
+  std::string out;
+  std::size_t from = 0;
+  for (std::size_t i = text.find(u'%'); i != std::u16string_view::npos;
+       i = text.find(u'%', i)) {
+    const std::size_t end = InsertEnd(text, i);
+    out += Html(text.substr(from, i - from)) + "<bdi dir=\"ltr\">" +
+           Html(text.substr(i, end - i)) + "</bdi>";
+    from = i = end;
+  }
+  return out + Html(text.substr(from));
+}
+
 /// The heading a problem is listed under, from what check says.
 std::string KindOfProblem(const std::string &message) {
   // IDs, texts and tags are quoted in check's messages; with gettext keys
@@ -309,8 +347,8 @@ void Page::FormsTable(
         });
     std::string td = "<td>";
     for (const auto &[category, text] : sorted)
-      td += "<div><b>" + Html(category) + "</b>: <code>" + Html(*text) +
-            "</code></div>";
+      td += "<div><b>" + Html(category) + "</b>: <code dir=\"auto\">" +
+            IsolatedHtml(*text) + "</code></div>";
     return td + "</td>";
   };
   for (const auto &[base, forms] : ours) {
