@@ -38,6 +38,7 @@
 #include "tools/phrasor/formats/po/PluralForms.h"
 #include "tools/phrasor/formats/po/Po.h"
 
+#include "tools/phrasor/formats/po/PoCase.h"
 #include "tools/phrasor/formats/po/PoComments.h"
 #include "tools/phrasor/formats/po/PoLibrary.h"
 #include "tools/phrasor/formats/po/PoRecording.h"
@@ -700,6 +701,7 @@ void PoFileReader::Read(po_file_t po, const char *domain,
 void ReadPo(const std::string &file, std::string_view text,
             const InputOptions &options, Diagnostics &diag,
             std::vector<SourceEntry> &out) {
+  const std::size_t fileStart = out.size();
   const PoScan scan = ScanPo(text);
   // Room for every entry at once (about one per msgstr line): a vector of
   // them grown as they come copies the largest block of a build several
@@ -727,6 +729,7 @@ void ReadPo(const std::string &file, std::string_view text,
     PoFileReader(file, options, diag, out, record, recordUsed)
         .Read(po, domains[d], scanned, duplicates, placedAt);
   }
+  KeepCaseApart(out, fileStart, record);
   if (recordUsed)
     AddEntry(SourcePos{file, 0}, kPoId, EncodePoRecord(record), std::nullopt,
              diag, out);
