@@ -586,5 +586,36 @@ TEST_F(Cli, GettextTranslatorsStateSurvivesADumpAndAMerge) {
   }
 }
 
+// A gettext file whose every message has a context of its own is keyed by
+// context, yet it comes back with its msgids, header and flags, so that
+// merging with its own template loses no translation.
+TEST_F(Cli, GettextFileKeyedByContextComesBackWithItsMsgids) {
+  const std::string header = "msgid \"\"\nmsgstr \"\"\n"
+                             "\"Content-Type: text/plain; charset=UTF-8\\n\"\n";
+  Write("c.pot", header + "\nmsgctxt \"menu\"\nmsgid \"Open\"\nmsgstr \"\"\n"
+                          "\n#, c-format\nmsgctxt \"status\"\n"
+                          "msgid \"%s saved\"\nmsgstr \"\"\n");
+  Write("de.po", "# German messages.\n" + header +
+                     "\"Project-Id-Version: x 1\\n\"\n\"Language: de\\n\"\n"
+                     "\nmsgctxt \"menu\"\nmsgid \"Open\"\nmsgstr \"Öffnen\"\n"
+                     "\n#, c-format, no-wrap\nmsgctxt \"status\"\n"
+                     "msgid \"%s saved\"\nmsgstr \"%s gespeichert\"\n");
+  ASSERT_EQ(Run({"build", "de.po", "-o", "de.skdb"}).code, 0);
+  EXPECT_EQ(Run({"get", "de.skdb", "menu"}).out, "Öffnen\n");
+  ASSERT_EQ(Run({"dump", "de.skdb", "--format", "po", "-o", "out.po"}).code, 0);
+  const std::string dumped = Read("out.po");
+  EXPECT_CONTAINS(dumped, "# German messages.\n");
+  EXPECT_CONTAINS(dumped, "\"Project-Id-Version: x 1\\n\"\n");
+  EXPECT_CONTAINS(dumped, "msgctxt \"menu\"\nmsgid \"Open\"\n");
+  EXPECT_CONTAINS(dumped, "msgctxt \"status\"\nmsgid \"%s saved\"\n");
+  EXPECT_CONTAINS(dumped, "no-wrap");
+  ExpectRoundTrips("de.skdb", {"po", "json"});
+  if (!HaveGettextTools())
+    GTEST_SKIP() << "msgmerge (Debian package gettext) is missing";
+  ASSERT_EQ(Shell(dir, "msgmerge -q --update out.po c.pot"), 0);
+  EXPECT_EQ(Shell(dir, "(msgfmt --statistics -o /dev/null out.po 2>stats)"), 0);
+  EXPECT_CONTAINS(Read("stats"), "2 translated messages.");
+}
+
 } // namespace
 } // namespace phrasor::clitest
