@@ -38,6 +38,9 @@ SelectorValue valueOf(Count count) {
 } // namespace
 
 const Entry *Catalog::Impl::lookup(std::string_view id) const {
+  if (caseMarked && Key::marksCase(id, true))
+    if (const Entry *e = lookupMarked(id))
+      return e;
   if (id.empty() || id[0] != '@')
     return lookupStored(id);
   const Key k = Key::parse(id);
@@ -56,6 +59,28 @@ const Entry *Catalog::Impl::lookup(std::string_view id) const {
     return e;
   // "@@locale" may be a name of its own; "@locale" is the tool's.
   return Key::isReserved(k.stem) ? nullptr : lookupStored(id);
+}
+
+// A msgid that another of its file equals but for case is stored with its
+// case marked, after the '@' that keeps it from the tool's own IDs; no
+// other ID spells that, so an entry found so is the text's own.
+const Entry *Catalog::Impl::lookupMarked(std::string_view id) const {
+  const std::size_t at =
+      id[0] == '@' && Key::escapesSourceText(Key::parse(id).stem) ? 1 : 0;
+  const std::size_t size = Key::markedSize(id) + at;
+  char local[256];
+  std::string heap;
+  char *marked = local;
+  if (size > sizeof local) {
+    heap.resize(size);
+    marked = &heap[0];
+  }
+  Key::markCaseTo(id, marked + at);
+  if (at) {
+    marked[0] = Key::kCaseMark;
+    marked[1] = '@';
+  }
+  return lookupStored(std::string_view(marked, size));
 }
 
 const Entry *Catalog::Impl::lookupStored(std::string_view id) const {

@@ -16,6 +16,7 @@
 #include "cpp/Particles.h"
 #include "format/TextKind.h"
 #include "keeper/DatabaseFormat.h"
+#include "phrasor/Key.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -342,6 +343,7 @@ void Catalog::Impl::build() {
     twinOfLast = twinOfNext;
     if (skip)
       continue;
+    caseMarked = caseMarked || id[0] == Key::kCaseMark;
     std::int32_t index = static_cast<std::int32_t>(i);
     if (twinOfNext)
       index = mgr->GetStringIndex(keeper, id); // which twin the runtime finds

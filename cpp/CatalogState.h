@@ -164,6 +164,9 @@ struct Catalog::Impl {
     return isolating() && !parsed.setApart;
   }
   GettextPlural gettext; ///< @plural-forms, when the database has it
+  /// Whether an ID begins with Key::kCaseMark: only then may a source
+  /// text be stored with its case marked, and be looked up so first.
+  bool caseMarked = false;
 
   ~Impl() {
     if (cells)
@@ -185,6 +188,7 @@ struct Catalog::Impl {
   const Entry *lookup(std::string_view id) const;
   /// The entry stored as \p id, the tool's own included.
   const Entry *lookupStored(std::string_view id) const;
+  const Entry *lookupMarked(std::string_view id) const;
   const Entry *pluralEntry(std::string_view id, Count count,
                            const Selector &row, std::string &key) const;
   const Inserts &inserts(const Entry &e, Style style) const;

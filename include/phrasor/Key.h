@@ -23,7 +23,12 @@
 // A key made from a source text (a gettext msgid) must never read as one
 // of the tool's own IDs ("@locale", "@kinds"...): such a text, and one that
 // is such an ID behind further '@'s, is stored with one more '@' in front
-// (escapeSourceText; unescapeSourceText undoes it).
+// (escapeSourceText; unescapeSourceText undoes it). Two source texts that
+// differ only in ASCII case are two messages, though lookups fold case:
+// each that holds capitals is stored with kCaseMark in front and one
+// before each capital and each kCaseMark of its text ("Open" as "^^Open"),
+// and a source text beginning with kCaseMark is always stored so, so that
+// no other key of a source text begins with it.
 //
 //===----------------------------------------------------------------------===//
 
@@ -81,22 +86,84 @@ struct Key {
            isReserved(text.substr(first - 1));
   }
 
+  /// Begins the key of a source text whose capitals are marked; no other
+  /// key of a source text begins with it.
+  static constexpr char kCaseMark = '^';
+
+  static bool isCapital(char c) { return c >= 'A' && c <= 'Z'; }
+
+  static bool hasCapitals(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), isCapital);
+  }
+
+  /// True when the key of source text \p stored (escaped for '@' already)
+  /// is marked for case: when \p keepCase (another source text differs
+  /// from it only in case) and it has capitals, or when it begins with
+  /// kCaseMark.
+  static bool marksCase(std::string_view stored, bool keepCase) {
+    return (!stored.empty() && stored[0] == kCaseMark) ||
+           (keepCase && hasCapitals(stored));
+  }
+
+  /// The length of markCase(\p text).
+  static std::size_t markedSize(std::string_view text) {
+    std::size_t size = text.size() + 1;
+    for (char c : text)
+      size += c == kCaseMark || isCapital(c);
+    return size;
+  }
+
+  /// Writes \p text with its case marked at \p out (markedSize(text)
+  /// bytes): kCaseMark, then the text with a kCaseMark before each capital
+  /// and each kCaseMark. Folded, no two texts give the same bytes, and none
+  /// gives a text that is not so marked. Returns the end.
+  static char *markCaseTo(std::string_view text, char *out) {
+    *out++ = kCaseMark;
+    for (char c : text) {
+      if (c == kCaseMark || isCapital(c))
+        *out++ = kCaseMark;
+      *out++ = c;
+    }
+    return out;
+  }
+
+  static std::string markCase(std::string_view text) {
+    std::string out(markedSize(text), '\0');
+    markCaseTo(text, &out[0]);
+    return out;
+  }
+
   /// The stored text of the key of source text \p text (a msgid, or a
-  /// context U+0004 msgid, whose stem is escaped).
-  static std::string escapeSourceText(std::string_view text) {
+  /// context U+0004 msgid, whose stem is escaped); with \p keepCase, of
+  /// one that another source text of its file equals but for ASCII case.
+  static std::string escapeSourceText(std::string_view text,
+                                      bool keepCase = false) {
     std::string out;
     if (escapesSourceText(parse(text).stem))
       out += '@';
     out += text;
-    return out;
+    return marksCase(out, keepCase) ? markCase(out) : out;
   }
 
-  /// The source text whose key is \p stored: escapeSourceText undone.
-  static std::string_view unescapeSourceText(std::string_view stored) {
-    if (stored.size() > 1 && stored[0] == '@' && stored[1] == '@' &&
-        escapesSourceText(parse(stored).stem.substr(1)))
-      return stored.substr(1);
-    return stored;
+  /// The source text whose key is \p stored: escapeSourceText undone. A
+  /// stored text no escape gave is its own source text.
+  static std::string unescapeSourceText(std::string_view stored) {
+    std::string text(stored);
+    if (!stored.empty() && stored[0] == kCaseMark) {
+      text.clear();
+      for (std::size_t i = 1; i < stored.size(); ++i) {
+        if (stored[i] == kCaseMark && i + 1 < stored.size())
+          ++i;
+        text += stored[i];
+      }
+      // A name that merely begins with the mark is its own text.
+      if (!marksCase(text, true) || markCase(text) != stored)
+        text = stored;
+    }
+    if (text.size() > 1 && text[0] == '@' && text[1] == '@' &&
+        escapesSourceText(parse(text).stem.substr(1)))
+      text.erase(0, 1);
+    return text;
   }
 
   /// The key \p stored spells, by the rows of \p registry.

@@ -427,6 +427,56 @@ TEST_F(Cli, GettextMsgidsThatSpellReservedIdsAreMessages) {
   EXPECT_CONTAINS(Read("h.h"), "_locale");
 }
 
+// msgids that differ only in case are two messages, as in gettext, though
+// lookups fold case: each is found, dumped and named by its own text. A
+// hand-made source keeps such IDs a duplicate.
+TEST_F(Cli, GettextMsgidsThatDifferOnlyInCaseStayTwoMessages) {
+  Write("c.po", "msgid \"\"\nmsgstr \"\"\n"
+                "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+                "\"Language: de\\n\"\n"
+                "\"Plural-Forms: nplurals=2; plural=(n != 1);\\n\"\n\n"
+                "msgid \"Open\"\nmsgstr \"Öffnen\"\n\n"
+                "msgid \"open\"\nmsgstr \"offen\"\n\n"
+                "msgctxt \"menu\"\nmsgid \"Open\"\nmsgstr \"Menü\"\n\n"
+                "msgctxt \"Menu\"\nmsgid \"Open\"\nmsgstr \"MENÜ\"\n\n"
+                "msgid \"^x\"\nmsgstr \"hoch\"\n\n"
+                "#, c-format\nmsgid \"%d File\"\nmsgid_plural \"%d Files\"\n"
+                "msgstr[0] \"%d Datei\"\nmsgstr[1] \"%d Dateien\"\n\n"
+                "#, c-format\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\n"
+                "msgstr[0] \"%d datei\"\nmsgstr[1] \"%d dateien\"\n\n"
+                "#, fuzzy\nmsgid \"OPEN\"\nmsgstr \"AUF\"\n");
+  Result b = Run({"build", "--strict", "c.po", "-o", "c.skdb"});
+  ASSERT_EQ(b.code, 0) << b.err;
+  EXPECT_EQ(Run({"get", "c.skdb", "Open"}).out, "Öffnen\n");
+  EXPECT_EQ(Run({"get", "c.skdb", "open"}).out, "offen\n");
+  EXPECT_EQ(Run({"get", "c.skdb", "--context", "menu", "Open"}).out, "Menü\n");
+  EXPECT_EQ(Run({"get", "c.skdb", "--context", "Menu", "Open"}).out, "MENÜ\n");
+  EXPECT_EQ(Run({"get", "c.skdb", "^x"}).out, "hoch\n");
+  EXPECT_EQ(Run({"format", "c.skdb", "%d File", "--count", "3", "3"}).out,
+            "3 Dateien\n");
+  EXPECT_EQ(Run({"format", "c.skdb", "%d file", "--count", "1", "1"}).out,
+            "1 datei\n");
+  const std::string dump = Run({"dump", "c.skdb", "--format", "po"}).out;
+  for (const char *message :
+       {"msgid \"Open\"\nmsgstr \"Öffnen\"", "msgid \"open\"\nmsgstr \"offen\"",
+        "msgctxt \"Menu\"\nmsgid \"Open\"", "msgid \"^x\"",
+        "msgid \"%d File\"\nmsgid_plural \"%d Files\"",
+        "#, fuzzy\nmsgid \"OPEN\""})
+    EXPECT_CONTAINS(dump, message);
+  ExpectRoundTrips("c.skdb", {"po", "json", "csv"});
+  Write("h.po", "msgid \"\"\nmsgstr \"\"\n"
+                "\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+                "msgid \"Open\"\nmsgstr \"a\"\n\n"
+                "msgid \"open\"\nmsgstr \"b\"\n");
+  Result header = Run({"header", "h.po", "-o", "h.h"});
+  ASSERT_EQ(header.code, 0) << header.err;
+  EXPECT_CONTAINS(Read("h.h"), "  Open = ");
+  EXPECT_CONTAINS(Read("h.h"), "  open = ");
+  Write("hand.json", R"({"Open": "a", "open": "b"})");
+  EXPECT_CONTAINS(Run({"build", "hand.json", "-o", "hand.skdb"}).err,
+                  "duplicate ID 'open'");
+}
+
 TEST_F(Cli, GettextInputsByContentAndTemplatesAsSources) {
   ASSERT_EQ(Run({"build", Data("fr.po"), "-o", "fr.skdb"}).code, 0);
   Result against = Run({"check", "fr.skdb", "--against", Data("filer.pot")});
@@ -534,6 +584,37 @@ TEST_F(Cli, GettextTranslatorsStateSurvivesADumpAndAMerge) {
     EXPECT_CONTAINS(merged, "#~ msgid \"Sort by size\"\n");
     EXPECT_EQ(Shell(dir, "msgfmt -c -o /dev/null pl.po"), 0) << merged;
   }
+}
+
+// A gettext file whose every message has a context of its own is keyed by
+// context, yet it comes back with its msgids, header and flags, so that
+// merging with its own template loses no translation.
+TEST_F(Cli, GettextFileKeyedByContextComesBackWithItsMsgids) {
+  const std::string header = "msgid \"\"\nmsgstr \"\"\n"
+                             "\"Content-Type: text/plain; charset=UTF-8\\n\"\n";
+  Write("c.pot", header + "\nmsgctxt \"menu\"\nmsgid \"Open\"\nmsgstr \"\"\n"
+                          "\n#, c-format\nmsgctxt \"status\"\n"
+                          "msgid \"%s saved\"\nmsgstr \"\"\n");
+  Write("de.po", "# German messages.\n" + header +
+                     "\"Project-Id-Version: x 1\\n\"\n\"Language: de\\n\"\n"
+                     "\nmsgctxt \"menu\"\nmsgid \"Open\"\nmsgstr \"Öffnen\"\n"
+                     "\n#, c-format, no-wrap\nmsgctxt \"status\"\n"
+                     "msgid \"%s saved\"\nmsgstr \"%s gespeichert\"\n");
+  ASSERT_EQ(Run({"build", "de.po", "-o", "de.skdb"}).code, 0);
+  EXPECT_EQ(Run({"get", "de.skdb", "menu"}).out, "Öffnen\n");
+  ASSERT_EQ(Run({"dump", "de.skdb", "--format", "po", "-o", "out.po"}).code, 0);
+  const std::string dumped = Read("out.po");
+  EXPECT_CONTAINS(dumped, "# German messages.\n");
+  EXPECT_CONTAINS(dumped, "\"Project-Id-Version: x 1\\n\"\n");
+  EXPECT_CONTAINS(dumped, "msgctxt \"menu\"\nmsgid \"Open\"\n");
+  EXPECT_CONTAINS(dumped, "msgctxt \"status\"\nmsgid \"%s saved\"\n");
+  EXPECT_CONTAINS(dumped, "no-wrap");
+  ExpectRoundTrips("de.skdb", {"po", "json"});
+  if (!HaveGettextTools())
+    GTEST_SKIP() << "msgmerge (Debian package gettext) is missing";
+  ASSERT_EQ(Shell(dir, "msgmerge -q --update out.po c.pot"), 0);
+  EXPECT_EQ(Shell(dir, "(msgfmt --statistics -o /dev/null out.po 2>stats)"), 0);
+  EXPECT_CONTAINS(Read("stats"), "2 translated messages.");
 }
 
 } // namespace

@@ -415,4 +415,44 @@ TEST(CppLookup, SourceTextsThatSpellReservedIdsFindTheirMessages) {
   EXPECT_EQ(bare.format("@locale").error().code(), Errc::MissingId);
 }
 
+// msgids that differ only in case are stored with the case of those that
+// have capitals marked; each is found by its own text, in a context and
+// as a plural too, and a text with no entry of its own still folds to the
+// unmarked one, as every lookup folds.
+TEST(CppLookup, SourceTextsThatDifferOnlyInCaseFindTheirOwnMessages) {
+  Localizer chain;
+  chain.add(Make({{"@locale", "de"},
+                  {"^^Open", "Öffnen"},
+                  {"open", "offen"},
+                  {"^menu\x04^Open", "Menü"},
+                  {"menu\x04open", "menü"},
+                  {"^@@^Locale", "Ort"},
+                  {"@@locale", "ort"},
+                  {"^^^x", "hoch"},
+                  {"^%d ^File#one", "%d Datei"},
+                  {"^%d ^File#other", "%d Dateien"},
+                  {"%d file#one", "%d datei"},
+                  {"%d file#other", "%d dateien"}}));
+  const Catalog &c = chain.catalogs()[0];
+  EXPECT_EQ(*c.find("Open"), T("Öffnen"));
+  EXPECT_EQ(*c.find("open"), T("offen"));
+  EXPECT_EQ(*c.find("OPEN"), T("offen"));
+  EXPECT_EQ(*c.find(InContext{"menu", "Open"}), T("Menü"));
+  EXPECT_EQ(*c.find(InContext{"menu", "open"}), T("menü"));
+  EXPECT_EQ(*c.find("@Locale"), T("Ort"));
+  EXPECT_EQ(*c.find("@locale"), T("ort"));
+  EXPECT_EQ(*c.find("^x"), T("hoch"));
+  EXPECT_EQ(*c.plural("%d File", 2, 2), T("2 Dateien"));
+  EXPECT_EQ(*c.plural("%d file", 2, 2), T("2 dateien"));
+  EXPECT_EQ(*chain.find("Open"), T("Öffnen"));
+  // A long text is marked beyond the stack's room as well.
+  const std::string longText = "L" + std::string(300, 'x');
+  Catalog big =
+      Make({{"^^" + longText, "lang"}, {"l" + std::string(300, 'x'), "kurz"}});
+  EXPECT_EQ(*big.find(longText), T("lang"));
+  // A hand-made name beginning with the mark is found as itself.
+  Catalog plain = Make({{"^x", "hand"}});
+  EXPECT_EQ(*plain.find("^x"), T("hand"));
+}
+
 } // namespace

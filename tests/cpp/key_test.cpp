@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace phrasor {
@@ -181,6 +184,38 @@ TEST(Key, SourceTextsThatSpellReservedIdsAreEscaped) {
   // Names that were never escaped read back as themselves.
   EXPECT_EQ(Key::unescapeSourceText("@@x"), "@@x");
   EXPECT_EQ(Key::unescapeSourceText("@locale"), "@locale");
+  for (const char *name : {"^", "^x", "^Open", "^a^", "x^^Y"})
+    EXPECT_EQ(Key::unescapeSourceText(name), name);
+}
+
+// Texts that differ only in case get keys that stay apart when folded,
+// and read back as their texts; a text beginning with the mark is always
+// marked, so that no unmarked key folds to a marked one.
+TEST(Key, MarkedCaseKeepsTextsApartUnderFolding) {
+  const std::pair<const char *, const char *> marked[] = {
+      {"Open", "^^Open"},
+      {"OPEN", "^^O^P^E^N"},
+      {"oPen", "^o^Pen"},
+      {"^open", "^^^open"},
+      {"^Open", "^^^^Open"},
+      {"@Locale", "^@@^Locale"},
+      {"menu\x04Open#one", "^menu\x04^Open#one"},
+      {"open", "open"}};
+  std::set<std::string> folded;
+  for (const auto &pair : marked) {
+    SCOPED_TRACE(pair.first);
+    const std::string stored = Key::escapeSourceText(pair.first, true);
+    EXPECT_EQ(stored, pair.second);
+    EXPECT_EQ(Key::unescapeSourceText(stored), pair.first);
+    std::string lower = stored;
+    for (char &c : lower)
+      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_TRUE(folded.insert(lower).second) << "folds like another";
+  }
+  // Without a twin only the mark itself asks for marking.
+  EXPECT_EQ(Key::escapeSourceText("Open"), "Open");
+  EXPECT_EQ(Key::escapeSourceText("^x"), "^^^x");
+  EXPECT_EQ(Key::parse("^^Open#few").category, "few");
 }
 
 TEST(SelectorRegistry, RowsAreSpelledApart) {

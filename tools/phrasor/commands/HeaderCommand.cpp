@@ -228,7 +228,8 @@ void GroupForms(const CheckedSet &set, std::vector<Object> &objects) {
     if (added) {
       Object o;
       o.id = std::string(base);
-      o.name = CppNameOf(o.id);
+      // Named by the source text: "Open" and "open" are two names.
+      o.name = CppNameOf(Key::unescapeSourceText(o.id));
       o.where = set.Where(i);
       o.use = use;
       objects.push_back(std::move(o));

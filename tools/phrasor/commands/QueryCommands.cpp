@@ -73,15 +73,22 @@ int RunDump(const DumpOptions &options) {
 namespace {
 
 /// The stored ID of what a caller names \p id: a source text such as
-/// "@locale" is stored escaped (Key::escapeSourceText), and is looked up
-/// so first, as the C++ layer looks it up.
+/// "@locale", or "Open" beside "open", is stored escaped
+/// (Key::escapeSourceText), and is looked up so first, as the C++ layer
+/// looks it up.
 std::string StoredId(const OpenDatabase &db, const std::string &id) {
-  if (id.empty() || id[0] != '@' ||
-      !Key::escapesSourceText(Key::parse(id).stem))
+  if (id.empty())
     return id;
-  const std::string escaped = "@" + id;
-  return GetIPhrasorMgr()->IsValidID(db.Keeper(), escaped.c_str()) ? escaped
-                                                                   : id;
+  IPhrasorMgr *mgr = GetIPhrasorMgr();
+  const std::string escaped =
+      id[0] == '@' && Key::escapesSourceText(Key::parse(id).stem) ? "@" + id
+                                                                  : id;
+  if (Key::marksCase(escaped, true)) {
+    const std::string marked = Key::markCase(escaped);
+    if (mgr->IsValidID(db.Keeper(), marked.c_str()))
+      return marked;
+  }
+  return mgr->IsValidID(db.Keeper(), escaped.c_str()) ? escaped : id;
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "tools/phrasor/formats/android/Android.h"
 
 #include "phrasor/Key.h"
+#include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/CFormatStore.h"
 #include "tools/phrasor/checks/Kinds.h"
@@ -231,6 +232,12 @@ std::string AndroidWriter::Write() {
         item && arrays.count(item->name)) {
       if (written.insert(item->name).second)
         Array(item->name, arrays.at(item->name));
+      continue;
+    }
+    // What the record keeps of a PO file only a PO dump can write.
+    if (e.id == kPoId) {
+      diag.Warning(where, "android cannot hold what the database keeps of "
+                          "its PO file (msgids, header); it is not written");
       continue;
     }
     if (!IsAndroidName(e.id)) {

@@ -25,6 +25,10 @@ namespace phrasor::tool {
 struct PoOutMessage {
   std::optional<std::string_view> context;
   std::string_view msgid;
+  /// The source text that context and msgid view when the stored ID
+  /// spells it escaped; on the heap, so that moving the message keeps
+  /// them valid.
+  std::shared_ptr<const std::string> sourceText;
   std::optional<std::string_view> plural;
   /// The msgstr (a single one) or each msgstr[index], in the order set;
   /// a later text for an index replaces the earlier.

@@ -38,6 +38,7 @@
 #include "tools/phrasor/formats/po/PluralForms.h"
 #include "tools/phrasor/formats/po/Po.h"
 
+#include "tools/phrasor/formats/po/PoCase.h"
 #include "tools/phrasor/formats/po/PoComments.h"
 #include "tools/phrasor/formats/po/PoLibrary.h"
 #include "tools/phrasor/formats/po/PoRecording.h"
@@ -154,8 +155,8 @@ private:
   bool &recordUsed;
   bool recording = false;
   void RecordHeader(const char *header);
-  void RecordMessage(const PoMessage &m, const MessageTexts &t,
-                     bool contextKey);
+  void RecordMessage(const PoMessage &m, const MessageTexts &t, bool contextKey,
+                     const std::optional<std::string> &value);
   po_message_t headerMessage = nullptr;
   /// A .pot template: its msgids are the texts, in the source language,
   /// whose plurals are English's one and other.
@@ -422,11 +423,28 @@ void PoFileReader::RecordHeader(const char *header) {
     record.pluralForms = *pluralFormsText;
 }
 
+// Whether a dump keyed by context writes the msgid of a message stored as
+// \p value without the record: it writes the value there, or the context
+// where there is none. Kept only where it differs, a file whose msgids say
+// nothing more needs no record, and builds what any other format builds.
+bool DumpGivesMsgid(const std::string &msgid, const std::string &id,
+                    bool plural, const std::optional<std::string> &value) {
+  return !plural && msgid == (value && !value->empty() ? *value : id);
+}
+
 void PoFileReader::RecordMessage(const PoMessage &m, const MessageTexts &t,
-                                 bool contextKey) {
+                                 bool contextKey,
+                                 const std::optional<std::string> &value) {
   PoMessageRecord r = RecordOfPoMessage(m.message, m.flags, converter);
   r.plural = t.plural;
+  // Keyed by context, the kinds give c-format back, as for any format.
   if (contextKey)
+    r.flags.erase(std::remove_if(r.flags.begin(), r.flags.end(),
+                                 [](const std::string &f) {
+                                   return f == "c-format" || f == "no-c-format";
+                                 }),
+                  r.flags.end());
+  if (contextKey && !DumpGivesMsgid(t.msgid, t.id, t.plural.has_value(), value))
     r.msgid = t.msgid;
   if (KeepsAnything(r))
     record.messages.emplace(t.id, std::move(r));
@@ -503,8 +521,6 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
     return;
   if (!templ)
     CheckTranslation(m, t);
-  if (recording)
-    RecordMessage(m, t, contextKey);
   bool untranslated = !templ;
   for (const auto &form : forms)
     untranslated = untranslated && form.second[0] == '\0';
@@ -526,6 +542,8 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
                   : t.plural.value_or(t.msgid);
   }
   const std::optional<TextKind> kind = StoreCFormats(m, t, values);
+  if (recording)
+    RecordMessage(m, t, contextKey, values.front());
   for (std::size_t i = 0; i < forms.size(); ++i) {
     const std::string &category = forms[i].first;
     const std::size_t before = out.size();
@@ -677,7 +695,7 @@ void PoFileReader::Read(po_file_t po, const char *domain,
   // A dump of a database that kept nothing of a PO file says so: reading
   // it keeps nothing either, so it builds the same database again. The
   // tool's own dumps keyed by context need no record either.
-  recording = !contextKey && !templ && keyField != "source";
+  recording = !templ && keyField != "source" && keyField != "context";
   if (recording && !recordUsed) {
     record.contextKey = contextKey;
     const char *again = po_file_domain_header(po, domain);
@@ -695,11 +713,27 @@ void PoFileReader::Read(po_file_t po, const char *domain,
 
 } // namespace
 
+namespace {
+
+// A file keyed by context whose header and msgids a dump writes anyway
+// keeps no record, so that it builds what any format of its IDs builds.
+void AddRecord(const std::string &file, const PoRecord &record,
+               Diagnostics &diag, std::vector<SourceEntry> &out) {
+  if (record.contextKey && record.header.empty() &&
+      record.headerComments.empty() && record.messages.empty())
+    return;
+  AddEntry(SourcePos{file, 0}, kPoId, EncodePoRecord(record), std::nullopt,
+           diag, out);
+}
+
+} // namespace
+
 // Messages of every domain are read into one set of IDs: a domain is no
 // part of an ID, so an ID in two domains is a duplicate like any other.
 void ReadPo(const std::string &file, std::string_view text,
             const InputOptions &options, Diagnostics &diag,
             std::vector<SourceEntry> &out) {
+  const std::size_t fileStart = out.size();
   const PoScan scan = ScanPo(text);
   // Room for every entry at once (about one per msgstr line): a vector of
   // them grown as they come copies the largest block of a build several
@@ -727,9 +761,9 @@ void ReadPo(const std::string &file, std::string_view text,
     PoFileReader(file, options, diag, out, record, recordUsed)
         .Read(po, domains[d], scanned, duplicates, placedAt);
   }
+  KeepCaseApart(out, fileStart, record);
   if (recordUsed)
-    AddEntry(SourcePos{file, 0}, kPoId, EncodePoRecord(record), std::nullopt,
-             diag, out);
+    AddRecord(file, record, diag, out);
   // Both places on one line, as every duplicate is reported.
   for (const Duplicate &d : duplicates) {
     const char *context = po_message_msgctxt(d.first);

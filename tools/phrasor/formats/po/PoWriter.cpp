@@ -125,7 +125,13 @@ bool FitsMapping(const PluralGroup &group, const PluralMapping &mapping) {
 /// Keyed by source, the ID is the msgid, after a context when it has one.
 void SetSourceKey(PoOutMessage &m, std::string_view id) {
   // A msgid's '#' is its own: only the context is split off.
-  const Key k = Key::parse(Key::unescapeSourceText(id), kNoSelectors);
+  std::string_view text = id;
+  if (!id.empty() && (id[0] == '@' || id[0] == Key::kCaseMark)) {
+    m.sourceText =
+        std::make_shared<const std::string>(Key::unescapeSourceText(id));
+    text = *m.sourceText;
+  }
+  const Key k = Key::parse(text, kNoSelectors);
   if (k.inContext)
     m.context = k.context;
   m.msgid = k.base;

@@ -1,0 +1,106 @@
+//===- PoCase.cpp - msgids that differ only in case, kept apart ----------===//
+
+#include "tools/phrasor/formats/po/PoCase.h"
+
+#include "phrasor/Key.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace phrasor::tool {
+
+namespace {
+
+char FoldedByte(char c) { return Key::isCapital(c) ? c - 'A' + 'a' : c; }
+
+std::uint64_t FoldedHash(std::string_view text) {
+  std::uint64_t h = 14695981039346656037ull;
+  for (char c : text)
+    h = (h ^ static_cast<unsigned char>(FoldedByte(c))) * 1099511628211ull;
+  return h;
+}
+
+std::string Folded(std::string_view text) {
+  std::string out(text);
+  std::transform(out.begin(), out.end(), out.begin(), FoldedByte);
+  return out;
+}
+
+/// The stored text of \p s before its plural form's selector.
+std::string_view StemOf(const SourceEntry &s) {
+  const std::string_view id = s.entry.id;
+  return s.pluralForm ? id.substr(0, id.rfind('#')) : id;
+}
+
+/// Whether \p stem may be one of a case group: one already marked never
+/// folds to the text of another.
+bool Unmarked(std::string_view stem) {
+  return !stem.empty() && stem[0] != Key::kCaseMark;
+}
+
+/// The folded texts that two different stems of \p stems give. Sorted by
+/// folded hash first, so that only equal hashes are compared: a file of a
+/// million msgids has no time for a map of their folded copies.
+std::set<std::string>
+CaseGroups(std::vector<std::pair<std::uint64_t, std::string_view>> &stems) {
+  std::sort(stems.begin(), stems.end());
+  std::set<std::string> groups;
+  for (std::size_t i = 1; i < stems.size(); ++i) {
+    const auto &a = stems[i - 1], &b = stems[i];
+    if (a.first == b.first && a.second != b.second &&
+        a.second.size() == b.second.size() &&
+        Folded(a.second) == Folded(b.second))
+      groups.insert(Folded(a.second));
+  }
+  return groups;
+}
+
+/// Whether \p stem is one of \p groups and is marked for it.
+bool Marks(std::string_view stem, const std::set<std::string> &groups) {
+  return Unmarked(stem) && Key::hasCapitals(stem) &&
+         groups.count(Folded(stem)) != 0;
+}
+
+} // namespace
+
+void KeepCaseApart(std::vector<SourceEntry> &entries, std::size_t from,
+                   PoRecord &record) {
+  std::vector<std::pair<std::uint64_t, std::string_view>> stems;
+  for (std::size_t i = from; i < entries.size(); ++i) {
+    if (entries[i].origin != IdOrigin::SourceText)
+      continue;
+    // A plural message's forms give its stem more than once, which the
+    // groups ignore as they ignore any text equal to itself.
+    const std::string_view stem = StemOf(entries[i]);
+    if (Unmarked(stem))
+      stems.emplace_back(FoldedHash(stem), stem);
+  }
+  if (!record.contextKey)
+    for (const auto &message : record.messages)
+      if (Unmarked(message.first))
+        stems.emplace_back(FoldedHash(message.first), message.first);
+  const std::set<std::string> groups = CaseGroups(stems);
+  if (groups.empty())
+    return;
+  for (std::size_t i = from; i < entries.size(); ++i)
+    if (entries[i].origin == IdOrigin::SourceText &&
+        Marks(StemOf(entries[i]), groups))
+      entries[i].entry.id = Key::markCase(entries[i].entry.id);
+  if (record.contextKey)
+    return;
+  std::vector<std::string> renamed;
+  for (const auto &message : record.messages)
+    if (Marks(message.first, groups))
+      renamed.push_back(message.first);
+  for (const std::string &id : renamed) {
+    auto node = record.messages.extract(id);
+    node.key() = Key::markCase(id);
+    record.messages.insert(std::move(node));
+  }
+}
+
+} // namespace phrasor::tool
