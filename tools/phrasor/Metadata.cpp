@@ -65,6 +65,18 @@ Metadata SplitMetadata(std::vector<authoring::Entry> &entries) {
           meta.limits.emplace(id, n.get<unsigned>());
         else
           meta.problem = "@limits gives '" + id + "' no length";
+    } else if (e.id == kNotesId && e.value) {
+      const nlohmann::json notes = nlohmann::json::parse(
+          Utf16ToUtf8Lossy(*e.value), nullptr, /*allow_exceptions=*/false);
+      if (!notes.is_object()) {
+        meta.problem = "@notes is not a JSON object";
+        continue;
+      }
+      for (const auto &[id, text] : notes.items())
+        if (text.is_string())
+          meta.notes.emplace(id, text.get<std::string>());
+        else
+          meta.problem = "@notes gives '" + id + "' no text";
     } else if (e.id == kProtectId && e.value) {
       meta.protect = std::move(e.value);
     } else {
@@ -481,9 +493,19 @@ std::u16string EncodeLimits(const std::map<std::string, unsigned> &limits) {
   return Utf8ToUtf16(object.dump()).value_or(u"{}");
 }
 
+std::u16string EncodeNotes(const std::map<std::string, std::string> &notes) {
+  OrderedJson object = OrderedObject(notes.size());
+  for (const auto &[id, text] : notes)
+    AppendKey(object, id, text);
+  // A note read from a file that was not UTF-8 is replaced, not lost.
+  return Utf8ToUtf16(
+             object.dump(-1, ' ', false, OrderedJson::error_handler_t::replace))
+      .value_or(u"{}");
+}
+
 bool IsMetadataId(std::string_view id) {
   return id == kLocaleId || id == kKindsId || id == kLimitsId ||
-         id == kProtectId || id == kPoId || id == kKeysId ||
+         id == kNotesId || id == kProtectId || id == kPoId || id == kKeysId ||
          id == kPluralFormsId;
 }
 

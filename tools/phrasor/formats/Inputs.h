@@ -33,6 +33,7 @@ struct SourceEntry {
   /// One form of a gettext plural message: its selector is no part of
   /// the msgid, which the plural check would otherwise ask the @po record.
   bool pluralForm = false;
+  std::optional<std::string> note = std::nullopt; ///< to translators, UTF-8
 };
 
 /// How a PO file names its entries.

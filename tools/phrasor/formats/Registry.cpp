@@ -55,6 +55,7 @@ Format Row(std::string_view name, std::string_view title,
 
 Format CsvFormat() {
   Format f = Row("csv", "CSV", {".csv", ".tsv", ".txt"}, ReadCsvFile, WriteCsv);
+  f.holds.notes = true;
   f.markText = "write text in its kind column to say it is meant";
   f.fuzzer = "csv";
   return f;
@@ -62,6 +63,7 @@ Format CsvFormat() {
 
 Format JsonFormat() {
   Format f = Row("json", "JSON", {".json"}, ReadJsonFile, WriteJson);
+  f.holds.notes = true;
   f.markText = "write it as {\"value\": ..., \"kind\": \"text\"} to say it "
                "is meant";
   f.fuzzer = "json";
@@ -117,14 +119,15 @@ void AddOnce(std::vector<std::string> &words, std::string_view word) {
 void WarnWhatCannotBeHeld(const Format &format, const DumpSide &target,
                           const std::string &where, Diagnostics &diag) {
   const FormatHolds &h = format.holds;
-  if (h.voicePaths && h.absentValues && h.kinds && h.limits)
+  if (h.voicePaths && h.absentValues && h.kinds && h.limits && h.notes)
     return;
-  std::size_t voices = 0, absent = 0, kinds = 0, limits = 0;
+  std::size_t voices = 0, absent = 0, kinds = 0, limits = 0, notes = 0;
   for (const authoring::Entry &e : *target.entries) {
     voices += e.voicePath.has_value();
     absent += !e.value.has_value();
     kinds += target.meta->kinds.count(e.id);
     limits += target.meta->limits.count(e.id);
+    notes += target.meta->notes.count(e.id);
   }
   auto warn = [&](bool held, std::size_t count, const char *what) {
     if (!held && count)
@@ -136,6 +139,7 @@ void WarnWhatCannotBeHeld(const Format &format, const DumpSide &target,
   warn(format.holds.absentValues, absent, "entries without a value");
   warn(format.holds.kinds, kinds, "kinds");
   warn(format.holds.limits, limits, "length limits");
+  warn(format.holds.notes, notes, "notes to translators");
   if (!format.holds.limits && target.meta->protect)
     diag.Warning(where, std::string(format.name) +
                             " cannot hold the @protect patterns; they are "
@@ -157,6 +161,7 @@ FormatHolds HeldBy(const DumpSide &side) {
   }
   held.kinds = !side.meta->kinds.empty();
   held.limits = !side.meta->limits.empty() || side.meta->protect.has_value();
+  held.notes = !side.meta->notes.empty();
   return held;
 }
 
