@@ -573,12 +573,68 @@ TEST_F(Cli, XliffSegmentsJoinAndNewStateIsInitial) {
         "</file></xliff>\n");
   Result b = Run({"build", "s.xlf", "-o", "s.skdb"});
   ASSERT_EQ(b.code, 0) << b.err;
-  EXPECT_CONTAINS(b.err, "s.xlf:3: warning: 2 segments have state \"new\", "
+  EXPECT_CONTAINS(b.err, "warning: s.xlf:3: 2 segments have state \"new\", "
                          "which XLIFF 2.0 does not define; read as "
                          "\"initial\"");
   EXPECT_EQ(Run({"get", "s.skdb", "A"}).out, "Eins.  Zwei.  \n");
   Result filled = Run({"build", "s.xlf", "--fill-empty", "-o", "f.skdb"});
   EXPECT_EQ(Run({"get", "f.skdb", "B"}).out, "Bee\n");
+}
+
+// Review states travel through the database in both versions' words.
+TEST_F(Cli, XliffReviewStatesAreKept) {
+  Write("st.xlf",
+        "<xliff xmlns=\"urn:oasis:names:tc:xliff:document:1.2\" "
+        "version=\"1.2\"><file original=\"x\" datatype=\"plaintext\" "
+        "source-language=\"en\" target-language=\"de\"><body>\n"
+        "<trans-unit id=\"A\"><source>A</source><target "
+        "state=\"final\">Ah</target></trans-unit>\n"
+        "<trans-unit id=\"B\"><source>B</source><target "
+        "state=\"signed-off\">Beh</target></trans-unit>\n"
+        "<trans-unit id=\"C\"><source>C</source><target "
+        "state=\"needs-review-translation\">Ceh</target></trans-unit>\n"
+        "<trans-unit id=\"D\"><source>D</source><target "
+        "state=\"translated\">Deh</target></trans-unit>\n"
+        "</body></file></xliff>\n");
+  ASSERT_EQ(Run({"build", "st.xlf", "--include-fuzzy", "-o", "st.skdb"}).code,
+            0);
+  const char *written[][4] = {
+      {"final", "signed-off", "needs-review-translation", "translated"},
+      {"final", "reviewed", "initial", "translated"}};
+  for (int two = 0; two < 2; ++two) {
+    SCOPED_TRACE(kXliffFormats[two]);
+    ASSERT_EQ(
+        Run({"dump", "st.skdb", "--format", kXliffFormats[two], "-o", "rt.xlf"})
+            .code,
+        0);
+    const std::string xlf = Read("rt.xlf");
+    std::size_t at = 0;
+    for (const char *state : written[two]) {
+      at = xlf.find("state=\"" + std::string(state) + "\"", at);
+      EXPECT_NE(at, std::string::npos) << state << "\n" << xlf;
+    }
+    ASSERT_EQ(Run({"build", "rt.xlf", "--include-fuzzy", "-o", "rt.skdb"}).code,
+              0);
+    EXPECT_EQ(Read("rt.skdb"), Read("st.skdb"));
+    // Without --include-fuzzy the entry still to be reviewed stays out.
+    ASSERT_EQ(Run({"build", "rt.xlf", "-o", "out.skdb"}).code, 0);
+    EXPECT_EQ(Run({"get", "out.skdb", "C"}).code, 1);
+  }
+  Result csv = Run({"dump", "st.skdb"});
+  EXPECT_CONTAINS(csv.err, "csv cannot hold review states; 3 entries");
+
+  // A 2.0 unit is as far along as its least reviewed segment.
+  Write("seg.xlf",
+        "<xliff xmlns=\"urn:oasis:names:tc:xliff:document:2.0\" "
+        "version=\"2.0\" srcLang=\"en\" trgLang=\"de\"><file id=\"f\">\n"
+        "<unit id=\"A\"><segment state=\"final\"><source>One.</source>"
+        "<target>Eins.</target></segment><segment state=\"reviewed\">"
+        "<source>Two.</source><target>Zwei.</target></segment></unit>\n"
+        "</file></xliff>\n");
+  ASSERT_EQ(Run({"build", "seg.xlf", "-o", "seg.skdb"}).code, 0);
+  ASSERT_EQ(
+      Run({"dump", "seg.skdb", "--format", "xliff20", "-o", "s2.xlf"}).code, 0);
+  EXPECT_CONTAINS(Read("s2.xlf"), "<segment state=\"reviewed\">");
 }
 
 } // namespace

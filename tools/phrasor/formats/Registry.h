@@ -59,6 +59,7 @@ struct FormatHolds {
   bool plurals = true;      ///< plural forms kept together as one text
   bool limits = true;       ///< length limits and the @protect patterns
   bool notes = false;       ///< notes to translators (@notes)
+  bool states = false;      ///< review states beyond translated (@states)
   /// IDs other than names of letters, digits, '_' and '.' (and their
   /// plural forms): a context, a space, an ordinal or exact-value form
   bool anyIds = true;

@@ -55,7 +55,8 @@ struct Unit {
   std::optional<std::string> voice;
   std::optional<TextKind> kind;
   std::optional<unsigned> max;
-  std::string note; ///< its notes, joined by newlines
+  std::string note;   ///< its notes, joined by newlines
+  std::string review; ///< "final" or "reviewed" when translated so far
   bool missing = false;
 };
 
@@ -106,6 +107,7 @@ private:
   /// A 2.0 unit's segments: how many, and how many translated or open.
   struct SegmentCounts {
     std::size_t segments = 0, translated = 0, open = 0;
+    std::size_t reviewed = 0, final = 0; ///< of the translated ones
   };
   bool ReadSegments(const pugi::xml_node &node,
                     const std::map<std::string, std::string> &data, Unit &unit,
@@ -470,6 +472,13 @@ void XliffFileReader::ReadUnit12(const pugi::xml_node &node) {
     return;
   if (!NotForTranslation(node, unit))
     unit.state = State12(node, target, unit.target);
+  const std::string_view state = target.attribute("state").value();
+  unit.review =
+      state == "final" ? "final"
+      : state == "signed-off" ||
+              std::strcmp(node.attribute("approved").value(), "yes") == 0
+          ? "reviewed"
+          : "";
   ReadNotes(node, unit);
   Emit(unit);
 }
@@ -527,9 +536,11 @@ bool XliffFileReader::ReadSegments(
     const std::string_view state = part.attribute("state").value();
     if (state == "new" && !newStates++)
       firstNew = At(part);
-    if (state == "translated" || state == "reviewed" || state == "final")
+    if (state == "translated" || state == "reviewed" || state == "final") {
       counts.translated += target ? 1 : 0;
-    else if (!target || unit.target.size() == targetStart)
+      counts.reviewed += target && state != "translated" ? 1 : 0;
+      counts.final += target && state == "final" ? 1 : 0;
+    } else if (!target || unit.target.size() == targetStart)
       ++counts.open;
   }
   return true;
@@ -552,6 +563,10 @@ void XliffFileReader::ReadUnit20(const pugi::xml_node &node) {
     return;
   }
   ReadNotes(Child(node, "notes"), unit);
+  // A unit is as far as its least reviewed segment.
+  unit.review = counts.final == counts.segments      ? "final"
+                : counts.reviewed == counts.segments ? "reviewed"
+                                                     : "";
   if (!NotForTranslation(node, unit))
     unit.state = counts.translated == counts.segments ? UnitState::Translated
                  : counts.open == counts.segments     ? UnitState::Untranslated
@@ -581,6 +596,11 @@ void XliffFileReader::Emit(Unit &unit) {
     out.back().max = unit.max;
     if (!unit.note.empty())
       out.back().note = std::move(unit.note);
+    // Read only under --include-fuzzy, and written back as still open.
+    if (unit.state == UnitState::NeedsReview)
+      out.back().state = "needs-review";
+    else if (unit.state == UnitState::Translated && !unit.review.empty())
+      out.back().state = std::move(unit.review);
   }
 }
 

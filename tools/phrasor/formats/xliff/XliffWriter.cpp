@@ -186,6 +186,7 @@ private:
                 std::size_t data, std::string &into);
   std::optional<unsigned> LimitOf(const std::string &id) const;
   void Notes(const Row &row, std::string &unit);
+  const char *StateOf(const Row &row) const;
   /// The database's file name without its folders, which are the
   /// exporter's business and not a translator's.
   std::string OriginalName() const {
@@ -509,12 +510,28 @@ void XliffWriter::Notes(const Row &row, std::string &unit) {
   unit += two ? "</note></notes>" : "</note>";
 }
 
+// The state a translated entry is written in: its recorded review state
+// in each version's words, else translated. A 2.0 segment still to be
+// reviewed is "initial" with its target, as the reader takes it.
+const char *XliffWriter::StateOf(const Row &row) const {
+  const auto found = target.meta->states.find(row.target->id);
+  const std::string_view state =
+      found == target.meta->states.end() ? "" : found->second;
+  if (state == "final")
+    return "final";
+  if (state == "reviewed")
+    return two ? "reviewed" : "signed-off";
+  if (state == "needs-review")
+    return two ? "initial" : "needs-review-translation";
+  return "translated";
+}
+
 // The source and, once translated, the target, with their codes.
 bool XliffWriter::Segment(const Row &row, bool translated,
                           std::string &segment) {
   if (two)
-    segment = translated ? "<segment state=\"translated\"><source>"
-                         : "<segment state=\"initial\"><source>";
+    segment = std::string("<segment state=\"") +
+              (translated ? StateOf(row) : "initial") + "\"><source>";
   else
     segment += "<source>";
   if (row.source && row.source->value &&
@@ -523,7 +540,8 @@ bool XliffWriter::Segment(const Row &row, bool translated,
     return false;
   segment += "</source>";
   if (translated) {
-    segment += two ? "<target>" : "<target state=\"translated\">";
+    segment += two ? std::string("<target>")
+                   : std::string("<target state=\"") + StateOf(row) + "\">";
     if (!Text(*row.target->value, KindOf(*row.target, *target.meta), true,
               segment))
       return false;
