@@ -401,6 +401,7 @@ TEST_F(Cli, GettextMsgidsThatSpellReservedIdsAreMessages) {
                 "msgid \"@kinds\"\nmsgstr \"{Arten\"\n\n"
                 "msgid \"@po\"\nmsgstr \"Po\"\n\n"
                 "msgid \"@Limits\"\nmsgstr \"Grenzen\"\n\n"
+                "msgid \"@notes\"\nmsgstr \"Notizen\"\n\n"
                 "msgid \"@other\"\nmsgstr \"anders\"\n");
   Result b = Run({"build", "--strict", "r.po", "-o", "r.skdb"});
   ASSERT_EQ(b.code, 0) << b.err;
@@ -410,6 +411,7 @@ TEST_F(Cli, GettextMsgidsThatSpellReservedIdsAreMessages) {
   EXPECT_EQ(Run({"get", "r.skdb", "@kinds"}).out, "{Arten\n");
   EXPECT_EQ(Run({"format", "r.skdb", "@protect"}).out, "Schutz\n");
   EXPECT_EQ(Run({"get", "r.skdb", "@other"}).out, "anders\n");
+  EXPECT_EQ(Run({"get", "r.skdb", "@notes"}).out, "Notizen\n");
   Result check = Run({"check", "r.skdb"});
   EXPECT_EQ(check.code, 0) << check.err;
   Result dump = Run({"dump", "r.skdb", "--format", "po"});

@@ -219,35 +219,35 @@ TEST_F(Cli, XliffToolExportsBuild) {
     const char *file, *dump, *note, *fuzzyOnly;
   } rows[] = {
       {"tool-export-1.2.xlf",
-       "id,value,voice\n"
-       "@locale,de-DE,\n"
-       "HUD_FPS,BpS: %d,\n"
-       "ITEMS#one,%1!d! Gegenstand,\n"
-       "ITEMS#other,%1!d! Gegenstände,\n"
-       "UI_BOLD,Drücke Start,\n"
-       "UI_CANCEL,,\n"
-       "UI_HELP,,\n"
-       "UI_OK,OK,\n"
-       "UI_SAVE,Speichern %1!s!?,\n"
-       "UI_SCORE,%1!s! hat %2!d! Punkte,\n",
+       "id,value,voice,note\n"
+       "@locale,de-DE,,\n"
+       "HUD_FPS,BpS: %d,,\n"
+       "ITEMS#one,%1!d! Gegenstand,,\n"
+       "ITEMS#other,%1!d! Gegenstände,,\n"
+       "UI_BOLD,Drücke Start,,\n"
+       "UI_CANCEL,,,\n"
+       "UI_HELP,,,\n"
+       "UI_OK,OK,,Button label\n"
+       "UI_SAVE,Speichern %1!s!?,,\n"
+       "UI_SCORE,%1!s! hat %2!d! Punkte,,\n",
        "skipped 1 needs-review unit (--include-fuzzy reads them); 2 "
        "untranslated units (kept without a value)",
-       "UI_QUIT,Beenden,\n"},
+       "UI_QUIT,Beenden,,\n"},
       {"tool-export-2.0.xlf",
-       "id,value,voice\n"
-       "@locale,fr-CA,\n"
-       "DLG_SAVED,Partie sauvegardée à %1!02d! h %2!02d!,\n"
-       "HUD_FPS,IPS\xc2\xa0: %d,\n"
-       "ITEMS#many,%1!d! d'objets,\n"
-       "ITEMS#one,%1!d! objet,\n"
-       "ITEMS#other,%1!d! objets,\n"
-       "UI_CANCEL,,\n"
+       "id,value,voice,note\n"
+       "@locale,fr-CA,,\n"
+       "DLG_SAVED,Partie sauvegardée à %1!02d! h %2!02d!,,\n"
+       "HUD_FPS,IPS\xc2\xa0: %d,,\n"
+       "ITEMS#many,%1!d! d'objets,,\n"
+       "ITEMS#one,%1!d! objet,,\n"
+       "ITEMS#other,%1!d! objets,,\n"
+       "UI_CANCEL,,,\n"
        "UI_CONFIRM_QUIT,Quitter le jeu? La progression non sauvegardée "
-       "sera perdue.,\n"
-       "UI_OK,OK,\n",
+       "sera perdue.,,\n"
+       "UI_OK,OK,,Button label\n",
        "skipped 2 needs-review units (--include-fuzzy reads them); 1 "
        "untranslated unit (kept without a value)",
-       "DLG_SPLIT,Un.Two.,\n"},
+       "DLG_SPLIT,Un.Two.,,\n"},
   };
   for (const Row &row : rows) {
     SCOPED_TRACE(row.file);
@@ -441,6 +441,200 @@ TEST_F(Cli, XliffRefusalsNameTheirLine) {
     EXPECT_CONTAINS(b.err, std::string("error: ") + row.message);
     EXPECT_FALSE(Exists("x.skdb"));
   }
+}
+
+} // namespace
+
+namespace {
+
+// A new translation is exported with the plural forms of its own language,
+// each with the source text a count of that form would show in the source.
+TEST_F(Cli, XliffExportForANewTranslationHasItsLanguagesForms) {
+  Write("en.csv", "id,value\n@locale,en\nOK,OK\n"
+                  "N#one,%1!d! file\nN#other,%1!d! files\n");
+  ASSERT_EQ(Run({"build", "en.csv", "-o", "en.skdb"}).code, 0);
+  const std::string absolute = (dir / "en.skdb").string();
+  struct Want {
+    const char *language;
+    std::vector<std::pair<const char *, const char *>> units;
+  } wants[] = {
+      {"pl",
+       {{"N#one", "file"},
+        {"N#few", "files"},
+        {"N#many", "files"},
+        {"N#other", "files"}}},
+      {"ar",
+       {{"N#zero", "files"},
+        {"N#one", "file"},
+        {"N#two", "files"},
+        {"N#few", "files"},
+        {"N#many", "files"},
+        {"N#other", "files"}}},
+      {"ja", {{"N#other", "files"}}},
+  };
+  for (const char *format : kXliffFormats)
+    for (const Want &want : wants) {
+      SCOPED_TRACE(std::string(format) + " " + want.language);
+      Result d = Run({"dump", absolute, "--format", format, "--target-language",
+                      want.language, "-o", "new.xlf"});
+      ASSERT_EQ(d.code, 0) << d.err;
+      const std::string xlf = Read("new.xlf");
+      // The exporter's folders are none of the translator's business.
+      EXPECT_CONTAINS(xlf, "original=\"en.skdb\"");
+      std::size_t at = 0; // the units come in CLDR order
+      for (const auto &[id, text] : want.units) {
+        const std::size_t unit = xlf.find("\"" + std::string(id) + "\"", at);
+        ASSERT_NE(unit, std::string::npos) << id << "\n" << xlf;
+        const std::string line = xlf.substr(unit, xlf.find('\n', unit) - unit);
+        EXPECT_CONTAINS(line, " " + std::string(text) + "</source>");
+        at = unit;
+      }
+      if (want.units.size() == 1) {
+        EXPECT_EQ(xlf.find("N#one"), std::string::npos) << xlf;
+      }
+      // Nothing is translated yet: the build gives only the language.
+      Result b = Run({"build", "new.xlf", "-o", "new.skdb"});
+      ASSERT_EQ(b.code, 0) << b.err;
+      EXPECT_EQ(Run({"dump", "new.skdb"}).out, "id,value,voice\n@locale," +
+                                                   std::string(want.language) +
+                                                   ",\n");
+    }
+  Result po = Run({"dump", "en.skdb", "--target-language", "pl"});
+  EXPECT_EQ(po.code, 2);
+  EXPECT_CONTAINS(po.err, "--target-language is for the xliff12 and xliff20");
+}
+
+// Notes reach the database and every dump that can write them; a note the
+// export copied from the source stays the source's.
+TEST_F(Cli, XliffNotesAreKept) {
+  Write("n12.xlf",
+        "<?xml version=\"1.0\"?>\n"
+        "<xliff xmlns=\"urn:oasis:names:tc:xliff:document:1.2\" "
+        "version=\"1.2\"><file original=\"x\" datatype=\"plaintext\" "
+        "source-language=\"en\" target-language=\"de\"><body>\n"
+        "<trans-unit id=\"OK\"><source>OK</source><target>OK</target>"
+        "<note from=\"developer\">A button</note><note>Keep it short &amp; "
+        "plain</note></trans-unit>\n"
+        "<trans-unit id=\"N#one\"><source>%1!d! file</source><target>%1!d! "
+        "Datei</target><note>Count of files</note></trans-unit>\n"
+        "<trans-unit id=\"N#other\"><source>%1!d! files</source><target>%1!d! "
+        "Dateien</target><note>Count of files</note></trans-unit>\n"
+        "</body></file></xliff>\n");
+  ASSERT_EQ(Run({"build", "n12.xlf", "-o", "de.skdb"}).code, 0);
+  ExpectRoundTrips("de.skdb");
+  EXPECT_CONTAINS(Run({"dump", "de.skdb"}).out,
+                  "OK,OK,,\"A button\nKeep it short & plain\"\n");
+  EXPECT_CONTAINS(Run({"dump", "de.skdb", "--format", "po"}).out,
+                  "#. A button\n#. Keep it short & plain\n");
+  Write("n20.xlf",
+        "<xliff xmlns=\"urn:oasis:names:tc:xliff:document:2.0\" "
+        "version=\"2.0\" srcLang=\"en\" trgLang=\"de\"><file id=\"f\">\n"
+        "<unit id=\"u1\" name=\"OK\"><notes><note category=\"x\">A "
+        "button</note></notes><segment state=\"translated\"><source>OK"
+        "</source><target>OK</target></segment></unit>\n"
+        "</file></xliff>\n");
+  ASSERT_EQ(Run({"build", "n20.xlf", "-o", "d2.skdb"}).code, 0);
+  EXPECT_CONTAINS(Run({"dump", "d2.skdb", "--format", "json"}).out,
+                  "\"note\": \"A button\"");
+  Result android = Run({"dump", "d2.skdb", "--format", "android"});
+  EXPECT_CONTAINS(android.err, "cannot hold notes to translators; 1 entries");
+
+  // The source's note is written for the translator, marked as the
+  // source's: the translation built from the file does not take it.
+  Write("fr.csv", "id,value\n@locale,fr\nOK,D'accord\n");
+  ASSERT_EQ(Run({"build", "fr.csv", "-o", "fr.skdb"}).code, 0);
+  for (const char *format : kXliffFormats) {
+    SCOPED_TRACE(format);
+    ASSERT_EQ(Run({"dump", "fr.skdb", "--format", format, "--source", "de.skdb",
+                   "-o", "fr.xlf"})
+                  .code,
+              0);
+    EXPECT_CONTAINS(Read("fr.xlf"), "<note phr:from=\"source\">A button\n");
+    ASSERT_EQ(Run({"build", "fr.xlf", "-o", "rt.skdb"}).code, 0);
+    EXPECT_EQ(Read("rt.skdb"), Read("fr.skdb"));
+  }
+}
+
+// Segments and what lies between them are joined in order, white space at
+// either end kept; the "new" state some tools write in 2.0 is read as
+// "initial" and said once.
+TEST_F(Cli, XliffSegmentsJoinAndNewStateIsInitial) {
+  Write("s.xlf",
+        "<xliff xmlns=\"urn:oasis:names:tc:xliff:document:2.0\" "
+        "version=\"2.0\" srcLang=\"en\" trgLang=\"de\"><file id=\"f\">\n"
+        "<unit id=\"A\"><segment state=\"final\"><source>One.</source>"
+        "<target>Eins. </target></segment><ignorable><source> </source>"
+        "</ignorable><segment state=\"reviewed\"><source>Two. </source>"
+        "<target>Zwei.  </target></segment></unit>\n"
+        "<unit id=\"B\"><segment state=\"new\"><source>Bee</source>"
+        "</segment></unit>\n"
+        "<unit id=\"C\"><segment state=\"new\"><source>Sea</source>"
+        "</segment></unit>\n"
+        "</file></xliff>\n");
+  Result b = Run({"build", "s.xlf", "-o", "s.skdb"});
+  ASSERT_EQ(b.code, 0) << b.err;
+  EXPECT_CONTAINS(b.err, "warning: s.xlf:3: 2 segments have state \"new\", "
+                         "which XLIFF 2.0 does not define; read as "
+                         "\"initial\"");
+  EXPECT_EQ(Run({"get", "s.skdb", "A"}).out, "Eins.  Zwei.  \n");
+  Result filled = Run({"build", "s.xlf", "--fill-empty", "-o", "f.skdb"});
+  EXPECT_EQ(Run({"get", "f.skdb", "B"}).out, "Bee\n");
+}
+
+// Review states travel through the database in both versions' words.
+TEST_F(Cli, XliffReviewStatesAreKept) {
+  Write("st.xlf",
+        "<xliff xmlns=\"urn:oasis:names:tc:xliff:document:1.2\" "
+        "version=\"1.2\"><file original=\"x\" datatype=\"plaintext\" "
+        "source-language=\"en\" target-language=\"de\"><body>\n"
+        "<trans-unit id=\"A\"><source>A</source><target "
+        "state=\"final\">Ah</target></trans-unit>\n"
+        "<trans-unit id=\"B\"><source>B</source><target "
+        "state=\"signed-off\">Beh</target></trans-unit>\n"
+        "<trans-unit id=\"C\"><source>C</source><target "
+        "state=\"needs-review-translation\">Ceh</target></trans-unit>\n"
+        "<trans-unit id=\"D\"><source>D</source><target "
+        "state=\"translated\">Deh</target></trans-unit>\n"
+        "</body></file></xliff>\n");
+  ASSERT_EQ(Run({"build", "st.xlf", "--include-fuzzy", "-o", "st.skdb"}).code,
+            0);
+  const char *written[][4] = {
+      {"final", "signed-off", "needs-review-translation", "translated"},
+      {"final", "reviewed", "initial", "translated"}};
+  for (int two = 0; two < 2; ++two) {
+    SCOPED_TRACE(kXliffFormats[two]);
+    ASSERT_EQ(
+        Run({"dump", "st.skdb", "--format", kXliffFormats[two], "-o", "rt.xlf"})
+            .code,
+        0);
+    const std::string xlf = Read("rt.xlf");
+    std::size_t at = 0;
+    for (const char *state : written[two]) {
+      at = xlf.find("state=\"" + std::string(state) + "\"", at);
+      EXPECT_NE(at, std::string::npos) << state << "\n" << xlf;
+    }
+    ASSERT_EQ(Run({"build", "rt.xlf", "--include-fuzzy", "-o", "rt.skdb"}).code,
+              0);
+    EXPECT_EQ(Read("rt.skdb"), Read("st.skdb"));
+    // Without --include-fuzzy the entry still to be reviewed stays out.
+    ASSERT_EQ(Run({"build", "rt.xlf", "-o", "out.skdb"}).code, 0);
+    EXPECT_EQ(Run({"get", "out.skdb", "C"}).code, 1);
+  }
+  Result csv = Run({"dump", "st.skdb"});
+  EXPECT_CONTAINS(csv.err, "csv cannot hold review states; 3 entries");
+
+  // A 2.0 unit is as far along as its least reviewed segment.
+  Write("seg.xlf",
+        "<xliff xmlns=\"urn:oasis:names:tc:xliff:document:2.0\" "
+        "version=\"2.0\" srcLang=\"en\" trgLang=\"de\"><file id=\"f\">\n"
+        "<unit id=\"A\"><segment state=\"final\"><source>One.</source>"
+        "<target>Eins.</target></segment><segment state=\"reviewed\">"
+        "<source>Two.</source><target>Zwei.</target></segment></unit>\n"
+        "</file></xliff>\n");
+  ASSERT_EQ(Run({"build", "seg.xlf", "-o", "seg.skdb"}).code, 0);
+  ASSERT_EQ(
+      Run({"dump", "seg.skdb", "--format", "xliff20", "-o", "s2.xlf"}).code, 0);
+  EXPECT_CONTAINS(Read("s2.xlf"), "<segment state=\"reviewed\">");
 }
 
 } // namespace

@@ -28,6 +28,22 @@ void AppendKey(OrderedJson &object, const std::string &key, OrderedJson value) {
       .emplace_back(key, std::move(value));
 }
 
+/// The JSON object of strings \p e holds, into \p into.
+void ReadTexts(const authoring::Entry &e,
+               std::map<std::string, std::string> &into, std::string &problem) {
+  const nlohmann::json texts = nlohmann::json::parse(
+      Utf16ToUtf8Lossy(*e.value), nullptr, /*allow_exceptions=*/false);
+  if (!texts.is_object()) {
+    problem = e.id + " is not a JSON object";
+    return;
+  }
+  for (const auto &[id, text] : texts.items())
+    if (text.is_string())
+      into.emplace(id, text.get<std::string>());
+    else
+      problem = e.id + " gives '" + id + "' no text";
+}
+
 } // namespace
 
 Metadata SplitMetadata(std::vector<authoring::Entry> &entries) {
@@ -65,6 +81,8 @@ Metadata SplitMetadata(std::vector<authoring::Entry> &entries) {
           meta.limits.emplace(id, n.get<unsigned>());
         else
           meta.problem = "@limits gives '" + id + "' no length";
+    } else if ((e.id == kNotesId || e.id == kStatesId) && e.value) {
+      ReadTexts(e, e.id == kNotesId ? meta.notes : meta.states, meta.problem);
     } else if (e.id == kProtectId && e.value) {
       meta.protect = std::move(e.value);
     } else {
@@ -481,10 +499,20 @@ std::u16string EncodeLimits(const std::map<std::string, unsigned> &limits) {
   return Utf8ToUtf16(object.dump()).value_or(u"{}");
 }
 
+std::u16string EncodeTexts(const std::map<std::string, std::string> &texts) {
+  OrderedJson object = OrderedObject(texts.size());
+  for (const auto &[id, text] : texts)
+    AppendKey(object, id, text);
+  // A note read from a file that was not UTF-8 is replaced, not lost.
+  return Utf8ToUtf16(
+             object.dump(-1, ' ', false, OrderedJson::error_handler_t::replace))
+      .value_or(u"{}");
+}
+
 bool IsMetadataId(std::string_view id) {
   return id == kLocaleId || id == kKindsId || id == kLimitsId ||
-         id == kProtectId || id == kPoId || id == kKeysId ||
-         id == kPluralFormsId;
+         id == kNotesId || id == kStatesId || id == kProtectId || id == kPoId ||
+         id == kKeysId || id == kPluralFormsId;
 }
 
 } // namespace phrasor::tool

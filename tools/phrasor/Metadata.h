@@ -8,6 +8,14 @@
 //   @kinds    the kinds that inference would not give back, as a JSON
 //             object {"ID": "text", ...}; absent when there are none
 //   @limits   the length limits of entries, as a JSON object {"ID": 12}
+//   @notes    what the source tells translators about an entry (an XLIFF
+//             <note>, a comment above an entry), as a JSON object
+//             {"ID": "text"}; several notes of one entry are joined by
+//             newlines. Games never read them; dumps give them back
+//   @states   how far review of a translation has come where a
+//             translation tool said more than "translated", as a JSON
+//             object {"ID": "final" | "reviewed" | "needs-review"}; an
+//             entry absent from it is translated. XLIFF reads and writes it
 //   @protect  the project's own patterns of protected spans (Markup.h),
 //             one ICU regular expression per line; written by the author
 //             in the source like @locale
@@ -103,14 +111,18 @@ std::optional<PoRecord> DecodePoRecord(const std::string &json);
 inline constexpr const char *kSourceTextKeys = "source-text";
 inline constexpr const char *kLimitsId = "@limits";
 inline constexpr const char *kProtectId = "@protect";
+inline constexpr const char *kNotesId = "@notes";
+inline constexpr const char *kStatesId = "@states";
 
 /// True for the IDs of the tool's own entries (those above, @po and @keys).
 bool IsMetadataId(std::string_view id);
 
 struct Metadata {
   std::optional<std::string> locale;
-  std::map<std::string, TextKind> kinds;  ///< by ID as stored
-  std::map<std::string, unsigned> limits; ///< by ID as stored
+  std::map<std::string, TextKind> kinds;     ///< by ID as stored
+  std::map<std::string, unsigned> limits;    ///< by ID as stored
+  std::map<std::string, std::string> notes;  ///< by ID as stored, UTF-8
+  std::map<std::string, std::string> states; ///< by ID as stored
   /// The @protect value as stored, if any (ProtectPatterns splits it).
   std::optional<std::u16string> protect;
   std::string problem;        ///< why @kinds could not be read, if it could not
@@ -127,6 +139,9 @@ std::u16string EncodeKinds(const std::map<std::string, TextKind> &kinds);
 
 /// The value of @limits for \p limits.
 std::u16string EncodeLimits(const std::map<std::string, unsigned> &limits);
+
+/// The value of @notes or @states for \p texts, a JSON object of strings.
+std::u16string EncodeTexts(const std::map<std::string, std::string> &texts);
 
 } // namespace phrasor::tool
 

@@ -198,6 +198,11 @@ void AddDump(CLI::App &app, AllOptions &o, Runner &run) {
                 JoinWords(bilingual, ", ") +
                     ": the source-language database; its texts become the "
                     "sources, this database's the targets");
+  d->add_option("--target-language", o.dump.targetLanguage,
+                JoinWords(bilingual, ", ") +
+                    ": export the database for a new translation into this "
+                    "language (a BCP 47 tag), with its plural forms")
+      ->excludes("--source");
   d->add_option("-o,--output", o.dump.output,
                 "Write to this file instead of stdout (\"-\": stdout)");
   AddFooter(d, "phrasor dump fr.skdb --format po -o fr.po");

@@ -45,6 +45,9 @@ struct DumpOptions {
   std::string output;                         ///< empty: stdout
   /// XLIFF: the source-language database whose texts are the sources.
   std::string source;
+  /// XLIFF: the language of a new translation of the database, whose
+  /// texts are then the sources of units with no target yet.
+  std::string targetLanguage;
 };
 int RunDump(const DumpOptions &options);
 

@@ -15,6 +15,7 @@
 #include "format/Printf.h"
 #include "manager/FormatResults.h"
 #include "phrasor/Key.h"
+#include "tools/phrasor/Locale.h"
 #include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/Progress.h"
 #include "tools/phrasor/Utf.h"
@@ -53,15 +54,28 @@ int RunDump(const DumpOptions &options) {
   if (!options.source.empty() && !format->bilingual)
     throw FatalError("--source is for the " + BilingualNameList(" and ") +
                      " formats");
+  if (!options.targetLanguage.empty() && !format->bilingual)
+    throw FatalError("--target-language is for the " +
+                     BilingualNameList(" and ") + " formats");
+  if (!options.targetLanguage.empty() &&
+      !IsWellFormedTag(options.targetLanguage))
+    throw FatalError("--target-language '" + options.targetLanguage +
+                     "' is not a well-formed BCP 47 language tag");
   Progress progress;
   progress.Step("writing", target.entries.size());
   DatabaseEntries source;
   if (!options.source.empty())
     source = ReadDatabaseEntries(options.source);
+  // A new translation has no entries yet: the database is its source.
+  DatabaseEntries none;
+  none.meta.locale = options.targetLanguage;
+  const bool fresh = !options.targetLanguage.empty();
+  const DumpSide ours{&target.entries, &target.meta};
   const std::string text = WriteDump(
-      *format, {&target.entries, &target.meta},
-      options.source.empty() ? DumpSide{}
-                             : DumpSide{&source.entries, &source.meta},
+      *format, fresh ? DumpSide{&none.entries, &none.meta} : ours,
+      fresh                    ? ours
+      : options.source.empty() ? DumpSide{}
+                               : DumpSide{&source.entries, &source.meta},
       options.database, diag);
   if (toStdout)
     WriteStdout(text);

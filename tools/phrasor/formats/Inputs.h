@@ -33,6 +33,9 @@ struct SourceEntry {
   /// One form of a gettext plural message: its selector is no part of
   /// the msgid, which the plural check would otherwise ask the @po record.
   bool pluralForm = false;
+  std::optional<std::string> note = std::nullopt; ///< to translators, UTF-8
+  /// How far review has come, when further than translated (@states).
+  std::optional<std::string> state = std::nullopt;
 };
 
 /// How a PO file names its entries.

@@ -55,6 +55,7 @@ Format Row(std::string_view name, std::string_view title,
 
 Format CsvFormat() {
   Format f = Row("csv", "CSV", {".csv", ".tsv", ".txt"}, ReadCsvFile, WriteCsv);
+  f.holds.notes = true;
   f.markText = "write text in its kind column to say it is meant";
   f.fuzzer = "csv";
   return f;
@@ -62,6 +63,7 @@ Format CsvFormat() {
 
 Format JsonFormat() {
   Format f = Row("json", "JSON", {".json"}, ReadJsonFile, WriteJson);
+  f.holds.notes = true;
   f.markText = "write it as {\"value\": ..., \"kind\": \"text\"} to say it "
                "is meant";
   f.fuzzer = "json";
@@ -85,6 +87,7 @@ Format XliffFormat(std::string_view name, FormatWriter write) {
   Format f = Row(name, "XLIFF", {".xlf", ".xliff"}, ReadXliff, write);
   f.bilingual = true;
   f.holds.notes = true;
+  f.holds.states = true;
   f.markText = "give its unit phr:kind=\"text\" "
                "(xmlns:phr=\"urn:phrasor:xliff:1\") to say it is meant";
   f.fuzzer = "xliff";
@@ -117,14 +120,18 @@ void AddOnce(std::vector<std::string> &words, std::string_view word) {
 void WarnWhatCannotBeHeld(const Format &format, const DumpSide &target,
                           const std::string &where, Diagnostics &diag) {
   const FormatHolds &h = format.holds;
-  if (h.voicePaths && h.absentValues && h.kinds && h.limits)
+  if (h.voicePaths && h.absentValues && h.kinds && h.limits && h.notes &&
+      h.states)
     return;
-  std::size_t voices = 0, absent = 0, kinds = 0, limits = 0;
+  std::size_t voices = 0, absent = 0, kinds = 0, limits = 0, notes = 0,
+              states = 0;
   for (const authoring::Entry &e : *target.entries) {
     voices += e.voicePath.has_value();
     absent += !e.value.has_value();
     kinds += target.meta->kinds.count(e.id);
     limits += target.meta->limits.count(e.id);
+    notes += target.meta->notes.count(e.id);
+    states += target.meta->states.count(e.id);
   }
   auto warn = [&](bool held, std::size_t count, const char *what) {
     if (!held && count)
@@ -136,6 +143,8 @@ void WarnWhatCannotBeHeld(const Format &format, const DumpSide &target,
   warn(format.holds.absentValues, absent, "entries without a value");
   warn(format.holds.kinds, kinds, "kinds");
   warn(format.holds.limits, limits, "length limits");
+  warn(format.holds.notes, notes, "notes to translators");
+  warn(format.holds.states, states, "review states");
   if (!format.holds.limits && target.meta->protect)
     diag.Warning(where, std::string(format.name) +
                             " cannot hold the @protect patterns; they are "
@@ -145,7 +154,7 @@ void WarnWhatCannotBeHeld(const Format &format, const DumpSide &target,
 } // namespace
 
 FormatHolds HeldBy(const DumpSide &side) {
-  FormatHolds held{false, false, false, false, false, false, false};
+  FormatHolds held{false, false, false, false, false, false, false, false};
   for (const authoring::Entry &e : *side.entries) {
     const Key key = Key::parse(e.id);
     held.voicePaths |= e.voicePath.has_value();
@@ -157,6 +166,8 @@ FormatHolds HeldBy(const DumpSide &side) {
   }
   held.kinds = !side.meta->kinds.empty();
   held.limits = !side.meta->limits.empty() || side.meta->protect.has_value();
+  held.notes = !side.meta->notes.empty();
+  held.states = !side.meta->states.empty();
   return held;
 }
 
@@ -165,7 +176,8 @@ bool CanHold(const Format &format, const FormatHolds &held) {
   return (h.voicePaths || !held.voicePaths) &&
          (h.absentValues || !held.absentValues) && (h.kinds || !held.kinds) &&
          (h.plurals || !held.plurals) && (h.limits || !held.limits) &&
-         (h.notes || !held.notes) && (h.anyIds || !held.anyIds);
+         (h.notes || !held.notes) && (h.states || !held.states) &&
+         (h.anyIds || !held.anyIds);
 }
 
 const std::vector<Format> &Formats() {

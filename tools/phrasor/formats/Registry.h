@@ -58,7 +58,8 @@ struct FormatHolds {
   bool kinds = true;        ///< a kind that inference would not give back
   bool plurals = true;      ///< plural forms kept together as one text
   bool limits = true;       ///< length limits and the @protect patterns
-  bool notes = false;       ///< a translator's notes (dropped on reading)
+  bool notes = false;       ///< notes to translators (@notes)
+  bool states = false;      ///< review states beyond translated (@states)
   /// IDs other than names of letters, digits, '_' and '.' (and their
   /// plural forms): a context, a space, an ordinal or exact-value form
   bool anyIds = true;
@@ -85,7 +86,7 @@ struct Format {
 const std::vector<Format> &Formats();
 
 /// What \p side holds that a format may not: a field is set when some
-/// entry has it (notes never are: a database keeps none).
+/// entry has it.
 FormatHolds HeldBy(const DumpSide &side);
 
 /// True when \p format holds everything \p held has set.

@@ -325,6 +325,7 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
   MergePoRecords(sources);
   StoreNumberedPrintf(sources);
   std::map<std::string, unsigned> limits;
+  std::map<std::string, std::string> notes, states;
   for (const SourceEntry &s : sources) {
     if (EqualsAsciiCase(s.entry.id, kKindsId))
       diag.Error(s.pos, "ID '@kinds' is reserved for the kinds the tool "
@@ -335,8 +336,19 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
     if (EqualsAsciiCase(s.entry.id, kLimitsId))
       diag.Error(s.pos, "ID '@limits' is reserved for the length limits the "
                         "tool keeps; write them in a max column or key");
+    if (EqualsAsciiCase(s.entry.id, kNotesId))
+      diag.Error(s.pos, "ID '@notes' is reserved for the notes to "
+                        "translators the tool keeps; write them in the "
+                        "source's own notes");
     if (s.max)
       limits[s.entry.id] = *s.max;
+    if (EqualsAsciiCase(s.entry.id, kStatesId))
+      diag.Error(s.pos, "ID '@states' is reserved for the review states the "
+                        "tool keeps");
+    if (s.note && !s.note->empty())
+      notes[s.entry.id] = *s.note;
+    if (s.state)
+      states[s.entry.id] = *s.state;
   }
   const std::map<std::string, TextKind> kinds =
       CheckEntries(sources, options, full ? &diag : nullptr);
@@ -346,6 +358,10 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
     AppendRecord(sources, kKindsId, EncodeKinds(kinds), inputs);
   if (!limits.empty())
     AppendRecord(sources, kLimitsId, EncodeLimits(limits), inputs);
+  if (!notes.empty())
+    AppendRecord(sources, kNotesId, EncodeTexts(notes), inputs);
+  if (!states.empty())
+    AppendRecord(sources, kStatesId, EncodeTexts(states), inputs);
   return Compiled(std::move(sources), diag);
 }
 

@@ -66,7 +66,7 @@ struct HeaderReading {
 void RefuseNonTextColumn(const std::string &wanted, const std::string &column,
                          const std::string &columnOption) {
   if (wanted == "id" || wanted == "key" || wanted == "voice" ||
-      wanted == "kind" || wanted == "max")
+      wanted == "kind" || wanted == "max" || wanted == "note")
     throw FatalError(columnOption + " '" + column +
                      "' names the column of the " +
                      (wanted == "key" ? std::string("id") : wanted) +
@@ -85,6 +85,7 @@ void PlaceFixedColumns(const SourcePos &pos,
                 : name == "voice"             ? &r.layout.voice
                 : name == "kind"              ? &r.layout.kind
                 : name == "max"               ? &r.layout.max
+                : name == "note"              ? &r.layout.note
                                               : nullptr;
     if (!slot) {
       r.others.push_back(static_cast<int>(i));

@@ -32,6 +32,7 @@ struct CsvLayout {
   int voice = -1;
   int kind = -1;
   int max = -1;          ///< length limits
+  int note = -1;         ///< notes to translators
   std::size_t width = 0; ///< fields in the header row
 };
 

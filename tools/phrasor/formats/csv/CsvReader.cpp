@@ -239,6 +239,9 @@ void AddRow(const SourcePos &pos, const CsvRecord &record,
            sourceKeys ? IdOrigin::SourceText : IdOrigin::Name);
   if (max && out.size() > before)
     out.back().max = ReadLimit(pos, max->text, diag);
+  if (const CsvField *note = field(layout.note);
+      note && !note->text.empty() && out.size() > before)
+    out.back().note = note->text;
 }
 
 /// True when \p record is the "@keys" line; it must come before every

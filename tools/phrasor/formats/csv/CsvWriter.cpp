@@ -42,18 +42,20 @@ std::optional<std::string> UnescapeCsvKey(std::string_view cell) {
 
 namespace {
 
-// The kind and max columns appear only when some entry needs them, so the
-// dump of a database without recorded kinds or limits reads as it always
-// has.
+// The kind, max and note columns appear only when some entry needs them,
+// so the dump of a database without recorded kinds, limits or notes reads
+// as it always has.
 std::string CsvText(const std::vector<TextEntry> &entries,
                     const Metadata &meta) {
-  bool kinds = false, limits = false;
+  bool kinds = false, limits = false, notes = false;
   for (const TextEntry &e : entries) {
     kinds = kinds || e.kind;
     limits = limits || e.max;
+    notes = notes || e.note;
   }
   std::string out = kinds ? "id,value,voice,kind" : "id,value,voice";
-  out += limits ? ",max\n" : "\n";
+  out += limits ? ",max" : "";
+  out += notes ? ",note\n" : "\n";
   // Source-text keys hold line breaks, tabs and U+0004, which a cell would
   // show raw or not at all: the file says first that its IDs are escaped.
   bool escaped = false;
@@ -67,6 +69,8 @@ std::string CsvText(const std::vector<TextEntry> &entries,
     if (kinds)
       out += ',';
     if (limits)
+      out += ',';
+    if (notes)
       out += ',';
     out += '\n';
   }
@@ -85,6 +89,10 @@ std::string CsvText(const std::vector<TextEntry> &entries,
       out.push_back(',');
       if (e.max)
         out += std::to_string(*e.max);
+    }
+    if (notes) {
+      out.push_back(',');
+      CsvField(out, e.note);
     }
     out.push_back('\n');
   };

@@ -2,7 +2,8 @@
 //
 //   { "ID": "value",
 //     "ID": { "value": "text" | null, "voice": "path" | null,
-//             "kind": "text" | "message" | "printf", "max": 12 },
+//             "kind": "text" | "message" | "printf", "max": 12,
+//             "note": "to translators" },
 //     "ID": { "one": "text", "few": "text", ..., "kind": ... },
 //     "ID": null,
 //     "@locale": "fr-CA" }
@@ -117,6 +118,7 @@ public:
       voiceText.reset();
       kindText.reset();
       maxText.reset();
+      noteText.reset();
       forms.clear();
       keys.clear();
       skipping = false;
@@ -165,13 +167,15 @@ public:
         current = &kindText;
       else if (val == "max")
         current = &maxText;
+      else if (val == "note")
+        current = &noteText;
       else if (kPluralSelector.rank(val) < kPluralSelector.categoryCount)
         current = &forms[kPluralSelector.rank(val)];
       else {
         diagnostics.Error(SourcePos{path, lineCount + 1},
                           "unknown key '" + val + "' in entry '" + id +
-                              "' (expected value, voice, kind, max or "
-                              "plural categories)");
+                              "' (expected value, voice, kind, max, note "
+                              "or plural categories)");
         skipping = true;
       }
     }
@@ -238,9 +242,12 @@ private:
       max = ReadLimit(pos, *maxText, diagnostics);
     const std::size_t before = entries.size();
     AddEntries(pos, value, voice, kind);
-    // Every form of a plural text has the limit of the text.
-    for (std::size_t i = before; i < entries.size(); ++i)
+    // Every form of a plural text has the limit and note of the text.
+    for (std::size_t i = before; i < entries.size(); ++i) {
       entries[i].max = max;
+      if (depth == 2 && noteText && !noteText->empty())
+        entries[i].note = noteText;
+    }
   }
 
   void AddEntries(const SourcePos &pos, const std::optional<std::string> &value,
@@ -271,7 +278,7 @@ private:
   int depth = 0;
   std::string id;
   std::size_t idLine = 0;
-  std::optional<std::string> valueText, voiceText, kindText, maxText;
+  std::optional<std::string> valueText, voiceText, kindText, maxText, noteText;
   std::map<std::size_t, std::optional<std::string>> forms; ///< by rank
   std::set<std::string> keys; ///< of the entry's object, so far
   std::optional<std::string> *current = nullptr;

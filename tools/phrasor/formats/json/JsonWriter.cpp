@@ -79,11 +79,13 @@ std::string JsonText(const std::vector<TextEntry> &entries,
           forms["kind"] = KindName(*g.kind);
         if (g.max)
           forms["max"] = *g.max;
+        if (g.note)
+          forms["note"] = *g.note;
         root.Set(g.base, std::move(forms));
         continue;
       }
     }
-    if (e.value && !e.voice && !e.kind && !e.max) {
+    if (e.value && !e.voice && !e.kind && !e.max && !e.note) {
       root.Set(e.id, *e.value);
       continue;
     }
@@ -95,6 +97,8 @@ std::string JsonText(const std::vector<TextEntry> &entries,
       object["kind"] = KindName(*e.kind);
     if (e.max)
       object["max"] = *e.max;
+    if (e.note)
+      object["note"] = *e.note;
     root.Set(e.id, std::move(object));
   }
   return root.Json().dump(2, ' ', false) + "\n";

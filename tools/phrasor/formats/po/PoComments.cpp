@@ -50,7 +50,7 @@ std::optional<TextKind> KindOfFlags(const std::vector<std::string> &flags,
 }
 
 bool ReadComments(const char *comments, std::optional<std::string> &voice,
-                  bool &emptyValue, std::string &max) {
+                  bool &emptyValue, std::string &max, std::string &note) {
   std::string_view rest = comments ? comments : "";
   while (!rest.empty()) {
     std::size_t end = rest.find('\n');
@@ -67,6 +67,10 @@ bool ReadComments(const char *comments, std::optional<std::string> &voice,
       emptyValue = true;
     } else if (line.rfind("max:", 0) == 0) {
       max = Trimmed(std::string_view(line).substr(4));
+    } else if (!line.empty()) {
+      if (!note.empty())
+        note += '\n';
+      note += line;
     }
   }
   return true;

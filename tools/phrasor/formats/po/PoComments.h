@@ -43,8 +43,10 @@ std::optional<TextKind> KindOfFlags(const std::vector<std::string> &flags,
 /// "value: empty" and the length limit. A voice path that a comment line
 /// could not hold as it is comes quoted, with C escapes (see
 /// PoVoiceComment); false when such a line is malformed.
+/// Lines that are none of these are the note to translators, joined in
+/// \p note by newlines.
 bool ReadComments(const char *comments, std::optional<std::string> &voice,
-                  bool &emptyValue, std::string &max);
+                  bool &emptyValue, std::string &max, std::string &note);
 
 } // namespace phrasor::tool
 

@@ -120,6 +120,7 @@ private:
     std::optional<TextKind> kind;
     bool possibleCFormat = false;
     std::optional<unsigned> max;
+    std::string note; ///< the extracted comments that say nothing else
   };
   bool ReadKey(const PoMessage &m, bool contextKey, MessageTexts &t);
   bool ReadExtras(const PoMessage &m, MessageTexts &t);
@@ -352,7 +353,7 @@ bool PoFileReader::ReadExtras(const PoMessage &m, MessageTexts &t) {
     std::free(const_cast<char *>(joined));
   std::string max;
   if (comments &&
-      !ReadComments(comments->c_str(), t.voice, t.emptyValue, max)) {
+      !ReadComments(comments->c_str(), t.voice, t.emptyValue, max, t.note)) {
     diag.Error(m.pos, "'" + ShownId(t.id) + "': malformed quoted voice path");
     return false;
   }
@@ -552,6 +553,8 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
              contextKey ? IdOrigin::Name : IdOrigin::SourceText);
     if (out.size() > before) {
       out.back().max = t.max;
+      if (!t.note.empty())
+        out.back().note = t.note;
       out.back().pluralForm = !category.empty();
     }
   }

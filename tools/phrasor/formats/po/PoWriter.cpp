@@ -159,6 +159,8 @@ PoOutMessage PluralMessage(const PluralGroup &group,
                           *group.forms[i]->value);
   if (group.max)
     m.extracted = "max: " + std::to_string(*group.max) + "\n";
+  if (group.note)
+    m.extracted += *group.note + "\n";
   SetKind(m, group.kind, record);
   return m;
 }
@@ -264,6 +266,8 @@ PoOutMessage SingleMessage(const TextEntry &e, bool sourceKey,
     m.extracted += "value: empty\n";
   if (e.max)
     m.extracted += "max: " + std::to_string(*e.max) + "\n";
+  if (e.note)
+    m.extracted += *e.note + "\n";
   SetKind(m, e.kind, record);
   return m;
 }

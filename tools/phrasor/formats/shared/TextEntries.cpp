@@ -16,12 +16,15 @@ std::vector<TextEntry> ToText(const std::vector<authoring::Entry> &entries,
   std::vector<TextEntry> out;
   out.reserve(entries.size());
   for (const authoring::Entry &e : entries) {
-    TextEntry t{e.id, std::nullopt, e.voicePath, std::nullopt, std::nullopt};
+    TextEntry t{e.id,         std::nullopt, e.voicePath,
+                std::nullopt, std::nullopt, std::nullopt};
     auto kind = meta.kinds.find(e.id);
     if (kind != meta.kinds.end() && e.value)
       t.kind = kind->second;
     if (auto limit = meta.limits.find(e.id); limit != meta.limits.end())
       t.max = limit->second;
+    if (auto note = meta.notes.find(e.id); note != meta.notes.end())
+      t.note = note->second;
     if (!IsValidUtf8(e.id)) {
       diag.Error(where, "ID '" + e.id + "' is not valid UTF-8; left out");
       continue;
@@ -65,10 +68,12 @@ FindPluralGroups(const std::vector<TextEntry> &entries) {
       broken.insert(g.base);
     if (e.kind)
       g.kind = e.kind;
-    if (g.forms.size() == 1)
+    if (g.forms.size() == 1) {
       g.max = e.max;
-    else if (g.max != e.max)
+      g.note = e.note;
+    } else if (g.max != e.max || g.note != e.note) {
       broken.insert(g.base);
+    }
   }
   for (auto &[base, g] : groups) {
     std::sort(g.forms.begin(), g.forms.end(),

@@ -28,6 +28,7 @@ struct TextEntry {
   std::optional<std::string> voice;
   std::optional<TextKind> kind; ///< written only when recorded
   std::optional<unsigned> max;  ///< the length limit, if any
+  std::optional<std::string> note = std::nullopt; ///< to translators
 };
 
 /// The entries (without the metadata entries, which \p meta holds) as
@@ -45,13 +46,14 @@ struct PluralGroup {
   std::vector<const TextEntry *> forms;
   std::optional<TextKind> kind; ///< written once for every form
   std::optional<unsigned> max;  ///< likewise
+  std::optional<std::string> note = std::nullopt; ///< likewise
 };
 
 /// The plural texts that can be written as one value and read back as the
 /// same entries: no form has a voice path, every form has a value and
-/// the same length limit, no
-/// entry is named like the group itself, and one kind written for all
-/// forms would be recorded again exactly where it is now. Keyed by base.
+/// the same length limit and note, no entry is named like the group itself, and
+/// one kind written for all forms would be recorded again exactly where it is
+/// now. Keyed by base.
 std::map<std::string, PluralGroup>
 FindPluralGroups(const std::vector<TextEntry> &entries);
 

@@ -55,6 +55,8 @@ struct Unit {
   std::optional<std::string> voice;
   std::optional<TextKind> kind;
   std::optional<unsigned> max;
+  std::string note;   ///< its notes, joined by newlines
+  std::string review; ///< "final" or "reviewed" when translated so far
   bool missing = false;
 };
 
@@ -99,11 +101,13 @@ private:
   bool NameUnit(const pugi::xml_node &node, pugi::xml_attribute name,
                 const char *element, Unit &unit);
   bool NotForTranslation(const pugi::xml_node &node, Unit &unit);
+  void ReadNotes(const pugi::xml_node &node, Unit &unit);
   bool ReadOriginalData(const pugi::xml_node &node, const Unit &unit,
                         std::map<std::string, std::string> &data);
   /// A 2.0 unit's segments: how many, and how many translated or open.
   struct SegmentCounts {
     std::size_t segments = 0, translated = 0, open = 0;
+    std::size_t reviewed = 0, final = 0; ///< of the translated ones
   };
   bool ReadSegments(const pugi::xml_node &node,
                     const std::map<std::string, std::string> &data, Unit &unit,
@@ -136,6 +140,9 @@ private:
   IdOrigin origin = IdOrigin::Name;
   std::vector<std::size_t> newlines;
   std::size_t review = 0, untranslated = 0;
+  /// 2.0 segments in state "new", which 2.0 does not have, and the first.
+  std::size_t newStates = 0;
+  std::optional<SourcePos> firstNew;
 };
 
 // The tool's namespace may be declared on any element above, under any
@@ -394,6 +401,22 @@ bool XliffFileReader::NameUnit(const pugi::xml_node &node,
   return true;
 }
 
+// Both versions: the <note> children of \p node, a 1.2 unit or a 2.0
+// <notes>, in order. A note the tool wrote from the source database
+// (phr:from="source") is the source's, not this translation's.
+void XliffFileReader::ReadNotes(const pugi::xml_node &node, Unit &unit) {
+  for (pugi::xml_node note : node.children()) {
+    if (!Is(note, "note"))
+      continue;
+    if (const char *from = Own(note, "from");
+        from && std::strcmp(from, "source") == 0)
+      continue;
+    if (!unit.note.empty())
+      unit.note += '\n';
+    unit.note += note.text().get();
+  }
+}
+
 // Both versions: text not to be translated stays as the source has it.
 bool XliffFileReader::NotForTranslation(const pugi::xml_node &node,
                                         Unit &unit) {
@@ -449,6 +472,14 @@ void XliffFileReader::ReadUnit12(const pugi::xml_node &node) {
     return;
   if (!NotForTranslation(node, unit))
     unit.state = State12(node, target, unit.target);
+  const std::string_view state = target.attribute("state").value();
+  unit.review =
+      state == "final" ? "final"
+      : state == "signed-off" ||
+              std::strcmp(node.attribute("approved").value(), "yes") == 0
+          ? "reviewed"
+          : "";
+  ReadNotes(node, unit);
   Emit(unit);
 }
 
@@ -503,9 +534,13 @@ bool XliffFileReader::ReadSegments(
     ++counts.segments;
     unit.hasTarget = unit.hasTarget || target;
     const std::string_view state = part.attribute("state").value();
-    if (state == "translated" || state == "reviewed" || state == "final")
+    if (state == "new" && !newStates++)
+      firstNew = At(part);
+    if (state == "translated" || state == "reviewed" || state == "final") {
       counts.translated += target ? 1 : 0;
-    else if (!target || unit.target.size() == targetStart)
+      counts.reviewed += target && state != "translated" ? 1 : 0;
+      counts.final += target && state == "final" ? 1 : 0;
+    } else if (!target || unit.target.size() == targetStart)
       ++counts.open;
   }
   return true;
@@ -527,6 +562,11 @@ void XliffFileReader::ReadUnit20(const pugi::xml_node &node) {
     diag.Error(unit.pos, "<unit> '" + unit.id + "' has no <segment>");
     return;
   }
+  ReadNotes(Child(node, "notes"), unit);
+  // A unit is as far as its least reviewed segment.
+  unit.review = counts.final == counts.segments      ? "final"
+                : counts.reviewed == counts.segments ? "reviewed"
+                                                     : "";
   if (!NotForTranslation(node, unit))
     unit.state = counts.translated == counts.segments ? UnitState::Translated
                  : counts.open == counts.segments     ? UnitState::Untranslated
@@ -552,11 +592,25 @@ void XliffFileReader::Emit(Unit &unit) {
   const std::size_t before = out.size();
   AddEntry(unit.pos, std::move(unit.id), value, std::move(unit.voice), diag,
            out, unit.kind, origin);
-  if (out.size() > before)
+  if (out.size() > before) {
     out.back().max = unit.max;
+    if (!unit.note.empty())
+      out.back().note = std::move(unit.note);
+    // Read only under --include-fuzzy, and written back as still open.
+    if (unit.state == UnitState::NeedsReview)
+      out.back().state = "needs-review";
+    else if (unit.state == UnitState::Translated && !unit.review.empty())
+      out.back().state = std::move(unit.review);
+  }
 }
 
 void XliffFileReader::Summarize() {
+  if (firstNew)
+    diag.Warning(*firstNew,
+                 std::to_string(newStates) +
+                     (newStates == 1 ? " segment has" : " segments have") +
+                     " state \"new\", which XLIFF 2.0 does not define; read "
+                     "as \"initial\"");
   if (!review && !untranslated)
     return;
   auto count = [](std::size_t n, const char *what) {

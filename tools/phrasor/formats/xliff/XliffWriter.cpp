@@ -17,6 +17,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "tools/phrasor/formats/xliff/Xliff.h"
+#include "tools/phrasor/formats/xliff/XliffRows.h"
 
 #include "format/MessageFormat.h"
 #include "format/PrintfConversion.h"
@@ -28,6 +29,8 @@
 #include "tools/phrasor/formats/shared/Xml.h"
 
 #include <algorithm>
+#include <deque>
+#include <filesystem>
 #include <unordered_map>
 
 namespace phrasor::tool {
@@ -144,59 +147,7 @@ void FindCodes(std::u16string_view value, TextKind kind,
     spans.push_back({layout.scanEnd, layout.scanEnd + 2u});
 }
 
-/// A unit to write: the entry of the translation (null when it lacks one)
-/// and the entry whose value is the source text (null for an extra).
-struct Row {
-  const authoring::Entry *target;
-  const authoring::Entry *source;
-};
-
-/// The source's entries, each with the translation's entry of the same ID
-/// (lookups ignore ASCII case, so matching does too), and the translation's
-/// entries the source lacks where they fall in the translation's order, so
-/// that a plural form only the translation has stays beside its others.
-std::vector<Row> PairUp(const DumpSide &target, const DumpSide &source) {
-  const std::vector<authoring::Entry> &t = *target.entries;
-  std::vector<Row> rows;
-  if (!source.entries) {
-    rows.reserve(t.size());
-    for (const authoring::Entry &e : t)
-      rows.push_back({&e, &e});
-    return rows;
-  }
-  const std::vector<authoring::Entry> &s = *source.entries;
-  std::unordered_map<std::string, std::size_t> byId;
-  byId.reserve(t.size());
-  for (std::size_t i = 0; i < t.size(); ++i)
-    byId.emplace(AsciiLower(t[i].id), i);
-  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-  std::vector<std::size_t> match(s.size(), kNone);
-  std::vector<bool> used(t.size(), false);
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    auto found = byId.find(AsciiLower(s[i].id));
-    if (found != byId.end() && !used[found->second]) {
-      match[i] = found->second;
-      used[found->second] = true;
-    }
-  }
-  rows.reserve(s.size() + t.size());
-  std::size_t next = 0; // extras before this have been written
-  auto extrasBefore = [&](std::size_t end) {
-    for (; next < end; ++next)
-      if (!used[next])
-        rows.push_back({&t[next], nullptr});
-  };
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (match[i] == kNone) {
-      rows.push_back({nullptr, &s[i]});
-      continue;
-    }
-    extrasBefore(match[i]);
-    rows.push_back({&t[match[i]], &s[i]});
-  }
-  extrasBefore(t.size());
-  return rows;
-}
+using Row = XliffRow;
 
 class XliffWriter {
 public:
@@ -234,6 +185,13 @@ private:
   bool LoneCode(std::u16string_view code, SpanKind kind, unsigned id,
                 std::size_t data, std::string &into);
   std::optional<unsigned> LimitOf(const std::string &id) const;
+  void Notes(const Row &row, std::string &unit);
+  const char *StateOf(const Row &row) const;
+  /// The database's file name without its folders, which are the
+  /// exporter's business and not a translator's.
+  std::string OriginalName() const {
+    return std::filesystem::path(where).filename().string();
+  }
   const std::optional<std::u16string> &Protect() const {
     return target.meta->protect ? target.meta->protect : source.meta->protect;
   }
@@ -245,6 +203,7 @@ private:
   const std::string &where;
   Diagnostics &diag;
   std::string out;
+  std::deque<authoring::Entry> standIns; ///< source texts of added forms
   std::string openGroup; ///< the plural base whose <group> is open
   bool groupOpen = false;
   std::size_t units = 0, groups = 0;
@@ -516,12 +475,63 @@ std::optional<unsigned> XliffWriter::LimitOf(const std::string &id) const {
   return std::nullopt;
 }
 
+// The unit's note: the translation's own, else the source's, marked so
+// that building the file does not give it to the translation as well.
+void XliffWriter::Notes(const Row &row, std::string &unit) {
+  const std::string *note = nullptr;
+  bool fromSource = false;
+  for (const auto &[entry, meta] : {std::pair{row.target, target.meta},
+                                    std::pair{row.source, source.meta}}) {
+    if (note || !entry || !meta)
+      continue;
+    if (auto found = meta->notes.find(entry->id); found != meta->notes.end()) {
+      note = &found->second;
+      fromSource = entry != row.target;
+    }
+  }
+  std::optional<std::u16string> text;
+  if (note)
+    text = Utf8ToUtf16(*note);
+  if (!text)
+    return;
+  const std::size_t mark = unit.size();
+  unit += two ? "<notes><note" : "<note";
+  if (fromSource)
+    unit += " phr:from=\"source\"";
+  unit += '>';
+  if (!AppendEscaped(unit, *text, false, Unwritable::Fail, cpCount)) {
+    unit.resize(mark);
+    diag.Warning(where,
+                 "the note of '" +
+                     ShownId(row.target ? row.target->id : row.source->id) +
+                     "' holds text that XML cannot carry; left out");
+    return;
+  }
+  unit += two ? "</note></notes>" : "</note>";
+}
+
+// The state a translated entry is written in: its recorded review state
+// in each version's words, else translated. A 2.0 segment still to be
+// reviewed is "initial" with its target, as the reader takes it.
+const char *XliffWriter::StateOf(const Row &row) const {
+  const auto found = target.meta->states.find(row.target->id);
+  const std::string_view state =
+      found == target.meta->states.end() ? "" : found->second;
+  if (state == "final")
+    return "final";
+  if (state == "reviewed")
+    return two ? "reviewed" : "signed-off";
+  if (state == "needs-review")
+    return two ? "initial" : "needs-review-translation";
+  return "translated";
+}
+
 // The source and, once translated, the target, with their codes.
 bool XliffWriter::Segment(const Row &row, bool translated,
                           std::string &segment) {
   if (two)
-    segment = translated ? "<segment state=\"translated\"><source>"
-                         : "<segment state=\"initial\"><source>";
+    segment = std::string("<segment state=\"") +
+              (translated ? StateOf(row) : "initial") + "\"><source>";
   else
     segment += "<source>";
   if (row.source && row.source->value &&
@@ -530,7 +540,8 @@ bool XliffWriter::Segment(const Row &row, bool translated,
     return false;
   segment += "</source>";
   if (translated) {
-    segment += two ? "<target>" : "<target state=\"translated\">";
+    segment += two ? std::string("<target>")
+                   : std::string("<target state=\"") + StateOf(row) + "\">";
     if (!Text(*row.target->value, KindOf(*row.target, *target.meta), true,
               segment))
       return false;
@@ -567,12 +578,16 @@ bool XliffWriter::Unit(const Row &row, std::string &unit) {
   if (!two) {
     if (!Segment(row, translated, unit))
       return false;
+    Notes(row, unit);
     unit += "</trans-unit>\n";
     return true;
   }
   // 2.0 wants the codes in <originalData> before the segment that uses
   // them, so its segment is written aside first.
-  if (!Segment(row, translated, scratch) || !OriginalData(unit))
+  if (!Segment(row, translated, scratch))
+    return false;
+  Notes(row, unit);
+  if (!OriginalData(unit))
     return false;
   unit += scratch;
   unit += "</segment></unit>\n";
@@ -623,7 +638,7 @@ void XliffWriter::Header() {
     if (trg && EqualsAsciiCase(*trg, "und"))
       AppendXmlAttribute(out, "phr:locale", *trg);
     out += ">\n<file id=\"f1\"";
-    AppendXmlAttribute(out, "original", where);
+    AppendXmlAttribute(out, "original", OriginalName());
     AppendProtect();
     AppendKeys();
     out += ">\n";
@@ -636,7 +651,7 @@ void XliffWriter::Header() {
            "xmlns:phr=\"";
     out += kXliffOwnNamespace;
     out += "\" version=\"1.2\">\n<file";
-    AppendXmlAttribute(out, "original", where);
+    AppendXmlAttribute(out, "original", OriginalName());
     out += " datatype=\"plaintext\"";
     AppendXmlAttribute(out, "source-language", src ? *src : "und");
     if (trg)
@@ -651,7 +666,7 @@ void XliffWriter::Header() {
 
 std::string XliffWriter::Write() {
   Header();
-  for (const Row &row : PairUp(target, source)) {
+  for (const Row &row : PairUp(target, source, standIns)) {
     const authoring::Entry &named = row.target ? *row.target : *row.source;
     // Written in place, and taken back if it cannot be written; at worst a
     // plural group is left with a form fewer.
