@@ -45,6 +45,7 @@ struct DumpOptions {
   std::string output;                         ///< empty: stdout
   /// XLIFF: the source-language database whose texts are the sources.
   std::string source;
+  std::string syntax = "phrasor"; ///< JSON: "icu" writes ICU texts
 };
 int RunDump(const DumpOptions &options);
 

@@ -53,15 +53,20 @@ int RunDump(const DumpOptions &options) {
   if (!options.source.empty() && !format->bilingual)
     throw FatalError("--source is for the " + BilingualNameList(" and ") +
                      " formats");
+  const bool icu = options.syntax == "icu";
+  if (icu && !format->icuSyntax)
+    throw FatalError("--syntax icu is for the formats whose texts may be "
+                     "ICU texts: " +
+                     IcuFormatNameList(" and "));
   Progress progress;
   progress.Step("writing", target.entries.size());
   DatabaseEntries source;
   if (!options.source.empty())
     source = ReadDatabaseEntries(options.source);
   const std::string text = WriteDump(
-      *format, {&target.entries, &target.meta},
+      *format, {&target.entries, &target.meta, icu},
       options.source.empty() ? DumpSide{}
-                             : DumpSide{&source.entries, &source.meta},
+                             : DumpSide{&source.entries, &source.meta, icu},
       options.database, diag);
   if (toStdout)
     WriteStdout(text);
