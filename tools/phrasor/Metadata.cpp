@@ -484,7 +484,7 @@ std::u16string EncodeLimits(const std::map<std::string, unsigned> &limits) {
 bool IsMetadataId(std::string_view id) {
   return id == kLocaleId || id == kKindsId || id == kLimitsId ||
          id == kProtectId || id == kPoId || id == kKeysId ||
-         id == kPluralFormsId;
+         id == kPluralFormsId || id == kIcuArgsId;
 }
 
 } // namespace phrasor::tool

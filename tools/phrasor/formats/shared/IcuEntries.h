@@ -11,6 +11,7 @@
 #ifndef PHRASOR_TOOL_ICUENTRIES_H
 #define PHRASOR_TOOL_ICUENTRIES_H
 
+#include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/formats/Inputs.h"
 #include "tools/phrasor/formats/shared/IcuMessage.h"
 #include "tools/phrasor/formats/shared/TextEntries.h"

@@ -28,11 +28,8 @@
 
 namespace phrasor::tool {
 
-/// The reserved entry that keeps, per ID built from an ICU text, what the
-/// forms alone cannot say: the argument names and which of them choose.
-inline constexpr const char *kIcuArgsId = "@icu-args";
-
-/// What an ICU text names, kept for the way back.
+/// What an ICU text names, kept for the way back (in @icu-args,
+/// Metadata.h).
 struct IcuArgs {
   std::vector<std::string> names; ///< by insert number, from %1
   std::string select;             ///< the select's argument, if any
