@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 namespace phrasor::tool {
 namespace {
@@ -50,6 +51,10 @@ public:
   std::optional<IcuCompiled> Run(const Message &m) {
     if (!FindChoices(m) || !Number(m, std::string()))
       return std::nullopt;
+    std::sort(names.begin(), names.end(),
+              [&](const std::string &a, const std::string &b) {
+                return InsertOrder(a) < InsertOrder(b);
+              });
     IcuCompiled out;
     out.args.names = names;
     out.args.select = select.first ? select.first->text : std::string();
@@ -167,9 +172,22 @@ private:
       numeric.insert(name);
   }
 
-  /// Numbers the arguments in the order the text first shows them; an
-  /// argument only chosen by is no insert. \p count: the plural whose
-  /// '#' stands in \p m.
+  /// Where an argument's insert stands: strings before numbers, each by
+  /// name (names of digits alone by value, so ICU's {0} {1} stay in
+  /// order). Never by where a text shows it: a translation that reorders
+  /// its arguments must still number them as its source does.
+  std::tuple<bool, bool, std::size_t, std::string>
+  InsertOrder(const std::string &name) const {
+    const bool digits =
+        name.size() < 10 && std::all_of(name.begin(), name.end(), [](char c) {
+          return c >= '0' && c <= '9';
+        });
+    return {numeric.count(name) > 0, !digits,
+            digits ? std::stoul(name) : std::size_t(0), name};
+  }
+
+  /// Collects the arguments the text shows; one only chosen by is no
+  /// insert. \p count: the plural whose '#' stands in \p m.
   bool Number(const Message &m, const std::string &count) {
     for (const Node &n : m) {
       if (n.kind == NodeKind::Arg || n.kind == NodeKind::Number)
@@ -259,12 +277,8 @@ private:
       if (numeric.count(name))
         return Fail(0, "the form '" + f.suffix.substr(1) +
                            "' shows a later argument but not the number '" +
-                           name +
-                           "', which the text first shows before it; "
-                           "show '" +
-                           name +
-                           "' there too, or earlier in the "
-                           "text");
+                           name + "', which is read before it; show '" + name +
+                           "' there too");
       hidden += "%" + std::to_string(n) + "!.0s!";
     }
     f.text = hidden + f.text;

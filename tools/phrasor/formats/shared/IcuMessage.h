@@ -8,11 +8,14 @@
 // CompileIcu turns one ICU text into those forms and records the names of
 // its arguments; WriteIcu gives the forms of one ID back as one ICU text.
 //
-// Arguments are numbered in the order the text first shows them (an
-// argument only chosen by is no insert; the program passes the count and
-// the select's value by themselves). A form that skips a string argument
-// before one it shows reads it with an insert of no characters (%1!.0s!),
-// so that the arguments after it are found where the program put them.
+// Arguments are numbered by name, the strings before the numbers, and not
+// in the order a text first shows them: a translation may put its
+// arguments in another order, and must still give the program's arguments
+// the numbers its source gives them. An argument only chosen by is no
+// insert (the program passes the count and the select's value by
+// themselves). A form that skips a string argument before one it shows
+// reads it with an insert of no characters (%1!.0s!), so that the
+// arguments after it are found where the program put them.
 //
 //===----------------------------------------------------------------------===//
 
