@@ -15,6 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdlib>
 #include <set>
 #include <tuple>
 
@@ -25,6 +26,10 @@ using icu::Branch;
 using icu::Message;
 using icu::Node;
 using icu::NodeKind;
+
+/// More forms than any text needs; a text of many keys in both choices
+/// would otherwise take a form for each pair.
+constexpr std::size_t kMaxForms = 1024;
 
 /// One argument a text chooses by, and the keys it chooses among.
 struct Choice {
@@ -69,6 +74,11 @@ public:
       // fallback form: a lookup with a count never takes the value alone.
       if (plural.first && counts.empty())
         counts.push_back("other");
+      if (out.forms.size() + counts.size() > kMaxForms) {
+        Fail(0,
+             "the text has more than " + std::to_string(kMaxForms) + " forms");
+        return std::nullopt;
+      }
       for (const std::string &p : plural.first ? counts : none) {
         IcuForm form{Suffix(s, p), std::string()};
         if (!Render(m, s, p, form.text) || !FillGaps(form))
@@ -263,7 +273,7 @@ private:
       if (f.text[i] != '%')
         continue;
       if (f.text[i + 1] != '%') {
-        const std::size_t n = std::stoul(f.text.substr(i + 1));
+        const std::size_t n = std::strtoul(f.text.c_str() + i + 1, nullptr, 10);
         used.insert(n);
         highest = std::max(highest, n);
       }

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <tuple>
 
 namespace phrasor::tool {
 namespace {
@@ -56,11 +57,16 @@ std::optional<FormKeys> ReadSuffix(std::string_view suffix) {
 }
 
 /// Where a plural key stands: exact counts first, then CLDR's order.
-std::pair<int, long> CountRank(const std::string &key) {
-  if (key[0] == '=')
-    return {0, std::stol(key.substr(1))};
-  return {1, std::find(kCategories.begin(), kCategories.end(), key) -
-                 kCategories.begin()};
+/// Exact numbers compare by length, then digits: they have no leading
+/// zeros, and may be longer than any integer type.
+std::tuple<int, std::size_t, std::string> CountRank(const std::string &key) {
+  if (!key.empty() && key[0] == '=')
+    return {0, key.size(), key};
+  return {1,
+          static_cast<std::size_t>(
+              std::find(kCategories.begin(), kCategories.end(), key) -
+              kCategories.begin()),
+          key};
 }
 
 bool QuotedInIcu(char c, bool inPlural) {
@@ -120,7 +126,7 @@ private:
     while (end < text.size() && text[end] >= '0' && text[end] <= '9')
       ++end;
     const std::size_t bang = text.find('!', end + 1);
-    if (end == i + 1 || end >= text.size() || text[end] != '!' ||
+    if (end == i + 1 || end > i + 3 || end >= text.size() || text[end] != '!' ||
         bang == std::string::npos) {
       problem = "'" + text + "' holds a '%' that is no insert";
       return false;
