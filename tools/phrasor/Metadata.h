@@ -46,6 +46,13 @@
 //             with plural messages and a Plural-Forms header, not for a
 //             dump keyed by context or source
 //
+//   @icu-args  per ID built from an ICU MessageFormat text, the names of
+//             its arguments by insert number and the arguments its select
+//             and plural choose by, as JSON: {"ID": {"names": ["name",
+//             "count"], "select": "gender", "plural": "count"}}; a dump
+//             with --syntax icu names the arguments by it. Like @po, other
+//             dumps write it as an entry
+//
 // and one line that a CSV or JSON file says before its entries and that no
 // database holds:
 //
@@ -79,6 +86,7 @@ inline constexpr const char *kLocaleId = "@locale";
 inline constexpr const char *kKindsId = "@kinds";
 inline constexpr const char *kKeysId = "@keys";
 inline constexpr const char *kPoId = "@po";
+inline constexpr const char *kIcuArgsId = "@icu-args";
 using phrasor::kPluralFormsId;
 
 /// What a PO message had beyond its key and texts.

@@ -33,6 +33,7 @@ using Runner = std::function<int()>;
 struct ReadingWords {
   std::string poKey = "detect";
   std::string delimiter;
+  std::string syntax = "phrasor"; ///< --syntax
 };
 
 /// The options of every subcommand; CLI11 writes into them while parsing.
@@ -82,10 +83,18 @@ void ApplyReading(const ReadingWords &words, InputOptions &input) {
                 : words.poKey == "source" ? PoKey::Source
                                           : PoKey::Detect;
   input.delimiter = DelimiterChar(words.delimiter);
+  input.icuSyntax = words.syntax == "icu";
 }
 
+const char *const kSyntaxHelp =
+    "JSON: how texts write their arguments: phrasor (%1!s!, the default) "
+    "or icu (ICU MessageFormat: {name}, plural, select)";
+
 void AddSpreadsheetOptions(CLI::App *b, InputOptions &input,
-                           std::string &delimiter) {
+                           ReadingWords &words) {
+  std::string &delimiter = words.delimiter;
+  b->add_option("--syntax", words.syntax, kSyntaxHelp)
+      ->check(CLI::IsMember({"phrasor", "icu"}));
   b->add_option("--input-format", input.inputFormat,
                 "Read every input as this format, whatever its extension (" +
                     JoinWords(FormatNames(), " or ") + ")")
@@ -133,7 +142,7 @@ void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
                 "The language of the texts, a BCP 47 tag such as fr-CA "
                 "(overrides the inputs)");
   b->add_flag("--strict", o.build.strict, "Treat warnings as errors");
-  AddSpreadsheetOptions(b, o.build.input, o.buildReading.delimiter);
+  AddSpreadsheetOptions(b, o.build.input, o.buildReading);
   AddFooter(b, "phrasor build en.csv menu.json -o en.skdb --locale en\n"
                "phrasor build sheet.csv --column fr -o fr.skdb\n"
                "phrasor build sheet.csv --every-column -o build/text");
@@ -170,7 +179,7 @@ void AddWatch(CLI::App &app, AllOptions &o, Runner &run) {
   w->add_option("--max-builds", o.watch.maxBuilds,
                 "Stop after this many builds, the first ones included "
                 "(for scripts; default: never)");
-  AddSpreadsheetOptions(w, o.watch.input, o.watchReading.delimiter);
+  AddSpreadsheetOptions(w, o.watch.input, o.watchReading);
   AddFooter(w,
             "phrasor watch en.csv fr.csv -o build/game   # fr.csv -> "
             "build/game/fr.skdb",
@@ -205,13 +214,15 @@ void AddDump(CLI::App &app, AllOptions &o, Runner &run) {
       ->excludes("--source");
   d->add_option("-o,--output", o.dump.output,
                 "Write to this file instead of stdout (\"-\": stdout)");
+  d->add_option("--syntax", o.dump.syntax, kSyntaxHelp)
+      ->check(CLI::IsMember({"phrasor", "icu"}));
   AddFooter(d, "phrasor dump fr.skdb --format po -o fr.po");
   d->callback([&] { run = [&] { return RunDump(o.dump); }; });
 }
 
 /// How check and stats read sources: as build would, so build's options.
 void AddSourceReading(CLI::App *c, InputOptions &input, ReadingWords &words) {
-  AddSpreadsheetOptions(c, input, words.delimiter);
+  AddSpreadsheetOptions(c, input, words);
   c->add_flag("--fill-empty", input.fillEmpty,
               "PO, XLIFF sources: use the source text for untranslated "
               "entries");

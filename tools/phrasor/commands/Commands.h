@@ -48,6 +48,7 @@ struct DumpOptions {
   /// XLIFF: the language of a new translation of the database, whose
   /// texts are then the sources of units with no target yet.
   std::string targetLanguage;
+  std::string syntax = "phrasor"; ///< JSON: "icu" writes ICU texts
 };
 int RunDump(const DumpOptions &options);
 

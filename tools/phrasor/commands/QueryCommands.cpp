@@ -61,6 +61,11 @@ int RunDump(const DumpOptions &options) {
       !IsWellFormedTag(options.targetLanguage))
     throw FatalError("--target-language '" + options.targetLanguage +
                      "' is not a well-formed BCP 47 language tag");
+  const bool icu = options.syntax == "icu";
+  if (icu && !format->icuSyntax)
+    throw FatalError("--syntax icu is for the formats whose texts may be "
+                     "ICU texts: " +
+                     IcuFormatNameList(" and "));
   Progress progress;
   progress.Step("writing", target.entries.size());
   DatabaseEntries source;
@@ -70,12 +75,12 @@ int RunDump(const DumpOptions &options) {
   DatabaseEntries none;
   none.meta.locale = options.targetLanguage;
   const bool fresh = !options.targetLanguage.empty();
-  const DumpSide ours{&target.entries, &target.meta};
+  const DumpSide ours{&target.entries, &target.meta, icu};
   const std::string text = WriteDump(
-      *format, fresh ? DumpSide{&none.entries, &none.meta} : ours,
+      *format, fresh ? DumpSide{&none.entries, &none.meta, icu} : ours,
       fresh                    ? ours
       : options.source.empty() ? DumpSide{}
-                               : DumpSide{&source.entries, &source.meta},
+                               : DumpSide{&source.entries, &source.meta, icu},
       options.database, diag);
   if (toStdout)
     WriteStdout(text);

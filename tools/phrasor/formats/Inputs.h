@@ -66,6 +66,8 @@ struct InputOptions {
   /// --input-format: the --format word of the reader for every input;
   /// empty: by each file's extension.
   std::string inputFormat;
+  /// --syntax icu: JSON and XLIFF texts are ICU MessageFormat texts.
+  bool icuSyntax = false;
   /// check and report --against: true for an ID whose source the program
   /// shows as a plain text. The program shows a translation of it as text
   /// too, so a '%' the translation holds raises no doubt about its kind.

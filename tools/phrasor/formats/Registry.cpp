@@ -33,11 +33,10 @@ void ReadCsvFile(const std::string &file, std::string_view text,
   ReadCsv(file, text, options, diag, out);
 }
 
-// JSON has no options to read by.
 void ReadJsonFile(const std::string &file, std::string_view text,
-                  const InputOptions &, Diagnostics &diag,
+                  const InputOptions &options, Diagnostics &diag,
                   std::vector<SourceEntry> &out) {
-  ReadJson(file, text, diag, out);
+  ReadJson(file, text, diag, out, options.icuSyntax);
 }
 
 /// A row with what every format names; the rest is filled in by the caller.
@@ -67,6 +66,7 @@ Format JsonFormat() {
   f.markText = "write it as {\"value\": ..., \"kind\": \"text\"} to say it "
                "is meant";
   f.fuzzer = "json";
+  f.icuSyntax = true;
   return f;
 }
 
@@ -253,6 +253,14 @@ std::string BilingualNameList(std::string_view lastJoin) {
   std::vector<std::string> names;
   for (const Format &f : Formats())
     if (f.bilingual)
+      names.emplace_back(f.name);
+  return JoinWords(names, lastJoin);
+}
+
+std::string IcuFormatNameList(std::string_view lastJoin) {
+  std::vector<std::string> names;
+  for (const Format &f : Formats())
+    if (f.icuSyntax)
       names.emplace_back(f.name);
   return JoinWords(names, lastJoin);
 }

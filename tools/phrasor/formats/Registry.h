@@ -37,6 +37,8 @@ namespace phrasor::tool {
 struct DumpSide {
   const std::vector<authoring::Entry> *entries = nullptr;
   const Metadata *meta = nullptr;
+  /// Texts are written in ICU MessageFormat (Format::icuSyntax).
+  bool icuSyntax = false;
 };
 
 /// Reads one file's text; \p file is the name used in messages.
@@ -80,6 +82,8 @@ struct Format {
   std::string_view lossNote;
   std::string_view markText; ///< how to say a '%' in a text is meant
   std::string_view fuzzer;   ///< fuzz/<fuzzer>_fuzz.cpp reads this format
+  /// Its texts may be ICU MessageFormat texts (--syntax icu).
+  bool icuSyntax = false;
 };
 
 /// Every format, the default dump format first.
@@ -108,6 +112,8 @@ std::string FormatTitleList(std::string_view lastJoin);
 std::string FamilyExtensionList(std::string_view lastJoin);
 /// The names of the formats that take --source, joined by \p lastJoin.
 std::string BilingualNameList(std::string_view lastJoin);
+/// The names of the formats that take --syntax icu.
+std::string IcuFormatNameList(std::string_view lastJoin);
 /// The fuzz targets of the readers, each once.
 std::vector<std::string> FormatFuzzers();
 

@@ -139,7 +139,8 @@ std::optional<CheckedSet> LoadChecked(const std::string &path,
   set.entries.erase(std::remove_if(set.entries.begin(), set.entries.end(),
                                    [](const authoring::Entry &e) {
                                      return e.id == kPoId ||
-                                            e.id == kPluralFormsId;
+                                            e.id == kPluralFormsId ||
+                                            e.id == kIcuArgsId;
                                    }),
                     set.entries.end());
   if (checks == SourceChecks::Build)

@@ -16,10 +16,13 @@
 #include "tools/phrasor/checks/Plurals.h"
 #include "tools/phrasor/checks/PoChecks.h"
 #include "tools/phrasor/formats/Registry.h"
+#include "tools/phrasor/formats/shared/IcuMessage.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 
 namespace phrasor::tool {
 
@@ -35,7 +38,8 @@ CheckEntries(const std::vector<SourceEntry> &entries,
   std::map<std::string, TextKind> recorded;
   for (const SourceEntry &s : entries) {
     const authoring::Entry &e = s.entry;
-    if (e.id == kLocaleId || e.id == kPoId || e.id == kPluralFormsId)
+    if (e.id == kLocaleId || e.id == kPoId || e.id == kPluralFormsId ||
+        e.id == kIcuArgsId)
       continue;
     if (e.id == kProtectId) {
       // Patterns, not a text: each must compile.
@@ -185,6 +189,33 @@ void MergePoRecords(std::vector<SourceEntry> &sources) {
   sources = std::move(kept);
 }
 
+/// One @icu-args record for the database, where each ICU input wrote its
+/// own (an ID in two is a duplicate reported anyway).
+void MergeIcuArgs(std::vector<SourceEntry> &sources) {
+  std::map<std::string, IcuArgs> merged;
+  std::size_t count = 0;
+  for (const SourceEntry &s : sources)
+    if (s.entry.id == kIcuArgsId && s.entry.value) {
+      ++count;
+      const std::map<std::string, IcuArgs> one =
+          DecodeIcuArgs(Utf16ToUtf8Lossy(*s.entry.value));
+      merged.insert(one.begin(), one.end());
+    }
+  if (count < 2)
+    return;
+  bool first = true;
+  auto drop =
+      std::remove_if(sources.begin(), sources.end(), [&](SourceEntry &s) {
+        if (s.entry.id != kIcuArgsId)
+          return false;
+        if (!std::exchange(first, false))
+          return true;
+        s.entry.value = Utf8ToUtf16(EncodeIcuArgs(merged));
+        return false;
+      });
+  sources.erase(drop, sources.end());
+}
+
 /// Whether \p s is a gettext message whose msgid merely ends in what
 /// reads as a plural form ("Channel #few"): the PO record lists the
 /// messages that were plural, and this was not one of them. The record is
@@ -323,6 +354,7 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
     progress->Step("checking", sources.size());
   MergeLocales(sources, options.locale, diag);
   MergePoRecords(sources);
+  MergeIcuArgs(sources);
   StoreNumberedPrintf(sources);
   std::map<std::string, unsigned> limits;
   std::map<std::string, std::string> notes, states;

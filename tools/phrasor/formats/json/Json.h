@@ -17,9 +17,10 @@
 
 namespace phrasor::tool {
 
-/// Reads a JSON file; \p file is the name used in messages.
+/// Reads a JSON file; \p file is the name used in messages. With \p icu
+/// its texts are ICU MessageFormat texts.
 void ReadJson(const std::string &file, std::string_view text, Diagnostics &diag,
-              std::vector<SourceEntry> &out);
+              std::vector<SourceEntry> &out, bool icu = false);
 
 /// Writes one key per entry, in the database's order.
 std::string WriteJson(const DumpSide &target, const DumpSide &source,

@@ -8,6 +8,9 @@
 //     "ID": null,
 //     "@locale": "fr-CA" }
 //
+// Under --syntax icu every string value is an ICU MessageFormat text,
+// compiled into its forms (IcuEntries.h).
+//
 // An object whose keys are plural categories is a plural text: it gives
 // the entries ID#one, ID#few and so on.
 //
@@ -21,6 +24,7 @@
 
 #include "phrasor/Key.h"
 #include "tools/phrasor/Metadata.h"
+#include "tools/phrasor/formats/shared/IcuEntries.h"
 
 #include <nlohmann/json.hpp>
 
@@ -68,8 +72,9 @@ using Json = nlohmann::json;
 class EntrySax : public nlohmann::json_sax<Json> {
 public:
   EntrySax(const std::string &file, const std::size_t &lines, Diagnostics &diag,
-           std::vector<SourceEntry> &out)
-      : path(file), lineCount(lines), diagnostics(diag), entries(out) {}
+           std::vector<SourceEntry> &out, bool icuSyntax)
+      : path(file), lineCount(lines), diagnostics(diag), entries(out),
+        icu(icuSyntax) {}
 
   bool null() override {
     if (depth == 0)
@@ -131,6 +136,9 @@ public:
   bool end_object() override {
     if (depth == 2 && !skipping)
       Finish(valueText, voiceText);
+    if (depth == 1 && !icuArgs.empty())
+      AddEntry(SourcePos{path, idLine}, kIcuArgsId, EncodeIcuArgs(icuArgs),
+               std::nullopt, diagnostics, entries);
     --depth;
     return true;
   }
@@ -268,6 +276,15 @@ private:
                  form, std::nullopt, diagnostics, entries, kind, origin);
       return;
     }
+    if (icu && value && !id.empty() && id[0] != '@' &&
+        origin == IdOrigin::Name) {
+      const std::size_t before = entries.size();
+      if (AddIcuForms(pos, id, *value, voice, diagnostics, entries, icuArgs) &&
+          kind)
+        for (std::size_t i = before; i < entries.size(); ++i)
+          entries[i].kind = kind;
+      return;
+    }
     AddEntry(pos, id, value, voice, diagnostics, entries, kind, origin);
   }
 
@@ -285,14 +302,16 @@ private:
   bool skipping = false;
   bool firstMember = true;
   IdOrigin origin = IdOrigin::Name; ///< as the file's "@keys" says
+  bool icu = false;                 ///< values are ICU MessageFormat texts
+  std::map<std::string, IcuArgs> icuArgs; ///< of the texts read so far
 };
 
 } // namespace
 
 void ReadJson(const std::string &file, std::string_view text, Diagnostics &diag,
-              std::vector<SourceEntry> &out) {
+              std::vector<SourceEntry> &out, bool icu) {
   std::size_t lines = 0;
-  EntrySax sax(file, lines, diag, out);
+  EntrySax sax(file, lines, diag, out, icu);
   LineCountingIterator first(text.data(), &lines);
   LineCountingIterator last(text.data() + text.size(), &lines);
   Json::sax_parse(first, last, &sax);

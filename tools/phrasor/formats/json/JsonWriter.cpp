@@ -5,6 +5,7 @@
 #include "phrasor/Key.h"
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/files/SafeBuild.h"
+#include "tools/phrasor/formats/shared/IcuEntries.h"
 #include "tools/phrasor/formats/shared/TextEntries.h"
 
 #include <nlohmann/json.hpp>
@@ -104,12 +105,44 @@ std::string JsonText(const std::vector<TextEntry> &entries,
   return root.Json().dump(2, ' ', false) + "\n";
 }
 
+/// One ICU text per ID; the tool's own entries, which are no ICU texts,
+/// as they are stored.
+std::string IcuJsonText(const std::vector<TextEntry> &entries,
+                        const Metadata &meta, const std::string &where,
+                        Diagnostics &diag) {
+  JsonObjectWriter root(entries.size() + 1);
+  if (meta.locale)
+    root.Set(kLocaleId, *meta.locale);
+  std::vector<TextEntry> texts;
+  std::size_t lost = 0;
+  for (const TextEntry &e : entries) {
+    if (!e.id.empty() && e.id[0] == '@' && e.id != kIcuArgsId) {
+      if (e.value)
+        root.Set(e.id, *e.value);
+      continue;
+    }
+    lost += e.voice || e.max || !e.value;
+    texts.push_back(e);
+  }
+  for (const IcuText &t : ToIcuTexts(texts, where, diag))
+    root.Set(t.id, t.text);
+  if (lost)
+    diag.Warning(where, "ICU texts hold no voice paths, length limits or "
+                        "absent values; " +
+                            std::to_string(lost) +
+                            " entries are written without them");
+  return root.Json().dump(2, ' ', false) + "\n";
+}
+
 } // namespace
 
 std::string WriteJson(const DumpSide &target, const DumpSide &,
                       const std::string &where, Diagnostics &diag) {
-  return JsonText(ToText(*target.entries, *target.meta, where, diag),
-                  *target.meta);
+  std::vector<TextEntry> entries =
+      ToText(*target.entries, *target.meta, where, diag);
+  if (target.icuSyntax)
+    return IcuJsonText(entries, *target.meta, where, diag);
+  return JsonText(entries, *target.meta);
 }
 
 } // namespace phrasor::tool
