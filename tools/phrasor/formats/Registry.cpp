@@ -8,6 +8,7 @@
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/formats/android/Android.h"
 #include "tools/phrasor/formats/android/AndroidText.h"
+#include "tools/phrasor/formats/apple/Apple.h"
 #include "tools/phrasor/formats/csv/Csv.h"
 #include "tools/phrasor/formats/json/Json.h"
 #include "tools/phrasor/formats/po/Po.h"
@@ -106,6 +107,20 @@ Format AndroidFormat() {
   return f;
 }
 
+// A .strings file maps any key to a text; see AppleStrings.cpp.
+Format AppleStringsFormat() {
+  Format f = Row("strings", "Apple", {".strings"}, ReadAppleStrings,
+                 WriteAppleStrings);
+  f.holds.voicePaths = false;
+  f.holds.absentValues = false;
+  f.holds.limits = false;
+  f.holds.notes = true;
+  f.markText = "write the comment /* phr:kind=text */ before it to say it "
+               "is meant";
+  f.fuzzer = "apple_strings";
+  return f;
+}
+
 /// Appends \p word to \p words unless it is there already.
 void AddOnce(std::vector<std::string> &words, std::string_view word) {
   if (std::find(words.begin(), words.end(), word) == words.end())
@@ -174,7 +189,8 @@ const std::vector<Format> &Formats() {
                                            PoFormat(),
                                            XliffFormat("xliff12", WriteXliff12),
                                            XliffFormat("xliff20", WriteXliff20),
-                                           AndroidFormat()};
+                                           AndroidFormat(),
+                                           AppleStringsFormat()};
   return rows;
 }
 

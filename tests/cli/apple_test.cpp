@@ -1,0 +1,235 @@
+//===- apple_test.cpp - Apple .strings and string catalogs in and out -----===//
+//
+// Files as Xcode projects hold them, read as Foundation reads them; dumps
+// that build back as the same database; refusals at file:line; and the
+// texts translate-toolkit reads from the same files.
+//
+//===----------------------------------------------------------------------===//
+
+#include "tests/cli/CliTest.h"
+#include "tools/phrasor/Utf.h"
+#include "tools/phrasor/formats/apple/Apple.h"
+#include "tools/phrasor/formats/apple/AppleText.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <map>
+
+using namespace phrasor::clitest;
+
+namespace {
+
+using phrasor::TextKind;
+using ReadFn = void (*)(const std::string &, std::string_view,
+                        const phrasor::tool::InputOptions &,
+                        phrasor::tool::Diagnostics &,
+                        std::vector<phrasor::tool::SourceEntry> &);
+
+struct AppleReading {
+  std::map<std::string, std::string> values;
+  std::map<std::string, TextKind> kinds;
+  std::string problems;
+};
+
+AppleReading ReadWith(ReadFn read, const std::string &file,
+                      const std::string &text,
+                      const phrasor::tool::InputOptions &options = {}) {
+  phrasor::tool::Diagnostics diag;
+  std::vector<phrasor::tool::KeptProblem> kept;
+  diag.KeepIn(&kept);
+  std::vector<phrasor::tool::SourceEntry> out;
+  read(file, text, options, diag, out);
+  AppleReading r;
+  for (const phrasor::tool::SourceEntry &s : out) {
+    r.values[s.entry.id] =
+        phrasor::tool::Utf16ToUtf8Lossy(s.entry.value.value_or(u""));
+    if (s.kind)
+      r.kinds[s.entry.id] = *s.kind;
+  }
+  for (const phrasor::tool::KeptProblem &p : kept)
+    r.problems += p.where + ": " + p.message + "\n";
+  return r;
+}
+
+AppleReading ReadStrings(const std::string &file, const std::string &text) {
+  return ReadWith(phrasor::tool::ReadAppleStrings, file, text);
+}
+
+TEST(AppleStrings, TextsReadAsFoundationReadsThem) {
+  const AppleReading r = ReadStrings(
+      "App/fr.lproj/Localizable.strings",
+      "/* A note\n   over lines */\n"
+      "\"esc\" = \"q\\\"b\\\\n\\n t\\t r\\r z\\0x \\U00e9\\UD83D\\UDE00\";\n"
+      "// line note\n"
+      "bare_key = bare.value;\n"
+      "\"same\";\n"
+      "\"obj\" = \"Hi %@, %ld new\";\n"
+      "\"order\" = \"%2$@ by %1$@\";\n"
+      "\"printf\" = \"%d of %s\";\n"
+      "\"pct\" = \"100%% sure\";\n"
+      "/* phr:kind=text */\n"
+      "\"said\" = \"50%d\";\n"
+      "\"Sign in with your name\" = \"x\" ; \"@locale\" = \"at\";\n");
+  EXPECT_EQ(r.problems, "App/fr.lproj/Localizable.strings:3: value of 'esc' "
+                        "contains a NUL character\n");
+  const std::map<std::string, std::string> expected = {
+      {"@locale", "fr"},
+      {"bare_key", "bare.value"},
+      {"same", "same"},
+      {"obj", "Hi %1!s!, %2!ld! new"},
+      {"order", "%2!s! by %1!s!"},
+      {"printf", "%d of %s"},
+      {"pct", "100%% sure"},
+      {"said", "50%d"},
+      {"Sign in with your name", "x"},
+      {"@@locale", "at"}};
+  EXPECT_EQ(r.values, expected);
+  EXPECT_EQ(r.kinds,
+            (std::map<std::string, TextKind>{{"obj", TextKind::Message},
+                                             {"order", TextKind::Message},
+                                             {"said", TextKind::Plain}}));
+  // Escapes read, and UTF-16 of either byte order.
+  EXPECT_EQ(ReadStrings("a.strings", "\"e\" = \"\\U00e9\\UD83D\\UDE00\";")
+                .values.at("e"),
+            "\xC3\xA9\xF0\x9F\x98\x80");
+  const std::string be("\xFE\xFF\0\"\0k\0\"\0=\0\"\0\xE9\0\"\0;", 18);
+  EXPECT_EQ(ReadStrings("a.strings", be).values.at("k"), "\xC3\xA9");
+}
+
+TEST(AppleStrings, FolderNamesGiveTheLanguage) {
+  using phrasor::tool::LprojLocale;
+  EXPECT_EQ(LprojLocale("de.lproj"), "de");
+  EXPECT_EQ(LprojLocale("pt-BR.lproj"), "pt-BR");
+  EXPECT_EQ(LprojLocale("zh_Hans.lproj"), "zh-Hans");
+  EXPECT_EQ(LprojLocale("Base.lproj"), "");
+  EXPECT_EQ(LprojLocale("German.lproj"), "");
+  EXPECT_EQ(LprojLocale("de"), "");
+  // The file's own comment speaks before its folder.
+  EXPECT_EQ(
+      ReadStrings("de.lproj/L.strings", "/* phr:locale=de-AT */ \"a\" = \"b\";")
+          .values.at("@locale"),
+      "de-AT");
+}
+
+TEST(AppleStrings, RefusalsNameTheLine) {
+  auto problems = [](const std::string &text) {
+    return ReadStrings("L.strings", text).problems;
+  };
+  EXPECT_CONTAINS(problems("\"a\" = \"b\";\n\"c\" = \"d\n"),
+                  "L.strings:2: a string has no closing quote");
+  EXPECT_CONTAINS(problems("\"a\" = \"b\"\n\"c\" = \"d\";"),
+                  "L.strings:2: expected ';' after the value of \"a\"");
+  EXPECT_CONTAINS(problems("\n\"a\" \"b\";"), "L.strings:2: expected '='");
+  EXPECT_CONTAINS(problems("\"a\" = \"b\";\n/* open"),
+                  "L.strings:2: a comment begun with /* has no */");
+  EXPECT_CONTAINS(problems("\"a\" = \"\\UD83D x\";"),
+                  "high surrogate without its low one");
+  EXPECT_CONTAINS(problems("\"a\" = \"\\UDE00\";"),
+                  "low surrogate without its high one");
+  EXPECT_CONTAINS(problems("\"a\" = \"\\U12\";"), "four hexadecimal digits");
+  EXPECT_CONTAINS(problems("\"a\" = \"b\";\n\"m\" = \"%1$@ and %@\";"),
+                  "L.strings:2: 'm': ");
+  EXPECT_CONTAINS(problems("\"a\" = ;"), "expected a quoted string, not ';'");
+  EXPECT_CONTAINS(
+      ReadStrings("L.strings", std::string("\xFF\xFE\x00\xD8", 4)).problems,
+      "L.strings:1: not valid UTF-16");
+}
+
+// Texts that need every escape and every kind the writer can say.
+TEST_F(Cli, AppleStringsDumpsBuildTheSameDatabase) {
+  Write("e.csv", "id,value,kind\n"
+                 "quotes,\"'single' \"\"double\"\" \\ back\",\n"
+                 "lines,\"a\nb\tc\rd\x01\",\n"
+                 "msg,\"%2!s! before %1!d!\",\n"
+                 "pct,100% sure,text\n"
+                 "pctd,50%d,text\n"
+                 "bare,No inserts,message\n"
+                 "fmt,No conversions,printf\n"
+                 "odd,\"%1!-5s! wide\",\n"
+                 "files#one,%d file,\n"
+                 "files#other,%d files,\n"
+                 "@locale,pt-BR,\n");
+  ASSERT_EQ(Run({"build", "e.csv", "-o", "e.skdb"}).code, 0);
+  ExpectRoundTrips("e.skdb", {"strings"});
+  const std::string out = Run({"dump", "e.skdb", "--format", "strings"}).out;
+  EXPECT_CONTAINS(out, "/* phr:locale=pt-BR */\n");
+  EXPECT_CONTAINS(out, "\"msg\" = \"%2$@ before %1$d\";\n");
+  EXPECT_CONTAINS(out, "\"lines\" = \"a\\nb\\tc\\rd\\U0001\";\n");
+  EXPECT_CONTAINS(out, "/* phr:kind=text */\n\"pct\" = \"100% sure\";\n");
+}
+
+std::string AppleFile(const std::string &path) {
+  return std::string(PHRASOR_TEST_DATA) + "/apple/" + path;
+}
+
+// A project's folders: each language builds under its folder's name
+// (German saved as UTF-16), checks against the source and comes back.
+TEST_F(Cli, AppleStringsTreeBuildsChecksAndComesBack) {
+  for (const char *folder : {"en", "de", "Base"}) {
+    SCOPED_TRACE(folder);
+    const std::string db = std::string(folder) + ".skdb";
+    const Result b = Run(
+        {"build", AppleFile(std::string(folder) + ".lproj/Localizable.strings"),
+         "-o", db});
+    ASSERT_EQ(b.code, 0) << b.err;
+    const Result c = Run({"check", db, "--against", "en.skdb"});
+    EXPECT_EQ(c.code, 0) << c.err;
+    ExpectRoundTrips(db, {"strings"});
+  }
+  const std::string de = Run({"dump", "de.skdb", "--format", "json"}).out;
+  EXPECT_CONTAINS(de, "\"@locale\": \"de\"");
+  EXPECT_CONTAINS(de, "\"notes.shared\": \"In %2!s! hat %1!s! eine Notiz");
+  EXPECT_EQ(Run({"dump", "Base.skdb", "--format", "json"}).out.find("@locale"),
+            std::string::npos);
+  EXPECT_CONTAINS(
+      Run({"format", "de.skdb", "notes.shared", "Ola", "Arbeit"}).out,
+      "In Arbeit hat Ola eine Notiz geteilt");
+}
+
+/// What translate-toolkit reads from \p files, or null when it is missing.
+std::optional<nlohmann::json>
+ToolkitReading(const std::vector<std::string> &files) {
+  std::string command =
+      "/usr/bin/python3 " +
+      Quote(std::string(PHRASOR_TEST_DATA) + "/../apple_toolkit.py");
+  for (const std::string &f : files)
+    command += " " + Quote(f);
+  std::FILE *pipe = popen((command + " 2>/dev/null").c_str(), "r");
+  if (!pipe)
+    return std::nullopt;
+  std::string out;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+    out.append(buffer, n);
+  if (pclose(pipe) != 0)
+    return std::nullopt;
+  const std::size_t last = out.rfind("\n{");
+  return nlohmann::json::parse(
+      out.substr(last == std::string::npos ? 0 : last));
+}
+
+// The toolkit keeps Foundation's spelling of the conversions, so its texts
+// are compared once converted as a build converts them.
+TEST(AppleStrings, TextsAgreeWithTranslateToolkit) {
+  std::vector<std::string> files;
+  for (const char *folder : {"en", "de"})
+    files.push_back(
+        AppleFile(std::string(folder) + ".lproj/Localizable.strings"));
+  const std::optional<nlohmann::json> toolkit = ToolkitReading(files);
+  if (!toolkit)
+    GTEST_SKIP() << "translate-toolkit (Debian package translate-toolkit) is "
+                    "missing";
+  for (const std::string &file : files) {
+    SCOPED_TRACE(file);
+    const AppleReading ours = ReadStrings(file, Slurp(fs::path(file)));
+    const nlohmann::json &theirs = toolkit->at(file);
+    EXPECT_EQ(theirs.size() + 1, ours.values.size()); // and @locale
+    for (const auto &[key, text] : theirs.items())
+      EXPECT_EQ(ours.values.at(key),
+                phrasor::tool::ReadAppleFormat(text.get<std::string>()).text)
+          << key;
+  }
+}
+
+} // namespace
