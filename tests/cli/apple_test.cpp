@@ -232,4 +232,210 @@ TEST(AppleStrings, TextsAgreeWithTranslateToolkit) {
   }
 }
 
+AppleReading ReadCatalog(const std::string &text,
+                         const std::string &language = "",
+                         bool includeFuzzy = false) {
+  phrasor::tool::InputOptions options;
+  options.column = language;
+  options.includeFuzzy = includeFuzzy;
+  return ReadWith(phrasor::tool::ReadXcstrings, "L.xcstrings", text, options);
+}
+
+const char *const kCatalog = R"({
+  "sourceLanguage" : "en",
+  "strings" : {
+    "" : {
+
+    },
+    "%lld files" : {
+      "localizations" : {
+        "de" : { "variations" : { "plural" : {
+          "one" : { "stringUnit" : { "state" : "translated", "value" : "%lld Datei" } },
+          "other" : { "stringUnit" : { "state" : "translated", "value" : "%lld Dateien" } },
+          "zero" : { "stringUnit" : { "state" : "translated", "value" : "Keine" } }
+        } } }
+      }
+    },
+    "Hi %@" : {
+      "comment" : "a greeting",
+      "localizations" : {
+        "de" : { "stringUnit" : { "state" : "needs_review", "value" : "Hallo %@" } }
+      }
+    },
+    "Tap" : {
+      "localizations" : {
+        "de" : { "variations" : { "device" : {
+          "mac" : { "stringUnit" : { "state" : "translated", "value" : "Klicken" } },
+          "other" : { "stringUnit" : { "state" : "translated", "value" : "Tippen" } }
+        } } },
+        "en" : { "stringUnit" : { "state" : "new", "value" : "Tap!" } }
+      }
+    },
+    "New" : {
+      "localizations" : {
+        "de" : { "stringUnit" : { "state" : "new", "value" : "" } }
+      }
+    },
+    "Version" : { "shouldTranslate" : false },
+    "Two" : {
+      "localizations" : {
+        "de" : { "substitutions" : { } }
+      }
+    }
+  },
+  "version" : "1.0"
+})";
+
+// One language at a time: states as PO's fuzzy and untranslated messages,
+// Apple's zero as the text for 0, device variations dropped for the
+// other devices' text; the source language's keys are their own texts.
+TEST(Xcstrings, OneLanguageOfTheCatalogIsRead) {
+  const AppleReading de = ReadCatalog(kCatalog, "de");
+  EXPECT_EQ(de.values, (std::map<std::string, std::string>{
+                           {"@locale", "de"},
+                           {"%lld files#one", "%lld Datei"},
+                           {"%lld files#other", "%lld Dateien"},
+                           {"%lld files#=0", "Keine"},
+                           {"Tap", "Tippen"},
+                           {"Version", "Version"}}));
+  EXPECT_CONTAINS(de.problems, "1 text needing review left out");
+  EXPECT_CONTAINS(de.problems, "1 device variation dropped");
+  EXPECT_CONTAINS(de.problems, "1 text with substitutions");
+  EXPECT_EQ(ReadCatalog(kCatalog, "de", true).values.at("Hi %@"),
+            "Hallo %1!s!");
+  const AppleReading en = ReadCatalog(kCatalog);
+  EXPECT_EQ(en.values,
+            (std::map<std::string, std::string>{{"@locale", "en"},
+                                                {"%lld files", "%lld files"},
+                                                {"Hi %@", "Hi %1!s!"},
+                                                {"Tap", "Tap!"},
+                                                {"New", "New"},
+                                                {"Version", "Version"},
+                                                {"Two", "Two"}}));
+  EXPECT_EQ(en.kinds.at("Hi %@"), TextKind::Message);
+}
+
+TEST(Xcstrings, RefusalsNameTheLine) {
+  EXPECT_CONTAINS(ReadCatalog("{\n\"strings\" : {\n,}").problems,
+                  "L.xcstrings:3: not valid JSON");
+  EXPECT_CONTAINS(ReadCatalog("{\"strings\" : []}").problems,
+                  "L.xcstrings:1: not a string catalog");
+  EXPECT_CONTAINS(ReadCatalog("{\"sourceLanguage\" : \"en\",\n"
+                              "\"strings\" : {\n\"a\" : {\"localizations\" "
+                              ": {\"en\" : {\"stringUnit\" : {}}}},\n"
+                              "\"b\" : {\"localizations\" : {\"en\" : "
+                              "{\"variations\" : {\"plural\" : {\"lots\" : "
+                              "{}}}}}}}}")
+                      .problems,
+                  "L.xcstrings:4: 'b': plural category \"lots\"");
+  EXPECT_CONTAINS(
+      ReadCatalog("{\"sourceLanguage\" : \"en\",\n\"strings\" : {\n\"a\" : "
+                  "{\"localizations\" : {\"en\" : {\"stringUnit\" : "
+                  "{}}}}}}")
+          .problems,
+      "L.xcstrings:3: 'a': its stringUnit has no \"value\" text");
+}
+
+std::string CatalogFile() { return AppleFile("Localizable.xcstrings"); }
+
+// Xcode's catalog: one database per language, each checked against the
+// source, each dumped back as the same database and merged back into the
+// catalog without a byte of it changing.
+TEST_F(Cli, XcstringsCatalogBuildsEveryLanguageAndMergesBack) {
+  const Result b = Run({"build", CatalogFile(), "--every-column", "-o", "db"});
+  ASSERT_EQ(b.code, 0) << b.err;
+  EXPECT_CONTAINS(b.err, "1 device variation dropped");
+  Write("merged.xcstrings", Slurp(fs::path(CatalogFile())));
+  for (const char *language : {"en", "de", "pl"}) {
+    SCOPED_TRACE(language);
+    const std::string db = std::string("db/") + language + ".skdb";
+    // The source's "No notes" for 0 has no count, which check takes for
+    // a missing conversion when the source is checked against itself.
+    const Result c =
+        language == std::string("en")
+            ? Run({"check", db})
+            : Run({"check", db, "--against", "db/en.skdb"});
+    EXPECT_EQ(c.code, 0) << c.err;
+    ExpectRoundTrips(db, {"xcstrings"});
+    const Result d =
+        Run({"dump", db, "--format", "xcstrings", "-o", "merged.xcstrings"});
+    ASSERT_EQ(d.code, 0) << d.err;
+    EXPECT_EQ(Read("merged.xcstrings"), Slurp(fs::path(CatalogFile())));
+  }
+  EXPECT_CONTAINS(
+      Run({"format", "db/pl.skdb", "%lld notes", "--count", "5", "5"}).out,
+      "5 notatek");
+  EXPECT_CONTAINS(
+      Run({"format", "db/en.skdb", "%lld notes", "--count", "0", "0"}).out,
+      "No notes");
+  // A single language by --column, the source language without it.
+  ASSERT_EQ(
+      Run({"build", CatalogFile(), "--column", "de", "-o", "de.skdb"}).code, 0);
+  EXPECT_EQ(Read("de.skdb"), Read("db/de.skdb"));
+  ASSERT_EQ(Run({"build", CatalogFile(), "-o", "en.skdb"}).code, 0);
+  EXPECT_EQ(Read("en.skdb"), Read("db/en.skdb"));
+}
+
+// A changed translation replaces that language's text only; a new key is
+// added; what the database lacks stays.
+TEST_F(Cli, XcstringsMergeTouchesOnlyItsLanguage) {
+  Write("L.xcstrings", Slurp(fs::path(CatalogFile())));
+  Write("de.csv", "id,value\n@locale,de\nCancel,Schließen\n"
+                  "Added,Neu\n");
+  ASSERT_EQ(Run({"build", "de.csv", "-o", "de.skdb"}).code, 0);
+  ASSERT_EQ(
+      Run({"dump", "de.skdb", "--format", "xcstrings", "-o", "L.xcstrings"})
+          .code,
+      0);
+  const std::string merged = Read("L.xcstrings");
+  const nlohmann::ordered_json before =
+      nlohmann::ordered_json::parse(Slurp(fs::path(CatalogFile())));
+  nlohmann::ordered_json after = nlohmann::ordered_json::parse(merged);
+  EXPECT_EQ(
+      after["strings"]["Cancel"]["localizations"]["de"]["stringUnit"]["value"],
+      "Schlie\u00dfen");
+  EXPECT_EQ(
+      after["strings"]["Added"]["localizations"]["de"]["stringUnit"]["value"],
+      "Neu");
+  after["strings"].erase("Added");
+  after["strings"]["Cancel"]["localizations"]["de"] =
+      before["strings"]["Cancel"]["localizations"]["de"];
+  EXPECT_EQ(after, before);
+  // Every other line is Xcode's, byte for byte.
+  EXPECT_CONTAINS(merged, "\"Anuluj\"");
+  EXPECT_EQ(
+      Run({"dump", "de.skdb", "--format", "xcstrings", "-o", "L.xcstrings"})
+          .code,
+      0);
+  EXPECT_EQ(Read("L.xcstrings"), merged);
+  Write("bad.xcstrings", "{}");
+  const Result bad =
+      Run({"dump", "de.skdb", "--format", "xcstrings", "-o", "bad.xcstrings"});
+  EXPECT_NE(bad.code, 0);
+  EXPECT_CONTAINS(bad.err, "not a string catalog");
+  EXPECT_EQ(Read("bad.xcstrings"), "{}");
+}
+
+TEST_F(Cli, XcstringsDumpsBuildTheSameDatabase) {
+  Write("e.csv", "id,value\n"
+                 "quotes,\"\"\"q\"\" \\ \u00e9\"\n"
+                 "lines,\"a\nb\tc\x01\"\n"
+                 "msg,\"%2!s! before %1!d!\"\n"
+                 "obj,\"%1!s! then %2!ld!\"\n"
+                 "files#=0,none\n"
+                 "files#one,%d file\n"
+                 "files#other,%d files\n"
+                 "odd#=1,just one\n"
+                 "odd#other,%d\n"
+                 "@locale,pl\n");
+  ASSERT_EQ(Run({"build", "e.csv", "-o", "e.skdb"}).code, 0);
+  ExpectRoundTrips("e.skdb", {"xcstrings"});
+  const std::string out = Run({"dump", "e.skdb", "--format", "xcstrings"}).out;
+  EXPECT_CONTAINS(out, "\"sourceLanguage\" : \"pl\"");
+  EXPECT_CONTAINS(out, "\"value\" : \"%@ then %ld\"");
+  EXPECT_CONTAINS(out, "\"value\" : \"%2$@ before %1$d\"");
+  EXPECT_CONTAINS(out, "\"zero\" : {");
+  EXPECT_CONTAINS(out, "\"odd#=1\" : {");
+}
+
 } // namespace

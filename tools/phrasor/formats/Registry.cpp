@@ -121,6 +121,22 @@ Format AppleStringsFormat() {
   return f;
 }
 
+// A string catalog holds every language; see CatalogReader.cpp.
+Format XcstringsFormat() {
+  Format f =
+      Row("xcstrings", "Apple", {".xcstrings"}, ReadXcstrings, WriteXcstrings);
+  f.holds.voicePaths = false;
+  f.holds.absentValues = false;
+  f.holds.kinds = false;
+  f.holds.limits = false;
+  f.holds.notes = true;
+  f.markText = "a string catalog cannot say it; build it from another format "
+               "to say it is meant";
+  f.fuzzer = "xcstrings";
+  f.merge = MergeXcstrings;
+  return f;
+}
+
 /// Appends \p word to \p words unless it is there already.
 void AddOnce(std::vector<std::string> &words, std::string_view word) {
   if (std::find(words.begin(), words.end(), word) == words.end())
@@ -190,7 +206,8 @@ const std::vector<Format> &Formats() {
                                            XliffFormat("xliff12", WriteXliff12),
                                            XliffFormat("xliff20", WriteXliff20),
                                            AndroidFormat(),
-                                           AppleStringsFormat()};
+                                           AppleStringsFormat(),
+                                           XcstringsFormat()};
   return rows;
 }
 

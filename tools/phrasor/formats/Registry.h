@@ -51,6 +51,13 @@ using FormatWriter = std::string (*)(const DumpSide &target,
                                      const std::string &where,
                                      Diagnostics &diag);
 
+/// Puts the dump \p written into the file \p existing it is written over,
+/// for a format whose one file holds what several databases do; empty,
+/// with \p problem set, when \p existing is not such a file.
+using FormatMerger = std::string (*)(std::string_view existing,
+                                     std::string_view written,
+                                     std::string &problem);
+
 /// What a database holds that a format's files can carry too.
 struct FormatHolds {
   bool voicePaths = true;
@@ -79,6 +86,8 @@ struct Format {
   std::string_view lossNote;
   std::string_view markText; ///< how to say a '%' in a text is meant
   std::string_view fuzzer;   ///< fuzz/<fuzzer>_fuzz.cpp reads this format
+  /// Set: a dump over an existing file merges into it instead.
+  FormatMerger merge = nullptr;
 };
 
 /// Every format, the default dump format first.

@@ -48,6 +48,37 @@ bool Respell(std::string &text, char from, char to, bool numberedOnly) {
   return any;
 }
 
+/// Drops the numbers of a text's conversions when they take their
+/// arguments in order, each once, and one is a %@ that says the text is
+/// Foundation's: "%1$@ of %2$ld" is written "%@ of %ld", as Xcode writes it.
+void Unnumber(std::string &text) {
+  std::string plain;
+  unsigned next = 1;
+  bool object = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    plain += text[i];
+    if (text[i] != '%')
+      continue;
+    if (i + 1 < text.size() && text[i + 1] == '%') {
+      plain += text[++i];
+      continue;
+    }
+    const std::size_t end = ConversionEnd(text, i);
+    if (end == std::string_view::npos)
+      return;
+    const std::string spec = text.substr(i + 1, end - i - 1);
+    const std::string number = std::to_string(next++) + "$";
+    if (spec.compare(0, number.size(), number) != 0)
+      return;
+    plain += spec.substr(number.size());
+    plain += text[end];
+    object |= text[end] == '@';
+    i = end;
+  }
+  if (object)
+    text = std::move(plain);
+}
+
 std::string_view OwnValue(std::string_view comment, std::string_view name) {
   std::size_t b = comment.find_first_not_of(" \t\r\n");
   std::size_t e = comment.find_last_not_of(" \t\r\n");
@@ -95,6 +126,7 @@ AppleWritten WriteAppleFormat(const TextEntry &e) {
   if (kind == TextKind::Message) {
     std::string numbered = RestoreCFormat(w.text, "", true);
     Respell(numbered, 's', '@', true);
+    Unnumber(numbered);
     const AppleRead back = ReadAppleFormat(numbered);
     if (back.problem.empty() && back.kind && back.text == w.text)
       w.text = std::move(numbered);
