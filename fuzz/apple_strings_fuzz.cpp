@@ -1,4 +1,4 @@
-//===- apple_strings_fuzz.cpp - Arbitrary bytes through the .strings reader===//
+//===- apple_strings_fuzz.cpp - Bytes through the .strings reader ---------===//
 //
 // Beyond what every reader must survive, whatever the reader accepts must
 // come back unchanged when written as a .strings file and read again: the

@@ -1,5 +1,4 @@
-//===- xcstrings_fuzz.cpp - Arbitrary bytes through the string catalog
-//reader===//
+//===- xcstrings_fuzz.cpp - Arbitrary bytes through the catalog reader ---===//
 //
 // Beyond what every reader must survive, whatever the reader accepts must
 // come back unchanged when written as a catalog and read again: the

@@ -351,10 +351,9 @@ TEST_F(Cli, XcstringsCatalogBuildsEveryLanguageAndMergesBack) {
     const std::string db = std::string("db/") + language + ".skdb";
     // The source's "No notes" for 0 has no count, which check takes for
     // a missing conversion when the source is checked against itself.
-    const Result c =
-        language == std::string("en")
-            ? Run({"check", db})
-            : Run({"check", db, "--against", "db/en.skdb"});
+    const Result c = language == std::string("en")
+                         ? Run({"check", db})
+                         : Run({"check", db, "--against", "db/en.skdb"});
     EXPECT_EQ(c.code, 0) << c.err;
     ExpectRoundTrips(db, {"xcstrings"});
     const Result d =
@@ -436,6 +435,64 @@ TEST_F(Cli, XcstringsDumpsBuildTheSameDatabase) {
   EXPECT_CONTAINS(out, "\"value\" : \"%2$@ before %1$d\"");
   EXPECT_CONTAINS(out, "\"zero\" : {");
   EXPECT_CONTAINS(out, "\"odd#=1\" : {");
+}
+
+AppleReading ReadDict(const std::string &text) {
+  return ReadWith(phrasor::tool::ReadStringsdict, "de.lproj/L.stringsdict",
+                  text);
+}
+
+// The project's plural rules: one variable gives the plural forms, with
+// the text around it kept and Apple's zero the text for 0; two are left
+// out with a warning.
+TEST(Stringsdict, PluralRulesGiveThePluralForms) {
+  const std::string file = AppleFile("en.lproj/Localizable.stringsdict");
+  const AppleReading r =
+      ReadWith(phrasor::tool::ReadStringsdict, file, Slurp(fs::path(file)));
+  EXPECT_EQ(r.values, (std::map<std::string, std::string>{
+                          {"@locale", "en"},
+                          {"%d notes#=0", "No notes"},
+                          {"%d notes#one", "%d note"},
+                          {"%d notes#other", "%d notes"},
+                          {"folder.count#one", "%1!s! holds %2!ld! item"},
+                          {"folder.count#other", "%1!s! holds %2!ld! items"}}));
+  EXPECT_CONTAINS(r.problems, "1 text with several plural variables left out");
+  const std::string rules =
+      "<plist><dict>\n<key>a</key><dict>"
+      "<key>NSStringLocalizedFormatKey</key><string>%#@n@</string>\n"
+      "<key>n</key><dict><key>NSStringFormatSpecTypeKey</key>"
+      "<string>NSStringPluralRuleType</string>\n<key>lots</key>"
+      "<string>x</string></dict></dict>\n<key>b</key><dict/>\n"
+      "</dict></plist>";
+  const AppleReading bad = ReadDict(rules);
+  EXPECT_CONTAINS(bad.problems, "L.stringsdict:4: 'a': plural category 'lots'");
+  EXPECT_CONTAINS(bad.problems, "L.stringsdict:5: 'b' has no "
+                                "NSStringLocalizedFormatKey");
+  EXPECT_CONTAINS(ReadDict("<plist>\n<dict>").problems,
+                  "L.stringsdict:2: not well-formed XML");
+  EXPECT_CONTAINS(ReadDict("<plist/>").problems, "not a property list");
+}
+
+TEST_F(Cli, StringsdictDumpsBuildTheSameDatabase) {
+  Write("e.csv", "id,value\n"
+                 "files#=0,none\n"
+                 "files#one,%ld file\n"
+                 "files#other,%ld files\n"
+                 "ar#zero,%d zero\n"
+                 "ar#other,%d\n"
+                 "msg,\"<%2!s!> & %1!d!\"\n"
+                 "@locale,pl\n");
+  ASSERT_EQ(Run({"build", "e.csv", "-o", "e.skdb"}).code, 0);
+  ExpectRoundTrips("e.skdb", {"stringsdict"});
+  const std::string out =
+      Run({"dump", "e.skdb", "--format", "stringsdict"}).out;
+  EXPECT_CONTAINS(out, "<string>%#@value@</string>");
+  EXPECT_CONTAINS(out, "<key>NSStringFormatValueTypeKey</key>\n"
+                       "\t\t\t<string>ld</string>");
+  EXPECT_CONTAINS(out, "<string>&lt;%2$@&gt; &amp; %1$d</string>");
+  const std::string file = AppleFile("en.lproj/Localizable.stringsdict");
+  ASSERT_EQ(Run({"build", file, "-o", "en.skdb"}).code, 0);
+  ExpectRoundTrips("en.skdb", {"stringsdict"});
 }
 
 } // namespace

@@ -121,6 +121,23 @@ Format AppleStringsFormat() {
   return f;
 }
 
+// A .stringsdict is a property list of plural rules; see Stringsdict.cpp.
+Format StringsdictFormat() {
+  Format f = Row("stringsdict", "Apple", {".stringsdict"}, ReadStringsdict,
+                 WriteStringsdict);
+  f.holds.voicePaths = false;
+  f.holds.absentValues = false;
+  f.holds.kinds = false;
+  f.holds.limits = false;
+  f.lossless = false;
+  f.lossNote = "a text holding a control character XML cannot carry is "
+               "reported and left out";
+  f.markText = "a .stringsdict cannot say it; build it from another format "
+               "to say it is meant";
+  f.fuzzer = "stringsdict";
+  return f;
+}
+
 // A string catalog holds every language; see CatalogReader.cpp.
 Format XcstringsFormat() {
   Format f =
@@ -207,6 +224,7 @@ const std::vector<Format> &Formats() {
                                            XliffFormat("xliff20", WriteXliff20),
                                            AndroidFormat(),
                                            AppleStringsFormat(),
+                                           StringsdictFormat(),
                                            XcstringsFormat()};
   return rows;
 }

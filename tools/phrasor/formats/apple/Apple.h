@@ -2,6 +2,7 @@
 //
 //   Localizable.strings      "key" = "value"; pairs, one language per
 //                            file, named by its folder (de.lproj)
+//   Localizable.stringsdict  plural rules, one language per file
 //   Localizable.xcstrings    a string catalog: every language of every
 //                            key in one JSON file
 //
@@ -30,6 +31,16 @@ void ReadAppleStrings(const std::string &file, std::string_view text,
 /// Writes a database as a UTF-8 .strings file.
 std::string WriteAppleStrings(const DumpSide &target, const DumpSide &source,
                               const std::string &where, Diagnostics &diag);
+
+/// Reads a .stringsdict property list of plural rules.
+void ReadStringsdict(const std::string &file, std::string_view text,
+                     const InputOptions &options, Diagnostics &diag,
+                     std::vector<SourceEntry> &out);
+
+/// Writes a database as a .stringsdict: plural texts as plural rules,
+/// other entries as plain strings.
+std::string WriteStringsdict(const DumpSide &target, const DumpSide &source,
+                             const std::string &where, Diagnostics &diag);
 
 /// Reads one language of a string catalog: options.column, else the
 /// catalog's source language.
