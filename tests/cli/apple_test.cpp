@@ -70,7 +70,7 @@ TEST(AppleStrings, TextsReadAsFoundationReadsThem) {
       "\"pct\" = \"100%% sure\";\n"
       "/* phr:kind=text */\n"
       "\"said\" = \"50%d\";\n"
-      "\"Sign in with your name\" = \"x\" ; \"@locale\" = \"at\";\n");
+      "\"Sign in with your name\" = \"x\";\n");
   EXPECT_EQ(r.problems, "App/fr.lproj/Localizable.strings:3: value of 'esc' "
                         "contains a NUL character\n");
   const std::map<std::string, std::string> expected = {
@@ -82,8 +82,7 @@ TEST(AppleStrings, TextsReadAsFoundationReadsThem) {
       {"printf", "%d of %s"},
       {"pct", "100%% sure"},
       {"said", "50%d"},
-      {"Sign in with your name", "x"},
-      {"@@locale", "at"}};
+      {"Sign in with your name", "x"}};
   EXPECT_EQ(r.values, expected);
   EXPECT_EQ(r.kinds,
             (std::map<std::string, TextKind>{{"obj", TextKind::Message},

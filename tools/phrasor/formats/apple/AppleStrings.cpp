@@ -239,8 +239,8 @@ bool StringsParser::Pair() {
     kind = ReadKindName(pos, said, diag);
   // Keys are often the development language's text itself, as Swift's
   // String(localized:) makes them: spaces, punctuation and all.
-  AddEntry(pos, Key::escapeSourceText(key), read.text, std::nullopt, diag, out,
-           kind, IdOrigin::SourceText);
+  AddEntry(pos, key, read.text, std::nullopt, diag, out, kind,
+           IdOrigin::SourceText);
   return true;
 }
 
@@ -316,7 +316,7 @@ std::string WriteAppleStrings(const DumpSide &target, const DumpSide &,
     const AppleWritten w = WriteAppleFormat(e);
     if (!w.sayKind.empty())
       out += "/* phr:kind=" + w.sayKind + " */\n";
-    AppendQuoted(out, Key::unescapeSourceText(e.id));
+    AppendQuoted(out, e.id);
     out += " = ";
     AppendQuoted(out, w.text);
     out += ";\n";

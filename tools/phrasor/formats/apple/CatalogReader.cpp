@@ -78,8 +78,8 @@ void CatalogReader::Add(const std::string &id, std::string value) {
     Refuse(id, read.problem);
     return;
   }
-  AddEntry(pos, Key::escapeSourceText(id), read.text, std::nullopt, diag, out,
-           read.kind, IdOrigin::SourceText);
+  AddEntry(pos, id, read.text, std::nullopt, diag, out, read.kind,
+           IdOrigin::SourceText);
 }
 
 bool CatalogReader::Unit(const std::string &id, const CatalogJson &unit) {
@@ -190,7 +190,8 @@ void CatalogReader::Read() {
   source = doc["sourceLanguage"].get<std::string>();
   language = options.column.empty() ? source : options.column;
   pos = {file, 1};
-  AddEntry(pos, kLocaleId, language, std::nullopt, diag, out);
+  if (!language.empty()) // a dump of a database without a language
+    AddEntry(pos, kLocaleId, language, std::nullopt, diag, out);
   // Xcode keeps an empty key for an empty literal in the code; no lookup
   // names it.
   for (const auto &item : doc["strings"].items())

@@ -107,7 +107,7 @@ nlohmann::json Served(const CatalogJson &node, int depth) {
 
 std::string WriteXcstrings(const DumpSide &target, const DumpSide &,
                            const std::string &where, Diagnostics &diag) {
-  const std::string language = target.meta->locale.value_or("en");
+  const std::string language = target.meta->locale.value_or("");
   const std::vector<TextEntry> entries =
       ToText(*target.entries, *target.meta, where, diag);
   const std::map<std::string, PluralGroup> groups = FindPluralGroups(entries);
@@ -135,20 +135,18 @@ std::string WriteXcstrings(const DumpSide &target, const DumpSide &,
       CatalogJson plural = PluralOf(
           groups.at(stem), zero == none.end() ? nullptr : zero->second);
       if (!plural.is_null()) {
-        strings[std::string(Key::unescapeSourceText(stem))]["localizations"]
-               [language]["variations"]["plural"] = std::move(plural);
+        strings[stem]["localizations"][language]["variations"]["plural"] =
+            std::move(plural);
         continue;
       }
       if (zero != none.end())
-        strings[std::string(Key::unescapeSourceText(zero->second->id))]
-               ["localizations"][language] = UnitOf(*zero->second);
+        strings[zero->second->id]["localizations"][language] =
+            UnitOf(*zero->second);
       for (const TextEntry *form : groups.at(stem).forms)
-        strings[std::string(Key::unescapeSourceText(form->id))]["localizations"]
-               [language] = UnitOf(*form);
+        strings[form->id]["localizations"][language] = UnitOf(*form);
       continue;
     }
-    strings[std::string(Key::unescapeSourceText(e.id))]["localizations"]
-           [language] = UnitOf(e);
+    strings[std::string(e.id)]["localizations"][language] = UnitOf(e);
   }
   doc["version"] = "1.0";
   return PrintCatalog(doc);

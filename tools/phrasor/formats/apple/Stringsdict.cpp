@@ -89,8 +89,8 @@ void StringsdictReader::Add(const pugi::xml_node &at, const std::string &id,
     diag.Error(At(at), "'" + id + "': " + read.problem);
     return;
   }
-  AddEntry(At(at), Key::escapeSourceText(id), read.text, std::nullopt, diag,
-           out, read.kind, IdOrigin::SourceText);
+  AddEntry(At(at), id, read.text, std::nullopt, diag, out, read.kind,
+           IdOrigin::SourceText);
 }
 
 void StringsdictReader::Plural(const std::string &key,
@@ -287,14 +287,13 @@ std::string WriteStringsdict(const DumpSide &target, const DumpSide &,
                               !XmlCanCarry(WriteAppleFormat(*f).text);
                      });
     if (!form) {
-      AppendPair(out, "\t", Key::unescapeSourceText(e.id),
-                 WriteAppleFormat(e).text);
+      AppendPair(out, "\t", e.id, WriteAppleFormat(e).text);
       continue;
     }
     if (!written.insert(stem).second)
       continue;
     out += "\t<key>";
-    AppendXmlText(out, Key::unescapeSourceText(stem));
+    AppendXmlText(out, stem);
     out += "</key>\n\t<dict>\n";
     AppendPair(out, "\t\t", "NSStringLocalizedFormatKey", "%#@value@");
     out += "\t\t<key>value</key>\n\t\t<dict>\n";
