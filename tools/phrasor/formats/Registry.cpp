@@ -115,6 +115,8 @@ Format AppleStringsFormat() {
   f.holds.absentValues = false;
   f.holds.limits = false;
   f.holds.notes = true;
+  f.lossless = false;
+  f.lossNote = "voice paths and length limits are not written";
   f.markText = "write the comment /* phr:kind=text */ before it to say it "
                "is meant";
   f.fuzzer = "apple_strings";
@@ -129,6 +131,9 @@ Format StringsdictFormat() {
   f.holds.absentValues = false;
   f.holds.kinds = false;
   f.holds.limits = false;
+  // Keys are XML text, which cannot carry the controls that gettext
+  // contexts and odd IDs hold; the round trips take it for plain names.
+  f.holds.anyIds = false;
   f.lossless = false;
   f.lossNote = "a text holding a control character XML cannot carry is "
                "reported and left out";
@@ -147,6 +152,9 @@ Format XcstringsFormat() {
   f.holds.kinds = false;
   f.holds.limits = false;
   f.holds.notes = true;
+  f.lossless = false;
+  f.lossNote = "voice paths, length limits and recorded kinds are not "
+               "written";
   f.markText = "a string catalog cannot say it; build it from another format "
                "to say it is meant";
   f.fuzzer = "xcstrings";

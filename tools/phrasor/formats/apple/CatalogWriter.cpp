@@ -113,7 +113,9 @@ std::string WriteXcstrings(const DumpSide &target, const DumpSide &,
   const std::map<std::string, PluralGroup> groups = FindPluralGroups(entries);
   CatalogJson doc = CatalogJson::object();
   doc["sourceLanguage"] = language;
-  CatalogJson &strings = doc["strings"] = CatalogJson::object();
+  // Collected by key (Xcode's order too): an ordered object looks each
+  // name up from its start, which would make a large dump take N² steps.
+  std::map<std::string, CatalogJson> strings;
   // The form for exactly 0 is Apple's zero, written with the others.
   std::map<std::string, const TextEntry *> none;
   for (const TextEntry &e : entries)
@@ -148,6 +150,12 @@ std::string WriteXcstrings(const DumpSide &target, const DumpSide &,
     }
     strings[std::string(e.id)]["localizations"][language] = UnitOf(e);
   }
+  CatalogJson &object = doc["strings"] = CatalogJson::object();
+  auto &items =
+      static_cast<std::vector<std::pair<const std::string, CatalogJson>> &>(
+          object.get_ref<CatalogJson::object_t &>());
+  for (auto &[key, entry] : strings)
+    items.emplace_back(key, std::move(entry));
   doc["version"] = "1.0";
   return PrintCatalog(doc);
 }
