@@ -126,6 +126,9 @@ protected:
       SCOPED_TRACE(format);
       const std::string dumped =
           "rt" + std::string(tool::FormatNamed(format)->extensions.front());
+      // A format that merges a dump into an existing file would otherwise
+      // keep what the previous round trip wrote.
+      fs::remove(dir / dumped);
       Result d = Run({"dump", db, "--format", format, "-o", dumped});
       ASSERT_EQ(d.code, 0) << d.err;
       Result b = Run({"build", dumped, "-o", "rt.skdb"});

@@ -101,7 +101,8 @@ void AddSpreadsheetOptions(CLI::App *b, InputOptions &input,
       ->check(CLI::IsMember(FormatNames()));
   b->add_option("--column", input.column,
                 "CSV: the column that holds the texts, such as a language "
-                "column 'fr' of a 'key,en,fr,de' sheet (default: value)");
+                "column 'fr' of a 'key,en,fr,de' sheet (default: value); "
+                ".xcstrings: the language (default: the source language)");
   b->add_option("--delimiter", delimiter,
                 "CSV: the field separator: ',', ';' or tab (default: the "
                 "first of them on the header line)")
@@ -128,7 +129,7 @@ void AddBuild(CLI::App &app, AllOptions &o, Runner &run) {
   b->add_flag("--every-column", o.build.everyColumn,
               "CSV: build one database per language column of a master "
               "sheet (key,en,de,pl...), each <column>.skdb in the -o "
-              "directory");
+              "directory; .xcstrings: one per language of the catalog");
   b->add_flag("--fill-empty", o.build.input.fillEmpty,
               "PO, XLIFF: use the source text for untranslated entries");
   b->add_flag("--include-fuzzy", o.build.input.includeFuzzy,

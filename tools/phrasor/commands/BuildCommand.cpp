@@ -12,6 +12,7 @@
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/files/SafeBuild.h"
 #include "tools/phrasor/formats/Registry.h"
+#include "tools/phrasor/formats/apple/Apple.h"
 #include "tools/phrasor/formats/csv/Csv.h"
 #include "tools/phrasor/sets/SourceSet.h"
 
@@ -23,23 +24,27 @@ namespace phrasor::tool {
 namespace {
 
 /// The language columns of the sheets among \p options' inputs, in the
-/// order the first sheet names them.
+/// order the first sheet names them, and the languages of the string
+/// catalogs among them.
 std::vector<std::string> SheetLanguages(const BuildOptions &options) {
   std::vector<std::string> languages;
   for (const std::string &input : options.inputs) {
     const Format *format = options.input.inputFormat.empty()
                                ? FormatOfFile(input)
                                : FormatNamed(options.input.inputFormat);
-    if (!format || format->name != "csv")
+    if (!format || (format->name != "csv" && format->name != "xcstrings"))
       continue;
-    for (std::string &l :
-         CsvLanguageColumns(input, ReadFileBytes(input), options.input))
+    const std::string bytes = ReadFileBytes(input);
+    for (std::string &l : format->name == "csv"
+                              ? CsvLanguageColumns(input, bytes, options.input)
+                              : XcstringsLanguages(input, bytes))
       if (std::find(languages.begin(), languages.end(), l) == languages.end())
         languages.push_back(std::move(l));
   }
   if (languages.empty())
     throw FatalError("--every-column: no input is a sheet with language "
-                     "columns (a header row such as key,en,de,pl)");
+                     "columns (a header row such as key,en,de,pl) or a "
+                     "string catalog");
   return languages;
 }
 

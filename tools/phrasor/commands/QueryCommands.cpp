@@ -27,10 +27,25 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <sstream>
 
 namespace phrasor::tool {
+namespace {
+
+// A file that holds every language, as a string catalog does, keeps the
+// others when one is dumped over it.
+std::string MergeInto(const Format &format, const std::string &path,
+                      const std::string &text) {
+  std::string problem;
+  std::string merged = format.merge(ReadFileBytes(path), text, problem);
+  if (!problem.empty())
+    throw FatalError(path + ": " + problem + "; not merged into");
+  return merged;
+}
+
+} // namespace
 
 int RunDump(const DumpOptions &options) {
   // "-" is standard output, as in the tools a dump is piped between.
@@ -84,6 +99,9 @@ int RunDump(const DumpOptions &options) {
       options.database, diag);
   if (toStdout)
     WriteStdout(text);
+  else if (format->merge && std::filesystem::exists(options.output))
+    WriteFileAtomically(options.output,
+                        MergeInto(*format, options.output, text));
   else
     WriteFileAtomically(options.output, text);
   return diag.ExitStatus();

@@ -8,6 +8,7 @@
 #include "tools/phrasor/files/FileIo.h"
 #include "tools/phrasor/formats/android/Android.h"
 #include "tools/phrasor/formats/android/AndroidText.h"
+#include "tools/phrasor/formats/apple/Apple.h"
 #include "tools/phrasor/formats/csv/Csv.h"
 #include "tools/phrasor/formats/json/Json.h"
 #include "tools/phrasor/formats/po/Po.h"
@@ -109,6 +110,61 @@ Format AndroidFormat() {
   return f;
 }
 
+// A .strings file maps any key to a text; see AppleStrings.cpp.
+Format AppleStringsFormat() {
+  Format f = Row("strings", "Apple", {".strings"}, ReadAppleStrings,
+                 WriteAppleStrings);
+  f.holds.voicePaths = false;
+  f.holds.absentValues = false;
+  f.holds.limits = false;
+  f.holds.notes = true;
+  f.lossless = false;
+  f.lossNote = "voice paths and length limits are not written";
+  f.markText = "write the comment /* phr:kind=text */ before it to say it "
+               "is meant";
+  f.fuzzer = "apple_strings";
+  return f;
+}
+
+// A .stringsdict is a property list of plural rules; see Stringsdict.cpp.
+Format StringsdictFormat() {
+  Format f = Row("stringsdict", "Apple", {".stringsdict"}, ReadStringsdict,
+                 WriteStringsdict);
+  f.holds.voicePaths = false;
+  f.holds.absentValues = false;
+  f.holds.kinds = false;
+  f.holds.limits = false;
+  // Keys are XML text, which cannot carry the controls that gettext
+  // contexts and odd IDs hold; the round trips take it for plain names.
+  f.holds.anyIds = false;
+  f.lossless = false;
+  f.lossNote = "a text holding a control character XML cannot carry is "
+               "reported and left out";
+  f.markText = "a .stringsdict cannot say it; build it from another format "
+               "to say it is meant";
+  f.fuzzer = "stringsdict";
+  return f;
+}
+
+// A string catalog holds every language; see CatalogReader.cpp.
+Format XcstringsFormat() {
+  Format f =
+      Row("xcstrings", "Apple", {".xcstrings"}, ReadXcstrings, WriteXcstrings);
+  f.holds.voicePaths = false;
+  f.holds.absentValues = false;
+  f.holds.kinds = false;
+  f.holds.limits = false;
+  f.holds.notes = true;
+  f.lossless = false;
+  f.lossNote = "voice paths, length limits and recorded kinds are not "
+               "written";
+  f.markText = "a string catalog cannot say it; build it from another format "
+               "to say it is meant";
+  f.fuzzer = "xcstrings";
+  f.merge = MergeXcstrings;
+  return f;
+}
+
 /// Appends \p word to \p words unless it is there already.
 void AddOnce(std::vector<std::string> &words, std::string_view word) {
   if (std::find(words.begin(), words.end(), word) == words.end())
@@ -186,7 +242,10 @@ const std::vector<Format> &Formats() {
                                            PoFormat(),
                                            XliffFormat("xliff12", WriteXliff12),
                                            XliffFormat("xliff20", WriteXliff20),
-                                           AndroidFormat()};
+                                           AndroidFormat(),
+                                           AppleStringsFormat(),
+                                           StringsdictFormat(),
+                                           XcstringsFormat()};
   return rows;
 }
 

@@ -53,6 +53,13 @@ using FormatWriter = std::string (*)(const DumpSide &target,
                                      const std::string &where,
                                      Diagnostics &diag);
 
+/// Puts the dump \p written into the file \p existing it is written over,
+/// for a format whose one file holds what several databases do; empty,
+/// with \p problem set, when \p existing is not such a file.
+using FormatMerger = std::string (*)(std::string_view existing,
+                                     std::string_view written,
+                                     std::string &problem);
+
 /// What a database holds that a format's files can carry too.
 struct FormatHolds {
   bool voicePaths = true;
@@ -84,6 +91,8 @@ struct Format {
   std::string_view fuzzer;   ///< fuzz/<fuzzer>_fuzz.cpp reads this format
   /// Its texts may be ICU MessageFormat texts (--syntax icu).
   bool icuSyntax = false;
+  /// Set: a dump over an existing file merges into it instead.
+  FormatMerger merge = nullptr;
 };
 
 /// Every format, the default dump format first.
