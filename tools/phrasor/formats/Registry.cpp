@@ -9,6 +9,7 @@
 #include "tools/phrasor/formats/android/Android.h"
 #include "tools/phrasor/formats/android/AndroidText.h"
 #include "tools/phrasor/formats/csv/Csv.h"
+#include "tools/phrasor/formats/i18next/I18next.h"
 #include "tools/phrasor/formats/json/Json.h"
 #include "tools/phrasor/formats/po/Po.h"
 #include "tools/phrasor/formats/xliff/Xliff.h"
@@ -106,6 +107,24 @@ Format AndroidFormat() {
   return f;
 }
 
+// i18next files end in .json like the tool's own JSON, which keeps the
+// extension: they are read by --input-format i18next. See I18next.h.
+Format I18nextFormat() {
+  Format f = Row("i18next", "i18next", {".json"}, ReadI18next, WriteI18next);
+  f.holds.voicePaths = false;
+  f.holds.absentValues = false;
+  f.holds.kinds = false;
+  f.holds.limits = false;
+  f.holds.anyIds = false;
+  f.lossless = false;
+  f.lossNote = "only IDs i18next has keys for, texts without printf "
+               "conversions, and the language only from a locales/<lng>/ "
+               "folder";
+  f.markText = "an i18next text is never a format: its '%' is text";
+  f.fuzzer = "i18next";
+  return f;
+}
+
 /// Appends \p word to \p words unless it is there already.
 void AddOnce(std::vector<std::string> &words, std::string_view word) {
   if (std::find(words.begin(), words.end(), word) == words.end())
@@ -174,7 +193,8 @@ const std::vector<Format> &Formats() {
                                            PoFormat(),
                                            XliffFormat("xliff12", WriteXliff12),
                                            XliffFormat("xliff20", WriteXliff20),
-                                           AndroidFormat()};
+                                           AndroidFormat(),
+                                           I18nextFormat()};
   return rows;
 }
 

@@ -171,7 +171,8 @@ public:
         diagnostics.Error(SourcePos{path, lineCount + 1},
                           "unknown key '" + val + "' in entry '" + id +
                               "' (expected value, voice, kind, max or "
-                              "plural categories)");
+                              "plural categories; an i18next file is read "
+                              "with --input-format i18next)");
         skipping = true;
       }
     }
