@@ -116,6 +116,7 @@ Format I18nextFormat() {
   f.holds.kinds = false;
   f.holds.limits = false;
   f.holds.anyIds = false;
+  f.holds.locale = false;
   f.lossless = false;
   f.lossNote = "only IDs i18next has keys for, texts without printf "
                "conversions, and the language only from a locales/<lng>/ "
@@ -174,6 +175,7 @@ FormatHolds HeldBy(const DumpSide &side) {
                    (key.selector && (!key.is(kPluralSelector) ||
                                      selectors::isExactMatch(key.category)));
   }
+  held.locale = side.meta->locale.has_value();
   held.kinds = !side.meta->kinds.empty();
   held.limits = !side.meta->limits.empty() || side.meta->protect.has_value();
   return held;
@@ -184,7 +186,8 @@ bool CanHold(const Format &format, const FormatHolds &held) {
   return (h.voicePaths || !held.voicePaths) &&
          (h.absentValues || !held.absentValues) && (h.kinds || !held.kinds) &&
          (h.plurals || !held.plurals) && (h.limits || !held.limits) &&
-         (h.notes || !held.notes) && (h.anyIds || !held.anyIds);
+         (h.notes || !held.notes) && (h.anyIds || !held.anyIds) &&
+         (h.locale || !held.locale);
 }
 
 const std::vector<Format> &Formats() {

@@ -62,6 +62,9 @@ struct FormatHolds {
   /// IDs other than names of letters, digits, '_' and '.' (and their
   /// plural forms): a context, a space, an ordinal or exact-value form
   bool anyIds = true;
+  /// The language, which a file of some formats can only take from its
+  /// folder's name.
+  bool locale = true;
 };
 
 struct Format {

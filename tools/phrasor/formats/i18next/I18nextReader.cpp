@@ -347,7 +347,7 @@ std::string I18nextFolderLocale(std::string_view folder) {
     if (first ? !IsLetters(part, 2, 3) ||
                     !std::all_of(part.begin(), part.end(),
                                  [](char c) { return c >= 'a' && c <= 'z'; })
-              : !IsLetters(part, 2, 8))
+              : !IsLetters(part, 2, 4))
       return {};
     tag += (first ? "" : "-") + std::string(part);
     if (end == std::string_view::npos)
