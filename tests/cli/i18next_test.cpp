@@ -138,12 +138,14 @@ TEST_F(Cli, I18nextSamplesBuildAndComeBackTheSame) {
 }
 
 TEST_F(Cli, I18nextDumpSaysWhatItCannotSpell) {
-  Write("x.csv", "id,value\nok,fine\nodd#=2,two\nn#gender-neuter,it\n"
-                 "p,%d files\nclash,a\nclash.b,b\nlit,{{x}}\n");
+  Write(
+      "x.csv",
+      "id,value\nok,fine\nodd#=2,two\no#ordinal-=0,first\nn#gender-neuter,it\n"
+      "p,%d files\nclash,a\nclash.b,b\nlit,{{x}}\n");
   ASSERT_EQ(Run({"build", "x.csv", "-o", "x.skdb"}).code, 0);
   Result d = Run({"dump", "x.skdb", "--format", "i18next", "-o", "x.json"});
   EXPECT_NE(d.code, 0);
-  EXPECT_CONTAINS(d.err, "3 entries with IDs i18next has no key for");
+  EXPECT_CONTAINS(d.err, "4 entries with IDs i18next has no key for");
   EXPECT_CONTAINS(d.err, "1 entries with text i18next cannot carry ('lit')");
   EXPECT_CONTAINS(Read("x.json"), "\"ok\": \"fine\"");
 }

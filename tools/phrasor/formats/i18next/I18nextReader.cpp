@@ -197,7 +197,8 @@ private:
   void Classify(const std::vector<FlatKey> &keys);
   std::string IdOf(const KeyParts &parts) const;
   void NameInserts(const std::vector<FlatKey> &keys);
-  void Add(const FlatKey &key, const KeyParts &parts);
+  void Add(const FlatKey &key, const KeyParts &parts,
+           const I18nextPieces &read);
 
   const std::string &file;
   const InputOptions &options;
@@ -208,8 +209,8 @@ private:
   std::vector<KeyParts> parts;
   std::set<std::string> gendered; ///< stems whose contexts are a gender
   std::set<std::string> contexted;
-  std::map<std::string, I18nextPieces> pieces;
-  I18nextNames names; ///< by stem, in insert order
+  std::vector<I18nextPieces> pieces; ///< of each key, in file order
+  I18nextNames names;                ///< by stem, in insert order
   I18nextNames spelled;
 };
 
@@ -272,15 +273,15 @@ void I18nextFileReader::NameInserts(const std::vector<FlatKey> &keys) {
         std::vector<std::string> &s = spelled[parts[i].stem];
         s.push_back(piece.text.substr(2, piece.text.size() - 4));
       }
-    pieces[keys[i].key] = std::move(read);
+    pieces.push_back(std::move(read));
   }
   for (auto &stem : bare)
     names[stem.first] = NumberI18nextNames(stem.second);
 }
 
-void I18nextFileReader::Add(const FlatKey &key, const KeyParts &p) {
+void I18nextFileReader::Add(const FlatKey &key, const KeyParts &p,
+                            const I18nextPieces &read) {
   const SourcePos pos{file, key.line};
-  const I18nextPieces &read = pieces.at(key.key);
   if (!read.problem.empty()) {
     diag.Error(pos, "'" + key.key + "': " + read.problem);
     return;
@@ -308,7 +309,7 @@ void I18nextFileReader::Read(const std::vector<FlatKey> &keys) {
   Classify(keys);
   NameInserts(keys);
   for (std::size_t i = 0; i < keys.size(); ++i)
-    Add(keys[i], parts[i]);
+    Add(keys[i], parts[i], pieces[i]);
   // Each name as the file first wrote it, in insert order.
   I18nextNames record;
   for (const auto &stem : names) {

@@ -53,9 +53,10 @@ std::string KeyOf(const std::string &id) {
       return key;
     rest.remove_prefix(1);
   }
-  if (take("ordinal-"))
+  const bool ordinal = take("ordinal-");
+  if (ordinal)
     key += "_ordinal";
-  if (rest == "=0")
+  if (rest == "=0" && !ordinal)
     return key + "_zero";
   if (kPluralSelector.rank(rest) == kPluralSelector.categoryCount)
     return {};
