@@ -150,6 +150,24 @@ TEST_F(Cli, I18nextDumpSaysWhatItCannotSpell) {
   EXPECT_CONTAINS(Read("x.json"), "\"ok\": \"fine\"");
 }
 
+// A dump spells _zero only for the form a build reads it back as.
+TEST_F(Cli, I18nextDumpWritesZeroAsTheLanguageReadsIt) {
+  Write("lv.csv", "id,value\n@locale,lv\nn#=0,nav\nn#zero,nulle\n"
+                  "n#one,viens\nn#other,daudz\n");
+  ASSERT_EQ(Run({"build", "lv.csv", "-o", "lv.skdb"}).code, 0);
+  fs::create_directories(dir / "locales" / "lv");
+  Result d = Run(
+      {"dump", "lv.skdb", "--format", "i18next", "-o", "locales/lv/t.json"});
+  EXPECT_CONTAINS(d.err, "1 entries with IDs i18next has no key for ('n#=0')");
+  EXPECT_CONTAINS(Read("locales/lv/t.json"), "\"n_zero\": \"nulle\"");
+  // Without a language, _zero is read as exactly 0.
+  Write("any.csv", "id,value\nn#zero,none\nn#other,x\n");
+  ASSERT_EQ(Run({"build", "any.csv", "-o", "en.skdb"}).code, 0);
+  EXPECT_CONTAINS(
+      Run({"dump", "en.skdb", "--format", "i18next", "-o", "en.json"}).err,
+      "('n#zero')");
+}
+
 TEST_F(Cli, AnI18nextFileReadAsTheToolsJsonSaysHowToReadIt) {
   Write("translation.json", "{\"menu\": {\"open\": \"Open\"}}\n");
   Result b = Run({"build", "translation.json", "-o", "x.skdb"});

@@ -117,10 +117,11 @@ Format I18nextFormat() {
   f.holds.limits = false;
   f.holds.anyIds = false;
   f.holds.locale = false;
+  f.holds.anyInserts = false;
   f.lossless = false;
-  f.lossNote = "only IDs i18next has keys for, texts without printf "
-               "conversions, and the language only from a locales/<lng>/ "
-               "folder";
+  f.lossNote = "only IDs i18next has keys for, inserts %N!s! (the "
+               "count's %N!d!), texts without printf conversions, and the "
+               "language only from a locales/<lng>/ folder";
   f.markText = "an i18next text is never a format: its '%' is text";
   f.fuzzer = "i18next";
   return f;
@@ -162,14 +163,41 @@ void WarnWhatCannotBeHeld(const Format &format, const DumpSide &target,
                             "not written");
 }
 
+/// True when \p text has an insert such as %1!lu! (not %N!s!, nor %N!d!
+/// when \p numbers), whatever its kind: a false alarm only keeps a format
+/// out of a test.
+bool HasTypedInsert(const std::u16string &text, bool numbers) {
+  for (std::size_t i = text.find(u'%'); i != std::u16string::npos;
+       i = text.find(u'%', i + 1)) {
+    std::size_t j = i + 1;
+    while (j < text.size() && text[j] >= u'0' && text[j] <= u'9')
+      ++j;
+    if (j == i + 1 || j >= text.size() || text[j] != u'!')
+      continue;
+    const std::size_t end = text.find(u'!', j + 1);
+    if (end != std::u16string::npos && end != j + 2)
+      return true;
+    if (end != std::u16string::npos && text[j + 1] != u's' &&
+        (text[j + 1] != u'd' || !numbers))
+      return true;
+  }
+  return false;
+}
+
 } // namespace
 
 FormatHolds HeldBy(const DumpSide &side) {
-  FormatHolds held{false, false, false, false, false, false, false};
+  FormatHolds held{false, false, false, false, false,
+                   false, false, false, false};
+  // An i18next file's count is %N!d!, which its record names.
+  const bool named =
+      std::any_of(side.entries->begin(), side.entries->end(),
+                  [](const authoring::Entry &e) { return e.id == kI18nextId; });
   for (const authoring::Entry &e : *side.entries) {
     const Key key = Key::parse(e.id);
     held.voicePaths |= e.voicePath.has_value();
     held.absentValues |= !e.value.has_value();
+    held.anyInserts |= e.value && HasTypedInsert(*e.value, named);
     held.plurals |= key.selector != nullptr;
     held.anyIds |= !IsAndroidName(key.stem) ||
                    (key.selector && (!key.is(kPluralSelector) ||
@@ -187,7 +215,7 @@ bool CanHold(const Format &format, const FormatHolds &held) {
          (h.absentValues || !held.absentValues) && (h.kinds || !held.kinds) &&
          (h.plurals || !held.plurals) && (h.limits || !held.limits) &&
          (h.notes || !held.notes) && (h.anyIds || !held.anyIds) &&
-         (h.locale || !held.locale);
+         (h.locale || !held.locale) && (h.anyInserts || !held.anyInserts);
 }
 
 const std::vector<Format> &Formats() {

@@ -65,6 +65,8 @@ struct FormatHolds {
   /// The language, which a file of some formats can only take from its
   /// folder's name.
   bool locale = true;
+  /// Message inserts of any type; false: only %N!s! and %N!d!.
+  bool anyInserts = true;
 };
 
 struct Format {
