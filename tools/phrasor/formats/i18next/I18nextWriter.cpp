@@ -191,17 +191,23 @@ std::string WriteI18next(const DumpSide &target, const DumpSide &,
       ok = !SplitI18next(text).HasInserts() &&
            SplitI18next(text).problem.empty();
     }
-    if (!ok || !Place(root, key, written))
-      (ok ? unspelled : unwritable).push_back(e.id);
+    // A text no {{name}} gives back is still written, as stored, so a
+    // dump keeps every entry it has a key for.
+    if (!ok)
+      unwritable.push_back(e.id);
+    if (!Place(root, key, ok ? written : text))
+      unspelled.push_back(e.id);
   }
   if (!unspelled.empty())
     diag.Error(where, std::to_string(unspelled.size()) +
                           " entries with IDs i18next has no key for (" +
                           Examples(unspelled) + "); left out");
   if (!unwritable.empty())
-    diag.Error(where, std::to_string(unwritable.size()) +
-                          " entries with text i18next cannot carry (" +
-                          Examples(unwritable) + "); left out");
+    diag.Warning(where, std::to_string(unwritable.size()) +
+                            " entries with text i18next cannot carry (" +
+                            Examples(unwritable) +
+                            "); written as stored, which reads back as "
+                            "text");
   std::string out;
   Print(root, 0, out);
   return out + "\n";
