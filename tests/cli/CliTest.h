@@ -131,7 +131,12 @@ protected:
       fs::remove(dir / dumped);
       Result d = Run({"dump", db, "--format", format, "-o", dumped});
       ASSERT_EQ(d.code, 0) << d.err;
-      Result b = Run({"build", dumped, "-o", "rt.skdb"});
+      // A format that shares its extension with an earlier one is read
+      // only when named.
+      std::vector<std::string> build = {"build", dumped, "-o", "rt.skdb"};
+      if (tool::FormatOfFile(dumped)->name != format)
+        build.insert(build.end(), {"--input-format", format});
+      Result b = Run(build);
       ASSERT_EQ(b.code, 0) << b.err;
       EXPECT_EQ(Read("rt.skdb"), Read(db)) << Read(dumped);
     }

@@ -10,6 +10,7 @@
 #include "tools/phrasor/formats/android/AndroidText.h"
 #include "tools/phrasor/formats/apple/Apple.h"
 #include "tools/phrasor/formats/csv/Csv.h"
+#include "tools/phrasor/formats/i18next/I18next.h"
 #include "tools/phrasor/formats/json/Json.h"
 #include "tools/phrasor/formats/po/Po.h"
 #include "tools/phrasor/formats/xliff/Xliff.h"
@@ -165,6 +166,26 @@ Format XcstringsFormat() {
   return f;
 }
 
+// i18next files end in .json like the tool's own JSON, which keeps the
+// extension: they are read by --input-format i18next. See I18next.h.
+Format I18nextFormat() {
+  Format f = Row("i18next", "i18next", {".json"}, ReadI18next, WriteI18next);
+  f.holds.voicePaths = false;
+  f.holds.absentValues = false;
+  f.holds.kinds = false;
+  f.holds.limits = false;
+  f.holds.anyIds = false;
+  f.holds.locale = false;
+  f.holds.anyInserts = false;
+  f.lossless = false;
+  f.lossNote = "only IDs i18next has keys for, inserts %N!s! (the "
+               "count's %N!d!), texts without printf conversions, and the "
+               "language only from a locales/<lng>/ folder";
+  f.markText = "an i18next text is never a format: its '%' is text";
+  f.fuzzer = "i18next";
+  return f;
+}
+
 /// Appends \p word to \p words unless it is there already.
 void AddOnce(std::vector<std::string> &words, std::string_view word) {
   if (std::find(words.begin(), words.end(), word) == words.end())
@@ -207,19 +228,47 @@ void WarnWhatCannotBeHeld(const Format &format, const DumpSide &target,
                             "not written");
 }
 
+/// True when \p text has an insert such as %1!lu! (not %N!s!, nor %N!d!
+/// when \p numbers), whatever its kind: a false alarm only keeps a format
+/// out of a test.
+bool HasTypedInsert(const std::u16string &text, bool numbers) {
+  for (std::size_t i = text.find(u'%'); i != std::u16string::npos;
+       i = text.find(u'%', i + 1)) {
+    std::size_t j = i + 1;
+    while (j < text.size() && text[j] >= u'0' && text[j] <= u'9')
+      ++j;
+    if (j == i + 1 || j >= text.size() || text[j] != u'!')
+      continue;
+    const std::size_t end = text.find(u'!', j + 1);
+    if (end != std::u16string::npos && end != j + 2)
+      return true;
+    if (end != std::u16string::npos && text[j + 1] != u's' &&
+        (text[j + 1] != u'd' || !numbers))
+      return true;
+  }
+  return false;
+}
+
 } // namespace
 
 FormatHolds HeldBy(const DumpSide &side) {
-  FormatHolds held{false, false, false, false, false, false, false, false};
+  FormatHolds held{false, false, false, false, false,
+                   false, false, false, false, false};
+  // An i18next file's count is %N!d!, which its record names.
+  const bool named =
+      std::any_of(side.entries->begin(), side.entries->end(),
+                  [](const authoring::Entry &e) { return e.id == kI18nextId; });
   for (const authoring::Entry &e : *side.entries) {
     const Key key = Key::parse(e.id);
     held.voicePaths |= e.voicePath.has_value();
     held.absentValues |= !e.value.has_value();
+    held.anyInserts |= e.value && HasTypedInsert(*e.value, named);
     held.plurals |= key.selector != nullptr;
     held.anyIds |= !IsAndroidName(key.stem) ||
                    (key.selector && (!key.is(kPluralSelector) ||
                                      selectors::isExactMatch(key.category)));
   }
+  held.locale = side.meta->locale.has_value();
   held.kinds = !side.meta->kinds.empty();
   held.limits = !side.meta->limits.empty() || side.meta->protect.has_value();
   held.notes = !side.meta->notes.empty();
@@ -233,7 +282,8 @@ bool CanHold(const Format &format, const FormatHolds &held) {
          (h.absentValues || !held.absentValues) && (h.kinds || !held.kinds) &&
          (h.plurals || !held.plurals) && (h.limits || !held.limits) &&
          (h.notes || !held.notes) && (h.states || !held.states) &&
-         (h.anyIds || !held.anyIds);
+         (h.anyIds || !held.anyIds) && (h.locale || !held.locale) &&
+         (h.anyInserts || !held.anyInserts);
 }
 
 const std::vector<Format> &Formats() {
@@ -245,7 +295,8 @@ const std::vector<Format> &Formats() {
                                            AndroidFormat(),
                                            AppleStringsFormat(),
                                            StringsdictFormat(),
-                                           XcstringsFormat()};
+                                           XcstringsFormat(),
+                                           I18nextFormat()};
   return rows;
 }
 

@@ -72,6 +72,11 @@ struct FormatHolds {
   /// IDs other than names of letters, digits, '_' and '.' (and their
   /// plural forms): a context, a space, an ordinal or exact-value form
   bool anyIds = true;
+  /// The language, which a file of some formats can only take from its
+  /// folder's name.
+  bool locale = true;
+  /// Message inserts of any type; false: only %N!s! and %N!d!.
+  bool anyInserts = true;
 };
 
 struct Format {

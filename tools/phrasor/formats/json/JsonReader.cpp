@@ -183,7 +183,8 @@ public:
         diagnostics.Error(SourcePos{path, lineCount + 1},
                           "unknown key '" + val + "' in entry '" + id +
                               "' (expected value, voice, kind, max, note "
-                              "or plural categories)");
+                              "or plural categories; an i18next file is "
+                              "read with --input-format i18next)");
         skipping = true;
       }
     }
