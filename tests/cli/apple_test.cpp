@@ -178,7 +178,10 @@ TEST_F(Cli, AppleStringsTreeBuildsChecksAndComesBack) {
   }
   const std::string de = Run({"dump", "de.skdb", "--format", "json"}).out;
   EXPECT_CONTAINS(de, "\"@locale\": \"de\"");
-  EXPECT_CONTAINS(de, "\"notes.shared\": \"In %2!s! hat %1!s! eine Notiz");
+  // The comment above a pair is its note to translators.
+  EXPECT_CONTAINS(de, "\"notes.shared\": {\n    \"value\": \"In %2!s! hat "
+                      "%1!s! eine Notiz geteilt\",\n    \"note\": \"The folder "
+                      "comes first in German\"");
   EXPECT_EQ(Run({"dump", "Base.skdb", "--format", "json"}).out.find("@locale"),
             std::string::npos);
   EXPECT_CONTAINS(

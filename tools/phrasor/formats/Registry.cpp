@@ -155,7 +155,6 @@ Format XcstringsFormat() {
   f.holds.absentValues = false;
   f.holds.kinds = false;
   f.holds.limits = false;
-  f.holds.notes = true;
   f.lossless = false;
   f.lossNote = "voice paths, length limits and recorded kinds are not "
                "written";

@@ -1,9 +1,9 @@
 //===- AppleStrings.cpp - Apple .strings files in and out -----------------===//
 //
 // A .strings file is a list of "key" = "value"; pairs in the old plist
-// syntax, with C comments between them. The comment before a pair is its
-// translator's note; a database keeps none, so reading drops it, apart from
-// the tool's own phr:kind= and phr:locale= comments. Files are UTF-8 or
+// syntax, with C comments between them. The comments before a pair are its
+// translator's note, apart from the tool's own phr:kind= and phr:locale=
+// comments. Files are UTF-8 or
 // UTF-16 with a byte order mark; the writer writes UTF-8, which every
 // Apple tool reads.
 //
@@ -59,6 +59,7 @@ private:
     return c;
   }
   bool SkipSpaceAndComments();
+  void AddNote(std::string_view body);
   bool Token(std::string &token);
   bool Quoted(std::string &token);
   bool Escape(std::string &token);
@@ -71,8 +72,19 @@ private:
   std::vector<SourceEntry> &out;
   std::size_t at = 0, line = 1;
   std::string kindSaid;     ///< from a phr:kind= comment before the pair
+  std::string noteSaid;     ///< the other comments before it, joined
   char16_t pendingHigh = 0; ///< a \U high surrogate awaiting its low one
 };
+
+void StringsParser::AddNote(std::string_view body) {
+  const std::size_t first = body.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos)
+    return;
+  const std::size_t last = body.find_last_not_of(" \t\r\n");
+  if (!noteSaid.empty())
+    noteSaid += '\n';
+  noteSaid += body.substr(first, last - first + 1);
+}
 
 bool StringsParser::SkipSpaceAndComments() {
   while (at < text.size()) {
@@ -84,6 +96,8 @@ bool StringsParser::SkipSpaceAndComments() {
       const std::string_view body = text.substr(at + 2, end - at - 2);
       if (!KindInComment(body).empty())
         kindSaid = KindInComment(body);
+      else
+        AddNote(body);
       at = end == std::string_view::npos ? text.size() : end;
     } else if (text.substr(at, 2) == "/*") {
       const std::size_t end = text.find("*/", at + 2);
@@ -92,8 +106,10 @@ bool StringsParser::SkipSpaceAndComments() {
       const std::string_view body = text.substr(at + 2, end - at - 2);
       if (!KindInComment(body).empty())
         kindSaid = KindInComment(body);
-      if (std::string_view l = LocaleInComment(body); !l.empty())
+      else if (std::string_view l = LocaleInComment(body); !l.empty())
         AddEntry(Here(), kLocaleId, std::string(l), std::nullopt, diag, out);
+      else
+        AddNote(body);
       while (at < end + 2)
         Next();
     } else {
@@ -228,8 +244,9 @@ bool StringsParser::Pair() {
     return Fail("expected ';' after the value of \"" + key + "\"");
   Next();
   AppleRead read = ReadAppleFormat(std::move(value));
-  std::string said;
+  std::string said, note;
   said.swap(kindSaid);
+  note.swap(noteSaid);
   if (!read.problem.empty()) {
     diag.Error(pos, "'" + key + "': " + read.problem);
     return true;
@@ -239,8 +256,11 @@ bool StringsParser::Pair() {
     kind = ReadKindName(pos, said, diag);
   // Keys are often the development language's text itself, as Swift's
   // String(localized:) makes them: spaces, punctuation and all.
+  const std::size_t before = out.size();
   AddEntry(pos, key, read.text, std::nullopt, diag, out, kind,
            IdOrigin::SourceText);
+  if (!note.empty() && out.size() > before)
+    out.back().note = std::move(note);
   return true;
 }
 
@@ -314,6 +334,14 @@ std::string WriteAppleStrings(const DumpSide &target, const DumpSide &,
   for (const TextEntry &e :
        ToText(*target.entries, *target.meta, where, diag)) {
     const AppleWritten w = WriteAppleFormat(e);
+    if (e.note) {
+      // A comment cannot hold its own end.
+      std::string note = *e.note;
+      for (std::size_t i = note.find("*/"); i != std::string::npos;
+           i = note.find("*/", i))
+        note.replace(i, 2, "* /");
+      out += "/* " + note + " */\n";
+    }
     if (!w.sayKind.empty())
       out += "/* phr:kind=" + w.sayKind + " */\n";
     AppendQuoted(out, e.id);
