@@ -515,8 +515,9 @@ void XliffWriter::Notes(const Row &row, std::string &unit) {
 // reviewed is "initial" with its target, as the reader takes it.
 const char *XliffWriter::StateOf(const Row &row) const {
   const auto found = target.meta->states.find(row.target->id);
-  const std::string_view state =
-      found == target.meta->states.end() ? "" : found->second;
+  const std::string_view state = found == target.meta->states.end()
+                                     ? std::string_view()
+                                     : std::string_view(found->second);
   if (state == "final")
     return "final";
   if (state == "reviewed")
