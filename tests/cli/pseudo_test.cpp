@@ -339,12 +339,18 @@ TEST_F(Cli, WatchRebuildsASavedSourceAndSurvivesABrokenSave) {
   const std::string first = Read("out/en.skdb");
   const auto later =
       fs::last_write_time(dir / "en.csv") + std::chrono::seconds(2);
-  Write("en.csv", "id,value\nA,\"unclosed\n");
-  fs::last_write_time(dir / "en.csv", later);
+  // Each save lands whole, as an editor's rename does: a watch that polls
+  // in the middle of a plain write would see a third, half-written save
+  // and stop before the last one.
+  auto save = [&](const char *text, fs::file_time_type when) {
+    Write("next.csv", text);
+    fs::last_write_time(dir / "next.csv", when);
+    fs::rename(dir / "next.csv", dir / "en.csv");
+  };
+  save("id,value\nA,\"unclosed\n", later);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_EQ(Read("out/en.skdb"), first) << "a broken save keeps the last good";
-  Write("en.csv", "id,value\nA,second\n");
-  fs::last_write_time(dir / "en.csv", later + std::chrono::seconds(2));
+  save("id,value\nA,second\n", later + std::chrono::seconds(2));
   ASSERT_EQ(watch.wait_for(std::chrono::seconds(20)),
             std::future_status::ready);
   Result r = watch.get();
