@@ -512,7 +512,8 @@ std::u16string EncodeTexts(const std::map<std::string, std::string> &texts) {
 bool IsMetadataId(std::string_view id) {
   return id == kLocaleId || id == kKindsId || id == kLimitsId ||
          id == kNotesId || id == kStatesId || id == kProtectId || id == kPoId ||
-         id == kKeysId || id == kPluralFormsId || id == kIcuArgsId;
+         id == kKeysId || id == kPluralFormsId || id == kIcuArgsId ||
+         id == kArbId;
 }
 
 } // namespace phrasor::tool
