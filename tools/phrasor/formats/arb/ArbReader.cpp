@@ -14,6 +14,7 @@
 #include "tools/phrasor/formats/shared/IcuEntries.h"
 #include "tools/phrasor/formats/shared/JsonLines.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -88,11 +89,23 @@ public:
     if (!args.empty())
       AddEntry(SourcePos{path, 1}, kIcuArgsId, EncodeIcuArgs(args),
                std::nullopt, diagnostics, entries);
-    AddEntry(SourcePos{path, 1}, kArbId, EncodeArbRecord(record), std::nullopt,
-             diagnostics, entries);
+    if (!WrittenAlike())
+      AddEntry(SourcePos{path, 1}, kArbId, EncodeArbRecord(record),
+               std::nullopt, diagnostics, entries);
   }
 
 private:
+  /// True when a dump without the record writes the file as it is: no
+  /// metadata, and the language before messages in the database's order.
+  bool WrittenAlike() const {
+    if (!record.head.empty() || !record.meta.empty() || !record.texts.empty())
+      return false;
+    auto first = record.order.begin();
+    if (first != record.order.end() && *first == "@@locale")
+      ++first;
+    return std::is_sorted(first, record.order.end());
+  }
+
   SourcePos Pos(const ParsedArb &parsed, const std::string &key) const {
     auto at = parsed.lines.find(key);
     return SourcePos{path, at == parsed.lines.end() ? 1 : at->second};
