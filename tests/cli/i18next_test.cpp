@@ -112,6 +112,9 @@ TEST(I18next, RefusalsAreAtTheirLine) {
                   "translation.json:2: 'b' is written twice");
   EXPECT_CONTAINS(ReadText("{\"a\": \n").errors,
                   "translation.json:2: invalid JSON");
+  // Taken as an ID, "k_#one" would be a plural form of "k_".
+  EXPECT_CONTAINS(ReadText("{\"k\": \"x\",\n \"k_#one\": \"{{n}}\"}").errors,
+                  "translation.json:2: 'k_#one': '#' marks a variant");
 }
 
 TEST_F(Cli, I18nextSamplesBuildAndComeBackTheSame) {

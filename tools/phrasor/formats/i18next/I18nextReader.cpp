@@ -282,6 +282,14 @@ void I18nextFileReader::NameInserts(const std::vector<FlatKey> &keys) {
 void I18nextFileReader::Add(const FlatKey &key, const KeyParts &p,
                             const I18nextPieces &read) {
   const SourcePos pos{file, key.line};
+  // An ID's '#' starts a variant; taken from a key it would make the key
+  // a variant of another that i18next never sees as related.
+  if (key.key.find('#') != std::string::npos) {
+    diag.Error(pos, "'" + key.key +
+                        "': '#' marks a variant in this tool's IDs; an "
+                        "i18next key cannot hold it");
+    return;
+  }
   if (!read.problem.empty()) {
     diag.Error(pos, "'" + key.key + "': " + read.problem);
     return;
