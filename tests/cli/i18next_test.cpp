@@ -71,6 +71,8 @@ TEST(I18next, KeysSuffixesAndContextsAsI18nextLooksThemUp) {
       {"rank#select-male", "Sir"},
       {"lone_word", "a key with an underscore"}};
   EXPECT_EQ(r.values, expected);
+  // An empty name is a level too, as the writer nests the key ".e".
+  EXPECT_EQ(ReadText(R"({"": {"e": "x"}})").values.count(".e"), 1u);
 }
 
 // _zero is the CLDR category where the language has one, else exactly 0.

@@ -132,9 +132,11 @@ public:
 private:
   SourcePos At() const { return {path, lineCount + 1}; }
   std::string Joined() const {
+    // Every level adds its separator, an empty name's too, so that
+    // {"": {"e": …}} is the key ".e" the writer made it from.
     std::string k;
-    for (const std::string &p : path_)
-      k += (k.empty() ? "" : ".") + p;
+    for (std::size_t i = 0; i < path_.size(); ++i)
+      k += (i ? "." : "") + path_[i];
     return k;
   }
   bool Unexpected(const char *what) {
