@@ -231,8 +231,8 @@ void AndroidWriter::Note(const std::optional<std::string> &note,
     ++changedNotes;
 }
 
-// The forms of a group share one kind and one note, which the <plurals>
-// says once; an array's items say their own.
+// The forms of a group share one kind, which the <plurals> says once, as
+// it says a note they all share; an array's items say their own kinds.
 void AndroidWriter::Plurals(const PluralGroup &group) {
   const bool shared = SharedNote(group.forms);
   if (shared)
