@@ -103,6 +103,7 @@ Format AndroidFormat() {
   f.holds.absentValues = false;
   f.holds.limits = false;
   f.holds.anyIds = false;
+  f.holds.notes = true;
   f.lossless = false;
   f.lossNote = "only entries named as Android names its resources, and "
                "their plural forms, are written";
@@ -155,6 +156,7 @@ Format XcstringsFormat() {
   f.holds.absentValues = false;
   f.holds.kinds = false;
   f.holds.limits = false;
+  f.holds.notes = true;
   f.lossless = false;
   f.lossNote = "voice paths, length limits and recorded kinds are not "
                "written";
