@@ -53,7 +53,7 @@ void ReadQtTs(const std::string &file, std::string_view text,
               std::vector<SourceEntry> &out);
 
 /// Writes a database as a .ts file; entries whose ID or text a .ts cannot
-/// give back are reported and left out.
+/// give back are left out, with one warning per kind of loss.
 std::string WriteQtTs(const DumpSide &target, const DumpSide &source,
                       const std::string &where, Diagnostics &diag);
 

@@ -257,10 +257,10 @@ void QtTsWriter::Report(const std::vector<std::string> &ids, const char *why) {
   std::string examples;
   for (std::size_t i = 0; i < ids.size() && i < 3; ++i)
     examples += (i ? ", '" : "'") + ShownId(ids[i]) + "'";
-  diag.Error(where, std::to_string(ids.size()) +
-                        (ids.size() == 1 ? " entry " : " entries ") + why +
-                        " (" + examples + (ids.size() > 3 ? ", ..." : "") +
-                        "); left out");
+  diag.Warning(where, std::to_string(ids.size()) +
+                          (ids.size() == 1 ? " entry " : " entries ") + why +
+                          " (" + examples + (ids.size() > 3 ? ", ..." : "") +
+                          "); left out");
 }
 
 /// Appends message \p m, in the order of the elements lrelease expects.
