@@ -13,6 +13,7 @@
 #include "tools/phrasor/formats/i18next/I18next.h"
 #include "tools/phrasor/formats/json/Json.h"
 #include "tools/phrasor/formats/po/Po.h"
+#include "tools/phrasor/formats/qt/QtTs.h"
 #include "tools/phrasor/formats/xliff/Xliff.h"
 
 #include <algorithm>
@@ -187,6 +188,23 @@ Format I18nextFormat() {
   return f;
 }
 
+// A .ts file is keyed by context and source text as gettext is; see QtTs.h.
+Format QtTsFormat() {
+  Format f = Row("qt", "Qt", {".ts"}, ReadQtTs, WriteQtTs);
+  f.holds.voicePaths = false;
+  f.holds.kinds = false;
+  f.holds.limits = false;
+  f.holds.notes = true;
+  f.holds.anyIds = false;
+  f.holds.anyInserts = false;
+  f.lossless = false;
+  f.lossNote = "voice paths, length limits, recorded kinds, empty texts and "
+               "printf texts are not written";
+  f.markText = "a .ts text without %1 or %n is text: its '%' is meant";
+  f.fuzzer = "qt_ts";
+  return f;
+}
+
 /// Appends \p word to \p words unless it is there already.
 void AddOnce(std::vector<std::string> &words, std::string_view word) {
   if (std::find(words.begin(), words.end(), word) == words.end())
@@ -297,7 +315,8 @@ const std::vector<Format> &Formats() {
                                            AppleStringsFormat(),
                                            StringsdictFormat(),
                                            XcstringsFormat(),
-                                           I18nextFormat()};
+                                           I18nextFormat(),
+                                           QtTsFormat()};
   return rows;
 }
 
