@@ -377,6 +377,11 @@ TEST(Xcstrings, RefusalsNameTheLine) {
                   "{}}}}}}")
           .problems,
       "L.xcstrings:3: 'a': its stringUnit has no \"value\" text");
+  // A number past a double's range is nlohmann's out_of_range, not a
+  // parse error: it was thrown out of the reader.
+  EXPECT_CONTAINS(
+      ReadCatalog("{\"sourceLanguage\" : \"en\",\n\"n\": 1e99999}").problems,
+      "L.xcstrings:2: not valid JSON");
 }
 
 std::string CatalogFile() { return AppleFile("Localizable.xcstrings"); }
@@ -479,7 +484,12 @@ TEST_F(Cli, XcstringsCommentsAreNotes) {
         "files#one,%d file,Count\nfiles#other,%d files,Count\n"
         "odd#one,one,A\nodd#other,many,B\nplain,Plain,\n");
   ASSERT_EQ(Run({"build", "n.csv", "-o", "n.skdb"}).code, 0);
-  ExpectRoundTrips("n.skdb");
+  // A .ts text knows Qt's placeholders, not printf's: a Qt dump leaves the
+  // printf forms out, and says so.
+  std::vector<std::string> holding = FormatsHolding("n.skdb");
+  holding.erase(std::remove(holding.begin(), holding.end(), "qt"),
+                holding.end());
+  ExpectRoundTrips("n.skdb", holding);
   const nlohmann::ordered_json dumped = nlohmann::ordered_json::parse(
       Run({"dump", "n.skdb", "--format", "xcstrings"}).out);
   EXPECT_EQ(dumped["strings"]["Save"].begin().key(), "comment");
