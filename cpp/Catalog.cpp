@@ -140,8 +140,13 @@ const Entry *Catalog::Impl::selectEntry(std::string_view id,
         id, *choice.row, 1, [&](std::size_t) { return value; }, has, key);
   } else {
     const SelectorValue n = valueOf(*choice.count);
+    // The word's forms, the other word's and the stem's all ask for the
+    // count's category: the rules are run once.
+    std::string_view category;
     auto chosen = [&](std::size_t) {
-      return kPluralSelector.choose(*rules, n);
+      if (category.empty())
+        category = kPluralSelector.choose(*rules, n);
+      return category;
     };
     char exact[24];
     at = resolveSelected(id, *choice.row, value, kPluralSelector, 1, chosen,
