@@ -65,6 +65,22 @@ PhrasorWChar *writeNumber(const numbers::NumberStyle &style,
                           const NumberInsert &how, const Arg &a,
                           PhrasorWChar *out);
 
+/// The most units writeInteger writes: 100 digits of two units, 99
+/// separators of four and a sign of four.
+constexpr std::size_t kMaxIntegerUnits = 600;
+
+/// What writeInteger returns when the number does not fit.
+constexpr std::size_t kNoRoom = static_cast<std::size_t>(-1);
+
+/// Writes the integer insert \p how (d, i or u) of \p a, an integer, as
+/// writeNumber does, straight into \p out when its units fit in \p room;
+/// returns the units written, else kNoRoom with \p out untouched. The
+/// digits go right to left with the separators in the same pass, so
+/// nothing is written twice. Allocates nothing.
+std::size_t writeInteger(const numbers::NumberStyle &style,
+                         const NumberInsert &how, const Arg &a,
+                         PhrasorWChar *out, std::size_t room);
+
 } // namespace phrasor
 
 #endif // PHRASOR_CPP_NUMBERS_H
