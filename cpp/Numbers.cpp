@@ -422,40 +422,6 @@ std::size_t unitsOf(const char16_t *s) {
   return n;
 }
 
-/// How many decimal digits \p magnitude has (0 has one), by comparisons
-/// that do not wait on each other: nine for a value of 32 bits.
-int decimalDigits(std::uint64_t magnitude) {
-  static constexpr std::uint64_t kTens[] = {10ull,
-                                            100ull,
-                                            1000ull,
-                                            10000ull,
-                                            100000ull,
-                                            1000000ull,
-                                            10000000ull,
-                                            100000000ull,
-                                            1000000000ull,
-                                            10000000000ull,
-                                            100000000000ull,
-                                            1000000000000ull,
-                                            10000000000000ull,
-                                            100000000000000ull,
-                                            1000000000000000ull,
-                                            10000000000000000ull,
-                                            100000000000000000ull,
-                                            1000000000000000000ull,
-                                            10000000000000000000ull};
-  int digits = 1;
-  if (magnitude <= 0xFFFFFFFFu) {
-    const auto word = static_cast<std::uint32_t>(magnitude);
-    for (int k = 0; k < 9; ++k)
-      digits += word >= kTens[k];
-    return digits;
-  }
-  for (int k = 9; k < 19; ++k)
-    digits += magnitude >= kTens[k];
-  return digits + 9;
-}
-
 /// What an integer insert writes, worked out before anything is written.
 struct IntegerShape {
   std::uint64_t magnitude = 0;

@@ -47,32 +47,8 @@ struct PlainInt {
   bool wide;
 };
 
-// Counted by comparisons that do not wait on each other, not by a chain of
-// divisions.
 template <class U> std::uint32_t decimalLength(U magnitude, bool negative) {
-  static const std::uint64_t kTens[] = {10ull,
-                                        100ull,
-                                        1000ull,
-                                        10000ull,
-                                        100000ull,
-                                        1000000ull,
-                                        10000000ull,
-                                        100000000ull,
-                                        1000000000ull,
-                                        10000000000ull,
-                                        100000000000ull,
-                                        1000000000000ull,
-                                        10000000000000ull,
-                                        100000000000000ull,
-                                        1000000000000000ull,
-                                        10000000000000000ull,
-                                        100000000000000000ull,
-                                        1000000000000000000ull,
-                                        10000000000000000000ull};
-  std::uint32_t length = negative ? 2 : 1;
-  for (std::uint32_t i = 0; i < (sizeof(U) == 4 ? 9u : 19u); ++i)
-    length += magnitude >= kTens[i];
-  return length;
+  return static_cast<std::uint32_t>(decimalDigits(magnitude)) + negative;
 }
 
 // Writes \p length units, last digit first, two digits a division.

@@ -328,11 +328,8 @@ void ReadAndroid(const std::string &file, std::string_view text,
                  const InputOptions &, Diagnostics &diag,
                  std::vector<SourceEntry> &out) {
   Utf8Input decoded;
-  ReadAsUtf8(text, decoded);
-  if (decoded.badLine != 0) {
-    diag.Error(SourcePos{file, decoded.badLine}, "not valid UTF-16");
+  if (!ReadAsUtf8(file, text, decoded, diag))
     return;
-  }
   AndroidFileReader(file, decoded.text, diag, out).Read();
 }
 

@@ -233,11 +233,8 @@ void ReadXcstrings(const std::string &file, std::string_view text,
                    const InputOptions &options, Diagnostics &diag,
                    std::vector<SourceEntry> &out) {
   Utf8Input decoded;
-  ReadAsUtf8(text, decoded);
-  if (decoded.badLine != 0) {
-    diag.Error(SourcePos{file, decoded.badLine}, "not valid UTF-16");
+  if (!ReadAsUtf8(file, text, decoded, diag))
     return;
-  }
   CatalogReader(file, decoded.text, options, diag, out).Read();
 }
 
