@@ -140,8 +140,13 @@ const Entry *Catalog::Impl::selectEntry(std::string_view id,
         id, *choice.row, 1, [&](std::size_t) { return value; }, has, key);
   } else {
     const SelectorValue n = valueOf(*choice.count);
+    // The word's forms, the other word's and the stem's all ask for the
+    // count's category: the rules are run once.
+    std::string_view category;
     auto chosen = [&](std::size_t) {
-      return kPluralSelector.choose(*rules, n);
+      if (category.empty())
+        category = kPluralSelector.choose(*rules, n);
+      return category;
     };
     char exact[24];
     at = resolveSelected(id, *choice.row, value, kPluralSelector, 1, chosen,
@@ -223,16 +228,11 @@ Expected<Text> Catalog::Impl::render(const Entry &e, std::string_view id,
   if (capacity > kMaxBuffer)
     capacity = kMaxBuffer;
   Text out;
-  NumberArgs numbers;
-  const Arg *plainArgs =
-      parsed.plain.ok && !marksPerCall(parsed)
-          ? numbers.substitute(parsed, args, count, *numberStyle)
-          : nullptr;
-  if (plainArgs) {
+  if (parsed.plain.ok && !marksPerCall(parsed)) {
     out.resize(capacity);
     std::uint32_t written = 0;
-    if (writePlainUtf16(parsed.plain, plainArgs, count, &out[0], capacity - 1,
-                        written)) {
+    if (writePlainUtf16(parsed.plain, args, count, *numberStyle, &out[0],
+                        capacity - 1, written)) {
       out.resize(written);
       return out;
     }
@@ -332,13 +332,9 @@ Expected<std::size_t> Catalog::formatArgsTo(PhrasorWChar *buffer,
   const std::uint32_t capacity =
       length > kMaxBuffer ? kMaxBuffer : static_cast<std::uint32_t>(length);
   std::uint32_t written = 0;
-  NumberArgs numbers;
-  const Arg *plainArgs =
-      parsed.plain.ok && !state().marksPerCall(parsed)
-          ? numbers.substitute(parsed, args, count, *state().numberStyle)
-          : nullptr;
-  if (plainArgs && writePlainUtf16(parsed.plain, plainArgs, count, buffer,
-                                   capacity - 1, written))
+  if (parsed.plain.ok && !state().marksPerCall(parsed) &&
+      writePlainUtf16(parsed.plain, args, count, *state().numberStyle, buffer,
+                      capacity - 1, written))
     return std::size_t{written};
   ArgList list;
   const PhrasorWChar *text;
@@ -401,16 +397,11 @@ Expected<std::string> Catalog::formatArgsUtf8(std::string_view id, Style style,
             parsed.problem);
   // A short output of plain inserts is written on the stack and copied
   // once; anything else streams into the string.
-  NumberArgs numbers;
-  const Arg *plainArgs =
-      parsed.plain.ok && !state().marksPerCall(parsed)
-          ? numbers.substitute(parsed, args, count, *state().numberStyle)
-          : nullptr;
-  if (plainArgs) {
+  if (parsed.plain.ok && !state().marksPerCall(parsed)) {
     char local[256];
     std::size_t written = 0;
-    if (writePlainUtf8(parsed.plain, plainArgs, count, local, sizeof local - 1,
-                       written))
+    if (writePlainUtf8(parsed.plain, args, count, *state().numberStyle, local,
+                       sizeof local - 1, written))
       return std::string(local, written);
   }
   ArgList list;
@@ -458,13 +449,9 @@ Expected<std::size_t> Catalog::formatArgsUtf8To(char *buffer,
                    "'" + std::string(id) +
                        "': the stored text is not valid: " + parsed.problem);
     std::size_t written = 0;
-    NumberArgs numbers;
-    const Arg *plainArgs =
-        parsed.plain.ok && !state().marksPerCall(parsed)
-            ? numbers.substitute(parsed, args, count, *state().numberStyle)
-            : nullptr;
-    if (plainArgs && writePlainUtf8(parsed.plain, plainArgs, count, buffer,
-                                    length - 1, written))
+    if (parsed.plain.ok && !state().marksPerCall(parsed) &&
+        writePlainUtf8(parsed.plain, args, count, *state().numberStyle, buffer,
+                       length - 1, written))
       return written;
     ArgList list;
     const PhrasorWChar *text;

@@ -389,6 +389,8 @@ bool markNumbers(Inserts &r, const NumberForm &form) {
       return false;
   }
   r.numbers = form.inserts;
+  if (r.plain.ok)
+    planPlainNumbers(r.plain, r.numbers);
   return true;
 }
 
@@ -420,6 +422,7 @@ void markParticles(Inserts &r, const ParticleForm &cut) {
   r.ok = r.problem.empty();
   r.particles = cut.inserts;
   r.rewritten = true;
+  r.plain.ok = false; // the general path writes the particles
 }
 
 Inserts refusedFor(std::string problem) {
@@ -540,36 +543,6 @@ const Inserts &formFor(const Inserts &parsed, const Arg *args,
       if (args[k].localized)
         return *parsed.localForm;
   return parsed;
-}
-
-const Arg *NumberArgs::substitute(const Inserts &inserts, const Arg *args,
-                                  std::size_t count,
-                                  const numbers::NumberStyle &style) {
-  if (!inserts.rewritten)
-    return args;
-  if (!inserts.particles.empty())
-    return nullptr; // the general path writes the particles
-  if (count > kArgs || count < inserts.list.size())
-    return nullptr;
-  std::copy(args, args + count, held);
-  for (const Insert &insert : inserts.list) {
-    if (insert.number < 0)
-      continue;
-    const NumberInsert &how =
-        inserts.numbers[static_cast<std::size_t>(insert.number)];
-    const Arg &a = args[insert.arg];
-    // Only integers are sure to fit the room; the rest take the general
-    // path, as does an argument that does not suit.
-    const char c = how.conversion;
-    if ((c != 'd' && c != 'i' && c != 'u') || !suits(insert, a))
-      return nullptr;
-    PhrasorWChar *at = units[insert.arg];
-    const PhrasorWChar *end = writeNumber(style, how, a, at);
-    held[insert.arg] = detail::textArg(ArgType::Utf16Text, at,
-                                       static_cast<std::size_t>(end - at),
-                                       false, false, "number");
-  }
-  return held;
 }
 
 namespace {

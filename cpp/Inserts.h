@@ -130,24 +130,6 @@ const Inserts &setApartFor(const Inserts &form, bool isolate);
 const Inserts &formFor(const Inserts &parsed, const Arg *args,
                        std::size_t count);
 
-/// The caller's arguments as the plain writers take them: for a rewritten
-/// form, each number the layer writes replaced by its text, held here.
-class NumberArgs {
-public:
-  /// \p args, or the substitutes, or null when the plain writers cannot
-  /// take this call (the general path then gives the output or refusal).
-  const Arg *substitute(const Inserts &inserts, const Arg *args,
-                        std::size_t count, const numbers::NumberStyle &style);
-
-private:
-  static constexpr std::size_t kArgs = 8;
-  /// An integer's most units: 20 digits of two units, 6 groups of four,
-  /// a sign of four.
-  static constexpr std::size_t kUnits = 72;
-  Arg held[kArgs];
-  PhrasorWChar units[kArgs][kUnits];
-};
-
 /// Checks \p args against \p inserts and stores each value, converted as
 /// the insert takes it, in \p out. A refusal names the ID, the insert (as
 /// written in \p text) and the argument's type. \p render is the text to

@@ -411,4 +411,124 @@ PhrasorWChar *writeNumber(const NumberStyle &style, const NumberInsert &how,
   return out;
 }
 
+// --- Writing an integer in place ----------------------------------------
+
+namespace {
+
+std::size_t unitsOf(const char16_t *s) {
+  std::size_t n = 0;
+  while (s[n])
+    ++n;
+  return n;
+}
+
+/// What an integer insert writes, worked out before anything is written.
+struct IntegerShape {
+  std::uint64_t magnitude = 0;
+  const char16_t *sign = u"";
+  std::size_t signUnits = 0;
+  char32_t zero = '0';
+  int digits = 0;
+  int primary = 0, secondary = 0; ///< 0: no separators
+  const char16_t *group = u"";
+  std::size_t groupUnits = 0;
+  std::size_t separators = 0;
+};
+
+IntegerShape shapeOf(const NumberStyle &style, const NumberInsert &how,
+                     const Arg &a) {
+  IntegerShape s;
+  bool negative = false;
+  if (how.conversion == 'u') {
+    s.magnitude = a.wide ? a.value.u : static_cast<std::uint32_t>(a.value.u);
+  } else {
+    const std::int64_t v =
+        a.wide ? a.value.i : static_cast<std::int32_t>(a.value.i);
+    negative = v < 0;
+    s.magnitude = negative ? 0 - static_cast<std::uint64_t>(v)
+                           : static_cast<std::uint64_t>(v);
+  }
+  // A precision is the least number of digits; ".0" writes no 0.
+  s.digits = decimalDigits(s.magnitude);
+  if (how.explicitPrecision && how.precision == 0 && s.magnitude == 0)
+    s.digits = 0;
+  if (s.digits < how.precision)
+    s.digits = how.precision;
+  const bool local = how.grouped || a.localized;
+  s.sign = negative    ? (local ? style.minus : u"-")
+           : how.plus  ? (local ? style.plus : u"+")
+           : how.space ? u" "
+                       : u"";
+  s.signUnits = unitsOf(s.sign);
+  if (!local)
+    return s;
+  s.zero = style.zero;
+  if (style.primary != 0 && s.digits >= style.primary + style.minimumGrouping) {
+    s.primary = style.primary;
+    s.secondary = style.secondary ? style.secondary : style.primary;
+    s.group = style.group;
+    s.groupUnits = unitsOf(style.group);
+    const int before = s.digits - s.primary; // digits before the first group
+    s.separators =
+        static_cast<std::size_t>((before + s.secondary - 1) / s.secondary);
+  }
+  return s;
+}
+
+} // namespace
+
+namespace {
+
+/// Writes \p s's digits and separators, the last digit just before \p p:
+/// a group of digits at a time, each digit by one division by ten.
+template <class U>
+void putDigitsBackwards(const IntegerShape &s, U magnitude, PhrasorWChar *p) {
+  const bool pairs = s.zero >= 0x10000; // each digit two units
+  int group = s.primary ? s.primary : s.digits;
+  int left = s.digits;
+  for (;;) {
+    int n = group < left ? group : left;
+    left -= n;
+    for (; n; --n) {
+      const char32_t c = s.zero + static_cast<char32_t>(magnitude % 10);
+      magnitude /= 10;
+      if (!pairs) {
+        *--p = static_cast<PhrasorWChar>(c);
+      } else {
+        *--p = static_cast<PhrasorWChar>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        *--p = static_cast<PhrasorWChar>(0xD800 + ((c - 0x10000) >> 10));
+      }
+    }
+    if (!left)
+      return;
+    if (s.groupUnits == 1) {
+      *--p = static_cast<PhrasorWChar>(s.group[0]);
+    } else {
+      p -= s.groupUnits;
+      std::copy_n(s.group, s.groupUnits, p);
+    }
+    group = s.secondary;
+  }
+}
+
+} // namespace
+
+std::size_t writeInteger(const NumberStyle &style, const NumberInsert &how,
+                         const Arg &a, PhrasorWChar *out, std::size_t room) {
+  const IntegerShape s = shapeOf(style, how, a);
+  const std::size_t digitUnits = s.zero < 0x10000 ? 1 : 2;
+  const std::size_t total = s.signUnits +
+                            static_cast<std::size_t>(s.digits) * digitUnits +
+                            s.separators * s.groupUnits;
+  if (total > room)
+    return kNoRoom;
+  std::copy_n(s.sign, s.signUnits, out);
+  // Most values fit 32 bits, whose divisions by ten are cheaper.
+  if (s.magnitude <= 0xFFFFFFFFu)
+    putDigitsBackwards(s, static_cast<std::uint32_t>(s.magnitude), out + total);
+  else
+    putDigitsBackwards(s, s.magnitude, out + total);
+  return total;
+}
+
 } // namespace phrasor

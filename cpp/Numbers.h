@@ -65,6 +65,56 @@ PhrasorWChar *writeNumber(const numbers::NumberStyle &style,
                           const NumberInsert &how, const Arg &a,
                           PhrasorWChar *out);
 
+/// The most units writeInteger writes: 100 digits of two units, 99
+/// separators of four and a sign of four.
+constexpr std::size_t kMaxIntegerUnits = 600;
+
+/// How many decimal digits \p magnitude has (0 has one), by comparisons
+/// that do not wait on each other: nine for a value of 32 bits.
+inline int decimalDigits(std::uint64_t magnitude) {
+  static constexpr std::uint64_t kTens[] = {10ull,
+                                            100ull,
+                                            1000ull,
+                                            10000ull,
+                                            100000ull,
+                                            1000000ull,
+                                            10000000ull,
+                                            100000000ull,
+                                            1000000000ull,
+                                            10000000000ull,
+                                            100000000000ull,
+                                            1000000000000ull,
+                                            10000000000000ull,
+                                            100000000000000ull,
+                                            1000000000000000ull,
+                                            10000000000000000ull,
+                                            100000000000000000ull,
+                                            1000000000000000000ull,
+                                            10000000000000000000ull};
+  int digits = 1;
+  if (magnitude <= 0xFFFFFFFFu) {
+    const auto word = static_cast<std::uint32_t>(magnitude);
+    for (int k = 0; k < 9; ++k)
+      digits += word >= kTens[k];
+    return digits;
+  }
+  for (int k = 9; k < 19; ++k)
+    digits += magnitude >= kTens[k];
+  return digits + 9;
+}
+
+/// What writeInteger returns when the number does not fit.
+constexpr std::size_t kNoRoom = static_cast<std::size_t>(-1);
+
+/// Writes the integer insert \p how (d, i or u) of \p a, an integer, as
+/// writeNumber does, straight into \p out when its units fit in \p room;
+/// returns the units written, else kNoRoom with \p out untouched. The
+/// digits go right to left with the separators in the same pass, so
+/// nothing is written twice. Allocates nothing.
+std::size_t writeInteger(const numbers::NumberStyle &style,
+                         const NumberInsert &how, const Arg &a,
+                         PhrasorWChar *out, std::size_t room);
+
 } // namespace phrasor
 
 #endif // PHRASOR_CPP_NUMBERS_H

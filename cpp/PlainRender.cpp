@@ -47,32 +47,8 @@ struct PlainInt {
   bool wide;
 };
 
-// Counted by comparisons that do not wait on each other, not by a chain of
-// divisions.
 template <class U> std::uint32_t decimalLength(U magnitude, bool negative) {
-  static const std::uint64_t kTens[] = {10ull,
-                                        100ull,
-                                        1000ull,
-                                        10000ull,
-                                        100000ull,
-                                        1000000ull,
-                                        10000000ull,
-                                        100000000ull,
-                                        1000000000ull,
-                                        10000000000ull,
-                                        100000000000ull,
-                                        1000000000000ull,
-                                        10000000000000ull,
-                                        100000000000000ull,
-                                        1000000000000000ull,
-                                        10000000000000000ull,
-                                        100000000000000000ull,
-                                        1000000000000000000ull,
-                                        10000000000000000000ull};
-  std::uint32_t length = negative ? 2 : 1;
-  for (std::uint32_t i = 0; i < (sizeof(U) == 4 ? 9u : 19u); ++i)
-    length += magnitude >= kTens[i];
-  return length;
+  return static_cast<std::uint32_t>(decimalDigits(magnitude)) + negative;
 }
 
 // Writes \p length units, last digit first, two digits a division.
@@ -227,10 +203,9 @@ bool utf8ToUtf8(const Arg &a, char *out, std::size_t &used,
 // A UTF-16 argument into UTF-8 output, each lone surrogate as U+FFFD; false
 // for one that ends in a high surrogate, which the general path would pair
 // with a low one that follows.
-bool utf16ToUtf8Out(const Arg &a, char *out, std::size_t &used,
-                    std::size_t capacity, std::size_t &units) {
-  const auto *s = static_cast<const PhrasorWChar *>(a.value.p);
-  const std::size_t n = a.length;
+bool utf16ToUtf8Out(const PhrasorWChar *s, std::size_t n, char *out,
+                    std::size_t &used, std::size_t capacity,
+                    std::size_t &units) {
   std::size_t i = 0;
   for (; i < n; ++i) {
     const std::uint32_t u = static_cast<std::uint16_t>(s[i]);
@@ -308,10 +283,11 @@ bool argumentsSuit(const PlainPlan &plan, const Arg *args, std::size_t count) {
     const PlainStep &step = plan.steps[k];
     const Arg &a = args[step.arg];
     PlainInt number{};
-    if (step.number
+    if (step.number || step.layerNumber >= 0
             ? !plainInteger(a, number)
             : a.type != ArgType::Utf8Text && a.type != ArgType::Utf16Text)
       return false;
+    // A number the layer writes is a text insert to the general path.
     widened += step.number && number.wide;
   }
   // The general path refuses a text too long to take "I64" in each insert
@@ -331,7 +307,8 @@ void planPlainMessage(const PhrasorWChar *text, const PreparedMessage &message,
   plan.length = static_cast<std::uint32_t>(TextView(text).size());
   plan.utf8 = true;
   Text run;
-  const auto close = [&](bool last, std::uint16_t arg, bool number) {
+  const auto close = [&](bool last, std::uint32_t begin, std::uint16_t arg,
+                         bool number) {
     PlainStep &step = plan.steps[plan.stepCount++];
     step.unitBegin = static_cast<std::uint32_t>(plan.units.size());
     step.unitCount = static_cast<std::uint32_t>(run.size());
@@ -343,9 +320,11 @@ void planPlainMessage(const PhrasorWChar *text, const PreparedMessage &message,
     utf16ToUtf8(TextView(run), std::back_inserter(plan.bytes));
     step.byteCount =
         static_cast<std::uint32_t>(plan.bytes.size()) - step.byteBegin;
+    step.insertBegin = begin;
     step.arg = arg;
     step.number = number;
     step.last = last;
+    step.layerNumber = -1;
     if (!last && !run.empty() &&
         isHighSurrogate(static_cast<std::uint16_t>(run.back())))
       plan.utf8 = false;
@@ -358,19 +337,38 @@ void planPlainMessage(const PhrasorWChar *text, const PreparedMessage &message,
     if (message.how[k] == PreparedInsert::Escape)
       run += PhrasorWChar('%');
     else
-      close(false, static_cast<std::uint16_t>(field.fieldNumber - 1),
+      close(false, field.insertStart,
+            static_cast<std::uint16_t>(field.fieldNumber - 1),
             message.how[k] == PreparedInsert::PlainInt);
     q = field.specStart + field.specLength + 1u;
   }
   if (layout.scanEnd > q)
     run.append(text + q, layout.scanEnd - q);
-  close(true, 0, false);
+  close(true, 0, 0, false);
   plan.ok = true;
 }
 
+void planPlainNumbers(PlainPlan &plan,
+                      const std::vector<NumberInsert> &numbers) {
+  for (std::uint32_t k = 0; plan.ok && k + 1 < plan.stepCount; ++k) {
+    PlainStep &step = plan.steps[k];
+    for (const NumberInsert &n : numbers) {
+      if (n.begin != step.insertBegin)
+        continue;
+      if (n.conversion != 'd' && n.conversion != 'i' && n.conversion != 'u') {
+        // Only integers are sure to fit the writers' checks of room.
+        plan = PlainPlan();
+        return;
+      }
+      step.layerNumber = static_cast<std::int8_t>(plan.numbers.size());
+      plan.numbers.push_back(n);
+    }
+  }
+}
+
 bool writePlainUtf16(const PlainPlan &plan, const Arg *args, std::size_t count,
-                     PhrasorWChar *out, std::uint32_t capacity,
-                     std::uint32_t &written) {
+                     const numbers::NumberStyle &style, PhrasorWChar *out,
+                     std::uint32_t capacity, std::uint32_t &written) {
   if (!argumentsSuit(plan, args, count))
     return false;
   std::size_t used = 0;
@@ -391,6 +389,15 @@ bool writePlainUtf16(const PlainPlan &plan, const Arg *args, std::size_t count,
       plainInteger(a, number);
       if (!putDecimal(out, used, std::size_t{capacity}, number, units))
         return false;
+      continue;
+    }
+    if (step.layerNumber >= 0) {
+      const std::size_t n = writeInteger(
+          style, plan.numbers[static_cast<std::size_t>(step.layerNumber)], a,
+          out + used, capacity - used);
+      if (n == kNoRoom)
+        return false;
+      used += n;
       continue;
     }
     if (!a.value.p && a.fromPointer) {
@@ -419,7 +426,8 @@ bool writePlainUtf16(const PlainPlan &plan, const Arg *args, std::size_t count,
 }
 
 bool writePlainUtf8(const PlainPlan &plan, const Arg *args, std::size_t count,
-                    char *out, std::size_t capacity, std::size_t &written) {
+                    const numbers::NumberStyle &style, char *out,
+                    std::size_t capacity, std::size_t &written) {
   if (!plan.utf8 || !argumentsSuit(plan, args, count))
     return false;
   std::size_t used = 0;
@@ -442,6 +450,16 @@ bool writePlainUtf8(const PlainPlan &plan, const Arg *args, std::size_t count,
         return false;
       continue;
     }
+    if (step.layerNumber >= 0) {
+      PhrasorWChar digits[kMaxIntegerUnits];
+      const std::size_t n = writeInteger(
+          style, plan.numbers[static_cast<std::size_t>(step.layerNumber)], a,
+          digits, kMaxIntegerUnits);
+      if (n == kNoRoom ||
+          !utf16ToUtf8Out(digits, n, out, used, capacity, units))
+        return false;
+      continue;
+    }
     if (!a.value.p && a.fromPointer) {
       if (capacity - used < 6)
         return false;
@@ -451,7 +469,8 @@ bool writePlainUtf8(const PlainPlan &plan, const Arg *args, std::size_t count,
     } else if (a.type == ArgType::Utf8Text) {
       if (!utf8ToUtf8(a, out, used, capacity, units))
         return false;
-    } else if (!utf16ToUtf8Out(a, out, used, capacity, units)) {
+    } else if (!utf16ToUtf8Out(static_cast<const PhrasorWChar *>(a.value.p),
+                               a.length, out, used, capacity, units)) {
       return false;
     }
   }

@@ -20,6 +20,8 @@
 #ifndef PHRASOR_CPP_PLAINRENDER_H
 #define PHRASOR_CPP_PLAINRENDER_H
 
+#include "cpp/NumberTable.h"
+#include "cpp/Numbers.h"
 #include "format/Prepared.h"
 #include "phrasor/Args.h"
 #include "phrasor/Style.h"
@@ -28,6 +30,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace phrasor {
 
@@ -37,9 +40,13 @@ struct PlainStep {
   std::uint32_t unitCount;
   std::uint32_t byteBegin; ///< the same run in PlainPlan::bytes
   std::uint32_t byteCount;
-  std::uint16_t arg; ///< the argument of the insert after the run
-  bool number;       ///< that insert is %n!d! (else %n!s!)
-  bool last;         ///< no insert follows the run
+  std::uint32_t insertBegin; ///< where that insert's '%' is in the text
+  std::uint16_t arg;         ///< the argument of the insert after the run
+  bool number;               ///< that insert is %n!d! (else %n!s!)
+  bool last;                 ///< no insert follows the run
+  /// That insert is a number the layer writes (a %n!s! of a rewritten
+  /// text, Numbers.h): its index in PlainPlan::numbers, else -1.
+  std::int8_t layerNumber;
 };
 
 struct PlainPlan {
@@ -54,6 +61,8 @@ struct PlainPlan {
   PlainStep steps[kMaxMessageFields + 1];
   Text units;
   std::string bytes;
+  /// How the steps with a layerNumber write theirs: integers only.
+  std::vector<NumberInsert> numbers;
 };
 
 /// The plan of \p text, prepared as \p message; not ok unless every insert
@@ -61,17 +70,25 @@ struct PlainPlan {
 void planPlainMessage(const PhrasorWChar *text, const PreparedMessage &message,
                       PlainPlan &plan);
 
+/// Marks the steps of \p plan (of a rewritten text) whose insert is one of
+/// \p numbers, to be written by writeInteger. A number other than an
+/// integer takes the general path, so the plan is then not ok.
+void planPlainNumbers(PlainPlan &plan,
+                      const std::vector<NumberInsert> &numbers);
+
 /// Writes the message into \p out (\p capacity units of text, the
 /// terminator behind them) and sets \p written; false, with \p out holding
 /// nothing useful, when the general path must do it.
+/// The numbers of the layer are written in \p style's way.
 bool writePlainUtf16(const PlainPlan &plan, const Arg *args, std::size_t count,
-                     PhrasorWChar *out, std::uint32_t capacity,
-                     std::uint32_t &written);
+                     const numbers::NumberStyle &style, PhrasorWChar *out,
+                     std::uint32_t capacity, std::uint32_t &written);
 
 /// The same as UTF-8, into \p capacity bytes and a terminator; the output
 /// is held to kMaxOutputUnits UTF-16 units as the UTF-16 calls are.
 bool writePlainUtf8(const PlainPlan &plan, const Arg *args, std::size_t count,
-                    char *out, std::size_t capacity, std::size_t &written);
+                    const numbers::NumberStyle &style, char *out,
+                    std::size_t capacity, std::size_t &written);
 
 } // namespace phrasor
 

@@ -2,7 +2,8 @@
 //
 // What a game does with PhrasorCpp: load the player's language with its
 // fallbacks (fr-CA, then fr, then en), show menu lines, format dialogue
-// with checked arguments, pick plural forms by the language's own rules,
+// with checked arguments, pick plural forms by the language's own rules
+// and gender forms by whom a line speaks of,
 // log, rather than print garbage, when a translation changed the type of
 // an insert, and switch the language while it runs.
 //
@@ -57,6 +58,18 @@ void Play(const phrasor::Localizer &lang) {
   std::printf(
       "  %-12s %s\n", "DLG_GOLD",
       Line(lang.format(msg::DLG_GOLD, "Mireille", 12), "DLG_GOLD").c_str());
+  // A line that agrees with the one it speaks of: French has a form for
+  // each gender, English only the one every value takes.
+  const struct {
+    const char *name;
+    phrasor::Gender gender;
+  } travellers[] = {{"Mireille", phrasor::Gender::Feminine},
+                    {"Paul", phrasor::Gender::Masculine}};
+  for (const auto &who : travellers)
+    std::printf(
+        "  %-12s %s\n", "FOUND_ITEM",
+        Line(lang.select(msg::FOUND_ITEM, who.gender, who.name), "FOUND_ITEM")
+            .c_str());
   for (std::int64_t n : {0, 1, 2, 5, 21, 1000000}) {
     std::printf("  %-12s %s | %s\n", "HUD",
                 Line(lang.plural(msg::HUD_ARROWS, n, n), "HUD_ARROWS").c_str(),

@@ -2,8 +2,8 @@
 //
 // Beyond what every reader must survive, whatever the reader accepts under
 // Android's names must come back unchanged when written as a resource file
-// and read again: the writer's escapes and markup are the reader's
-// inverse.
+// and read again, with the same notes: the writer's escapes, markup and
+// comments are the reader's inverse.
 //
 //===----------------------------------------------------------------------===//
 
@@ -34,6 +34,8 @@ void ExpectRoundTrip(const uint8_t *data, size_t size) {
       return; // the locale travels on <resources>
     if (s.kind)
       meta.kinds[s.entry.id] = *s.kind;
+    if (s.note)
+      meta.notes[s.entry.id] = *s.note;
     entries.push_back(s.entry);
   }
   authoring::CompileResult compiled = authoring::Compile(entries);
@@ -42,8 +44,8 @@ void ExpectRoundTrip(const uint8_t *data, size_t size) {
   tool::Diagnostics writeDiag;
   const std::string text =
       tool::WriteAndroid({&entries, &meta}, {}, "fuzz", writeDiag);
-  if (writeDiag.Failed())
-    return; // left out what Android cannot hold, and said so
+  if (writeDiag.Failed() || writeDiag.Warnings() != 0)
+    return; // left out or changed what Android cannot hold, and said so
   tool::Diagnostics again;
   std::vector<tool::SourceEntry> back;
   tool::ReadAndroid("res/values/strings.xml", text, tool::InputOptions{}, again,
@@ -57,6 +59,11 @@ void ExpectRoundTrip(const uint8_t *data, size_t size) {
         });
     if (b == back.end() || b->entry.value != a.value)
       fuzz::ReaderFail("an entry changed on its way through Android XML");
+    const auto note = meta.notes.find(a.id);
+    if (b->note != (note == meta.notes.end()
+                        ? std::nullopt
+                        : std::optional<std::string>(note->second)))
+      fuzz::ReaderFail("a note changed on its way through Android XML");
   }
 }
 

@@ -284,12 +284,17 @@ std::size_t findForm(std::size_t prefix, const Selector &row, std::size_t count,
       if (has(i, key))
         return i;
   }
+  // When every catalog chose the fallback category, each has been asked
+  // for its form already: asking again could only miss again.
+  bool fallbackAsked = true;
   for (std::size_t i = 0; i < count; ++i) {
     const std::string_view chosen = categoryOf(i);
     spell(chosen);
     if (has(i, key))
       return i;
     const std::string_view own = gettextOf(i);
+    fallbackAsked = fallbackAsked && (chosen == row.fallback ||
+                                      (!own.empty() && own == row.fallback));
     if (own.empty() || own == chosen)
       continue;
     spell(own);
@@ -297,7 +302,7 @@ std::size_t findForm(std::size_t prefix, const Selector &row, std::size_t count,
       return i;
   }
   spell(row.fallback);
-  for (std::size_t i = 0; i < count; ++i)
+  for (std::size_t i = 0; !fallbackAsked && i < count; ++i)
     if (has(i, key))
       return i;
   return count;

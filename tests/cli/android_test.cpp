@@ -5,6 +5,7 @@
 //
 //===----------------------------------------------------------------------===//
 
+#include "phrasor/Key.h"
 #include "tests/cli/CliTest.h"
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/CFormatStore.h"
@@ -25,6 +26,7 @@ using phrasor::TextKind;
 struct AndroidRead {
   std::map<std::string, std::string> values;
   std::map<std::string, TextKind> kinds;
+  std::map<std::string, std::string> notes;
   std::string errors;
 };
 
@@ -40,6 +42,8 @@ AndroidRead ReadAndroidText(const std::string &file, const std::string &text) {
         phrasor::tool::Utf16ToUtf8Lossy(s.entry.value.value_or(u""));
     if (s.kind)
       r.kinds[s.entry.id] = *s.kind;
+    if (s.note)
+      r.notes[s.entry.id] = *s.note;
   }
   for (const phrasor::tool::KeptProblem &p : kept)
     r.errors += p.where + ": " + p.message + "\n";
@@ -183,6 +187,61 @@ TEST_F(Cli, AndroidDumpsBuildTheSameDatabase) {
   EXPECT_CONTAINS(xml, "<string-array name=\"days\">");
 }
 
+// The comment just above an element is its note; a header comment, a
+// comment a blank line separates and one after other markup on its line
+// (another element, another comment) are not.
+TEST(Android, CommentsJustAboveAreNotes) {
+  const AndroidRead r = ReadAndroidText(
+      "res/values/strings.xml",
+      "<?xml version=\"1.0\"?>\n<!-- Copyright header -->\n<resources>\n"
+      "  <!-- File section -->\n\n"
+      "  <string name=\"a\">A</string> <!-- trailing, about a -->\n"
+      "  <string name=\"b\">B</string>\n"
+      "  <!--\r\n     Shown on the button\r\n     of the dialog  -->\r\n"
+      "  <string name=\"c\">C</string>\n"
+      "  <!-- first --><!-- second -->\n"
+      "  <plurals name=\"p\"><!-- not read --><item quantity=\"one\">1"
+      "</item>\n    <item quantity=\"other\">n</item></plurals>\n"
+      "  <!-- Days -->\n  <string-array name=\"d\">\n"
+      "    <item>Mon</item>\n    <!-- Short for Tuesday -->\n"
+      "    <item>Tue</item>\n  </string-array>\n"
+      "  <x-->text --></x-->\n  <string name=\"e\">E</string>\n"
+      "</resources>\n");
+  EXPECT_EQ(r.errors, "");
+  EXPECT_EQ(r.notes, (std::map<std::string, std::string>{
+                         {"c", "Shown on the button\n     of the dialog"},
+                         {"d[0]", "Days"},
+                         {"d[1]", "Short for Tuesday"}}));
+}
+
+// Notes come back from a dump: above a <plurals> or an array whose items
+// share one, else above each item; what a comment cannot spell is warned of.
+TEST_F(Cli, AndroidNotesComeBack) {
+  Write("n.csv", "id,value,note\n"
+                 "save,Save,\"On the toolbar\nof the editor\"\n"
+                 "plain,Plain,\n"
+                 "files#one,%d file,Count\nfiles#other,%d files,Count\n"
+                 "days[0],Mon,Day\ndays[1],Tue,Day\n"
+                 "short[0],M,First\nshort[1],T,\n"
+                 "odd#one,one,A\nodd#other,many,B\n");
+  ASSERT_EQ(Run({"build", "n.csv", "-o", "n.skdb"}).code, 0);
+  ExpectRoundTrips("n.skdb");
+  const std::string xml = Run({"dump", "n.skdb", "--format", "android"}).out;
+  EXPECT_CONTAINS(xml, "    <!-- On the toolbar\nof the editor -->\n"
+                       "    <string name=\"save\">");
+  EXPECT_CONTAINS(xml, "    <!-- Count -->\n    <plurals name=\"files\">");
+  EXPECT_CONTAINS(xml, "    <!-- Day -->\n    <string-array name=\"days\">");
+  EXPECT_CONTAINS(xml, "        <!-- First -->\n        <item>M</item>\n"
+                       "        <item>T</item>");
+
+  Write("d.csv", "id,value,note\nx,X,a -- b\ny,Y,\" padded \"\n");
+  ASSERT_EQ(Run({"build", "d.csv", "-o", "d.skdb"}).code, 0);
+  const Result d = Run({"dump", "d.skdb", "--format", "android"});
+  EXPECT_EQ(d.code, 0);
+  EXPECT_CONTAINS(d.out, "<!-- a - - b -->");
+  EXPECT_CONTAINS(d.err, "2 notes written changed");
+}
+
 // One error per kind of loss, however many entries lost it.
 TEST_F(Cli, AndroidSaysWhatItCannotName) {
   std::string csv = "id,value,voice\n";
@@ -258,7 +317,8 @@ ToolkitReading(const std::vector<std::string> &files) {
 // The texts translate-toolkit reads from the app's files are the ones the
 // build stores (numbered inserts turned back into %1$s), but for two
 // differences of its own: it keeps <xliff:g> in the text, which Android
-// drops, and it drops the quotes of an attribute inside CDATA.
+// drops, and it drops the quotes of an attribute inside CDATA. The notes
+// are the same.
 TEST(Android, TextsAgreeWithTranslateToolkit) {
   std::vector<std::string> files;
   for (const char *folder : kAppFolders)
@@ -303,6 +363,14 @@ TEST(Android, TextsAgreeWithTranslateToolkit) {
       ++compared;
     }
     EXPECT_GE(compared, 2u);
+    // Its notes are every comment above an element, a blank line between
+    // or not; the files' comments are each just above theirs.
+    const nlohmann::json &notes = toolkit->at("notes").at(file);
+    std::map<std::string, std::string> ourNotes;
+    for (const auto &[id, note] : ours.notes)
+      if (toolkit->at(file).contains(std::string(phrasor::Key::parse(id).stem)))
+        ourNotes[std::string(phrasor::Key::parse(id).stem)] = note;
+    EXPECT_EQ((notes.get<std::map<std::string, std::string>>()), ourNotes);
   }
 }
 

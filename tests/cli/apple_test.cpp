@@ -29,6 +29,7 @@ using ReadFn = void (*)(const std::string &, std::string_view,
 struct AppleReading {
   std::map<std::string, std::string> values;
   std::map<std::string, TextKind> kinds;
+  std::map<std::string, std::string> notes;
   std::string problems;
 };
 
@@ -46,6 +47,8 @@ AppleReading ReadWith(ReadFn read, const std::string &file,
         phrasor::tool::Utf16ToUtf8Lossy(s.entry.value.value_or(u""));
     if (s.kind)
       r.kinds[s.entry.id] = *s.kind;
+    if (s.note)
+      r.notes[s.entry.id] = *s.note;
   }
   for (const phrasor::tool::KeptProblem &p : kept)
     r.problems += p.where + ": " + p.message + "\n";
@@ -212,7 +215,8 @@ ToolkitReading(const std::vector<std::string> &files) {
 }
 
 // The toolkit keeps Foundation's spelling of the conversions, so its texts
-// are compared once converted as a build converts them.
+// are compared once converted as a build converts them; the comments above
+// a pair are the same notes.
 TEST(AppleStrings, TextsAgreeWithTranslateToolkit) {
   std::vector<std::string> files;
   for (const char *folder : {"en", "de"})
@@ -231,7 +235,44 @@ TEST(AppleStrings, TextsAgreeWithTranslateToolkit) {
       EXPECT_EQ(ours.values.at(key),
                 phrasor::tool::ReadAppleFormat(text.get<std::string>()).text)
           << key;
+    // It leaves out a file's opening comment, which a build gives the
+    // first pair as the start of its note.
+    const nlohmann::json &notes = toolkit->at("notes").at(file);
+    EXPECT_EQ(notes.size(), ours.notes.size());
+    for (const auto &[key, note] : notes.items()) {
+      const std::string said = note.get<std::string>();
+      const std::string own = ours.notes.count(key) ? ours.notes.at(key) : "";
+      EXPECT_TRUE(own == said ||
+                  (own.size() > said.size() &&
+                   own.compare(own.size() - said.size() - 1, std::string::npos,
+                               "\n" + said) == 0))
+          << key << ": " << own;
+    }
   }
+}
+
+// The toolkit reads a variable's forms apart from the format that holds
+// them; put back in it, they are the plural forms a build reads, Apple's
+// zero being the form for exactly 0.
+TEST(Stringsdict, FormsAgreeWithTranslateToolkit) {
+  const std::string file = AppleFile("en.lproj/Localizable.stringsdict");
+  const std::optional<nlohmann::json> toolkit = ToolkitReading({file});
+  if (!toolkit)
+    GTEST_SKIP() << "translate-toolkit (Debian package translate-toolkit) is "
+                    "missing";
+  const AppleReading ours =
+      ReadWith(phrasor::tool::ReadStringsdict, file, Slurp(fs::path(file)));
+  std::size_t forms = 0;
+  for (const auto &[key, byCategory] : toolkit->at(file).items())
+    for (const auto &[category, text] : byCategory.items()) {
+      const std::string id =
+          key + "#" + (category == "zero" ? std::string("=0") : category);
+      ++forms;
+      EXPECT_EQ(ours.values.count(id) ? ours.values.at(id) : "",
+                phrasor::tool::ReadAppleFormat(text.get<std::string>()).text)
+          << id;
+    }
+  EXPECT_EQ(forms + 1, ours.values.size()); // and @locale
 }
 
 AppleReading ReadCatalog(const std::string &text,
@@ -336,6 +377,11 @@ TEST(Xcstrings, RefusalsNameTheLine) {
                   "{}}}}}}")
           .problems,
       "L.xcstrings:3: 'a': its stringUnit has no \"value\" text");
+  // A number past a double's range is nlohmann's out_of_range, not a
+  // parse error: it was thrown out of the reader.
+  EXPECT_CONTAINS(
+      ReadCatalog("{\"sourceLanguage\" : \"en\",\n\"n\": 1e99999}").problems,
+      "L.xcstrings:2: not valid JSON");
 }
 
 std::string CatalogFile() { return AppleFile("Localizable.xcstrings"); }
@@ -415,6 +461,78 @@ TEST_F(Cli, XcstringsMergeTouchesOnlyItsLanguage) {
   EXPECT_NE(bad.code, 0);
   EXPECT_CONTAINS(bad.err, "not a string catalog");
   EXPECT_EQ(Read("bad.xcstrings"), "{}");
+}
+
+// A key's comment is the note of each of its entries; a dump writes it
+// back, and a merge updates it without touching the key's other fields.
+TEST_F(Cli, XcstringsCommentsAreNotes) {
+  const AppleReading read = ReadCatalog(
+      R"({"sourceLanguage" : "en", "strings" : {
+  "Save" : {"comment" : "Toolbar button", "localizations" : {}},
+  "%lld files" : {"comment" : "Under the list", "localizations" : {"en" :
+    {"variations" : {"plural" : {"one" : {"stringUnit" : {"state" :
+    "translated", "value" : "%lld file"}}, "other" : {"stringUnit" :
+    {"state" : "translated", "value" : "%lld files"}}}}}}},
+  "Bare" : {"comment" : ""}}})");
+  EXPECT_EQ(read.notes, (std::map<std::string, std::string>{
+                            {"Save", "Toolbar button"},
+                            {"%lld files#one", "Under the list"},
+                            {"%lld files#other", "Under the list"}}));
+
+  Write("n.csv",
+        "id,value,note\n@locale,en,\nSave,Save,\"Toolbar, \"\"top\"\"\"\n"
+        "files#one,%d file,Count\nfiles#other,%d files,Count\n"
+        "odd#one,one,A\nodd#other,many,B\nplain,Plain,\n");
+  ASSERT_EQ(Run({"build", "n.csv", "-o", "n.skdb"}).code, 0);
+  // A .ts text knows Qt's placeholders, not printf's: a Qt dump leaves the
+  // printf forms out, and says so.
+  std::vector<std::string> holding = FormatsHolding("n.skdb");
+  holding.erase(std::remove(holding.begin(), holding.end(), "qt"),
+                holding.end());
+  ExpectRoundTrips("n.skdb", holding);
+  const nlohmann::ordered_json dumped = nlohmann::ordered_json::parse(
+      Run({"dump", "n.skdb", "--format", "xcstrings"}).out);
+  EXPECT_EQ(dumped["strings"]["Save"].begin().key(), "comment");
+  EXPECT_EQ(dumped["strings"]["files"]["comment"], "Count");
+  // Forms with notes of their own are keys of their own.
+  EXPECT_EQ(dumped["strings"]["odd#other"]["comment"], "B");
+  EXPECT_FALSE(dumped["strings"]["plain"].contains("comment"));
+
+  Write("L.xcstrings", R"({
+  "sourceLanguage" : "en",
+  "strings" : {
+    "Save" : {
+      "comment" : "Old",
+      "extractionState" : "manual",
+      "localizations" : {
+        "en" : {"stringUnit" : {"state" : "translated", "value" : "Save"}}
+      }
+    },
+    "plain" : {
+      "comment" : "Kept",
+      "extractionState" : "stale"
+    },
+    "files" : {
+      "extractionState" : "extracted_with_value"
+    }
+  },
+  "version" : "1.0"
+})");
+  ASSERT_EQ(
+      Run({"dump", "n.skdb", "--format", "xcstrings", "-o", "L.xcstrings"})
+          .code,
+      0);
+  const nlohmann::ordered_json merged =
+      nlohmann::ordered_json::parse(Read("L.xcstrings"));
+  const nlohmann::ordered_json &strings = merged["strings"];
+  EXPECT_EQ(strings["Save"]["comment"], "Toolbar, \"top\"");
+  EXPECT_EQ(strings["Save"]["extractionState"], "manual");
+  EXPECT_EQ(strings["plain"]["comment"], "Kept");
+  EXPECT_EQ(strings["plain"]["extractionState"], "stale");
+  // A comment added to a key goes where Xcode writes it: first.
+  EXPECT_EQ(strings["files"].begin().key(), "comment");
+  EXPECT_EQ(strings["files"]["comment"], "Count");
+  EXPECT_EQ(strings["files"]["extractionState"], "extracted_with_value");
 }
 
 TEST_F(Cli, XcstringsDumpsBuildTheSameDatabase) {

@@ -71,6 +71,8 @@ TEST(I18next, KeysSuffixesAndContextsAsI18nextLooksThemUp) {
       {"rank#select-male", "Sir"},
       {"lone_word", "a key with an underscore"}};
   EXPECT_EQ(r.values, expected);
+  // An empty name is a level too, as the writer nests the key ".e".
+  EXPECT_EQ(ReadText(R"({"": {"e": "x"}})").values.count(".e"), 1u);
 }
 
 // _zero is the CLDR category where the language has one, else exactly 0.
@@ -112,6 +114,9 @@ TEST(I18next, RefusalsAreAtTheirLine) {
                   "translation.json:2: 'b' is written twice");
   EXPECT_CONTAINS(ReadText("{\"a\": \n").errors,
                   "translation.json:2: invalid JSON");
+  // Taken as an ID, "k_#one" would be a plural form of "k_".
+  EXPECT_CONTAINS(ReadText("{\"k\": \"x\",\n \"k_#one\": \"{{n}}\"}").errors,
+                  "translation.json:2: 'k_#one': '#' marks a variant");
 }
 
 TEST_F(Cli, I18nextSamplesBuildAndComeBackTheSame) {

@@ -280,12 +280,12 @@ TEST_F(Cli, StatsShowTheExamplesCoverage) {
   ASSERT_EQ(game.size(), 2u) << r.out;
   EXPECT_EQ(game[0]["pluralTexts"], 2);
   EXPECT_EQ(game[0]["pluralIds"], 8);
-  EXPECT_EQ(game[0]["coverage"]["sourceTexts"], 7);
-  EXPECT_EQ(game[0]["coverage"]["translated"], 6);
+  EXPECT_EQ(game[0]["coverage"]["sourceTexts"], 8);
+  EXPECT_EQ(game[0]["coverage"]["translated"], 7);
   EXPECT_EQ(game[0]["coverage"]["missing"], 1);
   EXPECT_EQ(game[0]["coverage"]["extra"], 0);
   EXPECT_EQ(game[1]["coverage"]["translated"], 2);
-  EXPECT_EQ(game[1]["coverage"]["missing"], 5);
+  EXPECT_EQ(game[1]["coverage"]["missing"], 6);
 }
 
 } // namespace

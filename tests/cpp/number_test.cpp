@@ -158,6 +158,104 @@ TEST(CppNumbers, AFlagTheLayerCannotHonourIsAClearRefusal) {
   EXPECT_EQ(U8(same.format("R", 1234)), "1.234 (1.234)");
 }
 
+namespace {
+
+std::string written(const PhrasorWChar *units, const PhrasorWChar *end) {
+  return toUtf8(TextView(units, static_cast<std::size_t>(end - units)));
+}
+
+} // namespace
+
+// A message of plain inserts writes its integers in place; the general
+// path writes each one as a text first. Both must give every locale's
+// digits, signs, separators and paddings alike.
+TEST(CppNumbers, IntegersWrittenInPlaceMatchTheGeneralWriter) {
+  const std::int64_t values[] = {
+      0,         5,        -5,        999,       1000,
+      -12345,    1234567,  INT32_MIN, INT32_MAX, std::int64_t{4000000000},
+      INT64_MIN, INT64_MAX};
+  const int precisions[] = {-1, 0, 1, 5, 25, 100};
+  std::size_t compared = 0;
+  for (std::size_t k = 0; k < numbers::kStyleCount; ++k) {
+    const numbers::NumberStyle &style = numbers::kStyles[k];
+    for (const char conversion : {'d', 'u'})
+      for (const int precision : precisions)
+        for (int flags = 0; flags < 16; ++flags)
+          for (const std::int64_t v : values) {
+            NumberInsert how{};
+            how.conversion = conversion;
+            how.grouped = flags & 1;
+            how.plus = flags & 2;
+            how.space = flags & 4;
+            how.explicitPrecision = precision >= 0;
+            how.precision = precision < 0 ? 0 : precision;
+            Arg a = (flags & 8) ? makeArg(v)
+                                : makeArg(static_cast<std::int32_t>(v));
+            PhrasorWChar general[kMaxNumberUnits + 1];
+            PhrasorWChar inPlace[kMaxIntegerUnits];
+            const std::string expected =
+                written(general, writeNumber(style, how, a, general));
+            const std::size_t n =
+                writeInteger(style, how, a, inPlace, kMaxIntegerUnits);
+            ASSERT_NE(n, kNoRoom);
+            ASSERT_EQ(written(inPlace, inPlace + n), expected)
+                << "style " << k << " " << conversion << " ." << precision
+                << " flags " << flags << " value " << v;
+            // One unit short, nothing is written.
+            inPlace[0] = 'x';
+            if (n > 0) {
+              ASSERT_EQ(writeInteger(style, how, a, inPlace, n - 1), kNoRoom);
+            }
+            ASSERT_EQ(inPlace[0], 'x');
+            ++compared;
+          }
+  }
+  EXPECT_GT(compared, 10000u);
+}
+
+TEST(CppNumbers, PlainMessagesWriteTheLocalesNumbersAsTheFormatterDoes) {
+  // The padded twin of each text is not a plain message, so it takes the
+  // general path; a width of 1 pads none of these numbers.
+  const std::vector<Row> rows = {{"G", "<%1!'d!> of %2!s!, %1!'d!"},
+                                 {"GW", "<%1!'1d!> of %2!s!, %1!'1d!"},
+                                 {"P", "%1!d!/%2!+'.4d!"},
+                                 {"PW", "%1!1d!/%2!+'1.4d!"},
+                                 {"H", "%1!d! coins"},
+                                 {"HW", "%1!1d! coins"},
+                                 {"U", "%1!'u!"},
+                                 {"UW", "%1!'1u!"}};
+  const std::int64_t values[] = {0,       -7,        1234,     -98765,
+                                 1234567, INT64_MIN, INT64_MAX};
+  for (const char *locale : {"de", "hi", "fr", "ar", "bn", "ccp", "pl", "en"}) {
+    SCOPED_TRACE(locale);
+    Catalog c = In(locale, rows);
+    for (const std::int64_t v : values) {
+      SCOPED_TRACE(v);
+      const auto w = static_cast<std::int32_t>(v);
+      EXPECT_EQ(U8(c.format("G", w, "Ann")), U8(c.format("GW", w, "Ann")));
+      EXPECT_EQ(U8(c.format("G", v, "Ann")), U8(c.format("GW", v, "Ann")));
+      EXPECT_EQ(U8(c.formatUtf8("G", v, "Ann")),
+                U8(c.formatUtf8("GW", v, "Ann")));
+      EXPECT_EQ(U8(c.format("P", w, v)), U8(c.format("PW", w, v)));
+      EXPECT_EQ(U8(c.formatUtf8("P", number(v), w)),
+                U8(c.formatUtf8("PW", number(v), w)));
+      EXPECT_EQ(U8(c.format("H", number(v))), U8(c.format("HW", number(v))));
+      EXPECT_EQ(U8(c.format("U", static_cast<std::uint32_t>(w))),
+                U8(c.format("UW", static_cast<std::uint32_t>(w))));
+    }
+  }
+  // A buffer one unit short is refused as the general path refuses it.
+  Catalog de = In("de", rows);
+  PhrasorWChar buffer[16];
+  EXPECT_TRUE(de.formatTo(buffer, 16, "H", number(1234567)));
+  EXPECT_EQ(toUtf8(TextView(buffer)), "1.234.567 coins");
+  const auto cut = de.formatTo(buffer, 15, "H", number(1234567));
+  ASSERT_FALSE(cut);
+  EXPECT_EQ(cut.error().code(), Errc::TooLong);
+  char bytes[16];
+  EXPECT_FALSE(de.formatUtf8To(bytes, 15, "H", number(1234567)));
+}
+
 #if PHRASOR_HAVE_ICU
 
 namespace {
@@ -174,6 +272,16 @@ std::string ours(const numbers::NumberStyle &style, char conversion,
   PhrasorWChar units[kMaxNumberUnits + 1];
   const PhrasorWChar *end = writeNumber(style, how, a, units);
   return toUtf8(TextView(units, static_cast<std::size_t>(end - units)));
+}
+
+// The same grouped integer as the plain messages write it.
+std::string oursInPlace(const numbers::NumberStyle &style, const Arg &a) {
+  NumberInsert how{};
+  how.conversion = 'd';
+  how.grouped = true;
+  PhrasorWChar units[kMaxIntegerUnits];
+  const std::size_t n = writeInteger(style, how, a, units, kMaxIntegerUnits);
+  return n == kNoRoom ? "no room" : toUtf8(TextView(units, n));
 }
 
 std::string icuText(const icu::UnicodeString &s) {
@@ -226,9 +334,12 @@ void compareLocale(const std::string &tag, std::vector<Difference> &found) {
     if (mine != icu)
       found.push_back({tag, input, mine, icu});
   };
-  for (std::int64_t v : integersToTest())
+  for (std::int64_t v : integersToTest()) {
     check(std::to_string(v), ours(style, 'd', -1, makeArg(v)),
           f.formatInt(v, status));
+    check(std::to_string(v) + " in place", oursInPlace(style, makeArg(v)),
+          f.formatInt(v, status));
+  }
   const double decimals[] = {0.5,        1.015,       2.25,     1234.5678901,
                              -0.0625,    -98765.4321, 0.000123, 12345678.9,
                              1e15 + 0.5, -1.5};

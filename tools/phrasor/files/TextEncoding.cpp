@@ -61,4 +61,13 @@ void ReadAsUtf8(std::string_view bytes, Utf8Input &out) {
     out.text = bytes;
 }
 
+bool ReadAsUtf8(const std::string &file, std::string_view bytes, Utf8Input &out,
+                Diagnostics &diag) {
+  ReadAsUtf8(bytes, out);
+  if (out.badLine == 0)
+    return true;
+  diag.Error(SourcePos{file, out.badLine}, "not valid UTF-16");
+  return false;
+}
+
 } // namespace phrasor::tool

@@ -10,6 +10,8 @@
 #ifndef PHRASOR_TOOL_TEXTENCODING_H
 #define PHRASOR_TOOL_TEXTENCODING_H
 
+#include "tools/phrasor/Diagnostics.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -34,6 +36,11 @@ struct Utf8Input {
 /// The result may point into \p bytes, which must outlive it, and must not
 /// be copied or moved once \p text points into \p converted.
 void ReadAsUtf8(std::string_view bytes, Utf8Input &out);
+
+/// ReadAsUtf8 for a reader of \p file: false, with the error said at the
+/// bad line, when the UTF-16 is invalid.
+bool ReadAsUtf8(const std::string &file, std::string_view bytes, Utf8Input &out,
+                Diagnostics &diag);
 
 } // namespace phrasor::tool
 

@@ -14,6 +14,7 @@
 #include "tools/phrasor/formats/i18next/I18next.h"
 #include "tools/phrasor/formats/json/Json.h"
 #include "tools/phrasor/formats/po/Po.h"
+#include "tools/phrasor/formats/qt/QtTs.h"
 #include "tools/phrasor/formats/xliff/Xliff.h"
 
 #include <algorithm>
@@ -104,6 +105,7 @@ Format AndroidFormat() {
   f.holds.absentValues = false;
   f.holds.limits = false;
   f.holds.anyIds = false;
+  f.holds.notes = true;
   f.lossless = false;
   f.lossNote = "only entries named as Android names its resources, and "
                "their plural forms, are written";
@@ -156,6 +158,7 @@ Format XcstringsFormat() {
   f.holds.absentValues = false;
   f.holds.kinds = false;
   f.holds.limits = false;
+  f.holds.notes = true;
   f.lossless = false;
   f.lossNote = "voice paths, length limits and recorded kinds are not "
                "written";
@@ -183,6 +186,23 @@ Format I18nextFormat() {
                "language only from a locales/<lng>/ folder";
   f.markText = "an i18next text is never a format: its '%' is text";
   f.fuzzer = "i18next";
+  return f;
+}
+
+// A .ts file is keyed by context and source text as gettext is; see QtTs.h.
+Format QtTsFormat() {
+  Format f = Row("qt", "Qt", {".ts"}, ReadQtTs, WriteQtTs);
+  f.holds.voicePaths = false;
+  f.holds.kinds = false;
+  f.holds.limits = false;
+  f.holds.notes = true;
+  f.holds.anyIds = false;
+  f.holds.anyInserts = false;
+  f.lossless = false;
+  f.lossNote = "voice paths, length limits, recorded kinds, empty texts and "
+               "printf texts are not written";
+  f.markText = "a .ts text without %1 or %n is text: its '%' is meant";
+  f.fuzzer = "qt_ts";
   return f;
 }
 
@@ -316,6 +336,7 @@ const std::vector<Format> &Formats() {
                                            StringsdictFormat(),
                                            XcstringsFormat(),
                                            I18nextFormat(),
+                                           QtTsFormat(),
                                            ArbFormat()};
   return rows;
 }

@@ -15,6 +15,12 @@
 //   <b>, <i>, <font ...>           markup, kept in the text
 //   <xliff:g>                      dropped; its content stays
 //
+// A comment on the lines just above a <string>, <plurals>, <string-array>
+// or one of their <item>s is its note to translators (an item's own over
+// its container's); a blank line between them, or other markup before it
+// on its line, makes it no note. A dump writes notes the same way; XML
+// cannot spell "--" in a comment, which is written "- -" with a warning.
+//
 // translatable="false" strings are read like any other (the app shows them
 // in every language) and tools: attributes are ignored, except the
 // <resources> element's tools:locale, which names the file's language

@@ -33,6 +33,8 @@ bool IsDigits(std::string_view s) {
                                    [](char c) { return c >= '0' && c <= '9'; });
 }
 
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
 std::vector<std::string_view> Split(std::string_view s, char by) {
   std::vector<std::string_view> parts;
   for (std::size_t at = 0;;) {
@@ -109,6 +111,8 @@ private:
   void ReadPlurals(const pugi::xml_node &node);
   void ReadArray(const pugi::xml_node &node);
   void Add(const pugi::xml_node &node, std::string id, Formatted formatted);
+  std::optional<std::string> NoteBefore(const pugi::xml_node &node) const;
+  void SetNotes(std::size_t from, const pugi::xml_node &node);
 
   const std::string &file;
   std::string_view text;
@@ -180,6 +184,66 @@ void AndroidFileReader::Add(const pugi::xml_node &node, std::string id,
   AddEntry(At(node), std::move(id), read.text, std::nullopt, diag, out, kind);
 }
 
+// The comment on the lines just above an element is its note, as
+// translators and Android Studio's translations editor take it; one a
+// blank line separates, or one ending a line after other markup, is not.
+// The document is parsed without comments, so the file's own bytes are
+// read back from where the element starts.
+std::optional<std::string>
+AndroidFileReader::NoteBefore(const pugi::xml_node &node) const {
+  const std::ptrdiff_t offset = node.offset_debug();
+  if (offset < 1)
+    return std::nullopt;
+  std::size_t end = static_cast<std::size_t>(offset) - 1; // at its '<'
+  int lines = 0;
+  for (; end > 0 && IsSpace(text[end - 1]); --end)
+    lines += text[end - 1] == '\n';
+  if (lines > 1 || end < 7 || text.substr(end - 3, 3) != "-->")
+    return std::nullopt;
+  // A "-->" with no "<!--" after the element before is the end tag of a
+  // name ending in "--" (</a-->), or text: no comment. Looking no further
+  // back than that element keeps a file of such tags from taking N² steps.
+  pugi::xml_node bound = node.previous_sibling();
+  while (bound && bound.type() != pugi::node_element)
+    bound = bound.previous_sibling();
+  if (!bound)
+    bound = node.parent();
+  const std::size_t from = static_cast<std::size_t>(
+      std::max<std::ptrdiff_t>(bound.offset_debug(), 0));
+  if (from > end - 3)
+    return std::nullopt;
+  std::size_t open = text.substr(from, end - 3 - from).rfind("<!--");
+  if (open == std::string_view::npos)
+    return std::nullopt;
+  open += from;
+  if (open + 4 > end - 3 ||
+      text.substr(open + 4, end - 3 - open - 4).find("--") !=
+          std::string_view::npos)
+    return std::nullopt;
+  std::size_t start = open;
+  while (start > 0 && (text[start - 1] == ' ' || text[start - 1] == '\t'))
+    --start;
+  if (start > 0 && text[start - 1] != '\n')
+    return std::nullopt;
+  std::string note;
+  for (char c : text.substr(open + 4, end - 3 - open - 4))
+    if (c != '\r')
+      note += c;
+  const std::size_t first = note.find_first_not_of(" \t\n");
+  if (first == std::string::npos)
+    return std::nullopt;
+  return note.substr(first, note.find_last_not_of(" \t\n") - first + 1);
+}
+
+/// The note of \p node, if it has one, given to the entries it gave from
+/// \p from on that have none of their own (an array item's).
+void AndroidFileReader::SetNotes(std::size_t from, const pugi::xml_node &node) {
+  if (std::optional<std::string> note = NoteBefore(node))
+    for (std::size_t i = from; i < out.size(); ++i)
+      if (!out[i].note)
+        out[i].note = *note;
+}
+
 void AndroidFileReader::ReadString(const pugi::xml_node &node) {
   if (!ForThisProduct(node))
     return;
@@ -201,7 +265,9 @@ void AndroidFileReader::ReadPlurals(const pugi::xml_node &node) {
                                "other");
       continue;
     }
+    const std::size_t before = out.size();
     Add(item, Key::of(name).form(kPluralSelector, quantity).print(), formatted);
+    SetNotes(before, item);
   }
 }
 
@@ -211,9 +277,12 @@ void AndroidFileReader::ReadArray(const pugi::xml_node &node) {
     return;
   const Formatted formatted = FormattedOf(node, Formatted::Unsaid);
   std::size_t index = 0;
-  for (pugi::xml_node item : node.children("item"))
+  for (pugi::xml_node item : node.children("item")) {
+    const std::size_t before = out.size();
     Add(item, std::string(name) + "[" + std::to_string(index++) + "]",
         FormattedOf(item, formatted));
+    SetNotes(before, item);
+  }
 }
 
 void AndroidFileReader::Read() {
@@ -238,12 +307,14 @@ void AndroidFileReader::Read() {
   ReadLocale(resources);
   for (pugi::xml_node c : resources.children()) {
     const std::string_view name = c.name();
+    const std::size_t before = out.size();
     if (name == "string")
       ReadString(c);
     else if (name == "plurals")
       ReadPlurals(c);
     else if (name == "string-array")
       ReadArray(c);
+    SetNotes(before, c);
   }
   if (otherProducts)
     diag.Warning(SourcePos{file, 0},
@@ -257,11 +328,8 @@ void ReadAndroid(const std::string &file, std::string_view text,
                  const InputOptions &, Diagnostics &diag,
                  std::vector<SourceEntry> &out) {
   Utf8Input decoded;
-  ReadAsUtf8(text, decoded);
-  if (decoded.badLine != 0) {
-    diag.Error(SourcePos{file, decoded.badLine}, "not valid UTF-16");
+  if (!ReadAsUtf8(file, text, decoded, diag))
     return;
-  }
   AndroidFileReader(file, decoded.text, diag, out).Read();
 }
 

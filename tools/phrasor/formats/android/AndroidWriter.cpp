@@ -22,8 +22,10 @@
 #include "tools/phrasor/formats/shared/TextEntries.h"
 #include "tools/phrasor/formats/shared/Xml.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
+#include <utility>
 
 namespace phrasor::tool {
 namespace {
@@ -86,13 +88,60 @@ Content ContentOf(const TextEntry &e, std::optional<TextKind> recorded) {
   return c;
 }
 
+/// \p note as the comment a reader takes for it, or false when XML
+/// cannot spell it so: "--" comes out "- -", and a note with characters XML
+/// cannot carry, or that starts or ends in white space, loses them.
+bool AppendNote(std::string &out, const std::string &note, const char *indent) {
+  std::string body;
+  bool exact = true;
+  for (std::size_t i = 0; i < note.size(); ++i) {
+    body += note[i];
+    if (note[i] == '-' && i + 1 < note.size() && note[i + 1] == '-') {
+      body += ' ';
+      exact = false;
+    }
+  }
+  if (!XmlCanCarry(body) || body.find('\r') != std::string::npos) {
+    body.clear();
+    for (char c : note)
+      if (c == '\t' || c == '\n' || static_cast<unsigned char>(c) >= 0x20)
+        body += c;
+    exact = false;
+    if (!XmlCanCarry(body))
+      return false;
+  }
+  const std::size_t first = body.find_first_not_of(" \t\n");
+  if (first != 0 || body.find_last_not_of(" \t\n") + 1 != body.size())
+    exact = false;
+  if (first == std::string::npos)
+    return false;
+  out += indent;
+  out += "<!-- " + body + " -->\n";
+  return exact;
+}
+
+/// True when every one of \p items has the first one's note (or none),
+/// which is then written once above their container.
+bool SharedNote(const std::vector<const TextEntry *> &items) {
+  return std::all_of(items.begin(), items.end(), [&](const TextEntry *item) {
+    return item->note == items.front()->note;
+  });
+}
+
 class AndroidWriter {
 public:
   AndroidWriter(const DumpSide &target, const std::string &place,
                 Diagnostics &diagnostics)
       : meta(*target.meta), where(place), diag(diagnostics) {
     entries = ToText(*target.entries, meta, where, diag);
+    // Forms with notes of their own are still one <plurals>, each form's
+    // note above its <item>.
+    std::vector<std::optional<std::string>> notes;
+    for (TextEntry &e : entries)
+      notes.push_back(std::exchange(e.note, std::nullopt));
     groups = FindPluralGroups(entries);
+    for (std::size_t i = 0; i < entries.size(); ++i)
+      entries[i].note = std::move(notes[i]);
     FindArrays();
   }
 
@@ -104,6 +153,7 @@ private:
   bool Element(const char *tag, const char *nameAttr, const std::string &name,
                const TextEntry &e, std::optional<TextKind> kind,
                const char *indent, bool sayFormatted = true);
+  void Note(const std::optional<std::string> &note, const char *indent);
   void Plurals(const PluralGroup &group);
   void Array(const std::string &name,
              const std::vector<const TextEntry *> &items);
@@ -116,7 +166,8 @@ private:
   std::map<std::string, PluralGroup> groups;
   std::map<std::string, std::vector<const TextEntry *>> arrays;
   std::vector<std::string> unnamed, unwritable;
-  bool ownNamespace = false; ///< some element has a phr: attribute
+  bool ownNamespace = false;    ///< some element has a phr: attribute
+  std::size_t changedNotes = 0; ///< notes a comment cannot spell
   std::string out;
 };
 
@@ -174,9 +225,18 @@ bool AndroidWriter::Element(const char *tag, const char *nameAttr,
   return true;
 }
 
-// The forms of a group share one kind, which the <plurals> says once; an
-// array's items say their own.
+void AndroidWriter::Note(const std::optional<std::string> &note,
+                         const char *indent) {
+  if (note && !AppendNote(out, *note, indent))
+    ++changedNotes;
+}
+
+// The forms of a group share one kind, which the <plurals> says once, as
+// it says a note they all share; an array's items say their own kinds.
 void AndroidWriter::Plurals(const PluralGroup &group) {
+  const bool shared = SharedNote(group.forms);
+  if (shared)
+    Note(group.forms.front()->note, "    ");
   out += "    <plurals";
   AppendXmlAttribute(out, "name", group.base);
   if (group.kind == TextKind::Plain)
@@ -184,19 +244,32 @@ void AndroidWriter::Plurals(const PluralGroup &group) {
   else if (group.kind == TextKind::Printf)
     out += " formatted=\"true\"";
   out += ">\n";
-  for (const TextEntry *form : group.forms)
-    Element("item", "quantity", std::string(Key::parse(form->id).category),
-            *form, group.kind, "        ", false);
+  for (const TextEntry *form : group.forms) {
+    const std::size_t mark = out.size();
+    if (!shared)
+      Note(form->note, "        ");
+    if (!Element("item", "quantity", std::string(Key::parse(form->id).category),
+                 *form, group.kind, "        ", false))
+      out.resize(mark);
+  }
   out += "    </plurals>\n";
 }
 
 void AndroidWriter::Array(const std::string &name,
                           const std::vector<const TextEntry *> &items) {
+  const bool shared = SharedNote(items);
+  if (shared)
+    Note(items.front()->note, "    ");
   out += "    <string-array";
   AppendXmlAttribute(out, "name", name);
   out += ">\n";
-  for (const TextEntry *item : items)
-    Element("item", nullptr, name, *item, item->kind, "        ");
+  for (const TextEntry *item : items) {
+    const std::size_t mark = out.size();
+    if (!shared)
+      Note(item->note, "        ");
+    if (!Element("item", nullptr, name, *item, item->kind, "        "))
+      out.resize(mark);
+  }
   out += "    </string-array>\n";
 }
 
@@ -215,6 +288,12 @@ void AndroidWriter::Report() {
   report(unnamed, "with IDs that are not Android resource names (a letter "
                   "or '_', then letters, digits, '_' and '.')");
   report(unwritable, "with text an Android string cannot carry");
+  if (changedNotes)
+    diag.Warning(where, std::to_string(changedNotes) +
+                            (changedNotes == 1 ? " note" : " notes") +
+                            " written changed: an XML comment cannot hold "
+                            "\"--\", control characters, or white space at "
+                            "its ends");
 }
 
 std::string AndroidWriter::Write() {
@@ -244,7 +323,10 @@ std::string AndroidWriter::Write() {
       unnamed.push_back(e.id);
       continue;
     }
-    Element("string", "name", e.id, e, e.kind, "    ");
+    const std::size_t mark = out.size();
+    Note(e.note, "    ");
+    if (!Element("string", "name", e.id, e, e.kind, "    "))
+      out.resize(mark); // a comment alone would be the next one's note
   }
   out += "</resources>\n";
   if (ownNamespace)

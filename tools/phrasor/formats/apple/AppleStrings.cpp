@@ -310,11 +310,8 @@ void ReadAppleStrings(const std::string &file, std::string_view text,
                       const InputOptions &, Diagnostics &diag,
                       std::vector<SourceEntry> &out) {
   Utf8Input decoded;
-  ReadAsUtf8(text, decoded);
-  if (decoded.badLine != 0) {
-    diag.Error(SourcePos{file, decoded.badLine}, "not valid UTF-16");
+  if (!ReadAsUtf8(file, text, decoded, diag))
     return;
-  }
   const std::size_t before = out.size();
   StringsParser(file, decoded.text, diag, out).Read();
   const bool saysLocale =

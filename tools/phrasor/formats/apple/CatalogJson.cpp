@@ -68,6 +68,17 @@ CatalogJson ParseCatalog(std::string_view text, std::string &problem,
     line = LineAt(text, e.byte ? e.byte - 1 : 0);
     problem = "not valid JSON: " + std::string(e.what());
     return nullptr;
+  } catch (const CatalogJson::out_of_range &e) {
+    // A number no double holds ("number overflow parsing '1e999'"): the
+    // message names it, which places it in the text.
+    const std::string what = e.what();
+    const std::size_t open = what.find('\''), close = what.rfind('\'');
+    const std::size_t at =
+        open < close ? text.find(what.substr(open + 1, close - open - 1))
+                     : std::string_view::npos;
+    line = LineAt(text, at == std::string_view::npos ? 0 : at);
+    problem = "not valid JSON: " + what;
+    return nullptr;
   }
   line = 1;
   if (!doc.is_object() || !doc.contains("strings") ||

@@ -7,7 +7,7 @@
 // form for exactly 0. Device variations are not kept: the text for other
 // devices stands for all, and how many were dropped is said once. The
 // source language's key is its own text where it has no localization, as
-// Xcode shows it.
+// Xcode shows it. A key's comment is its entries' note to translators.
 //
 //===----------------------------------------------------------------------===//
 
@@ -51,6 +51,7 @@ public:
 
 private:
   void Key(const std::string &key, const CatalogJson &entry);
+  void Texts(const std::string &key, const CatalogJson &entry);
   bool Node(const std::string &id, const CatalogJson &node, int depth);
   bool Unit(const std::string &id, const CatalogJson &unit);
   bool Plural(const std::string &id, const CatalogJson &plural, int depth);
@@ -153,7 +154,20 @@ bool CatalogReader::Node(const std::string &id, const CatalogJson &node,
   return Refuse(id, "variations are neither by plural nor by device");
 }
 
+// A key's comment, for its translators, is the note of every entry the
+// key gives (each plural form).
 void CatalogReader::Key(const std::string &key, const CatalogJson &entry) {
+  const std::size_t before = out.size();
+  Texts(key, entry);
+  const CatalogJson *comment = Member(entry, "comment");
+  if (!comment || !comment->is_string() ||
+      comment->get_ref<const std::string &>().empty())
+    return;
+  for (std::size_t i = before; i < out.size(); ++i)
+    out[i].note = comment->get<std::string>();
+}
+
+void CatalogReader::Texts(const std::string &key, const CatalogJson &entry) {
   pos = {file, LineOfName(text, CatalogJson(key).dump(), pos.line)};
   const CatalogJson *translate = Member(entry, "shouldTranslate");
   const bool sourceOnly = translate && *translate == false;
@@ -219,11 +233,8 @@ void ReadXcstrings(const std::string &file, std::string_view text,
                    const InputOptions &options, Diagnostics &diag,
                    std::vector<SourceEntry> &out) {
   Utf8Input decoded;
-  ReadAsUtf8(text, decoded);
-  if (decoded.badLine != 0) {
-    diag.Error(SourcePos{file, decoded.badLine}, "not valid UTF-16");
+  if (!ReadAsUtf8(file, text, decoded, diag))
     return;
-  }
   CatalogReader(file, decoded.text, options, diag, out).Read();
 }
 

@@ -4,7 +4,8 @@
 // its source language; plural forms become plural variations, the form
 // for exactly 0 Apple's "zero". Written over an existing catalog, it is
 // merged in: that language's texts replaced, every other one kept as it
-// was, byte for byte.
+// was, byte for byte. A note is the key's comment, which a merge updates
+// and otherwise keeps with every other field of the key (extractionState).
 //
 //===----------------------------------------------------------------------===//
 
@@ -57,6 +58,17 @@ CatalogJson PluralOf(const PluralGroup &group, const TextEntry *none) {
   return plural;
 }
 
+/// The key \p id of \p strings, its comment \p note when there is one:
+/// Xcode writes a key's comment before its localizations.
+CatalogJson &KeyOf(std::map<std::string, CatalogJson> &strings,
+                   const std::string &id,
+                   const std::optional<std::string> &note) {
+  CatalogJson &entry = strings[id];
+  if (note && !entry.contains("comment"))
+    entry["comment"] = *note;
+  return entry;
+}
+
 /// Inserts \p value under \p name keeping the object's names in order, as
 /// Xcode keeps a key's languages.
 void InsertSorted(CatalogJson &object, const std::string &name,
@@ -103,6 +115,19 @@ nlohmann::json Served(const CatalogJson &node, int depth) {
   return nullptr;
 }
 
+/// The database's note replaces a key's comment; a key it has no note for
+/// keeps the comment it has, which a database built from a format without
+/// notes never had the chance to read.
+void MergeComment(CatalogJson &entry, const CatalogJson &written) {
+  const auto said = written.find("comment");
+  if (said == written.end())
+    return;
+  if (entry.contains("comment"))
+    entry["comment"] = *said;
+  else
+    InsertSorted(entry, "comment", *said);
+}
+
 } // namespace
 
 std::string WriteXcstrings(const DumpSide &target, const DumpSide &,
@@ -137,18 +162,21 @@ std::string WriteXcstrings(const DumpSide &target, const DumpSide &,
       CatalogJson plural = PluralOf(
           groups.at(stem), zero == none.end() ? nullptr : zero->second);
       if (!plural.is_null()) {
-        strings[stem]["localizations"][language]["variations"]["plural"] =
-            std::move(plural);
+        KeyOf(strings, stem, groups.at(stem).note)["localizations"][language]
+                                                  ["variations"]["plural"] =
+                                                      std::move(plural);
         continue;
       }
       if (zero != none.end())
-        strings[zero->second->id]["localizations"][language] =
+        KeyOf(strings, zero->second->id,
+              zero->second->note)["localizations"][language] =
             UnitOf(*zero->second);
       for (const TextEntry *form : groups.at(stem).forms)
-        strings[form->id]["localizations"][language] = UnitOf(*form);
+        KeyOf(strings, form->id, form->note)["localizations"][language] =
+            UnitOf(*form);
       continue;
     }
-    strings[std::string(e.id)]["localizations"][language] = UnitOf(e);
+    KeyOf(strings, e.id, e.note)["localizations"][language] = UnitOf(e);
   }
   CatalogJson &object = doc["strings"] = CatalogJson::object();
   auto &items =
@@ -180,6 +208,7 @@ std::string MergeXcstrings(std::string_view existing, std::string_view written,
     CatalogJson &entry = strings[item.key()];
     if (!entry.is_object())
       entry = CatalogJson::object();
+    MergeComment(entry, item.value());
     if (entry.value("shouldTranslate", true) == false)
       continue; // the source text stands for every language
     CatalogJson &localizations = entry["localizations"];

@@ -242,11 +242,8 @@ void ReadStringsdict(const std::string &file, std::string_view text,
                      const InputOptions &, Diagnostics &diag,
                      std::vector<SourceEntry> &out) {
   Utf8Input decoded;
-  ReadAsUtf8(text, decoded);
-  if (decoded.badLine != 0) {
-    diag.Error(SourcePos{file, decoded.badLine}, "not valid UTF-16");
+  if (!ReadAsUtf8(file, text, decoded, diag))
     return;
-  }
   StringsdictReader(file, decoded.text, diag, out).Read();
   const std::string folder = LprojLocale(
       std::filesystem::path(file).parent_path().filename().string());

@@ -132,9 +132,11 @@ public:
 private:
   SourcePos At() const { return {path, lineCount + 1}; }
   std::string Joined() const {
+    // Every level adds its separator, an empty name's too, so that
+    // {"": {"e": …}} is the key ".e" the writer made it from.
     std::string k;
-    for (const std::string &p : path_)
-      k += (k.empty() ? "" : ".") + p;
+    for (std::size_t i = 0; i < path_.size(); ++i)
+      k += (i ? "." : "") + path_[i];
     return k;
   }
   bool Unexpected(const char *what) {
@@ -282,6 +284,14 @@ void I18nextFileReader::NameInserts(const std::vector<FlatKey> &keys) {
 void I18nextFileReader::Add(const FlatKey &key, const KeyParts &p,
                             const I18nextPieces &read) {
   const SourcePos pos{file, key.line};
+  // An ID's '#' starts a variant; taken from a key it would make the key
+  // a variant of another that i18next never sees as related.
+  if (key.key.find('#') != std::string::npos) {
+    diag.Error(pos, "'" + key.key +
+                        "': '#' marks a variant in this tool's IDs; an "
+                        "i18next key cannot hold it");
+    return;
+  }
   if (!read.problem.empty()) {
     diag.Error(pos, "'" + key.key + "': " + read.problem);
     return;

@@ -148,6 +148,26 @@ std::string Examples(const std::vector<std::string> &ids) {
   return out + (ids.size() > 3 ? ", ..." : "");
 }
 
+/// \p e's text as i18next writes it into \p written; false when it has
+/// inserts that no {{name}} gives back.
+bool ToI18next(const TextEntry &e, const I18nextNames &names,
+               std::string &written) {
+  const std::string text = e.value.value_or("");
+  std::optional<std::u16string> wide = Utf8ToUtf16(text);
+  const TextKind kind = e.kind ? *e.kind
+                        : wide ? InferKind(*wide).kind
+                               : TextKind::Plain;
+  if (kind == TextKind::Message) {
+    const auto found = names.find(e.id.substr(0, e.id.find('#')));
+    return MessageToI18next(
+        text, found == names.end() ? std::vector<std::string>() : found->second,
+        written);
+  }
+  written = text;
+  const I18nextPieces split = SplitI18next(text);
+  return !split.HasInserts() && split.problem.empty();
+}
+
 } // namespace
 
 std::string WriteI18next(const DumpSide &target, const DumpSide &,
@@ -173,29 +193,13 @@ std::string WriteI18next(const DumpSide &target, const DumpSide &,
       unspelled.push_back(e.id);
       continue;
     }
-    const std::string text = e.value.value_or("");
-    std::optional<std::u16string> wide = Utf8ToUtf16(text);
-    const TextKind kind = e.kind ? *e.kind
-                          : wide ? InferKind(*wide).kind
-                                 : TextKind::Plain;
     std::string written;
-    bool ok = true;
-    if (kind == TextKind::Message) {
-      const auto found = names.find(e.id.substr(0, e.id.find('#')));
-      ok = MessageToI18next(text,
-                            found == names.end() ? std::vector<std::string>()
-                                                 : found->second,
-                            written);
-    } else {
-      written = text;
-      ok = !SplitI18next(text).HasInserts() &&
-           SplitI18next(text).problem.empty();
-    }
+    const bool ok = ToI18next(e, names, written);
     // A text no {{name}} gives back is still written, as stored, so a
     // dump keeps every entry it has a key for.
     if (!ok)
       unwritable.push_back(e.id);
-    if (!Place(root, key, ok ? written : text))
+    if (!Place(root, key, ok ? written : e.value.value_or("")))
       unspelled.push_back(e.id);
   }
   if (!unspelled.empty())

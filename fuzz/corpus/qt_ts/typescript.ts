@@ -1,0 +1,1 @@
+export const x = 1;
