@@ -186,4 +186,23 @@ TEST_F(ArbCli, AChangedMessageIsRespeltAndKeepsItsMetadata) {
 )");
 }
 
+// Texts ICU cannot spell are left out with one warning per reason, and
+// what is written reads back as it was.
+TEST_F(ArbCli, UnspellableTextsAreLeftOutWithOneWarningPerReason) {
+  Write("in.csv", "id,value\n@locale,en\nA,%d apples\nB,%s pears\n"
+                  "C,%1!s! and %2!s!\nD,Plain\n");
+  ASSERT_EQ(Run({"build", "in.csv", "-o", "in.skdb"}).code, 0);
+  Result d = Run({"dump", "in.skdb", "--format", "arb", "-o", "out.arb"});
+  ASSERT_EQ(d.code, 0) << d.err;
+  EXPECT_CONTAINS(d.err, "2 entries cannot be written as ICU texts (a printf "
+                         "conversion or a '%' that is no insert): 'A', 'B'");
+  EXPECT_CONTAINS(d.err, "1 entry cannot be written as ICU texts (an insert "
+                         "that names no recorded argument): 'C'");
+  EXPECT_EQ(Read("out.arb"), "{\n  \"@@locale\": \"en\",\n  \"D\": "
+                             "\"Plain\"\n}\n");
+  ASSERT_EQ(Run({"build", "out.arb", "-o", "back.skdb"}).code, 0);
+  Result back = Run({"dump", "back.skdb", "--format", "arb"});
+  EXPECT_EQ(back.out, Read("out.arb"));
+}
+
 } // namespace
