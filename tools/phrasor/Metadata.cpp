@@ -91,6 +91,8 @@ Metadata SplitMetadata(std::vector<authoring::Entry> &entries) {
         meta.po = DecodePoRecord(Utf16ToUtf8Lossy(*e.value));
       if (e.id == kPluralFormsId && e.value)
         meta.pluralForms = Utf16ToUtf8Lossy(*e.value);
+      if (e.id == kIcuArgsId && e.value)
+        meta.icuArgs = Utf16ToUtf8Lossy(*e.value);
       kept.push_back(std::move(e));
     }
   }

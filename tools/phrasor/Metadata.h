@@ -137,6 +137,9 @@ struct Metadata {
   std::optional<PoRecord> po; ///< read from the @po entry, which stays
   /// The @plural-forms value, whose entry stays too.
   std::optional<std::string> pluralForms;
+  /// The @icu-args value as stored (DecodeIcuArgs reads it); its entry
+  /// stays too.
+  std::optional<std::string> icuArgs;
 };
 
 /// Takes the metadata entries out of \p entries and reads them.
