@@ -3,7 +3,9 @@
 // Beyond what every reader must survive, whatever the reader accepts must
 // come back unchanged when written as XLIFF of either version and read
 // again: the writer's escapes, inline codes and own attributes are the
-// reader's inverse.
+// reader's inverse. Each input is also read with its texts as ICU
+// MessageFormat texts (--syntax icu), whose forms must make a database as
+// any entries do.
 //
 //===----------------------------------------------------------------------===//
 
@@ -18,6 +20,13 @@ void ReadWithDefaults(const std::string &file, std::string_view text,
                       tool::Diagnostics &diag,
                       std::vector<tool::SourceEntry> &out) {
   tool::ReadXliff(file, text, tool::InputOptions{}, diag, out);
+}
+
+void ReadIcu(const std::string &file, std::string_view text,
+             tool::Diagnostics &diag, std::vector<tool::SourceEntry> &out) {
+  tool::InputOptions options;
+  options.icuSyntax = true;
+  tool::ReadXliff(file, text, options, diag, out);
 }
 
 void ExpectRoundTrip(const uint8_t *data, size_t size) {
@@ -60,5 +69,6 @@ void ExpectRoundTrip(const uint8_t *data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   phrasor::fuzz::FuzzReader(ReadWithDefaults, "fuzz.xlf", data, size);
   ExpectRoundTrip(data, size);
+  phrasor::fuzz::FuzzReader(ReadIcu, "fuzz.xlf", data, size);
   return 0;
 }
