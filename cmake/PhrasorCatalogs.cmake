@@ -33,7 +33,7 @@
 # source before it is built, so an insert a translator retyped fails the
 # build with the tool's file:line message. The build options that say how
 # a file is read (--po-key, --input-format, --column, --delimiter,
-# --fill-empty, --include-fuzzy) go to the check and the header too, so all
+# --syntax, --fill-empty, --include-fuzzy) go to the check and the header too, so all
 # three see the same IDs. The header is rewritten only when the IDs or their
 # inserts change, and its directory is added to <target>'s include path.
 # A target may have several sets, each with its own header and databases.
@@ -91,7 +91,7 @@ endfunction()
 # for the --against source too, which phrasor check reads by its own.
 function(_phrasor_reading_options out words taken)
   cmake_parse_arguments(PARSE_ARGV 3 opt "AGAINST" "" "")
-  set(valued --po-key --input-format --column --delimiter)
+  set(valued --po-key --input-format --column --delimiter --syntax)
   set(flags --fill-empty --include-fuzzy)
   set(reading)
   set(value OFF)

@@ -69,7 +69,7 @@ struct Key {
     constexpr std::string_view reserved[] = {
         "@locale", "@kinds",    "@keys",         "@po",
         "@limits", "@protect",  "@plural-forms", "@notes",
-        "@states", "@icu-args", "@arb"};
+        "@states", "@icu-args", "@arb",          "@untranslatable"};
     for (std::string_view r : reserved)
       if (r.size() == id.size() &&
           std::equal(r.begin(), r.end(), id.begin(), [](char a, char b) {

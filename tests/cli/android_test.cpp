@@ -291,6 +291,47 @@ TEST_F(Cli, AndroidAppTreeBuildsChecksAndComesBack) {
       "Masz 3 nowych wiadomo\u015bci od Ola.");
 }
 
+// What the app shows alike in every language is not asked of translations,
+// whichever element holds it, and a dump says it again.
+TEST_F(Cli, AndroidUntranslatableStringsAreNoTranslatorsWork) {
+  Write("en.xml",
+        "<resources>\n"
+        "    <string name=\"app\" translatable=\"false\">Skyfall</string>\n"
+        "    <plurals name=\"files\" translatable=\"false\">\n"
+        "        <item quantity=\"one\">%d file</item>\n"
+        "        <item quantity=\"other\">%d files</item>\n"
+        "    </plurals>\n"
+        "    <string-array name=\"days\" translatable=\"false\">\n"
+        "        <item>Mon</item>\n"
+        "    </string-array>\n"
+        "    <string name=\"hello\">Hello</string>\n"
+        "</resources>\n");
+  Write("de.xml", "<resources>\n"
+                  "    <string name=\"hello\">Hallo</string>\n"
+                  "    <string name=\"app\">Himmelssturz</string>\n"
+                  "</resources>\n");
+  ASSERT_EQ(Run({"build", "en.xml", "--locale", "en", "-o", "en.skdb"}).code,
+            0);
+  ASSERT_EQ(Run({"build", "de.xml", "--locale", "de", "-o", "de.skdb"}).code,
+            0);
+  const Result c = Run({"check", "de.skdb", "--against", "en.skdb"});
+  EXPECT_EQ(c.code, 0) << c.err;
+  EXPECT_EQ(c.err.find("missing"), std::string::npos) << c.err;
+  const Result s = Run({"stats", "de.skdb", "--against", "en.skdb"});
+  EXPECT_CONTAINS(s.out, "against en.skdb (1 texts)");
+  EXPECT_CONTAINS(s.out, "1 (100.0%)");
+  const std::string xml = Run({"dump", "en.skdb", "--format", "android"}).out;
+  EXPECT_CONTAINS(xml, "<string name=\"app\" translatable=\"false\">");
+  EXPECT_CONTAINS(xml, "<plurals name=\"files\" translatable=\"false\">");
+  EXPECT_CONTAINS(xml, "<string-array name=\"days\" translatable=\"false\">");
+  EXPECT_CONTAINS(xml, "<string name=\"hello\">Hello</string>");
+  ExpectRoundTrips("en.skdb", {"android"});
+  // The record is the tool's own: a source cannot write it.
+  Write("x.csv", "id,value\n@untranslatable,[]\n");
+  EXPECT_CONTAINS(Run({"build", "x.csv", "-o", "x.skdb"}).err,
+                  "'@untranslatable' is reserved");
+}
+
 /// What translate-toolkit reads from \p files, or null when it is missing.
 std::optional<nlohmann::json>
 ToolkitReading(const std::vector<std::string> &files) {

@@ -3,6 +3,7 @@
 #include "tests/cli/CliTest.h"
 
 #include <chrono>
+#include <regex>
 
 namespace phrasor::clitest {
 namespace {
@@ -162,6 +163,90 @@ TEST_F(Cli, HeaderKeepsASourceTextKeyInsideItsComment) {
   ASSERT_EQ(Run({"header", "en\n#error injected\n.csv", "-o", "f.h"}).code, 0);
   EXPECT_CONTAINS(Read("f.h"), "from \"en\\n#error injected\\n.csv\"");
   EXPECT_EQ(Read("f.h").find("\n#error"), std::string::npos);
+}
+
+/// \p header with each enumerator's value as "0x..", which says where
+/// its ID's text is and not what the tests look for.
+std::string Valueless(const std::string &header) {
+  static const std::regex value(" = 0x[0-9a-f]+,");
+  return std::regex_replace(header, value, " = 0x..,");
+}
+
+// ICU arguments are numbered, but their names are what the program's
+// author knows them by: each named ID lists them beside its enumerator,
+// in the order a call passes them, from the source or its database alike.
+TEST_F(Cli, HeaderListsTheParametersAnIcuTextNames) {
+  const std::string source =
+      "{\"@locale\": \"en\",\n"
+      " \"DLG_GOLD\": \"{name} pays {gold, number, integer} gold.\",\n"
+      " \"FILES\": \"{count, plural, one {# file in {dir}} other {# files in "
+      "{dir}}}\",\n"
+      " \"TITLE\": \"{rank, select, knight {Sir {who}} other {{who}}}\",\n"
+      " \"ui.plain\": \"Hello\"}\n";
+  Write("en.json", source);
+  ASSERT_EQ(Run({"header", "--syntax", "icu", "en.json", "-o", "msg.h"}).code,
+            0);
+  const std::string header = Read("msg.h"), lines = Valueless(header);
+  EXPECT_CONTAINS(lines, "  DLG_GOLD = 0x.., // (name: text, gold: "
+                         "integer)\n");
+  EXPECT_CONTAINS(lines, "  FILES = 0x.., // (count: count, dir: text, "
+                         "count: integer)\n");
+  EXPECT_CONTAINS(lines, "  TITLE = 0x.., // (rank: word, who: text)\n");
+  EXPECT_CONTAINS(lines, "  ui_plain = 0x.., // ui.plain\n")
+      << "an ID without arguments keeps its plain comment";
+
+  // The names are interface: a text edited around them writes the same
+  // bytes, a renamed argument does not.
+  std::string edited = source;
+  edited.replace(edited.find("pays"), 4, "gives");
+  Write("edited.json", edited);
+  ASSERT_EQ(
+      Run({"header", "--syntax", "icu", "edited.json", "-o", "edited.h"}).code,
+      0);
+  const std::string again = Read("edited.h");
+  EXPECT_EQ(header.substr(header.find('\n')), again.substr(again.find('\n')));
+  std::string renamed = source;
+  renamed.replace(renamed.find("{name}"), 6, "{hero}");
+  Write("renamed.json", renamed);
+  ASSERT_EQ(
+      Run({"header", "--syntax", "icu", "renamed.json", "-o", "re.h"}).code, 0);
+  EXPECT_CONTAINS(Read("re.h"), "// (hero: text, gold: integer)\n");
+
+  // The database keeps the names, so its header is the source's.
+  ASSERT_EQ(Run({"build", "--syntax", "icu", "en.json", "-o", "en.skdb"}).code,
+            0);
+  ASSERT_EQ(Run({"header", "en.skdb", "-o", "db.h"}).code, 0);
+  const std::string fromDb = Read("db.h");
+  EXPECT_EQ(header.substr(header.find('\n')), fromDb.substr(fromDb.find('\n')));
+
+  // Texts shown, the list follows the enumerator as the ID would.
+  ASSERT_EQ(
+      Run({"header", "--syntax", "icu", "en.json", "-o", "texts.h", "--texts"})
+          .code,
+      0);
+  EXPECT_CONTAINS(Valueless(Read("texts.h")),
+                  "pays %2!'d! gold.\"\n"
+                  "  DLG_GOLD = 0x.., // (name: text, "
+                  "gold: integer)\n");
+
+  // Without names nothing is added: the header of a phrasor-syntax source
+  // carries no parameter list.
+  Write("en.csv", kSource);
+  ASSERT_EQ(Run({"header", "en.csv", "-o", "plain.h"}).code, 0);
+  EXPECT_EQ(Read("plain.h").find("// ("), std::string::npos);
+}
+
+// A record is data: a name with a line break in it must not end the
+// comment and put the rest of the name in the code.
+TEST_F(Cli, HeaderKeepsAnArgumentNameInsideItsComment) {
+  Write("en.csv", "id,value\n"
+                  "@icu-args,\"{\"\"X\"\": {\"\"names\"\": "
+                  "[\"\"a\\nint y;\"\"]}}\"\n"
+                  "X,%1!s!\n");
+  ASSERT_EQ(Run({"header", "en.csv", "-o", "msg.h"}).code, 0);
+  EXPECT_CONTAINS(Valueless(Read("msg.h")),
+                  "  X = 0x.., // (\"a\\nint y;\": text)\n");
+  EXPECT_EQ(Read("msg.h").find("\nint y;"), std::string::npos);
 }
 
 TEST_F(Cli, UsageFindsMisspeltIdsWithTheirLinesAndUnusedOnes) {

@@ -5,6 +5,7 @@
 // databases from typed/po, read keyed by source.
 
 #include "tests/cpp/CppTestSupport.h"
+#include "typed/icu.h"
 #include "typed/more.h"
 #include "typed/msg.h"
 #if PHRASOR_TYPED_PO
@@ -117,6 +118,16 @@ TEST(TypedCalls, TheHeaderNamesTheKeysTheBuildOptionsGive) {
   EXPECT_EQ(Utf8(l->catalogs()[1].format(po::file_Open)), "Open\u2026");
 }
 #endif
+
+// Built from ICU texts: named arguments become numbered ones, and the
+// typed calls take them in the order the header lists their names.
+TEST(TypedCalls, AnIcuSourcesArgumentsGoInTheHeadersOrder) {
+  Expected<Catalog> c = Catalog::open(PHRASOR_TYPED_DIR "/icu/en.skdb");
+  ASSERT_TRUE(c) << c.error().message();
+  EXPECT_EQ(Utf8(c->format(icu::ICU_GOLD, "Ann", 1200)),
+            "Ann pays 1,200 gold.");
+  EXPECT_EQ(Utf8(c->plural(icu::ICU_FILES, 2, "docs", 2)), "2 files in docs");
+}
 
 TEST(TypedCalls, ATranslatorsRetypedInsertIsStillRefusedAtRunTime) {
   Localizer l;

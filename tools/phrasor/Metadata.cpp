@@ -44,6 +44,21 @@ void ReadTexts(const authoring::Entry &e,
       problem = e.id + " gives '" + id + "' no text";
 }
 
+void ReadIds(const authoring::Entry &e, std::set<std::string> &into,
+             std::string &problem) {
+  const nlohmann::json ids = nlohmann::json::parse(
+      Utf16ToUtf8Lossy(*e.value), nullptr, /*allow_exceptions=*/false);
+  if (!ids.is_array()) {
+    problem = e.id + " is not a JSON array";
+    return;
+  }
+  for (const nlohmann::json &id : ids)
+    if (id.is_string())
+      into.insert(id.get<std::string>());
+    else
+      problem = e.id + " holds something other than an ID";
+}
+
 } // namespace
 
 Metadata SplitMetadata(std::vector<authoring::Entry> &entries) {
@@ -83,6 +98,8 @@ Metadata SplitMetadata(std::vector<authoring::Entry> &entries) {
           meta.problem = "@limits gives '" + id + "' no length";
     } else if ((e.id == kNotesId || e.id == kStatesId) && e.value) {
       ReadTexts(e, e.id == kNotesId ? meta.notes : meta.states, meta.problem);
+    } else if (e.id == kUntranslatableId && e.value) {
+      ReadIds(e, meta.untranslatable, meta.problem);
     } else if (e.id == kProtectId && e.value) {
       meta.protect = std::move(e.value);
     } else {
@@ -91,6 +108,8 @@ Metadata SplitMetadata(std::vector<authoring::Entry> &entries) {
         meta.po = DecodePoRecord(Utf16ToUtf8Lossy(*e.value));
       if (e.id == kPluralFormsId && e.value)
         meta.pluralForms = Utf16ToUtf8Lossy(*e.value);
+      if (e.id == kIcuArgsId && e.value)
+        meta.icuArgs = Utf16ToUtf8Lossy(*e.value);
       kept.push_back(std::move(e));
     }
   }
@@ -509,11 +528,18 @@ std::u16string EncodeTexts(const std::map<std::string, std::string> &texts) {
       .value_or(u"{}");
 }
 
+std::u16string EncodeIds(const std::set<std::string> &ids) {
+  const nlohmann::json array(ids);
+  return Utf8ToUtf16(array.dump(-1, ' ', false,
+                                nlohmann::json::error_handler_t::replace))
+      .value_or(u"[]");
+}
+
 bool IsMetadataId(std::string_view id) {
   return id == kLocaleId || id == kKindsId || id == kLimitsId ||
          id == kNotesId || id == kStatesId || id == kProtectId || id == kPoId ||
          id == kKeysId || id == kPluralFormsId || id == kIcuArgsId ||
-         id == kArbId;
+         id == kArbId || id == kUntranslatableId;
 }
 
 } // namespace phrasor::tool

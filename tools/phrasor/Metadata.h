@@ -16,6 +16,10 @@
 //             translation tool said more than "translated", as a JSON
 //             object {"ID": "final" | "reviewed" | "needs-review"}; an
 //             entry absent from it is translated. XLIFF reads and writes it
+//   @untranslatable
+//             the IDs whose source text is every language's (Android's
+//             translatable="false": a name, a URL), as a JSON array
+//             ["ID", ...]; translations need not have them
 //   @protect  the project's own patterns of protected spans (Markup.h),
 //             one ICU regular expression per line; written by the author
 //             in the source like @locale
@@ -76,6 +80,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -123,6 +128,7 @@ inline constexpr const char *kLimitsId = "@limits";
 inline constexpr const char *kProtectId = "@protect";
 inline constexpr const char *kNotesId = "@notes";
 inline constexpr const char *kStatesId = "@states";
+inline constexpr const char *kUntranslatableId = "@untranslatable";
 
 /// True for the IDs of the tool's own entries (those above, @po and @keys).
 bool IsMetadataId(std::string_view id);
@@ -133,12 +139,16 @@ struct Metadata {
   std::map<std::string, unsigned> limits;    ///< by ID as stored
   std::map<std::string, std::string> notes;  ///< by ID as stored, UTF-8
   std::map<std::string, std::string> states; ///< by ID as stored
+  std::set<std::string> untranslatable;      ///< by ID as stored
   /// The @protect value as stored, if any (ProtectPatterns splits it).
   std::optional<std::u16string> protect;
   std::string problem;        ///< why @kinds could not be read, if it could not
   std::optional<PoRecord> po; ///< read from the @po entry, which stays
   /// The @plural-forms value, whose entry stays too.
   std::optional<std::string> pluralForms;
+  /// The @icu-args value as stored (DecodeIcuArgs reads it); its entry
+  /// stays too.
+  std::optional<std::string> icuArgs;
 };
 
 /// Takes the metadata entries out of \p entries and reads them.
@@ -149,6 +159,9 @@ std::u16string EncodeKinds(const std::map<std::string, TextKind> &kinds);
 
 /// The value of @limits for \p limits.
 std::u16string EncodeLimits(const std::map<std::string, unsigned> &limits);
+
+/// The value of @untranslatable for \p ids, a JSON array of strings.
+std::u16string EncodeIds(const std::set<std::string> &ids);
 
 /// The value of @notes or @states for \p texts, a JSON object of strings.
 std::u16string EncodeTexts(const std::map<std::string, std::string> &texts);

@@ -87,7 +87,8 @@ void ApplyReading(const ReadingWords &words, InputOptions &input) {
 }
 
 const char *const kSyntaxHelp =
-    "JSON: how texts write their arguments: phrasor (%1!s!, the default) "
+    "JSON and XLIFF: how texts write their arguments: phrasor (%1!s!, the "
+    "default) "
     "or icu (ICU MessageFormat: {name}, plural, select)";
 
 void AddSpreadsheetOptions(CLI::App *b, InputOptions &input,

@@ -4,6 +4,7 @@
 // is used in the call it belongs to, so each check is instantiated.
 
 #include "phrasor/Phrasor.h"
+#include "typed/icu.h"
 #include "typed/more.h"
 #include "typed/msg.h"
 
@@ -27,5 +28,7 @@ int typedHeaderCheck(const phrasor::Localizer &l) {
   ok += l.plural(msg::ITEMS, 2, 2).has_value();
   ok += l.ordinal(msg::PLACE, 3, 3).has_value();
   ok += l.format(msg::MORE_GOLD, "a", 1).has_value();
+  ok += l.format(icu::ICU_GOLD, "a", 1).has_value();
+  ok += l.plural(icu::ICU_FILES, 2, "a", 2).has_value();
   return ok;
 }

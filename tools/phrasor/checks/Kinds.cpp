@@ -134,22 +134,26 @@ void CheckParticles(const ParticleForm &cut, ValueReport &r) {
 } // namespace
 
 ValueReport CheckValueAs(std::u16string_view value, TextKind kind) {
+  // A text has no marks to take away; the others are cut once, and the
+  // pieces serve both the check and the layer's own marks.
+  if (kind == TextKind::Plain)
+    return CheckReadAs(value, kind);
   const Style style =
       kind == TextKind::Message ? Style::Message : Style::Printf;
   const ParticleForm cut = takeParticles(ToRuntime(value).c_str(), style);
-  if (kind != TextKind::Plain && !cut.problem.empty()) {
+  if (!cut.problem.empty()) {
     ValueReport r = CheckReadAs(value, kind);
     r.errors = {cut.problem};
     return r;
   }
-  const std::optional<std::u16string> bare = WithoutLayerMarks(value, kind);
-  if (!bare)
+  const NumberForm form = rewriteNumbers(cut.text.c_str(), style);
+  if (cut.inserts.empty() && !form.flagged)
     return CheckReadAs(value, kind);
   // The inserts are checked as the runtime would read them without the
   // layer's marks: the types they take are the same.
-  ValueReport r = CheckReadAs(*bare, kind);
+  ValueReport r = CheckReadAs(
+      FromRuntime(withoutGroupingFlags(cut.text.c_str(), style).c_str()), kind);
   CheckParticles(cut, r);
-  const NumberForm form = rewriteNumbers(cut.text.c_str(), style);
   if (!form.flagged)
     return r;
   if (!form.problem.empty())

@@ -275,10 +275,10 @@ CFormatReading ReadCFormat(std::string_view text) {
 
 namespace {
 
-void CompareC(const std::string &sourceName, std::string_view source,
+// \p s is the source's reading, made once for all of a message's forms.
+void CompareC(const std::string &sourceName, const CFormatReading &s,
               const std::string &targetName, std::string_view target,
               bool mayDrop, std::vector<std::string> &out) {
-  const CFormatReading s = ReadCFormat(source);
   if (!s.ok)
     return; // a msgid that is no format gives nothing to compare with
   const CFormatReading t = ReadCFormat(target);
@@ -378,6 +378,9 @@ std::vector<std::string> CheckPoMessage(const PoMessageText &m,
     CompareNewlines("msgid", m.msgid, "msgid_plural", *m.msgidPlural, out);
   // msgfmt reads a possible C format as it reads a C format.
   const bool cFormat = m.kind == TextKind::Printf || m.possibleCFormat;
+  const CFormatReading sourceFormat =
+      cFormat ? ReadCFormat(plural ? *m.msgidPlural : m.msgid)
+              : CFormatReading();
   for (std::size_t i = 0; i < m.msgstr.size(); ++i) {
     const std::string targetName =
         plural ? "msgstr[" + std::to_string(i) + "]" : "msgstr";
@@ -395,7 +398,7 @@ std::vector<std::string> CheckPoMessage(const PoMessageText &m,
     const bool mayDrop =
         plural && m.msgstr.size() > 1 && i < many.size() && !many[i];
     if (cFormat)
-      CompareC(sourceName, source, targetName, m.msgstr[i], mayDrop, out);
+      CompareC(sourceName, sourceFormat, targetName, m.msgstr[i], mayDrop, out);
     else if (m.kind == TextKind::Message)
       CompareMessage(sourceName, source, targetName, m.msgstr[i], mayDrop, out);
   }

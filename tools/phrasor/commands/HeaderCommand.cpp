@@ -7,9 +7,9 @@
 // many IDs share, and the checks themselves are templates in Typed.h that
 // only a call instantiates. The ID texts sit in a few string blocks; an
 // ID's value says where its text is. The file is written only when its
-// bytes change, and its bytes depend on the IDs and the shapes alone (the
-// texts are shown only when asked for), so editing a text rebuilds nothing
-// that includes it.
+// bytes change, and its bytes depend on the IDs, the shapes and the names
+// an ICU text gives its arguments alone (the texts are shown only when
+// asked for), so editing a text rebuilds nothing that includes it.
 //
 //===----------------------------------------------------------------------===//
 
@@ -20,6 +20,7 @@
 #include "phrasor/Key.h"
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/files/FileIo.h"
+#include "tools/phrasor/formats/shared/IcuMessage.h"
 #include "tools/phrasor/sets/CheckedSet.h"
 
 #include <algorithm>
@@ -473,6 +474,72 @@ std::string SetNamespace(const std::vector<Object> &objects) {
   return "phrasorSet_" + Hex(hash).substr(2);
 }
 
+/// What an argument whose inserts take \p group ("S", "IN") must be, in
+/// the words of a parameter list.
+std::string KindWords(const std::string &group) {
+  std::string words;
+  for (char letter : group) {
+    const char *word = letter == 'I'   ? "integer"
+                       : letter == 'N' ? "number"
+                       : letter == 'C' ? "character"
+                       : letter == 'S' ? "text"
+                       : letter == 'P' ? "pointer"
+                                       : "unused";
+    words += (words.empty() ? "" : " or ") + std::string(word);
+  }
+  return words;
+}
+
+/// \p o's parameters by the names its ICU text gave them, in the order a
+/// call passes them: "(gender: word, count: count, who: text)". The
+/// names are part of the header's
+/// interface, as the shapes are, so a text edited without renaming an
+/// argument writes the same list.
+std::string ParamList(const Object &o, const IcuArgs &args) {
+  std::vector<std::string> params;
+  const bool counted =
+      o.counted || (o.use && o.use->takes == SelectorTakes::Count);
+  if (o.use && o.use->takes == SelectorTakes::String)
+    params.push_back((args.select.empty() ? "value" : CommentId(args.select)) +
+                     ": " + (o.use->call == "Gender" ? "gender" : "word"));
+  if (counted)
+    params.push_back((args.plural.empty() ? "count" : CommentId(args.plural)) +
+                     ": count");
+  for (std::size_t i = 0; i < o.args.size(); ++i) {
+    // An argument the record leaves unnamed is shown by its number. A
+    // record read from a database is not trusted to hold only ICU
+    // names: a line break would end the comment and put the rest in code.
+    const std::string name = i < args.names.size() ? CommentId(args.names[i])
+                                                   : std::to_string(i + 1);
+    params.push_back(name + ": " + KindWords(ShapeGroup(o.args[i])));
+  }
+  std::string list;
+  for (const std::string &p : params)
+    list += (list.empty() ? "" : ", ") + p;
+  return "(" + list + ")";
+}
+
+/// One enumerator of \p o with its comments: the texts when asked for,
+/// the ID where the C++ name differs from it, the named parameters.
+void WriteEnumerator(std::ostream &out, const CheckedSet &set, const Object &o,
+                     std::uint64_t value, bool texts,
+                     const std::map<std::string, IcuArgs> &named) {
+  if (texts)
+    for (std::size_t f : o.forms)
+      out << "  /// " << CommentId(set.entries[f].id) << ": "
+          << Shown(set.entries[f].value) << "\n";
+  out << "  " << o.name << " = " << Hex(value) << ",";
+  std::string comment;
+  if (!texts && o.name != o.id)
+    comment = CommentId(o.id);
+  auto params = named.find(o.id);
+  if (params != named.end())
+    comment += (comment.empty() ? "" : " ") + ParamList(o, params->second);
+  if (!comment.empty())
+    out << " // " << comment;
+  out << "\n";
+}
+
 std::string Render(const CheckedSet &set, const std::vector<Object> &objects,
                    const std::string &ns, bool texts) {
   std::ostringstream out;
@@ -505,6 +572,9 @@ std::string Render(const CheckedSet &set, const std::vector<Object> &objects,
   out << "namespace " << inner << " {\n\n";
   const IdBlocks packed = PackIds(objects);
   WriteBlocks(out, packed, objects);
+  const std::map<std::string, IcuArgs> named =
+      set.meta.icuArgs ? DecodeIcuArgs(*set.meta.icuArgs)
+                       : std::map<std::string, IcuArgs>();
   // One enumeration per shape, in the order of the shapes' names; in each,
   // the IDs in their own order.
   std::map<std::string, std::vector<std::size_t>> byShape;
@@ -513,17 +583,8 @@ std::string Render(const CheckedSet &set, const std::vector<Object> &objects,
   for (const auto &[type, members] : byShape) {
     const Object &first = objects[members.front()];
     out << "\nenum " << type << " : unsigned long long {\n";
-    for (std::size_t i : members) {
-      const Object &o = objects[i];
-      if (texts)
-        for (std::size_t f : o.forms)
-          out << "  /// " << CommentId(set.entries[f].id) << ": "
-              << Shown(set.entries[f].value) << "\n";
-      out << "  " << o.name << " = " << Hex(packed.values[i]) << ",";
-      if (!texts && o.name != o.id)
-        out << " // " << CommentId(o.id);
-      out << "\n";
-    }
+    for (std::size_t i : members)
+      WriteEnumerator(out, set, objects[i], packed.values[i], texts, named);
     const std::string call = CallOf(first);
     out << "};\nconstexpr phrasor::typed::Shape phrasorShape(" << type
         << ") {\n  return {phrasor::typed::Call::" << call << ", \""

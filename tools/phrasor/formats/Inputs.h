@@ -36,6 +36,9 @@ struct SourceEntry {
   std::optional<std::string> note = std::nullopt; ///< to translators, UTF-8
   /// How far review has come, when further than translated (@states).
   std::optional<std::string> state = std::nullopt;
+  /// Its source text is every language's: translations need not have it
+  /// (@untranslatable).
+  bool untranslatable = false;
 };
 
 /// How a PO file names its entries.

@@ -95,6 +95,7 @@ Format XliffFormat(std::string_view name, FormatWriter write) {
   f.markText = "give its unit phr:kind=\"text\" "
                "(xmlns:phr=\"urn:phrasor:xliff:1\") to say it is meant";
   f.fuzzer = "xliff";
+  f.icuSyntax = true;
   return f;
 }
 

@@ -8,7 +8,9 @@
 #include <unicode/uchar.h>
 #include <unicode/utf16.h>
 
+#include <algorithm>
 #include <map>
+#include <set>
 
 namespace phrasor::tool {
 
@@ -174,6 +176,17 @@ void Classify(const CheckedSet &translation, const Text &ours,
   }
 }
 
+/// True when every language shows \p text's source as it is, so a
+/// translation need not have it.
+bool Untranslatable(const CheckedSet &source, const Text &text) {
+  const std::set<std::string> &ids = source.meta.untranslatable;
+  return !ids.empty() &&
+         std::all_of(text.entries.begin(), text.entries.end(),
+                     [&](std::size_t i) {
+                       return ids.count(source.entries[i].id) != 0;
+                     });
+}
+
 } // namespace
 
 Coverage MeasureCoverage(const CheckedSet &translation,
@@ -181,8 +194,10 @@ Coverage MeasureCoverage(const CheckedSet &translation,
   const Texts ours = GroupTexts(translation);
   const Texts theirs = GroupTexts(source);
   Coverage coverage;
-  coverage.sourceTexts = theirs.list.size();
   for (const Text &text : theirs.list) {
+    if (Untranslatable(source, text))
+      continue;
+    ++coverage.sourceTexts;
     CoverageItem item;
     item.plural = text.plural;
     item.word = text.word;

@@ -358,6 +358,7 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
   StoreNumberedPrintf(sources);
   std::map<std::string, unsigned> limits;
   std::map<std::string, std::string> notes, states;
+  std::set<std::string> untranslatable;
   for (const SourceEntry &s : sources) {
     if (EqualsAsciiCase(s.entry.id, kKindsId))
       diag.Error(s.pos, "ID '@kinds' is reserved for the kinds the tool "
@@ -379,8 +380,14 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
                         "tool keeps");
     if (s.note && !s.note->empty())
       notes[s.entry.id] = *s.note;
+    if (EqualsAsciiCase(s.entry.id, kUntranslatableId))
+      diag.Error(s.pos, "ID '@untranslatable' is reserved for the IDs the "
+                        "tool keeps as not to be translated; mark them in "
+                        "the source instead");
     if (s.state)
       states[s.entry.id] = *s.state;
+    if (s.untranslatable)
+      untranslatable.insert(s.entry.id);
   }
   const std::map<std::string, TextKind> kinds =
       CheckEntries(sources, options, full ? &diag : nullptr);
@@ -394,6 +401,8 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
     AppendRecord(sources, kNotesId, EncodeTexts(notes), inputs);
   if (!states.empty())
     AppendRecord(sources, kStatesId, EncodeTexts(states), inputs);
+  if (!untranslatable.empty())
+    AppendRecord(sources, kUntranslatableId, EncodeIds(untranslatable), inputs);
   return Compiled(std::move(sources), diag);
 }
 

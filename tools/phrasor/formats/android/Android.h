@@ -21,8 +21,9 @@
 // on its line, makes it no note. A dump writes notes the same way; XML
 // cannot spell "--" in a comment, which is written "- -" with a warning.
 //
-// translatable="false" strings are read like any other (the app shows them
-// in every language) and tools: attributes are ignored, except the
+// translatable="false" strings are kept as the source text of every
+// language (@untranslatable): translations need not have them, and a dump
+// says it again. tools: attributes are ignored, except the
 // <resources> element's tools:locale, which names the file's language
 // before a folder name (values-pl, values-pt-rBR, values-b+sr+Latn) does.
 // Strings for another product than the default one are left out. A message

@@ -113,6 +113,7 @@ private:
   void Add(const pugi::xml_node &node, std::string id, Formatted formatted);
   std::optional<std::string> NoteBefore(const pugi::xml_node &node) const;
   void SetNotes(std::size_t from, const pugi::xml_node &node);
+  void SetUntranslatable(std::size_t from, const pugi::xml_node &node);
 
   const std::string &file;
   std::string_view text;
@@ -244,11 +245,22 @@ void AndroidFileReader::SetNotes(std::size_t from, const pugi::xml_node &node) {
         out[i].note = *note;
 }
 
+// A string the app shows alike in every language (a name, a URL) is kept
+// so, and translations are not asked for it.
+void AndroidFileReader::SetUntranslatable(std::size_t from,
+                                          const pugi::xml_node &node) {
+  if (std::strcmp(node.attribute("translatable").value(), "false") == 0)
+    for (std::size_t i = from; i < out.size(); ++i)
+      out[i].untranslatable = true;
+}
+
 void AndroidFileReader::ReadString(const pugi::xml_node &node) {
   if (!ForThisProduct(node))
     return;
+  const std::size_t before = out.size();
   if (const char *name = NameOf(node))
     Add(node, name, FormattedOf(node, Formatted::Unsaid));
+  SetUntranslatable(before, node);
 }
 
 void AndroidFileReader::ReadPlurals(const pugi::xml_node &node) {
@@ -256,6 +268,7 @@ void AndroidFileReader::ReadPlurals(const pugi::xml_node &node) {
   if (!name || !ForThisProduct(node))
     return;
   const Formatted formatted = FormattedOf(node, Formatted::Unsaid);
+  const std::size_t first = out.size();
   for (pugi::xml_node item : node.children("item")) {
     const std::string quantity = item.attribute("quantity").value();
     if (kPluralSelector.rank(quantity) == kPluralSelector.categoryCount) {
@@ -269,6 +282,7 @@ void AndroidFileReader::ReadPlurals(const pugi::xml_node &node) {
     Add(item, Key::of(name).form(kPluralSelector, quantity).print(), formatted);
     SetNotes(before, item);
   }
+  SetUntranslatable(first, node);
 }
 
 void AndroidFileReader::ReadArray(const pugi::xml_node &node) {
@@ -276,6 +290,7 @@ void AndroidFileReader::ReadArray(const pugi::xml_node &node) {
   if (!name || !ForThisProduct(node))
     return;
   const Formatted formatted = FormattedOf(node, Formatted::Unsaid);
+  const std::size_t first = out.size();
   std::size_t index = 0;
   for (pugi::xml_node item : node.children("item")) {
     const std::size_t before = out.size();
@@ -283,6 +298,7 @@ void AndroidFileReader::ReadArray(const pugi::xml_node &node) {
         FormattedOf(item, formatted));
     SetNotes(before, item);
   }
+  SetUntranslatable(first, node);
 }
 
 void AndroidFileReader::Read() {

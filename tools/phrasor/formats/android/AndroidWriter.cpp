@@ -23,6 +23,7 @@
 #include "tools/phrasor/formats/shared/Xml.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <set>
 #include <utility>
@@ -154,6 +155,7 @@ private:
                const TextEntry &e, std::optional<TextKind> kind,
                const char *indent, bool sayFormatted = true);
   void Note(const std::optional<std::string> &note, const char *indent);
+  void Untranslatable(const std::vector<const TextEntry *> &texts);
   void Plurals(const PluralGroup &group);
   void Array(const std::string &name,
              const std::vector<const TextEntry *> &items);
@@ -215,6 +217,8 @@ bool AndroidWriter::Element(const char *tag, const char *nameAttr,
   out += tag;
   if (nameAttr)
     AppendXmlAttribute(out, nameAttr, name);
+  if (std::strcmp(tag, "string") == 0)
+    Untranslatable({&e});
   if (sayFormatted)
     out += c.formatted;
   if (c.asStored) {
@@ -223,6 +227,16 @@ bool AndroidWriter::Element(const char *tag, const char *nameAttr,
   }
   out += ">" + c.text + "</" + tag + ">\n";
   return true;
+}
+
+// An element whose every text is the same in each language says so.
+void AndroidWriter::Untranslatable(
+    const std::vector<const TextEntry *> &texts) {
+  if (!meta.untranslatable.empty() &&
+      std::all_of(texts.begin(), texts.end(), [&](const TextEntry *t) {
+        return meta.untranslatable.count(t->id) != 0;
+      }))
+    out += " translatable=\"false\"";
 }
 
 void AndroidWriter::Note(const std::optional<std::string> &note,
@@ -239,6 +253,7 @@ void AndroidWriter::Plurals(const PluralGroup &group) {
     Note(group.forms.front()->note, "    ");
   out += "    <plurals";
   AppendXmlAttribute(out, "name", group.base);
+  Untranslatable(group.forms);
   if (group.kind == TextKind::Plain)
     out += " formatted=\"false\"";
   else if (group.kind == TextKind::Printf)
@@ -262,6 +277,7 @@ void AndroidWriter::Array(const std::string &name,
     Note(items.front()->note, "    ");
   out += "    <string-array";
   AppendXmlAttribute(out, "name", name);
+  Untranslatable(items);
   out += ">\n";
   for (const TextEntry *item : items) {
     const std::size_t mark = out.size();

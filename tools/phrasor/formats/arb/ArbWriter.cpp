@@ -14,6 +14,7 @@
 #include "tools/phrasor/formats/arb/ArbRecord.h"
 #include "tools/phrasor/formats/shared/IcuEntries.h"
 
+#include <algorithm>
 #include <set>
 #include <unordered_map>
 
@@ -114,6 +115,17 @@ private:
   std::unordered_map<std::string, const IcuText *> byId;
 };
 
+/// How many of \p texts have forms with notes of their own: a message has
+/// one description, its first form's.
+std::size_t SplitNotes(const std::vector<IcuText> &texts) {
+  return static_cast<std::size_t>(
+      std::count_if(texts.begin(), texts.end(), [](const IcuText &t) {
+        return std::any_of(
+            t.forms.begin(), t.forms.end(),
+            [&](const TextEntry *f) { return f->note != t.first->note; });
+      }));
+}
+
 } // namespace
 
 std::string WriteArb(const DumpSide &target, const DumpSide &,
@@ -125,6 +137,11 @@ std::string WriteArb(const DumpSide &target, const DumpSide &,
     if (e.id == kIcuArgsId || e.id.empty() || e.id[0] != '@')
       texts.push_back(e);
   const std::vector<IcuText> icu = ToIcuTexts(texts, where, diag);
+  if (const std::size_t split = SplitNotes(icu))
+    diag.Warning(where, std::to_string(split) +
+                            (split == 1 ? " message has" : " messages have") +
+                            " forms with notes of their own; an ARB message "
+                            "has one description, its first form's");
   return ArbWriter(RecordIn(entries), *target.meta).Write(icu);
 }
 

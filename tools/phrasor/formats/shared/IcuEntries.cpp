@@ -88,9 +88,10 @@ std::vector<IcuText> ToIcuTexts(const std::vector<TextEntry> &entries,
     const std::string base = BaseId(e.id, record);
     auto [it, fresh] = at.emplace(base, groups.size());
     if (fresh)
-      groups.push_back({IcuText{base, std::string(), &e}, {}});
+      groups.push_back({IcuText{base, std::string(), &e, {}}, {}});
     groups[it->second].second.push_back(
         IcuForm{e.id.substr(base.size()), *e.value});
+    groups[it->second].first.forms.push_back(&e);
   }
   std::vector<IcuText> out;
   out.reserve(groups.size());

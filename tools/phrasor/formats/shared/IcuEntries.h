@@ -38,6 +38,7 @@ struct IcuText {
   std::string id;
   std::string text;
   const TextEntry *first = nullptr;
+  std::vector<const TextEntry *> forms; ///< all of them, first first
 };
 
 /// The entries (metadata left out) as ICU texts, in the order of each

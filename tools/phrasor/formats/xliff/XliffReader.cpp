@@ -27,6 +27,7 @@
 #include "tools/phrasor/files/Charset.h"
 #include "tools/phrasor/files/TextEncoding.h"
 #include "tools/phrasor/formats/shared/Escapes.h"
+#include "tools/phrasor/formats/xliff/XliffIcu.h"
 #include "tools/phrasor/formats/xliff/XliffNodes.h"
 
 #include <pugixml.hpp>
@@ -143,6 +144,7 @@ private:
   /// 2.0 segments in state "new", which 2.0 does not have, and the first.
   std::size_t newStates = 0;
   std::optional<SourcePos> firstNew;
+  std::map<std::string, IcuArgs> icuArgs; ///< --syntax icu: of the units
 };
 
 // The tool's namespace may be declared on any element above, under any
@@ -590,17 +592,26 @@ void XliffFileReader::Emit(Unit &unit) {
     value = std::move(unit.target);
   }
   const std::size_t before = out.size();
-  AddEntry(unit.pos, std::move(unit.id), value, std::move(unit.voice), diag,
-           out, unit.kind, origin);
-  if (out.size() > before) {
-    out.back().max = unit.max;
+  if (options.icuSyntax && value && origin == IdOrigin::Name &&
+      !unit.id.empty() && unit.id[0] != '@')
+    AddXliffIcuForms(unit.pos, unit.id, *value,
+                     options.fillEmpty && unit.state == UnitState::Untranslated
+                         ? nullptr
+                         : &unit.source,
+                     unit.voice, unit.kind, diag, out, icuArgs);
+  else
+    AddEntry(unit.pos, std::move(unit.id), value, std::move(unit.voice), diag,
+             out, unit.kind, origin);
+  // What the unit says beside its text holds for each form it gave.
+  for (std::size_t i = before; i < out.size(); ++i) {
+    out[i].max = unit.max;
     if (!unit.note.empty())
-      out.back().note = std::move(unit.note);
+      out[i].note = unit.note;
     // Read only under --include-fuzzy, and written back as still open.
     if (unit.state == UnitState::NeedsReview)
-      out.back().state = "needs-review";
+      out[i].state = "needs-review";
     else if (unit.state == UnitState::Translated && !unit.review.empty())
-      out.back().state = std::move(unit.review);
+      out[i].state = unit.review;
   }
 }
 
@@ -718,6 +729,9 @@ void XliffFileReader::ReadRoot(const pugi::xml_node &root) {
       ReadContainer(Child(f, "body"), 0, false);
     }
   }
+  if (!icuArgs.empty())
+    AddEntry(At(root), kIcuArgsId, EncodeIcuArgs(icuArgs), std::nullopt, diag,
+             out);
   Summarize();
 }
 

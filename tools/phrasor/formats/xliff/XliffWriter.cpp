@@ -17,6 +17,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "tools/phrasor/formats/xliff/Xliff.h"
+#include "tools/phrasor/formats/xliff/XliffIcu.h"
 #include "tools/phrasor/formats/xliff/XliffRows.h"
 
 #include "format/MessageFormat.h"
@@ -263,11 +264,21 @@ XliffWriter::CodesAndMarkup(std::u16string_view value, TextKind kind) {
   FindCodes(value, kind, spans);
   std::vector<ProtectedSpan> all;
   std::size_t from = 0;
+  // In an ICU text the braces of a choice hold words to translate: only
+  // an argument's braces make a code.
+  std::vector<std::size_t> arguments;
+  if (target.icuSyntax)
+    arguments = IcuArgumentStarts(value);
+  auto isCode = [&](const ProtectedSpan &m) {
+    return !target.icuSyntax || m.kind != SpanKind::Placeholder ||
+           std::binary_search(arguments.begin(), arguments.end(), m.begin);
+  };
   // Markup goes into attributes, which cannot carry what XML cannot; such
   // a span stays text, written as any text is.
   auto markupUpTo = [&](std::size_t end) {
     for (ProtectedSpan &m : FindMarkup(value, from, end, rules))
-      if (std::all_of(value.begin() + static_cast<std::ptrdiff_t>(m.begin),
+      if (isCode(m) &&
+          std::all_of(value.begin() + static_cast<std::ptrdiff_t>(m.begin),
                       value.begin() + static_cast<std::ptrdiff_t>(m.end),
                       [](char16_t c) {
                         return IsXmlChar(c) && (c < 0xD800 || c > 0xDFFF);
@@ -686,16 +697,26 @@ std::string XliffWriter::Write() {
   return std::move(out);
 }
 
+// ICU texts are written as any text is, one unit per message.
+std::string WriteEither(const DumpSide &target, const DumpSide &source,
+                        bool two, const std::string &where, Diagnostics &diag) {
+  if (!target.icuSyntax)
+    return XliffWriter(target, source, two, where, diag).Write();
+  const XliffIcuSides icu(target, source, where, diag);
+  const DumpSide t = icu.target(), s = icu.source();
+  return XliffWriter(t, s, two, where, diag).Write();
+}
+
 } // namespace
 
 std::string WriteXliff12(const DumpSide &target, const DumpSide &source,
                          const std::string &where, Diagnostics &diag) {
-  return XliffWriter(target, source, false, where, diag).Write();
+  return WriteEither(target, source, false, where, diag);
 }
 
 std::string WriteXliff20(const DumpSide &target, const DumpSide &source,
                          const std::string &where, Diagnostics &diag) {
-  return XliffWriter(target, source, true, where, diag).Write();
+  return WriteEither(target, source, true, where, diag);
 }
 
 } // namespace phrasor::tool
