@@ -10,8 +10,10 @@
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/formats/arb/Arb.h"
 
+#include <nlohmann/json.hpp>
 #include <unicode/msgfmt.h>
 
+#include <cstdio>
 #include <map>
 
 using namespace phrasor::clitest;
@@ -206,3 +208,44 @@ TEST_F(ArbCli, UnspellableTextsAreLeftOutWithOneWarningPerReason) {
 }
 
 } // namespace
+
+// translate-toolkit's ARB reader takes the same messages and descriptions
+// from each sample as the tool keeps.
+TEST_F(ArbCli, SamplesAgreeWithTranslateToolkit) {
+  for (const char *lang : {"en", "de", "pl"}) {
+    SCOPED_TRACE(lang);
+    const std::string input = kArbData + "app_" + lang + ".arb";
+    const std::string command =
+        "/usr/bin/python3 " +
+        Quote(std::string(PHRASOR_TEST_DATA) + "/../arb_toolkit.py") + " " +
+        Quote(input) + " 2>/dev/null";
+    std::FILE *pipe = popen(command.c_str(), "r");
+    ASSERT_TRUE(pipe);
+    std::string printed;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+      printed.append(buffer, n);
+    if (pclose(pipe) != 0)
+      GTEST_SKIP() << "translate-toolkit (Debian package translate-toolkit) "
+                      "is missing";
+    const nlohmann::json toolkit = nlohmann::json::parse(printed).at(input);
+    ASSERT_EQ(Run({"build", input, "-o", "x.skdb"}).code, 0);
+    ASSERT_EQ(Run({"dump", "x.skdb", "--format", "arb", "-o", "x.arb"}).code,
+              0);
+    const nlohmann::json ours = nlohmann::json::parse(Read("x.arb"));
+    std::size_t messages = 0;
+    for (const auto &[key, value] : ours.items()) {
+      if (key.empty() || key[0] == '@')
+        continue;
+      ++messages;
+      ASSERT_TRUE(toolkit.contains(key)) << key;
+      EXPECT_EQ(value, toolkit[key]["text"]) << key;
+      const std::string note =
+          ours.contains("@" + key)
+              ? ours["@" + key].value("description", std::string())
+              : std::string();
+      EXPECT_EQ(note, toolkit[key]["note"].get<std::string>()) << key;
+    }
+    EXPECT_EQ(messages, toolkit.size());
+  }
+}
