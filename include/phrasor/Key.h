@@ -67,9 +67,9 @@ struct Key {
   /// capitals fold.
   static bool isReserved(std::string_view id) {
     constexpr std::string_view reserved[] = {
-        "@locale", "@kinds",    "@keys",          "@po",
-        "@limits", "@protect",  "@plural-forms",  "@notes",
-        "@states", "@icu-args", "@untranslatable"};
+        "@locale", "@kinds",    "@keys",         "@po",
+        "@limits", "@protect",  "@plural-forms", "@notes",
+        "@states", "@icu-args", "@arb",          "@untranslatable"};
     for (std::string_view r : reserved)
       if (r.size() == id.size() &&
           std::equal(r.begin(), r.end(), id.begin(), [](char a, char b) {

@@ -315,7 +315,11 @@ TEST_F(Cli, DumpOfALargeDatabaseFinishesInEveryFormat) {
       args.insert(args.end(), {"--source", "big.skdb"});
     Result d = Run(args);
     EXPECT_EQ(d.code, 0) << d.err;
-    EXPECT_CONTAINS(Read("big." + format), "MSG_" + std::to_string(n - 4));
+    // An ICU text has no ungrouped number nor an unnamed insert, so those
+    // formats keep only the plain texts.
+    EXPECT_CONTAINS(Read("big." + format),
+                    (f.icuSyntax ? "TXT_" : "MSG_") +
+                        std::to_string(f.icuSyntax ? n - 5 : n - 4));
   }
 }
 

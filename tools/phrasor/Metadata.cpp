@@ -539,7 +539,7 @@ bool IsMetadataId(std::string_view id) {
   return id == kLocaleId || id == kKindsId || id == kLimitsId ||
          id == kNotesId || id == kStatesId || id == kProtectId || id == kPoId ||
          id == kKeysId || id == kPluralFormsId || id == kIcuArgsId ||
-         id == kUntranslatableId;
+         id == kArbId || id == kUntranslatableId;
 }
 
 } // namespace phrasor::tool

@@ -92,6 +92,8 @@ inline constexpr const char *kKindsId = "@kinds";
 inline constexpr const char *kKeysId = "@keys";
 inline constexpr const char *kPoId = "@po";
 inline constexpr const char *kIcuArgsId = "@icu-args";
+/// What an ARB file holds beyond its messages (ArbRecord.h).
+inline constexpr const char *kArbId = "@arb";
 using phrasor::kPluralFormsId;
 
 /// What a PO message had beyond its key and texts.

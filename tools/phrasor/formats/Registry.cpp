@@ -9,6 +9,7 @@
 #include "tools/phrasor/formats/android/Android.h"
 #include "tools/phrasor/formats/android/AndroidText.h"
 #include "tools/phrasor/formats/apple/Apple.h"
+#include "tools/phrasor/formats/arb/Arb.h"
 #include "tools/phrasor/formats/csv/Csv.h"
 #include "tools/phrasor/formats/i18next/I18next.h"
 #include "tools/phrasor/formats/json/Json.h"
@@ -206,6 +207,25 @@ Format QtTsFormat() {
   return f;
 }
 
+// Flutter's message files: ICU texts with metadata; see Arb.h.
+Format ArbFormat() {
+  Format f = Row("arb", "ARB", {".arb"}, ReadArb, WriteArb);
+  f.holds.voicePaths = false;
+  f.holds.absentValues = false;
+  f.holds.kinds = false;
+  f.holds.limits = false;
+  f.holds.notes = true;
+  f.holds.anyIds = false;
+  f.holds.anyInserts = false;
+  f.lossless = false;
+  f.lossNote = "only texts ICU MessageFormat can spell: inserts %N!s! and "
+               "%N!'d!, a select and a count per message";
+  f.markText = "an ARB text is ICU MessageFormat: its '%' is always text";
+  f.fuzzer = "arb";
+  f.icuSyntax = true;
+  return f;
+}
+
 /// Appends \p word to \p words unless it is there already.
 void AddOnce(std::vector<std::string> &words, std::string_view word) {
   if (std::find(words.begin(), words.end(), word) == words.end())
@@ -317,7 +337,8 @@ const std::vector<Format> &Formats() {
                                            StringsdictFormat(),
                                            XcstringsFormat(),
                                            I18nextFormat(),
-                                           QtTsFormat()};
+                                           QtTsFormat(),
+                                           ArbFormat()};
   return rows;
 }
 

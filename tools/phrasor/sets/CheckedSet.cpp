@@ -140,7 +140,8 @@ std::optional<CheckedSet> LoadChecked(const std::string &path,
                                    [](const authoring::Entry &e) {
                                      return e.id == kPoId ||
                                             e.id == kPluralFormsId ||
-                                            e.id == kIcuArgsId;
+                                            e.id == kIcuArgsId ||
+                                            e.id == kArbId;
                                    }),
                     set.entries.end());
   if (checks == SourceChecks::Build)

@@ -39,7 +39,7 @@ CheckEntries(const std::vector<SourceEntry> &entries,
   for (const SourceEntry &s : entries) {
     const authoring::Entry &e = s.entry;
     if (e.id == kLocaleId || e.id == kPoId || e.id == kPluralFormsId ||
-        e.id == kIcuArgsId)
+        e.id == kIcuArgsId || e.id == kArbId)
       continue;
     if (e.id == kProtectId) {
       // Patterns, not a text: each must compile.

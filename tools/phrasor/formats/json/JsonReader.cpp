@@ -25,47 +25,16 @@
 #include "phrasor/Key.h"
 #include "tools/phrasor/Metadata.h"
 #include "tools/phrasor/formats/shared/IcuEntries.h"
+#include "tools/phrasor/formats/shared/JsonLines.h"
 
 #include <nlohmann/json.hpp>
 
-#include <iterator>
 #include <map>
 #include <set>
 #include <utility>
 
 namespace phrasor::tool {
 namespace {
-
-/// Walks the text and counts the line breaks the parser has consumed.
-class LineCountingIterator {
-public:
-  using iterator_category = std::input_iterator_tag;
-  using value_type = char;
-  using difference_type = std::ptrdiff_t;
-  using pointer = const char *;
-  using reference = const char &;
-
-  LineCountingIterator(const char *p, std::size_t *lines)
-      : at(p), lineCount(lines) {}
-  reference operator*() const { return *at; }
-  LineCountingIterator &operator++() {
-    if (*at == '\n')
-      ++*lineCount;
-    ++at;
-    return *this;
-  }
-  LineCountingIterator operator++(int) {
-    LineCountingIterator old = *this;
-    ++*this;
-    return old;
-  }
-  bool operator==(const LineCountingIterator &o) const { return at == o.at; }
-  bool operator!=(const LineCountingIterator &o) const { return at != o.at; }
-
-private:
-  const char *at;
-  std::size_t *lineCount;
-};
 
 using Json = nlohmann::json;
 

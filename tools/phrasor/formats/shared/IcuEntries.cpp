@@ -63,6 +63,18 @@ std::map<std::string, IcuArgs> RecordIn(const std::vector<TextEntry> &entries) {
   return {};
 }
 
+void WarnLeftOut(const std::string &where, const std::string &problem,
+                 const std::vector<std::string> &ids, Diagnostics &diag) {
+  std::string examples;
+  for (std::size_t i = 0; i < ids.size() && i < 3; ++i)
+    examples += (i ? ", '" : "'") + ids[i] + "'";
+  diag.Warning(where, std::to_string(ids.size()) +
+                          (ids.size() == 1 ? " entry" : " entries") +
+                          " cannot be written as ICU texts (" + problem +
+                          "): " + examples + (ids.size() > 3 ? ", ..." : "") +
+                          "; left out");
+}
+
 } // namespace
 
 std::vector<IcuText> ToIcuTexts(const std::vector<TextEntry> &entries,
@@ -83,6 +95,9 @@ std::vector<IcuText> ToIcuTexts(const std::vector<TextEntry> &entries,
   }
   std::vector<IcuText> out;
   out.reserve(groups.size());
+  // What cannot be spelled is left out with one warning per reason, so a
+  // dump of many such texts still finishes and says what it dropped.
+  std::map<std::string, std::vector<std::string>> lost;
   static const IcuArgs kNone;
   for (auto &g : groups) {
     auto args = record.find(g.first.id);
@@ -90,15 +105,14 @@ std::vector<IcuText> ToIcuTexts(const std::vector<TextEntry> &entries,
     std::optional<std::string> text = WriteIcu(
         g.second, args == record.end() ? kNone : args->second, problem);
     if (!text) {
-      diag.Error(where, "'" + g.first.id +
-                            "' cannot be written as an ICU "
-                            "text (" +
-                            problem + "); left out");
+      lost[problem].push_back(g.first.id);
       continue;
     }
     g.first.text = std::move(*text);
     out.push_back(std::move(g.first));
   }
+  for (const auto &[problem, ids] : lost)
+    WarnLeftOut(where, problem, ids, diag);
   return out;
 }
 

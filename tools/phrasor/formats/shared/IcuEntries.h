@@ -43,8 +43,8 @@ struct IcuText {
 
 /// The entries (metadata left out) as ICU texts, in the order of each
 /// ID's first entry, named by the @icu-args record among them (which is
-/// no text itself). IDs that ICU cannot say are reported under \p where
-/// and left out.
+/// no text itself). IDs that ICU cannot say are left out, with one
+/// warning under \p where for each reason.
 std::vector<IcuText> ToIcuTexts(const std::vector<TextEntry> &entries,
                                 const std::string &where, Diagnostics &diag);
 

@@ -128,15 +128,14 @@ private:
     const std::size_t bang = text.find('!', end + 1);
     if (end == i + 1 || end > i + 3 || end >= text.size() || text[end] != '!' ||
         bang == std::string::npos) {
-      problem = "'" + text + "' holds a '%' that is no insert";
+      problem = "a printf conversion or a '%' that is no insert";
       return false;
     }
     const std::size_t n = std::stoul(text.substr(i + 1, end - i - 1));
     const std::string spec = text.substr(end + 1, bang - end - 1);
     i = bang;
     if (n == 0 || n > args.names.size()) {
-      problem = "'" + text + "' has an insert %" + std::to_string(n) +
-                " that names no recorded argument";
+      problem = "an insert that names no recorded argument";
       return false;
     }
     const std::string &name = args.names[n - 1];
@@ -149,8 +148,8 @@ private:
     else if (spec == "'d")
       out += "{" + name + ", number}";
     else {
-      problem = "the insert %" + std::to_string(n) + "!" + spec +
-                "! has no ICU spelling";
+      problem = "an insert other than %N!s! and %N!'d!, which ICU cannot "
+                "spell";
       return false;
     }
     return true;
