@@ -18,8 +18,10 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -38,6 +40,26 @@ inline std::string Quote(const std::string &s) {
   for (char c : s)
     q += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return q + "'";
+}
+
+/// What the translate-toolkit script tests/cli/\p script prints for
+/// \p file, or nothing when it did not run (the toolkit is missing).
+inline std::optional<std::string> ToolkitOutput(const std::string &script,
+                                                const std::string &file) {
+  const std::string command =
+      "/usr/bin/python3 " +
+      Quote(std::string(PHRASOR_TEST_DATA) + "/../" + script) + " " +
+      Quote(file) + " 2>/dev/null";
+  std::FILE *pipe = popen(command.c_str(), "r");
+  if (!pipe)
+    return std::nullopt;
+  std::string printed;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+    printed.append(buffer, n);
+  if (pclose(pipe) != 0)
+    return std::nullopt;
+  return printed;
 }
 
 inline std::string Slurp(const fs::path &path) {

@@ -215,19 +215,12 @@ TEST_F(ArbCli, SamplesAgreeWithTranslateToolkit) {
   for (const char *lang : {"en", "de", "pl"}) {
     SCOPED_TRACE(lang);
     const std::string input = kArbData + "app_" + lang + ".arb";
-    const std::string command =
-        "/usr/bin/python3 " +
-        Quote(std::string(PHRASOR_TEST_DATA) + "/../arb_toolkit.py") + " " +
-        Quote(input) + " 2>/dev/null";
-    std::FILE *pipe = popen(command.c_str(), "r");
-    ASSERT_TRUE(pipe);
-    std::string printed;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-      printed.append(buffer, n);
-    if (pclose(pipe) != 0)
+    const std::optional<std::string> out =
+        ToolkitOutput("arb_toolkit.py", input);
+    if (!out)
       GTEST_SKIP() << "translate-toolkit (Debian package translate-toolkit) "
                       "is missing";
+    const std::string &printed = *out;
     const nlohmann::json toolkit = nlohmann::json::parse(printed).at(input);
     ASSERT_EQ(Run({"build", input, "-o", "x.skdb"}).code, 0);
     ASSERT_EQ(Run({"dump", "x.skdb", "--format", "arb", "-o", "x.arb"}).code,

@@ -208,19 +208,12 @@ TEST_F(Cli, I18nextTextsAgreeWithTranslateToolkit) {
     SCOPED_TRACE(lng);
     const std::string src = std::string(PHRASOR_TEST_DATA) +
                             "/i18next/locales/" + lng + "/translation.json";
-    const std::string command =
-        "/usr/bin/python3 " +
-        Quote(std::string(PHRASOR_TEST_DATA) + "/../i18next_toolkit.py") + " " +
-        Quote(src) + " 2>/dev/null";
-    std::FILE *pipe = popen(command.c_str(), "r");
-    ASSERT_TRUE(pipe);
-    std::string printed;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-      printed.append(buffer, n);
-    if (pclose(pipe) != 0)
+    const std::optional<std::string> out =
+        ToolkitOutput("i18next_toolkit.py", src);
+    if (!out)
       GTEST_SKIP() << "translate-toolkit (Debian package translate-toolkit) "
                       "is missing";
+    const std::string &printed = *out;
     const std::size_t last = printed.rfind("\n{");
     const nlohmann::json toolkit = nlohmann::json::parse(
         printed.substr(last == std::string::npos ? 0 : last));

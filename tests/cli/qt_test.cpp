@@ -253,19 +253,11 @@ TEST_F(Cli, QtTextsAgreeWithTranslateToolkit) {
   for (const char *name : {"app_de.ts", "app_pl.ts"}) {
     SCOPED_TRACE(name);
     const std::string src = std::string(PHRASOR_TEST_DATA) + "/qt/" + name;
-    const std::string command =
-        "/usr/bin/python3 " +
-        Quote(std::string(PHRASOR_TEST_DATA) + "/../qt_toolkit.py") + " " +
-        Quote(src) + " 2>/dev/null";
-    std::FILE *pipe = popen(command.c_str(), "r");
-    ASSERT_TRUE(pipe);
-    std::string printed;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-      printed.append(buffer, n);
-    if (pclose(pipe) != 0)
+    const std::optional<std::string> out = ToolkitOutput("qt_toolkit.py", src);
+    if (!out)
       GTEST_SKIP() << "translate-toolkit (Debian package translate-toolkit) "
                       "is missing";
+    const std::string &printed = *out;
     const nlohmann::json toolkit = nlohmann::json::parse(printed);
     ASSERT_EQ(Run({"build", src, "-o", "x.skdb"}).code, 0);
     ASSERT_EQ(Run({"dump", "x.skdb", "--format", "json", "-o", "x.json"}).code,
