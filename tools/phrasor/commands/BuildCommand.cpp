@@ -87,7 +87,7 @@ int RunBuild(const BuildOptions &options) {
   }
   progress.Step("writing", sources.entries.size());
   const std::vector<uint8_t> bytes =
-      authoring::Serialize(sources.compiled.database);
+      authoring::Serialize(sources.entries, sources.compiled.layout);
   WriteFileAtomically(options.output, std::string(bytes.begin(), bytes.end()));
   return kExitOk;
 }

@@ -324,7 +324,7 @@ SourceSet Compiled(std::vector<SourceEntry> sources, Diagnostics &diag) {
     set.entries.push_back(std::move(s.entry));
     set.positions.push_back(std::move(s.pos));
   }
-  set.compiled = authoring::Compile(set.entries);
+  set.compiled = authoring::Lay(set.entries);
   for (const authoring::CompileIssue &issue : set.compiled.issues) {
     const SourcePos &here = set.positions[issue.entry];
     if (issue.kind == authoring::CompileIssue::DuplicateId)
