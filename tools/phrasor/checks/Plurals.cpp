@@ -170,60 +170,103 @@ std::string LackedCategories(const std::vector<std::string> &ids,
                   : ": such counts take the next catalog's text");
 }
 
+namespace {
+
+/// One form of a text a counting selector chooses among.
+struct CountedForm {
+  std::string_view stem;
+  std::size_t row; ///< its selector's place in the registry
+  std::string_view category;
+  std::string_view id;
+
+  bool operator<(const CountedForm &other) const {
+    return stem != other.stem ? stem < other.stem : row < other.row;
+  }
+};
+
+/// The counted forms among \p ids, grouped by text and row (by stem, then
+/// the rows in registry order), each group's forms in the order given.
+std::vector<CountedForm>
+CountedForms(const std::vector<std::string_view> &ids) {
+  std::vector<CountedForm> forms;
+  for (std::string_view id : ids) {
+    const Key k = Key::parse(id);
+    if (k.selector && k.selector->takes == SelectorTakes::Count)
+      forms.push_back({k.stem, kSelectors.indexOf(k.selector), k.category, id});
+  }
+  // Sorted views, where a map of copies was an allocation for every form
+  // of a plural-heavy catalog.
+  std::stable_sort(forms.begin(), forms.end());
+  return forms;
+}
+
+/// The problems of one text's forms \p forms, of selector row \p row.
+void CheckCountedText(const CountedForm *forms, std::size_t count,
+                      const Selector &row, const LocaleCategories &categories,
+                      const std::string &locale,
+                      std::vector<PluralProblem> &problems) {
+  const std::string what(row.name);
+  std::vector<std::string_view> present;
+  for (const CountedForm *f = forms; f != forms + count; ++f) {
+    present.push_back(f->category);
+    // An exact match is a form every language may have.
+    if (!selectors::isExactMatch(f->category) &&
+        std::find(categories.all.begin(), categories.all.end(), f->category) ==
+            categories.all.end())
+      problems.push_back({std::string(f->id),
+                          "'" + locale + "' has no " + what + " category '" +
+                              std::string(f->category) + "'"});
+  }
+  for (std::size_t i = 0; i < categories.integers.size(); ++i)
+    if (std::find(present.begin(), present.end(), categories.integers[i]) ==
+        present.end())
+      problems.push_back(
+          {std::string(forms->id),
+           what + " text '" + std::string(forms->stem) + "' lacks the form '" +
+               std::string(row.mark.substr(1)) + categories.integers[i] +
+               "' that '" + locale + "' needs (for " +
+               std::to_string(categories.examples[i]) + ")"});
+}
+
+} // namespace
+
 std::vector<PluralProblem>
 CheckPluralTexts(const std::vector<std::string> &ids,
                  const std::optional<std::string> &locale,
                  const std::optional<std::string> &pluralForms) {
-  // (stem, row) -> (category, ID), each row in its registry order
-  std::map<std::pair<std::string, std::size_t>,
-           std::vector<std::pair<std::string, std::string>>>
-      groups;
-  for (const std::string &id : ids) {
-    const Key k = Key::parse(id);
-    if (!k.selector || k.selector->takes != SelectorTakes::Count)
-      continue;
-    groups[{std::string(k.stem), kSelectors.indexOf(k.selector)}].emplace_back(
-        k.category, id);
-  }
+  const std::vector<std::string_view> views(ids.begin(), ids.end());
+  return CheckPluralTexts(views, locale, pluralForms);
+}
+
+std::vector<PluralProblem>
+CheckPluralTexts(const std::vector<std::string_view> &ids,
+                 const std::optional<std::string> &locale,
+                 const std::optional<std::string> &pluralForms) {
+  const std::vector<CountedForm> forms = CountedForms(ids);
   std::vector<PluralProblem> problems;
-  if (groups.empty())
+  if (forms.empty())
     return problems;
   if (!locale) {
-    problems.push_back({groups.begin()->second.front().second,
+    problems.push_back({std::string(forms.front().id),
                         "plural texts need the database's language to be "
                         "checked: give a locale (--locale, a PO Language "
                         "header or \"@locale\")"});
     return problems;
   }
   std::map<std::size_t, LocaleCategories> byRow;
-  for (const auto &[key, forms] : groups) {
-    const auto &[base, index] = key;
+  for (std::size_t first = 0, end = 0; first < forms.size(); first = end) {
+    end = first + 1;
+    while (end < forms.size() && !(forms[first] < forms[end]))
+      ++end;
+    const std::size_t index = forms[first].row;
     const Selector &row = *kSelectors.rows[index];
     auto [at, added] = byRow.try_emplace(index);
     if (added)
       at->second = &row == &kPluralSelector
                        ? PluralCategoriesOf(*locale, pluralForms)
                        : CategoriesOf(*locale, row);
-    const LocaleCategories &categories = at->second;
-    const std::string what(row.name);
-    const std::string prefix(row.mark.substr(1));
-    std::set<std::string> present;
-    for (const auto &[category, id] : forms) {
-      present.insert(category);
-      // An exact match is a form every language may have.
-      if (!selectors::isExactMatch(category) &&
-          std::find(categories.all.begin(), categories.all.end(), category) ==
-              categories.all.end())
-        problems.push_back({id, "'" + *locale + "' has no " + what +
-                                    " category '" + category + "'"});
-    }
-    for (std::size_t i = 0; i < categories.integers.size(); ++i)
-      if (!present.count(categories.integers[i]))
-        problems.push_back({forms.front().second,
-                            what + " text '" + base + "' lacks the form '" +
-                                prefix + categories.integers[i] + "' that '" +
-                                *locale + "' needs (for " +
-                                std::to_string(categories.examples[i]) + ")"});
+    CheckCountedText(&forms[first], end - first, row, at->second, *locale,
+                     problems);
   }
   return problems;
 }

@@ -246,7 +246,7 @@ bool IsLiteralGettextKey(const SourceEntry &s,
 
 void CheckPlurals(const std::vector<SourceEntry> &sources, Diagnostics &diag) {
   std::optional<std::optional<PoRecord>> po; // read when first needed
-  std::vector<std::string> ids;
+  std::vector<std::string_view> ids;
   ids.reserve(sources.size());
   std::optional<std::string> locale, forms;
   const SourceEntry *localeEntry = nullptr;
