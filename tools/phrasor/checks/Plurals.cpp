@@ -10,6 +10,7 @@
 #include "cpp/Plural.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -178,25 +179,31 @@ struct CountedForm {
   std::size_t row; ///< its selector's place in the registry
   std::string_view category;
   std::string_view id;
+  std::size_t hash; ///< of the stem
 
+  /// The order problems are reported in: by text, then row.
   bool operator<(const CountedForm &other) const {
     return stem != other.stem ? stem < other.stem : row < other.row;
   }
+  /// An order that only groups each text's forms: mostly by hash, so
+  /// that grouping the forms of a large catalog seldom compares stems.
+  bool GroupsBefore(const CountedForm &other) const {
+    if (hash != other.hash)
+      return hash < other.hash;
+    return row != other.row ? row < other.row : stem < other.stem;
+  }
 };
 
-/// The counted forms among \p ids, grouped by text and row (by stem, then
-/// the rows in registry order), each group's forms in the order given.
+/// The counted forms among \p ids, in the order given.
 std::vector<CountedForm>
 CountedForms(const std::vector<std::string_view> &ids) {
   std::vector<CountedForm> forms;
   for (std::string_view id : ids) {
     const Key k = Key::parse(id);
     if (k.selector && k.selector->takes == SelectorTakes::Count)
-      forms.push_back({k.stem, kSelectors.indexOf(k.selector), k.category, id});
+      forms.push_back({k.stem, kSelectors.indexOf(k.selector), k.category, id,
+                       std::hash<std::string_view>{}(k.stem)});
   }
-  // Sorted views, where a map of copies was an allocation for every form
-  // of a plural-heavy catalog.
-  std::stable_sort(forms.begin(), forms.end());
   return forms;
 }
 
@@ -228,7 +235,63 @@ void CheckCountedText(const CountedForm *forms, std::size_t count,
                std::to_string(categories.examples[i]) + ")"});
 }
 
+/// The problems of \p forms, text by text as CountedForm orders them,
+/// each text's in the order its forms were written.
+std::vector<PluralProblem>
+CheckCountedTexts(std::vector<CountedForm> &forms, const std::string &locale,
+                  const std::optional<std::string> &pluralForms) {
+  // Grouped without sorting by stem; only the texts with problems, few
+  // as a rule, are then put in their order.
+  std::stable_sort(forms.begin(), forms.end(),
+                   [](const CountedForm &a, const CountedForm &b) {
+                     return a.GroupsBefore(b);
+                   });
+  std::map<std::size_t, LocaleCategories> byRow;
+  std::vector<std::pair<const CountedForm *, std::vector<PluralProblem>>> texts;
+  for (std::size_t first = 0, end = 0; first < forms.size(); first = end) {
+    end = first + 1;
+    while (end < forms.size() && !forms[first].GroupsBefore(forms[end]))
+      ++end;
+    const std::size_t index = forms[first].row;
+    const Selector &row = *kSelectors.rows[index];
+    auto [at, added] = byRow.try_emplace(index);
+    if (added)
+      at->second = &row == &kPluralSelector
+                       ? PluralCategoriesOf(locale, pluralForms)
+                       : CategoriesOf(locale, row);
+    std::vector<PluralProblem> found;
+    CheckCountedText(&forms[first], end - first, row, at->second, locale,
+                     found);
+    if (!found.empty())
+      texts.emplace_back(&forms[first], std::move(found));
+  }
+  std::stable_sort(
+      texts.begin(), texts.end(),
+      [](const auto &a, const auto &b) { return *a.first < *b.first; });
+  std::vector<PluralProblem> problems;
+  for (auto &text : texts)
+    for (PluralProblem &p : text.second)
+      problems.push_back(std::move(p));
+  return problems;
+}
+
 } // namespace
+
+std::vector<PluralProblem>
+CheckPluralTexts(const std::vector<std::string_view> &ids,
+                 const std::optional<std::string> &locale,
+                 const std::optional<std::string> &pluralForms) {
+  std::vector<CountedForm> forms = CountedForms(ids);
+  if (forms.empty())
+    return {};
+  if (!locale)
+    // The first text in order, at the first of its forms written.
+    return {{std::string(std::min_element(forms.begin(), forms.end())->id),
+             "plural texts need the database's language to be "
+             "checked: give a locale (--locale, a PO Language "
+             "header or \"@locale\")"}};
+  return CheckCountedTexts(forms, *locale, pluralForms);
+}
 
 std::vector<PluralProblem>
 CheckPluralTexts(const std::vector<std::string> &ids,
@@ -236,39 +299,6 @@ CheckPluralTexts(const std::vector<std::string> &ids,
                  const std::optional<std::string> &pluralForms) {
   const std::vector<std::string_view> views(ids.begin(), ids.end());
   return CheckPluralTexts(views, locale, pluralForms);
-}
-
-std::vector<PluralProblem>
-CheckPluralTexts(const std::vector<std::string_view> &ids,
-                 const std::optional<std::string> &locale,
-                 const std::optional<std::string> &pluralForms) {
-  const std::vector<CountedForm> forms = CountedForms(ids);
-  std::vector<PluralProblem> problems;
-  if (forms.empty())
-    return problems;
-  if (!locale) {
-    problems.push_back({std::string(forms.front().id),
-                        "plural texts need the database's language to be "
-                        "checked: give a locale (--locale, a PO Language "
-                        "header or \"@locale\")"});
-    return problems;
-  }
-  std::map<std::size_t, LocaleCategories> byRow;
-  for (std::size_t first = 0, end = 0; first < forms.size(); first = end) {
-    end = first + 1;
-    while (end < forms.size() && !(forms[first] < forms[end]))
-      ++end;
-    const std::size_t index = forms[first].row;
-    const Selector &row = *kSelectors.rows[index];
-    auto [at, added] = byRow.try_emplace(index);
-    if (added)
-      at->second = &row == &kPluralSelector
-                       ? PluralCategoriesOf(*locale, pluralForms)
-                       : CategoriesOf(*locale, row);
-    CheckCountedText(&forms[first], end - first, row, at->second, *locale,
-                     problems);
-  }
-  return problems;
 }
 
 } // namespace phrasor::tool
