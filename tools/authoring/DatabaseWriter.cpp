@@ -143,7 +143,7 @@ public:
       const uint64_t slot = slots[at];
       if (slot == 0) {
         const auto number = static_cast<uint32_t>(seen.size());
-        slots[at] = tag << 32 | (uint64_t{number} + 1);
+        slots[at] = (tag << 32) | (uint64_t{number} + 1);
         seen.push_back(text);
         return {number, true};
       }
