@@ -82,3 +82,40 @@ TEST(Authoring, PadsEveryStringToFourBytes) {
   EXPECT_EQ(b[24 + 20], 'v');
   EXPECT_EQ(b.size(), 24u + 24u + 16u);
 }
+
+TEST(Authoring, ALayoutWritesTheCompiledDatabasesBytes) {
+  // Enough entries that the table of shared strings fills and probes past
+  // its collisions, values and voice paths shared in patterns the sort
+  // scatters, IDs differing only in case or past a long common prefix.
+  std::vector<authoring::Entry> entries;
+  for (int i = 0; i < 3000; ++i) {
+    std::string id = "Shared_Prefix_Of_A_Real_Catalog." + std::to_string(i);
+    if (i % 3 == 0)
+      id[0] = 's';
+    std::optional<std::string> value;
+    if (i % 11 != 0)
+      value = "text " + std::to_string(i % 97);
+    entries.push_back(i % 5 == 0 ? E(id, value, std::to_string(i % 13) + ".wav")
+                                 : E(id, value));
+  }
+  entries.push_back(E("", "empty ID, empty value"));
+  entries.push_back(E("z", ""));
+  const authoring::LayoutResult laid = authoring::Lay(entries);
+  const authoring::CompileResult compiled = Compile(entries);
+  ASSERT_TRUE(laid.issues.empty());
+  ASSERT_TRUE(compiled.issues.empty());
+  EXPECT_EQ(compiled.database.values.size(), 99u);
+  EXPECT_EQ(compiled.database.voicePaths.size(), 13u);
+  EXPECT_EQ(authoring::Serialize(entries, laid.layout),
+            authoring::Serialize(compiled.database));
+
+  // The refusals are the same too, and leave no layout behind.
+  entries.push_back(E("SHARED_PREFIX_OF_A_REAL_CATALOG.7", "again"));
+  const authoring::LayoutResult refused = authoring::Lay(entries);
+  ASSERT_EQ(refused.issues.size(), 1u);
+  EXPECT_EQ(refused.issues[0].entry, entries.size() - 1);
+  EXPECT_EQ(refused.issues[0].other, 7u);
+  EXPECT_EQ(authoring::Lay({E("b", "xyz", "v"), E("a", "xyz")}, 19)
+                .layout.order.size(),
+            0u);
+}

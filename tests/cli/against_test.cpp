@@ -36,7 +36,7 @@ protected:
         ReadSources({(dir / file).string()}, InputOptions(), diag);
     ASSERT_FALSE(diag.Failed()) << file;
     const std::vector<uint8_t> bytes =
-        authoring::Serialize(sources.compiled.database);
+        authoring::Serialize(sources.entries, sources.compiled.layout);
     WriteBytes(db, bytes);
   }
 

@@ -89,5 +89,35 @@ TEST(PluralCategories, FractionsAndSingleNumbersAsIcuSaysThem) {
   EXPECT_EQ(none.rules, "other:");
 }
 
+TEST(PluralCategories, ProblemsComeByTextThenRowWithEachFormWhereWritten) {
+  // Forms of two texts interleaved, as sources write them: problems come
+  // text by text, each text's rows in registry order, and a lacking form
+  // is reported at the first form written.
+  const std::vector<std::string> ids = {
+      "b#one", "a#few",  "plain", "b#zero", "a#ordinal-other",
+      "a#one", "a#many", "b#=0",  "a#other"};
+  const std::vector<PluralProblem> problems = CheckPluralTexts(ids, "pl");
+  std::vector<std::string> where;
+  for (const PluralProblem &p : problems)
+    where.push_back(p.id);
+  EXPECT_EQ(where, (std::vector<std::string>{"b#zero", "b#one", "b#one"}));
+  ASSERT_EQ(problems.size(), 3u);
+  EXPECT_EQ(problems[0].message, "'pl' has no plural category 'zero'");
+  EXPECT_EQ(problems[1].message, "plural text 'b' lacks the form 'few' that "
+                                 "'pl' needs (for 2)");
+  EXPECT_NE(problems[2].message.find("'many'"), std::string::npos);
+
+  const std::vector<std::string_view> views(ids.begin(), ids.end());
+  const std::vector<PluralProblem> again = CheckPluralTexts(views, "pl");
+  ASSERT_EQ(again.size(), problems.size());
+  for (std::size_t i = 0; i < again.size(); ++i)
+    EXPECT_EQ(again[i].message, problems[i].message);
+  // Without a language the first text in order is the one pointed at.
+  const std::vector<PluralProblem> unknown =
+      CheckPluralTexts(ids, std::nullopt);
+  ASSERT_EQ(unknown.size(), 1u);
+  EXPECT_EQ(unknown[0].id, "a#few");
+}
+
 } // namespace
 } // namespace phrasor::tool

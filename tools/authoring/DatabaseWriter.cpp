@@ -5,8 +5,9 @@
 #include "base/StrUtil.h"
 
 #include <algorithm>
+#include <functional>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 
 namespace phrasor::authoring {
 namespace {
@@ -57,14 +58,37 @@ void FindNuls(const std::vector<Entry> &entries,
   }
 }
 
-// An ID as the loader's comparison sees it: folded to lower case and ending
-// at its first NUL, so that comparing two of them bytewise orders them as
-// CompareIds does, with the long shared prefixes of real IDs compared many
-// bytes a step instead of folded one byte at a time.
-std::string FoldedId(const std::string &id) {
-  std::string folded(id.data(), std::min(id.size(), id.find('\0')));
-  for (char &c : folded)
-    c = static_cast<char>(FoldAscii(static_cast<unsigned char>(c)));
+// The IDs as the loader's comparison sees them: folded to lower case and
+// ending at their first NUL, so that comparing two of them bytewise orders
+// them as CompareIds does, with the long shared prefixes of real IDs
+// compared many bytes a step instead of folded one byte at a time. They
+// share one buffer: a string of its own for each ID was a malloc per entry.
+struct FoldedIds {
+  std::string bytes;
+  std::vector<std::size_t> starts; ///< one per ID, and the end
+
+  std::string_view operator[](std::size_t i) const {
+    return std::string_view(bytes).substr(starts[i], starts[i + 1] - starts[i]);
+  }
+};
+
+FoldedIds FoldIds(const std::vector<Entry> &entries) {
+  FoldedIds folded;
+  std::size_t total = 0;
+  for (const Entry &e : entries)
+    total += e.id.size();
+  folded.bytes.resize(total);
+  folded.starts.reserve(entries.size() + 1);
+  char *at = folded.bytes.data();
+  for (const Entry &e : entries) {
+    folded.starts.push_back(static_cast<std::size_t>(at - folded.bytes.data()));
+    for (unsigned char c : e.id) {
+      if (c == 0)
+        break;
+      *at++ = static_cast<char>(FoldAscii(c));
+    }
+  }
+  folded.starts.push_back(static_cast<std::size_t>(at - folded.bytes.data()));
   return folded;
 }
 
@@ -72,45 +96,93 @@ std::string FoldedId(const std::string &id) {
 // duplicate is always reported against the entry that came first.
 std::vector<std::size_t> SortedOrder(const std::vector<Entry> &entries,
                                      std::vector<CompileIssue> &issues) {
-  std::vector<std::string> folded;
-  folded.reserve(entries.size());
-  for (const Entry &e : entries)
-    folded.push_back(FoldedId(e.id));
-  std::vector<std::size_t> order(entries.size());
-  for (std::size_t i = 0; i < order.size(); ++i)
-    order[i] = i;
+  const FoldedIds folded = FoldIds(entries);
+  // Each ID sorted beside its entry: looking its folded form up through
+  // the position at every comparison missed the cache.
+  std::vector<std::pair<std::string_view, std::size_t>> sorted;
+  sorted.reserve(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    sorted.emplace_back(folded[i], i);
   // Merging, as sources often come nearly sorted already.
   std::stable_sort(
-      order.begin(), order.end(),
-      [&](std::size_t a, std::size_t b) { return folded[a] < folded[b]; });
+      sorted.begin(), sorted.end(),
+      [](const auto &a, const auto &b) { return a.first < b.first; });
+  std::vector<std::size_t> order;
+  order.reserve(sorted.size());
   std::size_t first = 0; // the first entry of the current run of equal IDs
-  for (std::size_t k = 0; k < order.size(); ++k) {
-    if (k == 0 || folded[order[k]] != folded[order[k - 1]])
-      first = order[k];
+  for (std::size_t k = 0; k < sorted.size(); ++k) {
+    if (k == 0 || sorted[k].first != sorted[k - 1].first)
+      first = sorted[k].second;
     else
-      issues.push_back({CompileIssue::DuplicateId, order[k], first});
+      issues.push_back({CompileIssue::DuplicateId, sorted[k].second, first});
+    order.push_back(sorted[k].second);
   }
   return order;
 }
 
+// Numbers distinct strings in the order they are first met, over views of
+// the entries' own strings. Shared texts are stored once, so every value
+// is looked up: open addressing keeps that to a probe of one array, where
+// a std::unordered_map allocated a node for each value and chased it.
+template <typename View> class Distinct {
+public:
+  explicit Distinct(std::size_t most) {
+    std::size_t capacity = 16;
+    while (capacity < most + most / 2)
+      capacity *= 2;
+    mask = capacity - 1;
+    slots.assign(capacity, 0);
+    seen.reserve(most);
+  }
+
+  /// The number of \p text, and whether it was met for the first time.
+  std::pair<uint32_t, bool> Add(View text) {
+    const std::size_t hash = std::hash<View>{}(text);
+    const uint64_t tag = static_cast<uint32_t>(hash);
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+      const uint64_t slot = slots[at];
+      if (slot == 0) {
+        const auto number = static_cast<uint32_t>(seen.size());
+        slots[at] = (tag << 32) | (uint64_t{number} + 1);
+        seen.push_back(text);
+        return {number, true};
+      }
+      const auto number = static_cast<uint32_t>(slot) - 1;
+      if (slot >> 32 == tag && seen[number] == text)
+        return {number, false};
+    }
+  }
+
+private:
+  std::size_t mask = 0;
+  std::vector<uint64_t> slots; ///< the hash's low half, and number + 1
+  std::vector<View> seen;
+};
+
+// How many of the entries have a value and how many a voice path.
+std::pair<std::size_t, std::size_t>
+CountOptional(const std::vector<Entry> &entries) {
+  std::size_t values = 0, paths = 0;
+  for (const Entry &e : entries) {
+    values += e.value ? 1 : 0;
+    paths += e.voicePath ? 1 : 0;
+  }
+  return {values, paths};
+}
+
 } // namespace
 
-CompileResult Compile(const std::vector<Entry> &entries, uint64_t blockLimit) {
-  CompileResult result;
+LayoutResult Lay(const std::vector<Entry> &entries, uint64_t blockLimit) {
+  LayoutResult result;
   FindNuls(entries, result.issues);
-  const std::vector<std::size_t> order = SortedOrder(entries, result.issues);
+  std::vector<std::size_t> order = SortedOrder(entries, result.issues);
   if (!result.issues.empty())
     return result;
-
-  RawDatabase &db = result.database;
-  // Shared texts are stored once, numbered in the order they are first
-  // met, so the index only needs to find them: hashed views of the
-  // entries' own strings, since an ordered map's probes were a third of a
-  // build at 200,000 entries.
-  std::unordered_map<std::u16string_view, uint32_t> valueIndex;
-  std::unordered_map<std::string_view, uint32_t> voiceIndex;
-  valueIndex.reserve(order.size());
-  voiceIndex.reserve(order.size());
+  Layout &layout = result.layout;
+  const auto [valueCount, pathCount] = CountOptional(entries);
+  Distinct<std::u16string_view> values(valueCount);
+  Distinct<std::string_view> paths(pathCount);
+  layout.pairs.reserve(order.size());
   // The block's size is counted as it grows: past its limit the header
   // could not state it, and a size cut to 32 bits makes a file the loader
   // refuses or misreads. Each slot takes at least four bytes, so the
@@ -118,34 +190,53 @@ CompileResult Compile(const std::vector<Entry> &entries, uint64_t blockLimit) {
   uint64_t blockSize = 0;
   for (std::size_t i : order) {
     const Entry &e = entries[i];
-    db.ids.push_back(e.id);
     blockSize += NarrowSlot(e.id.size());
     RefPair pair;
     if (e.value) {
-      auto [it, added] = valueIndex.try_emplace(
-          *e.value, static_cast<uint32_t>(db.values.size()));
-      if (added) {
-        db.values.push_back(*e.value);
+      const std::pair<uint32_t, bool> found = values.Add(*e.value);
+      if (found.second) {
+        layout.values.push_back(i);
         blockSize += WideSlot(e.value->size());
       }
-      pair.valueRef = it->second;
+      pair.valueRef = found.first;
     }
     if (e.voicePath) {
-      auto [it, added] = voiceIndex.try_emplace(
-          *e.voicePath, static_cast<uint32_t>(db.voicePaths.size()));
-      if (added) {
-        db.voicePaths.push_back(*e.voicePath);
+      const std::pair<uint32_t, bool> found = paths.Add(*e.voicePath);
+      if (found.second) {
+        layout.voicePaths.push_back(i);
         blockSize += NarrowSlot(e.voicePath->size());
       }
-      pair.voicePathRef = it->second;
+      pair.voicePathRef = found.first;
     }
-    db.pairs.push_back(pair);
+    layout.pairs.push_back(pair);
     if (blockSize > blockLimit) {
       result.issues.push_back({CompileIssue::TooLarge, i, i});
-      result.database = RawDatabase{};
+      result.layout = Layout{};
       return result;
     }
   }
+  layout.order = std::move(order);
+  layout.blockSize = blockSize;
+  return result;
+}
+
+CompileResult Compile(const std::vector<Entry> &entries, uint64_t blockLimit) {
+  LayoutResult laid = Lay(entries, blockLimit);
+  CompileResult result;
+  result.issues = std::move(laid.issues);
+  if (!result.issues.empty())
+    return result;
+  const Layout &layout = laid.layout;
+  RawDatabase &db = result.database;
+  db.ids.reserve(layout.order.size());
+  for (std::size_t i : layout.order)
+    db.ids.push_back(entries[i].id);
+  db.values.reserve(layout.values.size());
+  for (std::size_t i : layout.values)
+    db.values.push_back(*entries[i].value);
+  for (std::size_t i : layout.voicePaths)
+    db.voicePaths.push_back(*entries[i].voicePath);
+  db.pairs = layout.pairs;
   return result;
 }
 
@@ -186,12 +277,37 @@ std::vector<uint8_t> Serialize(const RawDatabase &db) {
   return out;
 }
 
+std::vector<uint8_t> Serialize(const std::vector<Entry> &entries,
+                               const Layout &layout) {
+  std::vector<uint8_t> out;
+  out.reserve(kHeaderSize + static_cast<std::size_t>(layout.blockSize) +
+              kRefPairSize * layout.pairs.size());
+  PutWord(out, kDatabaseMagic);
+  PutWord(out, kDatabaseVersion);
+  PutWord(out, static_cast<uint32_t>(layout.order.size()));
+  PutWord(out,
+          static_cast<uint32_t>(layout.order.size() + layout.values.size()));
+  PutWord(out, static_cast<uint32_t>(layout.voicePaths.size()));
+  PutWord(out, static_cast<uint32_t>(layout.blockSize));
+  for (std::size_t i : layout.order)
+    PutNarrow(out, entries[i].id);
+  for (std::size_t i : layout.values)
+    PutWide(out, *entries[i].value);
+  for (std::size_t i : layout.voicePaths)
+    PutNarrow(out, *entries[i].voicePath);
+  for (const RefPair &pair : layout.pairs) {
+    PutWord(out, pair.valueRef);
+    PutWord(out, pair.voicePathRef);
+  }
+  return out;
+}
+
 std::optional<std::vector<uint8_t>>
 BuildDatabase(const std::vector<Entry> &entries) {
-  CompileResult result = Compile(entries);
+  const LayoutResult result = Lay(entries);
   if (!result.issues.empty())
     return std::nullopt;
-  return Serialize(result.database);
+  return Serialize(entries, result.layout);
 }
 
 } // namespace phrasor::authoring

@@ -60,6 +60,31 @@ struct [[nodiscard]] CompileResult {
   std::vector<CompileIssue> issues; ///< empty when the database is good
 };
 
+/// Where each entry's strings go in the file, as positions in the entries
+/// it was laid out from: all Serialize needs, without copies of the
+/// strings, which for a large catalog are the most a build allocates.
+struct Layout {
+  std::vector<std::size_t> order;      ///< the entries in ID order
+  std::vector<std::size_t> values;     ///< the entry of each stored value
+  std::vector<std::size_t> voicePaths; ///< the entry of each stored path
+  std::vector<RefPair> pairs;          ///< one per ID, in ID order
+  uint64_t blockSize = 0;              ///< the string block's bytes
+};
+
+struct [[nodiscard]] LayoutResult {
+  Layout layout;
+  std::vector<CompileIssue> issues; ///< empty when the layout is good
+};
+
+/// What Compile decides, as a layout of \p entries; the same issues.
+LayoutResult Lay(const std::vector<Entry> &entries,
+                 uint64_t blockLimit = UINT32_MAX);
+
+/// The bytes Serialize(Compile(entries).database) gives, written from the
+/// entries \p layout was made from.
+std::vector<uint8_t> Serialize(const std::vector<Entry> &entries,
+                               const Layout &layout);
+
 /// Sorts the IDs in the runtime's case-insensitive order, stores each
 /// distinct value and voice path once, and refuses IDs equal under that
 /// order. The same entries always give the same database. The string block

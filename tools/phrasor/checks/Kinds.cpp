@@ -14,9 +14,22 @@
 
 namespace phrasor::tool {
 
+namespace {
+
+/// \p value in the runtime's form, in a buffer reused from call to call:
+/// every value of a build is inferred, and a string of its own for each
+/// was an allocation per entry. Valid until the next call.
+const RuntimeString &InRuntimeForm(std::u16string_view value) {
+  static thread_local RuntimeString buffer;
+  buffer.assign(value.begin(), value.end());
+  return buffer;
+}
+
+} // namespace
+
 KindReading InferKind(std::u16string_view value) {
   // Stored values end at their first zero, as the runtime reads them.
-  const RuntimeString text = ToRuntime(value);
+  const RuntimeString &text = InRuntimeForm(value);
   const KindInference inferred = InferTextKind(text.c_str());
   KindReading r;
   r.kind = inferred.kind;
@@ -136,7 +149,11 @@ void CheckParticles(const ParticleForm &cut, ValueReport &r) {
 ValueReport CheckValueAs(std::u16string_view value, TextKind kind) {
   // A text has no marks to take away; the others are cut once, and the
   // pieces serve both the check and the layer's own marks.
-  if (kind == TextKind::Plain)
+  // Only a '(' begins a particle pair and only a '\'' is the grouping
+  // flag: a value with neither has no marks, and is read as it is without
+  // the copies cutting them out takes.
+  if (kind == TextKind::Plain ||
+      value.find_first_of(u"('") == std::u16string_view::npos)
     return CheckReadAs(value, kind);
   const Style style =
       kind == TextKind::Message ? Style::Message : Style::Printf;

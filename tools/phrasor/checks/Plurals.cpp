@@ -10,6 +10,7 @@
 #include "cpp/Plural.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -170,62 +171,134 @@ std::string LackedCategories(const std::vector<std::string> &ids,
                   : ": such counts take the next catalog's text");
 }
 
-std::vector<PluralProblem>
-CheckPluralTexts(const std::vector<std::string> &ids,
-                 const std::optional<std::string> &locale,
-                 const std::optional<std::string> &pluralForms) {
-  // (stem, row) -> (category, ID), each row in its registry order
-  std::map<std::pair<std::string, std::size_t>,
-           std::vector<std::pair<std::string, std::string>>>
-      groups;
-  for (const std::string &id : ids) {
+namespace {
+
+/// One form of a text a counting selector chooses among.
+struct CountedForm {
+  std::string_view stem;
+  std::size_t row; ///< its selector's place in the registry
+  std::string_view category;
+  std::string_view id;
+  std::size_t hash; ///< of the stem
+
+  /// The order problems are reported in: by text, then row.
+  bool operator<(const CountedForm &other) const {
+    return stem != other.stem ? stem < other.stem : row < other.row;
+  }
+  /// An order that only groups each text's forms: mostly by hash, so
+  /// that grouping the forms of a large catalog seldom compares stems.
+  bool GroupsBefore(const CountedForm &other) const {
+    if (hash != other.hash)
+      return hash < other.hash;
+    return row != other.row ? row < other.row : stem < other.stem;
+  }
+};
+
+/// The counted forms among \p ids, in the order given.
+std::vector<CountedForm>
+CountedForms(const std::vector<std::string_view> &ids) {
+  std::vector<CountedForm> forms;
+  for (std::string_view id : ids) {
     const Key k = Key::parse(id);
-    if (!k.selector || k.selector->takes != SelectorTakes::Count)
-      continue;
-    groups[{std::string(k.stem), kSelectors.indexOf(k.selector)}].emplace_back(
-        k.category, id);
+    if (k.selector && k.selector->takes == SelectorTakes::Count)
+      forms.push_back({k.stem, kSelectors.indexOf(k.selector), k.category, id,
+                       std::hash<std::string_view>{}(k.stem)});
   }
-  std::vector<PluralProblem> problems;
-  if (groups.empty())
-    return problems;
-  if (!locale) {
-    problems.push_back({groups.begin()->second.front().second,
-                        "plural texts need the database's language to be "
-                        "checked: give a locale (--locale, a PO Language "
-                        "header or \"@locale\")"});
-    return problems;
+  return forms;
+}
+
+/// The problems of one text's forms \p forms, of selector row \p row.
+void CheckCountedText(const CountedForm *forms, std::size_t count,
+                      const Selector &row, const LocaleCategories &categories,
+                      const std::string &locale,
+                      std::vector<PluralProblem> &problems) {
+  const std::string what(row.name);
+  std::vector<std::string_view> present;
+  for (const CountedForm *f = forms; f != forms + count; ++f) {
+    present.push_back(f->category);
+    // An exact match is a form every language may have.
+    if (!selectors::isExactMatch(f->category) &&
+        std::find(categories.all.begin(), categories.all.end(), f->category) ==
+            categories.all.end())
+      problems.push_back({std::string(f->id),
+                          "'" + locale + "' has no " + what + " category '" +
+                              std::string(f->category) + "'"});
   }
+  for (std::size_t i = 0; i < categories.integers.size(); ++i)
+    if (std::find(present.begin(), present.end(), categories.integers[i]) ==
+        present.end())
+      problems.push_back(
+          {std::string(forms->id),
+           what + " text '" + std::string(forms->stem) + "' lacks the form '" +
+               std::string(row.mark.substr(1)) + categories.integers[i] +
+               "' that '" + locale + "' needs (for " +
+               std::to_string(categories.examples[i]) + ")"});
+}
+
+/// The problems of \p forms, text by text as CountedForm orders them,
+/// each text's in the order its forms were written.
+std::vector<PluralProblem>
+CheckCountedTexts(std::vector<CountedForm> &forms, const std::string &locale,
+                  const std::optional<std::string> &pluralForms) {
+  // Grouped without sorting by stem; only the texts with problems, few
+  // as a rule, are then put in their order.
+  std::stable_sort(forms.begin(), forms.end(),
+                   [](const CountedForm &a, const CountedForm &b) {
+                     return a.GroupsBefore(b);
+                   });
   std::map<std::size_t, LocaleCategories> byRow;
-  for (const auto &[key, forms] : groups) {
-    const auto &[base, index] = key;
+  std::vector<std::pair<const CountedForm *, std::vector<PluralProblem>>> texts;
+  for (std::size_t first = 0, end = 0; first < forms.size(); first = end) {
+    end = first + 1;
+    while (end < forms.size() && !forms[first].GroupsBefore(forms[end]))
+      ++end;
+    const std::size_t index = forms[first].row;
     const Selector &row = *kSelectors.rows[index];
     auto [at, added] = byRow.try_emplace(index);
     if (added)
       at->second = &row == &kPluralSelector
-                       ? PluralCategoriesOf(*locale, pluralForms)
-                       : CategoriesOf(*locale, row);
-    const LocaleCategories &categories = at->second;
-    const std::string what(row.name);
-    const std::string prefix(row.mark.substr(1));
-    std::set<std::string> present;
-    for (const auto &[category, id] : forms) {
-      present.insert(category);
-      // An exact match is a form every language may have.
-      if (!selectors::isExactMatch(category) &&
-          std::find(categories.all.begin(), categories.all.end(), category) ==
-              categories.all.end())
-        problems.push_back({id, "'" + *locale + "' has no " + what +
-                                    " category '" + category + "'"});
-    }
-    for (std::size_t i = 0; i < categories.integers.size(); ++i)
-      if (!present.count(categories.integers[i]))
-        problems.push_back({forms.front().second,
-                            what + " text '" + base + "' lacks the form '" +
-                                prefix + categories.integers[i] + "' that '" +
-                                *locale + "' needs (for " +
-                                std::to_string(categories.examples[i]) + ")"});
+                       ? PluralCategoriesOf(locale, pluralForms)
+                       : CategoriesOf(locale, row);
+    std::vector<PluralProblem> found;
+    CheckCountedText(&forms[first], end - first, row, at->second, locale,
+                     found);
+    if (!found.empty())
+      texts.emplace_back(&forms[first], std::move(found));
   }
+  std::stable_sort(
+      texts.begin(), texts.end(),
+      [](const auto &a, const auto &b) { return *a.first < *b.first; });
+  std::vector<PluralProblem> problems;
+  for (auto &text : texts)
+    for (PluralProblem &p : text.second)
+      problems.push_back(std::move(p));
   return problems;
+}
+
+} // namespace
+
+std::vector<PluralProblem>
+CheckPluralTexts(const std::vector<std::string_view> &ids,
+                 const std::optional<std::string> &locale,
+                 const std::optional<std::string> &pluralForms) {
+  std::vector<CountedForm> forms = CountedForms(ids);
+  if (forms.empty())
+    return {};
+  if (!locale)
+    // The first text in order, at the first of its forms written.
+    return {{std::string(std::min_element(forms.begin(), forms.end())->id),
+             "plural texts need the database's language to be "
+             "checked: give a locale (--locale, a PO Language "
+             "header or \"@locale\")"}};
+  return CheckCountedTexts(forms, *locale, pluralForms);
+}
+
+std::vector<PluralProblem>
+CheckPluralTexts(const std::vector<std::string> &ids,
+                 const std::optional<std::string> &locale,
+                 const std::optional<std::string> &pluralForms) {
+  const std::vector<std::string_view> views(ids.begin(), ids.end());
+  return CheckPluralTexts(views, locale, pluralForms);
 }
 
 } // namespace phrasor::tool

@@ -68,6 +68,11 @@ std::vector<PluralProblem>
 CheckPluralTexts(const std::vector<std::string> &ids,
                  const std::optional<std::string> &locale,
                  const std::optional<std::string> &pluralForms = std::nullopt);
+/// The same, over views of IDs the caller keeps.
+std::vector<PluralProblem>
+CheckPluralTexts(const std::vector<std::string_view> &ids,
+                 const std::optional<std::string> &locale,
+                 const std::optional<std::string> &pluralForms = std::nullopt);
 
 /// What a set of plural texts lacks: a category of \p locale that only
 /// counts with a fraction choose (Russian "other" of 1.5) and that some

@@ -200,7 +200,7 @@ std::string ScratchDirectory() {
 namespace {
 
 /// Writes all of \p bytes to \p fd; false (errno set) when that fails.
-bool WriteAll(int fd, const std::string &bytes) {
+bool WriteAll(int fd, std::string_view bytes) {
   for (std::size_t done = 0; done < bytes.size();) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR)
@@ -214,7 +214,7 @@ bool WriteAll(int fd, const std::string &bytes) {
 
 } // namespace
 
-void WriteFileAtomically(const std::string &path, const std::string &bytes) {
+void WriteFileAtomically(const std::string &path, std::string_view bytes) {
   // A device or a pipe (-o /dev/stdout) is written into: renaming a file
   // over it would take its place.
   struct stat existing;

@@ -37,7 +37,7 @@ std::string ReadFileBytes(const std::string &path,
 /// interrupted build never leaves a half-written database. The file keeps
 /// the permission bits \p path had; a symbolic link at \p path is replaced
 /// by a regular file, never followed.
-void WriteFileAtomically(const std::string &path, const std::string &bytes);
+void WriteFileAtomically(const std::string &path, std::string_view bytes);
 
 /// A file only this process can have opened: created exclusively under a
 /// name nobody could predict, never through a symbolic link. It is removed

@@ -246,7 +246,7 @@ bool IsLiteralGettextKey(const SourceEntry &s,
 
 void CheckPlurals(const std::vector<SourceEntry> &sources, Diagnostics &diag) {
   std::optional<std::optional<PoRecord>> po; // read when first needed
-  std::vector<std::string> ids;
+  std::vector<std::string_view> ids;
   ids.reserve(sources.size());
   std::optional<std::string> locale, forms;
   const SourceEntry *localeEntry = nullptr;
@@ -314,6 +314,74 @@ void AppendRecord(std::vector<SourceEntry> &sources, const char *id,
   sources.push_back(std::move(record));
 }
 
+/// The records the tool keeps of the entries' length limits, notes,
+/// review states and untranslatable IDs.
+struct KeptRecords {
+  std::map<std::string, unsigned> limits;
+  std::map<std::string, std::string> notes, states;
+  std::set<std::string> untranslatable;
+};
+
+/// Refuses \p s when its ID is one the tool keeps a record under.
+void RefuseKeptId(const SourceEntry &s, Diagnostics &diag) {
+  if (EqualsAsciiCase(s.entry.id, kKindsId))
+    diag.Error(s.pos, "ID '@kinds' is reserved for the kinds the tool "
+                      "keeps; write kinds in the source instead");
+  else if (EqualsAsciiCase(s.entry.id, kKeysId))
+    diag.Error(s.pos, "ID '@keys' is reserved: CSV and JSON files say with "
+                      "it how their IDs are written");
+  if (EqualsAsciiCase(s.entry.id, kLimitsId))
+    diag.Error(s.pos, "ID '@limits' is reserved for the length limits the "
+                      "tool keeps; write them in a max column or key");
+  if (EqualsAsciiCase(s.entry.id, kNotesId))
+    diag.Error(s.pos, "ID '@notes' is reserved for the notes to "
+                      "translators the tool keeps; write them in the "
+                      "source's own notes");
+  if (EqualsAsciiCase(s.entry.id, kStatesId))
+    diag.Error(s.pos, "ID '@states' is reserved for the review states the "
+                      "tool keeps");
+  if (EqualsAsciiCase(s.entry.id, kUntranslatableId))
+    diag.Error(s.pos, "ID '@untranslatable' is reserved for the IDs the "
+                      "tool keeps as not to be translated; mark them in "
+                      "the source instead");
+}
+
+KeptRecords CollectRecords(const std::vector<SourceEntry> &sources,
+                           Diagnostics &diag) {
+  KeptRecords r;
+  for (const SourceEntry &s : sources) {
+    // Every reserved ID begins with '@', which no case folds to.
+    if (!s.entry.id.empty() && s.entry.id[0] == '@')
+      RefuseKeptId(s, diag);
+    if (s.max)
+      r.limits[s.entry.id] = *s.max;
+    if (s.note && !s.note->empty())
+      r.notes[s.entry.id] = *s.note;
+    if (s.state)
+      r.states[s.entry.id] = *s.state;
+    if (s.untranslatable)
+      r.untranslatable.insert(s.entry.id);
+  }
+  return r;
+}
+
+void AppendRecords(std::vector<SourceEntry> &sources,
+                   const std::map<std::string, TextKind> &kinds,
+                   const KeptRecords &r,
+                   const std::vector<std::string> &inputs) {
+  if (!kinds.empty())
+    AppendRecord(sources, kKindsId, EncodeKinds(kinds), inputs);
+  if (!r.limits.empty())
+    AppendRecord(sources, kLimitsId, EncodeLimits(r.limits), inputs);
+  if (!r.notes.empty())
+    AppendRecord(sources, kNotesId, EncodeTexts(r.notes), inputs);
+  if (!r.states.empty())
+    AppendRecord(sources, kStatesId, EncodeTexts(r.states), inputs);
+  if (!r.untranslatable.empty())
+    AppendRecord(sources, kUntranslatableId, EncodeIds(r.untranslatable),
+                 inputs);
+}
+
 // The entries compiled, each problem the compiler finds reported at its
 // entry's place.
 SourceSet Compiled(std::vector<SourceEntry> sources, Diagnostics &diag) {
@@ -324,7 +392,7 @@ SourceSet Compiled(std::vector<SourceEntry> sources, Diagnostics &diag) {
     set.entries.push_back(std::move(s.entry));
     set.positions.push_back(std::move(s.pos));
   }
-  set.compiled = authoring::Compile(set.entries);
+  set.compiled = authoring::Lay(set.entries);
   for (const authoring::CompileIssue &issue : set.compiled.issues) {
     const SourcePos &here = set.positions[issue.entry];
     if (issue.kind == authoring::CompileIssue::DuplicateId)
@@ -356,53 +424,12 @@ SourceSet ReadSources(const std::vector<std::string> &inputs,
   MergePoRecords(sources);
   MergeIcuArgs(sources);
   StoreNumberedPrintf(sources);
-  std::map<std::string, unsigned> limits;
-  std::map<std::string, std::string> notes, states;
-  std::set<std::string> untranslatable;
-  for (const SourceEntry &s : sources) {
-    if (EqualsAsciiCase(s.entry.id, kKindsId))
-      diag.Error(s.pos, "ID '@kinds' is reserved for the kinds the tool "
-                        "keeps; write kinds in the source instead");
-    else if (EqualsAsciiCase(s.entry.id, kKeysId))
-      diag.Error(s.pos, "ID '@keys' is reserved: CSV and JSON files say with "
-                        "it how their IDs are written");
-    if (EqualsAsciiCase(s.entry.id, kLimitsId))
-      diag.Error(s.pos, "ID '@limits' is reserved for the length limits the "
-                        "tool keeps; write them in a max column or key");
-    if (EqualsAsciiCase(s.entry.id, kNotesId))
-      diag.Error(s.pos, "ID '@notes' is reserved for the notes to "
-                        "translators the tool keeps; write them in the "
-                        "source's own notes");
-    if (s.max)
-      limits[s.entry.id] = *s.max;
-    if (EqualsAsciiCase(s.entry.id, kStatesId))
-      diag.Error(s.pos, "ID '@states' is reserved for the review states the "
-                        "tool keeps");
-    if (s.note && !s.note->empty())
-      notes[s.entry.id] = *s.note;
-    if (EqualsAsciiCase(s.entry.id, kUntranslatableId))
-      diag.Error(s.pos, "ID '@untranslatable' is reserved for the IDs the "
-                        "tool keeps as not to be translated; mark them in "
-                        "the source instead");
-    if (s.state)
-      states[s.entry.id] = *s.state;
-    if (s.untranslatable)
-      untranslatable.insert(s.entry.id);
-  }
+  const KeptRecords records = CollectRecords(sources, diag);
   const std::map<std::string, TextKind> kinds =
       CheckEntries(sources, options, full ? &diag : nullptr);
   if (full)
     CheckPlurals(sources, diag);
-  if (!kinds.empty())
-    AppendRecord(sources, kKindsId, EncodeKinds(kinds), inputs);
-  if (!limits.empty())
-    AppendRecord(sources, kLimitsId, EncodeLimits(limits), inputs);
-  if (!notes.empty())
-    AppendRecord(sources, kNotesId, EncodeTexts(notes), inputs);
-  if (!states.empty())
-    AppendRecord(sources, kStatesId, EncodeTexts(states), inputs);
-  if (!untranslatable.empty())
-    AppendRecord(sources, kUntranslatableId, EncodeIds(untranslatable), inputs);
+  AppendRecords(sources, kinds, records, inputs);
   return Compiled(std::move(sources), diag);
 }
 

@@ -32,7 +32,8 @@ struct SourceSet {
   /// hold; positions[i] is where entries[i] was written.
   std::vector<authoring::Entry> entries;
   std::vector<SourcePos> positions;
-  authoring::CompileResult compiled;
+  /// The database's layout, as positions in entries (Serialize writes it).
+  authoring::LayoutResult compiled;
 };
 
 /// Reads \p inputs and checks them as \p checks says, reporting to \p diag.
