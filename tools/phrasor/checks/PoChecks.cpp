@@ -236,7 +236,7 @@ private:
 
 /// Numbered arguments must leave none out: printf could not find the
 /// place of an argument after a gap. Empty when none is.
-std::string ArgumentGap(const std::map<unsigned, std::string> &types) {
+std::string ArgumentGap(const ArgTexts &types) {
   unsigned expected = 1;
   for (const auto &[number, type] : types) {
     if (number != expected)

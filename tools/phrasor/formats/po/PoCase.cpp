@@ -43,18 +43,26 @@ bool Unmarked(std::string_view stem) {
 }
 
 /// The folded texts that two different stems of \p stems give. Sorted by
-/// folded hash first, so that only equal hashes are compared: a file of a
-/// million msgids has no time for a map of their folded copies.
+/// folded hash alone, so that only stems of equal hashes are compared: a
+/// file of a million msgids has no time for a map of their folded copies,
+/// nor for comparing the long prefixes its msgids share.
 std::set<std::string>
 CaseGroups(std::vector<std::pair<std::uint64_t, std::string_view>> &stems) {
-  std::sort(stems.begin(), stems.end());
+  std::sort(stems.begin(), stems.end(),
+            [](const auto &a, const auto &b) { return a.first < b.first; });
   std::set<std::string> groups;
-  for (std::size_t i = 1; i < stems.size(); ++i) {
-    const auto &a = stems[i - 1], &b = stems[i];
-    if (a.first == b.first && a.second != b.second &&
-        a.second.size() == b.second.size() &&
-        Folded(a.second) == Folded(b.second))
-      groups.insert(Folded(a.second));
+  for (std::size_t from = 0, to = 0; from < stems.size(); from = to) {
+    to = from + 1;
+    while (to < stems.size() && stems[to].first == stems[from].first)
+      ++to;
+    // A run holds the forms of one message and the few texts whose hashes
+    // collide with theirs.
+    for (std::size_t i = from; i + 1 < to; ++i)
+      for (std::size_t j = i + 1; j < to; ++j) {
+        const std::string_view a = stems[i].second, b = stems[j].second;
+        if (a != b && a.size() == b.size() && Folded(a) == Folded(b))
+          groups.insert(Folded(a));
+      }
   }
   return groups;
 }

@@ -126,7 +126,10 @@ private:
   bool ReadExtras(const PoMessage &m, MessageTexts &t);
   bool ReadForms(const PoMessage &m, const std::string &id,
                  std::vector<std::pair<std::string, const char *>> &forms);
-  void CheckTranslation(const PoMessage &m, const MessageTexts &t);
+  /// The msgstr texts in UTF-8, by the library's pointer to each.
+  using Converted = std::vector<std::pair<const char *, std::string>>;
+  void CheckTranslation(const PoMessage &m, const MessageTexts &t,
+                        Converted &converted);
   std::optional<TextKind>
   StoreCFormats(const PoMessage &m, const MessageTexts &t,
                 std::vector<std::optional<std::string>> &values);
@@ -453,15 +456,18 @@ void PoFileReader::RecordMessage(const PoMessage &m, const MessageTexts &t,
 
 // Every msgstr against its msgid, as msgfmt -c compares them: a PO file
 // carries its source beside each translation.
-void PoFileReader::CheckTranslation(const PoMessage &m, const MessageTexts &t) {
+// The texts it converted go to \p converted, for the entries to take.
+void PoFileReader::CheckTranslation(const PoMessage &m, const MessageTexts &t,
+                                    Converted &converted) {
   PoMessageText text;
   text.msgid = t.msgid;
   text.msgidPlural = t.plural;
   text.kind = t.kind;
   text.possibleCFormat = t.possibleCFormat;
+  std::vector<const char *> raws;
   if (!t.plural) {
-    std::optional<std::string> s =
-        Convert(po_message_msgstr(m.message), m.pos, "msgstr");
+    raws.push_back(po_message_msgstr(m.message));
+    std::optional<std::string> s = Convert(raws.back(), m.pos, "msgstr");
     if (!s)
       return;
     text.msgstr.push_back(std::move(*s));
@@ -472,6 +478,7 @@ void PoFileReader::CheckTranslation(const PoMessage &m, const MessageTexts &t) {
     const char *raw = po_message_msgstr_plural(m.message, i);
     if (!raw)
       break;
+    raws.push_back(raw);
     std::optional<std::string> s = Convert(raw, m.pos, "msgstr");
     if (!s)
       return;
@@ -481,6 +488,27 @@ void PoFileReader::CheckTranslation(const PoMessage &m, const MessageTexts &t) {
     diag.Error(m.pos, "ID '" + ShownId(t.id) + "': " + problem);
     diag.MarkArgumentsReported(m.pos.Text());
   }
+  for (std::size_t i = 0; i < raws.size(); ++i)
+    converted.emplace_back(raws[i], std::move(text.msgstr[i]));
+}
+
+/// Whether a conversion of \p text has a macro or a size, the only parts
+/// the runtime may spell otherwise when no argument is numbered. Some
+/// sizes it spells as they are (l, hh), which is only a longer way.
+bool MaySpellSizeOtherwise(std::string_view text) {
+  for (std::size_t i = text.find('%'); i != std::string_view::npos;
+       i = text.find('%', i + 1)) {
+    std::size_t j = i + 1;
+    if (j < text.size() && text[j] == '%') {
+      i = j;
+      continue;
+    }
+    j = text.find_first_not_of("-+ #0'.*$0123456789", j);
+    if (j != std::string_view::npos &&
+        std::string_view("<LqZIl").find(text[j]) != std::string_view::npos)
+      return true;
+  }
+  return false;
 }
 
 // A C format's texts in the runtime's terms; all of them as messages when
@@ -495,8 +523,13 @@ PoFileReader::StoreCFormats(const PoMessage &m, const MessageTexts &t,
   for (const std::optional<std::string> &v : values)
     asMessage = asMessage || (v && NumbersArguments(*v) && ReadCFormat(*v).ok);
   for (std::optional<std::string> &v : values) {
+    // Without numbered arguments only a macro or a size the runtime spells
+    // otherwise changes a text, and most have neither.
+    if (!v || v->find('%') == std::string::npos ||
+        (!asMessage && !MaySpellSizeOtherwise(*v)))
+      continue;
     // One that is no C format is reported as such when it is checked.
-    if (!v || v->find('%') == std::string::npos || !ReadCFormat(*v).ok)
+    if (!ReadCFormat(*v).ok)
       continue;
     StoredCFormat stored = StoreCFormat(*v, asMessage);
     if (!stored.problem.empty())
@@ -505,6 +538,23 @@ PoFileReader::StoreCFormats(const PoMessage &m, const MessageTexts &t,
       v = std::move(stored.text);
   }
   return asMessage ? TextKind::Message : t.kind;
+}
+
+/// The text of \p forms[i] that the check converted already, if it did:
+/// moved out where no later form shares it.
+std::optional<std::string> TakeConverted(
+    std::vector<std::pair<const char *, std::string>> &converted,
+    const std::vector<std::pair<std::string, const char *>> &forms,
+    std::size_t i) {
+  const char *raw = forms[i].second;
+  auto at = std::find_if(converted.begin(), converted.end(),
+                         [&](const auto &c) { return c.first == raw; });
+  if (at == converted.end())
+    return std::nullopt;
+  const bool shared =
+      std::any_of(forms.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                  forms.end(), [&](const auto &f) { return f.second == raw; });
+  return shared ? at->second : std::move(at->second);
 }
 
 void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
@@ -520,21 +570,23 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
   if (!ReadKey(m, contextKey, t) || !ReadExtras(m, t) ||
       !ReadForms(m, t.id, forms))
     return;
+  Converted converted;
   if (!templ)
-    CheckTranslation(m, t);
+    CheckTranslation(m, t, converted);
   bool untranslated = !templ;
   for (const auto &form : forms)
     untranslated = untranslated && form.second[0] == '\0';
   if (untranslated)
     ++counts.untranslated;
   std::vector<std::optional<std::string>> values;
-  for (const auto &[category, raw] : forms) {
-    std::optional<std::string> msgstr = Convert(raw, m.pos, "msgstr");
-    if (!msgstr)
+  for (std::size_t i = 0; i < forms.size(); ++i) {
+    const auto &[category, raw] = forms[i];
+    std::optional<std::string> msgstr = TakeConverted(converted, forms, i);
+    if (!msgstr && !(msgstr = Convert(raw, m.pos, "msgstr")))
       return;
     std::optional<std::string> &value = values.emplace_back();
     if (!msgstr->empty())
-      value = *msgstr;
+      value = std::move(*msgstr);
     else if (t.emptyValue)
       value = std::string();
     else if (options.fillEmpty)
