@@ -92,9 +92,10 @@ class PoFileReader {
 public:
   PoFileReader(const std::string &path, const InputOptions &settings,
                Diagnostics &diagnostics, std::vector<SourceEntry> &entries,
-               PoRecord &poRecord, bool &poRecordUsed)
+               PoRecord &poRecord, MessageRecords &messageRecords,
+               bool &poRecordUsed)
       : file(path), options(settings), diag(diagnostics), out(entries),
-        record(poRecord), recordUsed(poRecordUsed),
+        record(poRecord), records(messageRecords), recordUsed(poRecordUsed),
         templ(Extension(path) == ".pot") {}
 
   /// Reads the messages of \p domain, placed by \p starts when the scan
@@ -156,6 +157,7 @@ private:
   /// What a dump needs to give the file back, kept for files keyed by
   /// source; shared by the file's domains, the first header kept.
   PoRecord &record;
+  MessageRecords &records; ///< the messages', for the record
   bool &recordUsed;
   bool recording = false;
   void RecordHeader(const char *header);
@@ -451,7 +453,7 @@ void PoFileReader::RecordMessage(const PoMessage &m, const MessageTexts &t,
   if (contextKey && !DumpGivesMsgid(t.msgid, t.id, t.plural.has_value(), value))
     r.msgid = t.msgid;
   if (KeepsAnything(r))
-    record.messages.emplace(t.id, std::move(r));
+    records.emplace_back(t.id, std::move(r));
 }
 
 // Every msgstr against its msgid, as msgfmt -c compares them: a PO file
@@ -542,10 +544,10 @@ PoFileReader::StoreCFormats(const PoMessage &m, const MessageTexts &t,
 
 /// The text of \p forms[i] that the check converted already, if it did:
 /// moved out where no later form shares it.
-std::optional<std::string> TakeConverted(
-    std::vector<std::pair<const char *, std::string>> &converted,
-    const std::vector<std::pair<std::string, const char *>> &forms,
-    std::size_t i) {
+std::optional<std::string>
+TakeConverted(std::vector<std::pair<const char *, std::string>> &converted,
+              const std::vector<std::pair<std::string, const char *>> &forms,
+              std::size_t i) {
   const char *raw = forms[i].second;
   auto at = std::find_if(converted.begin(), converted.end(),
                          [&](const auto &c) { return c.first == raw; });
@@ -562,7 +564,7 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
     // Not served, but a dump gives it back to its translator.
     ++counts.fuzzy;
     if (recording)
-      RecordKeptOnly(m.message, m.flags, contextKey, converter, record);
+      RecordKeptOnly(m.message, m.flags, contextKey, converter, records);
     return;
   }
   MessageTexts t;
@@ -762,7 +764,7 @@ void PoFileReader::Read(po_file_t po, const char *domain,
     ReadMessage(m, contextKey);
   for (po_message_t old : obsolete)
     if (recording)
-      RecordKeptOnly(old, nullptr, contextKey, converter, record);
+      RecordKeptOnly(old, nullptr, contextKey, converter, records);
   ReportSkipped();
 }
 
@@ -805,6 +807,13 @@ void ReadPo(const std::string &file, std::string_view text,
     return;
   std::map<po_message_t, SourcePos> placedAt;
   PoRecord record;
+  MessageRecords records;
+  std::size_t messages = 0;
+  for (const auto &[domain, starts] : scan.domains)
+    messages += starts.size();
+  for (const auto &[domain, starts] : scan.obsolete)
+    messages += starts.size();
+  records.reserve(messages);
   bool recordUsed = false;
   const char *const *domains = po_file_domains(po);
   for (std::size_t d = 0; domains && domains[d]; ++d) {
@@ -813,9 +822,10 @@ void ReadPo(const std::string &file, std::string_view text,
       scanned.live = &live->second;
     if (auto old = scan.obsolete.find(domains[d]); old != scan.obsolete.end())
       scanned.obsolete = &old->second;
-    PoFileReader(file, options, diag, out, record, recordUsed)
+    PoFileReader(file, options, diag, out, record, records, recordUsed)
         .Read(po, domains[d], scanned, duplicates, placedAt);
   }
+  KeepRecords(records, record);
   KeepCaseApart(out, fileStart, record);
   if (recordUsed)
     AddRecord(file, record, diag, out);

@@ -98,7 +98,7 @@ bool KeepsAnything(const PoMessageRecord &r) {
 }
 
 void RecordKeptOnly(po_message_t message, const std::vector<std::string> *flags,
-                    bool contextKey, Charset &converter, PoRecord &record) {
+                    bool contextKey, Charset &converter, MessageRecords &out) {
   const char *rawContext = po_message_msgctxt(message);
   std::optional<std::string> context, msgid, plural;
   if (contextKey && !rawContext)
@@ -132,7 +132,26 @@ void RecordKeptOnly(po_message_t message, const std::vector<std::string> *flags,
     id = context ? Key::inContextOf(*context, *msgid).print()
                  : Key::escapeSourceText(*msgid);
   }
-  record.messages.emplace(std::move(id), std::move(r));
+  out.emplace_back(std::move(id), std::move(r));
+}
+
+void KeepRecords(MessageRecords &records, PoRecord &record) {
+  std::vector<std::size_t> order(records.size());
+  for (std::size_t i = 0; i < order.size(); ++i)
+    order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) {
+                     return records[a].first < records[b].first;
+                   });
+  auto &messages = record.messages;
+  for (std::size_t i : order) {
+    auto &[id, r] = records[i];
+    if (messages.empty() || std::prev(messages.end())->first < id)
+      messages.emplace_hint(messages.end(), std::move(id), std::move(r));
+    else
+      messages.emplace(std::move(id), std::move(r)); // first one stays
+  }
+  records.clear();
 }
 
 } // namespace phrasor::tool
