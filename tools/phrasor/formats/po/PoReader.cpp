@@ -41,6 +41,7 @@
 #include "tools/phrasor/formats/po/PoCase.h"
 #include "tools/phrasor/formats/po/PoComments.h"
 #include "tools/phrasor/formats/po/PoLibrary.h"
+#include "tools/phrasor/formats/po/PoPlaces.h"
 #include "tools/phrasor/formats/po/PoRecording.h"
 #include "tools/phrasor/formats/po/PoScan.h"
 
@@ -62,25 +63,6 @@ struct PoMessage {
   po_message_t message;
   SourcePos pos;
   const std::vector<std::string> *flags;
-};
-
-/// Where the messages of one domain begin, live and obsolete, as the scan
-/// found them.
-struct DomainStarts {
-  const std::vector<MessageStart> *live = nullptr;
-  const std::vector<std::size_t> *obsolete = nullptr;
-
-  /// Every start line, in file order.
-  std::vector<std::size_t> Bounds() const {
-    std::vector<std::size_t> lines;
-    if (live)
-      for (const MessageStart &m : *live)
-        lines.push_back(m.line);
-    if (obsolete)
-      lines.insert(lines.end(), obsolete->begin(), obsolete->end());
-    std::sort(lines.begin(), lines.end());
-    return lines;
-  }
 };
 
 /// What one file's reading counted, for the summary after it.
@@ -614,68 +596,6 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
   }
 }
 
-/// The lines of \p all that remain once the library dropped \p duplicates:
-/// a start is a dropped duplicate when a duplicate's line falls between it
-/// and the next start of \p bounds (where every message, live or obsolete,
-/// begins, in file order).
-template <typename Start, typename LineOf>
-std::vector<Start> KeptStarts(const std::vector<Start> &all,
-                              const std::vector<std::size_t> &bounds,
-                              const std::vector<Duplicate> &duplicates,
-                              LineOf lineOf) {
-  std::vector<Start> kept;
-  for (const Start &start : all) {
-    const std::size_t from = lineOf(start);
-    auto next = std::upper_bound(bounds.begin(), bounds.end(), from);
-    const std::size_t to =
-        next == bounds.end() ? static_cast<std::size_t>(-1) : *next;
-    const bool dropped = std::any_of(
-        duplicates.begin(), duplicates.end(),
-        [&](const Duplicate &d) { return d.line >= from && d.line < to; });
-    if (!dropped)
-      kept.push_back(start);
-  }
-  return kept;
-}
-
-/// The live starts that remain after \p duplicates, in \p kept when any
-/// was dropped.
-const std::vector<MessageStart> *
-KeptLive(const DomainStarts &scanned, const std::vector<Duplicate> &duplicates,
-         std::vector<MessageStart> &kept) {
-  if (!scanned.live || duplicates.empty())
-    return scanned.live;
-  kept = KeptStarts(*scanned.live, scanned.Bounds(), duplicates,
-                    [](const MessageStart &m) { return m.line; });
-  return &kept;
-}
-
-/// Places the library's \p obsolete messages, which a duplicate's report
-/// may name as the first definition, when the scan found as many.
-void PlaceObsolete(const std::string &file, const DomainStarts &scanned,
-                   const std::vector<Duplicate> &duplicates,
-                   const std::vector<po_message_t> &obsolete,
-                   std::map<po_message_t, SourcePos> &placedAt) {
-  if (duplicates.empty() || !scanned.obsolete)
-    return;
-  const std::vector<std::size_t> lines =
-      KeptStarts(*scanned.obsolete, scanned.Bounds(), duplicates,
-                 [](std::size_t line) { return line; });
-  if (lines.size() != obsolete.size())
-    return;
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    placedAt[obsolete[i]] = SourcePos{file, lines[i]};
-}
-
-/// True when the scan found the library's messages, in the same order.
-bool StartsMatch(const std::vector<MessageStart> *starts,
-                 const std::vector<po_message_t> &live) {
-  bool placed = starts && starts->size() == live.size();
-  for (std::size_t i = 0; placed && i < live.size(); ++i)
-    placed = (*starts)[i].context == (po_message_msgctxt(live[i]) != nullptr);
-  return placed;
-}
-
 /// The messages of \p domain that are not obsolete; the obsolete ones are
 /// counted and go to \p obsolete.
 std::vector<po_message_t>
@@ -808,12 +728,7 @@ void ReadPo(const std::string &file, std::string_view text,
   std::map<po_message_t, SourcePos> placedAt;
   PoRecord record;
   MessageRecords records;
-  std::size_t messages = 0;
-  for (const auto &[domain, starts] : scan.domains)
-    messages += starts.size();
-  for (const auto &[domain, starts] : scan.obsolete)
-    messages += starts.size();
-  records.reserve(messages);
+  records.reserve(MessagesOf(scan));
   bool recordUsed = false;
   const char *const *domains = po_file_domains(po);
   for (std::size_t d = 0; domains && domains[d]; ++d) {
@@ -829,29 +744,7 @@ void ReadPo(const std::string &file, std::string_view text,
   KeepCaseApart(out, fileStart, record);
   if (recordUsed)
     AddRecord(file, record, diag, out);
-  // Both places on one line, as every duplicate is reported.
-  for (const Duplicate &d : duplicates) {
-    const char *context = po_message_msgctxt(d.first);
-    std::string key = po_message_msgid(d.first);
-    if (context)
-      key = Key::inContextOf(context, key).print();
-    auto first = placedAt.find(d.first);
-    // Named by where the message begins, as the first one is: its msgctxt
-    // line when it has one, where the library names its msgid.
-    std::size_t line = 0;
-    for (const auto &[domain, starts] : scan.domains)
-      for (const MessageStart &start : starts)
-        if (start.line <= d.line && start.line > line)
-          line = start.line;
-    for (const auto &[domain, starts] : scan.obsolete)
-      for (std::size_t start : starts)
-        if (start <= d.line && start > line)
-          line = start;
-    diag.Error(SourcePos{file, line ? line : d.line},
-               "duplicate message '" + ShownId(key) + "' (first defined at " +
-                   (first == placedAt.end() ? file : first->second.Text()) +
-                   ")");
-  }
+  ReportDuplicates(file, scan, duplicates, placedAt, diag);
   ReleasePo(po, text.size());
 }
 
