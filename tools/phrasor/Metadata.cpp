@@ -153,7 +153,9 @@ OrderedJson MessageObject(const PoMessageRecord &m) {
 }
 
 /// The @po value through a JSON document, which replaces what is not UTF-8.
-std::string EncodeThroughDocument(const PoRecord &record) {
+template <typename Messages>
+std::string EncodeThroughDocument(const PoRecord &record,
+                                  const Messages &list) {
   OrderedJson object = OrderedJson::object();
   object["header"] = record.header;
   if (!record.headerComments.empty())
@@ -162,18 +164,19 @@ std::string EncodeThroughDocument(const PoRecord &record) {
     object["key"] = "context";
   if (record.pluralForms)
     object["plural-forms"] = *record.pluralForms;
-  OrderedJson messages = OrderedObject(record.messages.size());
-  for (const auto &[id, m] : record.messages)
+  OrderedJson messages = OrderedObject(list.size());
+  for (const auto &[id, m] : list)
     AppendKey(messages, id, MessageObject(m));
   object["messages"] = std::move(messages);
   return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-bool AllUtf8(const PoRecord &record) {
+template <typename Messages>
+bool AllUtf8(const PoRecord &record, const Messages &list) {
   if (!IsValidUtf8(record.header) || !IsValidUtf8(record.headerComments) ||
       (record.pluralForms && !IsValidUtf8(*record.pluralForms)))
     return false;
-  for (const auto &[id, m] : record.messages) {
+  for (const auto &[id, m] : list) {
     if (!IsValidUtf8(id) || (m.plural && !IsValidUtf8(*m.plural)) ||
         !IsValidUtf8(m.comments) || (m.msgid && !IsValidUtf8(*m.msgid)))
       return false;
@@ -273,13 +276,12 @@ void AppendMessage(std::string &out, const PoMessageRecord &m) {
   out += '}';
 }
 
-} // namespace
-
 // Written straight, with the bytes the document would give: at a million
 // messages the document cost a tenth of a build.
-std::string EncodePoRecord(const PoRecord &record) {
-  if (!AllUtf8(record))
-    return EncodeThroughDocument(record);
+template <typename Messages>
+std::string Encode(const PoRecord &record, const Messages &list) {
+  if (!AllUtf8(record, list))
+    return EncodeThroughDocument(record, list);
   std::string out = "{\"header\":";
   AppendString(out, record.header);
   if (!record.headerComments.empty()) {
@@ -294,7 +296,7 @@ std::string EncodePoRecord(const PoRecord &record) {
   }
   out += ",\"messages\":{";
   const char *comma = "";
-  for (const auto &[id, m] : record.messages) {
+  for (const auto &[id, m] : list) {
     out += comma;
     comma = ",";
     AppendString(out, id);
@@ -303,6 +305,17 @@ std::string EncodePoRecord(const PoRecord &record) {
   }
   out += "}}";
   return out;
+}
+
+} // namespace
+
+std::string EncodePoRecord(const PoRecord &record) {
+  return Encode(record, record.messages);
+}
+
+std::string EncodePoRecord(const PoRecord &record,
+                           const PoMessageList &messages) {
+  return Encode(record, messages);
 }
 
 namespace {

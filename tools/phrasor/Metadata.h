@@ -119,8 +119,15 @@ struct PoRecord {
   std::map<std::string, PoMessageRecord> messages; ///< by ID (plural: base)
 };
 
+/// Messages of a @po record in order of ID, each ID once: what a reader
+/// collects before the record is written.
+using PoMessageList = std::vector<std::pair<std::string, PoMessageRecord>>;
+
 /// The @po value for \p record, as UTF-8 JSON.
 std::string EncodePoRecord(const PoRecord &record);
+/// The same with \p messages in place of the record's own.
+std::string EncodePoRecord(const PoRecord &record,
+                           const PoMessageList &messages);
 /// \p json read as a @po value; nothing when it is not one.
 std::optional<PoRecord> DecodePoRecord(const std::string &json);
 inline constexpr const char *kSourceTextKeys = "source-text";

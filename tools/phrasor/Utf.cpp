@@ -14,12 +14,22 @@ bool IsValidUtf8(std::string_view text) {
   return utf8::is_valid(text.begin(), text.end());
 }
 
+// Every value of a build passes here, and most are ASCII: a byte is then a
+// unit, and the rest needs checking and converting only from its first
+// other byte on. No text has more units than bytes.
 std::optional<std::u16string> Utf8ToUtf16(std::string_view text) {
-  if (!IsValidUtf8(text))
+  std::size_t ascii = 0;
+  while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80)
+    ++ascii;
+  const std::string_view rest = text.substr(ascii);
+  if (!IsValidUtf8(rest))
     return std::nullopt;
-  std::u16string out;
-  out.reserve(text.size());
-  utf8::unchecked::utf8to16(text.begin(), text.end(), std::back_inserter(out));
+  std::u16string out(text.size(), u'\0');
+  for (std::size_t i = 0; i < ascii; ++i)
+    out[i] = static_cast<unsigned char>(text[i]);
+  const auto end =
+      utf8::unchecked::utf8to16(rest.begin(), rest.end(), out.begin() + ascii);
+  out.resize(static_cast<std::size_t>(end - out.begin()));
   return out;
 }
 

@@ -44,6 +44,7 @@ public:
   const_iterator end() const { return items.end(); }
   std::size_t size() const { return items.size(); }
   bool empty() const { return items.empty(); }
+  void reserve(std::size_t n) { items.reserve(n); }
   const_iterator find(unsigned number) const {
     const_iterator at = LowerBound(number);
     return at != end() && at->first == number ? at : end();

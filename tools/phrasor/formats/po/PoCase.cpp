@@ -76,7 +76,7 @@ bool Marks(std::string_view stem, const std::set<std::string> &groups) {
 } // namespace
 
 void KeepCaseApart(std::vector<SourceEntry> &entries, std::size_t from,
-                   PoRecord &record) {
+                   PoMessageList &records, bool contextKey) {
   std::vector<std::pair<std::uint64_t, std::string_view>> stems;
   for (std::size_t i = from; i < entries.size(); ++i) {
     if (entries[i].origin != IdOrigin::SourceText)
@@ -87,8 +87,8 @@ void KeepCaseApart(std::vector<SourceEntry> &entries, std::size_t from,
     if (Unmarked(stem))
       stems.emplace_back(FoldedHash(stem), stem);
   }
-  if (!record.contextKey)
-    for (const auto &message : record.messages)
+  if (!contextKey)
+    for (const auto &message : records)
       if (Unmarked(message.first))
         stems.emplace_back(FoldedHash(message.first), message.first);
   const std::set<std::string> groups = CaseGroups(stems);
@@ -98,17 +98,11 @@ void KeepCaseApart(std::vector<SourceEntry> &entries, std::size_t from,
     if (entries[i].origin == IdOrigin::SourceText &&
         Marks(StemOf(entries[i]), groups))
       entries[i].entry.id = Key::markCase(entries[i].entry.id);
-  if (record.contextKey)
+  if (contextKey)
     return;
-  std::vector<std::string> renamed;
-  for (const auto &message : record.messages)
+  for (auto &message : records)
     if (Marks(message.first, groups))
-      renamed.push_back(message.first);
-  for (const std::string &id : renamed) {
-    auto node = record.messages.extract(id);
-    node.key() = Key::markCase(id);
-    record.messages.insert(std::move(node));
-  }
+      message.first = Key::markCase(message.first);
 }
 
 } // namespace phrasor::tool

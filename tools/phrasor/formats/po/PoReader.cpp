@@ -695,12 +695,13 @@ namespace {
 // A file keyed by context whose header and msgids a dump writes anyway
 // keeps no record, so that it builds what any format of its IDs builds.
 void AddRecord(const std::string &file, const PoRecord &record,
-               Diagnostics &diag, std::vector<SourceEntry> &out) {
+               const MessageRecords &messages, Diagnostics &diag,
+               std::vector<SourceEntry> &out) {
   if (record.contextKey && record.header.empty() &&
-      record.headerComments.empty() && record.messages.empty())
+      record.headerComments.empty() && messages.empty())
     return;
-  AddEntry(SourcePos{file, 0}, kPoId, EncodePoRecord(record), std::nullopt,
-           diag, out);
+  AddEntry(SourcePos{file, 0}, kPoId, EncodePoRecord(record, messages),
+           std::nullopt, diag, out);
 }
 
 } // namespace
@@ -740,10 +741,10 @@ void ReadPo(const std::string &file, std::string_view text,
     PoFileReader(file, options, diag, out, record, records, recordUsed)
         .Read(po, domains[d], scanned, duplicates, placedAt);
   }
-  KeepRecords(records, record);
-  KeepCaseApart(out, fileStart, record);
+  KeepCaseApart(out, fileStart, records, record.contextKey);
+  KeepRecords(records);
   if (recordUsed)
-    AddRecord(file, record, diag, out);
+    AddRecord(file, record, records, diag, out);
   ReportDuplicates(file, scan, duplicates, placedAt, diag);
   ReleasePo(po, text.size());
 }

@@ -135,7 +135,7 @@ void RecordKeptOnly(po_message_t message, const std::vector<std::string> *flags,
   out.emplace_back(std::move(id), std::move(r));
 }
 
-void KeepRecords(MessageRecords &records, PoRecord &record) {
+void KeepRecords(MessageRecords &records) {
   std::vector<std::size_t> order(records.size());
   for (std::size_t i = 0; i < order.size(); ++i)
     order[i] = i;
@@ -143,15 +143,12 @@ void KeepRecords(MessageRecords &records, PoRecord &record) {
                    [&](std::size_t a, std::size_t b) {
                      return records[a].first < records[b].first;
                    });
-  auto &messages = record.messages;
-  for (std::size_t i : order) {
-    auto &[id, r] = records[i];
-    if (messages.empty() || std::prev(messages.end())->first < id)
-      messages.emplace_hint(messages.end(), std::move(id), std::move(r));
-    else
-      messages.emplace(std::move(id), std::move(r)); // first one stays
-  }
-  records.clear();
+  MessageRecords sorted;
+  sorted.reserve(records.size());
+  for (std::size_t i : order)
+    if (sorted.empty() || sorted.back().first != records[i].first)
+      sorted.push_back(std::move(records[i]));
+  records = std::move(sorted);
 }
 
 } // namespace phrasor::tool

@@ -42,8 +42,8 @@ PoMessageRecord RecordOfPoMessage(po_message_t message,
 bool KeepsAnything(const PoMessageRecord &r);
 
 /// The records of a file's messages by ID, in file order until
-/// KeepRecords puts them in the record.
-using MessageRecords = std::vector<std::pair<std::string, PoMessageRecord>>;
+/// KeepRecords sorts them.
+using MessageRecords = PoMessageList;
 
 /// Records \p message, which the database holds no entry for, with its
 /// texts: \p contextKey tells how its ID is made. A message whose texts
@@ -52,11 +52,11 @@ using MessageRecords = std::vector<std::pair<std::string, PoMessageRecord>>;
 void RecordKeptOnly(po_message_t message, const std::vector<std::string> *flags,
                     bool contextKey, Charset &converter, MessageRecords &out);
 
-/// Moves \p records into \p record, the first of each ID only, as a file
-/// gives them: in order of ID at once, since a tree grown one message at a
-/// time in file order scattered its nodes among a large build's entries
-/// and slowed every later step of the build.
-void KeepRecords(MessageRecords &records, PoRecord &record);
+/// Puts \p records in order of ID, the first of each ID only, as a file
+/// gives them. They are kept in a list written as it is, where a tree
+/// grown one message at a time scattered its nodes among a large build's
+/// entries and slowed every later step of the build.
+void KeepRecords(MessageRecords &records);
 
 } // namespace phrasor::tool
 
