@@ -284,6 +284,41 @@ CFormatReading ReadCFormat(std::string_view text) {
 
 namespace {
 
+/// The conversions of \p text as written, each from its '%' to its letter
+/// ("%%" left out), as far as they are valid. A reading depends on these
+/// alone, so a translation that writes its source's conversions in the
+/// same order reads the same, which is what most translations do.
+void Conversions(std::string_view text, std::vector<std::string_view> &out) {
+  static constexpr std::string_view kLetters = "diouxXeEfFgGaAcCsSpnm";
+  for (std::size_t i = text.find('%'); i != std::string_view::npos;
+       i = text.find('%', i + 1)) {
+    if (i + 1 < text.size() && text[i + 1] == '%') {
+      ++i;
+      continue;
+    }
+    const std::size_t open = text.find_first_of('<', i + 1);
+    std::size_t end = text.find_first_of(kLetters, i + 1);
+    // A macro's name holds letters; it ends at its '>'.
+    if (open != std::string_view::npos && open < end)
+      end = text.find('>', open);
+    out.push_back(text.substr(i, end == std::string_view::npos
+                                     ? std::string_view::npos
+                                     : end + 1 - i));
+    if (end == std::string_view::npos)
+      return;
+    i = end;
+  }
+}
+
+/// Whether \p target has exactly the conversions \p source lists.
+bool SameConversions(const std::vector<std::string_view> &source,
+                     std::string_view target) {
+  std::vector<std::string_view> own;
+  own.reserve(source.size());
+  Conversions(target, own);
+  return own == source;
+}
+
 // \p s is the source's reading, made once for all of a message's forms.
 void CompareC(const std::string &sourceName, const CFormatReading &s,
               const std::string &targetName, std::string_view target,
@@ -390,6 +425,9 @@ std::vector<std::string> CheckPoMessage(const PoMessageText &m,
   const CFormatReading sourceFormat =
       cFormat ? ReadCFormat(plural ? *m.msgidPlural : m.msgid)
               : CFormatReading();
+  std::vector<std::string_view> sourceConversions;
+  if (sourceFormat.ok)
+    Conversions(plural ? *m.msgidPlural : m.msgid, sourceConversions);
   for (std::size_t i = 0; i < m.msgstr.size(); ++i) {
     const std::string targetName =
         plural ? "msgstr[" + std::to_string(i) + "]" : "msgstr";
@@ -406,7 +444,8 @@ std::vector<std::string> CheckPoMessage(const PoMessageText &m,
     // form for many may not, nor the only form there is.
     const bool mayDrop =
         plural && m.msgstr.size() > 1 && i < many.size() && !many[i];
-    if (cFormat)
+    if (cFormat &&
+        !(sourceFormat.ok && SameConversions(sourceConversions, m.msgstr[i])))
       CompareC(sourceName, sourceFormat, targetName, m.msgstr[i], mayDrop, out);
     else if (m.kind == TextKind::Message)
       CompareMessage(sourceName, source, targetName, m.msgstr[i], mayDrop, out);

@@ -111,7 +111,7 @@ private:
                  std::vector<std::pair<std::string, const char *>> &forms);
   /// The msgstr texts in UTF-8, by the library's pointer to each.
   using Converted = std::vector<std::pair<const char *, std::string>>;
-  void CheckTranslation(const PoMessage &m, const MessageTexts &t,
+  void CheckTranslation(const PoMessage &m, MessageTexts &t,
                         Converted &converted);
   std::optional<TextKind>
   StoreCFormats(const PoMessage &m, const MessageTexts &t,
@@ -441,15 +441,25 @@ void PoFileReader::RecordMessage(const PoMessage &m, const MessageTexts &t,
 // Every msgstr against its msgid, as msgfmt -c compares them: a PO file
 // carries its source beside each translation.
 // The texts it converted go to \p converted, for the entries to take.
-void PoFileReader::CheckTranslation(const PoMessage &m, const MessageTexts &t,
+void PoFileReader::CheckTranslation(const PoMessage &m, MessageTexts &t,
                                     Converted &converted) {
   PoMessageText text;
-  text.msgid = t.msgid;
-  text.msgidPlural = t.plural;
+  // The message's sources are lent to the check, not copied, and given
+  // back however it ends.
+  struct Lent {
+    MessageTexts &t;
+    PoMessageText &text;
+    ~Lent() {
+      t.msgid = std::move(text.msgid);
+      t.plural = std::move(text.msgidPlural);
+    }
+  } lent{t, text};
+  text.msgid = std::move(t.msgid);
+  text.msgidPlural = std::move(t.plural);
   text.kind = t.kind;
   text.possibleCFormat = t.possibleCFormat;
   std::vector<const char *> raws;
-  if (!t.plural) {
+  if (!text.msgidPlural) {
     raws.push_back(po_message_msgstr(m.message));
     std::optional<std::string> s = Convert(raws.back(), m.pos, "msgstr");
     if (!s)
@@ -458,7 +468,7 @@ void PoFileReader::CheckTranslation(const PoMessage &m, const MessageTexts &t,
   }
   // Forms beyond nplurals are reported as such, not checked.
   const int count = static_cast<int>(manyForms.size());
-  for (int i = 0; t.plural && i < count; ++i) {
+  for (int i = 0; text.msgidPlural && i < count; ++i) {
     const char *raw = po_message_msgstr_plural(m.message, i);
     if (!raw)
       break;
