@@ -422,11 +422,11 @@ std::vector<std::string> CheckPoMessage(const PoMessageText &m,
     CompareNewlines("msgid", m.msgid, "msgid_plural", *m.msgidPlural, out);
   // msgfmt reads a possible C format as it reads a C format.
   const bool cFormat = m.kind == TextKind::Printf || m.possibleCFormat;
-  const CFormatReading sourceFormat =
-      cFormat ? ReadCFormat(plural ? *m.msgidPlural : m.msgid)
-              : CFormatReading();
+  // The source is read only for a form whose conversions differ from
+  // its own: where none does, its reading finds nothing, valid or not.
+  std::optional<CFormatReading> sourceFormat;
   std::vector<std::string_view> sourceConversions;
-  if (sourceFormat.ok)
+  if (cFormat)
     Conversions(plural ? *m.msgidPlural : m.msgid, sourceConversions);
   for (std::size_t i = 0; i < m.msgstr.size(); ++i) {
     const std::string targetName =
@@ -444,10 +444,14 @@ std::vector<std::string> CheckPoMessage(const PoMessageText &m,
     // form for many may not, nor the only form there is.
     const bool mayDrop =
         plural && m.msgstr.size() > 1 && i < many.size() && !many[i];
-    if (cFormat &&
-        !(sourceFormat.ok && SameConversions(sourceConversions, m.msgstr[i])))
-      CompareC(sourceName, sourceFormat, targetName, m.msgstr[i], mayDrop, out);
-    else if (m.kind == TextKind::Message)
+    if (cFormat) {
+      if (SameConversions(sourceConversions, m.msgstr[i]))
+        continue;
+      if (!sourceFormat)
+        sourceFormat = ReadCFormat(source);
+      CompareC(sourceName, *sourceFormat, targetName, m.msgstr[i], mayDrop,
+               out);
+    } else if (m.kind == TextKind::Message)
       CompareMessage(sourceName, source, targetName, m.msgstr[i], mayDrop, out);
   }
   return out;

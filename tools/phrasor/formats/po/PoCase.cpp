@@ -82,9 +82,10 @@ void KeepCaseApart(std::vector<SourceEntry> &entries, std::size_t from,
     if (entries[i].origin != IdOrigin::SourceText)
       continue;
     // A plural message's forms give its stem more than once, which the
-    // groups ignore as they ignore any text equal to itself.
+    // groups ignore as they ignore any text equal to itself: only the
+    // first of its forms, which follow each other, is counted.
     const std::string_view stem = StemOf(entries[i]);
-    if (Unmarked(stem))
+    if (Unmarked(stem) && (stems.empty() || stems.back().second != stem))
       stems.emplace_back(FoldedHash(stem), stem);
   }
   if (!contextKey)
