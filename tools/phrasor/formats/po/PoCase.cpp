@@ -76,7 +76,7 @@ bool Marks(std::string_view stem, const std::set<std::string> &groups) {
 } // namespace
 
 void KeepCaseApart(std::vector<SourceEntry> &entries, std::size_t from,
-                   PoMessageList &records, bool contextKey) {
+                   PoMessageTexts &records, bool contextKey) {
   std::vector<std::pair<std::uint64_t, std::string_view>> stems;
   for (std::size_t i = from; i < entries.size(); ++i) {
     if (entries[i].origin != IdOrigin::SourceText)
@@ -89,9 +89,9 @@ void KeepCaseApart(std::vector<SourceEntry> &entries, std::size_t from,
       stems.emplace_back(FoldedHash(stem), stem);
   }
   if (!contextKey)
-    for (const auto &message : records)
-      if (Unmarked(message.first))
-        stems.emplace_back(FoldedHash(message.first), message.first);
+    for (const PoMessageTexts::Item &message : records.items)
+      if (Unmarked(message.id))
+        stems.emplace_back(FoldedHash(message.id), message.id);
   const std::set<std::string> groups = CaseGroups(stems);
   if (groups.empty())
     return;
@@ -101,9 +101,9 @@ void KeepCaseApart(std::vector<SourceEntry> &entries, std::size_t from,
       entries[i].entry.id = Key::markCase(entries[i].entry.id);
   if (contextKey)
     return;
-  for (auto &message : records)
-    if (Marks(message.first, groups))
-      message.first = Key::markCase(message.first);
+  for (PoMessageTexts::Item &message : records.items)
+    if (Marks(message.id, groups))
+      message.id = Key::markCase(message.id);
 }
 
 } // namespace phrasor::tool

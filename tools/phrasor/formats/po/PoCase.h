@@ -23,7 +23,7 @@ namespace phrasor::tool {
 /// and of the IDs of \p records (keyed by source unless \p contextKey),
 /// whose text another of them equals but for ASCII case.
 void KeepCaseApart(std::vector<SourceEntry> &entries, std::size_t from,
-                   PoMessageList &records, bool contextKey);
+                   PoMessageTexts &records, bool contextKey);
 
 } // namespace phrasor::tool
 

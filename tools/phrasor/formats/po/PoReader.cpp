@@ -435,7 +435,7 @@ void PoFileReader::RecordMessage(const PoMessage &m, const MessageTexts &t,
   if (contextKey && !DumpGivesMsgid(t.msgid, t.id, t.plural.has_value(), value))
     r.msgid = t.msgid;
   if (KeepsAnything(r))
-    records.emplace_back(t.id, std::move(r));
+    records.Add(t.id, r);
 }
 
 // Every msgstr against its msgid, as msgfmt -c compares them: a PO file
@@ -708,7 +708,7 @@ void AddRecord(const std::string &file, const PoRecord &record,
                const MessageRecords &messages, Diagnostics &diag,
                std::vector<SourceEntry> &out) {
   if (record.contextKey && record.header.empty() &&
-      record.headerComments.empty() && messages.empty())
+      record.headerComments.empty() && messages.items.empty())
     return;
   AddEntry(SourcePos{file, 0}, kPoId, EncodePoRecord(record, messages),
            std::nullopt, diag, out);
@@ -739,7 +739,7 @@ void ReadPo(const std::string &file, std::string_view text,
   std::map<po_message_t, SourcePos> placedAt;
   PoRecord record;
   MessageRecords records;
-  records.reserve(MessagesOf(scan));
+  records.items.reserve(MessagesOf(scan));
   bool recordUsed = false;
   const char *const *domains = po_file_domains(po);
   for (std::size_t d = 0; domains && domains[d]; ++d) {

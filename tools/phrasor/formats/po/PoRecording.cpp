@@ -132,23 +132,17 @@ void RecordKeptOnly(po_message_t message, const std::vector<std::string> *flags,
     id = context ? Key::inContextOf(*context, *msgid).print()
                  : Key::escapeSourceText(*msgid);
   }
-  out.emplace_back(std::move(id), std::move(r));
+  out.Add(std::move(id), r);
 }
 
 void KeepRecords(MessageRecords &records) {
-  std::vector<std::size_t> order(records.size());
-  for (std::size_t i = 0; i < order.size(); ++i)
-    order[i] = i;
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t a, std::size_t b) {
-                     return records[a].first < records[b].first;
-                   });
-  MessageRecords sorted;
-  sorted.reserve(records.size());
-  for (std::size_t i : order)
-    if (sorted.empty() || sorted.back().first != records[i].first)
-      sorted.push_back(std::move(records[i]));
-  records = std::move(sorted);
+  auto &items = records.items;
+  std::stable_sort(items.begin(), items.end(),
+                   [](const auto &a, const auto &b) { return a.id < b.id; });
+  items.erase(
+      std::unique(items.begin(), items.end(),
+                  [](const auto &a, const auto &b) { return a.id == b.id; }),
+      items.end());
 }
 
 } // namespace phrasor::tool

@@ -315,7 +315,7 @@ void QtTsFileReader::Read() {
   ReadLocale(ts);
   for (pugi::xml_node c : ts.children("context"))
     ReadContext(c);
-  PoMessageList none;
+  PoMessageTexts none;
   KeepCaseApart(out, fileStart, none, false);
   if (unfinished)
     diag.Warning(SourcePos{file, 0},
