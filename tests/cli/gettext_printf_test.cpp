@@ -105,6 +105,11 @@ TEST_F(Cli, GettextPrintfChecksGiveMsgfmtsVerdict) {
        "#, c-format\nmsgid \"%<PRIxMAX>\"\nmsgstr \"%<PRIx64>\"", false},
       {"de", kTwoForms, "#, c-format\nmsgid \"%d\"\nmsgstr \"%<PRIFOO>\"",
        false},
+      // Conversions alike but for what follows a shared beginning, and
+      // alike but for the "%%" between them.
+      {"de", kTwoForms,
+       "#, c-format\nmsgid \"%-5<PRId64>\"\nmsgstr \"%-5<PRId32>\"", false},
+      {"de", kTwoForms, "#, c-format\nmsgid \"%d%%\"\nmsgstr \"%%%d\"", true},
       // Size synonyms; %m takes nothing.
       {"de", kTwoForms, "#, c-format\nmsgid \"%lld\"\nmsgstr \"%Ld\"", true},
       {"de", kTwoForms, "#, c-format\nmsgid \"%lLd\"\nmsgstr \"%qd\"", true},

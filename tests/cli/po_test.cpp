@@ -440,39 +440,54 @@ TEST(PoRecord, IsWrittenAsAJsonDocumentWould) {
   kept.prevContext = "ctx";
   kept.prevMsgid = "Older";
   kept.prevPlural = "Olders";
-  nlohmann::ordered_json doc = {{"header", r.header},
-                                {"header-comments", r.headerComments},
-                                {"key", "context"},
-                                {"plural-forms", *r.pluralForms}};
-  nlohmann::ordered_json messages = nlohmann::ordered_json::object();
-  for (const auto &[id, m] : r.messages) {
-    nlohmann::ordered_json one = nlohmann::ordered_json::object();
-    if (m.plural)
-      one["plural"] = *m.plural;
-    if (!m.flags.empty())
-      one["flags"] = m.flags;
-    if (!m.comments.empty())
-      one["comments"] = m.comments;
-    if (m.msgid)
-      one["msgid"] = *m.msgid;
-    if (m.fuzzy)
-      one["fuzzy"] = true;
-    if (m.obsolete)
-      one["obsolete"] = true;
-    if (m.prevContext)
-      one["prev-msgctxt"] = *m.prevContext;
-    if (m.prevMsgid)
-      one["prev-msgid"] = *m.prevMsgid;
-    if (m.prevPlural)
-      one["prev-msgid-plural"] = *m.prevPlural;
-    if (m.msgstr)
-      one["msgstr"] = *m.msgstr;
-    messages[id] = one;
-  }
-  doc["messages"] = messages;
-  EXPECT_EQ(tool::EncodePoRecord(r), doc.dump());
-  // Text that is not UTF-8 is replaced, as the document replaces it.
-  r.messages["bad\xff"] = {};
+  // The document replaces text that is not UTF-8, wherever it stands.
+  auto document = [](const tool::PoRecord &record) {
+    nlohmann::ordered_json doc = {{"header", record.header},
+                                  {"header-comments", record.headerComments},
+                                  {"key", "context"},
+                                  {"plural-forms", *record.pluralForms}};
+    nlohmann::ordered_json messages = nlohmann::ordered_json::object();
+    for (const auto &[id, m] : record.messages) {
+      nlohmann::ordered_json one = nlohmann::ordered_json::object();
+      if (m.plural)
+        one["plural"] = *m.plural;
+      if (!m.flags.empty())
+        one["flags"] = m.flags;
+      if (!m.comments.empty())
+        one["comments"] = m.comments;
+      if (m.msgid)
+        one["msgid"] = *m.msgid;
+      if (m.fuzzy)
+        one["fuzzy"] = true;
+      if (m.obsolete)
+        one["obsolete"] = true;
+      if (m.prevContext)
+        one["prev-msgctxt"] = *m.prevContext;
+      if (m.prevMsgid)
+        one["prev-msgid"] = *m.prevMsgid;
+      if (m.prevPlural)
+        one["prev-msgid-plural"] = *m.prevPlural;
+      if (m.msgstr)
+        one["msgstr"] = *m.msgstr;
+      messages[id] = one;
+    }
+    doc["messages"] = messages;
+    return doc.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  };
+  // A reader's collected messages give the same bytes.
+  auto collected = [](const tool::PoRecord &record) {
+    tool::PoMessageTexts texts;
+    for (const auto &[id, m] : record.messages)
+      texts.Add(id, m);
+    return tool::EncodePoRecord(record, texts);
+  };
+  EXPECT_EQ(tool::EncodePoRecord(r), document(r));
+  EXPECT_EQ(collected(r), document(r));
+  r.messages["bad\xff"].flags = {"c-format", "odd\xc3"};
+  r.messages["plain"].comments = "cut \xe2\x82";
+  r.header += "Broken: \xc0\xaf\n";
+  EXPECT_EQ(tool::EncodePoRecord(r), document(r));
+  EXPECT_EQ(collected(r), document(r));
   EXPECT_NE(tool::EncodePoRecord(r).find("bad\xef\xbf\xbd"), std::string::npos);
 }
 

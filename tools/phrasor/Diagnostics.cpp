@@ -7,13 +7,28 @@
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+#include <mutex>
+#include <unordered_set>
 
 namespace phrasor::tool {
+
+const std::string &FileName::Kept(std::string_view name) {
+  // Never destroyed: positions may be read while the program ends.
+  static auto *names = new std::unordered_set<std::string>;
+  static std::mutex lock;
+  // A reader asks for its own file's name once per entry.
+  thread_local const std::string *last = nullptr;
+  if (last && *last == name)
+    return *last;
+  std::lock_guard<std::mutex> hold(lock);
+  last = &*names->emplace(name).first;
+  return *last;
+}
 
 std::string SourcePos::Text() const {
   if (line == 0)
     return file;
-  return file + ":" + std::to_string(line);
+  return file.str() + ":" + std::to_string(line);
 }
 
 namespace {

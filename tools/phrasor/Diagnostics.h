@@ -17,6 +17,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace phrasor::tool {
@@ -24,9 +25,28 @@ namespace phrasor::tool {
 /// Exit codes of every subcommand.
 enum ExitCode : int { kExitOk = 0, kExitProblems = 1, kExitUsage = 2 };
 
+/// The name of an input, held once for the whole run: every entry keeps
+/// where it came from, and a copy of the path in each of a million entries
+/// was an allocation (and a free) per entry.
+class FileName {
+public:
+  FileName() : text(&Kept("")) {}
+  FileName(const std::string &name) : text(&Kept(name)) {}
+  FileName(const char *name) : text(&Kept(name)) {}
+
+  const std::string &str() const { return *text; }
+  operator const std::string &() const { return *text; }
+  bool empty() const { return text->empty(); }
+
+private:
+  /// The one copy of \p name, made the first time it is asked for.
+  static const std::string &Kept(std::string_view name);
+  const std::string *text;
+};
+
 /// A place in an input: a file and a 1-based line (0 when unknown).
 struct SourcePos {
-  std::string file;
+  FileName file;
   std::size_t line = 0;
 
   /// "file:line", or "file" alone when the line is not known.

@@ -126,73 +126,14 @@ std::u16string EncodeKinds(const std::map<std::string, TextKind> &kinds) {
 
 namespace {
 
-/// The fields of \p m as a JSON object, in the order the fast path writes.
-OrderedJson MessageObject(const PoMessageRecord &m) {
-  OrderedJson one = OrderedJson::object();
-  if (m.plural)
-    one["plural"] = *m.plural;
-  if (!m.flags.empty())
-    one["flags"] = m.flags;
-  if (!m.comments.empty())
-    one["comments"] = m.comments;
-  if (m.msgid)
-    one["msgid"] = *m.msgid;
-  if (m.fuzzy)
-    one["fuzzy"] = true;
-  if (m.obsolete)
-    one["obsolete"] = true;
-  if (m.prevContext)
-    one["prev-msgctxt"] = *m.prevContext;
-  if (m.prevMsgid)
-    one["prev-msgid"] = *m.prevMsgid;
-  if (m.prevPlural)
-    one["prev-msgid-plural"] = *m.prevPlural;
-  if (m.msgstr)
-    one["msgstr"] = *m.msgstr;
-  return one;
-}
-
-/// The @po value through a JSON document, which replaces what is not UTF-8.
-std::string EncodeThroughDocument(const PoRecord &record) {
-  OrderedJson object = OrderedJson::object();
-  object["header"] = record.header;
-  if (!record.headerComments.empty())
-    object["header-comments"] = record.headerComments;
-  if (record.contextKey)
-    object["key"] = "context";
-  if (record.pluralForms)
-    object["plural-forms"] = *record.pluralForms;
-  OrderedJson messages = OrderedObject(record.messages.size());
-  for (const auto &[id, m] : record.messages)
-    AppendKey(messages, id, MessageObject(m));
-  object["messages"] = std::move(messages);
-  return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
-
-bool AllUtf8(const PoRecord &record) {
-  if (!IsValidUtf8(record.header) || !IsValidUtf8(record.headerComments) ||
-      (record.pluralForms && !IsValidUtf8(*record.pluralForms)))
-    return false;
-  for (const auto &[id, m] : record.messages) {
-    if (!IsValidUtf8(id) || (m.plural && !IsValidUtf8(*m.plural)) ||
-        !IsValidUtf8(m.comments) || (m.msgid && !IsValidUtf8(*m.msgid)))
-      return false;
-    for (const auto *prev : {&m.prevContext, &m.prevMsgid, &m.prevPlural})
-      if (*prev && !IsValidUtf8(**prev))
-        return false;
-    for (const std::string &flag : m.flags)
-      if (!IsValidUtf8(flag))
-        return false;
-    if (m.msgstr)
-      for (const std::string &text : *m.msgstr)
-        if (!IsValidUtf8(text))
-          return false;
-  }
-  return true;
-}
-
-/// \p text as a JSON string, escaped as the document's dump escapes it.
+/// \p text as a JSON string, escaped as a JSON document's dump escapes it;
+/// text that is not UTF-8 goes through the document, which replaces it.
 void AppendString(std::string &out, std::string_view text) {
+  if (!IsValidUtf8(text)) {
+    out += nlohmann::json(std::string(text))
+               .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    return;
+  }
   out += '"';
   std::size_t plain = 0; // start of the run not written yet
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -273,14 +214,9 @@ void AppendMessage(std::string &out, const PoMessageRecord &m) {
   out += '}';
 }
 
-} // namespace
-
-// Written straight, with the bytes the document would give: at a million
-// messages the document cost a tenth of a build.
-std::string EncodePoRecord(const PoRecord &record) {
-  if (!AllUtf8(record))
-    return EncodeThroughDocument(record);
-  std::string out = "{\"header\":";
+/// The record's fields before its messages, and the messages' opening.
+void AppendHead(std::string &out, const PoRecord &record) {
+  out += "{\"header\":";
   AppendString(out, record.header);
   if (!record.headerComments.empty()) {
     out += ",\"header-comments\":";
@@ -293,6 +229,15 @@ std::string EncodePoRecord(const PoRecord &record) {
     AppendString(out, *record.pluralForms);
   }
   out += ",\"messages\":{";
+}
+
+} // namespace
+
+// Written straight, with the bytes a JSON document would give: at a
+// million messages the document cost a tenth of a build.
+std::string EncodePoRecord(const PoRecord &record) {
+  std::string out;
+  AppendHead(out, record);
   const char *comma = "";
   for (const auto &[id, m] : record.messages) {
     out += comma;
@@ -300,6 +245,29 @@ std::string EncodePoRecord(const PoRecord &record) {
     AppendString(out, id);
     out += ':';
     AppendMessage(out, m);
+  }
+  out += "}}";
+  return out;
+}
+
+void PoMessageTexts::Add(std::string id, const PoMessageRecord &m) {
+  const std::size_t at = text.size();
+  AppendMessage(text, m);
+  items.push_back({std::move(id), at, text.size() - at});
+}
+
+std::string EncodePoRecord(const PoRecord &record,
+                           const PoMessageTexts &messages) {
+  std::string out;
+  out.reserve(messages.text.size() + messages.items.size() * 40);
+  AppendHead(out, record);
+  const char *comma = "";
+  for (const PoMessageTexts::Item &item : messages.items) {
+    out += comma;
+    comma = ",";
+    AppendString(out, item.id);
+    out += ':';
+    out.append(messages.text, item.at, item.size);
   }
   out += "}}";
   return out;

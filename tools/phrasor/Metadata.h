@@ -119,8 +119,28 @@ struct PoRecord {
   std::map<std::string, PoMessageRecord> messages; ///< by ID (plural: base)
 };
 
+/// The messages of a @po record as a reader collects them: each one's
+/// JSON object written at once, one after another in one text. A file of a
+/// million messages then holds a few bytes for each instead of its whole
+/// record, and memory, not work, was most of what such a build took.
+struct PoMessageTexts {
+  struct Item {
+    std::string id;
+    std::size_t at = 0, size = 0; ///< its object in text
+  };
+  std::vector<Item> items; ///< in the order added, or sorted by ID
+  std::string text;
+
+  /// Adds the object of \p m as the message \p id.
+  void Add(std::string id, const PoMessageRecord &m);
+};
+
 /// The @po value for \p record, as UTF-8 JSON.
 std::string EncodePoRecord(const PoRecord &record);
+/// The same with \p messages, in the order given, in place of the
+/// record's own.
+std::string EncodePoRecord(const PoRecord &record,
+                           const PoMessageTexts &messages);
 /// \p json read as a @po value; nothing when it is not one.
 std::optional<PoRecord> DecodePoRecord(const std::string &json);
 inline constexpr const char *kSourceTextKeys = "source-text";

@@ -6,20 +6,48 @@
 
 #include <utf8.h>
 
+#include <cstdint>
+#include <cstring>
 #include <iterator>
 
 namespace phrasor::tool {
 
+namespace {
+/// Where \p text has its first byte above ASCII, or its size: most texts
+/// are ASCII, and eight bytes are tested at once.
+std::size_t AsciiPrefix(std::string_view text) {
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    if (word & 0x8080808080808080ull)
+      break;
+  }
+  while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80)
+    ++i;
+  return i;
+}
+} // namespace
+
 bool IsValidUtf8(std::string_view text) {
-  return utf8::is_valid(text.begin(), text.end());
+  const std::string_view rest = text.substr(AsciiPrefix(text));
+  return utf8::is_valid(rest.begin(), rest.end());
 }
 
+// Every value of a build passes here, and most are ASCII: a byte is then a
+// unit, and the rest needs checking and converting only from its first
+// other byte on. No text has more units than bytes.
 std::optional<std::u16string> Utf8ToUtf16(std::string_view text) {
-  if (!IsValidUtf8(text))
+  const std::size_t ascii = AsciiPrefix(text);
+  const std::string_view rest = text.substr(ascii);
+  if (!utf8::is_valid(rest.begin(), rest.end()))
     return std::nullopt;
-  std::u16string out;
-  out.reserve(text.size());
-  utf8::unchecked::utf8to16(text.begin(), text.end(), std::back_inserter(out));
+  std::u16string out(text.size(), u'\0');
+  for (std::size_t i = 0; i < ascii; ++i)
+    out[i] = static_cast<unsigned char>(text[i]);
+  const auto end =
+      utf8::unchecked::utf8to16(rest.begin(), rest.end(), out.begin() + ascii);
+  out.resize(static_cast<std::size_t>(end - out.begin()));
   return out;
 }
 

@@ -5,6 +5,7 @@
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/TextChecks.h"
 
+#include <algorithm>
 #include <cctype>
 #include <set>
 
@@ -162,8 +163,8 @@ public:
     if (type->empty())
       return true; // %m, glibc's error text, takes no argument
     (number ? numbered : unnumbered) = true;
-    return Take(number ? number : ++next, *type,
-                std::string(text.substr(start, i + 1 - start)));
+    return Take(number ? number : ++next, std::move(*type),
+                text.substr(start, i + 1 - start));
   }
 
   bool Mixed() const { return numbered && unnumbered; }
@@ -216,15 +217,17 @@ private:
     return Take(n ? n : ++next, "int", "*");
   }
 
-  bool Take(unsigned number, const std::string &type,
-            const std::string &written) {
-    auto [at, fresh] = r.types.emplace(number, type);
-    if (!fresh && at->second != type) {
+  bool Take(unsigned number, std::string type, std::string_view written) {
+    auto known = r.types.find(number);
+    if (known == r.types.end()) {
+      r.types.emplace(number, std::move(type));
+    } else if (known->second != type) {
       r.problem = "argument " + std::to_string(number) +
                   " is taken as two different types";
       return false;
     }
-    r.args.emplace(number, written);
+    if (!r.args.count(number))
+      r.args.emplace(number, std::string(written));
     return true;
   }
 
@@ -236,7 +239,7 @@ private:
 
 /// Numbered arguments must leave none out: printf could not find the
 /// place of an argument after a gap. Empty when none is.
-std::string ArgumentGap(const std::map<unsigned, std::string> &types) {
+std::string ArgumentGap(const ArgTexts &types) {
   unsigned expected = 1;
   for (const auto &[number, type] : types) {
     if (number != expected)
@@ -252,6 +255,12 @@ std::string ArgumentGap(const std::map<unsigned, std::string> &types) {
 
 CFormatReading ReadCFormat(std::string_view text) {
   CFormatReading r;
+  // Room for an argument per '%': tables grown one argument at a time
+  // were most of a catalog's check.
+  const auto percents =
+      static_cast<std::size_t>(std::count(text.begin(), text.end(), '%'));
+  r.args.reserve(percents);
+  r.types.reserve(percents);
   CFormatScan scan(text, r);
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] != '%')
@@ -274,6 +283,41 @@ CFormatReading ReadCFormat(std::string_view text) {
 }
 
 namespace {
+
+/// The conversions of \p text as written, each from its '%' to its letter
+/// ("%%" left out), as far as they are valid. A reading depends on these
+/// alone, so a translation that writes its source's conversions in the
+/// same order reads the same, which is what most translations do.
+void Conversions(std::string_view text, std::vector<std::string_view> &out) {
+  static constexpr std::string_view kLetters = "diouxXeEfFgGaAcCsSpnm";
+  for (std::size_t i = text.find('%'); i != std::string_view::npos;
+       i = text.find('%', i + 1)) {
+    if (i + 1 < text.size() && text[i + 1] == '%') {
+      ++i;
+      continue;
+    }
+    const std::size_t open = text.find_first_of('<', i + 1);
+    std::size_t end = text.find_first_of(kLetters, i + 1);
+    // A macro's name holds letters; it ends at its '>'.
+    if (open != std::string_view::npos && open < end)
+      end = text.find('>', open);
+    out.push_back(text.substr(i, end == std::string_view::npos
+                                     ? std::string_view::npos
+                                     : end + 1 - i));
+    if (end == std::string_view::npos)
+      return;
+    i = end;
+  }
+}
+
+/// Whether \p target has exactly the conversions \p source lists.
+bool SameConversions(const std::vector<std::string_view> &source,
+                     std::string_view target) {
+  std::vector<std::string_view> own;
+  own.reserve(source.size());
+  Conversions(target, own);
+  return own == source;
+}
 
 // \p s is the source's reading, made once for all of a message's forms.
 void CompareC(const std::string &sourceName, const CFormatReading &s,
@@ -378,9 +422,12 @@ std::vector<std::string> CheckPoMessage(const PoMessageText &m,
     CompareNewlines("msgid", m.msgid, "msgid_plural", *m.msgidPlural, out);
   // msgfmt reads a possible C format as it reads a C format.
   const bool cFormat = m.kind == TextKind::Printf || m.possibleCFormat;
-  const CFormatReading sourceFormat =
-      cFormat ? ReadCFormat(plural ? *m.msgidPlural : m.msgid)
-              : CFormatReading();
+  // The source is read only for a form whose conversions differ from
+  // its own: where none does, its reading finds nothing, valid or not.
+  std::optional<CFormatReading> sourceFormat;
+  std::vector<std::string_view> sourceConversions;
+  if (cFormat)
+    Conversions(plural ? *m.msgidPlural : m.msgid, sourceConversions);
   for (std::size_t i = 0; i < m.msgstr.size(); ++i) {
     const std::string targetName =
         plural ? "msgstr[" + std::to_string(i) + "]" : "msgstr";
@@ -397,9 +444,14 @@ std::vector<std::string> CheckPoMessage(const PoMessageText &m,
     // form for many may not, nor the only form there is.
     const bool mayDrop =
         plural && m.msgstr.size() > 1 && i < many.size() && !many[i];
-    if (cFormat)
-      CompareC(sourceName, sourceFormat, targetName, m.msgstr[i], mayDrop, out);
-    else if (m.kind == TextKind::Message)
+    if (cFormat) {
+      if (SameConversions(sourceConversions, m.msgstr[i]))
+        continue;
+      if (!sourceFormat)
+        sourceFormat = ReadCFormat(source);
+      CompareC(sourceName, *sourceFormat, targetName, m.msgstr[i], mayDrop,
+               out);
+    } else if (m.kind == TextKind::Message)
       CompareMessage(sourceName, source, targetName, m.msgstr[i], mayDrop, out);
   }
   return out;

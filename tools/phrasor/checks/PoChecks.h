@@ -22,21 +22,61 @@
 
 #include "tools/phrasor/checks/Kinds.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace phrasor::tool {
+
+/// Texts by argument number, in the order of the numbers. A format takes
+/// a few arguments, and every message of a catalog is read: a sorted array
+/// costs one allocation where a tree took one per argument.
+class ArgTexts {
+public:
+  using value_type = std::pair<unsigned, std::string>;
+  using const_iterator = std::vector<value_type>::const_iterator;
+
+  const_iterator begin() const { return items.begin(); }
+  const_iterator end() const { return items.end(); }
+  std::size_t size() const { return items.size(); }
+  bool empty() const { return items.empty(); }
+  void reserve(std::size_t n) { items.reserve(n); }
+  const_iterator find(unsigned number) const {
+    const_iterator at = LowerBound(number);
+    return at != end() && at->first == number ? at : end();
+  }
+  std::size_t count(unsigned number) const { return find(number) != end(); }
+  /// The text of \p number, which the caller knows is there.
+  const std::string &at(unsigned number) const { return find(number)->second; }
+  /// Adds \p text for \p number unless it has one; the text it has, and
+  /// whether it was added.
+  std::pair<const_iterator, bool> emplace(unsigned number, std::string text) {
+    const_iterator at = LowerBound(number);
+    if (at != end() && at->first == number)
+      return {at, false};
+    return {items.emplace(at, number, std::move(text)), true};
+  }
+
+private:
+  const_iterator LowerBound(unsigned number) const {
+    return std::lower_bound(
+        items.begin(), items.end(), number,
+        [](const value_type &v, unsigned n) { return v.first < n; });
+  }
+  std::vector<value_type> items;
+};
 
 /// The arguments of a C format by number (1-based), each with the
 /// conversion that takes it as written ("%ld"), or why it is no format.
 struct CFormatReading {
   bool ok = false;
   std::string problem;
-  std::map<unsigned, std::string> args;  ///< the conversion, e.g. "%-5ld"
-  std::map<unsigned, std::string> types; ///< what C passes, e.g. "long"
+  ArgTexts args;  ///< the conversion, e.g. "%-5ld"
+  ArgTexts types; ///< what C passes, e.g. "long"
 };
 
 /// Reads \p text as a C format string as C99 and POSIX define it.

@@ -158,7 +158,7 @@ std::optional<CsvLayout> ReadCsvHeader(const SourcePos &pos,
   PlaceFixedColumns(pos, names, r, diag);
   PlaceTextColumn(pos, wanted, r, diag);
   if (r.layout.value < 0 && !wanted.empty())
-    throw FatalError("'" + pos.file + "' has no column '" + column +
+    throw FatalError("'" + pos.file.str() + "' has no column '" + column +
                      "' (its columns: " + PlainList(r.written) + ")");
   ReportMissingColumns(pos, columnOption, r, diag);
   if (!r.good)

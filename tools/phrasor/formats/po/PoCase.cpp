@@ -43,18 +43,26 @@ bool Unmarked(std::string_view stem) {
 }
 
 /// The folded texts that two different stems of \p stems give. Sorted by
-/// folded hash first, so that only equal hashes are compared: a file of a
-/// million msgids has no time for a map of their folded copies.
+/// folded hash alone, so that only stems of equal hashes are compared: a
+/// file of a million msgids has no time for a map of their folded copies,
+/// nor for comparing the long prefixes its msgids share.
 std::set<std::string>
 CaseGroups(std::vector<std::pair<std::uint64_t, std::string_view>> &stems) {
-  std::sort(stems.begin(), stems.end());
+  std::sort(stems.begin(), stems.end(),
+            [](const auto &a, const auto &b) { return a.first < b.first; });
   std::set<std::string> groups;
-  for (std::size_t i = 1; i < stems.size(); ++i) {
-    const auto &a = stems[i - 1], &b = stems[i];
-    if (a.first == b.first && a.second != b.second &&
-        a.second.size() == b.second.size() &&
-        Folded(a.second) == Folded(b.second))
-      groups.insert(Folded(a.second));
+  for (std::size_t from = 0, to = 0; from < stems.size(); from = to) {
+    to = from + 1;
+    while (to < stems.size() && stems[to].first == stems[from].first)
+      ++to;
+    // A run holds the forms of one message and the few texts whose hashes
+    // collide with theirs.
+    for (std::size_t i = from; i + 1 < to; ++i)
+      for (std::size_t j = i + 1; j < to; ++j) {
+        const std::string_view a = stems[i].second, b = stems[j].second;
+        if (a != b && a.size() == b.size() && Folded(a) == Folded(b))
+          groups.insert(Folded(a));
+      }
   }
   return groups;
 }
@@ -68,21 +76,22 @@ bool Marks(std::string_view stem, const std::set<std::string> &groups) {
 } // namespace
 
 void KeepCaseApart(std::vector<SourceEntry> &entries, std::size_t from,
-                   PoRecord &record) {
+                   PoMessageTexts &records, bool contextKey) {
   std::vector<std::pair<std::uint64_t, std::string_view>> stems;
   for (std::size_t i = from; i < entries.size(); ++i) {
     if (entries[i].origin != IdOrigin::SourceText)
       continue;
     // A plural message's forms give its stem more than once, which the
-    // groups ignore as they ignore any text equal to itself.
+    // groups ignore as they ignore any text equal to itself: only the
+    // first of its forms, which follow each other, is counted.
     const std::string_view stem = StemOf(entries[i]);
-    if (Unmarked(stem))
+    if (Unmarked(stem) && (stems.empty() || stems.back().second != stem))
       stems.emplace_back(FoldedHash(stem), stem);
   }
-  if (!record.contextKey)
-    for (const auto &message : record.messages)
-      if (Unmarked(message.first))
-        stems.emplace_back(FoldedHash(message.first), message.first);
+  if (!contextKey)
+    for (const PoMessageTexts::Item &message : records.items)
+      if (Unmarked(message.id))
+        stems.emplace_back(FoldedHash(message.id), message.id);
   const std::set<std::string> groups = CaseGroups(stems);
   if (groups.empty())
     return;
@@ -90,17 +99,11 @@ void KeepCaseApart(std::vector<SourceEntry> &entries, std::size_t from,
     if (entries[i].origin == IdOrigin::SourceText &&
         Marks(StemOf(entries[i]), groups))
       entries[i].entry.id = Key::markCase(entries[i].entry.id);
-  if (record.contextKey)
+  if (contextKey)
     return;
-  std::vector<std::string> renamed;
-  for (const auto &message : record.messages)
-    if (Marks(message.first, groups))
-      renamed.push_back(message.first);
-  for (const std::string &id : renamed) {
-    auto node = record.messages.extract(id);
-    node.key() = Key::markCase(id);
-    record.messages.insert(std::move(node));
-  }
+  for (PoMessageTexts::Item &message : records.items)
+    if (Marks(message.id, groups))
+      message.id = Key::markCase(message.id);
 }
 
 } // namespace phrasor::tool

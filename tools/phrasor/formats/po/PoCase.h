@@ -20,10 +20,10 @@
 namespace phrasor::tool {
 
 /// Marks the case of the source-text keys of \p entries from \p from on,
-/// and of the IDs of \p record, whose text another of them equals but for
-/// ASCII case.
+/// and of the IDs of \p records (keyed by source unless \p contextKey),
+/// whose text another of them equals but for ASCII case.
 void KeepCaseApart(std::vector<SourceEntry> &entries, std::size_t from,
-                   PoRecord &record);
+                   PoMessageTexts &records, bool contextKey);
 
 } // namespace phrasor::tool
 

@@ -41,6 +41,7 @@
 #include "tools/phrasor/formats/po/PoCase.h"
 #include "tools/phrasor/formats/po/PoComments.h"
 #include "tools/phrasor/formats/po/PoLibrary.h"
+#include "tools/phrasor/formats/po/PoPlaces.h"
 #include "tools/phrasor/formats/po/PoRecording.h"
 #include "tools/phrasor/formats/po/PoScan.h"
 
@@ -64,25 +65,6 @@ struct PoMessage {
   const std::vector<std::string> *flags;
 };
 
-/// Where the messages of one domain begin, live and obsolete, as the scan
-/// found them.
-struct DomainStarts {
-  const std::vector<MessageStart> *live = nullptr;
-  const std::vector<std::size_t> *obsolete = nullptr;
-
-  /// Every start line, in file order.
-  std::vector<std::size_t> Bounds() const {
-    std::vector<std::size_t> lines;
-    if (live)
-      for (const MessageStart &m : *live)
-        lines.push_back(m.line);
-    if (obsolete)
-      lines.insert(lines.end(), obsolete->begin(), obsolete->end());
-    std::sort(lines.begin(), lines.end());
-    return lines;
-  }
-};
-
 /// What one file's reading counted, for the summary after it.
 struct PoCounts {
   std::size_t fuzzy = 0, obsolete = 0, untranslated = 0;
@@ -92,9 +74,10 @@ class PoFileReader {
 public:
   PoFileReader(const std::string &path, const InputOptions &settings,
                Diagnostics &diagnostics, std::vector<SourceEntry> &entries,
-               PoRecord &poRecord, bool &poRecordUsed)
+               PoRecord &poRecord, MessageRecords &messageRecords,
+               bool &poRecordUsed)
       : file(path), options(settings), diag(diagnostics), out(entries),
-        record(poRecord), recordUsed(poRecordUsed),
+        record(poRecord), records(messageRecords), recordUsed(poRecordUsed),
         templ(Extension(path) == ".pot") {}
 
   /// Reads the messages of \p domain, placed by \p starts when the scan
@@ -126,7 +109,10 @@ private:
   bool ReadExtras(const PoMessage &m, MessageTexts &t);
   bool ReadForms(const PoMessage &m, const std::string &id,
                  std::vector<std::pair<std::string, const char *>> &forms);
-  void CheckTranslation(const PoMessage &m, const MessageTexts &t);
+  /// The msgstr texts in UTF-8, by the library's pointer to each.
+  using Converted = std::vector<std::pair<const char *, std::string>>;
+  void CheckTranslation(const PoMessage &m, MessageTexts &t,
+                        Converted &converted);
   std::optional<TextKind>
   StoreCFormats(const PoMessage &m, const MessageTexts &t,
                 std::vector<std::optional<std::string>> &values);
@@ -153,6 +139,7 @@ private:
   /// What a dump needs to give the file back, kept for files keyed by
   /// source; shared by the file's domains, the first header kept.
   PoRecord &record;
+  MessageRecords &records; ///< the messages', for the record
   bool &recordUsed;
   bool recording = false;
   void RecordHeader(const char *header);
@@ -448,30 +435,44 @@ void PoFileReader::RecordMessage(const PoMessage &m, const MessageTexts &t,
   if (contextKey && !DumpGivesMsgid(t.msgid, t.id, t.plural.has_value(), value))
     r.msgid = t.msgid;
   if (KeepsAnything(r))
-    record.messages.emplace(t.id, std::move(r));
+    records.Add(t.id, r);
 }
 
 // Every msgstr against its msgid, as msgfmt -c compares them: a PO file
 // carries its source beside each translation.
-void PoFileReader::CheckTranslation(const PoMessage &m, const MessageTexts &t) {
+// The texts it converted go to \p converted, for the entries to take.
+void PoFileReader::CheckTranslation(const PoMessage &m, MessageTexts &t,
+                                    Converted &converted) {
   PoMessageText text;
-  text.msgid = t.msgid;
-  text.msgidPlural = t.plural;
+  // The message's sources are lent to the check, not copied, and given
+  // back however it ends.
+  struct Lent {
+    MessageTexts &t;
+    PoMessageText &text;
+    ~Lent() {
+      t.msgid = std::move(text.msgid);
+      t.plural = std::move(text.msgidPlural);
+    }
+  } lent{t, text};
+  text.msgid = std::move(t.msgid);
+  text.msgidPlural = std::move(t.plural);
   text.kind = t.kind;
   text.possibleCFormat = t.possibleCFormat;
-  if (!t.plural) {
-    std::optional<std::string> s =
-        Convert(po_message_msgstr(m.message), m.pos, "msgstr");
+  std::vector<const char *> raws;
+  if (!text.msgidPlural) {
+    raws.push_back(po_message_msgstr(m.message));
+    std::optional<std::string> s = Convert(raws.back(), m.pos, "msgstr");
     if (!s)
       return;
     text.msgstr.push_back(std::move(*s));
   }
   // Forms beyond nplurals are reported as such, not checked.
   const int count = static_cast<int>(manyForms.size());
-  for (int i = 0; t.plural && i < count; ++i) {
+  for (int i = 0; text.msgidPlural && i < count; ++i) {
     const char *raw = po_message_msgstr_plural(m.message, i);
     if (!raw)
       break;
+    raws.push_back(raw);
     std::optional<std::string> s = Convert(raw, m.pos, "msgstr");
     if (!s)
       return;
@@ -481,6 +482,27 @@ void PoFileReader::CheckTranslation(const PoMessage &m, const MessageTexts &t) {
     diag.Error(m.pos, "ID '" + ShownId(t.id) + "': " + problem);
     diag.MarkArgumentsReported(m.pos.Text());
   }
+  for (std::size_t i = 0; i < raws.size(); ++i)
+    converted.emplace_back(raws[i], std::move(text.msgstr[i]));
+}
+
+/// Whether a conversion of \p text has a macro or a size, the only parts
+/// the runtime may spell otherwise when no argument is numbered. Some
+/// sizes it spells as they are (l, hh), which is only a longer way.
+bool MaySpellSizeOtherwise(std::string_view text) {
+  for (std::size_t i = text.find('%'); i != std::string_view::npos;
+       i = text.find('%', i + 1)) {
+    std::size_t j = i + 1;
+    if (j < text.size() && text[j] == '%') {
+      i = j;
+      continue;
+    }
+    j = text.find_first_not_of("-+ #0'.*$0123456789", j);
+    if (j != std::string_view::npos &&
+        std::string_view("<LqZIl").find(text[j]) != std::string_view::npos)
+      return true;
+  }
+  return false;
 }
 
 // A C format's texts in the runtime's terms; all of them as messages when
@@ -495,8 +517,13 @@ PoFileReader::StoreCFormats(const PoMessage &m, const MessageTexts &t,
   for (const std::optional<std::string> &v : values)
     asMessage = asMessage || (v && NumbersArguments(*v) && ReadCFormat(*v).ok);
   for (std::optional<std::string> &v : values) {
+    // Without numbered arguments only a macro or a size the runtime spells
+    // otherwise changes a text, and most have neither.
+    if (!v || v->find('%') == std::string::npos ||
+        (!asMessage && !MaySpellSizeOtherwise(*v)))
+      continue;
     // One that is no C format is reported as such when it is checked.
-    if (!v || v->find('%') == std::string::npos || !ReadCFormat(*v).ok)
+    if (!ReadCFormat(*v).ok)
       continue;
     StoredCFormat stored = StoreCFormat(*v, asMessage);
     if (!stored.problem.empty())
@@ -507,12 +534,29 @@ PoFileReader::StoreCFormats(const PoMessage &m, const MessageTexts &t,
   return asMessage ? TextKind::Message : t.kind;
 }
 
+/// The text of \p forms[i] that the check converted already, if it did:
+/// moved out where no later form shares it.
+std::optional<std::string>
+TakeConverted(std::vector<std::pair<const char *, std::string>> &converted,
+              const std::vector<std::pair<std::string, const char *>> &forms,
+              std::size_t i) {
+  const char *raw = forms[i].second;
+  auto at = std::find_if(converted.begin(), converted.end(),
+                         [&](const auto &c) { return c.first == raw; });
+  if (at == converted.end())
+    return std::nullopt;
+  const bool shared =
+      std::any_of(forms.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                  forms.end(), [&](const auto &f) { return f.second == raw; });
+  return shared ? at->second : std::move(at->second);
+}
+
 void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
   if (po_message_is_fuzzy(m.message) && !options.includeFuzzy) {
     // Not served, but a dump gives it back to its translator.
     ++counts.fuzzy;
     if (recording)
-      RecordKeptOnly(m.message, m.flags, contextKey, converter, record);
+      RecordKeptOnly(m.message, m.flags, contextKey, converter, records);
     return;
   }
   MessageTexts t;
@@ -520,21 +564,23 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
   if (!ReadKey(m, contextKey, t) || !ReadExtras(m, t) ||
       !ReadForms(m, t.id, forms))
     return;
+  Converted converted;
   if (!templ)
-    CheckTranslation(m, t);
+    CheckTranslation(m, t, converted);
   bool untranslated = !templ;
   for (const auto &form : forms)
     untranslated = untranslated && form.second[0] == '\0';
   if (untranslated)
     ++counts.untranslated;
   std::vector<std::optional<std::string>> values;
-  for (const auto &[category, raw] : forms) {
-    std::optional<std::string> msgstr = Convert(raw, m.pos, "msgstr");
-    if (!msgstr)
+  for (std::size_t i = 0; i < forms.size(); ++i) {
+    const auto &[category, raw] = forms[i];
+    std::optional<std::string> msgstr = TakeConverted(converted, forms, i);
+    if (!msgstr && !(msgstr = Convert(raw, m.pos, "msgstr")))
       return;
     std::optional<std::string> &value = values.emplace_back();
     if (!msgstr->empty())
-      value = *msgstr;
+      value = std::move(*msgstr);
     else if (t.emptyValue)
       value = std::string();
     else if (options.fillEmpty)
@@ -558,68 +604,6 @@ void PoFileReader::ReadMessage(const PoMessage &m, bool contextKey) {
       out.back().pluralForm = !category.empty();
     }
   }
-}
-
-/// The lines of \p all that remain once the library dropped \p duplicates:
-/// a start is a dropped duplicate when a duplicate's line falls between it
-/// and the next start of \p bounds (where every message, live or obsolete,
-/// begins, in file order).
-template <typename Start, typename LineOf>
-std::vector<Start> KeptStarts(const std::vector<Start> &all,
-                              const std::vector<std::size_t> &bounds,
-                              const std::vector<Duplicate> &duplicates,
-                              LineOf lineOf) {
-  std::vector<Start> kept;
-  for (const Start &start : all) {
-    const std::size_t from = lineOf(start);
-    auto next = std::upper_bound(bounds.begin(), bounds.end(), from);
-    const std::size_t to =
-        next == bounds.end() ? static_cast<std::size_t>(-1) : *next;
-    const bool dropped = std::any_of(
-        duplicates.begin(), duplicates.end(),
-        [&](const Duplicate &d) { return d.line >= from && d.line < to; });
-    if (!dropped)
-      kept.push_back(start);
-  }
-  return kept;
-}
-
-/// The live starts that remain after \p duplicates, in \p kept when any
-/// was dropped.
-const std::vector<MessageStart> *
-KeptLive(const DomainStarts &scanned, const std::vector<Duplicate> &duplicates,
-         std::vector<MessageStart> &kept) {
-  if (!scanned.live || duplicates.empty())
-    return scanned.live;
-  kept = KeptStarts(*scanned.live, scanned.Bounds(), duplicates,
-                    [](const MessageStart &m) { return m.line; });
-  return &kept;
-}
-
-/// Places the library's \p obsolete messages, which a duplicate's report
-/// may name as the first definition, when the scan found as many.
-void PlaceObsolete(const std::string &file, const DomainStarts &scanned,
-                   const std::vector<Duplicate> &duplicates,
-                   const std::vector<po_message_t> &obsolete,
-                   std::map<po_message_t, SourcePos> &placedAt) {
-  if (duplicates.empty() || !scanned.obsolete)
-    return;
-  const std::vector<std::size_t> lines =
-      KeptStarts(*scanned.obsolete, scanned.Bounds(), duplicates,
-                 [](std::size_t line) { return line; });
-  if (lines.size() != obsolete.size())
-    return;
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    placedAt[obsolete[i]] = SourcePos{file, lines[i]};
-}
-
-/// True when the scan found the library's messages, in the same order.
-bool StartsMatch(const std::vector<MessageStart> *starts,
-                 const std::vector<po_message_t> &live) {
-  bool placed = starts && starts->size() == live.size();
-  for (std::size_t i = 0; placed && i < live.size(); ++i)
-    placed = (*starts)[i].context == (po_message_msgctxt(live[i]) != nullptr);
-  return placed;
 }
 
 /// The messages of \p domain that are not obsolete; the obsolete ones are
@@ -710,7 +694,7 @@ void PoFileReader::Read(po_file_t po, const char *domain,
     ReadMessage(m, contextKey);
   for (po_message_t old : obsolete)
     if (recording)
-      RecordKeptOnly(old, nullptr, contextKey, converter, record);
+      RecordKeptOnly(old, nullptr, contextKey, converter, records);
   ReportSkipped();
 }
 
@@ -721,12 +705,13 @@ namespace {
 // A file keyed by context whose header and msgids a dump writes anyway
 // keeps no record, so that it builds what any format of its IDs builds.
 void AddRecord(const std::string &file, const PoRecord &record,
-               Diagnostics &diag, std::vector<SourceEntry> &out) {
+               const MessageRecords &messages, Diagnostics &diag,
+               std::vector<SourceEntry> &out) {
   if (record.contextKey && record.header.empty() &&
-      record.headerComments.empty() && record.messages.empty())
+      record.headerComments.empty() && messages.items.empty())
     return;
-  AddEntry(SourcePos{file, 0}, kPoId, EncodePoRecord(record), std::nullopt,
-           diag, out);
+  AddEntry(SourcePos{file, 0}, kPoId, EncodePoRecord(record, messages),
+           std::nullopt, diag, out);
 }
 
 } // namespace
@@ -753,6 +738,8 @@ void ReadPo(const std::string &file, std::string_view text,
     return;
   std::map<po_message_t, SourcePos> placedAt;
   PoRecord record;
+  MessageRecords records;
+  records.items.reserve(MessagesOf(scan));
   bool recordUsed = false;
   const char *const *domains = po_file_domains(po);
   for (std::size_t d = 0; domains && domains[d]; ++d) {
@@ -761,35 +748,14 @@ void ReadPo(const std::string &file, std::string_view text,
       scanned.live = &live->second;
     if (auto old = scan.obsolete.find(domains[d]); old != scan.obsolete.end())
       scanned.obsolete = &old->second;
-    PoFileReader(file, options, diag, out, record, recordUsed)
+    PoFileReader(file, options, diag, out, record, records, recordUsed)
         .Read(po, domains[d], scanned, duplicates, placedAt);
   }
-  KeepCaseApart(out, fileStart, record);
+  KeepCaseApart(out, fileStart, records, record.contextKey);
+  KeepRecords(records);
   if (recordUsed)
-    AddRecord(file, record, diag, out);
-  // Both places on one line, as every duplicate is reported.
-  for (const Duplicate &d : duplicates) {
-    const char *context = po_message_msgctxt(d.first);
-    std::string key = po_message_msgid(d.first);
-    if (context)
-      key = Key::inContextOf(context, key).print();
-    auto first = placedAt.find(d.first);
-    // Named by where the message begins, as the first one is: its msgctxt
-    // line when it has one, where the library names its msgid.
-    std::size_t line = 0;
-    for (const auto &[domain, starts] : scan.domains)
-      for (const MessageStart &start : starts)
-        if (start.line <= d.line && start.line > line)
-          line = start.line;
-    for (const auto &[domain, starts] : scan.obsolete)
-      for (std::size_t start : starts)
-        if (start <= d.line && start > line)
-          line = start;
-    diag.Error(SourcePos{file, line ? line : d.line},
-               "duplicate message '" + ShownId(key) + "' (first defined at " +
-                   (first == placedAt.end() ? file : first->second.Text()) +
-                   ")");
-  }
+    AddRecord(file, record, records, diag, out);
+  ReportDuplicates(file, scan, duplicates, placedAt, diag);
   ReleasePo(po, text.size());
 }
 

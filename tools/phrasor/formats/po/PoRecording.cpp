@@ -98,7 +98,7 @@ bool KeepsAnything(const PoMessageRecord &r) {
 }
 
 void RecordKeptOnly(po_message_t message, const std::vector<std::string> *flags,
-                    bool contextKey, Charset &converter, PoRecord &record) {
+                    bool contextKey, Charset &converter, MessageRecords &out) {
   const char *rawContext = po_message_msgctxt(message);
   std::optional<std::string> context, msgid, plural;
   if (contextKey && !rawContext)
@@ -132,7 +132,17 @@ void RecordKeptOnly(po_message_t message, const std::vector<std::string> *flags,
     id = context ? Key::inContextOf(*context, *msgid).print()
                  : Key::escapeSourceText(*msgid);
   }
-  record.messages.emplace(std::move(id), std::move(r));
+  out.Add(std::move(id), r);
+}
+
+void KeepRecords(MessageRecords &records) {
+  auto &items = records.items;
+  std::stable_sort(items.begin(), items.end(),
+                   [](const auto &a, const auto &b) { return a.id < b.id; });
+  items.erase(
+      std::unique(items.begin(), items.end(),
+                  [](const auto &a, const auto &b) { return a.id == b.id; }),
+      items.end());
 }
 
 } // namespace phrasor::tool

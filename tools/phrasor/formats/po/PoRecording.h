@@ -41,12 +41,22 @@ PoMessageRecord RecordOfPoMessage(po_message_t message,
 /// True when \p r says more than that its message exists.
 bool KeepsAnything(const PoMessageRecord &r);
 
+/// The records of a file's messages by ID, in file order until
+/// KeepRecords sorts them.
+using MessageRecords = PoMessageTexts;
+
 /// Records \p message, which the database holds no entry for, with its
 /// texts: \p contextKey tells how its ID is made. A message whose texts
 /// the charset cannot give, or that has no ID under that keying, is left
 /// out: nothing reads it but a dump.
 void RecordKeptOnly(po_message_t message, const std::vector<std::string> *flags,
-                    bool contextKey, Charset &converter, PoRecord &record);
+                    bool contextKey, Charset &converter, MessageRecords &out);
+
+/// Puts \p records in order of ID, the first of each ID only, as a file
+/// gives them. They are written as they are, where a tree of records grown
+/// one message at a time scattered its nodes among a large build's entries
+/// and slowed every later step of the build.
+void KeepRecords(MessageRecords &records);
 
 } // namespace phrasor::tool
 

@@ -315,8 +315,8 @@ void QtTsFileReader::Read() {
   ReadLocale(ts);
   for (pugi::xml_node c : ts.children("context"))
     ReadContext(c);
-  PoRecord none;
-  KeepCaseApart(out, fileStart, none);
+  PoMessageTexts none;
+  KeepCaseApart(out, fileStart, none, false);
   if (unfinished)
     diag.Warning(SourcePos{file, 0},
                  Plural(unfinished, "unfinished translation",
