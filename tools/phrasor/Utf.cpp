@@ -98,12 +98,10 @@ std::u16string FromRuntime(const PhrasorWChar *text) {
   return out;
 }
 
+// Each unit as it is: built from the range at once, which is a copy where
+// the runtime's units are 16 bits, rather than grown a unit at a time.
 RuntimeString ToRuntime(std::u16string_view text) {
-  RuntimeString out;
-  out.reserve(text.size());
-  for (char16_t u : text)
-    out.push_back(static_cast<PhrasorWChar>(u));
-  return out;
+  return RuntimeString(text.begin(), text.end());
 }
 
 // Folded as the runtime's lookups fold IDs, by the runtime's own fold.
