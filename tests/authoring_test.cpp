@@ -109,6 +109,22 @@ TEST(Authoring, ALayoutWritesTheCompiledDatabasesBytes) {
   EXPECT_EQ(authoring::Serialize(entries, laid.layout),
             authoring::Serialize(compiled.database));
 
+  // Given in pieces, the bytes are the same, cut only between strings.
+  for (int i = 0; i < 20000; ++i)
+    entries.push_back(E("long." + std::to_string(i),
+                        std::string(60, 'a') + std::to_string(i)));
+  const authoring::LayoutResult large = authoring::Lay(entries);
+  std::vector<uint8_t> pieces;
+  std::size_t count = 0;
+  authoring::SerializeTo(entries, large.layout,
+                         [&](const uint8_t *bytes, std::size_t size) {
+                           pieces.insert(pieces.end(), bytes, bytes + size);
+                           ++count;
+                         });
+  EXPECT_GT(count, 2u);
+  EXPECT_EQ(pieces, authoring::Serialize(entries, large.layout));
+  entries.resize(entries.size() - 20000);
+
   // The refusals are the same too, and leave no layout behind.
   entries.push_back(E("SHARED_PREFIX_OF_A_REAL_CATALOG.7", "again"));
   const authoring::LayoutResult refused = authoring::Lay(entries);

@@ -277,11 +277,18 @@ std::vector<uint8_t> Serialize(const RawDatabase &db) {
   return out;
 }
 
-std::vector<uint8_t> Serialize(const std::vector<Entry> &entries,
-                               const Layout &layout) {
-  std::vector<uint8_t> out;
-  out.reserve(kHeaderSize + static_cast<std::size_t>(layout.blockSize) +
-              kRefPairSize * layout.pairs.size());
+namespace {
+
+/// Writes the file of \p layout into \p out, calling \p full whenever it
+/// holds \p piece bytes or more.
+template <typename Full>
+void WriteLaidOut(const std::vector<Entry> &entries, const Layout &layout,
+                  std::vector<uint8_t> &out, std::size_t piece, Full full) {
+  auto put = [&](auto write) {
+    write();
+    if (out.size() >= piece)
+      full();
+  };
   PutWord(out, kDatabaseMagic);
   PutWord(out, kDatabaseVersion);
   PutWord(out, static_cast<uint32_t>(layout.order.size()));
@@ -290,16 +297,41 @@ std::vector<uint8_t> Serialize(const std::vector<Entry> &entries,
   PutWord(out, static_cast<uint32_t>(layout.voicePaths.size()));
   PutWord(out, static_cast<uint32_t>(layout.blockSize));
   for (std::size_t i : layout.order)
-    PutNarrow(out, entries[i].id);
+    put([&] { PutNarrow(out, entries[i].id); });
   for (std::size_t i : layout.values)
-    PutWide(out, *entries[i].value);
+    put([&] { PutWide(out, *entries[i].value); });
   for (std::size_t i : layout.voicePaths)
-    PutNarrow(out, *entries[i].voicePath);
-  for (const RefPair &pair : layout.pairs) {
-    PutWord(out, pair.valueRef);
-    PutWord(out, pair.voicePathRef);
-  }
+    put([&] { PutNarrow(out, *entries[i].voicePath); });
+  for (const RefPair &pair : layout.pairs)
+    put([&] {
+      PutWord(out, pair.valueRef);
+      PutWord(out, pair.voicePathRef);
+    });
+}
+
+} // namespace
+
+std::vector<uint8_t> Serialize(const std::vector<Entry> &entries,
+                               const Layout &layout) {
+  std::vector<uint8_t> out;
+  out.reserve(kHeaderSize + static_cast<std::size_t>(layout.blockSize) +
+              kRefPairSize * layout.pairs.size());
+  WriteLaidOut(entries, layout, out, SIZE_MAX, [] {});
   return out;
+}
+
+void SerializeTo(
+    const std::vector<Entry> &entries, const Layout &layout,
+    const std::function<void(const uint8_t *, std::size_t)> &sink) {
+  constexpr std::size_t kPiece = 1 << 20;
+  std::vector<uint8_t> out;
+  out.reserve(2 * kPiece);
+  WriteLaidOut(entries, layout, out, kPiece, [&] {
+    sink(out.data(), out.size());
+    out.clear();
+  });
+  if (!out.empty())
+    sink(out.data(), out.size());
 }
 
 std::optional<std::vector<uint8_t>>

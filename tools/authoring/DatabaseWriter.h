@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -84,6 +85,12 @@ LayoutResult Lay(const std::vector<Entry> &entries,
 /// entries \p layout was made from.
 std::vector<uint8_t> Serialize(const std::vector<Entry> &entries,
                                const Layout &layout);
+
+/// The same bytes given to \p sink in order, a piece of about a megabyte
+/// at a time: a build writes a large database to its file as it goes,
+/// where a buffer of the whole was hundreds of megabytes of fresh memory.
+void SerializeTo(const std::vector<Entry> &entries, const Layout &layout,
+                 const std::function<void(const uint8_t *, std::size_t)> &sink);
 
 /// Sorts the IDs in the runtime's case-insensitive order, stores each
 /// distinct value and voice path once, and refuses IDs equal under that

@@ -100,14 +100,15 @@ int RunBuild(const BuildOptions &options) {
     return kExitProblems;
   }
   progress.Step("writing", sources.entries.size());
-  const std::vector<uint8_t> bytes =
-      authoring::Serialize(sources.entries, sources.compiled.layout);
-  // Written from the buffer itself: a copy of a database of a million
-  // messages would be tens of megabytes more to allocate and fill.
-  WriteFileAtomically(
-      options.output,
-      std::string_view(reinterpret_cast<const char *>(bytes.data()),
-                       bytes.size()));
+  // Written as it is laid out: the bytes of a database of a million
+  // messages would be hundreds of megabytes more to allocate and fill.
+  WriteFileAtomically(options.output, [&](const auto &write) {
+    authoring::SerializeTo(
+        sources.entries, sources.compiled.layout,
+        [&](const uint8_t *bytes, std::size_t size) {
+          write(std::string_view(reinterpret_cast<const char *>(bytes), size));
+        });
+  });
   return kExitOk;
 }
 

@@ -215,6 +215,21 @@ bool WriteAll(int fd, std::string_view bytes) {
 } // namespace
 
 void WriteFileAtomically(const std::string &path, std::string_view bytes) {
+  WriteFileAtomically(path, [&](const auto &write) { write(bytes); });
+}
+
+void WriteFileAtomically(
+    const std::string &path,
+    const std::function<void(const std::function<void(std::string_view)> &)>
+        &produce) {
+  // Every piece is written while the writes succeed; the first failure
+  // fails the whole.
+  auto writeAll = [&](int fd) {
+    bool good = true;
+    produce(
+        [&](std::string_view bytes) { good = good && WriteAll(fd, bytes); });
+    return good;
+  };
   // A device or a pipe (-o /dev/stdout) is written into: renaming a file
   // over it would take its place.
   struct stat existing;
@@ -222,7 +237,7 @@ void WriteFileAtomically(const std::string &path, std::string_view bytes) {
   errno = 0;
   if (exists && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode)) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    bool good = fd >= 0 && WriteAll(fd, bytes);
+    bool good = fd >= 0 && writeAll(fd);
     good = fd >= 0 && ::close(fd) == 0 && good;
     if (!good)
       throw FatalError("cannot write '" + path + "': " + SystemReason());
@@ -235,8 +250,8 @@ void WriteFileAtomically(const std::string &path, std::string_view bytes) {
   // A database rewritten keeps who may read it; a new one gets what any
   // new file of the user's would.
   const mode_t mode = exists ? existing.st_mode & 0777 : NewFileMode();
-  bool good = ::fchmod(temp.Descriptor(), mode) == 0 &&
-              WriteAll(temp.Descriptor(), bytes);
+  bool good =
+      ::fchmod(temp.Descriptor(), mode) == 0 && writeAll(temp.Descriptor());
   good = good && temp.Close() && temp.RenameTo(path);
   if (!good)
     throw FatalError("cannot write '" + path + "': " + SystemReason());

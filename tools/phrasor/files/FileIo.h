@@ -10,6 +10,7 @@
 #define PHRASOR_TOOL_FILEIO_H
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,13 @@ std::string ReadFileBytes(const std::string &path,
 /// the permission bits \p path had; a symbolic link at \p path is replaced
 /// by a regular file, never followed.
 void WriteFileAtomically(const std::string &path, std::string_view bytes);
+
+/// The same for the bytes \p produce gives, in order, to the writer it is
+/// passed: a large file is written as it is made, not held whole first.
+void WriteFileAtomically(
+    const std::string &path,
+    const std::function<void(const std::function<void(std::string_view)> &)>
+        &produce);
 
 /// A file only this process can have opened: created exclusively under a
 /// name nobody could predict, never through a symbolic link. It is removed
