@@ -112,7 +112,11 @@ std::string RuntimeSize(const Directive &d) {
 
 } // namespace
 
-bool NumbersArguments(std::string_view text) {
+namespace {
+
+/// Whether \p test holds for a conversion of \p text, given the place just
+/// past its '%' ("%%" is none).
+template <typename Test> bool AnyConversion(std::string_view text, Test test) {
   for (std::size_t i = text.find('%'); i != std::string_view::npos;
        i = text.find('%', i + 1)) {
     std::size_t j = i + 1;
@@ -120,10 +124,25 @@ bool NumbersArguments(std::string_view text) {
       i = j;
       continue;
     }
-    if (ReadPosition(text, j) != 0)
+    if (test(j))
       return true;
   }
   return false;
+}
+
+} // namespace
+
+bool NumbersArguments(std::string_view text) {
+  return AnyConversion(
+      text, [&](std::size_t j) { return ReadPosition(text, j) != 0; });
+}
+
+bool MaySpellSizeOtherwise(std::string_view text) {
+  return AnyConversion(text, [&](std::size_t j) {
+    j = text.find_first_not_of("-+ #0'.*$0123456789", j);
+    return j != std::string_view::npos &&
+           std::string_view("<LqZIl").find(text[j]) != std::string_view::npos;
+  });
 }
 
 StoredCFormat StoreCFormat(std::string_view text, bool asMessage) {

@@ -29,6 +29,12 @@ struct StoredCFormat {
 /// printf does not read: it is stored as a message instead.
 bool NumbersArguments(std::string_view text);
 
+/// Whether a conversion of \p text has a macro or a size, the only parts
+/// StoreCFormat may spell otherwise when no argument is numbered; false
+/// means it gives \p text back as it is. Some sizes it spells as they are
+/// (l, hh), which only makes this a longer way round.
+bool MaySpellSizeOtherwise(std::string_view text);
+
 /// \p text, a valid C format, in the runtime's terms. A macro takes the
 /// runtime's size for its width: 8 and 16 bits hh and h, 32 bits none, 64
 /// bits (MAX too) I64, PTR the runtime's pointer width I. \p asMessage

@@ -486,25 +486,6 @@ void PoFileReader::CheckTranslation(const PoMessage &m, MessageTexts &t,
     converted.emplace_back(raws[i], std::move(text.msgstr[i]));
 }
 
-/// Whether a conversion of \p text has a macro or a size, the only parts
-/// the runtime may spell otherwise when no argument is numbered. Some
-/// sizes it spells as they are (l, hh), which is only a longer way.
-bool MaySpellSizeOtherwise(std::string_view text) {
-  for (std::size_t i = text.find('%'); i != std::string_view::npos;
-       i = text.find('%', i + 1)) {
-    std::size_t j = i + 1;
-    if (j < text.size() && text[j] == '%') {
-      i = j;
-      continue;
-    }
-    j = text.find_first_not_of("-+ #0'.*$0123456789", j);
-    if (j != std::string_view::npos &&
-        std::string_view("<LqZIl").find(text[j]) != std::string_view::npos)
-      return true;
-  }
-  return false;
-}
-
 // A C format's texts in the runtime's terms; all of them as messages when
 // one numbers its arguments, which the runtime's printf does not read.
 // Returns the kind they are stored as.
