@@ -55,6 +55,7 @@ public:
   std::string Write(const std::vector<IcuText> &texts) {
     for (const IcuText &t : texts)
       byId.emplace(t.id, &t);
+    ordered.insert(record.order.begin(), record.order.end());
     if (meta.locale && std::find(record.order.begin(), record.order.end(),
                                  "@@locale") == record.order.end())
       Put("@@locale", *meta.locale);
@@ -81,11 +82,13 @@ private:
       if (auto at = record.head.find(key); at != record.head.end())
         Put(key, *at);
     } else if (!key.empty() && key[0] == '@') {
-      // Metadata of a message the database lacks goes with it; the
-      // metadata of one it holds is written after its text.
-      if (!byId.count(key.substr(1)))
-        if (auto at = record.meta.find(key.substr(1)); at != record.meta.end())
-          Put(key, *at);
+      // Metadata stands where the file had it, whether the database holds
+      // its message or lacks it.
+      if (auto held = byId.find(key.substr(1)); held != byId.end())
+        MetadataOf(*held->second);
+      else if (auto at = record.meta.find(key.substr(1));
+               at != record.meta.end())
+        Put(key, *at);
     } else if (auto at = byId.find(key); at != byId.end()) {
       Message(*at->second);
     }
@@ -96,6 +99,13 @@ private:
       return;
     std::string kept;
     Put(t.id, Spelling(t, record, kept));
+    // A message the file did not give metadata a place of its own has it
+    // after its text.
+    if (!ordered.count("@" + t.id))
+      MetadataOf(t);
+  }
+
+  void MetadataOf(const IcuText &t) {
     OrderedJson data = OrderedJson::object();
     if (auto at = record.meta.find(t.id); at != record.meta.end())
       data = *at;
@@ -112,6 +122,7 @@ private:
   const Metadata &meta;
   OrderedJson root = OrderedJson::object();
   std::set<std::string> written;
+  std::set<std::string> ordered; ///< the keys of record.order
   std::unordered_map<std::string, const IcuText *> byId;
 };
 
