@@ -324,26 +324,24 @@ struct KeptRecords {
 
 /// Refuses \p s when its ID is one the tool keeps a record under.
 void RefuseKeptId(const SourceEntry &s, Diagnostics &diag) {
-  if (EqualsAsciiCase(s.entry.id, kKindsId))
-    diag.Error(s.pos, "ID '@kinds' is reserved for the kinds the tool "
-                      "keeps; write kinds in the source instead");
-  else if (EqualsAsciiCase(s.entry.id, kKeysId))
-    diag.Error(s.pos, "ID '@keys' is reserved: CSV and JSON files say with "
-                      "it how their IDs are written");
-  if (EqualsAsciiCase(s.entry.id, kLimitsId))
-    diag.Error(s.pos, "ID '@limits' is reserved for the length limits the "
-                      "tool keeps; write them in a max column or key");
-  if (EqualsAsciiCase(s.entry.id, kNotesId))
-    diag.Error(s.pos, "ID '@notes' is reserved for the notes to "
-                      "translators the tool keeps; write them in the "
-                      "source's own notes");
-  if (EqualsAsciiCase(s.entry.id, kStatesId))
-    diag.Error(s.pos, "ID '@states' is reserved for the review states the "
-                      "tool keeps");
-  if (EqualsAsciiCase(s.entry.id, kUntranslatableId))
-    diag.Error(s.pos, "ID '@untranslatable' is reserved for the IDs the "
-                      "tool keeps as not to be translated; mark them in "
-                      "the source instead");
+  static const std::pair<const char *, const char *> kKept[] = {
+      {kKindsId, "ID '@kinds' is reserved for the kinds the tool keeps; "
+                 "write kinds in the source instead"},
+      {kKeysId, "ID '@keys' is reserved: CSV and JSON files say with it how "
+                "their IDs are written"},
+      {kLimitsId, "ID '@limits' is reserved for the length limits the tool "
+                  "keeps; write them in a max column or key"},
+      {kNotesId, "ID '@notes' is reserved for the notes to translators the "
+                 "tool keeps; write them in the source's own notes"},
+      {kStatesId, "ID '@states' is reserved for the review states the tool "
+                  "keeps"},
+      {kUntranslatableId, "ID '@untranslatable' is reserved for the IDs the "
+                          "tool keeps as not to be translated; mark them in "
+                          "the source instead"},
+  };
+  for (const auto &[id, message] : kKept)
+    if (EqualsAsciiCase(s.entry.id, id))
+      diag.Error(s.pos, message);
 }
 
 KeptRecords CollectRecords(const std::vector<SourceEntry> &sources,
