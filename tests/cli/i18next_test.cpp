@@ -71,6 +71,16 @@ TEST(I18next, KeysSuffixesAndContextsAsI18nextLooksThemUp) {
       {"rank#select-male", "Sir"},
       {"lone_word", "a key with an underscore"}};
   EXPECT_EQ(r.values, expected);
+  // "_other" is the plural case, never a context, as the key without a
+  // context is the select's other case already.
+  const std::map<std::string, std::string> other = {{"@locale", "en"},
+                                                    {"photos#one", "a"},
+                                                    {"photos#other", "b"},
+                                                    {"photos_other#few", "c"}};
+  EXPECT_EQ(ReadText(R"({"photos_one": "a", "photos_other": "b",
+                         "photos_other_few": "c"})")
+                .values,
+            other);
   // An empty name is a level too, as the writer nests the key ".e".
   EXPECT_EQ(ReadText(R"({"": {"e": "x"}})").values.count(".e"), 1u);
 }

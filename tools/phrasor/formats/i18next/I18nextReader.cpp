@@ -217,7 +217,10 @@ private:
 };
 
 // A key's last '_word' is a context when the key without it is there, as
-// a text or a plural: i18next falls back to that key.
+// a text or a plural: i18next falls back to that key. "other" is never
+// one: the key without a context is already the select's other case, so
+// "photos_other_few" beside "photos_one" is the plural of "photos_other",
+// and reading it as a context would merge two keys the writer must keep.
 void I18nextFileReader::Classify(const std::vector<FlatKey> &keys) {
   std::set<std::string> stems;
   for (const FlatKey &k : keys) {
@@ -231,6 +234,7 @@ void I18nextFileReader::Classify(const std::vector<FlatKey> &keys) {
     const std::size_t us = p.stem.rfind('_');
     if (us == std::string::npos || us == 0 ||
         !IsContextWord(p.stem.substr(us + 1)) ||
+        p.stem.compare(us + 1, std::string::npos, "other") == 0 ||
         !stems.count(p.stem.substr(0, us)))
       continue;
     p.context = p.stem.substr(us + 1);
