@@ -164,6 +164,8 @@ TEST_F(Cli, AndroidDumpsBuildTheSameDatabase) {
                  "mark,\"<b>bold</b> & a < b\",\n"
                  "tags,\"Press <b>Start</b>\",\n"
                  "msg,\"%2!s! before %1!d!\",\n"
+                 "wide,%1!I64d! items,\n"
+                 "types,%1!hc! %2!S!,\n"
                  "pct,100% sure,text\n"
                  "bare,No inserts,message\n"
                  "fmt,No conversions,printf\n"
@@ -179,6 +181,11 @@ TEST_F(Cli, AndroidDumpsBuildTheSameDatabase) {
   const std::string xml = Read("e.xml");
   EXPECT_CONTAINS(xml, "tools:locale=\"pt-BR\"");
   EXPECT_CONTAINS(xml, "<string name=\"msg\">%2$s before %1$d</string>");
+  // Inserts C has no conversion for stay as stored: %1$hc reads back as
+  // no format at all.
+  EXPECT_CONTAINS(xml, "<string name=\"wide\">%1$I64d items</string>");
+  EXPECT_CONTAINS(xml, "<string name=\"types\" phr:kind=\"message\">"
+                       "%1!hc! %2!S!</string>");
   EXPECT_CONTAINS(xml, "<string name=\"pct\" formatted=\"false\">");
   EXPECT_CONTAINS(xml, "<string name=\"tags\">Press <b>Start</b></string>");
   EXPECT_CONTAINS(xml, "<string name=\"bare\" phr:kind=\"message\">");

@@ -5,6 +5,7 @@
 #include "tools/phrasor/Utf.h"
 #include "tools/phrasor/checks/PoChecks.h"
 
+#include <algorithm>
 #include <map>
 
 namespace phrasor::tool {
@@ -58,10 +59,12 @@ Directive ReadDirective(std::string_view text, std::size_t &i) {
   }
   d.prefix = std::string(text.substr(start, i - start));
   if (i < text.size() && text[i] == '<') {
-    const std::size_t close = text.find('>', i);
+    // A valid format closes every macro; an unclosed one ends the text
+    // rather than send the scan back to its start.
+    const std::size_t close = std::min(text.find('>', i), text.size());
     d.macro = std::string(text.substr(i + 1, close - i - 1));
     d.letter = d.macro.size() > 3 ? d.macro[3] : 'd';
-    i = close + 1;
+    i = std::min(close + 1, text.size());
     return d;
   }
   const std::size_t sizeStart = i;
@@ -83,6 +86,8 @@ bool IsFloat(char letter) {
 /// every platform.
 std::string RuntimeSize(const Directive &d) {
   if (!d.macro.empty()) {
+    if (d.macro.size() < 4) // no PRI.. name
+      return "?";
     std::string_view width = std::string_view(d.macro).substr(4);
     if (width.substr(0, 5) == "LEAST")
       width.remove_prefix(5);

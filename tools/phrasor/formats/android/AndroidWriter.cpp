@@ -75,8 +75,13 @@ Content ContentOf(const TextEntry &e, std::optional<TextKind> recorded) {
                                                      : TextKind::Plain;
   if (kind == TextKind::Message) {
     std::string numbered = RestoreCFormat(text, "", true);
-    const StoredCFormat back = StoreCFormat(numbered, true);
-    if (NumbersArguments(numbered) && back.problem.empty() && back.text == text)
+    // Reading refuses a numbered format C would refuse, so only one that
+    // C reads, and that stores back as this text, is written as %1$s.
+    // StoreCFormat reads only valid C formats, so it is asked last.
+    if (NumbersArguments(numbered) && ReadCFormat(numbered).ok && [&] {
+          const StoredCFormat back = StoreCFormat(numbered, true);
+          return back.problem.empty() && back.text == text;
+        }())
       text = std::move(numbered);
     else
       c.asStored = true;
